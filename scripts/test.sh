@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/kolv-runtime-$UID}"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export KOLV_CONFIG_DIR="$(mktemp -d)"
+ctest --test-dir build --output-on-failure -j "$(nproc)"

@@ -1,0 +1,49 @@
+// Command registry of kolv-cli: each command lives in its own file and registers itself.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/ui_port.h"
+
+namespace CLI {
+class App;
+}
+
+namespace kolv::cli {
+
+/// The command line's user-interaction port: messages go to stderr, questions are answered
+/// Yes with --yes and with their default button otherwise.
+class ConsoleUi : public ui::UiPort {
+public:
+    bool assumeYes = false;
+    bool quiet = false;
+    void beep() override {}
+    ui::Answer message(const std::string& title, const std::string& text, ui::Icon icon, ui::Buttons buttons,
+                       ui::Answer defaultAnswer) override;
+    void status(const std::string&) override {}
+    void progress(int) override {}
+    void busy(bool) override {}
+    void processEvents() override {}
+    /// Number of messages shown with the "INVALID DATA" or "ERROR TRAP" title.
+    int faults = 0;
+};
+
+/// Shared by all commands of one invocation.
+struct Context {
+    ConsoleUi ui;
+    /// Exit code set by a command (0 success). Faults thrown as kolv::Error give 1.
+    int exitCode = 0;
+};
+
+using Registrar = std::function<void(CLI::App&, Context&)>;
+
+/// Adds a command to the program; called from a static object in each command file.
+struct RegisterCommand {
+    explicit RegisterCommand(Registrar r);
+};
+
+std::vector<Registrar>& registry();
+
+}  // namespace kolv::cli

@@ -1,0 +1,64 @@
+// kolv-cli: runs the design steps and reports of a project file without a window.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+
+#include "cli/command.h"
+#include "common/error.h"
+#include "common/text.h"
+
+namespace kolv::cli {
+
+std::vector<Registrar>& registry() {
+    static std::vector<Registrar> r;
+    return r;
+}
+
+RegisterCommand::RegisterCommand(Registrar r) { registry().push_back(std::move(r)); }
+
+ui::Answer ConsoleUi::message(const std::string& title, const std::string& text, ui::Icon, ui::Buttons buttons,
+                              ui::Answer defaultAnswer) {
+    if (title == "INVALID DATA" || title == "ERROR TRAP") ++faults;
+    std::string t = text;
+    for (char& c : t)
+        if (c == '\r') c = '\n';
+    if (!quiet || title == "INVALID DATA" || title == "ERROR TRAP") {
+        if (!title.empty()) std::cerr << title << ": ";
+        std::cerr << t << "\n";
+    }
+    if (buttons == ui::Buttons::YesNo || buttons == ui::Buttons::YesNoCancel) {
+        ui::Answer a = assumeYes ? ui::Answer::Yes : defaultAnswer;
+        std::cerr << "  -> " << (a == ui::Answer::Yes ? "Yes" : a == ui::Answer::No ? "No" : "Cancel")
+                  << (assumeYes ? "" : " (use --yes to answer Yes)") << "\n";
+        return a;
+    }
+    if (buttons == ui::Buttons::OkCancel) return assumeYes ? ui::Answer::Ok : defaultAnswer;
+    return defaultAnswer;
+}
+
+}  // namespace kolv::cli
+
+int main(int argc, char** argv) {
+    using namespace kolv::cli;
+    CLI::App app{"KOLV Lt v3 - storm sewer design by the Rational Method (command line)"};
+    app.require_subcommand(1);
+    Context ctx;
+    app.add_flag("-y,--yes", ctx.ui.assumeYes, "Answer Yes to every question");
+    app.add_flag("-q,--quiet", ctx.ui.quiet, "Show only faults on stderr");
+    for (auto& r : registry()) r(app, ctx);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    } catch (const kolv::Error& e) {
+        std::string t = e.what();
+        for (char& c : t)
+            if (c == '\r') c = '\n';
+        std::cerr << "kolv-cli: " << t << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "kolv-cli: " << e.what() << "\n";
+        return 1;
+    }
+    return ctx.exitCode;
+}

@@ -1,0 +1,48 @@
+// Opening a project for a command.
+#include "cli/project_access.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "common/error.h"
+#include "common/text.h"
+#include "settings/settings_file.h"
+
+namespace kolv::cli {
+
+std::unique_ptr<db::Project> openForCommand(const std::string& path, Context& ctx) {
+    auto project = db::openProject(path, ctx.ui);
+    settings::SettingsFile file;
+    settings::Settings s = file.read();
+    file.write(std::filesystem::absolute(path).string(), settings::kModeProject, s);
+    return project;
+}
+
+std::unique_ptr<db::Project> openWithSystem(const std::string& path, const std::string& system, Context& ctx) {
+    auto project = openForCommand(path, ctx);
+    std::string want = trim(system);
+    if (want.empty()) {
+        if (project->currentSystem.empty())
+            throw InputError("Select the active system or add a new system. (use --system)");
+        return project;
+    }
+    auto it = std::find(project->systems.begin(), project->systems.end(), want);
+    if (it == project->systems.end()) {
+        std::string list;
+        for (const auto& s : project->systems) list += (list.empty() ? "" : ", ") + s;
+        throw InputError("The system '" + want + "' is not in " + project->path + ". Systems: " +
+                         (list.empty() ? "(none)" : list));
+    }
+    db::setCurrentSystem(*project, *it);
+    return project;
+}
+
+std::string defaultSeedPath() {
+#ifdef KOLV_BUILD_DATA_DIR
+    std::string built = std::string(KOLV_BUILD_DATA_DIR) + "/seedv3.mdb";
+    if (std::filesystem::exists(built)) return built;
+#endif
+    return settings::installDataFolder() + "seedv3.mdb";
+}
+
+}  // namespace kolv::cli

@@ -1,0 +1,130 @@
+// Text helpers shared by every subsystem.
+#include "common/text.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace kolv {
+
+namespace {
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+}  // namespace
+
+std::string ltrim(std::string_view s) {
+    std::size_t b = 0;
+    while (b < s.size() && isBlank(s[b])) ++b;
+    return std::string(s.substr(b));
+}
+
+std::string rtrim(std::string_view s) {
+    std::size_t e = s.size();
+    while (e > 0 && isBlank(s[e - 1])) --e;
+    return std::string(s.substr(0, e));
+}
+
+std::string trim(std::string_view s) { return ltrim(rtrim(s)); }
+
+std::string toUpper(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return r;
+}
+
+std::string toLower(std::string_view s) {
+    std::string r(s);
+    for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return r;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string name8(std::string_view s) { return left(s, 8); }
+
+std::string left(std::string_view s, std::size_t n) { return std::string(s.substr(0, std::min(n, s.size()))); }
+
+std::string right(std::string_view s, std::size_t n) {
+    if (n >= s.size()) return std::string(s);
+    return std::string(s.substr(s.size() - n));
+}
+
+std::string padRight(std::string_view s, std::size_t n) {
+    std::string r = left(s, n);
+    r.resize(n, ' ');
+    return r;
+}
+
+std::string padLeft(std::string_view s, std::size_t n) {
+    if (s.size() >= n) return std::string(s);
+    return std::string(n - s.size(), ' ') + std::string(s);
+}
+
+double leadingNumber(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && isBlank(s[i])) ++i;
+    if (i + 1 < s.size() && s[i] == '&' && (s[i + 1] == 'H' || s[i + 1] == 'h')) {
+        long v = 0;
+        for (i += 2; i < s.size() && std::isxdigit(static_cast<unsigned char>(s[i])); ++i)
+            v = v * 16 + (std::isdigit(static_cast<unsigned char>(s[i])) ? s[i] - '0'
+                                                                         : std::tolower(s[i]) - 'a' + 10);
+        return static_cast<double>(v);
+    }
+    std::size_t start = i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t digits = 0;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+    }
+    if (digits == 0) return 0.0;
+    // An exponent counts only when digits follow it.
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+        if (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+            while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
+            i = j;
+        }
+    }
+    std::string num(s.substr(start, i - start));
+    for (char& c : num)
+        if (c == 'd' || c == 'D') c = 'e';
+    return std::strtod(num.c_str(), nullptr);
+}
+
+bool isNumeric(std::string_view s) {
+    std::string t = trim(s);
+    if (t.empty()) return false;
+    char* end = nullptr;
+    std::strtod(t.c_str(), &end);
+    return end && *end == '\0';
+}
+
+std::vector<std::string> split(std::string_view s, char sep) {
+    std::vector<std::string> out;
+    std::size_t b = 0;
+    for (std::size_t i = 0; i <= s.size(); ++i) {
+        if (i == s.size() || s[i] == sep) {
+            out.emplace_back(s.substr(b, i - b));
+            b = i + 1;
+        }
+    }
+    return out;
+}
+
+std::string ampersands(std::string_view caption) {
+    std::string r;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        r += caption[i];
+        if (caption[i] == '&' && i + 1 < caption.size() && caption[i + 1] == '&') ++i;
+    }
+    return r;
+}
+
+}  // namespace kolv

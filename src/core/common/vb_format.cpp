@@ -1,0 +1,164 @@
+// Picture-string number formatting.
+#include "common/vb_format.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fmt/format.h>
+#include <vector>
+
+#include "common/text.h"
+
+namespace kolv {
+
+namespace {
+
+/// Decimal digits of |value| rounded half away from zero to `decimals` places:
+/// returns integer digits and fraction digits as text (no sign).
+void roundedDigits(double value, int decimals, std::string& intPart, std::string& fracPart) {
+    double a = std::fabs(value);
+    // 15 significant digits in scientific form, then round in decimal.
+    std::string sci = fmt::format("{:.14e}", a);  // d.dddddddddddddde±XX
+    std::size_t epos = sci.find('e');
+    int exp10 = std::atoi(sci.c_str() + epos + 1);
+    std::string mant;
+    for (std::size_t i = 0; i < epos; ++i)
+        if (sci[i] != '.') mant += sci[i];
+    // mant holds 15 digits, the first at position 10^exp10.
+    // Build the full digit string with the decimal point at intLen.
+    std::string digits;
+    int intLen;
+    if (exp10 >= 0) {
+        digits = mant;
+        intLen = exp10 + 1;
+        if (static_cast<int>(digits.size()) < intLen) digits.append(intLen - digits.size(), '0');
+    } else {
+        digits = std::string(static_cast<std::size_t>(-exp10), '0') + mant;  // leading zero for 0.xxx
+        intLen = 1;
+    }
+    int keep = intLen + decimals;
+    if (static_cast<int>(digits.size()) < keep) digits.append(keep - digits.size(), '0');
+    bool roundUp = static_cast<int>(digits.size()) > keep && digits[keep] >= '5';
+    digits.resize(keep);
+    if (roundUp) {
+        int i = keep - 1;
+        while (i >= 0) {
+            if (digits[i] == '9') {
+                digits[i] = '0';
+                --i;
+            } else {
+                ++digits[i];
+                break;
+            }
+        }
+        if (i < 0) {
+            digits.insert(digits.begin(), '1');
+            ++intLen;
+        }
+    }
+    intPart = digits.substr(0, intLen);
+    fracPart = digits.substr(intLen);
+    // strip leading zeros of the integer part (keep none; callers pad by the picture)
+    std::size_t nz = intPart.find_first_not_of('0');
+    intPart = nz == std::string::npos ? std::string() : intPart.substr(nz);
+}
+
+std::string formatSection(double value, std::string_view pic, bool withSign) {
+    // Locate the numeric part: the first run from the first digit placeholder to the last one,
+    // including '.' and ',' inside it.
+    std::size_t first = pic.find_first_of("0#");
+    if (first == std::string_view::npos) {
+        // No digit placeholder: the picture is literal text.
+        return std::string(pic);
+    }
+    std::size_t last = pic.find_last_of("0#");
+    // A '.' right after the last placeholder belongs to the numeric part ("0." shows a point).
+    std::size_t dotPos = pic.find('.', first);
+    if (dotPos != std::string_view::npos && dotPos > last) {
+        // decimal point after all placeholders: numeric part ends at it
+        last = dotPos;
+    }
+    // Also a '.' just before the first placeholder (".00").
+    if (first > 0 && pic[first - 1] == '.') --first;
+    std::string_view prefix = pic.substr(0, first);
+    std::string_view body = pic.substr(first, last - first + 1);
+    std::string_view suffix = pic.substr(last + 1);
+
+    std::size_t dot = body.find('.');
+    std::string_view ipic = dot == std::string_view::npos ? body : body.substr(0, dot);
+    std::string_view fpic = dot == std::string_view::npos ? std::string_view() : body.substr(dot + 1);
+
+    bool grouping = ipic.find(',') != std::string_view::npos;
+    int minInt = 0;
+    for (char c : ipic)
+        if (c == '0') ++minInt;
+    int minFrac = 0, maxFrac = 0;
+    for (char c : fpic) {
+        if (c == '0') ++minFrac, ++maxFrac;
+        else if (c == '#') ++maxFrac;
+    }
+    // A picture like "#,##0.00" with scaling commas right before '.' is not used here.
+
+    std::string ip, fp;
+    roundedDigits(value, maxFrac, ip, fp);
+    // drop optional trailing fraction digits
+    while (static_cast<int>(fp.size()) > minFrac && !fp.empty() && fp.back() == '0') fp.pop_back();
+    if (static_cast<int>(ip.size()) < minInt) ip = std::string(minInt - ip.size(), '0') + ip;
+    if (grouping && ip.size() > 3) {
+        std::string g;
+        int n = static_cast<int>(ip.size());
+        for (int i = 0; i < n; ++i) {
+            g += ip[i];
+            int rest = n - i - 1;
+            if (rest > 0 && rest % 3 == 0) g += ',';
+        }
+        ip = g;
+    }
+    bool isZero = ip.find_first_not_of("0,") == std::string::npos && fp.find_first_not_of('0') == std::string::npos;
+    std::string out;
+    if (withSign && value < 0 && !isZero) out += '-';
+    out += prefix;
+    out += ip;
+    if (dot != std::string_view::npos && (!fp.empty() || minFrac > 0 || maxFrac == 0)) {
+        out += '.';
+        out += fp;
+    }
+    out += suffix;
+    return out;
+}
+
+}  // namespace
+
+double roundHalfAway(double value, int decimals) {
+    std::string ip, fp;
+    roundedDigits(value, decimals, ip, fp);
+    std::string s = (ip.empty() ? "0" : ip) + (fp.empty() ? "" : "." + fp);
+    double r = std::strtod(s.c_str(), nullptr);
+    return value < 0 ? -r : r;
+}
+
+std::string shortestText(double value) {
+    if (value == std::floor(value) && std::fabs(value) < 1e15) return fmt::format("{:.0f}", value);
+    std::string s = fmt::format("{:.15g}", value);
+    if (s.find('e') != std::string::npos) {
+        s = fmt::format("{:.15f}", value);
+        while (!s.empty() && s.back() == '0') s.pop_back();
+        if (!s.empty() && s.back() == '.') s.pop_back();
+    }
+    return s;
+}
+
+std::string vbFormat(double value, std::string_view picture) {
+    if (picture.empty()) return shortestText(value);
+    std::vector<std::string> sections = split(picture, ';');
+    if (sections.size() >= 2 && value < 0) {
+        return formatSection(value, sections[1], false);
+    }
+    if (sections.size() >= 3 && value == 0) return formatSection(value, sections[2], false);
+    return formatSection(value, sections[0], true);
+}
+
+std::string vbFormatWidth(double value, std::string_view picture, std::size_t width) {
+    return padLeft(vbFormat(value, picture), width);
+}
+
+}  // namespace kolv

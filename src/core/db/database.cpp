@@ -1,0 +1,289 @@
+// SQLite connection, statements and table layouts of a project database.
+#include "db/database.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sqlite3.h>
+
+#include "common/error.h"
+#include "common/text.h"
+
+namespace kolv::db {
+
+namespace fs = std::filesystem;
+
+void throwSqlite(sqlite3* db, int rc, const std::string& context) {
+    int ext = db ? sqlite3_extended_errcode(db) : rc;
+    std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    int code = kErrDatabase;
+    switch (ext) {
+    case SQLITE_CONSTRAINT_NOTNULL: code = kErrNullInIndex; break;
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY: code = kErrDuplicateKey; break;
+    case SQLITE_FULL: code = kErrDiskFull; break;
+    case SQLITE_NOMEM: code = kErrOutOfMemory; break;
+    default: break;
+    }
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        msg = "the project file is in use by another program (locked); try again when it is free";
+    if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
+        msg = "the project file is damaged (" + msg + ")";
+    if ((rc & 0xff) == SQLITE_READONLY) msg = "the project file is read-only";
+    throw DatabaseError(code, context.empty() ? msg : context + ": " + msg);
+}
+
+// ---------------------------------------------------------------- Statement
+
+Statement::Statement(sqlite3* db, const std::string& sql) : m_db(db), m_sql(sql) {
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &m_stmt, nullptr);
+    if (rc != SQLITE_OK) throwSqlite(db, rc, "preparing \"" + sql + "\"");
+}
+
+Statement::~Statement() {
+    if (m_stmt) sqlite3_finalize(m_stmt);
+}
+
+Statement::Statement(Statement&& o) noexcept : m_db(o.m_db), m_stmt(o.m_stmt), m_sql(std::move(o.m_sql)) {
+    o.m_stmt = nullptr;
+}
+
+Statement& Statement::bind(int index, const Value& v) {
+    int rc;
+    const auto& r = v.raw();
+    if (v.isNull()) rc = sqlite3_bind_null(m_stmt, index);
+    else if (v.isInteger()) rc = sqlite3_bind_int64(m_stmt, index, std::get<std::int64_t>(r));
+    else if (v.isReal()) rc = sqlite3_bind_double(m_stmt, index, std::get<double>(r));
+    else {
+        const auto& s = std::get<std::string>(r);
+        rc = sqlite3_bind_text(m_stmt, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    }
+    if (rc != SQLITE_OK) throwSqlite(m_db, rc, "binding a value");
+    return *this;
+}
+
+Statement& Statement::bindAll(const std::vector<Value>& values) {
+    for (std::size_t i = 0; i < values.size(); ++i) bind(static_cast<int>(i + 1), values[i]);
+    return *this;
+}
+
+bool Statement::step() {
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throwSqlite(m_db, rc, "");
+}
+
+void Statement::reset() {
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+
+std::string Statement::columnName(int i) const {
+    const char* n = sqlite3_column_name(m_stmt, i);
+    return n ? n : "";
+}
+
+Value Statement::column(int i) const {
+    switch (sqlite3_column_type(m_stmt, i)) {
+    case SQLITE_NULL: return Value();
+    case SQLITE_INTEGER: return Value(static_cast<long long>(sqlite3_column_int64(m_stmt, i)));
+    case SQLITE_FLOAT: return Value(sqlite3_column_double(m_stmt, i));
+    default: {
+        const unsigned char* t = sqlite3_column_text(m_stmt, i);
+        int n = sqlite3_column_bytes(m_stmt, i);
+        return Value(std::string(reinterpret_cast<const char*>(t), static_cast<std::size_t>(n)));
+    }
+    }
+}
+
+// ---------------------------------------------------------------- TableLayout
+
+const FieldDef* TableLayout::field(const std::string& name) const {
+    auto it = index.find(toUpper(name));
+    return it == index.end() ? nullptr : &fields[it->second];
+}
+
+// ---------------------------------------------------------------- Database
+
+FileKind Database::probe(const std::string& path) {
+    std::error_code ec;
+    if (!fs::exists(path, ec) || !fs::is_regular_file(path, ec)) return FileKind::Missing;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return FileKind::Unreadable;
+    char head[100] = {};
+    in.read(head, sizeof head);
+    std::streamsize got = in.gcount();
+    if (got >= 19 && std::memcmp(head + 4, "Standard Jet DB", 15) == 0) return FileKind::JetDatabase;
+    if (got >= 19 && std::memcmp(head + 4, "Standard ACE DB", 15) == 0) return FileKind::JetDatabase;
+    if (got < 100 || std::memcmp(head, "SQLite format 3", 16) != 0) return FileKind::NotSqlite;
+    // application_id is stored big-endian at offset 68 of the header.
+    auto u = [&](int o) { return static_cast<unsigned char>(head[o]); };
+    int appId = static_cast<int>((u(68) << 24) | (u(69) << 16) | (u(70) << 8) | u(71));
+    if (appId != kApplicationId && appId != 0) return FileKind::ForeignSqlite;
+    return FileKind::Project;
+}
+
+Database::Database(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
+
+Database::~Database() {
+    if (m_db) sqlite3_close_v2(m_db);
+}
+
+std::unique_ptr<Database> Database::open(const std::string& path) {
+    switch (probe(path)) {
+    case FileKind::Missing: throw DatabaseError(kErrFileNotFound, "File '" + path + "' can not be found.");
+    case FileKind::Unreadable: throw DatabaseError(kErrFileNotFound, "File '" + path + "' can not be read.");
+    case FileKind::JetDatabase:
+        throw DatabaseError(kErrNotAProject, "'" + path +
+                                                 "' is an old Access (Jet) database. This program keeps projects in "
+                                                 "its own format; create a new project and import the systems.");
+    case FileKind::NotSqlite:
+        throw DatabaseError(kErrNotAProject, "'" + path + "' is not a project database.");
+    case FileKind::ForeignSqlite:
+        throw DatabaseError(kErrNotAProject, "'" + path + "' is a database of another program, not a project database.");
+    default: break;
+    }
+    sqlite3* h = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string msg = h ? sqlite3_errmsg(h) : sqlite3_errstr(rc);
+        if (h) sqlite3_close_v2(h);
+        if (rc == SQLITE_CANTOPEN) {
+            // A read-only file or folder: say so plainly.
+            throw DatabaseError(kErrFileNotFound, "'" + path + "' can not be opened for writing (" + msg + ").");
+        }
+        throw DatabaseError(kErrDatabase, "'" + path + "' can not be opened: " + msg);
+    }
+    std::unique_ptr<Database> db(new Database(h, path));
+    sqlite3_busy_timeout(h, 5000);
+    sqlite3_extended_result_codes(h, 1);
+    // Reading the catalogue proves the file is a sound database; a damaged header fails here.
+    try {
+        Value appId = db->scalar("PRAGMA application_id");
+        if (appId.toInt() != kApplicationId) {
+            if (!db->hasTable("NODE") || !db->hasTable("T16") || !db->hasTable("T0"))
+                throw DatabaseError(kErrNotAProject, "'" + path + "' is not a project database.");
+        }
+        Value ok = db->scalar("PRAGMA quick_check(1)");
+        if (ok.toText() != "ok")
+            throw DatabaseError(kErrDatabase, "'" + path + "' is damaged: " + ok.toText() +
+                                                  ". Rebuild it or restore a backup.");
+    } catch (const DatabaseError& e) {
+        std::string what = e.what();
+        if (what.find(path) == std::string::npos) what = "'" + path + "': " + what;
+        throw DatabaseError(e.code(), what);
+    }
+    return db;
+}
+
+std::unique_ptr<Database> Database::create(const std::string& path) {
+    sqlite3* h = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    if (rc != SQLITE_OK) {
+        std::string msg = h ? sqlite3_errmsg(h) : sqlite3_errstr(rc);
+        if (h) sqlite3_close_v2(h);
+        throw DatabaseError(kErrDatabase, "'" + path + "' can not be created: " + msg);
+    }
+    std::unique_ptr<Database> db(new Database(h, path));
+    sqlite3_busy_timeout(h, 5000);
+    sqlite3_extended_result_codes(h, 1);
+    db->exec("PRAGMA application_id = " + std::to_string(kApplicationId));
+    return db;
+}
+
+void Database::exec(const std::string& sql) {
+    char* err = nullptr;
+    int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        std::string msg = err ? err : "";
+        sqlite3_free(err);
+        throwSqlite(m_db, rc, "running \"" + left(sql, 120) + "\"");
+    }
+}
+
+int Database::execute(const std::string& sql, const std::vector<Value>& params) {
+    Statement st(m_db, sql);
+    st.bindAll(params);
+    while (st.step()) {
+    }
+    return sqlite3_changes(m_db);
+}
+
+Statement Database::prepare(const std::string& sql) { return Statement(m_db, sql); }
+
+Value Database::scalar(const std::string& sql, const std::vector<Value>& params) {
+    Statement st(m_db, sql);
+    st.bindAll(params);
+    if (st.step()) return st.column(0);
+    return Value();
+}
+
+bool Database::hasTable(const std::string& table) {
+    Value v = scalar("SELECT name FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE", {table});
+    return !v.isNull();
+}
+
+std::vector<std::string> Database::tableNames() {
+    std::vector<std::string> names;
+    Statement st(m_db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
+    while (st.step()) names.push_back(st.column(0).toText());
+    return names;
+}
+
+const TableLayout& Database::layout(const std::string& table) {
+    std::string key = toUpper(table);
+    auto it = m_layouts.find(key);
+    if (it != m_layouts.end()) return it->second;
+    if (!hasTable(table)) throw DatabaseError(kErrTableMissing, "The table '" + table + "' is missing from the project.");
+    TableLayout l;
+    Statement st(m_db, "SELECT name, type FROM pragma_table_info(?)");
+    st.bind(1, table);
+    while (st.step()) {
+        FieldDef f = fieldFromDeclared(st.column(0).toText(), st.column(1).toText());
+        // Keys come from the schema; an older file keeps its own columns.
+        if (const TableDef* td = schemaTable(table))
+            if (const FieldDef* sf = td->field(f.name)) f.key = sf->key;
+        l.index[toUpper(f.name)] = l.fields.size();
+        l.fields.push_back(f);
+    }
+    return m_layouts.emplace(key, std::move(l)).first->second;
+}
+
+void Database::addField(const std::string& table, const FieldDef& field) {
+    exec("ALTER TABLE " + quoteIdent(table) + " ADD COLUMN " + columnDefinition(field));
+    m_layouts.erase(toUpper(table));
+}
+
+void Database::createTable(const TableDef& table) {
+    exec(createTableSql(table));
+    m_layouts.erase(toUpper(table.name));
+}
+
+void Database::begin() {
+    if (m_txDepth == 0) exec("BEGIN IMMEDIATE");
+    else exec("SAVEPOINT sp" + std::to_string(m_txDepth));
+    ++m_txDepth;
+}
+
+void Database::commit() {
+    if (m_txDepth <= 0) return;
+    --m_txDepth;
+    if (m_txDepth == 0) exec("COMMIT");
+    else exec("RELEASE sp" + std::to_string(m_txDepth));
+}
+
+void Database::rollback() {
+    if (m_txDepth <= 0) return;
+    --m_txDepth;
+    if (m_txDepth == 0) exec("ROLLBACK");
+    else {
+        exec("ROLLBACK TO sp" + std::to_string(m_txDepth));
+        exec("RELEASE sp" + std::to_string(m_txDepth));
+    }
+}
+
+}  // namespace kolv::db

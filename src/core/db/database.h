@@ -1,0 +1,128 @@
+// An open project database: an SQLite connection with statements, transactions and table layouts.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/schema.h"
+#include "db/value.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kolv::db {
+
+/// Our SQLite application_id, so another program's SQLite file is not taken for a project ("KOLV").
+constexpr int kApplicationId = 0x4B4F4C56;
+
+/// A prepared statement; values are bound by position (1-based) and never spliced into the text.
+class Statement {
+public:
+    Statement(sqlite3* db, const std::string& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement(Statement&& o) noexcept;
+
+    Statement& bind(int index, const Value& v);
+    Statement& bindAll(const std::vector<Value>& values);
+    /// Steps once; true while a row is available.
+    bool step();
+    void reset();
+    int columnCount() const;
+    std::string columnName(int i) const;
+    Value column(int i) const;
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+    std::string m_sql;
+};
+
+/// Column layout of a table as it is in the file (which may be older than the schema).
+struct TableLayout {
+    std::vector<FieldDef> fields;
+    std::map<std::string, std::size_t> index;  ///< upper-cased name -> position
+    const FieldDef* field(const std::string& name) const;
+};
+
+/// How a file was recognised when opening it.
+enum class FileKind { Project, Missing, NotSqlite, JetDatabase, ForeignSqlite, Corrupt, Unreadable };
+
+class Database {
+public:
+    /// Opens an existing project file shared read/write. Throws DatabaseError with a clear
+    /// message when the file is missing, not a project, corrupt or locked; never modifies
+    /// such a file.
+    static std::unique_ptr<Database> open(const std::string& path);
+    /// Creates a new empty database file (overwriting nothing: the file must not exist) and
+    /// marks it as one of our projects.
+    static std::unique_ptr<Database> create(const std::string& path);
+    /// Tells what kind of file is at the path without changing it.
+    static FileKind probe(const std::string& path);
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const std::string& path() const { return m_path; }
+    sqlite3* handle() const { return m_db; }
+
+    /// Runs SQL without parameters (schema statements).
+    void exec(const std::string& sql);
+    /// Runs a statement with bound values; returns the number of rows changed.
+    int execute(const std::string& sql, const std::vector<Value>& params = {});
+    Statement prepare(const std::string& sql);
+    /// First column of the first row, or Null.
+    Value scalar(const std::string& sql, const std::vector<Value>& params = {});
+
+    bool hasTable(const std::string& table);
+    std::vector<std::string> tableNames();
+    /// Columns of a table as they are in the file (cached; refreshed after addField).
+    const TableLayout& layout(const std::string& table);
+    /// Adds a column to a table (the upgrade).
+    void addField(const std::string& table, const FieldDef& field);
+    void createTable(const TableDef& table);
+    void invalidateLayouts() { m_layouts.clear(); }
+
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_txDepth > 0; }
+
+private:
+    Database(sqlite3* db, std::string path);
+    sqlite3* m_db;
+    std::string m_path;
+    std::map<std::string, TableLayout> m_layouts;
+    int m_txDepth = 0;
+};
+
+/// Commits on commit(), rolls back when it goes out of scope otherwise (an exception).
+class Transaction {
+public:
+    explicit Transaction(Database& db) : m_db(db) { m_db.begin(); }
+    ~Transaction() {
+        if (!m_done) {
+            try {
+                m_db.rollback();
+            } catch (...) {
+            }
+        }
+    }
+    void commit() {
+        m_db.commit();
+        m_done = true;
+    }
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};
+
+/// Throws DatabaseError built from the connection's last error, with context.
+[[noreturn]] void throwSqlite(sqlite3* db, int rc, const std::string& context);
+
+}  // namespace kolv::db

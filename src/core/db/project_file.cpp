@@ -1,0 +1,76 @@
+// New project and rebuild.
+#include "db/project_file.h"
+
+#include <filesystem>
+
+#include "common/error.h"
+#include "common/text.h"
+#include "db/database.h"
+
+namespace kolv::db {
+
+namespace fs = std::filesystem;
+
+bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui) {
+    const std::string target = trim(newPath), seed = trim(seedPath);
+    ui::Answer a = ui.message("Create New Project Database",
+                              "Create '" + target + "' from '" + seed + "'\rContinue with database creation?",
+                              ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::No);
+    if (a != ui::Answer::Yes) return false;
+    // Only a sound seed may become a project.
+    { auto check = Database::open(seed); }
+    std::error_code ec;
+    fs::copy_file(seed, target, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw Error(kErrFileNotFound, "'" + seed + "' could not be copied to '" + target + "': " + ec.message());
+    ui.message("", "Database creation complete.", ui::Icon::Exclamation);
+    return true;
+}
+
+bool rebuildProject(const std::string& path, const std::string& openProjectPath, ui::UiPort& ui,
+                    const std::string& workFolder) {
+    const std::string p = trim(path);
+    if (p.empty()) {
+        ui.message("INVALID DATA", "Database name missing.", ui::Icon::Critical);
+        return false;
+    }
+    if (!trim(openProjectPath).empty() && p == trim(openProjectPath)) {
+        ui.beep();
+        ui.message("", "Current file " + p + " cannot be rebuilt while open.");
+        return false;
+    }
+    if (ui.message("Rebuild Database", "Rebuild database " + p + ". Continue?", ui::Icon::Question,
+                   ui::Buttons::YesNo, ui::Answer::No) != ui::Answer::Yes)
+        return false;
+
+    struct Busy {
+        ui::UiPort& u;
+        explicit Busy(ui::UiPort& x) : u(x) { u.busy(true); }
+        ~Busy() { u.busy(false); }
+    } busy(ui);
+
+    const fs::path bak = fs::path(workFolder) / "Rebuild.BAK";
+    const fs::path tmp = fs::path(workFolder) / "TEMP0000.MDA";
+    {
+        // Recognise and check the file before anything is written.
+        auto db = Database::open(p);
+    }
+    std::error_code ec;
+    fs::copy_file(p, bak, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw Error(kErrDiskFull, "The backup '" + bak.string() + "' could not be written: " + ec.message());
+    fs::remove(tmp, ec);
+    {
+        auto db = Database::open(p);
+        db->execute("VACUUM INTO ?", {tmp.string()});
+    }
+    {
+        // The compacted copy must itself be sound before it replaces the project.
+        auto check = Database::open(tmp.string());
+    }
+    fs::copy_file(tmp, p, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw Error(kErrDiskFull, "'" + p + "' could not be replaced: " + ec.message() +
+                                          ". The file before the rebuild is in '" + bak.string() + "'.");
+    ui.message("", "Database rebuilding complete.");
+    return true;
+}
+
+}  // namespace kolv::db
