@@ -1,0 +1,79 @@
+// Rainfall intensity for a duration: IDF polynomial, user-defined time-intensity table or built-in curve.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "db/database.h"
+#include "db/value.h"
+#include "session/session.h"
+#include "ui/ui_port.h"
+
+namespace kolv::rain {
+
+/// Intensity methods held in T16 `INTENSITY_METHOD` and Session::intensityMethod.
+enum IntensityMethod : int {
+    kMethodIdf = 0,    ///< IDF coefficient polynomial by zone and frequency (T2)
+    kMethodTable = 1,  ///< user-defined time-intensity table by location and frequency (T85)
+    kMethodCurve = 2,  ///< built-in fixed curve
+};
+
+/// Durations past the last tabulated time take the last intensity up to this many minutes.
+constexpr float kTableEndMinutes = 100000.0f;
+
+/// IDF coefficients of one zone and frequency (single precision, as stored in T2).
+struct IdfCoefficients {
+    float A = 0.0f;
+    float B = 0.0f;
+    float C = 0.0f;
+    float D = 0.0f;
+};
+
+/// Rainfall intensity (in/hr, or as tabulated) for a duration in minutes, by the session's
+/// current intensity method:
+///  - 0: A + B ln t + C ln^2 t + D ln^3 t, or -1 for t <= 0;
+///  - 1: linear in the loaded time-intensity table, 0 outside [0, 100000);
+///  - 2: linear in the built-in curve, 100 outside [0, 300);
+///  - any other method: 0.
+float CALC_INTENSITY(const Session& session, float duration, float A, float B, float C, float D);
+
+/// Same, with the coefficients as one value.
+inline float CALC_INTENSITY(const Session& session, float duration, const IdfCoefficients& c) {
+    return CALC_INTENSITY(session, duration, c.A, c.B, c.C, c.D);
+}
+
+/// Loads the T85 rows of a location and frequency (trimmed) into the session's time-intensity
+/// table, ascending by `TIME`, with the sentinels (0, first intensity) and (100000, last intensity).
+/// A Null or unreadable `TIME` or `INTENSITY` stops reading with its message (beep first);
+/// the entries not yet read stay (0, 0). Returns false when a message was shown.
+bool LOAD_TIME_INTENSITY_TABLE(db::Database& db, Session& session, ui::UiPort& ui, const std::string& location,
+                               const std::string& frequency);
+
+/// The IDF key as compared: trimmed text; a number by its shortest decimal text (3 -> "3").
+std::string idfKey(const db::Value& v);
+
+/// Finds the T2 row of a zone and frequency and returns its coefficients. Shows the
+/// "INVALID DATA" message and returns nothing when the row is missing or any coefficient is 0.
+std::optional<IdfCoefficients> lookupIdfCoefficients(db::Database& db, ui::UiPort& ui, const db::Value& zone,
+                                                     const db::Value& freq);
+
+/// Rainfall settings of a system, read from its T16 row.
+struct SystemRainfall {
+    int method = kMethodIdf;  ///< `INTENSITY_METHOD`, Null read as 0
+    db::Value zone;           ///< `ZONE`
+    db::Value freq;           ///< `FREQ`
+    std::string location;     ///< `LOCATION`
+    std::string frequency;    ///< `FREQUENCY`
+};
+
+/// Reads the rainfall fields of a system's T16 row (all defaults when the row is missing).
+SystemRainfall readSystemRainfall(db::Database& db, const std::string& system);
+
+/// Prepares the session for a run on a system: sets the current intensity method, loads
+/// the time-intensity table for method 1, looks up the IDF coefficients for method 0.
+/// Returns the coefficients (all 0 for the other methods), or nothing when the IDF lookup
+/// failed with its message (the run ends). A table load that shows a message does not stop it.
+std::optional<IdfCoefficients> prepareRainfall(db::Database& db, Session& session, ui::UiPort& ui,
+                                               const std::string& system);
+
+}  // namespace kolv::rain
