@@ -1,0 +1,32 @@
+// Text helpers: the leading-number rule engineers rely on when they type values.
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+
+using namespace kolv;
+
+TEST(LeadingNumber, TakesTheNumericStartOfTypedText) {
+    EXPECT_DOUBLE_EQ(leadingNumber("12.5 ft"), 12.5);
+    EXPECT_DOUBLE_EQ(leadingNumber("  -3e2x"), -300.0);
+    EXPECT_DOUBLE_EQ(leadingNumber("1,5"), 1.0);
+    EXPECT_DOUBLE_EQ(leadingNumber("10..00"), 10.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(".75"), 0.75);
+    EXPECT_DOUBLE_EQ(leadingNumber("2e"), 2.0);  // an exponent without digits is not part of it
+    EXPECT_DOUBLE_EQ(leadingNumber("&H1F"), 31.0);
+    EXPECT_DOUBLE_EQ(leadingNumber("abc"), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber(""), 0.0);
+    EXPECT_DOUBLE_EQ(leadingNumber("-"), 0.0);
+}
+
+TEST(TextHelpers, NamesTrimsAndCaptions) {
+    EXPECT_EQ(trim("  S-1 \t"), "S-1");
+    EXPECT_EQ(name8("INLET-123456"), "INLET-12");
+    EXPECT_EQ(padRight("AB", 4), "AB  ");
+    EXPECT_EQ(padRight("ABCDEF", 4), "ABCD");
+    EXPECT_EQ(padLeft("7", 3), "  7");
+    EXPECT_EQ(ampersands("SS Outfall && Header Details"), "SS Outfall & Header Details");
+    EXPECT_TRUE(equalsIgnoreCase("s1", "S1"));
+    EXPECT_EQ(split("a,,b", ','), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_TRUE(isNumeric(" 3.5 "));
+    EXPECT_FALSE(isNumeric("3.5ft"));
+}

@@ -1,0 +1,107 @@
+// New project from the seed, and rebuilding a project file.
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "common/error.h"
+#include "db/project.h"
+#include "db/project_file.h"
+#include "db/record_set.h"
+#include "support/test_support.h"
+#include "ui/recording_ui.h"
+
+using namespace kolv;
+using namespace kolv::db;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(const std::string& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+TEST(NewProject, AsksThenCopiesTheSeedOverAnExistingFile) {
+    test::TempDir dir;
+    std::string seed = test::makeSeed(dir);
+    std::string target = dir.file("new.mdb");
+    { std::ofstream(target) << "old contents"; }
+    ui::RecordingUi ui;
+    ui.answers.push_back(ui::Answer::No);
+    EXPECT_FALSE(createProject(target, seed, ui));
+    EXPECT_EQ(readAll(target), "old contents");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "Create New Project Database");
+    EXPECT_EQ(ui.messages[0].text, "Create '" + target + "' from '" + seed + "'\rContinue with database creation?");
+    EXPECT_EQ(ui.messages[0].defaultAnswer, ui::Answer::No);
+
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_TRUE(createProject(target, seed, ui));
+    EXPECT_EQ(ui.messages.back().text, "Database creation complete.");
+    EXPECT_EQ(readAll(target), readAll(seed));
+}
+
+TEST(NewProject, SeedHoldsTheCatalogueAndOptionRows) {
+    test::TempDir dir;
+    ui::RecordingUi ui;
+    auto p = openProject(test::makeEmptyProject(dir), ui);
+    EXPECT_TRUE(ui.messages.empty());  // the seed is already at the current schema
+    EXPECT_EQ(p->db->scalar("SELECT COUNT(*) FROM T0").toInt(), 1);
+    EXPECT_EQ(p->db->scalar("SELECT COUNT(*) FROM T2").toInt(), 66);  // 11 zones x 6 return periods
+    EXPECT_EQ(p->db->scalar("SELECT COUNT(*) FROM T27").toInt(), 10);
+    RecordSet t27(*p->db, "T27", "RECNUM = ?", {7});
+    ASSERT_FALSE(t27.empty());
+    EXPECT_EQ(t27.integer("LVSINT9"), 50);
+    EXPECT_FLOAT_EQ(static_cast<float>(t27.number("LVSSGL2")), 2.0f);
+    EXPECT_FLOAT_EQ(static_cast<float>(t27.number("LVSSGL3")), 0.01f);
+    EXPECT_EQ(p->db->scalar("SELECT COUNT(*) FROM NODE").toInt(), 0);
+}
+
+TEST(Rebuild, RefusesEmptyAndOpenPathsAndKeepsAnExactBackup) {
+    test::TempDir dir;
+    std::string path = test::makeEmptyProject(dir);
+    ui::RecordingUi ui;
+    EXPECT_FALSE(rebuildProject("  ", "", ui, dir.path()));
+    EXPECT_EQ(ui.messages.back().title, "INVALID DATA");
+    EXPECT_EQ(ui.messages.back().text, "Database name missing.");
+    EXPECT_FALSE(rebuildProject(path, path, ui, dir.path()));
+    EXPECT_EQ(ui.messages.back().text, "Current file " + path + " cannot be rebuilt while open.");
+
+    {
+        auto db = Database::open(path);
+        db->exec("CREATE TABLE filler(x)");
+        for (int i = 0; i < 200; ++i) db->execute("INSERT INTO filler VALUES (?)", {std::string(1000, 'x')});
+        db->exec("DROP TABLE filler");
+    }
+    std::string before = readAll(path);
+    ui.answers.push_back(ui::Answer::No);
+    EXPECT_FALSE(rebuildProject(path, "", ui, dir.path()));
+    EXPECT_EQ(ui.messages.back().title, "Rebuild Database");
+    EXPECT_EQ(ui.messages.back().text, "Rebuild database " + path + ". Continue?");
+    EXPECT_EQ(readAll(path), before);
+
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_TRUE(rebuildProject(path, "", ui, dir.path()));
+    EXPECT_EQ(ui.messages.back().text, "Database rebuilding complete.");
+    EXPECT_EQ(readAll(dir.file("Rebuild.BAK")), before);
+    EXPECT_TRUE(fs::exists(dir.file("TEMP0000.MDA")));
+    EXPECT_LT(fs::file_size(path), before.size());  // compacted
+    ui::RecordingUi u2;
+    auto p = openProject(path, u2);
+    EXPECT_EQ(p->db->scalar("SELECT COUNT(*) FROM T2").toInt(), 66);
+}
+
+TEST(Rebuild, ADamagedFileIsLeftAlone) {
+    test::TempDir dir;
+    std::string path = dir.file("bad.mdb");
+    { std::ofstream(path) << "not a database at all"; }
+    ui::RecordingUi ui;
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_THROW(rebuildProject(path, "", ui, dir.path()), Error);
+    EXPECT_EQ(readAll(path), "not a database at all");
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// Record sets: quote marks, Null handling, key faults, field checks, finding and ordering.
+#include <gtest/gtest.h>
+
+#include "common/error.h"
+#include "db/record_set.h"
+#include "support/test_support.h"
+
+using namespace kolv;
+using namespace kolv::db;
+
+namespace {
+
+struct RecordSetTest : ::testing::Test {
+    test::TempDir dir;
+    std::unique_ptr<Database> db = Database::open(test::makeEmptyProject(dir));
+
+    void addNode(const std::string& name, const std::string& system) {
+        RecordSet nodes(*db, "NODE");
+        nodes.addNew();
+        nodes.set("NAME", name);
+        nodes.set("SYSTEM", system);
+        nodes.update();
+    }
+};
+
+TEST_F(RecordSetTest, NamesWithQuoteMarksSelectExactlyTheirOwnRows) {
+    addNode("N1", "O'Brien");
+    addNode("N2", "a' OR '1");
+    addNode("N3", "S1");
+    RecordSet obrien(*db, "NODE", "SYSTEM = ?", {"O'Brien"});
+    ASSERT_EQ(obrien.recordCount(), 1u);
+    EXPECT_EQ(obrien.text("NAME"), "N1");
+    RecordSet injection(*db, "NODE", "SYSTEM = ?", {"a' OR '1"});
+    ASSERT_EQ(injection.recordCount(), 1u);
+    EXPECT_EQ(injection.text("NAME"), "N2");
+    EXPECT_EQ(RecordSet::executeDelete(*db, "NODE", "SYSTEM = ?", {"a' OR '1"}), 1);
+    RecordSet all(*db, "NODE");
+    EXPECT_EQ(all.recordCount(), 2u);
+}
+
+TEST_F(RecordSetTest, FindFirstMatchesInMemoryAndThroughTheEngineAlike) {
+    for (int i = 0; i < 50; ++i) addNode("N" + std::to_string(i), i % 2 ? "A" : "B");
+    RecordSet nodes(*db, "NODE");
+    ASSERT_TRUE(nodes.findFirst("SYSTEM = ? AND NAME = ?", {"A", "N17"}));
+    EXPECT_EQ(nodes.text("NAME"), "N17");
+    // lower case finds the same row: names compare without regard to case
+    ASSERT_TRUE(nodes.findFirst("NAME = ?", {"n17"}));
+    EXPECT_EQ(nodes.text("NAME"), "N17");
+    EXPECT_FALSE(nodes.findFirst("NAME = ?", {"N99"}));
+    EXPECT_TRUE(nodes.noMatch());
+    // general criteria go through SQL but keep the record set's order
+    ASSERT_TRUE(nodes.findFirst("NAME LIKE ? AND SYSTEM <> ?", {"N1%", "B"}));
+    EXPECT_EQ(nodes.text("NAME"), "N1");
+    ASSERT_TRUE(nodes.findNext("NAME LIKE ? AND SYSTEM <> ?", {"N1%", "B"}));
+    EXPECT_EQ(nodes.text("NAME"), "N11");
+    int count = 0;
+    for (bool f = nodes.findFirst("SYSTEM = ?", {"A"}); f; f = nodes.findNext("SYSTEM = ?", {"A"})) ++count;
+    EXPECT_EQ(count, 25);
+}
+
+TEST_F(RecordSetTest, NullReadsAsEmptyTextZeroAndFalse) {
+    addNode("N1", "S1");
+    RecordSet nodes(*db, "NODE");
+    EXPECT_TRUE(nodes.isNull("STATION"));
+    EXPECT_EQ(nodes.text("STATION"), "");
+    EXPECT_EQ(nodes.number("INLET_ELEV"), 0.0);
+    EXPECT_FALSE(nodes.flag("AUTO_ROTATE"));
+}
+
+TEST_F(RecordSetTest, KeyFieldsRefuseNullAndDuplicates) {
+    addNode("N1", "S1");
+    RecordSet nodes(*db, "NODE");
+    nodes.addNew();
+    nodes.set("SYSTEM", "S1");
+    try {
+        nodes.update();
+        FAIL() << "a node without a name was stored";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.code(), 3058);
+    }
+    nodes.cancelUpdate();
+    nodes.moveFirst();
+    nodes.edit();
+    EXPECT_THROW(nodes.set("NAME", Value()), Error);
+    nodes.cancelUpdate();
+    // A node name is unique over the whole project, not per system.
+    try {
+        addNode("n1", "S2");
+        FAIL() << "duplicate node name accepted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.code(), kErrDuplicateKey);
+    }
+}
+
+TEST_F(RecordSetTest, FieldChecksRefuseWhatTheFieldCannotHold) {
+    addNode("N1", "S1");
+    RecordSet nodes(*db, "NODE");
+    nodes.edit();
+    EXPECT_THROW(nodes.set("SYSTEM", "NINECHARS"), Error);           // Text(8)
+    EXPECT_THROW(nodes.set("NODE_TYPE", 40000), Error);              // 16-bit Integer
+    EXPECT_THROW(nodes.set("INLET_ELEV", "10..00"), Error);          // not a number
+    EXPECT_THROW(nodes.set("NO_SUCH_FIELD", 1), Error);
+    nodes.set("RUNOFF_C1", 0.1);                                      // Single
+    nodes.set("AUTO_ROTATE", true);
+    nodes.set("INLET_ELEV", "102.35");
+    nodes.update();
+    RecordSet again(*db, "NODE");
+    EXPECT_EQ(again.number("RUNOFF_C1"), static_cast<double>(0.1f));
+    EXPECT_EQ(again.integer("AUTO_ROTATE"), -1);                     // Yes stored as -1
+    EXPECT_DOUBLE_EQ(again.number("INLET_ELEV"), 102.35);
+}
+
+TEST_F(RecordSetTest, RowsComeInStorageOrderAcrossReopenAndDeletes) {
+    for (const char* n : {"Z", "A", "M", "B"}) addNode(n, "S");
+    {
+        RecordSet nodes(*db, "NODE");
+        nodes.findFirst("NAME = ?", {"A"});
+        nodes.remove();
+        EXPECT_EQ(nodes.text("NAME"), "M");  // the next row becomes current
+    }
+    addNode("C", "S");
+    auto path = db->path();
+    db.reset();
+    db = Database::open(path);
+    RecordSet nodes(*db, "NODE");
+    std::string order;
+    for (nodes.moveFirst(); !nodes.eof(); nodes.moveNext()) order += nodes.text("NAME");
+    EXPECT_EQ(order, "ZMBC");
+    RecordSet sorted(*db, "NODE", "", {}, "NAME");
+    std::string s;
+    for (; !sorted.eof(); sorted.moveNext()) s += sorted.text("NAME");
+    EXPECT_EQ(s, "BCMZ");
+}
+
+TEST_F(RecordSetTest, FieldsWithBlanksAndKeywordNamesAreQuoted) {
+    RecordSet t16(*db, "T16");
+    t16.addNew();
+    t16.set("SYSTEM", "S1");
+    t16.set("DESIGNED BY", "J. O'Neil");
+    t16.update();
+    RecordSet t60(*db, "T60");
+    t60.addNew();
+    t60.set("FROM", "A1");
+    t60.set("TO", "OUT");
+    t60.update();
+    RecordSet r(*db, "T60", "\"FROM\" = ?", {"A1"});
+    ASSERT_EQ(r.recordCount(), 1u);
+    EXPECT_EQ(r.text("TO"), "OUT");
+    RecordSet h(*db, "T16");
+    EXPECT_EQ(h.text("DESIGNED BY"), "J. O'Neil");
+}
+
+TEST_F(RecordSetTest, TransactionRollsBackWhenAFaultEscapes) {
+    try {
+        Transaction tx(*db);
+        addNode("N1", "S1");
+        addNode("N1", "S1");  // duplicate: throws
+        tx.commit();
+    } catch (const Error&) {
+    }
+    RecordSet nodes(*db, "NODE");
+    EXPECT_EQ(nodes.recordCount(), 0u);
+}
+
+}  // namespace

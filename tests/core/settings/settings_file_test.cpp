@@ -1,0 +1,95 @@
+// The settings file: creation, reading rules, the recent-file shift and the fallback folders.
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "settings/settings_file.h"
+#include "support/test_support.h"
+
+using namespace kolv::settings;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(const std::string& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void writeFile(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+
+TEST(SettingsFile, MissingFileIsCreatedWithTheCurrentFolder) {
+    kolv::test::TempDir dir;
+    auto cwd = fs::current_path();
+    fs::current_path(dir.path());
+    SettingsFile f(dir.file("cfg/KOLVLtV3.INI"));
+    Settings s = f.read();
+    fs::current_path(cwd);
+    std::string upper;
+    for (char c : dir.path()) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(readAll(f.path()), "[KOLV]\r\nDIAGRAMPALETTE=" + dir.path() + "/KOLVLtV3.PLT\r\nREPORTFILEPATH=" +
+                                     dir.path() + "/\r\n");
+    EXPECT_EQ(s.palettePath, upper + "/KOLVLTV3.PLT");
+    EXPECT_EQ(s.reportFolder, upper + "/");
+    EXPECT_FALSE(s.recentVisible[0]);
+}
+
+TEST(SettingsFile, ValuesAreUpperCasedAndOddLinesIgnored) {
+    kolv::test::TempDir dir;
+    writeFile(dir.file("k.ini"),
+              "[KOLV]\r\nrecentfile1= /home/ann/Road 12.mdb \r\n=orphan\r\nno equals sign\r\nRECENTFILE3=x\r\n"
+              "DIAGRAMPALETTE=\r\nREPORTFILEPATH=/srv/Reports/\r\nOTHER=1\r\n");
+    Settings s = SettingsFile(dir.file("k.ini")).read();
+    EXPECT_EQ(s.recentFiles[0], "/HOME/ANN/ROAD 12.MDB");
+    EXPECT_EQ(s.recentCaption(1), "1 /HOME/ANN/ROAD 12.MDB");
+    EXPECT_TRUE(s.recentVisible[0]);
+    EXPECT_FALSE(s.recentVisible[1]);
+    EXPECT_TRUE(s.recentVisible[2]);
+    EXPECT_EQ(s.palettePath, "");
+    EXPECT_EQ(s.reportFolder, "/SRV/REPORTS/");
+}
+
+TEST(SettingsFile, ReportFolderFallbacksDifferForEmptyAndAbsentLines) {
+    kolv::test::TempDir dir;
+    writeFile(dir.file("a.ini"), "[KOLV]\r\nREPORTFILEPATH=\r\n");
+    writeFile(dir.file("b.ini"), "[KOLV]\r\nRECENTFILE1=P\r\n");
+    EXPECT_EQ(SettingsFile(dir.file("a.ini")).read().reportFolder, defaultReportFolder());
+    EXPECT_EQ(SettingsFile(dir.file("b.ini")).read().reportFolder, fallbackReportFolder());
+    EXPECT_NE(defaultReportFolder(), fallbackReportFolder());
+}
+
+TEST(SettingsFile, RecentListShiftsWithoutSearchingAndDropsDrawings) {
+    kolv::test::TempDir dir;
+    std::string p = dir.file("k.ini");
+    writeFile(p, "[KOLV]\r\nRECENTFILE1=A\r\nRECENTFILE2=B\r\nRECENTFILE3=C\r\nRECENTFILE4=D\r\nRECENTDRAW1=X\r\n"
+                 "DIAGRAMPALETTE=PAL\r\nREPORTFILEPATH=RPT/\r\n");
+    SettingsFile f(p);
+    Settings s = f.read();
+    EXPECT_EQ(s.recentDraw[0], "X");
+    std::string before = readAll(p);
+    EXPECT_FALSE(f.write("  A ", kModeProject, s));  // already first: untouched
+    EXPECT_EQ(readAll(p), before);
+    EXPECT_TRUE(f.write("C", kModeProject, s));  // third: goes first, stays fourth as well
+    EXPECT_EQ(readAll(p), "[KOLV]\r\nRECENTFILE1=C\r\nRECENTFILE2=A\r\nRECENTFILE3=B\r\nRECENTFILE4=C\r\n"
+                          "DIAGRAMPALETTE=PAL\r\nREPORTFILEPATH=RPT/\r\n");
+    EXPECT_TRUE(f.write("/new/palette.plt", kModePalette, s));
+    EXPECT_EQ(f.read().palettePath, "/NEW/PALETTE.PLT");
+}
+
+TEST(SettingsFile, RecentCaptionsAndUpperCasedPathsStillOpen) {
+    EXPECT_EQ(pathFromRecentCaption("1 /x/y.mdb "), "/x/y.mdb");
+    EXPECT_EQ(pathFromRecentCaption("1 "), "");
+    EXPECT_EQ(pathFromRecentCaption("12"), "");
+    kolv::test::TempDir dir;
+    fs::create_directories(dir.file("Road Works"));
+    writeFile(dir.file("Road Works/Sewer.mdb"), "x");
+    std::string upper;
+    for (char c : dir.file("Road Works/Sewer.mdb")) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(resolvePathCase(upper), dir.file("Road Works/Sewer.mdb"));
+    EXPECT_EQ(resolvePathCase("/NO/SUCH/FILE.MDB"), "/NO/SUCH/FILE.MDB");
+}
+
+}  // namespace
