@@ -2,6 +2,7 @@
 #include "common/text.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 
 namespace kolv {
@@ -64,15 +65,29 @@ std::string padLeft(std::string_view s, std::size_t n) {
     return std::string(n - s.size(), ' ') + std::string(s);
 }
 
-double leadingNumber(std::string_view s) {
+double leadingNumber(std::string_view typed) {
+    // Blanks, tabs and line breaks anywhere in the text are ignored ("1 000" is 1000), as a
+    // typed number has always been read; the number then runs as far as it parses.
+    std::string s;
+    for (char c : typed)
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s += c;
     std::size_t i = 0;
-    while (i < s.size() && isBlank(s[i])) ++i;
-    if (i + 1 < s.size() && s[i] == '&' && (s[i + 1] == 'H' || s[i + 1] == 'h')) {
-        long v = 0;
-        for (i += 2; i < s.size() && std::isxdigit(static_cast<unsigned char>(s[i])); ++i)
-            v = v * 16 + (std::isdigit(static_cast<unsigned char>(s[i])) ? s[i] - '0'
-                                                                         : std::tolower(s[i]) - 'a' + 10);
-        return static_cast<double>(v);
+    if (i + 1 < s.size() && s[i] == '&' && (s[i + 1] == 'H' || s[i + 1] == 'h' || s[i + 1] == 'O' || s[i + 1] == 'o')) {
+        // &H (hexadecimal) and &O (octal) integers: up to 4 hex digits are a 16-bit integer
+        // (&HFFFF is -1), longer ones a 32-bit integer.
+        const bool hex = s[i + 1] == 'H' || s[i + 1] == 'h';
+        std::uint64_t v = 0;
+        std::size_t ndig = 0;
+        for (i += 2; i < s.size(); ++i) {
+            unsigned char c = static_cast<unsigned char>(s[i]);
+            int d = std::isdigit(c) ? c - '0' : (hex && std::isxdigit(c) ? std::tolower(c) - 'a' + 10 : -1);
+            if (d < 0 || (!hex && d > 7)) break;
+            v = (v * (hex ? 16 : 8) + static_cast<std::uint64_t>(d)) & 0xFFFFFFFFull;
+            ++ndig;
+        }
+        const bool small = hex ? ndig <= 4 : v <= 0xFFFF;
+        if (small) return static_cast<double>(static_cast<std::int16_t>(static_cast<std::uint16_t>(v)));
+        return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
     }
     std::size_t start = i;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;

@@ -31,7 +31,8 @@ std::string padRight(std::string_view s, std::size_t n);
 std::string padLeft(std::string_view s, std::size_t n);
 
 /// The leading numeric part of a typed text, as a number: "12.5 ft" -> 12.5, "abc" -> 0,
-/// "  -3e2x" -> -300, "1,5" -> 1, "&H10" -> 16. Blanks before the number are skipped.
+/// "  -3e2x" -> -300, "1,5" -> 1, "&H10" -> 16, "&HFFFF" -> -1 (a 16-bit integer), "&O17" -> 15.
+/// Blanks, tabs and line breaks anywhere in the text are skipped: "1 000.5" -> 1000.5.
 double leadingNumber(std::string_view s);
 
 /// True when the whole trimmed text is a number (no trailing characters).

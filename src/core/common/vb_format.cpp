@@ -62,30 +62,67 @@ void roundedDigits(double value, int decimals, std::string& intPart, std::string
     intPart = nz == std::string::npos ? std::string() : intPart.substr(nz);
 }
 
-std::string formatSection(double value, std::string_view pic, bool withSign) {
-    // Locate the numeric part: the first run from the first digit placeholder to the last one,
-    // including '.' and ',' inside it.
-    std::size_t first = pic.find_first_of("0#");
-    if (first == std::string_view::npos) {
-        // No digit placeholder: the picture is literal text.
-        return std::string(pic);
+/// One character of a picture: a placeholder ('0', '#', '.', ',', '%') or literal text
+/// (anything else, a character after '\\', or text between double quotes).
+struct PicChar {
+    char c;
+    bool literal;
+};
+
+std::vector<PicChar> tokenize(std::string_view pic) {
+    std::vector<PicChar> out;
+    for (std::size_t i = 0; i < pic.size(); ++i) {
+        char c = pic[i];
+        if (c == '\\' && i + 1 < pic.size()) {
+            out.push_back({pic[++i], true});
+        } else if (c == '"') {
+            for (++i; i < pic.size() && pic[i] != '"'; ++i) out.push_back({pic[i], true});
+        } else {
+            bool placeholder = c == '0' || c == '#' || c == '.' || c == ',' || c == '%';
+            out.push_back({c, !placeholder});
+        }
     }
-    std::size_t last = pic.find_last_of("0#");
-    // A '.' right after the last placeholder belongs to the numeric part ("0." shows a point).
-    std::size_t dotPos = pic.find('.', first);
-    if (dotPos != std::string_view::npos && dotPos > last) {
-        // decimal point after all placeholders: numeric part ends at it
-        last = dotPos;
+    return out;
+}
+
+bool isDigitHolder(const PicChar& p) { return !p.literal && (p.c == '0' || p.c == '#'); }
+
+std::string formatSection(double value, std::string_view picText, bool withSign) {
+    const std::vector<PicChar> pic = tokenize(picText);
+    std::string literalText;
+    for (const auto& p : pic) literalText += p.c;
+    // Locate the numeric part: from the first digit placeholder to the last one.
+    long first = -1, last = -1;
+    for (long i = 0; i < static_cast<long>(pic.size()); ++i)
+        if (isDigitHolder(pic[i])) {
+            if (first < 0) first = i;
+            last = i;
+        }
+    if (first < 0) return literalText;  // no digit placeholder: the picture is literal text
+    // A '.' after the last placeholder belongs to the numeric part ("0." shows a point),
+    // and so does a '.' just before the first one (".00").
+    for (long i = last + 1; i < static_cast<long>(pic.size()); ++i)
+        if (!pic[i].literal && pic[i].c == '.') {
+            last = i;
+            break;
+        }
+    if (first > 0 && !pic[first - 1].literal && pic[first - 1].c == '.') --first;
+
+    bool percent = false;
+    std::string prefix, suffix, body;
+    for (long i = 0; i < static_cast<long>(pic.size()); ++i) {
+        const PicChar& p = pic[i];
+        if (!p.literal && p.c == '%') percent = true;
+        if (i < first) prefix += p.c;
+        else if (i > last) suffix += p.c;
+        else if (!p.literal) body += p.c;  // literal text inside the digits is not used by our pictures
     }
-    // Also a '.' just before the first placeholder (".00").
-    if (first > 0 && pic[first - 1] == '.') --first;
-    std::string_view prefix = pic.substr(0, first);
-    std::string_view body = pic.substr(first, last - first + 1);
-    std::string_view suffix = pic.substr(last + 1);
+    if (percent) value *= 100.0;  // '%' shows the value as a percentage
 
     std::size_t dot = body.find('.');
-    std::string_view ipic = dot == std::string_view::npos ? body : body.substr(0, dot);
-    std::string_view fpic = dot == std::string_view::npos ? std::string_view() : body.substr(dot + 1);
+    std::string_view bodyView(body);
+    std::string_view ipic = dot == std::string::npos ? bodyView : bodyView.substr(0, dot);
+    std::string_view fpic = dot == std::string::npos ? std::string_view() : bodyView.substr(dot + 1);
 
     bool grouping = ipic.find(',') != std::string_view::npos;
     int minInt = 0;
@@ -96,7 +133,6 @@ std::string formatSection(double value, std::string_view pic, bool withSign) {
         if (c == '0') ++minFrac, ++maxFrac;
         else if (c == '#') ++maxFrac;
     }
-    // A picture like "#,##0.00" with scaling commas right before '.' is not used here.
 
     std::string ip, fp;
     roundedDigits(value, maxFrac, ip, fp);
@@ -118,7 +154,7 @@ std::string formatSection(double value, std::string_view pic, bool withSign) {
     if (withSign && value < 0 && !isZero) out += '-';
     out += prefix;
     out += ip;
-    if (dot != std::string_view::npos && (!fp.empty() || minFrac > 0 || maxFrac == 0)) {
+    if (dot != std::string::npos && (!fp.empty() || minFrac > 0 || maxFrac == 0)) {
         out += '.';
         out += fp;
     }
@@ -150,10 +186,9 @@ std::string shortestText(double value) {
 std::string vbFormat(double value, std::string_view picture) {
     if (picture.empty()) return shortestText(value);
     std::vector<std::string> sections = split(picture, ';');
-    if (sections.size() >= 2 && value < 0) {
-        return formatSection(value, sections[1], false);
-    }
-    if (sections.size() >= 3 && value == 0) return formatSection(value, sections[2], false);
+    // A section left empty ("0.00;;Zero") falls back to the first one, sign included.
+    if (sections.size() >= 3 && value == 0 && !sections[2].empty()) return formatSection(value, sections[2], false);
+    if (sections.size() >= 2 && value < 0 && !sections[1].empty()) return formatSection(value, sections[1], false);
     return formatSection(value, sections[0], true);
 }
 
