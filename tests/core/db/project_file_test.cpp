@@ -73,7 +73,9 @@ TEST(Rebuild, RefusesEmptyAndOpenPathsAndKeepsAnExactBackup) {
     {
         auto db = Database::open(path);
         db->exec("CREATE TABLE filler(x)");
+        Transaction tx(*db);
         for (int i = 0; i < 200; ++i) db->execute("INSERT INTO filler VALUES (?)", {std::string(1000, 'x')});
+        tx.commit();
         db->exec("DROP TABLE filler");
     }
     std::string before = readAll(path);
