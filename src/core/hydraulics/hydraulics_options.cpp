@@ -1,0 +1,169 @@
+// Options of the Compute Hydraulics window: the program-setup record that keeps them, and their validation.
+#include "hydraulics/hydraulics_options.h"
+
+#include <algorithm>
+
+#include "common/vb_format.h"
+#include "db/record_set.h"
+
+namespace kolv::hydraulics {
+
+namespace {
+
+constexpr const char* kTable = "T27";
+
+/// Positions the record set on RECNUM 7, adding the record with the defaults when it is missing.
+db::RecordSet openOptionsRecord(db::Database& db) {
+    db::RecordSet rs(db, kTable, "RECNUM = ?", {db::Value(kHydraulicsOptionsRecnum)});
+    if (!rs.empty()) {
+        rs.moveFirst();
+        return rs;
+    }
+    const HydraulicsOptions defaults;
+    rs.addNew();
+    rs.set("RECNUM", kHydraulicsOptionsRecnum);
+    for (int i = 1; i <= 11; ++i) rs.set("LVSINT" + std::to_string(i), 0);
+    rs.set(optionField(HydraulicsOption::JunctionMethod), defaults.junctionMethod);
+    rs.set(optionField(HydraulicsOption::MaxPasses), static_cast<int>(defaults.maxPasses));
+    rs.set(optionField(HydraulicsOption::FixedTcValue), defaults.fixedTcMin);
+    rs.set(optionField(HydraulicsOption::MinVelocity), defaults.minVelocity);
+    rs.set(optionField(HydraulicsOption::MaxHglDifference), defaults.maxHglDifferenceFt);
+    rs.set(optionField(HydraulicsOption::MinPhysicalVelocity), defaults.minPhysicalVelocityFps);
+    rs.update();
+    return rs;
+}
+
+/// The value a field takes for an option. A switch is stored -1 / 0; the pass count is held
+/// within the 16-bit field (the compute command later brings it within 4..32000).
+db::Value fieldValue(const HydraulicsOptions& o, HydraulicsOption which) {
+    switch (which) {
+    case HydraulicsOption::UseHydLength: return db::Value(o.useHydLength);
+    case HydraulicsOption::JunctionMethod: return db::Value(o.junctionMethod);
+    case HydraulicsOption::FixedTc: return db::Value(o.fixedTc);
+    case HydraulicsOption::ExitLoss: return db::Value(o.exitLoss);
+    case HydraulicsOption::JunctionLosses: return db::Value(o.junctionLosses);
+    case HydraulicsOption::MinVelocityInForce: return db::Value(o.minVelocityInForce);
+    case HydraulicsOption::DeepWell: return db::Value(o.deepWell);
+    case HydraulicsOption::FrenchDrain: return db::Value(o.frenchDrain);
+    case HydraulicsOption::MaxPasses: return db::Value(std::clamp(o.maxPasses, -32768L, 32767L));
+    case HydraulicsOption::NoNegativeFlow: return db::Value(o.noNegativeFlow);
+    case HydraulicsOption::JumpToCrown: return db::Value(o.jumpToCrown);
+    case HydraulicsOption::FixedTcValue: return db::Value(o.fixedTcMin);
+    case HydraulicsOption::MinVelocity: return db::Value(o.minVelocity);
+    case HydraulicsOption::MaxHglDifference: return db::Value(o.maxHglDifferenceFt);
+    case HydraulicsOption::MinPhysicalVelocity: return db::Value(o.minPhysicalVelocityFps);
+    }
+    return {};
+}
+
+constexpr HydraulicsOption kAllOptions[] = {
+    HydraulicsOption::UseHydLength,   HydraulicsOption::JunctionMethod, HydraulicsOption::FixedTc,
+    HydraulicsOption::ExitLoss,       HydraulicsOption::JunctionLosses, HydraulicsOption::MinVelocityInForce,
+    HydraulicsOption::DeepWell,       HydraulicsOption::FrenchDrain,    HydraulicsOption::MaxPasses,
+    HydraulicsOption::NoNegativeFlow, HydraulicsOption::JumpToCrown,    HydraulicsOption::FixedTcValue,
+    HydraulicsOption::MinVelocity,    HydraulicsOption::MaxHglDifference, HydraulicsOption::MinPhysicalVelocity,
+};
+
+}  // namespace
+
+const char* optionField(HydraulicsOption option) {
+    switch (option) {
+    case HydraulicsOption::UseHydLength: return "LVSINT1";
+    case HydraulicsOption::JunctionMethod: return "LVSINT2";
+    case HydraulicsOption::FixedTc: return "LVSINT3";
+    case HydraulicsOption::ExitLoss: return "LVSINT4";
+    case HydraulicsOption::JunctionLosses: return "LVSINT5";
+    case HydraulicsOption::MinVelocityInForce: return "LVSINT6";
+    case HydraulicsOption::DeepWell: return "LVSINT7";
+    case HydraulicsOption::FrenchDrain: return "LVSINT8";
+    case HydraulicsOption::MaxPasses: return "LVSINT9";
+    case HydraulicsOption::NoNegativeFlow: return "LVSINT10";
+    case HydraulicsOption::JumpToCrown: return "LVSINT11";
+    case HydraulicsOption::FixedTcValue: return "LVSSGL1";
+    case HydraulicsOption::MinVelocity: return "LVSSGL2";
+    case HydraulicsOption::MaxHglDifference: return "LVSSGL3";
+    case HydraulicsOption::MinPhysicalVelocity: return "LVSSGL4";
+    }
+    return "";
+}
+
+HydraulicsOptions loadHydraulicsOptions(db::Database& db) {
+    db::RecordSet rs = openOptionsRecord(db);
+    auto on = [&](HydraulicsOption o) { return rs.flag(optionField(o)); };
+    auto number = [&](HydraulicsOption o) { return rs.number(optionField(o)); };
+    HydraulicsOptions o;
+    o.useHydLength = on(HydraulicsOption::UseHydLength);
+    o.junctionMethod = static_cast<int>(rs.integer(optionField(HydraulicsOption::JunctionMethod)));
+    o.fixedTc = on(HydraulicsOption::FixedTc);
+    o.exitLoss = on(HydraulicsOption::ExitLoss);
+    o.junctionLosses = on(HydraulicsOption::JunctionLosses);
+    o.minVelocityInForce = on(HydraulicsOption::MinVelocityInForce);
+    o.deepWell = on(HydraulicsOption::DeepWell);
+    o.frenchDrain = on(HydraulicsOption::FrenchDrain);
+    o.maxPasses = rs.integer(optionField(HydraulicsOption::MaxPasses));
+    o.noNegativeFlow = on(HydraulicsOption::NoNegativeFlow);
+    o.jumpToCrown = on(HydraulicsOption::JumpToCrown);
+    o.fixedTcMin = number(HydraulicsOption::FixedTcValue);
+    o.minVelocity = number(HydraulicsOption::MinVelocity);
+    o.maxHglDifferenceFt = number(HydraulicsOption::MaxHglDifference);
+    // Projects from before the minimum physical velocity was kept have no value for it.
+    const char* physical = optionField(HydraulicsOption::MinPhysicalVelocity);
+    o.minPhysicalVelocityFps = rs.isNull(physical) ? kDefaultMinPhysicalVelocityFps : rs.number(physical);
+    return o;
+}
+
+void saveHydraulicsOptions(db::Database& db, const HydraulicsOptions& options) {
+    db::RecordSet rs = openOptionsRecord(db);
+    rs.edit();
+    for (HydraulicsOption which : kAllOptions) rs.set(optionField(which), fieldValue(options, which));
+    rs.update();
+}
+
+void saveHydraulicsOption(db::Database& db, const HydraulicsOptions& options, HydraulicsOption which) {
+    db::RecordSet rs = openOptionsRecord(db);
+    rs.edit();
+    rs.set(optionField(which), fieldValue(options, which));
+    rs.update();
+}
+
+OptionsCheck validateComputeOptions(const HydraulicsOptions& options, bool metric, ui::UiPort& ui) {
+    OptionsCheck check{true, options};
+    HydraulicsOptions& o = check.options;
+    auto refuse = [&](const char* text) {
+        check.valid = false;
+        ui.invalidData(text);
+        return check;
+    };
+
+    if (o.maxPasses < kMinPasses || o.maxPasses > kMaxPasses) {
+        o.maxPasses = o.maxPasses < kMinPasses ? kMinPasses : kMaxPasses;
+        return refuse("Itterations must be between 4 and 32000");
+    }
+    if (!(o.maxHglDifferenceFt >= kMinHglDifferenceFt && o.maxHglDifferenceFt <= kMaxHglDifferenceFt)) {
+        o.maxHglDifferenceFt = o.maxHglDifferenceFt > kMaxHglDifferenceFt ? kMaxHglDifferenceFt : kMinHglDifferenceFt;
+        return refuse("Max. HGL Difference must be between 0.0001 and 0.25");
+    }
+    if (o.fixedTc && !(o.fixedTcMin >= kMinFixedTcMin && o.fixedTcMin <= kMaxFixedTcMin)) {
+        o.fixedTcMin = o.fixedTcMin > kMaxFixedTcMin ? kMaxFixedTcMin : kMinFixedTcMin;
+        return refuse("Fixed Tc must be between 1 and 120 minutes");
+    }
+    if (!(o.minVelocity > 0)) {
+        o.minVelocity = kDefaultMinVelocity;
+        return refuse("Minimum velocity must be greater than zero");
+    }
+    if (metric && o.minVelocity > kMaxMinVelocityMetric) {
+        o.minVelocity = kMaxMinVelocityMetric;
+        return refuse("Minimum velocity for computing travel time cannot exceed 2 m/s");
+    }
+    if (!metric && o.minVelocity > kMaxMinVelocityEnglish) {
+        o.minVelocity = kMaxMinVelocityEnglish;
+        return refuse("Minimum velocity for computing travel time cannot exceed 6 f/s");
+    }
+    return check;
+}
+
+std::string minVelocityCaption(bool metric) { return metric ? "Min. Velocity (m/s)" : "Min. Velocity (ft/s)"; }
+
+std::string formatMinVelocity(double value, bool metric) { return vbFormat(value, metric ? "0.000" : "0.00"); }
+
+}  // namespace kolv::hydraulics

@@ -1,0 +1,93 @@
+// Options of the Compute Hydraulics window: their program-setup record, defaults and validation.
+#pragma once
+
+#include <string>
+
+#include "db/database.h"
+#include "ui/ui_port.h"
+
+namespace kolv::hydraulics {
+
+/// Program-setup record (T27 `RECNUM`) that holds the hydraulics options.
+inline constexpr int kHydraulicsOptionsRecnum = 7;
+
+/// Junction-loss methods (`LVSINT2`).
+inline constexpr int kJunctionMethodDownstream = 1;  ///< "Use Velocity of Downstream Pipe (ZERI preferred)"
+inline constexpr int kJunctionMethodUpstream = 2;    ///< "Use Velocity of Upstream Pipe with Highest Energy"
+
+inline constexpr long kDefaultMaxPasses = 50;
+inline constexpr double kDefaultMaxHglDifferenceFt = 0.01;
+inline constexpr double kDefaultMinVelocity = 2.00;          ///< travel-time minimum, project units
+inline constexpr double kDefaultMinPhysicalVelocityFps = 2.50;
+
+/// Limits of the compute command's validation.
+inline constexpr long kMinPasses = 4;
+inline constexpr long kMaxPasses = 32000;
+inline constexpr double kMinHglDifferenceFt = 0.0001;
+inline constexpr double kMaxHglDifferenceFt = 0.25;
+inline constexpr double kMinFixedTcMin = 1;
+inline constexpr double kMaxFixedTcMin = 120;
+inline constexpr double kMaxMinVelocityMetric = 2;   ///< m/s
+inline constexpr double kMaxMinVelocityEnglish = 6;  ///< ft/s
+
+/// The options of one hydraulics run, as the window shows them (the minimum velocity in project units).
+struct HydraulicsOptions {
+    bool useHydLength = false;         ///< `LVSINT1`: center-to-center `HYD_LENGTH` instead of `LENGTH`
+    int junctionMethod = kJunctionMethodDownstream;  ///< `LVSINT2`: 1 or 2
+    bool fixedTc = false;              ///< `LVSINT3`: fixed time of concentration
+    bool exitLoss = false;             ///< `LVSINT4`: exit loss at the outfall
+    bool junctionLosses = false;       ///< `LVSINT5`: junction losses
+    bool minVelocityInForce = false;   ///< `LVSINT6`: minimum velocity for travel time
+    bool deepWell = false;             ///< `LVSINT7`: deep-well reductions
+    bool frenchDrain = false;          ///< `LVSINT8`: French-drain reductions
+    long maxPasses = kDefaultMaxPasses;  ///< `LVSINT9`: "Max. Number of Itterations"
+    bool noNegativeFlow = false;       ///< `LVSINT10`: total flow never negative
+    bool jumpToCrown = false;          ///< `LVSINT11`: `JUMP_TO_CROWN`
+    double fixedTcMin = 0;             ///< `LVSSGL1`: fixed Tc (min)
+    double minVelocity = kDefaultMinVelocity;  ///< `LVSSGL2`: ft/s, or m/s in a metric project
+    double maxHglDifferenceFt = kDefaultMaxHglDifferenceFt;  ///< `LVSSGL3`: "Max. HGL Difference"
+    double minPhysicalVelocityFps = kDefaultMinPhysicalVelocityFps;  ///< `LVSSGL4`: "Min. Physical Velocity"
+};
+
+/// One option, for writing a single field when its control changes.
+enum class HydraulicsOption {
+    UseHydLength, JunctionMethod, FixedTc, ExitLoss, JunctionLosses, MinVelocityInForce, DeepWell,
+    FrenchDrain, MaxPasses, NoNegativeFlow, JumpToCrown, FixedTcValue, MinVelocity, MaxHglDifference,
+    MinPhysicalVelocity,
+};
+
+/// T27 field that holds an option ("LVSINT1".."LVSINT11", "LVSSGL1".."LVSSGL4").
+const char* optionField(HydraulicsOption option);
+
+/// Reads T27 `RECNUM` = 7; creates it with the defaults when it is missing (50 passes,
+/// HGL difference 0.01, minimum velocity 2.00, junction method 1, minimum physical velocity 2.50,
+/// every switch off). A Null field reads as 0 / off, except the minimum physical velocity (2.50).
+HydraulicsOptions loadHydraulicsOptions(db::Database& db);
+
+/// Writes every option into T27 `RECNUM` = 7 (creating the record when missing).
+void saveHydraulicsOptions(db::Database& db, const HydraulicsOptions& options);
+
+/// Writes one option's field, the way each control writes its field as soon as it changes.
+void saveHydraulicsOption(db::Database& db, const HydraulicsOptions& options, HydraulicsOption which);
+
+/// Outcome of validating the compute command: whether the run may start, and the options with
+/// the refused field reset (the window shows these).
+struct OptionsCheck {
+    bool valid = true;
+    HydraulicsOptions options;
+};
+
+/// Validates the options before a run, in order: passes 4..32000 ("Itterations must be between 4
+/// and 32000", reset to 4 or 32000); HGL difference 0.0001..0.25 (reset to the nearer limit); with the
+/// fixed-Tc switch on, fixed Tc 1..120 minutes (reset to the nearer limit); minimum velocity above 0
+/// (reset to the default) and at most 2 m/s (metric) or 6 ft/s (English) (reset to the limit).
+/// The first failure beeps and shows its message with the title "INVALID DATA"; checking stops there.
+OptionsCheck validateComputeOptions(const HydraulicsOptions& options, bool metric, ui::UiPort& ui);
+
+/// Caption of the minimum-velocity field: "Min. Velocity (ft/s)" or "Min. Velocity (m/s)".
+std::string minVelocityCaption(bool metric);
+
+/// Text of the minimum velocity: three decimals in a metric project, two in an English one.
+std::string formatMinVelocity(double value, bool metric);
+
+}  // namespace kolv::hydraulics
