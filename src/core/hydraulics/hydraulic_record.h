@@ -1,0 +1,140 @@
+// The working record of a storm tabulation: one node with its outgoing reach, in flow order.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace kolv::hydraulics {
+
+/// Reach kinds held in `REACH_TYPE` (clamped to 0..2).
+enum ReachType : int {
+    kReachPipe = 0,         ///< a pipe
+    kReachFrenchDrain = 1,  ///< a pipe with exfiltration trench
+    kReachDitch = 2,        ///< an open ditch
+};
+
+/// Flow state of a reach in the grade-line step.
+enum class FlowState { Unset, Full, Partial };
+
+/// Gravitational acceleration used for every velocity head, ft/s^2 (held in single precision).
+inline constexpr double kGravity = static_cast<double>(32.16f);
+
+/// One node and its outgoing reach: the input read from the project (converted to feet, acres,
+/// cfs), the accumulated drainage values and the results of the last pass.
+struct HydraulicRecord {
+    // ---- identity and links -------------------------------------------------------------
+    std::string name;       ///< node name (trimmed, at most 8 characters)
+    std::string toName;     ///< `NODE2` of the outgoing reach (trimmed)
+    std::string reachName;  ///< `NAME` of the outgoing reach (trimmed)
+    int toIndex = -1;       ///< index of the TO node in flow order; -1 = the outfall
+    std::array<int, 4> in{-1, -1, -1, -1};  ///< incoming records, ascending; -1 = empty slot
+    bool nodeFound = false;                 ///< the NODE record exists
+    bool reachFound = false;                ///< the REACH record exists
+    bool pipeFound = false;                 ///< the pipe definition of a pipe reach exists
+
+    // ---- node data -------------------------------------------------------------------------
+    double tcInlet = 0;             ///< inlet time of concentration after validation (min)
+    std::array<double, 3> area{};   ///< drainage areas `P_C1DA`..`P_C3DA` (ac)
+    std::array<double, 3> coeff{};  ///< runoff coefficients used, categories 1..3
+    double baseFlow = 0;            ///< own `BASE_FLOW` (cfs)
+    double inletElev = 0;           ///< `INLET_ELEV` (ft)
+    double minHgl = 0;              ///< `MIN_HGL` (ft; 0 = none)
+    double juncLossCoeff = 0;       ///< `JUNC_LOSS_COEFF` (K)
+    double hglClear = 0;            ///< required clearance of the structure (ft)
+    double maxInletCapacity = 0;    ///< `MAX_INLET_HYD_CAPACITY` (cfs)
+    std::string structTypeShort;    ///< `TYPE_OF_STR_SHORT`, "<none>" or "??"
+    bool hasStructure = true;       ///< false for a node type that carries no structure
+    std::array<double, 8> dwStage{};      ///< deep-well stage elevations (ft)
+    std::array<double, 8> dwDischarge{};  ///< deep-well discharges (cfs)
+    std::string station;            ///< `STATION`
+    double offset = 0;              ///< `OFFSET` (ft)
+    std::string baseline;           ///< `BASELINE`
+    int sequencer = 0;              ///< `SEQUENCER`
+
+    // ---- accumulated drainage ----------------------------------------------------------------
+    std::array<double, 3> ca{};       ///< local C x A per category (ac)
+    std::array<double, 3> areaAcc{};  ///< accumulated areas per category (ac)
+    double localArea = 0;             ///< local drainage area (ac)
+    double localCa = 0;               ///< local C x A (ac)
+    double totalArea = 0;             ///< accumulated drainage area (ac)
+    double weightedC = 0;             ///< area-weighted runoff coefficient of the total area
+    double localWeightedC = 0;        ///< runoff coefficient of the local area
+    double totalCa = 0;               ///< total C x A (ac)
+    double upstreamCa = 0;            ///< total C x A less the local (ac)
+    double baseFlowAcc = 0;           ///< accumulated base flow (cfs)
+
+    // ---- reach data -------------------------------------------------------------------------
+    int reachType = kReachPipe;
+    double length = 0;        ///< `LENGTH` (ft)
+    double hydLength = 0;     ///< `HYD_LENGTH` (ft)
+    int barrels = 1;          ///< `BARRELS` (0 read as 1)
+    double frenchLength = 0;  ///< exfiltration trench length (ft)
+    std::string pipeName;     ///< `PIPE_NAME`
+    double width = 0;         ///< pipe span (ft)
+    double height = 0;        ///< pipe rise (ft)
+    double pipeArea = 0;      ///< full area of one barrel (sq ft)
+    double n = 0;             ///< Manning n
+    double invertUp = 0;      ///< upstream invert (ft)
+    double invertDn = 0;      ///< downstream invert (ft)
+    double crownUp = 0;       ///< upstream crown (ft)
+    double crownDn = 0;       ///< downstream crown (ft)
+    // trench
+    double fdDesignGwEl = 0, fdGndEl = 0;
+    std::array<double, 3> fdToDepth{};  ///< depths of the trench layers below ground (ft)
+    std::array<double, 3> fdK{};        ///< hydraulic conductivities of the layers
+    // ditch
+    int ditchType = 0;
+    double ditchN = 0;
+    std::array<double, 7> ditchDim{};  ///< `DITCH_DIM_0`..`DITCH_DIM_6` (slopes H:V, lengths ft)
+    bool warnVelocity = false, warnNormalDepth = false, warnEglDepth = false;
+    double warnVelocityMax = 0;     ///< ft/s
+    double warnNormalDepthMax = 0;  ///< ft
+    double warnEglDepthMax = 0;     ///< ft
+    std::string ditchTypeRpt, ditchDesc1, ditchDesc2;
+
+    // ---- results of the current pass ---------------------------------------------------------
+    double tcWork = 0;          ///< time of concentration of this pass (min)
+    double intensity = 0;       ///< rainfall intensity at tcWork
+    double localRunoff = 0;     ///< own C x A x i (cfs)
+    double runoffTotal = 0;     ///< total C x A x i (cfs)
+    double q = 0;               ///< design flow (cfs)
+    double dwReduction = 0;     ///< own deep-well discharge (cfs)
+    double dwReductionSub = 0;  ///< deep-well discharges of the nodes upstream (cfs)
+    double fdReduction = 0;     ///< own trench exfiltration (cfs)
+    double fdReductionSub = 0;  ///< trench exfiltration upstream (cfs)
+    double travelTime = 0;      ///< time of flow in the reach (min)
+    double physSlope = 0;       ///< (invert up - invert down) / LENGTH (ft/ft)
+    double vCapacity = 0;       ///< full-flow velocity capacity (ft/s; negative on adverse slope)
+    double qCapacity = 0;       ///< full-flow discharge capacity of all barrels (cfs)
+    double velocity = 0;        ///< design velocity Q / barrels / area (ft/s)
+    double vPartial = 0;        ///< partial-flow velocity at normal depth (ft/s)
+    double sf = 0;              ///< friction slope (ft/ft)
+    double minPhysSlope = 0;    ///< slope giving the minimum physical velocity full (%)
+    double normalDepth = 0;     ///< ft
+    double criticalDepth = 0;   ///< ft
+    double energy = 0;          ///< energy measure used to rank incoming reaches
+    FlowState state = FlowState::Unset;
+    double hglUp = 0, hglDn = 0;  ///< grade line at the reach ends (ft)
+    double eglUp = 0, eglDn = 0;  ///< energy line at the reach ends (ft)
+    double jloss = 0;             ///< junction loss at the node (ft)
+    double hglAtNode = 0;         ///< grade line at the node (ft)
+    double exitLossFull = 0, exitLossPartial = 0;  ///< outfall exit losses (ft)
+
+    bool isDitch() const { return reachType == kReachDitch; }
+    /// Reach length used for friction and travel time (ft).
+    double reachLength(bool useHydLength) const { return useHydLength ? hydLength : length; }
+    /// Velocity by flow state: design velocity when full, partial-flow velocity otherwise (ft/s).
+    double stateVelocity() const { return state == FlowState::Full ? velocity : vPartial; }
+    /// "FULL" or "PARTIAL".
+    std::string stateText() const { return state == FlowState::Full ? "FULL" : "PARTIAL"; }
+};
+
+/// Values of the run that go back into the system header.
+struct OutfallResult {
+    double tailwater = 0;    ///< tailwater used (ft)
+    double exitLoss = 0;     ///< exit loss at the outfall (ft)
+    double controlElev = 0;  ///< grade line at the outfall end of the last reach (ft)
+};
+
+}  // namespace kolv::hydraulics

@@ -1,0 +1,317 @@
+// The pass loop of a storm tabulation: flows downstream, grade line upstream, until the grade line settles.
+#include "hydraulics/pass.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "hydraulics/pass_sections.h"
+
+namespace kolv::hydraulics {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;  // 4 arctan(1)
+/// A normal-depth surface above the outfall water by no more than this is taken as not above it (ft).
+constexpr double kOutfallSurfaceTolerance = 0.00001;
+/// A junction loss above this is reported to the engineer (ft).
+constexpr double kJunctionLossWarning = 3.01;
+
+double velocityHead(double v) { return v * v / (2.0 * kGravity); }  // hv = V^2 / 2g
+
+/// Signals a condition that ends the loop with status -1 after its message.
+struct Stop {};
+
+void stopWith(PassIo& io, const std::string& title, const std::string& text) {
+    io.ui.beep();
+    io.ui.message(title, text, ui::Icon::Critical, ui::Buttons::Ok, ui::Answer::Ok);
+    throw Stop{};
+}
+
+/// Hydraulics of a pipe reach for the flow of this pass: capacities, design velocity, friction
+/// slope, minimum physical slope, normal and critical depth and the partial-flow velocity.
+void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io) {
+    const int barrels = std::max(1, r.barrels);
+    // P = pi D for a round pipe, pi (B + D) / 2 for any other shape; R = A / P
+    const double perimeter = (r.width == r.height) ? kPi * r.width : kPi * (r.width + r.height) / 2.0;
+    const double radius = perimeter > 0 ? r.pipeArea / perimeter : 0.0;
+    const double r23 = std::pow(radius, 2.0 / 3.0);
+    const double slope = r.physSlope;
+    // Vc = (1.486 / n) R^(2/3) |S|^(1/2); Qc = Vc A barrels, both negative on an adverse slope
+    r.vCapacity = r.n > 0 ? (1.486 / r.n) * r23 * std::sqrt(std::fabs(slope)) : 0.0;
+    if (slope < 0) r.vCapacity = -r.vCapacity;
+    r.qCapacity = r.vCapacity * r.pipeArea * barrels;
+
+    if (r.pipeArea == 0)
+        stopWith(io, "Invalid Data in Pipe Definition",
+                 "A pipe has been defined with a cross sectional 'Area' of 0\n"
+                 "Use pulldown Edit>Pipe Defitinions to correct the pipe definition.\n"
+                 "Hydraulics Calculations Terminated.");
+
+    r.velocity = r.q / barrels / r.pipeArea;  // V = Q / barrels / A
+    // Sf = (n V / (1.486 R^(2/3)))^2
+    r.sf = r23 > 0 ? std::pow(r.n * r.velocity / (1.486 * r23), 2.0) : 0.0;
+    // Smin = 100 (Vmin / ((1.49 / n) R^(2/3)))^2, percent
+    r.minPhysSlope = (r.n > 0 && r23 > 0)
+                         ? 100.0 * std::pow(s.options.minPhysicalVelocity / ((1.49 / r.n) * r23), 2.0)
+                         : 0.0;
+
+    const double perBarrel = r.q / barrels;
+    const UniformFlow uf = recordNormalDepth(r, perBarrel, r.n, slope);
+    r.normalDepth = uf.depth;
+    r.vPartial = uf.velocity;
+    r.criticalDepth = recordCriticalDepth(r, perBarrel);
+}
+
+/// Hydraulics of a ditch reach: it always flows at its normal depth.
+void ditchReach(HydraulicRecord& r) {
+    const double perBarrel = r.q / std::max(1, r.barrels);
+    const UniformFlow uf = recordNormalDepth(r, perBarrel, r.ditchN, r.physSlope);
+    r.vCapacity = 0;
+    r.qCapacity = 0;
+    r.sf = 0;
+    r.minPhysSlope = 0;
+    r.normalDepth = uf.depth;
+    r.vPartial = uf.velocity;
+    r.velocity = uf.velocity;
+    r.criticalDepth = recordCriticalDepth(r, perBarrel);
+}
+
+/// First half of a pass: intensities, flows, reach hydraulics, junction losses and travel times,
+/// upstream to downstream.
+void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo& io, int pass,
+              std::set<std::size_t>& warnedJunctions) {
+    const RunOptions& o = s.options;
+    for (auto& r : recs) {
+        r.tcWork = o.fixedTc ? o.fixedTcMinutes : r.tcInlet;
+        r.dwReduction = r.dwReductionSub = 0;
+        r.fdReduction = r.fdReductionSub = 0;
+    }
+    for (std::size_t i = 0; i < recs.size(); ++i) {
+        HydraulicRecord& r = recs[i];
+        const double hglAtNodePrev = r.hglAtNode;
+        r.intensity = rain::CALC_INTENSITY(io.session, static_cast<float>(r.tcWork), s.idf);
+        r.localRunoff = r.localCa * r.intensity;    // (C1 A1 + C2 A2 + C3 A3) i
+        r.runoffTotal = r.totalCa * r.intensity;    // sum(CA) i
+        r.q = r.runoffTotal + r.baseFlowAcc;        // Q = sum(CA) i + base flow
+        HydraulicRecord* to = r.toIndex >= 0 ? &recs[static_cast<std::size_t>(r.toIndex)] : nullptr;
+
+        // Water lost to the ground upstream never reaches this node: the accumulated CA counts
+        // the whole upstream area, so every reduction upstream is taken off again here.
+        if (o.deepWell) {
+            r.dwReduction = deepWellDischarge(r, hglAtNodePrev);
+            r.q -= r.dwReduction + r.dwReductionSub;
+            if (to) to->dwReductionSub += r.dwReduction + r.dwReductionSub;
+        }
+        if (o.frenchDrain) {
+            if (r.reachType == kReachFrenchDrain)
+                r.fdReduction = recordTrenchExfiltration(r, r.q, r.reachLength(o.useHydLength), r.hglUp);
+            r.q -= r.fdReduction + r.fdReductionSub;
+            if (to) to->fdReductionSub += r.fdReduction + r.fdReductionSub;
+        }
+        if (o.noNegativeFlow && r.q < 0) r.q = 0.00001;
+
+        if (r.isDitch())
+            ditchReach(r);
+        else
+            pipeReach(r, s, io);
+        // E = 31.2228 Q Vp^2 1.356: ranks the reaches meeting at a junction
+        r.energy = 31.2228 * r.q * r.vPartial * r.vPartial * 1.356;
+
+        // Junction loss from the flow states the previous pass left.
+        r.jloss = 0;
+        if (pass > 1 && o.junctionLoss) {
+            r.jloss = junctionLoss(recs, i, o.junctionMethod);
+            if (r.jloss > kJunctionLossWarning && warnedJunctions.insert(i).second) {
+                io.ui.beep();
+                io.messages.push_back("Node '" + r.name + "' has a computed Junction Loss greater than 3");
+            }
+        }
+
+        const double v = r.isDitch() ? r.vPartial : r.velocity;
+        if (v == 0)
+            stopWith(io, "INVALID CONDITION",
+                     "NODE '" + r.name + "' has zero flow moving through it.\n"
+                     "This is an invalid condition and can be corrected by entering a very\n"
+                     "small base flow (ie. 0.001 cfs) to this node in the Node Edit window.");
+
+        // Travel time t = L / (60 V), V never below the minimum for travel time
+        double vTravel = r.stateVelocity();
+        if (r.state == FlowState::Unset) vTravel = v;
+        if (o.minVelocityOn && vTravel < s.minVelocityFtS) vTravel = s.minVelocityFtS;
+        r.travelTime = vTravel != 0 ? r.reachLength(o.useHydLength) / (vTravel * 60.0) : 0.0;
+        if (to) to->tcWork = o.fixedTc ? o.fixedTcMinutes : std::max(to->tcWork, r.tcWork + r.travelTime);
+    }
+}
+
+/// Grade line of one reach from the water level at its downstream end; `outfall` marks a reach into
+/// the outfall, whose downstream level is the tailwater plus the exit loss.
+void gradeLine(HydraulicRecord& r, double hglTo, bool outfall, const PassSettings& s, OutfallResult& out) {
+    const RunOptions& o = s.options;
+    const double L = r.reachLength(o.useHydLength);
+    const double y = r.normalDepth;
+    const double friction = r.sf * L;  // hf = Sf L
+
+    if (outfall) {
+        // Exit loss K V^2 / 2g: design velocity for a reach flowing full, partial velocity otherwise.
+        r.exitLossFull = o.exitLoss ? s.exitLossCoeff * velocityHead(r.velocity) : 0.0;
+        r.exitLossPartial = o.exitLoss ? s.exitLossCoeff * velocityHead(r.vPartial) : 0.0;
+    } else {
+        r.exitLossFull = r.exitLossPartial = 0;
+    }
+
+    if (!r.isDitch() && r.q >= r.qCapacity) {
+        r.state = FlowState::Full;
+        if (!outfall) {
+            r.hglDn = hglTo > r.crownDn ? hglTo : r.crownDn;
+        } else {
+            const double water = hglTo + r.exitLossFull;
+            r.hglDn = water > r.crownDn ? water : r.crownDn;
+            out.exitLoss = r.exitLossFull;
+        }
+        r.hglUp = r.hglDn + friction;
+    } else {
+        double down = hglTo;
+        if (outfall) {
+            down += r.exitLossPartial;
+            out.exitLoss = r.exitLossPartial;
+        }
+        const double surfaceDn = r.invertDn + y;
+        const bool above = outfall ? (surfaceDn - down > kOutfallSurfaceTolerance) : (surfaceDn > down);
+        if (above) {
+            r.hglDn = surfaceDn;
+            r.hglUp = r.invertUp + y;
+            r.state = FlowState::Partial;
+        } else if (r.isDitch()) {
+            r.hglDn = down;
+            r.hglUp = r.invertUp + y;
+            r.state = FlowState::Partial;
+        } else {
+            if (down > r.crownDn)
+                r.hglDn = down;
+            else
+                r.hglDn = o.jumpToCrown ? r.crownDn : down;
+            if (r.hglDn + friction > r.invertUp + y) {
+                r.hglUp = r.hglDn + friction;
+                r.state = FlowState::Full;
+            } else {
+                r.hglUp = r.invertUp + y;
+                r.state = FlowState::Partial;
+            }
+        }
+    }
+    if (outfall) out.controlElev = r.hglDn;
+
+    // H = HGL + V^2 / 2g with the velocity of the flow state
+    const double hv = velocityHead(r.stateVelocity());
+    r.eglDn = r.hglDn + hv;
+    r.eglUp = r.hglUp + hv;
+    // HGL at the node = HGL up + junction loss, never below the node's minimum
+    r.hglAtNode = r.hglUp + r.jloss;
+    if (r.minHgl != 0) r.hglAtNode = std::max(r.hglAtNode, r.minHgl);
+}
+
+/// Second half of a pass: grade lines from the outfall upstream; returns the sum of `HGL_UP`.
+double hglStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, OutfallResult& out) {
+    double sum = 0;
+    bool outfallSeen = false;
+    for (std::size_t k = recs.size(); k-- > 0;) {
+        HydraulicRecord& r = recs[k];
+        const bool outfall = r.toIndex < 0;
+        OutfallResult scratch;
+        OutfallResult& target = (outfall && !outfallSeen) ? out : scratch;
+        const double hglTo = outfall ? s.tailwaterFt : recs[static_cast<std::size_t>(r.toIndex)].hglAtNode;
+        gradeLine(r, hglTo, outfall, s, target);
+        if (outfall) outfallSeen = true;
+        sum += r.hglUp;
+    }
+    return sum;
+}
+
+}  // namespace
+
+double deepWellDischarge(const HydraulicRecord& r, double stageFt) {
+    // The table ends at the first pair left empty.
+    std::size_t count = 0;
+    while (count < r.dwStage.size() && !(r.dwStage[count] == 0 && r.dwDischarge[count] == 0)) ++count;
+    for (std::size_t k = 0; k + 1 < count; ++k) {
+        const double s0 = r.dwStage[k], s1 = r.dwStage[k + 1];
+        const double lo = std::min(s0, s1), hi = std::max(s0, s1);
+        if (stageFt < lo || stageFt > hi) continue;
+        if (s1 == s0) return r.dwDischarge[k];
+        // Q = Q0 + (h - h0) / (h1 - h0) (Q1 - Q0)
+        return r.dwDischarge[k] + (stageFt - s0) / (s1 - s0) * (r.dwDischarge[k + 1] - r.dwDischarge[k]);
+    }
+    return 0.0;
+}
+
+double junctionLoss(const std::vector<HydraulicRecord>& recs, std::size_t i, int method) {
+    const HydraulicRecord& r = recs[i];
+    double v = 0;
+    if (method == 1) {
+        v = r.stateVelocity();
+    } else if (method == 2) {
+        // The incoming reach of greatest energy; an empty slot counts 0 and the earlier slot wins a tie.
+        int chosen = -1;
+        double best = 0;
+        for (std::size_t slot = 0; slot < r.in.size(); ++slot) {
+            const double e = r.in[slot] >= 0 ? recs[static_cast<std::size_t>(r.in[slot])].energy : 0.0;
+            if (slot == 0 || e > best) {
+                best = e;
+                chosen = r.in[slot];
+            }
+        }
+        if (chosen < 0) return 0.0;
+        v = recs[static_cast<std::size_t>(chosen)].stateVelocity();
+    } else {
+        return 0.0;
+    }
+    return r.juncLossCoeff * velocityHead(v);  // hj = K V^2 / 2g
+}
+
+PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSettings& s, PassIo& io) {
+    PassLoopResult res;
+    const int maxPasses = s.options.maxPasses;
+    const int refreshEvery = std::max(1, maxPasses / 50);
+    double prev = -1000, sum = 0;
+    int pass = 0;
+    std::set<std::size_t> warnedJunctions;
+    try {
+        do {
+            ++pass;
+            prev = sum;
+            flowStep(records, s, io, pass, warnedJunctions);
+            io.messages.push_back(" ");
+            io.messages.push_back("PASS = " + std::to_string(pass));
+            res.outfall = OutfallResult{};
+            res.outfall.tailwater = s.tailwaterFt;
+            sum = hglStep(records, s, res.outfall);
+            res.hglDifference = std::fabs(sum - prev);
+            if (io.progress && (pass % refreshEvery == 0 || pass == maxPasses))
+                io.progress({pass, maxPasses, res.hglDifference});
+            io.ui.processEvents();
+        } while (!((std::fabs(sum - prev) < s.options.maxHglDifference && pass >= 4) || pass >= maxPasses));
+    } catch (const Stop&) {
+        res.status = -1;
+        res.passes = pass;
+        return res;
+    }
+    res.passes = pass;
+    res.converged = std::fabs(sum - prev) < s.options.maxHglDifference && pass >= 4;
+    if (pass >= maxPasses) {
+        io.ui.beep();
+        if (!io.session.suppressMaxPassesWarning) {
+            const std::string text = "Maximum number of passes (" + std::to_string(maxPasses) +
+                                     ") reached without a stabilized HGL.\n"
+                                     "Increase the 'Max. Number of Itterations' value and try again.";
+            bool dontShowAgain = false;
+            if (io.maxPassesPrompt)
+                dontShowAgain = io.maxPassesPrompt(text);
+            else
+                io.ui.message("WARNING", text, ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+            io.session.suppressMaxPassesWarning = dontShowAgain;
+        }
+    }
+    return res;
+}
+
+}  // namespace kolv::hydraulics

@@ -1,0 +1,63 @@
+// The storm tabulation run of one system: load, validate, accumulate, pass loop, write results.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/project.h"
+#include "hydraulics/hydraulic_record.h"
+#include "hydraulics/pass.h"
+#include "hydraulics/run_options.h"
+#include "session/session.h"
+#include "ui/ui_port.h"
+
+namespace kolv::hydraulics {
+
+/// Optional hooks of a run for the window that started it.
+struct RunHooks {
+    PassProgressSink progress;        ///< pass number and HGL difference for the gauges
+    MaxPassesPrompt maxPassesPrompt;  ///< the warning window with its "do not show again" box
+};
+
+/// Heading of the storm tabulation, from the project setup row.
+struct ProjectHeading {
+    std::string number, description, county, stateRoad;
+};
+
+/// What a run did.
+struct RunResult {
+    /// 0 results written; -1 stopped by invalid data (its message was shown) or by the pass loop.
+    int status = -1;
+    /// The message list: phase titles, "PASS = " lines, design warnings, in order.
+    std::vector<std::string> messages;
+    /// Lines of the network verification, when it was asked for.
+    std::vector<std::string> verificationLines;
+    /// Records of the last pass in flow order (feet, acres, cfs).
+    std::vector<HydraulicRecord> records;
+    int passes = 0;
+    double hglDifference = 0;  ///< last change of the grade-line sum (ft)
+    bool converged = false;
+    OutfallResult outfall;
+    ProjectHeading heading;
+    bool metric = false;
+};
+
+/// Runs the storm tabulation of a system with the window's options. Every validation failure
+/// shows its message through the port and ends the run with status -1 before anything is
+/// written; on success the system's T60 rows are replaced and its header gets the tailwater,
+/// exit loss, control elevation and crown switch of the run, all in one transaction.
+RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, const RunOptions& options,
+                       const std::string& system, const RunHooks& hooks = {});
+
+/// Phase "Validate Tc min's and drainage areas": inlet Tc rules and accumulation of areas,
+/// base flow and weighted C over records in flow order with their incoming slots filled.
+void accumulateDrainage(std::vector<HydraulicRecord>& records);
+
+/// Inlet time of concentration as the run uses it (min): 0 -> 10, below 3 -> 3.
+double validatedInletTc(double tcMinutes);
+
+/// French-drain trench length (ft) by `FR_LEN_OPTION`: 1 LENGTH - less, 2 fixed, 3 LENGTH x percent / 100,
+/// otherwise LENGTH.
+double frenchDrainLength(double option, double lengthFt, double lessFt, double fixedFt, double percent);
+
+}  // namespace kolv::hydraulics
