@@ -1,0 +1,104 @@
+// The outfall and header record of a system.
+#include "editors/outfall_header.h"
+
+#include "common/text.h"
+#include "common/vb_format.h"
+#include "db/record_set.h"
+#include "editing/edit_panel.h"
+
+namespace kolv::editors {
+
+using db::RecordSet;
+
+namespace {
+
+std::string shownNumber(const RecordSet& rs, const std::string& field) {
+    const db::FieldDef* f = rs.layout().field(field);
+    return editing::displayNumber(rs.value(field), f ? f->type : db::FieldType::Double);
+}
+
+int clampIndex(long v, int count) { return v < 0 || v >= count ? 0 : static_cast<int>(v); }
+
+}  // namespace
+
+std::vector<std::string> nodeTypeNames() { return {"Structure", "Ditch"}; }
+
+std::vector<std::string> statusNames() {
+    return {"Existing", "Proposed", "Future1", "Future2", "Future3", "Future4"};
+}
+
+std::string rainfallCaption(int intensityMethod) { return intensityMethod == 0 ? "Zone" : "Location"; }
+std::string elevationCaption(int nodeType) { return nodeType == 1 ? "Ditch Bottom El." : "Inlet/Top El."; }
+std::string topStatusCaption(int nodeType) { return nodeType == 1 ? "Status" : "Top Status"; }
+
+std::optional<OutfallHeader> loadOutfallHeader(db::Database& db, const std::string& system) {
+    RecordSet rs(db, "T16", "SYSTEM = ?", {trim(system)});
+    if (rs.empty()) return std::nullopt;
+    OutfallHeader h;
+    h.designedBy = trim(rs.text("DESIGNED BY"));
+    h.checkedBy = trim(rs.text("CHECKED BY"));
+    h.areaC = {shownNumber(rs, "AREA1"), shownNumber(rs, "AREA2"), shownNumber(rs, "AREA3")};
+    h.intensityMethod = rs.integer("INTENSITY_METHOD") == 0 ? 0 : 1;
+    if (h.intensityMethod == 0) {
+        h.rainfall1 = trim(rs.text("ZONE"));
+        h.rainfall2 = rs.isNull("FREQ") ? "" : shortestText(rs.number("FREQ"));
+    } else {
+        h.rainfall1 = trim(rs.text("LOCATION"));
+        h.rainfall2 = trim(rs.text("FREQUENCY"));
+    }
+    h.baseline = trim(rs.text("OUT_BL"));
+    h.angle = shownNumber(rs, "ANGLE");
+    h.autoRotate = rs.flag("AUTO_ROTATE");
+    h.mirror = rs.flag("MIRROR");
+    h.nodeType = clampIndex(rs.integer("NODE_TYPE"), 2);
+    h.topStatus = clampIndex(rs.integer("TOP_STATUS"), 6);
+    h.bottomStatus = clampIndex(rs.integer("BOTTOM_STATUS"), 6);
+    h.outNode = trim(rs.text("OUT_NODE"));
+    h.station = trim(rs.text("OUT_STA"));
+    h.offset = shownNumber(rs, "OUT_OFF");
+    h.tailwater = shownNumber(rs, "OUT_TW");
+    h.elevation = shownNumber(rs, "OUT_EL");
+    h.exitLoss = shownNumber(rs, "EXIT_LOSS_COEFF");
+    h.structure = trim(rs.text("STRUCT_NAME"));
+    return h;
+}
+
+bool saveOutfallHeader(db::Database& db, const std::string& system, const OutfallHeader& h, ui::UiPort& ui) {
+    RecordSet rs(db, "T16", "SYSTEM = ?", {trim(system)});
+    if (rs.empty()) {
+        ui.message("MISSING DATA", "System '" + trim(system) + "' not found.", ui::Icon::Exclamation);
+        return false;
+    }
+    const std::string first = trim(h.rainfall1);
+    const std::string second = trim(h.rainfall2);
+    rs.edit();
+    rs.set("DESIGNED BY", left(trim(h.designedBy), 30));
+    rs.set("CHECKED BY", left(trim(h.checkedBy), 30));
+    rs.set("AREA1", leadingNumber(h.areaC[0]));
+    rs.set("AREA2", leadingNumber(h.areaC[1]));
+    rs.set("AREA3", leadingNumber(h.areaC[2]));
+    rs.set("INTENSITY_METHOD", h.intensityMethod == 0 ? 0 : 1);
+    // both pairs take the selectors' texts, whichever method is chosen (ZONE holds 10 characters)
+    rs.set("ZONE", left(first, 10));
+    rs.set("LOCATION", left(first, 20));
+    rs.set("FREQ", leadingNumber(second));
+    rs.set("FREQUENCY", left(second, 20));
+    rs.set("OUT_BL", left(trim(h.baseline), 8));
+    rs.set("ANGLE", leadingNumber(h.angle));
+    rs.set("AUTO_ROTATE", h.autoRotate);
+    rs.set("MIRROR", h.mirror);
+    rs.set("NODE_TYPE", h.nodeType);
+    rs.set("TOP_STATUS", h.topStatus);
+    rs.set("BOTTOM_STATUS", h.bottomStatus);
+    rs.set("OUT_NODE", left(trim(h.outNode), 8));
+    rs.set("OUT_STA", left(trim(h.station), 12));
+    rs.set("OUT_OFF", leadingNumber(h.offset));
+    rs.set("OUT_TW", leadingNumber(h.tailwater));
+    rs.set("OUT_EL", leadingNumber(h.elevation));
+    rs.set("EXIT_LOSS_COEFF", leadingNumber(h.exitLoss));
+    rs.set("STRUCT_NAME", left(trim(h.structure), 8));
+    rs.update();
+    return true;
+}
+
+}  // namespace kolv::editors

@@ -1,0 +1,50 @@
+// The outfall and header record of a system (T16): header names, default C, design storm, outfall.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/database.h"
+#include "ui/ui_port.h"
+
+namespace kolv::editors {
+
+/// The T16 fields the outfall and header window edits, as texts and list indexes.
+struct OutfallHeader {
+    std::string designedBy, checkedBy;
+    std::array<std::string, 3> areaC{"0", "0", "0"};  ///< AREA1..AREA3, default runoff coefficients
+    int intensityMethod = 0;       ///< 0 IDF by zone and frequency, 1 time-intensity table by location
+    std::string rainfall1;         ///< zone (method 0) or location (method 1)
+    std::string rainfall2;         ///< return period (method 0) or table frequency (method 1)
+    std::string baseline;          ///< OUT_BL
+    std::string angle = "0";       ///< ANGLE (degrees)
+    bool autoRotate = false, mirror = false;
+    int nodeType = 0;              ///< 0 "Structure", 1 "Ditch"
+    int topStatus = 0, bottomStatus = 0;  ///< indexes in statusNames()
+    std::string outNode, station;
+    std::string offset = "0", tailwater = "0", elevation = "0", exitLoss = "0";
+    std::string structure;
+};
+
+/// "Structure", "Ditch".
+std::vector<std::string> nodeTypeNames();
+/// "Existing", "Proposed", "Future1" .. "Future4".
+std::vector<std::string> statusNames();
+/// Caption of the first rainfall selector: "Zone" (method 0) or "Location".
+std::string rainfallCaption(int intensityMethod);
+/// Captions of the elevation and status fields: "Inlet/Top El." / "Top Status" for a
+/// structure, "Ditch Bottom El." / "Status" for a ditch.
+std::string elevationCaption(int nodeType);
+std::string topStatusCaption(int nodeType);
+
+/// Loads the system's T16 row; nothing when the system has none.
+std::optional<OutfallHeader> loadOutfallHeader(db::Database& db, const std::string& system);
+
+/// Saves every field in the window's order: ZONE and LOCATION both from the first rainfall
+/// selector, FREQ and FREQUENCY both from the second. A missing row is reported
+/// ("MISSING DATA") and false returned.
+bool saveOutfallHeader(db::Database& db, const std::string& system, const OutfallHeader& h, ui::UiPort& ui);
+
+}  // namespace kolv::editors

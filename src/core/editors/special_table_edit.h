@@ -1,0 +1,31 @@
+// The "Special Table Edit" confirmation and the NODE / REACH rows it edits directly.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/database.h"
+#include "ui/ui_port.h"
+
+namespace kolv::editors {
+
+/// Asks "Special Table Edit" (Yes / No, exclamation, No the default); true on Yes.
+bool confirmSpecialTableEdit(ui::UiPort& ui);
+
+/// A table of rows for direct editing: field names, and per row its rowid and texts.
+struct TableGrid {
+    std::string table;
+    std::vector<std::string> fields;
+    std::vector<long long> rowids;
+    std::vector<std::vector<std::string>> cells;
+};
+
+/// The rows of NODE or REACH of one system with every field as text (Null as "").
+TableGrid loadSystemRows(db::Database& db, const std::string& table, const std::string& system);
+
+/// Writes one cell: "" stores Null, numbers by their leading number, texts as typed.
+/// Key fields refuse "" with the database's own error. Returns false when the row is gone.
+bool writeCell(db::Database& db, const std::string& table, long long rowid, const std::string& field,
+               const std::string& text);
+
+}  // namespace kolv::editors

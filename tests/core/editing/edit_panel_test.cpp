@@ -1,0 +1,244 @@
+// The editing panel's records: pending-edit flush, stored-name check, reach creation, displays.
+#include <gtest/gtest.h>
+
+#include "db/record_set.h"
+#include "editing/edit_panel.h"
+#include "support/test_support.h"
+#include "ui/recording_ui.h"
+
+using namespace kolv;
+using namespace kolv::editing;
+
+namespace {
+
+/// A project with system S1 (nodes A -> B, B without reach, outfall OUT) and a pipe 18RCP.
+struct PanelProject {
+    test::TempDir dir;
+    std::unique_ptr<db::Database> db;
+    Session session;
+
+    PanelProject() {
+        db = db::Database::open(test::makeEmptyProject(dir));
+        db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE, AREA1, AREA2, AREA3, OUT_TW) VALUES ('S1', 'OUT', 0.9, 0.5, 0.3, 12.5)");
+        db->execute("INSERT INTO NODE (NAME, SYSTEM, STATION, INLET_ELEV, TC, CALC_RUNOFF_C1) VALUES ('A', 'S1', '10+00', 105, 10, -1)");
+        db->execute("INSERT INTO NODE (NAME, SYSTEM, INLET_ELEV) VALUES ('B', 'S1', 103)");
+        db->execute("INSERT INTO NODE (NAME, SYSTEM) VALUES ('O''NEIL', 'S1')");
+        db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, PIPE_NAME, LENGTH, ELEV1, ELEV2, BARRELS) "
+                    "VALUES ('A', 'S1', 'A', 'B', '18RCP', 200, 100, 99, 1)");
+        db->execute("INSERT INTO T7 (NAME, ENG_MET, HEIGHT) VALUES ('18RCP', 0, 1.5)");
+        // an independent count of the writes the panel makes
+        db->exec("CREATE TABLE WRITES (TBL TEXT, NAME TEXT)");
+        db->exec("CREATE TRIGGER NODE_W AFTER UPDATE ON NODE BEGIN INSERT INTO WRITES VALUES ('NODE', NEW.NAME); END");
+        db->exec("CREATE TRIGGER REACH_W AFTER UPDATE ON REACH BEGIN INSERT INTO WRITES VALUES ('REACH', NEW.NAME); END");
+    }
+    long writes(const std::string& table) {
+        return static_cast<long>(db->scalar("SELECT COUNT(*) FROM WRITES WHERE TBL = ?", {table}).toInt());
+    }
+    double number(const std::string& sql, const std::vector<db::Value>& p = {}) { return db->scalar(sql, p).toDouble(); }
+};
+
+TEST(EditPanelFlush, EnteringANodeFieldAndSwitchingNodeWritesTheRecordOnce) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.selectNode("A");
+    ASSERT_EQ(panel.node.name(), "A");
+    EXPECT_EQ(panel.node.text[1], "10+00");
+    EXPECT_EQ(panel.node.text[3], "105");
+
+    panel.enterNodeField();
+    panel.node.text[3] = "106.25 ft";  // typed with a unit: the leading number is stored
+    panel.node.text[12] = "abc";       // no leading number: stored as 0
+    panel.selectNode("B");
+    EXPECT_EQ(p.writes("NODE"), 1);
+    EXPECT_DOUBLE_EQ(p.number("SELECT INLET_ELEV FROM NODE WHERE NAME = 'A'"), 106.25);
+    EXPECT_DOUBLE_EQ(p.number("SELECT TC FROM NODE WHERE NAME = 'A'"), 0.0);
+    EXPECT_FALSE(p.session.nodeEditPending);
+
+    // selecting again without entering a field writes nothing
+    panel.selectNode("A");
+    EXPECT_EQ(p.writes("NODE"), 1);
+    // tabbing through a field without changing it still rewrites the record once
+    panel.enterNodeField();
+    panel.selectNode("B");
+    EXPECT_EQ(p.writes("NODE"), 2);
+    EXPECT_EQ(p.writes("REACH"), 0);
+}
+
+TEST(EditPanelFlush, PendingRecordsAreWrittenNodeReachOutfallWithTraceLines) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.showSystemStart();
+    ASSERT_TRUE(panel.outfall.exists);
+    p.session.diagnosisLog.clear();
+    panel.enterOutfallField();
+    panel.enterReachField();
+    panel.enterNodeField();
+    panel.outfall.tailwater = "13.75";
+    panel.flushPendingEdits();
+    const auto& log = p.session.diagnosisLog;
+    auto at = [&](const std::string& line) {
+        return std::find(log.begin(), log.end(), line) - log.begin();
+    };
+    auto nodeOn = at("ClickEntityEx: NODE_RECORD_NEEDS_TO_BE_UPDATED-switch = TRUE");
+    auto nodeOff = at("ClickEntityEx: NODE_RECORD_NEEDS_TO_BE_UPDATED-switch = FALSE");
+    auto reachOn = at("ClickEntityEx: REACH_RECORD_NEEDS_TO_BE_UPDATED-switch = TRUE");
+    auto outOff = at("ClickEntityEx: OUTFALL_RECORD_NEEDS_TO_BE_UPDATED-switch = FALSE");
+    ASSERT_LT(outOff, static_cast<long>(log.size()));
+    EXPECT_LT(nodeOn, nodeOff);
+    EXPECT_LT(nodeOff, reachOn);
+    EXPECT_LT(reachOn, outOff);
+    EXPECT_NE(at("EDIT_NR_UPDATE_NODE_RECORD: At the exit line Node Name = 'A'"), static_cast<long>(log.size()));
+    EXPECT_NE(at("Update Trigger: Node changed to '*'"), static_cast<long>(log.size()));
+    EXPECT_DOUBLE_EQ(p.number("SELECT OUT_TW FROM T16 WHERE SYSTEM = 'S1'"), 13.75);
+    EXPECT_FALSE(p.session.nodeEditPending || p.session.reachEditPending || p.session.outfallEditPending);
+}
+
+TEST(EditPanelFlush, RecordRenamedElsewhereIsNotOverwrittenButItsSwitchClears) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.selectNode("A");
+    p.db->execute("UPDATE NODE SET NAME = 'A9' WHERE NAME = 'A'");
+    p.db->execute("DELETE FROM WRITES");
+    panel.enterNodeField();
+    panel.node.text[3] = "999";
+    panel.flushPendingEdits();
+    EXPECT_EQ(p.writes("NODE"), 0);
+    EXPECT_DOUBLE_EQ(p.number("SELECT INLET_ELEV FROM NODE WHERE NAME = 'A9'"), 105.0);
+    EXPECT_FALSE(p.session.nodeEditPending);
+}
+
+TEST(EditPanelFlush, DeletedRecordReportsNoCurrentRecord) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.selectNode("B");
+    p.db->execute("DELETE FROM NODE WHERE NAME = 'B'");
+    panel.enterNodeField();
+    panel.updateNodeRecord();
+    EXPECT_EQ(panel.lastStatus, "3021 - No current record");
+}
+
+TEST(EditPanelReach, UpdatingANodeWithoutReachCreatesOneNamedAfterIt) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.selectNode("B");
+    EXPECT_FALSE(panel.reach.exists);
+    panel.enterReachField();
+    panel.reach.pipe = "18RCP";
+    panel.reach.length = "150";
+    panel.reach.elev1 = "98.5";
+    panel.reach.elev2 = "97";
+    panel.reach.barrels = 2;
+    panel.selectNode("A");
+    db::RecordSet r(*p.db, "REACH", "NAME = ?", {"B"});
+    ASSERT_EQ(r.recordCount(), 1u);
+    EXPECT_EQ(r.text("NODE1"), "B");
+    EXPECT_EQ(r.text("SYSTEM"), "S1");
+    EXPECT_EQ(r.text("PIPE_NAME"), "18RCP");
+    EXPECT_DOUBLE_EQ(r.number("LENGTH"), 150.0);
+    EXPECT_EQ(r.integer("BARRELS"), 2);
+    EXPECT_EQ(r.integer("FROM_FL_CL"), -1);  // stored ends are inverts
+    EXPECT_EQ(r.integer("TO_FL_CL"), -1);
+    // a second update edits the same record
+    panel.selectNode("B");
+    panel.enterReachField();
+    panel.reach.length = "151";
+    panel.flushPendingEdits();
+    EXPECT_EQ(p.db->scalar("SELECT COUNT(*) FROM REACH WHERE NODE1 = 'B'").toInt(), 1);
+    EXPECT_DOUBLE_EQ(p.number("SELECT LENGTH FROM REACH WHERE NAME = 'B'"), 151.0);
+}
+
+TEST(EditPanelReach, SlopeAndCrownsAreDerivedFromTheTexts) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.selectNode("A");
+    // S = (100 - 99) / 200 x 100 = 0.5 %
+    EXPECT_EQ(panel.pipeSlopeText(), "Pipe Slope = 0.5000%");
+    // crown = invert + 1.5 ft pipe height
+    EXPECT_EQ(panel.crownFromText(), "101.50");
+    EXPECT_EQ(panel.crownToText(), "100.50");
+    panel.reach.length = "0";
+    EXPECT_EQ(panel.pipeSlopeText(), "Pipe Slope = 0.0000%");
+    panel.reach.pipe = "NOPIPE";  // a missing definition counts as height 0
+    EXPECT_EQ(panel.crownFromText(), "100.00");
+}
+
+TEST(EditPanelDisplay, SystemStartShowsFirstNodeItsReachAndTheOutfall) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.showSystemStart();
+    EXPECT_EQ(panel.node.name(), "A");
+    EXPECT_TRUE(panel.reach.exists);
+    EXPECT_EQ(panel.reach.node2, "B");
+    EXPECT_EQ(panel.outfall.outNode, "OUT");
+    EXPECT_EQ(panel.outfall.tailwater, "12.5");
+
+    // a system without nodes and with an empty outfall clears everything; Area C comes from T16
+    p.db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE, AREA1, AREA2, AREA3) VALUES ('S2', '', 0.95, 0.2, 0.35)");
+    panel.setSystem("S2");
+    panel.showSystemStart();
+    EXPECT_EQ(panel.state, PanelState::Cleared);
+    EXPECT_EQ(panel.node.name(), "");
+    EXPECT_EQ(panel.node.text[3], "0");
+    EXPECT_EQ(panel.node.text[9], "0.95");
+    EXPECT_EQ(panel.node.text[11], "0.35");
+    EXPECT_FALSE(panel.reach.exists);
+    EXPECT_FALSE(panel.outfall.exists);
+}
+
+TEST(EditPanelDisplay, NameWithQuoteMarkIsShownAndWritten) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.selectNode("O'NEIL");
+    ASSERT_EQ(panel.node.name(), "O'NEIL");
+    panel.enterNodeField();
+    panel.node.text[2] = "-20";
+    panel.enterReachField();
+    panel.flushPendingEdits();
+    EXPECT_DOUBLE_EQ(p.number("SELECT OFFSET FROM NODE WHERE NAME = ?", {"O'NEIL"}), -20.0);
+    EXPECT_EQ(p.db->scalar("SELECT COUNT(*) FROM REACH WHERE NAME = ?", {"O'NEIL"}).toInt(), 1);
+}
+
+TEST(EditPanelSwitches, CalculationSwitchIsWrittenAtOnce) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.selectNode("A");
+    EXPECT_TRUE(panel.node.calc[0]);
+    EXPECT_FALSE(panel.toggleCalcSwitch(1));
+    EXPECT_EQ(p.db->scalar("SELECT CALC_RUNOFF_C1 FROM NODE WHERE NAME = 'A'").toInt(), 0);
+    EXPECT_TRUE(panel.toggleCalcSwitch(5));
+    EXPECT_EQ(p.db->scalar("SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'").toInt(), -1);
+}
+
+TEST(EditPanelLog, FieldChangeLinesCarryTheLabel) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.selectNode("A");
+    panel.logFieldChange(3, "106");
+    panel.logFieldChange(16, "99");
+    panel.logFieldChange(15, "x");
+    const auto& log = p.session.diagnosisLog;
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3], "Form: EDIT_NR,  Node Name: A,  Change made to Field: Inlet/Top Elev '106'");
+    EXPECT_EQ(log[log.size() - 2], "Form: EDIT_NR,  Node Name: A,  Change made to Field: Invert-From '99'");
+    EXPECT_EQ(log[log.size() - 1], "Form: EDIT_NR,  Node Name: A,  Change made to Field: ? 'x'");
+}
+
+TEST(ComputeGuard, RefusesNoSystemAndDrains) {
+    ui::RecordingUi ui;
+    EXPECT_FALSE(computeGuard("", ui));
+    EXPECT_FALSE(computeGuard(" <drains> ", ui));
+    EXPECT_TRUE(computeGuard("S1", ui));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text,
+              "Select the active system or add a new system.\rUse EDIT | STORM SEWER SYSTEM ADD/DELETE to add system.");
+    EXPECT_EQ(ui.messages[1].text, "This rountine can not be performed for systems '<drains>'.");
+    EXPECT_EQ(ui.beeps, 2);
+}
+
+TEST(DisplayNumber, SingleFieldsShowWithoutFloatNoise) {
+    EXPECT_EQ(displayNumber(db::Value(static_cast<double>(0.9f)), db::FieldType::Single), "0.9");
+    EXPECT_EQ(displayNumber(db::Value(101.25), db::FieldType::Double), "101.25");
+    EXPECT_EQ(displayNumber(db::Value(), db::FieldType::Double), "0");
+}
+
+}  // namespace

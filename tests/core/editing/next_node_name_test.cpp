@@ -1,0 +1,101 @@
+// Next node name, the add-node dialog's refusals and the new node's defaults.
+#include <gtest/gtest.h>
+
+#include "db/record_set.h"
+#include "editing/next_node_name.h"
+#include "editing/rainfall_lists.h"
+#include "support/test_support.h"
+#include "ui/recording_ui.h"
+
+using namespace kolv;
+using namespace kolv::editing;
+
+namespace {
+
+struct Project {
+    test::TempDir dir;
+    std::unique_ptr<db::Database> db = db::Database::open(test::makeEmptyProject(dir));
+    void t0(const std::string& set, const std::vector<db::Value>& v) { db->execute("UPDATE T0 SET " + set, v); }
+    db::Value t0Value(const std::string& f) { return db->scalar("SELECT " + f + " FROM T0"); }
+};
+
+TEST(NextNodeName, PrefixAndNumberAdvanceTheStoredNumber) {
+    Project p;
+    p.t0("NEXT_NODE_USE_PREFIX = -1, NEXT_NODE_PREFIX = 'S-', NEXT_NODE_NUMBER = 12", {});
+    EXPECT_EQ(nextNodeName(*p.db), "S-12");
+    EXPECT_EQ(p.t0Value("NEXT_NODE_NUMBER").toInt(), 13);
+    EXPECT_EQ(nextNodeName(*p.db), "S-13");  // each opening of the dialog takes a number
+
+    p.t0("NEXT_NODE_USE_PREFIX = 0", {});
+    EXPECT_EQ(nextNodeName(*p.db), "14");
+}
+
+TEST(NextNodeName, LongPrefixAndNumberAreCutToEightCharacters) {
+    Project p;
+    p.t0("NEXT_NODE_USE_PREFIX = -1, NEXT_NODE_PREFIX = 'INLET-', NEXT_NODE_NUMBER = 1234", {});
+    EXPECT_EQ(nextNodeName(*p.db), "INLET-12");  // "INLET-1234" cut to 8
+}
+
+TEST(NextNodeName, NullNumberStartsAtOneAndNullPrefixIsEmpty) {
+    Project p;
+    p.t0("NEXT_NODE_USE_PREFIX = -1, NEXT_NODE_PREFIX = NULL, NEXT_NODE_NUMBER = NULL", {});
+    EXPECT_EQ(nextNodeName(*p.db), "1");
+    EXPECT_EQ(p.t0Value("NEXT_NODE_NUMBER").toInt(), 2);
+}
+
+TEST(AddNodeDialog, RefusesEmptyTakenAndOutfallNames) {
+    Project p;
+    p.db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE) VALUES ('S1', 'OUT1')");
+    p.db->execute("INSERT INTO T16 (SYSTEM) VALUES ('S2')");
+    p.db->execute("INSERT INTO NODE (NAME, SYSTEM) VALUES ('N''1', 'S2')");
+    ui::RecordingUi ui;
+    EXPECT_FALSE(checkNewNodeName(*p.db, "S1", "   ", ui));
+    EXPECT_FALSE(checkNewNodeName(*p.db, "S1", " N'1 ", ui));  // taken in another system
+    EXPECT_FALSE(checkNewNodeName(*p.db, "S1", "OUT1", ui));
+    EXPECT_TRUE(checkNewNodeName(*p.db, "S1", "N2", ui));
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.messages[0].text, "Invalid node name.");
+    EXPECT_EQ(ui.messages[1].text, "Node already exist in system 'S2'.\rRe-enter a unique node name.");
+    EXPECT_EQ(ui.messages[2].text, "Node already exist as the Outfall node in system 'S1'.\rRe-enter a unique node name.");
+    EXPECT_EQ(ui.beeps, 3);
+}
+
+TEST(AddNodeDialog, NewNodeGetsPlacementDefaultsAndADuplicateIsRefused) {
+    Project p;
+    ui::RecordingUi ui;
+    ASSERT_TRUE(addNodeRecord(*p.db, "S1", " S-5 ", "CI-1", 250, 400, ui));
+    db::RecordSet n(*p.db, "NODE", "NAME = ?", {"S-5"});
+    ASSERT_FALSE(n.empty());
+    EXPECT_EQ(n.text("SYSTEM"), "S1");
+    EXPECT_DOUBLE_EQ(n.number("TC"), 10.0);  // minutes
+    EXPECT_DOUBLE_EQ(n.number("XD"), 250.0);
+    EXPECT_EQ(n.text("STRUCT_NAME"), "CI-1");
+    EXPECT_TRUE(n.flag("CALC_RUNOFF_C2"));
+    EXPECT_FALSE(addNodeRecord(*p.db, "S1", "S-5", "", 1, 1, ui));
+    EXPECT_EQ(ui.messages.back().text, "Node 'S-5' already exist.");
+}
+
+TEST(AddNodeDialog, StructuresOfTheSymbolClassOrAllOfTheUnitSystem) {
+    Project p;
+    p.db->execute("DELETE FROM T6");  // only the definitions of this test
+    p.db->execute("INSERT INTO T6 (NAME, ENG_MET, DIAGRAM_CLASS_NAME) VALUES ('MH', 0, 'Manhole')");
+    p.db->execute("INSERT INTO T6 (NAME, ENG_MET, DIAGRAM_CLASS_NAME) VALUES ('CI', 0, 'Curb Inlet')");
+    p.db->execute("INSERT INTO T6 (NAME, ENG_MET, DIAGRAM_CLASS_NAME) VALUES ('MH-M', 1, 'Manhole')");
+    EXPECT_EQ(structuresForClass(*p.db, 0, "Manhole"), (std::vector<std::string>{"MH"}));
+    EXPECT_EQ(structuresForClass(*p.db, 0, "Gutter Inlet"), (std::vector<std::string>{"MH", "CI"}));
+    EXPECT_EQ(structuresForClass(*p.db, 1, ""), (std::vector<std::string>{"MH-M"}));
+}
+
+TEST(RainfallLists, LocationsAreDistinctAndSortedWithTheirFrequencies) {
+    Project p;
+    for (const char* row : {"('ZEBRA', '10', 5, 7)", "('ALPHA', '25', 5, 8)", "('ALPHA', '10', 10, 6)",
+                            "('ALPHA', '10', 5, 7)"})
+        p.db->execute(std::string("INSERT INTO T85 (LOCATION, FREQUENCY, TIME, INTENSITY) VALUES ") + row);
+    EXPECT_EQ(timeIntensityLocations(*p.db), (std::vector<std::string>{"ALPHA", "ZEBRA"}));
+    EXPECT_EQ(timeIntensityFrequencies(*p.db, "ALPHA"), (std::vector<std::string>{"10", "25"}));
+    EXPECT_EQ(idfFrequencies().front(), "2");
+    EXPECT_EQ(idfFrequencies().back(), "50");
+    EXPECT_FALSE(idfZones(*p.db).empty());  // the seed carries IDF coefficients
+}
+
+}  // namespace
