@@ -1,0 +1,257 @@
+// The pass loop on records built in memory: pass control, travel times, junction losses, stops.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "hydraulics/pass.h"
+#include "hydraulics/run.h"
+#include "ui/recording_ui.h"
+
+namespace kolv::hydraulics {
+namespace {
+
+constexpr double kRound18Area = 3.14159265358979 * 1.5 * 1.5 / 4;  // sq ft
+
+/// A node with an 18 in RCP reach (n 0.013) of 200 ft falling 1 ft, drainage given as C A (ac).
+HydraulicRecord pipeRecord(const std::string& name, double ca, int to) {
+    HydraulicRecord r;
+    r.name = name;
+    r.nodeFound = r.reachFound = r.pipeFound = true;
+    r.toIndex = to;
+    r.tcInlet = 10;
+    r.area = {ca, 0, 0};
+    r.coeff = {1.0, 0, 0};
+    r.width = r.height = 1.5;
+    r.pipeArea = kRound18Area;
+    r.n = 0.013;
+    r.length = r.hydLength = 200;
+    r.invertUp = 100;
+    r.invertDn = 99;
+    r.crownUp = 101.5;
+    r.crownDn = 100.5;
+    r.physSlope = 0.005;
+    r.inletElev = 110;
+    return r;
+}
+
+/// A -> B -> outfall, B's pipe 1.5 ft below A's (the chain falls 1 ft per pipe with a 0.5 ft drop at B).
+std::vector<HydraulicRecord> twoPipes() {
+    std::vector<HydraulicRecord> recs{pipeRecord("A", 0.9, 1), pipeRecord("B", 0.9, -1)};
+    HydraulicRecord& b = recs[1];
+    b.in = {0, -1, -1, -1};
+    b.invertUp = 98.5;
+    b.invertDn = 97.5;
+    b.crownUp = 100.0;
+    b.crownDn = 99.0;
+    return recs;
+}
+
+class PassLoop : public ::testing::Test {
+protected:
+    PassLoop() {
+        // A constant 4 in/hr storm: one tabulated point with its two sentinels.
+        session.intensityMethod = 1;
+        session.timeIntensity = {{0, 4}, {15, 4}, {100000, 4}};
+        session.timeIntensityCount = 1;
+        settings.options = RunProject();
+        settings.tailwaterFt = 90;
+        settings.exitLossCoeff = 1.0;
+    }
+    static RunOptions RunProject() {
+        RunOptions o;
+        o.exitLoss = o.junctionLoss = o.minVelocityOn = false;
+        return o;
+    }
+    PassLoopResult run(std::vector<HydraulicRecord>& recs) {
+        accumulateDrainage(recs);
+        PassIo io{session, ui, messages, {}, prompt};
+        return runPassLoop(recs, settings, io);
+    }
+    std::size_t passLines() const { return std::count_if(messages.begin(), messages.end(), [](const std::string& m) {
+        return m.rfind("PASS = ", 0) == 0; }); }
+
+    Session session;
+    ui::RecordingUi ui;
+    std::vector<std::string> messages;
+    PassSettings settings;
+    MaxPassesPrompt prompt;
+};
+
+TEST_F(PassLoop, SettledSystemStillRunsFourPasses) {
+    std::vector<HydraulicRecord> recs{pipeRecord("A", 0.9, -1)};
+    const PassLoopResult r = run(recs);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.passes, 4);
+    EXPECT_TRUE(r.converged);
+    EXPECT_EQ(passLines(), 4u);
+    EXPECT_EQ(messages.back(), "PASS = 4");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PassLoop, PassLimitWarnsUnlessSuppressed) {
+    std::vector<HydraulicRecord> recs{pipeRecord("A", 0.9, -1)};
+    settings.options.maxPasses = 4;
+    EXPECT_EQ(run(recs).passes, 4);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "Maximum number of passes (4) reached without a stabilized HGL.\n"
+              "Increase the 'Max. Number of Itterations' value and try again.");
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_FALSE(session.suppressMaxPassesWarning);
+
+    // The engineer ticks "do not show again": the next limit only beeps.
+    ui.clear();
+    prompt = [](const std::string&) { return true; };
+    run(recs);
+    EXPECT_TRUE(session.suppressMaxPassesWarning);
+    int prompts = 0;
+    prompt = [&](const std::string&) { ++prompts; return true; };
+    run(recs);
+    EXPECT_EQ(prompts, 0);
+    EXPECT_EQ(ui.beeps, 2);
+}
+
+TEST_F(PassLoop, TravelTimeCarriesTcDownstream) {
+    // A (Tc 10) -> B (Tc 10) -> outfall: B's Tc = 10 + 200 / (60 Vp_A).
+    std::vector<HydraulicRecord> recs = twoPipes();
+    run(recs);
+    const double ttA = 200.0 / (60.0 * recs[0].vPartial);
+    EXPECT_NEAR(recs[0].travelTime, ttA, 1e-9);
+    EXPECT_NEAR(recs[1].tcWork, 10.0 + ttA, 1e-9);
+    EXPECT_GT(recs[1].tcWork, 10.5);  // Vp is about 4.2 ft/s: 0.8 min of travel
+
+    // A minimum of 10 ft/s makes every travel time L / (10 x 60) = 0.3333 min.
+    settings.options.minVelocityOn = true;
+    settings.minVelocityFtS = 10.0;
+    run(recs);
+    EXPECT_NEAR(recs[0].travelTime, 200.0 / 600.0, 1e-12);
+    EXPECT_NEAR(recs[1].tcWork, 10.0 + 1.0 / 3.0, 1e-9);
+
+    // A fixed Tc holds for every node whatever the travel times.
+    settings.options.fixedTc = true;
+    settings.options.fixedTcMinutes = 25;
+    run(recs);
+    EXPECT_DOUBLE_EQ(recs[0].tcWork, 25.0);
+    EXPECT_DOUBLE_EQ(recs[1].tcWork, 25.0);
+}
+
+TEST_F(PassLoop, JunctionLossAbove301WarnsOnce) {
+    // A full pipe (Q 10.8 cfs, V = 10.8 / 1.76715 = 6.1115 ft/s) with K set for a loss of 3.02 ft.
+    std::vector<HydraulicRecord> recs{pipeRecord("A", 2.7, -1)};
+    const double v = 10.8 / kRound18Area, hv = v * v / (2.0 * kGravity);
+    recs[0].juncLossCoeff = 3.02 / hv;
+    settings.options.junctionLoss = true;
+    run(recs);
+    EXPECT_NEAR(recs[0].jloss, 3.02, 1e-3);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "Node 'A' has a computed Junction Loss greater than 3"), 1);
+
+    // At 3.01 exactly (or a hair under) nothing is said.
+    messages.clear();
+    double k = 3.01 / hv;
+    while (k * (v * v / (2.0 * kGravity)) > 3.01) k = std::nextafter(k, 0.0);
+    recs[0].juncLossCoeff = k;
+    run(recs);
+    EXPECT_NEAR(recs[0].jloss, 3.01, 1e-3);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "Node 'A' has a computed Junction Loss greater than 3"), 0);
+}
+
+TEST_F(PassLoop, JunctionLossIsAbsentInThePassOneAndWhenSwitchedOff) {
+    std::vector<HydraulicRecord> recs{pipeRecord("A", 2.7, -1)};
+    recs[0].juncLossCoeff = 0.5;
+    settings.options.maxPasses = 4;
+    prompt = [](const std::string&) { return false; };
+    run(recs);
+    EXPECT_DOUBLE_EQ(recs[0].jloss, 0.0);  // switch off
+    settings.options.junctionLoss = true;
+    settings.options.maxPasses = 1;
+    run(recs);
+    EXPECT_DOUBLE_EQ(recs[0].jloss, 0.0);  // pass 1 has no loss
+    settings.options.maxPasses = 50;
+    run(recs);
+    // Full flow: 0.5 x 6.1115^2 / 64.32 = 0.29035 ft, added at the node.
+    EXPECT_NEAR(recs[0].jloss, 0.29035, 1e-4);
+    EXPECT_NEAR(recs[0].hglAtNode, recs[0].hglUp + recs[0].jloss, 1e-12);
+}
+
+TEST(JunctionLossMethod, UpstreamPipeOfGreatestEnergyEarlierSlotWinsTies) {
+    std::vector<HydraulicRecord> recs(3);
+    recs[2].juncLossCoeff = 1.0;
+    recs[2].in = {0, 1, -1, -1};
+    recs[2].vPartial = 1.0;
+    recs[0].energy = 50;
+    recs[0].state = FlowState::Partial;
+    recs[0].vPartial = 4.0;
+    recs[1].energy = 80;
+    recs[1].state = FlowState::Full;
+    recs[1].velocity = 8.0;  // design velocity of a full reach
+    recs[1].vPartial = 3.0;
+    const double hv8 = 64.0 / (2.0 * kGravity), hv4 = 16.0 / (2.0 * kGravity);
+    EXPECT_DOUBLE_EQ(junctionLoss(recs, 2, 2), hv8);
+    recs[1].energy = 50;  // a tie: slot 1 wins
+    EXPECT_DOUBLE_EQ(junctionLoss(recs, 2, 2), hv4);
+    // Method 1 uses the outgoing reach (partial here); other methods give none.
+    EXPECT_DOUBLE_EQ(junctionLoss(recs, 2, 1), 1.0 / (2.0 * kGravity));
+    EXPECT_DOUBLE_EQ(junctionLoss(recs, 2, 3), 0.0);
+    // A node that starts a line has no incoming reach to take a velocity from.
+    EXPECT_DOUBLE_EQ(junctionLoss(recs, 0, 2), 0.0);
+}
+
+TEST_F(PassLoop, ZeroFlowStopsTheRun) {
+    std::vector<HydraulicRecord> recs{pipeRecord("A", 0.0, -1)};
+    const PassLoopResult r = run(recs);
+    EXPECT_EQ(r.status, -1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "INVALID CONDITION");
+    EXPECT_EQ(ui.messages[0].text,
+              "NODE 'A' has zero flow moving through it.\n"
+              "This is an invalid condition and can be corrected by entering a very\n"
+              "small base flow (ie. 0.001 cfs) to this node in the Node Edit window.");
+}
+
+TEST_F(PassLoop, PipeWithoutAreaStopsTheRun) {
+    std::vector<HydraulicRecord> recs{pipeRecord("A", 0.9, -1)};
+    recs[0].pipeArea = 0;
+    EXPECT_EQ(run(recs).status, -1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "Invalid Data in Pipe Definition");
+    EXPECT_EQ(ui.messages[0].text.substr(0, 58), "A pipe has been defined with a cross sectional 'Area' of 0");
+}
+
+TEST_F(PassLoop, NegativeFlowSwitchKeepsATrickle) {
+    // A base flow of -1 cfs and no area: Q = -1, raised to 0.00001 cfs with the switch on.
+    std::vector<HydraulicRecord> recs{pipeRecord("A", 0.0, -1)};
+    recs[0].baseFlow = -1;
+    settings.options.noNegativeFlow = true;
+    EXPECT_EQ(run(recs).status, 0);
+    EXPECT_DOUBLE_EQ(recs[0].q, 0.00001);
+}
+
+TEST_F(PassLoop, DeepWellDischargeComesOffDownstream) {
+    // Well at A: 0 cfs at stage 100, 2 cfs at stage 104; A's HGL settles near 100.74 -> about 0.37 cfs.
+    std::vector<HydraulicRecord> recs = twoPipes();
+    recs[0].dwStage = {100, 104, 0, 0, 0, 0, 0, 0};
+    recs[0].dwDischarge = {0, 2, 0, 0, 0, 0, 0, 0};
+    settings.options.deepWell = true;
+    run(recs);
+    const double expected = (recs[0].hglAtNode - 100.0) / 4.0 * 2.0;  // linear in the table
+    EXPECT_NEAR(recs[0].dwReduction, expected, 0.01);  // stage of the previous pass
+    EXPECT_NEAR(recs[0].q, 3.6 - recs[0].dwReduction, 1e-9);
+    EXPECT_NEAR(recs[1].dwReductionSub, recs[0].dwReduction, 1e-12);
+    EXPECT_NEAR(recs[1].q, 7.2 - recs[0].dwReduction, 1e-6);  // B: 2 x 0.9 x 4 less A's well
+}
+
+TEST(DeepWell, InterpolatesInTheFirstIntervalHoldingTheStage) {
+    HydraulicRecord r;
+    r.dwStage = {10, 12, 16, 0, 0, 0, 0, 0};
+    r.dwDischarge = {1, 3, 11, 0, 0, 0, 0, 0};
+    EXPECT_DOUBLE_EQ(deepWellDischarge(r, 11), 2.0);
+    EXPECT_DOUBLE_EQ(deepWellDischarge(r, 12), 3.0);  // the first interval holding it
+    EXPECT_DOUBLE_EQ(deepWellDischarge(r, 15), 9.0);
+    EXPECT_DOUBLE_EQ(deepWellDischarge(r, 9.99), 0.0);   // below the table
+    EXPECT_DOUBLE_EQ(deepWellDischarge(r, 16.01), 0.0);  // above it
+    HydraulicRecord none;
+    EXPECT_DOUBLE_EQ(deepWellDischarge(none, 0.0), 0.0);
+}
+
+}  // namespace
+}  // namespace kolv::hydraulics
