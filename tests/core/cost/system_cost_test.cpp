@@ -52,6 +52,9 @@ struct CostFixture : ::testing::Test {
     ui::RecordingUi ui;
 
     void SetUp() override {
+        // Only the definitions of the test: the seed's own are removed.
+        db->execute("DELETE FROM T6");
+        db->execute("DELETE FROM T7");
         insert(*db, "T6", {{"NAME", "INLET"}, {"COST_LT", 1000.0}, {"COST_GT", 1500.0}, {"COST_QTY", 7.0},
                            {"COST_DOLLARS", 99.0}});
         insert(*db, "T6", {{"NAME", "UNUSED"}, {"COST_LT", 1.0}, {"COST_GT", 2.0}, {"COST_QTY", 3.0}});

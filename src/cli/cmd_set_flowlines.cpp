@@ -1,0 +1,51 @@
+// The set-flowlines command: sets the pipe flow lines of a system and prints the listing.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/command.h"
+#include "cli/project_access.h"
+#include "flowline/flow_lines.h"
+
+namespace kolv::cli {
+namespace {
+
+RegisterCommand flowlinesCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("set-flowlines", "Step 3: set flow lines (pipe invert elevations)");
+    static std::string path, system, match = "flow";
+    static double minSlope = 0.0, velocity = 0.0, largeFrom = 0.0;
+    static int decimals = 6;
+    static bool verify = false;
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", system, "Storm sewer system (default: the current one)");
+    sub->add_option("--min-slope", minSlope, "Minimum pipe slope (%)")->required();
+    auto* vary = sub->add_option("--vary-by-velocity", velocity,
+                                 "Slope varies by pipe size: the slope at which the pipe runs full at this "
+                                 "minimum velocity (ft/s or m/s)");
+    sub->add_option("--match", match, "Match flow lines or crown lines at structures")
+        ->check(CLI::IsMember({"flow", "crown"}));
+    auto* large = sub->add_option("--large-from", largeFrom,
+                                  "Match only pipes of at least this size (in or mm); without it every pipe is matched");
+    sub->add_option("--decimals", decimals, "Round flow line elevations to this many decimal places")
+        ->check(CLI::Range(0, 6));
+    sub->add_flag("--verify", verify, "Verify the network first");
+    sub->callback([&ctx, vary, large] {
+        auto project = openWithSystem(path, system, ctx);
+        flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(project->metric);
+        o.minSlopePercent = minSlope;
+        o.varyByVelocity = vary->count() > 0;
+        if (o.varyByVelocity) o.minVelocity = velocity;
+        o.match = match == "crown" ? flowline::MatchMode::CrownLines : flowline::MatchMode::FlowLines;
+        o.exceptSmallPipes = large->count() > 0;
+        if (o.exceptSmallPipes) o.sizeLimit = largeFrom;
+        o.decimals = decimals;
+        o.verifyFirst = verify;
+        auto r = flowline::setFlowLines(*project, project->currentSystem, o, ctx.ui);
+        for (const auto& l : r.ditchLines) std::cout << l << "\n";
+        for (const auto& l : r.verificationLines) std::cout << l << "\n";
+        for (const auto& l : r.lines) std::cout << l << "\n";
+        if (!r.ran) ctx.exitCode = 1;
+    });
+});
+
+}  // namespace
+}  // namespace kolv::cli

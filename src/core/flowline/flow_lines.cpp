@@ -1,0 +1,369 @@
+// Flow-line elevations: cover at the top end, minimum slope down each pipe, matching at each structure.
+#include "flowline/flow_lines.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "common/text.h"
+#include "common/vb_format.h"
+#include "db/record_set.h"
+#include "hydraulics/ditch_check.h"
+#include "network/pipe_nodal_array.h"
+#include "network/verification.h"
+
+namespace kolv::flowline {
+
+namespace {
+
+constexpr double kFeetPerMeter = 3.2808399;
+constexpr double kPi = 3.14159265358979323846;  // 4 arctan(1)
+constexpr int kSlots = 5;                       // slot 0 outgoing, slots 1..4 incoming
+constexpr int kDitchReach = 2;                  // `REACH_TYPE` of an open ditch
+
+const char* const kMissingRecord = "MISSING RECORD";
+const char* const kInvalidData = "INVALID DATA";
+const char* const kInvalidElevation = "INVALID ELEVATION";
+
+/// One reach of the node being set: its end elevations, which ends the run may compute, what
+/// kind of elevation each end holds, and the pipe it carries. Elevations are in the project's
+/// length unit and held in double precision, so a rounded elevation is stored exactly as listed.
+struct ReachSlot {
+    bool used = false;
+    long row = -1;  ///< position in the system's reach record set
+    std::string name;
+    double up = 0.0, down = 0.0;          ///< `ELEV1`, `ELEV2` (0 when empty)
+    double prevUp = 0.0, prevDown = 0.0;  ///< as read, for the listing
+    bool computeUp = false, computeDown = false;  ///< `CALC_FROM_ELEV`, `CALC_TO_ELEV`: set = computed
+    bool upIsInvert = true, downIsInvert = true;  ///< `FROM_FL_CL`, `TO_FL_CL`: set or empty = invert
+    int reachType = 0;
+    double length = 0.0;
+    double height = 0.0, thickness = 0.0, width = 0.0, area = 0.0, n = 0.0;  ///< pipe definition
+    double minSlopePercent = 0.0;
+    bool large = false;
+
+    bool isDitch() const { return reachType == kDitchReach; }
+    bool isPipe() const { return used && !isDitch(); }
+    /// Invert of an end holding `elev` of the given kind: a crown less the pipe height.
+    double invertOf(double elev, bool isInvert) const { return isInvert ? elev : elev - height; }
+    double crownOf(double elev, bool isInvert) const { return isInvert ? elev + height : elev; }
+    /// Elevation of the given kind whose invert is `invert`.
+    double fromInvert(double invert, bool isInvert) const { return isInvert ? invert : invert + height; }
+    double fromCrown(double crown, bool isInvert) const { return isInvert ? crown - height : crown; }
+};
+
+/// The state of one run: options converted to feet, the open record sets and the once-only warning.
+class FlowLineRun {
+public:
+    FlowLineRun(db::Project& project, const std::string& system, const FlowLineOptions& options, ui::UiPort& ui)
+        : m_project(project),
+          m_options(options),
+          m_ui(ui),
+          m_reaches(*project.db, "REACH", "SYSTEM = ?", {system}),
+          m_nodes(*project.db, "NODE"),
+          m_pipes(*project.db, "T7"),
+          m_structures(*project.db, "T6") {
+        const bool metric = project.metric;
+        // Minimum velocity of the varying mode in ft/s; size limit in feet.
+        m_minVelocityFtS = metric ? options.minVelocity * kFeetPerMeter : options.minVelocity;
+        m_sizeLimitFt = metric ? options.sizeLimit / 1000.0 * kFeetPerMeter : options.sizeLimit / 12.0;
+        m_decimals = std::clamp(options.decimals, 0, 6);
+    }
+
+    void setNode(const network::NodalRecord& record, std::vector<std::string>& lines);
+
+private:
+    bool loadSlot(ReachSlot& slot);
+    double coverAtNode();
+    void checkThickness(const ReachSlot& slot);
+    void reportLocked(const std::string& text);
+    double round(double elev) const { return roundElevation(elev, m_decimals); }
+    void writeSlot(const ReachSlot& slot, bool upstreamEnd);
+    std::string listLine(const std::string& caption, const ReachSlot& slot, bool upstreamEnd) const;
+
+    db::Project& m_project;
+    const FlowLineOptions& m_options;
+    ui::UiPort& m_ui;
+    db::RecordSet m_reaches;
+    db::RecordSet m_nodes;
+    db::RecordSet m_pipes;
+    db::RecordSet m_structures;
+    double m_minVelocityFtS = 0.0;
+    double m_sizeLimitFt = 0.0;
+    int m_decimals = 6;
+    bool m_thicknessWarned = false;  ///< the zero-thickness warning is shown once per run
+
+    // the node being set
+    std::string m_structName;
+    double m_inletElev = 0.0;
+    bool m_coverKnown = false;
+    double m_cover = 0.0;
+};
+
+bool FlowLineRun::loadSlot(ReachSlot& s) {
+    // The reach record set is positioned on the reach to load.
+    s.used = true;
+    s.row = m_reaches.position();
+    s.name = trim(m_reaches.text("NAME"));
+    s.up = s.prevUp = m_reaches.number("ELEV1");
+    s.down = s.prevDown = m_reaches.number("ELEV2");
+    s.computeUp = m_reaches.flag("CALC_FROM_ELEV");
+    s.computeDown = m_reaches.flag("CALC_TO_ELEV");
+    // The kind flag says what the stored elevation is: set or empty = invert, 0 = crown.
+    s.upIsInvert = m_reaches.isNull("FROM_FL_CL") || m_reaches.flag("FROM_FL_CL");
+    s.downIsInvert = m_reaches.isNull("TO_FL_CL") || m_reaches.flag("TO_FL_CL");
+    const long type = m_reaches.integer("REACH_TYPE");
+    s.reachType = (type >= 0 && type <= 2) ? static_cast<int>(type) : 0;
+    s.length = m_reaches.number("LENGTH");
+    if (s.isDitch()) return true;  // a ditch has no pipe definition
+
+    const std::string pipe = trim(m_reaches.text("PIPE_NAME"));
+    if (!m_pipes.findFirst("NAME = ?", {pipe})) {
+        m_ui.beep();
+        m_ui.message(kMissingRecord, "Pipe '" + pipe + "' cannot be found in pipe table.", ui::Icon::Exclamation);
+    } else {
+        s.height = m_pipes.number("HEIGHT");
+        s.thickness = m_pipes.number("THICKNESS");
+        s.width = m_pipes.number("WIDTH");
+        s.area = m_pipes.number("AREA");
+        s.n = m_pipes.number("N");
+    }
+    const double heightFt = m_project.metric ? s.height * kFeetPerMeter : s.height;
+    s.minSlopePercent = m_options.minSlopePercent;
+    if (m_options.varyByVelocity) {
+        // A pipe without a size or an n has no velocity slope: it keeps the window's minimum slope.
+        const double v = velocitySlopePercent(heightFt, s.n, m_minVelocityFtS);
+        if (v > 0.0) s.minSlopePercent = v;
+    }
+    // With the size exception off every pipe is matched at its downstream structure: the box
+    // reads "match ... except for pipes with a diameter less than", so without it there is no exception.
+    s.large = m_options.exceptSmallPipes ? heightFt >= m_sizeLimitFt : true;
+    return true;
+}
+
+double FlowLineRun::coverAtNode() {
+    // The cover is looked up only when a pipe end at this node is computed, so a node with
+    // ditches only needs no structure.
+    if (m_coverKnown) return m_cover;
+    m_coverKnown = true;
+    m_cover = 0.0;
+    if (!m_structures.findFirst("NAME = ?", {m_structName})) {
+        m_ui.beep();
+        m_ui.message(kMissingRecord, "Structure '" + m_structName + "' cannot be found in inlet table.",
+                     ui::Icon::Exclamation);
+        return m_cover;
+    }
+    m_cover = m_structures.number("MIN_PIPE_COVER");
+    return m_cover;
+}
+
+void FlowLineRun::checkThickness(const ReachSlot& s) {
+    if (m_thicknessWarned || s.thickness > 0.0) return;
+    m_thicknessWarned = true;
+    m_ui.beep();
+    m_ui.message(kInvalidData,
+                 "WARNING: Pipe thickness defined as zero (or negative) value.\n"
+                 "EDIT|Pipe Definitions to correct the pipe thickness field",
+                 ui::Icon::Exclamation);
+}
+
+void FlowLineRun::reportLocked(const std::string& text) {
+    m_ui.beep();
+    m_ui.message(kInvalidElevation, text, ui::Icon::Exclamation);
+}
+
+void FlowLineRun::writeSlot(const ReachSlot& s, bool upstreamEnd) {
+    m_reaches.setPosition(s.row);
+    m_reaches.edit();
+    if (upstreamEnd) m_reaches.set("ELEV1", s.up);
+    else m_reaches.set("ELEV2", s.down);
+    m_reaches.update();
+}
+
+std::string FlowLineRun::listLine(const std::string& caption, const ReachSlot& s, bool upstreamEnd) const {
+    const bool locked = upstreamEnd ? !s.computeUp : !s.computeDown;
+    const double prev = upstreamEnd ? s.prevUp : s.prevDown;
+    const double cur = upstreamEnd ? s.up : s.down;
+    return padRight(caption + s.name, 27) + padRight(locked ? "YES" : "no ", 8) + padLeft(vbFormat(prev, "0.000"), 12) +
+           padLeft(vbFormat(cur, "0.000"), 12);
+}
+
+void FlowLineRun::setNode(const network::NodalRecord& record, std::vector<std::string>& lines) {
+    const std::string node = record.node();
+    m_ui.status("Setting flow line for node . . . " + node);
+    m_ui.processEvents();
+    m_structName = " ";  // a node without a structure name looks up a single blank
+    m_inletElev = 0.0;
+    m_coverKnown = false;
+    if (m_nodes.findFirst("NAME = ?", {node})) {
+        const std::string s = trim(m_nodes.text("STRUCT_NAME"));
+        m_structName = s.empty() ? " " : s;
+        m_inletElev = m_nodes.number("INLET_ELEV");
+    }
+
+    // Slot 0 the outgoing reach, slots 1..4 the reaches that come in.
+    std::array<ReachSlot, kSlots> slots;
+    if (m_reaches.findFirst("NODE1 = ?", {node})) {
+        loadSlot(slots[0]);
+    } else {
+        m_ui.beep();
+        m_ui.message(kInvalidData, "Node '" + node + " cannot be found reach table.", ui::Icon::Exclamation);
+    }
+    int incoming = 0;
+    for (bool found = m_reaches.findFirst("NODE2 = ?", {node}); found;
+         found = m_reaches.findNext("NODE2 = ?", {node})) {
+        if (incoming == kSlots - 1) {
+            // Only four reaches can come into a structure; the others are left as they are.
+            m_ui.beep();
+            m_ui.message("ERROR", "Internal array error: CALC_FLOWLINE 001", ui::Icon::Critical);
+            break;
+        }
+        loadSlot(slots[++incoming]);
+    }
+
+    // Outgoing pipe, upstream end: as high as the cover allows.
+    //   invert = inlet − (cover + wall + D);   crown = inlet − (cover + wall)
+    ReachSlot& out = slots[0];
+    if (out.isPipe() && out.computeUp) {
+        checkThickness(out);
+        const double top = m_inletElev - (coverAtNode() + out.thickness);
+        out.up = round(out.upIsInvert ? top - out.height : top);
+    }
+
+    // Incoming pipes, downstream end: the lower of the minimum-slope fall from their upstream end
+    // and the cover limit at this node, in the kind of elevation the downstream end holds.
+    for (int j = 1; j <= incoming; ++j) {
+        ReachSlot& in = slots[j];
+        if (!in.isPipe() || !in.computeDown) continue;
+        checkThickness(in);
+        // fall: invert_dn = invert_up − S/100 · L
+        const double fallInvert = in.invertOf(in.up, in.upIsInvert) - in.minSlopePercent / 100.0 * in.length;
+        const double bySlope = in.fromInvert(fallInvert, in.downIsInvert);
+        const double top = m_inletElev - (coverAtNode() + in.thickness);
+        const double byCover = in.downIsInvert ? top - in.height : top;
+        in.down = round(std::min(bySlope, byCover));
+    }
+
+    // Match level: the lowest invert (or crown) among every pipe end at this node, computed ends
+    // with their new values and locked ends with their stored ones. Ditches take no part.
+    const bool byCrown = m_options.match == MatchMode::CrownLines;
+    double match = std::numeric_limits<double>::infinity();
+    if (out.isPipe()) match = byCrown ? out.crownOf(out.up, out.upIsInvert) : out.invertOf(out.up, out.upIsInvert);
+    for (int j = 1; j <= incoming; ++j) {
+        const ReachSlot& in = slots[j];
+        if (!in.isPipe()) continue;
+        match = std::min(match, byCrown ? in.crownOf(in.down, in.downIsInvert) : in.invertOf(in.down, in.downIsInvert));
+    }
+
+    if (std::isfinite(match)) {
+        // The outgoing pipe leaves no higher than the match level.
+        if (out.isPipe()) {
+            if (out.computeUp) {
+                out.up = round(byCrown ? out.fromCrown(match, out.upIsInvert) : out.fromInvert(match, out.upIsInvert));
+            } else if (!byCrown && out.invertOf(out.up, out.upIsInvert) > match) {
+                reportLocked(out.upIsInvert ? "Outgoing pipe flowline at ????? is locked too high"
+                                            : "Outgoing pipe flowline(CL) at ????? is locked too high");
+            } else if (byCrown && out.crownOf(out.up, out.upIsInvert) > match) {
+                reportLocked("Outgoing pipe crownline at ????? is locked too high");
+            }
+        }
+        // Large incoming pipes with computed ends are brought down to the match level; the rest
+        // keep their own level (a small pipe may drop into the structure).
+        const double outInvert = out.isPipe() ? out.invertOf(out.up, out.upIsInvert) : 0.0;
+        for (int j = 1; j <= incoming; ++j) {
+            ReachSlot& in = slots[j];
+            if (!in.isPipe()) continue;
+            if (in.computeDown && in.large) {
+                in.down = round(byCrown ? in.fromCrown(match, in.downIsInvert) : in.fromInvert(match, in.downIsInvert));
+                continue;
+            }
+            if (in.computeDown) continue;
+            // A locked incoming end must not lie below the pipe that leaves the structure.
+            // Matching flow lines, the match level is that bound. Matching crowns, the bound is
+            // the outgoing pipe's invert: a larger pipe coming in with its crown at the match
+            // level would have its invert below the outgoing one and hold water.
+            const double bound = byCrown ? (out.isPipe() ? outInvert : -std::numeric_limits<double>::infinity())
+                                         : match;
+            if (in.invertOf(in.down, in.downIsInvert) < bound)
+                reportLocked(in.downIsInvert ? "Incoming pipe flowline at ????? is locked too low"
+                                             : "Incoming pipe flowline(CL) at ????? is locked too high");
+        }
+    }
+
+    // Store the computed ends and list the node.
+    lines.push_back("Node: " + node);
+    if (out.used) {
+        if (out.isPipe() && out.computeUp) writeSlot(out, true);
+        lines.push_back(listLine("Out-going Reach: ", out, true));
+    }
+    for (int j = 1; j <= incoming; ++j) {
+        const ReachSlot& in = slots[j];
+        if (in.isPipe() && in.computeDown) writeSlot(in, false);
+        lines.push_back(listLine("In-coming Reach: ", in, false));
+    }
+}
+
+}  // namespace
+
+FlowLineOptions FlowLineOptions::defaults(bool metric) {
+    FlowLineOptions o;
+    o.minVelocity = metric ? 0.762 : 2.5;  // m/s or ft/s
+    o.sizeLimit = metric ? 500.0 : 20.0;   // mm or in
+    return o;
+}
+
+std::optional<std::string> validateOptions(const FlowLineOptions& options) {
+    if (!(options.minSlopePercent > 0.0)) return std::string("Minimum pipe slope must greater than zero");
+    return std::nullopt;
+}
+
+double velocitySlopePercent(double diameterFt, double n, double velocityFtS) {
+    if (diameterFt <= 0.0 || n <= 0.0) return 0.0;
+    const double area = kPi * (diameterFt / 2.0) * (diameterFt / 2.0);  // A = π (D/2)²
+    const double perimeter = kPi * diameterFt;                          // P = π D
+    const double r = area / perimeter;                                  // R = A / P = D / 4
+    const double root = velocityFtS * n / (1.49 * std::pow(r, 2.0 / 3.0));
+    return 100.0 * root * root;  // S = 100 (V n / (1.49 R^(2/3)))²
+}
+
+double roundElevation(double elevation, int decimals) { return roundHalfAway(elevation, std::clamp(decimals, 0, 6)); }
+
+FlowLineResult setFlowLines(db::Project& project, const std::string& systemName, const FlowLineOptions& options,
+                            ui::UiPort& ui) {
+    FlowLineResult result;
+    if (auto refusal = validateOptions(options)) {
+        ui.beep();
+        ui.message(kInvalidData, *refusal, ui::Icon::Exclamation);
+        return result;
+    }
+    const std::string system = trim(systemName);
+    db::Database& db = *project.db;
+
+    // Ditches lie on the ground at their nodes; they are set before the pipes around them.
+    result.ditchLines = hydraulics::checkDitchFlowLines(db, system, false);
+
+    if (options.verifyFirst) result.verificationLines = network::verifySystem(db, system, ui).lines;
+
+    network::PipeNodalArray array;
+    if (network::loadPipeNodalArray(db, system, ui, array) != network::LoadStatus::Ok) return result;
+
+    auto& lines = result.lines;
+    lines.push_back(std::string(27, ' ') + padRight("Locked", 8) + padLeft("Prev", 12) + padLeft("Current", 12));
+    lines.push_back(std::string(59, '-'));
+    {
+        db::Transaction tx(db);
+        FlowLineRun run(project, system, options, ui);
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            run.setNode(array[i], lines);
+            ui.progress(static_cast<int>(100 * (i + 1) / array.size()));
+        }
+        tx.commit();
+    }
+    ui.status("");
+    lines.push_back("Complete.");
+    result.ran = true;
+    return result;
+}
+
+}  // namespace kolv::flowline
