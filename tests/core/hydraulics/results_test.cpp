@@ -1,0 +1,168 @@
+// Flow conditions, design warnings and the metric twin of a project.
+#include <gtest/gtest.h>
+
+#include "hydraulics/results.h"
+#include "run_fixture.h"
+
+namespace kolv::hydraulics::test {
+namespace {
+
+HydraulicRecord partial(double yn, double yc) {
+    HydraulicRecord r;
+    r.state = FlowState::Partial;
+    r.normalDepth = yn;
+    r.criticalDepth = yc;
+    return r;
+}
+
+TEST(FlowCondition, FivePercentBandAroundCriticalDepth) {
+    EXPECT_EQ(flowCondition(partial(1.06, 1.0)), "SUB");       // 6 % above critical
+    EXPECT_EQ(flowCondition(partial(0.94, 1.0)), "SUPER");     // 6 % below
+    EXPECT_EQ(flowCondition(partial(1.04, 1.0)), "CRITICAL");
+    EXPECT_EQ(flowCondition(partial(0.96, 1.0)), "CRITICAL");
+    EXPECT_EQ(flowCondition(partial(1.0, 1.0)), "CRITICAL");
+    EXPECT_EQ(flowCondition(partial(0.5, 0.0)), "ZERO");
+    HydraulicRecord full = partial(0.5, 1.0);
+    full.state = FlowState::Full;
+    EXPECT_EQ(flowCondition(full), "FULL");
+}
+
+/// A node with a structure: 2.0 cfs of own runoff, inlet 100.00, HGL 99.20, clearance required 1.0 ft.
+HydraulicRecord inlet(double capacity) {
+    HydraulicRecord r;
+    r.name = "N12";
+    r.localRunoff = 2.0;
+    r.maxInletCapacity = capacity;
+    r.inletElev = 100.0;
+    r.hglAtNode = 99.2;
+    r.hglClear = 1.0;
+    return r;
+}
+
+TEST(Warnings, InletCapacityAndClearanceInEnglishUnits) {
+    const auto w = recordWarnings(inlet(1.6), false);
+    ASSERT_EQ(w.size(), 2u);
+    // (2.0 - 1.6) / 1.6 = 25 %
+    EXPECT_EQ(w[0], "Node: N12  Inlet capacity exceeded by 25%.  Runoff(Q) = 2.00(cfs)  Capacity(Q) = 1.60(cfs)");
+    // clearance 0.80 ft against 1.00 ft required
+    EXPECT_EQ(w[1], "Node: N12  Min HGL clearence exceeded by 0.20 feet.");
+    // A structure with no capacity given.
+    EXPECT_EQ(recordWarnings(inlet(0.0), false)[0], "Node: N12  Inlet capacity = 0.00(cfs)");
+    // Enough capacity and clearance: nothing.
+    HydraulicRecord ok = inlet(2.5);
+    ok.hglAtNode = 98.0;
+    EXPECT_TRUE(recordWarnings(ok, false).empty());
+}
+
+TEST(Warnings, MetricWordingConvertsFlowsAndLengths) {
+    const auto w = recordWarnings(inlet(1.6), true);
+    ASSERT_EQ(w.size(), 2u);
+    // 2.0 cfs x 0.028317 = 0.057 cms; 1.6 x 0.028317 = 0.045; 0.20 ft x 0.3048 = 0.061 m
+    EXPECT_EQ(w[0], "Node: N12  Inlet capacity exceeded by 25%.  Runoff(Q) = 0.057(cms)  Capacity(Q) = 0.045(cms)");
+    EXPECT_EQ(w[1], "Node: N12  Min HGL clearence exceeded by 0.061 meters.");
+}
+
+TEST(Warnings, NodeWithoutStructureHasNoLimits) {
+    HydraulicRecord r = inlet(9999);
+    r.hasStructure = false;
+    r.hglClear = 9999;
+    r.hglAtNode = 101.0;  // even above the inlet
+    EXPECT_TRUE(recordWarnings(r, false).empty());
+}
+
+TEST(Warnings, DitchLimits) {
+    HydraulicRecord r;
+    r.name = "D1";
+    r.hasStructure = false;
+    r.reachType = kReachDitch;
+    r.vPartial = 4.0;
+    r.normalDepth = 1.5;
+    r.warnVelocity = r.warnNormalDepth = r.warnEglDepth = true;
+    r.warnVelocityMax = 3.5;
+    r.warnNormalDepthMax = 1.25;
+    r.warnEglDepthMax = 1.6;
+    const auto w = recordWarnings(r, false);
+    ASSERT_EQ(w.size(), 3u);
+    EXPECT_EQ(w[0], "Node: D1  Max Ditch flow velocity exceeded by 0.50 fps.");
+    EXPECT_EQ(w[1], "Node: D1  Max Ditch normal flow depth exceeded by 0.25 feet.");
+    // EGL depth 1.5 + 4^2 / 64.32 = 1.7488 -> 0.15 over the limit
+    EXPECT_EQ(w[2], "Node: D1  Max Ditch EGL exceeded by 0.15 feet.");
+    r.warnVelocity = r.warnNormalDepth = r.warnEglDepth = false;
+    EXPECT_TRUE(recordWarnings(r, false).empty());
+}
+
+TEST(Results, WarningsAndMissingDefinitionsReachTheMessageList) {
+    RunProject p;
+    p.roundPipe("18RCP", 1.5);
+    p.structure("CI1", 1.0, 1.0);
+    p.system("S1", 90.0);
+    // A: 3 ac C 0.9 -> own runoff 10.8 cfs against a 1.0 cfs inlet; HGL 102.61 vs inlet 103.00.
+    p.node("S1", "A", 3.0, 0.9, 103.0, {{"NODE_TYPE", 0}, {"STRUCT_NAME", "CI1"}});
+    p.reach("S1", "A", "OUT", "18RCP", 100.0, 99.0, 200.0);
+    RunResult r = p.run("S1");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(p.t60("S1", "A", "TYPE_OF_STR_SHORT").toText(), "CI");
+    const auto has = [&](const std::string& line) {
+        return std::find(r.messages.begin(), r.messages.end(), line) != r.messages.end();
+    };
+    EXPECT_TRUE(has("Node: A  Inlet capacity exceeded by 980%.  Runoff(Q) = 10.80(cfs)  Capacity(Q) = 1.00(cfs)"));
+    // Clearance 103.00 - 102.614 = 0.386 ft; 1.00 required -> short by 0.61 ft.
+    EXPECT_TRUE(has("Node: A  Min HGL clearence exceeded by 0.61 feet."));
+
+    // A structure type whose structure is unknown: "??", no capacity, no clearance.
+    p.db().execute("UPDATE NODE SET STRUCT_NAME = 'NONE'");
+    r = p.run("S1");
+    EXPECT_EQ(p.t60("S1", "A", "TYPE_OF_STR_SHORT").toText(), "??");
+    EXPECT_TRUE(has("Node: A  Inlet capacity = 0.00(cfs)"));
+    // A node type without structure: "<none>", no warnings.
+    p.db().execute("UPDATE NODE SET NODE_TYPE = 1");
+    r = p.run("S1");
+    EXPECT_EQ(p.t60("S1", "A", "TYPE_OF_STR_SHORT").toText(), "<none>");
+    EXPECT_FALSE(std::any_of(r.messages.begin(), r.messages.end(),
+                             [](const std::string& m) { return m.rfind("Node: A  ", 0) == 0; }));
+}
+
+TEST(Results, MetricProjectGivesTheSameTabulationAsItsEnglishTwin) {
+    // The same network stored in feet/acres/cfs and in meters/hectares/cms; T60 always holds feet.
+    const double m = 1.0 / 3.28083339792, ha = 1.0 / 2.471, cms = 1.0 / 35.31467, sqm = 1.0 / 10.763911;
+    RunProject eng(false, "english.mdb"), met(true, "metric.mdb");
+    for (RunProject* p : {&eng, &met}) {
+        const bool metric = p == &met;
+        const double L = metric ? m : 1.0, A = metric ? ha : 1.0, Q = metric ? cms : 1.0;
+        for (auto [name, d] : {std::pair{"18RCP", 1.5}, std::pair{"24RCP", 2.0}})
+            p->add("T7", {{"NAME", name}, {"ENG_MET", metric ? 1 : 0}, {"WIDTH", d * L}, {"HEIGHT", d * L},
+                          {"AREA", 3.14159265358979 * d * d / 4 * (metric ? sqm : 1.0)}, {"N", 0.013}});
+        p->add("T6", {{"NAME", "CI1"}, {"TYPE_OF_STR_SHORT", "CI"}, {"HGL_CLEAR", 1.0 * L},
+                      {"MAX_INLET_HYD_CAPACITY", 3.0 * Q}});
+        p->system("S1", 96.0 * (metric ? 1.0 / 3.2808 : 1.0));
+        const Fields st{{"NODE_TYPE", 0}, {"STRUCT_NAME", "CI1"}, {"JUNC_LOSS_COEFF", 0.5}};
+        p->node("S1", "A", 1.2 * A, 0.9, 106.0 * L, st);
+        p->node("S1", "B", 0.8 * A, 0.7, 105.0 * L, st);
+        p->node("S1", "C", 1.5 * A, 0.8, 104.0 * L, {{"NODE_TYPE", 0}, {"STRUCT_NAME", "CI1"},
+                                                     {"BASE_FLOW", 0.25 * Q}, {"MIN_HGL", 100.0 * L}});
+        p->reach("S1", "A", "C", "18RCP", 101.0 * L, 100.0 * L, 220.0 * L);
+        p->reach("S1", "B", "C", "18RCP", 101.2 * L, 100.1 * L, 180.0 * L);
+        p->reach("S1", "C", "OUT", "24RCP", 99.5 * L, 97.0 * L, 310.0 * L);
+    }
+    RunOptions o = RunProject::defaults();
+    o.exitLoss = o.junctionLoss = o.minVelocityOn = true;
+    ASSERT_EQ(eng.run("S1", o).status, 0);
+    o.minVelocity = 2.0 / 3.2808;  // m/s
+    ASSERT_EQ(met.run("S1", o).status, 0);
+    int compared = 0;
+    for (const char* node : {"A", "B", "C"}) {
+        for (const char* f : {"Q", "TC", "TF", "INTENSITY", "TOTALCA", "TOTAL_DRAINAGE_AREA", "VELOCITY", "CAPACITY",
+                              "HGL_UP", "HGL_DN", "HGL_AT_NODE", "JLOSS", "CLEARENCE", "FL_UP", "CL_DN", "LENGTH",
+                              "P_NORMAL_DEPTH", "P_CRIT_DEPTH", "Qbasetot"}) {
+            const double e = eng.t60n("S1", node, f), x = met.t60n("S1", node, f);
+            // D15: the factors as written agree to about 1e-4 relative; small values to 1e-4 ft absolute.
+            EXPECT_NEAR(x, e, std::max(1e-4 * std::fabs(e), 2e-4)) << node << " " << f;
+            ++compared;
+        }
+        EXPECT_EQ(eng.t60("S1", node, "FLOW_COND").toText(), met.t60("S1", node, "FLOW_COND").toText()) << node;
+    }
+    EXPECT_EQ(compared, 57);
+}
+
+}  // namespace
+}  // namespace kolv::hydraulics::test
