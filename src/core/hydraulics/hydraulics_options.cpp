@@ -2,6 +2,8 @@
 #include "hydraulics/hydraulics_options.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "common/vb_format.h"
 #include "db/record_set.h"
@@ -11,6 +13,14 @@ namespace kolv::hydraulics {
 namespace {
 
 constexpr const char* kTable = "T27";
+
+/// A value read from a single-precision field, as the number it was typed as: 0.0001 stored in
+/// single precision reads back 0.0001, not 9.99999975e-05 (which the validation would refuse).
+double typedValue(double stored) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7g", stored);
+    return std::strtod(text, nullptr);
+}
 
 /// Positions the record set on RECNUM 7, adding the record with the defaults when it is missing.
 db::RecordSet openOptionsRecord(db::Database& db) {
@@ -90,7 +100,7 @@ const char* optionField(HydraulicsOption option) {
 HydraulicsOptions loadHydraulicsOptions(db::Database& db) {
     db::RecordSet rs = openOptionsRecord(db);
     auto on = [&](HydraulicsOption o) { return rs.flag(optionField(o)); };
-    auto number = [&](HydraulicsOption o) { return rs.number(optionField(o)); };
+    auto number = [&](HydraulicsOption o) { return typedValue(rs.number(optionField(o))); };
     HydraulicsOptions o;
     o.useHydLength = on(HydraulicsOption::UseHydLength);
     o.junctionMethod = static_cast<int>(rs.integer(optionField(HydraulicsOption::JunctionMethod)));
@@ -108,7 +118,7 @@ HydraulicsOptions loadHydraulicsOptions(db::Database& db) {
     o.maxHglDifferenceFt = number(HydraulicsOption::MaxHglDifference);
     // Projects from before the minimum physical velocity was kept have no value for it.
     const char* physical = optionField(HydraulicsOption::MinPhysicalVelocity);
-    o.minPhysicalVelocityFps = rs.isNull(physical) ? kDefaultMinPhysicalVelocityFps : rs.number(physical);
+    o.minPhysicalVelocityFps = rs.isNull(physical) ? kDefaultMinPhysicalVelocityFps : typedValue(rs.number(physical));
     return o;
 }
 

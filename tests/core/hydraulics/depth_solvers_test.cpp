@@ -1,0 +1,261 @@
+// Normal depth against Manning's equation solved independently; critical depth against the plain energy scan.
+#include "hydraulics/depth_solvers.h"
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "hydraulics/ditch_shapes.h"
+
+namespace kolv::hydraulics {
+namespace {
+
+using Dims = std::array<double, 7>;
+
+/// Manning discharge (cfs) of a geometry: Q = (1.49 / n) A R^(2/3) sqrt S.
+double manningFlow(double area, double perimeter, double n, double slope) {
+    return 1.49 / n * area * std::pow(area / perimeter, 2.0 / 3.0) * std::sqrt(slope);
+}
+
+// ---- normal depth ------------------------------------------------------------------------------
+
+TEST(NormalDepth, CircularPipeHalfFullMatchesClosedForm) {
+    // Half full: A = pi D^2 / 8, R = D / 4, so the flow of a half-full pipe must give y = D / 2.
+    for (double d : {1.0, 2.5, 6.0}) {
+        const double n = 0.013, s = 0.005;
+        const double q = manningFlow(M_PI * d * d / 8, M_PI * d / 2, n, s);
+        const NormalDepthResult r = normalDepth(Section::circular(d), q, n, s, 1e-10);
+        EXPECT_NEAR(r.depthFt, d / 2, 1e-8) << d;
+        EXPECT_NEAR(r.areaSqFt, M_PI * d * d / 8, 1e-7);
+        EXPECT_NEAR(r.velocityFps, q / (M_PI * d * d / 8), 1e-6);
+    }
+    // The flow formula itself, 18 in pipe full, n 0.013, S 0.5 %:
+    // Q = 114.615 * 1.76715 * 0.375^(2/3) (0.52002) * 0.0707107 = 7.448 cfs (hand).
+    EXPECT_NEAR(manningFlow(M_PI * 1.5 * 1.5 / 4, M_PI * 1.5, 0.013, 0.005), 7.448, 0.001);
+}
+
+TEST(NormalDepth, WideBoxChannelApproachesTheWideChannelFormula) {
+    // Very wide rectangle: R ~ y, so y = (q n / (1.49 sqrt S))^(3/5) with q = Q / B.
+    const double b = 2000, n = 0.03, s = 0.001, q = 4000;  // q = 2 cfs/ft
+    const double wide = std::pow(2.0 * n / (1.49 * std::sqrt(s)), 0.6);
+    const NormalDepthResult r = normalDepth(Section::ditch(kDitchBox, Dims{b}), q, n, s, 1e-9);
+    EXPECT_NEAR(r.depthFt, wide, wide * 2e-3);  // the walls add 2y / B ~ 0.1 % to the perimeter
+    EXPECT_NEAR(r.velocityFps, q / (b * r.depthFt), 1e-9);
+}
+
+/// Trapezoid normal depth by Newton on g(y) = A R^(2/3) - F, derivative by the quotient rule
+/// with dA/dy = T and dP/dy = sqrt(1 + z1^2) + sqrt(1 + z2^2).
+double trapezoidNormalDepthNewton(double z1, double b, double z2, double q, double n, double s) {
+    const double target = q * n / (1.49 * std::sqrt(s));
+    double y = 1.0;
+    for (int i = 0; i < 100; ++i) {
+        const double a = (z1 + z2) * y * y / 2 + b * y;
+        const double p = b + y * (std::sqrt(1 + z1 * z1) + std::sqrt(1 + z2 * z2));
+        const double t = b + (z1 + z2) * y;
+        const double dp = std::sqrt(1 + z1 * z1) + std::sqrt(1 + z2 * z2);
+        const double g = std::pow(a, 5.0 / 3.0) * std::pow(p, -2.0 / 3.0) - target;
+        const double dg = 5.0 / 3.0 * std::pow(a / p, 2.0 / 3.0) * t - 2.0 / 3.0 * std::pow(a / p, 5.0 / 3.0) * dp;
+        y -= g / dg;
+    }
+    return y;
+}
+
+TEST(NormalDepth, TrapezoidAgreesWithAnIndependentNewtonSolution) {
+    struct Case { double z1, b, z2, q, n, s; };
+    for (const Case& c : {Case{2, 4, 3, 50, 0.03, 0.002}, Case{4, 0, 4, 5, 0.035, 0.01},
+                          Case{1, 10, 1, 400, 0.025, 0.0005}, Case{3, 2, 6, 0.5, 0.05, 0.02}}) {
+        const double expected = trapezoidNormalDepthNewton(c.z1, c.b, c.z2, c.q, c.n, c.s);
+        const NormalDepthResult r = normalDepth(Section::ditch(kDitchTrapezoid, Dims{c.z1, c.b, c.z2}), c.q, c.n,
+                                                c.s, 1e-9);
+        EXPECT_NEAR(r.depthFt, expected, 1e-7) << c.q;
+        // Default tolerance 0.001 on the section factor: depth within a few thousandths.
+        const NormalDepthResult coarse =
+            normalDepth(Section::ditch(kDitchTrapezoid, Dims{c.z1, c.b, c.z2}), c.q, c.n, c.s, 0);
+        EXPECT_NEAR(coarse.depthFt, expected, 0.005) << c.q;
+    }
+}
+
+TEST(NormalDepth, EveryDitchShapeRecoversTheDepthItsFlowWasComputedFor) {
+    // Flow from hand-written geometry at a chosen depth, then solved back (Manning, n 0.03, S 0.4 %).
+    struct Case { int type; Dims d; double y, area, perimeter; };
+    const double y = 1.5;
+    const std::vector<Case> cases = {
+        // V 2:1 / 3:1: A = 2.5 y^2, P = y (sqrt 5 + sqrt 10)
+        {kDitchVBottom, {2, 3}, y, 2.5 * y * y, y * (std::sqrt(5.0) + std::sqrt(10.0))},
+        // box 4 ft: A = 4 y, P = 4 + 2 y
+        {kDitchBox, {4}, y, 4 * y, 4 + 2 * y},
+        // round r 2 at 1.5: theta = 2 acos(1 - 0.75)
+        {kDitchRound, {2}, y, 4 * (2 * std::acos(0.25) - std::sin(2 * std::acos(0.25))) / 2, 2 * 2 * std::acos(0.25)},
+        // 3-sided 1:1, 2 ft, right 2:1 to 1 ft then 4:1: A = y^2/2 + 2y + 1 + 2*0.5 + 4*0.25/2
+        {kDitchThreeSided, {1, 2, 2, 4, 1}, y, y * y / 2 + 2 * y + 1 + 1 + 0.5,
+         std::sqrt(2.0) * y + 2 + std::sqrt(5.0) + std::sqrt(4.0 + 0.25)},
+        // 4-sided: left 1:1 to 0.5 then 3:1, 2 ft bottom, right 2:1 to 1 then 6:1
+        {kDitchFourSided, {3, 1, 0.5, 2, 2, 6, 1}, y,
+         (0.125 + 3 * 0.5 + 0.5) + 2 * y + (1 + 6 * 0.125 + 1),
+         std::sqrt(0.5) + std::sqrt(9 + 1.0) + 2 + std::sqrt(5.0) + std::sqrt(9 + 0.25)},
+    };
+    for (const Case& c : cases) {
+        const double q = manningFlow(c.area, c.perimeter, 0.03, 0.004);
+        const NormalDepthResult r = normalDepth(Section::ditch(c.type, c.d), q, 0.03, 0.004, 1e-10);
+        EXPECT_NEAR(r.depthFt, c.y, 1e-7) << c.type;
+        EXPECT_NEAR(r.areaSqFt, c.area, 1e-6) << c.type;
+    }
+}
+
+TEST(NormalDepth, FirstGuessHalfThePipeFortyFeetInADitchAndBelowTheRoundDitchTop) {
+    // A tolerance no section factor can miss ends the search at the first guess.
+    const double huge = 1e12;
+    EXPECT_DOUBLE_EQ(normalDepth(Section::circular(3), 10, 0.013, 0.01, huge).depthFt, 1.5);
+    EXPECT_DOUBLE_EQ(normalDepth(Section::ditch(kDitchTrapezoid, Dims{2, 4, 2}), 10, 0.03, 0.01, huge).depthFt, 40.0);
+    // Round ditch of radius 1.5: the 40 ft guess drops to 0.999 x the limiting depth (its diameter by default).
+    const Section round = Section::ditch(kDitchRound, Dims{1.5});
+    EXPECT_DOUBLE_EQ(normalDepth(round, 10, 0.03, 0.01, huge).depthFt, 0.999 * 3);
+    EXPECT_DOUBLE_EQ(normalDepth(round, 10, 0.03, 0.01, huge, 2.0).depthFt, 0.999 * 2);
+    EXPECT_EQ(normalDepth(round, 10, 0.03, 0.01, huge).iterations, 0);
+}
+
+TEST(NormalDepth, StopsAfterFiveHundredHalvingsWhenTheToleranceIsNeverMet) {
+    // More flow than a 12 in pipe can carry at any depth: every guess is too low, the bracket
+    // closes on the crown and the search gives up after 500 halvings with the last guess.
+    const NormalDepthResult r = normalDepth(Section::circular(1.0), 500, 0.013, 0.001, 0.001);
+    EXPECT_EQ(r.iterations, 500);
+    EXPECT_NEAR(r.depthFt, 1.0, 1e-12);
+    EXPECT_NEAR(r.areaSqFt, M_PI / 4, 1e-9);
+    // A negative tolerance can never be met either.
+    EXPECT_EQ(normalDepth(Section::circular(1.0), 1, 0.013, 0.001, -1).iterations, 500);
+}
+
+TEST(NormalDepth, NoFlowGivesAShallowDepthAndNoVelocity) {
+    const NormalDepthResult r = normalDepth(Section::circular(2.0), 0, 0.013, 0.01);
+    EXPECT_EQ(r.velocityFps, 0.0);
+    EXPECT_LT(r.depthFt, 0.1);
+    // An unknown ditch shape has no area at any depth: all zero.
+    const NormalDepthResult none = normalDepth(Section::ditch(9, Dims{1, 1, 1}), 5, 0.03, 0.01);
+    EXPECT_EQ(none.depthFt, 0.0);
+    EXPECT_EQ(none.areaSqFt, 0.0);
+    EXPECT_EQ(none.velocityFps, 0.0);
+}
+
+// ---- critical depth ----------------------------------------------------------------------------
+
+/// The specific-energy scan, plainly: y = k step up to the section height, E = y + (Q/A)^2/(2g),
+/// E_min from +infinity, answer (previous + y) / 2 at the first E >= E_min, the last depth when
+/// the energy falls all the way, depths without area skipped.
+double plainScan(const Section& s, double q, double step) {
+    if (step <= 0) step = 0.001;
+    double eMin = std::numeric_limits<double>::infinity();
+    double previous = 0;
+    for (long k = 1;; ++k) {
+        const double y = static_cast<double>(k) * step;
+        if (y > s.nominalHeight()) return previous;
+        const double a = sectionArea(s, y);
+        if (!(a > 0)) continue;
+        const double v = q / a;
+        const double e = y + v * v / (2 * kGravityFtPerS2);
+        if (e < eMin) {
+            eMin = e;
+            previous = y;
+        } else {
+            return (previous + y) / 2;
+        }
+    }
+}
+
+/// Flows from 0.01 to 2000 cfs, evenly spaced on a log scale, plus a few round numbers.
+std::vector<double> flowSweep() {
+    std::vector<double> flows;
+    for (int i = 0; i <= 48; ++i) flows.push_back(0.01 * std::pow(2000 / 0.01, i / 48.0));
+    for (double q : {0.0, 0.5, 1.0, 1.3, 10.0, 100.0, 1000.0, 2000.0}) flows.push_back(q);
+    return flows;
+}
+
+void expectSameAsScan(const Section& s, const char* what, double step = 0.001) {
+    for (double q : flowSweep()) {
+        const double fast = criticalDepth(s, q, step);
+        const double scan = plainScan(s, q, step);
+        ASSERT_EQ(fast, scan) << what << " Q=" << q << " step=" << step;
+    }
+}
+
+TEST(CriticalDepth, EqualsThePlainScanForRoundPipesTwelveToOneHundredTwentyInches) {
+    for (int inches = 12; inches <= 120; inches += 6)
+        expectSameAsScan(Section::circular(inches / 12.0), "round pipe");
+    expectSameAsScan(Section::circular(1.25), "15 in, coarse step", 0.01);
+    expectSameAsScan(Section::circular(1.25), "15 in, step 0 (default)", 0);
+}
+
+TEST(CriticalDepth, EqualsThePlainScanForEllipticalPipes) {
+    expectSameAsScan(Section::pipe(23.0 / 12, 14.0 / 12), "23 x 14 in");
+    expectSameAsScan(Section::pipe(38.0 / 12, 24.0 / 12), "38 x 24 in");
+    expectSameAsScan(Section::pipe(4, 6), "vertical 48 x 72 in");
+}
+
+TEST(CriticalDepth, EqualsThePlainScanForEveryDitchShape) {
+    expectSameAsScan(Section::ditch(kDitchTrapezoid, Dims{2, 4, 3}), "trapezoid");
+    expectSameAsScan(Section::ditch(kDitchTrapezoid, Dims{0, 0.5, 0}), "narrow slot");
+    expectSameAsScan(Section::ditch(kDitchVBottom, Dims{4, 6}), "V bottom");
+    expectSameAsScan(Section::ditch(kDitchBox, Dims{3}), "box");
+    expectSameAsScan(Section::ditch(kDitchRound, Dims{0.75}), "round r 0.75");
+    expectSameAsScan(Section::ditch(kDitchRound, Dims{3}), "round r 3");
+    expectSameAsScan(Section::ditch(kDitchThreeSided, Dims{2, 4, 1, 6, 1.2}), "3-sided");
+    expectSameAsScan(Section::ditch(kDitchFourSided, Dims{6, 1, 0.8, 3, 0.5, 8, 1.7}), "4-sided");
+    // Slots with wide berms: the energy can fall, rise, fall again and rise (two minima).
+    expectSameAsScan(Section::ditch(kDitchThreeSided, Dims{0, 1, 0, 50, 2}), "slot with right berm");
+    expectSameAsScan(Section::ditch(kDitchFourSided, Dims{50, 0, 2, 1, 0, 40, 2.5}), "slot with two berms");
+    // Negative dimensions are outside what the quick search vouches for: the scan itself answers.
+    expectSameAsScan(Section::ditch(kDitchTrapezoid, Dims{-0.5, 4, 2}), "negative slope");
+}
+
+TEST(CriticalDepth, StopsAtTheFirstMinimumWhenABermMakesALowerOneHigherUp) {
+    // 1 ft slot, 2 ft deep, then a 50:1 berm. Q 12 cfs: in the slot yc = (Q^2 / g)^(1/3) = 1.649 ft
+    // (rectangular closed form); past the berm the energy dips below that minimum again, but the
+    // scan has stopped at the first one.
+    const Section slot = Section::ditch(kDitchThreeSided, Dims{0, 1, 0, 50, 2});
+    const double yc = std::cbrt(12.0 * 12.0 / kGravityFtPerS2);
+    EXPECT_NEAR(criticalDepth(slot, 12.0), yc, 0.0011);  // within one scan step
+    // The second minimum (near 2.25 ft) really is lower: E(2.25) < E(yc).
+    auto energy = [&](double y) {
+        const double v = 12.0 / sectionArea(slot, y);
+        return y + v * v / (2 * kGravityFtPerS2);
+    };
+    EXPECT_LT(energy(2.25), energy(yc));
+}
+
+TEST(CriticalDepth, MatchesClosedFormsWithinOneStep) {
+    // Rectangle: yc = (q^2 / g)^(1/3), q = Q / B.
+    // The scan's answer lies within one step of the true minimum.
+    const double oneStep = 0.0011;
+    EXPECT_NEAR(criticalDepth(Section::ditch(kDitchBox, Dims{10}), 100), std::cbrt(100.0 / kGravityFtPerS2), oneStep);
+    // Triangle 1:1 both sides: Q^2 T = g A^3 with A = y^2, T = 2y -> yc = (2 Q^2 / g)^(1/5).
+    EXPECT_NEAR(criticalDepth(Section::ditch(kDitchVBottom, Dims{1, 1}), 20),
+                std::pow(2 * 400 / kGravityFtPerS2, 0.2), oneStep);
+    // Round pipe, 24 in, 10 cfs: Q^2 T = g A^3 solved by bisection on the hand circle formulas.
+    auto excess = [](double y) {
+        const double r = 1.0, theta = 2 * std::acos(1 - y / r);
+        const double a = r * r * (theta - std::sin(theta)) / 2, t = 2 * r * std::sin(theta / 2);
+        return kGravityFtPerS2 * a * a * a - 100 * t;
+    };
+    double lo = 0.01, hi = 1.99;
+    for (int i = 0; i < 100; ++i) (excess((lo + hi) / 2) > 0 ? hi : lo) = (lo + hi) / 2;
+    const double yc = criticalDepth(Section::circular(2.0), 10);
+    EXPECT_NEAR(yc, lo, oneStep);
+    EXPECT_GT(yc, 1.0);  // not the first step's 0.0005 ft: E_min starts above every energy
+}
+
+TEST(CriticalDepth, NoFlowAndFlowsBeyondTheCrown) {
+    // No flow: E = y rises from the first step on, so the answer is 1.5 steps.
+    EXPECT_DOUBLE_EQ(criticalDepth(Section::circular(2.0), 0), 0.0015);
+    // A ditch with no area at all: nothing scanned, 0.
+    EXPECT_EQ(criticalDepth(Section::ditch(kDitchBox, Dims{0}), 5), 0.0);
+    EXPECT_EQ(criticalDepth(Section::ditch(9, Dims{1, 1, 1}), 5), 0.0);
+    // 2000 cfs in a 12 in pipe: the energy falls to within a step or two of the crown.
+    const double yc = criticalDepth(Section::circular(1.0), 2000);
+    EXPECT_GT(yc, 0.99);
+    EXPECT_LE(yc, 1.0);
+    EXPECT_EQ(criticalDepthScan(Section::circular(1.0), 2000), yc);
+}
+
+}  // namespace
+}  // namespace kolv::hydraulics

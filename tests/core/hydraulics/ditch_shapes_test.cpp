@@ -1,0 +1,119 @@
+// The six ditch shapes: areas and perimeters by hand, area as the integral of top width, report lines.
+#include "hydraulics/ditch_shapes.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+namespace kolv::hydraulics {
+namespace {
+
+using Dims = std::array<double, 7>;
+
+TEST(DitchGeometry, PlainShapesMatchHandValues) {
+    // Trapezoid 2:1, 4 ft bottom, 3:1, 2 ft deep: A = 4 + 8 + 6 = 18, P = sqrt 20 + 4 + sqrt 40, T = 14.
+    const FlowGeometry trap = ditchGeometry(kDitchTrapezoid, Dims{2, 4, 3}, 2.0);
+    EXPECT_NEAR(trap.area, 18.0, 1e-12);
+    EXPECT_NEAR(trap.wettedPerimeter, std::sqrt(20.0) + 4 + std::sqrt(40.0), 1e-12);
+    EXPECT_NEAR(trap.topWidth, 14.0, 1e-12);
+    EXPECT_NEAR(trap.hydraulicRadius, 18.0 / 14.796691, 1e-6);
+    // V bottom 1:1 both sides, 2 ft deep: A = 4, P = 2 sqrt 8.
+    const FlowGeometry vee = ditchGeometry(kDitchVBottom, Dims{1, 1}, 2.0);
+    EXPECT_NEAR(vee.area, 4.0, 1e-12);
+    EXPECT_NEAR(vee.wettedPerimeter, 2 * std::sqrt(8.0), 1e-12);
+    // Round ditch of 1 ft radius: half full at 1 ft, full circle at 2 ft and above.
+    EXPECT_NEAR(ditchGeometry(kDitchRound, Dims{1}, 1.0).area, M_PI / 2, 1e-12);
+    EXPECT_NEAR(ditchGeometry(kDitchRound, Dims{1}, 1.0).wettedPerimeter, M_PI, 1e-12);
+    EXPECT_NEAR(ditchGeometry(kDitchRound, Dims{1}, 2.5).area, M_PI, 1e-12);
+    EXPECT_NEAR(ditchGeometry(kDitchRound, Dims{1}, 2.5).wettedPerimeter, 2 * M_PI, 1e-12);
+}
+
+TEST(DitchGeometry, BrokenWallsBelowAndAboveTheBreak) {
+    // 3-sided: 2:1 left, 4 ft bottom, right 1:1 up to 1 ft then 3:1.
+    const Dims three{2, 4, 1, 3, 1};
+    // Below the break it is the 2:1 / 4 ft / 1:1 trapezoid.
+    EXPECT_NEAR(ditchArea(kDitchThreeSided, three, 0.5), ditchArea(kDitchTrapezoid, Dims{2, 4, 1}, 0.5), 1e-12);
+    // At 3 ft: A = 2*9/2 + 12 + 1/2 + 1*1*2 + 3*4/2 = 29.5;
+    // P = sqrt(36 + 9) + 4 + sqrt 2 + sqrt(36 + 4) = 18.447 (hand).
+    const FlowGeometry g3 = ditchGeometry(kDitchThreeSided, three, 3.0);
+    EXPECT_NEAR(g3.area, 29.5, 1e-12);
+    EXPECT_NEAR(g3.wettedPerimeter, std::sqrt(45.0) + 4 + std::sqrt(2.0) + std::sqrt(40.0), 1e-12);
+    EXPECT_NEAR(g3.topWidth, 6 + 4 + 1 + 6, 1e-12);
+    // 4-sided with equal lower and upper slopes is the plain trapezoid whatever the break heights.
+    const Dims fourPlain{2, 2, 0.7, 4, 3, 3, 1.3};
+    for (double y : {0.3, 1.0, 2.5}) {
+        const FlowGeometry a = ditchGeometry(kDitchFourSided, fourPlain, y);
+        const FlowGeometry b = ditchGeometry(kDitchTrapezoid, Dims{2, 4, 3}, y);
+        EXPECT_NEAR(a.area, b.area, 1e-12) << y;
+        EXPECT_NEAR(a.wettedPerimeter, b.wettedPerimeter, 1e-12) << y;
+    }
+    // 4-sided: left 1:1 to 1 ft then 4:1, 6 ft bottom, right 2:1 to 2 ft then 5:1; at 3 ft:
+    // left 1/2 + 4*4/2 + 1*1*2 = 10.5; bottom 18; right 2*4/2 + 5/2 + 2*2*1 = 10.5; A = 39 (hand).
+    const Dims four{4, 1, 1, 6, 2, 5, 2};
+    const FlowGeometry g4 = ditchGeometry(kDitchFourSided, four, 3.0);
+    EXPECT_NEAR(g4.area, 39.0, 1e-12);
+    EXPECT_NEAR(g4.wettedPerimeter,
+                6 + std::sqrt(2.0) + std::sqrt(64.0 + 4) + std::sqrt(16.0 + 4) + std::sqrt(25.0 + 1), 1e-12);
+    EXPECT_NEAR(g4.topWidth, 6 + (1 + 8) + (4 + 5), 1e-12);
+}
+
+TEST(DitchGeometry, AreaIsTheIntegralOfTopWidthForEveryShape) {
+    // dA/dy = T: Simpson's rule over the top width reproduces the area, across the wall breaks.
+    const std::vector<std::pair<int, Dims>> shapes = {
+        {kDitchTrapezoid, {2, 4, 3}},     {kDitchVBottom, {1.5, 4}},        {kDitchBox, {5}},
+        {kDitchRound, {1.5}},             {kDitchThreeSided, {2, 4, 1, 6, 1.2}},
+        {kDitchFourSided, {6, 1, 0.8, 3, 0.5, 8, 1.7}},
+    };
+    for (const auto& [type, dims] : shapes) {
+        for (double y : {0.4, 1.0, 2.0, 2.9}) {
+            const int n = 4000;
+            double sum = 0;
+            for (int i = 0; i <= n; ++i) {
+                const double w = (i == 0 || i == n) ? 1 : (i % 2 ? 4 : 2);
+                sum += w * ditchGeometry(type, dims, y * i / n).topWidth;
+            }
+            // Simpson is exact on the quadratic pieces and nearly so across a kink at a break; the
+            // circle's top width has a square-root end, which costs about h^1.5 (~1e-5 here).
+            const double tolerance = type == kDitchRound ? 2e-5 : 1e-6;
+            EXPECT_NEAR(ditchArea(type, dims, y), sum * (y / n) / 3, tolerance) << type << " at " << y;
+            EXPECT_NEAR(ditchGeometry(type, dims, y).area, ditchArea(type, dims, y), 1e-12);
+        }
+    }
+}
+
+TEST(DitchGeometry, UnknownTypeAndNegativeDimensions) {
+    EXPECT_EQ(ditchGeometry(6, Dims{1, 1, 1, 1, 1, 1, 1}, 1.0).area, 0.0);
+    EXPECT_EQ(ditchGeometry(-1, Dims{1, 1, 1, 1, 1, 1, 1}, 1.0).wettedPerimeter, 0.0);
+    EXPECT_TRUE(ditchDimensionsValid(kDitchTrapezoid, Dims{2, 4, 3, -9}));  // DIM_3 is not a trapezoid's
+    EXPECT_FALSE(ditchDimensionsValid(kDitchTrapezoid, Dims{2, -4, 3}));
+    EXPECT_FALSE(ditchDimensionsValid(kDitchFourSided, Dims{1, 1, 1, 1, 1, 1, -1}));
+    EXPECT_FALSE(ditchDimensionsValid(7, Dims{}));
+}
+
+TEST(DitchGeometry, BreakDepthsInsideTheNominalHeight) {
+    EXPECT_EQ(ditchBreakDepths(kDitchFourSided, Dims{4, 1, 2.5, 6, 2, 5, 1}), (std::vector<double>{1, 2.5}));
+    EXPECT_EQ(ditchBreakDepths(kDitchFourSided, Dims{4, 1, 2, 6, 2, 5, 2}), (std::vector<double>{2}));
+    EXPECT_EQ(ditchBreakDepths(kDitchThreeSided, Dims{2, 4, 1, 3, 0}), (std::vector<double>{}));
+    EXPECT_EQ(ditchBreakDepths(kDitchRound, Dims{1.5}), (std::vector<double>{3}));
+    EXPECT_EQ(ditchBreakDepths(kDitchRound, Dims{25}), (std::vector<double>{}));
+    EXPECT_TRUE(ditchBreakDepths(kDitchTrapezoid, Dims{2, 4, 3}).empty());
+}
+
+TEST(DitchDescription, ReportLinesOfEveryShape) {
+    auto expectLines = [](int type, const Dims& d, const char* name, const char* l1, const char* l2) {
+        const DitchDescription desc = ditchDescription(type, d);
+        EXPECT_EQ(desc.shapeName, name);
+        EXPECT_EQ(desc.line1, l1);
+        EXPECT_EQ(desc.line2, l2);
+    };
+    expectLines(kDitchTrapezoid, {2, 4, 3}, "TRAPEZOID:", "2:1 4 Wide 3:1 ", "");
+    expectLines(kDitchVBottom, {1.5, 2}, "V BOTTOM:", "1.5:1 2:1 ", "");
+    expectLines(kDitchBox, {6}, "BOX:", "6 Wide ", "");
+    expectLines(kDitchRound, {1.25}, "ROUND:", "1.25 Radius", "");
+    expectLines(kDitchThreeSided, {2, 4, 1, 3, 1.5}, "3-SIDED:", "2:1 4 Wide 1:1 ", "1:1 @ht 1.5 3:1");
+    expectLines(kDitchFourSided, {4, 2, 1, 6, 3, 5, 2}, "4-SIDED:", "2:1 @ht 1 4:1 6 Wide", "3:1 @ht 2 5:1");
+    expectLines(8, {1, 2, 3}, "", "", "");
+}
+
+}  // namespace
+}  // namespace kolv::hydraulics
