@@ -1,0 +1,45 @@
+// kolv-cli intensity: rainfall intensity of a system for a duration, by the system's intensity method.
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+#include <iostream>
+
+#include "cli/command.h"
+#include "cli/project_access.h"
+#include "common/vb_format.h"
+#include "rain/intensity.h"
+#include "session/session.h"
+
+namespace kolv::cli {
+namespace {
+
+RegisterCommand intensityCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("intensity", "Rainfall intensity of a system for a duration");
+    static std::string path, system;
+    static double durationMin = 0;
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", system, "Storm sewer system (default: the current one)");
+    sub->add_option("--duration", durationMin, "Duration (time of concentration), minutes")->required();
+    sub->callback([&ctx] {
+        auto project = openWithSystem(path, system, ctx);
+        Session session;
+        auto idf = rain::prepareRainfall(*project->db, session, ctx.ui, project->currentSystem);
+        if (!idf) {
+            ctx.exitCode = 1;
+            return;
+        }
+        const float intensity = rain::CALC_INTENSITY(session, static_cast<float>(durationMin), *idf);
+        static const char* const kMethodNames[] = {"IDF coefficients", "time-intensity table", "built-in curve"};
+        const int m = session.intensityMethod;
+        std::cout << "System: " << project->currentSystem << "\n";
+        std::cout << "Method: " << m;
+        if (m >= 0 && m <= 2) std::cout << " (" << kMethodNames[m] << ")";
+        std::cout << "\n";
+        if (m == rain::kMethodIdf)
+            std::cout << fmt::format("Coefficients: A {}, B {}, C {}, D {}\n", idf->A, idf->B, idf->C, idf->D);
+        std::cout << "Duration: " << shortestText(durationMin) << " min\n";
+        std::cout << "Intensity: " << vbFormat(intensity, "0.000") << "\n";
+    });
+});
+
+}  // namespace
+}  // namespace kolv::cli

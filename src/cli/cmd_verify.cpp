@@ -1,0 +1,28 @@
+// kolv-cli verify: lists the node and reach findings of a system; fails when there are any.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/command.h"
+#include "cli/project_access.h"
+#include "network/verification.h"
+
+namespace kolv::cli {
+namespace {
+
+RegisterCommand verifyCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("verify", "Verify the nodes and reaches of a system");
+    static std::string path, system;
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", system, "Storm sewer system (default: the current one)");
+    sub->callback([&ctx] {
+        auto project = openWithSystem(path, system, ctx);
+        std::cout << network::verificationTitle(project->currentSystem) << "\n";
+        // Lines are printed as they are found, as the results window shows them.
+        network::VerificationResult r = network::verifySystem(
+            *project->db, project->currentSystem, ctx.ui, [](const std::string& line) { std::cout << line << "\n"; });
+        if (!r.ok) ctx.exitCode = 1;
+    });
+});
+
+}  // namespace
+}  // namespace kolv::cli

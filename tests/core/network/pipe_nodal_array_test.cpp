@@ -1,0 +1,193 @@
+// Loading a system from the project, the loop message, the refill in flow order and the IN fields.
+#include "network/pipe_nodal_array.h"
+
+#include <gtest/gtest.h>
+
+#include "system_builder.h"
+#include "ui/recording_ui.h"
+
+namespace kolv::network {
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names nodeNames(const PipeNodalArray& a) {
+    Names n;
+    for (const auto& r : a.records) n.push_back(r.node());
+    return n;
+}
+
+TEST(LoadPipeNodalArray, OrdersTheSystemAndAnnouncesTheSteps) {
+    test::SystemBuilder b;
+    b.header("S1", "OUT");
+    b.link("S1", "C", "OUT");
+    b.link("S1", "B", "C");
+    b.link("S1", "A", "B");
+    b.link("S2", "Z", "OUT");  // another system is not loaded
+    ui::RecordingUi ui;
+    PipeNodalArray a;
+    ASSERT_EQ(loadPipeNodalArray(*b.db, "S1", ui, a), LoadStatus::Ok);
+    EXPECT_EQ(nodeNames(a), (Names{"A", "B", "C"}));
+    EXPECT_EQ(ui.statuses, (Names{"Loading pipe nodal array", "Sorting pipe nodal array in flow direction order",
+                                  "Checking for circular references", "Sorting master node array"}));
+    EXPECT_TRUE(ui.messages.empty());
+    // The refill gives every record its own reach and to node back, and its flow position.
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].flowIndex, i);
+        EXPECT_EQ(a[i].reach(), a[i].node());
+    }
+    EXPECT_EQ(a[0].toNode(), "B");
+    EXPECT_EQ(a[2].toNode(), "OUT");
+    EXPECT_EQ(a[2].nodeName, "C       ");  // held in 8 characters
+}
+
+TEST(LoadPipeNodalArray, TiesFollowTheStorageOrderOfTheReachTable) {
+    test::SystemBuilder b;
+    b.link("S", "M", "OUT");
+    b.link("S", "B", "M");
+    b.link("S", "A", "M");
+    ui::RecordingUi ui;
+    PipeNodalArray a;
+    ASSERT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    EXPECT_EQ(nodeNames(a), (Names{"B", "A", "M"}));
+    // Rows deleted and added again go to the end of the storage order.
+    db::RecordSet::executeDelete(*b.db, "REACH", "NAME = ?", {"B"});
+    b.reach("S", "B", "B", "M");
+    ASSERT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    EXPECT_EQ(nodeNames(a), (Names{"A", "B", "M"}));
+}
+
+TEST(LoadPipeNodalArray, LoopShowsTheToNodesOfTheUnplacedRecords) {
+    test::SystemBuilder b;
+    b.reach("S", "A", "A", "B");
+    b.reach("S", "B", "B", "A");
+    ui::RecordingUi ui;
+    PipeNodalArray a;
+    EXPECT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Loop);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(ui.messages[0].text,
+              "The following pipes are in a loop. Correct these pipe connections and rerun this calculation.\n\n"
+              "Pipes: B A ");
+    EXPECT_EQ(a.loopNodes, (Names{"B", "A"}));
+    EXPECT_EQ(ui.statuses.back(), "Checking for circular references");
+}
+
+TEST(LoadPipeNodalArray, ReachIntoItsOwnNodeIsALoop) {
+    test::SystemBuilder b;
+    b.reach("S", "A", "A", "A");
+    b.reach("S", "Q", "Q", "OUT");
+    ui::RecordingUi ui;
+    PipeNodalArray a;
+    EXPECT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Loop);
+    EXPECT_EQ(a.loopNodes, Names{"A"});
+}
+
+TEST(LoadPipeNodalArray, SystemWithoutReachesStopsWithItsMessage) {
+    test::SystemBuilder b;
+    b.node("EMPTY", "A");
+    ui::RecordingUi ui;
+    PipeNodalArray a;
+    EXPECT_EQ(loadPipeNodalArray(*b.db, " EMPTY ", ui, a), LoadStatus::NoReaches);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
+    EXPECT_EQ(ui.messages[0].text, "Reaches for system 'EMPTY' could not be found.");
+    EXPECT_TRUE(a.empty());
+}
+
+TEST(LoadPipeNodalArray, SystemNameWithAQuoteMark) {
+    test::SystemBuilder b;
+    b.link("O'Hara", "A", "OUT");
+    ui::RecordingUi ui;
+    PipeNodalArray a;
+    ASSERT_EQ(loadPipeNodalArray(*b.db, "O'Hara", ui, a), LoadStatus::Ok);
+    EXPECT_EQ(nodeNames(a), Names{"A"});
+}
+
+TEST(LoadPipeNodalArray, LongNamesAreHeldByTheirFirstEightCharacters) {
+    test::SystemBuilder b;
+    // Written past the field size by another program: held by the first 8 characters.
+    b.db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, LENGTH) VALUES (?, ?, ?, ?, ?)",
+                  {"LONGNAME12", "S", "LONGNAME12", "OUT", 50.0});
+    b.db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, LENGTH) VALUES (?, ?, ?, ?, ?)",
+                  {"UP", "S", "UP", "LONGNAME99", 50.0});
+    ui::RecordingUi ui;
+    PipeNodalArray a;
+    ASSERT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    EXPECT_EQ(nodeNames(a), (Names{"UP", "LONGNAME"}));
+    EXPECT_EQ(a[1].reachName, "LONGNAME");
+}
+
+// ---- IN fields ----
+
+/// Builds a node J with `incoming` reaches into it, then J to the outfall.
+PipeNodalArray junction(test::SystemBuilder& b, int incoming, ui::RecordingUi& ui) {
+    for (int k = 1; k <= incoming; ++k) b.link("S", "U" + std::to_string(k), "J");
+    b.link("S", "J", "OUT");
+    PipeNodalArray a;
+    EXPECT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    return a;
+}
+
+TEST(IncomingRecords, FourIncomingReachesAreAccepted) {
+    test::SystemBuilder b;
+    ui::RecordingUi ui;
+    PipeNodalArray a = junction(b, 4, ui);
+    ASSERT_TRUE(determineIncoming(a, ui));
+    EXPECT_EQ(ui.statuses.back(), "Deterimning 'IN' field inter-connections");
+    const NodalRecord& j = a[4];
+    ASSERT_EQ(j.node(), "J");
+    EXPECT_EQ(j.inCount, 4);
+    EXPECT_EQ(j.in, (std::array<int, 4>{0, 1, 2, 3}));
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(a[i].inCount, 0);
+        EXPECT_EQ(a[i].in, (std::array<int, 4>{-1, -1, -1, -1}));
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(IncomingRecords, FifthIncomingReachStopsWithTheNodeNameAsHeld) {
+    test::SystemBuilder b;
+    ui::RecordingUi ui;
+    PipeNodalArray a = junction(b, 5, ui);
+    EXPECT_FALSE(determineIncoming(a, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(ui.messages[0].text,
+              "Maximum(4) number of incoming pipes has been exceeded at inlet 'J       '.\n"
+              " Correct this situation and rerun this calculation.");
+}
+
+TEST(IncomingRecords, IndexesAreInFlowOrderAcrossATree) {
+    test::SystemBuilder b;
+    // D <- B <- A, D <- C, E <- D; loaded out of order.
+    b.link("S", "D", "E");
+    b.link("S", "E", "OUT");
+    b.link("S", "C", "D");
+    b.link("S", "B", "D");
+    b.link("S", "A", "B");
+    ui::RecordingUi ui;
+    PipeNodalArray a;
+    ASSERT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    // Plain scan by hand: pass 1 places C (pos 2) and A (pos 4); pass 2 B; pass 3 D (pos 0),
+    // which frees E (pos 1) later in the same scan.
+    EXPECT_EQ(nodeNames(a), (Names{"C", "A", "B", "D", "E"}));
+    ASSERT_TRUE(determineIncoming(a, ui));
+    EXPECT_EQ(a[2].inCount, 1);  // B <- A
+    EXPECT_EQ(a[2].in[0], 1);
+    EXPECT_EQ(a[3].inCount, 2);  // D <- C, B, ascending
+    EXPECT_EQ(a[3].in[0], 0);
+    EXPECT_EQ(a[3].in[1], 2);
+    EXPECT_EQ(a[4].inCount, 1);  // E <- D
+    EXPECT_EQ(a[4].in[0], 3);
+    // Every incoming record comes before the record it drains into.
+    for (std::size_t i = 0; i < a.size(); ++i)
+        for (int k = 0; k < a[i].inCount; ++k) EXPECT_LT(a[i].in[static_cast<std::size_t>(k)], static_cast<int>(i));
+}
+
+}  // namespace
+}  // namespace kolv::network

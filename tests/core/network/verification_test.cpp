@@ -1,0 +1,173 @@
+// Verification findings, their order and texts, the two stopping boxes and the status texts.
+#include "network/verification.h"
+
+#include <gtest/gtest.h>
+
+#include "system_builder.h"
+#include "ui/recording_ui.h"
+
+namespace kolv::network {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(Verification, SoundSystemGivesOnlyTheCompletionLine) {
+    test::SystemBuilder b;
+    b.header("S", "OUT");
+    b.link("S", "A", "B");
+    b.link("S", "B", "OUT");
+    ui::RecordingUi ui;
+    Lines streamed;
+    VerificationResult r = verifySystem(*b.db, "S", ui, [&](const std::string& l) { streamed.push_back(l); });
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.lines, Lines{"Verification Complete."});
+    EXPECT_EQ(streamed, r.lines);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.statuses, (Lines{"Verifying node and reach data integrity (pass 1) . . . A",
+                                  "Verifying node and reach data integrity (pass 1) . . . B",
+                                  "Verifying node and reach data integrity (pass 2) . . . A",
+                                  "Verifying node and reach data integrity (pass 2) . . . B", ""}));
+    EXPECT_EQ(ui.progressValues.back(), 0);
+}
+
+TEST(Verification, OutfallNamedOnlyInTheHeaderIsAValidToNode) {
+    test::SystemBuilder b;
+    b.header("S", " OUT ");
+    b.link("S", "A", "OUT");
+    b.link("S", "B", "ELSEWHER");
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(*b.db, "S", ui);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.lines, (Lines{"Reach 'B' has an invalid to node 'ELSEWHER'.", "Verification Complete."}));
+}
+
+TEST(Verification, IncomingCountsThreeFourFive) {
+    for (int incoming : {3, 4, 5}) {
+        test::SystemBuilder b;
+        b.header("S", "OUT");
+        b.link("S", "J", "OUT");
+        for (int k = 1; k <= incoming; ++k) b.link("S", "U" + std::to_string(k), "J");
+        ui::RecordingUi ui;
+        VerificationResult r = verifySystem(*b.db, "S", ui);
+        Lines expected;
+        if (incoming >= 4)
+            expected.push_back("Node 'J' has to many incoming reaches (" + std::to_string(incoming) +
+                               "). Max. allowed is 3.");
+        if (incoming == 5)
+            expected.push_back(
+                "Node 'J' has more (5) than one incoming reach (in system 'S'). Reaches: U1,U2,U3,U4,U5.");
+        expected.push_back("Verification Complete.");
+        EXPECT_EQ(r.lines, expected) << incoming << " incoming";
+        EXPECT_EQ(r.ok, incoming == 3);
+    }
+}
+
+TEST(Verification, TwoOutgoingReachesListedInTableOrder) {
+    test::SystemBuilder b;
+    b.header("S", "OUT");
+    b.node("S", "A");
+    b.reach("S", "R2", "A", "OUT");
+    b.reach("S", "R1", "A", "OUT");
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(*b.db, "S", ui);
+    EXPECT_EQ(r.lines, (Lines{"Node 'A' has more (2) than one outgoing reach (in system 'S'). Reaches: R2,R1.",
+                              "Verification Complete."}));
+}
+
+TEST(Verification, StubWithoutAreaOrBaseFlow) {
+    test::SystemBuilder b;
+    b.header("S", "OUT");
+    // Empty first area, the rest zero: no flow. Any non-zero field gives flow.
+    b.node("S", "NOFLOW", nullptr, 0.0, 0.0, 0.0);
+    b.reach("S", "NOFLOW", "NOFLOW", "OUT");
+    b.node("S", "BASE", 0.0, 0.0, 0.0, 0.5);
+    b.reach("S", "BASE", "BASE", "OUT");
+    b.node("S", "AREA3", 0.0, 0.0, 0.25, nullptr);
+    b.reach("S", "AREA3", "AREA3", "OUT");
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(*b.db, "S", ui);
+    EXPECT_EQ(r.lines,
+              (Lines{"Node 'NOFLOW' is a stub pipe AND has no area or baseflow, therefore it will generate no (ZERO) "
+                     "flow.",
+                     "Verification Complete."}));
+}
+
+TEST(Verification, LengthEmptyZeroNegative) {
+    test::SystemBuilder b;
+    b.header("S", "OUT");
+    b.node("S", "A");
+    b.reach("S", "A", "A", "OUT", nullptr);
+    b.node("S", "B");
+    b.reach("S", "B", "B", "OUT", 0.0);
+    b.node("S", "C");
+    b.reach("S", "C", "C", "OUT", -12.345);
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(*b.db, "S", ui);
+    EXPECT_EQ(r.lines, (Lines{"Reach 'A' is missing a length value.", "Reach 'B' has an invalid length (0.00)",
+                              "Reach 'C' has an invalid length (-12.35)", "Verification Complete."}));
+}
+
+TEST(Verification, ReachEndFaultsInOrderPerReach) {
+    test::SystemBuilder b;
+    b.header("S", "OUT");
+    b.link("S", "A", "OUT");
+    b.reach("S", "R1", nullptr, "A");          // no from node
+    b.reach("S", "R2", "GHOST", nullptr, 0.0);  // unknown from, no to, zero length
+    b.reach("S", "R3", "A", "A");               // same node both ends (A exists: no invalid-to line)
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(*b.db, "S", ui);
+    EXPECT_EQ(r.lines, (Lines{
+                           // Pass 1: node A has two outgoing reaches (A, R3) and receives R1 and R3.
+                           "Node 'A' has more (2) than one outgoing reach (in system 'S'). Reaches: A,R3.",
+                           // Pass 2, per reach: from node, to node, length.
+                           "Reach 'R1' is missing the 'from' node name.",
+                           "Reach 'R2' has an invalid from node 'GHOST'.",
+                           "Reach 'R2' is missing the 'to' node name.",
+                           "Reach 'R2' has an invalid length (0.00)",
+                           "Reach 'R3' has the same node 'A' for both to and from node names.",
+                           "Verification Complete.",
+                       }));
+}
+
+TEST(Verification, NodeMessagesComeBeforeReachMessages) {
+    test::SystemBuilder b;
+    b.header("S", "OUT");
+    b.link("S", "A", "NOWHERE");
+    b.node("S", "LONELY");
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(*b.db, "S", ui);
+    EXPECT_EQ(r.lines, (Lines{"Node 'LONELY' has no outgoing reach (in system 'S').",
+                              "Reach 'A' has an invalid to node 'NOWHERE'.", "Verification Complete."}));
+}
+
+TEST(Verification, NoNodesStopsWithExclamationBox) {
+    test::SystemBuilder b;
+    b.reach("S", "A", "A", "OUT");
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(*b.db, "S", ui);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.lines.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
+    EXPECT_EQ(ui.messages[0].text, "Nodes for system 'S' could not be found.");
+}
+
+TEST(Verification, NoReachesListsNodeFindingsThenStops) {
+    test::SystemBuilder b;
+    b.header("S", "OUT");
+    b.node("S", "A");
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(*b.db, "S", ui);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.lines, Lines{"Node 'A' has no outgoing reach (in system 'S')."});
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
+    EXPECT_EQ(ui.messages[0].text, "Reaches for system 'S' could not be found.");
+}
+
+TEST(Verification, TitleOfThePrintedList) { EXPECT_EQ(verificationTitle(" S1 "), "VERIFY NODES AND REACHES - S1"); }
+
+}  // namespace
+}  // namespace kolv::network

@@ -1,0 +1,237 @@
+// Rainfall intensity by each method, the time-intensity loader with its sentinels and faults, the IDF lookup.
+#include "rain/intensity.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "db/record_set.h"
+#include "support/test_support.h"
+#include "ui/recording_ui.h"
+
+namespace kolv::rain {
+namespace {
+
+Session withMethod(int method) {
+    Session s;
+    s.intensityMethod = method;
+    return s;
+}
+
+// ---- Method 0: IDF polynomial in ln(t) ----
+
+TEST(IdfPolynomial, OneMinuteGivesExactlyA) {
+    EXPECT_EQ(CALC_INTENSITY(withMethod(0), 1.0f, 7.25f, -1.5f, 0.3f, -0.01f), 7.25f);  // ln 1 = 0
+}
+
+TEST(IdfPolynomial, DurationZeroOrLessGivesMinusOne) {
+    EXPECT_EQ(CALC_INTENSITY(withMethod(0), 0.0f, 7.0f, 1.0f, 1.0f, 1.0f), -1.0f);
+    EXPECT_EQ(CALC_INTENSITY(withMethod(0), -5.0f, 7.0f, 1.0f, 1.0f, 1.0f), -1.0f);
+}
+
+TEST(IdfPolynomial, PolynomialItselfNoExponential) {
+    // t = e^2 -> L = 2: i = A + 2B + 4C + 8D = 10 - 4 + 2 - 0.8 = 7.2 (hand calculation).
+    const float t = static_cast<float>(std::exp(2.0));
+    EXPECT_NEAR(CALC_INTENSITY(withMethod(0), t, 10.0f, -2.0f, 0.5f, -0.1f), 7.2f, 1e-5f);
+    IdfCoefficients c{10.0f, -2.0f, 0.5f, -0.1f};
+    EXPECT_NEAR(CALC_INTENSITY(withMethod(0), t, c), 7.2f, 1e-5f);
+}
+
+// ---- Method 2: built-in curve ----
+
+TEST(BuiltInCurve, SegmentsAreHalfOpenAndLinear) {
+    const Session s = withMethod(2);
+    EXPECT_NEAR(CALC_INTENSITY(s, 11.0f, 0, 0, 0, 0), (5.5f + 5.35f) / 2, 1e-6f);  // mean of the 10 and 12 points
+    EXPECT_NEAR(CALC_INTENSITY(s, 0.0f, 0, 0, 0, 0), 5.5f, 1e-6f);
+    EXPECT_NEAR(CALC_INTENSITY(s, 9.999f, 0, 0, 0, 0), 5.5f, 1e-6f);                // flat from 0 to 10
+    EXPECT_NEAR(CALC_INTENSITY(s, 60.0f, 0, 0, 0, 0), 2.3f, 1e-6f);                 // a tabulated point
+    EXPECT_NEAR(CALC_INTENSITY(s, 45.0f, 0, 0, 0, 0), (3.08f + 2.62f) / 2, 1e-6f);  // mid 40..50
+    // 299.99: 1.35 + (179.99 / 180)(0.65 - 1.35) = 0.6500389 (hand calculation), just above 0.65.
+    const float nearEnd = CALC_INTENSITY(s, 299.99f, 0, 0, 0, 0);
+    EXPECT_GT(nearEnd, 0.65f);
+    EXPECT_NEAR(nearEnd, 0.6500389f, 2e-6f);
+}
+
+TEST(BuiltInCurve, OffTheCurveGivesOneHundred) {
+    const Session s = withMethod(2);
+    EXPECT_EQ(CALC_INTENSITY(s, 300.0f, 0, 0, 0, 0), 100.0f);
+    EXPECT_EQ(CALC_INTENSITY(s, 1000.0f, 0, 0, 0, 0), 100.0f);
+    EXPECT_EQ(CALC_INTENSITY(s, -1.0f, 0, 0, 0, 0), 100.0f);
+}
+
+TEST(OtherMethods, GiveZero) {
+    EXPECT_EQ(CALC_INTENSITY(withMethod(3), 15.0f, 5, 1, 1, 1), 0.0f);
+    EXPECT_EQ(CALC_INTENSITY(withMethod(-1), 15.0f, 5, 1, 1, 1), 0.0f);
+}
+
+// ---- Method 1: user-defined time-intensity table ----
+
+struct TableFixture : ::testing::Test {
+    test::TempDir dir;
+    std::unique_ptr<db::Database> db = db::Database::open(test::makeEmptyProject(dir));
+    Session session = withMethod(1);
+    ui::RecordingUi ui;
+
+    void row(const std::string& loc, const std::string& freq, db::Value time, db::Value intensity) {
+        db->execute("INSERT INTO T85 (LOCATION, FREQUENCY, TIME, INTENSITY) VALUES (?, ?, ?, ?)",
+                    {loc, freq, time, intensity});
+    }
+    float at(float minutes) const { return CALC_INTENSITY(session, minutes, 0, 0, 0, 0); }
+};
+
+TEST_F(TableFixture, SingleRowHoldsFromZeroUpToTheEnd) {
+    row("Miami", "10", 15.0, 4.0);
+    row("Miami", "25", 15.0, 9.0);  // another frequency
+    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, " Miami ", "10 "));
+    EXPECT_EQ(session.timeIntensityCount, 1);
+    ASSERT_EQ(session.timeIntensity.size(), 3u);
+    EXPECT_EQ(session.timeIntensity[0].time, 0.0f);
+    EXPECT_EQ(session.timeIntensity[0].intensity, 4.0f);
+    EXPECT_EQ(session.timeIntensity[2].time, 100000.0f);
+    EXPECT_EQ(session.timeIntensity[2].intensity, 4.0f);
+    for (float t : {0.0f, 7.5f, 15.0f, 600.0f, 99999.0f}) EXPECT_EQ(at(t), 4.0f) << t;
+    EXPECT_EQ(at(100000.0f), 0.0f);
+    EXPECT_EQ(at(-0.5f), 0.0f);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(TableFixture, TwoRowsInterpolateWithIntervalsClosedBelow) {
+    row("X", "3", 20.0, 4.0);  // stored out of order: loaded by ascending time
+    row("X", "3", 10.0, 6.0);
+    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "X", "3"));
+    EXPECT_NEAR(at(15.0f), 5.0f, 1e-6f);  // halfway between 6 and 4
+    EXPECT_EQ(at(5.0f), 6.0f);            // before the first time: first intensity
+    EXPECT_EQ(at(25.0f), 4.0f);           // after the last time: last intensity
+    EXPECT_EQ(at(10.0f), 6.0f);           // the interval starting at 10
+    EXPECT_EQ(at(20.0f), 4.0f);
+}
+
+TEST_F(TableFixture, NoRowsGiveZeroEverywhere) {
+    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "Nowhere", "3"));
+    EXPECT_EQ(session.timeIntensityCount, 0);
+    ASSERT_EQ(session.timeIntensity.size(), 2u);
+    for (float t : {0.0f, 10.0f, 99999.0f}) EXPECT_EQ(at(t), 0.0f);
+}
+
+TEST_F(TableFixture, NullTimeStopsReadingWithItsMessage) {
+    row("X", "3", 10.0, 6.0);
+    row("X", "3", nullptr, 5.0);  // a Null time sorts first
+    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "X", "3"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.messages[0].text, "Missing data in 'Time' field of User-Defined Time-Intensity table");
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::None);
+    ASSERT_EQ(session.timeIntensity.size(), 4u);
+    for (const auto& p : session.timeIntensity) {
+        EXPECT_EQ(p.time, 0.0f);
+        EXPECT_EQ(p.intensity, 0.0f);
+    }
+}
+
+TEST_F(TableFixture, NullIntensityKeepsWhatWasReadBeforeIt) {
+    row("X", "3", 10.0, 6.0);
+    row("X", "3", 20.0, nullptr);
+    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "X", "3"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Missing data in 'Intensity' field of User-Defined Time-Intensity table");
+    ASSERT_EQ(session.timeIntensity.size(), 4u);
+    EXPECT_EQ(session.timeIntensity[0].intensity, 6.0f);
+    EXPECT_EQ(session.timeIntensity[1].time, 10.0f);
+    EXPECT_EQ(session.timeIntensity[2].time, 20.0f);  // its time was read before the fault
+    EXPECT_EQ(session.timeIntensity[2].intensity, 0.0f);
+    EXPECT_EQ(session.timeIntensity[3].time, 0.0f);  // the end sentinel was never written
+    // 6 + (15 - 10) / (20 - 10) (0 - 6) = 3 (hand calculation on the partial table).
+    EXPECT_NEAR(at(15.0f), 3.0f, 1e-6f);
+}
+
+TEST_F(TableFixture, UnreadableValuesGiveTheirErrorNumber) {
+    row("X", "3", "abc", 6.0);
+    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "X", "3"));
+    row("Y", "3", 10.0, "n/a");
+    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "Y", "3"));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text,
+              "Error '13' occurred while reading the 'Time' field of User-Defined Time-Intensity table");
+    EXPECT_EQ(ui.messages[1].text,
+              "Error '13' occurred while reading the 'Intensity' field of User-Defined Time-Intensity table");
+}
+
+// ---- IDF coefficient lookup ----
+
+struct IdfFixture : ::testing::Test {
+    test::TempDir dir;
+    std::unique_ptr<db::Database> db = db::Database::open(test::makeEmptyProject(dir));
+    ui::RecordingUi ui;
+
+    IdfFixture() { db->execute("DELETE FROM T2"); }
+    void row(const std::string& zone, const std::string& freq, double a, double b, double c, double d) {
+        db->execute("INSERT INTO T2 (Zone, Freq, A, B, C, D) VALUES (?, ?, ?, ?, ?, ?)", {zone, freq, a, b, c, d});
+    }
+};
+
+TEST_F(IdfFixture, KeysCompareAsTrimmedTextNumbersByShortestText) {
+    row("6", " 3 ", 9.5, -1.25, 0.5, -0.0625);
+    row("6", "2.5", 1, 2, 3, 4);
+    auto c = lookupIdfCoefficients(*db, ui, db::Value(" 6"), db::Value(3.0));
+    ASSERT_TRUE(c.has_value());
+    EXPECT_EQ(c->A, 9.5f);
+    EXPECT_EQ(c->B, -1.25f);
+    EXPECT_EQ(c->C, 0.5f);
+    EXPECT_EQ(c->D, -0.0625f);
+    auto c2 = lookupIdfCoefficients(*db, ui, db::Value(6), db::Value(2.5));
+    ASSERT_TRUE(c2.has_value());
+    EXPECT_EQ(c2->A, 1.0f);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(IdfFixture, MissingRowStopsWithItsMessage) {
+    row("6", "3", 1, 2, 3, 4);
+    EXPECT_FALSE(lookupIdfCoefficients(*db, ui, db::Value("6"), db::Value(7.0)).has_value());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
+    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
+    EXPECT_EQ(ui.messages[0].text, "ZONE '6' and/or FREQ '7' cannot be found in the IDF Table.");
+}
+
+TEST_F(IdfFixture, AnyZeroCoefficientStopsWithItsMessage) {
+    for (int zero = 0; zero < 4; ++zero) {
+        db->execute("DELETE FROM T2");
+        double k[4] = {5, -1, 0.2, -0.01};
+        k[zero] = 0;
+        row("Z1", "10", k[0], k[1], k[2], k[3]);
+        ui.clear();
+        EXPECT_FALSE(lookupIdfCoefficients(*db, ui, db::Value("Z1"), db::Value(10.0)).has_value());
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
+                  "Coefficients for ZONE 'Z1' FREQ '10' contain zero values. Correct these values in the IDF Table.");
+    }
+}
+
+TEST_F(IdfFixture, PrepareRainfallSetsTheMethodFromTheSystemHeader) {
+    row("6", "3", 9, -1, 0.1, -0.01);
+    db->execute("INSERT INTO T16 (SYSTEM, ZONE, FREQ) VALUES (?, ?, ?)", {"IDF", "6", 3.0});
+    db->execute("INSERT INTO T16 (SYSTEM, INTENSITY_METHOD, LOCATION, FREQUENCY) VALUES (?, ?, ?, ?)",
+                {"TAB", 1, "Here", "5"});
+    db->execute("INSERT INTO T85 (LOCATION, FREQUENCY, TIME, INTENSITY) VALUES (?, ?, ?, ?)",
+                {"Here", "5", 10.0, 7.0});
+    db->execute("INSERT INTO T16 (SYSTEM, INTENSITY_METHOD) VALUES (?, ?)", {"CURVE", 2});
+
+    Session s;
+    s.intensityMethod = 2;
+    auto idf = prepareRainfall(*db, s, ui, "IDF");  // Null method reads as 0
+    ASSERT_TRUE(idf.has_value());
+    EXPECT_EQ(s.intensityMethod, 0);
+    EXPECT_EQ(idf->A, 9.0f);
+
+    ASSERT_TRUE(prepareRainfall(*db, s, ui, "TAB").has_value());
+    EXPECT_EQ(s.intensityMethod, 1);
+    EXPECT_EQ(s.timeIntensityCount, 1);
+    EXPECT_EQ(CALC_INTENSITY(s, 30.0f, 0, 0, 0, 0), 7.0f);
+
+    ASSERT_TRUE(prepareRainfall(*db, s, ui, "CURVE").has_value());
+    EXPECT_EQ(s.intensityMethod, 2);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+}  // namespace
+}  // namespace kolv::rain
