@@ -1,0 +1,141 @@
+// Report commands: template reports to PDF, text or CSV, and message lists to paged PDF.
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "cli/command.h"
+#include "cli/project_access.h"
+#include "common/error.h"
+#include "common/text.h"
+#include "reports/report_commands.h"
+#include "reports/report_engine.h"
+#include "reports/text_report.h"
+#include "settings/settings_file.h"
+
+#ifdef KOLV_HAVE_RENDER
+#include "render/document_painter.h"
+#endif
+
+namespace kolv::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Destination by the output file's extension.
+reports::Destination destinationOf(const std::string& out) {
+    std::string ext = toLower(fs::path(out).extension().string());
+    if (ext == ".txt") return reports::Destination::Text;
+    if (ext == ".csv") return reports::Destination::Csv;
+    if (ext == ".pdf") return reports::Destination::Pdf;
+    throw InputError("The output " + out + " must end in .pdf, .txt or .csv.");
+}
+
+/// The engine's printer of this build, or nullptr without the painting library.
+reports::DocumentPrinter* printer() {
+#ifdef KOLV_HAVE_RENDER
+    static render::QtDocumentPrinter p;
+    return &p;
+#else
+    return nullptr;
+#endif
+}
+
+void requirePdf() {
+#ifndef KOLV_HAVE_RENDER
+    throw Error(kErrLoadingLibrary,
+                "This kolv-cli was built without the printing library (KOLV_BUILD_GUI=OFF), so it can not write "
+                "PDF. Use --out FILE.txt or --out FILE.csv.");
+#endif
+}
+
+bool needsSystem(const std::string& name) {
+    reports::ReportCommand c;
+    if (!reports::commandOfTemplate(name, c)) return false;
+    using RC = reports::ReportCommand;
+    return c != RC::Pipes && c != RC::Structures && c != RC::IdfData && c != RC::TimeIntensity;
+}
+
+RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("report", "Print a template report (NODES, REACHES, PIPES, STRUCTS, TC, IDF, "
+                                             "TIME_INT, T60v11, T60v11u, T60v11m, T60v114, T60v3ZERI, DITCH...)");
+    static std::string name, path, system, out, folder;
+    sub->add_option("NAME", name, "Template name (NODES or NODES.RPT) or a template file")->required();
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", system, "Storm sewer system (default: the current system)");
+    sub->add_option("--out", out, "Output file: .pdf, .txt or .csv (default: NAME.pdf)");
+    sub->add_option("--folder", folder, "Report folder (default: the settings file's, then the installation's)");
+    sub->callback([&ctx] {
+        std::string tplName = trim(name);
+        bool isPath = tplName.find('/') != std::string::npos;
+        std::string upper = toUpper(tplName);
+        if (!isPath && (upper.size() < 4 || upper.substr(upper.size() - 4) != ".RPT")) tplName += ".RPT";
+        std::string output = out.empty() ? fs::path(tplName).stem().string() + ".pdf" : out;
+        reports::Destination dest = destinationOf(output);
+        if (dest == reports::Destination::Pdf) requirePdf();
+
+        auto project = needsSystem(tplName) || !system.empty() ? openWithSystem(path, system, ctx)
+                                                                : openForCommand(path, ctx);
+        std::string reportFolder = folder;
+        if (reportFolder.empty()) {
+            settings::SettingsFile file;
+            reportFolder = file.read().reportFolder;
+        }
+        std::string tplPath = reports::locateTemplate(tplName, reportFolder);
+        reports::ReportRequest req = reports::requestForTemplate(fs::path(tplName).filename().string(),
+                                                                 project->currentSystem, project->metric);
+        for (const auto& [label, value] : reports::reportData(req, tplPath)) std::cout << label << ": " << value << "\n";
+
+        reports::ReportEngine engine(*project->db);
+        engine.setTemplatePath(tplPath);
+        reports::ReportInputs in;
+        in.system = project->currentSystem;
+        in.metric = project->metric;
+        in.projectName = fs::path(project->path).filename().string();
+        engine.setInputs(in);
+        engine.setSelectionFormula(req.selection);
+        engine.setSortField(req.sortField);
+        engine.setDestination(dest, output);
+        engine.setPrinter(printer());
+        engine.run();
+        std::cout << "Report written: " << output << " (" << engine.recordCount() << " records";
+        if (dest == reports::Destination::Pdf) std::cout << ", " << engine.result().document.pages.size() << " pages";
+        std::cout << ")\n";
+        for (const auto& o : engine.result().overflows) std::cerr << "warning: " << o << "\n";
+    });
+});
+
+RegisterCommand messagesCmd([](CLI::App& app, Context&) {
+    auto* sub = app.add_subcommand("messages-pdf", "Print a title and a text file of lines as a paged report "
+                                                   "(PDF, or text when OUT ends in .txt)");
+    static std::string title, lines, out;
+    static bool diagnosis = false;
+    sub->add_option("TITLE", title, "Report title, e.g. \"HYDRAULIC CALCULATIONS MESSAGES - S1\"")->required();
+    sub->add_option("LINES", lines, "Text file, one report line a line")->required()->check(CLI::ExistingFile);
+    sub->add_option("OUT", out, "Output file (.pdf or .txt)")->required();
+    sub->add_flag("--diagnosis", diagnosis, "Diagnosis log pages: 68 lines, each after ten blanks");
+    sub->callback([] {
+        std::ifstream in(lines, std::ios::binary);
+        std::vector<std::string> body;
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            body.push_back(line);
+        }
+        reports::TextReportOptions opt = diagnosis ? reports::diagnosisLogOptions() : reports::TextReportOptions{};
+        std::string ext = toLower(fs::path(out).extension().string());
+        if (ext == ".txt") {
+            reports::writeTextFile(out, reports::textReportPlain(title, body, opt));
+            std::cout << "Report written: " << out << "\n";
+            return;
+        }
+        if (ext != ".pdf") throw InputError("The output " + out + " must end in .pdf or .txt.");
+        requirePdf();
+        reports::Document doc = reports::layoutTextReport(title, body, opt);
+        printer()->writePdf(doc, out);
+        std::cout << "Report written: " << out << " (" << doc.pages.size() << " pages)\n";
+    });
+});
+
+}  // namespace
+}  // namespace kolv::cli

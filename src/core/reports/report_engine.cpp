@@ -1,0 +1,86 @@
+// The report print engine and the search for template files.
+#include "reports/report_engine.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/error.h"
+#include "common/text.h"
+#include "settings/settings_file.h"
+
+namespace kolv::reports {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string withSlash(std::string folder) {
+    for (char& c : folder)
+        if (c == '\\') c = '/';
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+std::string installReportFolder() { return settings::installDataFolder() + "reports/"; }
+
+std::string locateTemplate(const std::string& name, const std::string& reportFolder) {
+    std::string n = trim(name);
+    if (n.empty()) throw TemplateError("No report template was named.");
+    std::error_code ec;
+    if (n.find('/') != std::string::npos || n.find('\\') != std::string::npos) {
+        std::string p = settings::resolvePathCase(withSlash(n).substr(0, withSlash(n).size() - 1));
+        if (fs::is_regular_file(p, ec)) return p;
+        throw TemplateError("The report template " + n + " was not found.");
+    }
+    std::vector<std::string> folders;
+    if (!trim(reportFolder).empty()) folders.push_back(withSlash(trim(reportFolder)));
+    folders.push_back(installReportFolder());
+    for (const auto& f : folders) {
+        std::string p = settings::resolvePathCase(f + n);
+        if (fs::is_regular_file(p, ec)) return p;
+    }
+    std::string tried;
+    for (const auto& f : folders) tried += (tried.empty() ? "" : " or ") + f;
+    throw TemplateError("The report template " + n + " was not found in " + tried + ".");
+}
+
+void ReportEngine::setTemplate(const std::string& folder, const std::string& name) {
+    m_templatePath = folder.empty() ? name : withSlash(folder) + name;
+}
+
+void ReportEngine::setInputs(const ReportInputs& inputs) {
+    std::string sel = m_inputs.selection, sort = m_inputs.sortField;
+    m_inputs = inputs;
+    if (m_inputs.selection.empty()) m_inputs.selection = sel;
+    if (m_inputs.sortField.empty()) m_inputs.sortField = sort;
+}
+
+void ReportEngine::run() {
+    ReportTemplate tpl = loadTemplate(m_templatePath);
+    ReportRunner runner(m_db, tpl, m_inputs);
+    m_records = runner.content().recordCount;
+    switch (m_destination) {
+    case Destination::Text: writeTextFile(m_target, runner.plainText()); return;
+    case Destination::Csv: writeTextFile(m_target, runner.csv()); return;
+    default: break;
+    }
+    m_result = runner.layout();
+    if (!m_printer)
+        throw Error(kErrLoadingLibrary,
+                    "This program was built without the printing library: choose a text (.txt) or CSV (.csv) output.");
+    if (m_destination == Destination::Pdf) m_printer->writePdf(m_result.document, m_target);
+    else if (m_destination == Destination::Printer) m_printer->print(m_result.document, m_target);
+    else m_printer->preview(m_result.document);
+}
+
+void writeTextFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) throw Error(kErrFileNotFound, "The file " + path + " can not be written.");
+    out << text;
+    out.flush();
+    if (!out) throw Error(kErrDiskFull, "The file " + path + " could not be written completely (disk full?).");
+}
+
+}  // namespace kolv::reports

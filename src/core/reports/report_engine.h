@@ -1,0 +1,83 @@
+// The report print engine: a template, a selection formula, a sort field and a destination, then run.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/database.h"
+#include "reports/document.h"
+#include "reports/report_layout.h"
+#include "reports/report_template.h"
+
+namespace kolv::reports {
+
+/// Where a report goes.
+enum class Destination { Preview, Printer, Pdf, Text, Csv };
+
+/// Paints laid-out documents. The desktop program and kolv-cli give one built on the painting
+/// library; without one, only the text and CSV destinations are available.
+class DocumentPrinter {
+public:
+    virtual ~DocumentPrinter() = default;
+    /// Writes the document to a PDF file; throws kolv::Error when the file can not be written.
+    virtual void writePdf(const Document& doc, const std::string& path) = 0;
+    /// Sends the document to a printer ("" = the default printer).
+    virtual void print(const Document& doc, const std::string& printerName) = 0;
+    /// Shows the document on screen.
+    virtual void preview(const Document& doc) = 0;
+};
+
+/// Finds a template: the report folder of the settings file first (the file holds paths in
+/// capitals, so the name is matched without regard to case), then the installation's reports
+/// folder. A name with a folder in it is taken as it stands. Throws TemplateError listing the
+/// folders tried.
+std::string locateTemplate(const std::string& name, const std::string& reportFolder);
+
+/// The installation's folder of report templates.
+std::string installReportFolder();
+
+class ReportEngine {
+public:
+    explicit ReportEngine(db::Database& db) : m_db(db) {}
+
+    /// Template by folder and file name (the folder may be "" to use the name as a path).
+    void setTemplate(const std::string& folder, const std::string& name);
+    /// Template by a path already found.
+    void setTemplatePath(const std::string& path) { m_templatePath = path; }
+    void setSelectionFormula(const std::string& formula) { m_inputs.selection = formula; }
+    void setSortField(const std::string& sortField) { m_inputs.sortField = sortField; }
+    /// Destination; `target` is the file for PDF, text and CSV, the printer name for Printer.
+    void setDestination(Destination d, const std::string& target = {}) {
+        m_destination = d;
+        m_target = target;
+    }
+    void setPrinter(DocumentPrinter* printer) { m_printer = printer; }
+    /// Values of {SYSTEM}, {UNITS}, {PROJECT}, {DATE}, {TIME}.
+    void setInputs(const ReportInputs& inputs);
+    const ReportInputs& inputs() const { return m_inputs; }
+
+    /// Reads the template and the records, lays the report out and sends it to the destination.
+    /// Throws TemplateError, FormulaError, or kolv::Error when the destination fails.
+    void run();
+
+    const std::string& templatePath() const { return m_templatePath; }
+    /// After run(): the document, the cells that had to be cut, the records read.
+    const LayoutResult& result() const { return m_result; }
+    std::size_t recordCount() const { return m_records; }
+
+private:
+    db::Database& m_db;
+    std::string m_templatePath;
+    ReportInputs m_inputs;
+    Destination m_destination = Destination::Preview;
+    std::string m_target;
+    DocumentPrinter* m_printer = nullptr;
+    LayoutResult m_result;
+    std::size_t m_records = 0;
+};
+
+/// Writes text to a file; throws kolv::Error (disk full / file not found codes) naming it.
+void writeTextFile(const std::string& path, const std::string& text);
+
+}  // namespace kolv::reports

@@ -1,0 +1,550 @@
+// Reading the records of a template report, formatting the cells and putting them on pages.
+#include "reports/report_layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <map>
+
+#include "common/text.h"
+#include "common/vb_format.h"
+#include "db/record_set.h"
+#include "db/schema.h"
+#include "reports/selection_formula.h"
+
+namespace kolv::reports {
+
+namespace {
+
+/// Rows of one query with their column positions by upper-case name.
+struct RowSet {
+    std::map<std::string, std::size_t> index;
+    std::vector<std::vector<db::Value>> rows;
+};
+
+RowSet query(db::Database& db, const std::string& sql, const std::vector<db::Value>& params) {
+    RowSet rs;
+    db::Statement st = db.prepare(sql);
+    st.bindAll(params);
+    bool first = true;
+    while (st.step()) {
+        if (first) {
+            for (int i = 0; i < st.columnCount(); ++i) rs.index[toUpper(st.columnName(i))] = static_cast<std::size_t>(i);
+            first = false;
+        }
+        std::vector<db::Value> row;
+        row.reserve(static_cast<std::size_t>(st.columnCount()));
+        for (int i = 0; i < st.columnCount(); ++i) row.push_back(st.column(i));
+        rs.rows.push_back(std::move(row));
+    }
+    return rs;
+}
+
+/// A Single field holds about 7 significant digits: 2.675 stored as 2.67499995 shows "2.68".
+db::Value singleValue(const db::Value& v) {
+    if (!v.isReal()) return v;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(static_cast<float>(v.toDouble())));
+    return db::Value(std::strtod(buf, nullptr));
+}
+
+std::string csvField(const std::string& s) {
+    if (s.find_first_of(",\"\n") == std::string::npos) return s;
+    std::string q = "\"";
+    for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+}  // namespace
+
+/// Values of the current record, its joined rows, T0 and the report variables.
+class ReportRunner::Context : public ValueSource {
+public:
+    Context(db::Database& db, const ReportTemplate& tpl, const ReportInputs& in) : m_db(db), m_tpl(tpl), m_in(in) {}
+
+    RowSet records;
+    std::size_t current = 0;
+    int page = 1;
+
+    db::Value field(const FieldRef& ref) const override {
+        if (equalsIgnoreCase(ref.table, m_tpl.source)) {
+            if (current >= records.rows.size()) return {};
+            return fromRow(records, records.rows[current], ref);
+        }
+        if (equalsIgnoreCase(ref.table, "T0")) {
+            const RowSet& t0 = t0Rows();
+            return t0.rows.empty() ? db::Value() : fromRow(t0, t0.rows[0], ref);
+        }
+        for (const JoinDef& j : m_tpl.joins) {
+            if (!equalsIgnoreCase(j.table, ref.table)) continue;
+            const RowSet& rs = joined(j.table, j.field, j.key.evaluate(*this));
+            return rs.rows.empty() ? db::Value() : fromRow(rs, rs.rows[0], ref);
+        }
+        return {};
+    }
+
+    db::Value variable(const std::string& name) const override {
+        if (name == "SYSTEM") return db::Value(system());
+        if (name == "DATE") return db::Value(m_in.dateText.empty() ? currentDateText() : m_in.dateText);
+        if (name == "TIME") return db::Value(m_in.timeText.empty() ? currentTimeText() : m_in.timeText);
+        if (name == "PAGE") return db::Value(page);
+        if (name == "UNITS") return db::Value(m_in.metric ? "Metric" : "English");
+        if (name == "PROJECT") return db::Value(m_in.projectName);
+        if (name == "TEMPLATE") return db::Value(m_tpl.name);
+        if (name == "RECORDS") return db::Value(static_cast<long long>(records.rows.size()));
+        if (name == "DESIGN_STORM") return db::Value(designStorm());
+        throw FormulaError("unknown variable {" + name + "}");
+    }
+
+private:
+    db::Value fromRow(const RowSet& rs, const std::vector<db::Value>& row, const FieldRef& ref) const {
+        auto it = rs.index.find(toUpper(ref.field));
+        if (it == rs.index.end()) return {};
+        const db::TableDef* t = db::schemaTable(ref.table);
+        const db::FieldDef* f = t ? t->field(ref.field) : nullptr;
+        if (f && f->type == db::FieldType::Single) return singleValue(row[it->second]);
+        return row[it->second];
+    }
+
+    const RowSet& t0Rows() const {
+        if (!m_t0Loaded) {
+            m_t0 = query(m_db, "SELECT * FROM \"T0\" ORDER BY rowid LIMIT 1", {});
+            m_t0Loaded = true;
+        }
+        return m_t0;
+    }
+
+    const RowSet& joined(const std::string& table, const std::string& field, const db::Value& key) const {
+        std::string cacheKey = table + "\x1f" + field + "\x1f" + db::compareKey(key);
+        auto it = m_joins.find(cacheKey);
+        if (it != m_joins.end()) return it->second;
+        std::string sql = "SELECT * FROM " + db::quoteIdent(table) + " WHERE " + db::quoteIdent(field) +
+                          " = ? ORDER BY rowid LIMIT 1";
+        // Names are compared trimmed, as they are everywhere else.
+        db::Value k = key.isText() ? db::Value(trim(key.toText())) : key;
+        return m_joins.emplace(cacheKey, query(m_db, sql, {k})).first->second;
+    }
+
+    std::string system() const {
+        if (!m_in.system.empty()) return m_in.system;
+        auto it = records.index.find("SYSTEM");
+        if (it == records.index.end() || records.rows.empty()) return {};
+        std::size_t r = current < records.rows.size() ? current : 0;
+        return trim(records.rows[r][it->second].toText());
+    }
+
+    std::string designStorm() const {
+        const RowSet& t16 = joined("T16", "SYSTEM", db::Value(system()));
+        if (t16.rows.empty()) return {};
+        auto get = [&](const char* f) { return fromRow(t16, t16.rows[0], {"T16", f}); };
+        if (get("INTENSITY_METHOD").toInt() == 1)
+            return "Time-intensity table " + trim(get("LOCATION").toText()) + ", " + trim(get("FREQUENCY").toText());
+        std::string freq = trim(get("FREQ").toText());
+        return "IDF zone " + trim(get("ZONE").toText()) + ", " + freq + "-year storm";
+    }
+
+    db::Database& m_db;
+    const ReportTemplate& m_tpl;
+    const ReportInputs& m_in;
+    mutable RowSet m_t0;
+    mutable bool m_t0Loaded = false;
+    mutable std::map<std::string, RowSet> m_joins;
+};
+
+ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportInputs inputs)
+    : m_db(db), m_tpl(tpl), m_inputs(std::move(inputs)) {
+    m_ctx = std::make_unique<Context>(m_db, m_tpl, m_inputs);
+    std::string formula = m_inputs.selection.empty() ? m_tpl.selection : m_inputs.selection;
+    SqlCondition cond = parseSelection(formula, {m_tpl.source});
+    std::vector<std::string> order;
+    if (!m_inputs.sortField.empty()) order.push_back(parseSortField(m_inputs.sortField, {m_tpl.source}));
+    for (const SortKey& k : m_tpl.sort) {
+        if (!equalsIgnoreCase(k.field.table, m_tpl.source)) continue;  // checked when the template was read
+        order.push_back(k.field.sql() + (k.descending ? " DESC" : " ASC"));
+    }
+    order.push_back(db::quoteIdent(m_tpl.source) + ".rowid");  // ties keep their storage order
+    m_sql = "SELECT * FROM " + db::quoteIdent(m_tpl.source);
+    if (!cond.where.empty()) m_sql += " WHERE " + cond.where;
+    m_sql += " ORDER BY ";
+    for (std::size_t i = 0; i < order.size(); ++i) m_sql += (i ? ", " : "") + order[i];
+    m_ctx->records = query(m_db, m_sql, cond.params);
+
+    // Format every record, with group headings and totals.
+    const auto& cols = m_tpl.columns;
+    const std::size_t n = cols.size();
+    std::vector<double> groupSum(n, 0), reportSum(n, 0);
+    bool anyTotal = std::any_of(cols.begin(), cols.end(), [](const ColumnDef& c) { return c.total; });
+    auto totalItem = [&](ReportContent::Kind kind, const std::vector<double>& sums, std::size_t record,
+                         const std::string& label) {
+        ReportContent::Item it;
+        it.kind = kind;
+        it.record = record;
+        it.text = label;
+        for (std::size_t c = 0; c < n; ++c) {
+            it.cells.push_back(cols[c].total ? vbFormat(sums[c], cols[c].picture.empty() ? "0.00" : cols[c].picture)
+                                             : std::string());
+            it.cells2.emplace_back();
+            it.numeric.push_back(cols[c].total);
+        }
+        // The label goes into the first column that holds no total.
+        for (std::size_t c = 0; c < n; ++c)
+            if (!cols[c].total) {
+                it.cells[c] = label;
+                break;
+            }
+        m_content.items.push_back(std::move(it));
+    };
+
+    std::string groupKey;
+    bool inGroup = false;
+    std::size_t lastRecord = 0;
+    for (std::size_t r = 0; r < m_ctx->records.rows.size(); ++r) {
+        m_ctx->current = r;
+        if (m_tpl.group) {
+            std::string key = formatValue(m_tpl.group->key.evaluate(*m_ctx), "");
+            if (!inGroup || key != groupKey) {
+                if (inGroup && m_tpl.group->totals && anyTotal)
+                    totalItem(ReportContent::Kind::GroupTotal, groupSum, lastRecord, "Group total");
+                std::fill(groupSum.begin(), groupSum.end(), 0.0);
+                ReportContent::Item h;
+                h.kind = ReportContent::Kind::GroupHeading;
+                h.record = r;
+                h.text = m_tpl.group->heading.empty() ? key : m_tpl.group->heading.evaluate(*m_ctx);
+                h.groupStart = inGroup && m_tpl.group->newPage;
+                m_content.items.push_back(std::move(h));
+                groupKey = key;
+                inGroup = true;
+            }
+        }
+        ReportContent::Item it;
+        it.kind = ReportContent::Kind::Record;
+        it.record = r;
+        for (std::size_t c = 0; c < n; ++c) {
+            const ColumnDef& col = cols[c];
+            db::Value v = col.value.evaluate(*m_ctx);
+            bool isNum = v.isNumber();
+            if (col.total && !v.isNull()) {
+                groupSum[c] += v.toDouble();
+                reportSum[c] += v.toDouble();
+            }
+            std::string text = (col.blankZero && isNum && v.toDouble() == 0) ? std::string() : formatValue(v, col.picture);
+            it.cells.push_back(text);
+            it.numeric.push_back(isNum);
+            std::string text2;
+            if (!col.value2.empty()) {
+                db::Value v2 = col.value2.evaluate(*m_ctx);
+                text2 = (col.blankZero && v2.isNumber() && v2.toDouble() == 0) ? std::string()
+                                                                                : formatValue(v2, col.picture2);
+            }
+            it.cells2.push_back(text2);
+        }
+        m_content.items.push_back(std::move(it));
+        lastRecord = r;
+    }
+    m_content.recordCount = m_ctx->records.rows.size();
+    if (inGroup && m_tpl.group->totals && anyTotal)
+        totalItem(ReportContent::Kind::GroupTotal, groupSum, lastRecord, "Group total");
+    if (anyTotal && m_content.recordCount > 0)
+        totalItem(ReportContent::Kind::ReportTotal, reportSum, lastRecord, m_tpl.totalsLabel);
+    for (const Interpolated& f : m_tpl.footers) {
+        ReportContent::Item it;
+        it.kind = ReportContent::Kind::Footer;
+        it.record = lastRecord;
+        it.text = f.evaluate(*m_ctx);
+        m_content.items.push_back(std::move(it));
+    }
+}
+
+ReportRunner::~ReportRunner() = default;
+
+std::string ReportRunner::headingText(const Interpolated& text, std::size_t record, int page) const {
+    m_ctx->current = record;
+    m_ctx->page = page;
+    return text.evaluate(*m_ctx);
+}
+
+namespace {
+
+/// Puts text into a box, cutting it (numbers become ###) when it is wider than the box.
+TextRun boxed(std::string text, double x, double baseline, double width, Align align, const Font& font,
+              bool numeric, const std::string& where, std::vector<std::string>& overflows) {
+    if (textWidthPt(text, font) > width + 1e-6) {
+        overflows.push_back(where + ": \"" + text + "\" is wider than its column");
+        if (numeric) text = std::string(fitText(std::string(text.size(), '#'), font, width));
+        else text = std::string(fitText(text, font, width));
+    }
+    return TextRun{x, baseline, width, align, font, std::move(text)};
+}
+
+}  // namespace
+
+LayoutResult ReportRunner::layout() const {
+    LayoutResult out;
+    const ReportTemplate& t = m_tpl;
+    Document& doc = out.document;
+    doc.widthPt = t.paperWidthPt;
+    doc.heightPt = t.paperHeightPt;
+    const double left = t.marginLeft, right = t.paperWidthPt - t.marginRight;
+    const double printable = right - left;
+
+    // Column boxes in digit widths; the font shrinks when the table is wider than the paper.
+    Font body = t.body;
+    double chars = 0;
+    for (const auto& c : t.columns) chars += c.widthChars;
+    const double gapChars = 1.0;
+    double needChars = chars + gapChars * static_cast<double>(t.columns.size() - 1);
+    if (needChars * digitWidthPt(body) > printable) body.sizePt = printable / (needChars * charWidthUnits('0', body) / 1000.0);
+    body.sizePt = std::floor(body.sizePt * 10) / 10;  // whole tenths of a point
+    out.bodyFontPt = body.sizePt;
+    Font bold = body;
+    bold.bold = true;
+    const double digit = digitWidthPt(body);
+    const double tableWidth = needChars * digit;
+    const double tableLeft = left + std::max(0.0, (printable - tableWidth) / 2);
+    std::vector<double> colX, colW;
+    double x = tableLeft;
+    for (const auto& c : t.columns) {
+        colX.push_back(x);
+        colW.push_back(c.widthChars * digit);
+        x += (c.widthChars + gapChars) * digit;
+    }
+
+    const Font titleFont{FontFamily::Sans, 12, true};
+    const Font headFont{FontFamily::Sans, 8, false};
+    const Font closeFont{FontFamily::Sans, 6, false};
+    const double lh = lineHeightPt(body);
+    const bool twoLines = t.twoLineRecords();
+    const double recordHeight = twoLines ? 2 * lh + 0.35 * lh : lh;
+    std::size_t headLines = 0;
+    for (const auto& c : t.columns) headLines = std::max(headLines, c.heading.size());
+    const double closeTop = t.paperHeightPt - t.marginBottom;  // the closing line sits below this
+    const double bodyBottom = closeTop - 4;
+
+    Page* page = nullptr;
+    int pageNo = 0;
+    double y = 0;  // top of the next line
+    auto newPage = [&](std::size_t record) {
+        doc.pages.emplace_back();
+        page = &doc.pages.back();
+        ++pageNo;
+        y = t.marginTop;
+        std::string title = headingText(t.title, record, pageNo);
+        if (!title.empty()) {
+            page->texts.push_back(boxed(title, left, y + ascentPt(titleFont), printable, Align::Center, titleFont,
+                                        false, "title", out.overflows));
+            y += lineHeightPt(titleFont) + 2;
+        }
+        for (const HeadingLine& h : t.headings) {
+            std::string l = headingText(h.left, record, pageNo), c = headingText(h.center, record, pageNo),
+                        r = headingText(h.right, record, pageNo);
+            double wc = textWidthPt(c, headFont), wr = textWidthPt(r, headFont);
+            double base = y + ascentPt(headFont);
+            double cLeft = left + (printable - wc) / 2;
+            if (!c.empty()) page->texts.push_back(TextRun{cLeft, base, wc, Align::Center, headFont, c});
+            double rLeft = right - wr;
+            if (!r.empty()) page->texts.push_back(TextRun{rLeft, base, wr, Align::Right, headFont, r});
+            double lRoom = (c.empty() ? rLeft : cLeft) - left - 6;
+            if (!l.empty())
+                page->texts.push_back(boxed(l, left, base, lRoom, Align::Left, headFont, false,
+                                            "heading line", out.overflows));
+            y += lineHeightPt(headFont);
+        }
+        y += 0.6 * lh;
+        // Column headings, bottom-aligned, bold.
+        page->rules.push_back(Rule{tableLeft, y, tableLeft + tableWidth, y, 0.6});
+        y += 0.25 * lh;
+        for (std::size_t line = 0; line < headLines; ++line) {
+            double base = y + ascentPt(bold);
+            for (std::size_t c = 0; c < t.columns.size(); ++c) {
+                const auto& hd = t.columns[c].heading;
+                std::size_t offset = headLines - hd.size();
+                if (line < offset) continue;
+                page->texts.push_back(boxed(hd[line - offset], colX[c], base, colW[c], t.columns[c].align, bold,
+                                            false, t.name + " column " + std::to_string(c + 1) + " heading",
+                                            out.overflows));
+            }
+            y += lh;
+        }
+        y += 0.2 * lh;
+        page->rules.push_back(Rule{tableLeft, y, tableLeft + tableWidth, y, 0.6});
+        y += 0.3 * lh;
+    };
+    auto cellRow = [&](const std::vector<std::string>& cells, const std::vector<bool>& numeric, const Font& f,
+                       const std::string& where) {
+        double base = y + ascentPt(f);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (cells[c].empty()) continue;
+            page->texts.push_back(boxed(cells[c], colX[c], base, colW[c], t.columns[c].align, f,
+                                        c < numeric.size() && numeric[c], where, out.overflows));
+        }
+        y += lh;
+    };
+
+    newPage(0);
+    std::size_t itemsOnPage = 0;
+    const auto& items = m_content.items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto& it = items[i];
+        double need = lh;
+        if (it.kind == ReportContent::Kind::Record) need = recordHeight;
+        else if (it.kind == ReportContent::Kind::GroupHeading) need = 1.5 * lh + recordHeight;  // never orphaned
+        else if (it.kind == ReportContent::Kind::GroupTotal || it.kind == ReportContent::Kind::ReportTotal)
+            need = 1.4 * lh;
+        if (it.groupStart || (y + need > bodyBottom && itemsOnPage > 0)) {
+            newPage(it.record);
+            itemsOnPage = 0;
+        }
+        ++itemsOnPage;
+        switch (it.kind) {
+        case ReportContent::Kind::GroupHeading:
+            y += 0.5 * lh;
+            page->texts.push_back(boxed(it.text, tableLeft, y + ascentPt(bold), tableWidth, Align::Left, bold, false,
+                                        "group heading", out.overflows));
+            y += lh;
+            break;
+        case ReportContent::Kind::Record: {
+            std::string where = t.name + " record " + std::to_string(it.record + 1);
+            cellRow(it.cells, it.numeric, body, where);
+            if (twoLines) {
+                cellRow(it.cells2, it.numeric, body, where);
+                y += 0.35 * lh;
+            }
+            break;
+        }
+        case ReportContent::Kind::GroupTotal:
+        case ReportContent::Kind::ReportTotal: {
+            y += 0.2 * lh;
+            for (std::size_t c = 0; c < t.columns.size(); ++c)
+                if (t.columns[c].total) page->rules.push_back(Rule{colX[c], y, colX[c] + colW[c], y, 0.4});
+            y += 0.2 * lh;
+            cellRow(it.cells, it.numeric, bold, it.text);
+            break;
+        }
+        case ReportContent::Kind::Footer:
+            page->texts.push_back(boxed(it.text, tableLeft, y + ascentPt(body), tableWidth, Align::Left, body, false,
+                                        "footer", out.overflows));
+            y += lh;
+            break;
+        }
+    }
+
+    // Closing identification line of every page: program, template and project; page n of m.
+    const int pages = static_cast<int>(doc.pages.size());
+    for (int p = 0; p < pages; ++p) {
+        Page& pg = doc.pages[static_cast<std::size_t>(p)];
+        double base = closeTop + ascentPt(closeFont) + 2;
+        pg.rules.push_back(Rule{left, closeTop, right, closeTop, 0.3});
+        std::string id = "KOLV Lt v3  -  " + t.name + (m_inputs.projectName.empty() ? "" : "  -  " + m_inputs.projectName);
+        std::string pn = "Page " + std::to_string(p + 1) + " of " + std::to_string(pages);
+        double wpn = textWidthPt(pn, closeFont);
+        pg.texts.push_back(TextRun{right - wpn, base, wpn, Align::Right, closeFont, pn});
+        pg.texts.push_back(boxed(id, left, base, printable - wpn - 12, Align::Left, closeFont, false, "closing line",
+                                 out.overflows));
+    }
+    doc.title = headingText(t.title, 0, 1);
+    return out;
+}
+
+std::string ReportRunner::plainText() const {
+    const ReportTemplate& t = m_tpl;
+    std::vector<std::size_t> width;
+    for (const auto& c : t.columns) width.push_back(static_cast<std::size_t>(std::ceil(c.widthChars)));
+    auto place = [](const std::string& s, std::size_t w, Align a) {
+        if (s.size() >= w) return s.substr(0, w);
+        if (a == Align::Right) return padLeft(s, w);
+        if (a == Align::Center) return padRight(std::string((w - s.size()) / 2, ' ') + s, w);
+        return padRight(s, w);
+    };
+    auto row = [&](const std::vector<std::string>& cells) {
+        std::string line;
+        for (std::size_t c = 0; c < cells.size(); ++c) line += (c ? " " : "") + place(cells[c], width[c], t.columns[c].align);
+        return rtrim(line) + "\n";
+    };
+    std::string out;
+    std::string title = headingText(t.title, 0, 1);
+    if (!title.empty()) out += title + "\n";
+    for (const HeadingLine& h : t.headings) {
+        std::string l = headingText(h.left, 0, 1), c = headingText(h.center, 0, 1), r = headingText(h.right, 0, 1);
+        std::string line = l;
+        for (const auto& part : {c, r})
+            if (!part.empty()) line += (line.empty() ? "" : "    ") + part;
+        out += line + "\n";
+    }
+    out += "\n";
+    std::size_t headLines = 0;
+    for (const auto& c : t.columns) headLines = std::max(headLines, c.heading.size());
+    for (std::size_t line = 0; line < headLines; ++line) {
+        std::vector<std::string> cells;
+        for (const auto& c : t.columns) {
+            std::size_t offset = headLines - c.heading.size();
+            cells.push_back(line < offset ? std::string() : c.heading[line - offset]);
+        }
+        out += row(cells);
+    }
+    std::size_t total = 0;
+    for (auto w : width) total += w + 1;
+    out += std::string(total > 0 ? total - 1 : 0, '-') + "\n";
+    bool twoLines = t.twoLineRecords();
+    for (const auto& it : m_content.items) {
+        switch (it.kind) {
+        case ReportContent::Kind::GroupHeading: out += "\n" + it.text + "\n"; break;
+        case ReportContent::Kind::Record:
+            out += row(it.cells);
+            if (twoLines) out += row(it.cells2);
+            break;
+        case ReportContent::Kind::GroupTotal:
+        case ReportContent::Kind::ReportTotal: out += row(it.cells); break;
+        case ReportContent::Kind::Footer: out += it.text + "\n"; break;
+        }
+    }
+    return out;
+}
+
+std::string ReportRunner::csv() const {
+    const ReportTemplate& t = m_tpl;
+    std::string out;
+    bool first = true;
+    auto headingOf = [](const ColumnDef& c) {
+        std::string h;
+        for (const auto& part : c.heading)
+            if (!trim(part).empty()) h += (h.empty() ? "" : " ") + trim(part);
+        return h;
+    };
+    for (const auto& c : t.columns) {
+        out += (first ? "" : ",") + csvField(headingOf(c));
+        first = false;
+        if (!c.value2.empty()) out += "," + csvField(headingOf(c) + " (2)");
+    }
+    out += "\r\n";
+    for (const auto& it : m_content.items) {
+        if (it.kind != ReportContent::Kind::Record) continue;
+        for (std::size_t c = 0; c < t.columns.size(); ++c) {
+            out += (c ? "," : "") + csvField(it.cells[c]);
+            if (!t.columns[c].value2.empty()) out += "," + csvField(it.cells2[c]);
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string currentDateText() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%m/%d/%Y", &tm);
+    return buf;
+}
+
+std::string currentTimeText() {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    int h = tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%d:%02d %s", h, tm.tm_min, tm.tm_hour < 12 ? "AM" : "PM");
+    return buf;
+}
+
+}  // namespace kolv::reports

@@ -1,0 +1,87 @@
+// Runs a report template over the project's records: paged document, plain text and CSV.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/database.h"
+#include "reports/document.h"
+#include "reports/report_template.h"
+
+namespace kolv::reports {
+
+/// What a run needs besides the template: the records' selection and order, and the values of
+/// the report variables.
+struct ReportInputs {
+    std::string selection;   ///< selection formula ("" = the template's own, else every record)
+    std::string sortField;   ///< "+{T7.GROUPP}" style, sorts ahead of the template's sort
+    std::string system;      ///< {SYSTEM}; "" = the SYSTEM field of the first record when there is one
+    bool metric = false;     ///< {UNITS}
+    std::string projectName; ///< {PROJECT}
+    std::string dateText;    ///< {DATE}; "" = today (MM/DD/YYYY)
+    std::string timeText;    ///< {TIME}; "" = now (h:mm AM)
+};
+
+/// The report after the records were read and formatted, before it is put on pages.
+struct ReportContent {
+    enum class Kind { GroupHeading, Record, GroupTotal, ReportTotal, Footer };
+    struct Item {
+        Kind kind = Kind::Record;
+        std::string text;                 ///< group heading or footer text
+        std::vector<std::string> cells;   ///< one per column (records and totals)
+        std::vector<std::string> cells2;  ///< second lines ("" when none)
+        std::vector<bool> numeric;        ///< cell holds a number (a number too wide shows ###)
+        std::size_t record = 0;           ///< index of the record it belongs to (for page headings)
+        bool groupStart = false;          ///< first item of a group that starts a new page
+    };
+    std::vector<Item> items;
+    std::size_t recordCount = 0;
+};
+
+/// The laid-out report and what did not fit.
+struct LayoutResult {
+    Document document;
+    /// One line per cell or heading that had to be cut to fit its column ("" when everything fits).
+    std::vector<std::string> overflows;
+    double bodyFontPt = 0;  ///< the table's font size after fitting the page width
+};
+
+/// Reads the records (selection and sort applied, ties in storage order) and formats every cell.
+/// Throws FormulaError for a bad selection or sort field.
+class ReportRunner {
+public:
+    ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportInputs inputs);
+    ~ReportRunner();
+    ReportRunner(const ReportRunner&) = delete;
+    ReportRunner& operator=(const ReportRunner&) = delete;
+
+    const ReportContent& content() const { return m_content; }
+    /// The paged document (title and headings on every page, closing line with page n of m).
+    LayoutResult layout() const;
+    /// The report as plain text: title, headings, column headings, the rows in fixed columns.
+    std::string plainText() const;
+    /// The records as comma-separated values, one heading row (second lines get their own columns).
+    std::string csv() const;
+
+    /// The SQL the records were read with (for the report data display and the tests).
+    const std::string& sql() const { return m_sql; }
+
+    class Context;
+
+private:
+    std::string headingText(const Interpolated& text, std::size_t record, int page) const;
+
+    db::Database& m_db;
+    const ReportTemplate& m_tpl;
+    ReportInputs m_inputs;
+    std::string m_sql;
+    ReportContent m_content;
+    std::unique_ptr<Context> m_ctx;
+};
+
+/// Today's date "MM/DD/YYYY" and time "h:mm AM" on this computer.
+std::string currentDateText();
+std::string currentTimeText();
+
+}  // namespace kolv::reports

@@ -1,0 +1,155 @@
+// QPainter output of laid-out report documents.
+#include "render/document_painter.h"
+
+#include <QDir>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QStringList>
+#include <cstdlib>
+
+#include "common/error.h"
+
+namespace kolv::render {
+
+void ensureGuiApplication() {
+    if (QCoreApplication::instance()) return;
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "kolv";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = new QGuiApplication(argc, argv);  // lives as long as the program
+    (void)app;
+}
+
+QFont qtFont(const reports::Font& font) {
+    QFont f;
+    if (font.family == reports::FontFamily::Mono) {
+        f.setFamilies({"Liberation Mono", "Courier New", "Courier", "Nimbus Mono PS", "DejaVu Sans Mono"});
+        f.setStyleHint(QFont::Monospace);
+    } else {
+        f.setFamilies({"Liberation Sans", "Arial", "Helvetica", "Nimbus Sans", "DejaVu Sans"});
+        f.setStyleHint(QFont::SansSerif);
+    }
+    f.setPointSizeF(font.sizePt);
+    f.setBold(font.bold);
+    f.setKerning(false);
+    return f;
+}
+
+void paintPage(QPainter& painter, const reports::Page& page, double scale) {
+    painter.setPen(QPen(Qt::black));
+    for (const auto& r : page.rules) {
+        painter.setPen(QPen(Qt::black, r.thicknessPt * scale));
+        painter.drawLine(QPointF(r.x1 * scale, r.y1 * scale), QPointF(r.x2 * scale, r.y2 * scale));
+    }
+    painter.setPen(QPen(Qt::black));
+    for (const auto& t : page.texts) {
+        if (t.text.empty()) continue;
+        QFont f = qtFont(t.font);
+        painter.setFont(f);
+        QFontMetricsF fm(f, painter.device());
+        QString s = QString::fromUtf8(t.text.data(), static_cast<qsizetype>(t.text.size()));
+        double w = fm.horizontalAdvance(s);
+        double box = t.width * scale;
+        double sx = 1.0;
+        if (box > 0 && w > box) sx = box / w;  // squeeze a wider face into its box
+        double drawn = w * sx;
+        double x = t.x * scale;
+        if (t.align == reports::Align::Right) x += box - drawn;
+        else if (t.align == reports::Align::Center) x += (box - drawn) / 2;
+        painter.save();
+        painter.translate(x, t.baseline * scale);
+        painter.scale(sx, 1.0);
+        painter.drawText(QPointF(0, 0), s);
+        painter.restore();
+    }
+}
+
+namespace {
+
+QPageLayout layoutOf(const reports::Document& doc) {
+    bool landscape = doc.widthPt > doc.heightPt;
+    QSizeF portrait = landscape ? QSizeF(doc.heightPt, doc.widthPt) : QSizeF(doc.widthPt, doc.heightPt);
+    QPageSize size(portrait, QPageSize::Point, QString(), QPageSize::ExactMatch);
+    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Point);
+}
+
+}  // namespace
+
+void writePdf(const reports::Document& doc, const QString& path) {
+    ensureGuiApplication();
+    QPdfWriter writer(path);
+    writer.setResolution(720);
+    writer.setPageLayout(layoutOf(doc));
+    writer.setTitle(QString::fromStdString(doc.title));
+    writer.setCreator("KOLV Lt v3");
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw Error(kErrFileNotFound, "The PDF file " + path.toStdString() + " can not be written.");
+    const double scale = writer.resolution() / 72.0;
+    for (std::size_t i = 0; i < doc.pages.size(); ++i) {
+        if (i) writer.newPage();
+        paintPage(painter, doc.pages[i], scale);
+    }
+    painter.end();
+}
+
+void printDocument(const reports::Document& doc, QPrinter& printer) {
+    ensureGuiApplication();
+    printer.setFullPage(true);
+    printer.setPageLayout(layoutOf(doc));
+    printer.setDocName(QString::fromStdString(doc.title));
+    QPainter painter;
+    if (!painter.begin(&printer)) throw Error(kErrFileNotFound, "The printer can not be opened.");
+    const double scale = printer.resolution() / 72.0;
+    for (std::size_t i = 0; i < doc.pages.size(); ++i) {
+        if (i) printer.newPage();
+        paintPage(painter, doc.pages[i], scale);
+    }
+    painter.end();
+}
+
+QImage renderPage(const reports::Document& doc, int pageIndex, double dpi) {
+    ensureGuiApplication();
+    const double scale = dpi / 72.0;
+    QImage img(static_cast<int>(doc.widthPt * scale + 0.5), static_cast<int>(doc.heightPt * scale + 0.5),
+               QImage::Format_RGB32);
+    const int dpm = static_cast<int>(dpi / 0.0254 + 0.5);
+    img.setDotsPerMeterX(dpm);
+    img.setDotsPerMeterY(dpm);
+    img.fill(Qt::white);
+    if (pageIndex < 0 || pageIndex >= static_cast<int>(doc.pages.size())) return img;
+    QPainter painter(&img);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    paintPage(painter, doc.pages[static_cast<std::size_t>(pageIndex)], scale);
+    return img;
+}
+
+void QtDocumentPrinter::writePdf(const reports::Document& doc, const std::string& path) {
+    render::writePdf(doc, QString::fromStdString(path));
+}
+
+void QtDocumentPrinter::print(const reports::Document& doc, const std::string& printerName) {
+    ensureGuiApplication();
+    QPrinter printer(QPrinter::HighResolution);
+    if (!printerName.empty()) printer.setPrinterName(QString::fromStdString(printerName));
+    printDocument(doc, printer);
+}
+
+void QtDocumentPrinter::preview(const reports::Document& doc) {
+    QString base = QDir::temp().filePath("kolv-preview-page");
+    for (std::size_t i = 0; i < doc.pages.size(); ++i) {
+        QString file = base + QString::number(i + 1) + ".png";
+        if (!renderPage(doc, static_cast<int>(i), 96).save(file))
+            throw Error(kErrFileNotFound, "The preview image " + file.toStdString() + " can not be written.");
+    }
+}
+
+}  // namespace kolv::render

@@ -1,0 +1,46 @@
+// Paints laid-out report documents with QPainter: PDF files, printers and page images.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include "reports/document.h"
+#include "reports/report_engine.h"
+
+class QPainter;
+class QPrinter;
+
+namespace kolv::render {
+
+/// Makes sure a QGuiApplication exists (the font database needs one); a program without a
+/// window gets one on the "offscreen" platform unless QT_QPA_PLATFORM says otherwise.
+void ensureGuiApplication();
+
+/// Paints one page. `scale` = device units per point; the painter's origin is the paper's
+/// top-left corner. A text drawn wider than its box (a face wider than the layout's metrics)
+/// is squeezed horizontally to the box.
+void paintPage(QPainter& painter, const reports::Page& page, double scale);
+
+/// Writes every page to a PDF file. Throws kolv::Error when the file can not be written.
+void writePdf(const reports::Document& doc, const QString& path);
+
+/// Prints every page on a printer set up by the caller (paper and orientation are set here).
+void printDocument(const reports::Document& doc, QPrinter& printer);
+
+/// One page as an image (white paper) at the given resolution, for previews.
+QImage renderPage(const reports::Document& doc, int pageIndex, double dpi);
+
+/// The font a run is painted with: Liberation Sans / Arial / Helvetica (metric-compatible with
+/// the layout) for sans, with the nearest installed face when none of them is present.
+QFont qtFont(const reports::Font& font);
+
+/// The engine's printer for the desktop program and kolv-cli.
+class QtDocumentPrinter : public reports::DocumentPrinter {
+public:
+    void writePdf(const reports::Document& doc, const std::string& path) override;
+    void print(const reports::Document& doc, const std::string& printerName) override;
+    /// Without a window: writes the pages as PNG images beside a temporary name and reports it.
+    void preview(const reports::Document& doc) override;
+};
+
+}  // namespace kolv::render
