@@ -97,7 +97,7 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
         reaches.push_back(std::move(r));
     });
 
-    // Reaches leaving and entering each node, in reach table order. Names compare as the
+    // Reaches of the system leaving and entering each node, in reach table order. Names compare as the
     // project database compares them: trimmed, without regard to case.
     std::unordered_map<std::string, std::vector<std::size_t>> outgoing, incoming;
     for (std::size_t i = 0; i < reaches.size(); ++i) {
@@ -152,6 +152,7 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
         ui.progress(0);
         return result;
     }
+    // Only the system's own nodes count: a reach cannot be computed into another system's node.
     std::unordered_set<std::string> nodeNames;
     for (const auto& n : nodes) nodeNames.insert(nameKey(n.name));
     auto nodeExists = [&](const std::string& name) { return nodeNames.count(nameKey(name)) != 0; };

@@ -41,6 +41,18 @@ TEST(Verification, OutfallNamedOnlyInTheHeaderIsAValidToNode) {
     EXPECT_EQ(r.lines, (Lines{"Reach 'B' has an invalid to node 'ELSEWHER'.", "Verification Complete."}));
 }
 
+TEST(Verification, EndNodesCompareWithoutCaseAndOnlyWithinTheSystem) {
+    test::SystemBuilder b;
+    b.header("S", "OUT");
+    b.link("S", "A", "b");  // node B written in lower case
+    b.link("S", "B", "out");
+    b.link("T", "C", "OUT");
+    b.reach("S", "X", "C", "B");  // C is a node of system T only
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(*b.db, "S", ui);
+    EXPECT_EQ(r.lines, (Lines{"Reach 'X' has an invalid from node 'C'.", "Verification Complete."}));
+}
+
 TEST(Verification, IncomingCountsThreeFourFive) {
     for (int incoming : {3, 4, 5}) {
         test::SystemBuilder b;
