@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -255,6 +256,45 @@ TEST(CriticalDepth, NoFlowAndFlowsBeyondTheCrown) {
     EXPECT_GT(yc, 0.99);
     EXPECT_LE(yc, 1.0);
     EXPECT_EQ(criticalDepthScan(Section::circular(1.0), 2000), yc);
+}
+
+}  // namespace
+}  // namespace kolv::hydraulics
+
+namespace kolv::hydraulics {
+namespace {
+
+TEST(CriticalDepth, EqualsThePlainScanForRandomSectionsAndFlows) {
+    // Fixed-seed sections of every kind, compound ditches with berms among them.
+    std::mt19937 rng(20261206);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    auto slope = [&] { return unit(rng) < 0.2 ? 0.0 : (unit(rng) < 0.3 ? 10 + 60 * unit(rng) : 6 * unit(rng)); };
+    auto width = [&] { return unit(rng) < 0.2 ? 0.0 : 0.2 + 12 * unit(rng); };
+    auto height = [&] { return 0.1 + 5 * unit(rng); };
+    for (int i = 0; i < 400; ++i) {
+        Section s;
+        const int kind = i % 8;
+        if (kind == 6) {
+            s = Section::circular(1 + 9 * unit(rng));
+        } else if (kind == 7) {
+            s = Section::pipe(1 + 9 * unit(rng), 1 + 9 * unit(rng));
+        } else {
+            Dims d{};
+            switch (kind) {
+            case kDitchTrapezoid: d = {slope(), width(), slope()}; break;
+            case kDitchVBottom: d = {slope() + 0.1, slope()}; break;
+            case kDitchBox: d = {0.2 + 12 * unit(rng)}; break;
+            case kDitchRound: d = {0.2 + 5 * unit(rng)}; break;
+            case kDitchThreeSided: d = {slope(), width(), slope(), slope(), height()}; break;
+            default: d = {slope(), slope(), height(), width(), slope(), slope(), height()}; break;
+            }
+            s = Section::ditch(kind, d);
+        }
+        for (int j = 0; j < 6; ++j) {
+            const double q = 0.01 * std::pow(2000 / 0.01, unit(rng));
+            ASSERT_EQ(criticalDepth(s, q), plainScan(s, q, 0.001)) << "section " << i << " Q=" << q;
+        }
+    }
 }
 
 }  // namespace
