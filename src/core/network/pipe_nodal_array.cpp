@@ -15,6 +15,7 @@ namespace {
 /// Interns name keys as small integers, so the ordering works on integers only.
 class NameIds {
 public:
+    explicit NameIds(std::size_t expected) { m_ids.reserve(expected); }
     int id(std::string_view name) {
         auto [it, added] = m_ids.try_emplace(nameKey(name), static_cast<int>(m_ids.size()));
         return it->second;
@@ -49,7 +50,10 @@ std::vector<NodalRecord> loadReaches(db::Database& db, const std::string& system
                                   db::quoteIdent("SYSTEM") + " = ? ORDER BY rowid");
     st.bind(1, db::Value(trim(system)));
     std::vector<NodalRecord> out;
-    out.reserve(100);
+    out.reserve(static_cast<std::size_t>(
+        db.scalar("SELECT COUNT(*) FROM " + db::quoteIdent("REACH") + " WHERE " + db::quoteIdent("SYSTEM") + " = ?",
+                  {db::Value(trim(system))})
+            .toInt()));
     while (st.step()) {
         NodalRecord r;
         r.reachRowid = st.column(0).toInt();
@@ -71,7 +75,7 @@ FlowOrder computeFlowOrder(const std::vector<NodalRecord>& loaded) {
     // Computing that moment for every record in topological order (Kahn) and sorting by
     // (pass, position) gives the scan's order in O(N log N) instead of O(N^3).
     const std::size_t n = loaded.size();
-    NameIds ids;
+    NameIds ids(2 * n);
     std::vector<int> fromId(n), toId(n);
     for (std::size_t i = 0; i < n; ++i) {
         fromId[i] = ids.id(loaded[i].nodeName);
