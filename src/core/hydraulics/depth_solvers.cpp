@@ -116,6 +116,8 @@ NormalDepthResult normalDepth(const Section& section, double flowCfs, double man
 double criticalDepthScan(const Section& section, double flowCfs, double stepFt) {
     if (!(stepFt > 0)) stepFt = kDefaultCriticalDepthStepFt;
     const double height = section.nominalHeight();
+    // A height that is not a finite number (bad pipe data) would never end the walk.
+    if (!std::isfinite(height)) return 0;
     double eMin = std::numeric_limits<double>::infinity();
     double previous = 0;
     for (long k = 1;; ++k) {

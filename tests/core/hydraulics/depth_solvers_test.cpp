@@ -251,6 +251,9 @@ TEST(CriticalDepth, NoFlowAndFlowsBeyondTheCrown) {
     // A ditch with no area at all: nothing scanned, 0.
     EXPECT_EQ(criticalDepth(Section::ditch(kDitchBox, Dims{0}), 5), 0.0);
     EXPECT_EQ(criticalDepth(Section::ditch(9, Dims{1, 1, 1}), 5), 0.0);
+    // Pipe data that is not a number ends at once instead of scanning for ever.
+    EXPECT_EQ(criticalDepth(Section::circular(std::numeric_limits<double>::infinity()), 5), 0.0);
+    EXPECT_EQ(criticalDepth(Section::circular(std::nan("")), 5), 0.0);
     // 2000 cfs in a 12 in pipe: the energy falls to within a step or two of the crown.
     const double yc = criticalDepth(Section::circular(1.0), 2000);
     EXPECT_GT(yc, 0.99);
