@@ -1,0 +1,194 @@
+// The storm-tabs command: computes a system's storm tabulation and prints its messages and table.
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+#include <iostream>
+#include <optional>
+
+#include "cli/command.h"
+#include "cli/project_access.h"
+#include "common/error.h"
+#include "common/vb_format.h"
+#include "hydraulics/results_table.h"
+#include "hydraulics/run_command.h"
+#include "session/session.h"
+
+namespace kolv::cli {
+namespace {
+
+std::string csvCell(const std::string& s) {
+    if (s.find_first_of(",\"\n") == std::string::npos) return s;
+    std::string q = "\"";
+    for (char c : s) q += (c == '"') ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+std::string jsonText(const std::string& s) {
+    std::string q = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"': q += "\\\""; break;
+        case '\\': q += "\\\\"; break;
+        case '\n': q += "\\n"; break;
+        case '\t': q += "\\t"; break;
+        default:
+            if (c < 0x20)
+                q += fmt::format("\\u{:04x}", c);
+            else
+                q += static_cast<char>(c);
+        }
+    }
+    return q + "\"";
+}
+
+/// A cell as a JSON value: numbers bare (thousands separators never appear in the listing).
+std::string jsonCell(const hydraulics::TabColumn& col, const std::string& cell) {
+    if (col.numeric && !cell.empty()) return cell;
+    if (col.numeric) return "null";
+    return jsonText(cell);
+}
+
+struct StormTabArgs {
+    std::string path, system, format = "text";
+    std::optional<long> iterations;
+    std::optional<double> hglDiff, minVelocity, fixedTc, minPhysicalVelocity;
+    std::optional<int> junctionMethod;
+    bool junctionLoss = false, noJunctionLoss = false, exitLoss = false, noExitLoss = false;
+    bool hydLength = false, quantityLength = false, computedTc = false;
+    bool minVelocityOn = false, noMinVelocity = false;
+    bool deepWell = false, noDeepWell = false, frenchDrain = false, noFrenchDrain = false;
+    bool noNegativeQ = false, allowNegativeQ = false, jumpToCrown = false, noJumpToCrown = false;
+    bool verify = false, messagesOnly = false;
+};
+
+/// The stored options with the switches given on the command line.
+hydraulics::HydraulicsOptions applyArgs(hydraulics::HydraulicsOptions o, const StormTabArgs& a) {
+    if (a.iterations) o.maxPasses = *a.iterations;
+    if (a.hglDiff) o.maxHglDifferenceFt = *a.hglDiff;
+    if (a.minVelocity) o.minVelocity = *a.minVelocity, o.minVelocityInForce = true;
+    if (a.minPhysicalVelocity) o.minPhysicalVelocityFps = *a.minPhysicalVelocity;
+    if (a.fixedTc) o.fixedTc = true, o.fixedTcMin = *a.fixedTc;
+    if (a.computedTc) o.fixedTc = false;
+    if (a.junctionMethod) o.junctionMethod = *a.junctionMethod;
+    if (a.junctionLoss) o.junctionLosses = true;
+    if (a.noJunctionLoss) o.junctionLosses = false;
+    if (a.exitLoss) o.exitLoss = true;
+    if (a.noExitLoss) o.exitLoss = false;
+    if (a.hydLength) o.useHydLength = true;
+    if (a.quantityLength) o.useHydLength = false;
+    if (a.minVelocityOn) o.minVelocityInForce = true;
+    if (a.noMinVelocity) o.minVelocityInForce = false;
+    if (a.deepWell) o.deepWell = true;
+    if (a.noDeepWell) o.deepWell = false;
+    if (a.frenchDrain) o.frenchDrain = true;
+    if (a.noFrenchDrain) o.frenchDrain = false;
+    if (a.noNegativeQ) o.noNegativeFlow = true;
+    if (a.allowNegativeQ) o.noNegativeFlow = false;
+    if (a.jumpToCrown) o.jumpToCrown = true;
+    if (a.noJumpToCrown) o.jumpToCrown = false;
+    return o;
+}
+
+void printText(const hydraulics::ComputeOutcome& out, const db::Project& project, const hydraulics::StormTabTable& t,
+               bool messagesOnly) {
+    const auto& run = out.run;
+    std::cout << "HYDRAULIC CALCULATIONS MESSAGES - " << project.currentSystem << "\n";
+    for (const auto& l : run.verificationLines) std::cout << l << "\n";
+    for (const auto& l : run.messages) std::cout << l << "\n";
+    if (messagesOnly || run.status != 0) return;
+    std::cout << "\nSTORM TABULATION - " << project.currentSystem << project.unitName() << "\n";
+    if (!run.heading.number.empty() || !run.heading.description.empty())
+        std::cout << "Project: " << run.heading.number << "  " << run.heading.description << "\n";
+    const double len = project.metric ? 0.3048 : 1.0;
+    const std::string pic = project.metric ? "0.000" : "0.00";
+    std::cout << "Tailwater: " << vbFormat(run.outfall.tailwater * len, pic) << "  Exit loss: "
+              << vbFormat(run.outfall.exitLoss * len, pic) << "  Control elevation: "
+              << vbFormat(run.outfall.controlElev * len, pic) << "  Passes: " << run.passes
+              << "  HGL difference: " << vbFormat(run.hglDifference * len, "0.0000") << "\n\n";
+    for (const auto& l : hydraulics::stormTabText(t)) std::cout << l << "\n";
+}
+
+void printCsv(const hydraulics::StormTabTable& t) {
+    std::string head;
+    for (std::size_t c = 0; c < t.columns.size(); ++c) head += (c ? "," : "") + t.columns[c].key;
+    std::cout << head << "\n";
+    for (const auto& row : t.rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) line += (c ? "," : "") + csvCell(row[c]);
+        std::cout << line << "\n";
+    }
+}
+
+void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project, const hydraulics::StormTabTable& t) {
+    const auto& run = out.run;
+    std::cout << "{\n  \"system\": " << jsonText(project.currentSystem) << ",\n  \"units\": "
+              << jsonText(project.metric ? "metric" : "english") << ",\n  \"status\": " << run.status
+              << ",\n  \"passes\": " << run.passes << ",\n  \"converged\": " << (run.converged ? "true" : "false")
+              << ",\n  \"messages\": [";
+    for (std::size_t i = 0; i < run.messages.size(); ++i)
+        std::cout << (i ? ", " : "") << jsonText(run.messages[i]);
+    std::cout << "],\n  \"rows\": [";
+    for (std::size_t r = 0; r < t.rows.size(); ++r) {
+        std::cout << (r ? "," : "") << "\n    {";
+        for (std::size_t c = 0; c < t.columns.size(); ++c)
+            std::cout << (c ? ", " : "") << jsonText(t.columns[c].key) << ": " << jsonCell(t.columns[c], t.rows[r][c]);
+        std::cout << "}";
+    }
+    std::cout << (t.rows.empty() ? "" : "\n  ") << "]\n}\n";
+}
+
+RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("storm-tabs", "Compute the storm tabulation (hydraulics) of a system");
+    static StormTabArgs a;
+    sub->add_option("PROJECT", a.path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", a.system, "Storm sewer system (default: the current one)");
+    sub->add_option("--iterations", a.iterations, "Max. number of passes (4..32000)");
+    sub->add_option("--hgl-diff", a.hglDiff, "Max. HGL difference between passes (0.0001..0.25)");
+    sub->add_option("--min-velocity", a.minVelocity, "Min. velocity for travel time (project units; turns it on)");
+    sub->add_option("--min-physical-velocity", a.minPhysicalVelocity, "Velocity of the minimum physical slope");
+    sub->add_option("--fixed-tc", a.fixedTc, "Fixed time of concentration, minutes (1..120)");
+    sub->add_flag("--computed-tc", a.computedTc, "Computed times of concentration");
+    sub->add_option("--junction-method", a.junctionMethod,
+                    "1 velocity of the downstream pipe, 2 of the upstream pipe with highest energy")
+        ->check(CLI::IsMember({1, 2}));
+    sub->add_flag("--junction-loss", a.junctionLoss, "Include junction losses");
+    sub->add_flag("--no-junction-loss", a.noJunctionLoss, "Leave junction losses out");
+    sub->add_flag("--exit-loss", a.exitLoss, "Include the exit loss at the outfall");
+    sub->add_flag("--no-exit-loss", a.noExitLoss, "Leave the exit loss out");
+    sub->add_flag("--hyd-length", a.hydLength, "Use center-to-center lengths for hydraulics");
+    sub->add_flag("--quantity-length", a.quantityLength, "Use quantity lengths for hydraulics");
+    sub->add_flag("--min-velocity-on", a.minVelocityOn, "Travel times never below the minimum velocity");
+    sub->add_flag("--no-min-velocity", a.noMinVelocity, "Travel times at the computed velocity");
+    sub->add_flag("--deep-well", a.deepWell, "Deep-well exfiltration");
+    sub->add_flag("--no-deep-well", a.noDeepWell, "No deep-well exfiltration");
+    sub->add_flag("--french-drain", a.frenchDrain, "French-drain exfiltration");
+    sub->add_flag("--no-french-drain", a.noFrenchDrain, "No French-drain exfiltration");
+    sub->add_flag("--no-negative-q", a.noNegativeQ, "Do not allow the total flow to be negative");
+    sub->add_flag("--allow-negative-q", a.allowNegativeQ, "Allow a negative total flow");
+    sub->add_flag("--jump-to-crown", a.jumpToCrown, "Non-partial flow: adjust the HGL up to the pipe crown");
+    sub->add_flag("--no-jump-to-crown", a.noJumpToCrown, "HGL totally dependant on the downstream HGL");
+    sub->add_flag("--verify", a.verify, "Verify the network first");
+    sub->add_flag("--messages-only", a.messagesOnly, "Print the message list without the table");
+    sub->add_option("--format", a.format, "text, csv or json")->check(CLI::IsMember({"text", "csv", "json"}));
+    sub->callback([&ctx] {
+        auto project = openWithSystem(a.path, a.system, ctx);
+        if (project->currentSystem == "<drains>")
+            throw InputError("The '<drains>' system has no storm tabulation. Select another system.");
+        Session session;
+        const auto options = applyArgs(hydraulics::loadHydraulicsOptions(*project->db), a);
+        const auto out =
+            hydraulics::computeHydraulics(*project, session, ctx.ui, options, project->currentSystem, a.verify);
+        if (!out.started || out.run.status != 0) ctx.exitCode = 1;
+        const auto table = hydraulics::stormTabTable(out.run.records, project->metric, out.options.useHydLength);
+        if (a.format == "csv") {
+            for (const auto& l : out.run.messages) std::cerr << l << "\n";
+            if (out.run.status == 0) printCsv(table);
+        } else if (a.format == "json") {
+            printJson(out, *project, out.run.status == 0 ? table : hydraulics::StormTabTable{});
+        } else {
+            printText(out, *project, table, a.messagesOnly);
+        }
+    });
+});
+
+}  // namespace
+}  // namespace kolv::cli
