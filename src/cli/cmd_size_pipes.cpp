@@ -1,0 +1,54 @@
+// The size-pipes command: chooses pipe sizes from one group and prints the selection list.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/command.h"
+#include "cli/project_access.h"
+#include "session/session.h"
+#include "sizing/pipe_sizing.h"
+
+namespace kolv::cli {
+namespace {
+
+RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("size-pipes", "Step 2: compute pipe sizes from one pipe group");
+    static std::string path, system;
+    static int group = 0;
+    static double maxVelocity = 0, maxSlope = 0, minVelocity = 0;
+    static bool noMin = false, verify = false, notSmaller = false;
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", system, "Storm sewer system (default: the current one)");
+    sub->add_option("--group", group, "Pipe group (GROUPP) to choose from")->required();
+    auto* byVelocity = sub->add_option("--max-velocity", maxVelocity, "Maximum full-flow velocity (ft/s or m/s)");
+    auto* bySlope = sub->add_option("--max-hgl-slope", maxSlope, "Maximum friction slope of the grade line (%)");
+    byVelocity->excludes(bySlope);
+    auto* minOpt = sub->add_option("--min-velocity", minVelocity,
+                                   "Minimum velocity for travel time (default 2.0 ft/s, 0.610 m/s)");
+    auto* noMinOpt = sub->add_flag("--no-min-velocity", noMin, "Travel time without a minimum velocity");
+    minOpt->excludes(noMinOpt);
+    sub->add_flag("--not-smaller-than-upstream", notSmaller,
+                  "Never choose a pipe smaller than the largest one coming into the node");
+    sub->add_flag("--verify", verify, "Verify the network first");
+    sub->callback([&ctx, byVelocity, bySlope, minOpt] {
+        if (byVelocity->count() == 0 && bySlope->count() == 0)
+            throw CLI::RequiredError("--max-velocity or --max-hgl-slope");
+        auto project = openWithSystem(path, system, ctx);
+        auto o = sizing::SizingOptions::defaults(project->metric);
+        o.group = group;
+        o.criterion = byVelocity->count() ? sizing::Criterion::Velocity : sizing::Criterion::HglSlope;
+        o.maxVelocity = maxVelocity;
+        o.maxHglSlopePercent = maxSlope;
+        o.useMinVelocity = !noMin;
+        if (minOpt->count()) o.minVelocity = minVelocity;
+        o.verifyFirst = verify;
+        o.notSmallerThanUpstream = notSmaller;
+        Session session;
+        auto r = sizing::computePipeSizes(*project, session, ctx.ui, project->currentSystem, o);
+        for (const auto& l : r.verificationLines) std::cout << l << "\n";
+        for (const auto& l : r.lines) std::cout << l << "\n";
+        if (r.status != 0) ctx.exitCode = 1;
+    });
+});
+
+}  // namespace
+}  // namespace kolv::cli

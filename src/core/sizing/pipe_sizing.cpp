@@ -1,0 +1,379 @@
+// Pipe sizing: flows down the system, the smallest adequate pipe per reach, a plain backwater grade line, results.
+#include "sizing/pipe_sizing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/text.h"
+#include "common/vb_format.h"
+#include "db/record_set.h"
+#include "network/verification.h"
+#include "rain/intensity.h"
+#include "sizing/sizing_loader.h"
+
+namespace kolv::sizing {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kFeetPerMeterShort = 3.2808;   // window velocities, listed lengths and velocities
+constexpr double kFeetPerMeter = 3.28083339792;  // lengths and elevations written back
+constexpr double kCmsPerCfsListed = 0.02832;     // flows in the listing
+constexpr double kCfsPerCms = 35.31467;          // flows written back
+constexpr double kAcresPerHectare = 2.471;
+constexpr double kMetersPerFoot = 0.3048;        // clearance lines
+
+/// How the pipe of each reach is found.
+enum class Mode {
+    Select,    ///< the smallest adequate pipe of one group
+    OwnPipes,  ///< every reach keeps its own pipe, taken as flowing full
+};
+
+/// Everything one run needs besides the loaded system.
+struct RunSettings {
+    Mode mode = Mode::Select;
+    Criterion criterion = Criterion::Velocity;
+    double limit = 0.0;  ///< ft/s for the velocity criterion, % for the grade-line one
+    bool useMinVelocity = true;
+    double minVelocityFtS = 2.0;
+    bool notSmallerThanUpstream = false;
+    bool list = true;  ///< the selection list is shown (first mode only)
+};
+
+/// A value in its 9-character column, left-aligned; a longer one keeps a blank after it.
+std::string col(const std::string& s) { return s.size() < 9 ? padRight(s, 9) : s + " "; }
+
+/// The selection list line of a pipe reach.
+std::string reachLine(const hydraulics::HydraulicRecord& r, Criterion criterion, bool metric) {
+    std::string line = col(r.name) + col(r.toName) + col(r.pipeName) + col(vbFormat(r.n, "0.0000"));
+    if (metric) {
+        line += col(vbFormat(r.length / kFeetPerMeterShort, "0.00")) + col(vbFormat(r.height / kFeetPerMeterShort, "0.000")) +
+                col(vbFormat(r.width / kFeetPerMeterShort, "0.000")) + col(vbFormat(r.q * kCmsPerCfsListed, "0.0000"));
+    } else {
+        line += col(vbFormat(r.length, "0.00")) + col(vbFormat(r.height, "0.00")) + col(vbFormat(r.width, "0.00")) +
+                col(vbFormat(r.q, "0.00"));
+    }
+    if (criterion == Criterion::Velocity)
+        line += col(vbFormat(metric ? r.velocity / kFeetPerMeterShort : r.velocity, metric ? "0.000" : "0.00"));
+    else
+        line += col(vbFormat(100.0 * r.sf, "0.0000"));
+    return rtrim(line);
+}
+
+/// Area of a reach's own pipe: the stored area, or π (D/2)² for a round pipe without one.
+double ownArea(const hydraulics::HydraulicRecord& r) {
+    if (r.pipeArea > 0) return r.pipeArea;
+    if (r.width == r.height) return kPi * (r.height / 2.0) * (r.height / 2.0);
+    return 0.0;
+}
+
+/// Start of the candidate search of record i: the first entry, or with the upstream rule the
+/// first entry at least as large as the largest pipe coming in.
+std::size_t searchStart(const SizingSystem& sys, std::size_t i, const std::vector<PipeEntry>& table, bool rule) {
+    if (!rule) return 0;
+    double upstreamArea = 0.0;
+    // Every incoming pipe counts, the fourth as much as the first three.
+    for (int k : sys.records[i].in) {
+        if (k < 0) continue;
+        const auto& up = sys.records[static_cast<std::size_t>(k)];
+        if (up.isDitch() || sys.fields[static_cast<std::size_t>(k)].nodeType == 1) continue;
+        upstreamArea = std::max(upstreamArea, up.pipeArea);
+    }
+    return upstreamArea > 0 ? firstEntryNotSmaller(table, upstreamArea) : 0;
+}
+
+/// Flow accumulation with the choice of each reach's pipe, upstream to downstream.
+void sizeInFlowOrder(SizingSystem& sys, const std::vector<PipeEntry>& table, const RunSettings& s, Session& session,
+                     ui::UiPort& ui, bool metric, std::vector<std::string>& lines) {
+    auto& recs = sys.records;
+    ui.status("Calculate pipe sizes");
+    for (std::size_t i = 0; i < recs.size(); ++i) {
+        ui.processEvents();
+        auto& r = recs[i];
+        // Q = ΣCA i + base flow, with i at the record's time of concentration
+        r.intensity = rain::CALC_INTENSITY(session, static_cast<float>(r.tcWork), sys.idf);
+        r.localRunoff = r.localCa * r.intensity;
+        r.runoffTotal = r.totalCa * r.intensity;
+        r.q = r.totalCa * r.intensity + r.baseFlowAcc;
+
+        const bool ditch = sys.fields[i].nodeType == 1 || r.isDitch();
+        r.velocity = 0.0;
+        r.sf = 0.0;
+        if (ditch) {
+            // A ditch carries no pipe: nothing is tried, and no time is added on its way.
+            if (s.list) lines.push_back(col(r.name) + col(r.toName) + "Ditch Reach: No pipe will be selected.");
+        } else if (s.mode == Mode::Select) {
+            const Choice c = choosePipe(table, r.q, r.barrels, s.criterion, s.limit,
+                                        searchStart(sys, i, table, s.notSmallerThanUpstream));
+            if (c.index >= 0) {
+                const PipeEntry& e = table[static_cast<std::size_t>(c.index)];
+                if (sys.fields[i].sizeFlag) r.pipeName = e.name;
+                r.width = e.widthFt;
+                r.height = e.heightFt;
+                r.pipeArea = e.areaSqFt;
+                r.n = e.n;
+            }
+            // Without an accepted pipe the velocity and slope are those of the largest one tried.
+            if (c.lastTried >= 0) {
+                const PipeEntry& t = table[static_cast<std::size_t>(c.lastTried)];
+                r.velocity = c.velocityFtS;
+                r.sf = frictionSlope(t.n, r.velocity, t.areaSqFt, t.heightFt, t.widthFt);
+            }
+            if (s.list) lines.push_back(reachLine(r, s.criterion, metric));
+        } else {
+            // Own pipe flowing full: V = Q / barrels / A
+            const double area = ownArea(r);
+            if (r.pipeFound && area > 0) {
+                r.pipeArea = area;
+                r.velocity = r.q / r.barrels / area;
+                r.sf = frictionSlope(r.n, r.velocity, area, r.height, r.width);
+            }
+        }
+
+        // Travel time (min) = L / V / 60, never at less than the minimum velocity; 0 when V is 0.
+        r.travelTime = 0.0;
+        if (r.velocity != 0) {
+            const double v = (s.useMinVelocity && r.velocity < s.minVelocityFtS) ? s.minVelocityFtS : r.velocity;
+            r.travelTime = r.length / v / 60.0;
+        }
+        if (r.toIndex >= 0) {
+            auto& to = recs[static_cast<std::size_t>(r.toIndex)];
+            to.tcWork = std::max(to.tcWork, r.tcWork + r.travelTime);
+        }
+    }
+}
+
+/// Grade line backed in from the tailwater: each reach adds its friction loss Sf L to the grade
+/// line at its downstream end; no junction, exit or entrance losses, no iteration.
+void backWaterGradeLine(SizingSystem& sys) {
+    auto& recs = sys.records;
+    for (std::size_t k = recs.size(); k-- > 0;) {
+        auto& r = recs[k];
+        // Every reach into the outfall starts from the tailwater.
+        r.hglDn = r.toIndex < 0 ? sys.tailwaterFt : recs[static_cast<std::size_t>(r.toIndex)].hglUp;
+        r.hglUp = r.hglDn + r.sf * r.length;  // HGLup = HGLdn + Sf L
+    }
+}
+
+/// "... feet clearence. Node: ..." for every structure whose grade line leaves less than its clearance.
+void clearanceLines(const SizingSystem& sys, bool metric, std::vector<std::string>& lines) {
+    for (const auto& r : sys.records) {
+        if (!r.nodeFound || !r.hasStructure) continue;
+        const double clearanceFt = r.inletElev - r.hglUp;
+        if (clearanceFt >= r.hglClear) continue;
+        if (metric)
+            lines.push_back(vbFormat(clearanceFt * kMetersPerFoot, "0.000") + " meters (" + vbFormat(clearanceFt, "0.000") +
+                            " feet) clearence. Node: " + r.name);
+        else
+            lines.push_back(vbFormat(clearanceFt, "0.000") + " feet clearence. Node: " + r.name);
+    }
+}
+
+/// Replaces the system's T60 rows and writes the node results and the reach pipe names, in the
+/// project's units (the listing's units).
+void writeResults(db::Database& db, const std::string& system, const SizingSystem& sys, bool metric,
+                  std::vector<std::string>& lines) {
+    const double len = metric ? 1.0 / kFeetPerMeter : 1.0;
+    const double area = metric ? 1.0 / kAcresPerHectare : 1.0;
+    const double flow = metric ? 1.0 / kCfsPerCms : 1.0;
+    const double vel = metric ? 1.0 / kFeetPerMeterShort : 1.0;
+
+    db::Transaction tx(db);
+    db::RecordSet::executeDelete(db, "T60", "SYSTEM = ?", {system});
+    db::RecordSet t60(db, "T60", "SYSTEM = ?", {system});
+    db::RecordSet nodes(db, "NODE");
+    db::RecordSet reaches(db, "REACH");
+    db::RecordSet pipes(db, "T7");
+    for (std::size_t i = 0; i < sys.records.size(); ++i) {
+        const auto& r = sys.records[i];
+        const auto& f = sys.fields[i];
+        const bool nodeFound = nodes.findFirst("NAME = ?", {r.name});
+        if (!nodeFound) lines.push_back("Node: " + r.name + " missing");
+        const bool reachFound = reaches.findFirst("NODE1 = ?", {r.name});
+        if (!reachFound) lines.push_back("Reach: " + r.name + " missing");
+        // A ditch has no pipe definition to find.
+        const bool pipeFound = !r.isDitch() && pipes.findFirst("NAME = ?", {r.pipeName});
+        if (!r.isDitch() && !pipeFound) lines.push_back("Pipe: " + r.pipeName + " missing");
+
+        t60.addNew();
+        t60.set("SYSTEM", system);
+        t60.set("FROM", r.name);
+        t60.set("TO", r.toName);
+        if (nodeFound) {
+            t60.set("STATION", nodes.value("STATION"));
+            t60.set("OFFSET", nodes.value("OFFSET"));
+            t60.set("TYPE", nodes.value("STRUCT_NAME"));
+            t60.set("INLET_EL", nodes.value("INLET_ELEV"));
+        }
+        t60.set("LENGTH", r.length * len);
+        static const char* da[] = {"C1DA", "C2DA", "C3DA"};
+        static const char* ds[] = {"C1DS", "C2DS", "C3DS"};
+        static const char* ca[] = {"C1CA", "C2CA", "C3CA"};
+        for (int k = 0; k < 3; ++k) {
+            t60.set(da[k], r.area[k] * area);
+            t60.set(ds[k], r.areaAcc[k] * area);
+            t60.set(ca[k], r.ca[k] * area);
+        }
+        t60.set("TC", r.tcWork);
+        t60.set("TF", r.travelTime);
+        t60.set("INTENSITY", r.intensity);
+        t60.set("TOTALCA", r.totalCa * area);
+        t60.set("Q", r.q * flow);
+        if (f.hasElev1) t60.set("FL_UP", f.elev1);
+        if (f.hasElev2) t60.set("FL_DN", f.elev2);
+        t60.set("HGL_UP", r.hglUp * len);
+        t60.set("HGL_DN", r.hglDn * len);
+        t60.set("CLEARENCE", (r.inletElev - r.hglUp) * len);
+        if (pipeFound) {
+            t60.set("WIDTH", pipes.value("WIDTH"));
+            t60.set("HEIGHT", pipes.value("HEIGHT"));
+        }
+        t60.set("VELOCITY", r.velocity * vel);
+        t60.set("N", r.n);
+        t60.update();
+
+        if (nodeFound) {
+            nodes.edit();
+            static const char* pds[] = {"P_C1DS", "P_C2DS", "P_C3DS"};
+            static const char* pca[] = {"P_C1CA", "P_C2CA", "P_C3CA"};
+            for (int k = 0; k < 3; ++k) {
+                nodes.set(pds[k], r.areaAcc[k] * area);
+                nodes.set(pca[k], r.ca[k] * area);
+            }
+            nodes.set("P_TOTALCA", r.totalCa * area);
+            nodes.set("P_INTENSITY", r.intensity);
+            nodes.set("P_Q", r.q * flow);
+            nodes.set("P_N", r.n);
+            nodes.set("P_VELOCITY", r.velocity * vel);
+            nodes.set("P_HGL_SLOPE", 100.0 * r.sf);  // percent, as listed
+            nodes.set("P_HGL_DN", r.hglDn * len);
+            nodes.set("P_HGL_UP", r.hglUp * len);
+            nodes.set("P_TF", r.travelTime);
+            nodes.update();
+        }
+        if (reachFound && trim(reaches.text("PIPE_NAME")) != trim(r.pipeName)) {
+            reaches.edit();
+            reaches.set("PIPE_NAME", trim(r.pipeName));
+            reaches.update();
+        }
+    }
+    tx.commit();
+}
+
+/// The run shared by both modes, after the options were accepted.
+SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const std::string& systemName,
+                 const RunSettings& settings, int group, bool verifyFirst) {
+    SizingResult res;
+    db::Database& db = *project.db;
+    const std::string system = trim(systemName);
+    const bool metric = project.metric;
+    ui.busy(true);
+    struct Restore {
+        ui::UiPort& ui;
+        ~Restore() { ui.busy(false); }
+    } restore{ui};
+
+    if (verifyFirst) res.verificationLines = network::verifySystem(db, system, ui).lines;
+
+    std::vector<PipeEntry> table;
+    if (settings.mode == Mode::Select) {
+        auto loaded = loadPipeTable(db, group, metric, ui, settings.list ? &res.lines : nullptr);
+        if (!loaded) return res;
+        table = std::move(*loaded);
+    }
+
+    auto sys = loadSystemForSizing(project, session, ui, system, res.messages);
+    if (!sys) return res;
+
+    if (settings.mode == Mode::OwnPipes) {
+        // Flowing full needs a sound definition of every pipe used.
+        for (const auto& r : sys->records) {
+            if (r.isDitch() || !r.pipeFound) continue;
+            const std::string fault = pipeDefinitionFault(r.pipeName, r.height, r.width, static_cast<float>(r.n));
+            if (!fault.empty()) {
+                ui.beep();
+                ui.message("INVALID DATA", fault, ui::Icon::Critical);
+                return res;
+            }
+        }
+    }
+
+    if (settings.list) {
+        res.lines.push_back(settings.criterion == Criterion::Velocity
+                                ? "From     To       Pipe     'N'      Length   Height   Width    Q        Velocity"
+                                : "From     To       Pipe     'N'      Length   Height   Width    Q        HGL(%)");
+        res.lines.push_back(std::string(80, '-'));
+    }
+    sizeInFlowOrder(*sys, table, settings, session, ui, metric, res.lines);
+
+    ui.status("Adjust HGL by backing in the TAILWATER");
+    backWaterGradeLine(*sys);
+    clearanceLines(*sys, metric, res.lines);
+
+    ui.status("Writing results to database");
+    writeResults(db, system, *sys, metric, res.lines);
+    res.lines.push_back("Cleaning up temporary data arrays");
+    ui.status("");
+    res.records = std::move(sys->records);
+    res.status = 0;
+    return res;
+}
+
+}  // namespace
+
+SizingOptions SizingOptions::defaults(bool metric) {
+    SizingOptions o;
+    o.minVelocity = metric ? 2.0 / kFeetPerMeterShort : 2.0;
+    return o;
+}
+
+std::optional<std::string> validateOptions(const SizingOptions& o) {
+    if (o.useMinVelocity && !(o.minVelocity > 0)) return std::string("Minimum velocity must be greater than zero");
+    if (o.criterion == Criterion::Velocity) {
+        if (!(o.maxVelocity > 0)) return std::string("Maximum velocity must be greater than zero");
+        if (o.useMinVelocity && !(o.maxVelocity > o.minVelocity))
+            return std::string("Maximum velocity must be greater the minimum velocity");
+    }
+    return std::nullopt;
+}
+
+SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+                              const SizingOptions& options) {
+    if (auto refusal = validateOptions(options)) {
+        ui.beep();
+        ui.message("INVALID DATA", *refusal, ui::Icon::Exclamation);
+        return {};
+    }
+    const double toFeet = project.metric ? kFeetPerMeterShort : 1.0;
+    RunSettings s;
+    s.mode = Mode::Select;
+    s.criterion = options.criterion;
+    s.limit = options.criterion == Criterion::Velocity ? options.maxVelocity * toFeet : options.maxHglSlopePercent;
+    s.useMinVelocity = options.useMinVelocity;
+    s.minVelocityFtS = options.minVelocity * toFeet;
+    s.notSmallerThanUpstream = options.notSmallerThanUpstream;
+    s.list = true;
+    return run(project, session, ui, system, s, options.group, options.verifyFirst);
+}
+
+// The "FULL" command analyses the design as it stands. The Compute Hydraulics window holds no
+// velocity or slope limit to choose by, and a hydraulics command that silently replaced the
+// engineer's pipes with the smallest of some group would undo Step 2. So every reach keeps its
+// own pipe (looked up among all definitions), taken as flowing full: V = Q / barrels / A, the
+// travel times follow from it, and the grade line is the single backwater pass from the tailwater.
+SizingResult computeFullFlow(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+                             const FullFlowOptions& options) {
+    if (options.useMinVelocity && !(options.minVelocity > 0)) {
+        ui.beep();
+        ui.message("INVALID DATA", "Minimum velocity must be greater than zero", ui::Icon::Exclamation);
+        return {};
+    }
+    RunSettings s;
+    s.mode = Mode::OwnPipes;
+    s.useMinVelocity = options.useMinVelocity;
+    s.minVelocityFtS = options.minVelocity * (project.metric ? kFeetPerMeterShort : 1.0);
+    s.list = false;
+    return run(project, session, ui, system, s, 0, options.verifyFirst);
+}
+
+}  // namespace kolv::sizing

@@ -1,0 +1,71 @@
+// Pipe sizing: the smallest pipe of a group that carries each reach's design flow within a limit.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/project.h"
+#include "hydraulics/hydraulic_record.h"
+#include "session/session.h"
+#include "sizing/pipe_table.h"
+#include "ui/ui_port.h"
+
+namespace kolv::sizing {
+
+/// Options of the Compute Pipe Sizes window. Velocities are in the project's units (ft/s or m/s).
+struct SizingOptions {
+    int group = 0;  ///< the `GROUPP` of the pipe definitions to choose from
+    Criterion criterion = Criterion::Velocity;
+    double maxVelocity = 0.0;         ///< velocity criterion: V must stay below this
+    double maxHglSlopePercent = 0.0;  ///< grade-line criterion: 100 Sf must stay below this
+    bool useMinVelocity = true;       ///< travel time never uses a velocity below minVelocity
+    double minVelocity = 2.0;         ///< minimum velocity for travel time
+    bool verifyFirst = false;
+    /// Never choose a pipe smaller than the largest pipe coming into the reach's node: the search
+    /// starts at the first entry of the group whose area is not smaller. Off by default.
+    bool notSmallerThanUpstream = false;
+
+    /// The window's defaults: 2.0 ft/s, shown as 2.0 / 3.2808 m/s in a metric project.
+    static SizingOptions defaults(bool metric);
+};
+
+/// The refusal text of invalid options ("Minimum velocity must be greater than zero", ...), or nothing.
+std::optional<std::string> validateOptions(const SizingOptions& options);
+
+/// Options of the "FULL" command of the Compute Hydraulics window.
+struct FullFlowOptions {
+    bool useMinVelocity = true;
+    double minVelocity = 2.0;  ///< ft/s or m/s
+    bool verifyFirst = false;
+};
+
+/// What a sizing run produced.
+struct SizingResult {
+    /// 0 results written; -1 refused or stopped by a message (nothing written).
+    int status = -1;
+    /// The window's list: the pipe selection list, the heading, a line per reach, the clearance
+    /// lines, lookups that failed while writing and "Cleaning up temporary data arrays".
+    std::vector<std::string> lines;
+    /// The loading phase titles.
+    std::vector<std::string> messages;
+    std::vector<std::string> verificationLines;
+    /// Records in flow order after the run (feet, cfs): chosen pipe, velocity, friction slope in
+    /// `sf`, travel time, grade line.
+    std::vector<hydraulics::HydraulicRecord> records;
+};
+
+/// Sizes the pipes of a system from one group: flows accumulated in flow order with travel times
+/// from the chosen pipes, a grade line backed in from the tailwater without losses, clearance
+/// lines, then T60, the node `P_` fields and `PIPE_NAME` written. Refused options are shown as
+/// "INVALID DATA" (exclamation) and nothing is computed.
+SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+                              const SizingOptions& options);
+
+/// The "FULL" run of the Compute Hydraulics window: the same flow accumulation, grade line and
+/// results, with every reach keeping its own pipe taken as flowing full. No selection list: only
+/// the clearance lines, the lookups that failed and the closing line.
+SizingResult computeFullFlow(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+                             const FullFlowOptions& options);
+
+}  // namespace kolv::sizing

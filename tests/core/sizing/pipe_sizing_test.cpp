@@ -1,0 +1,313 @@
+// Pipe sizing: candidate choice by velocity and grade-line slope, the group table, a whole run and its results.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "db/project.h"
+#include "db/schema.h"
+#include "session/session.h"
+#include "sizing/pipe_sizing.h"
+#include "support/test_support.h"
+#include "ui/recording_ui.h"
+
+using namespace kolv;
+using sizing::Criterion;
+using sizing::PipeEntry;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+PipeEntry round(const std::string& name, double diameterIn, double n = 0.013) {
+    PipeEntry e;
+    e.name = name;
+    e.heightFt = e.widthFt = static_cast<float>(diameterIn / 12.0);
+    e.areaSqFt = static_cast<float>(kPi * std::pow(diameterIn / 24.0, 2));  // A = π D² / 4
+    e.n = static_cast<float>(n);
+    return e;
+}
+
+const std::vector<PipeEntry> kRcp = {round("15IN", 15), round("18IN", 18), round("24IN", 24)};
+
+using Row = std::vector<std::pair<std::string, db::Value>>;
+
+void insert(db::Database& db, const std::string& table, const Row& row) {
+    std::string cols, marks;
+    std::vector<db::Value> values;
+    for (const auto& [field, value] : row) {
+        cols += (cols.empty() ? "" : ",") + db::quoteIdent(field);
+        marks += marks.empty() ? "?" : ",?";
+        values.push_back(value);
+    }
+    db.execute("INSERT INTO " + db::quoteIdent(table) + " (" + cols + ") VALUES (" + marks + ")", values);
+}
+
+}  // namespace
+
+TEST(ChoosePipe, SmallestPipeBelowTheVelocityLimit) {
+    // 20 cfs: V = 20 / (π D²/4) = 16.30 (15 in), 11.32 (18 in), 6.37 ft/s (24 in); limit 10 ft/s.
+    auto c = sizing::choosePipe(kRcp, 20.0, 1, Criterion::Velocity, 10.0);
+    EXPECT_EQ(c.index, 2);
+    EXPECT_NEAR(c.velocityFtS, 6.366, 0.001);
+    // Two barrels carry 10 cfs each: 15 in runs at 8.15 ft/s.
+    EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 2, Criterion::Velocity, 10.0).index, 0);
+    // Barrels 0 count as 1.
+    EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 0, Criterion::Velocity, 10.0).index, 2);
+    // Nothing will do: the largest was tried last and its velocity stands.
+    auto none = sizing::choosePipe(kRcp, 40.0, 1, Criterion::Velocity, 10.0);
+    EXPECT_EQ(none.index, -1);
+    EXPECT_EQ(none.lastTried, 2);
+    EXPECT_NEAR(none.velocityFtS, 40.0 / (kPi * 4.0 / 4.0), 1e-4);
+}
+
+TEST(ChoosePipe, LimitIsStrictAndZeroFlowTakesTheFirst) {
+    std::vector<PipeEntry> t(2);
+    t[0].name = "A1";
+    t[0].heightFt = t[0].widthFt = 1.0f;
+    t[0].areaSqFt = 1.0f;  // exact: 10 cfs gives exactly 10 ft/s
+    t[0].n = 0.013f;
+    t[1] = t[0];
+    t[1].name = "A2";
+    t[1].areaSqFt = 2.0f;
+    EXPECT_EQ(sizing::choosePipe(t, 10.0, 1, Criterion::Velocity, 10.0).index, 1);  // equal is refused
+    EXPECT_EQ(sizing::choosePipe(t, 9.999, 1, Criterion::Velocity, 10.0).index, 0);
+    EXPECT_EQ(sizing::choosePipe(t, 0.0, 1, Criterion::Velocity, 0.5).index, 0);
+    EXPECT_EQ(sizing::choosePipe(t, 0.0, 1, Criterion::HglSlope, 0.0001).index, 0);
+    // An entry without an area is never tried.
+    t[0].areaSqFt = 0.0f;
+    EXPECT_EQ(sizing::choosePipe(t, 0.0, 1, Criterion::Velocity, 10.0).index, 1);
+}
+
+TEST(ChoosePipe, GradeLineSlopeCriterion) {
+    // 100 (n V / (1.486 R^(2/3)))² at 20 cfs, n 0.013, R = D/4 (hand):
+    //   15 in: R^(2/3) 0.46052, V 16.297 → 9.585 %;  18 in: 0.52002, 11.318 → 3.625 %;  24 in: 0.62996, 6.366 → 0.7816 %
+    const double v18 = 20.0 / kRcp[1].areaSqFt;
+    EXPECT_NEAR(100 * sizing::frictionSlope(0.013, v18, kRcp[1].areaSqFt, 1.5, 1.5), 3.625, 0.005);
+    EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 1, Criterion::HglSlope, 4.0).index, 1);
+    EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 1, Criterion::HglSlope, 1.0).index, 2);
+    EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 1, Criterion::HglSlope, 10.0).index, 0);
+    // Elliptical: P = π (rise + span) / 2
+    EXPECT_NEAR(sizing::wettedPerimeterFt(1.0, 2.0), kPi * 1.5, 1e-12);
+    // No perimeter: R is taken as 0.0000001 rather than dividing by zero.
+    EXPECT_TRUE(std::isfinite(sizing::frictionSlope(0.013, 1.0, 0.0, 0.0, 0.0)));
+}
+
+TEST(ChoosePipe, NotSmallerThanUpstreamStart) {
+    EXPECT_EQ(sizing::firstEntryNotSmaller(kRcp, kRcp[1].areaSqFt), 1u);  // exactly an entry's area
+    EXPECT_EQ(sizing::firstEntryNotSmaller(kRcp, 2.0), 2u);               // between 18 and 24 in
+    EXPECT_EQ(sizing::firstEntryNotSmaller(kRcp, 50.0), 2u);              // larger than all: the largest
+    EXPECT_EQ(sizing::firstEntryNotSmaller(kRcp, 0.1), 0u);
+}
+
+TEST(SizingOptionsCheck, WindowRefusals) {
+    auto o = sizing::SizingOptions::defaults(false);
+    o.maxVelocity = 10;
+    EXPECT_FALSE(sizing::validateOptions(o));
+    o.minVelocity = 0;
+    EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Minimum velocity must be greater than zero");
+    o.useMinVelocity = false;  // not in use: not checked
+    EXPECT_FALSE(sizing::validateOptions(o));
+    o = sizing::SizingOptions::defaults(false);
+    EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than zero");
+    o.maxVelocity = 2.0;  // equal to the minimum
+    EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater the minimum velocity");
+    o.criterion = Criterion::HglSlope;  // velocities only matter for the velocity criterion
+    EXPECT_FALSE(sizing::validateOptions(o));
+    EXPECT_NEAR(sizing::SizingOptions::defaults(true).minVelocity, 2.0 / 3.2808, 1e-12);
+}
+
+namespace {
+
+struct SizingFixture : ::testing::Test {
+    test::TempDir dir;
+    ui::SilentUi silent;
+    std::unique_ptr<db::Project> project = db::openProject(test::makeEmptyProject(dir), silent);
+    db::Database& db = *project->db;
+    ui::RecordingUi ui;
+    Session session;
+
+    void SetUp() override {
+        db.execute("DELETE FROM T6");
+        db.execute("DELETE FROM T7");
+    }
+    void pipe(const std::string& name, db::Value height, db::Value width, db::Value n, db::Value area = nullptr,
+              int group = 1) {
+        insert(db, "T7", {{"NAME", name}, {"GROUPP", group}, {"HEIGHT", height}, {"WIDTH", width}, {"N", n},
+                          {"AREA", area}});
+    }
+    std::vector<std::string> table(bool metric) {
+        std::vector<std::string> listing;
+        auto t = sizing::loadPipeTable(db, 1, metric, ui, &listing);
+        if (!t) listing.push_back("<stopped>");
+        return listing;
+    }
+};
+
+}  // namespace
+
+TEST_F(SizingFixture, GroupTableOrderListingAndInvalidDefinitions) {
+    pipe("BOX", 2.0, 3.0, 0.013);                // another shape without an area: 0, first, never tried
+    pipe("18IN", 1.5, 1.5, 0.013);               // π 0.75² = 1.767 computed
+    pipe("ELL", 1.0, 2.0, 0.013, 1.5);           // stored 1.5
+    pipe("OTHER", 9.0, 9.0, 0.013, 1.0, 2);      // another group
+    auto t = sizing::loadPipeTable(db, 1, false, ui, nullptr);
+    ASSERT_TRUE(t);
+    ASSERT_EQ(t->size(), 3u);
+    EXPECT_EQ((*t)[0].name, "BOX");
+    EXPECT_EQ((*t)[1].name, "ELL");
+    EXPECT_EQ((*t)[2].name, "18IN");
+    EXPECT_NEAR((*t)[2].areaSqFt, kPi * 0.5625, 1e-5);
+    auto listing = table(false);
+    const std::vector<std::string> expected = {"PIPE SELECTION LIST", "--------------------", "BOX       2.00  3.00",
+                                               "ELL       1.00  2.00", "18IN      1.50  1.50", " ", " "};
+    EXPECT_EQ(listing, expected);
+
+    pipe("BADN", 1.0, 1.0, 1.0, 0.1);  // n of 1 is refused, listed first (smallest area)
+    listing = table(false);
+    EXPECT_EQ(listing.back(), "<stopped>");
+    EXPECT_EQ(ui.texts().back(), "Pipe 'BADN' has an invalid 'N' value (1).\nProcess terminated");
+    EXPECT_EQ(ui.messages.back().title, "INVALID DATA");
+    db.execute("UPDATE T7 SET N = 0 WHERE NAME = 'BADN'");
+    table(false);
+    EXPECT_EQ(ui.texts().back(), "Pipe 'BADN' has an invalid 'N' value (0).\nProcess terminated");
+    db.execute("UPDATE T7 SET N = 0.013, WIDTH = 0 WHERE NAME = 'BADN'");
+    table(false);
+    EXPECT_EQ(ui.texts().back(), "Pipe 'BADN' has an invalid height or width.\nProcess terminated");
+}
+
+TEST_F(SizingFixture, MetricHeightsHeldInFeetListedInMeters) {
+    pipe("P600", 0.6, 0.6, 0.013);
+    auto t = sizing::loadPipeTable(db, 1, true, ui, nullptr);
+    ASSERT_TRUE(t);
+    EXPECT_NEAR((*t)[0].heightFt, 0.6 * 3.2808, 1e-5);                    // 1.96848 ft
+    EXPECT_NEAR((*t)[0].areaSqFt, kPi * std::pow(0.3 * 3.2808, 2), 1e-4);  // computed from the height in feet
+    EXPECT_EQ(table(true)[2], "P600      0.600  0.600");
+}
+
+namespace {
+
+/// Two inlets in line into the outfall and a third straight into it, at a constant 4 in/hr.
+struct SizingRunFixture : SizingFixture {
+    void SetUp() override {
+        SizingFixture::SetUp();
+        insert(db, "T16", {{"SYSTEM", "S1"}, {"OUT_NODE", "OUT"}, {"OUT_TW", 100.0}, {"INTENSITY_METHOD", 1},
+                           {"LOCATION", "TEST"}, {"FREQUENCY", "10"}});
+        insert(db, "T85", {{"LOCATION", "TEST"}, {"FREQUENCY", "10"}, {"TIME", 5.0}, {"INTENSITY", 4.0}});
+        insert(db, "T85", {{"LOCATION", "TEST"}, {"FREQUENCY", "10"}, {"TIME", 60.0}, {"INTENSITY", 4.0}});
+        insert(db, "T6", {{"NAME", "INLET"}, {"HGL_CLEAR", 1.0}});
+        pipe("15IN", 1.25, 1.25, 0.013);
+        pipe("18IN", 1.5, 1.5, 0.013);
+        pipe("24IN", 2.0, 2.0, 0.013);
+        pipe("OLD", 1.0, 1.0, 0.013, nullptr, 9);
+        // CA: A 2 ac × 0.5 = 1.0; B 3 ac × 0.5 = 1.5 (+1.0 from A); C none
+        node("A", 103.5, 2.0, 0);
+        node("B", 110.0, 3.0, 0);
+        node("C", 120.0, 0.0, 0);
+        node("D", 115.0, 0.0, 1);  // a ditch node
+        reach("A", "B", "OLD", 300.0, -1);
+        reach("B", "OUT", "OLD", 200.0, 0);  // pipe size not to be computed
+        reach("C", "OUT", "OLD", 100.0, -1);
+        reach("D", "B", "", 50.0, -1, 2);
+    }
+    void node(const std::string& name, double inlet, double area, int type) {
+        insert(db, "NODE", {{"NAME", name}, {"SYSTEM", "S1"}, {"INLET_ELEV", inlet}, {"STRUCT_NAME", "INLET"},
+                            {"TC", 10.0}, {"P_C1DA", area}, {"RUNOFF_C1", 0.5}, {"NODE_TYPE", type}});
+    }
+    void reach(const std::string& from, const std::string& to, const std::string& p, double length, int sizeFlag,
+               int type = 0) {
+        insert(db, "REACH", {{"NAME", from}, {"SYSTEM", "S1"}, {"NODE1", from}, {"NODE2", to}, {"PIPE_NAME", p},
+                             {"LENGTH", length}, {"CALC_PIPESIZE", sizeFlag}, {"REACH_TYPE", type},
+                             {"ELEV1", 95.0}, {"ELEV2", 94.0}});
+    }
+    double value(const std::string& sql, const std::string& key) { return db.scalar(sql, {key}).toDouble(); }
+};
+
+}  // namespace
+
+TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
+    auto o = sizing::SizingOptions::defaults(false);
+    o.group = 1;
+    o.maxVelocity = 6.0;
+    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    ASSERT_EQ(r.status, 0);
+    // Q: A = 1.0 × 4 = 4 cfs → 15 in at 4 / 1.22718 = 3.2595 ft/s;
+    //    B = 2.5 × 4 = 10 cfs → 15 in 8.149 (refused), 18 in 10 / 1.76715 = 5.6588 ft/s.
+    auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
+    EXPECT_TRUE(has("From     To       Pipe     'N'      Length   Height   Width    Q        Velocity"));
+    EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.25     1.25     4.00     3.26"));
+    // B keeps its pipe name (size flag clear) but is listed with the chosen size.
+    EXPECT_TRUE(has("B        OUT      OLD      0.0130   200.00   1.50     1.50     10.00    5.66"));
+    // C: Q = 0 takes the first pipe, V = 0.
+    EXPECT_TRUE(has("C        OUT      15IN     0.0130   100.00   1.25     1.25     0.00     0.00"));
+    EXPECT_TRUE(has("D        B        Ditch Reach: No pipe will be selected."));
+    // Grade line from the tailwater 100 (hand, n 0.013):
+    //   B: Sf = (0.013 × 5.6588 / (1.486 × 0.375^(2/3)))² = 0.0090629, × 200 → 101.8126
+    //   A: Sf = (0.013 × 3.2595 / (1.486 × 0.3125^(2/3)))² = 0.0038340, × 300 → 102.9628
+    //   C: into the outfall as well, Sf 0 → 100.0
+    EXPECT_NEAR(r.records.back().hglUp, 101.8126, 0.001);
+    EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 102.9628, 0.001);
+    EXPECT_NEAR(value("SELECT HGL_DN FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
+    EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
+    // A: 103.5 − 102.963 = 0.537 < 1.0 required; B has 8.19.
+    EXPECT_TRUE(has("0.537 feet clearence. Node: A"));
+    EXPECT_EQ(std::count_if(r.lines.begin(), r.lines.end(),
+                            [](const std::string& l) { return l.find("clearence") != std::string::npos; }),
+              1);
+    EXPECT_EQ(r.lines.back(), "Cleaning up temporary data arrays");
+    // Travel time A: 300 / 3.2595 / 60 = 1.534 min → B's Tc 11.534.
+    EXPECT_NEAR(value("SELECT TC FROM T60 WHERE \"FROM\" = ?", "B"), 11.534, 0.001);
+    EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.534, 0.001);
+    // Results: pipe names, node fields, one T60 row per reach.
+    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"A"}).toText(), "15IN");
+    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"B"}).toText(), "OLD");
+    EXPECT_NEAR(value("SELECT P_Q FROM NODE WHERE NAME = ?", "B"), 10.0, 1e-6);
+    EXPECT_NEAR(value("SELECT P_VELOCITY FROM NODE WHERE NAME = ?", "B"), 5.6588, 0.0005);
+    EXPECT_EQ(value("SELECT COUNT(*) FROM T60 WHERE SYSTEM = ?", "S1"), 4.0);
+    EXPECT_NEAR(value("SELECT FL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 95.0, 1e-9);
+}
+
+TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
+    auto o = sizing::SizingOptions::defaults(false);
+    o.group = 1;
+    o.criterion = Criterion::HglSlope;
+    o.maxHglSlopePercent = 0.5;  // A: 15 in 0.383 % ok; B: 15 in 2.396 %, 18 in 0.906 %, 24 in 0.195 %
+    o.minVelocity = 4.0;         // A's 3.26 ft/s is timed at 4 ft/s: 300 / 4 / 60 = 1.25 min
+    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
+    EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
+    EXPECT_EQ(r.records.back().height, 2.0);
+
+    // Upstream rule: B's base flow of −8 cfs leaves it 2 cfs, less than A's 4 cfs. At 3 ft/s
+    // A needs 18 in (15 in runs at 3.26); B alone would take 15 in (1.63 ft/s) but may not go
+    // below the 18 in pipe coming in.
+    db.execute("UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'");
+    o = sizing::SizingOptions::defaults(false);
+    o.group = 1;
+    o.maxVelocity = 3.0;
+    r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.records[0].height, 1.5f);     // A
+    EXPECT_EQ(r.records.back().height, 1.25f);  // B without the rule
+    o.notSmallerThanUpstream = true;
+    r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    EXPECT_EQ(r.records[0].height, 1.5f);
+    EXPECT_EQ(r.records.back().height, 1.5f);
+}
+
+TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
+    sizing::FullFlowOptions o;
+    auto r = sizing::computeFullFlow(*project, session, ui, "S1", o);
+    ASSERT_EQ(r.status, 0);
+    // Every pipe stays "OLD" (12 in, A = π/4): B carries 10 cfs at 12.732 ft/s.
+    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"A"}).toText(), "OLD");
+    EXPECT_NEAR(r.records.back().velocity, 10.0 / (kPi / 4.0), 1e-4);
+    // No selection list; the grade line still warns. B: Sf = (0.013 × 12.732 / (1.486 × 0.25^(2/3)))²
+    // = 0.078776, × 200 ft over the tailwater 100 → 115.755; A adds 0.012605 × 300 = 3.781.
+    EXPECT_NEAR(r.records.back().hglUp, 115.755, 0.002);
+    EXPECT_NEAR(r.records[0].hglUp, 119.537, 0.003);
+    ASSERT_EQ(r.lines.size(), 3u);  // the clearance lines of A and B, then the closing line
+    EXPECT_EQ(r.lines.back(), "Cleaning up temporary data arrays");
+}
