@@ -172,13 +172,15 @@ db::Value evalNode(const Expression::Node& n, const ValueSource& src) {
         db::Value a = evalNode(*n.a, src);
         db::Value b = evalNode(*n.b, src);
         if (n.op == '&') return db::Value(a.toText() + b.toText());
-        if (a.isNull() || b.isNull()) return {};
+        // An empty field counts as 0 beside a value (C1DA + C2DA + C3DA with C3DA empty); only
+        // when both sides are empty is the result empty.
+        if (a.isNull() && b.isNull()) return {};
         double x = a.toDouble(), y = b.toDouble();
         switch (n.op) {
         case '+': return db::Value(x + y);
         case '-': return db::Value(x - y);
         case '*': return db::Value(x * y);
-        case '/': return y == 0 ? db::Value() : db::Value(x / y);
+        case '/': return (y == 0 || a.isNull()) ? db::Value() : db::Value(x / y);
         default: return {};
         }
     }

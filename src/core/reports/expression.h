@@ -24,8 +24,8 @@ public:
 const std::vector<std::string>& knownVariables();
 
 /// A parsed expression: {TABLE.FIELD}, {VARIABLE}, numbers, 'text', + - * / (arithmetic),
-/// & (joins texts), unary minus and parentheses. A Null operand makes the result Null (shown
-/// blank); a division by zero is Null too.
+/// & (joins texts), unary minus and parentheses. An empty (Null) operand counts as 0 beside a
+/// value; Null with Null, an empty dividend and a division by zero give Null (shown blank).
 class Expression {
 public:
     Expression() = default;

@@ -187,12 +187,6 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
             it.cells2.emplace_back();
             it.numeric.push_back(cols[c].total);
         }
-        // The label goes into the first column that holds no total.
-        for (std::size_t c = 0; c < n; ++c)
-            if (!cols[c].total) {
-                it.cells[c] = label;
-                break;
-            }
         m_content.items.push_back(std::move(it));
     };
 
@@ -376,7 +370,8 @@ LayoutResult ReportRunner::layout() const {
         for (std::size_t c = 0; c < cells.size(); ++c) {
             if (cells[c].empty()) continue;
             page->texts.push_back(boxed(cells[c], colX[c], base, colW[c], t.columns[c].align, f,
-                                        c < numeric.size() && numeric[c], where, out.overflows));
+                                        c < numeric.size() && numeric[c], where + " column " + std::to_string(c + 1),
+                                        out.overflows));
         }
         y += lh;
     };
@@ -418,6 +413,16 @@ LayoutResult ReportRunner::layout() const {
             for (std::size_t c = 0; c < t.columns.size(); ++c)
                 if (t.columns[c].total) page->rules.push_back(Rule{colX[c], y, colX[c] + colW[c], y, 0.4});
             y += 0.2 * lh;
+            // The label spans the columns left of the first total.
+            double labelRight = tableLeft + tableWidth;
+            for (std::size_t c = 0; c < t.columns.size(); ++c)
+                if (t.columns[c].total) {
+                    labelRight = colX[c] - digit;
+                    break;
+                }
+            if (labelRight > tableLeft)
+                page->texts.push_back(boxed(it.text, tableLeft, y + ascentPt(bold), labelRight - tableLeft, Align::Left,
+                                            bold, false, it.text, out.overflows));
             cellRow(it.cells, it.numeric, bold, it.text);
             break;
         }
@@ -494,7 +499,14 @@ std::string ReportRunner::plainText() const {
             if (twoLines) out += row(it.cells2);
             break;
         case ReportContent::Kind::GroupTotal:
-        case ReportContent::Kind::ReportTotal: out += row(it.cells); break;
+        case ReportContent::Kind::ReportTotal: {
+            std::string line = row(it.cells);
+            std::size_t lead = line.find_first_not_of(' ');
+            if (lead == std::string::npos || lead > it.text.size()) line = it.text + line.substr(std::min(line.size(), it.text.size()));
+            else line = it.text + "\n" + line;
+            out += line;
+            break;
+        }
         case ReportContent::Kind::Footer: out += it.text + "\n"; break;
         }
     }

@@ -1,0 +1,162 @@
+// Painting of report documents: every shipped template on a project with storm tab results, the
+// layout's font metrics against the installed faces, squeezing of wide faces, text report PDFs.
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QString>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
+
+#include "core/reports/report_project.h"
+#include "render/document_painter.h"
+#include "reports/report_commands.h"
+#include "reports/report_engine.h"
+#include "reports/text_report.h"
+
+namespace fs = std::filesystem;
+using namespace kolv;
+
+namespace {
+
+std::string readFile(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+/// Pages of a PDF file: page objects ("/Type /Page" not followed by "s").
+int pdfPages(const std::string& pdf) {
+    std::regex page("/Type\\s*/Page[^s]");
+    return static_cast<int>(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()));
+}
+
+/// Where the PDFs go: $KOLV_RENDER_OUT (to look at them) or a temporary folder.
+std::string outFolder(const test::TempDir& tmp) {
+    if (const char* d = std::getenv("KOLV_RENDER_OUT"); d && *d) {
+        fs::create_directories(d);
+        return d;
+    }
+    return tmp.path();
+}
+
+bool metricCompatible(QString family) {
+    if (int b = family.indexOf(" ["); b > 0) family = family.left(b);  // "Nimbus Sans [urw]"
+    for (const char* f : {"Liberation Sans", "Arial", "Helvetica", "Nimbus Sans", "Nimbus Sans L", "Liberation Mono",
+                          "Courier New", "Courier", "Nimbus Mono PS"})
+        if (family.compare(QString(f), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+// The layout measures with the Helvetica/Courier tables; the face the painter picks must agree,
+// or columns would collide. Reference: the installed face's own advances at 1000 px.
+TEST(FontMetrics, LayoutWidthsMatchTheInstalledFace) {
+    render::ensureGuiApplication();
+    for (auto fam : {reports::FontFamily::Sans, reports::FontFamily::Mono}) {
+        for (bool bold : {false, true}) {
+            reports::Font f{fam, 9, bold};
+            QFont qf = render::qtFont(f);
+            qf.setPixelSize(1000);
+            QFontInfo info(qf);
+            if (!metricCompatible(info.family())) {
+                GTEST_SKIP() << "no metric-compatible face installed (got " << info.family().toStdString() << ")";
+            }
+            QFontMetricsF fm(qf);
+            for (char c = 32; c < 127; ++c) {
+                double expected = fm.horizontalAdvance(QChar(c));  // 1/1000 em of the real face
+                EXPECT_NEAR(reports::charWidthUnits(c, f), expected, 6)
+                    << "'" << c << "' " << info.family().toStdString() << (bold ? " bold" : "");
+            }
+        }
+    }
+}
+
+// A run whose text is wider than its box is squeezed into the box: no ink right of the box.
+TEST(Painting, WideTextIsSqueezedIntoItsBox) {
+    reports::Document doc;
+    doc.widthPt = 300;
+    doc.heightPt = 100;
+    doc.pages.emplace_back();
+    reports::Font f{reports::FontFamily::Sans, 12, false};
+    doc.pages[0].texts.push_back({10, 50, 60, reports::Align::Left, f, "WWWWWWWWWWWWWWWW"});  // ~180 pt of text
+    QImage img = render::renderPage(doc, 0, 72);
+    int inkRight = 0, inkInside = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128) (x > 72 ? inkRight : inkInside)++;
+    EXPECT_GT(inkInside, 40);
+    EXPECT_EQ(inkRight, 0);  // box ends at 10 + 60 = 70 pt (72 dpi: 1 px per pt), 2 px of antialiasing allowed
+}
+
+// Every template of the installation, on a project with storm tab rows: it reads, selects the
+// records of its command, fits its columns (nothing cut), keeps every text inside the paper and
+// gives a PDF with as many pages as laid out.
+TEST(Templates, EveryShippedTemplateRendersWithoutOverflow) {
+    test::TempDir tmp;
+    std::string out = outFolder(tmp);
+    for (bool metric : {false, true}) {
+        std::string project = test::makeReportProject(tmp, metric);
+        auto db = db::Database::open(project);
+        int seen = 0;
+        for (const auto& entry : fs::directory_iterator(KOLV_REPORTS_DIR)) {
+            if (entry.path().extension() != ".RPT") continue;
+            ++seen;
+            std::string name = entry.path().filename().string();
+            SCOPED_TRACE(name + (metric ? " (metric project)" : ""));
+            reports::ReportRequest req = reports::requestForTemplate(name, "S1", metric);
+            reports::ReportEngine engine(*db);
+            engine.setTemplatePath(entry.path().string());
+            reports::ReportInputs in;
+            in.system = "S1";
+            in.metric = metric;
+            in.projectName = "reports.mdb";
+            in.dateText = "12/06/2026";
+            in.timeText = "9:05 AM";
+            engine.setInputs(in);
+            engine.setSelectionFormula(req.selection);
+            engine.setSortField(req.sortField);
+            render::QtDocumentPrinter printer;
+            engine.setPrinter(&printer);
+            std::string pdf = out + "/" + entry.path().stem().string() + (metric ? "-metric" : "") + ".pdf";
+            engine.setDestination(reports::Destination::Pdf, pdf);
+            ASSERT_NO_THROW(engine.run());
+            EXPECT_GT(engine.recordCount(), 0u);
+            const auto& res = engine.result();
+            for (const auto& o : res.overflows) ADD_FAILURE() << o;
+            for (const auto& page : res.document.pages)
+                for (const auto& t : page.texts) {
+                    EXPECT_GE(t.x, 0);
+                    EXPECT_LE(t.x + t.width, res.document.widthPt + 1e-6) << t.text;
+                    EXPECT_LE(reports::textWidthPt(t.text, t.font), t.width + 1e-6) << t.text;
+                    EXPECT_GT(t.baseline, 0);
+                    EXPECT_LT(t.baseline, res.document.heightPt) << t.text;
+                }
+            EXPECT_EQ(pdfPages(readFile(pdf)), static_cast<int>(res.document.pages.size()));
+        }
+        EXPECT_GE(seen, 21);
+    }
+}
+
+// A message report of 150 lines at 60 a page prints 3 pages; the diagnosis log at 68 a page, 3.
+TEST(TextReports, MessageListBecomesPagedPdf) {
+    test::TempDir tmp;
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 150; ++i) lines.push_back("Node: S1-" + std::to_string(i) + "  Min HGL clearence exceeded by 0.25 feet.");
+    reports::Document doc = reports::layoutTextReport(std::string(reports::kHydraulicsReportTitle) + "S1", lines);
+    ASSERT_EQ(doc.pages.size(), 3u);
+    std::string pdf = outFolder(tmp) + "/messages.pdf";
+    render::writePdf(doc, QString::fromStdString(pdf));
+    EXPECT_EQ(pdfPages(readFile(pdf)), 3);
+    reports::Document log = reports::layoutTextReport(reports::kDiagnosisReportTitle, std::vector<std::string>(137, "trace"),
+                                                      reports::diagnosisLogOptions());
+    EXPECT_EQ(log.pages.size(), 3u);  // 68 + 68 + 1
+    std::string pdf2 = outFolder(tmp) + "/diagnosis.pdf";
+    render::writePdf(log, QString::fromStdString(pdf2));
+    EXPECT_EQ(pdfPages(readFile(pdf2)), 3);
+}
