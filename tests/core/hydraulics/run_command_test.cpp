@@ -1,0 +1,92 @@
+// The compute command: options checked and stored, ditches checked, then the run; and the storm tab listing.
+#include <gtest/gtest.h>
+
+#include "hydraulics/results_table.h"
+#include "hydraulics/run_command.h"
+#include "run_fixture.h"
+
+namespace kolv::hydraulics::test {
+namespace {
+
+class ComputeCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        p.roundPipe("18RCP", 1.5);
+        p.system("S1", 90.0);
+        p.node("S1", "A", 1.0, 0.9, 106.0);
+        p.node("S1", "D", 1.0, 0.5, 104.0);
+        p.reach("S1", "A", "D", "18RCP", 100.0, 99.0, 200.0);
+        p.reach("S1", "D", "OUT", "", 0, 96.0, 100.0,
+                {{"REACH_TYPE", 2}, {"DITCH_TYPE", 2}, {"DITCH_MANNINGS", 0.03}, {"DITCH_DIM_0", 3.0}});
+        options = loadHydraulicsOptions(p.db());
+    }
+    ComputeOutcome compute() { return computeHydraulics(*p.project, p.session, p.ui, options, "S1"); }
+    RunProject p;
+    HydraulicsOptions options;
+};
+
+TEST_F(ComputeCommand, RefusedOptionIsResetStoredAndNothingRuns) {
+    options.maxPasses = 3;
+    const ComputeOutcome out = compute();
+    EXPECT_FALSE(out.started);
+    ASSERT_EQ(p.ui.messages.size(), 1u);
+    EXPECT_EQ(p.ui.messages[0].text, "Itterations must be between 4 and 32000");
+    EXPECT_EQ(loadHydraulicsOptions(p.db()).maxPasses, 4);
+    EXPECT_EQ(p.db().scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
+}
+
+TEST_F(ComputeCommand, UphillDitchStopsTheRun) {
+    p.db().execute("UPDATE NODE SET INLET_ELEV = 90 WHERE NAME = 'D'");
+    p.db().execute("UPDATE T16 SET OUT_NODE = 'E'");
+    p.node("S1", "E", 0.0, 0.0, 95.0);
+    p.db().execute("UPDATE REACH SET NODE2 = 'E' WHERE NAME = 'D'");  // ditch 90.00 -> 95.00
+    const ComputeOutcome out = compute();
+    EXPECT_FALSE(out.started);
+    ASSERT_EQ(out.run.messages.size(), 1u);
+    EXPECT_EQ(out.run.messages[0], "Ditch Reach: D has a Downstream Flow Line HIGHER than the Upstream");
+    ASSERT_EQ(p.ui.messages.size(), 1u);
+    EXPECT_EQ(p.ui.messages[0].title, "INVALID DATA");
+    EXPECT_EQ(p.ui.messages[0].text, "Invalid ditch slopes. Ditches must slope downstream.");
+}
+
+TEST_F(ComputeCommand, RunsWithTheStoredOptions) {
+    options.junctionLosses = true;
+    options.exitLoss = true;
+    const ComputeOutcome out = compute();
+    ASSERT_TRUE(out.started);
+    EXPECT_EQ(out.run.status, 0);
+    EXPECT_TRUE(loadHydraulicsOptions(p.db()).junctionLosses);
+    // The ditch took the inlet elevation of D as its upstream flow line.
+    EXPECT_NEAR(p.t60n("S1", "D", "FL_UP"), 104.0, 1e-9);
+    EXPECT_EQ(p.t60("S1", "D", "TYPE").toText(), "DITCH");
+}
+
+TEST(StormTabListing, MetricProjectShowsMetersAndCms) {
+    HydraulicRecord r;
+    r.name = "A";
+    r.toName = "OUT";
+    r.pipeName = "18RCP";
+    r.length = 100.0;  // ft
+    r.q = 10.0;        // cfs
+    r.hglUp = 10.0;    // ft
+    r.state = FlowState::Full;
+    r.velocity = 5.0;  // ft/s
+    const StormTabTable eng = stormTabTable({r}, false, false), met = stormTabTable({r}, true, false);
+    const auto cell = [](const StormTabTable& t, const std::string& key) {
+        for (std::size_t c = 0; c < t.columns.size(); ++c)
+            if (t.columns[c].key == key) return t.rows[0][c];
+        return std::string("?");
+    };
+    EXPECT_EQ(cell(eng, "length"), "100.00");
+    EXPECT_EQ(cell(met, "length"), "30.480");    // 100 x 0.3048
+    EXPECT_EQ(cell(met, "q"), "0.283");          // 10 x 0.028317
+    EXPECT_EQ(cell(met, "velocity"), "1.524");   // 5 x 0.3048
+    EXPECT_EQ(cell(eng, "flow_cond"), "FULL");
+    const auto text = stormTabText(eng);
+    ASSERT_EQ(text.size(), 3u);
+    EXPECT_EQ(text[0].rfind("From", 0), 0u);
+    EXPECT_EQ(text[2].rfind("A", 0), 0u);
+}
+
+}  // namespace
+}  // namespace kolv::hydraulics::test
