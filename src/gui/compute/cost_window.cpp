@@ -1,0 +1,74 @@
+// The COMPUTE SYSTEM COST window: prices the current system and lists the cost by node, pipe and structure.
+#include "gui/compute/cost_window.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "cost/system_cost.h"
+#include "gui/compute/listing_view.h"
+#include "gui/compute/report_preview.h"
+#include "ui/error_trap.h"
+
+namespace kolv::gui::compute {
+
+CostWindow::CostWindow(ComputeContext ctx, QWidget* parent) : QDialog(parent), m_ctx(std::move(ctx)) {
+    setWindowTitle("COMPUTE SYSTEM COST");
+    setObjectName("CostWindow");
+    auto* v = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    m_detail = new QCheckBox("List every node (detail)");
+    m_detail->setObjectName("detailBox");
+    m_detail->setChecked(true);
+    m_detail->setToolTip("Without it only the subtotals and totals are listed");
+    top->addWidget(new QLabel(QString::fromStdString("System: " + m_ctx.currentSystem())));
+    top->addSpacing(20);
+    top->addWidget(m_detail);
+    top->addStretch(1);
+    v->addLayout(top);
+    m_list = new ListingView;
+    m_list->setObjectName("costList");
+    if (db::Project* p = m_ctx.currentProject()) applyResultsColors(m_list, *p->db);
+    v->addWidget(m_list, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* compute = new QPushButton("Compute");
+    compute->setObjectName("computeButton");
+    compute->setDefault(true);
+    auto* print = new QPushButton("Print");
+    print->setObjectName("printButton");
+    auto* close = new QPushButton("Close");
+    buttons->addWidget(compute);
+    buttons->addStretch(1);
+    buttons->addWidget(print);
+    buttons->addWidget(close);
+    v->addLayout(buttons);
+    connect(compute, &QPushButton::clicked, this, [this] { this->compute(); });
+    connect(print, &QPushButton::clicked, this, [this] { printList(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    resize(820, 600);
+}
+
+void CostWindow::compute() {
+    db::Project* p = m_ctx.currentProject();
+    if (!p || !m_ctx.ui) return;
+    m_list->clearLines();
+    try {
+        cost::CostOptions options;
+        options.detail = m_detail->isChecked();
+        m_ctx.ui->busy(true);
+        auto result = cost::computeSystemCost(*p->db, m_ctx.currentSystem(), options, *m_ctx.ui);
+        m_ctx.ui->busy(false);
+        m_list->addLines(result.lines);
+    } catch (const std::exception& e) {
+        m_ctx.ui->busy(false);
+        ui::reportException(*m_ctx.ui, e);
+    }
+}
+
+QDialog* CostWindow::printList() {
+    return showTextReport(m_ctx, cost::costReportTitle(m_ctx.currentSystem()), m_list->lines(), this);
+}
+
+}  // namespace kolv::gui::compute

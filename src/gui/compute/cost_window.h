@@ -1,0 +1,31 @@
+// The COMPUTE SYSTEM COST window: prices the current system and lists the cost by node, pipe and structure.
+#pragma once
+
+#include <QDialog>
+
+#include "gui/compute/compute_context.h"
+
+class QCheckBox;
+
+namespace kolv::gui::compute {
+
+class ListingView;
+
+class CostWindow : public QDialog {
+public:
+    explicit CostWindow(ComputeContext ctx, QWidget* parent = nullptr);
+
+    /// Prices the current system into the list.
+    void compute();
+    /// Prints the list under "SYSTEM COST REPORT - " + system through a preview.
+    QDialog* printList();
+    ListingView* listing() const { return m_list; }
+    QCheckBox* detailBox() const { return m_detail; }
+
+private:
+    ComputeContext m_ctx;
+    ListingView* m_list = nullptr;
+    QCheckBox* m_detail = nullptr;
+};
+
+}  // namespace kolv::gui::compute

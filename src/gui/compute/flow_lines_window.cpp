@@ -1,0 +1,209 @@
+// The Set Flow Lines window: minimum slope or velocity, matching, large pipes, rounding; the listing of elevations.
+#include "gui/compute/flow_lines_window.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "common/text.h"
+#include "common/vb_format.h"
+#include "gui/compute/listing_view.h"
+#include "gui/compute/report_preview.h"
+#include "gui/compute/verification_window.h"
+#include "ui/error_trap.h"
+
+namespace kolv::gui::compute {
+
+namespace {
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+double typed(const QLineEdit* e) { return leadingNumber(e->text().toStdString()); }
+}  // namespace
+
+FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verification, QWidget* parent)
+    : QDialog(parent), m_ctx(std::move(ctx)), m_verification(verification) {
+    setWindowTitle("Set Flow Lines");
+    setObjectName("FlowLinesWindow");
+    db::Project* p = m_ctx.currentProject();
+    m_metric = p && p->metric;
+    auto* v = new QVBoxLayout(this);
+    v->addWidget(new QLabel(qs("System: " + m_ctx.currentSystem() + (p ? p->unitName() : std::string()))));
+
+    auto* slope = new QGroupBox("Minimum Pipe Slope");
+    auto* sg = new QGridLayout(slope);
+    m_fixed = new QRadioButton("Fixed slope for all pipes. Minimum pipe slope =");
+    m_vary = new QRadioButton("Varies based on pipe size. Minimum veloctiy =");
+    m_vary->setObjectName("varyMode");
+    m_valueLabel = new QLabel;
+    m_valueLabel->setObjectName("valueLabel");
+    m_value = new QLineEdit;
+    m_value->setMaximumWidth(90);
+    m_valueUnit = new QLabel;
+    m_slopeInVary = new QLineEdit;
+    m_slopeInVary->setMaximumWidth(90);
+    m_slopeInVary->setToolTip("Every pipe keeps at least this slope (%); it must be greater than zero");
+    sg->addWidget(m_fixed, 0, 0, 1, 3);
+    sg->addWidget(m_vary, 1, 0, 1, 3);
+    sg->addWidget(m_valueLabel, 2, 0, Qt::AlignRight);
+    sg->addWidget(m_value, 2, 1);
+    sg->addWidget(m_valueUnit, 2, 2);
+    sg->addWidget(new QLabel("Minimum pipe slope (%):"), 3, 0, Qt::AlignRight);
+    sg->addWidget(m_slopeInVary, 3, 1);
+    sg->setColumnStretch(3, 1);
+
+    auto* match = new QGroupBox("Match");
+    auto* mg = new QGridLayout(match);
+    m_matchFlow = new QRadioButton("Flow Lines");
+    m_matchCrown = new QRadioButton("Crown Lines");
+    m_except = new QCheckBox("Except for pipes with a diameter less than");
+    m_sizeLimit = new QLineEdit;
+    m_sizeLimit->setMaximumWidth(70);
+    mg->addWidget(m_matchFlow, 0, 0);
+    mg->addWidget(m_matchCrown, 0, 1);
+    mg->addWidget(m_except, 1, 0, 1, 2);
+    mg->addWidget(m_sizeLimit, 1, 2);
+    mg->addWidget(new QLabel(m_metric ? "mm" : "in"), 1, 3);
+    mg->setColumnStretch(4, 1);
+
+    auto* other = new QHBoxLayout;
+    other->addWidget(new QLabel("Round flow line elevations to"));
+    m_decimals = new QSpinBox;
+    m_decimals->setObjectName("decimals");
+    m_decimals->setRange(0, 6);
+    m_decimals->setSingleStep(1);
+    other->addWidget(m_decimals);
+    other->addWidget(new QLabel("decimal places"));
+    other->addSpacing(20);
+    m_verifyFirst = new QCheckBox("Verify Node & Reach Data first");
+    other->addWidget(m_verifyFirst);
+    other->addStretch(1);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(slope, 1);
+    top->addWidget(match, 1);
+    v->addLayout(top);
+    v->addLayout(other);
+
+    m_list = new ListingView;
+    m_list->setObjectName("flowLineList");
+    if (p) applyResultsColors(m_list, *p->db);
+    v->addWidget(m_list, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* compute = new QPushButton("Compute");
+    compute->setObjectName("computeButton");
+    compute->setDefault(true);
+    auto* print = new QPushButton("Print");
+    auto* close = new QPushButton("Close");
+    buttons->addWidget(compute);
+    buttons->addStretch(1);
+    buttons->addWidget(print);
+    buttons->addWidget(close);
+    v->addLayout(buttons);
+
+    connect(m_vary, &QRadioButton::toggled, this, [this] { modeChanged(); });
+    connect(compute, &QPushButton::clicked, this, [this] { this->compute(); });
+    connect(print, &QPushButton::clicked, this, [this] { printList(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+
+    flowline::FlowLineOptions d = flowline::FlowLineOptions::defaults(m_metric);
+    d.minSlopePercent = 0.1;  // a common design minimum; the engineer types the agency's value
+    setOptions(d);
+    resize(900, 640);
+}
+
+void FlowLinesWindow::modeChanged() {
+    // the value field shows the slope in fixed mode and the velocity in varying mode
+    if (m_vary->isChecked()) {
+        m_slopePercent = typed(m_value);
+        m_valueLabel->setText("Minimum veloctiy =");
+        m_valueUnit->setText(m_metric ? "m/s" : "ft/s");
+        m_value->setText(qs(vbFormat(m_velocity, "0.000")));
+        m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
+        m_slopeInVary->setEnabled(true);
+    } else {
+        m_velocity = typed(m_value);
+        if (m_slopeInVary->isEnabled()) m_slopePercent = typed(m_slopeInVary);
+        m_valueLabel->setText("Minimum pipe slope =");
+        m_valueUnit->setText("%");
+        m_value->setText(qs(shortestText(m_slopePercent)));
+        m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
+        m_slopeInVary->setEnabled(false);
+    }
+}
+
+void FlowLinesWindow::setOptions(const flowline::FlowLineOptions& o) {
+    m_slopePercent = o.minSlopePercent;
+    m_velocity = o.minVelocity;
+    m_vary->blockSignals(true);
+    (o.varyByVelocity ? m_vary : m_fixed)->setChecked(true);
+    m_vary->blockSignals(false);
+    m_slopeInVary->setEnabled(false);
+    if (o.varyByVelocity) {
+        m_valueLabel->setText("Minimum veloctiy =");
+        m_valueUnit->setText(m_metric ? "m/s" : "ft/s");
+        m_value->setText(qs(vbFormat(m_velocity, "0.000")));
+        m_slopeInVary->setEnabled(true);
+    } else {
+        m_valueLabel->setText("Minimum pipe slope =");
+        m_valueUnit->setText("%");
+        m_value->setText(qs(shortestText(m_slopePercent)));
+    }
+    m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
+    (o.match == flowline::MatchMode::CrownLines ? m_matchCrown : m_matchFlow)->setChecked(true);
+    m_except->setChecked(o.exceptSmallPipes);
+    m_sizeLimit->setText(qs(shortestText(o.sizeLimit)));
+    m_decimals->setValue(o.decimals);
+    m_verifyFirst->setChecked(o.verifyFirst);
+}
+
+flowline::FlowLineOptions FlowLinesWindow::options() const {
+    flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(m_metric);
+    o.varyByVelocity = m_vary->isChecked();
+    if (o.varyByVelocity) {
+        o.minVelocity = typed(m_value);
+        o.minSlopePercent = typed(m_slopeInVary);
+    } else {
+        o.minSlopePercent = typed(m_value);
+        o.minVelocity = m_velocity;
+    }
+    o.match = m_matchCrown->isChecked() ? flowline::MatchMode::CrownLines : flowline::MatchMode::FlowLines;
+    o.exceptSmallPipes = m_except->isChecked();
+    o.sizeLimit = typed(m_sizeLimit);
+    o.decimals = m_decimals->value();
+    o.verifyFirst = m_verifyFirst->isChecked();
+    return o;
+}
+
+bool FlowLinesWindow::compute() {
+    db::Project* p = m_ctx.currentProject();
+    if (!p || !m_ctx.ui) return false;
+    m_list->clearLines();
+    try {
+        m_ctx.ui->busy(true);
+        auto result = flowline::setFlowLines(*p, m_ctx.currentSystem(), options(), *m_ctx.ui);
+        m_ctx.ui->busy(false);
+        if (!result.verificationLines.empty() && m_verification) {
+            m_verification->addLines(result.verificationLines);
+            m_verification->show();
+        }
+        m_list->addLines(result.ditchLines);
+        m_list->addLines(result.lines);
+        return result.ran;
+    } catch (const std::exception& e) {
+        m_ctx.ui->busy(false);
+        ui::reportException(*m_ctx.ui, e);
+        return false;
+    }
+}
+
+QDialog* FlowLinesWindow::printList() {
+    return showTextReport(m_ctx, "FLOW LINE ELEVATIONS - " + m_ctx.currentSystem(), m_list->lines(), this);
+}
+
+}  // namespace kolv::gui::compute

@@ -1,0 +1,55 @@
+// Puts the computation and result windows on the main window's commands.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "gui/compute/compute_context.h"
+
+namespace kolv::gui {
+class MainWindow;
+}
+
+namespace kolv::gui::compute {
+
+class CostWindow;
+class FlowLinesWindow;
+class HydraulicsWindow;
+class PipeSizesWindow;
+class PrintOrderWindow;
+class VerificationWindow;
+
+/// The windows of one main window. Each command opens its window modeless, or brings it to the
+/// front (with the current system) when it is already open.
+class ComputeWindows : public QObject {
+public:
+    explicit ComputeWindows(ComputeContext ctx, QObject* parent = nullptr);
+
+    HydraulicsWindow* openHydraulics();
+    PipeSizesWindow* openPipeSizes();
+    FlowLinesWindow* openFlowLines();
+    CostWindow* openCost();
+    PrintOrderWindow* openPrintOrder();
+    /// The results window of the verification, shown without running a verification.
+    VerificationWindow* openVerification();
+
+    const ComputeContext& context() const { return m_ctx; }
+
+private:
+    VerificationWindow* verification();
+
+    ComputeContext m_ctx;
+    QPointer<VerificationWindow> m_verification;
+    QPointer<HydraulicsWindow> m_hydraulics;
+    QPointer<PipeSizesWindow> m_sizes;
+    QPointer<FlowLinesWindow> m_flowLines;
+    QPointer<CostWindow> m_cost;
+    QPointer<PrintOrderWindow> m_printOrder;
+};
+
+/// Registers the handlers of the compute, verification, cost, print-order and report commands
+/// on the main window (its guard and pending-edit flush run before them). Returns the windows'
+/// owner, a child of the main window.
+ComputeWindows* installComputeWindows(MainWindow& window);
+
+}  // namespace kolv::gui::compute

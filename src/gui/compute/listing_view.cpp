@@ -1,0 +1,55 @@
+// The result list of the computation windows: fixed-width lines in the project's result colours.
+#include "gui/compute/listing_view.h"
+
+#include <QFontDatabase>
+#include <QPalette>
+#include <QScrollBar>
+
+#include "db/record_set.h"
+
+namespace kolv::gui::compute {
+
+ListingView::ListingView(QWidget* parent) : QPlainTextEdit(parent) {
+    setReadOnly(true);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setMinimumHeight(160);
+}
+
+void ListingView::addLine(const std::string& line) {
+    m_lines.push_back(line);
+    appendPlainText(QString::fromStdString(line));
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void ListingView::addLines(const std::vector<std::string>& lines) {
+    for (const auto& l : lines) addLine(l);
+}
+
+void ListingView::clearLines() {
+    m_lines.clear();
+    clear();
+}
+
+StoredColor storedColor(long value) {
+    // the setup keeps colours as 0x00BBGGRR
+    return {static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+            static_cast<int>((value >> 16) & 0xFF)};
+}
+
+void applyResultsColors(QWidget* widget, db::Database& db) {
+    db::RecordSet t0(db, "T0");
+    if (t0.empty()) return;
+    QPalette pal = widget->palette();
+    if (t0.hasField("RESULTS_BACKCOLOR") && !t0.isNull("RESULTS_BACKCOLOR")) {
+        StoredColor c = storedColor(t0.integer("RESULTS_BACKCOLOR"));
+        pal.setColor(QPalette::Base, QColor(c.red, c.green, c.blue));
+    }
+    if (t0.hasField("RESULTS_FORECOLOR") && !t0.isNull("RESULTS_FORECOLOR")) {
+        StoredColor c = storedColor(t0.integer("RESULTS_FORECOLOR"));
+        pal.setColor(QPalette::Text, QColor(c.red, c.green, c.blue));
+    }
+    widget->setPalette(pal);
+}
+
+}  // namespace kolv::gui::compute

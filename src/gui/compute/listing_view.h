@@ -1,0 +1,37 @@
+// The result list of the computation windows: fixed-width lines in the project's result colours.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <string>
+#include <vector>
+
+#include "db/database.h"
+
+namespace kolv::gui::compute {
+
+/// Read-only list of fixed-column lines that grows while a run goes on.
+class ListingView : public QPlainTextEdit {
+public:
+    explicit ListingView(QWidget* parent = nullptr);
+
+    /// Adds a line at the end and keeps it in view.
+    void addLine(const std::string& line);
+    void addLines(const std::vector<std::string>& lines);
+    void clearLines();
+    const std::vector<std::string>& lines() const { return m_lines; }
+
+private:
+    std::vector<std::string> m_lines;
+};
+
+/// A colour stored as the program setup keeps it (0x00BBGGRR) as red, green, blue.
+struct StoredColor {
+    int red = 0, green = 0, blue = 0;
+};
+StoredColor storedColor(long value);
+
+/// Paints a result list in the colours of T0 `RESULTS_BACKCOLOR` and `RESULTS_FORECOLOR`
+/// An empty field keeps the default colour.
+void applyResultsColors(QWidget* widget, db::Database& db);
+
+}  // namespace kolv::gui::compute

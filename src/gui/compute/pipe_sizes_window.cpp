@@ -1,0 +1,178 @@
+// The Compute Pipe Sizes window: pipe group, velocity or grade-line limit, minimum velocity, the selection list.
+#include "gui/compute/pipe_sizes_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "common/text.h"
+#include "common/vb_format.h"
+#include "db/record_set.h"
+#include "gui/compute/listing_view.h"
+#include "gui/compute/report_preview.h"
+#include "gui/compute/verification_window.h"
+#include "ui/error_trap.h"
+
+namespace kolv::gui::compute {
+
+namespace {
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+double typed(const QLineEdit* e) { return leadingNumber(e->text().toStdString()); }
+constexpr double kFeetPerMeter = 3.2808;  // ft per m, as the sizing converts
+}  // namespace
+
+std::vector<int> pipeGroups(db::Database& db, int engMet) {
+    std::vector<int> groups;
+    db::RecordSet t7(db, "T7", "ENG_MET = ?", {db::Value(static_cast<std::int64_t>(engMet))}, "GROUPP");
+    for (t7.moveFirst(); !t7.eof(); t7.moveNext()) {
+        if (t7.isNull("GROUPP")) continue;
+        int g = static_cast<int>(t7.integer("GROUPP"));
+        if (std::find(groups.begin(), groups.end(), g) == groups.end()) groups.push_back(g);
+    }
+    std::sort(groups.begin(), groups.end());
+    return groups;
+}
+
+PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verification, QWidget* parent)
+    : QDialog(parent), m_ctx(std::move(ctx)), m_verification(verification) {
+    setWindowTitle("Compute Pipe Sizes");
+    setObjectName("PipeSizesWindow");
+    db::Project* p = m_ctx.currentProject();
+    m_metric = p && p->metric;
+    auto* v = new QVBoxLayout(this);
+    v->addWidget(new QLabel(qs("System: " + m_ctx.currentSystem() + (p ? p->unitName() : std::string()))));
+
+    auto* box = new QGroupBox("Pipe Selection");
+    auto* g = new QGridLayout(box);
+    m_group = new QComboBox;
+    m_group->setObjectName("groupList");
+    if (p)
+        for (int grp : pipeGroups(*p->db, p->engMet())) m_group->addItem(QString::number(grp), grp);
+    g->addWidget(new QLabel("Pipe group:"), 0, 0);
+    g->addWidget(m_group, 0, 1);
+    m_byVelocity = new QRadioButton("Velocity");
+    m_byHgl = new QRadioButton("Hydraulic Grade Line (friction slope)");
+    m_byHgl->setObjectName("hglCriterion");
+    g->addWidget(new QLabel("Criterion:"), 1, 0);
+    g->addWidget(m_byVelocity, 1, 1);
+    g->addWidget(m_byHgl, 1, 2);
+    m_limitLabel = new QLabel;
+    m_limit = new QLineEdit;
+    m_limit->setMaximumWidth(90);
+    g->addWidget(m_limitLabel, 2, 0);
+    g->addWidget(m_limit, 2, 1);
+    m_useMin = new QCheckBox("Use a minimum velocity for computing travel time");
+    m_useMin->setChecked(true);
+    m_minLabel = new QLabel(m_metric ? "Min. Velocity (m/s)" : "Min. Velocity (ft/s)");
+    m_minVelocity = new QLineEdit;
+    m_minVelocity->setMaximumWidth(90);
+    g->addWidget(m_useMin, 3, 0, 1, 3);
+    g->addWidget(m_minLabel, 4, 0);
+    g->addWidget(m_minVelocity, 4, 1);
+    m_notSmaller = new QCheckBox("Never choose a pipe smaller than the largest pipe coming in");
+    m_verifyFirst = new QCheckBox("Verify Node & Reach Data first");
+    g->addWidget(m_notSmaller, 5, 0, 1, 3);
+    g->addWidget(m_verifyFirst, 6, 0, 1, 3);
+    g->setColumnStretch(3, 1);
+    v->addWidget(box);
+
+    m_list = new ListingView;
+    m_list->setObjectName("sizingList");
+    if (p) applyResultsColors(m_list, *p->db);
+    v->addWidget(m_list, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* compute = new QPushButton("Compute");
+    compute->setObjectName("computeButton");
+    compute->setDefault(true);
+    auto* print = new QPushButton("Print");
+    auto* close = new QPushButton("Close");
+    buttons->addWidget(compute);
+    buttons->addStretch(1);
+    buttons->addWidget(print);
+    buttons->addWidget(close);
+    v->addLayout(buttons);
+
+    // window defaults: 10 ft/s (3.048 m/s) or a 1 % friction slope; 2.0 ft/s for travel time
+    sizing::SizingOptions d = sizing::SizingOptions::defaults(m_metric);
+    m_maxVelocity = m_metric ? 10.0 / kFeetPerMeter : 10.0;
+    m_maxSlope = 1.0;
+    m_minVelocity->setText(qs(vbFormat(d.minVelocity, "0.000")));
+    m_byVelocity->setChecked(true);
+    criterionChanged();
+    connect(m_byHgl, &QRadioButton::toggled, this, [this] {
+        // keep the value of the criterion that was shown
+        if (m_byHgl->isChecked()) m_maxVelocity = typed(m_limit);
+        else m_maxSlope = typed(m_limit);
+        criterionChanged();
+    });
+    connect(m_useMin, &QCheckBox::toggled, this, [this](bool on) {
+        m_minVelocity->setEnabled(on);
+        m_minLabel->setEnabled(on);
+    });
+    connect(compute, &QPushButton::clicked, this, [this] { this->compute(); });
+    connect(print, &QPushButton::clicked, this, [this] { printList(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    resize(940, 640);
+}
+
+void PipeSizesWindow::criterionChanged() {
+    if (m_byHgl->isChecked()) {
+        m_limitLabel->setText("Max. HGL Slope (%)");
+        m_limit->setText(qs(vbFormat(m_maxSlope, "0.000")));
+    } else {
+        m_limitLabel->setText(m_metric ? "Max. Velocity (m/s)" : "Max. Velocity (ft/s)");
+        m_limit->setText(qs(vbFormat(m_maxVelocity, "0.000")));
+    }
+}
+
+sizing::SizingOptions PipeSizesWindow::options() const {
+    sizing::SizingOptions o = sizing::SizingOptions::defaults(m_metric);
+    o.group = m_group->currentData().toInt();
+    o.criterion = m_byHgl->isChecked() ? sizing::Criterion::HglSlope : sizing::Criterion::Velocity;
+    if (o.criterion == sizing::Criterion::Velocity) o.maxVelocity = typed(m_limit);
+    else o.maxHglSlopePercent = typed(m_limit);
+    o.useMinVelocity = m_useMin->isChecked();
+    o.minVelocity = typed(m_minVelocity);
+    o.notSmallerThanUpstream = m_notSmaller->isChecked();
+    o.verifyFirst = m_verifyFirst->isChecked();
+    return o;
+}
+
+bool PipeSizesWindow::compute() {
+    db::Project* p = m_ctx.currentProject();
+    if (!p || !m_ctx.ui || !m_ctx.session) return false;
+    if (m_group->count() == 0) {
+        m_ctx.ui->invalidData("No pipe group is defined for the project's unit system (EDIT | Pipe Definitions).");
+        return false;
+    }
+    m_list->clearLines();
+    try {
+        m_ctx.ui->busy(true);
+        auto result = sizing::computePipeSizes(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), options());
+        m_ctx.ui->busy(false);
+        if (!result.verificationLines.empty() && m_verification) {
+            m_verification->addLines(result.verificationLines);
+            m_verification->show();
+        }
+        m_list->addLines(result.lines);
+        return result.status == 0;
+    } catch (const std::exception& e) {
+        m_ctx.ui->busy(false);
+        ui::reportException(*m_ctx.ui, e);
+        return false;
+    }
+}
+
+QDialog* PipeSizesWindow::printList() {
+    return showTextReport(m_ctx, "PIPE SIZE SELECTION - " + m_ctx.currentSystem(), m_list->lines(), this);
+}
+
+}  // namespace kolv::gui::compute

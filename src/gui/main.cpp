@@ -1,0 +1,126 @@
+// kolv: the desktop program. Start-up window, then the main window with no project open.
+//   kolv [--project FILE] [--no-splash] [--screenshot DIR]
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTabWidget>
+#include <QTimer>
+#include <cmath>
+
+#include "gui/add_node_dialog.h"
+#include "gui/edit_panel_widget.h"
+#include "gui/info_dialogs.h"
+#include "gui/main_window.h"
+#include "gui/outfall_header_dialog.h"
+#include "gui/project_file_dialogs.h"
+#include "gui/project_setup_dialog.h"
+#include "gui/special_table_dialog.h"
+#include "gui/systems_dialog.h"
+#include "editing/next_node_name.h"
+
+namespace {
+
+/// Constants of the run, set once at start-up.
+struct Constants {
+    double pi = 4.0 * std::atan(1.0);             // π = 4 arctan 1
+    float gravityFtPerS2 = 32.16f;                // g (ft/s²), single precision
+    double hundredthsDegPerRadian = 36000.0 / (2.0 * 4.0 * std::atan(1.0));
+};
+
+void settle() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+bool save(QWidget* w, const QString& dir, const QString& name) {
+    w->show();
+    settle();
+    bool ok = w->grab().save(dir + "/" + name + ".png");
+    return ok;
+}
+
+/// Grabs every window of the program to PNG files (offscreen runs, documentation).
+int screenshots(const QString& dir, const QString& project) {
+    using namespace kolv::gui;
+    QDir().mkpath(dir);
+    kolv::ui::RecordingUi recorder;
+    StartupDialog startup(0);
+    save(&startup, dir, "startup");
+    startup.close();
+
+    MainWindowOptions options;
+    options.recorder = &recorder;
+    options.rememberGeometry = false;
+    MainWindow w(options);
+    w.resize(1360, 860);
+    save(&w, dir, "main_no_project");
+    if (project.isEmpty() || !w.openProjectFile(project.toStdString())) return 2;
+    save(&w, dir, "main_project");
+    save(w.panel(), dir, "panel_node");
+    w.panel()->selectOutfall();
+    save(&w, dir, "main_outfall");
+    save(w.panel(), dir, "panel_outfall");
+    auto* p = w.project();
+
+    { SystemsDialog d(w); save(&d, dir, "dialog_systems"); d.close(); }
+    {
+        OutfallHeaderDialog d(*p->db, p->currentSystem, w.structureNames(), p->metric, w.ui(), &w);
+        save(&d, dir, "dialog_outfall_header");
+        d.close();
+    }
+    { ProjectSetupDialog d(*p->db, w.ui(), &w); d.showJunction(7); save(&d, dir, "dialog_project_setup"); d.close(); }
+    { NewProjectDialog d(w.ui(), &w); save(&d, dir, "dialog_new_project"); d.close(); }
+    { RebuildDialog d(p->path, w.ui(), &w); save(&d, dir, "dialog_rebuild"); d.close(); }
+    { SetupFilesDialog d(*new kolv::settings::SettingsFile(QDir::tempPath().toStdString() + "/kolv-shot.ini"), w.settingsState(), &w); save(&d, dir, "dialog_setup_files"); d.close(); }
+    {
+        AddNodeDialog d(*p->db, p->currentSystem, kolv::editing::structuresForClass(*p->db, p->engMet(), ""), w.ui(), &w);
+        save(&d, dir, "dialog_add_node");
+        d.close();
+    }
+    { SpecialTableDialog d(*p->db, p->currentSystem, w.ui(), &w); save(&d, dir, "dialog_special_table"); d.close(); }
+    { AboutDialog d(&w); save(&d, dir, "dialog_about"); d.close(); }
+    { VersionHistoryDialog d(&w); save(&d, dir, "dialog_version_history"); d.close(); }
+    { DiagnosisLogDialog d(w.session(), &w); save(&d, dir, "dialog_diagnosis_log"); d.close(); }
+    {
+        QMessageBox box(QMessageBox::Warning, "Special Table Edit",
+                        "The 'Special Table Edit' screen is used to fix internal database problems and should\n"
+                        "be used only with instruction from KOLV tech support. (555) 010-0199\n"
+                        "Do you want to continue?",
+                        QMessageBox::Yes | QMessageBox::No, &w);
+        box.setDefaultButton(QMessageBox::No);
+        save(&box, dir, "message_special_table_edit");
+        box.close();
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("KOLV Lt v3");
+    QApplication::setOrganizationName("KOLV");
+    QApplication::setApplicationVersion(kolv::gui::versionText());
+
+    QString project, shotDir;
+    bool splash = true;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == "--project" && i + 1 < args.size()) project = args[++i];
+        else if (args[i] == "--screenshot" && i + 1 < args.size()) shotDir = args[++i];
+        else if (args[i] == "--no-splash") splash = false;
+        else if (!args[i].startsWith("-")) project = args[i];
+    }
+    static const Constants constants;
+    (void)constants;
+    if (!shotDir.isEmpty()) return screenshots(shotDir, project);
+
+    kolv::gui::MainWindow window;  // reads the settings file
+    if (splash) {
+        kolv::gui::StartupDialog startup(4000);
+        if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once
+    }
+    window.show();
+    if (!project.isEmpty()) window.openProjectFile(project.toStdString());
+    return app.exec();
+}

@@ -1,0 +1,651 @@
+// The main window: menus, toolbar, system selector, editing panel, status line and command routing.
+#include "gui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "common/text.h"
+#include "common/vb_format.h"
+#include "db/record_set.h"
+#include "editing/edit_panel.h"
+#include "editing/next_node_name.h"
+#include "editors/special_table_edit.h"
+#include "editors/systems.h"
+#include "gui/add_node_dialog.h"
+#include "gui/edit_panel_widget.h"
+#include "gui/info_dialogs.h"
+#include "gui/outfall_header_dialog.h"
+#include "gui/project_file_dialogs.h"
+#include "gui/project_setup_dialog.h"
+#include "gui/special_table_dialog.h"
+#include "gui/systems_dialog.h"
+#include "ui/error_trap.h"
+
+namespace kolv::gui {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+/// A menu or button caption: "&&" shows a single "&".
+QString caption(const std::string& stored) { return q(stored); }
+
+/// A status-line hint: the stored "&&" shows as "&".
+QString hintText(const std::string& stored) { return q(ampersands(stored)); }
+
+/// A flat, square icon with a short glyph, crisp at any screen scale.
+QIcon glyphIcon(const QString& glyph, const QColor& colour) {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawRoundedRect(QRectF(1, 1, size - 2, size - 2), size / 6.0, size / 6.0);
+        QFont f = QApplication::font();
+        f.setBold(true);
+        f.setPixelSize(glyph.size() >= 3 ? size * 3 / 10 : (glyph.size() == 2 ? size * 4 / 10 : size / 2));
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, glyph);
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
+QColor colourFor(Command id) {
+    switch (id) {
+        case Command::ComputePipeSizes:
+        case Command::ComputeStormTabs:
+        case Command::SetFlowLines:
+        case Command::CostAnalysis: return QColor(0x1b, 0x6e, 0x3c);
+        case Command::ProjectSetup:
+        case Command::Systems:
+        case Command::StructureDefinitions:
+        case Command::PipeDefinitions:
+        case Command::DiagramClasses: return QColor(0x6a, 0x45, 0x9c);
+        default: return QColor(0x2f, 0x5d, 0x8a);
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      m_options(std::move(options)),
+      m_ui(this),
+      m_settingsFile(m_options.settingsPath.empty() ? settings::SettingsFile() : settings::SettingsFile(m_options.settingsPath)) {
+    m_ui.setRecorder(m_options.recorder);
+    setWindowTitle("KOLV Lt v3");
+    setObjectName("MainWindow");
+    buildMenus();
+    buildToolBar();
+    buildPanels();
+
+    m_progress = new QProgressBar;
+    m_progress->setRange(0, 100);
+    m_progress->setMaximumWidth(180);
+    m_progress->setTextVisible(false);
+    m_progress->setVisible(false);
+    statusBar()->addPermanentWidget(m_progress);
+    m_ui.setStatusWidgets(statusBar(), m_progress);
+
+    installCommandHandlers();
+    reloadSettings();
+    updateEnabledCommands();
+    resize(1280, 820);
+    if (m_options.rememberGeometry) {
+        QSettings geometry("KOLV", "KOLV Lt v3");
+        restoreGeometry(geometry.value("main/geometry").toByteArray());
+        restoreState(geometry.value("main/state").toByteArray());
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    flushPendingEdits();
+    if (m_options.rememberGeometry) {
+        QSettings geometry("KOLV", "KOLV Lt v3");
+        geometry.setValue("main/geometry", saveGeometry());
+        geometry.setValue("main/state", saveState());
+    }
+    event->accept();
+}
+
+void MainWindow::buildMenus() {
+    std::map<std::string, QMenu*> menus;
+    std::function<QMenu*(const std::string&)> menuFor = [&](const std::string& path) -> QMenu* {
+        auto it = menus.find(path);
+        if (it != menus.end()) return it->second;
+        auto slash = path.rfind('/');
+        QMenu* m;
+        if (slash == std::string::npos) {
+            m = menuBar()->addMenu(q(path == "Compute/Reports" ? "&Compute/Reports" : "&" + path));
+        } else {
+            m = menuFor(path.substr(0, slash))->addMenu(q(path.substr(slash + 1)));
+        }
+        menus[path] = m;
+        return m;
+    };
+    // "Compute/Reports" is one top-level menu, not a sub-menu
+    for (const auto& top : {"File", "Project", "Edit", "Compute/Reports", "Diagram", "Help"}) {
+        std::string t = top;
+        if (t == "Project" || t == "Diagram") continue;  // single commands on the menu bar
+        menus[t] = menuBar()->addMenu(q("&" + t));
+    }
+    auto insertTopAction = [&](Command id, const std::string& text, const char* before) {
+        auto* a = new QAction(q("&" + text), this);
+        menuBar()->insertAction(menus[before]->menuAction(), a);
+        m_actions[id] = a;
+        a->setStatusTip(q(text));
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+    };
+    insertTopAction(Command::ProjectSetup, "Project", "Edit");
+    insertTopAction(Command::Diagram, "Diagram", "Help");
+
+    for (const auto& c : commandTable()) {
+        if (c.menu.empty() || m_actions.count(c.id)) continue;
+        QMenu* m = menuFor(c.menu);
+        if (c.separatorBefore) m->addSeparator();
+        auto* a = m->addAction(caption(c.caption));
+        a->setStatusTip(hintText(c.caption));
+        m_actions[c.id] = a;
+        const Command id = c.id;
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+    }
+    m_actions[Command::OpenProject]->setShortcut(QKeySequence::Open);
+    m_actions[Command::Exit]->setShortcut(QKeySequence::Quit);
+}
+
+void MainWindow::buildToolBar() {
+    auto* bar = addToolBar("Commands");
+    bar->setObjectName("CommandsToolBar");
+    bar->setMovable(false);
+    bar->setIconSize(QSize(24, 24));
+    for (const auto& b : toolButtonTable()) {
+        if (b.separatorBefore) bar->addSeparator();
+        auto* a = bar->addAction(glyphIcon(q(b.glyph), colourFor(b.id)), hintText(b.hint));
+        a->setToolTip(hintText(b.hint));
+        a->setStatusTip(hintText(b.hint));  // moving the mouse over the button writes its hint
+        const Command id = b.id;
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+        m_toolActions.emplace_back(id, a);
+    }
+    bar->addSeparator();
+    auto* box = new QWidget;
+    auto* h = new QHBoxLayout(box);
+    h->setContentsMargins(8, 0, 8, 0);
+    m_systemCaption = new QLabel("System:");
+    m_systemSelector = new QComboBox;
+    m_systemSelector->setMinimumContentsLength(10);
+    m_systemSelector->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_systemSelector->setToolTip("Current storm sewer system");
+    m_systemCaption->setBuddy(m_systemSelector);
+    m_unitLabel = new QLabel;
+    m_unitLabel->setStyleSheet("color: palette(mid); padding-left: 6px;");
+    h->addWidget(m_systemCaption);
+    h->addWidget(m_systemSelector);
+    h->addWidget(m_unitLabel);
+    bar->addWidget(box);
+    connect(m_systemSelector, &QComboBox::currentIndexChanged, this, &MainWindow::onSystemChosen);
+}
+
+void MainWindow::buildPanels() {
+    auto* central = new QWidget;
+    auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(6, 6, 6, 6);
+    auto* title = new QLabel("Nodes of the current system");
+    title->setStyleSheet("font-weight: 600;");
+    v->addWidget(title);
+    m_nodeList = new QTableWidget(0, 8);
+    m_nodeList->setHorizontalHeaderLabels(
+        {"Node", "Structure", "Station", "Inlet/Top Elev", "To Node", "Pipe", "Length", "Pipe Slope (%)"});
+    m_nodeList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_nodeList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_nodeList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_nodeList->setAlternatingRowColors(true);
+    m_nodeList->verticalHeader()->setVisible(false);
+    m_nodeList->horizontalHeader()->setStretchLastSection(false);
+    m_nodeList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    v->addWidget(m_nodeList, 1);
+    setCentralWidget(central);
+    connect(m_nodeList, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (m_fillingNodes) return;
+        auto rows = m_nodeList->selectionModel()->selectedRows();
+        if (rows.isEmpty()) return;
+        auto* item = m_nodeList->item(rows.front().row(), 0);
+        if (!item) return;
+        std::string name = item->text().toStdString();
+        if (item->data(Qt::UserRole).toBool()) {
+            m_panel->selectOutfall();
+        } else {
+            m_panel->selectNode(name);
+        }
+    });
+
+    m_panel = new EditPanelWidget;
+    m_panelDock = new QDockWidget("Node / Reach / Outfall", this);
+    m_panelDock->setObjectName("EditPanelDock");
+    m_panelDock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    m_panelDock->setWidget(m_panel);
+    m_panelDock->setMinimumWidth(440);
+    addDockWidget(Qt::RightDockWidgetArea, m_panelDock);
+    connect(m_panel, &EditPanelWidget::addNodeRequested, this, &MainWindow::addNode);
+    connect(m_panel, &EditPanelWidget::statusText, this, [this](const QString& t) { statusBar()->showMessage(t); });
+}
+
+QAction* MainWindow::action(Command id) const {
+    auto it = m_actions.find(id);
+    if (it != m_actions.end()) return it->second;
+    for (const auto& [c, a] : m_toolActions)
+        if (c == id) return a;
+    return nullptr;
+}
+
+void MainWindow::setCommandHandler(Command id, std::function<void()> handler) { m_handlers[id] = std::move(handler); }
+
+void MainWindow::installCommandHandlers() {
+    // The one place where each command maps to its action. A command without a handler
+    // tells the engineer that its window is not available yet.
+    m_handlers[Command::NewProject] = [this] { showNewProjectWindow(); };
+    m_handlers[Command::OpenProject] = [this] { chooseAndOpenProject(); };
+    m_handlers[Command::RebuildProject] = [this] { showRebuildWindow(); };
+    m_handlers[Command::SetupFiles] = [this] { showSetupFilesWindow(); };
+    m_handlers[Command::Recent1] = [this] { openRecent(1); };
+    m_handlers[Command::Recent2] = [this] { openRecent(2); };
+    m_handlers[Command::Recent3] = [this] { openRecent(3); };
+    m_handlers[Command::Recent4] = [this] { openRecent(4); };
+    m_handlers[Command::Exit] = [] { QApplication::exit(0); };
+    m_handlers[Command::ProjectSetup] = [this] { showProjectSetupWindow(); };
+    m_handlers[Command::EditNodes] = [this] { m_nodeList->setFocus(); };
+    m_handlers[Command::EditReaches] = [this] { m_nodeList->setFocus(); };
+    m_handlers[Command::Systems] = [this] { showSystemsWindow(); };
+    m_handlers[Command::OutfallHeader] = [this] { showOutfallHeaderWindow(); };
+    m_handlers[Command::SpecialTableEdit] = [this] { showSpecialTableEdit(); };
+    m_handlers[Command::DiagnosisWindow] = [this] { showDiagnosisLog(); };
+    m_handlers[Command::About] = [this] { showAbout(); };
+    m_handlers[Command::VersionHistory] = [this] { showVersionHistory(); };
+    // No defined action.
+    m_handlers[Command::LoadClasses] = [] {};
+    m_handlers[Command::PrinterDeviceName] = [] {};
+}
+
+void MainWindow::runCommand(Command id) {
+    try {
+        switch (id) {
+            case Command::ComputePipeSizes:
+            case Command::SetFlowLines:
+            case Command::ComputeStormTabs: guardedCompute(id); return;
+            case Command::CostAnalysis:
+            case Command::RefreshDiagram:
+            case Command::RefreshDiagramFit:
+                // the computation and the drawing read the records: write what is pending first
+                flushPendingEdits();
+                break;
+            default: break;
+        }
+        auto it = m_handlers.find(id);
+        if (it == m_handlers.end() || !it->second) {
+            notAvailable(id);
+            return;
+        }
+        it->second();
+    } catch (const std::exception& e) {
+        ui::reportException(m_ui, e);
+    }
+}
+
+void MainWindow::guardedCompute(Command id) {
+    if (!editing::computeGuard(m_project ? m_project->currentSystem : std::string(), m_ui)) return;
+    flushPendingEdits();
+    auto it = m_handlers.find(id);
+    if (it == m_handlers.end() || !it->second) {
+        notAvailable(id);
+        return;
+    }
+    it->second();
+}
+
+void MainWindow::notAvailable(Command id) {
+    const CommandInfo* c = commandInfo(id);
+    std::string what = c ? ampersands(c->caption) : "This command";
+    m_ui.message(kAppTitle, "'" + what + "' is not available yet in this version.", ui::Icon::Information,
+                 ui::Buttons::Ok, ui::Answer::Ok);
+}
+
+void MainWindow::updateEnabledCommands() {
+    const bool open = m_project != nullptr;
+    for (const auto& c : commandTable()) {
+        if (QAction* a = action(c.id); a && c.needsProject) a->setEnabled(open);
+    }
+    for (const auto& [id, a] : m_toolActions) {
+        const CommandInfo* c = commandInfo(id);
+        a->setEnabled(!c || !c->needsProject || open);
+    }
+    m_systemSelector->setEnabled(open);
+    m_systemCaption->setEnabled(open);
+    m_panel->setEnabled(open);
+    m_nodeList->setEnabled(open);
+}
+
+void MainWindow::reloadSettings() {
+    m_settings = m_settingsFile.read();
+    for (int n = 1; n <= 4; ++n) {
+        QAction* a = m_actions[static_cast<Command>(static_cast<int>(Command::Recent1) + n - 1)];
+        std::string cap = m_settings.recentCaption(n);
+        QString shown = q(cap);
+        shown.replace("&", "&&");
+        a->setText(shown);
+        a->setStatusTip(q(cap));
+        a->setVisible(m_settings.recentVisible[static_cast<std::size_t>(n - 1)]);
+    }
+}
+
+void MainWindow::chooseAndOpenProject() {
+    QString path = QFileDialog::getOpenFileName(this, "Open Project", "*.mdb",
+                                                "KOLV Database (*.mdb);;All files (*.*)");
+    if (path.isEmpty()) return;  // cancelled: nothing changes
+    openProjectFile(path.toStdString());
+}
+
+void MainWindow::openRecent(int n) {
+    QAction* a = m_actions[static_cast<Command>(static_cast<int>(Command::Recent1) + n - 1)];
+    std::string cap = m_settings.recentCaption(n);
+    if (a && cap.empty()) cap = a->text().toStdString();
+    std::string path = settings::pathFromRecentCaption(cap);
+    if (path.empty()) return;  // a caption shorter than 3 characters names no file
+    std::string found = settings::resolvePathCase(path);
+    std::error_code ec;
+    bool exists = std::filesystem::exists(found, ec);
+    if (ec) {
+        m_ui.beep();
+        m_ui.message("Missing Project File", "An error has occurred during the file open routine.",
+                     ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+        return;
+    }
+    if (!exists) {
+        m_ui.beep();
+        m_ui.message("Missing Project File",
+                     "File '" + path + "' can not be found.\r\rUse File|Open Project pulldown and Browse to find the file.",
+                     ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+        return;
+    }
+    openProjectFile(found);
+}
+
+bool MainWindow::openProjectFile(const std::string& path) {
+    std::unique_ptr<db::Project> opened;
+    try {
+        opened = db::openProject(path, m_ui);
+    } catch (const std::exception& e) {
+        m_ui.busy(false);
+        m_ui.progress(0);
+        ui::reportException(m_ui, e);
+        return false;  // the project open before stays open
+    }
+    // the project open before is replaced completely; its pending edits are written first
+    flushPendingEdits();
+    m_panel->attach(nullptr, nullptr, nullptr, "", false);
+    m_project = std::move(opened);
+    m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
+    setWindowTitle(q(m_project->title()));
+    m_ui.status("");
+
+    std::error_code ec;
+    std::string absolute = std::filesystem::absolute(m_project->path, ec).string();
+    m_settingsFile.write(ec ? m_project->path : absolute, settings::kModeProject, m_settings);
+    reloadSettings();
+
+    m_panel->attach(m_project->db.get(), &m_session, &m_ui, m_project->currentSystem, m_project->metric);
+    reloadDefinitionLists();
+    updateEnabledCommands();
+    rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
+    if (!m_project->currentSystem.empty()) changeCurrentSystem(m_project->currentSystem);
+    else refreshNodeList();
+    return true;
+}
+
+void MainWindow::reloadDefinitionLists() {
+    m_structures.clear();
+    m_pipes.clear();
+    if (!m_project) return;
+    m_unitLabel->setText(q(m_project->unitName()));
+    db::RecordSet t6(*m_project->db, "T6", "ENG_MET = ?", {m_project->engMet()});
+    for (t6.moveFirst(); !t6.eof(); t6.moveNext())
+        if (auto n = trim(t6.text("NAME")); !n.empty()) m_structures.push_back(n);
+    db::RecordSet t7(*m_project->db, "T7", "ENG_MET = ?", {m_project->engMet()}, "GROUPP, AREA");
+    for (t7.moveFirst(); !t7.eof(); t7.moveNext())
+        if (auto n = trim(t7.text("NAME")); !n.empty()) m_pipes.push_back(n);
+    m_panel->setLists(m_structures, m_pipes);
+}
+
+void MainWindow::rebuildSystemLists(const std::string& select) {
+    if (!m_project) return;
+    m_project->systems = db::readSystemList(*m_project->db);
+    m_fillingSelector = true;
+    m_systemSelector->clear();
+    for (const auto& s : m_project->systems) m_systemSelector->addItem(q(s));
+    int index = m_systemSelector->findText(q(select), Qt::MatchFixedString);
+    m_systemSelector->setCurrentIndex(index);
+    m_fillingSelector = false;
+    if (index < 0) {
+        m_project->currentSystem.clear();
+        m_panel->showSystem("");
+        refreshNodeList();
+    }
+}
+
+void MainWindow::onSystemChosen(int index) {
+    if (m_fillingSelector || index < 0) return;
+    try {
+        changeCurrentSystem(m_systemSelector->itemText(index).toStdString());
+    } catch (const std::exception& e) {
+        ui::reportException(m_ui, e);
+    }
+}
+
+void MainWindow::changeCurrentSystem(const std::string& name) {
+    if (!m_project) return;
+    flushPendingEdits();
+    db::setCurrentSystem(*m_project, trim(name));  // remembered in T0 for the next opening
+    int index = m_systemSelector->findText(q(m_project->currentSystem), Qt::MatchFixedString);
+    if (index != m_systemSelector->currentIndex()) {
+        m_fillingSelector = true;
+        m_systemSelector->setCurrentIndex(index);
+        m_fillingSelector = false;
+    }
+    m_panel->showSystem(m_project->currentSystem);
+    refreshNodeList();
+}
+
+void MainWindow::flushPendingEdits() {
+    if (!m_project || !m_panel->model()) return;
+    m_panel->flush();
+}
+
+void MainWindow::refreshNodeList() {
+    m_fillingNodes = true;
+    m_nodeList->setRowCount(0);
+    if (m_project && !m_project->currentSystem.empty()) {
+        db::Database& db = *m_project->db;
+        const std::string& system = m_project->currentSystem;
+        db::RecordSet nodes(db, "NODE", "SYSTEM = ?", {system});
+        db::RecordSet reaches(db, "REACH", "SYSTEM = ?", {system});
+        auto cell = [](const std::string& text, bool number) {
+            auto* item = new QTableWidgetItem(q(text));
+            if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            return item;
+        };
+        int row = 0;
+        for (nodes.moveFirst(); !nodes.eof(); nodes.moveNext(), ++row) {
+            std::string name = trim(nodes.text("NAME"));
+            m_nodeList->insertRow(row);
+            m_nodeList->setItem(row, 0, cell(name, false));
+            m_nodeList->setItem(row, 1, cell(trim(nodes.text("STRUCT_NAME")), false));
+            m_nodeList->setItem(row, 2, cell(trim(nodes.text("STATION")), false));
+            m_nodeList->setItem(row, 3, cell(vbFormat(nodes.number("INLET_ELEV"), "0.00"), true));
+            if (reaches.findFirst("NODE1 = ?", {name})) {
+                double length = reaches.number("LENGTH");
+                double slope = length == 0 ? 0 : (reaches.number("ELEV1") - reaches.number("ELEV2")) / length * 100;
+                m_nodeList->setItem(row, 4, cell(trim(reaches.text("NODE2")), false));
+                m_nodeList->setItem(row, 5, cell(trim(reaches.text("PIPE_NAME")), false));
+                m_nodeList->setItem(row, 6, cell(vbFormat(length, "#,##0.00"), true));
+                m_nodeList->setItem(row, 7, cell(vbFormat(slope, "0.0000"), true));
+            }
+        }
+        db::RecordSet t16(db, "T16", "SYSTEM = ?", {system});
+        if (!t16.empty() && !trim(t16.text("OUT_NODE")).empty()) {
+            m_nodeList->insertRow(row);
+            auto* item = cell(trim(t16.text("OUT_NODE")), false);
+            item->setData(Qt::UserRole, true);
+            QFont f = item->font();
+            f.setItalic(true);
+            item->setFont(f);
+            m_nodeList->setItem(row, 0, item);
+            m_nodeList->setItem(row, 1, cell(trim(t16.text("STRUCT_NAME")), false));
+            m_nodeList->setItem(row, 2, cell(trim(t16.text("OUT_STA")), false));
+            m_nodeList->setItem(row, 3, cell(vbFormat(t16.number("OUT_EL"), "0.00"), true));
+            m_nodeList->setItem(row, 4, cell("(outfall)", false));
+        }
+        // keep the row of the record on display selected
+        if (auto* model = m_panel->model()) {
+            std::string shown = model->state == editing::PanelState::Outfall ? model->outfall.outNode
+                                                                             : model->node.name();
+            for (int r = 0; r < m_nodeList->rowCount(); ++r)
+                if (m_nodeList->item(r, 0) && m_nodeList->item(r, 0)->text() == q(shown)) {
+                    m_nodeList->selectRow(r);
+                    break;
+                }
+        }
+    }
+    m_fillingNodes = false;
+}
+
+void MainWindow::showNode(const std::string& name) {
+    m_panel->selectNode(name);
+    refreshNodeList();
+}
+
+void MainWindow::addNode() {
+    if (!m_project) return;
+    try {
+        if (m_project->currentSystem.empty()) {
+            m_ui.beep();
+            m_ui.message("",
+                         "A System must be added before a node can be created.\r"
+                         "Use: Edit|Storm Sewer System Add/Delete/Rename pulldown to add a new system.",
+                         ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+            return;
+        }
+        flushPendingEdits();
+        AddNodeDialog dialog(*m_project->db, m_project->currentSystem,
+                             editing::structuresForClass(*m_project->db, m_project->engMet(), ""), m_ui, this);
+        if (dialog.exec() != QDialog::Accepted || dialog.nodeName().empty()) {
+            m_session.log(" - - cancelled - -");
+            return;
+        }
+        double xd = 0, yd = 0;
+        editing::freeDiagramPosition(*m_project->db, m_project->currentSystem, xd, yd);
+        if (!editing::addNodeRecord(*m_project->db, m_project->currentSystem, dialog.nodeName(), dialog.structure(),
+                                    xd, yd, m_ui))
+            return;
+        m_session.log(" - DATA51: " + dialog.nodeName() + " x:" + shortestText(xd) + " y:" + shortestText(yd));
+        showNode(dialog.nodeName());
+    } catch (const std::exception& e) {
+        ui::reportException(m_ui, e);
+    }
+}
+
+void MainWindow::showSystemsWindow() {
+    flushPendingEdits();
+    SystemsDialog dialog(*this);
+    dialog.exec();
+}
+
+void MainWindow::showOutfallHeaderWindow() {
+    if (m_project->currentSystem.empty()) {
+        m_ui.message("MISSING DATA", "Select a system from the list.", ui::Icon::Exclamation, ui::Buttons::Ok,
+                     ui::Answer::Ok);
+        return;
+    }
+    flushPendingEdits();
+    OutfallHeaderDialog dialog(*m_project->db, m_project->currentSystem, m_structures, m_project->metric, m_ui, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_panel->showSystem(m_project->currentSystem);
+        refreshNodeList();
+    }
+}
+
+void MainWindow::showProjectSetupWindow() {
+    flushPendingEdits();
+    ProjectSetupDialog dialog(*m_project->db, m_ui, this);
+    connect(&dialog, &ProjectSetupDialog::unitSystemChanged, this, [this](bool metric) {
+        m_project->metric = metric;
+        reloadDefinitionLists();
+        m_panel->attach(m_project->db.get(), &m_session, &m_ui, m_project->currentSystem, metric);
+        reloadDefinitionLists();
+        m_panel->showSystem(m_project->currentSystem);
+    });
+    dialog.exec();
+}
+
+void MainWindow::showNewProjectWindow() {
+    NewProjectDialog dialog(m_ui, this);
+    dialog.exec();
+}
+
+void MainWindow::showRebuildWindow() {
+    RebuildDialog dialog(m_project ? m_project->path : std::string(), m_ui, this);
+    dialog.exec();
+}
+
+void MainWindow::showSetupFilesWindow() {
+    SetupFilesDialog dialog(m_settingsFile, m_settings, this);
+    if (dialog.exec() == QDialog::Accepted) reloadSettings();
+}
+
+void MainWindow::showSpecialTableEdit() {
+    if (!editors::confirmSpecialTableEdit(m_ui)) return;
+    flushPendingEdits();
+    SpecialTableDialog dialog(*m_project->db, m_project->currentSystem, m_ui, this);
+    dialog.exec();
+    m_panel->showSystem(m_project->currentSystem);
+    refreshNodeList();
+}
+
+void MainWindow::showAbout() {
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::showVersionHistory() {
+    VersionHistoryDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::showDiagnosisLog() {
+    DiagnosisLogDialog dialog(m_session, this);
+    dialog.exec();
+}
+
+}  // namespace kolv::gui

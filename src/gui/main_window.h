@@ -1,0 +1,126 @@
+// The main window: menus, toolbar, system selector, editing panel, status line and command routing.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/project.h"
+#include "gui/commands.h"
+#include "gui/gui_ui.h"
+#include "session/session.h"
+#include "settings/settings_file.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QTableWidget;
+class QDockWidget;
+
+namespace kolv::gui {
+
+class EditPanelWidget;
+
+/// How the window is run: by the engineer, by a test or by the screenshot run.
+struct MainWindowOptions {
+    std::string settingsPath;                  ///< "" = the user's settings file
+    ui::RecordingUi* recorder = nullptr;       ///< answers message boxes (tests, screenshots)
+    bool rememberGeometry = true;              ///< restore and keep the window layout
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(MainWindowOptions options = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    /// Runs a command as its menu entry or toolbar button does; exceptions end in the error trap.
+    void runCommand(Command id);
+    /// Installs the action of a command (windows built elsewhere register here).
+    void setCommandHandler(Command id, std::function<void()> handler);
+
+    /// Opens a project file (the project open before, if any, is replaced). True on success.
+    bool openProjectFile(const std::string& path);
+    /// Opens the project of recent-file entry n (1..4) by its caption.
+    void openRecent(int n);
+    /// Makes a system current (the selector's algorithm); "" clears the selection.
+    void changeCurrentSystem(const std::string& name);
+    /// Re-reads the systems into the selector and selects `select` when listed
+    /// ("????????" selects nothing).
+    void rebuildSystemLists(const std::string& select);
+    /// Writes the editing panel's pending records (node, reach, outfall).
+    void flushPendingEdits();
+    /// Reloads the structure and pipe lists of the unit system and the unit name.
+    void reloadDefinitionLists();
+    /// Shows the nodes of the current system in the node list.
+    void refreshNodeList();
+    /// Shows a node (flushing first) in the panel and selects it in the node list.
+    void showNode(const std::string& name);
+
+    db::Project* project() const { return m_project.get(); }
+    Session& session() { return m_session; }
+    GuiUi& ui() { return m_ui; }
+    QComboBox* systemSelector() const { return m_systemSelector; }
+    EditPanelWidget* panel() const { return m_panel; }
+    QTableWidget* nodeList() const { return m_nodeList; }
+    QAction* action(Command id) const;
+    QLabel* unitLabel() const { return m_unitLabel; }
+    QProgressBar* progressBar() const { return m_progress; }
+    settings::Settings& settingsState() { return m_settings; }
+    const std::vector<std::string>& structureNames() const { return m_structures; }
+    const std::vector<std::string>& pipeNames() const { return m_pipes; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildPanels();
+    void installCommandHandlers();
+    void updateEnabledCommands();
+    void reloadSettings();
+    void notAvailable(Command id);
+    void guardedCompute(Command id);
+    void onSystemChosen(int index);
+    void addNode();
+    void showSystemsWindow();
+    void showOutfallHeaderWindow();
+    void showProjectSetupWindow();
+    void showNewProjectWindow();
+    void showRebuildWindow();
+    void showSetupFilesWindow();
+    void showSpecialTableEdit();
+    void showAbout();
+    void showVersionHistory();
+    void showDiagnosisLog();
+    void chooseAndOpenProject();
+
+    MainWindowOptions m_options;
+    GuiUi m_ui;
+    Session m_session;
+    settings::SettingsFile m_settingsFile;
+    settings::Settings m_settings;
+    std::unique_ptr<db::Project> m_project;
+    std::vector<std::string> m_structures, m_pipes;
+
+    std::map<Command, QAction*> m_actions;
+    std::vector<std::pair<Command, QAction*>> m_toolActions;
+    std::map<Command, std::function<void()>> m_handlers;
+    QComboBox* m_systemSelector = nullptr;
+    QLabel* m_unitLabel = nullptr;
+    QLabel* m_systemCaption = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QTableWidget* m_nodeList = nullptr;
+    QDockWidget* m_panelDock = nullptr;
+    EditPanelWidget* m_panel = nullptr;
+    bool m_fillingSelector = false;
+    bool m_fillingNodes = false;
+};
+
+}  // namespace kolv::gui
