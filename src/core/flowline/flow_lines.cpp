@@ -181,6 +181,10 @@ void FlowLineRun::writeSlot(const ReachSlot& s, bool upstreamEnd) {
     m_reaches.update();
 }
 
+// Listing columns: the reach caption and name in 27 characters, the lock mark under "Locked" in 8,
+// then the previous and current elevations right-aligned in 12 each, so the decimal points line up
+// under "Prev" and "Current". The incoming reaches are listed as well: their downstream ends are
+// set at this node, and the engineer checks those changes here too.
 std::string FlowLineRun::listLine(const std::string& caption, const ReachSlot& s, bool upstreamEnd) const {
     const bool locked = upstreamEnd ? !s.computeUp : !s.computeDown;
     const double prev = upstreamEnd ? s.prevUp : s.prevDown;
@@ -202,7 +206,8 @@ void FlowLineRun::setNode(const network::NodalRecord& record, std::vector<std::s
         m_inletElev = m_nodes.number("INLET_ELEV");
     }
 
-    // Slot 0 the outgoing reach, slots 1..4 the reaches that come in.
+    // Slot 0 the outgoing reach, slots 1..4 the reaches that come in. The block is a fixed array
+    // filled only through these two paths, so no slot outside 0..4 can ever be asked for.
     std::array<ReachSlot, kSlots> slots;
     if (m_reaches.findFirst("NODE1 = ?", {node})) {
         loadSlot(slots[0]);

@@ -311,3 +311,26 @@ TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
     ASSERT_EQ(r.lines.size(), 3u);  // the clearance lines of A and B, then the closing line
     EXPECT_EQ(r.lines.back(), "Cleaning up temporary data arrays");
 }
+
+TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
+    // The same numbers read as meters, hectares and m/s (hand, with the loading factors):
+    //   A: CA = 2 × 2.471 × 0.5 = 2.471 ac, Q = 9.884 cfs = 0.2799 m³/s (× 0.02832);
+    //      15IN: D = 1.25 × 3.2808 = 4.101 ft, A = 13.209 sq ft, V = 0.74828 ft/s = 0.228 m/s.
+    //   B: Q = (3 × 2.471 × 0.5 + 2.471) × 4 = 24.71 cfs = 0.6998 m³/s, V = 0.570 m/s (15IN again).
+    //   Grade line from 100 m = 328.08 ft: B 328.2500, A 328.2908 ft; A's inlet 100.5 m = 329.7238 ft
+    //   leaves 1.433 ft = 0.437 m, less than the 1 m required.
+    project->metric = true;
+    db.execute("UPDATE NODE SET INLET_ELEV = 100.5 WHERE NAME = 'A'");
+    auto o = sizing::SizingOptions::defaults(true);
+    o.group = 1;
+    o.maxVelocity = 6.0;  // m/s
+    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    ASSERT_EQ(r.status, 0);
+    auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
+    EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.250    1.250    0.2799   0.228"));
+    EXPECT_TRUE(has("B        OUT      OLD      0.0130   200.00   1.250    1.250    0.6998   0.570"));
+    EXPECT_TRUE(has("0.437 meters (1.433 feet) clearence. Node: A"));
+    // Written back in the project's units: 328.2908 ft = 100.0638 m (÷ 3.28083339792).
+    EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 328.2908 / 3.28083339792, 1e-4);
+    EXPECT_NEAR(value("SELECT Q FROM T60 WHERE \"FROM\" = ?", "A"), 9.884 / 35.31467, 1e-6);
+}
