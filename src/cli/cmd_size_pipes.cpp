@@ -1,9 +1,11 @@
 // The size-pipes command: chooses pipe sizes from one group and prints the selection list.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 
 #include "cli/command.h"
 #include "cli/project_access.h"
+#include "common/error.h"
 #include "session/session.h"
 #include "sizing/pipe_sizing.h"
 
@@ -33,6 +35,13 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
         if (byVelocity->count() == 0 && bySlope->count() == 0)
             throw CLI::RequiredError("--max-velocity or --max-hgl-slope");
         auto project = openWithSystem(path, system, ctx);
+        const auto groups = sizing::pipeGroups(*project->db);
+        if (std::find(groups.begin(), groups.end(), group) == groups.end()) {
+            std::string list;
+            for (int g : groups) list += (list.empty() ? "" : ", ") + std::to_string(g);
+            throw InputError("Pipe group " + std::to_string(group) + " has no pipe definitions. Groups: " +
+                             (list.empty() ? "(none)" : list));
+        }
         auto o = sizing::SizingOptions::defaults(project->metric);
         o.group = group;
         o.criterion = byVelocity->count() ? sizing::Criterion::Velocity : sizing::Criterion::HglSlope;

@@ -18,6 +18,13 @@ constexpr double kFeetPerMeter = 3.2808;
 constexpr double kSqFtPerSqM = 10.7639;
 }  // namespace
 
+std::vector<int> pipeGroups(db::Database& db) {
+    std::vector<int> groups;
+    auto st = db.prepare("SELECT DISTINCT GROUPP FROM T7 WHERE GROUPP IS NOT NULL ORDER BY GROUPP");
+    while (st.step()) groups.push_back(static_cast<int>(st.column(0).toInt()));
+    return groups;
+}
+
 std::string pipeDefinitionFault(const std::string& name, double height, double width, float n) {
     if (width <= 0 || height <= 0) return "Pipe '" + name + "' has an invalid height or width.\nProcess terminated";
     if (n <= 0 || n >= 1) {

@@ -334,3 +334,10 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 328.2908 / 3.28083339792, 1e-4);
     EXPECT_NEAR(value("SELECT Q FROM T60 WHERE \"FROM\" = ?", "A"), 9.884 / 35.31467, 1e-6);
 }
+
+TEST_F(SizingFixture, GroupsOfTheDefinitions) {
+    pipe("X1", 1.0, 1.0, 0.013, nullptr, 3);
+    pipe("X2", 1.0, 1.0, 0.013, nullptr, 1);
+    pipe("X3", 1.0, 1.0, 0.013, nullptr, 3);
+    EXPECT_EQ(sizing::pipeGroups(db), (std::vector<int>{1, 3}));
+}
