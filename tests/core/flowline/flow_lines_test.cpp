@@ -29,7 +29,7 @@ void insert(db::Database& db, const std::string& table, const Row& row) {
 }
 
 /// Ends computed, both elevations inverts, unless the row overrides them.
-struct ReachSpec {
+struct ReachRow {
     std::string from, to, pipe;
     double length = 100.0;
     double elev1 = 0.0, elev2 = 0.0;
@@ -60,7 +60,7 @@ struct FlowLineFixture : ::testing::Test {
     void node(const std::string& name, double inlet, const std::string& structure = "INLET") {
         insert(db, "NODE", {{"NAME", name}, {"SYSTEM", "S1"}, {"INLET_ELEV", inlet}, {"STRUCT_NAME", structure}});
     }
-    void reach(const ReachSpec& r) {
+    void reach(const ReachRow& r) {
         insert(db, "REACH",
                {{"NAME", r.from}, {"SYSTEM", "S1"}, {"NODE1", r.from}, {"NODE2", r.to}, {"PIPE_NAME", r.pipe},
                 {"LENGTH", r.length}, {"ELEV1", r.elev1}, {"ELEV2", r.elev2}, {"CALC_FROM_ELEV", r.computeUp},
