@@ -161,7 +161,8 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
     if (!m_inputs.sortField.empty()) order.push_back(parseSortField(m_inputs.sortField, {m_tpl.source}));
     for (const SortKey& k : m_tpl.sort) {
         if (!equalsIgnoreCase(k.field.table, m_tpl.source)) continue;  // checked when the template was read
-        order.push_back(k.field.sql() + (k.descending ? " DESC" : " ASC"));
+        std::string term = k.numeric ? "CAST(" + k.field.sql() + " AS REAL)" : k.field.sql();
+        order.push_back(term + (k.descending ? " DESC" : " ASC"));
     }
     order.push_back(db::quoteIdent(m_tpl.source) + ".rowid");  // ties keep their storage order
     m_sql = "SELECT * FROM " + db::quoteIdent(m_tpl.source);
@@ -378,6 +379,7 @@ LayoutResult ReportRunner::layout() const {
 
     newPage(0);
     std::size_t itemsOnPage = 0;
+    std::string groupText;  // heading of the group being listed
     const auto& items = m_content.items;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const auto& it = items[i];
@@ -389,7 +391,15 @@ LayoutResult ReportRunner::layout() const {
         if (it.groupStart || (y + need > bodyBottom && itemsOnPage > 0)) {
             newPage(it.record);
             itemsOnPage = 0;
+            // A group that runs on to a new page is named again at its top.
+            if (!groupText.empty() && !it.groupStart && it.kind != ReportContent::Kind::GroupHeading &&
+                it.kind != ReportContent::Kind::ReportTotal && it.kind != ReportContent::Kind::Footer) {
+                page->texts.push_back(boxed(groupText + " (continued)", tableLeft, y + ascentPt(bold), tableWidth,
+                                            Align::Left, bold, false, "group heading", out.overflows));
+                y += lh;
+            }
         }
+        if (it.kind == ReportContent::Kind::GroupHeading) groupText = it.text;
         ++itemsOnPage;
         switch (it.kind) {
         case ReportContent::Kind::GroupHeading:

@@ -112,6 +112,7 @@ public:
                     std::string s = trim(w.value);
                     SortKey k;
                     if (!s.empty() && (s[0] == '+' || s[0] == '-')) k.descending = s[0] == '-', s = s.substr(1);
+                    if (!s.empty() && s[0] == '#') k.numeric = true, s = s.substr(1);
                     try {
                         k.field = parseFieldRef(s);
                     } catch (const FormulaError& e) {

@@ -45,6 +45,7 @@ struct JoinDef {
 struct SortKey {
     FieldRef field;
     bool descending = false;
+    bool numeric = false;  ///< "#": a text field ordered by its number ("2" before "10")
 };
 
 /// Records grouped by a value: a group heading (and group totals) when the value changes.

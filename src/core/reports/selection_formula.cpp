@@ -90,12 +90,13 @@ public:
         if (std::isalpha(static_cast<unsigned char>(c))) {
             std::size_t j = m_i;
             while (j < m_s.size() && (std::isalnum(static_cast<unsigned char>(m_s[j])) || m_s[j] == '_')) ++j;
-            std::string word = toLower(m_s.substr(m_i, j - m_i));
+            std::string original = m_s.substr(m_i, j - m_i);
+            std::string word = toLower(original);
             m_i = j;
             if (word == "and") t.kind = Tok::And;
             else if (word == "or") t.kind = Tok::Or;
             else if (word == "not") t.kind = Tok::Not;
-            else fail(t.pos, "'" + word + "' is not understood (fields are written {TABLE.FIELD}, texts in quotes)");
+            else fail(t.pos, "'" + original + "' is not understood (fields are written {TABLE.FIELD}, texts in quotes)");
             t.text = word;
             return t;
         }

@@ -1,0 +1,286 @@
+// Template reports over a project: selections, order, totals, metric conversions, pages, text and CSV.
+#include "reports/report_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "report_project.h"
+#include "reports/report_commands.h"
+#include "reports/report_engine.h"
+
+using namespace kolv;
+using namespace kolv::reports;
+
+namespace {
+
+std::string shipped(const std::string& name) { return std::string(KOLV_TEST_SOURCE_DATA) + "/reports/" + name; }
+
+ReportInputs inputs(const std::string& system, bool metric = false) {
+    ReportInputs in;
+    in.system = system;
+    in.metric = metric;
+    in.dateText = "12/06/2026";
+    in.timeText = "9:05 AM";
+    in.projectName = "reports.mdb";
+    return in;
+}
+
+/// First-line cells of the records, in order.
+std::vector<std::vector<std::string>> records(const ReportRunner& r) {
+    std::vector<std::vector<std::string>> out;
+    for (const auto& it : r.content().items)
+        if (it.kind == ReportContent::Kind::Record) out.push_back(it.cells);
+    return out;
+}
+
+struct ReportProject : ::testing::Test {
+    test::TempDir dir;
+    std::unique_ptr<db::Database> db;
+    void open(bool metric = false) { db = db::Database::open(test::makeReportProject(dir, metric)); }
+
+    std::unique_ptr<ReportRunner> run(const ReportTemplate& t, ReportCommand c, const std::string& sys,
+                                      bool metric = false) {
+        auto req = reportRequest(c, sys, metric);
+        auto in = inputs(sys, metric);
+        in.selection = req.selection;
+        in.sortField = req.sortField;
+        return std::make_unique<ReportRunner>(*db, t, in);
+    }
+};
+
+}  // namespace
+
+TEST_F(ReportProject, TimesOfConcentrationListOnlyNodesWithATravelTime) {
+    open();
+    ReportTemplate t = loadTemplate(shipped("TC.RPT"));
+    auto r = run(t, ReportCommand::TimesOfConcentration, "S1");
+    auto rows = records(*r);
+    // Nodes 1, 5 and 9 of S1 have a segment (node 9 only its ninth); O'HARA's nodes are another system.
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][0], "S1-1");
+    EXPECT_EQ(rows[1][0], "S1-5");
+    EXPECT_EQ(rows[2][0], "S1-9");
+    EXPECT_EQ(rows[2].back(), "10.00");       // node Tc
+    EXPECT_EQ(rows[2][rows[2].size() - 2], "1.50");  // total of the nine segments: 0 + ... + 1.5
+    EXPECT_EQ(rows[0][2], "2.50");            // first segment shown
+    EXPECT_EQ(rows[0][3], "");                // a segment of 0 is left blank
+
+    auto oh = run(t, ReportCommand::TimesOfConcentration, "O'HARA");
+    EXPECT_EQ(records(*oh).size(), 3u);
+}
+
+TEST_F(ReportProject, MetricStormTabConvertsFeetAcresAndCfs) {
+    open(true);
+    ReportTemplate t = loadTemplate(shipped("T60v11m.RPT"));
+    auto r = run(t, ReportCommand::StormTabs, "S1", true);
+    const auto& items = r->content().items;
+    const auto& first = items.front();
+    ASSERT_EQ(first.kind, ReportContent::Kind::Record);
+    auto col = [&](const std::string& head) {
+        for (std::size_t c = 0; c < t.columns.size(); ++c)
+            if (!t.columns[c].heading.empty() && t.columns[c].heading[0] == head) return c;
+        ADD_FAILURE() << head;
+        return std::size_t(0);
+    };
+    // S1-1: 250 ft, 0.50 ac, Q = 0.425 x 7.2 = 3.06 cfs, 18 in pipe, upstream invert 102.80 ft.
+    EXPECT_EQ(first.cells[col("Length")], "76.20");     // 250 / 3.28083339792 = 76.2002 m
+    EXPECT_EQ(first.cells[col("Area")], "0.202");       // 0.50 / 2.471 = 0.20235 ha
+    EXPECT_EQ(first.cells[col("Q")], "0.087");          // 3.06 x 0.028317 = 0.08665 m3/s
+    EXPECT_EQ(first.cells2[col("Pipe")], "457");        // 1.5 / 3.28083339792 x 1000 = 457.2 mm
+    EXPECT_EQ(first.cells[col("Invert")], "31.334");    // 102.80 / 3.28083339792 = 31.3335 m
+    EXPECT_EQ(first.cells[col("Int.")], "7.20");        // intensities are never converted
+    // The total length: 12 reaches of 250 ft = 3000 ft = 914.40 m.
+    const auto& total = items.back();
+    ASSERT_EQ(total.kind, ReportContent::Kind::ReportTotal);
+    EXPECT_EQ(total.cells[col("Length")], "914.40");
+    EXPECT_EQ(total.text, "SYSTEM TOTALS");
+
+    // The English layout shows the same row in the stored units.
+    ReportTemplate e = loadTemplate(shipped("T60v11.RPT"));
+    auto re = run(e, ReportCommand::StormTabs, "S1");
+    EXPECT_EQ(re->content().items.front().cells[2], "250.00");
+    EXPECT_EQ(re->content().items.front().cells2[9], "18");  // 1.5 ft = 18 in
+}
+
+TEST_F(ReportProject, StormTabFollowsThePrintOrderThenFlowOrder) {
+    open();
+    // Print positions: S1-12 first, S1-3 second, every other node after them in flow order.
+    db->execute("UPDATE T60 SET SEQUENCER = 1 WHERE \"FROM\" <> 'S1-12' AND \"FROM\" <> 'S1-3'");
+    db->execute("UPDATE T60 SET SEQUENCER = -1 WHERE \"FROM\" = 'S1-12'");
+    ReportTemplate t = loadTemplate(shipped("T60v11.RPT"));
+    auto rows = records(*run(t, ReportCommand::StormTabs, "S1"));
+    ASSERT_EQ(rows.size(), 12u);  // O'HARA's rows left out
+    std::vector<std::string> order;
+    for (const auto& r : rows) order.push_back(r[0]);
+    EXPECT_EQ(order, (std::vector<std::string>{"S1-12", "S1-3", "S1-1", "S1-2", "S1-4", "S1-5", "S1-6", "S1-7",
+                                               "S1-8", "S1-9", "S1-10", "S1-11"}));
+}
+
+TEST_F(ReportProject, DitchReportsTakeOnlyDitchReaches) {
+    open();
+    ReportTemplate t = loadTemplate(shipped("DITCH.RPT"));
+    auto rows = records(*run(t, ReportCommand::Ditches, "S1"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], "S1-12");
+    EXPECT_EQ(rows[0][1], "Trapezoid");
+}
+
+TEST_F(ReportProject, PipesGroupedAndSortedForTheUnitSystem) {
+    open();
+    ReportTemplate t = parseTemplate("source T7\ngroup value=\"{T7.GROUPP}\" head=\"Group {T7.GROUPP}\"\n"
+                                     "column value=\"{T7.NAME}\" width=10\ncolumn value=\"{T7.COST}\" width=8 "
+                                     "picture=\"0.00\" total=sum\n",
+                                     "P.RPT");
+    db->execute("DELETE FROM T7 WHERE NAME NOT IN ('18RCP','24RCP','30RCP','15CMP','18CMP','450RCP','600RCP')");
+    auto r = run(t, ReportCommand::Pipes, "");
+    std::vector<std::string> seq;
+    for (const auto& it : r->content().items) {
+        if (it.kind == ReportContent::Kind::GroupHeading) seq.push_back("[" + it.text + "]");
+        else if (it.kind == ReportContent::Kind::Record) seq.push_back(it.cells[0]);
+        else if (it.kind == ReportContent::Kind::GroupTotal) seq.push_back("=" + it.cells[1]);
+        else seq.push_back("==" + it.cells[1]);
+    }
+    // English rows only (ENG_MET 0), group 1 before group 3; costs 40, 50, 60 | 70, 80.
+    EXPECT_EQ(seq, (std::vector<std::string>{"[Group 1]", "18RCP", "24RCP", "30RCP", "=150.00", "[Group 3]", "15CMP",
+                                             "18CMP", "=150.00", "==300.00"}));
+}
+
+TEST_F(ReportProject, PagesRepeatHeadingsAndNumberThemselves) {
+    open();
+    // 60 more T60 rows: two-line records fill more than one letter page.
+    for (int i = 0; i < 60; ++i)
+        test::insertRow(*db, "T60", {"SYSTEM", "FROM", "TO", "LENGTH"}, {"S1", "X" + std::to_string(i), "OUT", 10.0});
+    ReportTemplate t = loadTemplate(shipped("T60v11.RPT"));
+    auto r = run(t, ReportCommand::StormTabs, "S1");
+    LayoutResult lr = r->layout();
+    EXPECT_TRUE(lr.overflows.empty());
+    ASSERT_GE(lr.document.pages.size(), 3u);
+    auto lines = pageLines(lr.document);
+    for (std::size_t p = 0; p < lines.size(); ++p) {
+        std::string all;
+        for (const auto& l : lines[p]) all += l + "\n";
+        char want[32];
+        std::snprintf(want, sizeof want, "Page: %02zu", p + 1);
+        EXPECT_NE(all.find(want), std::string::npos) << p;
+        EXPECT_NE(all.find("STORM SEWER TABULATION"), std::string::npos);
+        EXPECT_NE(all.find("Tailwater: 92.50 ft"), std::string::npos);
+        EXPECT_NE(all.find("Design storm: IDF zone 6, 3-year storm"), std::string::npos);
+        EXPECT_NE(all.find("Page " + std::to_string(p + 1) + " of " + std::to_string(lines.size())), std::string::npos);
+    }
+    // Every record line lies between the column headings and the closing line.
+    for (const auto& page : lr.document.pages)
+        for (const auto& run : page.texts) EXPECT_LT(run.baseline, t.paperHeightPt - t.marginBottom + 10);
+}
+
+TEST_F(ReportProject, TooNarrowColumnsAreCutAndReported) {
+    open();
+    ReportTemplate t = parseTemplate("source NODE\ncolumn value=\"{NODE.NAME}\" width=2\n"
+                                     "column value=\"{NODE.INLET_ELEV}\" width=2 picture=\"0.00\"\n",
+                                     "N.RPT");
+    auto r = run(t, ReportCommand::Nodes, "S1");
+    LayoutResult lr = r->layout();
+    EXPECT_FALSE(lr.overflows.empty());
+    bool hashes = false;
+    for (const auto& run : lr.document.pages[0].texts) {
+        EXPECT_LE(textWidthPt(run.text, run.font), run.width + 1e-9) << run.text;
+        hashes = hashes || (!run.text.empty() && run.text.find_first_not_of('#') == std::string::npos);
+    }
+    EXPECT_TRUE(hashes);  // a number that does not fit is never shown cut
+}
+
+TEST_F(ReportProject, PlainTextAndCsvCarryTheSameRecords) {
+    open();
+    ReportTemplate t = loadTemplate(shipped("NODES.RPT"));
+    auto r = run(t, ReportCommand::Nodes, "O'HARA");
+    std::string txt = r->plainText();
+    EXPECT_NE(txt.find("NODE DATA"), std::string::npos);
+    EXPECT_NE(txt.find("System: O'HARA"), std::string::npos);
+    EXPECT_NE(txt.find("OH-3"), std::string::npos);
+    EXPECT_EQ(txt.find("S1-1 "), std::string::npos);
+    std::string csv = r->csv();
+    EXPECT_EQ(csv.rfind("Node,To node,Baseline,Station,Offset,Structure,Inlet elev.,", 0), 0u);
+    int rows = 0;
+    for (char c : csv) rows += c == '\n';
+    EXPECT_EQ(rows, 4);  // heading + 3 nodes
+}
+
+TEST(ReportCommands, TemplatesOfTheCommands) {
+    EXPECT_EQ(reportRequest(ReportCommand::Pipes, "S1", true).selection, "{T7.ENG_MET} = 1");
+    EXPECT_EQ(reportRequest(ReportCommand::Pipes, "S1", false).sortField, "+{T7.GROUPP}");
+    EXPECT_EQ(reportRequest(ReportCommand::Structures, "S1", false).selection, "{T6.ENG_MET} = 0");
+    EXPECT_EQ(reportRequest(ReportCommand::Reaches, "O'HARA", false).selection, "{REACH.SYSTEM} = 'O''HARA'");
+    EXPECT_EQ(reportRequest(ReportCommand::StormTabs, "S1", true).templateName, "T60v11m.RPT");
+    EXPECT_EQ(reportRequest(ReportCommand::ZeriTabs, "S1", false).templateName, "T60v3ZERI.RPT");
+    LayoutOptions units;
+    units.variant = LayoutOptions::Variant::Units;
+    units.ditchPage = 2;
+    EXPECT_EQ(reportRequest(ReportCommand::Ditches, "S1", false, units).templateName, "DITCHu2.RPT");
+    EXPECT_EQ(reportRequest(ReportCommand::Ditches, "S1", true, units).templateName, "DITCHM.RPT");
+    EXPECT_EQ(reportRequest(ReportCommand::Ditches, "S1", false).selection,
+              "{T60.SYSTEM} = 'S1' and {T60.TYPE} = 'DITCH'");
+    ReportCommand c;
+    EXPECT_TRUE(commandOfTemplate("t60v11u", c));
+    EXPECT_EQ(c, ReportCommand::StormTabs);
+    EXPECT_FALSE(commandOfTemplate("MYOWN.RPT", c));
+    for (const auto& name : commandTemplates())
+        EXPECT_TRUE(std::filesystem::exists(shipped(name))) << name;
+}
+
+TEST(ReportCommands, ReportDataShowsNotApplicable) {
+    auto idf = reportData(reportRequest(ReportCommand::IdfData, "S1", false), "/opt/kolv/reports/IDF.RPT");
+    ASSERT_EQ(idf.size(), 4u);
+    EXPECT_EQ(idf[0], (std::pair<std::string, std::string>{"Report name", "IDF.RPT"}));
+    EXPECT_EQ(idf[1].second, "/opt/kolv/reports/");
+    EXPECT_EQ(idf[2].second, "n/a");
+    EXPECT_EQ(idf[3].second, "n/a");
+    auto pipes = reportData(reportRequest(ReportCommand::Pipes, "S1", false), "");
+    EXPECT_EQ(pipes[1].second, "n/a");
+    EXPECT_EQ(pipes[3].second, "+{T7.GROUPP}");
+}
+
+TEST(TemplateSearch, ReportFolderFirstWithoutRegardToCaseThenInstallation) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.file("My Reports"));
+    std::ofstream(dir.file("My Reports/nodes.rpt")) << "source NODE\ncolumn value=\"{NODE.NAME}\"\n";
+    // The settings file holds the folder in capitals.
+    std::string upper = dir.path() + "/MY REPORTS/";
+    EXPECT_EQ(locateTemplate("NODES.RPT", upper), dir.file("My Reports/nodes.rpt"));
+    // Not in the report folder: the installation's copy.
+    EXPECT_EQ(std::filesystem::path(locateTemplate("TC.RPT", upper)).filename(), "TC.RPT");
+    EXPECT_NE(locateTemplate("TC.RPT", "").find("reports/TC.RPT"), std::string::npos);
+    try {
+        locateTemplate("NOPE.RPT", upper);
+        FAIL();
+    } catch (const TemplateError& e) {
+        std::string m = e.what();
+        EXPECT_NE(m.find("MY REPORTS"), std::string::npos) << m;
+        EXPECT_NE(m.find("reports/"), std::string::npos) << m;
+    }
+}
+
+TEST(ReportEngineRun, TextAndCsvNeedNoPainterButPdfDoes) {
+    test::TempDir dir;
+    auto db = db::Database::open(test::makeReportProject(dir));
+    ReportEngine e(*db);
+    e.setTemplate(std::string(KOLV_TEST_SOURCE_DATA) + "/reports", "STRUCTS.RPT");
+    e.setInputs(inputs("S1"));
+    e.setSelectionFormula("{T6.ENG_MET} = 1");
+    e.setDestination(Destination::Csv, dir.file("s.csv"));
+    e.run();
+    std::ifstream in(dir.file("s.csv"));
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(all.find("CI-M"), std::string::npos);
+    EXPECT_EQ(all.find("CI-P5"), std::string::npos);  // an English definition
+    e.setDestination(Destination::Pdf, dir.file("s.pdf"));
+    try {
+        e.run();
+        FAIL();
+    } catch (const Error& err) {
+        EXPECT_NE(std::string(err.what()).find("text (.txt) or CSV"), std::string::npos);
+    }
+    e.setSelectionFormula("{T6.ENG_MET} = ");
+    e.setDestination(Destination::Text, dir.file("s.txt"));
+    EXPECT_THROW(e.run(), FormulaError);
+}
