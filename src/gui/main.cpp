@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "gui/add_node_dialog.h"
+#include "gui/compute/install_compute_windows.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/info_dialogs.h"
 #include "gui/main_window.h"
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
     if (!shotDir.isEmpty()) return screenshots(shotDir, project);
 
     kolv::gui::MainWindow window;  // reads the settings file
+    kolv::gui::compute::installComputeWindows(window);
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once

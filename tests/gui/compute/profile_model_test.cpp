@@ -1,0 +1,230 @@
+// Profile geometry and print order: path to the outfall, zero-field check, lines and labels, stations; no display needed.
+#include "gui/compute/profile_model.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "common/error.h"
+#include "db/record_set.h"
+#include "gui/compute/print_order.h"
+#include "support/test_support.h"
+
+namespace kolv::gui::compute {
+namespace {
+
+/// A small trunk: A -> B -> OUT with a lateral C -> B. Numbers chosen for hand checks.
+std::vector<ProfileRow> trunk() {
+    ProfileRow a;
+    a.from = "A";
+    a.to = "B";
+    a.station = "10+00";
+    a.pipe = "18RCP";
+    a.lengthFt = 100;
+    a.inletElFt = 50;
+    a.flUpFt = 45;
+    a.flDnFt = 44.5;
+    a.clUpFt = 46.5;
+    a.clDnFt = 46;
+    a.hglUpFt = 46.2;
+    a.hglDnFt = 45.9;
+    a.hglAtNodeFt = 46.3;
+    a.clearanceFt = 3.7;
+    a.heightFt = 1.5;
+    a.velocityFtS = 4;
+    a.qCfs = 7.07;
+    a.critDepthFt = 1.0;
+    ProfileRow c = a;
+    c.from = "C";
+    c.station = "0+50";
+    c.lengthFt = 400;  // the lateral is the longer way down
+    ProfileRow b = a;
+    b.from = "B";
+    b.to = "OUT";
+    b.station = "11+00";
+    b.lengthFt = 200;
+    b.inletElFt = 49;
+    b.flUpFt = 44.4;
+    b.flDnFt = 43.4;
+    b.clUpFt = 46.4;
+    b.clDnFt = 45.4;
+    b.hglUpFt = 45.8;
+    b.hglDnFt = 45.0;
+    b.hglAtNodeFt = 45.85;
+    b.pipe = "24RCP";
+    return {a, b, c};
+}
+
+ProfileModel trunkModel() { return ProfileModel(trunk(), {"OUT", 44.8}); }
+
+TEST(ProfilePath, FollowsToNodesDownToTheOutfall) {
+    ProfileModel m = trunkModel();
+    auto path = m.pathFrom("A");
+    ASSERT_EQ(path.size(), 2u);
+    EXPECT_EQ(m.rows()[path[0]].from, "A");
+    EXPECT_EQ(m.rows()[path[1]].from, "B");
+    EXPECT_NEAR(m.pathLengthFt("A"), 300.0, 1e-9);  // 100 + 200 ft
+    EXPECT_NEAR(m.pathLengthFt("C"), 600.0, 1e-9);  // 400 + 200 ft
+    EXPECT_EQ(m.longestPathStart(), "C");
+    EXPECT_TRUE(m.pathFrom("NOPE").empty());
+    EXPECT_EQ(m.pathFrom("a").size(), 2u);  // names compare without regard to case
+}
+
+TEST(ProfilePath, StopsAtALoopAndAtAMissingNode) {
+    auto rows = trunk();
+    rows[1].to = "A";  // B flows back into A
+    ProfileModel loop(rows, {"OUT", 0});
+    EXPECT_EQ(loop.pathFrom("A").size(), 2u);
+    rows[1].to = "GONE";
+    ProfileModel open(rows, {"OUT", 0});
+    EXPECT_EQ(open.pathFrom("A").size(), 2u);
+}
+
+TEST(ProfileZeroFields, OneMessagePerNodeWithEveryZeroField) {
+    auto rows = trunk();
+    rows[1].lengthFt = 0;
+    rows[1].qCfs = 0;
+    ProfileModel m(rows, {"OUT", 44.8});
+    auto msgs = m.zeroFieldMessages("A");
+    ASSERT_EQ(msgs.size(), 1u);
+    EXPECT_EQ(msgs[0], "Node B contains zero in the following fields:\rLength = 0.0000\rFlow (Q) = 0.0000");
+    EXPECT_TRUE(trunkModel().zeroFieldMessages("A").empty());
+}
+
+TEST(ProfileGeometry, StationsLinesAndStructuresInFeet) {
+    ProfileGeometry g = trunkModel().build("A", false);
+    ASSERT_EQ(g.pipes.size(), 2u);
+    // stations start at A's 10+00 and add the reach lengths
+    EXPECT_NEAR(g.pipes[0].x0, 1000.0, 1e-9);
+    EXPECT_NEAR(g.pipes[0].x1, 1100.0, 1e-9);
+    EXPECT_NEAR(g.pipes[1].x1, 1300.0, 1e-9);
+    EXPECT_NEAR(g.pipes[1].invert0, 44.4, 1e-9);
+    EXPECT_NEAR(g.pipes[1].crown1, 45.4, 1e-9);
+    // grade line: at the node, up end, down end for each reach
+    ASSERT_EQ(g.hgl.size(), 6u);
+    EXPECT_NEAR(g.hgl[0].y, 46.3, 1e-9);
+    EXPECT_NEAR(g.hgl[3].y, 45.85, 1e-9);
+    EXPECT_NEAR(g.hgl[5].y, 45.0, 1e-9);
+    // energy line = HGL + V^2 / 2g = 46.2 + 16 / 64.32
+    ASSERT_EQ(g.egl.size(), 2u);
+    EXPECT_NEAR(g.egl[0][0].y, 46.2 + 16.0 / 64.32, 1e-9);
+    // critical depth above the flow line: 45 + 1
+    EXPECT_NEAR(g.critical[0][0].y, 46.0, 1e-9);
+    // structure B reaches from the lower of its inverts (44.4 out, 44.5 in) to its inlet
+    ASSERT_EQ(g.structures.size(), 3u);
+    EXPECT_EQ(g.structures[1].name, "B");
+    EXPECT_NEAR(g.structures[1].bottom, 44.4, 1e-9);
+    EXPECT_NEAR(g.structures[1].top, 49.0, 1e-9);
+    EXPECT_TRUE(g.structures[2].outfall);
+    EXPECT_NEAR(g.tailwater, 44.8, 1e-9);
+    EXPECT_EQ(g.title, "A to OUT");
+    EXPECT_NEAR(g.yMax, 50.0, 1e-9);  // the inlet of A is the highest point
+    EXPECT_NEAR(g.yMin, 43.4, 1e-9);  // the outfall invert the lowest
+}
+
+TEST(ProfileGeometry, LabelsCarryTheEngineeringValues) {
+    ProfileGeometry g = trunkModel().build("A", false);
+    auto has = [&](const std::string& text) {
+        for (const auto& l : g.labels)
+            if (std::find(l.lines.begin(), l.lines.end(), text) != l.lines.end()) return true;
+        return false;
+    };
+    EXPECT_TRUE(has("HGL = 46.30"));
+    EXPECT_TRUE(has("Clear = 3.70"));
+    EXPECT_TRUE(has("FL = 44.50"));
+    EXPECT_TRUE(has("Flow (Q): 7.07 cfs"));
+    EXPECT_TRUE(has("Velocity: 4.00 ft/s"));
+    EXPECT_TRUE(has("Pipe: 24RCP"));
+    EXPECT_TRUE(has("L = 200.0 ft  S = 0.50%"));  // (44.4 - 43.4) / 200
+    EXPECT_TRUE(has("TW = 44.80"));
+}
+
+TEST(ProfileGeometry, MetricConvertsLengthsFlowsAndVelocities) {
+    ProfileGeometry g = trunkModel().build("A", true);
+    EXPECT_EQ(g.lengthUnit, "m");
+    EXPECT_NEAR(g.pipes[0].x1, 1100.0 * 0.3048, 1e-9);
+    EXPECT_NEAR(g.pipes[0].invert0, 45 * 0.3048, 1e-9);
+    bool flow = false, velocity = false, hgl = false;
+    for (const auto& l : g.labels)
+        for (const auto& t : l.lines) {
+            flow |= t == "Flow (Q): 0.200 cms";    // 7.07 x 0.028317 = 0.2002
+            velocity |= t == "Velocity: 1.22 m/s";  // 4 x 0.3048 = 1.219
+            hgl |= t == "HGL = 14.112";             // 46.3 x 0.3048 = 14.1122
+        }
+    EXPECT_TRUE(flow);
+    EXPECT_TRUE(velocity);
+    EXPECT_TRUE(hgl);
+}
+
+TEST(ProfileGeometry, StatusFilterDropsStructuresAndPipesButKeepsTheGradeLine) {
+    auto rows = trunk();
+    rows[1].nodeStatus = 2;   // B: future 1
+    rows[1].reachStatus = 2;
+    ProfileModel m(rows, {"OUT", 44.8});
+    StatusFilter f = allStatuses();
+    f[2] = false;
+    ProfileGeometry g = m.build("A", false, f);
+    EXPECT_EQ(g.pipes.size(), 1u);
+    EXPECT_EQ(g.structures.size(), 2u);  // A and the outfall
+    EXPECT_EQ(g.hgl.size(), 6u);
+}
+
+TEST(ProfileScales, StationTextsAndRoundValues) {
+    EXPECT_EQ(stationText(1250), "12+50");
+    EXPECT_EQ(stationText(0), "0+00");
+    EXPECT_EQ(stationText(1299.7), "13+00");  // rounds to the foot, then carries
+    EXPECT_EQ(stationText(-35), "-0+35");
+    EXPECT_EQ(stationText(1250, true), "1+250");
+    EXPECT_NEAR(parseStation("12+50"), 1250, 1e-9);
+    EXPECT_NEAR(parseStation("40+00.5"), 4000.5, 1e-9);
+    EXPECT_NEAR(parseStation("375"), 375, 1e-9);
+    EXPECT_NEAR(parseStation(""), 0, 1e-9);
+    EXPECT_NEAR(roundExaggeration(13.7), 10, 1e-9);
+    EXPECT_NEAR(roundExaggeration(27), 25, 1e-9);
+    EXPECT_NEAR(roundExaggeration(4.99), 2.5, 1e-9);
+    EXPECT_NEAR(roundExaggeration(0.4), 0.4, 1e-9);
+    EXPECT_NEAR(niceStep(0.7), 1, 1e-9);
+    EXPECT_NEAR(niceStep(13), 20, 1e-9);
+    EXPECT_NEAR(niceStep(51), 100, 1e-9);
+}
+
+TEST(ProfileRead, SampleRowsCarryTheNodeStatus) {
+    test::TempDir dir;
+    ui::SilentUi silent;
+    auto project = db::openProject(test::makeSample(dir), silent);
+    auto& db = *project->db;
+    db.execute("INSERT INTO T60 (SYSTEM, \"FROM\", \"TO\", LENGTH, Q) VALUES (?, ?, ?, ?, ?)",
+               {db::Value("MAINST"), db::Value("S-1"), db::Value("S-2"), db::Value(250.0), db::Value(3.5)});
+    auto rows = readProfileRows(db, "MAINST");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].from, "S-1");
+    EXPECT_NEAR(rows[0].qCfs, 3.5, 1e-12);
+    EXPECT_EQ(rows[0].nodeStatus, 1);  // S-1 is proposed in the sample
+    ProfileOutfall out = readProfileOutfall(db, "MAINST");
+    EXPECT_EQ(out.name, "OUT-1");
+    EXPECT_NEAR(out.tailwaterFt, 23.85, 1e-9);
+}
+
+TEST(PrintOrder, TypedPositionsReachTheNodes) {
+    test::TempDir dir;
+    ui::SilentUi silent;
+    auto project = db::openProject(test::makeSample(dir), silent);
+    auto& db = *project->db;
+    for (const char* n : {"S-1", "S-2", "NOPE"})
+        db.execute("INSERT INTO T60 (SYSTEM, \"FROM\") VALUES (?, ?)", {db::Value("MAINST"), db::Value(n)});
+    EXPECT_TRUE(setPrintPosition(db, "MAINST", "S-2", db::Value("7")));
+    EXPECT_TRUE(setPrintPosition(db, "MAINST", "NOPE", db::Value("3")));
+    EXPECT_TRUE(setPrintPosition(db, "MAINST", "S-1", db::Value("")));  // cleared
+    EXPECT_FALSE(setPrintPosition(db, "MAINST", "S-9", db::Value("1")));
+    EXPECT_THROW(setPrintPosition(db, "MAINST", "S-1", db::Value("x1")), InputError);
+    // S-2 written; NOPE has no node and is skipped; S-1 has no position and keeps its own
+    EXPECT_EQ(writePrintOrder(db, "MAINST"), 1);
+    db::RecordSet nodes(db, "NODE");
+    ASSERT_TRUE(nodes.findFirst("NAME = ?", {db::Value("S-2")}));
+    EXPECT_EQ(nodes.integer("SEQUENCER"), 7);
+    ASSERT_TRUE(nodes.findFirst("NAME = ?", {db::Value("S-1")}));
+    EXPECT_EQ(nodes.integer("SEQUENCER"), 1);  // the sample's own value
+}
+
+}  // namespace
+}  // namespace kolv::gui::compute
