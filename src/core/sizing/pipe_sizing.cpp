@@ -169,14 +169,18 @@ void clearanceLines(const SizingSystem& sys, bool metric, std::vector<std::strin
     }
 }
 
-/// Replaces the system's T60 rows and writes the node results and the reach pipe names, in the
-/// project's units (the listing's units).
+/// Replaces the system's T60 rows and writes the node results and the reach pipe names.
+/// T60 holds feet, acres and cfs in either unit system, like the storm tabulation, so every
+/// report layout reads one set of units; the node's sizing fields are in the project's units,
+/// as listed.
 void writeResults(db::Database& db, const std::string& system, const SizingSystem& sys, bool metric,
                   std::vector<std::string>& lines) {
     const double len = metric ? 1.0 / kFeetPerMeter : 1.0;
     const double area = metric ? 1.0 / kAcresPerHectare : 1.0;
     const double flow = metric ? 1.0 / kCfsPerCms : 1.0;
     const double vel = metric ? 1.0 / kFeetPerMeterShort : 1.0;
+    const double toFeet = metric ? kFeetPerMeter : 1.0;  // stored project lengths -> ft for T60
+    auto feet = [&](const db::Value& v) { return v.isNull() ? v : db::Value(v.toDouble() * toFeet); };
 
     db::Transaction tx(db);
     db::RecordSet::executeDelete(db, "T60", "SYSTEM = ?", {system});
@@ -203,32 +207,32 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
             t60.set("STATION", nodes.value("STATION"));
             t60.set("OFFSET", nodes.value("OFFSET"));
             t60.set("TYPE", nodes.value("STRUCT_NAME"));
-            t60.set("INLET_EL", nodes.value("INLET_ELEV"));
+            t60.set("INLET_EL", feet(nodes.value("INLET_ELEV")));
         }
-        t60.set("LENGTH", r.length * len);
+        t60.set("LENGTH", r.length);
         static const char* da[] = {"C1DA", "C2DA", "C3DA"};
         static const char* ds[] = {"C1DS", "C2DS", "C3DS"};
         static const char* ca[] = {"C1CA", "C2CA", "C3CA"};
         for (int k = 0; k < 3; ++k) {
-            t60.set(da[k], r.area[k] * area);
-            t60.set(ds[k], r.areaAcc[k] * area);
-            t60.set(ca[k], r.ca[k] * area);
+            t60.set(da[k], r.area[k]);
+            t60.set(ds[k], r.areaAcc[k]);
+            t60.set(ca[k], r.ca[k]);
         }
         t60.set("TC", r.tcWork);
         t60.set("TF", r.travelTime);
         t60.set("INTENSITY", r.intensity);
-        t60.set("TOTALCA", r.totalCa * area);
-        t60.set("Q", r.q * flow);
-        if (f.hasElev1) t60.set("FL_UP", f.elev1);
-        if (f.hasElev2) t60.set("FL_DN", f.elev2);
-        t60.set("HGL_UP", r.hglUp * len);
-        t60.set("HGL_DN", r.hglDn * len);
-        t60.set("CLEARENCE", (r.inletElev - r.hglUp) * len);
+        t60.set("TOTALCA", r.totalCa);
+        t60.set("Q", r.q);
+        if (f.hasElev1) t60.set("FL_UP", f.elev1 * toFeet);
+        if (f.hasElev2) t60.set("FL_DN", f.elev2 * toFeet);
+        t60.set("HGL_UP", r.hglUp);
+        t60.set("HGL_DN", r.hglDn);
+        t60.set("CLEARENCE", r.inletElev - r.hglUp);
         if (pipeFound) {
-            t60.set("WIDTH", pipes.value("WIDTH"));
-            t60.set("HEIGHT", pipes.value("HEIGHT"));
+            t60.set("WIDTH", feet(pipes.value("WIDTH")));
+            t60.set("HEIGHT", feet(pipes.value("HEIGHT")));
         }
-        t60.set("VELOCITY", r.velocity * vel);
+        t60.set("VELOCITY", r.velocity);
         t60.set("N", r.n);
         t60.update();
 

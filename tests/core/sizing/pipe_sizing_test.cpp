@@ -330,9 +330,14 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.250    1.250    0.2799   0.228"));
     EXPECT_TRUE(has("B        OUT      OLD      0.0130   200.00   1.250    1.250    0.6998   0.570"));
     EXPECT_TRUE(has("0.437 meters (1.433 feet) clearence. Node: A"));
-    // Written back in the project's units: 328.2908 ft = 100.0638 m (÷ 3.28083339792).
-    EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 328.2908 / 3.28083339792, 1e-4);
-    EXPECT_NEAR(value("SELECT Q FROM T60 WHERE \"FROM\" = ?", "A"), 9.884 / 35.31467, 1e-6);
+    // T60 holds feet and cfs in either unit system (the report layouts convert);
+    // the node's sizing fields are in the project's units: 328.2908 ft = 100.0638 m.
+    EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 328.2908, 1e-3);
+    EXPECT_NEAR(value("SELECT Q FROM T60 WHERE \"FROM\" = ?", "A"), 9.884, 1e-3);
+    EXPECT_NEAR(value("SELECT INLET_EL FROM T60 WHERE \"FROM\" = ?", "A"), 329.7238, 1e-3);
+    EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", "A"), 4.101, 1e-3);
+    EXPECT_NEAR(value("SELECT P_HGL_UP FROM NODE WHERE NAME = ?", "A"), 328.2908 / 3.28083339792, 1e-4);
+    EXPECT_NEAR(value("SELECT P_Q FROM NODE WHERE NAME = ?", "A"), 9.884 / 35.31467, 1e-6);
 }
 
 TEST_F(SizingFixture, GroupsOfTheDefinitions) {
