@@ -135,8 +135,9 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
                      "small base flow (ie. 0.001 cfs) to this node in the Node Edit window.");
 
         // Travel time t = L / (60 V), V never below the minimum for travel time
+        // (no state before the first grade line: the flow against the capacity decides)
         double vTravel = r.stateVelocity();
-        if (r.state == FlowState::Unset) vTravel = v;
+        if (r.state == FlowState::Unset) vTravel = (r.isDitch() || r.q < r.qCapacity) ? r.vPartial : r.velocity;
         if (o.minVelocityOn && vTravel < s.minVelocityFtS) vTravel = s.minVelocityFtS;
         r.travelTime = vTravel != 0 ? r.reachLength(o.useHydLength) / (vTravel * 60.0) : 0.0;
         if (to) to->tcWork = o.fixedTc ? o.fixedTcMinutes : std::max(to->tcWork, r.tcWork + r.travelTime);

@@ -64,7 +64,7 @@ protected:
     }
     PassLoopResult run(std::vector<HydraulicRecord>& recs) {
         accumulateDrainage(recs);
-        PassIo io{session, ui, messages, {}, prompt};
+        PassIo io{session, ui, messages, progress, prompt};
         return runPassLoop(recs, settings, io);
     }
     std::size_t passLines() const { return std::count_if(messages.begin(), messages.end(), [](const std::string& m) {
@@ -75,11 +75,15 @@ protected:
     std::vector<std::string> messages;
     PassSettings settings;
     MaxPassesPrompt prompt;
+    PassProgressSink progress;
 };
 
 TEST_F(PassLoop, SettledSystemStillRunsFourPasses) {
     std::vector<HydraulicRecord> recs{pipeRecord("A", 0.9, -1)};
+    std::vector<int> shown;
+    progress = [&](const PassProgress& p) { shown.push_back(p.pass); };
     const PassLoopResult r = run(recs);
+    EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 4}));  // 50 passes at most: every pass shown
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.passes, 4);
     EXPECT_TRUE(r.converged);

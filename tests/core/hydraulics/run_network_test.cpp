@@ -179,5 +179,27 @@ TEST_F(Network, HydraulicLengthSwitchUsesCenterToCenterLength) {
     EXPECT_NEAR(p.t60n("S1", "A", "LENGTH"), 200.0, 1e-9);
 }
 
+TEST(DegenerateData, FaultyReachesGiveFiniteResultsOrAClearStop) {
+    RunProject p;
+    p.roundPipe("18RCP", 1.5);
+    p.roundPipe("NONE", 1.5, 0.0);  // a definition without Manning n
+    p.system("S'1", 90.0);
+    p.node("S'1", "O'NEIL", 1.0, 0.9, 106.0);
+    p.node("S'1", "Z", 1.0, 0.9, 105.0);
+    p.reach("S'1", "O'NEIL", "Z", "NONE", 100.0, 99.0, 0.0, {{"BARRELS", 0}});  // no length, no n
+    p.reach("S'1", "Z", "OUT", "18RCP", 99.0, 98.0, 100.0);
+    ASSERT_EQ(p.run("S'1").status, 0);
+    for (const char* f : {"Q", "VELOCITY", "HGL_UP", "HGL_DN", "TF", "CAPACITY", "P_NORMAL_DEPTH"}) {
+        const db::Value v = p.t60("S'1", "O'NEIL", f);
+        EXPECT_TRUE(std::isfinite(v.toDouble())) << f;
+    }
+    EXPECT_NEAR(p.t60n("S'1", "O'NEIL", "BARRELS"), 1.0, 1e-12);  // 0 barrels read as 1
+    // A pipe name without a definition: the reach has no area, and the run says so.
+    p.db().execute("UPDATE REACH SET PIPE_NAME = 'GONE' WHERE NAME = 'Z'");
+    EXPECT_EQ(p.run("S'1").status, -1);
+    ASSERT_FALSE(p.ui.messages.empty());
+    EXPECT_EQ(p.ui.messages.back().title, "Invalid Data in Pipe Definition");
+}
+
 }  // namespace
 }  // namespace kolv::hydraulics::test
