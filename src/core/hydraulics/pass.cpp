@@ -275,6 +275,7 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
     const int refreshEvery = std::max(1, maxPasses / 50);
     double prev = -1000, sum = 0;
     int pass = 0;
+    int shownPass = 0;
     std::set<std::size_t> warnedJunctions;
     try {
         do {
@@ -287,8 +288,10 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
             res.outfall.tailwater = s.tailwaterFt;
             sum = hglStep(records, s, res.outfall);
             res.hglDifference = std::fabs(sum - prev);
-            if (io.progress && (pass % refreshEvery == 0 || pass == maxPasses))
+            if (io.progress && pass % refreshEvery == 0) {
                 io.progress({pass, maxPasses, res.hglDifference});
+                shownPass = pass;
+            }
             io.ui.processEvents();
         } while (!((std::fabs(sum - prev) < s.options.maxHglDifference && pass >= 4) || pass >= maxPasses));
     } catch (const Stop&) {
@@ -296,6 +299,8 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
         res.passes = pass;
         return res;
     }
+    // The gauges end on the last pass whatever the refresh interval.
+    if (io.progress && shownPass != pass) io.progress({pass, maxPasses, res.hglDifference});
     res.passes = pass;
     res.converged = std::fabs(sum - prev) < s.options.maxHglDifference && pass >= 4;
     if (pass >= maxPasses) {

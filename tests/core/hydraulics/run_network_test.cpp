@@ -179,6 +179,22 @@ TEST_F(Network, HydraulicLengthSwitchUsesCenterToCenterLength) {
     EXPECT_NEAR(p.t60n("S1", "A", "LENGTH"), 200.0, 1e-9);
 }
 
+TEST_F(Network, PassLimitIsClampedTo50WhenUnsetAnd32000AtMost) {
+    const auto limitSeen = [&](int maxPasses) {
+        RunOptions o = RunProject::defaults();
+        o.maxPasses = maxPasses;
+        int limit = -1;
+        RunHooks hooks;
+        hooks.progress = [&](const PassProgress& pp) { limit = pp.maxPasses; };
+        EXPECT_EQ(runStormTabs(*p.project, p.session, p.ui, o, "S1", hooks).status, 0);
+        return limit;
+    };
+    EXPECT_EQ(limitSeen(0), 50);
+    EXPECT_EQ(limitSeen(-3), 50);
+    EXPECT_EQ(limitSeen(40000), 32000);
+    EXPECT_EQ(limitSeen(250), 250);
+}
+
 TEST(DegenerateData, FaultyReachesGiveFiniteResultsOrAClearStop) {
     RunProject p;
     p.roundPipe("18RCP", 1.5);
