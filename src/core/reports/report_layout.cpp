@@ -242,6 +242,12 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
         totalItem(ReportContent::Kind::GroupTotal, groupSum, lastRecord, "Group total");
     if (anyTotal && m_content.recordCount > 0)
         totalItem(ReportContent::Kind::ReportTotal, reportSum, lastRecord, m_tpl.totalsLabel);
+    if (m_content.recordCount == 0) {
+        ReportContent::Item it;
+        it.kind = ReportContent::Kind::Footer;
+        it.text = "No records were selected.";
+        m_content.items.push_back(std::move(it));
+    }
     for (const Interpolated& f : m_tpl.footers) {
         ReportContent::Item it;
         it.kind = ReportContent::Kind::Footer;
@@ -384,7 +390,13 @@ LayoutResult ReportRunner::layout() const {
     for (std::size_t i = 0; i < items.size(); ++i) {
         const auto& it = items[i];
         double need = lh;
-        if (it.kind == ReportContent::Kind::Record) need = recordHeight;
+        if (it.kind == ReportContent::Kind::Record) {
+            need = recordHeight;
+            // A total never starts a page alone: it goes with the record above it.
+            if (i + 1 < items.size() && (items[i + 1].kind == ReportContent::Kind::GroupTotal ||
+                                         items[i + 1].kind == ReportContent::Kind::ReportTotal))
+                need += 1.4 * lh;
+        }
         else if (it.kind == ReportContent::Kind::GroupHeading) need = 1.5 * lh + recordHeight;  // never orphaned
         else if (it.kind == ReportContent::Kind::GroupTotal || it.kind == ReportContent::Kind::ReportTotal)
             need = 1.4 * lh;

@@ -100,7 +100,7 @@ inline std::string makeReportProject(const TempDir& dir, bool metric = false) {
                    "WARN_NORMAL_DEPTH_MAX", "WARN_EGL_DEPTH_MAX", "Qbasetot", "Qro"},
                   {"S1", "S1-" + std::to_string(i), to, std::to_string(10 + i) + "+50", i % 2 ? 20.0 : -20.0,
                    ditch ? "DITCH" : (i < 6 ? "18RCP" : "24RCP"), 0, 250.0, area, ca, totalCa / 0.85, 0.85, ca,
-                   totalCa, tc, tf, intensity, q, ditch ? 4.0 : h, h, 1, ditch ? 0.035 : 0.012, 0.0032, 0.21,
+                   totalCa, tc, tf, intensity, q, ditch ? 4.0 : h, h, 1, ditch ? 0.035 : 0.012, 0.32, 0.21,
                    q * 1.3, v * 1.1, v, 104.0 - 1.2 * i, 103.2 - 1.2 * i, 104.0 - 1.2 * i + h,
                    103.2 - 1.2 * i + h, hglUp, hglUp - 0.8, hglUp + 0.05, 0.05, inlet, inlet - hglUp - 0.05,
                    i % 3 == 0 ? "SUB" : (i == 7 ? "CRITICAL" : "FULL"), 0.8 * h, 0.7 * h, 0.9 * h,
