@@ -160,7 +160,7 @@ QWidget* EditPanelWidget::buildNodePage() {
     g->setColumnStretch(1, 1);
     auto unit = [this](const char* en, const char* si) {
         auto* l = new QLabel(en);
-        l->setStyleSheet("color: palette(mid);");
+        l->setStyleSheet("color: #5f6368;");
         m_units.push_back({l, {en, si}});
         return l;
     };
@@ -284,7 +284,7 @@ QWidget* EditPanelWidget::buildOutfallPage() {
     auto* v = new QVBoxLayout(page);
     auto unit = [this](const char* en, const char* si) {
         auto* l = new QLabel(en);
-        l->setStyleSheet("color: palette(mid);");
+        l->setStyleSheet("color: #5f6368;");
         m_units.push_back({l, {en, si}});
         return l;
     };

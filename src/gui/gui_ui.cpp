@@ -2,6 +2,8 @@
 #include "gui/gui_ui.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -92,6 +94,11 @@ ui::Answer GuiUi::message(const std::string& title, const std::string& text, ui:
     QMessageBox box(toIcon(icon), QString::fromStdString(title.empty() ? kAppTitle : title),
                     QString::fromStdString(lineBreaks(text)), toButtons(buttons), m_parent);
     box.setDefaultButton(toButton(defaultAnswer));
+    // keep each line of the message on one line (the texts break their own lines)
+    int widest = 0;
+    const QFontMetrics metrics(box.font());
+    for (const QString& line : box.text().split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
+    box.setStyleSheet(QString("QLabel#qt_msgbox_label { min-width: %1px; }").arg(std::min(widest + 8, 900)));
     int pressed = box.exec();
     if (restore) QApplication::restoreOverrideCursor();
     return fromButton(pressed);

@@ -50,7 +50,7 @@ StartupDialog::StartupDialog(int autoContinueMs, QWidget* parent) : QDialog(pare
     v->addWidget(titleLabel());
     v->addWidget(subtitle("Storm sewer design by the Rational Method"));
     auto* version = subtitle("Version " + versionText());
-    version->setStyleSheet("color: palette(mid);");
+    version->setStyleSheet("color: #5f6368;");
     v->addWidget(version);
     v->addSpacing(16);
     auto* buttons = new QHBoxLayout;
@@ -79,7 +79,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     v->addWidget(subtitle("Storm sewer design by the Rational Method: pipe sizing, flow-line elevations, "
                           "storm tabulation with hydraulic grade line, and system cost."));
     auto* tech = subtitle(QString("Built with Qt %1 and SQLite").arg(qVersion()));
-    tech->setStyleSheet("color: palette(mid);");
+    tech->setStyleSheet("color: #5f6368;");
     v->addWidget(tech);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

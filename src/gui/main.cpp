@@ -72,7 +72,12 @@ int screenshots(const QString& dir, const QString& project) {
     { ProjectSetupDialog d(*p->db, w.ui(), &w); d.showJunction(7); save(&d, dir, "dialog_project_setup"); d.close(); }
     { NewProjectDialog d(w.ui(), &w); save(&d, dir, "dialog_new_project"); d.close(); }
     { RebuildDialog d(p->path, w.ui(), &w); save(&d, dir, "dialog_rebuild"); d.close(); }
-    { SetupFilesDialog d(*new kolv::settings::SettingsFile(QDir::tempPath().toStdString() + "/kolv-shot.ini"), w.settingsState(), &w); save(&d, dir, "dialog_setup_files"); d.close(); }
+    {
+        kolv::settings::SettingsFile file(QDir::tempPath().toStdString() + "/kolv-shot.ini");
+        SetupFilesDialog d(file, w.settingsState(), &w);
+        save(&d, dir, "dialog_setup_files");
+        d.close();
+    }
     {
         AddNodeDialog d(*p->db, p->currentSystem, kolv::editing::structuresForClass(*p->db, p->engMet(), ""), w.ui(), &w);
         save(&d, dir, "dialog_add_node");

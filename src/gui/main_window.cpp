@@ -17,6 +17,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -195,14 +196,14 @@ void MainWindow::buildToolBar() {
     auto* box = new QWidget;
     auto* h = new QHBoxLayout(box);
     h->setContentsMargins(8, 0, 8, 0);
-    m_systemCaption = new QLabel("System:");
+    m_systemCaption = new QLabel("S&ystem:");
     m_systemSelector = new QComboBox;
     m_systemSelector->setMinimumContentsLength(10);
     m_systemSelector->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_systemSelector->setToolTip("Current storm sewer system");
     m_systemCaption->setBuddy(m_systemSelector);
     m_unitLabel = new QLabel;
-    m_unitLabel->setStyleSheet("color: palette(mid); padding-left: 6px;");
+    m_unitLabel->setStyleSheet("color: #5f6368; padding-left: 6px;");
     h->addWidget(m_systemCaption);
     h->addWidget(m_systemSelector);
     h->addWidget(m_unitLabel);
@@ -251,6 +252,16 @@ void MainWindow::buildPanels() {
     m_panelDock->setMinimumWidth(440);
     addDockWidget(Qt::RightDockWidgetArea, m_panelDock);
     connect(m_panel, &EditPanelWidget::addNodeRequested, this, &MainWindow::addNode);
+    // the list shows the values just written; rebuilt after the selection event has finished
+    connect(m_panel, &EditPanelWidget::recordWritten, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            try {
+                refreshNodeList();
+            } catch (const std::exception& e) {
+                ui::reportException(m_ui, e);
+            }
+        });
+    });
     connect(m_panel, &EditPanelWidget::statusText, this, [this](const QString& t) { statusBar()->showMessage(t); });
 }
 
@@ -275,7 +286,10 @@ void MainWindow::installCommandHandlers() {
     m_handlers[Command::Recent2] = [this] { openRecent(2); };
     m_handlers[Command::Recent3] = [this] { openRecent(3); };
     m_handlers[Command::Recent4] = [this] { openRecent(4); };
-    m_handlers[Command::Exit] = [] { QApplication::exit(0); };
+    m_handlers[Command::Exit] = [this] {
+        flushPendingEdits();  // nothing typed is lost on the way out
+        QApplication::exit(0);
+    };
     m_handlers[Command::ProjectSetup] = [this] { showProjectSetupWindow(); };
     m_handlers[Command::EditNodes] = [this] { m_nodeList->setFocus(); };
     m_handlers[Command::EditReaches] = [this] { m_nodeList->setFocus(); };

@@ -36,7 +36,7 @@ QLineEdit* numberEdit() {
 
 QLabel* unitLabel(const QString& t) {
     auto* l = new QLabel(t);
-    l->setStyleSheet("color: palette(mid);");
+    l->setStyleSheet("color: #5f6368;");
     return l;
 }
 

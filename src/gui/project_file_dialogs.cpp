@@ -60,7 +60,7 @@ NewProjectDialog::NewProjectDialog(ui::UiPort& ui, QWidget* parent) : QDialog(pa
     g->addWidget(m_seedPath, 1, 1);
     g->addWidget(b2, 1, 2);
     auto* note = new QLabel("The new project is a copy of the seed database. Open it afterwards with File | Open Project.");
-    note->setStyleSheet("color: palette(mid);");
+    note->setStyleSheet("color: #5f6368;");
     note->setWordWrap(true);
     g->addWidget(note, 2, 0, 1, 3);
     auto* buttons = new QDialogButtonBox;
@@ -104,7 +104,7 @@ RebuildDialog::RebuildDialog(std::string openProjectPath, ui::UiPort& ui, QWidge
     g->addWidget(b, 0, 2);
     auto* note = new QLabel("Rebuilding compacts and checks a project that is not open. The file before the rebuild "
                             "is kept as Rebuild.BAK in the current folder.");
-    note->setStyleSheet("color: palette(mid);");
+    note->setStyleSheet("color: #5f6368;");
     note->setWordWrap(true);
     g->addWidget(note, 1, 0, 1, 3);
     auto* buttons = new QDialogButtonBox;

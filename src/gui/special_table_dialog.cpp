@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "common/text.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui {
@@ -47,6 +48,8 @@ QTableWidget* SpecialTableDialog::grid(const std::string& table) {
         for (int c = 0; c < t->columnCount(); ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(g.cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
             item->setData(Qt::UserRole, static_cast<qlonglong>(g.rowids[static_cast<std::size_t>(r)]));
+            if (kolv::isNumeric(item->text().toStdString()))
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             t->setItem(r, c, item);
         }
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);

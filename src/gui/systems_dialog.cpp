@@ -34,7 +34,7 @@ SystemsDialog::SystemsDialog(MainWindow& main) : QDialog(&main), m_main(main) {
     m_name->setPlaceholderText("up to 8 characters");
     nv->addWidget(m_name);
     auto* hint = new QLabel("Add creates an empty system; Rename changes the selected\nsystem's name on every node and reach.");
-    hint->setStyleSheet("color: palette(mid);");
+    hint->setStyleSheet("color: #5f6368;");
     nv->addWidget(hint);
     grid->addWidget(nameBox, 0, 1);
 

@@ -11,6 +11,9 @@
 #include <QPrinter>
 #include <QStringList>
 #include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/error.h"
 
@@ -19,6 +22,12 @@ namespace kolv::render {
 void ensureGuiApplication() {
     if (QCoreApplication::instance()) return;
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        // A private runtime folder, as a desktop session would give (else Qt warns on stderr).
+        std::string dir = QDir::tempPath().toStdString() + "/kolv-runtime-" + std::to_string(::getuid());
+        ::mkdir(dir.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
+    }
     static int argc = 1;
     static char name[] = "kolv";
     static char* argv[] = {name, nullptr};

@@ -475,8 +475,22 @@ LayoutResult ReportRunner::layout() const {
 
 std::string ReportRunner::plainText() const {
     const ReportTemplate& t = m_tpl;
+    // Characters are all one width here: a column is as wide as its widest heading or cell.
     std::vector<std::size_t> width;
-    for (const auto& c : t.columns) width.push_back(static_cast<std::size_t>(std::ceil(c.widthChars)));
+    for (const auto& c : t.columns) {
+        std::size_t w = static_cast<std::size_t>(std::ceil(c.widthChars));
+        for (const auto& h : c.heading) w = std::max(w, h.size());
+        width.push_back(w);
+    }
+    for (const auto& it : m_content.items) {
+        if (it.kind != ReportContent::Kind::Record && it.kind != ReportContent::Kind::GroupTotal &&
+            it.kind != ReportContent::Kind::ReportTotal)
+            continue;
+        for (std::size_t c = 0; c < width.size() && c < it.cells.size(); ++c) {
+            width[c] = std::max(width[c], it.cells[c].size());
+            if (c < it.cells2.size()) width[c] = std::max(width[c], it.cells2[c].size());
+        }
+    }
     auto place = [](const std::string& s, std::size_t w, Align a) {
         if (s.size() >= w) return s.substr(0, w);
         if (a == Align::Right) return padLeft(s, w);

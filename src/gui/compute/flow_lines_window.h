@@ -31,6 +31,7 @@ public:
     ListingView* listing() const { return m_list; }
     QLabel* valueLabel() const { return m_valueLabel; }
     QRadioButton* varyMode() const { return m_vary; }
+    QRadioButton* fixedMode() const { return m_fixed; }
     QSpinBox* decimals() const { return m_decimals; }
     QLineEdit* valueEdit() const { return m_value; }
 

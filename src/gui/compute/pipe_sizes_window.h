@@ -32,6 +32,7 @@ public:
     ListingView* listing() const { return m_list; }
     QComboBox* groups() const { return m_group; }
     QRadioButton* hglCriterion() const { return m_byHgl; }
+    QRadioButton* velocityCriterion() const { return m_byVelocity; }
     QLabel* limitLabel() const { return m_limitLabel; }
     QLabel* minVelocityLabel() const { return m_minLabel; }
     QLineEdit* limitEdit() const { return m_limit; }
