@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
 #include <fstream>
@@ -14,6 +15,8 @@
 #include "db/record_set.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/main_window.h"
+#include "gui/add_node_dialog.h"
+#include "gui/project_setup_dialog.h"
 #include "gui/systems_dialog.h"
 #include "support/test_support.h"
 
@@ -248,6 +251,67 @@ private slots:
         QVERIFY(w.project()->currentSystem.empty());
         QCOMPARE(scalar(path, "SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'S1'").toInt(), 0);
         QCOMPARE(scalar(path, "SELECT COUNT(*) FROM REACH WHERE SYSTEM = 'S1'").toInt(), 0);
+    }
+
+    void openingAnotherProjectReplacesTheFirst() {
+        std::string first = makeProject(*m_dir);
+        std::string second = test::makeEmptyProject(*m_dir, "metric.mdb");
+        {
+            auto db = db::Database::open(second);
+            db->execute("UPDATE T0 SET ENGLISH_METRIC = -1, CURRENT_SYSTEM = NULL");
+            db->execute("INSERT INTO T16 (SYSTEM) VALUES ('M1')");
+        }
+        MainWindow w(options());
+        QVERIFY(w.openProjectFile(first));
+        QVERIFY(w.openProjectFile(second));
+        QCOMPARE(w.windowTitle(), QString::fromStdString("KOLV Lt v3 - " + second));
+        QCOMPARE(w.systemSelector()->count(), 1);
+        QCOMPARE(w.systemSelector()->currentText(), QString("M1"));
+        QCOMPARE(w.unitLabel()->text(), QString(" (Metric)"));
+        QCOMPARE(w.nodeList()->rowCount(), 0);
+        // a file that is not a project leaves the open one in place, with the error trap shown
+        { std::ofstream(m_dir->file("junk.mdb")) << "not a database"; }
+        m_ui.clear();
+        QVERIFY(!w.openProjectFile(m_dir->file("junk.mdb")));
+        QCOMPARE(m_ui.messages.size(), std::size_t(1));
+        QCOMPARE(m_ui.messages[0].title, std::string("ERROR TRAP"));
+        QCOMPARE(w.project()->path, second);
+    }
+
+    void addNodeDialogProposesTheNextNameAndRefusesATakenOne() {
+        std::string path = makeProject(*m_dir);
+        {
+            auto db = db::Database::open(path);
+            db->execute("UPDATE T0 SET NEXT_NODE_USE_PREFIX = -1, NEXT_NODE_PREFIX = 'S-', NEXT_NODE_NUMBER = 12");
+        }
+        MainWindow w(options());
+        QVERIFY(w.openProjectFile(path));
+        AddNodeDialog d(*w.project()->db, "S1", {}, w.ui(), &w);
+        QCOMPARE(d.nameField()->text(), QString("S-12"));
+        d.nameField()->setText("B");
+        d.accept();
+        QCOMPARE(d.result(), int(QDialog::Rejected));  // still open
+        QCOMPARE(m_ui.messages.back().text, std::string("Node already exist in system 'S1'.\rRe-enter a unique node name."));
+        d.nameField()->setText(" C ");
+        d.accept();
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(d.nodeName(), std::string("C"));
+        QCOMPARE(scalar(path, "SELECT NEXT_NODE_NUMBER FROM T0").toInt(), 13);
+    }
+
+    void projectSetupWritesTheUnitSystemAtOnce() {
+        std::string path = makeProject(*m_dir);
+        MainWindow w(options());
+        QVERIFY(w.openProjectFile(path));
+        ProjectSetupDialog d(*w.project()->db, w.ui(), &w);
+        d.showJunction(13);
+        QCOMPARE(d.junctionCurrent()->text(), QString("Current: 13 of 14"));
+        QRadioButton* metric = nullptr;
+        for (auto* r : d.findChildren<QRadioButton*>())
+            if (r->text().startsWith("Metric")) metric = r;
+        QVERIFY(metric);
+        metric->setChecked(true);
+        QCOMPARE(scalar(path, "SELECT ENGLISH_METRIC FROM T0").toInt(), -1);  // without OK
     }
 
     void specialTableEditAsksFirst() {

@@ -1,0 +1,412 @@
+// The computation and result windows driven on the sample project, offscreen; message boxes answered by the port.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <cmath>
+#include <memory>
+
+#include "common/text.h"
+#include "db/record_set.h"
+#include "gui/compute/cost_window.h"
+#include "gui/compute/flow_lines_window.h"
+#include "gui/compute/hydraulics_window.h"
+#include "gui/compute/listing_view.h"
+#include "gui/compute/pipe_sizes_window.h"
+#include "gui/compute/print_order.h"
+#include "gui/compute/print_order_window.h"
+#include "gui/compute/profile_view.h"
+#include "gui/compute/report_commands_gui.h"
+#include "gui/compute/report_preview.h"
+#include "gui/compute/verification_window.h"
+#include "hydraulics/hydraulics_options.h"
+#include "reports/document.h"
+#include "support/test_support.h"
+#include "ui/recording_ui.h"
+
+using namespace kolv;
+using namespace kolv::gui::compute;
+
+namespace {
+
+/// The sample project opened for one test, with a recording port and the system MAINST current.
+struct Fixture {
+    test::TempDir dir;
+    std::string path;
+    ui::RecordingUi ui;
+    Session session;
+    std::unique_ptr<db::Project> project;
+    std::string system = "MAINST";
+
+    Fixture() : path(test::makeSample(dir)) { reopen(); }
+    /// Opens the file again, as a restart of the program does.
+    void reopen() {
+        project.reset();
+        project = db::openProject(path, ui);
+        ui.clear();
+    }
+    ComputeContext ctx() {
+        ComputeContext c;
+        c.project = [this] { return project.get(); };
+        c.system = [this] { return system; };
+        c.session = &session;
+        c.ui = &ui;
+        c.reportFolder = [] { return std::string(); };
+        c.scripted = true;
+        return c;
+    }
+    db::Database& db() { return *project->db; }
+    bool said(const std::string& text) const {
+        for (const auto& m : ui.messages)
+            if (m.text == text) return true;
+        return false;
+    }
+};
+
+bool hasLine(const std::vector<std::string>& lines, const std::string& prefix) {
+    for (const auto& l : lines)
+        if (l.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
+/// Every text of a laid-out document, for looking up titles and values.
+std::string documentText(const reports::Document& doc) {
+    std::string all;
+    for (const auto& page : reports::pageLines(doc))
+        for (const auto& line : page) all += line + "\n";
+    return all;
+}
+
+int countRows(db::Database& db, const std::string& table, const std::string& system) {
+    return static_cast<int>(db.scalar("SELECT COUNT(*) FROM " + table + " WHERE SYSTEM = ?", {db::Value(system)}).toInt());
+}
+
+}  // namespace
+
+class ComputeWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hydraulicsRunWritesResultsAndShowsThem() {
+        Fixture f;
+        VerificationWindow verification(f.ctx());
+        HydraulicsWindow w(f.ctx(), &verification);
+        QVERIFY(w.compute());
+        const auto& lines = w.messages()->lines();
+        QVERIFY(hasLine(lines, "Writing results to database"));
+        // one T60 row per node of the system, all shown in the grid
+        int nodes = countRows(f.db(), "NODE", "MAINST");
+        QCOMPARE(countRows(f.db(), "T60", "MAINST"), nodes);
+        QCOMPARE(w.resultsGrid()->rowCount(), nodes);
+        // the pass gauge followed the loop: at least the four passes every run makes
+        QVERIFY(w.passGauge()->value() >= 4);
+        QCOMPARE(w.tabs()->currentIndex(), 1);
+
+        // the messages print under their title
+        ReportPreviewDialog* print = w.printMessages();
+        QVERIFY(print);
+        QVERIFY(documentText(print->document()).find("HYDRAULIC CALCULATIONS MESSAGES - MAINST") != std::string::npos);
+        print->close();
+
+        // the storm tab report runs through the engine from T60
+        ReportPreviewDialog* tabs = w.printStormTabs();
+        QVERIFY2(tabs, f.ui.messages.empty() ? "" : f.ui.messages.back().text.c_str());
+        QVERIFY(tabs->pageCount() >= 1);
+        QVERIFY(documentText(tabs->document()).find("S-1") != std::string::npos);
+        tabs->close();
+    }
+
+    void profileOfTheLongestPathEndsAtTheOutfall() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        w.refreshProfile();
+        QVERIFY(w.profileView()->hasProfile());
+        const ProfileGeometry& g = w.profileView()->profile();
+        QCOMPARE(QString::fromStdString(g.path.back()), QString("OUT-1"));
+        // an independent walk over T60: the longest way down the TO names
+        db::RecordSet t60(f.db(), "T60", "SYSTEM = ?", {db::Value("MAINST")});
+        double longest = 0;
+        for (t60.moveFirst(); !t60.eof(); t60.moveNext()) {
+            double total = 0;
+            std::string at = trim(t60.text("FROM"));
+            db::RecordSet walk(f.db(), "T60", "SYSTEM = ?", {db::Value("MAINST")});
+            for (int guard = 0; guard < 100 && walk.findFirst("FROM = ?", {db::Value(at)}); ++guard) {
+                total += walk.number("LENGTH");
+                at = trim(walk.text("TO"));
+            }
+            longest = std::max(longest, total);
+        }
+        QVERIFY(std::fabs((g.pipes.back().x1 - g.pipes.front().x0) - longest) < 1e-6);
+        QVERIFY(f.ui.messages.empty());
+    }
+
+    void profileWithZeroFieldsIsRefusedAndCleared() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        w.setProfileStart("S-1");
+        w.refreshProfile();
+        QVERIFY(w.profileView()->hasProfile());
+        f.db().execute("UPDATE T60 SET Q = 0 WHERE \"FROM\" = ?", {db::Value("S-1")});
+        w.refreshProfile();
+        QVERIFY(!w.profileView()->hasProfile());
+        QVERIFY(f.said("Node S-1 contains zero in the following fields:\rFlow (Q) = 0.0000"));
+    }
+
+    void optionsPersistAtEachChangeAndSurviveARestart() {
+        Fixture f;
+        {
+            HydraulicsWindow w(f.ctx(), nullptr);
+            w.maxPassesEdit()->setText("250");
+            w.hglDifferenceEdit()->setText(".001");
+            auto* exitLoss = qobject_cast<QCheckBox*>(w.control("LVSINT4"));
+            auto* method2 = qobject_cast<QRadioButton*>(w.control("LVSINT2"));
+            QVERIFY(exitLoss && method2);
+            exitLoss->setChecked(!exitLoss->isChecked());
+            method2->setChecked(true);
+            // stored at once, without a compute
+            auto o = hydraulics::loadHydraulicsOptions(f.db());
+            QCOMPARE(o.maxPasses, 250L);
+            QVERIFY(std::fabs(o.maxHglDifferenceFt - 0.001) < 1e-9);
+            QCOMPARE(o.junctionMethod, 2);
+        }
+        bool exitWas = hydraulics::loadHydraulicsOptions(f.db()).exitLoss;
+        f.reopen();
+        HydraulicsWindow again(f.ctx(), nullptr);
+        QCOMPARE(again.maxPassesEdit()->text(), QString("250"));
+        QCOMPARE(again.hglDifferenceEdit()->text(), QString("0.001"));
+        QCOMPARE(qobject_cast<QCheckBox*>(again.control("LVSINT4"))->isChecked(), exitWas);
+        QVERIFY(qobject_cast<QRadioButton*>(again.control("LVSINT2"))->isChecked());
+        QCOMPARE(again.minVelocityLabel()->text(), QString("Min. Velocity (ft/s)"));
+    }
+
+    void validationRefusesAndResetsTheField() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        int before = countRows(f.db(), "T60", "MAINST");
+        w.maxPassesEdit()->setText("3");
+        QVERIFY(!w.compute());
+        QCOMPARE(f.ui.messages.back().title, std::string("INVALID DATA"));
+        QCOMPARE(f.ui.messages.back().text, std::string("Itterations must be between 4 and 32000"));
+        QCOMPARE(w.maxPassesEdit()->text(), QString("4"));
+        w.maxPassesEdit()->setText("40000");
+        QVERIFY(!w.compute());
+        QCOMPARE(w.maxPassesEdit()->text(), QString("32000"));
+        w.maxPassesEdit()->setText("50");
+        w.hglDifferenceEdit()->setText("0.5");
+        QVERIFY(!w.compute());
+        QCOMPARE(f.ui.messages.back().text, std::string("Max. HGL Difference must be between 0.0001 and 0.25"));
+        QCOMPARE(w.hglDifferenceEdit()->text(), QString("0.25"));
+        // 6 ft/s is the largest travel-time minimum of an English project
+        w.minVelocityEdit()->setText("6.01");
+        QVERIFY(!w.compute());
+        QCOMPARE(f.ui.messages.back().text, std::string("Minimum velocity for computing travel time cannot exceed 6 f/s"));
+        QCOMPARE(countRows(f.db(), "T60", "MAINST"), before);  // nothing was run
+        w.minVelocityEdit()->setText("6");
+        QVERIFY(w.compute());
+    }
+
+    void presetsSetTolerancesAndMinorLosses() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        w.maxPassesEdit()->setText("1000");
+        w.applyPreset(false);
+        QCOMPARE(w.maxPassesEdit()->text(), QString("50"));
+        QCOMPARE(w.hglDifferenceEdit()->text(), QString("0.01"));
+        QCOMPARE(w.minVelocityEdit()->text(), QString("2.00"));
+        QVERIFY(!qobject_cast<QCheckBox*>(w.control("LVSINT4"))->isChecked());
+        QVERIFY(!qobject_cast<QCheckBox*>(w.control("LVSINT5"))->isChecked());
+        w.applyPreset(true);
+        QVERIFY(qobject_cast<QCheckBox*>(w.control("LVSINT4"))->isChecked());
+        QVERIFY(qobject_cast<QCheckBox*>(w.control("LVSINT5"))->isChecked());
+        QVERIFY(hydraulics::loadHydraulicsOptions(f.db()).junctionLosses);
+    }
+
+    void fullFlowRunWritesResults() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.computeFull());
+        QVERIFY(hasLine(w.messages()->lines(), "Cleaning up temporary data arrays"));
+        QCOMPARE(countRows(f.db(), "T60", "MAINST"), countRows(f.db(), "NODE", "MAINST"));
+    }
+
+    void verificationListsAndPrints() {
+        Fixture f;
+        VerificationWindow w(f.ctx());
+        QVERIFY(w.runVerification());
+        QCOMPARE(w.listing()->lines().back(), std::string("Verification Complete."));
+        QDialog* print = w.printList();
+        auto* preview = dynamic_cast<ReportPreviewDialog*>(print);
+        QVERIFY(preview);
+        std::string text = documentText(preview->document());
+        QVERIFY(text.find("VERIFY NODES AND REACHES - MAINST") != std::string::npos);
+        QVERIFY(text.find("Verification Complete.") != std::string::npos);
+        preview->close();
+        // a system without nodes: the message box, no completion line
+        f.system = "NOSUCH";
+        QVERIFY(!w.runVerification());
+        QCOMPARE(f.ui.messages.back().text, std::string("Nodes for system 'NOSUCH' could not be found."));
+    }
+
+    void costListsTotalsAndStoresQuantities() {
+        Fixture f;
+        CostWindow w(f.ctx());
+        QCOMPARE(w.windowTitle(), QString("COMPUTE SYSTEM COST"));
+        w.compute();
+        QVERIFY(hasLine(w.listing()->lines(), "GRAND TOTAL FOR SYSTEM:"));
+        QVERIFY(hasLine(w.listing()->lines(), "Node     Inlet      Cost   Pipe      Length   Unit Cst   Cost       Total"));
+        // the pipe quantities add up to the outgoing reach lengths of the nodes (independent sum)
+        double lengths = f.db()
+                             .scalar("SELECT SUM(R.LENGTH) FROM REACH R JOIN NODE N ON R.NODE1 = N.NAME "
+                                     "WHERE N.SYSTEM = ? AND R.PIPE_NAME IN (SELECT NAME FROM T7)",
+                                     {db::Value("MAINST")})
+                             .toDouble();
+        double qty = f.db().scalar("SELECT SUM(COST_QTY) FROM T7").toDouble();
+        QVERIFY2(std::fabs(qty - lengths) < 0.01, (std::to_string(qty) + " vs " + std::to_string(lengths)).c_str());
+        auto* preview = dynamic_cast<ReportPreviewDialog*>(w.printList());
+        QVERIFY(preview);
+        QVERIFY(documentText(preview->document()).find("SYSTEM COST REPORT - MAINST") != std::string::npos);
+        preview->close();
+        // without the detail only the subtotals and totals
+        w.detailBox()->setChecked(false);
+        w.compute();
+        QVERIFY(!hasLine(w.listing()->lines(), "Node     Inlet"));
+        QVERIFY(hasLine(w.listing()->lines(), "GRAND TOTAL FOR SYSTEM:"));
+    }
+
+    void flowLinesFollowTheModeAndRoundTheElevations() {
+        Fixture f;
+        FlowLinesWindow w(f.ctx(), nullptr);
+        QCOMPARE(w.valueLabel()->text(), QString("Minimum pipe slope ="));
+        w.varyMode()->setChecked(true);
+        QCOMPARE(w.valueLabel()->text(), QString("Minimum veloctiy ="));
+        QCOMPARE(w.valueEdit()->text(), QString("2.500"));
+        QCOMPARE(w.decimals()->maximum(), 6);
+        QCOMPARE(w.decimals()->minimum(), 0);
+        w.decimals()->setValue(2);
+        QVERIFY(w.compute());
+        QCOMPARE(w.listing()->lines().back(), std::string("Complete."));
+        // every computed end is stored with two decimals at most
+        db::RecordSet reaches(f.db(), "REACH", "SYSTEM = ?", {db::Value("MAINST")});
+        int computed = 0;
+        for (reaches.moveFirst(); !reaches.eof(); reaches.moveNext()) {
+            if (!reaches.flag("CALC_FROM_ELEV") || reaches.integer("REACH_TYPE") == 2) continue;
+            double e = reaches.number("ELEV1");
+            QVERIFY2(std::fabs(e * 100 - std::round(e * 100)) < 1e-4, std::to_string(e).c_str());
+            ++computed;
+        }
+        QVERIFY(computed > 0);
+        // a minimum slope of zero is refused before anything runs
+        w.fixedMode()->setChecked(true);
+        QCOMPARE(w.valueLabel()->text(), QString("Minimum pipe slope ="));
+        w.valueEdit()->setText("0");
+        QVERIFY(!w.compute());
+        QVERIFY(f.said("Minimum pipe slope must greater than zero"));
+    }
+
+    void pipeSizesListGroupsLabelsAndChoices() {
+        Fixture f;
+        PipeSizesWindow w(f.ctx(), nullptr);
+        QVERIFY(w.groups()->count() > 0);
+        QCOMPARE(w.limitLabel()->text(), QString("Max. Velocity (ft/s)"));
+        QCOMPARE(w.minVelocityLabel()->text(), QString("Min. Velocity (ft/s)"));
+        QCOMPARE(w.minVelocityEdit()->text(), QString("2.000"));
+        w.hglCriterion()->setChecked(true);
+        QCOMPARE(w.limitLabel()->text(), QString("Max. HGL Slope (%)"));
+        w.velocityCriterion()->setChecked(true);
+        QCOMPARE(w.limitLabel()->text(), QString("Max. Velocity (ft/s)"));
+        w.limitEdit()->setText("1.5");
+        QVERIFY(!w.compute());
+        QVERIFY(f.said("Maximum velocity must be greater the minimum velocity"));
+        w.limitEdit()->setText("0");
+        QVERIFY(!w.compute());
+        QVERIFY(f.said("Maximum velocity must be greater than zero"));
+        w.limitEdit()->setText("10");
+        w.minVelocityEdit()->setText("0");
+        QVERIFY(!w.compute());
+        QVERIFY(f.said("Minimum velocity must be greater than zero"));
+        w.useMinVelocity()->setChecked(false);  // doing without the minimum is allowed
+        QVERIFY(w.compute());
+        QCOMPARE(w.listing()->lines().front(), std::string("PIPE SELECTION LIST"));
+        // the chosen pipes belong to the group
+        int group = w.groups()->currentData().toInt();
+        db::RecordSet reaches(f.db(), "REACH", "SYSTEM = ?", {db::Value("MAINST")});
+        db::RecordSet t7(f.db(), "T7");
+        for (reaches.moveFirst(); !reaches.eof(); reaches.moveNext()) {
+            if (!reaches.flag("CALC_PIPESIZE") || reaches.integer("REACH_TYPE") == 2) continue;
+            QVERIFY(t7.findFirst("NAME = ?", {db::Value(trim(reaches.text("PIPE_NAME")))}));
+            QCOMPARE(static_cast<int>(t7.integer("GROUPP")), group);
+        }
+    }
+
+    void printOrderWritesTypedPositionsIntoTheNodes() {
+        Fixture f;
+        {
+            HydraulicsWindow h(f.ctx(), nullptr);
+            QVERIFY(h.compute());
+        }
+        PrintOrderWindow w(f.ctx());
+        QTableWidget* g = w.grid();
+        QCOMPARE(g->rowCount(), countRows(f.db(), "T60", "MAINST"));
+        int fromCol = -1, seqCol = -1;
+        for (int c = 0; c < g->columnCount(); ++c) {
+            if (g->horizontalHeaderItem(c)->text() == "FROM") fromCol = c;
+            if (g->horizontalHeaderItem(c)->text() == "SEQUENCER") seqCol = c;
+        }
+        QVERIFY(fromCol >= 0 && seqCol >= 0);
+        int row = -1;
+        for (int r = 0; r < g->rowCount(); ++r)
+            if (g->item(r, fromCol)->text() == "S-2") row = r;
+        QVERIFY(row >= 0);
+        g->item(row, seqCol)->setText("999");
+        w.sortBy(kOrderBySequencer);
+        QCOMPARE(g->item(g->rowCount() - 1, fromCol)->text(), QString("S-2"));
+        w.sortBy(kOrderByFrom);
+        QVERIFY(g->item(0, fromCol)->text() <= g->item(1, fromCol)->text());
+        w.close();
+        db::RecordSet nodes(f.db(), "NODE");
+        QVERIFY(nodes.findFirst("NAME = ?", {db::Value("S-2")}));
+        QCOMPARE(nodes.integer("SEQUENCER"), 999L);
+    }
+
+    void reportCommandShowsItsDataThenThePreview() {
+        Fixture f;
+        ReportPreviewDialog* d = runReportCommand(f.ctx(), reports::ReportCommand::Nodes, nullptr);
+        QVERIFY(!f.ui.messages.empty());
+        const auto& data = f.ui.messages.front();
+        QCOMPARE(data.title, std::string("Report Data"));
+        QVERIFY(data.text.find("Report name: NODES.RPT") != std::string::npos);
+        QVERIFY(data.text.find("Selection formula: {NODE.SYSTEM} = 'MAINST'") != std::string::npos);
+        QVERIFY(data.text.find("Sort field: n/a") != std::string::npos);
+        QVERIFY(d);
+        QVERIFY(d->pageCount() >= 1);
+        QVERIFY(documentText(d->document()).find("S-1") != std::string::npos);
+        d->close();
+        // the data text puts "n/a" where there is no template path
+        reports::ReportRequest r{"IDF.RPT", "", ""};
+        QCOMPARE(reportDataText(r, ""), std::string("Report name: IDF.RPT\rReport path: n/a\rSelection formula: n/a\r"
+                                                     "Sort field: n/a"));
+    }
+
+    void resultColoursComeFromTheProjectSetup() {
+        StoredColor c = storedColor(0x00336699);  // stored as 0x00BBGGRR
+        QCOMPARE(c.red, 0x99);
+        QCOMPARE(c.green, 0x66);
+        QCOMPARE(c.blue, 0x33);
+        Fixture f;
+        f.db().execute("UPDATE T0 SET RESULTS_BACKCOLOR = ?, RESULTS_FORECOLOR = ?",
+                       {db::Value(static_cast<std::int64_t>(0x00FF0000)), db::Value(static_cast<std::int64_t>(0x0000FFFF))});
+        CostWindow w(f.ctx());
+        QCOMPARE(w.listing()->palette().color(QPalette::Base), QColor(0, 0, 255));
+        QCOMPARE(w.listing()->palette().color(QPalette::Text), QColor(255, 255, 0));
+    }
+};
+
+QTEST_MAIN(ComputeWindowsTest)
+#include "compute_windows_test.moc"
