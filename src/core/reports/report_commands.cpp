@@ -2,6 +2,7 @@
 #include "reports/report_commands.h"
 
 #include "common/text.h"
+#include "reports/report_engine.h"
 
 namespace kolv::reports {
 
@@ -103,6 +104,20 @@ std::vector<std::pair<std::string, std::string>> reportData(const ReportRequest&
             {"Report path", folder},
             {"Selection formula", orNa(request.selection)},
             {"Sort field", orNa(request.sortField)}};
+}
+
+std::vector<std::pair<std::string, std::string>> reportDataForCommand(ReportCommand command,
+                                                                      const std::string& system, bool metric,
+                                                                      const std::string& reportFolder,
+                                                                      const LayoutOptions& layout) {
+    ReportRequest req = reportRequest(command, system, metric, layout);
+    std::string path;
+    try {
+        path = locateTemplate(req.templateName, reportFolder);
+    } catch (const TemplateError&) {
+        path.clear();  // shown as "n/a"; running the report then names the folders tried
+    }
+    return reportData(req, path);
 }
 
 }  // namespace kolv::reports

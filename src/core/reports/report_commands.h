@@ -60,6 +60,14 @@ const std::vector<std::string>& commandTemplates();
 std::vector<std::pair<std::string, std::string>> reportData(const ReportRequest& request,
                                                             const std::string& templatePath);
 
+/// The report data of a command as the main window shows it before the report runs: the
+/// template is looked for in the report folder, then the installation; "n/a" for the path when
+/// it is found nowhere.
+std::vector<std::pair<std::string, std::string>> reportDataForCommand(ReportCommand command,
+                                                                      const std::string& system, bool metric,
+                                                                      const std::string& reportFolder,
+                                                                      const LayoutOptions& layout = {});
+
 /// A text quoted for a selection formula: 'O''Brien'.
 std::string formulaText(const std::string& text);
 

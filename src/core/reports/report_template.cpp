@@ -64,6 +64,7 @@ public:
                 for (const Word& w : words) m.push_back(number(w.value, "margin"));
                 if (m.size() == 1) m = {m[0], m[0], m[0], m[0]};
                 if (m.size() != 4) fail("margins takes one value or four (left top right bottom), in points");
+                m_marginsLine = m_line;
                 m_t.marginLeft = m[0], m_t.marginTop = m[1], m_t.marginRight = m[2], m_t.marginBottom = m[3];
             } else if (kw == "font") {
                 if (words.size() != 2) fail("font takes a family (sans or mono) and a size in points");
@@ -146,6 +147,10 @@ public:
         }
         if (portrait) m_t.paperWidthPt = shortPt, m_t.paperHeightPt = longPt;
         else m_t.paperWidthPt = longPt, m_t.paperHeightPt = shortPt;
+        if (m_t.marginLeft < 0 || m_t.marginRight < 0 || m_t.marginTop < 0 || m_t.marginBottom < 0 ||
+            m_t.paperWidthPt - m_t.marginLeft - m_t.marginRight < 144 ||
+            m_t.paperHeightPt - m_t.marginTop - m_t.marginBottom < 216)
+            fail("the margins leave less than 2 by 3 inches of the paper to print on", m_marginsLine ? m_marginsLine : 1);
         finish();
         return m_t;
     }
@@ -296,6 +301,7 @@ private:
     std::string m_path;
     int m_line = 0;
     int m_selectionLine = 0;
+    int m_marginsLine = 0;
     ReportTemplate m_t;
     std::vector<std::pair<int, std::vector<FieldRef>>> m_checks;
 };

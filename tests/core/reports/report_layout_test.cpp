@@ -240,6 +240,14 @@ TEST(ReportCommands, ReportDataShowsNotApplicable) {
     EXPECT_EQ(pipes[3].second, "+{T7.GROUPP}");
 }
 
+TEST(ReportCommands, ReportDataOfACommandFindsItsTemplate) {
+    auto nodes = reportDataForCommand(ReportCommand::Nodes, "O'HARA", false, "/no/such/folder/");
+    EXPECT_EQ(nodes[0].second, "NODES.RPT");
+    EXPECT_NE(nodes[1].second.find("reports/"), std::string::npos);  // the installation's folder
+    EXPECT_EQ(nodes[2].second, "{NODE.SYSTEM} = 'O''HARA'");
+    EXPECT_EQ(nodes[3].second, "n/a");
+}
+
 TEST(TemplateSearch, ReportFolderFirstWithoutRegardToCaseThenInstallation) {
     test::TempDir dir;
     std::filesystem::create_directories(dir.file("My Reports"));

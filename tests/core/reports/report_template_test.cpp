@@ -84,7 +84,8 @@ TEST(ReportTemplate, FaultsNameTheFileAndLine) {
              {src + col + "heading left=\"{PAGES}\"\n", "MY.RPT:3: "},
              {col, "MY.RPT:1: the template has no \"source TABLE\" line"},
              {src, "MY.RPT:1: the template has no columns"},
-             {"source T99\n", "MY.RPT:1: there is no table T99"}}) {
+             {"source T99\n", "MY.RPT:1: there is no table T99"},
+             {src + col + "page letter\nmargins 300\n", "MY.RPT:4: the margins leave"}}) {
         std::string m = faultOf(k.text);
         EXPECT_EQ(m.rfind(k.expect, 0), 0u) << "got: " << m << "\nwanted: " << k.expect;
     }
