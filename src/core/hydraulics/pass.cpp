@@ -59,7 +59,6 @@ void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io) {
     const UniformFlow uf = recordNormalDepth(r, perBarrel, r.n, slope);
     r.normalDepth = uf.depth;
     r.vPartial = uf.velocity;
-    r.criticalDepth = recordCriticalDepth(r, perBarrel);
 }
 
 /// Hydraulics of a ditch reach: it always flows at its normal depth.
@@ -73,7 +72,12 @@ void ditchReach(HydraulicRecord& r) {
     r.normalDepth = uf.depth;
     r.vPartial = uf.velocity;
     r.velocity = uf.velocity;
-    r.criticalDepth = recordCriticalDepth(r, perBarrel);
+}
+
+/// Critical depth of every reach for its final flow. No grade-line step reads it, so it is found
+/// once, after the last pass, for the flow condition of the results.
+void criticalDepths(std::vector<HydraulicRecord>& recs) {
+    for (auto& r : recs) r.criticalDepth = recordCriticalDepth(r, r.q / std::max(1, r.barrels));
 }
 
 /// First half of a pass: intensities, flows, reach hydraulics, junction losses and travel times,
@@ -299,6 +303,7 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
         res.passes = pass;
         return res;
     }
+    criticalDepths(records);
     // The gauges end on the last pass whatever the refresh interval.
     if (io.progress && shownPass != pass) io.progress({pass, maxPasses, res.hglDifference});
     res.passes = pass;
