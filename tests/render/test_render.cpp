@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "core/reports/report_project.h"
+#include "hydraulics/run.h"
 #include "render/document_painter.h"
 #include "reports/report_commands.h"
 #include "reports/report_engine.h"
@@ -140,6 +141,43 @@ TEST(Templates, EveryShippedTemplateRendersWithoutOverflow) {
             EXPECT_EQ(pdfPages(readFile(pdf)), static_cast<int>(res.document.pages.size()));
         }
         EXPECT_GE(seen, 21);
+    }
+}
+
+// The sample project after a storm tabulation run of each of its systems: every template of the
+// installation lays out without cutting anything, with the run's own numbers.
+TEST(Templates, SampleProjectAfterTheRunFitsEveryTemplate) {
+    test::TempDir tmp;
+    std::string path = test::makeSample(tmp);
+    ui::SilentUi ui;
+    auto project = db::openProject(path, ui);
+    if (project->systems.empty()) GTEST_SKIP() << "the sample project has no system";
+    std::string out = outFolder(tmp);
+    for (const auto& sys : project->systems) {
+        Session session;
+        auto run = hydraulics::runStormTabs(*project, session, ui, hydraulics::RunOptions{}, sys);
+        ASSERT_EQ(run.status, 0) << sys;
+        for (const auto& entry : fs::directory_iterator(KOLV_REPORTS_DIR)) {
+            if (entry.path().extension() != ".RPT") continue;
+            std::string name = entry.path().filename().string();
+            SCOPED_TRACE(name + " " + sys);
+            reports::ReportRequest req = reports::requestForTemplate(name, sys, project->metric);
+            reports::ReportEngine engine(*project->db);
+            engine.setTemplatePath(entry.path().string());
+            reports::ReportInputs in;
+            in.system = sys;
+            in.metric = project->metric;
+            in.projectName = "sample.mdb";
+            engine.setInputs(in);
+            engine.setSelectionFormula(req.selection);
+            engine.setSortField(req.sortField);
+            render::QtDocumentPrinter printer;
+            engine.setPrinter(&printer);
+            engine.setDestination(reports::Destination::Pdf,
+                                  out + "/sample-" + sys + "-" + entry.path().stem().string() + ".pdf");
+            ASSERT_NO_THROW(engine.run());
+            for (const auto& o : engine.result().overflows) ADD_FAILURE() << o;
+        }
     }
 }
 
