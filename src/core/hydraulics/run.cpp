@@ -50,7 +50,9 @@ void readNode(HydraulicRecord& r, db::RecordSet& nodes, db::RecordSet& structure
               bool metric) {
     r.nodeFound = nodes.findFirst("NAME = ?", {r.name});
     if (!r.nodeFound) {
+        // Reported as missing; no inlet elevation, so no clearance or capacity to judge.
         r.structTypeShort = "??";
+        r.hasStructure = false;
         return;
     }
     const double len = metric ? kFeetPerMeter : 1.0;

@@ -122,6 +122,25 @@ TEST(Results, WarningsAndMissingDefinitionsReachTheMessageList) {
                              [](const std::string& m) { return m.rfind("Node: A  ", 0) == 0; }));
 }
 
+TEST(Results, ReachFromANodeWithoutRecordIsWrittenAndReported) {
+    RunProject p;
+    p.roundPipe("18RCP", 1.5);
+    p.system("S1", 90.0);
+    p.node("S1", "A", 1.0, 0.9, 106.0);
+    p.reach("S1", "A", "GHOST", "18RCP", 101.0, 100.0, 200.0);
+    p.reach("S1", "GHOST", "OUT", "18RCP", 100.0, 99.0, 200.0);  // GHOST has no NODE record
+    RunResult r = p.run("S1");
+    ASSERT_EQ(r.status, 0);
+    const auto at = std::find(r.messages.begin(), r.messages.end(), "Node: GHOST missing");
+    ASSERT_NE(at, r.messages.end());
+    EXPECT_NE(std::find(r.messages.begin(), at, "Writing results to database"), at);
+    EXPECT_NEAR(p.t60n("S1", "GHOST", "Q"), 3.6, 1e-5);  // A's flow passes through
+    EXPECT_EQ(p.t60("S1", "GHOST", "TYPE_OF_STR_SHORT").toText(), "??");
+    EXPECT_GE(p.ui.beeps, 1);
+    EXPECT_FALSE(std::any_of(r.messages.begin(), r.messages.end(),
+                             [](const std::string& m) { return m.rfind("Node: GHOST  ", 0) == 0; }));
+}
+
 TEST(Results, MetricProjectGivesTheSameTabulationAsItsEnglishTwin) {
     // The same network stored in feet/acres/cfs and in meters/hectares/cms; T60 always holds feet.
     const double m = 1.0 / 3.28083339792, ha = 1.0 / 2.471, cms = 1.0 / 35.31467, sqm = 1.0 / 10.763911;
