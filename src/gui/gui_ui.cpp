@@ -85,21 +85,27 @@ QMessageBox::Icon toIcon(ui::Icon i) {
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const std::string& title, const std::string& text,
+                                            ui::Icon icon, ui::Buttons buttons, ui::Answer defaultAnswer) {
+    auto box = std::make_unique<QMessageBox>(toIcon(icon), QString::fromStdString(title.empty() ? kAppTitle : title),
+                                             QString::fromStdString(lineBreaks(text)), toButtons(buttons), parent);
+    box->setDefaultButton(toButton(defaultAnswer));
+    // keep each line of the message on one line (the texts break their own lines)
+    int widest = 0;
+    const QFontMetrics metrics(box->font());
+    for (const QString& line : box->text().split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
+    box->setStyleSheet(QString("QLabel#qt_msgbox_label { min-width: %1px; }").arg(std::min(widest + 8, 900)));
+    return box;
+}
+
 ui::Answer GuiUi::message(const std::string& title, const std::string& text, ui::Icon icon, ui::Buttons buttons,
                           ui::Answer defaultAnswer) {
     if (m_recorder) return m_recorder->message(title, text, icon, buttons, defaultAnswer);
     // a box must not appear under the wait cursor
     bool restore = m_busyDepth > 0;
     if (restore) QApplication::setOverrideCursor(Qt::ArrowCursor);
-    QMessageBox box(toIcon(icon), QString::fromStdString(title.empty() ? kAppTitle : title),
-                    QString::fromStdString(lineBreaks(text)), toButtons(buttons), m_parent);
-    box.setDefaultButton(toButton(defaultAnswer));
-    // keep each line of the message on one line (the texts break their own lines)
-    int widest = 0;
-    const QFontMetrics metrics(box.font());
-    for (const QString& line : box.text().split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
-    box.setStyleSheet(QString("QLabel#qt_msgbox_label { min-width: %1px; }").arg(std::min(widest + 8, 900)));
-    int pressed = box.exec();
+    auto box = makeMessageBox(m_parent, title, text, icon, buttons, defaultAnswer);
+    int pressed = box->exec();
     if (restore) QApplication::restoreOverrideCursor();
     return fromButton(pressed);
 }

@@ -1,12 +1,14 @@
 // The desktop program's user-interaction port: message boxes, status line, progress bar, wait cursor.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "ui/recording_ui.h"
 #include "ui/ui_port.h"
 
 class QWidget;
+class QMessageBox;
 class QStatusBar;
 class QProgressBar;
 
@@ -46,6 +48,11 @@ private:
     ui::RecordingUi* m_recorder = nullptr;
     int m_busyDepth = 0;
 };
+
+/// The message box the port shows: exact title (the program's name when empty), text with
+/// line breaks, icon, buttons and default button, each line of the text kept on one line.
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const std::string& title, const std::string& text,
+                                            ui::Icon icon, ui::Buttons buttons, ui::Answer defaultAnswer);
 
 /// A core text for a Qt label or box: "\r\n" and "\r" become line breaks.
 std::string lineBreaks(std::string text);

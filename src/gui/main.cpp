@@ -18,7 +18,10 @@
 #include "gui/project_setup_dialog.h"
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
+#include "editing/edit_panel.h"
 #include "editing/next_node_name.h"
+#include "editors/special_table_edit.h"
+#include <functional>
 
 namespace {
 
@@ -87,16 +90,22 @@ int screenshots(const QString& dir, const QString& project) {
     { AboutDialog d(&w); save(&d, dir, "dialog_about"); d.close(); }
     { VersionHistoryDialog d(&w); save(&d, dir, "dialog_version_history"); d.close(); }
     { DiagnosisLogDialog d(w.session(), &w); save(&d, dir, "dialog_diagnosis_log"); d.close(); }
-    {
-        QMessageBox box(QMessageBox::Warning, "Special Table Edit",
-                        "The 'Special Table Edit' screen is used to fix internal database problems and should\n"
-                        "be used only with instruction from KOLV tech support. (555) 010-0199\n"
-                        "Do you want to continue?",
-                        QMessageBox::Yes | QMessageBox::No, &w);
-        box.setDefaultButton(QMessageBox::No);
-        save(&box, dir, "message_special_table_edit");
-        box.close();
-    }
+    // message boxes exactly as the port shows them
+    auto shoot = [&](const QString& name, std::function<void()> ask) {
+        recorder.clear();
+        ask();
+        if (recorder.messages.empty()) return;
+        const auto& m = recorder.messages.back();
+        auto box = kolv::gui::makeMessageBox(&w, m.title, m.text, m.icon, m.buttons, m.defaultAnswer);
+        save(box.get(), dir, name);
+        box->close();
+    };
+    shoot("message_special_table_edit", [&] { kolv::editors::confirmSpecialTableEdit(w.ui()); });
+    shoot("message_missing_project", [&] {
+        w.settingsState().recentFiles[0] = "/NO/SUCH/PROJECT.MDB";
+        w.openRecent(1);
+    });
+    shoot("message_compute_guard", [&] { kolv::editing::computeGuard("", w.ui()); });
     return 0;
 }
 

@@ -408,6 +408,8 @@ void MainWindow::openRecent(int n) {
 }
 
 bool MainWindow::openProjectFile(const std::string& path) {
+    // the pending edits of the project open now are written before anything else happens
+    flushPendingEdits();
     std::unique_ptr<db::Project> opened;
     try {
         opened = db::openProject(path, m_ui);
@@ -417,8 +419,7 @@ bool MainWindow::openProjectFile(const std::string& path) {
         ui::reportException(m_ui, e);
         return false;  // the project open before stays open
     }
-    // the project open before is replaced completely; its pending edits are written first
-    flushPendingEdits();
+    // the project open before is replaced completely
     m_panel->attach(nullptr, nullptr, nullptr, "", false);
     m_project = std::move(opened);
     m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
