@@ -107,8 +107,10 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
             if (to) to->dwReductionSub += r.dwReduction + r.dwReductionSub;
         }
         if (o.frenchDrain) {
+            // The trench sees the flow that reaches it, after the exfiltration upstream.
             if (r.reachType == kReachFrenchDrain)
-                r.fdReduction = recordTrenchExfiltration(r, r.q, r.reachLength(o.useHydLength), r.hglUp);
+                r.fdReduction = recordTrenchExfiltration(r, r.q - r.fdReductionSub, r.reachLength(o.useHydLength),
+                                                         r.hglUp);
             r.q -= r.fdReduction + r.fdReductionSub;
             if (to) to->fdReductionSub += r.fdReduction + r.fdReductionSub;
         }
