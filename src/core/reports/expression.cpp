@@ -272,9 +272,13 @@ std::vector<FieldRef> Interpolated::fields() const {
 std::string formatValue(const db::Value& v, const std::string& picture) {
     if (v.isNull()) return {};
     if (v.isText()) {
-        if (picture.empty()) return rtrim(v.toText());
-        std::string t = trim(v.toText());
-        if (!isNumeric(t)) return rtrim(v.toText());
+        // A text prints on one line: line breaks and tabs become blanks.
+        std::string one = v.toText();
+        for (char& c : one)
+            if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+        if (picture.empty()) return rtrim(one);
+        std::string t = trim(one);
+        if (!isNumeric(t)) return rtrim(one);
         return vbFormat(leadingNumber(t), picture);
     }
     if (picture.empty()) return shortestText(v.toDouble());

@@ -297,6 +297,10 @@ LayoutResult ReportRunner::layout() const {
     double needChars = chars + gapChars * static_cast<double>(t.columns.size() - 1);
     if (needChars * digitWidthPt(body) > printable) body.sizePt = printable / (needChars * charWidthUnits('0', body) / 1000.0);
     body.sizePt = std::floor(body.sizePt * 10) / 10;  // whole tenths of a point
+    if (body.sizePt < 4)
+        throw TemplateError(t.path + ": the columns need " + shortestText(std::ceil(needChars)) +
+                            " digits of width, more than the paper holds at 4 points; choose a wider paper "
+                            "(page tabloid landscape) or fewer or narrower columns.");
     out.bodyFontPt = body.sizePt;
     Font bold = body;
     bold.bold = true;

@@ -58,5 +58,6 @@ TEST(Interpolated, FieldsWithPicturesAndVariables) {
     EXPECT_EQ(formatValue(db::Value("3"), "0.0"), "3.0");  // a numeric text takes the picture
     EXPECT_EQ(formatValue(db::Value("12+50"), "0.00"), "12+50");
     EXPECT_EQ(formatValue(db::Value(), "0.00"), "");
+    EXPECT_EQ(formatValue(db::Value("two\r\nlines\t"), ""), "two  lines");
     EXPECT_THROW(Interpolated::parse("Page {PAGE"), FormulaError);
 }

@@ -190,6 +190,20 @@ TEST_F(ReportProject, TooNarrowColumnsAreCutAndReported) {
     EXPECT_TRUE(hashes);  // a number that does not fit is never shown cut
 }
 
+TEST_F(ReportProject, ColumnsFarWiderThanThePaperAreRefused) {
+    open();
+    std::string text = "source NODE\n";
+    for (int i = 0; i < 30; ++i) text += "column value=\"{NODE.NAME}\" width=40\n";  // 1,229 digits
+    ReportTemplate t = parseTemplate(text, "WIDE.RPT");
+    auto r = run(t, ReportCommand::Nodes, "S1");
+    try {
+        r->layout();
+        FAIL();
+    } catch (const TemplateError& e) {
+        EXPECT_NE(std::string(e.what()).find("WIDE.RPT: the columns need 1229 digits"), std::string::npos) << e.what();
+    }
+}
+
 TEST_F(ReportProject, PlainTextAndCsvCarryTheSameRecords) {
     open();
     ReportTemplate t = loadTemplate(shipped("NODES.RPT"));
