@@ -105,6 +105,24 @@ RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
     });
 });
 
+RegisterCommand listCmd([](CLI::App& app, Context&) {
+    auto* sub = app.add_subcommand("reports", "List the report templates with their descriptions");
+    static std::string folder;
+    sub->add_option("--folder", folder, "Report folder (default: the settings file's)");
+    sub->callback([] {
+        std::string reportFolder = folder;
+        if (reportFolder.empty()) {
+            settings::SettingsFile file;
+            reportFolder = file.read().reportFolder;
+        }
+        for (const auto& t : reports::availableTemplates(reportFolder)) {
+            std::cout << t.name << std::string(t.name.size() < 16 ? 16 - t.name.size() : 1, ' ')
+                      << (t.fault.empty() ? t.description : "FAULT: " + t.fault) << "\n";
+            std::cout << std::string(16, ' ') << t.path << "\n";
+        }
+    });
+});
+
 RegisterCommand messagesCmd([](CLI::App& app, Context&) {
     auto* sub = app.add_subcommand("messages-pdf", "Print a title and a text file of lines as a paged report "
                                                    "(PDF, or text when OUT ends in .txt)");

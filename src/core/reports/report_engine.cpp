@@ -1,6 +1,7 @@
 // The report print engine and the search for template files.
 #include "reports/report_engine.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -44,6 +45,38 @@ std::string locateTemplate(const std::string& name, const std::string& reportFol
     std::string tried;
     for (const auto& f : folders) tried += (tried.empty() ? "" : " or ") + f;
     throw TemplateError("The report template " + n + " was not found in " + tried + ".");
+}
+
+std::vector<TemplateInfo> availableTemplates(const std::string& reportFolder) {
+    std::vector<TemplateInfo> out;
+    std::vector<std::string> folders;
+    if (!trim(reportFolder).empty()) folders.push_back(settings::resolvePathCase(withSlash(trim(reportFolder))));
+    folders.push_back(installReportFolder());
+    std::error_code ec;
+    for (const auto& folder : folders) {
+        if (!fs::is_directory(folder, ec)) continue;
+        std::vector<fs::path> files;
+        for (const auto& e : fs::directory_iterator(folder, ec))
+            if (e.is_regular_file(ec) && toUpper(e.path().extension().string()) == ".RPT") files.push_back(e.path());
+        std::sort(files.begin(), files.end());
+        for (const auto& f : files) {
+            std::string name = f.filename().string();
+            bool hidden = std::any_of(out.begin(), out.end(),
+                                      [&](const TemplateInfo& t) { return equalsIgnoreCase(t.name, name); });
+            if (hidden) continue;
+            TemplateInfo info{name, f.string(), {}, {}};
+            try {
+                info.description = loadTemplate(info.path).description;
+            } catch (const Error& e) {
+                info.fault = e.what();
+            }
+            out.push_back(std::move(info));
+        }
+    }
+    std::sort(out.begin(), out.end(), [](const TemplateInfo& a, const TemplateInfo& b) {
+        return toUpper(a.name) < toUpper(b.name);
+    });
+    return out;
 }
 
 void ReportEngine::setTemplate(const std::string& folder, const std::string& name) {

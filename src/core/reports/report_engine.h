@@ -37,6 +37,18 @@ std::string locateTemplate(const std::string& name, const std::string& reportFol
 /// The installation's folder of report templates.
 std::string installReportFolder();
 
+/// A template offered to the engineer: its file, its `describe` line, or what is wrong with it.
+struct TemplateInfo {
+    std::string name;         ///< file name, e.g. "T60v11.RPT"
+    std::string path;
+    std::string description;  ///< "" when the template has none
+    std::string fault;        ///< the reading error ("" when it reads)
+};
+
+/// The .RPT files of the report folder and of the installation, by name; a template in the report
+/// folder hides the installation's copy of the same name.
+std::vector<TemplateInfo> availableTemplates(const std::string& reportFolder);
+
 class ReportEngine {
 public:
     explicit ReportEngine(db::Database& db) : m_db(db) {}

@@ -282,6 +282,25 @@ TEST(TemplateSearch, ReportFolderFirstWithoutRegardToCaseThenInstallation) {
     }
 }
 
+TEST(TemplateSearch, ListingPrefersTheReportFolderAndShowsFaults) {
+    test::TempDir dir;
+    std::ofstream(dir.file("NODES.RPT")) << "describe \"my nodes\"\nsource NODE\ncolumn value=\"{NODE.NAME}\"\n";
+    std::ofstream(dir.file("BROKEN.rpt")) << "source NODE\ncolumn value=\"{NODE.NAME\"\n";
+    auto list = availableTemplates(dir.path());
+    auto find = [&](const std::string& n) {
+        for (const auto& t : list)
+            if (t.name == n) return t;
+        return TemplateInfo{};
+    };
+    EXPECT_EQ(find("NODES.RPT").description, "my nodes");
+    EXPECT_EQ(find("NODES.RPT").path, dir.file("NODES.RPT"));
+    EXPECT_NE(find("BROKEN.rpt").fault.find("BROKEN.rpt:2:"), std::string::npos);
+    EXPECT_EQ(find("T60v11m.RPT").description.rfind("Storm tab in metric units", 0), 0u);
+    std::size_t shipped = 0;
+    for (const auto& t : list) shipped += t.path.find(dir.path()) == std::string::npos;
+    EXPECT_EQ(shipped + 2, list.size());
+}
+
 TEST(ReportEngineRun, TextAndCsvNeedNoPainterButPdfDoes) {
     test::TempDir dir;
     auto db = db::Database::open(test::makeReportProject(dir));
