@@ -80,7 +80,7 @@ FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verific
     other->addWidget(m_decimals);
     other->addWidget(new QLabel("decimal places"));
     other->addSpacing(20);
-    m_verifyFirst = new QCheckBox("Verify Node & Reach Data first");
+    m_verifyFirst = new QCheckBox("Verify Node && Reach Data first");
     other->addWidget(m_verifyFirst);
     other->addStretch(1);
 

@@ -277,7 +277,6 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     m_inletWarning->setToolTip("The run always lists the inlets whose capacity the local runoff exceeds.");
     xg->addWidget(m_inletWarning, 1, 0, 1, 2);
     m_verifyFirst = new QCheckBox("Verify Node && Reach Data first");
-    m_verifyFirst->setText("Verify Node & Reach Data first");
     m_verifyFirst->setObjectName("verifyFirst");
     xg->addWidget(m_verifyFirst, 2, 0, 1, 2);
     m_controls["LVSSGL4"] = m_minPhysVelocity;
@@ -412,7 +411,6 @@ QWidget* HydraulicsWindow::buildProfileTab() {
     v->addLayout(row);
 
     auto* statusBox = new QGroupBox("Node && Reach Status");
-    statusBox->setTitle("Node & Reach Status");
     auto* sh = new QHBoxLayout(statusBox);
     const char* names[6] = {"Existing", "Proposed", "Future1", "Future2", "Future3", "Future4"};
     for (int i = 0; i < 6; ++i) {

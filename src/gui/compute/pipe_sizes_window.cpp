@@ -78,7 +78,7 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
     g->addWidget(m_minLabel, 4, 0);
     g->addWidget(m_minVelocity, 4, 1);
     m_notSmaller = new QCheckBox("Never choose a pipe smaller than the largest pipe coming in");
-    m_verifyFirst = new QCheckBox("Verify Node & Reach Data first");
+    m_verifyFirst = new QCheckBox("Verify Node && Reach Data first");
     g->addWidget(m_notSmaller, 5, 0, 1, 3);
     g->addWidget(m_verifyFirst, 6, 0, 1, 3);
     g->setColumnStretch(3, 1);

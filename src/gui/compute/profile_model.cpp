@@ -191,6 +191,7 @@ ProfileGeometry ProfileModel::build(const std::string& node, bool metric, const 
 
     double stationFt = parseStation(m_rows[path.front()].station);
     double previousInvertDnFt = std::numeric_limits<double>::quiet_NaN();
+    bool previousReachShown = false;
     for (std::size_t p = 0; p < path.size(); ++p) {
         const ProfileRow& r = m_rows[path[p]];
         g.path.push_back(r.from);
@@ -208,7 +209,7 @@ ProfileGeometry ProfileModel::build(const std::string& node, bool metric, const 
         double topFt = r.inletElFt != 0 ? r.inletElFt : std::max(r.clUpFt, r.hglAtNodeFt);
         if (nodeShown) {
             g.structures.push_back({r.from, x0Ft * k, bottomFt * k, topFt * k, false});
-            g.labels.push_back({ProfileLabel::Place::AboveStructure, x0Ft * k, topFt * k, false,
+            g.labels.push_back({ProfileLabel::Place::AboveStructure, x0Ft * k, topFt * k,
                                 {r.from, "HGL = " + elev(r.hglAtNodeFt), "Clear = " + elev(r.clearanceFt)}});
         }
 
@@ -229,15 +230,25 @@ ProfileGeometry ProfileModel::build(const std::string& node, bool metric, const 
             g.pipes.push_back({x0Ft * k, x1Ft * k, r.flUpFt * k, r.flDnFt * k, r.clUpFt * k, r.clDnFt * k, ditch});
             double slopePct = r.lengthFt > 0 ? (r.flUpFt - r.flDnFt) / r.lengthFt * 100.0 : 0.0;  // S = drop / L
             g.labels.push_back({ProfileLabel::Place::BelowPipe, (x0Ft + x1Ft) / 2 * k, std::min(r.flUpFt, r.flDnFt) * k,
-                                false,
                                 {"Pipe: " + (ditch ? std::string("DITCH") : r.pipe),
                                  "Flow (Q): " + flowText(r.qCfs), "Velocity: " + velocityText(r.velocityFtS),
                                  "L = " + vbFormat(r.lengthFt * k, "0.0") + " " + g.lengthUnit + "  S = " +
                                      vbFormat(slopePct, "0.00") + "%"}});
-            g.labels.push_back({ProfileLabel::Place::AtInvert, x0Ft * k, r.flUpFt * k, false, {"FL = " + elev(r.flUpFt)}});
-            g.labels.push_back({ProfileLabel::Place::AtInvert, x1Ft * k, r.flDnFt * k, true, {"FL = " + elev(r.flDnFt)}});
         }
+        // flow lines meeting at the structure: the incoming pipe's end and the outgoing pipe's start
+        std::vector<std::string> fl;
+        bool inShown = p > 0 && previousReachShown;
+        if (inShown && reachShown && elev(previousInvertDnFt) != elev(r.flUpFt)) {
+            fl.push_back("FL = " + elev(previousInvertDnFt) + " (in)");
+            fl.push_back("FL = " + elev(r.flUpFt) + " (out)");
+        } else if (reachShown) {
+            fl.push_back("FL = " + elev(r.flUpFt));
+        } else if (inShown) {
+            fl.push_back("FL = " + elev(previousInvertDnFt));
+        }
+        if (!fl.empty()) g.labels.push_back({ProfileLabel::Place::BelowStructure, x0Ft * k, bottomFt * k, fl});
         previousInvertDnFt = r.flDnFt;
+        previousReachShown = reachShown;
         stationFt = x1Ft;
     }
 
@@ -251,7 +262,9 @@ ProfileGeometry ProfileModel::build(const std::string& node, bool metric, const 
     g.structures.push_back({endName, stationFt * k, last.flDnFt * k, endTopFt * k, atOutfall});
     std::vector<std::string> endLines = {endName};
     if (atOutfall) endLines.push_back("TW = " + elev(m_outfall.tailwaterFt));
-    g.labels.push_back({ProfileLabel::Place::AboveStructure, stationFt * k, endTopFt * k, false, endLines});
+    g.labels.push_back({ProfileLabel::Place::AboveStructure, stationFt * k, endTopFt * k, endLines});
+    if (previousReachShown)
+        g.labels.push_back({ProfileLabel::Place::BelowStructure, stationFt * k, last.flDnFt * k, {"FL = " + elev(last.flDnFt)}});
     g.title = g.path.front() + " to " + endName;
 
     // extent of everything drawn

@@ -71,11 +71,10 @@ struct ProfileLabel {
     enum class Place {
         AboveStructure,  ///< block of lines above the top of a structure
         BelowPipe,       ///< block under the middle of a pipe
-        AtInvert,        ///< "FL = " beside a pipe end, under the invert
+        BelowStructure,  ///< "FL = " of the pipes meeting at a structure, under its bottom
     };
     Place place = Place::AboveStructure;
     double x = 0, y = 0;  ///< anchor point (display units)
-    bool leftOfAnchor = false;  ///< AtInvert: written to the left of the anchor (downstream end of a pipe)
     std::vector<std::string> lines;
 };
 

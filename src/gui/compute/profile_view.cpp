@@ -254,6 +254,26 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
     // labels, kept apart from each other
     painter.setFont(labelFont);
     std::vector<QRectF> taken;
+    // a block near the edge slides inside the plot rather than being left out
+    auto inside = [&](QRectF r) {
+        if (r.left() < plot.left() + 2) r.moveLeft(plot.left() + 2);
+        if (r.right() > plot.right() - 2) r.moveRight(plot.right() - 2);
+        return r;
+    };
+    // the drawing itself: label blocks under the pipes keep off the barrels and the structures
+    QPainterPath drawn;
+    for (const auto& p : g.pipes) {
+        QPolygonF barrel;
+        barrel << m(p.x0, p.invert0) << m(p.x1, p.invert1) << m(p.x1, p.ditch ? p.invert1 : p.crown1)
+               << m(p.x0, p.ditch ? p.invert0 : p.crown0);
+        drawn.addPolygon(barrel);
+        drawn.closeSubpath();
+    }
+    for (const auto& st : g.structures) {
+        QPointF top = m(st.x, st.top), bottom = m(st.x, st.bottom);
+        drawn.addRect(QRectF(top.x() - boxW / 2, top.y(), boxW, std::max(2.0, bottom.y() - top.y())));
+    }
+    auto clear = [&](const QRectF& r) { return !drawn.intersects(r.adjusted(1, 1, -1, -1)); };
     auto fits = [&](const QRectF& r) {
         if (!plot.contains(r)) return false;
         for (const auto& t : taken)
@@ -272,7 +292,7 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
                              qs(lines[i]));
         taken.push_back(r);
     };
-    // structure labels first (they matter most), then the pipe blocks, then the flow-line values
+    // structure labels first (they matter most), then the flow lines under them, then the pipe blocks
     for (const auto& l : g.labels) {
         if (l.place != ProfileLabel::Place::AboveStructure) continue;
         QSizeF sz = blockSize(l.lines);
@@ -280,8 +300,9 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
         painter.setPen(Qt::black);
         bool placed = false;
         for (int attempt = 0; attempt < 6 && !placed; ++attempt) {
-            QRectF r(a.x() - sz.width() / 2, a.y() - 5 * unitPx - sz.height() - attempt * (sz.height() * 0.55), sz.width(),
-                     sz.height());
+            QRectF r = inside(QRectF(a.x() - sz.width() / 2,
+                                     a.y() - 5 * unitPx - sz.height() - attempt * (sz.height() * 0.55), sz.width(),
+                                     sz.height()));
             if (fits(r)) {
                 if (attempt > 0) {
                     painter.setPen(pen(Qt::gray, 0.8));
@@ -295,8 +316,21 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
         if (!placed) {
             // at least the name
             QSizeF nz = blockSize({l.lines.front()});
-            QRectF r(a.x() - nz.width() / 2, a.y() - 5 * unitPx - nz.height(), nz.width(), nz.height());
+            QRectF r = inside(QRectF(a.x() - nz.width() / 2, a.y() - 5 * unitPx - nz.height(), nz.width(), nz.height()));
             if (fits(r)) drawBlock(r, {l.lines.front()}, Qt::AlignHCenter);
+        }
+    }
+    for (const auto& l : g.labels) {
+        if (l.place != ProfileLabel::Place::BelowStructure) continue;
+        QSizeF sz = blockSize(l.lines);
+        QPointF a = m(l.x, l.y);
+        painter.setPen(kPipeLine);
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            QRectF r = inside(QRectF(a.x() - sz.width() / 2, a.y() + 3 + attempt * lineH * 0.5, sz.width(), sz.height()));
+            if (fits(r) && clear(r)) {
+                drawBlock(r, l.lines, Qt::AlignHCenter);
+                break;
+            }
         }
     }
     for (const auto& l : g.labels) {
@@ -304,22 +338,14 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
         QSizeF sz = blockSize(l.lines);
         QPointF a = m(l.x, l.y);
         painter.setPen(QColor(30, 30, 30));
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            QRectF r(a.x() - sz.width() / 2, a.y() + 6 * unitPx + attempt * lineH, sz.width(), sz.height());
-            if (fits(r)) {
+        for (int attempt = 0; attempt < 12; ++attempt) {
+            QRectF r = inside(
+                QRectF(a.x() - sz.width() / 2, a.y() + 6 * unitPx + attempt * lineH * 0.5, sz.width(), sz.height()));
+            if (fits(r) && clear(r)) {
                 drawBlock(r, l.lines, Qt::AlignHCenter);
                 break;
             }
         }
-    }
-    for (const auto& l : g.labels) {
-        if (l.place != ProfileLabel::Place::AtInvert) continue;
-        QSizeF sz = blockSize(l.lines);
-        QPointF a = m(l.x, l.y);
-        double left = l.leftOfAnchor ? a.x() - boxW / 2 - 2 - sz.width() : a.x() + boxW / 2 + 2;
-        QRectF r(left, a.y() + 2, sz.width(), sz.height());
-        painter.setPen(kPipeLine);
-        if (fits(r)) drawBlock(r, l.lines, l.leftOfAnchor ? Qt::AlignRight : Qt::AlignLeft);
     }
     painter.setClipping(false);
 
@@ -329,17 +355,24 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
         QPen pen;
         bool box = false;
     };
-    std::vector<Entry> legend = {
-        {"Ground / inlet", pen(kGroundColor, 2.2 * unitPx)},
-        {"Pipe (flow line and crown)", pen(kPipeLine, 1.4 * unitPx), true},
-        {"Ditch flow line", pen(kDitchColor, 2.2 * unitPx)},
-        {"HGL", pen(kHglColor, 2.0 * unitPx)},
-        {"EGL", pen(kEglColor, 1.3 * unitPx, Qt::DashLine)},
-        {"Critical depth", pen(kCriticalColor, 1.3 * unitPx, Qt::DotLine)},
-    };
+    bool anyDitch = false, anyPipe = false;
+    for (const auto& p : g.pipes) (p.ditch ? anyDitch : anyPipe) = true;
+    std::vector<Entry> legend;
+    legend.push_back({"Ground / inlet", pen(kGroundColor, 2.2 * unitPx)});
+    if (anyPipe) legend.push_back({"Pipe (flow line and crown)", pen(kPipeLine, 1.4 * unitPx), true});
+    if (anyDitch) legend.push_back({"Ditch flow line", pen(kDitchColor, 2.2 * unitPx)});
+    legend.push_back({"HGL", pen(kHglColor, 2.0 * unitPx)});
+    legend.push_back({"EGL", pen(kEglColor, 1.3 * unitPx, Qt::DashLine)});
+    if (!g.critical.empty()) legend.push_back({"Critical depth", pen(kCriticalColor, 1.3 * unitPx, Qt::DotLine)});
+    legend.push_back({"Structure", pen(Qt::black, 1.2 * unitPx)});
     double lx = plot.left(), ly = area.bottom() - legendH / 2;
     for (const auto& e : legend) {
-        if (e.box) {
+        if (e.text == "Structure") {
+            painter.setPen(e.pen);
+            painter.setBrush(kStructureFill);
+            painter.drawRect(QRectF(lx + 10 * unitPx, ly - 7 * unitPx, 8 * unitPx, 14 * unitPx));
+            painter.setBrush(Qt::NoBrush);
+        } else if (e.box) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(kPipeFill);
             painter.drawRect(QRectF(lx, ly - 4 * unitPx, 28 * unitPx, 8 * unitPx));

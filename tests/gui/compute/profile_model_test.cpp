@@ -131,7 +131,10 @@ TEST(ProfileGeometry, LabelsCarryTheEngineeringValues) {
     };
     EXPECT_TRUE(has("HGL = 46.30"));
     EXPECT_TRUE(has("Clear = 3.70"));
-    EXPECT_TRUE(has("FL = 44.50"));
+    EXPECT_TRUE(has("FL = 45.00"));        // A starts the path: only its outgoing pipe
+    EXPECT_TRUE(has("FL = 44.50 (in)"));   // at B the incoming pipe ends 0.10 above the outgoing one
+    EXPECT_TRUE(has("FL = 44.40 (out)"));
+    EXPECT_TRUE(has("FL = 43.40"));        // at the outfall
     EXPECT_TRUE(has("Flow (Q): 7.07 cfs"));
     EXPECT_TRUE(has("Velocity: 4.00 ft/s"));
     EXPECT_TRUE(has("Pipe: 24RCP"));
