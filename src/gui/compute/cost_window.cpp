@@ -61,6 +61,7 @@ void CostWindow::compute() {
         auto result = cost::computeSystemCost(*p->db, m_ctx.currentSystem(), options, *m_ctx.ui);
         m_ctx.ui->busy(false);
         m_list->addLines(result.lines);
+        m_list->showTop();
     } catch (const std::exception& e) {
         m_ctx.ui->busy(false);
         ui::reportException(*m_ctx.ui, e);

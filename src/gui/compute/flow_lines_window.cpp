@@ -53,7 +53,8 @@ FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verific
     sg->addWidget(m_valueLabel, 2, 0, Qt::AlignRight);
     sg->addWidget(m_value, 2, 1);
     sg->addWidget(m_valueUnit, 2, 2);
-    sg->addWidget(new QLabel("Minimum pipe slope (%):"), 3, 0, Qt::AlignRight);
+    m_slopeInVaryLabel = new QLabel("Minimum pipe slope (%):");
+    sg->addWidget(m_slopeInVaryLabel, 3, 0, Qt::AlignRight);
     sg->addWidget(m_slopeInVary, 3, 1);
     sg->setColumnStretch(3, 1);
 
@@ -126,6 +127,8 @@ void FlowLinesWindow::modeChanged() {
         m_value->setText(qs(vbFormat(m_velocity, "0.000")));
         m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
         m_slopeInVary->setEnabled(true);
+        m_slopeInVary->setVisible(true);
+        m_slopeInVaryLabel->setVisible(true);
     } else {
         m_velocity = typed(m_value);
         if (m_slopeInVary->isEnabled()) m_slopePercent = typed(m_slopeInVary);
@@ -134,6 +137,8 @@ void FlowLinesWindow::modeChanged() {
         m_value->setText(qs(shortestText(m_slopePercent)));
         m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
         m_slopeInVary->setEnabled(false);
+        m_slopeInVary->setVisible(false);
+        m_slopeInVaryLabel->setVisible(false);
     }
 }
 
@@ -155,6 +160,8 @@ void FlowLinesWindow::setOptions(const flowline::FlowLineOptions& o) {
         m_value->setText(qs(shortestText(m_slopePercent)));
     }
     m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
+    m_slopeInVary->setVisible(o.varyByVelocity);
+    m_slopeInVaryLabel->setVisible(o.varyByVelocity);
     (o.match == flowline::MatchMode::CrownLines ? m_matchCrown : m_matchFlow)->setChecked(true);
     m_except->setChecked(o.exceptSmallPipes);
     m_sizeLimit->setText(qs(shortestText(o.sizeLimit)));
@@ -194,6 +201,7 @@ bool FlowLinesWindow::compute() {
         }
         m_list->addLines(result.ditchLines);
         m_list->addLines(result.lines);
+        m_list->showTop();
         return result.ran;
     } catch (const std::exception& e) {
         m_ctx.ui->busy(false);

@@ -47,6 +47,7 @@ private:
     QLabel *m_valueLabel = nullptr, *m_valueUnit = nullptr;
     QLineEdit* m_value = nullptr;
     QLineEdit* m_slopeInVary = nullptr;
+    QLabel* m_slopeInVaryLabel = nullptr;
     QRadioButton *m_matchFlow = nullptr, *m_matchCrown = nullptr;
     QCheckBox* m_except = nullptr;
     QLineEdit* m_sizeLimit = nullptr;

@@ -26,6 +26,8 @@ void ListingView::addLines(const std::vector<std::string>& lines) {
     for (const auto& l : lines) addLine(l);
 }
 
+void ListingView::showTop() { verticalScrollBar()->setValue(0); }
+
 void ListingView::clearLines() {
     m_lines.clear();
     clear();

@@ -18,6 +18,8 @@ public:
     void addLine(const std::string& line);
     void addLines(const std::vector<std::string>& lines);
     void clearLines();
+    /// Brings the first line into view (after a run, to read the listing from its heading).
+    void showTop();
     const std::vector<std::string>& lines() const { return m_lines; }
 
 private:

@@ -163,6 +163,7 @@ bool PipeSizesWindow::compute() {
             m_verification->show();
         }
         m_list->addLines(result.lines);
+        m_list->showTop();
         return result.status == 0;
     } catch (const std::exception& e) {
         m_ctx.ui->busy(false);

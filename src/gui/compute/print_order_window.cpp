@@ -1,7 +1,9 @@
 // The Storm Tab Print Order window: the system's results in a grid, two sorts, typed print positions.
 #include "gui/compute/print_order_window.h"
 
+#include <QBrush>
 #include <QCloseEvent>
+#include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,6 +27,7 @@ PrintOrderWindow::PrintOrderWindow(ComputeContext ctx, QWidget* parent)
     m_grid = new QTableWidget;
     m_grid->setObjectName("printOrderGrid");
     m_grid->setAlternatingRowColors(true);
+    m_grid->verticalHeader()->setDefaultSectionSize(22);
     v->addWidget(m_grid, 1);
     auto* buttons = new QHBoxLayout;
     auto* bySeq = new QPushButton("Sort by Sequencer");
@@ -66,6 +69,8 @@ void PrintOrderWindow::sortBy(const std::string& orderBy) {
         for (int c = 0; c < m_grid->columnCount(); ++c)
             if (auto* item = m_grid->item(r, c); item && c != m_sequencerColumn)
                 item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+            else if (item)
+                item->setBackground(QColor(255, 249, 214));  // the column that takes typing
     if (m_sequencerColumn >= 0 && m_fromColumn >= 0) {
         // the two columns that matter come first
         m_grid->horizontalHeader()->moveSection(m_grid->horizontalHeader()->visualIndex(m_fromColumn), 0);

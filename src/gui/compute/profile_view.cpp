@@ -338,10 +338,16 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
         QSizeF sz = blockSize(l.lines);
         QPointF a = m(l.x, l.y);
         painter.setPen(QColor(30, 30, 30));
-        for (int attempt = 0; attempt < 12; ++attempt) {
+        for (int attempt = 0; attempt < 30; ++attempt) {
             QRectF r = inside(
                 QRectF(a.x() - sz.width() / 2, a.y() + 6 * unitPx + attempt * lineH * 0.5, sz.width(), sz.height()));
             if (fits(r) && clear(r)) {
+                if (attempt > 1) {
+                    // a leader from the block to the middle of its pipe
+                    painter.setPen(pen(QColor(150, 150, 150), 0.8 * unitPx));
+                    painter.drawLine(QPointF(r.center().x(), r.top()), QPointF(a.x(), a.y() + 2));
+                    painter.setPen(QColor(30, 30, 30));
+                }
                 drawBlock(r, l.lines, Qt::AlignHCenter);
                 break;
             }
