@@ -72,6 +72,7 @@ StartupDialog::StartupDialog(int autoContinueMs, QWidget* parent) : QDialog(pare
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("About KOLV....");
+    setMinimumWidth(440);
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(32, 24, 32, 20);
     v->addWidget(titleLabel());

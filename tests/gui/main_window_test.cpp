@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 #include <fstream>
 
 #include "common/text.h"
@@ -312,6 +313,37 @@ private slots:
         QVERIFY(metric);
         metric->setChecked(true);
         QCOMPARE(scalar(path, "SELECT ENGLISH_METRIC FROM T0").toInt(), -1);  // without OK
+    }
+
+    void outfallEditIsWrittenWhenANodeIsChosen() {
+        std::string path = makeProject(*m_dir);
+        MainWindow w(options());
+        QVERIFY(w.openProjectFile(path));
+        w.panel()->selectOutfall();
+        QCOMPARE(w.panel()->outfallTailwater()->text(), QString("91.5"));
+        enterField(w.panel()->outfallTailwater());
+        w.panel()->outfallTailwater()->setText("92.25");
+        selectNodeRow(w, "B");
+        QCOMPARE(scalar(path, "SELECT OUT_TW FROM T16 WHERE SYSTEM = 'S1'").toDouble(), 92.25);
+        QVERIFY(!w.session().outfallEditPending);
+    }
+
+    void calculationSwitchIsWrittenAtOnceAndColoursItsValue() {
+        std::string path = makeProject(*m_dir);
+        MainWindow w(options());
+        QVERIFY(w.openProjectFile(path));
+        QToolButton* fromSwitch = nullptr;
+        for (auto* b : w.panel()->findChildren<QToolButton*>())
+            if (b->accessibleName() == "Calculation switch 5") fromSwitch = b;
+        QVERIFY(fromSwitch);
+        QVERIFY(!fromSwitch->isChecked());
+        fromSwitch->click();
+        QVERIFY(fromSwitch->isChecked());
+        QCOMPARE(scalar(path, "SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'").toInt(), -1);
+        QVERIFY(w.panel()->field(16)->styleSheet().contains("color"));  // Invert-From drawn in blue
+        fromSwitch->click();
+        QCOMPARE(scalar(path, "SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'").toInt(), 0);
+        QVERIFY(w.panel()->field(16)->styleSheet().isEmpty());
     }
 
     void specialTableEditAsksFirst() {
