@@ -14,6 +14,8 @@
 #include "common/text.h"
 #include "db/record_set.h"
 #include "gui/compute/cost_window.h"
+#include "gui/compute/install_compute_windows.h"
+#include "gui/main_window.h"
 #include "gui/compute/flow_lines_window.h"
 #include "gui/compute/hydraulics_window.h"
 #include "gui/compute/listing_view.h"
@@ -392,6 +394,48 @@ private slots:
         reports::ReportRequest r{"IDF.RPT", "", ""};
         QCOMPARE(reportDataText(r, ""), std::string("Report name: IDF.RPT\rReport path: n/a\rSelection formula: n/a\r"
                                                      "Sort field: n/a"));
+    }
+
+    void mainWindowCommandsOpenTheWindowsAfterTheGuard() {
+        test::TempDir dir;
+        std::string path = test::makeSample(dir);
+        ui::RecordingUi recorder;
+        gui::MainWindowOptions options;
+        options.settingsPath = dir.file("settings.ini");
+        options.recorder = &recorder;
+        options.rememberGeometry = false;
+        gui::MainWindow w(options);
+        installComputeWindows(w);
+        QVERIFY(w.openProjectFile(path));
+        // no current system: the guard refuses and no window opens
+        w.changeCurrentSystem("");
+        recorder.clear();
+        w.runCommand(gui::Command::ComputeStormTabs);
+        QCOMPARE(recorder.messages.size(), std::size_t(1));
+        QVERIFY(recorder.messages[0].text.rfind("Select the active system or add a new system.", 0) == 0);
+        QVERIFY(!w.findChild<QDialog*>("HydraulicsWindow"));
+        // with a system the window opens on it
+        w.changeCurrentSystem("MAINST");
+        w.runCommand(gui::Command::ComputeStormTabs);
+        auto* hyd = w.findChild<HydraulicsWindow*>("HydraulicsWindow");
+        QVERIFY(hyd && hyd->isVisible());
+        QVERIFY(hyd->compute());
+        QCOMPARE(countRows(*w.project()->db, "T60", "MAINST"), countRows(*w.project()->db, "NODE", "MAINST"));
+        w.runCommand(gui::Command::SetFlowLines);
+        QVERIFY(w.findChild<QDialog*>("FlowLinesWindow"));
+        w.runCommand(gui::Command::ComputePipeSizes);
+        QVERIFY(w.findChild<QDialog*>("PipeSizesWindow"));
+        w.runCommand(gui::Command::CostAnalysis);
+        QVERIFY(w.findChild<QDialog*>("CostWindow"));
+        w.runCommand(gui::Command::StormTabPrintOrder);
+        QVERIFY(w.findChild<QDialog*>("PrintOrderWindow"));
+        w.runCommand(gui::Command::VerifyData);
+        QVERIFY(w.findChild<QDialog*>("VerificationWindow"));
+        recorder.clear();
+        w.runCommand(gui::Command::PrintReachDetails);
+        QVERIFY(!recorder.messages.empty());
+        QCOMPARE(recorder.messages[0].title, std::string("Report Data"));
+        QVERIFY(recorder.messages[0].text.find("REACHES.RPT") != std::string::npos);
     }
 
     void resultColoursComeFromTheProjectSetup() {
