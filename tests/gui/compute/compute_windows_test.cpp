@@ -7,7 +7,11 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -86,6 +90,24 @@ std::string documentText(const reports::Document& doc) {
 
 int countRows(db::Database& db, const std::string& table, const std::string& system) {
     return static_cast<int>(db.scalar("SELECT COUNT(*) FROM " + table + " WHERE SYSTEM = ?", {db::Value(system)}).toInt());
+}
+
+/// A port that notes how many lines the verification list held each time the window system ran.
+class ListWatchingUi : public ui::RecordingUi {
+public:
+    ListingView* list = nullptr;
+    std::vector<std::size_t> seen;
+    void processEvents() override {
+        if (list) seen.push_back(list->lines().size());
+    }
+};
+
+int countColour(const QImage& image, QColor c) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == c) ++n;
+    return n;
 }
 
 }  // namespace
@@ -436,6 +458,100 @@ private slots:
         QVERIFY(!recorder.messages.empty());
         QCOMPARE(recorder.messages[0].title, std::string("Report Data"));
         QVERIFY(recorder.messages[0].text.find("REACHES.RPT") != std::string::npos);
+    }
+
+    void verificationLinesAppearWhileTheRunGoesOn() {
+        Fixture f;
+        // two faults: a reach without length and a reach into a node that does not exist
+        f.db().execute("UPDATE REACH SET LENGTH = 0 WHERE NAME = ?", {db::Value("S-3")});
+        f.db().execute("UPDATE REACH SET NODE2 = ? WHERE NAME = ?", {db::Value("S-99"), db::Value("S-6")});
+        ListWatchingUi watching;
+        ComputeContext c = f.ctx();
+        c.ui = &watching;
+        VerificationWindow w(c);
+        watching.list = w.listing();
+        QVERIFY(!w.runVerification());
+        const auto& lines = w.listing()->lines();
+        QVERIFY(hasLine(lines, "Reach 'S-3' has an invalid length (0.00)"));
+        QVERIFY(hasLine(lines, "Reach 'S-6' has an invalid to node 'S-99'."));
+        QCOMPARE(lines.back(), std::string("Verification Complete."));
+        // the window system ran after each line, so the list grew in view
+        for (std::size_t k = 1; k + 1 < lines.size(); ++k)
+            QVERIFY(std::find(watching.seen.begin(), watching.seen.end(), k) != watching.seen.end());
+        QVERIFY(std::is_sorted(watching.seen.begin(), watching.seen.end()));
+        // closing empties the list; a later run starts afresh
+        w.close();
+        QVERIFY(w.listing()->lines().empty());
+    }
+
+    void metricProjectLabelsAndLimits() {
+        Fixture f;
+        f.db().execute("UPDATE T0 SET ENGLISH_METRIC = -1");
+        f.reopen();
+        QVERIFY(f.project->metric);
+        HydraulicsWindow h(f.ctx(), nullptr);
+        QCOMPARE(h.minVelocityLabel()->text(), QString("Min. Velocity (m/s)"));
+        QCOMPARE(h.minVelocityEdit()->text(), QString("2.000"));  // three decimals in meters
+        h.minVelocityEdit()->setText("2.001");
+        QVERIFY(!h.compute());
+        QCOMPARE(f.ui.messages.back().text, std::string("Minimum velocity for computing travel time cannot exceed 2 m/s"));
+        PipeSizesWindow sizes(f.ctx(), nullptr);
+        QCOMPARE(sizes.limitLabel()->text(), QString("Max. Velocity (m/s)"));
+        QCOMPARE(sizes.minVelocityEdit()->text(), QString("0.610"));  // 2.0 / 3.2808 = 0.6096 m/s
+        FlowLinesWindow flow(f.ctx(), nullptr);
+        flow.varyMode()->setChecked(true);
+        QCOMPARE(flow.valueEdit()->text(), QString("0.762"));  // 2.5 ft/s in m/s
+    }
+
+    void profileDrawingAndExports() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        w.refreshProfile();
+        ProfileView* view = w.profileView();
+        QVERIFY(view->hasProfile());
+        QImage image(1400, 800, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            double ex = ProfileView::paintProfile(painter, QRectF(0, 0, 1400, 800), view->profile(), "T", 0);
+            QVERIFY(ex >= 1);
+            QCOMPARE(roundExaggeration(ex), ex);  // a round value
+        }
+        // the grade line (water blue) and the ground (earth brown) are on the drawing
+        QVERIFY(countColour(image, QColor(0, 90, 200)) > 200);
+        QVERIFY(countColour(image, QColor(139, 90, 43)) > 200);
+        QString png = QString::fromStdString(f.dir.file("profile.png"));
+        QString pdf = QString::fromStdString(f.dir.file("profile.pdf"));
+        QVERIFY(view->exportPng(png, QSize(1100, 620)));
+        QVERIFY(view->exportPdf(pdf));
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(4), QByteArray("%PDF"));
+        QCOMPARE(QImage(png).size(), QSize(1100, 620));
+        // the status filter redraws without the proposed structures (the sample's inlets are proposed)
+        auto* proposed = w.findChild<QCheckBox*>();
+        QVERIFY(proposed);
+        std::size_t structures = view->profile().structures.size();
+        for (auto* box : w.findChildren<QCheckBox*>())
+            if (box->text() == "Proposed") box->setChecked(false);
+        QVERIFY(view->profile().structures.size() < structures);
+    }
+
+    void previewWritesItsPdf() {
+        Fixture f;
+        ReportPreviewDialog* d = showTextReport(f.ctx(), "TITLE", {"one", "two"}, nullptr);
+        QVERIFY(d);
+        QCOMPARE(d->pageCount(), 1);
+        std::string pdf = f.dir.file("list.pdf");
+        QVERIFY(d->savePdf(pdf));
+        QFile file(QString::fromStdString(pdf));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(4), QByteArray("%PDF"));
+        // a folder that does not exist: the error goes through the port, nothing is thrown
+        QVERIFY(!d->savePdf(f.dir.file("no/such/folder/list.pdf")));
+        QVERIFY(!f.ui.messages.empty());
+        d->close();
     }
 
     void resultColoursComeFromTheProjectSetup() {
