@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QPalette>
 #include <QScrollBar>
+#include <QTextCursor>
 
 #include "db/record_set.h"
 
@@ -26,7 +27,11 @@ void ListingView::addLines(const std::vector<std::string>& lines) {
     for (const auto& l : lines) addLine(l);
 }
 
-void ListingView::showTop() { verticalScrollBar()->setValue(0); }
+void ListingView::showTop() {
+    moveCursor(QTextCursor::Start);
+    ensureCursorVisible();
+    verticalScrollBar()->setValue(0);
+}
 
 void ListingView::clearLines() {
     m_lines.clear();
