@@ -8,6 +8,7 @@
 #include "hydraulics/hydraulic_record.h"
 #include "hydraulics/pass.h"
 #include "hydraulics/run_options.h"
+#include "hydraulics/system_loader.h"
 #include "session/session.h"
 #include "ui/ui_port.h"
 
@@ -17,11 +18,6 @@ namespace kolv::hydraulics {
 struct RunHooks {
     PassProgressSink progress;        ///< pass number and HGL difference for the gauges
     MaxPassesPrompt maxPassesPrompt;  ///< the warning window with its "do not show again" box
-};
-
-/// Heading of the storm tabulation, from the project setup row.
-struct ProjectHeading {
-    std::string number, description, county, stateRoad;
 };
 
 /// What a run did.
@@ -48,16 +44,5 @@ struct RunResult {
 /// exit loss, control elevation and crown switch of the run, all in one transaction.
 RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, const RunOptions& options,
                        const std::string& system, const RunHooks& hooks = {});
-
-/// Phase "Validate Tc min's and drainage areas": inlet Tc rules and accumulation of areas,
-/// base flow and weighted C over records in flow order with their incoming slots filled.
-void accumulateDrainage(std::vector<HydraulicRecord>& records);
-
-/// Inlet time of concentration as the run uses it (min): 0 -> 10, below 3 -> 3.
-double validatedInletTc(double tcMinutes);
-
-/// French-drain trench length (ft) by `FR_LEN_OPTION`: 1 LENGTH - less, 2 fixed, 3 LENGTH x percent / 100,
-/// otherwise LENGTH.
-double frenchDrainLength(double option, double lengthFt, double lessFt, double fixedFt, double percent);
 
 }  // namespace kolv::hydraulics

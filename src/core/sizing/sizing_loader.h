@@ -19,7 +19,6 @@ struct SizingFields {
     bool sizeFlag = false;   ///< `CALC_PIPESIZE` of the reach: the pipe name may be replaced
     bool hasElev1 = false, hasElev2 = false;
     double elev1 = 0, elev2 = 0;  ///< `ELEV1`, `ELEV2` as stored (project units)
-    std::string structName;  ///< `STRUCT_NAME`
 };
 
 /// A system ready for sizing: records in flow order (feet, acres, cfs), their incoming and TO
@@ -31,10 +30,11 @@ struct SizingSystem {
     rain::IdfCoefficients idf;
 };
 
-/// The loading phases of the run: network in flow order, node and reach data converted to feet,
-/// incoming links, system header (tailwater warning), rainfall, times of concentration and
-/// drainage accumulated, TO nodes checked. Each phase title is added to `messages`. Returns
-/// nothing after a stopping message (loop, fifth incoming pipe, IDF lookup, missing TO node).
+/// The storm tabulation's loading phases (hydraulics::loadSystemForRun: network in flow order,
+/// node and reach data converted to feet, incoming links, system header with its tailwater
+/// warning, rainfall, drainage accumulated, TO nodes checked), with each ditch reach keeping its
+/// pipe as it stands and the sizing fields read beside. Each phase title is added to `messages`.
+/// Returns nothing after a stopping message (loop, fifth incoming pipe, IDF lookup, missing TO node).
 std::optional<SizingSystem> loadSystemForSizing(db::Project& project, Session& session, ui::UiPort& ui,
                                                 const std::string& system, std::vector<std::string>& messages);
 

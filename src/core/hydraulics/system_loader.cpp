@@ -1,0 +1,291 @@
+// Loading a system for a design run: the phases the storm tabulation and pipe sizing share.
+#include "hydraulics/system_loader.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "common/text.h"
+#include "hydraulics/pass_sections.h"
+#include "hydraulics/unit_factors.h"
+#include "network/pipe_nodal_array.h"
+
+namespace kolv::hydraulics {
+
+namespace {
+
+/// Lengths among `DITCH_DIM_0`..`DITCH_DIM_6` of a ditch shape (the others are side slopes).
+std::array<bool, 7> ditchLengthDims(int type) {
+    switch (type) {
+    case 0: return {false, true, false, false, false, false, false};   // z1 B z2
+    case 1: return {false, false, false, false, false, false, false};  // z1 z2
+    case 2: return {true, false, false, false, false, false, false};   // B
+    case 3: return {true, false, false, false, false, false, false};   // r
+    case 4: return {false, true, false, false, true, false, false};    // z1 B z2 z3 hb
+    case 5: return {false, false, true, true, false, false, true};     // u1 l1 h1 B l2 u2 h2
+    default: return {};
+    }
+}
+
+/// Reads the node part of a record from its NODE row and structure definition.
+void readNode(HydraulicRecord& r, db::RecordSet& nodes, db::RecordSet& structures, const std::array<double, 3>& defaults,
+              bool metric) {
+    r.nodeFound = nodes.findFirst("NAME = ?", {r.name});
+    if (!r.nodeFound) {
+        // Reported as missing; no inlet elevation, so no clearance or capacity to judge.
+        r.structTypeShort = "??";
+        r.hasStructure = false;
+        return;
+    }
+    const double len = metric ? kFeetPerMeter : 1.0;
+    r.tcInlet = nodes.number("TC");
+    for (int k = 0; k < 3; ++k) {
+        const std::string cat = std::to_string(k + 1);
+        r.area[k] = nodes.number("P_C" + cat + "DA") * (metric ? kAcresPerHectare : 1.0);
+        // A coefficient left to the computation takes the system's default for the category.
+        r.coeff[k] = nodes.flag("CALC_RUNOFF_C" + cat) ? defaults[k] : nodes.number("RUNOFF_C" + cat);
+    }
+    r.baseFlow = nodes.number("BASE_FLOW") * (metric ? kCfsPerCms : 1.0);
+    r.inletElev = nodes.number("INLET_ELEV") * len;
+    r.minHgl = nodes.number("MIN_HGL") * len;
+    r.juncLossCoeff = nodes.number("JUNC_LOSS_COEFF");
+    for (int k = 0; k < 8; ++k) {
+        r.dwStage[k] = nodes.number("DW_STAGE" + std::to_string(k + 1)) * len;
+        r.dwDischarge[k] = nodes.number("DW_DISCHARGE" + std::to_string(k + 1)) * (metric ? kCfsPerCms : 1.0);
+    }
+    r.station = nodes.text("STATION");
+    r.offset = nodes.number("OFFSET") * len;
+    r.baseline = nodes.text("BASELINE");
+    r.sequencer = static_cast<int>(nodes.integer("SEQUENCER"));
+
+    // Node type 0 carries a structure; any other type (a ditch node) has no limits.
+    if (nodes.integer("NODE_TYPE") != 0) {
+        r.hasStructure = false;
+        r.structTypeShort = "<none>";
+        r.hglClear = 9999;
+        r.maxInletCapacity = 9999;
+        return;
+    }
+    const std::string structName = trim(nodes.text("STRUCT_NAME"));
+    if (structName.empty() || !structures.findFirst("NAME = ?", {structName})) {
+        r.structTypeShort = "??";
+        r.hglClear = 0;
+        r.maxInletCapacity = 0;
+        return;
+    }
+    r.structTypeShort = structures.text("TYPE_OF_STR_SHORT");
+    r.hglClear = structures.number("HGL_CLEAR") * len;
+    r.maxInletCapacity = structures.number("MAX_INLET_HYD_CAPACITY") / (metric ? kCmsPerCfs : 1.0);
+}
+
+/// Reads the reach part of a record from its REACH row and pipe definition.
+void readReach(HydraulicRecord& r, db::RecordSet& reaches, db::RecordSet& pipes, bool metric, bool ditchShapes) {
+    r.reachFound = reaches.findFirst("NODE1 = ?", {r.name});
+    if (!r.reachFound) return;
+    const double len = metric ? kFeetPerMeter : 1.0;
+    r.reachName = trim(reaches.text("NAME"));
+    r.toName = trim(name8(trim(reaches.text("NODE2"))));
+    r.reachType = std::clamp(static_cast<int>(reaches.integer("REACH_TYPE")), 0, 2);
+    r.length = reaches.number("LENGTH") * len;
+    r.hydLength = reaches.number("HYD_LENGTH") * len;
+    r.barrels = static_cast<int>(reaches.integer("BARRELS"));
+    if (r.barrels <= 0) r.barrels = 1;
+    r.frenchLength = frenchDrainLength(reaches.number("FR_LEN_OPTION"), r.length, reaches.number("FR_LEN_LESS") * len,
+                                       reaches.number("FR_LEN_FIXED") * len, reaches.number("FR_LEN_PERCENT"));
+    r.fdDesignGwEl = reaches.number("FD_DESIGN_GW_EL") * len;
+    r.fdGndEl = reaches.number("FD_GND_EL") * len;
+    for (int k = 0; k < 3; ++k) {
+        r.fdToDepth[k] = reaches.number("FD_TO_DEPTH" + std::to_string(k + 1)) * len;
+        r.fdK[k] = reaches.number("FD_K" + std::to_string(k + 1));
+    }
+
+    if (r.isDitch() && ditchShapes) {
+        r.pipeName.clear();
+        r.ditchType = static_cast<int>(reaches.integer("DITCH_TYPE"));
+        r.ditchN = reaches.number("DITCH_MANNINGS");
+        const auto lengths = ditchLengthDims(r.ditchType);
+        for (int k = 0; k < 7; ++k)
+            r.ditchDim[k] = reaches.number("DITCH_DIM_" + std::to_string(k)) * (metric && lengths[k] ? len : 1.0);
+        r.warnVelocity = reaches.integer("WARN_VELOCITY_MAX_OPTION") != 0;
+        r.warnNormalDepth = reaches.integer("WARN_NORMAL_DEPTH_MAX_OPTION") != 0;
+        r.warnEglDepth = reaches.integer("WARN_EGL_DEPTH_MAX_OPTION") != 0;
+        r.warnVelocityMax = reaches.number("WARN_VELOCITY_MAX") * len;
+        r.warnNormalDepthMax = reaches.number("WARN_NORMAL_DEPTH_MAX") * len;
+        r.warnEglDepthMax = reaches.number("WARN_EGL_DEPTH_MAX") * len;
+        r.n = r.ditchN;
+        recordDitchDescription(r);
+    } else {
+        r.pipeName = trim(reaches.text("PIPE_NAME"));
+        r.pipeFound = !r.pipeName.empty() && pipes.findFirst("NAME = ?", {r.pipeName});
+        if (r.pipeFound) {
+            r.width = pipes.number("WIDTH") * len;
+            r.height = pipes.number("HEIGHT") * len;
+            r.pipeArea = pipes.number("AREA") * (metric ? kSqFtPerSqM : 1.0);
+            r.n = pipes.number("N");
+        }
+    }
+    // A flag set (or never written) marks a stored invert; a cleared flag a stored crown.
+    const auto invert = [&](const char* elevField, const char* flagField) {
+        const double elev = reaches.number(elevField) * len;
+        const db::Value flag = reaches.value(flagField);
+        return (!flag.isNull() && flag.toDouble() == 0) ? elev - r.height : elev;
+    };
+    r.invertUp = invert("ELEV1", "FROM_FL_CL");
+    r.invertDn = invert("ELEV2", "TO_FL_CL");
+    r.crownUp = r.invertUp + r.height;
+    r.crownDn = r.invertDn + r.height;
+    // S = (invert up - invert down) / LENGTH
+    r.physSlope = r.length != 0 ? (r.invertUp - r.invertDn) / r.length : 0.0;
+}
+
+}  // namespace
+
+double validatedInletTc(double tcMinutes) {
+    if (tcMinutes == 0) return 10.0;
+    if (tcMinutes < 3) return 3.0;
+    return tcMinutes;
+}
+
+double frenchDrainLength(double option, double lengthFt, double lessFt, double fixedFt, double percent) {
+    if (option == 1) return lengthFt - lessFt;
+    if (option == 2) return fixedFt;
+    if (option == 3) return lengthFt * percent / 100.0;
+    return lengthFt;
+}
+
+void accumulateDrainage(std::vector<HydraulicRecord>& recs) {
+    for (auto& r : recs) {
+        r.tcInlet = validatedInletTc(r.tcInlet);
+        r.tcWork = r.tcInlet;
+        r.baseFlowAcc = r.baseFlow;
+        r.areaAcc = r.area;
+        r.localCa = 0;
+        r.localArea = 0;
+        for (int k = 0; k < 3; ++k) {
+            r.ca[k] = r.area[k] * r.coeff[k];  // CA = A C
+            r.localCa += r.ca[k];
+            if (r.ca[k] != 0) r.localArea += r.area[k];
+        }
+        r.localWeightedC = r.localArea != 0 ? r.localCa / r.localArea : 0.0;
+        r.totalArea = r.localArea;
+        r.weightedC = r.localWeightedC;
+        for (int slot : r.in) {
+            if (slot < 0) continue;
+            const HydraulicRecord& up = recs[static_cast<std::size_t>(slot)];
+            for (int k = 0; k < 3; ++k) r.areaAcc[k] += up.areaAcc[k];
+            r.baseFlowAcc += up.baseFlowAcc;
+            // C = (C A + Cup Aup) / (A + Aup)
+            const double sumArea = r.totalArea + up.totalArea;
+            if (sumArea != 0) r.weightedC = (r.weightedC * r.totalArea + up.weightedC * up.totalArea) / sumArea;
+            r.totalArea = sumArea;
+        }
+        r.totalCa = r.totalArea * r.weightedC;  // sum CA = A C
+        r.upstreamCa = r.totalCa - r.localCa;
+    }
+}
+
+std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& session, ui::UiPort& ui,
+                                             const std::string& systemName, std::vector<std::string>& msg,
+                                             const LoadOptions& options) {
+    db::Database& db = *project.db;
+    const std::string system = trim(systemName);
+    const bool metric = project.metric;
+
+    // 2. The reaches in flow order.
+    for (const char* phase : {"Loading pipe nodal array", "Sorting pipe nodal array in flow direction order",
+                              "Checking for circular references", "Sorting master node array"})
+        msg.push_back(phase);
+    network::PipeNodalArray array;
+    if (network::loadPipeNodalArray(db, system, ui, array) != network::LoadStatus::Ok) return std::nullopt;
+
+    // 4 (read first: the default runoff coefficients are needed with the node data).
+    LoadedSystem out;
+    db::RecordSet header(db, "T16", "SYSTEM = ?", {system});
+    out.hasHeader = !header.empty();
+    std::array<double, 3> defaultC{};
+    if (out.hasHeader)
+        for (int k = 0; k < 3; ++k) defaultC[k] = header.number("AREA" + std::to_string(k + 1));
+
+    auto& recs = out.records;
+    recs.resize(array.size());
+    {
+        db::RecordSet nodes(db, "NODE");
+        db::RecordSet reaches(db, "REACH", "SYSTEM = ?", {system});
+        db::RecordSet structures(db, "T6");
+        db::RecordSet pipes(db, "T7");
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            HydraulicRecord& r = recs[i];
+            r.name = array[i].node();
+            r.toName = array[i].toNode();
+            readNode(r, nodes, structures, defaultC, metric);
+            readReach(r, reaches, pipes, metric, options.ditchShapes);
+            if (options.readExtra)
+                options.readExtra(i, r.nodeFound ? &nodes : nullptr, r.reachFound ? &reaches : nullptr);
+        }
+    }
+
+    // 3. Incoming records.
+    msg.push_back("Deterimning 'IN' field inter-connections");
+    if (!network::determineIncoming(array, ui)) return std::nullopt;
+    for (std::size_t i = 0; i < array.size(); ++i)
+        for (int k = 0; k < 4; ++k) recs[i].in[k] = array[i].in[k];
+
+    // 4. System header.
+    msg.push_back("Loading system header");
+    db::Value tailwater;
+    if (out.hasHeader) {
+        out.outNode = trim(header.text("OUT_NODE"));
+        out.exitLossCoeff = header.number("EXIT_LOSS_COEFF");
+        tailwater = header.value("OUT_TW");
+    }
+    if (tailwater.isNull()) {
+        ui.beep();
+        ui.message("WARNING", "Missing TAILWATER elevation in system header.\nTAILWATER elevation set to 0.00",
+                   ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+    }
+    out.tailwaterFt = tailwater.toDouble() * (metric ? kFeetPerMeterShort : 1.0);
+    {
+        db::RecordSet t0(db, "T0");
+        if (!t0.empty()) {
+            out.heading.number = t0.text("PRJ_NUMBER");
+            out.heading.description = t0.text("PRJ_DESC");
+            out.heading.county = t0.text("PRJ_COUNTY");
+            out.heading.stateRoad = t0.text("PRJ_STATE_ROAD");
+        }
+    }
+    const rain::SystemRainfall rainfall = rain::readSystemRainfall(db, system);
+    session.intensityMethod = rainfall.method;
+    if (rainfall.method == rain::kMethodTable)
+        rain::LOAD_TIME_INTENSITY_TABLE(db, session, ui, rainfall.location, rainfall.frequency);
+
+    // 5. IDF coefficients.
+    if (rainfall.method == rain::kMethodIdf) {
+        msg.push_back("Load IDF coefficints from IDF table");
+        auto idf = rain::lookupIdfCoefficients(db, ui, rainfall.zone, rainfall.freq);
+        if (!idf) return std::nullopt;
+        out.idf = *idf;
+    }
+
+    // 6. Times of concentration and drainage.
+    msg.push_back("Validate Tc min's and drainage areas");
+    accumulateDrainage(recs);
+
+    // 7. Every TO node in the system, or the outfall.
+    msg.push_back("Verify that all 'TO' inlets exist");
+    std::unordered_map<std::string, int> index;
+    for (std::size_t i = 0; i < recs.size(); ++i) index.emplace(network::nameKey(recs[i].name), static_cast<int>(i));
+    const std::string outKey = network::nameKey(out.outNode);
+    for (auto& r : recs) {
+        const auto it = index.find(network::nameKey(r.toName));
+        if (it != index.end()) {
+            r.toIndex = it->second;
+        } else if (!out.outNode.empty() && network::nameKey(r.toName) == outKey) {
+            r.toIndex = -1;  // into the outfall
+        } else {
+            ui.invalidData("Missing or invalid 'TO' inlet. Correct inlet '" + r.name + "' data.\nProcess terminated.");
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+}  // namespace kolv::hydraulics
