@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "hydraulics/section_geometry.h"
+
 namespace kolv::hydraulics {
 
 /// Reach kinds held in `REACH_TYPE` (clamped to 0..2).
@@ -16,9 +18,6 @@ enum ReachType : int {
 
 /// Flow state of a reach in the grade-line step.
 enum class FlowState { Unset, Full, Partial };
-
-/// Gravitational acceleration used for every velocity head, ft/s^2 (held in single precision).
-inline constexpr double kGravity = static_cast<double>(32.16f);
 
 /// One node and its outgoing reach: the input read from the project (converted to feet, acres,
 /// cfs), the accumulated drainage values and the results of the last pass.

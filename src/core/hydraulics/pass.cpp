@@ -16,7 +16,7 @@ constexpr double kOutfallSurfaceTolerance = 0.00001;
 /// A junction loss above this is reported to the engineer (ft).
 constexpr double kJunctionLossWarning = 3.01;
 
-double velocityHead(double v) { return v * v / (2.0 * kGravity); }  // hv = V^2 / 2g
+double velocityHead(double v) { return v * v / (2.0 * kGravityFtPerS2); }  // hv = V^2 / 2g
 
 /// Signals a condition that ends the loop with status -1 after its message.
 struct Stop {};

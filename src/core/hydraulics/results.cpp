@@ -22,7 +22,7 @@ using Row = std::vector<std::pair<const char*, db::Value>>;
 /// The T60 row of a record, fields in the order they are written.
 Row t60Row(const std::string& system, const HydraulicRecord& r, bool useHydLength) {
     const bool full = r.state == FlowState::Full;
-    const double vPartialHead = r.vPartial * r.vPartial / (2.0 * kGravity);
+    const double vPartialHead = r.vPartial * r.vPartial / (2.0 * kGravityFtPerS2);
     Row row;
     row.reserve(90);
     auto put = [&](const char* f, db::Value v) { row.emplace_back(f, std::move(v)); };
@@ -144,7 +144,7 @@ std::vector<std::string> recordWarnings(const HydraulicRecord& r, bool metric) {
         if (r.warnNormalDepth && r.normalDepth > r.warnNormalDepthMax)
             w.push_back(node + "  Max Ditch normal flow depth exceeded by " +
                         qty((r.normalDepth - r.warnNormalDepthMax) * lenFactor, metric) + lenUnit);
-        const double egl = r.normalDepth + r.vPartial * r.vPartial / (2.0 * kGravity);  // yn + V^2 / 2g
+        const double egl = r.normalDepth + r.vPartial * r.vPartial / (2.0 * kGravityFtPerS2);  // yn + V^2 / 2g
         if (r.warnEglDepth && egl > r.warnEglDepthMax)
             w.push_back(node + "  Max Ditch EGL exceeded by " + qty((egl - r.warnEglDepthMax) * lenFactor, metric) +
                         lenUnit);

@@ -142,7 +142,7 @@ TEST_F(PassLoop, TravelTimeCarriesTcDownstream) {
 TEST_F(PassLoop, JunctionLossAbove301WarnsOnce) {
     // A full pipe (Q 10.8 cfs, V = 10.8 / 1.76715 = 6.1115 ft/s) with K set for a loss of 3.02 ft.
     std::vector<HydraulicRecord> recs{pipeRecord("A", 2.7, -1)};
-    const double v = 10.8 / kRound18Area, hv = v * v / (2.0 * kGravity);
+    const double v = 10.8 / kRound18Area, hv = v * v / (2.0 * kGravityFtPerS2);
     recs[0].juncLossCoeff = 3.02 / hv;
     settings.options.junctionLoss = true;
     run(recs);
@@ -152,7 +152,7 @@ TEST_F(PassLoop, JunctionLossAbove301WarnsOnce) {
     // At 3.01 exactly (or a hair under) nothing is said.
     messages.clear();
     double k = 3.01 / hv;
-    while (k * (v * v / (2.0 * kGravity)) > 3.01) k = std::nextafter(k, 0.0);
+    while (k * (v * v / (2.0 * kGravityFtPerS2)) > 3.01) k = std::nextafter(k, 0.0);
     recs[0].juncLossCoeff = k;
     run(recs);
     EXPECT_NEAR(recs[0].jloss, 3.01, 1e-3);
@@ -189,12 +189,12 @@ TEST(JunctionLossMethod, UpstreamPipeOfGreatestEnergyEarlierSlotWinsTies) {
     recs[1].state = FlowState::Full;
     recs[1].velocity = 8.0;  // design velocity of a full reach
     recs[1].vPartial = 3.0;
-    const double hv8 = 64.0 / (2.0 * kGravity), hv4 = 16.0 / (2.0 * kGravity);
+    const double hv8 = 64.0 / (2.0 * kGravityFtPerS2), hv4 = 16.0 / (2.0 * kGravityFtPerS2);
     EXPECT_DOUBLE_EQ(junctionLoss(recs, 2, 2), hv8);
     recs[1].energy = 50;  // a tie: slot 1 wins
     EXPECT_DOUBLE_EQ(junctionLoss(recs, 2, 2), hv4);
     // Method 1 uses the outgoing reach (partial here); other methods give none.
-    EXPECT_DOUBLE_EQ(junctionLoss(recs, 2, 1), 1.0 / (2.0 * kGravity));
+    EXPECT_DOUBLE_EQ(junctionLoss(recs, 2, 1), 1.0 / (2.0 * kGravityFtPerS2));
     EXPECT_DOUBLE_EQ(junctionLoss(recs, 2, 3), 0.0);
     // A node that starts a line has no incoming reach to take a velocity from.
     EXPECT_DOUBLE_EQ(junctionLoss(recs, 0, 2), 0.0);
