@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 #include "db/seed_builder.h"
@@ -43,6 +45,13 @@ std::string makeEmptyProject(const TempDir& dir, const std::string& name) {
     std::string p = dir.file(name);
     fs::copy_file(makeSeed(dir), p, fs::copy_options::overwrite_existing);
     return p;
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
 }
 
 }  // namespace kolv::test

@@ -31,6 +31,9 @@ std::string makeSeed(const TempDir& dir);
 /// Builds the sample project (data/sample over the seed) at dir/name; returns its path.
 std::string makeSample(const TempDir& dir, const std::string& name = "sample.mdb");
 
+/// The whole contents of a file as bytes ("" when it cannot be read).
+std::string readAll(const std::string& path);
+
 /// An empty project from the seed at dir/name; returns its path.
 std::string makeEmptyProject(const TempDir& dir, const std::string& name = "project.mdb");
 

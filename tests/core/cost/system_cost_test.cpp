@@ -7,36 +7,12 @@
 #include "cost/system_cost.h"
 #include "db/project.h"
 #include "db/schema.h"
-#include "support/test_support.h"
+#include "support/system_builder.h"
 #include "ui/recording_ui.h"
 
 using namespace kolv;
 
 namespace {
-
-using Row = std::vector<std::pair<std::string, db::Value>>;
-
-void insert(db::Database& db, const std::string& table, const Row& row) {
-    std::string cols, marks;
-    std::vector<db::Value> values;
-    for (const auto& [field, value] : row) {
-        cols += (cols.empty() ? "" : ",") + db::quoteIdent(field);
-        marks += marks.empty() ? "?" : ",?";
-        values.push_back(value);
-    }
-    db.execute("INSERT INTO " + db::quoteIdent(table) + " (" + cols + ") VALUES (" + marks + ")", values);
-}
-
-void node(db::Database& db, const std::string& name, db::Value inlet, db::Value structure) {
-    insert(db, "NODE", {{"NAME", name}, {"SYSTEM", "S1"}, {"INLET_ELEV", inlet}, {"STRUCT_NAME", structure}});
-}
-
-void reach(db::Database& db, const std::string& from, const std::string& to, db::Value pipe, double length,
-           db::Value elev1) {
-    insert(db, "REACH",
-           {{"NAME", from}, {"SYSTEM", "S1"}, {"NODE1", from}, {"NODE2", to}, {"PIPE_NAME", pipe},
-            {"LENGTH", length}, {"ELEV1", elev1}});
-}
 
 double field(db::Database& db, const std::string& table, const std::string& name, const std::string& f) {
     return db.scalar("SELECT " + db::quoteIdent(f) + " FROM " + table + " WHERE NAME = ?", {name}).toDouble();
@@ -46,20 +22,23 @@ bool hasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-struct CostFixture : ::testing::Test {
-    test::TempDir dir;
-    std::unique_ptr<db::Database> db = db::Database::open(test::makeEmptyProject(dir));
+struct CostFixture : ::testing::Test, test::SystemBuilder {
     ui::RecordingUi ui;
 
+    void node(const std::string& name, db::Value inlet, db::Value structure) {
+        nodeRow("S1", name, {{"INLET_ELEV", inlet}, {"STRUCT_NAME", structure}});
+    }
+    void reach(const std::string& from, const std::string& to, db::Value pipe, double length, db::Value elev1) {
+        reachRow("S1", from, to, {{"PIPE_NAME", pipe}, {"LENGTH", length}, {"ELEV1", elev1}});
+    }
     void SetUp() override {
         // Only the definitions of the test: the seed's own are removed.
-        db->execute("DELETE FROM T6");
-        db->execute("DELETE FROM T7");
-        insert(*db, "T6", {{"NAME", "INLET"}, {"COST_LT", 1000.0}, {"COST_GT", 1500.0}, {"COST_QTY", 7.0},
-                           {"COST_DOLLARS", 99.0}});
-        insert(*db, "T6", {{"NAME", "UNUSED"}, {"COST_LT", 1.0}, {"COST_GT", 2.0}, {"COST_QTY", 3.0}});
-        insert(*db, "T7", {{"NAME", "P18"}, {"COST", 20.0}});
-        insert(*db, "T7", {{"NAME", "P99"}, {"COST", 50.0}, {"COST_QTY", 12.0}, {"COST_DOLLARS", 600.0}});
+        clearDefinitions();
+        add("T6", {{"NAME", "INLET"}, {"COST_LT", 1000.0}, {"COST_GT", 1500.0}, {"COST_QTY", 7.0},
+                   {"COST_DOLLARS", 99.0}});
+        add("T6", {{"NAME", "UNUSED"}, {"COST_LT", 1.0}, {"COST_GT", 2.0}, {"COST_QTY", 3.0}});
+        add("T7", {{"NAME", "P18"}, {"COST", 20.0}});
+        add("T7", {{"NAME", "P99"}, {"COST", 50.0}, {"COST_QTY", 12.0}, {"COST_DOLLARS", 600.0}});
     }
 };
 
@@ -67,37 +46,37 @@ struct CostFixture : ::testing::Test {
 
 TEST_F(CostFixture, DepthExactlyTenIsTheShallowClass) {
     // 105.3 − 95.3 is 10.000000000000014 in binary arithmetic, yet exactly 10 as typed.
-    node(*db, "A", 105.3, "INLET");
-    reach(*db, "A", "B", "P18", 100.0, 95.3);
-    node(*db, "B", 110.01, "INLET");  // 10.01 deep
-    reach(*db, "B", "OUT", "P18", 50.5, 100.0);
-    node(*db, "C", nullptr, "INLET");  // empty elevations: depth 0
-    reach(*db, "C", "B", "P18", 0.0, nullptr);
+    node("A", 105.3, "INLET");
+    reach("A", "B", "P18", 100.0, 95.3);
+    node("B", 110.01, "INLET");  // 10.01 deep
+    reach("B", "OUT", "P18", 50.5, 100.0);
+    node("C", nullptr, "INLET");  // empty elevations: depth 0
+    reach("C", "B", "P18", 0.0, nullptr);
 
-    auto r = cost::computeSystemCost(*db, "S1", {true}, ui);
+    auto r = cost::computeSystemCost(db, "S1", {true}, ui);
     EXPECT_TRUE(ui.messages.empty());
     // 1000 (A, 10 deep) + 1500 (B, 10.01 deep) + 1000 (C, 0 deep) = 3500
-    EXPECT_NEAR(field(*db, "T6", "INLET", "COST_QTY"), 3.0, 1e-9);
-    EXPECT_NEAR(field(*db, "T6", "INLET", "COST_DOLLARS"), 3500.0, 1e-9);
+    EXPECT_NEAR(field(db, "T6", "INLET", "COST_QTY"), 3.0, 1e-9);
+    EXPECT_NEAR(field(db, "T6", "INLET", "COST_DOLLARS"), 3500.0, 1e-9);
     EXPECT_NEAR(r.structuresTotal, 3500.0, 1e-9);
 }
 
 TEST_F(CostFixture, SameReachPipeAccumulatesIntoOneSubtotal) {
-    node(*db, "A", 110.0, "INLET");
-    reach(*db, "A", "B", "P18", 100.0, 100.0);
-    node(*db, "B", 110.0, "INLET");
-    reach(*db, "B", "OUT", "P18", 50.5, 100.0);
+    node("A", 110.0, "INLET");
+    reach("A", "B", "P18", 100.0, 100.0);
+    node("B", 110.0, "INLET");
+    reach("B", "OUT", "P18", 50.5, 100.0);
 
-    auto r = cost::computeSystemCost(*db, "S1", {true}, ui);
+    auto r = cost::computeSystemCost(db, "S1", {true}, ui);
     // 100.00 + 50.50 = 150.50 ft at 20.00 = 3,010.00
-    EXPECT_NEAR(field(*db, "T7", "P18", "COST_QTY"), 150.5, 1e-9);
-    EXPECT_NEAR(field(*db, "T7", "P18", "COST_DOLLARS"), 3010.0, 1e-9);
+    EXPECT_NEAR(field(db, "T7", "P18", "COST_QTY"), 150.5, 1e-9);
+    EXPECT_NEAR(field(db, "T7", "P18", "COST_DOLLARS"), 3010.0, 1e-9);
     EXPECT_TRUE(hasLine(r.lines, "P18         150.50 @    $20.00 =    $3,010.00"));
     EXPECT_TRUE(hasLine(r.lines, "INLET    Qty:     2 =    $2,000.00"));
     // Definitions the system does not use are cleared and left out of the subtotals.
-    EXPECT_EQ(field(*db, "T7", "P99", "COST_QTY"), 0.0);
-    EXPECT_EQ(field(*db, "T7", "P99", "COST_DOLLARS"), 0.0);
-    EXPECT_EQ(field(*db, "T6", "UNUSED", "COST_QTY"), 0.0);
+    EXPECT_EQ(field(db, "T7", "P99", "COST_QTY"), 0.0);
+    EXPECT_EQ(field(db, "T7", "P99", "COST_DOLLARS"), 0.0);
+    EXPECT_EQ(field(db, "T6", "UNUSED", "COST_QTY"), 0.0);
     for (const auto& l : r.lines) EXPECT_EQ(l.find("P99"), std::string::npos) << l;
     // 3,010.00 + 2,000.00 = 5,010.00
     EXPECT_TRUE(hasLine(r.lines, "Total Cost of Pipes:              $3,010.00"));
@@ -106,37 +85,37 @@ TEST_F(CostFixture, SameReachPipeAccumulatesIntoOneSubtotal) {
 }
 
 TEST_F(CostFixture, NodeLineFieldsAndDetailSwitch) {
-    node(*db, "A", 110.0, "INLET");
-    reach(*db, "A", "OUT", "P18", 100.0, 100.0);
+    node("A", 110.0, "INLET");
+    reach("A", "OUT", "P18", 100.0, 100.0);
 
-    auto detailed = cost::computeSystemCost(*db, "S1", {true}, ui);
+    auto detailed = cost::computeSystemCost(db, "S1", {true}, ui);
     // 8 + "|" + 8 + 9 + "|" + 8 + 8 + " @" + 7 + 10 + "||" + 10; 100 × 20 = 2,000.00; + 1,000.00
     EXPECT_TRUE(hasLine(detailed.lines, "A       |INLET    1,000.00|P18       100.00 @  20.00  2,000.00||  3,000.00"));
     EXPECT_EQ(detailed.lines[2], "Node     Inlet      Cost   Pipe      Length   Unit Cst   Cost       Total");
 
-    auto brief = cost::computeSystemCost(*db, "S1", {false}, ui);
+    auto brief = cost::computeSystemCost(db, "S1", {false}, ui);
     // Without detail: no heading and no node line, but the subtotals and totals all the same.
     EXPECT_EQ(brief.lines.size(), detailed.lines.size() - 5);
     EXPECT_EQ(brief.lines[1], "_____ SUB TOTALS ____________________________");
     EXPECT_TRUE(hasLine(brief.lines, "GRAND TOTAL FOR SYSTEM:           $3,000.00"));
     // A second run starts again from 0 rather than adding to the first.
-    EXPECT_NEAR(field(*db, "T7", "P18", "COST_QTY"), 100.0, 1e-9);
+    EXPECT_NEAR(field(db, "T7", "P18", "COST_QTY"), 100.0, 1e-9);
 }
 
 TEST_F(CostFixture, DataFaultsAreReportedAndTheRunGoesOn) {
-    insert(*db, "T7", {{"NAME", "FREE"}, {"COST", 0.0}});
-    insert(*db, "T6", {{"NAME", "NOCOST"}});
-    node(*db, "A", 120.0, "NOCOST");  // 20 deep: deeper class, no cost
-    reach(*db, "A", "B", "FREE", 10.0, 100.0);
-    node(*db, "B", 110.0, "NOCOST");  // shallow class, no cost
-    reach(*db, "B", "C", "FREE", 15.0, 100.0);
-    node(*db, "C", 110.0, "GHOST");
-    reach(*db, "C", "D", "NOPIPE", 5.0, 100.0);
-    node(*db, "D", 110.0, nullptr);
-    reach(*db, "D", "E", nullptr, 5.0, 100.0);
-    node(*db, "E", 110.0, "INLET");  // no outgoing reach
+    add("T7", {{"NAME", "FREE"}, {"COST", 0.0}});
+    add("T6", {{"NAME", "NOCOST"}});
+    node("A", 120.0, "NOCOST");  // 20 deep: deeper class, no cost
+    reach("A", "B", "FREE", 10.0, 100.0);
+    node("B", 110.0, "NOCOST");  // shallow class, no cost
+    reach("B", "C", "FREE", 15.0, 100.0);
+    node("C", 110.0, "GHOST");
+    reach("C", "D", "NOPIPE", 5.0, 100.0);
+    node("D", 110.0, nullptr);
+    reach("D", "E", nullptr, 5.0, 100.0);
+    node("E", 110.0, "INLET");  // no outgoing reach
 
-    auto r = cost::computeSystemCost(*db, "S1", {true}, ui);
+    auto r = cost::computeSystemCost(db, "S1", {true}, ui);
     const std::vector<std::string> expected = {
         "Pipe 'FREE' has an invalid cost.",
         "Inlet 'NOCOST' has an invalid >10' cost.",
@@ -152,9 +131,9 @@ TEST_F(CostFixture, DataFaultsAreReportedAndTheRunGoesOn) {
     EXPECT_EQ(ui.beeps, 9);
     for (const auto& m : ui.messages) EXPECT_EQ(m.title, "INVALID DATA");
     // A zero unit cost still counts the length: 10 + 15 = 25 at 0.
-    EXPECT_NEAR(field(*db, "T7", "FREE", "COST_QTY"), 25.0, 1e-9);
-    EXPECT_EQ(field(*db, "T7", "FREE", "COST_DOLLARS"), 0.0);
-    EXPECT_NEAR(field(*db, "T6", "NOCOST", "COST_QTY"), 2.0, 1e-9);
+    EXPECT_NEAR(field(db, "T7", "FREE", "COST_QTY"), 25.0, 1e-9);
+    EXPECT_EQ(field(db, "T7", "FREE", "COST_DOLLARS"), 0.0);
+    EXPECT_NEAR(field(db, "T6", "NOCOST", "COST_QTY"), 2.0, 1e-9);
     // D has no line; E (no reach: invert 0, depth 110 − 0 > 10) is priced at the deeper class, 1,500.00
     long nodeLines = std::count_if(r.lines.begin(), r.lines.end(),
                                    [](const std::string& l) { return l.find("||") != std::string::npos; });

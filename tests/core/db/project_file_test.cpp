@@ -2,7 +2,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 #include "common/error.h"
 #include "db/project.h"
@@ -17,12 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(const std::string& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using kolv::test::readAll;
 
 TEST(NewProject, AsksThenCopiesTheSeedOverAnExistingFile) {
     test::TempDir dir;

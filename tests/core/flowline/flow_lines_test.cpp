@@ -8,25 +8,12 @@
 #include "db/project.h"
 #include "db/schema.h"
 #include "flowline/flow_lines.h"
-#include "support/test_support.h"
+#include "support/system_builder.h"
 #include "ui/recording_ui.h"
 
 using namespace kolv;
 
 namespace {
-
-using Row = std::vector<std::pair<std::string, db::Value>>;
-
-void insert(db::Database& db, const std::string& table, const Row& row) {
-    std::string cols, marks;
-    std::vector<db::Value> values;
-    for (const auto& [field, value] : row) {
-        cols += (cols.empty() ? "" : ",") + db::quoteIdent(field);
-        marks += marks.empty() ? "?" : ",?";
-        values.push_back(value);
-    }
-    db.execute("INSERT INTO " + db::quoteIdent(table) + " (" + cols + ") VALUES (" + marks + ")", values);
-}
 
 /// Ends computed, both elevations inverts, unless the row overrides them.
 struct ReachRow {
@@ -38,34 +25,28 @@ struct ReachRow {
     int type = 0;
 };
 
-struct FlowLineFixture : ::testing::Test {
-    test::TempDir dir;
-    ui::SilentUi silent;
-    std::unique_ptr<db::Project> project = db::openProject(test::makeEmptyProject(dir), silent);
-    db::Database& db = *project->db;
+struct FlowLineFixture : ::testing::Test, test::SystemBuilder {
     ui::RecordingUi ui;
 
     void SetUp() override {
         // Only the definitions of the test: the seed's own are removed.
-        db.execute("DELETE FROM T6");
-        db.execute("DELETE FROM T7");
-        insert(db, "T16", {{"SYSTEM", "S1"}, {"OUT_NODE", "OUT"}});
+        clearDefinitions();
+        header("S1", "OUT");
         // cover 3.25 + wall 0.25 + 18 in pipe = 5.00 ft below the inlet
-        insert(db, "T6", {{"NAME", "INLET"}, {"MIN_PIPE_COVER", 3.25}});
-        insert(db, "T7", {{"NAME", "P18"}, {"HEIGHT", 1.5}, {"THICKNESS", 0.25}, {"N", 0.013}});
-        insert(db, "T7", {{"NAME", "P12"}, {"HEIGHT", 1.0}, {"THICKNESS", 0.25}, {"N", 0.013}});
-        insert(db, "T7", {{"NAME", "P24"}, {"HEIGHT", 2.0}, {"THICKNESS", 0.25}, {"N", 0.013}});
-        insert(db, "T7", {{"NAME", "THIN"}, {"HEIGHT", 1.5}, {"THICKNESS", 0.0}, {"N", 0.013}});
+        add("T6", {{"NAME", "INLET"}, {"MIN_PIPE_COVER", 3.25}});
+        add("T7", {{"NAME", "P18"}, {"HEIGHT", 1.5}, {"THICKNESS", 0.25}, {"N", 0.013}});
+        add("T7", {{"NAME", "P12"}, {"HEIGHT", 1.0}, {"THICKNESS", 0.25}, {"N", 0.013}});
+        add("T7", {{"NAME", "P24"}, {"HEIGHT", 2.0}, {"THICKNESS", 0.25}, {"N", 0.013}});
+        add("T7", {{"NAME", "THIN"}, {"HEIGHT", 1.5}, {"THICKNESS", 0.0}, {"N", 0.013}});
     }
     void node(const std::string& name, double inlet, const std::string& structure = "INLET") {
-        insert(db, "NODE", {{"NAME", name}, {"SYSTEM", "S1"}, {"INLET_ELEV", inlet}, {"STRUCT_NAME", structure}});
+        nodeRow("S1", name, {{"INLET_ELEV", inlet}, {"STRUCT_NAME", structure}});
     }
     void reach(const ReachRow& r) {
-        insert(db, "REACH",
-               {{"NAME", r.from}, {"SYSTEM", "S1"}, {"NODE1", r.from}, {"NODE2", r.to}, {"PIPE_NAME", r.pipe},
-                {"LENGTH", r.length}, {"ELEV1", r.elev1}, {"ELEV2", r.elev2}, {"CALC_FROM_ELEV", r.computeUp},
-                {"CALC_TO_ELEV", r.computeDown}, {"FROM_FL_CL", r.fromKind}, {"TO_FL_CL", r.toKind},
-                {"REACH_TYPE", r.type}});
+        reachRow("S1", r.from, r.to,
+                 {{"PIPE_NAME", r.pipe}, {"LENGTH", r.length}, {"ELEV1", r.elev1}, {"ELEV2", r.elev2},
+                  {"CALC_FROM_ELEV", r.computeUp}, {"CALC_TO_ELEV", r.computeDown}, {"FROM_FL_CL", r.fromKind},
+                  {"TO_FL_CL", r.toKind}, {"REACH_TYPE", r.type}});
     }
     double elev(const std::string& reachName, const char* field) {
         return db.scalar(std::string("SELECT ") + field + " FROM REACH WHERE NAME = ?", {reachName}).toDouble();

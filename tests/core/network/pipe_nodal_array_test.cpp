@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "system_builder.h"
+#include "support/system_builder.h"
 #include "ui/recording_ui.h"
 
 namespace kolv::network {
@@ -26,7 +26,7 @@ TEST(LoadPipeNodalArray, OrdersTheSystemAndAnnouncesTheSteps) {
     b.link("S2", "Z", "OUT");  // another system is not loaded
     ui::RecordingUi ui;
     PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(*b.db, "S1", ui, a), LoadStatus::Ok);
+    ASSERT_EQ(loadPipeNodalArray(b.db, "S1", ui, a), LoadStatus::Ok);
     EXPECT_EQ(nodeNames(a), (Names{"A", "B", "C"}));
     EXPECT_EQ(ui.statuses, (Names{"Loading pipe nodal array", "Sorting pipe nodal array in flow direction order",
                                   "Checking for circular references", "Sorting master node array"}));
@@ -48,12 +48,12 @@ TEST(LoadPipeNodalArray, TiesFollowTheStorageOrderOfTheReachTable) {
     b.link("S", "A", "M");
     ui::RecordingUi ui;
     PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
     EXPECT_EQ(nodeNames(a), (Names{"B", "A", "M"}));
     // Rows deleted and added again go to the end of the storage order.
-    db::RecordSet::executeDelete(*b.db, "REACH", "NAME = ?", {"B"});
+    db::RecordSet::executeDelete(b.db, "REACH", "NAME = ?", {"B"});
     b.reach("S", "B", "B", "M");
-    ASSERT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
     EXPECT_EQ(nodeNames(a), (Names{"A", "B", "M"}));
 }
 
@@ -63,7 +63,7 @@ TEST(LoadPipeNodalArray, LoopShowsTheToNodesOfTheUnplacedRecords) {
     b.reach("S", "B", "B", "A");
     ui::RecordingUi ui;
     PipeNodalArray a;
-    EXPECT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Loop);
+    EXPECT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Loop);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
@@ -81,7 +81,7 @@ TEST(LoadPipeNodalArray, ReachIntoItsOwnNodeIsALoop) {
     b.reach("S", "Q", "Q", "OUT");
     ui::RecordingUi ui;
     PipeNodalArray a;
-    EXPECT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Loop);
+    EXPECT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Loop);
     EXPECT_EQ(a.loopNodes, Names{"A"});
 }
 
@@ -90,7 +90,7 @@ TEST(LoadPipeNodalArray, SystemWithoutReachesStopsWithItsMessage) {
     b.node("EMPTY", "A");
     ui::RecordingUi ui;
     PipeNodalArray a;
-    EXPECT_EQ(loadPipeNodalArray(*b.db, " EMPTY ", ui, a), LoadStatus::NoReaches);
+    EXPECT_EQ(loadPipeNodalArray(b.db, " EMPTY ", ui, a), LoadStatus::NoReaches);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
     EXPECT_EQ(ui.messages[0].text, "Reaches for system 'EMPTY' could not be found.");
@@ -102,20 +102,20 @@ TEST(LoadPipeNodalArray, SystemNameWithAQuoteMark) {
     b.link("O'Hara", "A", "OUT");
     ui::RecordingUi ui;
     PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(*b.db, "O'Hara", ui, a), LoadStatus::Ok);
+    ASSERT_EQ(loadPipeNodalArray(b.db, "O'Hara", ui, a), LoadStatus::Ok);
     EXPECT_EQ(nodeNames(a), Names{"A"});
 }
 
 TEST(LoadPipeNodalArray, LongNamesAreHeldByTheirFirstEightCharacters) {
     test::SystemBuilder b;
     // Written past the field size by another program: held by the first 8 characters.
-    b.db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, LENGTH) VALUES (?, ?, ?, ?, ?)",
+    b.db.execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, LENGTH) VALUES (?, ?, ?, ?, ?)",
                   {"LONGNAME12", "S", "LONGNAME12", "OUT", 50.0});
-    b.db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, LENGTH) VALUES (?, ?, ?, ?, ?)",
+    b.db.execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, LENGTH) VALUES (?, ?, ?, ?, ?)",
                   {"UP", "S", "UP", "LONGNAME99", 50.0});
     ui::RecordingUi ui;
     PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
     EXPECT_EQ(nodeNames(a), (Names{"UP", "LONGNAME"}));
     EXPECT_EQ(a[1].reachName, "LONGNAME");
 }
@@ -127,7 +127,7 @@ PipeNodalArray junction(test::SystemBuilder& b, int incoming, ui::RecordingUi& u
     for (int k = 1; k <= incoming; ++k) b.link("S", "U" + std::to_string(k), "J");
     b.link("S", "J", "OUT");
     PipeNodalArray a;
-    EXPECT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    EXPECT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
     return a;
 }
 
@@ -172,7 +172,7 @@ TEST(IncomingRecords, IndexesAreInFlowOrderAcrossATree) {
     b.link("S", "A", "B");
     ui::RecordingUi ui;
     PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(*b.db, "S", ui, a), LoadStatus::Ok);
+    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
     // Plain scan by hand: pass 1 places C (pos 2) and A (pos 4); pass 2 B; pass 3 D (pos 0),
     // which frees E (pos 1) later in the same scan.
     EXPECT_EQ(nodeNames(a), (Names{"C", "A", "B", "D", "E"}));

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "system_builder.h"
+#include "support/system_builder.h"
 #include "ui/recording_ui.h"
 
 namespace kolv::network {
@@ -18,7 +18,7 @@ TEST(Verification, SoundSystemGivesOnlyTheCompletionLine) {
     b.link("S", "B", "OUT");
     ui::RecordingUi ui;
     Lines streamed;
-    VerificationResult r = verifySystem(*b.db, "S", ui, [&](const std::string& l) { streamed.push_back(l); });
+    VerificationResult r = verifySystem(b.db, "S", ui, [&](const std::string& l) { streamed.push_back(l); });
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.lines, Lines{"Verification Complete."});
     EXPECT_EQ(streamed, r.lines);
@@ -36,7 +36,7 @@ TEST(Verification, OutfallNamedOnlyInTheHeaderIsAValidToNode) {
     b.link("S", "A", "OUT");
     b.link("S", "B", "ELSEWHER");
     ui::RecordingUi ui;
-    VerificationResult r = verifySystem(*b.db, "S", ui);
+    VerificationResult r = verifySystem(b.db, "S", ui);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.lines, (Lines{"Reach 'B' has an invalid to node 'ELSEWHER'.", "Verification Complete."}));
 }
@@ -49,7 +49,7 @@ TEST(Verification, EndNodesCompareWithoutCaseAndOnlyWithinTheSystem) {
     b.link("T", "C", "OUT");
     b.reach("S", "X", "C", "B");  // C is a node of system T only
     ui::RecordingUi ui;
-    VerificationResult r = verifySystem(*b.db, "S", ui);
+    VerificationResult r = verifySystem(b.db, "S", ui);
     EXPECT_EQ(r.lines, (Lines{"Reach 'X' has an invalid from node 'C'.", "Verification Complete."}));
 }
 
@@ -60,7 +60,7 @@ TEST(Verification, IncomingCountsThreeFourFive) {
         b.link("S", "J", "OUT");
         for (int k = 1; k <= incoming; ++k) b.link("S", "U" + std::to_string(k), "J");
         ui::RecordingUi ui;
-        VerificationResult r = verifySystem(*b.db, "S", ui);
+        VerificationResult r = verifySystem(b.db, "S", ui);
         Lines expected;
         if (incoming >= 4)
             expected.push_back("Node 'J' has to many incoming reaches (" + std::to_string(incoming) +
@@ -81,7 +81,7 @@ TEST(Verification, TwoOutgoingReachesListedInTableOrder) {
     b.reach("S", "R2", "A", "OUT");
     b.reach("S", "R1", "A", "OUT");
     ui::RecordingUi ui;
-    VerificationResult r = verifySystem(*b.db, "S", ui);
+    VerificationResult r = verifySystem(b.db, "S", ui);
     EXPECT_EQ(r.lines, (Lines{"Node 'A' has more (2) than one outgoing reach (in system 'S'). Reaches: R2,R1.",
                               "Verification Complete."}));
 }
@@ -97,7 +97,7 @@ TEST(Verification, StubWithoutAreaOrBaseFlow) {
     b.node("S", "AREA3", 0.0, 0.0, 0.25, nullptr);
     b.reach("S", "AREA3", "AREA3", "OUT");
     ui::RecordingUi ui;
-    VerificationResult r = verifySystem(*b.db, "S", ui);
+    VerificationResult r = verifySystem(b.db, "S", ui);
     EXPECT_EQ(r.lines,
               (Lines{"Node 'NOFLOW' is a stub pipe AND has no area or baseflow, therefore it will generate no (ZERO) "
                      "flow.",
@@ -114,7 +114,7 @@ TEST(Verification, LengthEmptyZeroNegative) {
     b.node("S", "C");
     b.reach("S", "C", "C", "OUT", -12.345);
     ui::RecordingUi ui;
-    VerificationResult r = verifySystem(*b.db, "S", ui);
+    VerificationResult r = verifySystem(b.db, "S", ui);
     EXPECT_EQ(r.lines, (Lines{"Reach 'A' is missing a length value.", "Reach 'B' has an invalid length (0.00)",
                               "Reach 'C' has an invalid length (-12.35)", "Verification Complete."}));
 }
@@ -127,7 +127,7 @@ TEST(Verification, ReachEndFaultsInOrderPerReach) {
     b.reach("S", "R2", "GHOST", nullptr, 0.0);  // unknown from, no to, zero length
     b.reach("S", "R3", "A", "A");               // same node both ends (A exists: no invalid-to line)
     ui::RecordingUi ui;
-    VerificationResult r = verifySystem(*b.db, "S", ui);
+    VerificationResult r = verifySystem(b.db, "S", ui);
     EXPECT_EQ(r.lines, (Lines{
                            // Pass 1: node A has two outgoing reaches (A, R3) and receives R1 and R3.
                            "Node 'A' has more (2) than one outgoing reach (in system 'S'). Reaches: A,R3.",
@@ -147,7 +147,7 @@ TEST(Verification, NodeMessagesComeBeforeReachMessages) {
     b.link("S", "A", "NOWHERE");
     b.node("S", "LONELY");
     ui::RecordingUi ui;
-    VerificationResult r = verifySystem(*b.db, "S", ui);
+    VerificationResult r = verifySystem(b.db, "S", ui);
     EXPECT_EQ(r.lines, (Lines{"Node 'LONELY' has no outgoing reach (in system 'S').",
                               "Reach 'A' has an invalid to node 'NOWHERE'.", "Verification Complete."}));
 }
@@ -156,7 +156,7 @@ TEST(Verification, NoNodesStopsWithExclamationBox) {
     test::SystemBuilder b;
     b.reach("S", "A", "A", "OUT");
     ui::RecordingUi ui;
-    VerificationResult r = verifySystem(*b.db, "S", ui);
+    VerificationResult r = verifySystem(b.db, "S", ui);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.lines.empty());
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -171,7 +171,7 @@ TEST(Verification, NoReachesListsNodeFindingsThenStops) {
     b.header("S", "OUT");
     b.node("S", "A");
     ui::RecordingUi ui;
-    VerificationResult r = verifySystem(*b.db, "S", ui);
+    VerificationResult r = verifySystem(b.db, "S", ui);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.lines, Lines{"Node 'A' has no outgoing reach (in system 'S')."});
     ASSERT_EQ(ui.messages.size(), 1u);

@@ -2,7 +2,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 #include "settings/settings_file.h"
 #include "support/test_support.h"
@@ -12,12 +11,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(const std::string& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using kolv::test::readAll;
 
 void writeFile(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 

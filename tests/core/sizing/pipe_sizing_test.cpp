@@ -9,7 +9,7 @@
 #include "db/schema.h"
 #include "session/session.h"
 #include "sizing/pipe_sizing.h"
-#include "support/test_support.h"
+#include "support/system_builder.h"
 #include "ui/recording_ui.h"
 
 using namespace kolv;
@@ -30,19 +30,6 @@ PipeEntry round(const std::string& name, double diameterIn, double n = 0.013) {
 }
 
 const std::vector<PipeEntry> kRcp = {round("15IN", 15), round("18IN", 18), round("24IN", 24)};
-
-using Row = std::vector<std::pair<std::string, db::Value>>;
-
-void insert(db::Database& db, const std::string& table, const Row& row) {
-    std::string cols, marks;
-    std::vector<db::Value> values;
-    for (const auto& [field, value] : row) {
-        cols += (cols.empty() ? "" : ",") + db::quoteIdent(field);
-        marks += marks.empty() ? "?" : ",?";
-        values.push_back(value);
-    }
-    db.execute("INSERT INTO " + db::quoteIdent(table) + " (" + cols + ") VALUES (" + marks + ")", values);
-}
 
 }  // namespace
 
@@ -120,22 +107,14 @@ TEST(SizingOptionsCheck, WindowRefusals) {
 
 namespace {
 
-struct SizingFixture : ::testing::Test {
-    test::TempDir dir;
-    ui::SilentUi silent;
-    std::unique_ptr<db::Project> project = db::openProject(test::makeEmptyProject(dir), silent);
-    db::Database& db = *project->db;
+struct SizingFixture : ::testing::Test, test::SystemBuilder {
     ui::RecordingUi ui;
     Session session;
 
-    void SetUp() override {
-        db.execute("DELETE FROM T6");
-        db.execute("DELETE FROM T7");
-    }
+    void SetUp() override { clearDefinitions(); }
     void pipe(const std::string& name, db::Value height, db::Value width, db::Value n, db::Value area = nullptr,
               int group = 1) {
-        insert(db, "T7", {{"NAME", name}, {"GROUPP", group}, {"HEIGHT", height}, {"WIDTH", width}, {"N", n},
-                          {"AREA", area}});
+        add("T7", {{"NAME", name}, {"GROUPP", group}, {"HEIGHT", height}, {"WIDTH", width}, {"N", n}, {"AREA", area}});
     }
     std::vector<std::string> table(bool metric) {
         std::vector<std::string> listing;
@@ -192,11 +171,10 @@ namespace {
 struct SizingRunFixture : SizingFixture {
     void SetUp() override {
         SizingFixture::SetUp();
-        insert(db, "T16", {{"SYSTEM", "S1"}, {"OUT_NODE", "OUT"}, {"OUT_TW", 100.0}, {"INTENSITY_METHOD", 1},
-                           {"LOCATION", "TEST"}, {"FREQUENCY", "10"}});
-        insert(db, "T85", {{"LOCATION", "TEST"}, {"FREQUENCY", "10"}, {"TIME", 5.0}, {"INTENSITY", 4.0}});
-        insert(db, "T85", {{"LOCATION", "TEST"}, {"FREQUENCY", "10"}, {"TIME", 60.0}, {"INTENSITY", 4.0}});
-        insert(db, "T6", {{"NAME", "INLET"}, {"HGL_CLEAR", 1.0}});
+        header("S1", "OUT", {{"OUT_TW", 100.0}, {"INTENSITY_METHOD", 1}, {"LOCATION", "TEST"}, {"FREQUENCY", "10"}});
+        add("T85", {{"LOCATION", "TEST"}, {"FREQUENCY", "10"}, {"TIME", 5.0}, {"INTENSITY", 4.0}});
+        add("T85", {{"LOCATION", "TEST"}, {"FREQUENCY", "10"}, {"TIME", 60.0}, {"INTENSITY", 4.0}});
+        add("T6", {{"NAME", "INLET"}, {"HGL_CLEAR", 1.0}});
         pipe("15IN", 1.25, 1.25, 0.013);
         pipe("18IN", 1.5, 1.5, 0.013);
         pipe("24IN", 2.0, 2.0, 0.013);
@@ -212,14 +190,13 @@ struct SizingRunFixture : SizingFixture {
         reach("D", "B", "", 50.0, -1, 2);
     }
     void node(const std::string& name, double inlet, double area, int type) {
-        insert(db, "NODE", {{"NAME", name}, {"SYSTEM", "S1"}, {"INLET_ELEV", inlet}, {"STRUCT_NAME", "INLET"},
-                            {"TC", 10.0}, {"P_C1DA", area}, {"RUNOFF_C1", 0.5}, {"NODE_TYPE", type}});
+        nodeRow("S1", name, {{"INLET_ELEV", inlet}, {"STRUCT_NAME", "INLET"}, {"TC", 10.0}, {"P_C1DA", area},
+                             {"RUNOFF_C1", 0.5}, {"NODE_TYPE", type}});
     }
     void reach(const std::string& from, const std::string& to, const std::string& p, double length, int sizeFlag,
                int type = 0) {
-        insert(db, "REACH", {{"NAME", from}, {"SYSTEM", "S1"}, {"NODE1", from}, {"NODE2", to}, {"PIPE_NAME", p},
-                             {"LENGTH", length}, {"CALC_PIPESIZE", sizeFlag}, {"REACH_TYPE", type},
-                             {"ELEV1", 95.0}, {"ELEV2", 94.0}});
+        reachRow("S1", from, to, {{"PIPE_NAME", p}, {"LENGTH", length}, {"CALC_PIPESIZE", sizeFlag},
+                                  {"REACH_TYPE", type}, {"ELEV1", 95.0}, {"ELEV2", 94.0}});
     }
     double value(const std::string& sql, const std::string& key) { return db.scalar(sql, {key}).toDouble(); }
 };

@@ -1,0 +1,104 @@
+// Builds small storm sewer systems row by row in a fresh empty project, for the computation tests.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "db/database.h"
+#include "db/project.h"
+#include "db/record_set.h"
+#include "db/schema.h"
+#include "support/test_support.h"
+#include "ui/ui_port.h"
+
+namespace kolv::test {
+
+/// Field values of one row, in the order they are written.
+using Row = std::vector<std::pair<std::string, db::Value>>;
+
+/// Inserts one row with exactly the values given (no rounding to the field types); the other
+/// fields keep their defaults.
+inline void insertRow(db::Database& db, const std::string& table, const Row& row) {
+    std::string cols, marks;
+    std::vector<db::Value> values;
+    for (const auto& [field, value] : row) {
+        cols += (cols.empty() ? "" : ",") + db::quoteIdent(field);
+        marks += marks.empty() ? "?" : ",?";
+        values.push_back(value);
+    }
+    db.execute("INSERT INTO " + db::quoteIdent(table) + " (" + cols + ") VALUES (" + marks + ")", values);
+}
+
+/// A fresh empty project (opened as the program opens one) with helpers that add the rows of
+/// small systems: raw rows of any table, and nodes, reaches and headers as the program writes them.
+struct SystemBuilder {
+    TempDir dir;
+    ui::SilentUi silent;
+    std::unique_ptr<db::Project> project = db::openProject(makeEmptyProject(dir), silent);
+    db::Database& db = *project->db;
+
+    /// A row with exactly these values.
+    void add(const std::string& table, const Row& row) { insertRow(db, table, row); }
+
+    /// Removes the seed's structure and pipe definitions, leaving only those a test adds.
+    void clearDefinitions() {
+        db.execute("DELETE FROM T6");
+        db.execute("DELETE FROM T7");
+    }
+
+    /// A node row of a system with these further values.
+    void nodeRow(const std::string& system, const std::string& name, Row fields) {
+        fields.insert(fields.begin(), {{"NAME", name}, {"SYSTEM", system}});
+        add("NODE", fields);
+    }
+
+    /// A reach row named after its upstream node, as the program names reaches, with these further values.
+    void reachRow(const std::string& system, const std::string& from, const std::string& to, Row fields) {
+        fields.insert(fields.begin(), {{"NAME", from}, {"SYSTEM", system}, {"NODE1", from}, {"NODE2", to}});
+        add("REACH", fields);
+    }
+
+    /// A node with its three area sums (acres) and base flow (cfs), written through a record set;
+    /// pass nothing to leave a field Null.
+    void node(const std::string& system, const std::string& name, db::Value c1 = 1.0, db::Value c2 = 0.0,
+              db::Value c3 = 0.0, db::Value baseFlow = 0.0) {
+        db::RecordSet rs(db, "NODE", "SYSTEM = ?", {system});
+        rs.addNew();
+        rs.set("NAME", name);
+        rs.set("SYSTEM", system);
+        rs.set("P_C1DA", c1);
+        rs.set("P_C2DA", c2);
+        rs.set("P_C3DA", c3);
+        rs.set("BASE_FLOW", baseFlow);
+        rs.update();
+    }
+
+    /// A reach from node1 to node2 with a length in feet (Null leaves it empty), written through a record set.
+    void reach(const std::string& system, const std::string& name, const db::Value& node1, const db::Value& node2,
+               const db::Value& lengthFt = 100.0) {
+        db::RecordSet rs(db, "REACH", "SYSTEM = ?", {system});
+        rs.addNew();
+        rs.set("NAME", name);
+        rs.set("SYSTEM", system);
+        rs.set("NODE1", node1);
+        rs.set("NODE2", node2);
+        rs.set("LENGTH", lengthFt);
+        rs.update();
+    }
+
+    /// Node and its reach, named after the node as the program names them.
+    void link(const std::string& system, const std::string& from, const std::string& to, double lengthFt = 100.0) {
+        node(system, from);
+        reach(system, from, from, to, lengthFt);
+    }
+
+    /// The system's header row naming its outfall, with any further values.
+    void header(const std::string& system, const std::string& outNode, Row fields = {}) {
+        fields.insert(fields.begin(), {{"SYSTEM", system}, {"OUT_NODE", outNode}});
+        add("T16", fields);
+    }
+};
+
+}  // namespace kolv::test
