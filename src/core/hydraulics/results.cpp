@@ -9,13 +9,11 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "db/schema.h"
+#include "hydraulics/unit_factors.h"
 
 namespace kolv::hydraulics {
 
 namespace {
-
-constexpr double kCmsPerCfs = 0.028317;
-constexpr double kMetersPerFoot = 0.3048;
 
 using Row = std::vector<std::pair<const char*, db::Value>>;
 

@@ -6,13 +6,12 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "hydraulics/results.h"
+#include "hydraulics/unit_factors.h"
 
 namespace kolv::hydraulics {
 
 namespace {
-constexpr double kMetersPerFoot = 0.3048;
-constexpr double kCmsPerCfs = 0.028317;
-constexpr double kHectaresPerAcre = 1.0 / 2.471;
+constexpr double kHectaresPerAcre = 1.0 / kAcresPerHectare;
 }  // namespace
 
 StormTabTable stormTabTable(const std::vector<HydraulicRecord>& records, bool metric, bool useHydLength) {

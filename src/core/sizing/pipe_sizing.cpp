@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "hydraulics/unit_factors.h"
 #include "network/verification.h"
 #include "rain/intensity.h"
 #include "sizing/sizing_loader.h"
@@ -16,12 +17,12 @@ namespace kolv::sizing {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kFeetPerMeterShort = 3.2808;   // window velocities, listed lengths and velocities
-constexpr double kFeetPerMeter = 3.28083339792;  // lengths and elevations written back
-constexpr double kCmsPerCfsListed = 0.02832;     // flows in the listing
-constexpr double kCfsPerCms = 35.31467;          // flows written back
-constexpr double kAcresPerHectare = 2.471;
-constexpr double kMetersPerFoot = 0.3048;        // clearance lines
+using hydraulics::kAcresPerHectare;    // areas written back
+using hydraulics::kCfsPerCms;          // flows written back
+using hydraulics::kFeetPerMeter;       // lengths and elevations written back
+using hydraulics::kFeetPerMeterShort;  // window velocities, listed lengths and velocities
+using hydraulics::kMetersPerFoot;      // clearance lines
+constexpr double kCmsPerCfsListed = 0.02832;  // flows in the listing (rounded as the listing always had it)
 
 /// How the pipe of each reach is found.
 enum class Mode {

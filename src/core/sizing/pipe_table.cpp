@@ -8,14 +8,16 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "hydraulics/unit_factors.h"
 
 namespace kolv::sizing {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;  // 4 arctan(1)
-// Metric pipe definitions: meters to feet and square meters to square feet.
-constexpr double kFeetPerMeter = 3.2808;
-constexpr double kSqFtPerSqM = 10.7639;
+// Metric pipe definitions: meters to feet by the short factor, and square meters to square feet
+// by its own rounding (the loader of a run converts pipe areas by the longer factor).
+using hydraulics::kFeetPerMeterShort;
+constexpr double kSqFtPerSqMShort = 10.7639;
 }  // namespace
 
 std::vector<int> pipeGroups(db::Database& db) {
@@ -46,14 +48,14 @@ std::optional<std::vector<PipeEntry>> loadPipeTable(db::Database& db, int group,
         e.name = name8(trim(t7.text("NAME")));
         e.heightListed = static_cast<float>(t7.number("HEIGHT"));
         e.widthListed = static_cast<float>(t7.number("WIDTH"));
-        const double toFeet = metric ? kFeetPerMeter : 1.0;
+        const double toFeet = metric ? kFeetPerMeterShort : 1.0;
         e.heightFt = static_cast<float>(e.heightListed * toFeet);
         e.widthFt = static_cast<float>(e.widthListed * toFeet);
         e.n = static_cast<float>(t7.number("N"));
         e.costPerFt = static_cast<float>(t7.number("COST") / toFeet);
         const double stored = t7.number("AREA");
         if (stored != 0) {
-            e.areaSqFt = static_cast<float>(stored * (metric ? kSqFtPerSqM : 1.0));
+            e.areaSqFt = static_cast<float>(stored * (metric ? kSqFtPerSqMShort : 1.0));
         } else if (e.widthFt == e.heightFt) {
             e.areaSqFt = static_cast<float>(kPi * (e.heightFt / 2.0) * (e.heightFt / 2.0));  // A = π (D/2)²
         }
