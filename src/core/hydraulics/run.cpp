@@ -8,24 +8,14 @@
 #include "hydraulics/results.h"
 #include "hydraulics/unit_factors.h"
 #include "network/verification.h"
+#include "ui/busy_pointer.h"
 
 namespace kolv::hydraulics {
-
-namespace {
-
-/// Restores the pointer on every exit of the run.
-struct BusyPointer {
-    ui::UiPort& ui;
-    explicit BusyPointer(ui::UiPort& u) : ui(u) { ui.busy(true); }
-    ~BusyPointer() { ui.busy(false); }
-};
-
-}  // namespace
 
 RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, const RunOptions& options,
                        const std::string& systemName, const RunHooks& hooks) {
     RunResult res;
-    BusyPointer pointer(ui);
+    ui::BusyPointer pointer(ui);  // restored on every exit of the run
     auto& msg = res.messages;
     db::Database& db = *project.db;
     const std::string system = trim(systemName);

@@ -11,6 +11,7 @@
 #include "network/verification.h"
 #include "rain/intensity.h"
 #include "sizing/sizing_loader.h"
+#include "ui/busy_pointer.h"
 
 namespace kolv::sizing {
 
@@ -272,11 +273,7 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
     db::Database& db = *project.db;
     const std::string system = trim(systemName);
     const bool metric = project.metric;
-    ui.busy(true);
-    struct Restore {
-        ui::UiPort& ui;
-        ~Restore() { ui.busy(false); }
-    } restore{ui};
+    ui::BusyPointer pointer(ui);
 
     if (verifyFirst) res.verificationLines = network::verifySystem(db, system, ui).lines;
 
