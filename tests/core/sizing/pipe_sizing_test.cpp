@@ -289,6 +289,24 @@ TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
     EXPECT_EQ(r.lines.back(), "Cleaning up temporary data arrays");
 }
 
+TEST_F(SizingRunFixture, DitchKeepsItsStoredPipeInBothModes) {
+    // The storm tabulation reads a ditch without a pipe; sizing must leave the ditch's pipe as it stands.
+    db.execute("UPDATE REACH SET PIPE_NAME = 'OLD' WHERE NAME = 'D'");
+    auto o = sizing::SizingOptions::defaults(false);
+    o.group = 1;
+    o.maxVelocity = 6.0;
+    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
+    const auto d = std::find_if(r.records.begin(), r.records.end(), [](const auto& rec) { return rec.name == "D"; });
+    ASSERT_NE(d, r.records.end());
+    EXPECT_EQ(d->pipeName, "OLD");
+    EXPECT_EQ(d->velocity, 0.0);  // a ditch tries no pipe
+    r = sizing::computeFullFlow(*project, session, ui, "S1", sizing::FullFlowOptions{});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
+}
+
 TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     // The same numbers read as meters, hectares and m/s (hand, with the loading factors):
     //   A: CA = 2 × 2.471 × 0.5 = 2.471 ac, Q = 9.884 cfs = 0.2799 m³/s (× 0.02832);
