@@ -32,15 +32,30 @@ inline void insertRow(db::Database& db, const std::string& table, const Row& row
 }
 
 /// A fresh empty project (opened as the program opens one) with helpers that add the rows of
-/// small systems: raw rows of any table, and nodes, reaches and headers as the program writes them.
+/// small systems: raw rows of any table, rows written as the program writes them, nodes, reaches
+/// and headers.
 struct SystemBuilder {
+    /// The project file `fileName` in a temporary folder.
+    explicit SystemBuilder(const std::string& fileName = "project.mdb")
+        : path(makeEmptyProject(dir, fileName)), project(db::openProject(path, silent)), db(*project->db) {}
+
     TempDir dir;
+    std::string path;
     ui::SilentUi silent;
-    std::unique_ptr<db::Project> project = db::openProject(makeEmptyProject(dir), silent);
-    db::Database& db = *project->db;
+    std::unique_ptr<db::Project> project;
+    db::Database& db;
 
     /// A row with exactly these values.
     void add(const std::string& table, const Row& row) { insertRow(db, table, row); }
+
+    /// A row written through a record set, as the program writes one: each value is checked
+    /// against its field and rounded to the field's type (a Single to float).
+    void addRecord(const std::string& table, const Row& row) {
+        db::RecordSet rs(db, table);
+        rs.addNew();
+        for (const auto& [field, value] : row) rs.set(field, value);
+        rs.update();
+    }
 
     /// Removes the seed's structure and pipe definitions, leaving only those a test adds.
     void clearDefinitions() {
@@ -60,32 +75,19 @@ struct SystemBuilder {
         add("REACH", fields);
     }
 
-    /// A node with its three area sums (acres) and base flow (cfs), written through a record set;
-    /// pass nothing to leave a field Null.
+    /// A node with its three area sums (acres) and base flow (cfs), written as the program writes
+    /// it; pass nothing to leave a field Null.
     void node(const std::string& system, const std::string& name, db::Value c1 = 1.0, db::Value c2 = 0.0,
               db::Value c3 = 0.0, db::Value baseFlow = 0.0) {
-        db::RecordSet rs(db, "NODE", "SYSTEM = ?", {system});
-        rs.addNew();
-        rs.set("NAME", name);
-        rs.set("SYSTEM", system);
-        rs.set("P_C1DA", c1);
-        rs.set("P_C2DA", c2);
-        rs.set("P_C3DA", c3);
-        rs.set("BASE_FLOW", baseFlow);
-        rs.update();
+        addRecord("NODE", {{"NAME", name}, {"SYSTEM", system}, {"P_C1DA", c1}, {"P_C2DA", c2}, {"P_C3DA", c3},
+                           {"BASE_FLOW", baseFlow}});
     }
 
-    /// A reach from node1 to node2 with a length in feet (Null leaves it empty), written through a record set.
+    /// A reach from node1 to node2 with a length in feet (Null leaves it empty), written as the program writes it.
     void reach(const std::string& system, const std::string& name, const db::Value& node1, const db::Value& node2,
                const db::Value& lengthFt = 100.0) {
-        db::RecordSet rs(db, "REACH", "SYSTEM = ?", {system});
-        rs.addNew();
-        rs.set("NAME", name);
-        rs.set("SYSTEM", system);
-        rs.set("NODE1", node1);
-        rs.set("NODE2", node2);
-        rs.set("LENGTH", lengthFt);
-        rs.update();
+        addRecord("REACH",
+                  {{"NAME", name}, {"SYSTEM", system}, {"NODE1", node1}, {"NODE2", node2}, {"LENGTH", lengthFt}});
     }
 
     /// Node and its reach, named after the node as the program names them.

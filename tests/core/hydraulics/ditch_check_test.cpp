@@ -20,13 +20,13 @@ protected:
         p.reach("S1", "C", "OUT", "", 0, 95.0, 100, ditch);  // into the outfall
     }
     double field(const std::string& reach, const std::string& f) {
-        return p.db().scalar("SELECT " + f + " FROM REACH WHERE NAME = ?", {reach}).toDouble();
+        return p.db.scalar("SELECT " + f + " FROM REACH WHERE NAME = ?", {reach}).toDouble();
     }
     RunProject p;
 };
 
 TEST_F(DitchCheck, CopiesInletElevationsAndFlagsUphillDitches) {
-    const auto lines = checkDitchFlowLines(p.db(), "S1", false);
+    const auto lines = checkDitchFlowLines(p.db, "S1", false);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "Ditch Reach: A has a Downstream Flow Line HIGHER than the Upstream");  // equal counts
     EXPECT_TRUE(ditchCheckFailed(lines));
@@ -41,21 +41,21 @@ TEST_F(DitchCheck, CopiesInletElevationsAndFlagsUphillDitches) {
 }
 
 TEST_F(DitchCheck, QuietCheckWritesButSaysNothing) {
-    EXPECT_TRUE(checkDitchFlowLines(p.db(), "S1", true).empty());
+    EXPECT_TRUE(checkDitchFlowLines(p.db, "S1", true).empty());
     EXPECT_DOUBLE_EQ(field("A", "ELEV2"), 100.0);
 }
 
 TEST_F(DitchCheck, DrainsSystemAndEmptyNameAreLeftAlone) {
-    EXPECT_TRUE(checkDitchFlowLines(p.db(), "<drains>", false).empty());
-    EXPECT_TRUE(checkDitchFlowLines(p.db(), "  ", false).empty());
+    EXPECT_TRUE(checkDitchFlowLines(p.db, "<drains>", false).empty());
+    EXPECT_TRUE(checkDitchFlowLines(p.db, "  ", false).empty());
     EXPECT_DOUBLE_EQ(field("A", "ELEV1"), 0.0);
 }
 
 TEST_F(DitchCheck, DitchesFlowAtNormalDepthInTheRun) {
     // After the check, lower A so every ditch falls; the run takes the partial branch for ditches.
-    p.db().execute("UPDATE NODE SET INLET_ELEV = 101 WHERE NAME = 'A'");
-    ASSERT_FALSE(ditchCheckFailed(checkDitchFlowLines(p.db(), "S1", false)));
-    p.db().execute("UPDATE REACH SET DITCH_TYPE = 0, DITCH_MANNINGS = 0.03, DITCH_DIM_0 = 4, DITCH_DIM_1 = 2, "
+    p.db.execute("UPDATE NODE SET INLET_ELEV = 101 WHERE NAME = 'A'");
+    ASSERT_FALSE(ditchCheckFailed(checkDitchFlowLines(p.db, "S1", false)));
+    p.db.execute("UPDATE REACH SET DITCH_TYPE = 0, DITCH_MANNINGS = 0.03, DITCH_DIM_0 = 4, DITCH_DIM_1 = 2, "
                    "DITCH_DIM_2 = 4");
     RunResult r = p.run("S1");
     ASSERT_EQ(r.status, 0);

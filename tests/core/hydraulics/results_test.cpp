@@ -110,12 +110,12 @@ TEST(Results, WarningsAndMissingDefinitionsReachTheMessageList) {
     EXPECT_TRUE(has("Node: A  Min HGL clearence exceeded by 0.61 feet."));
 
     // A structure type whose structure is unknown: "??", no capacity, no clearance.
-    p.db().execute("UPDATE NODE SET STRUCT_NAME = 'NONE'");
+    p.db.execute("UPDATE NODE SET STRUCT_NAME = 'NONE'");
     r = p.run("S1");
     EXPECT_EQ(p.t60("S1", "A", "TYPE_OF_STR_SHORT").toText(), "??");
     EXPECT_TRUE(has("Node: A  Inlet capacity = 0.00(cfs)"));
     // A node type without structure: "<none>", no warnings.
-    p.db().execute("UPDATE NODE SET NODE_TYPE = 1");
+    p.db.execute("UPDATE NODE SET NODE_TYPE = 1");
     r = p.run("S1");
     EXPECT_EQ(p.t60("S1", "A", "TYPE_OF_STR_SHORT").toText(), "<none>");
     EXPECT_FALSE(std::any_of(r.messages.begin(), r.messages.end(),

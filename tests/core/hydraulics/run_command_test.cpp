@@ -18,7 +18,7 @@ protected:
         p.reach("S1", "A", "D", "18RCP", 100.0, 99.0, 200.0);
         p.reach("S1", "D", "OUT", "", 0, 96.0, 100.0,
                 {{"REACH_TYPE", 2}, {"DITCH_TYPE", 2}, {"DITCH_MANNINGS", 0.03}, {"DITCH_DIM_0", 3.0}});
-        options = loadHydraulicsOptions(p.db());
+        options = loadHydraulicsOptions(p.db);
     }
     ComputeOutcome compute() { return computeHydraulics(*p.project, p.session, p.ui, options, "S1"); }
     RunProject p;
@@ -31,15 +31,15 @@ TEST_F(ComputeCommand, RefusedOptionIsResetStoredAndNothingRuns) {
     EXPECT_FALSE(out.started);
     ASSERT_EQ(p.ui.messages.size(), 1u);
     EXPECT_EQ(p.ui.messages[0].text, "Itterations must be between 4 and 32000");
-    EXPECT_EQ(loadHydraulicsOptions(p.db()).maxPasses, 4);
-    EXPECT_EQ(p.db().scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
+    EXPECT_EQ(loadHydraulicsOptions(p.db).maxPasses, 4);
+    EXPECT_EQ(p.db.scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
 }
 
 TEST_F(ComputeCommand, UphillDitchStopsTheRun) {
-    p.db().execute("UPDATE NODE SET INLET_ELEV = 90 WHERE NAME = 'D'");
-    p.db().execute("UPDATE T16 SET OUT_NODE = 'E'");
+    p.db.execute("UPDATE NODE SET INLET_ELEV = 90 WHERE NAME = 'D'");
+    p.db.execute("UPDATE T16 SET OUT_NODE = 'E'");
     p.node("S1", "E", 0.0, 0.0, 95.0);
-    p.db().execute("UPDATE REACH SET NODE2 = 'E' WHERE NAME = 'D'");  // ditch 90.00 -> 95.00
+    p.db.execute("UPDATE REACH SET NODE2 = 'E' WHERE NAME = 'D'");  // ditch 90.00 -> 95.00
     const ComputeOutcome out = compute();
     EXPECT_FALSE(out.started);
     ASSERT_EQ(out.run.messages.size(), 1u);
@@ -55,7 +55,7 @@ TEST_F(ComputeCommand, RunsWithTheStoredOptions) {
     const ComputeOutcome out = compute();
     ASSERT_TRUE(out.started);
     EXPECT_EQ(out.run.status, 0);
-    EXPECT_TRUE(loadHydraulicsOptions(p.db()).junctionLosses);
+    EXPECT_TRUE(loadHydraulicsOptions(p.db).junctionLosses);
     // The ditch took the inlet elevation of D as its upstream flow line.
     EXPECT_NEAR(p.t60n("S1", "D", "FL_UP"), 104.0, 1e-9);
     EXPECT_EQ(p.t60("S1", "D", "TYPE").toText(), "DITCH");

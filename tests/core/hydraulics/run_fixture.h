@@ -11,7 +11,7 @@
 #include "db/record_set.h"
 #include "hydraulics/run.h"
 #include "session/session.h"
-#include "support/test_support.h"
+#include "support/system_builder.h"
 #include "ui/recording_ui.h"
 
 namespace kolv::hydraulics::test {
@@ -19,25 +19,16 @@ namespace kolv::hydraulics::test {
 using Fields = std::map<std::string, db::Value>;
 
 /// A project built from the seed with a constant design storm of 4 in/hr (one T85 row), so that
-/// Q = C A 4 by hand.
-class RunProject {
+/// Q = C A 4 by hand. Rows are written as the program writes them (Single fields rounded to float).
+class RunProject : public kolv::test::SystemBuilder {
 public:
-    explicit RunProject(bool metric = false, const std::string& name = "project.mdb") {
-        path = kolv::test::makeEmptyProject(dir, name);
-        project = db::openProject(path, silent);
-        db().execute("UPDATE T0 SET ENGLISH_METRIC = ?", {db::Value(metric)});
+    explicit RunProject(bool metric = false, const std::string& name = "project.mdb") : SystemBuilder(name) {
+        db.execute("UPDATE T0 SET ENGLISH_METRIC = ?", {db::Value(metric)});
         project->metric = metric;
         add("T85", {{"LOCATION", "TEST"}, {"FREQUENCY", "3"}, {"TIME", 15.0}, {"INTENSITY", 4.0}});
     }
 
-    db::Database& db() { return *project->db; }
-
-    void add(const std::string& table, const Fields& f) {
-        db::RecordSet rs(db(), table);
-        rs.addNew();
-        for (const auto& [k, v] : f) rs.set(k, v);
-        rs.update();
-    }
+    void add(const std::string& table, const Fields& f) { addRecord(table, kolv::test::Row(f.begin(), f.end())); }
 
     /// A system header: outfall "OUT", tailwater, storm of method 1 (4 in/hr).
     void system(const std::string& sys, db::Value tailwater, Fields extra = {}) {
@@ -93,18 +84,14 @@ public:
 
     /// A T60 field of the row FROM = node of a system.
     db::Value t60(const std::string& sys, const std::string& node, const std::string& field) {
-        return db().scalar("SELECT " + db::quoteIdent(field) + " FROM T60 WHERE SYSTEM = ? AND \"FROM\" = ?", {sys, node});
+        return db.scalar("SELECT " + db::quoteIdent(field) + " FROM T60 WHERE SYSTEM = ? AND \"FROM\" = ?", {sys, node});
     }
     double t60n(const std::string& sys, const std::string& node, const std::string& field) {
         return t60(sys, node, field).toDouble();
     }
 
-    kolv::test::TempDir dir;
-    std::string path;
-    ui::SilentUi silent;
     ui::RecordingUi ui;
     Session session;
-    std::unique_ptr<db::Project> project;
 };
 
 /// Area of a circular segment of diameter D at depth y (sq ft), by the closed form.

@@ -95,7 +95,7 @@ TEST_F(Network, RunoffCoefficientsTimesAndFlows) {
     EXPECT_NEAR(p.t60n("S1", "B", "TC"), tcB, 1e-6);
     EXPECT_GT(p.t60n("S1", "A", "TF"), 0.4);
     // Rows come in flow order: A, L, B.
-    auto st = p.db().prepare("SELECT \"FROM\" FROM T60 WHERE SYSTEM = 'S1' ORDER BY rowid");
+    auto st = p.db.prepare("SELECT \"FROM\" FROM T60 WHERE SYSTEM = 'S1' ORDER BY rowid");
     std::vector<std::string> order;
     while (st.step()) order.push_back(st.column(0).toText());
     EXPECT_EQ(order, (std::vector<std::string>{"A", "L", "B"}));
@@ -108,13 +108,13 @@ TEST_F(Network, RerunReplacesOnlyItsOwnSystem) {
     ASSERT_EQ(p.run("S2").status, 0);
     ASSERT_EQ(p.run("S1").status, 0);
     ASSERT_EQ(p.run("S1").status, 0);
-    EXPECT_EQ(p.db().scalar("SELECT COUNT(*) FROM T60 WHERE SYSTEM = 'S1'").toInt(), 3);
-    EXPECT_EQ(p.db().scalar("SELECT COUNT(*) FROM T60 WHERE SYSTEM = 'S2'").toInt(), 1);
+    EXPECT_EQ(p.db.scalar("SELECT COUNT(*) FROM T60 WHERE SYSTEM = 'S1'").toInt(), 3);
+    EXPECT_EQ(p.db.scalar("SELECT COUNT(*) FROM T60 WHERE SYSTEM = 'S2'").toInt(), 1);
 }
 
 TEST_F(Network, MissingToNodeStopsBeforeAnythingIsWritten) {
     ASSERT_EQ(p.run("S1").status, 0);
-    p.db().execute("UPDATE REACH SET NODE2 = 'NOWHERE' WHERE NAME = 'L'");
+    p.db.execute("UPDATE REACH SET NODE2 = 'NOWHERE' WHERE NAME = 'L'");
     p.ui.clear();
     RunResult r = p.run("S1");
     EXPECT_EQ(r.status, -1);
@@ -123,29 +123,29 @@ TEST_F(Network, MissingToNodeStopsBeforeAnythingIsWritten) {
     EXPECT_EQ(p.ui.messages[0].text, "Missing or invalid 'TO' inlet. Correct inlet 'L' data.\nProcess terminated.");
     EXPECT_EQ(r.messages.back(), "Verify that all 'TO' inlets exist");
     // The rows of the last good run stay.
-    EXPECT_EQ(p.db().scalar("SELECT COUNT(*) FROM T60 WHERE SYSTEM = 'S1'").toInt(), 3);
+    EXPECT_EQ(p.db.scalar("SELECT COUNT(*) FROM T60 WHERE SYSTEM = 'S1'").toInt(), 3);
 }
 
 TEST_F(Network, OutfallNamedInTheHeaderIsAValidToNode) {
     // The outfall has no NODE record; "out" matches "OUT" as names are compared.
-    p.db().execute("UPDATE REACH SET NODE2 = 'out' WHERE NAME = 'B'");
+    p.db.execute("UPDATE REACH SET NODE2 = 'out' WHERE NAME = 'B'");
     EXPECT_EQ(p.run("S1").status, 0);
     EXPECT_TRUE(p.ui.messages.empty());
 }
 
 TEST_F(Network, MissingTailwaterWarnsAndUsesZero) {
-    p.db().execute("UPDATE T16 SET OUT_TW = NULL");
+    p.db.execute("UPDATE T16 SET OUT_TW = NULL");
     RunResult r = p.run("S1");
     ASSERT_EQ(r.status, 0);
     ASSERT_EQ(p.ui.messages.size(), 1u);
     EXPECT_EQ(p.ui.messages[0].title, "WARNING");
     EXPECT_EQ(p.ui.messages[0].text, "Missing TAILWATER elevation in system header.\nTAILWATER elevation set to 0.00");
-    EXPECT_NEAR(p.db().scalar("SELECT TAILWATER_IN_FEET FROM T16").toDouble(), 0.0, 1e-12);
+    EXPECT_NEAR(p.db.scalar("SELECT TAILWATER_IN_FEET FROM T16").toDouble(), 0.0, 1e-12);
 }
 
 TEST_F(Network, IdfCoefficientsAreLookedUpForTheZoneMethod) {
     // Zone 1, 3-year storm of the seed: i(10 min) = A + B ln 10 + C ln^2 10 + D ln^3 10.
-    p.db().execute("UPDATE T16 SET INTENSITY_METHOD = 0, ZONE = '1', FREQ = 3");
+    p.db.execute("UPDATE T16 SET INTENSITY_METHOD = 0, ZONE = '1', FREQ = 3");
     RunResult r = p.run("S1");
     ASSERT_EQ(r.status, 0);
     const double L = std::log(10.0);
@@ -154,7 +154,7 @@ TEST_F(Network, IdfCoefficientsAreLookedUpForTheZoneMethod) {
     EXPECT_NE(std::find(r.messages.begin(), r.messages.end(), "Load IDF coefficints from IDF table"),
               r.messages.end());
     // An unknown zone stops the run with the lookup's message.
-    p.db().execute("UPDATE T16 SET ZONE = '99'");
+    p.db.execute("UPDATE T16 SET ZONE = '99'");
     p.ui.clear();
     EXPECT_EQ(p.run("S1").status, -1);
     ASSERT_FALSE(p.ui.messages.empty());
@@ -162,15 +162,15 @@ TEST_F(Network, IdfCoefficientsAreLookedUpForTheZoneMethod) {
 }
 
 TEST_F(Network, LoopStopsTheRun) {
-    p.db().execute("UPDATE REACH SET NODE2 = 'A' WHERE NAME = 'B'");
+    p.db.execute("UPDATE REACH SET NODE2 = 'A' WHERE NAME = 'B'");
     EXPECT_EQ(p.run("S1").status, -1);
     ASSERT_FALSE(p.ui.messages.empty());
     EXPECT_EQ(p.ui.messages.back().text.rfind("The following pipes are in a loop.", 0), 0u);
-    EXPECT_EQ(p.db().scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
+    EXPECT_EQ(p.db.scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
 }
 
 TEST_F(Network, HydraulicLengthSwitchUsesCenterToCenterLength) {
-    p.db().execute("UPDATE REACH SET HYD_LENGTH = 250 WHERE NAME = 'A'");
+    p.db.execute("UPDATE REACH SET HYD_LENGTH = 250 WHERE NAME = 'A'");
     RunOptions o = RunProject::defaults();
     o.useHydLength = true;
     ASSERT_EQ(p.run("S1", o).status, 0);
@@ -211,7 +211,7 @@ TEST(DegenerateData, FaultyReachesGiveFiniteResultsOrAClearStop) {
     }
     EXPECT_NEAR(p.t60n("S'1", "O'NEIL", "BARRELS"), 1.0, 1e-12);  // 0 barrels read as 1
     // A pipe name without a definition: the reach has no area, and the run says so.
-    p.db().execute("UPDATE REACH SET PIPE_NAME = 'GONE' WHERE NAME = 'Z'");
+    p.db.execute("UPDATE REACH SET PIPE_NAME = 'GONE' WHERE NAME = 'Z'");
     EXPECT_EQ(p.run("S'1").status, -1);
     ASSERT_FALSE(p.ui.messages.empty());
     EXPECT_EQ(p.ui.messages.back().title, "Invalid Data in Pipe Definition");

@@ -62,9 +62,9 @@ TEST_F(SinglePipe, FullFlowStartsAtTheCrownWhenTheTailwaterIsLow) {
     EXPECT_NEAR(p.t60n("S1", "A", "HGL_UP"), 100.5 + 2.11417, 1e-3);   // + Sf L
     EXPECT_NEAR(p.t60n("S1", "A", "HGL_AT_NODE"), 102.61417, 1e-3);    // no junction loss
     // The run values of the header: tailwater, no exit loss, the crown controls.
-    EXPECT_NEAR(p.db().scalar("SELECT TAILWATER_IN_FEET FROM T16").toDouble(), 90.0, 1e-9);
-    EXPECT_NEAR(p.db().scalar("SELECT CONTROL_EL_16 FROM T16").toDouble(), 100.5, 1e-9);
-    EXPECT_EQ(p.db().scalar("SELECT JUMP_TO_CROWN FROM T16").toInt(), -1);
+    EXPECT_NEAR(p.db.scalar("SELECT TAILWATER_IN_FEET FROM T16").toDouble(), 90.0, 1e-9);
+    EXPECT_NEAR(p.db.scalar("SELECT CONTROL_EL_16 FROM T16").toDouble(), 100.5, 1e-9);
+    EXPECT_EQ(p.db.scalar("SELECT JUMP_TO_CROWN FROM T16").toInt(), -1);
 }
 
 TEST_F(SinglePipe, HighTailwaterPlusExitLossControlsAFullOutfallPipe) {
@@ -76,7 +76,7 @@ TEST_F(SinglePipe, HighTailwaterPlusExitLossControlsAFullOutfallPipe) {
     // He = 1.0 x 6.1115^2 / (2 x 32.16) = 0.58071 ft; HGL_DN = 101.00 + 0.58071
     EXPECT_NEAR(p.t60n("S1", "A", "HGL_DN"), 101.58071, 1e-4);
     EXPECT_NEAR(p.t60n("S1", "A", "HGL_UP"), 101.58071 + 2.11417, 1e-3);
-    EXPECT_NEAR(p.db().scalar("SELECT EXIT_LOSS_16 FROM T16").toDouble(), 0.58071, 1e-4);
+    EXPECT_NEAR(p.db.scalar("SELECT EXIT_LOSS_16 FROM T16").toDouble(), 0.58071, 1e-4);
     // Clearance 106.00 - 103.695 = 2.305 ft.
     EXPECT_NEAR(p.t60n("S1", "A", "CLEARENCE"), 106.0 - 103.69488, 1e-3);
 }
@@ -107,7 +107,7 @@ TEST_F(SinglePipe, CrownFlagMeansTheStoredElevationIsTheCrown) {
 
 TEST_F(SinglePipe, MinimumHglRaisesTheNodeGradeLine) {
     build(3.0, 90.0);
-    p.db().execute("UPDATE NODE SET MIN_HGL = 104.0 WHERE NAME = 'A'");
+    p.db.execute("UPDATE NODE SET MIN_HGL = 104.0 WHERE NAME = 'A'");
     ASSERT_EQ(p.run("S1").status, 0);
     EXPECT_NEAR(p.t60n("S1", "A", "HGL_AT_NODE"), 104.0, 1e-9);
     EXPECT_NEAR(p.t60n("S1", "A", "HGL_UP"), 102.61417, 1e-3);  // the pipe itself is unchanged
