@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "db/database.h"
+#include "ui/busy_pointer.h"
 
 namespace kolv::db {
 
@@ -42,11 +43,7 @@ bool rebuildProject(const std::string& path, const std::string& openProjectPath,
                    ui::Buttons::YesNo, ui::Answer::No) != ui::Answer::Yes)
         return false;
 
-    struct Busy {
-        ui::UiPort& u;
-        explicit Busy(ui::UiPort& x) : u(x) { u.busy(true); }
-        ~Busy() { u.busy(false); }
-    } busy(ui);
+    ui::BusyPointer busy(ui);
 
     const fs::path bak = fs::path(workFolder) / "Rebuild.BAK";
     const fs::path tmp = fs::path(workFolder) / "TEMP0000.MDA";
