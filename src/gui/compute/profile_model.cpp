@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "hydraulics/section_geometry.h"
 
 namespace kolv::gui::compute {
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr double kFeetToMeters = 0.3048;      // 1 ft = 0.3048 m
 constexpr double kCfsToCms = 0.028317;        // 1 cfs = 0.028317 m3/s
-constexpr double kGravityFtS2 = 32.16;        // g used by every velocity head of the run (ft/s^2)
 
 int clampStatus(long s) { return s < 0 || s > 5 ? 0 : static_cast<int>(s); }
 
@@ -219,7 +219,7 @@ ProfileGeometry ProfileModel::build(const std::string& node, bool metric, const 
         g.hgl.push_back({x1Ft * k, r.hglDnFt * k});
 
         // energy line: HGL + V^2 / 2g
-        double headFt = r.velocityFtS * r.velocityFtS / (2.0 * kGravityFtS2);
+        double headFt = r.velocityFtS * r.velocityFtS / (2.0 * hydraulics::kGravityFtPerS2);
         g.egl.push_back({{x0Ft * k, (r.hglUpFt + headFt) * k}, {x1Ft * k, (r.hglDnFt + headFt) * k}});
 
         // critical depth above the invert
