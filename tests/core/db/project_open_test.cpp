@@ -158,7 +158,9 @@ TEST(ProjectOpen, FilesThatAreNotProjectsAreRefusedAndLeftUntouched) {
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
         }
-        if (fs::exists(path)) EXPECT_EQ(fs::file_size(path), before);
+        if (fs::exists(path)) {
+            EXPECT_EQ(fs::file_size(path), before);
+        }
     };
     expectRefused(dir.file("missing.mdb"), "can not be found");
 

@@ -45,7 +45,9 @@ TEST_F(SeedCatalogue, BothUnitSystemsHoldEveryStructureGroupWithItsDiagramClass)
             EXPECT_GE(t6.number("COST_GT"), t6.number("COST_LT")) << name;
             EXPECT_GE(t6.number("MIN_PIPE_COVER"), 0.0) << name;
             EXPECT_GE(t6.number("HGL_CLEAR"), 0.0) << name;
-            if (g == 3 || g == 4 || g == 5) EXPECT_GT(t6.number("MAX_INLET_HYD_CAPACITY"), 0.0) << name;
+            if (g == 3 || g == 4 || g == 5) {
+                EXPECT_GT(t6.number("MAX_INLET_HYD_CAPACITY"), 0.0) << name;
+            }
         }
         EXPECT_EQ(groups.size(), 7u) << "ENG_MET " << engMet;
     }
@@ -59,8 +61,12 @@ TEST_F(SeedCatalogue, InletClearancesAreTheUsualOneFootOrHalfFoot) {
         const long g = t6.integer("GROUPP");
         const double toFeet = t6.integer("ENG_MET") == 1 ? kFeetPerMeter : 1.0;
         const double clearFt = t6.number("HGL_CLEAR") * toFeet;
-        if (g == 4 || g == 5) EXPECT_NEAR(clearFt, 1.0, 0.02) << t6.text("NAME");
-        if (g == 0 || g == 3) EXPECT_NEAR(clearFt, 0.5, 0.02) << t6.text("NAME");
+        if (g == 4 || g == 5) {
+            EXPECT_NEAR(clearFt, 1.0, 0.02) << t6.text("NAME");
+        }
+        if (g == 0 || g == 3) {
+            EXPECT_NEAR(clearFt, 0.5, 0.02) << t6.text("NAME");
+        }
     }
 }
 
@@ -98,8 +104,12 @@ TEST_F(SeedCatalogue, EveryPipeGroupIsUsableBySizingInBothUnits) {
             EXPECT_GT(t7.number("N"), 0.0) << name;
             EXPECT_LT(t7.number("N"), 0.1) << name;
             EXPECT_GT(t7.number("COST"), 0.0) << name;
-            if (g % 10 != 9) EXPECT_GT(t7.number("THICKNESS"), 0.0) << name;  // ditches have no wall
-            if (lastHeight.count(g)) EXPECT_GE(t7.number("HEIGHT"), lastHeight[g]) << name;
+            if (g % 10 != 9) {
+                EXPECT_GT(t7.number("THICKNESS"), 0.0) << name;  // ditches have no wall
+            }
+            if (lastHeight.count(g)) {
+                EXPECT_GE(t7.number("HEIGHT"), lastHeight[g]) << name;
+            }
             lastHeight[g] = t7.number("HEIGHT");
         }
         EXPECT_EQ(lastHeight.size(), 4u);  // round and elliptical concrete, corrugated metal, ditches
@@ -256,7 +266,9 @@ TEST_F(SampleProject, EveryReachJoinsNodesOfItsSystemAndEveryNodeDrainsToTheOutf
         ASSERT_TRUE(reaches.count(name)) << "node " << name << " has no outgoing reach";
         const auto in = incoming(name);
         EXPECT_LE(in.size(), 3u) << name;  // more than three draws a verification message
-        if (in.empty()) EXPECT_GT(n.ca, 0.0) << name << " starts a line with no area";
+        if (in.empty()) {
+            EXPECT_GT(n.ca, 0.0) << name << " starts a line with no area";
+        }
         // Follow the pipes down: the outfall within as many steps as there are nodes (no loop).
         std::string at = name;
         std::size_t steps = 0;
@@ -481,8 +493,9 @@ TEST_F(SampleProject, PipesCarryTheThreeYearStormWithTheGradeLineBelowTheInlets)
             EXPECT_GE(node.top - hglFt[*it], t6.number("HGL_CLEAR")) << system << " node " << *it;
             // The inlet takes its own runoff even at the 10-minute intensity.
             const long group = t6.integer("GROUPP");
-            if (group >= 3 && group <= 5)
+            if (group >= 3 && group <= 5) {
                 EXPECT_LE(node.ca * storm.intensity(10.0), t6.number("MAX_INLET_HYD_CAPACITY")) << system << " inlet " << *it;
+            }
         }
         // The outfall sits a foot or two below the tailwater, at the invert of the last pipe.
         const double twAbove = hdr.number("OUT_TW") - hdr.number("OUT_EL");
