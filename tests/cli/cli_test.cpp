@@ -1,0 +1,113 @@
+// kolv-cli as a script uses it: the design sequence on the sample, exit codes and fault messages.
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include "db/database.h"
+#include "support/test_support.h"
+
+using namespace kolv;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out;  // stdout and stderr together
+};
+
+/// Runs kolv-cli with a settings folder of the test's own.
+CliRun cli(const test::TempDir& dir, const std::string& args) {
+    std::string cmd = "KOLV_CONFIG_DIR='" + dir.path() + "' '" + KOLV_CLI_PATH + "' " + args + " 2>&1";
+    CliRun r;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    std::array<char, 4096> buf{};
+    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p)) r.out += buf.data();
+    int st = pclose(p);
+    r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(CommandLine, DesignSequenceOnTheSampleProject) {
+    test::TempDir dir;
+    const std::string p = "'" + test::makeSample(dir) + "'";
+
+    CliRun info = cli(dir, "info " + p);
+    ASSERT_EQ(info.code, 0) << info.out;
+    EXPECT_TRUE(has(info.out, "Units: (English)"));
+    EXPECT_TRUE(has(info.out, "MAINST"));
+    EXPECT_TRUE(has(info.out, "OAKAVE"));
+
+    CliRun verify = cli(dir, "verify " + p + " --system MAINST");
+    EXPECT_EQ(verify.code, 0) << verify.out;
+    EXPECT_TRUE(has(verify.out, "Verification Complete."));
+
+    CliRun sizes = cli(dir, "size-pipes " + p + " --system MAINST --group 1 --max-hgl-slope 0.3");
+    EXPECT_EQ(sizes.code, 0) << sizes.out;
+    EXPECT_TRUE(has(sizes.out, "PIPE SELECTION LIST"));
+
+    CliRun flow = cli(dir, "set-flowlines " + p + " --system MAINST --min-slope 0.1");
+    EXPECT_EQ(flow.code, 0) << flow.out;
+    EXPECT_TRUE(has(flow.out, "Complete."));
+
+    CliRun tabs = cli(dir, "storm-tabs " + p + " --system MAINST --format csv");
+    EXPECT_EQ(tabs.code, 0) << tabs.out;
+    EXPECT_TRUE(has(tabs.out, "Writing results to database"));
+
+    // The run replaced T60 of MAINST only: one row per reach of the system.
+    auto db = db::Database::open(dir.file("sample.mdb"));
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM T60 WHERE SYSTEM = ?", {"MAINST"}).toInt(),
+              db->scalar("SELECT COUNT(*) FROM REACH WHERE SYSTEM = ?", {"MAINST"}).toInt());
+
+    CliRun cost = cli(dir, "cost " + p + " --system MAINST");
+    EXPECT_EQ(cost.code, 0) << cost.out;
+    EXPECT_TRUE(has(cost.out, "GRAND TOTAL FOR SYSTEM:"));
+
+    std::string txt = dir.file("tab.txt");
+    CliRun report = cli(dir, "report T60v11 " + p + " --system MAINST --out '" + txt + "'");
+    EXPECT_EQ(report.code, 0) << report.out;
+    std::ifstream f(txt);
+    std::string first;
+    std::getline(f, first);
+    EXPECT_EQ(first, "STORM SEWER TABULATION");
+}
+
+TEST(CommandLine, FaultsGiveAMessageAndANonZeroExitCode) {
+    test::TempDir dir;
+    std::string notProject = dir.file("notes.mdb");
+    std::ofstream(notProject) << "meeting notes\n";
+    CliRun r = cli(dir, "info '" + notProject + "'");
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(has(r.out, "is not a project database")) << r.out;
+
+    const std::string p = "'" + test::makeSample(dir) + "'";
+    r = cli(dir, "verify " + p + " --system NOSUCH");
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(has(r.out, "NOSUCH")) << r.out;
+
+    // Out-of-range options are refused with the window's message and nothing is computed.
+    r = cli(dir, "storm-tabs " + p + " --system MAINST --iterations 3");
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(has(r.out, "Itterations must be between 4 and 32000")) << r.out;
+    auto db = db::Database::open(dir.file("sample.mdb"));
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
+}
+
+TEST(CommandLine, VerificationFaultsFailTheCommand) {
+    test::TempDir dir;
+    std::string path = test::makeSample(dir);
+    {
+        auto db = db::Database::open(path);
+        // A reach pointing at a node that does not exist.
+        db->execute("UPDATE REACH SET NODE2 = ? WHERE SYSTEM = ? AND NAME = ?", {"NOWHERE", "MAINST", "S-1"});
+    }
+    CliRun r = cli(dir, "verify '" + path + "' --system MAINST");
+    EXPECT_NE(r.code, 0) << r.out;
+    EXPECT_TRUE(has(r.out, "NOWHERE")) << r.out;
+}
+
+}  // namespace
