@@ -32,21 +32,7 @@ CostWindow::CostWindow(ComputeContext ctx, QWidget* parent) : QDialog(parent), m
     m_list->setObjectName("costList");
     if (db::Project* p = m_ctx.currentProject()) applyResultsColors(m_list, *p->db);
     v->addWidget(m_list, 1);
-    auto* buttons = new QHBoxLayout;
-    auto* compute = new QPushButton("Compute");
-    compute->setObjectName("computeButton");
-    compute->setDefault(true);
-    auto* print = new QPushButton("Print");
-    print->setObjectName("printButton");
-    auto* close = new QPushButton("Close");
-    buttons->addWidget(compute);
-    buttons->addStretch(1);
-    buttons->addWidget(print);
-    buttons->addWidget(close);
-    v->addLayout(buttons);
-    connect(compute, &QPushButton::clicked, this, [this] { this->compute(); });
-    connect(print, &QPushButton::clicked, this, [this] { printList(); });
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    addListingButtons(this, v, [this] { this->compute(); }, [this] { printList(); });
     resize(820, 600);
 }
 

@@ -95,22 +95,9 @@ FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verific
     m_list->setObjectName("flowLineList");
     if (p) applyResultsColors(m_list, *p->db);
     v->addWidget(m_list, 1);
-    auto* buttons = new QHBoxLayout;
-    auto* compute = new QPushButton("Compute");
-    compute->setObjectName("computeButton");
-    compute->setDefault(true);
-    auto* print = new QPushButton("Print");
-    auto* close = new QPushButton("Close");
-    buttons->addWidget(compute);
-    buttons->addStretch(1);
-    buttons->addWidget(print);
-    buttons->addWidget(close);
-    v->addLayout(buttons);
+    addListingButtons(this, v, [this] { this->compute(); }, [this] { printList(); });
 
     connect(m_vary, &QRadioButton::toggled, this, [this] { modeChanged(); });
-    connect(compute, &QPushButton::clicked, this, [this] { this->compute(); });
-    connect(print, &QPushButton::clicked, this, [this] { printList(); });
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
 
     flowline::FlowLineOptions d = flowline::FlowLineOptions::defaults(m_metric);
     d.minSlopePercent = 0.1;  // a common design minimum; the engineer types the agency's value

@@ -1,6 +1,11 @@
 // The result list of the computation windows: fixed-width lines in the project's result colours.
 #include "gui/compute/listing_view.h"
 
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
 #include <QFontDatabase>
 #include <QPalette>
 #include <QScrollBar>
@@ -57,6 +62,25 @@ void applyResultsColors(QWidget* widget, db::Database& db) {
         pal.setColor(QPalette::Text, QColor(c.red, c.green, c.blue));
     }
     widget->setPalette(pal);
+}
+
+void addListingButtons(QDialog* window, QVBoxLayout* layout, std::function<void()> compute,
+                       std::function<void()> print) {
+    auto* buttons = new QHBoxLayout;
+    auto* computeButton = new QPushButton("Compute");
+    computeButton->setObjectName("computeButton");
+    computeButton->setDefault(true);
+    auto* printButton = new QPushButton("Print");
+    printButton->setObjectName("printButton");
+    auto* closeButton = new QPushButton("Close");
+    buttons->addWidget(computeButton);
+    buttons->addStretch(1);
+    buttons->addWidget(printButton);
+    buttons->addWidget(closeButton);
+    layout->addLayout(buttons);
+    QObject::connect(computeButton, &QPushButton::clicked, window, std::move(compute));
+    QObject::connect(printButton, &QPushButton::clicked, window, std::move(print));
+    QObject::connect(closeButton, &QPushButton::clicked, window, &QDialog::close);
 }
 
 }  // namespace kolv::gui::compute

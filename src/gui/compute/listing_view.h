@@ -2,10 +2,14 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "db/database.h"
+
+class QDialog;
+class QVBoxLayout;
 
 namespace kolv::gui::compute {
 
@@ -35,5 +39,10 @@ StoredColor storedColor(long value);
 /// Paints a result list in the colours of T0 `RESULTS_BACKCOLOR` and `RESULTS_FORECOLOR`
 /// An empty field keeps the default colour.
 void applyResultsColors(QWidget* widget, db::Database& db);
+
+/// The button row of a listing window: Compute (the default button) on the left, Print and
+/// Close on the right. Close closes the window.
+void addListingButtons(QDialog* window, QVBoxLayout* layout, std::function<void()> compute,
+                       std::function<void()> print);
 
 }  // namespace kolv::gui::compute

@@ -88,17 +88,7 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
     m_list->setObjectName("sizingList");
     if (p) applyResultsColors(m_list, *p->db);
     v->addWidget(m_list, 1);
-    auto* buttons = new QHBoxLayout;
-    auto* compute = new QPushButton("Compute");
-    compute->setObjectName("computeButton");
-    compute->setDefault(true);
-    auto* print = new QPushButton("Print");
-    auto* close = new QPushButton("Close");
-    buttons->addWidget(compute);
-    buttons->addStretch(1);
-    buttons->addWidget(print);
-    buttons->addWidget(close);
-    v->addLayout(buttons);
+    addListingButtons(this, v, [this] { this->compute(); }, [this] { printList(); });
 
     // window defaults: 10 ft/s (3.048 m/s) or a 1 % friction slope; 2.0 ft/s for travel time
     sizing::SizingOptions d = sizing::SizingOptions::defaults(m_metric);
@@ -117,9 +107,6 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
         m_minVelocity->setEnabled(on);
         m_minLabel->setEnabled(on);
     });
-    connect(compute, &QPushButton::clicked, this, [this] { this->compute(); });
-    connect(print, &QPushButton::clicked, this, [this] { printList(); });
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
     resize(940, 640);
 }
 
