@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "common/vb_format.h"
+#include "reports/quoted_text.h"
 
 namespace kolv::reports {
 
@@ -124,22 +125,9 @@ private:
             return n;
         }
         if (c == '\'' || c == '"') {
-            std::string v;
-            ++m_i;
-            for (;;) {
-                if (m_i >= m_s.size()) fail("a quoted text is not closed");
-                if (m_s[m_i] == c) {
-                    if (m_i + 1 < m_s.size() && m_s[m_i + 1] == c) {
-                        v += c;
-                        m_i += 2;
-                        continue;
-                    }
-                    ++m_i;
-                    break;
-                }
-                v += m_s[m_i++];
-            }
-            n->literal = db::Value(v);
+            auto text = readQuotedText(m_s, m_i);
+            if (!text) fail("a quoted text is not closed");
+            n->literal = db::Value(*text);
             return n;
         }
         if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') {

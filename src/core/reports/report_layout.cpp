@@ -589,13 +589,15 @@ std::string currentDateText() {
     return buf;
 }
 
-std::string currentTimeText() {
+std::string currentTimeText(bool withSeconds) {
     std::time_t now = std::time(nullptr);
     std::tm tm{};
     localtime_r(&now, &tm);
     int h = tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%d:%02d %s", h, tm.tm_min, tm.tm_hour < 12 ? "AM" : "PM");
+    const char* half = tm.tm_hour < 12 ? "AM" : "PM";
+    char buf[24];
+    if (withSeconds) std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", h, tm.tm_min, tm.tm_sec, half);
+    else std::snprintf(buf, sizeof buf, "%d:%02d %s", h, tm.tm_min, half);
     return buf;
 }
 

@@ -82,6 +82,7 @@ private:
 
 /// Today's date "MM/DD/YYYY" and time "h:mm AM" on this computer.
 std::string currentDateText();
-std::string currentTimeText();
+/// The time of day as reports print it, "3:07 PM", or with seconds "3:07:09 PM".
+std::string currentTimeText(bool withSeconds = false);
 
 }  // namespace kolv::reports

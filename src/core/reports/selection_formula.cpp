@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "db/schema.h"
+#include "reports/quoted_text.h"
 
 namespace kolv::reports {
 namespace {
@@ -39,23 +40,10 @@ public:
             return t;
         }
         if (c == '\'' || c == '"') {
-            std::string v;
-            ++m_i;
-            for (;;) {
-                if (m_i >= m_s.size()) fail(t.pos, "a quoted text is not closed");
-                if (m_s[m_i] == c) {
-                    if (m_i + 1 < m_s.size() && m_s[m_i + 1] == c) {  // doubled quote = one quote mark
-                        v += c;
-                        m_i += 2;
-                        continue;
-                    }
-                    ++m_i;
-                    break;
-                }
-                v += m_s[m_i++];
-            }
+            auto text = readQuotedText(m_s, m_i);
+            if (!text) fail(t.pos, "a quoted text is not closed");
             t.kind = Tok::Text;
-            t.text = v;
+            t.text = *text;
             return t;
         }
         if (std::isdigit(static_cast<unsigned char>(c)) || c == '.' ||

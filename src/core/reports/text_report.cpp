@@ -57,7 +57,7 @@ Paged paginate(const std::vector<std::string>& lines, const TextReportOptions& o
 }
 
 std::string dateOf(const TextReportOptions& o) { return o.dateText.empty() ? currentDateText() : o.dateText; }
-std::string timeOf(const TextReportOptions& o) { return o.timeText.empty() ? currentTimeWithSeconds() : o.timeText; }
+std::string timeOf(const TextReportOptions& o) { return o.timeText.empty() ? currentTimeText(true) : o.timeText; }
 
 }  // namespace
 
@@ -130,14 +130,5 @@ std::string textReportPlain(const std::string& title, const std::vector<std::str
     return out;
 }
 
-std::string currentTimeWithSeconds() {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    int h = tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", h, tm.tm_min, tm.tm_sec, tm.tm_hour < 12 ? "AM" : "PM");
-    return buf;
-}
 
 }  // namespace kolv::reports

@@ -47,7 +47,5 @@ Document layoutTextReport(const std::string& title, const std::vector<std::strin
 std::string textReportPlain(const std::string& title, const std::vector<std::string>& lines,
                             const TextReportOptions& options = {});
 
-/// Current time "h:mm:ss AM".
-std::string currentTimeWithSeconds();
 
 }  // namespace kolv::reports
