@@ -692,7 +692,7 @@ void HydraulicsWindow::fillProfileNodes() {
     db::Project* p = m_ctx.currentProject();
     if (!p) return;
     std::string system = m_ctx.currentSystem();
-    m_profileModel = ProfileModel(readProfileRows(*p->db, system), readProfileOutfall(*p->db, system));
+    m_profileModel = hydraulics::ProfileModel(hydraulics::readProfileRows(*p->db, system), hydraulics::readProfileOutfall(*p->db, system));
     QString previous = m_profileStart->currentText();
     m_profileStart->clear();
     for (const auto& r : m_profileModel.rows()) m_profileStart->addItem(qs(r.from));
@@ -712,7 +712,7 @@ void HydraulicsWindow::refreshProfile() {
     try {
         std::string system = m_ctx.currentSystem();
         // the profile always shows what the last run wrote
-        m_profileModel = ProfileModel(readProfileRows(*p->db, system), readProfileOutfall(*p->db, system));
+        m_profileModel = hydraulics::ProfileModel(hydraulics::readProfileRows(*p->db, system), hydraulics::readProfileOutfall(*p->db, system));
         std::string start = m_profileStart->currentText().toStdString();
         if (m_profileModel.pathFrom(start).empty()) {
             m_profile->clearProfile();
@@ -725,9 +725,9 @@ void HydraulicsWindow::refreshProfile() {
             m_profile->clearProfile();
             return;
         }
-        StatusFilter filter;
+        hydraulics::StatusFilter filter;
         for (int i = 0; i < 6; ++i) filter[i] = m_status[i]->isChecked();
-        ProfileGeometry g = m_profileModel.build(start, m_profileMetric->isChecked(), filter);
+        hydraulics::ProfileGeometry g = m_profileModel.build(start, m_profileMetric->isChecked(), filter);
         std::string heading = "HYDRAULIC PROFILE - " + system + ": " + g.title;
         m_profile->setProfile(std::move(g), heading);
     } catch (const std::exception& e) {

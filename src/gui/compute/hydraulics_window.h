@@ -7,7 +7,7 @@
 #include <string>
 
 #include "gui/compute/compute_context.h"
-#include "gui/compute/profile_model.h"
+#include "hydraulics/profile_model.h"
 #include "hydraulics/hydraulics_options.h"
 #include "hydraulics/run.h"
 #include "reports/report_commands.h"
@@ -124,7 +124,7 @@ private:
     QComboBox* m_exaggeration = nullptr;
     QRadioButton *m_profileMetric = nullptr, *m_profileEnglish = nullptr;
     std::array<QCheckBox*, 6> m_status{};
-    ProfileModel m_profileModel;
+    hydraulics::ProfileModel m_profileModel;
 };
 
 /// Shows the T60 rows of a system in a grid, every stored field but `SYSTEM` as a column,

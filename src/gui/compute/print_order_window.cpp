@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "gui/compute/hydraulics_window.h"
-#include "gui/compute/print_order.h"
+#include "editors/print_order.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::compute {
@@ -40,12 +40,12 @@ PrintOrderWindow::PrintOrderWindow(ComputeContext ctx, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(close);
     v->addLayout(buttons);
-    connect(bySeq, &QPushButton::clicked, this, [this] { sortBy(kOrderBySequencer); });
-    connect(byFrom, &QPushButton::clicked, this, [this] { sortBy(kOrderByFrom); });
+    connect(bySeq, &QPushButton::clicked, this, [this] { sortBy(editors::kOrderBySequencer); });
+    connect(byFrom, &QPushButton::clicked, this, [this] { sortBy(editors::kOrderByFrom); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_grid, &QTableWidget::cellChanged, this, [this](int r, int c) { cellEdited(r, c); });
     resize(1000, 600);
-    sortBy(kOrderBySequencer);
+    sortBy(editors::kOrderBySequencer);
 }
 
 void PrintOrderWindow::sortBy(const std::string& orderBy) {
@@ -86,14 +86,14 @@ void PrintOrderWindow::cellEdited(int row, int column) {
     std::string from = m_grid->item(row, m_fromColumn)->text().toStdString();
     std::string typed = m_grid->item(row, column)->text().toStdString();
     try {
-        setPrintPosition(*p->db, m_system, from, db::Value(typed));
+        editors::setPrintPosition(*p->db, m_system, from, db::Value(typed));
     } catch (const std::exception& e) {
         m_ctx.ui->invalidData(e.what());
         m_filling = true;
         m_grid->item(row, column)->setText("");
         m_filling = false;
         try {
-            setPrintPosition(*p->db, m_system, from, db::Value());
+            editors::setPrintPosition(*p->db, m_system, from, db::Value());
         } catch (const std::exception& e2) {
             ui::reportException(*m_ctx.ui, e2);
         }
@@ -104,7 +104,7 @@ int PrintOrderWindow::writeNodes() {
     db::Project* p = m_ctx.currentProject();
     if (!p) return 0;
     try {
-        return writePrintOrder(*p->db, m_system);
+        return editors::writePrintOrder(*p->db, m_system);
     } catch (const std::exception& e) {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
         return 0;

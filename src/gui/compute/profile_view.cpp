@@ -57,14 +57,14 @@ ProfileView::ProfileView(QWidget* parent) : QWidget(parent) {
     setPalette(pal);
 }
 
-void ProfileView::setProfile(ProfileGeometry geometry, std::string heading) {
+void ProfileView::setProfile(hydraulics::ProfileGeometry geometry, std::string heading) {
     m_geometry = std::move(geometry);
     m_heading = std::move(heading);
     update();
 }
 
 void ProfileView::clearProfile() {
-    m_geometry = ProfileGeometry{};
+    m_geometry = hydraulics::ProfileGeometry{};
     m_heading.clear();
     update();
 }
@@ -86,7 +86,7 @@ void ProfileView::paintEvent(QPaintEvent*) {
     m_used = paintProfile(painter, QRectF(rect()), m_geometry, m_heading, m_exaggeration);
 }
 
-double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const ProfileGeometry& g,
+double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const hydraulics::ProfileGeometry& g,
                                  const std::string& heading, double exaggeration) {
     painter.save();
     painter.fillRect(area, Qt::white);
@@ -115,7 +115,7 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
     double xr = std::max(g.xMax - g.xMin, 1.0);
     double yr = std::max(g.yMax - g.yMin, 0.5);
     double fit = (data.height() / yr) / (data.width() / xr);
-    double ex = exaggeration > 0 ? exaggeration : roundExaggeration(fit);
+    double ex = exaggeration > 0 ? exaggeration : hydraulics::roundExaggeration(fit);
     // s = device units per horizontal unit, limited by the width and by the height at this exaggeration
     double s = std::min(data.width() / xr, data.height() / (yr * ex));
     Mapper m;
@@ -140,8 +140,8 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
     double xLo = m.x0, xHi = m.x0 + plot.width() / s;
     double yLo = m.y0 - (plot.bottom() - data.bottom()) / m.sy, yHi = m.y0 + (data.bottom() - plot.top()) / m.sy;
     xLo = m.x0 - (data.left() - plot.left()) / s;
-    double yStep = niceStep(2.6 * lineH / m.sy);
-    double xStep = niceStep(fm.horizontalAdvance("00+00  ") * 1.6 / s);
+    double yStep = hydraulics::niceStep(2.6 * lineH / m.sy);
+    double xStep = hydraulics::niceStep(fm.horizontalAdvance("00+00  ") * 1.6 / s);
     painter.setClipRect(plot);
     painter.setPen(pen(kGridColor, 1));
     for (double y = std::ceil(yLo / yStep) * yStep; y <= yHi; y += yStep) {
@@ -167,7 +167,7 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
         double px = m(x, 0).x();
         painter.drawLine(QPointF(px, plot.bottom()), QPointF(px, plot.bottom() + 4));
         painter.drawText(QRectF(px - 40 * unitPx, plot.bottom() + 4, 80 * unitPx, lineH), Qt::AlignHCenter | Qt::AlignTop,
-                         qs(stationText(x, g.metric)));
+                         qs(hydraulics::stationText(x, g.metric)));
     }
     painter.drawText(QRectF(plot.left(), plot.bottom() + lineH + 4, plot.width(), lineH), Qt::AlignHCenter,
                      qs("Station (" + g.lengthUnit + ")"));
@@ -294,7 +294,7 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
     };
     // structure labels first (they matter most), then the flow lines under them, then the pipe blocks
     for (const auto& l : g.labels) {
-        if (l.place != ProfileLabel::Place::AboveStructure) continue;
+        if (l.place != hydraulics::ProfileLabel::Place::AboveStructure) continue;
         QSizeF sz = blockSize(l.lines);
         QPointF a = m(l.x, l.y);
         painter.setPen(Qt::black);
@@ -321,7 +321,7 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
         }
     }
     for (const auto& l : g.labels) {
-        if (l.place != ProfileLabel::Place::BelowStructure) continue;
+        if (l.place != hydraulics::ProfileLabel::Place::BelowStructure) continue;
         QSizeF sz = blockSize(l.lines);
         QPointF a = m(l.x, l.y);
         painter.setPen(kPipeLine);
@@ -334,7 +334,7 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const Pr
         }
     }
     for (const auto& l : g.labels) {
-        if (l.place != ProfileLabel::Place::BelowPipe) continue;
+        if (l.place != hydraulics::ProfileLabel::Place::BelowPipe) continue;
         QSizeF sz = blockSize(l.lines);
         QPointF a = m(l.x, l.y);
         painter.setPen(QColor(30, 30, 30));

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <string>
 
-#include "gui/compute/profile_model.h"
+#include "hydraulics/profile_model.h"
 
 class QPainter;
 
@@ -16,10 +16,10 @@ class ProfileView : public QWidget {
 public:
     explicit ProfileView(QWidget* parent = nullptr);
 
-    void setProfile(ProfileGeometry geometry, std::string heading);
+    void setProfile(hydraulics::ProfileGeometry geometry, std::string heading);
     /// Clears the drawing area.
     void clearProfile();
-    const ProfileGeometry& profile() const { return m_geometry; }
+    const hydraulics::ProfileGeometry& profile() const { return m_geometry; }
     bool hasProfile() const { return !m_geometry.empty(); }
     /// Vertical exaggeration: 0 = the largest round value that fits the window.
     void setExaggeration(double exaggeration);
@@ -27,7 +27,7 @@ public:
     double usedExaggeration() const { return m_used; }
 
     /// Paints into `area` (device units of the painter). Returns the exaggeration used.
-    static double paintProfile(QPainter& painter, const QRectF& area, const ProfileGeometry& g,
+    static double paintProfile(QPainter& painter, const QRectF& area, const hydraulics::ProfileGeometry& g,
                                const std::string& heading, double exaggeration);
 
     /// Writes the drawing to a PNG image (pixels) or a PDF page (landscape letter). True on success.
@@ -38,7 +38,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    ProfileGeometry m_geometry;
+    hydraulics::ProfileGeometry m_geometry;
     std::string m_heading;
     double m_exaggeration = 0;
     double m_used = 0;

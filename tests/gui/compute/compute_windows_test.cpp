@@ -24,7 +24,7 @@
 #include "gui/compute/hydraulics_window.h"
 #include "gui/compute/listing_view.h"
 #include "gui/compute/pipe_sizes_window.h"
-#include "gui/compute/print_order.h"
+#include "editors/print_order.h"
 #include "gui/compute/print_order_window.h"
 #include "gui/compute/profile_view.h"
 #include "gui/compute/report_commands_gui.h"
@@ -151,7 +151,7 @@ private slots:
         QVERIFY(w.compute());
         w.refreshProfile();
         QVERIFY(w.profileView()->hasProfile());
-        const ProfileGeometry& g = w.profileView()->profile();
+        const hydraulics::ProfileGeometry& g = w.profileView()->profile();
         QCOMPARE(QString::fromStdString(g.path.back()), QString("OUT-1"));
         // an independent walk over T60: the longest way down the TO names
         db::RecordSet t60(f.db(), "T60", "SYSTEM = ?", {db::Value("MAINST")});
@@ -389,9 +389,9 @@ private slots:
             if (g->item(r, fromCol)->text() == "S-2") row = r;
         QVERIFY(row >= 0);
         g->item(row, seqCol)->setText("999");
-        w.sortBy(kOrderBySequencer);
+        w.sortBy(editors::kOrderBySequencer);
         QCOMPARE(g->item(g->rowCount() - 1, fromCol)->text(), QString("S-2"));
-        w.sortBy(kOrderByFrom);
+        w.sortBy(editors::kOrderByFrom);
         QVERIFY(g->item(0, fromCol)->text() <= g->item(1, fromCol)->text());
         w.close();
         db::RecordSet nodes(f.db(), "NODE");
@@ -516,7 +516,7 @@ private slots:
             QPainter painter(&image);
             double ex = ProfileView::paintProfile(painter, QRectF(0, 0, 1400, 800), view->profile(), "T", 0);
             QVERIFY(ex >= 1);
-            QCOMPARE(roundExaggeration(ex), ex);  // a round value
+            QCOMPARE(hydraulics::roundExaggeration(ex), ex);  // a round value
         }
         // the grade line (water blue) and the ground (earth brown) are on the drawing
         QVERIFY(countColour(image, QColor(0, 90, 200)) > 200);

@@ -7,7 +7,7 @@
 
 #include "db/database.h"
 
-namespace kolv::gui::compute {
+namespace kolv::hydraulics {
 
 /// One storm tabulation row of the last run (T60), as the profile reads it. Lengths and
 /// elevations in feet, flows in cfs, velocities in ft/s (T60 holds English units in every project).
@@ -144,4 +144,4 @@ private:
     ProfileOutfall m_outfall;
 };
 
-}  // namespace kolv::gui::compute
+}  // namespace kolv::hydraulics

@@ -1,11 +1,11 @@
 // Print order of the storm tabulation: typed positions kept in T60 and carried to the nodes.
-#include "gui/compute/print_order.h"
+#include "editors/print_order.h"
 
 #include "common/error.h"
 #include "common/text.h"
 #include "db/record_set.h"
 
-namespace kolv::gui::compute {
+namespace kolv::editors {
 
 bool setPrintPosition(db::Database& db, const std::string& system, const std::string& from, const db::Value& position) {
     db::RecordSet t60(db, "T60", "SYSTEM = ?", {trim(system)});
@@ -38,4 +38,4 @@ int writePrintOrder(db::Database& db, const std::string& system) {
     return written;
 }
 
-}  // namespace kolv::gui::compute
+}  // namespace kolv::editors

@@ -1,5 +1,5 @@
 // Geometry of a hydraulic profile: the path from a node to the outfall and every line and label drawn along it.
-#include "gui/compute/profile_model.h"
+#include "hydraulics/profile_model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,7 @@
 #include "db/record_set.h"
 #include "hydraulics/section_geometry.h"
 
-namespace kolv::gui::compute {
+namespace kolv::hydraulics {
 
 namespace {
 
@@ -219,7 +219,7 @@ ProfileGeometry ProfileModel::build(const std::string& node, bool metric, const 
         g.hgl.push_back({x1Ft * k, r.hglDnFt * k});
 
         // energy line: HGL + V^2 / 2g
-        double headFt = r.velocityFtS * r.velocityFtS / (2.0 * hydraulics::kGravityFtPerS2);
+        double headFt = r.velocityFtS * r.velocityFtS / (2.0 * kGravityFtPerS2);
         g.egl.push_back({{x0Ft * k, (r.hglUpFt + headFt) * k}, {x1Ft * k, (r.hglDnFt + headFt) * k}});
 
         // critical depth above the invert
@@ -297,4 +297,4 @@ ProfileGeometry ProfileModel::build(const std::string& node, bool metric, const 
     return g;
 }
 
-}  // namespace kolv::gui::compute
+}  // namespace kolv::hydraulics
