@@ -1,0 +1,110 @@
+// Undo and redo of everything that changes a project: each engineer's action is one step.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kolv::db {
+
+class Database;
+
+/// Records every row change of the project's tables and replays it backwards or forwards.
+///
+/// Changes are captured below the record sets, by temporary triggers on each table of the
+/// open connection (they never reach the file and other programs do not see them), so a
+/// window, a computation or an import gets undo without doing anything but naming its step:
+///
+///     db::UndoAction step(db, "Step 2: Compute Pipe Sizes");
+///     ... any writes, through record sets or statements ...
+///     // the step ends when `step` goes out of scope
+///
+/// Undo restores every changed row with its old values and its old rowid, so the tables come
+/// back exactly as they were; redo replays the step again. A new step after an undo drops
+/// the steps that could have been redone. Changes made outside any step become a step of
+/// their own named "Edit" the next time the history is used, so nothing is ever undone out
+/// of order.
+class UndoHistory {
+public:
+    /// Starts recording on the open database (all its tables).
+    explicit UndoHistory(Database& db);
+    ~UndoHistory();
+    UndoHistory(const UndoHistory&) = delete;
+    UndoHistory& operator=(const UndoHistory&) = delete;
+
+    /// Starts recording tables created since (for example the import setups table), and
+    /// picks up fields added to a table.
+    void trackTables();
+
+    /// Opens a step (nested calls fold into the outermost one).
+    void beginStep(const std::string& name);
+    /// Closes the step. A step that changed nothing is dropped.
+    void endStep();
+    /// Closes the step after its changes were rolled back; nothing is kept.
+    void abandonStep();
+    bool inStep() const { return m_depth > 0; }
+
+    bool canUndo();
+    bool canRedo() const { return !m_redo.empty(); }
+    /// Name of the step that undo would take back ("" when none).
+    std::string undoName();
+    std::string redoName() const;
+    /// Takes back the last step; false when there is none.
+    bool undo();
+    /// Replays the last step taken back; false when there is none.
+    bool redo();
+
+    /// Names of the steps that can be undone, oldest first, and of those that can be redone,
+    /// next first.
+    std::vector<std::string> undoNames();
+    std::vector<std::string> redoNames() const;
+    /// Forgets every step (the tables are not changed).
+    void clear();
+    /// Most steps kept; the oldest are forgotten beyond it.
+    void setLimit(std::size_t steps) { m_limit = steps; }
+
+    /// Called after every change of the history (new step, undo, redo, clear).
+    void setListener(std::function<void()> listener) { m_listener = std::move(listener); }
+
+private:
+    struct Step {
+        std::string name;
+        std::int64_t first = 0;  // log sequence range [first, last]
+        std::int64_t last = -1;
+    };
+
+    std::int64_t lastSeq();
+    void collectLoose();
+    Step replayBackwards(const Step& s, const std::string& name);
+    void dropEntries(const Step& s);
+    void trim();
+    void notify();
+
+    Database& m_db;
+    std::vector<std::string> m_tables;   // tables with triggers
+    std::vector<Step> m_undo;
+    std::vector<Step> m_redo;
+    std::int64_t m_assigned = 0;         // highest log sequence that belongs to a step
+    int m_depth = 0;
+    std::string m_stepName;
+    std::int64_t m_stepStart = 0;
+    std::size_t m_limit = 200;
+    bool m_replaying = false;
+    std::function<void()> m_listener;
+};
+
+/// One engineer's action as one undo step, for as long as the object lives. Does nothing
+/// when the database has no history attached (the command-line program, most tests).
+class UndoAction {
+public:
+    UndoAction(Database& db, const std::string& name);
+    ~UndoAction();
+    UndoAction(const UndoAction&) = delete;
+    UndoAction& operator=(const UndoAction&) = delete;
+
+private:
+    UndoHistory* m_history;
+};
+
+}  // namespace kolv::db
