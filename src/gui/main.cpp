@@ -16,6 +16,7 @@
 #include "gui/outfall_header_dialog.h"
 #include "gui/project_file_dialogs.h"
 #include "gui/project_setup_dialog.h"
+#include "gui/renumber/install_renumber_windows.h"
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
 #include "editing/edit_panel.h"
@@ -132,6 +133,7 @@ int main(int argc, char** argv) {
 
     kolv::gui::MainWindow window;  // reads the settings file
     kolv::gui::compute::installComputeWindows(window);
+    kolv::gui::installRenumberWindows(window);
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once
