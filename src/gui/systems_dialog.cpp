@@ -37,7 +37,7 @@ SystemsDialog::SystemsDialog(MainWindow& main) : QDialog(&main), m_main(main) {
     m_name->setMaxLength(20);
     m_name->setPlaceholderText("up to 8 characters");
     nv->addWidget(m_name);
-    auto* hint = new QLabel("Add creates an empty system; Rename changes the selected\nsystem's name on every node and reach.");
+    auto* hint = m_hint = new QLabel("Add creates an empty system; Rename changes the selected\nsystem's name on every node and reach.");
     hint->setStyleSheet("color: #5f6368;");
     nv->addWidget(hint);
     grid->addWidget(nameBox, 0, 1);
@@ -67,6 +67,7 @@ void SystemsDialog::setDivideMode(std::function<void(const std::string&)> onAdde
     m_mode->show();
     m_delete->setEnabled(false);  // only the receiving system is made here
     m_rename->setEnabled(false);
+    m_hint->setText("Add creates the system that will receive the divided nodes.");
     m_name->clear();
 }
 

@@ -37,6 +37,7 @@ private:
     QListWidget* m_list;
     QLineEdit* m_name;
     QLabel* m_mode;
+    QLabel* m_hint;
     QPushButton* m_delete;
     QPushButton* m_rename;
     std::function<void(const std::string&)> m_onDivideAdd;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <string_view>
 
 #include "common/text.h"
 #include "common/vb_format.h"
@@ -32,16 +33,37 @@ std::optional<double> numberOf(const std::string& text) {
     return std::strtod(t.c_str(), nullptr);
 }
 
-/// Names and stations in the order an engineer reads them: 2 before 10, then by text.
+/// Names in the order an engineer reads them: runs of digits compare by their value, so
+/// "S-9" comes before "S-10"; letters without regard to case. Stations ("12+50") by value.
 int compareNatural(const std::string& a, const std::string& b) {
     auto na = numberOf(a), nb = numberOf(b);
-    if (na && nb) {
-        if (*na != *nb) return *na < *nb ? -1 : 1;
-        return 0;
+    if (na && nb) return *na < *nb ? -1 : *na > *nb ? 1 : 0;
+    if (na || nb) return na ? -1 : 1;  // numbers before words and blanks
+    const std::string x = toUpper(trim(a)), y = toUpper(trim(b));
+    std::size_t i = 0, j = 0;
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    while (i < x.size() && j < y.size()) {
+        if (digit(x[i]) && digit(y[j])) {
+            std::size_t i2 = i, j2 = j;
+            while (i2 < x.size() && digit(x[i2])) ++i2;
+            while (j2 < y.size() && digit(y[j2])) ++j2;
+            // compare the runs by value: strip leading zeros, then length, then digits
+            std::string_view rx(x.data() + i, i2 - i), ry(y.data() + j, j2 - j);
+            while (rx.size() > 1 && rx.front() == '0') rx.remove_prefix(1);
+            while (ry.size() > 1 && ry.front() == '0') ry.remove_prefix(1);
+            if (rx.size() != ry.size()) return rx.size() < ry.size() ? -1 : 1;
+            if (int c = rx.compare(ry)) return c < 0 ? -1 : 1;
+            i = i2;
+            j = j2;
+            continue;
+        }
+        if (x[i] != y[j]) return x[i] < y[j] ? -1 : 1;
+        ++i;
+        ++j;
     }
-    if (na != nb) return na ? -1 : 1;  // numbers before words
-    const std::string ua = toUpper(trim(a)), ub = toUpper(trim(b));
-    return ua < ub ? -1 : ua > ub ? 1 : 0;
+    if (i < x.size()) return 1;
+    if (j < y.size()) return -1;
+    return 0;
 }
 
 int compareBy(const RenumberRow& a, const RenumberRow& b, Column c) {

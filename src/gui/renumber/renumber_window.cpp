@@ -52,6 +52,8 @@ RenumberWindow::RenumberWindow(MainWindow& main) : QDialog(&main), m_main(main) 
     for (const auto& c : renumber::columnCaptions()) heads << q(c);
     m_grid->setHorizontalHeaderLabels(heads);
     m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 8);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);

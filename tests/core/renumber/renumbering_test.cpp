@@ -109,6 +109,26 @@ TEST_F(Renumber, SortingByColumnsAndByDiagramPosition) {
     EXPECT_EQ(nodeNames(rows), (std::vector<std::string>{"2", "L", "1", "3"}));
 }
 
+TEST(SortRows, NamesByTheirNumbersStationsByValue) {
+    std::vector<RenumberRow> rows(5);
+    const char* nodes[] = {"S-10", "s-9", "OUT", "S-31", "S-09A"};
+    const char* stations[] = {"10+00", "9+50", "", "100+00", "9+50"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].node = nodes[i];
+        rows[i].station = stations[i];
+    }
+    auto order = [&] {
+        std::string s;
+        for (const auto& r : rows) s += r.node + " ";
+        return s;
+    };
+    sortRows(rows, {Column::Node});
+    EXPECT_EQ(order(), "OUT s-9 S-09A S-10 S-31 ");
+    sortRows(rows, {Column::Station, Column::Node});
+    EXPECT_EQ(order(), "s-9 S-09A S-10 S-31 OUT ");  // a blank station is not a number: last
+    EXPECT_EQ(rows[4].line, 5);
+}
+
 TEST(TemporaryName, EveryCodeRaisedBy17) {
     EXPECT_EQ(temporaryName("1"), "B");
     EXPECT_EQ(temporaryName("A-10"), "R>BA");
