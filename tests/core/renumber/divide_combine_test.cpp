@@ -118,7 +118,7 @@ TEST_F(Systems, CombineChecksInOrder) {
 
 TEST_F(Systems, CombineMovesEverythingAndTheOldSystemIsGone) {
     b.add("T30", {{"SYSTEM", "EAST"}, {"NAME", "BYE"}, {"NODE1", "E1"}, {"NODE2", "OUTE"}});
-    db::UndoHistory history(b.db);
+    db::UndoHistory& history = b.db.attachHistory();
     auto all = allSystems(b.db);
     ui.answers = {Answer::Yes};
     ASSERT_TRUE(combineSystems(b.db, {all, all, "EAST", "MAIN"}, ui));

@@ -349,7 +349,7 @@ TEST_F(Renumber, MapFileEntries) {
 }
 
 TEST_F(Renumber, OneUndoStepRestoresEveryName) {
-    db::UndoHistory history(b.db);
+    db::UndoHistory& history = b.db.attachHistory();
     auto rows = list();
     for (auto& r : rows)
         if (!r.outfall) r.newNode = r.newReach = r.node + "X";
