@@ -135,7 +135,7 @@ void DivideCombineWindow::divide() {
     try {
         db::Project* p = m_main.project();
         if (!p) return;
-        m_main.flushPendingEdits();
+        if (!m_main.flushPendingEdits()) return;  // a refused value is still on the panel
         const std::string system = p->currentSystem;
         if (!renumber::divideSystem(*p->db, system, m_newSystem->text().toStdString(), texts(m_toMove), m_main.ui()))
             return;
@@ -151,7 +151,7 @@ void DivideCombineWindow::combine() {
     try {
         db::Project* p = m_main.project();
         if (!p) return;
-        m_main.flushPendingEdits();
+        if (!m_main.flushPendingEdits()) return;  // a refused value is still on the panel
         renumber::CombineChoice c{texts(m_from), texts(m_to), chosen(m_from), chosen(m_to)};
         if (!renumber::combineSystems(*p->db, c, m_main.ui())) return;
         // the emptied system is gone; when it was current, the receiving system takes its place

@@ -15,13 +15,13 @@ void installRenumberWindows(MainWindow& window) {
                                 ui::Buttons::Ok, ui::Answer::Ok);
             return;
         }
-        window.flushPendingEdits();
+        if (!window.flushPendingEdits()) return;  // a refused value is still on the panel
         RenumberWindow w(window);
         w.exec();
     });
     window.setCommandHandler(Command::DivideCombine, [&window] {
         if (!window.project()) return;
-        window.flushPendingEdits();
+        if (!window.flushPendingEdits()) return;  // a refused value is still on the panel
         DivideCombineWindow w(window);
         w.exec();
     });

@@ -221,7 +221,7 @@ void RenumberWindow::afterRenumber(const std::vector<std::string>& lines, int no
 void RenumberWindow::renumberFromGrid() {
     guarded(m_main, [&] {
         if (!m_main.project() || m_rows.empty()) return;
-        m_main.flushPendingEdits();
+        if (!m_main.flushPendingEdits()) return;  // a refused value is still on the panel
         auto r = renumber::renumberFromGrid(*m_main.project()->db, m_system, m_rows, m_main.ui());
         if (r.done) afterRenumber(r.lines, r.nodesRenamed, r.reachesRenamed);
     });
@@ -232,7 +232,7 @@ void RenumberWindow::renumberFromOrder() {
         if (!m_main.project() || m_rows.empty()) return;
         std::vector<std::string> order;
         for (int i = 0; i < m_newOrder->count(); ++i) order.push_back(m_newOrder->item(i)->text().toStdString());
-        m_main.flushPendingEdits();
+        if (!m_main.flushPendingEdits()) return;  // a refused value is still on the panel
         auto r = renumber::renumberFromOrder(*m_main.project()->db, m_system, m_rows, order,
                                              m_prefix->text().toStdString(), m_start->text().toStdString(),
                                              m_main.ui());

@@ -13,6 +13,8 @@
 #include "gui/renumber/install_renumber_windows.h"
 #include "gui/renumber/renumber_window.h"
 #include "gui/systems_dialog.h"
+#include "gui/undo_controller.h"
+#include <QAction>
 #include "support/test_support.h"
 
 using namespace kolv;
@@ -106,6 +108,13 @@ private slots:
         QCOMPARE(r.grid()->item(1, 3)->text(), QString("A-1"));  // the list was read again
         QCOMPARE(w.nodeList()->item(0, 0)->text(), QString("A-1"));
         shot(r, "renumber_after_grid");
+
+        // Edit > Undo takes the whole renumbering back in one step
+        QVERIFY(w.undoController());
+        QCOMPARE(w.undoController()->undoAction()->text(), QString("&Undo Renumber Nodes"));
+        QVERIFY(w.undoController()->undo());
+        QCOMPARE(scalar("SELECT NAME FROM REACH WHERE NODE1 = 'S-1'"), std::string("S-1"));
+        QCOMPARE(w.nodeList()->item(0, 0)->text(), QString("S-1"));
     }
 
     void orderListsAndSorting() {
