@@ -16,7 +16,9 @@
 #include "gui/outfall_header_dialog.h"
 #include "gui/project_file_dialogs.h"
 #include "gui/project_setup_dialog.h"
+#include "gui/renumber/divide_combine_window.h"
 #include "gui/renumber/install_renumber_windows.h"
+#include "gui/renumber/renumber_window.h"
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
 #include "editing/edit_panel.h"
@@ -88,6 +90,8 @@ int screenshots(const QString& dir, const QString& project) {
         d.close();
     }
     { SpecialTableDialog d(*p->db, p->currentSystem, w.ui(), &w); save(&d, dir, "dialog_special_table"); d.close(); }
+    { RenumberWindow d(w); save(&d, dir, "dialog_renumber"); d.close(); }
+    { DivideCombineWindow d(w); save(&d, dir, "dialog_divide_combine"); d.close(); }
     { AboutDialog d(&w); save(&d, dir, "dialog_about"); d.close(); }
     { VersionHistoryDialog d(&w); save(&d, dir, "dialog_version_history"); d.close(); }
     { DiagnosisLogDialog d(w.session(), &w); save(&d, dir, "dialog_diagnosis_log"); d.close(); }
