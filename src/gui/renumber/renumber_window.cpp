@@ -2,6 +2,8 @@
 #include "gui/renumber/renumber_window.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +17,7 @@
 
 #include "gui/main_window.h"
 #include "renumber/renumbering.h"
+#include "common/error.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui {
@@ -119,6 +122,9 @@ RenumberWindow::RenumberWindow(MainWindow& main) : QDialog(&main), m_main(main) 
     right->addWidget(sortBox);
 
     auto* commands = new QHBoxLayout;
+    auto* mapButton = new QPushButton("&Load New Names...");
+    mapButton->setToolTip("Fill New Node # and New Reach # from a file: node, new node name, new reach name");
+    commands->addWidget(mapButton);
     auto* checkButton = new QPushButton("&Check Duplicates");
     auto* renumberButton = new QPushButton("&Renumber");
     renumberButton->setToolTip("Give the grid's New Node # and New Reach # names");
@@ -140,6 +146,11 @@ RenumberWindow::RenumberWindow(MainWindow& main) : QDialog(&main), m_main(main) 
     connect(positionButton, &QPushButton::clicked, this, &RenumberWindow::orderByPosition);
     connect(orderRenumber, &QPushButton::clicked, this, &RenumberWindow::renumberFromOrder);
     connect(sortButton, &QPushButton::clicked, this, &RenumberWindow::sortGrid);
+    connect(mapButton, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, "Load New Names", QString(),
+                                                          "Comma separated (*.csv *.txt);;All files (*)");
+        if (!path.isEmpty()) loadMap(path);
+    });
     connect(checkButton, &QPushButton::clicked, this, &RenumberWindow::checkDuplicates);
     connect(renumberButton, &QPushButton::clicked, this, &RenumberWindow::renumberFromGrid);
     connect(closeButton, &QPushButton::clicked, this, &RenumberWindow::accept);
@@ -252,6 +263,22 @@ void RenumberWindow::orderByPosition() {
     m_current->clear();
     m_newOrder->clear();
     for (const auto& n : renumber::nodesByPosition(m_rows)) m_newOrder->addItem(q(n));
+}
+
+bool RenumberWindow::loadMap(const QString& path) {
+    bool ok = false;
+    guarded(m_main, [&] {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) throw Error(kErrFileNotFound, "Cannot read " + path.toStdString() + ".");
+        const auto map = renumber::parseMap(f.readAll().toStdString());
+        std::vector<renumber::RenumberRow> rows = m_rows;
+        if (!renumber::applyMap(rows, map, m_main.ui())) return;
+        m_rows = std::move(rows);
+        fillGrid();
+        showResult({std::to_string(map.size()) + " new name(s) read from " + path.toStdString() + "."});
+        ok = true;
+    });
+    return ok;
 }
 
 void RenumberWindow::sortGrid() {

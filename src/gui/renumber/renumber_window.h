@@ -38,6 +38,9 @@ public:
     void moveAllBack();
     /// Fills 'New Order' with the nodes in diagram order (by XD, then YD).
     void orderByPosition();
+    /// Puts the new names of a map file ("node,new node[,new reach]" lines) into the grid.
+    /// Returns false when the file was refused (its message shown).
+    bool loadMap(const QString& path);
     /// Sorts the grid by the chosen keys.
     void sortGrid();
     /// Sorts the grid by one column (a click on its heading).

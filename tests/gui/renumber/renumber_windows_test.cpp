@@ -1,5 +1,6 @@
 // The renumbering and divide / combine windows driven on the sample project; questions answered by the port.
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -130,6 +131,23 @@ private slots:
         r.startField()->setText("10");
         r.renumberFromOrder();
         QCOMPARE(m_ui.messages.back().title, std::string("INCOMPLETE LIST"));
+
+        // new names from a file reach the grid; a name of another system is refused whole
+        const QString map = QString::fromStdString(m_dir->file("map.csv"));
+        QFile f(map);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("S-31,X-31,XR-31\nS-32,X-32\n");
+        f.close();
+        QVERIFY(r.loadMap(map));
+        QCOMPARE(r.grid()->item(1, 7)->text(), QString("X-31"));
+        QCOMPARE(r.grid()->item(1, 8)->text(), QString("XR-31"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("S-33,Y\nS-1,Z\n");
+        f.close();
+        QVERIFY(!r.loadMap(map));
+        QCOMPARE(m_ui.messages.back().text, std::string("Node 'S-1' is not in system 'OAKAVE'."));
+        QCOMPARE(r.grid()->item(3, 7)->text(), QString("S-33"));
+        r.reload();
 
         r.sortKey(0)->setCurrentText("Node");
         r.sortGrid();
