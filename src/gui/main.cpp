@@ -19,6 +19,9 @@
 #include "gui/outfall_header_dialog.h"
 #include "gui/project_file_dialogs.h"
 #include "gui/project_setup_dialog.h"
+#include "gui/renumber/divide_combine_window.h"
+#include "gui/renumber/install_renumber_windows.h"
+#include "gui/renumber/renumber_window.h"
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
 #include "gui/shell/install_shell_commands.h"
@@ -91,6 +94,8 @@ int screenshots(const QString& dir, const QString& project) {
         d.close();
     }
     { SpecialTableDialog d(*p->db, p->currentSystem, w.ui(), &w); save(&d, dir, "dialog_special_table"); d.close(); }
+    { RenumberWindow d(w); save(&d, dir, "dialog_renumber"); d.close(); }
+    { DivideCombineWindow d(w); save(&d, dir, "dialog_divide_combine"); d.close(); }
     { AboutDialog d(&w); save(&d, dir, "dialog_about"); d.close(); }
     { VersionHistoryDialog d(&w); save(&d, dir, "dialog_version_history"); d.close(); }
     { DiagnosisLogDialog d(w.session(), &w); save(&d, dir, "dialog_diagnosis_log"); d.close(); }
@@ -179,6 +184,7 @@ int main(int argc, char** argv) {
     kolv::gui::MainWindow window;  // reads the settings file
     auto* computeWindows = kolv::gui::compute::installComputeWindows(window);
     kolv::gui::shell::installShellCommands(window, *computeWindows);
+    kolv::gui::installRenumberWindows(window);
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once
