@@ -152,7 +152,7 @@ void DefinitionsWindow::build() {
 
     connect(addButton, &QPushButton::clicked, this, &DefinitionsWindow::add);
     connect(deleteButton, &QPushButton::clicked, this, [this] { removeCurrent(); });
-    connect(printButton, &QPushButton::clicked, this, &DefinitionsWindow::print);
+    connect(printButton, &QPushButton::clicked, this, [this] { print(); });
     connect(closeButton, &QPushButton::clicked, this, &DefinitionsWindow::accept);
     connect(m_list, &QListWidget::currentTextChanged, this, [this](const QString& t) {
         if (m_switching || t.isEmpty()) return;
@@ -343,12 +343,12 @@ bool DefinitionsWindow::removeCurrent() {
     return true;
 }
 
-void DefinitionsWindow::print() {
+compute::ReportPreviewDialog* DefinitionsWindow::print() {
     db::Project* p = m_ctx.project();
-    if (!p || !saveCurrent()) return;
+    if (!p || !saveCurrent()) return nullptr;
     const auto command = m_kind == editors::DefinitionKind::Structure ? reports::ReportCommand::Structures
                                                                       : reports::ReportCommand::Pipes;
-    compute::showTemplateReport(m_ctx.base, reports::reportRequest(command, "", p->metric), this);
+    return compute::showTemplateReport(m_ctx.base, reports::reportRequest(command, "", p->metric), this);
 }
 
 void DefinitionsWindow::done(int result) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editors/definitions.h"
+#include "gui/compute/report_preview.h"
 #include "gui/editors/editor_context.h"
 
 class QComboBox;
@@ -44,7 +45,7 @@ public:
     /// Delete of the definition on display, after the warning. True when deleted.
     bool removeCurrent();
     /// Prints the catalogue through its report template into a preview.
-    void print();
+    compute::ReportPreviewDialog* print();
 
     void done(int result) override;
 

@@ -143,7 +143,7 @@ IdfWindow::IdfWindow(EditorContext ctx, QWidget* parent) : QDialog(parent), m_ct
     buttons->addWidget(closeButton);
     top->addLayout(buttons);
     connect(addButton, &QPushButton::clicked, this, [this] { addRow(); });
-    connect(printButton, &QPushButton::clicked, this, &IdfWindow::print);
+    connect(printButton, &QPushButton::clicked, this, [this] { print(); });
     for (auto* b : {fitButton, importButton})
         connect(b, &QPushButton::clicked, this, [this] { editors::currentlyNotAvailable(m_ctx.ui()); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -170,9 +170,10 @@ bool IdfWindow::addRow() {
     return added;
 }
 
-void IdfWindow::print() {
-    if (db::Project* p = m_ctx.project())
-        compute::showTemplateReport(m_ctx.base, reports::reportRequest(reports::ReportCommand::IdfData, "", p->metric),
+compute::ReportPreviewDialog* IdfWindow::print() {
+    db::Project* p = m_ctx.project();
+    if (!p) return nullptr;
+    return compute::showTemplateReport(m_ctx.base, reports::reportRequest(reports::ReportCommand::IdfData, "", p->metric),
                                     this);
 }
 
@@ -239,7 +240,7 @@ TimeIntensityWindow::TimeIntensityWindow(EditorContext ctx, QWidget* parent) : Q
     connect(addTableButton, &QPushButton::clicked, this, &TimeIntensityWindow::openAddTable);
     connect(deleteTableButton, &QPushButton::clicked, this, [this] { deleteTable(); });
     connect(addRowButton, &QPushButton::clicked, this, [this] { addRow(); });
-    connect(printButton, &QPushButton::clicked, this, &TimeIntensityWindow::print);
+    connect(printButton, &QPushButton::clicked, this, [this] { print(); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_location, &QComboBox::currentIndexChanged, this, [this] { onLocation(); });
     connect(m_frequency, &QComboBox::currentIndexChanged, this, [this] { onFrequency(); });
@@ -350,9 +351,10 @@ bool TimeIntensityWindow::addTable(const QString& location, const QString& frequ
     return added;
 }
 
-void TimeIntensityWindow::print() {
-    if (db::Project* p = m_ctx.project())
-        compute::showTemplateReport(m_ctx.base,
+compute::ReportPreviewDialog* TimeIntensityWindow::print() {
+    db::Project* p = m_ctx.project();
+    if (!p) return nullptr;
+    return compute::showTemplateReport(m_ctx.base,
                                     reports::reportRequest(reports::ReportCommand::TimeIntensity, "", p->metric), this);
 }
 

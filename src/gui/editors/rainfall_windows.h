@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editors/rainfall_tables.h"
+#include "gui/compute/report_preview.h"
 #include "gui/editors/editor_context.h"
 
 class QChart;
@@ -45,7 +46,7 @@ public:
     editors::TableGrid& table() { return *m_grid; }
     const CurveChart& chart() const { return *m_chart; }
     bool addRow();
-    void print();
+    compute::ReportPreviewDialog* print();
     /// Draws the curve of the row at the current cell.
     void showCurve();
 
@@ -81,7 +82,7 @@ public:
     void openAddTable();
     /// The add-table window's command with its inputs; true when added (lists refreshed).
     bool addTable(const QString& location, const QString& frequency);
-    void print();
+    compute::ReportPreviewDialog* print();
     /// Draws the preview of the selected table; `tellFaults` shows the messages of its loading.
     void showPreview(bool tellFaults = true);
 
