@@ -12,14 +12,14 @@ using namespace kolv;
 
 namespace {
 
-struct Run {
+struct CliResult {
     int code = -1;
     std::string out;  // stdout and stderr together
 };
 
-Run cli(const test::TempDir& dir, const std::string& args) {
+CliResult cli(const test::TempDir& dir, const std::string& args) {
     std::string cmd = "KOLV_CONFIG_DIR='" + dir.path() + "' '" + KOLV_CLI_PATH + "' " + args + " 2>&1";
-    Run r;
+    CliResult r;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
     std::array<char, 4096> buf{};
@@ -36,17 +36,17 @@ TEST(CliDefinitions, AddChangeRefuseAndDeletePipes) {
     const std::string path = test::makeSample(dir);
     const std::string p = "'" + path + "'";
 
-    Run list = cli(dir, "pipes " + p);
+    CliResult list = cli(dir, "pipes " + p);
     ASSERT_EQ(list.code, 0) << list.out;
     EXPECT_TRUE(has(list.out, "Lengths in Feet"));
     EXPECT_TRUE(has(list.out, "RCP18"));
 
     // a bad number refuses the whole command: nothing is added
-    Run bad = cli(dir, "pipes " + p + " --add RCP21 --height 1,75");
+    CliResult bad = cli(dir, "pipes " + p + " --add RCP21 --height 1,75");
     EXPECT_NE(bad.code, 0);
     EXPECT_TRUE(has(bad.out, "INVALID DATA")) << bad.out;
 
-    Run add = cli(dir, "--yes pipes " + p + " --add RCP21TESTPIPE --height 1.75 --width 1.75 --area 1.75 --n 0.012");
+    CliResult add = cli(dir, "--yes pipes " + p + " --add RCP21TESTPIPE --height 1.75 --width 1.75 --area 1.75 --n 0.012");
     ASSERT_EQ(add.code, 0) << add.out;
     EXPECT_TRUE(has(add.out, "Added RCP21TES"));
     EXPECT_TRUE(has(add.out, "CHECK PIPE AREA")) << add.out;  // the diameter typed as the area, answered Yes
@@ -56,22 +56,22 @@ TEST(CliDefinitions, AddChangeRefuseAndDeletePipes) {
         EXPECT_EQ(db->scalar("SELECT ENG_MET FROM T7 WHERE NAME = 'RCP21TES'").toInt(), 0);
     }
 
-    Run dup = cli(dir, "pipes " + p + " --add rcp18");
+    CliResult dup = cli(dir, "pipes " + p + " --add rcp18");
     EXPECT_NE(dup.code, 0);
     EXPECT_TRUE(has(dup.out, "DUPLICATE RECORD: Pipe record 'rcp18' already exist."));
 
     // without --yes the delete question is answered No and nothing goes
-    Run keep = cli(dir, "pipes " + p + " --delete RCP21TES");
+    CliResult keep = cli(dir, "pipes " + p + " --delete RCP21TES");
     EXPECT_NE(keep.code, 0);
     EXPECT_TRUE(has(keep.out, "'missing pipe error' in later calculations.  Continue with delete?"));
-    Run del = cli(dir, "--yes pipes " + p + " --delete RCP21TES");
+    CliResult del = cli(dir, "--yes pipes " + p + " --delete RCP21TES");
     EXPECT_EQ(del.code, 0) << del.out;
     EXPECT_FALSE(has(cli(dir, "pipes " + p).out, "RCP21TES"));
 
-    Run group = cli(dir, "structures " + p + " --edit MH4 --group \"Curb Inlet\" --hgl-clear 0.75");
+    CliResult group = cli(dir, "structures " + p + " --edit MH4 --group \"Curb Inlet\" --hgl-clear 0.75");
     EXPECT_EQ(group.code, 0) << group.out;
     EXPECT_TRUE(has(group.out, "Curb Inlet"));
-    Run badGroup = cli(dir, "structures " + p + " --edit MH4 --group 9");
+    CliResult badGroup = cli(dir, "structures " + p + " --edit MH4 --group 9");
     EXPECT_NE(badGroup.code, 0);
 }
 
@@ -85,21 +85,21 @@ TEST(CliRainfallTables, EditIdfRowsAndTimeIntensityTables) {
         block << "6\t5\t11.2\t-2.4\t0.05\t0.02\n6\t10\t12.9\t-2,6\t0.07\t0.02\n";
     }
     const auto before = db::Database::open(path)->scalar("SELECT COUNT(*) FROM T2").toInt();
-    Run bad = cli(dir, "idf " + p + " --paste '" + dir.file("bad.txt") + "'");
+    CliResult bad = cli(dir, "idf " + p + " --paste '" + dir.file("bad.txt") + "'");
     EXPECT_NE(bad.code, 0);
     EXPECT_TRUE(has(bad.out, "Pasted row 2, column 'B'")) << bad.out;
     EXPECT_EQ(db::Database::open(path)->scalar("SELECT COUNT(*) FROM T2").toInt(), before);
 
-    Run set = cli(dir, "idf " + p + " --set 1 A abc");
+    CliResult set = cli(dir, "idf " + p + " --set 1 A abc");
     EXPECT_NE(set.code, 0);
     EXPECT_TRUE(has(set.out, "INVALID DATA"));
 
-    Run empty = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON");
+    CliResult empty = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON");
     EXPECT_NE(empty.code, 0);
     EXPECT_TRUE(has(empty.out, "MISSING DATA: Frequency field is empty"));
-    Run added = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3");
+    CliResult added = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3");
     EXPECT_EQ(added.code, 0) << added.out;
-    Run again = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3");
+    CliResult again = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3");
     EXPECT_NE(again.code, 0);
     EXPECT_TRUE(has(again.out, "Duplicate Entry: Record already exist."));
 
@@ -108,15 +108,15 @@ TEST(CliRainfallTables, EditIdfRowsAndTimeIntensityTables) {
         block << "10\t6.5\n20\t4.9\n";
     }
     // the added table's empty row takes the first line, the second is added
-    Run paste = cli(dir, "time-intensity " + p + " --location RIVERTON --frequency 3 --row 1 --column 3 --paste '" +
+    CliResult paste = cli(dir, "time-intensity " + p + " --location RIVERTON --frequency 3 --row 1 --column 3 --paste '" +
                              dir.file("table.txt") + "'");
     EXPECT_EQ(paste.code, 0) << paste.out;
     EXPECT_TRUE(has(paste.out, "RIVERTON"));
-    Run preview = cli(dir, "time-intensity " + p + " --location RIVERTON --frequency 3 --preview");
+    CliResult preview = cli(dir, "time-intensity " + p + " --location RIVERTON --frequency 3 --preview");
     EXPECT_EQ(preview.code, 0) << preview.out;
     EXPECT_TRUE(has(preview.out, "            15      5.700"));  // halfway from 6.5 to 4.9
 
-    Run del = cli(dir, "--yes time-intensity " + p + " --location RIVERTON --frequency 3 --delete-table");
+    CliResult del = cli(dir, "--yes time-intensity " + p + " --location RIVERTON --frequency 3 --delete-table");
     EXPECT_EQ(del.code, 0) << del.out;
     EXPECT_EQ(db::Database::open(path)->scalar("SELECT COUNT(*) FROM T85").toInt(), 0);
 }
