@@ -102,7 +102,9 @@ void DefinitionsWindow::build() {
             connect(b, &QPushButton::clicked, this, [this, sample] { m_name->setText(sample); });
             samples->addWidget(b);
         }
-        form->addLayout(samples, row, 2);
+        ++row;
+        samples->addStretch();
+        form->addLayout(samples, row, 1, 1, 2);
     }
     ++row;
     if (structure) {
@@ -115,6 +117,7 @@ void DefinitionsWindow::build() {
     const std::string lengthUnit = editors::lengthUnitLabel(metric);
     for (const auto& s : m_specs) {
         auto* edit = new QLineEdit;
+        edit->setMinimumWidth(s.numeric ? 110 : 200);
         if (s.numeric) edit->setAlignment(Qt::AlignRight);
         m_fields[s.field] = edit;
         form->addWidget(new QLabel(q(s.caption)), row, 0);
@@ -136,6 +139,7 @@ void DefinitionsWindow::build() {
         hint->setStyleSheet("color: #5f6368;");
         form->addWidget(hint, row, 0, 1, 3);
     }
+    form->setColumnStretch(1, 1);
     right->addWidget(fieldsBox);
 
     auto* buttons = new QHBoxLayout;

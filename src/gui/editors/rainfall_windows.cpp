@@ -92,7 +92,8 @@ void CurveChart::show(const std::vector<editors::CurvePoint>& points, const QStr
     auto* y = new QValueAxis;
     y->setTitleText("Intensity (in/hr)");
     const double step = niceStep(top > 0 ? top : 1, 6);
-    y->setRange(0, std::ceil((top > 0 ? top : 1) / step) * step);
+    // a little headroom, so the highest point does not sit on the frame
+    y->setRange(0, std::ceil((top > 0 ? top * 1.04 : 1) / step) * step);
     y->setTickType(QValueAxis::TicksDynamic);
     y->setTickAnchor(0);
     y->setTickInterval(step);
@@ -381,6 +382,7 @@ void TimeIntensityWindow::showPreview(bool tellFaults) {
 
 AddTableDialog::AddTableDialog(TimeIntensityWindow& owner, QWidget* parent) : QDialog(parent), m_owner(owner) {
     setWindowTitle("Add Time-Intensity Table");
+    setMinimumWidth(300);
     auto* form = new QFormLayout(this);
     m_location = new QLineEdit;
     m_frequency = new QLineEdit;
