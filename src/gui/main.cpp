@@ -91,6 +91,8 @@ int screenshots(const QString& dir, const QString& project) {
     { AboutDialog d(&w); save(&d, dir, "dialog_about"); d.close(); }
     { VersionHistoryDialog d(&w); save(&d, dir, "dialog_version_history"); d.close(); }
     { DiagnosisLogDialog d(w.session(), &w); save(&d, dir, "dialog_diagnosis_log"); d.close(); }
+    kolv::gui::editor_windows::installEditorWindows(w);
+    kolv::gui::editor_windows::screenshotEditorWindows(w, dir);
     // message boxes exactly as the port shows them
     auto shoot = [&](const QString& name, std::function<void()> ask) {
         recorder.clear();

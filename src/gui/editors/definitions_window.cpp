@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "common/number_input.h"
@@ -67,6 +68,7 @@ DefinitionsWindow::DefinitionsWindow(EditorContext ctx, editors::DefinitionKind 
                    {"COLUMN_IDENTIFIER", "Column identifier", false, false}};
     }
     build();
+    resize(sizeHint().width(), std::max(sizeHint().height(), 440));
     db::Project* p = m_ctx.project();
     refillList("");
     if (p && m_list->count() > 0) m_list->setCurrentRow(0);

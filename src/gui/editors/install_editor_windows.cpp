@@ -5,6 +5,9 @@
 #include "gui/editors/rainfall_windows.h"
 #include "gui/main_window.h"
 
+#include <QApplication>
+#include <QString>
+
 namespace kolv::gui::editor_windows {
 
 namespace {
@@ -47,6 +50,29 @@ void installEditorWindows(MainWindow& window) {
     window.setCommandHandler(Command::PipeDefinitions, [definitions] { definitions(editors::DefinitionKind::Pipe); });
     window.setCommandHandler(Command::IdfCoefficients, [w] { present<IdfWindow>(*w); });
     window.setCommandHandler(Command::TimeIntensityTables, [w] { present<TimeIntensityWindow>(*w); });
+}
+
+namespace {
+
+template <class W>
+void grabOpened(MainWindow& window, Command command, const QString& dir, const QString& name) {
+    window.runCommand(command);
+    W* w = window.findChild<W*>();
+    if (!w) return;
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    w->grab().save(dir + "/" + name + ".png");
+    w->close();
+    delete w;  // a closed window deletes itself later; the next command looks for its own
+}
+
+}  // namespace
+
+void screenshotEditorWindows(MainWindow& window, const QString& dir) {
+    if (!window.project() || !window.ui().recorder()) return;
+    grabOpened<DefinitionsWindow>(window, Command::StructureDefinitions, dir, "dialog_structure_definitions");
+    grabOpened<DefinitionsWindow>(window, Command::PipeDefinitions, dir, "dialog_pipe_definitions");
+    grabOpened<IdfWindow>(window, Command::IdfCoefficients, dir, "dialog_idf_coefficients");
+    grabOpened<TimeIntensityWindow>(window, Command::TimeIntensityTables, dir, "dialog_time_intensity");
 }
 
 }  // namespace kolv::gui::editor_windows

@@ -364,7 +364,7 @@ void TimeIntensityWindow::showPreview(bool tellFaults) {
     const std::string location = trim(m_location->currentText().toStdString());
     const std::string frequency = trim(m_frequency->currentText().toStdString());
     if (!p || location.empty() || frequency.empty()) {
-        m_chart->show({}, {}, 90);
+        m_chart->show({}, "choose a location and a frequency", 90);
         return;
     }
     std::vector<editors::CurvePoint> points;

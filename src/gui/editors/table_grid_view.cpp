@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <vector>
 #include <set>
 
 #include "ui/error_trap.h"
@@ -31,11 +32,21 @@ TableGridView::TableGridView(editors::TableGrid& grid, ui::UiPort& ui, QWidget* 
 void TableGridView::refill() {
     m_filling = true;
     const int keepRow = currentRow(), keepCol = currentColumn();
+    // a column the selection fixes (the location and frequency of the table on display) is
+    // written by the grid itself: typing into it would be overwritten
+    std::vector<bool> fixed(m_grid.columns().size(), false);
+    for (std::size_t j = 0; j < fixed.size(); ++j)
+        for (const auto& [field, value] : m_grid.fixedValues())
+            if (field == m_grid.columns()[j].field && !value.toText().empty()) fixed[j] = true;
     setRowCount(static_cast<int>(m_grid.rowCount()));
     for (std::size_t i = 0; i < m_grid.rowCount(); ++i) {
         for (std::size_t j = 0; j < m_grid.columns().size(); ++j) {
             auto* item = new QTableWidgetItem(QString::fromStdString(m_grid.cell(i, j)));
             if (m_grid.columns()[j].numeric) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (fixed[j]) {
+                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+                item->setForeground(QColor(0x5f, 0x63, 0x68));
+            }
             setItem(static_cast<int>(i), static_cast<int>(j), item);
         }
     }
