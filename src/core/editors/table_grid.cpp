@@ -71,6 +71,14 @@ void TableGrid::reload() {
 
 bool TableGrid::checkCell(std::size_t col, const std::string& text, db::Value& out, std::string& error) const {
     const GridColumn& c = m_columns.at(col);
+    // a column the selection fixes takes only its own value: anything else would be overwritten
+    for (const auto& [field, value] : m_fixed) {
+        const std::string fixed = trim(value.toText());
+        if (field == c.field && !fixed.empty() && !equalsIgnoreCase(trim(text), fixed)) {
+            error = c.caption + " '" + trim(text) + "' is not the one on display ('" + fixed + "').";
+            return false;
+        }
+    }
     if (c.numeric) {
         const input::NumberCheck check = input::checkField(m_table, c.field, text, c.caption);
         if (!check.ok()) {

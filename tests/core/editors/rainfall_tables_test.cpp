@@ -97,6 +97,13 @@ TEST(TimeIntensityGrid, SelectionFiltersAndNewRowsCarryTheSelectedTable) {
     ASSERT_TRUE(grid->setCell(2, 3, "5.6", ui));
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM T85 WHERE LOCATION = 'RIVERTON' AND FREQUENCY = '3' AND TIME = 15"), 1);
 
+    // a pasted block naming another table is refused, not silently moved into this one
+    EXPECT_EQ(grid->paste(0, 0, "HILLS\t3\t25\t4.5\n", ui), 0u);
+    EXPECT_EQ(ui.messages.back().text,
+              "Pasted row 1, column 'Location': Location 'HILLS' is not the one on display ('RIVERTON').\r"
+              "Nothing was pasted.");
+    EXPECT_EQ(grid->paste(2, 0, "riverton\t3\t15\t5.6\n", ui), 4u);
+
     // a row changed while its table is selected is written into that table
     p.db->execute("INSERT INTO T85 VALUES ('riverton', '3', 20, 4.9)");
     selectTimeIntensityTable(*grid, "RIVERTON", "3");
