@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -355,6 +356,14 @@ compute::ReportPreviewDialog* DefinitionsWindow::print() {
     const auto command = m_kind == editors::DefinitionKind::Structure ? reports::ReportCommand::Structures
                                                                       : reports::ReportCommand::Pipes;
     return compute::showTemplateReport(m_ctx.base, reports::reportRequest(command, "", p->metric), this);
+}
+
+void DefinitionsWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Delete && m_list->hasFocus()) {
+        removeCurrent();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void DefinitionsWindow::done(int result) {

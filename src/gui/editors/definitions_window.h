@@ -49,6 +49,10 @@ public:
 
     void done(int result) override;
 
+protected:
+    /// Delete in the list deletes the definition on display (after the warning).
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     struct FieldSpec {
         std::string field;
