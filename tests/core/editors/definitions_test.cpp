@@ -77,7 +77,7 @@ TEST(AddDefinition, NameOfTheOtherUnitSystemIsRefusedAndMetricStaysOutOfEnglishL
 TEST(SaveDefinition, WritesTheWindowFieldsAndIsOneUndoStep) {
     Empty p;
     ui::RecordingUi ui;
-    db::UndoHistory history(*p.db);
+    db::UndoHistory& history = p.db->attachHistory();
     ASSERT_EQ(addDefinition(*p.db, DefinitionKind::Pipe, "RCP99", 0, ui), "RCP99");
     PipeDefinition d = *readPipe(*p.db, "RCP99");
     d.height = d.width = 1.5;

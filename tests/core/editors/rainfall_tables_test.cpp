@@ -137,7 +137,7 @@ TEST(TableGrid, PastedBlockWithOneBadNumberIsRefusedWhole) {
     Empty p;
     p.db->execute("INSERT INTO T2 VALUES ('6', '3', 10.5, -2.0, 0.1, 0.01)");
     ui::RecordingUi ui;
-    db::UndoHistory history(*p.db);
+    db::UndoHistory& history = p.db->attachHistory();
     auto grid = makeIdfGrid(*p.db);
 
     const std::string bad = "6\t5\t11.2\t-2.4\t0.05\t0.02\r\n6\t10\t12.9\tx\t0.07\t0.02\r\n";
