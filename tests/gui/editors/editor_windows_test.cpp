@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "db/record_set.h"
+#include "db/undo_history.h"
 #include "gui/editors/definitions_window.h"
 #include "gui/editors/install_editor_windows.h"
 #include "gui/editors/rainfall_windows.h"
@@ -276,6 +277,7 @@ private slots:
         QVERIFY(std::find(main.pipeNames().begin(), main.pipeNames().end(), "RCP99") == main.pipeNames().end());
         w->accept();
         QVERIFY(std::find(main.pipeNames().begin(), main.pipeNames().end(), "RCP99") != main.pipeNames().end());
+        QCOMPARE(main.project()->db->history()->undoName(), std::string("Add Pipe Definition"));
         for (Command c : {Command::StructureDefinitions, Command::IdfCoefficients, Command::TimeIntensityTables}) {
             rec.clear();
             main.runCommand(c);
