@@ -61,10 +61,10 @@ std::unique_ptr<TableGrid> makeTimeIntensityGrid(db::Database& db) {
 void selectTimeIntensityTable(TableGrid& grid, const std::string& location, const std::string& frequency) {
     const std::string loc = trim(location), freq = trim(frequency);
     if (loc.empty()) {
-        grid.setFixedValues({});
+        grid.setFixedValues({{"LOCATION", ""}, {"FREQUENCY", ""}});
         grid.load("", {}, kTimeIntensityOrder);
     } else if (freq.empty()) {
-        grid.setFixedValues({{"LOCATION", loc}});
+        grid.setFixedValues({{"LOCATION", loc}, {"FREQUENCY", ""}});  // no table chosen yet: no new rows
         grid.load("LOCATION = ?", {loc}, kTimeIntensityOrder);
     } else {
         grid.setFixedValues({{"LOCATION", loc}, {"FREQUENCY", freq}});

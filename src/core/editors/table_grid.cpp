@@ -106,10 +106,6 @@ bool TableGrid::requireFixedForNewRows(ui::UiPort& ui) const {
             return false;
         }
     }
-    if (m_fixed.empty()) {
-        ui.message("MISSING DATA", m_missingFixedMessage, ui::Icon::Exclamation);
-        return false;
-    }
     return true;
 }
 

@@ -46,7 +46,8 @@ public:
     /// location and frequency of a time-intensity table). Empty: nothing extra is written.
     void setFixedValues(std::vector<std::pair<std::string, db::Value>> values) { m_fixed = std::move(values); }
     const std::vector<std::pair<std::string, db::Value>>& fixedValues() const { return m_fixed; }
-    /// Refuses to add rows while a fixed value is empty, with `message` ("MISSING DATA").
+    /// Refuses to add rows while a fixed value is empty (the selection is not yet one table),
+    /// with `message` ("MISSING DATA").
     void requireFixedValuesForNewRows(std::string message) {
         m_needsFixedForNew = true;
         m_missingFixedMessage = std::move(message);

@@ -194,6 +194,7 @@ void DefinitionsWindow::refillList(const std::string& select) {
 void DefinitionsWindow::fill() {
     db::Project* p = m_ctx.project();
     m_name->setText(q(m_current));
+    m_shown.clear();
     if (!p || m_current.empty()) {
         for (auto& [f, e] : m_fields) e->clear();
         return;
@@ -208,6 +209,11 @@ void DefinitionsWindow::fill() {
         field("MAX_INLET_HYD_CAPACITY")->setText(q(editors::fieldText(d->maxInletHydCapacity)));
         field("HGL_CLEAR")->setText(q(editors::fieldText(d->hglClear)));
         field("DIAGRAM_CLASS_NAME")->setText(q(d->diagramClass));
+        m_shown = {{"COST_LT", {field("COST_LT")->text(), d->costLt}},
+                   {"COST_GT", {field("COST_GT")->text(), d->costGt}},
+                   {"MIN_PIPE_COVER", {field("MIN_PIPE_COVER")->text(), d->minPipeCover}},
+                   {"MAX_INLET_HYD_CAPACITY", {field("MAX_INLET_HYD_CAPACITY")->text(), d->maxInletHydCapacity}},
+                   {"HGL_CLEAR", {field("HGL_CLEAR")->text(), d->hglClear}}};
     } else {
         auto d = editors::readPipe(*p->db, m_current);
         if (!d) return;
@@ -222,6 +228,14 @@ void DefinitionsWindow::fill() {
         // a Single field: the shortest text of its float
         field("COLUMN_ORDER")->setText(QString::number(static_cast<float>(d->columnOrder)));
         field("COLUMN_IDENTIFIER")->setText(q(d->columnIdentifier));
+        m_shown = {{"HEIGHT", {field("HEIGHT")->text(), d->height}},
+                   {"WIDTH", {field("WIDTH")->text(), d->width}},
+                   {"AREA", {field("AREA")->text(), d->area}},
+                   {"THICKNESS", {field("THICKNESS")->text(), d->thickness}},
+                   {"GROUPP", {field("GROUPP")->text(), double(d->group)}},
+                   {"N", {field("N")->text(), d->n}},
+                   {"COST", {field("COST")->text(), d->cost}},
+                   {"COLUMN_ORDER", {field("COLUMN_ORDER")->text(), d->columnOrder}}};
     }
 }
 
@@ -231,6 +245,12 @@ bool DefinitionsWindow::gather(editors::StructureDefinition& s, editors::PipeDef
     std::map<std::string, double> numbers;
     for (const auto& spec : m_specs) {
         if (!spec.numeric) continue;
+        // only what the engineer typed is read: a stored value (a new pipe's n of 0, say) that
+        // the checks would refuse stays as it is until it is changed
+        if (auto it = m_shown.find(spec.field); it != m_shown.end() && it->second.first == field(spec.field)->text()) {
+            numbers[spec.field] = it->second.second;
+            continue;
+        }
         const auto check = input::checkField(table, spec.field, field(spec.field)->text().toStdString(), spec.caption);
         if (!check.ok()) {
             m_ctx.ui().invalidData(check.error);
@@ -280,12 +300,14 @@ bool DefinitionsWindow::saveCurrent() {
             auto stored = editors::readStructure(*p->db, m_current);
             if (!stored || sameStructure(*stored, s)) return true;
             editors::saveStructure(*p->db, s, p->engMet());
+            fill();
         } else {
             auto stored = editors::readPipe(*p->db, m_current);
             if (!stored || samePipe(*stored, pipe)) return true;
             if (editors::reviewPipe(pipe, editors::lengthUnitLabel(p->metric), m_ctx.ui()))
                 field("AREA")->setText(q(editors::fieldText(pipe.area)));
             editors::savePipe(*p->db, pipe, p->engMet());
+            fill();  // what is stored now is what the fields show
         }
     } catch (const std::exception& e) {
         ui::reportException(m_ctx.ui(), e);

@@ -70,6 +70,8 @@ private:
     editors::DefinitionKind m_kind;
     std::vector<FieldSpec> m_specs;
     std::map<std::string, QLineEdit*> m_fields;
+    /// The stored values as fill() showed them: a field still showing its text is not re-read.
+    std::map<std::string, std::pair<QString, double>> m_shown;
     QListWidget* m_list = nullptr;
     QLineEdit* m_name = nullptr;
     QComboBox* m_group = nullptr;

@@ -87,6 +87,9 @@ TEST(TimeIntensityGrid, SelectionFiltersAndNewRowsCarryTheSelectedTable) {
 
     selectTimeIntensityTable(*grid, "RIVERTON", "");
     EXPECT_EQ(grid->rowCount(), 3u);
+    ui.clear();
+    EXPECT_FALSE(grid->addRow(ui));  // a location alone is no table either
+    EXPECT_EQ(ui.messages.size(), 1u);
     selectTimeIntensityTable(*grid, "RIVERTON", "3");
     ASSERT_EQ(grid->rowCount(), 2u);
     EXPECT_EQ(grid->cell(0, 2), "5");  // ordered by time
