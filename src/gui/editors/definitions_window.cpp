@@ -50,14 +50,14 @@ DefinitionsWindow::DefinitionsWindow(EditorContext ctx, editors::DefinitionKind 
     const bool structure = kind == editors::DefinitionKind::Structure;
     setWindowTitle(structure ? "Structure Definitions" : "Pipe Definitions");
     if (structure) {
-        m_specs = {{"COST_LT", "Cost < 10'", true, false},
+        m_fieldInfo = {{"COST_LT", "Cost < 10'", true, false},
                    {"COST_GT", "Cost > 10'", true, false},
                    {"MIN_PIPE_COVER", "Min. pipe cover", true, true},
                    {"MAX_INLET_HYD_CAPACITY", "Max. inlet hydraulic capacity", true, false},
                    {"HGL_CLEAR", "HGL clearance", true, true},
                    {"DIAGRAM_CLASS_NAME", "Diagram class", false, false}};
     } else {
-        m_specs = {{"HEIGHT", "Height", true, true},
+        m_fieldInfo = {{"HEIGHT", "Height", true, true},
                    {"WIDTH", "Width", true, true},
                    {"AREA", "Area", true, false},
                    {"THICKNESS", "Wall thickness", true, true},
@@ -118,14 +118,14 @@ void DefinitionsWindow::build() {
         ++row;
     }
     const std::string lengthUnit = editors::lengthUnitLabel(metric);
-    for (const auto& s : m_specs) {
+    for (const auto& fi : m_fieldInfo) {
         auto* edit = new QLineEdit;
-        edit->setMinimumWidth(s.numeric ? 110 : 200);
-        if (s.numeric) edit->setAlignment(Qt::AlignRight);
-        m_fields[s.field] = edit;
-        form->addWidget(new QLabel(q(s.caption)), row, 0);
+        edit->setMinimumWidth(fi.numeric ? 110 : 200);
+        if (fi.numeric) edit->setAlignment(Qt::AlignRight);
+        m_fields[fi.field] = edit;
+        form->addWidget(new QLabel(q(fi.caption)), row, 0);
         form->addWidget(edit, row, 1);
-        if (s.length) form->addWidget(new QLabel(q(lengthUnit)), row, 2);
+        if (fi.length) form->addWidget(new QLabel(q(lengthUnit)), row, 2);
         ++row;
     }
     if (!structure) {
@@ -243,22 +243,22 @@ bool DefinitionsWindow::gather(editors::StructureDefinition& s, editors::PipeDef
     const bool structure = m_kind == editors::DefinitionKind::Structure;
     const char* table = structure ? "T6" : "T7";
     std::map<std::string, double> numbers;
-    for (const auto& spec : m_specs) {
-        if (!spec.numeric) continue;
+    for (const auto& info : m_fieldInfo) {
+        if (!info.numeric) continue;
         // only what the engineer typed is read: a stored value (a new pipe's n of 0, say) that
         // the checks would refuse stays as it is until it is changed
-        if (auto it = m_shown.find(spec.field); it != m_shown.end() && it->second.first == field(spec.field)->text()) {
-            numbers[spec.field] = it->second.second;
+        if (auto it = m_shown.find(info.field); it != m_shown.end() && it->second.first == field(info.field)->text()) {
+            numbers[info.field] = it->second.second;
             continue;
         }
-        const auto check = input::checkField(table, spec.field, field(spec.field)->text().toStdString(), spec.caption);
+        const auto check = input::checkField(table, info.field, field(info.field)->text().toStdString(), info.caption);
         if (!check.ok()) {
             m_ctx.ui().invalidData(check.error);
-            field(spec.field)->setFocus();
-            field(spec.field)->selectAll();
+            field(info.field)->setFocus();
+            field(info.field)->selectAll();
             return false;
         }
-        numbers[spec.field] = *check.value;
+        numbers[info.field] = *check.value;
     }
     if (structure) {
         s.name = m_current;

@@ -54,7 +54,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct FieldSpec {
+    struct FieldInfo {
         std::string field;
         std::string caption;
         bool numeric;
@@ -68,7 +68,7 @@ private:
 
     EditorContext m_ctx;
     editors::DefinitionKind m_kind;
-    std::vector<FieldSpec> m_specs;
+    std::vector<FieldInfo> m_fieldInfo;
     std::map<std::string, QLineEdit*> m_fields;
     /// The stored values as fill() showed them: a field still showing its text is not re-read.
     std::map<std::string, std::pair<QString, double>> m_shown;
