@@ -47,7 +47,7 @@ double niceStep(double span, int ticks) {
 
 // ---- chart ------------------------------------------------------------------------------------
 
-CurveChart::CurveChart(const QString& title) {
+CurveChart::CurveChart(const QString& title, const QString& intensityCaption) : m_intensityCaption(intensityCaption) {
     auto* chart = new QChart;
     chart->setTitle(title);
     chart->legend()->hide();
@@ -90,7 +90,7 @@ void CurveChart::show(const std::vector<editors::CurvePoint>& points, const QStr
     x->setTickInterval(lastMin > 100 ? 20 : 10);
     x->setLabelFormat("%.0f");
     auto* y = new QValueAxis;
-    y->setTitleText("Intensity (in/hr)");
+    y->setTitleText(m_intensityCaption);
     const double step = niceStep(top > 0 ? top : 1, 6);
     // a little headroom, so the highest point does not sit on the frame
     y->setRange(0, std::ceil((top > 0 ? top * 1.04 : 1) / step) * step);
@@ -127,7 +127,7 @@ IdfWindow::IdfWindow(EditorContext ctx, QWidget* parent) : QDialog(parent), m_ct
     hint->setWordWrap(true);
     gv->addWidget(hint);
     split->addWidget(gridBox);
-    m_chart = std::make_unique<CurveChart>("IDF curve");
+    m_chart = std::make_unique<CurveChart>("IDF curve", "Intensity (in/hr)");
     split->addWidget(m_chart->view());
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
@@ -222,7 +222,7 @@ TimeIntensityWindow::TimeIntensityWindow(EditorContext ctx, QWidget* parent) : Q
     hint->setWordWrap(true);
     gv->addWidget(hint);
     split->addWidget(gridBox);
-    m_chart = std::make_unique<CurveChart>("Curve preview");
+    m_chart = std::make_unique<CurveChart>("Curve preview", "Intensity (as tabulated)");
     split->addWidget(m_chart->view());
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);

@@ -22,7 +22,8 @@ class TableGridView;
 /// Chart of a rainfall curve: intensity against duration, one line, axes from 0.
 class CurveChart {
 public:
-    explicit CurveChart(const QString& title);
+    /// `intensityCaption` titles the vertical axis (an IDF curve gives in/hr; a table is as tabulated).
+    CurveChart(const QString& title, const QString& intensityCaption);
     QChartView* view() const { return m_view; }
     /// Shows the points under a caption ("Zone 6, Freq 3"); no points clears the chart.
     void show(const std::vector<editors::CurvePoint>& points, const QString& caption, double lastMin);
@@ -31,11 +32,13 @@ public:
 
 private:
     QChartView* m_view;
+    QString m_intensityCaption;
     int m_points = 0;
 };
 
 /// The IDF coefficient window: T2 in a grid (Add asks "Add new record?"), the curve of the
 /// selected row from 5 to 120 minutes, Print of IDF.RPT.
+/// Needs an open project (its command opens it only then).
 class IdfWindow : public QDialog {
     Q_OBJECT
 public:
@@ -59,7 +62,7 @@ private:
 
 /// The time-intensity window: location and frequency lists, the rows of the selection in a grid
 /// (rows added or changed get the selected location and frequency), delete table, add table,
-/// Print of TIME_INT.RPT, and the 19-point preview of the selected table.
+/// Print of TIME_INT.RPT, and the 19-point preview of the selected table. Needs an open project.
 class TimeIntensityWindow : public QDialog {
     Q_OBJECT
 public:

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "gui/editors/install_editor_windows.h"
 #include "gui/editors/rainfall_windows.h"
 #include "gui/editors/table_grid_view.h"
+#include "gui/gui_ui.h"
 #include "gui/main_window.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
@@ -153,6 +155,11 @@ private slots:
         f.ui.answers.push_back(ui::Answer::No);
         w.list()->setCurrentRow(listTexts(w.list()).indexOf("RCP24"));
         QCOMPARE(f.ui.messages.back().title, std::string("CHECK PIPE AREA"));
+        {
+            const auto& m = f.ui.messages.back();
+            auto box = makeMessageBox(&w, m.title, m.text, m.icon, m.buttons, m.defaultAnswer);
+            shot(box.get(), "message_check_pipe_area");
+        }
         QCOMPARE(f.number("SELECT AREA FROM T7 WHERE NAME = 'RCP18'"), 1.5);
 
         w.list()->setCurrentRow(listTexts(w.list()).indexOf("RCP18"));
@@ -161,6 +168,11 @@ private slots:
         w.accept();
         QCOMPARE(f.reloads, 1);
         QCOMPARE(f.number("SELECT N FROM T7 WHERE NAME = 'RCP18'"), 0.13);  // warned, never changed
+        for (const auto& m : f.ui.messages)
+            if (m.title == "CHECK MANNING'S N") {
+                auto box = makeMessageBox(nullptr, m.title, m.text, m.icon, m.buttons, m.defaultAnswer);
+                shot(box.get(), "message_check_mannings_n");
+            }
         QVERIFY(std::any_of(f.ui.messages.begin(), f.ui.messages.end(),
                             [](const auto& m) { return m.title == "CHECK MANNING'S N"; }));
         QCOMPARE(f.number("SELECT AREA FROM T7 WHERE NAME = 'RCP18'"), 1.7671);  // the Yes took the round area
