@@ -13,6 +13,7 @@
 
 #include "gui/add_node_dialog.h"
 #include "gui/compute/install_compute_windows.h"
+#include "gui/editors/install_editor_windows.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/info_dialogs.h"
 #include "gui/main_window.h"
@@ -99,6 +100,8 @@ int screenshots(const QString& dir, const QString& project) {
     { AboutDialog d(&w); save(&d, dir, "dialog_about"); d.close(); }
     { VersionHistoryDialog d(&w); save(&d, dir, "dialog_version_history"); d.close(); }
     { DiagnosisLogDialog d(w.session(), &w); save(&d, dir, "dialog_diagnosis_log"); d.close(); }
+    kolv::gui::editor_windows::installEditorWindows(w);
+    kolv::gui::editor_windows::screenshotEditorWindows(w, dir);
     // message boxes exactly as the port shows them
     auto shoot = [&](const QString& name, std::function<void()> ask) {
         recorder.clear();
@@ -185,6 +188,7 @@ int main(int argc, char** argv) {
     auto* computeWindows = kolv::gui::compute::installComputeWindows(window);
     kolv::gui::shell::installShellCommands(window, *computeWindows);
     kolv::gui::installRenumberWindows(window);
+    kolv::gui::editor_windows::installEditorWindows(window);
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once
