@@ -7,6 +7,7 @@
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "exchange/import_help.h"
 #include "exchange/import_setup.h"
 #include "exchange/structure_export.h"
 #include "exchange/system_import.h"
@@ -39,6 +40,7 @@ RegisterCommand importCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("--default-structure", defStructure, "Structure for descriptions without a usable link");
     sub->add_option("--default-pipe", defPipe, "Pipe for descriptions without a usable link");
     sub->add_flag("--no-heading", noHeading, "The first line is data; columns are named Column 1, Column 2, ...");
+    sub->footer("\n" + exchange::importHelpText());
     sub->callback([&ctx] {
         const char sep = separatorOf(separator);
         auto project = openForCommand(path, ctx);
