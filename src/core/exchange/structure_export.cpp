@@ -231,7 +231,7 @@ std::vector<std::string> exportStructures(db::Database& db, ui::UiPort& ui, cons
 
     std::vector<std::string> listing;
     listing.push_back("Export of System: " + sys);
-    listing.push_back(std::to_string(lines.size() - 1) + " structure lines written to " + path);
+    listing.push_back(std::to_string(lines.size() - 1) + " structure and outfall lines written to " + path);
     listing.push_back("End of Export");
     ui.inform("Export Complete",
               "KOLV has written the data to file:\n" + path +

@@ -368,6 +368,7 @@ void ImportWindow::fillColumnTable() {
         connect(box, &QComboBox::currentIndexChanged, this, [this, c](int idx) {
             if (c < static_cast<int>(m_dest.size())) m_dest[static_cast<std::size_t>(c)] = static_cast<ex::Destination>(idx);
             m_model->headingsChanged();
+            m_grid->resizeColumnToContents(c + 1);  // the heading now shows the destination
         });
         m_columns->setCellWidget(c, 2, box);
     }
