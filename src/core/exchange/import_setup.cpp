@@ -68,6 +68,7 @@ bool isNodeDestination(Destination d) { return d >= Destination::NodeName && d <
 bool ensureSetupTable(db::Database& db, ui::UiPort& ui) {
     if (db.hasTable("T177")) return false;
     db.createTable(*db::schemaTable("T177"));
+    if (db::UndoHistory* h = db.history()) h->trackTables();  // setups saved from now on can be undone
     ui.inform(kImportTitle, "Import Setup Table created.", ui::Icon::Information);
     return true;
 }

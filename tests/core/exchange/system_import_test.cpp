@@ -276,7 +276,7 @@ TEST_F(ImportTest, CancelLeavesTheProjectUnchanged) {
 }
 
 TEST_F(ImportTest, OneImportIsOneUndoStep) {
-    db::UndoHistory history(b.db);
+    db::UndoHistory& history = b.db.attachHistory();
     const std::string before = dump(b.db, "NODE") + dump(b.db, "REACH");
     ImportResult r = runImport(b.db, ui, csv("STR,TO\nS-1,S-2\nS-2,OUT1\n"), request({D::NodeName, D::ReachToNode}));
     EXPECT_EQ(r.nodesCreated, 2);
