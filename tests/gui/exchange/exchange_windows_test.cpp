@@ -13,6 +13,9 @@
 #include "gui/compute/listing_view.h"
 #include "gui/exchange/export_window.h"
 #include "gui/exchange/import_window.h"
+#include "gui/exchange/install_exchange_windows.h"
+#include "gui/main_window.h"
+#include "db/undo_history.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
 
@@ -67,6 +70,7 @@ class ExchangeWindowsTest : public QObject {
 private slots:
     void importMainPath();
     void exportWindow();
+    void commandsOfTheMainWindow();
 };
 
 void ExchangeWindowsTest::importMainPath() {
@@ -160,6 +164,41 @@ void ExchangeWindowsTest::exportWindow() {
     QCOMPARE(f.ui.messages.back().title, std::string("Export Complete"));
     QCOMPARE(test::readAll(path).rfind("SYS NAME,STR NUM", 0), std::size_t(0));
     shot(&w, "export_window");
+}
+
+void ExchangeWindowsTest::commandsOfTheMainWindow() {
+    test::TempDir dir;
+    ui::RecordingUi recorder;
+    kolv::gui::MainWindowOptions o;
+    o.recorder = &recorder;
+    o.rememberGeometry = false;
+    o.settingsPath = dir.file("KOLVLtV3.INI");
+    kolv::gui::MainWindow main(o);
+    gx::installExchangeWindows(main);
+    QVERIFY(main.openProjectFile(test::makeSample(dir)));
+    main.runCommand(kolv::gui::Command::ExportStructures);
+    QVERIFY(main.findChild<gx::ExportWindow*>());
+    main.runCommand(kolv::gui::Command::ImportStormSewer);
+    auto* w = main.findChild<gx::ImportWindow*>();
+    QVERIFY(w);
+    QVERIFY(w->isVisible());
+
+    // An import from the window is one step of the project's undo history.
+    const std::string file = dir.file("one.txt");
+    std::ofstream(file) << "NAME\tTOP\nNEW-1\t41.5\n";
+    w->setFilePath(file);
+    w->setSeparator(ex::Separator::Tab);
+    QVERIFY(w->readFile());
+    w->setDestination(0, ex::Destination::NodeName);
+    w->setDestination(1, ex::Destination::NodeInletElev);
+    w->showPage(3);
+    w->systemBox()->setCurrentText("MAINST");
+    QCOMPARE(w->runImport().nodesCreated, 1);
+    db::UndoHistory* h = main.project()->db->history();
+    QVERIFY(h);
+    QCOMPARE(h->undoName(), std::string("Import Storm Sewer"));
+    QVERIFY(h->undo());
+    QCOMPARE(main.project()->db->scalar("SELECT COUNT(*) FROM NODE WHERE NAME = 'NEW-1'").toInt(), std::int64_t(0));
 }
 
 QTEST_MAIN(ExchangeWindowsTest)
