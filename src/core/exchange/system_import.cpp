@@ -146,18 +146,24 @@ public:
         return db::RecordSet::coerce(m_table, *f, v);
     }
 
-    std::int64_t insert(const std::string& name, const std::string& system) {
-        if (!m_insert)
-            m_insert.emplace(m_db.prepare("INSERT INTO " + db::quoteIdent(m_table) + " (\"NAME\", \"SYSTEM\") VALUES (?, ?)"));
-        m_insert->reset();
-        m_insert->bind(1, coerce("NAME", name)).bind(2, coerce("SYSTEM", system));
-        m_insert->step();
+    using Values = std::vector<std::pair<std::string, db::Value>>;
+
+    /// Adds a row with these fields; returns its rowid. (One INSERT for a new record, not an
+    /// INSERT and an UPDATE: an undo history records an update with the whole old row.)
+    std::int64_t insert(const Values& values) {
+        run("INSERT", values, 0);
         return sqlite3_last_insert_rowid(m_db.handle());
     }
 
-    /// Updates the fields of a row (fields in the order given; a field given twice keeps the last value).
-    void update(std::int64_t rowid, const std::vector<std::pair<std::string, db::Value>>& values) {
-        if (values.empty()) return;
+    /// Updates the fields of a row.
+    void update(std::int64_t rowid, const Values& values) {
+        if (!values.empty()) run("UPDATE", values, rowid);
+    }
+
+private:
+    /// Runs an INSERT or UPDATE of the fields given (a field given twice keeps its last value),
+    /// with the statement of that field list prepared once.
+    void run(const std::string& kind, const Values& values, std::int64_t rowid) {
         std::vector<std::string> names;
         std::vector<db::Value> vals;
         for (const auto& [n, v] : values) {
@@ -169,20 +175,30 @@ public:
                 vals.push_back(v);
             }
         }
-        std::string sig;
-        for (const auto& n : names) sig += n + "\x1f";
-        auto it = m_updates.find(sig);
-        if (it == m_updates.end()) {
-            std::string sql = "UPDATE " + db::quoteIdent(m_table) + " SET ";
-            for (std::size_t i = 0; i < names.size(); ++i) sql += (i ? ", " : "") + db::quoteIdent(names[i]) + " = ?";
-            sql += " WHERE rowid = ?";
-            it = m_updates.emplace(sig, m_db.prepare(sql)).first;
+        std::string sig = kind;
+        for (const auto& n : names) sig += "\x1f" + n;
+        auto it = m_statements.find(sig);
+        if (it == m_statements.end()) {
+            std::string sql;
+            if (kind == "INSERT") {
+                std::string cols, marks;
+                for (std::size_t i = 0; i < names.size(); ++i) {
+                    cols += (i ? ", " : "") + db::quoteIdent(names[i]);
+                    marks += i ? ", ?" : "?";
+                }
+                sql = "INSERT INTO " + db::quoteIdent(m_table) + " (" + cols + ") VALUES (" + marks + ")";
+            } else {
+                sql = "UPDATE " + db::quoteIdent(m_table) + " SET ";
+                for (std::size_t i = 0; i < names.size(); ++i) sql += (i ? ", " : "") + db::quoteIdent(names[i]) + " = ?";
+                sql += " WHERE rowid = ?";
+            }
+            it = m_statements.emplace(sig, m_db.prepare(sql)).first;
         }
         db::Statement& st = it->second;
         st.reset();
         int i = 1;
         for (const auto& v : vals) st.bind(i++, v);
-        st.bind(i, db::Value(static_cast<long long>(rowid)));
+        if (kind != "INSERT") st.bind(i, db::Value(static_cast<long long>(rowid)));
         st.step();
     }
 
@@ -190,8 +206,7 @@ private:
     db::Database& m_db;
     std::string m_table;
     const db::TableLayout* m_layout;
-    std::optional<db::Statement> m_insert;
-    std::map<std::string, db::Statement> m_updates;
+    std::map<std::string, db::Statement> m_statements;
 };
 
 /// A description link of the setup, by folded description.
@@ -216,6 +231,8 @@ std::string caption(Destination d) {
 }
 
 class ImportRun {
+    using Sets = TableWriter::Values;
+
 public:
     ImportRun(db::Database& db, ui::UiPort& ui, const ImportFile& file, const ImportRequest& req, ImportResult& result)
         : m_db(db), m_ui(ui), m_file(file), m_req(req), m_result(result), m_nodes(db, "NODE"), m_reaches(db, "REACH") {
@@ -271,8 +288,15 @@ private:
     }
     void log(std::string line) { m_result.log.push_back(std::move(line)); }
 
-    /// Finds or creates a node or reach by name; nullopt when it belongs to another system.
-    std::optional<std::int64_t> findOrCreate(bool node, const std::string& name) {
+    /// A record the row writes to: an existing one (by rowid) or one to be created.
+    struct Target {
+        std::int64_t rowid = 0;
+        bool isNew = false;
+    };
+
+    /// Finds a node or reach by name over the whole project, or marks it for creation in the
+    /// destination system; nullopt when it belongs to another system.
+    std::optional<Target> findOrCreate(bool node, const std::string& name) {
         auto& index = node ? m_nodeIndex : m_reachIndex;
         TableWriter& w = node ? m_nodes : m_reaches;
         const char* label = node ? "Node: " : "Reach: ";
@@ -284,22 +308,37 @@ private:
                 return std::nullopt;
             }
             ++(node ? m_result.nodesUpdated : m_result.reachesUpdated);
-            return it->second.rowid;
+            return Target{it->second.rowid, false};
         }
-        std::int64_t id = w.insert(name, m_system);
-        index.emplace(key(name), Found{id, m_system});
+        w.coerce("NAME", name);  // a name the field refuses stops the import here, at its column
         if (node) {
             log("Node: " + name + " - New node created in System: " + m_system);
             ++m_result.nodesCreated;
         } else {
-            // A new reach starts with computed lengths, inverts and pipe size, and one barrel.
-            w.update(id, {{"ELEV1", 0.0}, {"ELEV2", 0.0}, {"LENGTH", 0.0}, {"HYD_LENGTH", 0.0},
-                          {"CALC_PIPEL", -1}, {"CALC_FROM_ELEV", -1}, {"CALC_TO_ELEV", -1}, {"CALC_PIPESIZE", -1},
-                          {"FROM_FL_CL", -1}, {"TO_FL_CL", -1}, {"BARRELS", 1}});
             log("Reach: " + name + " - New reach created in System: " + m_system);
             ++m_result.reachesCreated;
         }
-        return id;
+        return Target{0, true};
+    }
+
+    /// Writes the row's values: one INSERT for a new record, one UPDATE for a found one.
+    void write(bool node, const std::string& name, const Target& target, Sets values) {
+        TableWriter& w = node ? m_nodes : m_reaches;
+        if (!target.isNew) {
+            w.update(target.rowid, values);
+            return;
+        }
+        Sets all = {{"NAME", w.coerce("NAME", name)}, {"SYSTEM", w.coerce("SYSTEM", m_system)}};
+        if (!node) {
+            // A new reach starts with computed lengths, inverts and pipe size, and one barrel.
+            for (const char* f : {"ELEV1", "ELEV2", "LENGTH", "HYD_LENGTH"}) all.emplace_back(f, 0.0);
+            for (const char* f : {"CALC_PIPEL", "CALC_FROM_ELEV", "CALC_TO_ELEV", "CALC_PIPESIZE", "FROM_FL_CL", "TO_FL_CL"})
+                all.emplace_back(f, -1);
+            all.emplace_back("BARRELS", 1);
+        }
+        all.insert(all.end(), values.begin(), values.end());
+        std::int64_t id = w.insert(all);
+        (node ? m_nodeIndex : m_reachIndex).emplace(key(name), Found{id, m_system});
     }
 
     /// Text cut to `n` characters, with the truncation line logged first.
@@ -343,14 +382,12 @@ private:
         return std::nullopt;
     }
 
-    using Sets = std::vector<std::pair<std::string, db::Value>>;
-
     /// Adds a checked value to the row's writes, so a value the field refuses names its column.
     void put(TableWriter& w, Sets& sets, const std::string& field, const db::Value& v) {
         sets.emplace_back(field, w.coerce(field, v));
     }
 
-    void nodeColumns(int row, const std::string& name, std::int64_t id) {
+    void nodeColumns(int row, const std::string& name, const Target& target) {
         const std::string prefix = "Node: " + name;
         Sets s;
         for (int d = static_cast<int>(Destination::NodeBaseline); d <= static_cast<int>(Destination::NodeC3); ++d) {
@@ -413,11 +450,11 @@ private:
             }
         }
         m_pos.column = columnsOf(Destination::NodeName).empty() ? -1 : columnsOf(Destination::NodeName).front();
-        m_nodes.update(id, s);
+        write(true, name, target, std::move(s));
         log(prefix + " - Node data updated.");
     }
 
-    void reachColumns(int row, const std::string& name, std::int64_t id, const std::string& impliedFrom) {
+    void reachColumns(int row, const std::string& name, const Target& target, const std::string& impliedFrom) {
         const std::string prefix = "Reach: " + name;
         Sets s;
         if (!impliedFrom.empty()) put(m_reaches, s, "NODE1", cut(prefix, "From Node", impliedFrom, 8));
@@ -471,7 +508,7 @@ private:
             }
         }
         m_pos.column = columnsOf(Destination::ReachName).empty() ? -1 : columnsOf(Destination::ReachName).front();
-        m_reaches.update(id, s);
+        write(false, name, target, std::move(s));
         log(prefix + " - Reach data updated.");
     }
 
@@ -489,7 +526,7 @@ private:
         }
 
         // Take the node and the reach first, then write their columns.
-        std::optional<std::int64_t> node, reach;
+        std::optional<Target> node, reach;
         if (!nodeName.empty()) {
             m_pos.column = columnsOf(Destination::NodeName).front();
             node = findOrCreate(true, nodeName);
