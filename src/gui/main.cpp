@@ -14,6 +14,7 @@
 #include "gui/add_node_dialog.h"
 #include "gui/compute/install_compute_windows.h"
 #include "gui/editors/install_editor_windows.h"
+#include "gui/exchange/install_exchange_windows.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/info_dialogs.h"
 #include "gui/main_window.h"
@@ -189,6 +190,7 @@ int main(int argc, char** argv) {
     kolv::gui::shell::installShellCommands(window, *computeWindows);
     kolv::gui::installRenumberWindows(window);
     kolv::gui::editor_windows::installEditorWindows(window);
+    kolv::gui::exchange::installExchangeWindows(window);
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once
