@@ -40,6 +40,7 @@
 #include "gui/project_setup_dialog.h"
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
+#include "gui/undo_controller.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui {
@@ -77,6 +78,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_ui.setStatusWidgets(statusBar(), m_progress);
 
     installCommandHandlers();
+    m_undo = installUndo(*this);
     reloadSettings();
     updateEnabledCommands();
     resize(1280, 820);
@@ -90,7 +92,6 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    flushPendingEdits();
     if (!confirmLeavingPendingEdits()) {
         event->ignore();
         return;
@@ -312,7 +313,7 @@ void MainWindow::runCommand(Command id) {
 
 void MainWindow::guardedCompute(Command id) {
     if (!editing::computeGuard(m_project ? m_project->currentSystem : std::string(), m_ui)) return;
-    flushPendingEdits();
+    if (!flushPendingEdits()) return;  // the refused value is marked in the panel and named in the status line
     auto it = m_handlers.find(id);
     if (it == m_handlers.end() || !it->second) {
         notAvailable(id);
@@ -403,6 +404,8 @@ bool MainWindow::openProjectFile(const std::string& path) {
     // the project open before is replaced completely
     m_panel->attach(nullptr, nullptr, nullptr, "", false);
     m_project = std::move(opened);
+    m_project->db->attachHistory();  // every change from now on can be undone
+    m_changesSeen = m_project->db->totalChanges();  // opening is no edit to report
     m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
     setWindowTitle(q(m_project->title()));
     setWindowFilePath(q(m_project->path));
@@ -420,6 +423,7 @@ bool MainWindow::openProjectFile(const std::string& path) {
     if (!m_project->currentSystem.empty()) changeCurrentSystem(m_project->currentSystem);
     else refreshNodeList();
     m_changesSeen = m_project->db->totalChanges();  // opening is no edit to report
+    emit projectOpened();
     return true;
 }
 
@@ -464,7 +468,13 @@ void MainWindow::onSystemChosen(int index) {
 
 void MainWindow::changeCurrentSystem(const std::string& name) {
     if (!m_project) return;
-    flushPendingEdits();
+    if (!flushPendingEdits()) {
+        // a refused value in the panel: stay on its system until it is corrected
+        m_fillingSelector = true;
+        m_systemSelector->setCurrentIndex(m_systemSelector->findText(q(m_project->currentSystem), Qt::MatchFixedString));
+        m_fillingSelector = false;
+        return;
+    }
     noteWrites();
     db::setCurrentSystem(*m_project, trim(name));  // remembered in T0 for the next opening
     int index = m_systemSelector->findText(q(m_project->currentSystem), Qt::MatchFixedString);
@@ -478,9 +488,21 @@ void MainWindow::changeCurrentSystem(const std::string& name) {
     m_changesSeen = m_project->db->totalChanges();  // remembering the system is no edit to report
 }
 
-void MainWindow::flushPendingEdits() {
-    if (!m_project || !m_panel->model()) return;
-    m_panel->flush();
+bool MainWindow::flushPendingEdits() {
+    if (!m_project || !m_panel->model()) return true;
+    return m_panel->flush();
+}
+
+void MainWindow::refreshAfterChange() {
+    if (!m_project) return;
+    const std::string current = m_project->currentSystem;
+    db::refreshSystems(*m_project);
+    reloadDefinitionLists();
+    rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
+    if (m_project->currentSystem != current) m_panel->showSystem(m_project->currentSystem);
+    else m_panel->reshow();
+    refreshNodeList();
+    emit projectDataChanged();
 }
 
 void MainWindow::refreshNodeList() {
@@ -628,7 +650,7 @@ void MainWindow::chooseAndSaveProjectAs() {
 
 bool MainWindow::saveProjectAs(const std::string& path) {
     if (!m_project) return false;
-    flushPendingEdits();
+    if (!flushPendingEdits()) return false;  // the refused value is marked in the panel
     std::string written;
     try {
         written = db::saveProjectCopy(*m_project->db, m_project->path, path, m_ui);
@@ -645,7 +667,7 @@ bool MainWindow::saveProjectAs(const std::string& path) {
 
 void MainWindow::closeProject() {
     if (!m_project) return;
-    flushPendingEdits();
+    if (!confirmLeavingPendingEdits()) return;
     m_panel->attach(nullptr, nullptr, nullptr, "", false);
     m_project.reset();
     m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
@@ -659,19 +681,19 @@ void MainWindow::closeProject() {
     setWindowTitle(q(db::kProgramTitle));
     setWindowFilePath(QString());
     updateEnabledCommands();
-    for (auto& listener : m_refreshListeners) listener();
+    emit projectDataChanged();
     m_ui.status("");
 }
 
 bool MainWindow::confirmLeavingPendingEdits() {
+    bool stored = true;
     try {
-        flushPendingEdits();
+        stored = flushPendingEdits();
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
+        stored = false;
     }
-    // a value that could not be stored leaves its record pending
-    if (!m_project || !(m_session.nodeEditPending || m_session.reachEditPending || m_session.outfallEditPending))
-        return true;
+    if (!m_project || stored) return true;
     return m_ui.message("Close KOLV Lt",
                         "A value typed in the editing panel is not valid and has not been stored.\r\r"
                         "Yes: close, and the value is lost.\rNo: go back to the panel and correct it.",
@@ -687,23 +709,6 @@ void MainWindow::noteWrites() {
     if (m_project && m_project->db->totalChanges() != m_changesSeen) notifySaved();
 }
 
-void MainWindow::refreshAfterChange() {
-    if (!m_project) return;
-    try {
-        // the panel shows the same object again, read from the project
-        if (auto* model = m_panel->model()) {
-            if (model->state == editing::PanelState::Node && !model->node.name().empty())
-                m_panel->selectNode(model->node.name());
-            else if (model->state == editing::PanelState::Outfall)
-                m_panel->selectOutfall();
-        }
-        refreshNodeList();
-        for (auto& listener : m_refreshListeners) listener();
-    } catch (const std::exception& e) {
-        ui::reportException(m_ui, e);
-    }
-    notifySaved();
-}
 
 void MainWindow::showRebuildWindow() {
     RebuildDialog dialog(m_project ? m_project->path : std::string(), m_ui, this);

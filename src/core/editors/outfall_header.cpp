@@ -5,6 +5,7 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "editing/edit_panel.h"
+#include "db/undo_history.h"
 
 namespace kolv::editors {
 
@@ -71,6 +72,7 @@ std::optional<std::pair<std::string, std::string>> nodeNamed(db::Database& db, c
 }
 
 bool saveOutfallHeader(db::Database& db, const std::string& system, const OutfallHeader& h, ui::UiPort& ui) {
+    db::UndoAction step(db, "Outfall & Header Details");
     RecordSet rs(db, "T16", "SYSTEM = ?", {trim(system)});
     if (rs.empty()) {
         ui.message("MISSING DATA", "System '" + trim(system) + "' not found.", ui::Icon::Exclamation);

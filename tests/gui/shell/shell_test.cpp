@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QMessageBox>
@@ -103,6 +104,36 @@ private slots:
         QCOMPARE(w.windowTitle(), QString("KOLV Lt"));
         QVERIFY(!w.action(Command::SaveProjectAs)->isEnabled());
         QCOMPARE(w.nodeList()->rowCount(), 0);
+    }
+
+    void closingWithARefusedValueAsksAndNoKeepsTheWindow() {
+        std::string path = test::makeSample(*m_dir);
+        MainWindow w(options());
+        QVERIFY(w.openProjectFile(path));
+        w.show();
+        QLineEdit* area = w.panel()->field(6);
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(area, &in);
+        area->setText("0,3");
+        m_ui.clear();
+        QVERIFY(!w.close());  // the default answer goes back to the panel
+        QCOMPARE(m_ui.messages.back().title, std::string("Close KOLV Lt"));
+        QCOMPARE(m_ui.messages.back().defaultAnswer, ui::Answer::No);
+        QVERIFY(w.isVisible());
+        QCOMPARE(area->text(), QString("0,3"));
+        // Close Project asks the same
+        w.closeProject();
+        QVERIFY(w.project());
+        m_ui.answers.push_back(ui::Answer::Yes);
+        QVERIFY(w.close());
+        // a valid value is written on the way out without a question
+        MainWindow again(options());
+        QVERIFY(again.openProjectFile(path));
+        QApplication::sendEvent(again.panel()->field(6), &in);
+        again.panel()->field(6)->setText("0.35");
+        m_ui.clear();
+        QVERIFY(again.close());
+        QVERIFY(m_ui.messages.empty());
     }
 
     void reopeningTheFirstRecentEntryKeepsTheList() {
