@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -385,6 +386,21 @@ private slots:
         QVERIFY(v.waitForFinished(20000));
         QCOMPARE(v.exitCode(), 0);
         QVERIFY(QString::fromLocal8Bit(v.readAllStandardOutput()).contains("KOLV Lt"));
+
+        // a project named on the command line is opened (the picture run ends once it is drawn)
+        std::string project = test::makeSample(*m_dir);
+        QProcess open;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("KOLV_CONFIG_DIR", q(m_dir->path()));
+        open.setProcessEnvironment(env);
+        open.start(KOLV_GUI_EXE, {"--screenshot", q(m_dir->file("shots")), q(project)});
+        QVERIFY(open.waitForFinished(60000));
+        QCOMPARE(open.exitCode(), 0);
+        QVERIFY(QFile::exists(q(m_dir->file("shots/main_project.png"))));
+        open.start(KOLV_GUI_EXE, {"--screenshot", q(m_dir->file("shots")), q(m_dir->file("missing.mdb"))});
+        QVERIFY(open.waitForFinished(60000));
+        QCOMPARE(open.exitCode(), 2);  // no project to show
 
         QProcess bad;
         bad.start(KOLV_GUI_EXE, {"--no-such-option"});
