@@ -278,6 +278,11 @@ private slots:
         QVERIFY(shell->diagnosis()->isVisible());
         QVERIFY(w.action(Command::DiagnosisWindow)->isChecked());
         QVERIFY(!shell->diagnosis()->text()->toPlainText().isEmpty());  // opening the project logged lines
+        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
+            shell->diagnosis()->grab().save(QString(shots) + "/diagnosis_window.png");
+            guide->resize(760, 680);
+            guide->grab().save(QString(shots) + "/user_guide.png");
+        }
         shell->toggleDiagnosis();
         QVERIFY(!shell->diagnosis()->isVisible());
         QVERIFY(!w.action(Command::DiagnosisWindow)->isChecked());
