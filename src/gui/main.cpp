@@ -10,6 +10,7 @@
 
 #include "gui/add_node_dialog.h"
 #include "gui/compute/install_compute_windows.h"
+#include "gui/diagram/install_diagram.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/info_dialogs.h"
 #include "gui/main_window.h"
@@ -132,6 +133,7 @@ int main(int argc, char** argv) {
 
     kolv::gui::MainWindow window;  // reads the settings file
     kolv::gui::compute::installComputeWindows(window);
+    kolv::gui::diagram::installDiagram(window);
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once

@@ -103,6 +103,13 @@ bool DiagramEditor::relationAddRequest(const std::string& text, const std::strin
                      ui::Icon::Exclamation);
         return false;
     }
+    // the outfall ends the system: nothing flows out of it
+    const std::string outfall =
+        trim(m_db.scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = ?", {m_system}).toText());
+    if (!outfall.empty() && equalsIgnoreCase(outfall, up)) {
+        m_ui.message("", "The outfall '" + up + "' cannot have an outgoing Reach.", ui::Icon::Exclamation);
+        return false;
+    }
     db::UndoAction step(m_db, "Add Reach");
     reaches.addNew();
     reaches.set("SYSTEM", m_system);

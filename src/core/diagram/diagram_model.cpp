@@ -54,9 +54,11 @@ std::optional<DiagramData> loadDiagram(db::Database& db, const std::string& syst
         }
     }
     {
-        db::Statement st = db.prepare("SELECT OUT_NODE, STRUCT_NAME, XD, YD FROM T16 WHERE SYSTEM = ?");
+        db::Statement st = db.prepare("SELECT OUT_NODE, STRUCT_NAME, XD, YD, BACKGROUND_PICTURE FROM T16 WHERE SYSTEM = ?");
         st.bind(1, d.system);
-        if (st.step() && !trim(st.column(0).toText()).empty()) {
+        const bool found = st.step();
+        if (found) d.backgroundPicture = trim(st.column(4).toText());
+        if (found && !trim(st.column(0).toText()).empty()) {
             Entity e;
             e.name = trim(st.column(0).toText());
             session.log("Attempting to find Structure Name in the System Outfall and Header Detail record.");

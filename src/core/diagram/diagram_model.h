@@ -62,6 +62,7 @@ struct DiagramData {
     std::vector<Entity> entities;  ///< the nodes in table order, then the outfall
     std::vector<Relation> relations;
     double minX = 0, minY = 0, maxX = 0, maxY = 0;  ///< extent of the entities (diagram units)
+    std::string backgroundPicture;  ///< T16 BACKGROUND_PICTURE: picture drawn behind the system
     bool empty() const { return entities.empty(); }
 };
 

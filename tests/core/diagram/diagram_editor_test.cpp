@@ -133,6 +133,11 @@ TEST(DiagramReach, AddedWithClassPipeAndOnlyOneOutgoing) {
     EXPECT_EQ(p.text("SELECT NODE2 FROM REACH WHERE NODE1 = 'N1'"), "N2");
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 1);
     EXPECT_EQ(p.session.diagnosisLog.back(), "RelationAddRequest: Name 'N1'");
+
+    ASSERT_TRUE(p.place("OUT", "Outfall", 10, 10, "OUTFALL"));
+    EXPECT_FALSE(p.editor.relationAddRequest("", "OUT", "N3", 2));
+    EXPECT_EQ(p.ui.texts().back(), "The outfall 'OUT' cannot have an outgoing Reach.");
+    EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 1);
 }
 
 TEST(DiagramDelete, NodeTakesItsReachesInAndOutButNotOthers) {
