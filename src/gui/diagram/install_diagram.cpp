@@ -62,6 +62,7 @@ public:
         MainWindow* w = &m_w;
         ctx.palettePath = [w] { return w->settingsState().palettePath; };
         ctx.choosePalette = [w]() -> std::string {
+            if (w->ui().recorder()) return {};  // a scripted run answers no file dialogs
             QString path = QFileDialog::getOpenFileName(
                 w, "Diagram Palette", QString::fromStdString(settings::installDataFolder() + "palette/*.plt"),
                 "KOLV Palette File (*.plt);;All files (*.*)");
