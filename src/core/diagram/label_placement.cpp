@@ -54,6 +54,65 @@ private:
     std::unordered_map<std::int64_t, std::vector<std::size_t>> m_cells;
 };
 
+/// Whether a segment crosses or lies in a rectangle (Liang-Barsky clipping).
+bool crosses(const LabelObstacleLine& l, const Rect& r) {
+    double t0 = 0, t1 = 1;
+    const double dx = l.x2 - l.x1, dy = l.y2 - l.y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {l.x1 - r.x0, r.x1 - l.x1, l.y1 - r.y0, r.y1 - l.y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;  // parallel to this edge and outside it
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0) t0 = std::max(t0, t);
+        else t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    return true;
+}
+
+/// Lines hashed into the cells their bounding boxes cover.
+class LineGrid {
+public:
+    LineGrid(const std::vector<LabelObstacleLine>& lines, double cell) : m_lines(lines), m_cell(cell > 0 ? cell : 1) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const auto& l = lines[i];
+            forCells({std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2)},
+                     [&](std::int64_t key) { m_cells[key].push_back(i); });
+        }
+    }
+    bool free(const Rect& r) const {
+        bool hit = false;
+        forCells(r, [&](std::int64_t key) {
+            if (hit) return;
+            auto it = m_cells.find(key);
+            if (it == m_cells.end()) return;
+            for (std::size_t id : it->second)
+                if (crosses(m_lines[id], r)) {
+                    hit = true;
+                    return;
+                }
+        });
+        return !hit;
+    }
+
+private:
+    template <class F>
+    void forCells(const Rect& r, F&& f) const {
+        const auto cx0 = static_cast<std::int64_t>(std::floor(r.x0 / m_cell));
+        const auto cx1 = static_cast<std::int64_t>(std::floor(r.x1 / m_cell));
+        const auto cy0 = static_cast<std::int64_t>(std::floor(r.y0 / m_cell));
+        const auto cy1 = static_cast<std::int64_t>(std::floor(r.y1 / m_cell));
+        for (auto cx = cx0; cx <= cx1; ++cx)
+            for (auto cy = cy0; cy <= cy1; ++cy) f(cx * 1000003 + cy);
+    }
+    const std::vector<LabelObstacleLine>& m_lines;
+    double m_cell;
+    std::unordered_map<std::int64_t, std::vector<std::size_t>> m_cells;
+};
+
 /// Offset (pixels) of the text block of candidate c: right, left, below, above, then corners.
 void candidate(const LabelBox& b, int c, double& dx, double& dy) {
     const double gap = b.clearance + 3;  // pixels between symbol and text
@@ -80,16 +139,19 @@ const std::vector<double>& labelZoomSteps() {
     return steps;
 }
 
-std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit) {
+std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit,
+                                    const std::vector<LabelObstacleLine>& lines) {
     std::vector<LabelPlace> out(boxes.size());
     if (boxes.empty() || !(basePixelsPerUnit > 0)) return out;
     double maxExtent = 1;  // pixels
     for (const LabelBox& b : boxes) maxExtent = std::max({maxExtent, b.width, b.height});
 
     const auto& steps = labelZoomSteps();
-    for (std::size_t s = 0; s < steps.size(); ++s) {
+    std::size_t unplaced = boxes.size();
+    for (std::size_t s = 0; s < steps.size() && unplaced > 0; ++s) {
         const double k = basePixelsPerUnit * steps[s];  // pixels per diagram unit at this step
         Grid grid(maxExtent / k);
+        const LineGrid lineGrid(lines, maxExtent / k);
         for (const LabelBox& b : boxes)
             if (b.clearance > 0)
                 grid.add({b.x - b.clearance / k, b.y - b.clearance / k, b.x + b.clearance / k, b.y + b.clearance / k});
@@ -104,9 +166,10 @@ std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double b
                 double dx = 0, dy = 0;
                 candidate(b, c, dx, dy);
                 const Rect r{b.x + dx / k, b.y + dy / k, b.x + (dx + b.width) / k, b.y + (dy + b.height) / k};
-                if (!grid.free(r)) continue;
+                if (!grid.free(r) || !lineGrid.free(r)) continue;
                 out[i] = {dx, dy, static_cast<int>(s)};
                 grid.add(r);
+                --unplaced;
                 break;
             }
         }

@@ -14,6 +14,11 @@ struct LabelBox {
     double clearance = 0;      ///< half the symbol size at the anchor (pixels); 0 for reaches
 };
 
+/// A reach drawn on the diagram, which labels keep off (diagram units).
+struct LabelObstacleLine {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
 /// The chosen place: offset of the text block's top-left corner from the anchor (pixels) and
 /// the first zoom step at which it is shown (index into the zoom steps; -1 = no label).
 struct LabelPlace {
@@ -26,9 +31,10 @@ const std::vector<double>& labelZoomSteps();
 
 /// Places labels greedily in their order: at each zoom step (scale = basePixelsPerUnit x step),
 /// each label not yet placed takes the first of eight positions around its anchor that
-/// overlaps neither a placed label nor a symbol. Labels already placed keep their position at
+/// overlaps neither a placed label, nor a symbol, nor a reach line. Labels already placed keep their position at
 /// the larger steps, where they take less room. A label with no room even at the last step is
 /// shown from the last step on, at its first position.
-std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit);
+std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit,
+                                    const std::vector<LabelObstacleLine>& lines = {});
 
 }  // namespace kolv::diagram

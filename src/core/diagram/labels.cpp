@@ -144,10 +144,19 @@ LabelBuilder::LabelBuilder(db::Database& db, const std::string& systemName, Disp
             into.emplace(std::move(k), std::move(r));  // the first row of a name wins
         }
     };
-    readAll("SELECT * FROM NODE WHERE SYSTEM = ?", system, "NAME", m_nodes);
-    readAll("SELECT * FROM REACH WHERE SYSTEM = ?", system, "NAME", m_reaches);
-    readAll("SELECT * FROM T60 WHERE SYSTEM = ?", system, "FROM", m_results);
-    readAll("SELECT * FROM T7 WHERE ENG_MET = ?", m_metric ? 1 : 0, "NAME", m_pipes);
+    // only the fields the labels use: a large system reads quickly
+    readAll("SELECT NAME, STATION, OFFSET, STRUCT_NAME, INLET_ELEV, MIN_HGL, JUNC_LOSS_COEFF, TC, BASE_FLOW, "
+            "P_C1DA, P_C2DA, P_C3DA, RUNOFF_C1, RUNOFF_C2, RUNOFF_C3, CALC_RUNOFF_C1, CALC_RUNOFF_C2, "
+            "CALC_RUNOFF_C3 FROM NODE WHERE SYSTEM = ?",
+            system, "NAME", m_nodes);
+    readAll("SELECT NAME, NODE1, PIPE_NAME, LENGTH, ELEV1, ELEV2, CALC_PIPESIZE, CALC_FROM_ELEV, CALC_TO_ELEV "
+            "FROM REACH WHERE SYSTEM = ?",
+            system, "NAME", m_reaches);
+    readAll("SELECT \"FROM\", P_LOCAL_CA, INTENSITY, P_UPSTREAM_CA, TOTALCA, TC, JLOSS, HGL_AT_NODE, CLEARENCE, TF, "
+            "Qbasetot, Qro, Q, HGL_UP, HGL_DN, LENGTH, FLOW_COND, VELOCITY, VELOCITY_PHYS, CAPACITY "
+            "FROM T60 WHERE SYSTEM = ?",
+            system, "FROM", m_results);
+    readAll("SELECT NAME, HEIGHT, N FROM T7 WHERE ENG_MET = ?", m_metric ? 1 : 0, "NAME", m_pipes);
     db::Statement st = db.prepare("SELECT * FROM T16 WHERE SYSTEM = ?");
     st.bind(1, system);
     if (st.step()) m_header = readRow(st);

@@ -12,6 +12,23 @@ namespace kolv::gui::diagram {
 using kolv::diagram::Shape;
 
 double RelationItem::s_margin = 20;
+double ViewScale::unitsPerPixel = 1;
+double ViewScale::maxUnitsPerPixel = 1;
+
+namespace {
+
+/// Takes the view's scale out of the painter so that what follows is drawn in pixels.
+void paintInPixels(QPainter* painter) {
+    const double k = std::sqrt(std::abs(painter->worldTransform().determinant()));
+    if (k > 0) painter->scale(1 / k, 1 / k);
+}
+
+const QFontMetricsF& metrics(bool bold) {
+    static const QFontMetricsF plain(LabelItem::font(false)), strong(LabelItem::font(true));
+    return bold ? strong : plain;
+}
+
+}  // namespace
 
 QColor toColor(kolv::diagram::Rgb c) { return QColor(c.r, c.g, c.b); }
 
@@ -46,7 +63,7 @@ QPainterPath symbolPath(Shape shape, double size) {
 EntityItem::EntityItem(QString name, QString className, bool outfall, const kolv::diagram::EntityStyle& style)
     : m_name(std::move(name)), m_class(std::move(className)), m_outfall(outfall), m_style(style),
       m_path(symbolPath(style.shape, style.size)) {
-    setFlags(ItemIsSelectable | ItemIsMovable | ItemIgnoresTransformations | ItemSendsGeometryChanges);
+    setFlags(ItemIsSelectable | ItemIsMovable | ItemSendsGeometryChanges);
     setZValue(2);
     setCursor(Qt::PointingHandCursor);
 }
@@ -62,18 +79,21 @@ void EntityItem::removeRelation(RelationItem* r) {
 
 QRectF EntityItem::boundingRect() const {
     const double m = m_style.lineWidth + 4;  // outline and selection ring
-    return m_path.boundingRect().adjusted(-m, -m, m, m);
+    const QRectF px = m_path.boundingRect().adjusted(-m, -m, m, m);
+    const double u = ViewScale::maxUnitsPerPixel;
+    return QRectF(px.topLeft() * u, px.size() * u);
 }
 
 QPainterPath EntityItem::shape() const {
     QPainterPath p;
-    const double r = std::max(m_style.size / 2 + 3, 7.0);  // easy to hit even when small
+    const double r = std::max(m_style.size / 2 + 3, 7.0) * ViewScale::unitsPerPixel;  // easy to hit even when small
     p.addEllipse(QPointF(0, 0), r, r);
     return p;
 }
 
 void EntityItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
     painter->setRenderHint(QPainter::Antialiasing);
+    paintInPixels(painter);
     if (isSelected()) {
         painter->setPen(QPen(QColor(255, 140, 0), 3));
         painter->setBrush(QColor(255, 200, 80, 90));
@@ -138,9 +158,9 @@ QRectF RelationItem::boundingRect() const {
 }
 
 QPainterPath RelationItem::shape() const {
-    // a band a few pixels wide around the line (the margin is set from the fitted scale)
+    // a band a few pixels wide around the line
     QPainterPathStroker stroker;
-    stroker.setWidth(s_margin * 0.8);
+    stroker.setWidth(9 * ViewScale::unitsPerPixel);
     QPainterPath p(m_line.p1());
     p.lineTo(m_line.p2());
     return stroker.createStroke(p);
@@ -177,10 +197,10 @@ QFont LabelItem::font(bool bold) {
 }
 
 LabelItem::LabelItem(const QStringList& lines, Kind kind) : m_lines(lines), m_kind(kind) {
-    setFlags(ItemIgnoresTransformations);
     setAcceptedMouseButtons(Qt::NoButton);
     setZValue(3);
-    const QFontMetricsF bold(font(true)), plain(font(false));
+    const QFontMetricsF& bold = metrics(true);
+    const QFontMetricsF& plain = metrics(false);
     double w = 0;
     for (int i = 0; i < m_lines.size(); ++i)
         w = std::max(w, (i == 0 && m_kind != Kind::Reach ? bold : plain).horizontalAdvance(m_lines[i]));
@@ -193,12 +213,23 @@ void LabelItem::setOffset(QPointF offset) {
     m_block.moveTopLeft(offset);
 }
 
+void LabelItem::setStep(int step, double unitsPerPixel) {
+    prepareGeometryChange();
+    m_step = step;
+    m_unitsPerPixel = unitsPerPixel;
+}
+
+QRectF LabelItem::boundingRect() const {
+    return QRectF(m_block.topLeft() * m_unitsPerPixel, m_block.size() * m_unitsPerPixel);
+}
+
 void LabelItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
     painter->setRenderHint(QPainter::TextAntialiasing);
+    paintInPixels(painter);
     painter->setPen(Qt::NoPen);
     painter->setBrush(QColor(255, 255, 255, 215));
     painter->drawRoundedRect(m_block, 2, 2);
-    const QFontMetricsF fm(font(false));
+    const QFontMetricsF& fm = metrics(false);
     double y = m_block.top() + 1 + fm.ascent();
     const QColor ink = m_kind == Kind::Reach ? QColor(52, 84, 122) : m_kind == Kind::Outfall ? QColor(150, 30, 24)
                                                                                               : QColor(30, 34, 40);

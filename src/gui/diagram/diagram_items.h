@@ -16,6 +16,14 @@ class RelationItem;
 class LabelItem;
 
 QColor toColor(kolv::diagram::Rgb c);
+
+/// Symbols and labels keep their size on the screen at every zoom. They are drawn in pixels
+/// (the painter's scale taken out) and indexed with rectangles in diagram units that hold them
+/// at the farthest zoom they are shown at; hit-testing uses the current zoom.
+struct ViewScale {
+    static double unitsPerPixel;     ///< at the current zoom
+    static double maxUnitsPerPixel;  ///< at the farthest zoom out
+};
 /// The outline of a symbol of `size` pixels centred on (0, 0).
 QPainterPath symbolPath(kolv::diagram::Shape shape, double size);
 
@@ -102,12 +110,13 @@ public:
     /// Size of the text block in pixels.
     QSizeF blockSize() const { return m_block.size(); }
     void setOffset(QPointF offsetPixels);
-    void setStep(int step) { m_step = step; }
+    /// First zoom step it is shown at and the diagram units per pixel there.
+    void setStep(int step, double unitsPerPixel);
     int step() const { return m_step; }
 
     static QFont font(bool bold);
 
-    QRectF boundingRect() const override { return m_block; }
+    QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 private:
@@ -115,6 +124,7 @@ private:
     Kind m_kind;
     QRectF m_block;  // pixels, relative to the anchor
     int m_step = -1;
+    double m_unitsPerPixel = 1;
 };
 
 }  // namespace kolv::gui::diagram

@@ -35,7 +35,8 @@ constexpr double kZoomStep = 1.25;
 
 DiagramView::DiagramView(QWidget* parent) : QGraphicsView(parent), m_palette(kd::Palette::builtIn()) {
     auto* scene = new QGraphicsScene(this);
-    scene->setSceneRect(-200, -200, kd::kMaxCoordinate + 400, kd::kMaxCoordinate + 400);
+    // room beyond the limits for labels of symbols near the edges when zoomed out
+    scene->setSceneRect(-3000, -3000, kd::kMaxCoordinate + 6000, kd::kMaxCoordinate + 6000);
     setScene(scene);
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     setTransformationAnchor(AnchorUnderMouse);
@@ -124,8 +125,13 @@ bool DiagramView::redraw(bool fit) {
         const kd::FitView fv = kd::fitView(*data, vp.width(), vp.height());
         m_baseScale = fv.scale > 0 ? fv.scale : 0.1;
         RelationItem::setMargin(14 / (m_baseScale * 0.5));
+        ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
 
         for (const kd::Entity& e : data->entities) addEntityItem(e);
+        // labels are placed for the smaller of the fit redraw and "Fit in Window", so both show them
+        if (!m_entities.isEmpty()) m_baseScale = std::min(m_baseScale, std::min(fitAllScale(entityBounds()), kMaxScale));
+        RelationItem::setMargin(14 / (m_baseScale * 0.5));
+        ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
         for (const kd::Relation& r : data->relations) {
             EntityItem* from = entity(q(r.from));
             EntityItem* to = entity(q(r.to));
@@ -206,16 +212,21 @@ void DiagramView::placeAllLabels() {
         if (l->kind() != LabelItem::Kind::Reach) clearance = 8;
         boxes.push_back({l->pos().x(), l->pos().y(), l->blockSize().width(), l->blockSize().height(), clearance});
     }
-    // symbols whose label is placed elsewhere still keep labels off them
-    std::vector<kd::LabelPlace> places = kd::placeLabels(boxes, m_baseScale);
+    std::vector<kd::LabelObstacleLine> lines;
+    lines.reserve(m_relations.size());
+    for (RelationItem* r : m_relations)
+        lines.push_back({r->from()->pos().x(), r->from()->pos().y(), r->to()->pos().x(), r->to()->pos().y()});
+    std::vector<kd::LabelPlace> places = kd::placeLabels(boxes, m_baseScale, lines);
+    const auto& steps = kd::labelZoomSteps();
     for (std::size_t i = 0; i < m_labels.size(); ++i) {
         m_labels[i]->setOffset(QPointF(places[i].dx, places[i].dy));
-        m_labels[i]->setStep(places[i].step);
+        m_labels[i]->setStep(places[i].step, 1 / (m_baseScale * steps[static_cast<std::size_t>(places[i].step)]));
     }
     updateLabelVisibility();
 }
 
 void DiagramView::updateLabelVisibility() {
+    if (transform().m11() > 0) ViewScale::unitsPerPixel = 1 / transform().m11();
     const double z = zoomLevel();
     const auto& steps = kd::labelZoomSteps();
     for (LabelItem* l : m_labels) {
@@ -243,15 +254,24 @@ void DiagramView::scaleBy(double factor) {
 void DiagramView::zoomIn() { scaleBy(kZoomStep); }
 void DiagramView::zoomOut() { scaleBy(1 / kZoomStep); }
 
-void DiagramView::zoomFit() {
-    if (m_entities.isEmpty()) return;
+QRectF DiagramView::entityBounds() const {
     QRectF r;
     for (EntityItem* e : m_entities) r |= QRectF(e->pos(), QSizeF(0.001, 0.001));
-    const double pad = std::max({r.width(), r.height(), 100.0}) * 0.06;
-    r.adjust(-pad, -pad, pad, pad);
-    fitInView(r, Qt::KeepAspectRatio);
-    const double s = transform().m11();
-    if (s > kMaxScale) setTransform(QTransform::fromScale(kMaxScale, kMaxScale));
+    return r.adjusted(-1, -1, 1, 1);
+}
+
+double DiagramView::fitAllScale(const QRectF& bounds) const {
+    // room around the outermost symbols for their labels (pixels)
+    const QSize vp = viewport()->size().expandedTo(QSize(400, 300));
+    const QSizeF room(vp.width() - 2 * 150.0, vp.height() - 2 * 70.0);
+    return std::min(room.width() / bounds.width(), room.height() / bounds.height());
+}
+
+void DiagramView::zoomFit() {
+    if (m_entities.isEmpty()) return;
+    const QRectF r = entityBounds();
+    const double s = std::clamp(fitAllScale(r), m_baseScale * 0.5, kMaxScale);
+    setTransform(QTransform::fromScale(s, s));
     centerOn(r.center());
     updateLabelVisibility();
 }

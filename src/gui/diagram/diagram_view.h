@@ -134,6 +134,8 @@ private:
     void computeBaseScale();
     void loadPalette();
     void scaleBy(double factor);
+    QRectF entityBounds() const;
+    double fitAllScale(const QRectF& bounds) const;
     EntityItem* entityAt(const QPoint& viewPos) const;
     QPointF clampToDiagram(QPointF p) const;
     void removeRelationItem(RelationItem* r);

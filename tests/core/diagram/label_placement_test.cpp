@@ -26,6 +26,18 @@ TEST(LabelPlacement, LoneLabelSitsRightOfItsSymbolAtTheFirstStep) {
     EXPECT_DOUBLE_EQ(p[0].dy, -6);
 }
 
+TEST(LabelPlacement, LabelsKeepOffTheReachLines) {
+    // a node on a horizontal trunk with a lateral coming up from below: right and left sit on
+    // the trunk, below on the lateral, so the label goes above
+    const std::vector<LabelObstacleLine> lines = {{0, 100, 200, 100}, {100, 100, 100, 300}};
+    auto p = placeLabels({{100, 100, 40, 12, 6}}, 1.0, lines);
+    ASSERT_EQ(p[0].step, 0);
+    EXPECT_DOUBLE_EQ(p[0].dx, -20);      // centred
+    EXPECT_LT(p[0].dy + 12, 0);          // wholly above the trunk
+    // without the lines it sits on the right, across the trunk
+    EXPECT_GT(placeLabels({{100, 100, 40, 12, 6}}, 1.0)[0].dx, 0);
+}
+
 TEST(LabelPlacement, ShownLabelsNeverOverlapEachOtherOrSymbolsAtAnyStep) {
     // a 12 x 12 block of nodes 50 units apart, labels 60 x 30 px: crowded at 1 px/unit
     std::vector<LabelBox> boxes;
