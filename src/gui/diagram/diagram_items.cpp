@@ -17,11 +17,9 @@ double ViewScale::maxUnitsPerPixel = 1;
 
 namespace {
 
-/// Takes the view's scale out of the painter so that what follows is drawn in pixels.
-void paintInPixels(QPainter* painter) {
-    const double k = std::sqrt(std::abs(painter->worldTransform().determinant()));
-    if (k > 0) painter->scale(1 / k, 1 / k);
-}
+/// Takes the view's zoom out of the painter so that what follows is drawn in the view's pixels
+/// (on a printer or a larger picture they grow with the page like everything else).
+void paintInPixels(QPainter* painter) { painter->scale(ViewScale::unitsPerPixel, ViewScale::unitsPerPixel); }
 
 const QFontMetricsF& metrics(bool bold) {
     static const QFontMetricsF plain(LabelItem::font(false)), strong(LabelItem::font(true));
@@ -170,13 +168,15 @@ void RelationItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWi
     painter->setRenderHint(QPainter::Antialiasing);
     QPen pen = m_pen;
     if (isSelected()) pen.setColor(QColor(255, 120, 0));
+    pen.setCosmetic(false);
+    pen.setWidthF(m_pen.widthF() * ViewScale::unitsPerPixel);  // the palette's width in view pixels
     painter->setPen(pen);
     painter->drawLine(m_line);
     // arrow head at the middle, pointing downstream, about 11 px long on the screen
-    const double scale = std::max(1e-9, std::sqrt(std::abs(painter->worldTransform().determinant())));
+    const double scale = 1 / ViewScale::unitsPerPixel;  // view pixels per diagram unit
     const double lengthPx = m_line.length() * scale;
     if (lengthPx < 24) return;
-    const double a = 11 / scale, w = 4.5 / scale + pen.widthF() / 2 / scale;
+    const double a = 11 / scale, w = 4.5 / scale + pen.widthF() / 2;
     const QPointF dir = (m_line.p2() - m_line.p1()) / m_line.length();
     const QPointF normal(-dir.y(), dir.x());
     const QPointF tip = middle() + dir * (a / 2);

@@ -620,7 +620,7 @@ void DiagramView::renderPage(QPainter& painter, const QRectF& page) {
     heading.setBold(true);
     painter.setFont(heading);
     painter.setPen(Qt::black);
-    const QRectF head(page.left(), page.top(), page.width(), unit * 4);
+    const QRectF head(page.left() + unit, page.top(), page.width() - 2 * unit, unit * 4);
     painter.drawText(head, Qt::AlignHCenter | Qt::AlignVCenter, "{" + q(m_ctx.system) + "}");
     QFont small = heading;
     small.setBold(false);
