@@ -14,6 +14,8 @@ struct sqlite3_stmt;
 
 namespace kolv::db {
 
+class UndoHistory;
+
 /// Our SQLite application_id, so another program's SQLite file is not taken for a project ("KOLV").
 constexpr int kApplicationId = 0x4B4F4C56;
 
@@ -92,8 +94,15 @@ public:
     void rollback();
     bool inTransaction() const { return m_txDepth > 0; }
 
+    /// Starts recording every change for undo and redo (the desktop program); returns the
+    /// history. Without it nothing is recorded (command line, batch work).
+    UndoHistory& attachHistory();
+    /// The attached history, or nullptr.
+    UndoHistory* history() const { return m_history.get(); }
+
 private:
     Database(sqlite3* db, std::string path);
+    std::unique_ptr<UndoHistory> m_history;
     sqlite3* m_db;
     std::string m_path;
     std::map<std::string, TableLayout> m_layouts;

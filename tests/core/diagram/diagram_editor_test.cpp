@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "db/record_set.h"
+#include "db/undo_history.h"
 #include "diagram/diagram_editor.h"
 #include "diagram/diagram_model.h"
 #include "support/system_builder.h"
@@ -204,6 +205,20 @@ TEST(DiagramStretch, OnlyTheDownstreamEndMovesOntoANamedEntity) {
                                         " - Updated Data52:Node2= N3",
                                         "AfterStretchRelation: StretchedRelation 'N1'  NewEntity 'N3'"}));
     EXPECT_EQ(p.text("SELECT NODE2 FROM REACH"), "N3");
+}
+
+TEST(DiagramUndo, EachActionIsOneStep) {
+    DiagramProject p;
+    db::UndoHistory history(p.b.db);
+    ASSERT_TRUE(p.place("N1"));
+    ASSERT_TRUE(p.place("N2"));
+    ASSERT_TRUE(p.editor.relationAddRequest("", "N1", "N2", 2));
+    p.editor.entityDeleted("N2");
+    EXPECT_EQ(history.undoName(), "Delete Node");
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE"), 2);
+    EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 1);
+    EXPECT_EQ(history.undoName(), "Add Reach");
 }
 
 TEST(DiagramText, EntityTextResolvesToTheNodeName) {
