@@ -36,7 +36,8 @@ public:
     DiagramBinder(MainWindow& w, DiagramPane* pane, DiagnosisLogDock* log)
         : QObject(&w), m_w(w), m_pane(pane), m_log(log) {}
 
-    void scheduleBind() {
+    void scheduleBind(bool force = false) {
+        m_force = m_force || force;
         if (m_bindPending) return;
         m_bindPending = true;
         QTimer::singleShot(0, this, [this] {
@@ -48,7 +49,8 @@ public:
     void bind() {
         db::Project* p = m_w.project();
         const std::string system = p ? p->currentSystem : std::string();
-        if (p == m_project && system == m_system && m_pane->view()->editor()) return;
+        if (p == m_project && system == m_system && m_pane->view()->editor() && !m_force) return;
+        m_force = false;
         m_project = p;
         m_system = system;
         DiagramContext ctx;
@@ -112,6 +114,7 @@ private:
     db::Project* m_project = nullptr;
     std::string m_system;
     bool m_bindPending = false;
+    bool m_force = false;
     bool m_catchUpPending = false;
 };
 
@@ -152,6 +155,7 @@ DiagramPane* installDiagram(MainWindow& w) {
                      [binder] { binder->scheduleCatchUp(); });
     QObject::connect(w.nodeList()->model(), &QAbstractItemModel::rowsRemoved, binder,
                      [binder] { binder->scheduleCatchUp(); });
+    QObject::connect(&w, &MainWindow::projectOpened, binder, [binder] { binder->scheduleBind(true); });
     binder->scheduleBind();
 
     // diagram -> panel and node list
@@ -176,6 +180,10 @@ DiagramPane* installDiagram(MainWindow& w) {
     QObject::connect(w.panel(), &EditPanelWidget::recordWritten, view, [view, log] {
         view->refreshLabels();
         log->refresh();
+    });
+    // undo and redo put records back: the diagram shows them again as they are
+    QObject::connect(&w, &MainWindow::projectDataChanged, view, [view] {
+        if (view->editor()) view->redraw(false);
     });
     QObject::connect(w.panel(), &EditPanelWidget::backgroundPictureChosen, view, [view] { view->redraw(false); });
 

@@ -209,7 +209,7 @@ TEST(DiagramStretch, OnlyTheDownstreamEndMovesOntoANamedEntity) {
 
 TEST(DiagramUndo, EachActionIsOneStep) {
     DiagramProject p;
-    db::UndoHistory history(p.b.db);
+    db::UndoHistory& history = p.b.db.attachHistory();
     ASSERT_TRUE(p.place("N1"));
     ASSERT_TRUE(p.place("N2"));
     ASSERT_TRUE(p.editor.relationAddRequest("", "N1", "N2", 2));
