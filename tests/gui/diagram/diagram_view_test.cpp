@@ -17,6 +17,7 @@
 #include "gui/diagram/install_diagram.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/main_window.h"
+#include "gui/undo_controller.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
 
@@ -184,6 +185,15 @@ private slots:
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(view->viewport(), &move);
         QVERIFY(w.statusBar()->currentMessage().startsWith("xy: "));
+
+        // a move is one undo step; undo puts the symbol back where it was
+        const QPointF before = view->entity("S-7")->pos();
+        view->moveEntity("S-7", before + QPointF(300, 200));
+        QCOMPARE(w.project()->db->scalar("SELECT XD FROM NODE WHERE NAME = 'S-7'").toDouble(), before.x() + 300);
+        QVERIFY(w.undoController()->undo());
+        QApplication::processEvents();
+        QCOMPARE(w.project()->db->scalar("SELECT XD FROM NODE WHERE NAME = 'S-7'").toDouble(), before.x());
+        QCOMPARE(view->entity("S-7")->pos(), before);
 
         w.runCommand(Command::DiagnosisWindow);
         DiagnosisLogDock* log = diagnosisDock(w);
