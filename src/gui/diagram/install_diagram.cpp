@@ -84,7 +84,8 @@ public:
         m_pane->view()->setContext(ctx);
         if (m_pane->view()->editor() && m_w.panel()->model())
             m_pane->view()->editor()->attachPanel(m_w.panel()->model());
-        if (p) m_pane->view()->redraw(true);
+        // a system newly shown is fitted with room for its labels
+        if (p && m_pane->view()->redraw(false)) m_pane->view()->zoomFit();
         m_pane->refreshToolIcons();
         m_log->refresh();
     }
@@ -146,6 +147,7 @@ DiagramPane* installDiagram(MainWindow& w) {
     w.tabifyDockWidget(listDock, log);
     log->hide();
     listDock->raise();
+    w.resizeDocks({listDock}, {190}, Qt::Vertical);
 
     DiagramView* view = pane->view();
     auto* binder = new DiagramBinder(w, pane, log);

@@ -9,7 +9,9 @@
 
 #include "diagram/labels.h"
 #include "diagram/palette.h"
+#include "gui/diagram/diagram_classes_dialog.h"
 #include "gui/diagram/diagram_items.h"
+#include "gui/diagram/display_options_dialog.h"
 #include "gui/diagram/diagram_pane.h"
 #include "gui/diagram/diagram_view.h"
 #include "gui/diagram/install_diagram.h"
@@ -92,6 +94,7 @@ int main(int argc, char** argv) {
         settle();
     };
     pane->labelSetBox()->setCurrentIndex(4);  // set 5
+    shot(&w, "diagram_open");
     w.runCommand(Command::RefreshDiagramFit);
     std::printf("fit: zoom %.2f, %d of %d entities labelled\n", view->zoomLevel(), view->visibleLabelCount(),
                 view->entityCount());
@@ -108,6 +111,14 @@ int main(int argc, char** argv) {
     shot(pane, "diagram_set6_fit");
     zoomAt("S-13", 5);
     shot(pane, "diagram_set6_zoom");
+    {
+        gui::diagram::DisplayOptionsDialog options(*w.project()->db, 5, recorder, &w);
+        options.show();
+        shot(&options, "diagram_display_options");
+        gui::diagram::DiagramClassesDialog classes(*w.project()->db, 0, recorder, &w);
+        classes.show();
+        shot(&classes, "diagram_classes");
+    }
     pane->exportPng(g_dir + "/diagram_export.png");
     pane->exportPdf(g_dir + "/diagram_export.pdf");
     for (const auto& m : recorder.messages) std::printf("message: %s | %s\n", m.title.c_str(), m.text.c_str());
