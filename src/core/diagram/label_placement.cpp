@@ -113,7 +113,13 @@ private:
     std::unordered_map<std::int64_t, std::vector<std::size_t>> m_cells;
 };
 
-/// Offset (pixels) of the text block of candidate c: right, left, below, above, then corners.
+/// Number of positions tried around an anchor.
+constexpr int kCandidates = 12;
+
+/// Offset (pixels) of the text block of candidate c: right, left, below, above, the four
+/// corners, then the four corners clear of both axes (room between the reaches of a junction).
+/// Every block touches the symbol's surroundings: nothing can lie between a symbol and its label,
+/// so a label clear at one zoom stays clear closer in, where its neighbours only move away.
 void candidate(const LabelBox& b, int c, double& dx, double& dy) {
     const double gap = b.clearance + 3;  // pixels between symbol and text
     switch (c) {
@@ -124,7 +130,11 @@ void candidate(const LabelBox& b, int c, double& dx, double& dy) {
         case 4: dx = gap; dy = gap * 0.5; break;
         case 5: dx = gap; dy = -gap * 0.5 - b.height; break;
         case 6: dx = -gap - b.width; dy = gap * 0.5; break;
-        default: dx = -gap - b.width; dy = -gap * 0.5 - b.height; break;
+        case 7: dx = -gap - b.width; dy = -gap * 0.5 - b.height; break;
+        case 8: dx = gap; dy = gap; break;
+        case 9: dx = gap; dy = -gap - b.height; break;
+        case 10: dx = -gap - b.width; dy = gap; break;
+        default: dx = -gap - b.width; dy = -gap - b.height; break;
     }
 }
 
@@ -162,7 +172,7 @@ std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double b
         for (std::size_t i = 0; i < boxes.size(); ++i) {
             if (out[i].step >= 0) continue;
             const LabelBox& b = boxes[i];
-            for (int c = 0; c < 8; ++c) {
+            for (int c = 0; c < kCandidates; ++c) {
                 double dx = 0, dy = 0;
                 candidate(b, c, dx, dy);
                 const Rect r{b.x + dx / k, b.y + dy / k, b.x + (dx + b.width) / k, b.y + (dy + b.height) / k};

@@ -30,7 +30,7 @@ struct LabelPlace {
 const std::vector<double>& labelZoomSteps();
 
 /// Places labels greedily in their order: at each zoom step (scale = basePixelsPerUnit x step),
-/// each label not yet placed takes the first of eight positions around its anchor that
+/// each label not yet placed takes the first of twelve positions around its anchor that
 /// overlaps neither a placed label, nor a symbol, nor a reach line. Labels already placed keep their position at
 /// the larger steps, where they take less room. A label with no room even at the last step is
 /// shown from the last step on, at its first position.

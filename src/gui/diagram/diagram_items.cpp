@@ -60,7 +60,9 @@ QPainterPath symbolPath(Shape shape, double size) {
 
 EntityItem::EntityItem(QString name, QString className, bool outfall, const kolv::diagram::EntityStyle& style)
     : m_name(std::move(name)), m_class(std::move(className)), m_outfall(outfall), m_style(style),
-      m_path(symbolPath(style.shape, style.size)) {
+      m_path(symbolPath(style.shape, style.size)),
+      m_outer(symbolPath(style.shape, style.size + style.lineWidth)),
+      m_inner(symbolPath(style.shape, std::max(1.0, style.size - style.lineWidth))) {
     setFlags(ItemIsSelectable | ItemIsMovable | ItemSendsGeometryChanges);
     setZValue(2);
     setCursor(Qt::PointingHandCursor);
@@ -92,19 +94,27 @@ QPainterPath EntityItem::shape() const {
 void EntityItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
     painter->setRenderHint(QPainter::Antialiasing);
     paintInPixels(painter);
+    // on the screen one pixel is one device pixel: the cosmetic stroker is much quicker
+    const bool screen = std::abs(painter->worldTransform().m11() - 1) < 0.01;
     if (isSelected()) {
-        painter->setPen(QPen(QColor(255, 140, 0), 3));
+        QPen ring(QColor(255, 140, 0), 3);
+        ring.setCosmetic(screen);
+        painter->setPen(ring);
         painter->setBrush(QColor(255, 200, 80, 90));
         const double r = m_style.size / 2 + 4;
         painter->drawEllipse(QPointF(0, 0), r, r);
     }
-    painter->setPen(QPen(toColor(m_style.line), m_style.lineWidth));
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(toColor(m_style.line));
+    painter->drawPath(m_outer);
     painter->setBrush(toColor(m_style.fill));
-    painter->drawPath(m_path);
+    painter->drawPath(m_inner);
     if (m_style.shape == Shape::Circle) {  // a manhole lid
+        QPen lid(toColor(m_style.line), 1);
+        lid.setCosmetic(screen);
+        painter->setPen(lid);
         painter->setBrush(Qt::NoBrush);
-        const double r = m_style.size / 5;
-        painter->drawEllipse(QPointF(0, 0), r, r);
+        painter->drawEllipse(QPointF(0, 0), m_style.size / 5, m_style.size / 5);
     }
 }
 
@@ -168,15 +178,17 @@ void RelationItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWi
     painter->setRenderHint(QPainter::Antialiasing);
     QPen pen = m_pen;
     if (isSelected()) pen.setColor(QColor(255, 120, 0));
-    pen.setCosmetic(false);
-    pen.setWidthF(m_pen.widthF() * ViewScale::unitsPerPixel);  // the palette's width in view pixels
+    // the palette's width in view pixels: on the screen a cosmetic pen (quick), on paper in units
+    const bool screen = std::abs(painter->worldTransform().m11() * ViewScale::unitsPerPixel - 1) < 0.01;
+    pen.setCosmetic(screen);
+    if (!screen) pen.setWidthF(m_pen.widthF() * ViewScale::unitsPerPixel);
     painter->setPen(pen);
     painter->drawLine(m_line);
     // arrow head at the middle, pointing downstream, about 11 px long on the screen
     const double scale = 1 / ViewScale::unitsPerPixel;  // view pixels per diagram unit
     const double lengthPx = m_line.length() * scale;
     if (lengthPx < 24) return;
-    const double a = 11 / scale, w = 4.5 / scale + pen.widthF() / 2;
+    const double a = 11 / scale, w = (4.5 + m_pen.widthF() / 2) / scale;
     const QPointF dir = (m_line.p2() - m_line.p1()) / m_line.length();
     const QPointF normal(-dir.y(), dir.x());
     const QPointF tip = middle() + dir * (a / 2);

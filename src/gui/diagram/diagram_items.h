@@ -59,6 +59,7 @@ private:
     bool m_outfall;
     kolv::diagram::EntityStyle m_style;
     QPainterPath m_path;
+    QPainterPath m_outer, m_inner;  // outline drawn as a filled ring: no stroking of thousands of symbols
     LabelItem* m_label = nullptr;
     std::vector<RelationItem*> m_relations;
 };

@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <QtMath>
 #include <cmath>
+#include <unordered_set>
 
 #include "common/text.h"
 #include "diagram/label_placement.h"
@@ -49,7 +50,7 @@ DiagramView::DiagramView(QWidget* parent) : QGraphicsView(parent), m_palette(kd:
     setBackgroundBrush(QColor(250, 251, 252));
 }
 
-DiagramView::~DiagramView() = default;
+DiagramView::~DiagramView() { clearItems(); }  // last added first: linear for large systems
 
 template <class F>
 void DiagramView::guarded(F&& f) {
@@ -76,6 +77,8 @@ void DiagramView::clearItems() {
     m_source = nullptr;
     m_stretched = nullptr;
     m_dragStart.clear();
+    for (auto it = m_order.rbegin(); it != m_order.rend(); ++it) delete *it;
+    m_order.clear();
     scene()->clear();
     m_entities.clear();
     m_relations.clear();
@@ -152,10 +155,23 @@ bool DiagramView::redraw(bool fit) {
     return drawn;
 }
 
+void DiagramView::addToScene(QGraphicsItem* item) {
+    scene()->addItem(item);
+    m_order.push_back(item);
+}
+
+void DiagramView::deleteItems(const std::vector<QGraphicsItem*>& items) {
+    const std::unordered_set<QGraphicsItem*> gone(items.begin(), items.end());
+    for (auto it = m_order.rbegin(); it != m_order.rend(); ++it)
+        if (gone.count(*it)) delete *it;
+    m_order.erase(std::remove_if(m_order.begin(), m_order.end(), [&](QGraphicsItem* i) { return gone.count(i) > 0; }),
+                  m_order.end());
+}
+
 EntityItem* DiagramView::addEntityItem(const kd::Entity& e) {
     auto* item = new EntityItem(q(e.name), q(e.className), e.outfall, m_palette.entity(e.className));
     item->setPos(e.x, e.y);
-    scene()->addItem(item);
+    addToScene(item);
     m_entities.insert(item->name().toUpper(), item);
     return item;
 }
@@ -163,16 +179,13 @@ EntityItem* DiagramView::addEntityItem(const kd::Entity& e) {
 RelationItem* DiagramView::addRelationItem(const QString& name, EntityItem* from, EntityItem* to, int pipeClass) {
     const int cls = pipeClass >= 0 && pipeClass < 12 ? pipeClass : kd::kRedrawPipeClass;
     auto* item = new RelationItem(name, from, to, m_palette.relation(kd::kPipeClasses[static_cast<std::size_t>(cls)]));
-    scene()->addItem(item);
+    addToScene(item);
     m_relations.insert(name.toUpper(), item);
     return item;
 }
 
 void DiagramView::buildLabels() {
-    for (LabelItem* l : m_labels) {
-        scene()->removeItem(l);
-        delete l;
-    }
+    deleteItems(std::vector<QGraphicsItem*>(m_labels.begin(), m_labels.end()));
     m_labels.clear();
     for (EntityItem* e : m_entities) e->setLabel(nullptr);
     for (RelationItem* r : m_relations) r->setLabel(nullptr);
@@ -184,7 +197,7 @@ void DiagramView::buildLabels() {
         QStringList lines = q(text).split('\r');
         auto* label = new LabelItem(lines, e->isOutfall() ? LabelItem::Kind::Outfall : LabelItem::Kind::Node);
         label->setPos(e->pos());
-        scene()->addItem(label);
+        addToScene(label);
         e->setLabel(label);
         m_labels.push_back(label);
     }
@@ -193,7 +206,7 @@ void DiagramView::buildLabels() {
         if (text.empty()) continue;
         auto* label = new LabelItem(q(text).split('\r'), LabelItem::Kind::Reach);
         label->setPos(r->middle());
-        scene()->addItem(label);
+        addToScene(label);
         r->setLabel(label);
         m_labels.push_back(label);
     }
@@ -347,14 +360,15 @@ void DiagramView::moveEntity(const QString& name, QPointF to) {
 }
 
 void DiagramView::removeRelationItem(RelationItem* r) {
+    std::vector<QGraphicsItem*> gone{r};
     if (r->label()) {
         m_labels.erase(std::remove(m_labels.begin(), m_labels.end(), r->label()), m_labels.end());
-        delete r->label();
+        gone.push_back(r->label());
     }
     r->from()->removeRelation(r);
     r->to()->removeRelation(r);
     m_relations.remove(r->name().toUpper());
-    delete r;
+    deleteItems(gone);
 }
 
 void DiagramView::deleteEntity(const QString& name) {
@@ -365,12 +379,13 @@ void DiagramView::deleteEntity(const QString& name) {
         m_editor->entityDeleted(item->text().toStdString());
         const std::vector<RelationItem*> rels = item->relations();
         for (RelationItem* r : rels) removeRelationItem(r);
+        std::vector<QGraphicsItem*> gone{item};
         if (item->label()) {
             m_labels.erase(std::remove(m_labels.begin(), m_labels.end(), item->label()), m_labels.end());
-            delete item->label();
+            gone.push_back(item->label());
         }
         m_entities.remove(item->name().toUpper());
-        delete item;
+        deleteItems(gone);
         placeAllLabels();
     });
     emit dataChanged();

@@ -153,6 +153,11 @@ private:
     QHash<QString, EntityItem*> m_entities;      // upper-case name -> item
     QHash<QString, RelationItem*> m_relations;   // upper-case reach name -> item
     std::vector<LabelItem*> m_labels;
+    /// Every item in the order it was added: deleting from the last keeps the scene's own
+    /// bookkeeping linear for large systems.
+    std::vector<QGraphicsItem*> m_order;
+    void addToScene(QGraphicsItem* item);
+    void deleteItems(const std::vector<QGraphicsItem*>& items);
     double m_baseScale = 1;  // pixels per diagram unit with the whole system fitted
     QPixmap m_background;
 
