@@ -77,6 +77,8 @@ void DiagramView::clearItems() {
     m_source = nullptr;
     m_stretched = nullptr;
     m_dragStart.clear();
+    for (LabelItem* l : m_labels)
+        if (!l->scene()) delete l;  // never shown
     for (auto it = m_order.rbegin(); it != m_order.rend(); ++it) delete *it;
     m_order.clear();
     scene()->clear();
@@ -161,10 +163,15 @@ void DiagramView::addToScene(QGraphicsItem* item) {
 }
 
 void DiagramView::deleteItems(const std::vector<QGraphicsItem*>& items) {
-    const std::unordered_set<QGraphicsItem*> gone(items.begin(), items.end());
+    std::unordered_set<QGraphicsItem*> inScene;
+    for (QGraphicsItem* i : items) {
+        if (i->scene()) inScene.insert(i);
+        else delete i;  // a label never shown is not in the scene
+    }
+    if (inScene.empty()) return;
     for (auto it = m_order.rbegin(); it != m_order.rend(); ++it)
-        if (gone.count(*it)) delete *it;
-    m_order.erase(std::remove_if(m_order.begin(), m_order.end(), [&](QGraphicsItem* i) { return gone.count(i) > 0; }),
+        if (inScene.count(*it)) delete *it;
+    m_order.erase(std::remove_if(m_order.begin(), m_order.end(), [&](QGraphicsItem* i) { return inScene.count(i) > 0; }),
                   m_order.end());
 }
 
@@ -196,8 +203,7 @@ void DiagramView::buildLabels() {
         const std::string text = e->isOutfall() ? builder.outfallLabel() : builder.nodeLabel(e->name().toStdString());
         QStringList lines = q(text).split('\r');
         auto* label = new LabelItem(lines, e->isOutfall() ? LabelItem::Kind::Outfall : LabelItem::Kind::Node);
-        label->setPos(e->pos());
-        addToScene(label);
+        label->setPos(e->pos());  // put in the scene when first shown
         e->setLabel(label);
         m_labels.push_back(label);
     }
@@ -206,7 +212,6 @@ void DiagramView::buildLabels() {
         if (text.empty()) continue;
         auto* label = new LabelItem(q(text).split('\r'), LabelItem::Kind::Reach);
         label->setPos(r->middle());
-        addToScene(label);
         r->setLabel(label);
         m_labels.push_back(label);
     }
@@ -242,15 +247,18 @@ void DiagramView::updateLabelVisibility() {
     if (transform().m11() > 0) ViewScale::unitsPerPixel = 1 / transform().m11();
     const double z = zoomLevel();
     const auto& steps = kd::labelZoomSteps();
+    // a label joins the scene the first time it is shown: the many labels a large system hides
+    // at a distant zoom cost the scene nothing
     for (LabelItem* l : m_labels) {
         const bool show = l->step() >= 0 && z >= steps[static_cast<std::size_t>(l->step())] * 0.999;
+        if (show && !l->scene()) addToScene(l);
         if (l->isVisible() != show) l->setVisible(show);
     }
 }
 
 int DiagramView::visibleLabelCount() const {
     int n = 0;
-    for (LabelItem* l : m_labels) n += l->isVisible() ? 1 : 0;
+    for (LabelItem* l : m_labels) n += l->scene() && l->isVisible() ? 1 : 0;
     return n;
 }
 
