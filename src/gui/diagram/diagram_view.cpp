@@ -199,7 +199,14 @@ void DiagramView::buildLabels() {
     if (!m_ctx.db) return;
 
     kd::LabelBuilder builder(*m_ctx.db, m_ctx.system, kd::displayOptionsOrEmpty(*m_ctx.db, m_labelSet));
-    for (EntityItem* e : m_entities) {
+    // in the order the items were drawn (the table order), so labels land in the same places every time
+    std::vector<EntityItem*> entities;
+    std::vector<RelationItem*> relations;
+    for (QGraphicsItem* i : m_order) {
+        if (i->type() == EntityItem::Type) entities.push_back(static_cast<EntityItem*>(i));
+        else if (i->type() == RelationItem::Type) relations.push_back(static_cast<RelationItem*>(i));
+    }
+    for (EntityItem* e : entities) {
         const std::string text = e->isOutfall() ? builder.outfallLabel() : builder.nodeLabel(e->name().toStdString());
         QStringList lines = q(text).split('\r');
         auto* label = new LabelItem(lines, e->isOutfall() ? LabelItem::Kind::Outfall : LabelItem::Kind::Node);
@@ -207,7 +214,7 @@ void DiagramView::buildLabels() {
         e->setLabel(label);
         m_labels.push_back(label);
     }
-    for (RelationItem* r : m_relations) {
+    for (RelationItem* r : relations) {
         const std::string text = builder.reachLabel(r->name().toStdString());
         if (text.empty()) continue;
         auto* label = new LabelItem(q(text).split('\r'), LabelItem::Kind::Reach);
