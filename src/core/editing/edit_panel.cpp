@@ -451,8 +451,11 @@ void EditPanel::logFieldChange(int index, const std::string& newText) {
 bool EditPanel::toggleCalcSwitch(int number) {
     static const std::array<const char*, 6> kSwitchNames = {"Area 1-C", "Area 2-C", "Area 3-C", "Pipe Size",
                                                             "Invert-From", "Invert-To"};
-    db::UndoAction step(m_db, std::string("Calc Switch ") +
-                                  (number >= 1 && number <= 6 ? kSwitchNames[static_cast<std::size_t>(number - 1)] : "?"));
+    if (number < 1 || number > 6) return false;
+    const bool turningOn = !(number <= 3 ? node.calc[static_cast<std::size_t>(number - 1)]
+                                         : reach.calc[static_cast<std::size_t>(number - 4)]);
+    db::UndoAction step(m_db, std::string("Calc Switch ") + kSwitchNames[static_cast<std::size_t>(number - 1)] +
+                                  (turningOn ? " On" : " Off"));
     if (number >= 1 && number <= 3) {
         bool& on = node.calc[static_cast<std::size_t>(number - 1)];
         on = !on;
