@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QGraphicsLineItem>
 #include <QGraphicsScene>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -613,6 +615,25 @@ void DiagramView::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QGraphicsView::keyPressEvent(e);
+}
+
+void DiagramView::contextMenuEvent(QContextMenuEvent* e) {
+    EntityItem* item = entityAt(e->pos());
+    RelationItem* reach = nullptr;
+    if (!item)
+        for (QGraphicsItem* i : items(e->pos()))
+            if (i->type() == RelationItem::Type) reach = static_cast<RelationItem*>(i);
+    QMenu menu(this);
+    if (item) {
+        const QString name = item->name();
+        menu.addAction(QString("Show '%1'").arg(name), this, [this, name] { clickEntity(name); });
+        menu.addAction(QString("Delete '%1' and its reaches").arg(name), this, [this, name] { deleteEntity(name); });
+    } else if (reach) {
+        const QString name = reach->name();
+        menu.addAction(QString("Show reach '%1'").arg(name), this, [this, name] { clickRelation(name); });
+    }
+    menu.addAction("Fit in Window", this, &DiagramView::zoomFit);
+    menu.exec(e->globalPos());
 }
 
 void DiagramView::wheelEvent(QWheelEvent* e) {
