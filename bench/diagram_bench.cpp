@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -144,6 +145,27 @@ void BM_ZoomStepAndPaint(benchmark::State& state) {
     state.counters["labels"] = f.view.visibleLabelCount();
 }
 
+/// The window's own repaint (paint event through the scene index), shown offscreen, whole system
+/// fitted and then one pan step of 40 pixels.
+void BM_WindowRepaintPan(benchmark::State& state) {
+    Fixture f(static_cast<int>(state.range(0)));
+    f.view.show();
+    f.view.redraw(true);
+    QApplication::processEvents();
+    f.view.zoomFit();
+    if (state.range(1)) {
+        for (int i = 0; i < 6; ++i) f.view.zoomIn();
+        f.view.centerOn(QPointF(3000, 3000));
+    }
+    int dx = 40;
+    for (auto _ : state) {
+        f.view.horizontalScrollBar()->setValue(f.view.horizontalScrollBar()->value() + dx);
+        dx = -dx;
+        f.view.viewport()->repaint();
+    }
+}
+
+BENCHMARK(BM_WindowRepaintPan)->Args({1000, 0})->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenDiagram)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenAndDraw)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFitted)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
