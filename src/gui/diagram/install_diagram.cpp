@@ -4,6 +4,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QComboBox>
+#include <QAction>
 #include <QDockWidget>
 #include <QEvent>
 #include <QFileDialog>
@@ -235,6 +236,9 @@ DiagramPane* installDiagram(MainWindow& w) {
         log->setVisible(!log->isVisible());
         if (log->isVisible()) log->raise();
     });
+    // the menu entry is an on/off switch: it shows whether the log is on screen
+    if (QAction* onOff = w.action(Command::DiagnosisWindow))
+        QObject::connect(log, &QDockWidget::visibilityChanged, onOff, [onOff, log] { onOff->setChecked(log->isVisible()); });
     return pane;
 }
 

@@ -1,4 +1,4 @@
-// The program-wide commands: File > Print for the window in front, the user guide and the diagnosis log.
+// The program-wide commands: File > Print for the window in front and the user guide.
 #include "gui/shell/install_shell_commands.h"
 
 #include <QAbstractButton>
@@ -11,7 +11,6 @@
 #include "gui/compute/install_compute_windows.h"
 #include "gui/compute/report_preview.h"
 #include "gui/main_window.h"
-#include "gui/shell/diagnosis_window.h"
 #include "gui/shell/user_guide_window.h"
 
 namespace kolv::gui::shell {
@@ -75,20 +74,6 @@ std::vector<std::string> tableLines(const QTableWidget& table) {
 ShellWindows::ShellWindows(MainWindow& main, compute::ComputeWindows& compute)
     : QObject(&main), m_main(main), m_compute(compute) {}
 
-DiagnosisWindow* ShellWindows::diagnosis() const { return m_diagnosis; }
-
-void ShellWindows::toggleDiagnosis() {
-    if (!m_diagnosis) {
-        m_diagnosis = new DiagnosisWindow(m_compute.context(), &m_main);
-        if (QAction* a = m_main.action(Command::DiagnosisWindow))
-            connect(m_diagnosis, &QDialog::finished, a, [a] { a->setChecked(false); });
-    }
-    const bool show = !m_diagnosis->isVisible();
-    m_diagnosis->setVisible(show);
-    if (show) m_diagnosis->raise();
-    if (QAction* a = m_main.action(Command::DiagnosisWindow)) a->setChecked(show);
-}
-
 UserGuideWindow* ShellWindows::showUserGuide() {
     if (!m_guide) m_guide = new UserGuideWindow(&m_main);
     m_guide->show();
@@ -120,7 +105,6 @@ QWidget* ShellWindows::printActive(QWidget* active) {
 
 ShellWindows* installShellCommands(MainWindow& window, compute::ComputeWindows& compute) {
     auto* windows = new ShellWindows(window, compute);
-    window.setCommandHandler(Command::DiagnosisWindow, [windows] { windows->toggleDiagnosis(); });
     window.setCommandHandler(Command::UserGuide, [windows] { windows->showUserGuide(); });
     window.setCommandHandler(Command::PrintActive,
                              [windows] { windows->printActive(QApplication::activeWindow()); });

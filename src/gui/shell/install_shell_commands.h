@@ -1,4 +1,4 @@
-// The program-wide commands: File > Print for the window in front, the user guide and the diagnosis log.
+// The program-wide commands: File > Print for the window in front and the user guide.
 #pragma once
 
 #include <QObject>
@@ -17,7 +17,6 @@ class ComputeWindows;
 
 namespace kolv::gui::shell {
 
-class DiagnosisWindow;
 class UserGuideWindow;
 
 /// The windows these commands keep; a child of the main window.
@@ -25,8 +24,6 @@ class ShellWindows : public QObject {
 public:
     ShellWindows(MainWindow& main, compute::ComputeWindows& compute);
 
-    /// "Diagnosis Window - On/Off": shows the log when hidden, hides it when shown.
-    void toggleDiagnosis();
     /// F1: the user guide, in front.
     UserGuideWindow* showUserGuide();
     /// File > Print: prints what the active window shows. Returns the window that was asked
@@ -34,12 +31,10 @@ public:
     /// window in front has nothing to print (the engineer is told).
     QWidget* printActive(QWidget* active);
 
-    DiagnosisWindow* diagnosis() const;
 
 private:
     MainWindow& m_main;
     compute::ComputeWindows& m_compute;
-    QPointer<DiagnosisWindow> m_diagnosis;
     QPointer<UserGuideWindow> m_guide;
 };
 
@@ -47,7 +42,7 @@ private:
 /// as wide as their longest entry.
 std::vector<std::string> tableLines(const QTableWidget& table);
 
-/// Registers Print (Ctrl+P), User Guide (F1) and the diagnosis log toggle on the main window.
+/// Registers Print (Ctrl+P) and User Guide (F1) on the main window.
 ShellWindows* installShellCommands(MainWindow& window, compute::ComputeWindows& compute);
 
 }  // namespace kolv::gui::shell
