@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "cli/number_option.h"
 #include "cli/project_access.h"
 #include "common/vb_format.h"
 #include "rain/intensity.h"
@@ -18,7 +19,9 @@ RegisterCommand intensityCmd([](CLI::App& app, Context& ctx) {
     static double durationMin = 0;
     sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
-    sub->add_option("--duration", durationMin, "Duration (time of concentration), minutes")->required();
+    sub->add_option("--duration", durationMin, "Duration (time of concentration), minutes")
+        ->required()
+        ->check(strictNumber("Duration", positive()));
     sub->callback([&ctx] {
         auto project = openWithSystem(path, system, ctx);
         Session session;

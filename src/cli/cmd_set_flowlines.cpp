@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "cli/number_option.h"
 #include "cli/project_access.h"
 #include "flowline/flow_lines.h"
 
@@ -17,14 +18,18 @@ RegisterCommand flowlinesCmd([](CLI::App& app, Context& ctx) {
     static bool verify = false;
     sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
-    sub->add_option("--min-slope", minSlope, "Minimum pipe slope (%)")->required();
+    sub->add_option("--min-slope", minSlope, "Minimum pipe slope (%)")
+        ->required()
+        ->check(strictNumber("Minimum slope", notNegative()));
     auto* vary = sub->add_option("--vary-by-velocity", velocity,
                                  "Slope varies by pipe size: the slope at which the pipe runs full at this "
-                                 "minimum velocity (ft/s or m/s)");
+                                 "minimum velocity (ft/s or m/s)")
+                     ->check(strictNumber("Minimum velocity", positive()));
     sub->add_option("--match", match, "Match flow lines or crown lines at structures")
         ->check(CLI::IsMember({"flow", "crown"}));
     auto* large = sub->add_option("--large-from", largeFrom,
-                                  "Match only pipes of at least this size (in or mm); without it every pipe is matched");
+                                  "Match only pipes of at least this size (in or mm); without it every pipe is matched")
+                      ->check(strictNumber("Pipe size", notNegative()));
     sub->add_option("--decimals", decimals, "Round flow line elevations to this many decimal places")
         ->check(CLI::Range(0, 6));
     sub->add_flag("--verify", verify, "Verify the network first");

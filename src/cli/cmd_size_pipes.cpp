@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "cli/number_option.h"
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "session/session.h"
@@ -21,11 +22,14 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
     sub->add_option("--group", group, "Pipe group (GROUPP) to choose from")->required();
-    auto* byVelocity = sub->add_option("--max-velocity", maxVelocity, "Maximum full-flow velocity (ft/s or m/s)");
-    auto* bySlope = sub->add_option("--max-hgl-slope", maxSlope, "Maximum friction slope of the grade line (%)");
+    auto* byVelocity = sub->add_option("--max-velocity", maxVelocity, "Maximum full-flow velocity (ft/s or m/s)")
+                           ->check(strictNumber("Maximum velocity", positive()));
+    auto* bySlope = sub->add_option("--max-hgl-slope", maxSlope, "Maximum friction slope of the grade line (%)")
+                        ->check(strictNumber("Maximum grade-line slope", positive()));
     byVelocity->excludes(bySlope);
     auto* minOpt = sub->add_option("--min-velocity", minVelocity,
-                                   "Minimum velocity for travel time (default 2.0 ft/s, 0.610 m/s)");
+                                   "Minimum velocity for travel time (default 2.0 ft/s, 0.610 m/s)")
+                      ->check(strictNumber("Minimum velocity", positive()));
     auto* noMinOpt = sub->add_flag("--no-min-velocity", noMin, "Travel time without a minimum velocity");
     minOpt->excludes(noMinOpt);
     sub->add_flag("--not-smaller-than-upstream", notSmaller,

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli/command.h"
+#include "cli/number_option.h"
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/vb_format.h"
@@ -142,10 +143,14 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("PROJECT", a.path, "Project file")->required()->check(CLI::ExistingFile);
     sub->add_option("--system", a.system, "Storm sewer system (default: the current one)");
     sub->add_option("--iterations", a.iterations, "Max. number of passes (4..32000)");
-    sub->add_option("--hgl-diff", a.hglDiff, "Max. HGL difference between passes (0.0001..0.25)");
-    sub->add_option("--min-velocity", a.minVelocity, "Min. velocity for travel time (project units; turns it on)");
-    sub->add_option("--min-physical-velocity", a.minPhysicalVelocity, "Velocity of the minimum physical slope");
-    sub->add_option("--fixed-tc", a.fixedTc, "Fixed time of concentration, minutes (1..120)");
+    sub->add_option("--hgl-diff", a.hglDiff, "Max. HGL difference between passes (0.0001..0.25)")
+        ->check(strictNumber("HGL difference", positive()));
+    sub->add_option("--min-velocity", a.minVelocity, "Min. velocity for travel time (project units; turns it on)")
+        ->check(strictNumber("Minimum velocity", positive()));
+    sub->add_option("--min-physical-velocity", a.minPhysicalVelocity, "Velocity of the minimum physical slope")
+        ->check(strictNumber("Minimum physical velocity", positive()));
+    sub->add_option("--fixed-tc", a.fixedTc, "Fixed time of concentration, minutes (1..120)")
+        ->check(strictNumber("Fixed Tc"));
     sub->add_flag("--computed-tc", a.computedTc, "Computed times of concentration");
     sub->add_option("--junction-method", a.junctionMethod,
                     "1 velocity of the downstream pipe, 2 of the upstream pipe with highest energy")

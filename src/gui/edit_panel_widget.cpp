@@ -26,6 +26,8 @@ namespace {
 
 /// Colour of a value the computations may overwrite (its calculation switch is on).
 const char* kCalcStyle = "QLineEdit, QComboBox { color: #1558b0; font-weight: 600; }";
+/// A typed value that is refused: it is kept on display, marked, and nothing is written.
+const char* kInvalidStyle = "QLineEdit { background: #ffe4e4; border: 2px solid #c62828; }";
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& t) { return t.toStdString(); }
@@ -92,12 +94,68 @@ QLineEdit* EditPanelWidget::numberField(Kind kind, int index) {
     e->setMaxLength(24);
     e->setMinimumWidth(90);
     watch(e, kind);
-    if (index >= 0) {
-        connect(e, &QLineEdit::textEdited, this, [this, index](const QString& t) {
-            if (m_model) m_model->logFieldChange(index, s(t));
-        });
-    }
+    connect(e, &QLineEdit::textEdited, this, [this, index, e](const QString& t) {
+        if (!m_model) return;
+        if (index >= 0) {
+            m_model->logFieldChange(index, s(t));
+            markField(e, m_model->checkField(index, s(t)));
+            // a value typed where a calculation switch governs is the engineer's from now on
+            if (int sw = m_model->valueTyped(index); sw > 0) {
+                m_calc[static_cast<std::size_t>(sw - 1)]->setChecked(false);
+                updateCalcColours();
+            }
+        } else {
+            for (const char* f : {"OUT_OFF", "OUT_EL", "OUT_TW", "EXIT_LOSS_COEFF", "AREA1", "AREA2", "AREA3"})
+                if (outfallField(f) == e) markField(e, m_model->checkOutfallField(f, s(t)));
+        }
+    });
     return e;
+}
+
+QLineEdit* EditPanelWidget::outfallField(const std::string& field) const {
+    if (field == "OUT_OFF") return m_outOffset;
+    if (field == "OUT_EL") return m_outElevation;
+    if (field == "OUT_TW") return m_outTailwater;
+    if (field == "EXIT_LOSS_COEFF") return m_outExitLoss;
+    if (field == "AREA1") return m_outAreaC[0];
+    if (field == "AREA2") return m_outAreaC[1];
+    if (field == "AREA3") return m_outAreaC[2];
+    return nullptr;
+}
+
+void EditPanelWidget::markField(QLineEdit* e, const input::NumberCheck& check) {
+    if (!e) return;
+    auto it = std::find(m_invalid.begin(), m_invalid.end(), e);
+    if (check.ok()) {
+        if (it != m_invalid.end()) m_invalid.erase(it);
+        e->setToolTip(QString());
+    } else {
+        if (it == m_invalid.end()) m_invalid.push_back(e);
+        e->setToolTip(q(check.error));
+        emit statusText(q(check.error));
+    }
+    restyle(e);
+}
+
+void EditPanelWidget::markFault() {
+    // the first refused value of each part, as the write found it
+    if (!m_model) return;
+    for (const auto& f : {m_model->nodeFault(), m_model->reachFault(), m_model->outfallFault()}) {
+        if (f.empty()) continue;
+        QLineEdit* e = f.index >= 0 ? field(f.index) : outfallField(f.field);
+        input::NumberCheck refused;
+        refused.error = f.message;
+        markField(e, refused);
+    }
+}
+
+void EditPanelWidget::restyle(QWidget* w) {
+    QWidget* governed[6] = {m_node[9], m_node[10], m_node[11], m_pipe, m_elev1, m_elev2};
+    std::string style;
+    for (std::size_t k = 0; k < 6; ++k)
+        if (governed[k] == w && m_calc[k] && m_calc[k]->isChecked()) style = kCalcStyle;
+    if (std::find(m_invalid.begin(), m_invalid.end(), w) != m_invalid.end()) style += kInvalidStyle;
+    w->setStyleSheet(q(style));
 }
 
 QLineEdit* EditPanelWidget::textField(Kind kind, int maxLength, int index) {
@@ -276,6 +334,12 @@ QWidget* EditPanelWidget::buildNodePage() {
     for (QLineEdit* e : {m_length, m_elev1, m_elev2})
         connect(e, &QLineEdit::textChanged, this, [this] { if (!m_showing) updateDerived(); });
     connect(m_pipe, &QComboBox::currentTextChanged, this, [this] { if (!m_showing) updateDerived(); });
+    connect(m_pipe, &QComboBox::activated, this, [this] {
+        // a pipe chosen by hand is kept by the sizing step
+        if (!m_model || m_showing) return;
+        m_calc[static_cast<std::size_t>(m_model->pipeChosen() - 1)]->setChecked(false);
+        updateCalcColours();
+    });
     return page;
 }
 
@@ -432,31 +496,66 @@ void EditPanelWidget::showSystem(const std::string& system) {
     else m_tabs->setCurrentIndex(0);
 }
 
-void EditPanelWidget::selectNode(const std::string& name) {
-    if (!m_model) return;
+bool EditPanelWidget::selectNode(const std::string& name) {
+    if (!m_model) return false;
     collect();
-    guarded([&] { m_model->selectNode(name); });
+    bool moved = false;
+    guarded([&] { moved = m_model->selectNode(name); });
     if (!m_model->lastStatus.empty()) emit statusText(q(m_model->lastStatus));
+    if (!moved) {
+        markFault();
+        return false;
+    }
     showModel();
     m_tabs->setCurrentIndex(0);
     emit recordWritten();
+    return true;
 }
 
-void EditPanelWidget::selectOutfall() {
-    if (!m_model) return;
+bool EditPanelWidget::selectOutfall() {
+    if (!m_model) return false;
     collect();
-    guarded([&] { m_model->selectOutfall(); });
+    bool moved = false;
+    guarded([&] { moved = m_model->selectOutfall(); });
+    if (!moved) {
+        if (!m_model->lastStatus.empty()) emit statusText(q(m_model->lastStatus));
+        markFault();
+        return false;
+    }
     showModel();
     m_tabs->setCurrentIndex(1);
     emit recordWritten();
+    return true;
 }
 
-void EditPanelWidget::flush() {
-    if (!m_model) return;
+bool EditPanelWidget::flush() {
+    if (!m_model) return true;
     collect();
-    guarded([&] { m_model->flushPendingEdits(); });
+    bool written = false;
+    guarded([&] { written = m_model->flushPendingEdits(); });
     if (!m_model->lastStatus.empty()) emit statusText(q(m_model->lastStatus));
+    if (!written) markFault();
     emit recordWritten();
+    return written;
+}
+
+void EditPanelWidget::reshow() {
+    if (!m_model) return;
+    editing::EditPanel& m = *m_model;
+    guarded([&] {
+        if (m.state == editing::PanelState::Outfall) {
+            if (!m.displayOutfall()) m.clearOutfall();
+            return;
+        }
+        const std::string name = m.node.name();
+        if (m.state == editing::PanelState::Node && m.displayNode(name)) {
+            if (!m.displayReach(m.node.name())) m.clearReach();
+        } else {
+            m.showSystemStart();
+        }
+        if (!m.displayOutfall()) m.clearOutfall();
+    });
+    showModel();
 }
 
 void EditPanelWidget::collect() {
@@ -490,6 +589,13 @@ void EditPanelWidget::collect() {
 }
 
 void EditPanelWidget::showModel() {
+    // values shown from the file are valid: earlier marks go
+    std::vector<QLineEdit*> marked;
+    marked.swap(m_invalid);
+    for (QLineEdit* e : marked) {
+        e->setToolTip(QString());
+        restyle(e);
+    }
     m_showing = true;
     if (m_model) {
         const auto& n = m_model->node;
@@ -567,7 +673,7 @@ void EditPanelWidget::updateDerived() {
 
 void EditPanelWidget::updateCalcColours() {
     QWidget* governed[6] = {m_node[9], m_node[10], m_node[11], m_pipe, m_elev1, m_elev2};
-    for (std::size_t k = 0; k < 6; ++k) governed[k]->setStyleSheet(m_calc[k]->isChecked() ? kCalcStyle : "");
+    for (std::size_t k = 0; k < 6; ++k) restyle(governed[k]);
 }
 
 void EditPanelWidget::onMethodChanged() {

@@ -32,12 +32,18 @@ public:
     void setLists(const std::vector<std::string>& structures, const std::vector<std::string>& pipes);
     /// Shows the first node of a new current system, its reach and the outfall.
     void showSystem(const std::string& system);
-    /// Flushes pending edits, then shows a node with its outgoing reach.
-    void selectNode(const std::string& name);
+    /// Flushes pending edits, then shows a node with its outgoing reach. False when a typed
+    /// value is refused: the panel keeps it on display, marked, for correction.
+    bool selectNode(const std::string& name);
     /// Flushes pending edits, then shows the outfall and header.
-    void selectOutfall();
-    /// Copies the widgets into the records and writes the pending ones.
-    void flush();
+    bool selectOutfall();
+    /// Copies the widgets into the records and writes the pending ones; false when a typed
+    /// value was refused (it stays pending and marked).
+    bool flush();
+    /// Shows the records again as they are in the file (after undo, redo or a computation).
+    void reshow();
+    /// The field widgets whose text is refused now.
+    const std::vector<QLineEdit*>& invalidFields() const { return m_invalid; }
     /// Fills the widgets from the records.
     void showModel();
 
@@ -67,6 +73,11 @@ private:
     void collect();
     void updateDerived();
     void updateCalcColours();
+    void markField(QLineEdit* e, const input::NumberCheck& check);
+    void markFault();
+    void restyle(QWidget* w);
+    QLineEdit* outfallField(const std::string& field) const;
+    std::vector<QLineEdit*> m_invalid;
     void fillRainfallLists();
     void onMethodChanged();
     void onLocationChanged();

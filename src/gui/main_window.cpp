@@ -37,6 +37,7 @@
 #include "gui/project_setup_dialog.h"
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
+#include "gui/undo_controller.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui {
@@ -111,6 +112,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     m_ui.setStatusWidgets(statusBar(), m_progress);
 
     installCommandHandlers();
+    m_undo = installUndo(*this);
     reloadSettings();
     updateEnabledCommands();
     resize(1280, 820);
@@ -331,7 +333,7 @@ void MainWindow::runCommand(Command id) {
 
 void MainWindow::guardedCompute(Command id) {
     if (!editing::computeGuard(m_project ? m_project->currentSystem : std::string(), m_ui)) return;
-    flushPendingEdits();
+    if (!flushPendingEdits()) return;  // the refused value is marked in the panel and named in the status line
     auto it = m_handlers.find(id);
     if (it == m_handlers.end() || !it->second) {
         notAvailable(id);
@@ -422,6 +424,7 @@ bool MainWindow::openProjectFile(const std::string& path) {
     // the project open before is replaced completely
     m_panel->attach(nullptr, nullptr, nullptr, "", false);
     m_project = std::move(opened);
+    m_project->db->attachHistory();  // every change from now on can be undone
     m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
     setWindowTitle(q(m_project->title()));
     m_ui.status("");
@@ -437,6 +440,7 @@ bool MainWindow::openProjectFile(const std::string& path) {
     rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
     if (!m_project->currentSystem.empty()) changeCurrentSystem(m_project->currentSystem);
     else refreshNodeList();
+    emit projectOpened();
     return true;
 }
 
@@ -481,7 +485,13 @@ void MainWindow::onSystemChosen(int index) {
 
 void MainWindow::changeCurrentSystem(const std::string& name) {
     if (!m_project) return;
-    flushPendingEdits();
+    if (!flushPendingEdits()) {
+        // a refused value in the panel: stay on its system until it is corrected
+        m_fillingSelector = true;
+        m_systemSelector->setCurrentIndex(m_systemSelector->findText(q(m_project->currentSystem), Qt::MatchFixedString));
+        m_fillingSelector = false;
+        return;
+    }
     db::setCurrentSystem(*m_project, trim(name));  // remembered in T0 for the next opening
     int index = m_systemSelector->findText(q(m_project->currentSystem), Qt::MatchFixedString);
     if (index != m_systemSelector->currentIndex()) {
@@ -493,9 +503,21 @@ void MainWindow::changeCurrentSystem(const std::string& name) {
     refreshNodeList();
 }
 
-void MainWindow::flushPendingEdits() {
-    if (!m_project || !m_panel->model()) return;
-    m_panel->flush();
+bool MainWindow::flushPendingEdits() {
+    if (!m_project || !m_panel->model()) return true;
+    return m_panel->flush();
+}
+
+void MainWindow::refreshAfterChange() {
+    if (!m_project) return;
+    const std::string current = m_project->currentSystem;
+    db::refreshSystems(*m_project);
+    reloadDefinitionLists();
+    rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
+    if (m_project->currentSystem != current) m_panel->showSystem(m_project->currentSystem);
+    else m_panel->reshow();
+    refreshNodeList();
+    emit projectDataChanged();
 }
 
 void MainWindow::refreshNodeList() {

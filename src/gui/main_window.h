@@ -25,6 +25,7 @@ class QDockWidget;
 namespace kolv::gui {
 
 class EditPanelWidget;
+class UndoController;
 
 /// How the window is run: by the engineer, by a test or by the screenshot run.
 struct MainWindowOptions {
@@ -53,8 +54,12 @@ public:
     /// Re-reads the systems into the selector and selects `select` when listed
     /// ("????????" selects nothing).
     void rebuildSystemLists(const std::string& select);
-    /// Writes the editing panel's pending records (node, reach, outfall).
-    void flushPendingEdits();
+    /// Writes the editing panel's pending records (node, reach, outfall). False when a typed
+    /// value is refused (it stays in the panel, marked, and nothing of it is written).
+    bool flushPendingEdits();
+    /// Shows the project again as it is in the file after undo, redo or any command that
+    /// wrote to it: systems, definition lists, node list, panel; then projectDataChanged().
+    void refreshAfterChange();
     /// Reloads the structure and pipe lists of the unit system and the unit name.
     void reloadDefinitionLists();
     /// Shows the nodes of the current system in the node list.
@@ -67,6 +72,7 @@ public:
     GuiUi& ui() { return m_ui; }
     QComboBox* systemSelector() const { return m_systemSelector; }
     EditPanelWidget* panel() const { return m_panel; }
+    UndoController* undoController() const { return m_undo; }
     QTableWidget* nodeList() const { return m_nodeList; }
     QAction* action(Command id) const;
     QLabel* unitLabel() const { return m_unitLabel; }
@@ -74,6 +80,12 @@ public:
     settings::Settings& settingsState() { return m_settings; }
     const std::vector<std::string>& structureNames() const { return m_structures; }
     const std::vector<std::string>& pipeNames() const { return m_pipes; }
+
+signals:
+    /// A project was opened (or replaced by another).
+    void projectOpened();
+    /// The project's data changed under the open windows (undo, redo, a command).
+    void projectDataChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -119,6 +131,7 @@ private:
     QTableWidget* m_nodeList = nullptr;
     QDockWidget* m_panelDock = nullptr;
     EditPanelWidget* m_panel = nullptr;
+    UndoController* m_undo = nullptr;
     bool m_fillingSelector = false;
     bool m_fillingNodes = false;
 };

@@ -1,6 +1,9 @@
 // The special table edit window.
 #include "gui/special_table_dialog.h"
 
+#include <QColor>
+#include <QSignalBlocker>
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -57,8 +60,22 @@ QTableWidget* SpecialTableDialog::grid(const std::string& table) {
     auto fields = g.fields;
     connect(t, &QTableWidget::itemChanged, this, [this, t, fields, table](QTableWidgetItem* item) {
         try {
-            editors::writeCell(m_db, table, item->data(Qt::UserRole).toLongLong(),
-                               fields[static_cast<std::size_t>(item->column())], item->text().toStdString());
+            std::string refusal;
+            if (!editors::writeCell(m_db, table, item->data(Qt::UserRole).toLongLong(),
+                                    fields[static_cast<std::size_t>(item->column())], item->text().toStdString(),
+                                    &refusal) &&
+                !refusal.empty()) {
+                // the cell is marked and keeps the text so it can be corrected; nothing was written
+                const QSignalBlocker block(t);
+                item->setBackground(QColor(255, 215, 215));
+                item->setToolTip(QString::fromStdString(refusal));
+                m_ui.beep();
+                m_ui.message("INVALID DATA", refusal, ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+            } else {
+                const QSignalBlocker block(t);
+                item->setBackground(QBrush());
+                item->setToolTip(QString());
+            }
         } catch (const std::exception& e) {
             ui::reportException(m_ui, e);
         }

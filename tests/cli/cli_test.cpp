@@ -111,3 +111,30 @@ TEST(CommandLine, VerificationFaultsFailTheCommand) {
 }
 
 }  // namespace
+
+TEST(CommandLine, AStormTabThatComesOutAsNanStopsWithAMessageInEveryFormat) {
+    // The project of a crash report: the grade line never settles and turns into NaN.
+    test::TempDir dir;
+    const std::string path = dir.file("nan.mdb");
+    std::ifstream in(std::string(KOLV_TEST_DATA_DIR) + "/regressions/storm-tabs-nan-crash.mdb", std::ios::binary);
+    std::ofstream(path, std::ios::binary) << in.rdbuf();
+    for (const char* format : {"text", "csv", "json"}) {
+        CliRun r = cli(dir, "--yes storm-tabs '" + path + "' --system G974 --format " + format);
+        EXPECT_EQ(r.code, 1) << format << "\n" << r.out;  // a fault, not a crash
+        EXPECT_TRUE(has(r.out, "not a number")) << format << "\n" << r.out;
+    }
+}
+
+TEST(CommandLine, NumbersAreReadWholeAndInRangeAsInTheWindows) {
+    test::TempDir dir;
+    const std::string p = "'" + test::makeSample(dir) + "'";
+    CliRun comma = cli(dir, "size-pipes " + p + " --system MAINST --group 1 --max-velocity 0,3");
+    EXPECT_NE(comma.code, 0);
+    EXPECT_TRUE(has(comma.out, "Use a period as the decimal point")) << comma.out;
+    CliRun negative = cli(dir, "intensity " + p + " --system MAINST --duration -5");
+    EXPECT_NE(negative.code, 0);
+    EXPECT_TRUE(has(negative.out, "Duration must be greater than 0.")) << negative.out;
+    CliRun word = cli(dir, "set-flowlines " + p + " --system MAINST --min-slope abc");
+    EXPECT_NE(word.code, 0);
+    EXPECT_TRUE(has(word.out, "'abc' is not a number")) << word.out;
+}

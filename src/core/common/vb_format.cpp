@@ -184,6 +184,9 @@ std::string shortestText(double value) {
 }
 
 std::string vbFormat(double value, std::string_view picture) {
+    // a value that is not a number has no digits to lay out in a picture
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
     if (picture.empty()) return shortestText(value);
     std::vector<std::string> sections = split(picture, ';');
     // A section left empty ("0.00;;Zero") falls back to the first one, sign included.

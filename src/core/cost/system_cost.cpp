@@ -4,6 +4,7 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "db/undo_history.h"
 
 namespace kolv::cost {
 
@@ -54,6 +55,7 @@ std::string costReportTitle(const std::string& system) { return "SYSTEM COST REP
 
 CostResult computeSystemCost(db::Database& db, const std::string& systemName, const CostOptions& options,
                              ui::UiPort& ui) {
+    db::UndoAction step(db, "Cost Analysis");  // the tallies written into T6 and T7
     const std::string system = trim(systemName);
     CostResult result;
     auto& lines = result.lines;

@@ -8,6 +8,7 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "db/undo_history.h"
 
 namespace kolv::db {
 
@@ -145,8 +146,14 @@ FileKind Database::probe(const std::string& path) {
 Database::Database(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
 
 Database::~Database() {
+    m_history.reset();     // drops its triggers while the connection is still open
     m_statements.clear();  // finalized before the connection closes
     if (m_db) sqlite3_close_v2(m_db);
+}
+
+UndoHistory& Database::attachHistory() {
+    if (!m_history) m_history = std::make_unique<UndoHistory>(*this);
+    return *m_history;
 }
 
 std::unique_ptr<Database> Database::open(const std::string& path) {

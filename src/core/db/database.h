@@ -16,6 +16,8 @@ struct sqlite3_stmt;
 
 namespace kolv::db {
 
+class UndoHistory;
+
 /// Work done through one connection, counted so a test can tell linear work from quadratic work
 /// without timing anything. Every figure only grows; take differences around the work measured.
 struct WorkCounters {
@@ -129,8 +131,15 @@ public:
     WorkCounters& counters() { return m_counters; }
     const WorkCounters& counters() const { return m_counters; }
 
+    /// Starts recording every change for undo and redo (the desktop program); returns the
+    /// history. Without it nothing is recorded (command line, batch work).
+    UndoHistory& attachHistory();
+    /// The attached history, or nullptr.
+    UndoHistory* history() const { return m_history.get(); }
+
 private:
     Database(sqlite3* db, std::string path);
+    std::unique_ptr<UndoHistory> m_history;
     sqlite3* m_db;
     std::string m_path;
     std::map<std::string, TableLayout> m_layouts;

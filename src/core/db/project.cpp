@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "db/record_set.h"
+#include "db/undo_history.h"
 
 namespace kolv::db {
 
@@ -69,6 +70,8 @@ std::vector<std::string> readSystemList(Database& db) {
 
 void setCurrentSystem(Project& project, const std::string& system) {
     project.currentSystem = trim(system);
+    // the system on display is remembered, not edited: it is no undo step of its own
+    UndoPause notAnEdit(*project.db);
     RecordSet t0(*project.db, "T0");
     if (t0.empty()) {
         t0.addNew();

@@ -46,10 +46,10 @@ public:
     bool inStep() const { return m_depth > 0; }
 
     bool canUndo();
-    bool canRedo() const { return !m_redo.empty(); }
+    bool canRedo();
     /// Name of the step that undo would take back ("" when none).
     std::string undoName();
-    std::string redoName() const;
+    std::string redoName();
     /// Takes back the last step; false when there is none.
     bool undo();
     /// Replays the last step taken back; false when there is none.
@@ -58,11 +58,15 @@ public:
     /// Names of the steps that can be undone, oldest first, and of those that can be redone,
     /// next first.
     std::vector<std::string> undoNames();
-    std::vector<std::string> redoNames() const;
+    std::vector<std::string> redoNames();
     /// Forgets every step (the tables are not changed).
     void clear();
     /// Most steps kept; the oldest are forgotten beyond it.
     void setLimit(std::size_t steps) { m_limit = steps; }
+
+    /// While paused, changes are not recorded (choosing the current system is not an edit).
+    void pause() { setRecording(false, +1); }
+    void resume() { setRecording(true, -1); }
 
     /// Called after every change of the history (new step, undo, redo, clear).
     void setListener(std::function<void()> listener) { m_listener = std::move(listener); }
@@ -74,15 +78,24 @@ private:
         std::int64_t last = -1;
     };
 
+    struct Tracked {
+        std::string name;
+        std::vector<std::string> columns;
+    };
     std::int64_t lastSeq();
+    void setRecording(bool on, int delta);
+    void installTriggers(std::size_t id);
+    void applyInverse(std::int64_t seq, std::size_t table, char op, std::int64_t rowid);
     void collectLoose();
+    void reconcile();
     Step replayBackwards(const Step& s, const std::string& name);
     void dropEntries(const Step& s);
     void trim();
     void notify();
 
     Database& m_db;
-    std::vector<std::string> m_tables;   // tables with triggers
+    std::vector<Tracked> m_tables;       // tables with triggers, by id
+    int m_paused = 0;
     std::vector<Step> m_undo;
     std::vector<Step> m_redo;
     std::int64_t m_assigned = 0;         // highest log sequence that belongs to a step
@@ -102,6 +115,18 @@ public:
     ~UndoAction();
     UndoAction(const UndoAction&) = delete;
     UndoAction& operator=(const UndoAction&) = delete;
+
+private:
+    UndoHistory* m_history;
+};
+
+/// Changes made while this lives are not recorded (view state kept in the project file).
+class UndoPause {
+public:
+    explicit UndoPause(Database& db);
+    ~UndoPause();
+    UndoPause(const UndoPause&) = delete;
+    UndoPause& operator=(const UndoPause&) = delete;
 
 private:
     UndoHistory* m_history;

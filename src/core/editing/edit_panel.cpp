@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "db/undo_history.h"
 
 namespace kolv::editing {
 
@@ -172,8 +173,8 @@ void EditPanel::clearOutfall() {
     outfall.areaC = {"0", "0", "0"};
 }
 
-void EditPanel::selectNode(const std::string& name) {
-    flushPendingEdits();
+bool EditPanel::selectNode(const std::string& name) {
+    if (!flushPendingEdits()) return false;  // the refused value stays on display to be corrected
     if (displayNode(name)) {
         if (!displayReach(node.name())) clearReach();
         state = PanelState::Node;
@@ -182,11 +183,13 @@ void EditPanel::selectNode(const std::string& name) {
         clearReach();
         state = PanelState::Cleared;
     }
+    return true;
 }
 
-void EditPanel::selectOutfall() {
-    flushPendingEdits();
+bool EditPanel::selectOutfall() {
+    if (!flushPendingEdits()) return false;
     state = displayOutfall() ? PanelState::Outfall : PanelState::Cleared;
+    return true;
 }
 
 void EditPanel::showSystemStart() {
@@ -204,11 +207,16 @@ void EditPanel::showSystemStart() {
     if (!displayOutfall()) clearOutfall();
 }
 
-void EditPanel::updateNodeRecord() {
+bool EditPanel::updateNodeRecord() {
     m_session.log("EDIT_NR_UPDATE_NODE_RECORD");
     lastStatus.clear();
     const std::string name = trim(node.name());
     if (node.rowid != 0) {
+        if (Fault f = nodeFault(); !f.empty()) {
+            lastStatus = f.message;  // nothing is written until the value is valid
+            return false;
+        }
+        db::UndoAction step(m_db, "Edit Node " + name);
         RecordSet rs(m_db, "NODE", "rowid = ?", {Value(static_cast<long long>(node.rowid))});
         if (rs.empty()) {
             lastStatus = "3021 - No current record";
@@ -217,7 +225,7 @@ void EditPanel::updateNodeRecord() {
             rs.edit();
             rs.set("STATION", trim(node.text[1]));
             for (int i = 2; i < kNodeFieldCount; ++i)
-                rs.set(nodeFieldName(i), leadingNumber(node.text[static_cast<std::size_t>(i)]));
+                rs.set(nodeFieldName(i), *checkField(i, node.text[static_cast<std::size_t>(i)]).value);
             rs.set("STRUCT_NAME", trim(node.structure));
             for (std::size_t i = 0; i < 3; ++i) rs.set(kNodeCalc[i], node.calc[i]);
             rs.update();
@@ -227,12 +235,18 @@ void EditPanel::updateNodeRecord() {
     m_session.nodeEditPending = false;
     m_session.log("NODE_RECORD_NEEDS_TO_BE_UPDATED = False");
     m_session.log("EDIT_NR_UPDATE_NODE_RECORD: At the exit line Node Name = '" + name + "'");
+    return true;
 }
 
-void EditPanel::updateReachRecord() {
+bool EditPanel::updateReachRecord() {
     m_session.log("EDIT_NR_UPDATE_REACH_RECORD");
     const std::string name = trim(node.name());
     if (!name.empty() && node.rowid != 0) {
+        if (Fault f = reachFault(); !f.empty()) {
+            lastStatus = f.message;
+            return false;
+        }
+        db::UndoAction step(m_db, "Edit Reach " + name);
         RecordSet rs(m_db, "REACH", "SYSTEM = ?", {m_system});
         if (rs.findFirst("NODE1 = ?", {name})) {
             rs.edit();
@@ -246,9 +260,9 @@ void EditPanel::updateReachRecord() {
         rs.set("NAME", name);  // a reach bears the name of its upstream node
         rs.set("NODE1", name);
         rs.set("PIPE_NAME", trim(reach.pipe));
-        rs.set("LENGTH", leadingNumber(reach.length));
-        rs.set("ELEV1", leadingNumber(reach.elev1));
-        rs.set("ELEV2", leadingNumber(reach.elev2));
+        rs.set("LENGTH", *checkField(14, reach.length).value);
+        rs.set("ELEV1", *checkField(16, reach.elev1).value);
+        rs.set("ELEV2", *checkField(17, reach.elev2).value);
         rs.set("BARRELS", reach.barrels < 1 ? 1 : reach.barrels);
         for (std::size_t i = 0; i < 3; ++i) rs.set(kReachCalc[i], reach.calc[i]);
         rs.update();
@@ -258,29 +272,38 @@ void EditPanel::updateReachRecord() {
     }
     m_session.reachEditPending = false;
     m_session.log("REACH_RECORD_NEEDS_TO_BE_UPDATED = False");
+    return true;
 }
 
-void EditPanel::updateOutfallRecord() {
+bool EditPanel::updateOutfallRecord() {
     m_session.log("EDIT_NR_UPDATE_OUTFALL_RECORD");
     if (outfall.exists) {
+        if (Fault f = outfallFault(); !f.empty()) {
+            lastStatus = f.message;
+            return false;
+        }
+        db::UndoAction step(m_db, "Edit Outfall " + trim(outfall.outNode));
+        auto number = [this](const char* field, const std::string& text) {
+            return *checkOutfallField(field, text).value;
+        };
         RecordSet rs(m_db, "T16", "SYSTEM = ?", {m_system});
         if (rs.empty()) {
             lastStatus = "3021 - No current record";
         } else {
             rs.edit();
             rs.set("OUT_STA", trim(outfall.station));
-            rs.set("OUT_OFF", leadingNumber(outfall.offset));
-            rs.set("OUT_EL", leadingNumber(outfall.elevation));
-            rs.set("OUT_TW", leadingNumber(outfall.tailwater));
-            rs.set("EXIT_LOSS_COEFF", leadingNumber(outfall.exitLoss));
-            rs.set("AREA1", leadingNumber(outfall.areaC[0]));
-            rs.set("AREA2", leadingNumber(outfall.areaC[1]));
-            rs.set("AREA3", leadingNumber(outfall.areaC[2]));
+            rs.set("OUT_OFF", number("OUT_OFF", outfall.offset));
+            rs.set("OUT_EL", number("OUT_EL", outfall.elevation));
+            rs.set("OUT_TW", number("OUT_TW", outfall.tailwater));
+            rs.set("EXIT_LOSS_COEFF", number("EXIT_LOSS_COEFF", outfall.exitLoss));
+            rs.set("AREA1", number("AREA1", outfall.areaC[0]));
+            rs.set("AREA2", number("AREA2", outfall.areaC[1]));
+            rs.set("AREA3", number("AREA3", outfall.areaC[2]));
             rs.set("DESIGNED BY", trim(outfall.designedBy));
             rs.set("CHECKED BY", trim(outfall.checkedBy));
             rs.set("STRUCT_NAME", trim(outfall.structure));
             rs.set("ZONE", trim(outfall.zone));
-            rs.set("FREQ", leadingNumber(outfall.freq));
+            rs.set("FREQ", number("FREQ", outfall.freq));
             rs.set("LOCATION", trim(outfall.location));
             rs.set("FREQUENCY", trim(outfall.frequency));
             rs.set("BACKGROUND_PICTURE", trim(outfall.backgroundPicture));
@@ -291,27 +314,133 @@ void EditPanel::updateOutfallRecord() {
     }
     m_session.outfallEditPending = false;
     m_session.log("OUTFALL_RECORD_NEEDS_TO_BE_UPDATED = False");
+    return true;
 }
 
-void EditPanel::flushPendingEdits() {
+bool EditPanel::flushPendingEdits() {
+    bool written = true;
     if (m_session.nodeEditPending) {
         m_session.log("ClickEntityEx: NODE_RECORD_NEEDS_TO_BE_UPDATED-switch = TRUE");
-        updateNodeRecord();
-        m_session.nodeEditPending = false;
-        m_session.log("ClickEntityEx: NODE_RECORD_NEEDS_TO_BE_UPDATED-switch = FALSE");
+        if (updateNodeRecord()) {
+            m_session.nodeEditPending = false;
+            m_session.log("ClickEntityEx: NODE_RECORD_NEEDS_TO_BE_UPDATED-switch = FALSE");
+        } else {
+            written = false;
+        }
     }
     if (m_session.reachEditPending) {
         m_session.log("ClickEntityEx: REACH_RECORD_NEEDS_TO_BE_UPDATED-switch = TRUE");
-        updateReachRecord();
-        m_session.reachEditPending = false;
-        m_session.log("ClickEntityEx: REACH_RECORD_NEEDS_TO_BE_UPDATED-switch = FALSE");
+        if (updateReachRecord()) {
+            m_session.reachEditPending = false;
+            m_session.log("ClickEntityEx: REACH_RECORD_NEEDS_TO_BE_UPDATED-switch = FALSE");
+        } else {
+            written = false;
+        }
     }
     if (m_session.outfallEditPending) {
         m_session.log("ClickEntityEx: OUTFALL_RECORD_NEEDS_TO_BE_UPDATED-switch = TRUE");
-        updateOutfallRecord();
-        m_session.outfallEditPending = false;
-        m_session.log("ClickEntityEx: OUTFALL_RECORD_NEEDS_TO_BE_UPDATED-switch = FALSE");
+        if (updateOutfallRecord()) {
+            m_session.outfallEditPending = false;
+            m_session.log("ClickEntityEx: OUTFALL_RECORD_NEEDS_TO_BE_UPDATED-switch = FALSE");
+        } else {
+            written = false;
+        }
     }
+    return written;
+}
+
+input::NumberCheck EditPanel::checkField(int index, const std::string& text) const {
+    if (index >= 2 && index < kNodeFieldCount) return input::checkField("NODE", nodeFieldName(index), text, fieldLabel(index));
+    if (index == 14) return input::checkField("REACH", "LENGTH", text, fieldLabel(index));
+    if (index == 16) return input::checkField("REACH", "ELEV1", text, fieldLabel(index));
+    if (index == 17) return input::checkField("REACH", "ELEV2", text, fieldLabel(index));
+    input::NumberCheck any;
+    any.value = 0.0;
+    return any;
+}
+
+input::NumberCheck EditPanel::checkOutfallField(const std::string& field, const std::string& text) const {
+    static const std::array<std::pair<const char*, const char*>, 8> kCaptions = {{{"OUT_OFF", "Outfall Offset"},
+                                                                                 {"OUT_EL", "Outfall Elevation"},
+                                                                                 {"OUT_TW", "Tailwater Elevation"},
+                                                                                 {"EXIT_LOSS_COEFF", "Exit Loss Coefficient"},
+                                                                                 {"AREA1", "Area 1-C"},
+                                                                                 {"AREA2", "Area 2-C"},
+                                                                                 {"AREA3", "Area 3-C"},
+                                                                                 {"FREQ", "Frequency"}}};
+    std::string caption = field;
+    for (const auto& [f, c] : kCaptions)
+        if (field == f) caption = c;
+    if (field == "AREA1" || field == "AREA2" || field == "AREA3") {
+        // the system's default runoff coefficients
+        input::NumberRule c;
+        c.min = 0.0;
+        c.max = 1.0;
+        return input::checkNumber(text, caption, c);
+    }
+    if (field == "FREQ") {
+        input::NumberRule years;
+        years.min = 0.0;
+        years.minExclusive = true;
+        return input::checkNumber(text, caption, years);
+    }
+    return input::checkField("T16", field, text, caption);
+}
+
+EditPanel::Fault EditPanel::nodeFault() const {
+    for (int i = 2; i < kNodeFieldCount; ++i) {
+        auto r = checkField(i, node.text[static_cast<std::size_t>(i)]);
+        if (!r.ok()) return {i, nodeFieldName(i), r.error};
+    }
+    return {};
+}
+
+EditPanel::Fault EditPanel::reachFault() const {
+    const std::array<std::pair<int, const std::string*>, 3> fields = {{{14, &reach.length}, {16, &reach.elev1}, {17, &reach.elev2}}};
+    for (const auto& [i, text] : fields) {
+        auto r = checkField(i, *text);
+        if (!r.ok()) return {i, "", r.error};
+    }
+    return {};
+}
+
+EditPanel::Fault EditPanel::outfallFault() const {
+    const std::array<std::pair<const char*, const std::string*>, 8> fields = {
+        {{"OUT_OFF", &outfall.offset},
+         {"OUT_EL", &outfall.elevation},
+         {"OUT_TW", &outfall.tailwater},
+         {"EXIT_LOSS_COEFF", &outfall.exitLoss},
+         {"AREA1", &outfall.areaC[0]},
+         {"AREA2", &outfall.areaC[1]},
+         {"AREA3", &outfall.areaC[2]},
+         {"FREQ", &outfall.freq}}};
+    for (const auto& [f, text] : fields) {
+        // a system on a time-intensity table has no return period to check
+        if (std::string(f) == "FREQ" && (outfall.intensityMethod != 0 || trim(*text).empty())) continue;
+        auto r = checkOutfallField(f, *text);
+        if (!r.ok()) return {-1, f, r.error};
+    }
+    return {};
+}
+
+int EditPanel::valueTyped(int index) {
+    if (index >= 9 && index <= 11) {
+        node.calc[static_cast<std::size_t>(index - 9)] = false;
+        m_session.nodeEditPending = true;
+        return index - 8;
+    }
+    if (index == 16 || index == 17) {
+        reach.calc[static_cast<std::size_t>(index - 15)] = false;
+        m_session.reachEditPending = true;
+        return index - 11;
+    }
+    return 0;
+}
+
+int EditPanel::pipeChosen() {
+    reach.calc[0] = false;
+    m_session.reachEditPending = true;
+    return 4;
 }
 
 void EditPanel::logFieldChange(int index, const std::string& newText) {
@@ -320,6 +449,13 @@ void EditPanel::logFieldChange(int index, const std::string& newText) {
 }
 
 bool EditPanel::toggleCalcSwitch(int number) {
+    static const std::array<const char*, 6> kSwitchNames = {"Area 1-C", "Area 2-C", "Area 3-C", "Pipe Size",
+                                                            "Invert-From", "Invert-To"};
+    if (number < 1 || number > 6) return false;
+    const bool turningOn = !(number <= 3 ? node.calc[static_cast<std::size_t>(number - 1)]
+                                         : reach.calc[static_cast<std::size_t>(number - 4)]);
+    db::UndoAction step(m_db, std::string("Calc Switch ") + kSwitchNames[static_cast<std::size_t>(number - 1)] +
+                                  (turningOn ? " On" : " Off"));
     if (number >= 1 && number <= 3) {
         bool& on = node.calc[static_cast<std::size_t>(number - 1)];
         on = !on;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "common/number_input.h"
 #include "db/database.h"
 #include "session/session.h"
 #include "ui/ui_port.h"
@@ -90,23 +91,48 @@ public:
     /// `EDIT_NR_CLEAR_OUTFALL_DISPLAY`.
     void clearOutfall();
 
-    /// Flushes, then shows a node with its outgoing reach (clicking a node).
-    void selectNode(const std::string& name);
+    /// Flushes, then shows a node with its outgoing reach (clicking a node). False, with the
+    /// panel left as it is, when a pending value is refused.
+    bool selectNode(const std::string& name);
     /// Flushes, then shows the outfall and header (clicking the outfall).
-    void selectOutfall();
+    bool selectOutfall();
     /// Shows the first node of the system and its reach, then the outfall (system change).
     void showSystemStart();
 
     /// `EDIT_NR_UPDATE_NODE_RECORD`. Sets `lastStatus` to "3021 - No current record" when
-    /// the record is gone.
-    void updateNodeRecord();
+    /// the record is gone. A typed number that is refused writes nothing: `lastStatus` says
+    /// which field and why, the edit stays pending, and false is returned.
+    bool updateNodeRecord();
     /// `EDIT_NR_UPDATE_REACH_RECORD`: creates the reach when the node has none.
-    void updateReachRecord();
+    bool updateReachRecord();
     /// `EDIT_NR_UPDATE_OUTFALL_RECORD`.
-    void updateOutfallRecord();
+    bool updateOutfallRecord();
     /// Writes the pending records (node, reach, outfall, in this order, each only when its
-    /// switch is set), with the trace lines of the diagnosis log.
-    void flushPendingEdits();
+    /// switch is set), with the trace lines of the diagnosis log. False when a record was
+    /// kept back because one of its numbers is refused.
+    bool flushPendingEdits();
+
+    /// Reads a typed number of the panel strictly: the node and reach fields by their index
+    /// (as `fieldLabel`), the outfall fields by their T16 field name.
+    input::NumberCheck checkField(int index, const std::string& text) const;
+    input::NumberCheck checkOutfallField(const std::string& field, const std::string& text) const;
+    /// First refused number of each part ("" when all are valid), with the field index or name.
+    struct Fault {
+        int index = -1;
+        std::string field;
+        std::string message;
+        bool empty() const { return message.empty(); }
+    };
+    Fault nodeFault() const;
+    Fault reachFault() const;
+    Fault outfallFault() const;
+
+    /// A value typed into a field that a calculation switch governs (Area n-C, Invert-From,
+    /// Invert-To) is the engineer's: its switch goes off at once (kept when the record is
+    /// written). Returns the switch number turned off (1..6), or 0.
+    int valueTyped(int index);
+    /// A pipe chosen by hand turns the pipe-size switch off; returns 4.
+    int pipeChosen();
 
     /// Entering a field marks its record pending.
     void enterNodeField() { m_session.nodeEditPending = true; }

@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "db/record_set.h"
+#include "db/undo_history.h"
 
 namespace kolv::editing {
 
@@ -77,6 +78,7 @@ std::vector<std::string> structuresForClass(db::Database& db, int engMet, const 
 
 bool addNodeRecord(db::Database& db, const std::string& system, const std::string& name,
                    const std::string& structure, double xd, double yd, ui::UiPort& ui) {
+    db::UndoAction step(db, "Add Node " + trim(name));
     const std::string n = trim(name);
     RecordSet nodes(db, "NODE", "NAME = ?", {n});
     if (!nodes.empty()) {

@@ -5,6 +5,7 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "editing/edit_panel.h"
+#include "db/undo_history.h"
 
 namespace kolv::editors {
 
@@ -64,6 +65,7 @@ std::optional<OutfallHeader> loadOutfallHeader(db::Database& db, const std::stri
 }
 
 bool saveOutfallHeader(db::Database& db, const std::string& system, const OutfallHeader& h, ui::UiPort& ui) {
+    db::UndoAction step(db, "Outfall & Header Details");
     RecordSet rs(db, "T16", "SYSTEM = ?", {trim(system)});
     if (rs.empty()) {
         ui.message("MISSING DATA", "System '" + trim(system) + "' not found.", ui::Icon::Exclamation);

@@ -4,10 +4,12 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "db/record_set.h"
+#include "db/undo_history.h"
 
 namespace kolv::editors {
 
 bool setPrintPosition(db::Database& db, const std::string& system, const std::string& from, const db::Value& position) {
+    db::UndoAction step(db, "Storm Tab Print Order");
     db::RecordSet t60(db, "T60", "SYSTEM = ?", {trim(system)});
     if (!t60.findFirst("FROM = ?", {trim(from)})) return false;
     db::Value v = position;
@@ -24,6 +26,7 @@ bool setPrintPosition(db::Database& db, const std::string& system, const std::st
 }
 
 int writePrintOrder(db::Database& db, const std::string& system) {
+    db::UndoAction step(db, "Storm Tab Print Order");
     db::RecordSet t60(db, "T60", "SYSTEM = ?", {trim(system)});
     db::RecordSet nodes(db, "NODE");
     int written = 0;

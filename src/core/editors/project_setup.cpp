@@ -3,6 +3,7 @@
 
 #include "common/text.h"
 #include "db/record_set.h"
+#include "db/undo_history.h"
 
 namespace kolv::editors {
 
@@ -71,16 +72,24 @@ ProjectSetup openProjectSetup(db::Database& db) {
     return s;
 }
 
-void setUnitSystem(db::Database& db, bool metric) { writeField(db, "ENGLISH_METRIC", metric); }
+void setUnitSystem(db::Database& db, bool metric) {
+    db::UndoAction step(db, metric ? "Units: Metric" : "Units: English");
+    writeField(db, "ENGLISH_METRIC", metric);
+}
 
-void setFrenchDrainJurisdiction(db::Database& db, int choice) { writeField(db, "FRENCH_DRAIN_JURIS", choice); }
+void setFrenchDrainJurisdiction(db::Database& db, int choice) {
+    db::UndoAction step(db, "Project Setup");
+    writeField(db, "FRENCH_DRAIN_JURIS", choice);
+}
 
 void setJunctionCoefficient(db::Database& db, int n, double k) {
+    db::UndoAction step(db, "Project Setup");
     if (n < 1 || n > kJunctionConfigurations) return;
     writeField(db, "JC" + std::to_string(n), k);
 }
 
 bool saveProjectSetup(db::Database& db, const ProjectSetup& s, ui::UiPort& ui) {
+    db::UndoAction step(db, "Project Setup");
     if (trim(s.prefix).size() > 6) {
         ui.invalidData("The node name prefix is limited to 6 characters.");
         return false;

@@ -4,6 +4,8 @@
 #include "common/text.h"
 #include "db/record_set.h"
 #include "editing/edit_panel.h"
+#include "common/number_input.h"
+#include "db/undo_history.h"
 
 namespace kolv::editors {
 
@@ -35,7 +37,8 @@ TableGrid loadSystemRows(db::Database& db, const std::string& table, const std::
 }
 
 bool writeCell(db::Database& db, const std::string& table, long long rowid, const std::string& field,
-               const std::string& text) {
+               const std::string& text, std::string* refusal) {
+    db::UndoAction step(db, "Special Table Edit: " + table + "." + field);
     RecordSet rs(db, table, "rowid = ?", {db::Value(rowid)});
     if (rs.empty()) return false;
     const db::FieldDef* f = rs.layout().field(field);
@@ -43,7 +46,15 @@ bool writeCell(db::Database& db, const std::string& table, long long rowid, cons
     db::Value v;
     if (!text.empty()) {
         if (f->type == db::FieldType::Text || f->type == db::FieldType::Memo) v = db::Value(text);
-        else v = db::Value(leadingNumber(text));
+        else {
+            // a number that does not read is refused, never stored as 0
+            input::NumberCheck r = input::checkField(table, field, text, field);
+            if (!r.ok()) {
+                if (refusal) *refusal = r.error;
+                return false;
+            }
+            v = db::Value(*r.value);
+        }
     }
     rs.edit();
     rs.set(field, v);

@@ -23,9 +23,10 @@ struct TableGrid {
 /// The rows of NODE or REACH of one system with every field as text (Null as "").
 TableGrid loadSystemRows(db::Database& db, const std::string& table, const std::string& system);
 
-/// Writes one cell: "" stores Null, numbers by their leading number, texts as typed.
-/// Key fields refuse "" with the database's own error. Returns false when the row is gone.
+/// Writes one cell: "" stores Null, texts as typed, numbers only when the whole text reads as
+/// a number within the field's range (else `refusal` says why and nothing is written).
+/// Key fields refuse "" with the database's own error. Returns false when nothing was written.
 bool writeCell(db::Database& db, const std::string& table, long long rowid, const std::string& field,
-               const std::string& text);
+               const std::string& text, std::string* refusal = nullptr);
 
 }  // namespace kolv::editors

@@ -3,12 +3,14 @@
 
 #include "common/text.h"
 #include "db/record_set.h"
+#include "db/undo_history.h"
 
 namespace kolv::editors {
 
 using db::RecordSet;
 
 bool addSystem(db::Database& db, const std::string& name, ui::UiPort& ui) {
+    db::UndoAction step(db, "Add System " + trim(name));
     const std::string n = trim(name);
     if (n.empty()) {
         ui.message("MISSING DATA", "Enter the new system name.", ui::Icon::Exclamation);
@@ -35,6 +37,7 @@ bool addSystem(db::Database& db, const std::string& name, ui::UiPort& ui) {
 }
 
 bool deleteSystem(db::Database& db, const std::string& name, ui::UiPort& ui) {
+    db::UndoAction step(db, "Delete System " + trim(name));
     const std::string n = trim(name);
     RecordSet t16(db, "T16", "SYSTEM = ?", {n});
     if (n.empty() || t16.empty()) {
@@ -55,6 +58,7 @@ bool deleteSystem(db::Database& db, const std::string& name, ui::UiPort& ui) {
 
 bool renameSystem(db::Database& db, const std::vector<std::string>& systems, const std::string& selected,
                   const std::string& newName, ui::UiPort& ui) {
+    db::UndoAction step(db, "Rename System " + trim(selected) + " to " + trim(newName));
     const std::string oldName = trim(selected);
     const std::string n = trim(newName);
     if (systems.empty()) {

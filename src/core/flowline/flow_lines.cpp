@@ -12,6 +12,7 @@
 #include "hydraulics/ditch_check.h"
 #include "network/pipe_nodal_array.h"
 #include "network/verification.h"
+#include "db/undo_history.h"
 
 namespace kolv::flowline {
 
@@ -336,6 +337,7 @@ double roundElevation(double elevation, int decimals) { return roundHalfAway(ele
 
 FlowLineResult setFlowLines(db::Project& project, const std::string& systemName, const FlowLineOptions& options,
                             ui::UiPort& ui) {
+    db::UndoAction step(*project.db, "Step 3: Set Flow Lines");
     FlowLineResult result;
     if (auto refusal = validateOptions(options)) {
         ui.beep();

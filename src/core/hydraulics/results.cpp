@@ -150,6 +150,27 @@ std::vector<std::string> recordWarnings(const HydraulicRecord& r, bool metric) {
     return w;
 }
 
+std::optional<std::string> firstNonFiniteResult(const std::string& system, const std::vector<HydraulicRecord>& records,
+                                                bool useHydLength) {
+    static const std::pair<const char*, const char*> kWords[] = {
+        {"Q", "design flow"},           {"VELOCITY", "velocity"},         {"HGL_UP", "upstream grade line"},
+        {"HGL_DN", "downstream grade line"}, {"TC", "time of concentration"}, {"INTENSITY", "rainfall intensity"},
+        {"JLOSS", "junction loss"},      {"TF", "travel time"},            {"CLEARENCE", "clearance"}};
+    for (const auto& r : records) {
+        for (const auto& [field, value] : t60Row(system, r, useHydLength)) {
+            if (!value.isReal() || std::isfinite(value.toDouble())) continue;
+            std::string quantity = field;
+            for (const auto& [f, words] : kWords)
+                if (std::string(f) == field) quantity = std::string(words) + " (" + field + ")";
+            return "Reach " + trim(r.reachName.empty() ? r.name : r.reachName) + " of node " + trim(r.name) + ": the " +
+                   quantity + " came out as " + (std::isnan(value.toDouble()) ? "not a number" : "infinite") +
+                   ". The computation stopped and wrote nothing; the previous results are kept. "
+                   "Check the pipe, length, elevations and flows of this reach and the reaches upstream.";
+        }
+    }
+    return std::nullopt;
+}
+
 void writeResults(ResultsContext& ctx, const std::string& system, const std::vector<HydraulicRecord>& records) {
     ctx.messages.push_back("Writing results to database");
     db::RecordSet::executeDelete(ctx.db, "T60", "SYSTEM = ?", {system});
@@ -197,7 +218,6 @@ void writeResults(ResultsContext& ctx, const std::string& system, const std::vec
             db::Value v = row[positions[k]].second;
             if (f.type == db::FieldType::Text && f.size > 0 && v.isText())
                 v = db::Value(left(v.toText(), static_cast<std::size_t>(f.size)));
-            if (v.isReal() && !std::isfinite(v.toDouble())) v = db::Value(0.0);
             insert->bind(static_cast<int>(k) + 1, db::RecordSet::coerce("T60", f, v));
         }
         insert->step();

@@ -1,6 +1,7 @@
 // Writing a storm tabulation to T60 and listing its design warnings.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct ResultsContext {
 /// Replaces the system's T60 rows with one row per record (flow order) and appends the design
 /// warnings of each node to the message list. The caller holds the transaction.
 void writeResults(ResultsContext& ctx, const std::string& system, const std::vector<HydraulicRecord>& records);
+
+/// The first result that is not a finite number (NaN or infinite), as the message that stops
+/// the run before anything is written: it names the reach and the quantity. Nothing when every
+/// result is finite.
+std::optional<std::string> firstNonFiniteResult(const std::string& system, const std::vector<HydraulicRecord>& records,
+                                                bool useHydLength);
 
 /// Flow condition of a reach: "FULL", or by normal depth yn against critical depth yc:
 /// "ZERO" (yc = 0), "SUB" (yn more than 5 % above yc), "SUPER" (more than 5 % below), "CRITICAL".

@@ -55,7 +55,14 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
         return res;
     }
 
-    // 9. Results and the run values of the header, together.
+    // 9. Results and the run values of the header, together; a value that is not a number
+    // never reaches the file, a listing or a report.
+    if (auto fault = firstNonFiniteResult(system, recs, options.useHydLength)) {
+        msg.push_back(*fault);
+        ui.invalidData(*fault);
+        msg.push_back("Cleaning up temporary data arrays");
+        return res;
+    }
     {
         db::Transaction tx(db);
         ResultsContext rc{db, ui, msg, metric, options.useHydLength};

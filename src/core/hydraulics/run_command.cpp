@@ -3,12 +3,14 @@
 
 #include "hydraulics/ditch_check.h"
 #include "hydraulics/run_options.h"
+#include "db/undo_history.h"
 
 namespace kolv::hydraulics {
 
 ComputeOutcome computeHydraulics(db::Project& project, Session& session, ui::UiPort& ui,
                                  const HydraulicsOptions& options, const std::string& system, bool verifyFirst,
                                  const RunHooks& hooks) {
+    db::UndoAction step(*project.db, "Step 4: Compute/Print Storm Tabs");
     ComputeOutcome out;
     const OptionsCheck check = validateComputeOptions(options, project.metric, ui);
     out.options = check.options;

@@ -12,6 +12,7 @@
 #include "rain/intensity.h"
 #include "sizing/sizing_loader.h"
 #include "ui/busy_pointer.h"
+#include "db/undo_history.h"
 
 namespace kolv::sizing {
 
@@ -341,6 +342,7 @@ std::optional<std::string> validateOptions(const SizingOptions& o) {
 
 SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
                               const SizingOptions& options) {
+    db::UndoAction step(*project.db, "Step 2: Compute Pipe Sizes");
     if (auto refusal = validateOptions(options)) {
         ui.beep();
         ui.message("INVALID DATA", *refusal, ui::Icon::Exclamation);
@@ -365,6 +367,7 @@ SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort
 // travel times follow from it, and the grade line is the single backwater pass from the tailwater.
 SizingResult computeFullFlow(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
                              const FullFlowOptions& options) {
+    db::UndoAction step(*project.db, "Compute Full Flow");
     if (options.useMinVelocity && !(options.minVelocity > 0)) {
         ui.beep();
         ui.message("INVALID DATA", "Minimum velocity must be greater than zero", ui::Icon::Exclamation);

@@ -46,12 +46,12 @@ TEST(EditPanelFlush, EnteringANodeFieldAndSwitchingNodeWritesTheRecordOnce) {
     EXPECT_EQ(panel.node.text[3], "105");
 
     panel.enterNodeField();
-    panel.node.text[3] = "106.25 ft";  // typed with a unit: the leading number is stored
-    panel.node.text[12] = "abc";       // no leading number: stored as 0
+    panel.node.text[3] = "106.25";
+    panel.node.text[12] = "12.5";
     panel.selectNode("B");
     EXPECT_EQ(p.writes("NODE"), 1);
     EXPECT_DOUBLE_EQ(p.number("SELECT INLET_ELEV FROM NODE WHERE NAME = 'A'"), 106.25);
-    EXPECT_DOUBLE_EQ(p.number("SELECT TC FROM NODE WHERE NAME = 'A'"), 0.0);
+    EXPECT_DOUBLE_EQ(p.number("SELECT TC FROM NODE WHERE NAME = 'A'"), 12.5);
     EXPECT_FALSE(p.session.nodeEditPending);
 
     // selecting again without entering a field writes nothing
@@ -242,3 +242,73 @@ TEST(DisplayNumber, SingleFieldsShowWithoutFloatNoise) {
 }
 
 }  // namespace
+
+TEST(EditPanelStrictInput, RefusedValuesWriteNothingAndKeepThePanelOnTheRecord) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    struct Case {
+        int index;
+        const char* text;
+        const char* message;
+    };
+    for (const Case& c : {Case{6, "abc", "Area 1-Area: 'abc' is not a number."},
+                          Case{6, "0,3", "Area 1-Area: '0,3' is not a number. Use a period as the decimal point (0.3, not 0,3)."},
+                          Case{6, "-5", "Area 1-Area must be 0 or more."},
+                          Case{9, "1.5", "Area 1-C must be from 0 to 1."},
+                          Case{12, "", "Initial Tc needs a number."}}) {
+        SCOPED_TRACE(c.text);
+        panel.selectNode("A");
+        const double tc = p.number("SELECT TC FROM NODE WHERE NAME = 'A'");
+        panel.enterNodeField();
+        panel.node.text[static_cast<std::size_t>(c.index)] = c.text;
+        panel.node.text[12] = c.index == 12 ? c.text : "33";  // a valid change beside it is held back too
+        EXPECT_FALSE(panel.selectNode("B"));
+        EXPECT_EQ(panel.node.name(), "A");  // still on A, the text kept for correction
+        EXPECT_EQ(panel.lastStatus, c.message);
+        EXPECT_TRUE(p.session.nodeEditPending);
+        EXPECT_EQ(p.writes("NODE"), 0);
+        EXPECT_DOUBLE_EQ(p.number("SELECT TC FROM NODE WHERE NAME = 'A'"), tc);
+        EXPECT_EQ(panel.nodeFault().index, c.index);
+        // corrected, it is written on the way out
+        panel.node.text[static_cast<std::size_t>(c.index)] = c.index == 9 ? "0.9" : "0.3";
+        panel.node.text[12] = "0.3";
+        EXPECT_TRUE(panel.selectNode("B"));
+        EXPECT_EQ(p.writes("NODE"), 1);
+        p.db->exec("DELETE FROM WRITES");
+    }
+    // reach and outfall numbers are held to the same rules
+    panel.selectNode("A");
+    panel.enterReachField();
+    panel.reach.length = "-200";
+    EXPECT_FALSE(panel.flushPendingEdits());
+    EXPECT_EQ(panel.lastStatus, "Length must be 0 or more.");
+    EXPECT_EQ(p.writes("REACH"), 0);
+    panel.reach.length = "200";
+    panel.selectOutfall();
+    panel.enterOutfallField();
+    panel.outfall.areaC[1] = "2";
+    EXPECT_FALSE(panel.flushPendingEdits());
+    EXPECT_EQ(panel.outfallFault().field, "AREA2");
+}
+
+TEST(EditPanelSwitches, TypingAGovernedValueOrChoosingAPipeTurnsItsSwitchOff) {
+    PanelProject p;
+    p.db->execute("UPDATE REACH SET CALC_PIPESIZE = -1, CALC_FROM_ELEV = -1, CALC_TO_ELEV = -1");
+    EditPanel panel(*p.db, p.session, "S1");
+    panel.selectNode("A");
+    ASSERT_TRUE(panel.node.calc[0]);
+    ASSERT_TRUE(panel.reach.calc[0] && panel.reach.calc[1] && panel.reach.calc[2]);
+    EXPECT_EQ(panel.valueTyped(9), 1);   // Area 1-C
+    EXPECT_EQ(panel.valueTyped(17), 6);  // Invert-To
+    EXPECT_EQ(panel.valueTyped(6), 0);   // an area has no switch
+    EXPECT_EQ(panel.pipeChosen(), 4);
+    panel.node.text[9] = "0.45";
+    panel.reach.elev2 = "98.5";
+    panel.reach.pipe = "18RCP";
+    ASSERT_TRUE(panel.flushPendingEdits());
+    EXPECT_EQ(p.number("SELECT CALC_RUNOFF_C1 FROM NODE WHERE NAME = 'A'"), 0);
+    EXPECT_EQ(p.number("SELECT CALC_PIPESIZE FROM REACH WHERE NAME = 'A'"), 0);
+    EXPECT_EQ(p.number("SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'"), -1);  // not typed: stays on
+    EXPECT_EQ(p.number("SELECT CALC_TO_ELEV FROM REACH WHERE NAME = 'A'"), 0);
+    EXPECT_DOUBLE_EQ(p.number("SELECT RUNOFF_C1 FROM NODE WHERE NAME = 'A'"), 0.45f);
+}

@@ -1,0 +1,171 @@
+// Undo history: steps, undo and redo of row changes, and what is (not) recorded.
+#include <gtest/gtest.h>
+
+#include "db/project.h"
+#include "db/record_set.h"
+#include "db/undo_history.h"
+#include "support/table_snapshot.h"
+#include "support/test_support.h"
+#include "ui/ui_port.h"
+
+using namespace kolv;
+
+namespace {
+
+class UndoHistoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::SilentUi silent;
+        project = db::openProject(test::makeSample(dir), silent);
+        history = &project->db->attachHistory();
+    }
+    db::Database& db() { return *project->db; }
+    double tc(const std::string& node) {
+        return db().scalar("SELECT TC FROM NODE WHERE NAME = ?", {db::Value(node)}).toDouble();
+    }
+    void setTc(const std::string& node, double value) {
+        db::RecordSet nodes(db(), "NODE");
+        ASSERT_TRUE(nodes.findFirst("NAME = ?", {db::Value(node)}));
+        nodes.edit();
+        nodes.set("TC", value);
+        nodes.update();
+    }
+    std::string firstNode() { return db().scalar("SELECT NAME FROM NODE ORDER BY rowid LIMIT 1").toText(); }
+
+    test::TempDir dir;
+    std::unique_ptr<db::Project> project;
+    db::UndoHistory* history = nullptr;
+};
+
+}  // namespace
+
+TEST_F(UndoHistoryTest, AStepOfEditsAddsAndDeletesComesBackExactlyAndReplays) {
+    const std::string before = test::snapshotTables(db());
+    const std::string node = firstNode();
+    {
+        db::UndoAction step(db(), "Edit Node");
+        setTc(node, 33.5);
+        db().execute("INSERT INTO NODE(NAME, SYSTEM, TC) VALUES(?, ?, ?)",
+                     {db::Value("O'NEIL"), db::Value("MAINST"), db::Value(12.0)});
+        db().execute("DELETE FROM REACH WHERE NAME = (SELECT NAME FROM REACH ORDER BY rowid LIMIT 1)");
+        // a change of letter case alone is a change, though names compare without case
+        db().execute("UPDATE T16 SET OUT_NODE = lower(OUT_NODE) WHERE rowid = (SELECT min(rowid) FROM T16)");
+    }
+    const std::string after = test::snapshotTables(db());
+    ASSERT_NE(before, after);
+    EXPECT_EQ(history->undoName(), "Edit Node");
+
+    ASSERT_TRUE(history->undo());
+    EXPECT_EQ(test::snapshotTables(db()), before);  // rowids, types and values
+    EXPECT_FALSE(history->canUndo());
+    EXPECT_EQ(history->redoName(), "Edit Node");
+
+    ASSERT_TRUE(history->redo());
+    EXPECT_EQ(test::snapshotTables(db()), after);
+    ASSERT_TRUE(history->undo());
+    EXPECT_EQ(test::snapshotTables(db()), before);
+}
+
+TEST_F(UndoHistoryTest, StepsNestAndEmptyStepsLeaveNoTrace) {
+    const std::string node = firstNode();
+    const double tc0 = tc(node);
+    {
+        db::UndoAction outer(db(), "Import Storm Sewer");
+        setTc(node, 1.0);
+        {
+            db::UndoAction inner(db(), "Edit Node");
+            setTc(node, 2.0);
+        }
+    }
+    { db::UndoAction nothing(db(), "Nothing"); }
+    EXPECT_EQ(history->undoNames(), std::vector<std::string>{"Import Storm Sewer"});
+    history->undo();
+    EXPECT_DOUBLE_EQ(tc(node), tc0);
+}
+
+TEST_F(UndoHistoryTest, ChangesOutsideAStepBecomeAnEditStepInOrder) {
+    const std::string node = firstNode();
+    const double tc0 = tc(node);
+    {
+        db::UndoAction step(db(), "First");
+        setTc(node, 20.0);
+    }
+    setTc(node, 25.0);  // written without a step
+    EXPECT_EQ(history->undoNames(), (std::vector<std::string>{"First", "Edit"}));
+    history->undo();
+    EXPECT_DOUBLE_EQ(tc(node), 20.0);
+    history->undo();
+    EXPECT_DOUBLE_EQ(tc(node), tc0);
+}
+
+TEST_F(UndoHistoryTest, ANewStepAfterUndoDropsTheRedoSteps) {
+    const std::string node = firstNode();
+    {
+        db::UndoAction step(db(), "A");
+        setTc(node, 20.0);
+    }
+    history->undo();
+    {
+        db::UndoAction step(db(), "B");
+        setTc(node, 30.0);
+    }
+    EXPECT_FALSE(history->canRedo());
+    EXPECT_EQ(history->undoNames(), std::vector<std::string>{"B"});
+}
+
+TEST_F(UndoHistoryTest, PausedChangesAreNotRecordedAndSurviveUndoOfOtherFields) {
+    // T0 holds both the project setup and the current system; choosing a system is not an edit
+    {
+        db::UndoAction step(db(), "Project Setup");
+        db().execute("UPDATE T0 SET PRJ_DESC = 'BRIDGE ST'");
+    }
+    {
+        db::UndoPause pause(db());
+        db().execute("UPDATE T0 SET CURRENT_SYSTEM = 'OAKAVE'");
+    }
+    EXPECT_EQ(history->undoNames(), std::vector<std::string>{"Project Setup"});
+    history->undo();
+    EXPECT_EQ(db().scalar("SELECT CURRENT_SYSTEM FROM T0").toText(), "OAKAVE");
+    EXPECT_NE(db().scalar("SELECT PRJ_DESC FROM T0").toText(), "BRIDGE ST");
+}
+
+TEST_F(UndoHistoryTest, ARolledBackStepLeavesNothingToUndo) {
+    const std::string node = firstNode();
+    try {
+        db::UndoAction step(db(), "Renumber Nodes");
+        db::Transaction tx(db());
+        setTc(node, 99.0);
+        throw std::runtime_error("fault part-way");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(history->canUndo());
+    {
+        db::UndoAction step(db(), "After");
+        setTc(node, 5.0);
+    }
+    EXPECT_EQ(history->undoNames(), std::vector<std::string>{"After"});
+}
+
+TEST_F(UndoHistoryTest, TablesCreatedLaterAreRecordedOnceTracked) {
+    db().exec("CREATE TABLE SCRATCH(SETUP VARCHAR(20), COL INTEGER)");
+    history->trackTables();
+    {
+        db::UndoAction step(db(), "Save Setup");
+        db().execute("INSERT INTO SCRATCH VALUES('DEFAULT', 3)");
+    }
+    history->undo();
+    EXPECT_EQ(db().scalar("SELECT count(*) FROM SCRATCH").toInt(), 0);
+}
+
+TEST_F(UndoHistoryTest, TheOldestStepsAreForgottenBeyondTheLimit) {
+    history->setLimit(3);
+    const std::string node = firstNode();
+    for (int i = 0; i < 5; ++i) {
+        db::UndoAction step(db(), "Edit " + std::to_string(i));
+        setTc(node, 10.0 + i);
+    }
+    EXPECT_EQ(history->undoNames(), (std::vector<std::string>{"Edit 2", "Edit 3", "Edit 4"}));
+    while (history->undo()) {
+    }
+    EXPECT_DOUBLE_EQ(tc(node), 11.0);
+}
