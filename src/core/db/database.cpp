@@ -119,8 +119,14 @@ Value Statement::column(int i) const {
 // ---------------------------------------------------------------- TableLayout
 
 const FieldDef* TableLayout::field(const std::string& name) const {
-    auto it = index.find(toUpper(name));
-    return it == index.end() ? nullptr : &fields[it->second];
+    const long p = position(name);
+    return p < 0 ? nullptr : &fields[static_cast<std::size_t>(p)];
+}
+
+long TableLayout::position(const std::string& name) const {
+    auto it = index.find(name);
+    if (it == index.end()) it = index.find(toUpper(name));
+    return it == index.end() ? -1 : static_cast<long>(it->second);
 }
 
 // ---------------------------------------------------------------- Database

@@ -74,6 +74,9 @@ struct TableLayout {
     std::vector<FieldDef> fields;
     std::map<std::string, std::size_t> index;  ///< upper-cased name -> position
     const FieldDef* field(const std::string& name) const;
+    /// Position of a field named in any case, or -1. A name already in upper case (as the
+    /// code writes them) is found without building a folded copy.
+    long position(const std::string& name) const;
 };
 
 /// How a file was recognised when opening it.

@@ -70,10 +70,9 @@ void RecordSet::reopen(std::string where, std::vector<Value> params, std::string
 }
 
 std::size_t RecordSet::fieldIndex(const std::string& name) const {
-    auto it = m_layout->index.find(toUpper(name));
-    if (it == m_layout->index.end())
-        throw DatabaseError(3265, "Field '" + name + "' is not in the table " + m_table + ".");
-    return it->second;
+    const long p = m_layout->position(name);
+    if (p < 0) throw DatabaseError(3265, "Field '" + name + "' is not in the table " + m_table + ".");
+    return static_cast<std::size_t>(p);
 }
 
 Value RecordSet::value(const std::string& field) const {

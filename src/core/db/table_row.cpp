@@ -33,10 +33,9 @@ bool TableRows::next() {
 }
 
 std::size_t TableRows::fieldIndex(const std::string& name) const {
-    auto it = m_layout->index.find(toUpper(name));
-    if (it == m_layout->index.end())
-        throw DatabaseError(3265, "Field '" + name + "' is not in the table " + m_table + ".");
-    return it->second;
+    const long p = m_layout->position(name);
+    if (p < 0) throw DatabaseError(3265, "Field '" + name + "' is not in the table " + m_table + ".");
+    return static_cast<std::size_t>(p);
 }
 
 }  // namespace kolv::db
