@@ -230,7 +230,10 @@ void MainWindow::buildPanels() {
     m_nodeList->setAlternatingRowColors(true);
     m_nodeList->verticalHeader()->setVisible(false);
     m_nodeList->horizontalHeader()->setStretchLastSection(false);
-    m_nodeList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Column widths are fitted once per listing, to the first lines: fitting every column to
+    // every line on each change costs seconds in a system of thousands of nodes.
+    m_nodeList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_nodeList->horizontalHeader()->setResizeContentsPrecision(200);
     v->addWidget(m_nodeList, 1);
     setCentralWidget(central);
     connect(m_nodeList, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -564,7 +567,6 @@ void MainWindow::refreshNodeList() {
     // One pass over the system's rows, the lines set with the list frozen: a system of
     // thousands of nodes fills at once.
     m_nodeList->setUpdatesEnabled(false);
-    m_nodeList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_nodeList->clearContents();
     m_nodeList->setRowCount(0);
     if (m_project && !m_project->currentSystem.empty()) {
@@ -576,7 +578,7 @@ void MainWindow::refreshNodeList() {
         }
         selectListedRow(shownRecordName());  // keep the row of the record on display selected
     }
-    m_nodeList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_nodeList->resizeColumnsToContents();
     m_nodeList->setUpdatesEnabled(true);
     m_fillingNodes = false;
 }

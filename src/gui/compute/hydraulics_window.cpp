@@ -373,6 +373,7 @@ QWidget* HydraulicsWindow::buildMessagesTab() {
         },
         m_results);
     m_results->setModel(m_resultsModel);
+    m_results->horizontalHeader()->setResizeContentsPrecision(100);  // widths fitted to the first rows
     m_results->setObjectName("resultsGrid");
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_results->setAlternatingRowColors(true);
