@@ -20,6 +20,7 @@ RegisterCommand verifyCmd([](CLI::App& app, Context& ctx) {
         // Lines are printed as they are found, as the results window shows them.
         network::VerificationResult r = network::verifySystem(
             *project->db, project->currentSystem, ctx.ui, [](const std::string& line) { std::cout << line << "\n"; });
+        if (r.complete) std::cout << network::faultCountLine(r.faults) << "\n";
         if (!r.ok) ctx.exitCode = 1;
     });
 });

@@ -8,7 +8,7 @@ namespace kolv::gui {
 
 enum class Command {
     // File
-    NewProject, OpenProject, RebuildProject, SetupFiles, Recent1, Recent2, Recent3, Recent4, ImportStormSewer, Exit,
+    NewProject, OpenProject, SaveProjectAs, CloseProject, RebuildProject, PrintActive, SetupFiles, Recent1, Recent2, Recent3, Recent4, ImportStormSewer, Exit,
     // Project
     ProjectSetup,
     // Edit
@@ -21,7 +21,7 @@ enum class Command {
     // Diagram
     Diagram,
     // Help
-    VersionHistory, About, SpecialTableEdit, DiagnosisWindow, LoadClasses, PrinterDeviceName,
+    UserGuide, VersionHistory, About, SpecialTableEdit, DiagnosisWindow, LoadClasses, PrinterDeviceName,
     // Toolbar-only
     RefreshDiagram, RefreshDiagramFit, ChangeLabels, ZoomIn, ZoomOut, ZoomFit, PrintDiagramDialog, PrintDiagramDirect,
 };
@@ -36,11 +36,10 @@ struct CommandInfo {
     bool separatorBefore = false;
 };
 
-/// Toolbar buttons: the command they run, their hint and a short glyph for the icon.
+/// Toolbar buttons: the command they run and their hint.
 struct ToolButtonInfo {
     Command id;
     std::string hint;   ///< as stored ("&&" shows "&")
-    std::string glyph;  ///< short text painted on the button icon
     bool separatorBefore = false;
 };
 

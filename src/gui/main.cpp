@@ -1,6 +1,9 @@
 // kolv: the desktop program. Start-up window, then the main window with no project open.
-//   kolv [--project FILE] [--no-splash] [--screenshot DIR]
+//   kolv [FILE.mdb] [--no-splash] [--screenshot DIR] [--help] [--version]
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstring>
 #include <QDir>
 #include <QMessageBox>
 #include <QStringList>
@@ -10,14 +13,20 @@
 
 #include "gui/add_node_dialog.h"
 #include "gui/compute/install_compute_windows.h"
+#include "gui/editors/install_editor_windows.h"
+#include "gui/exchange/install_exchange_windows.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/info_dialogs.h"
 #include "gui/main_window.h"
 #include "gui/outfall_header_dialog.h"
 #include "gui/project_file_dialogs.h"
 #include "gui/project_setup_dialog.h"
+#include "gui/renumber/divide_combine_window.h"
+#include "gui/renumber/install_renumber_windows.h"
+#include "gui/renumber/renumber_window.h"
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
+#include "gui/shell/install_shell_commands.h"
 #include "editing/edit_panel.h"
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
@@ -87,9 +96,13 @@ int screenshots(const QString& dir, const QString& project) {
         d.close();
     }
     { SpecialTableDialog d(*p->db, p->currentSystem, w.ui(), &w); save(&d, dir, "dialog_special_table"); d.close(); }
+    { RenumberWindow d(w); save(&d, dir, "dialog_renumber"); d.close(); }
+    { DivideCombineWindow d(w); save(&d, dir, "dialog_divide_combine"); d.close(); }
     { AboutDialog d(&w); save(&d, dir, "dialog_about"); d.close(); }
     { VersionHistoryDialog d(&w); save(&d, dir, "dialog_version_history"); d.close(); }
     { DiagnosisLogDialog d(w.session(), &w); save(&d, dir, "dialog_diagnosis_log"); d.close(); }
+    kolv::gui::editor_windows::installEditorWindows(w);
+    kolv::gui::editor_windows::screenshotEditorWindows(w, dir);
     // message boxes exactly as the port shows them
     auto shoot = [&](const QString& name, std::function<void()> ask) {
         recorder.clear();
@@ -109,29 +122,75 @@ int screenshots(const QString& dir, const QString& project) {
     return 0;
 }
 
+void describeProgram() {
+    QCoreApplication::setApplicationName("KOLV Lt v3");
+    QCoreApplication::setOrganizationName("KOLV");
+    QCoreApplication::setApplicationVersion(kolv::gui::versionText());
+}
+
+struct CommandLine {
+    QString project, shotDir;
+    bool splash = true;
+};
+
+/// The options of the program. --help and --version print and end the program (exit code 0);
+/// an unknown option prints the reason and the usage and ends it with exit code 1.
+CommandLine parseCommandLine(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "KOLV Lt: storm sewer design by the Rational Method (desktop program).\n"
+        "Opens the project FILE.mdb when one is given; kolv-cli runs the design steps without windows.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument("FILE.mdb", "Project to open at start-up.", "[FILE.mdb]");
+    QCommandLineOption projectOption("project", "Project to open at start-up (the same as FILE.mdb).", "FILE");
+    QCommandLineOption noSplash("no-splash", "Start without the start-up window.");
+    QCommandLineOption screenshot("screenshot", "Save a picture of every window into DIR and quit.", "DIR");
+    parser.addOption(projectOption);
+    parser.addOption(noSplash);
+    parser.addOption(screenshot);
+    parser.process(app);
+    CommandLine c;
+    c.project = parser.value(projectOption);
+    if (!parser.positionalArguments().isEmpty()) c.project = parser.positionalArguments().front();
+    c.shotDir = parser.value(screenshot);
+    c.splash = !parser.isSet(noSplash);
+    return c;
+}
+
+/// True when the program is only asked to describe itself: that needs no display.
+bool onlyDescribe(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* o : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], o) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("KOLV Lt v3");
-    QApplication::setOrganizationName("KOLV");
-    QApplication::setApplicationVersion(kolv::gui::versionText());
-
-    QString project, shotDir;
-    bool splash = true;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == "--project" && i + 1 < args.size()) project = args[++i];
-        else if (args[i] == "--screenshot" && i + 1 < args.size()) shotDir = args[++i];
-        else if (args[i] == "--no-splash") splash = false;
-        else if (!args[i].startsWith("-")) project = args[i];
+    if (onlyDescribe(argc, argv)) {
+        // usage and version are printed in a terminal without a display too
+        QCoreApplication core(argc, argv);
+        describeProgram();
+        parseCommandLine(core);  // prints and exits
+        return 0;
     }
+    QApplication app(argc, argv);
+    describeProgram();
+    const CommandLine cl = parseCommandLine(app);
+    const QString project = cl.project, shotDir = cl.shotDir;
+    const bool splash = cl.splash;
     static const Constants constants;
     (void)constants;
     if (!shotDir.isEmpty()) return screenshots(shotDir, project);
 
     kolv::gui::MainWindow window;  // reads the settings file
-    kolv::gui::compute::installComputeWindows(window);
+    auto* computeWindows = kolv::gui::compute::installComputeWindows(window);
+    kolv::gui::shell::installShellCommands(window, *computeWindows);
+    kolv::gui::installRenumberWindows(window);
+    kolv::gui::editor_windows::installEditorWindows(window);
+    kolv::gui::exchange::installExchangeWindows(window);
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once

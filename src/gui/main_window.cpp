@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -30,7 +31,9 @@
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
 #include "editors/systems.h"
+#include "db/project_file.h"
 #include "gui/add_node_dialog.h"
+#include "gui/command_icons.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/info_dialogs.h"
 #include "gui/outfall_header_dialog.h"
@@ -53,43 +56,6 @@ QString caption(const std::string& stored) { return q(stored); }
 /// A status-line hint: the stored "&&" shows as "&".
 QString hintText(const std::string& stored) { return q(ampersands(stored)); }
 
-/// A flat, square icon with a short glyph, crisp at any screen scale.
-QIcon glyphIcon(const QString& glyph, const QColor& colour) {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(colour);
-        p.drawRoundedRect(QRectF(1, 1, size - 2, size - 2), size / 6.0, size / 6.0);
-        QFont f = QApplication::font();
-        f.setBold(true);
-        f.setPixelSize(glyph.size() >= 3 ? size * 3 / 10 : (glyph.size() == 2 ? size * 4 / 10 : size / 2));
-        p.setFont(f);
-        p.setPen(Qt::white);
-        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, glyph);
-        icon.addPixmap(pm);
-    }
-    return icon;
-}
-
-QColor colourFor(Command id) {
-    switch (id) {
-        case Command::ComputePipeSizes:
-        case Command::ComputeStormTabs:
-        case Command::SetFlowLines:
-        case Command::CostAnalysis: return QColor(0x1b, 0x6e, 0x3c);
-        case Command::ProjectSetup:
-        case Command::Systems:
-        case Command::StructureDefinitions:
-        case Command::PipeDefinitions:
-        case Command::DiagramClasses: return QColor(0x6a, 0x45, 0x9c);
-        default: return QColor(0x2f, 0x5d, 0x8a);
-    }
-}
-
 }  // namespace
 
 MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
@@ -98,7 +64,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
       m_ui(this),
       m_settingsFile(m_options.settingsPath.empty() ? settings::SettingsFile() : settings::SettingsFile(m_options.settingsPath)) {
     m_ui.setRecorder(m_options.recorder);
-    setWindowTitle("KOLV Lt v3");
+    setWindowTitle(q(db::kProgramTitle));
     setObjectName("MainWindow");
     buildMenus();
     buildToolBar();
@@ -128,6 +94,10 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     flushPendingEdits();
+    if (!confirmLeavingPendingEdits()) {
+        event->ignore();
+        return;
+    }
     if (m_options.rememberGeometry) {
         QSettings geometry("KOLV", "KOLV Lt v3");
         geometry.setValue("main/geometry", saveGeometry());
@@ -171,7 +141,7 @@ void MainWindow::buildMenus() {
         if (c.menu.empty() || m_actions.count(c.id)) continue;
         QMenu* m = menuFor(c.menu);
         if (c.separatorBefore) m->addSeparator();
-        auto* a = m->addAction(caption(c.caption));
+        auto* a = m->addAction(commandIcon(c.id), caption(c.caption));
         a->setStatusTip(hintText(c.caption));
         m_actions[c.id] = a;
         const Command id = c.id;
@@ -179,6 +149,14 @@ void MainWindow::buildMenus() {
     }
     m_actions[Command::OpenProject]->setShortcut(QKeySequence::Open);
     m_actions[Command::Exit]->setShortcut(QKeySequence::Quit);
+    m_actions[Command::NewProject]->setShortcut(QKeySequence::New);
+    m_actions[Command::SaveProjectAs]->setShortcut(QKeySequence::SaveAs);
+    // printing and the guide work from whichever window is in front
+    m_actions[Command::PrintActive]->setShortcut(QKeySequence::Print);
+    m_actions[Command::PrintActive]->setShortcutContext(Qt::ApplicationShortcut);
+    m_actions[Command::UserGuide]->setShortcut(QKeySequence::HelpContents);
+    m_actions[Command::UserGuide]->setShortcutContext(Qt::ApplicationShortcut);
+    m_actions[Command::DiagnosisWindow]->setCheckable(true);
 }
 
 void MainWindow::buildToolBar() {
@@ -188,7 +166,7 @@ void MainWindow::buildToolBar() {
     bar->setIconSize(QSize(24, 24));
     for (const auto& b : toolButtonTable()) {
         if (b.separatorBefore) bar->addSeparator();
-        auto* a = bar->addAction(glyphIcon(q(b.glyph), colourFor(b.id)), hintText(b.hint));
+        auto* a = bar->addAction(commandIcon(b.id), hintText(b.hint));
         a->setToolTip(hintText(b.hint));
         a->setStatusTip(hintText(b.hint));  // moving the mouse over the button writes its hint
         const Command id = b.id;
@@ -260,6 +238,7 @@ void MainWindow::buildPanels() {
     connect(m_panel, &EditPanelWidget::addNodeRequested, this, &MainWindow::addNode);
     // the list shows the values just written; rebuilt after the selection event has finished
     connect(m_panel, &EditPanelWidget::recordWritten, this, [this] {
+        noteWrites();
         QTimer::singleShot(0, this, [this] {
             try {
                 refreshWrittenRows();
@@ -286,6 +265,8 @@ void MainWindow::installCommandHandlers() {
     // tells the engineer that its window is not available yet.
     m_handlers[Command::NewProject] = [this] { showNewProjectWindow(); };
     m_handlers[Command::OpenProject] = [this] { chooseAndOpenProject(); };
+    m_handlers[Command::SaveProjectAs] = [this] { chooseAndSaveProjectAs(); };
+    m_handlers[Command::CloseProject] = [this] { closeProject(); };
     m_handlers[Command::RebuildProject] = [this] { showRebuildWindow(); };
     m_handlers[Command::SetupFiles] = [this] { showSetupFilesWindow(); };
     m_handlers[Command::Recent1] = [this] { openRecent(1); };
@@ -293,8 +274,8 @@ void MainWindow::installCommandHandlers() {
     m_handlers[Command::Recent3] = [this] { openRecent(3); };
     m_handlers[Command::Recent4] = [this] { openRecent(4); };
     m_handlers[Command::Exit] = [this] {
-        flushPendingEdits();  // nothing typed is lost on the way out
-        QApplication::exit(0);
+        // nothing typed is lost on the way out: the close writes it, or asks about a refused value
+        if (close()) QApplication::exit(0);
     };
     m_handlers[Command::ProjectSetup] = [this] { showProjectSetupWindow(); };
     m_handlers[Command::EditNodes] = [this] { m_nodeList->setFocus(); };
@@ -429,8 +410,10 @@ bool MainWindow::openProjectFile(const std::string& path) {
     m_panel->attach(nullptr, nullptr, nullptr, "", false);
     m_project = std::move(opened);
     m_project->db->attachHistory();  // every change from now on can be undone
+    m_changesSeen = m_project->db->totalChanges();  // setting up the history is no edit
     m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
     setWindowTitle(q(m_project->title()));
+    setWindowFilePath(q(m_project->path));
     m_ui.status("");
 
     std::error_code ec;
@@ -444,6 +427,7 @@ bool MainWindow::openProjectFile(const std::string& path) {
     rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
     if (!m_project->currentSystem.empty()) changeCurrentSystem(m_project->currentSystem);
     else refreshNodeList();
+    m_changesSeen = m_project->db->totalChanges();  // opening is no edit to report
     emit projectOpened();
     return true;
 }
@@ -496,6 +480,7 @@ void MainWindow::changeCurrentSystem(const std::string& name) {
         m_fillingSelector = false;
         return;
     }
+    noteWrites();
     db::setCurrentSystem(*m_project, trim(name));  // remembered in T0 for the next opening
     int index = m_systemSelector->findText(q(m_project->currentSystem), Qt::MatchFixedString);
     if (index != m_systemSelector->currentIndex()) {
@@ -505,23 +490,12 @@ void MainWindow::changeCurrentSystem(const std::string& name) {
     }
     m_panel->showSystem(m_project->currentSystem);
     refreshNodeList();
+    m_changesSeen = m_project->db->totalChanges();  // remembering the system is no edit to report
 }
 
 bool MainWindow::flushPendingEdits() {
     if (!m_project || !m_panel->model()) return true;
     return m_panel->flush();
-}
-
-void MainWindow::refreshAfterChange() {
-    if (!m_project) return;
-    const std::string current = m_project->currentSystem;
-    db::refreshSystems(*m_project);
-    reloadDefinitionLists();
-    rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
-    if (m_project->currentSystem != current) m_panel->showSystem(m_project->currentSystem);
-    else m_panel->reshow();
-    refreshNodeList();
-    emit projectDataChanged();
 }
 
 namespace {
@@ -660,6 +634,7 @@ void MainWindow::showOutfallHeaderWindow() {
     if (dialog.exec() == QDialog::Accepted) {
         m_panel->showSystem(m_project->currentSystem);
         refreshNodeList();
+        notifySaved();
     }
 }
 
@@ -678,7 +653,99 @@ void MainWindow::showProjectSetupWindow() {
 
 void MainWindow::showNewProjectWindow() {
     NewProjectDialog dialog(m_ui, this);
-    dialog.exec();
+    if (dialog.exec() != QDialog::Accepted) return;
+    // the engineer made the project to work in it
+    openProjectFile(db::withProjectExtension(dialog.newPath()->text().toStdString()));
+}
+
+void MainWindow::chooseAndSaveProjectAs() {
+    if (!m_project) return;
+    QString start = q(std::filesystem::path(m_project->path).parent_path().string());
+    QString path = QFileDialog::getSaveFileName(this, "Save Project As", start,
+                                                "KOLV Database (*.mdb);;All files (*.*)");
+    if (path.isEmpty()) return;
+    saveProjectAs(path.toStdString());
+}
+
+bool MainWindow::saveProjectAs(const std::string& path) {
+    if (!m_project) return false;
+    flushPendingEdits();
+    std::string written;
+    try {
+        written = db::saveProjectCopy(*m_project->db, m_project->path, path, m_ui);
+    } catch (const std::exception& e) {
+        ui::reportException(m_ui, e);
+        return false;
+    }
+    if (written.empty()) return false;
+    // the copy becomes the project the engineer goes on working in
+    if (!openProjectFile(written)) return false;
+    notifySaved();
+    return true;
+}
+
+void MainWindow::closeProject() {
+    if (!m_project) return;
+    flushPendingEdits();
+    m_panel->attach(nullptr, nullptr, nullptr, "", false);
+    m_project.reset();
+    m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
+    m_fillingSelector = true;
+    m_systemSelector->clear();
+    m_fillingSelector = false;
+    m_unitLabel->clear();
+    m_structures.clear();
+    m_pipes.clear();
+    refreshNodeList();
+    setWindowTitle(q(db::kProgramTitle));
+    setWindowFilePath(QString());
+    updateEnabledCommands();
+    for (auto& listener : m_refreshListeners) listener();
+    m_ui.status("");
+}
+
+bool MainWindow::confirmLeavingPendingEdits() {
+    try {
+        flushPendingEdits();
+    } catch (const std::exception& e) {
+        ui::reportException(m_ui, e);
+    }
+    // a value that could not be stored leaves its record pending
+    if (!m_project || !(m_session.nodeEditPending || m_session.reachEditPending || m_session.outfallEditPending))
+        return true;
+    return m_ui.message("Close KOLV Lt",
+                        "A value typed in the editing panel is not valid and has not been stored.\r\r"
+                        "Yes: close, and the value is lost.\rNo: go back to the panel and correct it.",
+                        ui::Icon::Exclamation, ui::Buttons::YesNo, ui::Answer::No) == ui::Answer::Yes;
+}
+
+void MainWindow::notifySaved() {
+    if (m_project) m_changesSeen = m_project->db->totalChanges();
+    statusBar()->showMessage("Saved", 4000);
+}
+
+void MainWindow::noteWrites() {
+    if (m_project && m_project->db->totalChanges() != m_changesSeen) notifySaved();
+}
+
+void MainWindow::refreshAfterChange() {
+    if (!m_project) return;
+    try {
+        // systems and definitions may have come or gone (undo of an add, a divide, an import)
+        const std::string current = m_project->currentSystem;
+        db::refreshSystems(*m_project);
+        reloadDefinitionLists();
+        rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
+        // the panel shows the same object again, read from the project
+        if (m_project->currentSystem != current) m_panel->showSystem(m_project->currentSystem);
+        else m_panel->reshow();
+        refreshNodeList();
+        for (auto& listener : m_refreshListeners) listener();
+        emit projectDataChanged();
+    } catch (const std::exception& e) {
+        ui::reportException(m_ui, e);
+    }
+    notifySaved();
 }
 
 void MainWindow::showRebuildWindow() {

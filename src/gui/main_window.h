@@ -57,9 +57,6 @@ public:
     /// Writes the editing panel's pending records (node, reach, outfall). False when a typed
     /// value is refused (it stays in the panel, marked, and nothing of it is written).
     bool flushPendingEdits();
-    /// Shows the project again as it is in the file after undo, redo or any command that
-    /// wrote to it: systems, definition lists, node list, panel; then projectDataChanged().
-    void refreshAfterChange();
     /// Reloads the structure and pipe lists of the unit system and the unit name.
     void reloadDefinitionLists();
     /// Shows the nodes of the current system in the node list.
@@ -68,6 +65,24 @@ public:
     void refreshWrittenRows();
     /// Shows a node (flushing first) in the panel and selects it in the node list.
     void showNode(const std::string& name);
+    /// After a computation, an edit, undo or redo wrote to the project: the system list, the
+    /// definition lists, the node list, the panel (same object) and the listeners (open result
+    /// windows) show the stored values again, projectDataChanged() is sent, and the status
+    /// line says "Saved".
+    void refreshAfterChange();
+    /// Called by refreshAfterChange (result windows installed elsewhere).
+    void addRefreshListener(std::function<void()> listener) { m_refreshListeners.push_back(std::move(listener)); }
+    /// "Saved" in the status line for a few seconds.
+    void notifySaved();
+    /// "Saved" when the project was written since the last look (an edit of the panel).
+    void noteWrites();
+    /// Writes the pending edits; when a typed value could not be stored, asks whether to leave
+    /// it (No, the default, keeps the window open). True when the window may close.
+    bool confirmLeavingPendingEdits();
+    /// Writes the pending edits and closes the project; the window shows no project.
+    void closeProject();
+    /// Writes a compacted copy of the open project to `path` and opens the copy. True on success.
+    bool saveProjectAs(const std::string& path);
 
     db::Project* project() const { return m_project.get(); }
     Session& session() { return m_session; }
@@ -118,6 +133,7 @@ private:
     void showVersionHistory();
     void showDiagnosisLog();
     void chooseAndOpenProject();
+    void chooseAndSaveProjectAs();
 
     MainWindowOptions m_options;
     GuiUi m_ui;
@@ -138,6 +154,8 @@ private:
     QDockWidget* m_panelDock = nullptr;
     EditPanelWidget* m_panel = nullptr;
     UndoController* m_undo = nullptr;
+    std::vector<std::function<void()>> m_refreshListeners;
+    long long m_changesSeen = 0;  ///< the connection's row changes when last shown as saved
     bool m_fillingSelector = false;
     bool m_fillingNodes = false;
     std::map<std::string, int> m_nodeRows;  ///< upper-cased name -> line of the node list

@@ -50,6 +50,7 @@ NewProjectDialog::NewProjectDialog(ui::UiPort& ui, QWidget* parent) : QDialog(pa
     auto* g = new QGridLayout(this);
     m_newPath = new QLineEdit;
     m_newPath->setMinimumWidth(420);
+    m_newPath->setPlaceholderText("Folder and name of the new project file");
     m_seedPath = new QLineEdit(q(defaultSeedDatabase()));
     auto* b1 = browseButton();
     auto* b2 = browseButton();
@@ -59,7 +60,8 @@ NewProjectDialog::NewProjectDialog(ui::UiPort& ui, QWidget* parent) : QDialog(pa
     g->addWidget(rightLabel("Seed database"), 1, 0);
     g->addWidget(m_seedPath, 1, 1);
     g->addWidget(b2, 1, 2);
-    auto* note = new QLabel("The new project is a copy of the seed database. Open it afterwards with File | Open Project.");
+    auto* note = new QLabel("The new project is a copy of the seed database (\".mdb\" is added to a name without "
+                            "extension). It opens as soon as it has been created.");
     note->setStyleSheet("color: #5f6368;");
     note->setWordWrap(true);
     g->addWidget(note, 2, 0, 1, 3);

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "common/text.h"
@@ -120,7 +121,12 @@ ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget
     connect(next, &QPushButton::clicked, this, [this] { showJunction(m_junction == 14 ? 1 : m_junction + 1); });
     connect(m_coefficient, &QLineEdit::editingFinished, this, &ProjectSetupDialog::storeCoefficient);
     connect(m_metric, &QRadioButton::toggled, this, [this](bool metric) {
-        // the unit system takes effect at once, without OK
+        // the unit system takes effect at once, without OK, once the engineer has confirmed it
+        if (!editors::confirmUnitSystemChange(metric, m_ui)) {
+            const QSignalBlocker b1(m_metric), b2(m_english);
+            (metric ? m_english : m_metric)->setChecked(true);
+            return;
+        }
         try {
             editors::setUnitSystem(m_db, metric);
             emit unitSystemChanged(metric);

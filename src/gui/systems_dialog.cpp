@@ -29,19 +29,23 @@ SystemsDialog::SystemsDialog(MainWindow& main) : QDialog(&main), m_main(main) {
 
     auto* nameBox = new QGroupBox("System Name");
     auto* nv = new QVBoxLayout(nameBox);
+    m_mode = new QLabel("DIVIDE");
+    m_mode->setStyleSheet("font-weight: bold; color: #b3261e;");
+    m_mode->hide();
+    nv->addWidget(m_mode);
     m_name = new QLineEdit;
     m_name->setMaxLength(20);
     m_name->setPlaceholderText("up to 8 characters");
     nv->addWidget(m_name);
-    auto* hint = new QLabel("Add creates an empty system; Rename changes the selected\nsystem's name on every node and reach.");
+    auto* hint = m_hint = new QLabel("Add creates an empty system; Rename changes the selected\nsystem's name on every node and reach.");
     hint->setStyleSheet("color: #5f6368;");
     nv->addWidget(hint);
     grid->addWidget(nameBox, 0, 1);
 
     auto* buttons = new QVBoxLayout;
     auto* addButton = new QPushButton("&Add");
-    auto* deleteButton = new QPushButton("&Delete");
-    auto* renameButton = new QPushButton("&Rename");
+    auto* deleteButton = m_delete = new QPushButton("&Delete");
+    auto* renameButton = m_rename = new QPushButton("&Rename");
     auto* closeButton = new QPushButton("Close");
     for (auto* b : {addButton, deleteButton, renameButton}) buttons->addWidget(b);
     buttons->addStretch();
@@ -57,6 +61,16 @@ SystemsDialog::SystemsDialog(MainWindow& main) : QDialog(&main), m_main(main) {
     refill(QString::fromStdString(main.project() ? main.project()->currentSystem : ""));
 }
 
+void SystemsDialog::setDivideMode(std::function<void(const std::string&)> onAdded) {
+    m_onDivideAdd = std::move(onAdded);
+    setWindowTitle("Storm Sewer System Add");
+    m_mode->show();
+    m_delete->setEnabled(false);  // only the receiving system is made here
+    m_rename->setEnabled(false);
+    m_hint->setText("Add creates the system that will receive the divided nodes.");
+    m_name->clear();
+}
+
 void SystemsDialog::refill(const QString& select) {
     m_list->clear();
     if (!m_main.project()) return;
@@ -69,6 +83,13 @@ void SystemsDialog::add() {
     try {
         std::string name = m_name->text().trimmed().toStdString();
         if (!editors::addSystem(*m_main.project()->db, name, m_main.ui())) return;
+        if (m_onDivideAdd) {
+            // the system being divided stays current; the divide window takes the new name
+            m_main.rebuildSystemLists(m_main.project()->currentSystem);
+            refill(QString::fromStdString(name));
+            m_onDivideAdd(name);
+            return;
+        }
         m_main.rebuildSystemLists(name);
         m_main.changeCurrentSystem(name);
         refill(QString::fromStdString(name));

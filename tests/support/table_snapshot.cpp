@@ -16,6 +16,10 @@ std::string snapshotTables(db::Database& db) {
             "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' ORDER BY name");
         while (st.step()) tables.push_back(st.column(0).toText());
     }
+    return snapshotTables(db, tables);
+}
+
+std::string snapshotTables(db::Database& db, const std::vector<std::string>& tables) {
     std::string out;
     sqlite3* h = db.handle();
     for (const std::string& t : tables) {

@@ -348,4 +348,6 @@ void Database::rollback() {
     }
 }
 
+long long Database::totalChanges() const { return sqlite3_total_changes64(m_db); }
+
 }  // namespace kolv::db

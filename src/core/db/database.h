@@ -100,6 +100,8 @@ public:
 
     const std::string& path() const { return m_path; }
     sqlite3* handle() const { return m_db; }
+    /// Rows inserted, changed or deleted through this connection since it was opened.
+    long long totalChanges() const;
 
     /// Runs SQL without parameters (schema statements).
     void exec(const std::string& sql);

@@ -2,6 +2,7 @@
 #include "db/project.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -10,7 +11,11 @@
 
 namespace kolv::db {
 
-std::string Project::title() const { return "KOLV Lt v3 - " + trim(path); }
+std::string Project::title() const {
+    // The file name first: with several windows open, the engineer finds the project by it.
+    const std::string name = std::filesystem::path(trim(path)).filename().string();
+    return (name.empty() ? trim(path) : name) + " \u2014 " + kProgramTitle;
+}
 
 int upgradeSchema(Database& db, ui::UiPort& ui) {
     int added = 0;

@@ -10,6 +10,9 @@
 
 namespace kolv::db {
 
+/// The program's name in window titles ("KOLV Lt" alone while no project is open).
+inline constexpr const char* kProgramTitle = "KOLV Lt";
+
 /// Everything that belongs to one open project file. Owns the connection; two projects
 /// can be open side by side.
 struct Project {
@@ -24,7 +27,7 @@ struct Project {
 
     /// Unit name shown beside the title: " (English)" or " (Metric)".
     std::string unitName() const { return metric ? " (Metric)" : " (English)"; }
-    /// Main window title: "KOLV Lt v3 - " + path.
+    /// Main window title: the file name, an em dash and the program's name ("ROAD.mdb — KOLV Lt").
     std::string title() const;
     /// 0 = English, 1 = metric: the ENG_MET value of definitions listed for this project.
     int engMet() const { return metric ? 1 : 0; }

@@ -13,17 +13,18 @@ namespace kolv::db {
 namespace fs = std::filesystem;
 
 bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui) {
-    const std::string target = trim(newPath), seed = trim(seedPath);
+    const std::string target = withProjectExtension(newPath), seed = trim(seedPath);
+    // The engineer asked for a new project: Yes is the answer expected, and the default.
     ui::Answer a = ui.message("Create New Project Database",
                               "Create '" + target + "' from '" + seed + "'\rContinue with database creation?",
-                              ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::No);
+                              ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::Yes);
     if (a != ui::Answer::Yes) return false;
     // Only a sound seed may become a project.
     { auto check = Database::open(seed); }
     std::error_code ec;
     fs::copy_file(seed, target, fs::copy_options::overwrite_existing, ec);
     if (ec) throw Error(kErrFileNotFound, "'" + seed + "' could not be copied to '" + target + "': " + ec.message());
-    ui.message("", "Database creation complete.", ui::Icon::Exclamation);
+    ui.message("", "Database creation complete.", ui::Icon::Information);
     return true;
 }
 
@@ -68,6 +69,48 @@ bool rebuildProject(const std::string& path, const std::string& openProjectPath,
                                           ". The file before the rebuild is in '" + bak.string() + "'.");
     ui.message("", "Database rebuilding complete.");
     return true;
+}
+
+std::string withProjectExtension(const std::string& path) {
+    const std::string p = trim(path);
+    if (p.empty()) return p;
+    fs::path f(p);
+    if (f.has_extension() && f.extension() != ".") return p;
+    if (!p.empty() && p.back() == '.') return p + "mdb";
+    return p + ".mdb";
+}
+
+std::string saveProjectCopy(Database& db, const std::string& openPath, const std::string& newPath, ui::UiPort& ui) {
+    const std::string target = withProjectExtension(newPath);
+    if (target.empty()) {
+        ui.message("INVALID DATA", "Database name missing.", ui::Icon::Exclamation);
+        return {};
+    }
+    std::error_code ec;
+    if (fs::exists(target, ec) && fs::equivalent(target, trim(openPath), ec)) {
+        ui.beep();
+        ui.message("INVALID DATA", "'" + target + "' is the open project. Choose another file name.",
+                   ui::Icon::Exclamation);
+        return {};
+    }
+    ui::BusyPointer busy(ui);
+    // The copy is made beside the target and renamed over it only when it is sound, so a file
+    // of that name is never left half written.
+    const fs::path part = fs::path(target).parent_path() / (fs::path(target).filename().string() + ".part");
+    fs::remove(part, ec);
+    try {
+        db.execute("VACUUM INTO ?", {part.string()});
+        { auto check = Database::open(part.string()); }
+    } catch (...) {
+        fs::remove(part, ec);
+        throw;
+    }
+    fs::rename(part, target, ec);
+    if (ec) {
+        fs::remove(part, ec);
+        throw Error(kErrDiskFull, "'" + target + "' could not be written: " + ec.message());
+    }
+    return target;
 }
 
 }  // namespace kolv::db

@@ -6,10 +6,15 @@
 #include "ui/ui_port.h"
 
 namespace kolv::db {
+class Database;
+}
 
-/// Asks "Create New Project Database" and on Yes copies the seed to the new path
-/// (overwriting), then shows "Database creation complete.". Returns true when created.
-/// The new project is not opened.
+namespace kolv::db {
+
+/// Asks "Create New Project Database" (Yes the default) and on Yes copies the seed to the new
+/// path, ".mdb" added when it has no extension (overwriting), then shows "Database creation
+/// complete." (information). Returns true when created; the caller opens
+/// `withProjectExtension(newPath)`.
 bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui);
 
 /// Rebuilds a project that is not open: refuses an empty path or the open project, asks
@@ -18,5 +23,14 @@ bool createProject(const std::string& newPath, const std::string& seedPath, ui::
 /// A failure before the final copy leaves the project untouched. Returns true when rebuilt.
 bool rebuildProject(const std::string& path, const std::string& openProjectPath, ui::UiPort& ui,
                     const std::string& workFolder = ".");
+
+/// Writes a compacted copy of the open database to `newPath` (".mdb" added when the name has
+/// no extension) and returns the path written, or "" when refused: an empty name, or the open
+/// project's own file ("INVALID DATA"). An existing file of that name is replaced only once the
+/// copy is complete and checked; the open project itself is not changed. The caller opens the copy.
+std::string saveProjectCopy(Database& db, const std::string& openPath, const std::string& newPath, ui::UiPort& ui);
+
+/// `path` with ".mdb" added when its file name has no extension.
+std::string withProjectExtension(const std::string& path);
 
 }  // namespace kolv::db

@@ -279,16 +279,19 @@ void UndoHistory::dropEntries(const Step& s) {
                      {Value(s.first), Value(s.last)});
 }
 
-bool UndoHistory::undo() {
+bool UndoHistory::move(bool forward) {
     if (m_depth > 0 || m_replaying) return false;
     collectLoose();
-    if (m_undo.empty()) return false;
-    Step s = m_undo.back();
+    std::vector<Step>& from = forward ? m_redo : m_undo;
+    std::vector<Step>& to = forward ? m_undo : m_redo;
+    if (from.empty()) return false;
+    const Step s = from.back();
     m_replaying = true;
     try {
+        // replaying a step backwards records the way back: undo's replay is the redo step
         Step back = replayBackwards(s, s.name);
-        m_undo.pop_back();
-        m_redo.push_back(back);
+        from.pop_back();
+        to.push_back(back);
     } catch (...) {
         m_replaying = false;
         throw;
@@ -299,25 +302,8 @@ bool UndoHistory::undo() {
     return true;
 }
 
-bool UndoHistory::redo() {
-    if (m_depth > 0 || m_replaying) return false;
-    collectLoose();
-    if (m_redo.empty()) return false;
-    Step s = m_redo.back();
-    m_replaying = true;
-    try {
-        Step again = replayBackwards(s, s.name);
-        m_redo.pop_back();
-        m_undo.push_back(again);
-    } catch (...) {
-        m_replaying = false;
-        throw;
-    }
-    m_replaying = false;
-    m_assigned = lastSeq();
-    notify();
-    return true;
-}
+bool UndoHistory::undo() { return move(false); }
+bool UndoHistory::redo() { return move(true); }
 
 void UndoHistory::clear() {
     m_undo.clear();

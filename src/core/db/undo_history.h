@@ -90,6 +90,7 @@ private:
     void reconcile();
     Step replayBackwards(const Step& s, const std::string& name);
     void dropEntries(const Step& s);
+    bool move(bool forward);
     void trim();
     void notify();
 

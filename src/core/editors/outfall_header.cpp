@@ -64,11 +64,29 @@ std::optional<OutfallHeader> loadOutfallHeader(db::Database& db, const std::stri
     return h;
 }
 
+std::optional<std::pair<std::string, std::string>> nodeNamed(db::Database& db, const std::string& name) {
+    if (trim(name).empty()) return std::nullopt;
+    RecordSet rs(db, "NODE", "UPPER(TRIM(NAME)) = UPPER(?)", {trim(name)});
+    if (rs.empty()) return std::nullopt;
+    return std::make_pair(trim(rs.text("NAME")), trim(rs.text("SYSTEM")));
+}
+
 bool saveOutfallHeader(db::Database& db, const std::string& system, const OutfallHeader& h, ui::UiPort& ui) {
     db::UndoAction step(db, "Outfall & Header Details");
     RecordSet rs(db, "T16", "SYSTEM = ?", {trim(system)});
     if (rs.empty()) {
         ui.message("MISSING DATA", "System '" + trim(system) + "' not found.", ui::Icon::Exclamation);
+        return false;
+    }
+    // Node names are unique in the whole project and the outfall is named only here: a name
+    // that a node already bears would make two objects of one name in the network.
+    const std::string outNode = left(trim(h.outNode), 8);
+    if (auto clash = nodeNamed(db, outNode)) {
+        ui.beep();
+        ui.message("DUPLICATE RECORD",
+                   "The outfall can not be named '" + outNode + "': node '" + clash->first + "' of system '" +
+                       clash->second + "' has that name.\rEnter a name that no node uses.",
+                   ui::Icon::Exclamation);
         return false;
     }
     const std::string first = trim(h.rainfall1);
@@ -92,7 +110,7 @@ bool saveOutfallHeader(db::Database& db, const std::string& system, const Outfal
     rs.set("NODE_TYPE", h.nodeType);
     rs.set("TOP_STATUS", h.topStatus);
     rs.set("BOTTOM_STATUS", h.bottomStatus);
-    rs.set("OUT_NODE", left(trim(h.outNode), 8));
+    rs.set("OUT_NODE", outNode);
     rs.set("OUT_STA", left(trim(h.station), 12));
     rs.set("OUT_OFF", leadingNumber(h.offset));
     rs.set("OUT_TW", leadingNumber(h.tailwater));

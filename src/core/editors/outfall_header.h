@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/database.h"
@@ -42,6 +43,11 @@ std::string topStatusCaption(int nodeType);
 /// Loads the system's T16 row; nothing when the system has none.
 std::optional<OutfallHeader> loadOutfallHeader(db::Database& db, const std::string& system);
 
+/// The node that bears `name` (compared trimmed, without regard to case) anywhere in the
+/// project, as its name and system; nothing for an empty name or when no node has it.
+std::optional<std::pair<std::string, std::string>> nodeNamed(db::Database& db, const std::string& name);
+
+/// Refuses ("DUPLICATE RECORD") an outfall name that a node of the project already bears.
 /// Saves every field in the window's order: ZONE and LOCATION both from the first rainfall
 /// selector, FREQ and FREQUENCY both from the second. A missing row is reported
 /// ("MISSING DATA") and false returned.

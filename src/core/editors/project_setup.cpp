@@ -72,6 +72,19 @@ ProjectSetup openProjectSetup(db::Database& db) {
     return s;
 }
 
+bool confirmUnitSystemChange(bool toMetric, ui::UiPort& ui) {
+    const std::string to = toMetric ? "metric units (m, ha, m\u00b3/s)" : "English units (ft, ac, cfs)";
+    const std::string from = toMetric ? "feet" : "meters";
+    const std::string text = "Switch this project to " + to + "?\r\r"
+                             "Stored numbers are not converted: lengths, elevations, areas and flows keep their "
+                             "values and are read in the new units (100 " + from + " becomes 100 " +
+                             (toMetric ? "meters" : "feet") + ").\r"
+                             "Pipe and structure definitions of the new unit system are listed.\r\r"
+                             "Continue?";
+    return ui.message("Change Units", text, ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::No) ==
+           ui::Answer::Yes;
+}
+
 void setUnitSystem(db::Database& db, bool metric) {
     db::UndoAction step(db, metric ? "Units: Metric" : "Units: English");
     writeField(db, "ENGLISH_METRIC", metric);

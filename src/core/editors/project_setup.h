@@ -32,6 +32,10 @@ std::string junctionCurrentText(int n);
 /// texts, "S-" for the prefix and 1 for the next number. Creates the row when T0 is empty.
 ProjectSetup openProjectSetup(db::Database& db);
 
+/// Asks before the project changes its unit system (No the default), saying that the numbers
+/// already stored keep their values. True when the engineer answers Yes.
+bool confirmUnitSystemChange(bool toMetric, ui::UiPort& ui);
+
 /// Writes ENGLISH_METRIC at once (false English, true metric).
 void setUnitSystem(db::Database& db, bool metric);
 /// Writes FRENCH_DRAIN_JURIS at once.

@@ -350,7 +350,8 @@ FlowLineResult setFlowLines(db::Project& project, const std::string& systemName,
     // Ditches lie on the ground at their nodes; they are set before the pipes around them.
     result.ditchLines = hydraulics::checkDitchFlowLines(db, system, false);
 
-    if (options.verifyFirst) result.verificationLines = network::verifySystem(db, system, ui).lines;
+    if (options.verifyFirst)
+        result.verificationLines = network::verifySystem(db, system, ui, options.onVerificationLine).lines;
 
     network::PipeNodalArray array;
     if (network::loadPipeNodalArray(db, system, ui, array) != network::LoadStatus::Ok) return result;

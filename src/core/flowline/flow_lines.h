@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/project.h"
+#include "network/verification.h"
 #include "ui/ui_port.h"
 
 namespace kolv::flowline {
@@ -32,6 +33,8 @@ struct FlowLineOptions {
     int decimals = 6;
     /// Verify the network first.
     bool verifyFirst = false;
+    /// Receives each verification line as it is found.
+    network::VerificationLineSink onVerificationLine;
 
     /// The window's defaults for the project's unit system (2.5 ft/s or 0.762 m/s; 20 in or 500 mm).
     static FlowLineOptions defaults(bool metric);

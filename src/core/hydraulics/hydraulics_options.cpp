@@ -39,6 +39,7 @@ db::RecordSet openOptionsRecord(db::Database& db) {
     rs.set(optionField(HydraulicsOption::MinVelocity), defaults.minVelocity);
     rs.set(optionField(HydraulicsOption::MaxHglDifference), defaults.maxHglDifferenceFt);
     rs.set(optionField(HydraulicsOption::MinPhysicalVelocity), defaults.minPhysicalVelocityFps);
+    rs.set(optionField(HydraulicsOption::InletCapacityWarning), defaults.inletCapacityWarning);
     rs.update();
     return rs;
 }
@@ -62,6 +63,7 @@ db::Value fieldValue(const HydraulicsOptions& o, HydraulicsOption which) {
     case HydraulicsOption::MinVelocity: return db::Value(o.minVelocity);
     case HydraulicsOption::MaxHglDifference: return db::Value(o.maxHglDifferenceFt);
     case HydraulicsOption::MinPhysicalVelocity: return db::Value(o.minPhysicalVelocityFps);
+    case HydraulicsOption::InletCapacityWarning: return db::Value(o.inletCapacityWarning);
     }
     return {};
 }
@@ -72,6 +74,7 @@ constexpr HydraulicsOption kAllOptions[] = {
     HydraulicsOption::DeepWell,       HydraulicsOption::FrenchDrain,    HydraulicsOption::MaxPasses,
     HydraulicsOption::NoNegativeFlow, HydraulicsOption::JumpToCrown,    HydraulicsOption::FixedTcValue,
     HydraulicsOption::MinVelocity,    HydraulicsOption::MaxHglDifference, HydraulicsOption::MinPhysicalVelocity,
+    HydraulicsOption::InletCapacityWarning,
 };
 
 }  // namespace
@@ -93,6 +96,7 @@ const char* optionField(HydraulicsOption option) {
     case HydraulicsOption::MinVelocity: return "LVSSGL2";
     case HydraulicsOption::MaxHglDifference: return "LVSSGL3";
     case HydraulicsOption::MinPhysicalVelocity: return "LVSSGL4";
+    case HydraulicsOption::InletCapacityWarning: return "LVSINT12";
     }
     return "";
 }
@@ -119,6 +123,9 @@ HydraulicsOptions loadHydraulicsOptions(db::Database& db) {
     // Projects from before the minimum physical velocity was kept have no value for it.
     const char* physical = optionField(HydraulicsOption::MinPhysicalVelocity);
     o.minPhysicalVelocityFps = rs.isNull(physical) ? kDefaultMinPhysicalVelocityFps : typedValue(rs.number(physical));
+    // Nor whether the inlet-capacity warnings are wanted: they were always listed.
+    const char* inlet = optionField(HydraulicsOption::InletCapacityWarning);
+    o.inletCapacityWarning = rs.isNull(inlet) || rs.flag(inlet);
     return o;
 }
 

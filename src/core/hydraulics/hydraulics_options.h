@@ -47,16 +47,18 @@ struct HydraulicsOptions {
     double minVelocity = kDefaultMinVelocity;  ///< `LVSSGL2`: ft/s, or m/s in a metric project
     double maxHglDifferenceFt = kDefaultMaxHglDifferenceFt;  ///< `LVSSGL3`: "Max. HGL Difference"
     double minPhysicalVelocityFps = kDefaultMinPhysicalVelocityFps;  ///< `LVSSGL4`: "Min. Physical Velocity"
+    /// `LVSINT12`: "Show Warning if Surface Runoff Exceeds Inlet Capacity"; on when never stored.
+    bool inletCapacityWarning = true;
 };
 
 /// One option, for writing a single field when its control changes.
 enum class HydraulicsOption {
     UseHydLength, JunctionMethod, FixedTc, ExitLoss, JunctionLosses, MinVelocityInForce, DeepWell,
     FrenchDrain, MaxPasses, NoNegativeFlow, JumpToCrown, FixedTcValue, MinVelocity, MaxHglDifference,
-    MinPhysicalVelocity,
+    MinPhysicalVelocity, InletCapacityWarning,
 };
 
-/// T27 field that holds an option ("LVSINT1".."LVSINT11", "LVSSGL1".."LVSSGL4").
+/// T27 field that holds an option ("LVSINT1".."LVSINT12", "LVSSGL1".."LVSSGL4").
 const char* optionField(HydraulicsOption option);
 
 /// Reads T27 `RECNUM` = 7; creates it with the defaults when it is missing (50 passes,

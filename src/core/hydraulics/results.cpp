@@ -110,7 +110,7 @@ std::string flowCondition(const HydraulicRecord& r) {
     return "CRITICAL";
 }
 
-std::vector<std::string> recordWarnings(const HydraulicRecord& r, bool metric) {
+std::vector<std::string> recordWarnings(const HydraulicRecord& r, bool metric, bool inletCapacity) {
     std::vector<std::string> w;
     const std::string node = "Node: " + trim(r.name);
     const double flowFactor = metric ? kCmsPerCfs : 1.0;
@@ -120,7 +120,7 @@ std::vector<std::string> recordWarnings(const HydraulicRecord& r, bool metric) {
     // A node without a structure has neither an inlet capacity nor a clearance to keep.
     if (r.hasStructure) {
         // The inlet takes the node's own runoff, not the flow arriving through the pipes.
-        if (r.localRunoff > r.maxInletCapacity) {
+        if (inletCapacity && r.localRunoff > r.maxInletCapacity) {
             if (r.maxInletCapacity <= 0) {
                 w.push_back(node + "  Inlet capacity = " + qty(r.maxInletCapacity * flowFactor, metric) + flowUnit);
             } else {
@@ -221,7 +221,7 @@ void writeResults(ResultsContext& ctx, const std::string& system, const std::vec
             insert->bind(static_cast<int>(k) + 1, db::RecordSet::coerce("T60", f, v));
         }
         insert->step();
-        for (auto& line : recordWarnings(r, ctx.metric)) ctx.messages.push_back(std::move(line));
+        for (auto& line : recordWarnings(r, ctx.metric, ctx.inletCapacityWarnings)) ctx.messages.push_back(std::move(line));
     }
 }
 

@@ -18,6 +18,7 @@ struct ResultsContext {
     std::vector<std::string>& messages;  ///< the run's message list
     bool metric = false;                 ///< warnings in meters and cms
     bool useHydLength = false;           ///< `LENGTH` column holds `HYD_LENGTH`
+    bool inletCapacityWarnings = true;   ///< list inlets whose capacity the local runoff exceeds
 };
 
 /// Replaces the system's T60 rows with one row per record (flow order) and appends the design
@@ -35,6 +36,7 @@ std::optional<std::string> firstNonFiniteResult(const std::string& system, const
 std::string flowCondition(const HydraulicRecord& r);
 
 /// Design warnings of one record, in the order they are listed.
-std::vector<std::string> recordWarnings(const HydraulicRecord& r, bool metric);
+/// The inlet-capacity warning is left out when `inletCapacity` is false.
+std::vector<std::string> recordWarnings(const HydraulicRecord& r, bool metric, bool inletCapacity = true);
 
 }  // namespace kolv::hydraulics

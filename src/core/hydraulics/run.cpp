@@ -27,7 +27,7 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     settings.options = options;
     settings.minVelocityFtS = options.minVelocity * (metric ? kFeetPerMeterShort : 1.0);
     if (options.verifyFirst)
-        res.verificationLines = network::verifySystem(db, system, ui).lines;
+        res.verificationLines = network::verifySystem(db, system, ui, hooks.verificationLine).lines;
 
     // 2-7. The system loaded, linked, accumulated and checked.
     auto loaded = loadSystemForRun(project, session, ui, system, msg);
@@ -65,7 +65,7 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     }
     {
         db::Transaction tx(db);
-        ResultsContext rc{db, ui, msg, metric, options.useHydLength};
+        ResultsContext rc{db, ui, msg, metric, options.useHydLength, options.inletCapacityWarnings};
         writeResults(rc, system, recs);
         if (loaded->hasHeader) {
             db.execute("UPDATE T16 SET TAILWATER_IN_FEET = ?, EXIT_LOSS_16 = ?, CONTROL_EL_16 = ?, JUMP_TO_CROWN = ? "

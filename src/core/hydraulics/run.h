@@ -9,6 +9,7 @@
 #include "hydraulics/pass.h"
 #include "hydraulics/run_options.h"
 #include "hydraulics/system_loader.h"
+#include "network/verification.h"
 #include "session/session.h"
 #include "ui/ui_port.h"
 
@@ -18,6 +19,7 @@ namespace kolv::hydraulics {
 struct RunHooks {
     PassProgressSink progress;        ///< pass number and HGL difference for the gauges
     MaxPassesPrompt maxPassesPrompt;  ///< the warning window with its "do not show again" box
+    network::VerificationLineSink verificationLine;  ///< each line of a verification run first
 };
 
 /// What a run did.

@@ -24,6 +24,7 @@ struct RunOptions {
     bool jumpToCrown = true;           ///< a backwater at or below the crown starts at the crown
     double maxHglDifference = 0.01;    ///< ft; clamped to 0.0001..0.25
     double minPhysicalVelocity = 2.5;  ///< ft/s, for the minimum physical slope
+    bool inletCapacityWarnings = true; ///< list the inlets whose capacity the local runoff exceeds
 };
 
 /// The run's options from the window's options.
@@ -45,6 +46,7 @@ inline RunOptions runOptionsFrom(const HydraulicsOptions& w, bool verifyFirst = 
     o.jumpToCrown = w.jumpToCrown;
     o.maxHglDifference = w.maxHglDifferenceFt;
     o.minPhysicalVelocity = w.minPhysicalVelocityFps;
+    o.inletCapacityWarnings = w.inletCapacityWarning;
     return o;
 }
 

@@ -57,12 +57,23 @@ int percent(std::size_t done, std::size_t total) {
 
 std::string verificationTitle(const std::string& system) { return "VERIFY NODES AND REACHES - " + trim(system); }
 
+std::string faultCountLine(int faults) {
+    if (faults <= 0) return "No faults found.";
+    return std::to_string(faults) + (faults == 1 ? " fault found." : " faults found.");
+}
+
+int faultsListed(const std::vector<std::string>& lines, bool& complete) {
+    complete = !lines.empty() && lines.back() == kVerificationComplete;
+    return static_cast<int>(lines.size()) - (complete ? 1 : 0);
+}
+
 VerificationResult verifySystem(db::Database& db, const std::string& systemName, ui::UiPort& ui,
                                 const VerificationLineSink& onLine) {
     const std::string system = trim(systemName);
     VerificationResult result;
     auto add = [&](std::string line) {
         result.ok = false;
+        ++result.faults;
         if (onLine) onLine(line);
         result.lines.push_back(std::move(line));
     };
@@ -187,9 +198,10 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
         }
     }
 
-    const std::string done = "Verification Complete.";
+    const std::string done = kVerificationComplete;
     if (onLine) onLine(done);
     result.lines.push_back(done);
+    result.complete = true;
     ui.status("");
     ui.progress(0);
     return result;

@@ -14,6 +14,10 @@ namespace kolv::network {
 struct VerificationResult {
     bool ok = true;
     std::vector<std::string> lines;
+    /// Findings listed (every line but "Verification Complete.").
+    int faults = 0;
+    /// The run reached its end ("Verification Complete." listed).
+    bool complete = false;
 };
 
 /// Called with each line as it is added, so a window can show lines while the run goes on.
@@ -21,6 +25,15 @@ using VerificationLineSink = std::function<void(const std::string&)>;
 
 /// Title printed above the verification listing: "VERIFY NODES AND REACHES - " + system (trimmed).
 std::string verificationTitle(const std::string& system);
+
+/// The closing count of a finished verification: "No faults found.", "1 fault found.", "12 faults found.".
+std::string faultCountLine(int faults);
+
+/// The line that closes a finished run.
+inline constexpr const char* kVerificationComplete = "Verification Complete.";
+
+/// Counts the findings in the lines of a run; `complete` tells whether the run reached its end.
+int faultsListed(const std::vector<std::string>& lines, bool& complete);
 
 /// Verifies the nodes and reaches of a system. Findings become lines (nothing stops the run);
 /// a system without nodes or without reaches shows its "INVALID DATA" box and ends with ok false

@@ -110,8 +110,10 @@ Settings SettingsFile::read() {
 bool SettingsFile::write(const std::string& value, int mode, Settings& state) {
     RawValues raw;
     readRaw(m_path, raw);
-    if (mode == kModeProject && trim(value) == trim(raw.recentFiles[0])) return false;
-    if (mode == kModeDiagram && trim(value) == trim(raw.recentDraw[0])) return false;
+    // The file holds its values in capitals, so the path just opened is compared without
+    // regard to case: reopening the first entry must not list it a second time.
+    if (mode == kModeProject && equalsIgnoreCase(trim(value), trim(raw.recentFiles[0]))) return false;
+    if (mode == kModeDiagram && equalsIgnoreCase(trim(value), trim(raw.recentDraw[0]))) return false;
     if (mode == kModeProject) {
         // The list is not searched: a path already further down is then listed twice.
         for (int i = 3; i > 0; --i) raw.recentFiles[i] = raw.recentFiles[i - 1];

@@ -308,14 +308,15 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
 
 /// The run shared by both modes, after the options were accepted.
 SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const std::string& systemName,
-                 const RunSettings& settings, int group, bool verifyFirst) {
+                 const RunSettings& settings, int group, bool verifyFirst,
+                 const network::VerificationLineSink& onVerificationLine) {
     SizingResult res;
     db::Database& db = *project.db;
     const std::string system = trim(systemName);
     const bool metric = project.metric;
     ui::BusyPointer pointer(ui);
 
-    if (verifyFirst) res.verificationLines = network::verifySystem(db, system, ui).lines;
+    if (verifyFirst) res.verificationLines = network::verifySystem(db, system, ui, onVerificationLine).lines;
 
     std::vector<PipeEntry> table;
     if (settings.mode == Mode::Select) {
@@ -396,7 +397,7 @@ SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort
     s.minVelocityFtS = options.minVelocity * toFeet;
     s.notSmallerThanUpstream = options.notSmallerThanUpstream;
     s.list = true;
-    return run(project, session, ui, system, s, options.group, options.verifyFirst);
+    return run(project, session, ui, system, s, options.group, options.verifyFirst, options.onVerificationLine);
 }
 
 // The "FULL" command analyses the design as it stands. The Compute Hydraulics window holds no
@@ -417,7 +418,7 @@ SizingResult computeFullFlow(db::Project& project, Session& session, ui::UiPort&
     s.useMinVelocity = options.useMinVelocity;
     s.minVelocityFtS = options.minVelocity * (project.metric ? kFeetPerMeterShort : 1.0);
     s.list = false;
-    return run(project, session, ui, system, s, 0, options.verifyFirst);
+    return run(project, session, ui, system, s, 0, options.verifyFirst, options.onVerificationLine);
 }
 
 }  // namespace kolv::sizing

@@ -7,6 +7,7 @@
 
 #include "db/project.h"
 #include "hydraulics/hydraulic_record.h"
+#include "network/verification.h"
 #include "session/session.h"
 #include "sizing/pipe_table.h"
 #include "ui/ui_port.h"
@@ -22,6 +23,8 @@ struct SizingOptions {
     bool useMinVelocity = true;       ///< travel time never uses a velocity below minVelocity
     double minVelocity = 2.0;         ///< minimum velocity for travel time
     bool verifyFirst = false;
+    /// Receives each verification line as it is found (a window shows them while the run goes on).
+    network::VerificationLineSink onVerificationLine;
     /// Never choose a pipe smaller than the largest pipe coming into the reach's node: the search
     /// starts at the first entry of the group whose area is not smaller. Off by default.
     bool notSmallerThanUpstream = false;
@@ -38,6 +41,7 @@ struct FullFlowOptions {
     bool useMinVelocity = true;
     double minVelocity = 2.0;  ///< ft/s or m/s
     bool verifyFirst = false;
+    network::VerificationLineSink onVerificationLine;  ///< each verification line as it is found
 };
 
 /// What a sizing run produced.

@@ -28,6 +28,9 @@ public:
     virtual void busy(bool on) = 0;
     /// Lets the window system process pending events during a long command.
     virtual void processEvents() = 0;
+    /// True once the engineer has asked a long command to stop (a Cancel button beside the
+    /// progress display); asked after processEvents(). A port without such a button never stops.
+    virtual bool cancelRequested() { return false; }
 
     /// Convenience: a plain OK message box.
     void inform(const std::string& title, const std::string& text, Icon icon = Icon::None) {

@@ -30,10 +30,16 @@ struct ComputeContext {
     bool scriptedDoNotShowAgain = false;
     /// Parent of the windows (the main window).
     QWidget* parent = nullptr;
+    /// A run wrote to the project: the main window refreshes its node list, panel and the
+    /// other open result windows.
+    std::function<void()> changed;
 
     db::Project* currentProject() const { return project ? project() : nullptr; }
     std::string currentSystem() const { return system ? system() : std::string(); }
     std::string currentReportFolder() const { return reportFolder ? reportFolder() : std::string(); }
+    void notifyChanged() const {
+        if (changed) changed();
+    }
 };
 
 }  // namespace kolv::gui::compute

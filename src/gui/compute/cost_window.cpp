@@ -48,6 +48,7 @@ void CostWindow::compute() {
         m_ctx.ui->busy(false);
         m_list->addLines(result.lines);
         m_list->showTop();
+        m_ctx.notifyChanged();
     } catch (const std::exception& e) {
         m_ctx.ui->busy(false);
         ui::reportException(*m_ctx.ui, e);

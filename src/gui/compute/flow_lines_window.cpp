@@ -179,16 +179,20 @@ bool FlowLinesWindow::compute() {
     if (!p || !m_ctx.ui) return false;
     m_list->clearLines();
     try {
-        m_ctx.ui->busy(true);
-        auto result = flowline::setFlowLines(*p, m_ctx.currentSystem(), options(), *m_ctx.ui);
-        m_ctx.ui->busy(false);
-        if (!result.verificationLines.empty() && m_verification) {
-            m_verification->addLines(result.verificationLines);
-            m_verification->show();
+        flowline::FlowLineOptions o = options();
+        o.verifyFirst = o.verifyFirst && m_verification;
+        if (o.verifyFirst) {
+            m_verification->beginRun();  // shown before the flow lines are set
+            o.onVerificationLine = m_verification->lineSink();
         }
+        m_ctx.ui->busy(true);
+        auto result = flowline::setFlowLines(*p, m_ctx.currentSystem(), o, *m_ctx.ui);
+        m_ctx.ui->busy(false);
+        if (o.verifyFirst) m_verification->finishRun(result.verificationLines);
         m_list->addLines(result.ditchLines);
         m_list->addLines(result.lines);
         m_list->showTop();
+        if (result.ran) m_ctx.notifyChanged();
         return result.ran;
     } catch (const std::exception& e) {
         m_ctx.ui->busy(false);

@@ -32,6 +32,7 @@
 #include "gui/compute/profile_view.h"
 #include "gui/compute/report_preview.h"
 #include "gui/compute/verification_window.h"
+#include "hydraulics/result_headings.h"
 #include "hydraulics/run_command.h"
 #include "reports/text_report.h"
 #include "sizing/pipe_sizing.h"
@@ -61,9 +62,13 @@ void fillT60Grid(QTableWidget* grid, db::Database& db, const std::string& system
         if (f.name != "SYSTEM") fields.push_back(f.name);
     grid->clear();
     grid->setColumnCount(static_cast<int>(fields.size()));
-    QStringList headers;
-    for (const auto& f : fields) headers << qs(f);
-    grid->setHorizontalHeaderLabels(headers);
+    for (std::size_t c = 0; c < fields.size(); ++c) {
+        // headings in words with units; the field name stays with the column for the code and tooltip
+        auto* h = new QTableWidgetItem(qs(hydraulics::t60Heading(fields[c])));
+        h->setData(Qt::UserRole, qs(fields[c]));
+        h->setToolTip(qs(fields[c]));
+        grid->setHorizontalHeaderItem(static_cast<int>(c), h);
+    }
     grid->setRowCount(static_cast<int>(t60.recordCount()));
     int row = 0;
     for (t60.moveFirst(); !t60.eof(); t60.moveNext(), ++row) {
@@ -275,9 +280,9 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     xg->addWidget(new QLabel("Min. Physical Velocity"), 0, 0);
     xg->addWidget(m_minPhysVelocity, 0, 1);
     m_inletWarning = new QCheckBox("Show Warning if Surface Runoff Exceeds Inlet Capacity");
-    m_inletWarning->setChecked(true);
-    m_inletWarning->setEnabled(false);
-    m_inletWarning->setToolTip("The run always lists the inlets whose capacity the local runoff exceeds.");
+    m_inletWarning->setObjectName("inletWarning");
+    m_inletWarning->setToolTip("List the inlets whose own runoff is more than the structure's inlet capacity");
+    m_controls["LVSINT12"] = m_inletWarning;
     xg->addWidget(m_inletWarning, 1, 0, 1, 2);
     m_verifyFirst = new QCheckBox("Verify Node && Reach Data first");
     m_verifyFirst->setObjectName("verifyFirst");
@@ -333,6 +338,7 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     connectOption(m_deepWell, HydraulicsOption::DeepWell);
     connectOption(m_frenchDrain, HydraulicsOption::FrenchDrain);
     connectOption(m_noNegative, HydraulicsOption::NoNegativeFlow);
+    connectOption(m_inletWarning, HydraulicsOption::InletCapacityWarning);
     connectText(m_maxPasses, HydraulicsOption::MaxPasses);
     connectText(m_hglDif, HydraulicsOption::MaxHglDifference);
     connectText(m_fixedTc, HydraulicsOption::FixedTcValue);
@@ -486,6 +492,7 @@ void HydraulicsWindow::readControls() {
     m_opts.frenchDrain = m_frenchDrain->isChecked();
     m_opts.noNegativeFlow = m_noNegative->isChecked();
     m_opts.jumpToCrown = m_jumpToCrown->isChecked();
+    m_opts.inletCapacityWarning = m_inletWarning->isChecked();
     // typed numbers are read as their leading numeric part
     m_opts.maxPasses = static_cast<long>(leadingNumber(m_maxPasses->text().toStdString()));
     m_opts.maxHglDifferenceFt = leadingNumber(m_hglDif->text().toStdString());
@@ -520,6 +527,7 @@ void HydraulicsWindow::showOptions(const hydraulics::HydraulicsOptions& o) {
     m_deepWell->setChecked(o.deepWell);
     m_frenchDrain->setChecked(o.frenchDrain);
     m_noNegative->setChecked(o.noNegativeFlow);
+    m_inletWarning->setChecked(o.inletCapacityWarning);
     m_maxPasses->setText(QString::number(o.maxPasses));
     m_hglDif->setText(numberText(o.maxHglDifferenceFt));
     m_fixedTc->setText(numberText(o.fixedTcMin));
@@ -610,15 +618,19 @@ bool HydraulicsWindow::compute() {
     setRunning(true);
     bool ok = false;
     try {
-        auto outcome = hydraulics::computeHydraulics(*p, *m_ctx.session, *m_ctx.ui, m_opts, m_ctx.currentSystem(),
-                                                     m_verifyFirst->isChecked(), hooks());
-        showOptions(outcome.options);
-        if (!outcome.run.verificationLines.empty() && m_verification) {
-            m_verification->addLines(outcome.run.verificationLines);
-            m_verification->show();
+        const bool verifyFirst = m_verifyFirst->isChecked() && m_verification;
+        hydraulics::RunHooks h = hooks();
+        if (verifyFirst) {
+            m_verification->beginRun();  // the findings appear while the run goes on
+            h.verificationLine = m_verification->lineSink();
         }
+        auto outcome = hydraulics::computeHydraulics(*p, *m_ctx.session, *m_ctx.ui, m_opts, m_ctx.currentSystem(),
+                                                     verifyFirst, h);
+        showOptions(outcome.options);
+        if (verifyFirst) m_verification->finishRun(outcome.run.verificationLines);
         if (outcome.started || !outcome.run.messages.empty()) afterRun(outcome.run.status, outcome.run.messages);
         ok = outcome.started && outcome.run.status == 0;
+        if (ok) m_ctx.notifyChanged();
     } catch (const std::exception& e) {
         ui::reportException(*m_ctx.ui, e);
     }
@@ -641,12 +653,14 @@ bool HydraulicsWindow::computeFull() {
         sizing::FullFlowOptions full;
         full.useMinVelocity = m_opts.minVelocityInForce;
         full.minVelocity = m_opts.minVelocity;
-        full.verifyFirst = m_verifyFirst->isChecked();
-        auto result = sizing::computeFullFlow(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), full);
-        if (!result.verificationLines.empty() && m_verification) {
-            m_verification->addLines(result.verificationLines);
-            m_verification->show();
+        full.verifyFirst = m_verifyFirst->isChecked() && m_verification;
+        if (full.verifyFirst) {
+            m_verification->beginRun();
+            full.onVerificationLine = m_verification->lineSink();
         }
+        auto result = sizing::computeFullFlow(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), full);
+        if (full.verifyFirst) m_verification->finishRun(result.verificationLines);
+        if (result.status == 0) m_ctx.notifyChanged();
         std::vector<std::string> lines = result.messages;
         lines.insert(lines.end(), result.lines.begin(), result.lines.end());
         afterRun(result.status, lines);

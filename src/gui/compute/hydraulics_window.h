@@ -56,6 +56,12 @@ public:
     ReportPreviewDialog* printDitches();
     ReportPreviewDialog* printMessages();
 
+    /// Shows the stored results again (another window's run rewrote them).
+    void refreshResults() {
+        fillResults();
+        fillProfileNodes();
+    }
+
     /// Draws the profile from the chosen node down to the outfall (the Refresh command).
     void refreshProfile();
     /// Chooses the node at the top of the profile.

@@ -87,6 +87,13 @@ CostWindow* ComputeWindows::openCost() {
     return m_cost;
 }
 
+VerificationWindow* ComputeWindows::verificationWindow() const { return m_verification; }
+
+void ComputeWindows::refreshOpenWindows() {
+    if (m_hydraulics && m_hydraulics->isVisible()) m_hydraulics->refreshResults();
+    if (m_printOrder && m_printOrder->isVisible()) m_printOrder->reload();
+}
+
 PrintOrderWindow* ComputeWindows::openPrintOrder() {
     if (m_printOrder && m_printOrder->isVisible()) {
         present(m_printOrder.data());
@@ -108,7 +115,10 @@ ComputeWindows* installComputeWindows(MainWindow& window) {
     ctx.reportFolder = [w] { return w->settingsState().reportFolder; };
     ctx.scripted = window.ui().recorder() != nullptr;
     ctx.parent = &window;
+    // after a run: the node list, the panel and the other result windows show the new values
+    ctx.changed = [w] { w->refreshAfterChange(); };
     auto* windows = new ComputeWindows(ctx, &window);
+    window.addRefreshListener([windows] { windows->refreshOpenWindows(); });
 
     window.setCommandHandler(Command::ComputeStormTabs, [windows] { windows->openHydraulics(); });
     window.setCommandHandler(Command::ComputePipeSizes, [windows] { windows->openPipeSizes(); });

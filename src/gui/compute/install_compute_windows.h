@@ -34,6 +34,10 @@ public:
     VerificationWindow* openVerification();
 
     const ComputeContext& context() const { return m_ctx; }
+    /// Shows again what the open result windows read from the project (after a run or an edit).
+    void refreshOpenWindows();
+    /// The verification window when it exists (tests).
+    VerificationWindow* verificationWindow() const;
 
 private:
     VerificationWindow* verification();

@@ -142,15 +142,19 @@ bool PipeSizesWindow::compute() {
     }
     m_list->clearLines();
     try {
-        m_ctx.ui->busy(true);
-        auto result = sizing::computePipeSizes(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), options());
-        m_ctx.ui->busy(false);
-        if (!result.verificationLines.empty() && m_verification) {
-            m_verification->addLines(result.verificationLines);
-            m_verification->show();
+        sizing::SizingOptions o = options();
+        o.verifyFirst = o.verifyFirst && m_verification;
+        if (o.verifyFirst) {
+            m_verification->beginRun();  // shown before the sizing, filled while it goes on
+            o.onVerificationLine = m_verification->lineSink();
         }
+        m_ctx.ui->busy(true);
+        auto result = sizing::computePipeSizes(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), o);
+        m_ctx.ui->busy(false);
+        if (o.verifyFirst) m_verification->finishRun(result.verificationLines);
         m_list->addLines(result.lines);
         m_list->showTop();
+        if (result.status == 0) m_ctx.notifyChanged();
         return result.status == 0;
     } catch (const std::exception& e) {
         m_ctx.ui->busy(false);

@@ -60,7 +60,7 @@ void PrintOrderWindow::sortBy(const std::string& orderBy) {
     }
     m_sequencerColumn = m_fromColumn = -1;
     for (int c = 0; c < m_grid->columnCount(); ++c) {
-        QString h = m_grid->horizontalHeaderItem(c)->text();
+        QString h = m_grid->horizontalHeaderItem(c)->data(Qt::UserRole).toString();
         if (h == "SEQUENCER") m_sequencerColumn = c;
         if (h == "FROM") m_fromColumn = c;
     }

@@ -19,6 +19,8 @@ public:
 
     /// Re-reads the grid in an order: kOrderBySequencer or kOrderByFrom.
     void sortBy(const std::string& orderBy);
+    /// Reads the rows again in the order shown (after a run rewrote them).
+    void reload() { sortBy(m_order); }
     QTableWidget* grid() const { return m_grid; }
     /// Writes the positions into the nodes (done on closing). Returns the nodes written.
     int writeNodes();

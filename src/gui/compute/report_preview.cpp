@@ -9,7 +9,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QScrollArea>
+#include <QTimer>
+#include <algorithm>
 #include <QVBoxLayout>
 
 #include "common/error.h"
@@ -48,8 +52,11 @@ ReportPreviewDialog::ReportPreviewDialog(reports::Document doc, ComputeContext c
     print->setObjectName("printButton");
     print->setToolTip("Send the report to a printer");
     m_zoom = new QComboBox;
+    m_zoom->setObjectName("zoom");
+    // "Page width" (0) fits the pages to the window, whatever its size and the paper's
+    m_zoom->addItem("Page width", 0);
     for (int z : {50, 75, 100, 125, 150}) m_zoom->addItem(QString::number(z) + " %", z);
-    m_zoom->setCurrentIndex(2);
+    m_zoom->setCurrentIndex(0);
     auto* close = new QPushButton("Close");
     bar->addWidget(pdf);
     bar->addWidget(print);
@@ -63,10 +70,14 @@ ReportPreviewDialog::ReportPreviewDialog(reports::Document doc, ComputeContext c
     m_data = new QLabel;
     m_data->setObjectName("reportData");
     m_data->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // a long selection formula wraps instead of widening the window past the screen
+    m_data->setWordWrap(true);
+    m_data->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_data->setVisible(false);
     v->addWidget(m_data);
 
     auto* scroll = new QScrollArea;
+    m_scroll = scroll;
     scroll->setWidgetResizable(true);
     scroll->setBackgroundRole(QPalette::Dark);
     auto* inner = new QWidget;
@@ -80,8 +91,30 @@ ReportPreviewDialog::ReportPreviewDialog(reports::Document doc, ComputeContext c
     connect(print, &QPushButton::clicked, this, [this] { choosePrinter(); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_zoom, &QComboBox::currentIndexChanged, this, [this] { renderPages(); });
-    resize(m_doc.landscape() ? 1100 : 900, 860);
+    // never larger than the screen: the buttons stay in reach
+    QSize want(m_doc.landscape() ? 1100 : 900, 860);
+    if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        want = want.boundedTo(screen->availableGeometry().size() * 0.92);
+    resize(want);
+    m_resizeTimer = new QTimer(this);
+    m_resizeTimer->setSingleShot(true);
+    m_resizeTimer->setInterval(120);
+    connect(m_resizeTimer, &QTimer::timeout, this, [this] { renderPages(); });
     renderPages();
+}
+
+void ReportPreviewDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (m_zoom && m_zoom->currentData().toInt() == 0 && m_resizeTimer) m_resizeTimer->start();
+}
+
+double ReportPreviewDialog::pageDpi() const {
+    const int zoom = m_zoom->currentData().toInt();
+    if (zoom > 0) return 96.0 * zoom / 100.0;
+    // page width: the paper's width (pt / 72 = in) across the visible area, less the frame and a margin
+    const double paperIn = (m_doc.widthPt > 0 ? m_doc.widthPt : 612.0) / 72.0;
+    const int available = (m_scroll ? m_scroll->viewport()->width() : width()) - 36;
+    return std::clamp(available / paperIn, 30.0, 300.0);
 }
 
 void ReportPreviewDialog::renderPages() {
@@ -89,11 +122,12 @@ void ReportPreviewDialog::renderPages() {
         delete item->widget();
         delete item;
     }
-    double dpi = 96.0 * m_zoom->currentData().toInt() / 100.0;
+    const double dpi = pageDpi();
     for (int i = 0; i < pageCount(); ++i) {
         auto* page = new QLabel;
         page->setPixmap(QPixmap::fromImage(render::renderPage(m_doc, i, dpi)));
         page->setFrameShape(QFrame::Box);
+        page->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);  // the paper, not the window, sets its size
         m_pages->addWidget(page);
     }
     if (pageCount() == 0) m_pages->addWidget(new QLabel("The report has no pages."));
@@ -140,8 +174,9 @@ void ReportPreviewDialog::choosePrinter() {
 }
 
 ReportPreviewDialog* showTextReport(const ComputeContext& ctx, const std::string& title,
-                                    const std::vector<std::string>& lines, QWidget* parent) {
-    reports::Document doc = reports::layoutTextReport(title, lines);
+                                    const std::vector<std::string>& lines, QWidget* parent,
+                                    const reports::TextReportOptions& options) {
+    reports::Document doc = reports::layoutTextReport(title, lines, options);
     if (doc.title.empty()) doc.title = title;
     auto* dlg = new ReportPreviewDialog(std::move(doc), ctx, parent);
     dlg->setAttribute(Qt::WA_DeleteOnClose);

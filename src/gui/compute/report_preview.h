@@ -9,10 +9,14 @@
 #include "gui/compute/compute_context.h"
 #include "reports/document.h"
 #include "reports/report_commands.h"
+#include "reports/text_report.h"
 
 class QLabel;
 class QVBoxLayout;
 class QComboBox;
+class QScrollArea;
+class QTimer;
+class QResizeEvent;
 
 namespace kolv::gui::compute {
 
@@ -29,8 +33,13 @@ public:
     /// Shows the report data (template, folder, selection, sort field) above the pages.
     void setReportData(const std::vector<std::pair<std::string, std::string>>& data);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void renderPages();
+    /// Resolution of the page images: the zoom chosen, or the one that fits the page width.
+    double pageDpi() const;
     void choosePdf();
     void choosePrinter();
 
@@ -39,11 +48,14 @@ private:
     QVBoxLayout* m_pages = nullptr;
     QLabel* m_data = nullptr;
     QComboBox* m_zoom = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QTimer* m_resizeTimer = nullptr;
 };
 
 /// Lays a message list out as a plain-text report under its title and opens its preview (not modal).
 ReportPreviewDialog* showTextReport(const ComputeContext& ctx, const std::string& title,
-                                    const std::vector<std::string>& lines, QWidget* parent);
+                                    const std::vector<std::string>& lines, QWidget* parent,
+                                    const reports::TextReportOptions& options = {});
 
 /// Runs a template report through the report engine into a preview, the report data shown
 /// above the pages. A missing template or a bad formula is reported through the port; returns

@@ -43,14 +43,10 @@ VerificationWindow::VerificationWindow(ComputeContext ctx, QWidget* parent) : QD
 bool VerificationWindow::runVerification() {
     db::Project* project = m_ctx.currentProject();
     if (!project || !m_ctx.ui) return false;
-    show();
-    raise();
+    beginRun();
     try {
-        ui::UiPort& ui = *m_ctx.ui;
-        auto result = network::verifySystem(*project->db, m_ctx.currentSystem(), ui, [this, &ui](const std::string& l) {
-            m_list->addLine(l);
-            ui.processEvents();
-        });
+        auto result = network::verifySystem(*project->db, m_ctx.currentSystem(), *m_ctx.ui, lineSink());
+        finishRun(result.lines);
         return result.ok;
     } catch (const std::exception& e) {
         ui::reportException(*m_ctx.ui, e);
@@ -58,7 +54,26 @@ bool VerificationWindow::runVerification() {
     }
 }
 
-void VerificationWindow::addLines(const std::vector<std::string>& lines) { m_list->addLines(lines); }
+void VerificationWindow::beginRun() {
+    m_list->clearLines();
+    if (db::Project* p = m_ctx.currentProject()) applyResultsColors(m_list, *p->db);
+    show();
+    raise();
+    if (m_ctx.ui) m_ctx.ui->processEvents();
+}
+
+network::VerificationLineSink VerificationWindow::lineSink() {
+    return [this](const std::string& line) {
+        m_list->addLine(line);
+        if (m_ctx.ui) m_ctx.ui->processEvents();
+    };
+}
+
+void VerificationWindow::finishRun(const std::vector<std::string>& lines) {
+    bool complete = false;
+    const int faults = network::faultsListed(lines, complete);
+    if (complete) m_list->addLine(network::faultCountLine(faults));
+}
 
 QDialog* VerificationWindow::printList() {
     return showTextReport(m_ctx, network::verificationTitle(m_ctx.currentSystem()), m_list->lines(), this);

@@ -5,21 +5,26 @@
 #include <string>
 
 #include "gui/compute/compute_context.h"
+#include "network/verification.h"
 
 namespace kolv::gui::compute {
 
 class ListingView;
 
 /// Lists the lines of the last verification in the project's result colours, with Print and Close.
-/// A later run adds its lines while the window stays open; a closed window starts empty.
+/// Each run starts with an empty list (no lines of an earlier run or another project stay) and
+/// ends with the count of faults found under "Verification Complete.".
 class VerificationWindow : public QDialog {
 public:
     explicit VerificationWindow(ComputeContext ctx, QWidget* parent = nullptr);
 
     /// Verifies the current system, adding each line as it is found. Returns the result.
     bool runVerification();
-    /// Adds lines produced by another run (a computation that verified first).
-    void addLines(const std::vector<std::string>& lines);
+    /// A computation that verifies first: the window is emptied and shown before it starts,
+    /// the sink adds each line as it is found, and finishRun closes the list with the count.
+    void beginRun();
+    network::VerificationLineSink lineSink();
+    void finishRun(const std::vector<std::string>& lines);
     ListingView* listing() const { return m_list; }
     /// Prints the list under "VERIFY NODES AND REACHES - " + system through a preview.
     QDialog* printList();

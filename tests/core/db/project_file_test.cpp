@@ -30,12 +30,47 @@ TEST(NewProject, AsksThenCopiesTheSeedOverAnExistingFile) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "Create New Project Database");
     EXPECT_EQ(ui.messages[0].text, "Create '" + target + "' from '" + seed + "'\rContinue with database creation?");
-    EXPECT_EQ(ui.messages[0].defaultAnswer, ui::Answer::No);
+    EXPECT_EQ(ui.messages[0].defaultAnswer, ui::Answer::Yes);
 
     ui.answers.push_back(ui::Answer::Yes);
     EXPECT_TRUE(createProject(target, seed, ui));
     EXPECT_EQ(ui.messages.back().text, "Database creation complete.");
+    EXPECT_EQ(ui.messages.back().icon, ui::Icon::Information);
     EXPECT_EQ(readAll(target), readAll(seed));
+
+    // a name typed without extension becomes a project file
+    EXPECT_TRUE(createProject(dir.file("Road 12"), seed, ui));
+    EXPECT_TRUE(fs::exists(dir.file("Road 12.mdb")));
+    EXPECT_FALSE(fs::exists(dir.file("Road 12")));
+    EXPECT_EQ(withProjectExtension(" /a/b "), "/a/b.mdb");
+    EXPECT_EQ(withProjectExtension("/a/b.MDB"), "/a/b.MDB");
+    EXPECT_EQ(withProjectExtension("/a.d/b"), "/a.d/b.mdb");
+    EXPECT_EQ(withProjectExtension(""), "");
+}
+
+TEST(SaveAs, CompactedCopyHoldsTheRowsAndTheOpenFileIsRefused) {
+    test::TempDir dir;
+    ui::RecordingUi ui;
+    auto p = openProject(test::makeEmptyProject(dir), ui);
+    p->db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE) VALUES ('S1', 'EW-1')");
+    p->db->execute("INSERT INTO NODE (NAME, SYSTEM, INLET_ELEV) VALUES ('A', 'S1', 105.25)");
+    const std::string before = readAll(p->path);
+
+    EXPECT_EQ(saveProjectCopy(*p->db, p->path, p->path, ui), "");
+    EXPECT_EQ(ui.messages.back().title, "INVALID DATA");
+    EXPECT_EQ(saveProjectCopy(*p->db, p->path, "  ", ui), "");
+
+    { std::ofstream(dir.file("copy.mdb")) << "an older file"; }
+    std::string written = saveProjectCopy(*p->db, p->path, dir.file("copy"), ui);
+    EXPECT_EQ(written, dir.file("copy.mdb"));
+    EXPECT_FALSE(fs::exists(dir.file("copy.mdb.part")));
+    auto copy = openProject(written, ui);
+    EXPECT_EQ(copy->db->scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'S1'").toText(), "EW-1");
+    EXPECT_DOUBLE_EQ(copy->db->scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'A'").toDouble(), 105.25);
+    EXPECT_EQ(readAll(p->path), before);  // the open project is not touched
+
+    // a folder that does not exist: an error, and nothing left behind
+    EXPECT_THROW(saveProjectCopy(*p->db, p->path, dir.file("no/such/folder/x.mdb"), ui), kolv::Error);
 }
 
 TEST(NewProject, SeedHoldsTheCatalogueAndOptionRows) {

@@ -10,6 +10,8 @@
 #include "cost/system_cost.h"
 #include "db/project.h"
 #include "db/record_set.h"
+#include "editing/edit_panel.h"
+#include "editing/node_list.h"
 #include "flowline/flow_lines.h"
 #include "hydraulics/run_command.h"
 #include "network/verification.h"
@@ -121,10 +123,17 @@ TEST(CommandScaling, OpeningAndChoosingASystemIsLinear) {
     expectLinear([](db::Project& p, ui::UiPort& ui) {
         auto again = db::openProject(p.path, ui);
         db::setCurrentSystem(*again, kSystem);
-        // What the main window reads for a system: its nodes and reaches, the first node found by name.
-        db::RecordSet nodes(*p.db, "NODE", "SYSTEM = ?", {kSystem});
-        db::RecordSet reaches(*p.db, "REACH", "SYSTEM = ?", {kSystem});
-        EXPECT_TRUE(reaches.findFirst("NODE1 = ?", {nodes.text("NAME")}));
+        // What the main window reads for a system: the node list, the panel on the first node,
+        // then a few nodes chosen in the list, each line listed again after its choice.
+        const auto rows = editing::nodeListRows(*p.db, kSystem);
+        EXPECT_GT(rows.size(), kSmall);
+        Session session;
+        editing::EditPanel panel(*p.db, session, kSystem);
+        panel.showSystemStart();
+        for (const std::string name : {"R7", "R70", "R700"}) {
+            EXPECT_TRUE(panel.selectNode(name)) << name;
+            EXPECT_TRUE(editing::nodeListRow(*p.db, kSystem, name).has_value()) << name;
+        }
     });
 }
 

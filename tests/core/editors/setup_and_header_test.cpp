@@ -56,6 +56,19 @@ TEST(ProjectSetup, UnitSystemAndCoefficientsAreWrittenAtOnceAndOkSavesTheRest) {
     EXPECT_EQ(ui.messages.back().title, "INVALID DATA");
 }
 
+TEST(ProjectSetup, UnitChangeAsksWithNoAsDefaultAndSaysNumbersStay) {
+    ui::RecordingUi ui;
+    EXPECT_FALSE(confirmUnitSystemChange(true, ui));  // the default answer keeps the units
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "Change Units");
+    EXPECT_EQ(ui.messages[0].defaultAnswer, ui::Answer::No);
+    EXPECT_NE(ui.messages[0].text.find("Stored numbers are not converted"), std::string::npos);
+    EXPECT_NE(ui.messages[0].text.find("100 feet becomes 100 meters"), std::string::npos);
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_TRUE(confirmUnitSystemChange(false, ui));
+    EXPECT_NE(ui.messages[1].text.find("English units (ft, ac, cfs)"), std::string::npos);
+}
+
 TEST(ProjectSetup, FourteenJunctionConfigurations) {
     EXPECT_EQ(junctionDescription(1)[0], "0-10 degree bend in trunk line");
     EXPECT_EQ(junctionDescription(1)[1], "No laterals");
@@ -92,6 +105,33 @@ TEST(OutfallHeader, SavingWithTheTableMethodWritesZoneAndFreqToo) {
     EXPECT_EQ(t16.integer("TOP_STATUS"), 1);
     EXPECT_FALSE(saveOutfallHeader(*p.db, "NONE", *h, ui));
     EXPECT_EQ(ui.messages.back().title, "MISSING DATA");
+}
+
+TEST(OutfallHeader, AnOutfallNamedLikeANodeIsRefusedAndNothingWritten) {
+    Project p;
+    p.db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE, OUT_TW) VALUES ('S1', 'EW-1', 10), ('S2', 'EW-9', 0)");
+    p.db->execute("INSERT INTO NODE (NAME, SYSTEM) VALUES ('OUT-1', 'S2'), ('A', 'S1')");
+    auto h = loadOutfallHeader(*p.db, "S1");
+    ASSERT_TRUE(h);
+    h->tailwater = "11";
+    ui::RecordingUi ui;
+    for (const char* taken : {"OUT-1", " out-1 ", "A"}) {
+        h->outNode = taken;
+        EXPECT_FALSE(saveOutfallHeader(*p.db, "S1", *h, ui)) << taken;
+        ASSERT_FALSE(ui.messages.empty());
+        EXPECT_EQ(ui.messages.back().title, "DUPLICATE RECORD");
+    }
+    EXPECT_EQ(ui.messages.front().text,
+              "The outfall can not be named 'OUT-1': node 'OUT-1' of system 'S2' has that name.\r"
+              "Enter a name that no node uses.");
+    db::RecordSet t16(*p.db, "T16", "SYSTEM = ?", {"S1"});
+    EXPECT_EQ(t16.text("OUT_NODE"), "EW-1");
+    EXPECT_DOUBLE_EQ(t16.number("OUT_TW"), 10.0);
+    // another system's outfall name is no node name: accepted, as is keeping its own name
+    h->outNode = "EW-9";
+    EXPECT_TRUE(saveOutfallHeader(*p.db, "S1", *h, ui));
+    h->outNode = "";
+    EXPECT_TRUE(saveOutfallHeader(*p.db, "S1", *h, ui));
 }
 
 TEST(OutfallHeader, CaptionsFollowTheChoices) {

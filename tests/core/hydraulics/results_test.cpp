@@ -2,6 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "hydraulics/results.h"
+
+#include <set>
+
+#include "db/schema.h"
+#include "hydraulics/result_headings.h"
 #include "run_fixture.h"
 
 namespace kolv::hydraulics::test {
@@ -52,6 +57,28 @@ TEST(Warnings, InletCapacityAndClearanceInEnglishUnits) {
     HydraulicRecord ok = inlet(2.5);
     ok.hglAtNode = 98.0;
     EXPECT_TRUE(recordWarnings(ok, false).empty());
+}
+
+TEST(ResultHeadings, EveryStoredFieldReadsInWordsAndNoTwoAlike) {
+    const db::TableDef* t60 = db::schemaTable("T60");
+    ASSERT_NE(t60, nullptr);
+    std::set<std::string> seen;
+    for (const auto& f : t60->fields) {
+        if (f.name == "SYSTEM") continue;
+        const std::string h = t60Heading(f.name);
+        EXPECT_NE(h, f.name) << "no heading for " << f.name;
+        EXPECT_TRUE(seen.insert(h).second) << "heading used twice: " << h;
+    }
+    EXPECT_EQ(t60Heading("C1DA"), "Area 1 (ac)");
+    EXPECT_EQ(t60Heading("SEQUENCER"), "Print Position");
+    EXPECT_EQ(t60Heading("HGL_UP"), "HGL Up (ft)");
+    EXPECT_EQ(t60Heading("NOT_A_FIELD"), "NOT_A_FIELD");
+}
+
+TEST(Warnings, InletCapacityLineLeftOutOnRequestOnly) {
+    const auto w = recordWarnings(inlet(1.6), false, false);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0], "Node: N12  Min HGL clearence exceeded by 0.20 feet.");
 }
 
 TEST(Warnings, MetricWordingConvertsFlowsAndLengths) {

@@ -61,6 +61,40 @@ TEST_F(ComputeCommand, RunsWithTheStoredOptions) {
     EXPECT_EQ(p.t60("S1", "D", "TYPE").toText(), "DITCH");
 }
 
+TEST(InletCapacityWarning, ListedOnlyWhileTheSwitchIsOn) {
+    // A: 1 ac at C 0.9 and 4 in/hr = 3.6 cfs of own runoff into an inlet that takes 0.5 cfs.
+    RunProject p;
+    p.roundPipe("18RCP", 1.5);
+    p.structure("CI", 0.0, 0.5);
+    p.system("S1", 90.0);
+    p.node("S1", "A", 1.0, 0.9, 106.0, {{"NODE_TYPE", 0}, {"STRUCT_NAME", "CI"}});
+    p.reach("S1", "A", "OUT", "18RCP", 100.0, 99.0, 200.0);
+    auto inletLines = [](const ComputeOutcome& out) {
+        int n = 0;
+        for (const auto& l : out.run.messages) n += l.find("Inlet capacity exceeded") != std::string::npos;
+        return n;
+    };
+    // never stored (an older project): on, as the run always listed them
+    loadHydraulicsOptions(p.db);  // the options record exists
+    p.db.execute("UPDATE T27 SET LVSINT12 = NULL WHERE RECNUM = 7");
+    HydraulicsOptions options = loadHydraulicsOptions(p.db);
+    EXPECT_TRUE(options.inletCapacityWarning);
+    ComputeOutcome on = computeHydraulics(*p.project, p.session, p.ui, options, "S1");
+    ASSERT_EQ(on.run.status, 0);
+    EXPECT_EQ(inletLines(on), 1);
+
+    options.inletCapacityWarning = false;
+    saveHydraulicsOption(p.db, options, HydraulicsOption::InletCapacityWarning);
+    EXPECT_EQ(p.db.scalar("SELECT LVSINT12 FROM T27 WHERE RECNUM = 7").toInt(), 0);
+    options = loadHydraulicsOptions(p.db);
+    EXPECT_FALSE(options.inletCapacityWarning);
+    ComputeOutcome off = computeHydraulics(*p.project, p.session, p.ui, options, "S1");
+    ASSERT_EQ(off.run.status, 0);
+    EXPECT_EQ(inletLines(off), 0);
+    // only the warning goes: the results are the same
+    EXPECT_EQ(off.run.messages.size() + 1, on.run.messages.size());
+}
+
 TEST(StormTabListing, MetricProjectShowsMetersAndCms) {
     HydraulicRecord r;
     r.name = "A";

@@ -141,6 +141,28 @@ TEST(Verification, ReachEndFaultsInOrderPerReach) {
                        }));
 }
 
+TEST(Verification, FaultCountClosesAFinishedRunOnly) {
+    test::SystemBuilder b;
+    b.header("S", "OUT");
+    b.link("S", "A", "OUT");
+    b.link("S", "B", "NOWHERE");  // one fault
+    b.reach("S", "R2", "GHOST", nullptr, 0.0);  // three more: from, to, length
+    ui::RecordingUi ui;
+    VerificationResult r = verifySystem(b.db, "S", ui);
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(r.faults, 4);
+    EXPECT_EQ(r.faults + 1, static_cast<int>(r.lines.size()));
+    EXPECT_EQ(faultCountLine(r.faults), "4 faults found.");
+    EXPECT_EQ(faultCountLine(1), "1 fault found.");
+    EXPECT_EQ(faultCountLine(0), "No faults found.");
+
+    test::SystemBuilder none;
+    none.reach("S", "A", "A", "OUT");
+    VerificationResult stopped = verifySystem(none.db, "S", ui);
+    EXPECT_FALSE(stopped.complete);
+    EXPECT_EQ(stopped.faults, 0);
+}
+
 TEST(Verification, NodeMessagesComeBeforeReachMessages) {
     test::SystemBuilder b;
     b.header("S", "OUT");

@@ -73,6 +73,27 @@ TEST(SettingsFile, RecentListShiftsWithoutSearchingAndDropsDrawings) {
     EXPECT_EQ(f.read().palettePath, "/NEW/PALETTE.PLT");
 }
 
+TEST(SettingsFile, ReopeningTheFirstEntryByItsRealPathKeepsTheList) {
+    // The list holds paths in capitals; the program opens the file by its real spelling.
+    kolv::test::TempDir dir;
+    std::string p = dir.file("k.ini");
+    writeFile(p, "[KOLV]\r\nRECENTFILE1=/home/ann/Road 12.mdb\r\nRECENTFILE2=/home/ann/b.mdb\r\n"
+                 "DIAGRAMPALETTE=PAL\r\nREPORTFILEPATH=RPT/\r\n");
+    SettingsFile f(p);
+    Settings s = f.read();
+    std::string before = readAll(p);
+    EXPECT_FALSE(f.write("/home/ann/Road 12.mdb", kModeProject, s));
+    EXPECT_FALSE(f.write(" /HOME/ANN/ROAD 12.MDB ", kModeProject, s));
+    EXPECT_EQ(readAll(p), before);
+    Settings again = f.read();
+    EXPECT_EQ(again.recentFiles[0], "/HOME/ANN/ROAD 12.MDB");
+    EXPECT_EQ(again.recentFiles[1], "/HOME/ANN/B.MDB");
+    EXPECT_FALSE(again.recentVisible[2]);
+    // a different file still goes first
+    EXPECT_TRUE(f.write("/home/ann/b.mdb", kModeProject, s));
+    EXPECT_EQ(f.read().recentFiles[0], "/HOME/ANN/B.MDB");
+}
+
 TEST(SettingsFile, RecentCaptionsAndUpperCasedPathsStillOpen) {
     EXPECT_EQ(pathFromRecentCaption("1 /x/y.mdb "), "/x/y.mdb");
     EXPECT_EQ(pathFromRecentCaption("1 "), "");

@@ -1,0 +1,58 @@
+// Puts the import and export windows on the main window's commands.
+#include "gui/exchange/install_exchange_windows.h"
+
+#include <QPointer>
+
+#include "common/text.h"
+#include "gui/exchange/export_window.h"
+#include "gui/exchange/import_window.h"
+#include "gui/main_window.h"
+
+namespace kolv::gui::exchange {
+
+namespace {
+
+template <class W>
+void present(W* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+}  // namespace
+
+void installExchangeWindows(MainWindow& window) {
+    compute::ComputeContext ctx;
+    MainWindow* w = &window;
+    ctx.project = [w] { return w->project(); };
+    ctx.system = [w] { return w->project() ? trim(w->project()->currentSystem) : std::string(); };
+    ctx.session = &window.session();
+    ctx.ui = &window.ui();
+    ctx.reportFolder = [w] { return w->settingsState().reportFolder; };
+    ctx.scripted = window.ui().recorder() != nullptr;
+    ctx.parent = &window;
+
+    auto importWindow = std::make_shared<QPointer<ImportWindow>>();
+    auto exportWindow = std::make_shared<QPointer<ExportWindow>>();
+    window.setCommandHandler(Command::ImportStormSewer, [w, ctx, importWindow] {
+        // The import reads and writes nodes: what the panel holds goes in first.
+        w->flushPendingEdits();
+        if (!*importWindow) {
+            *importWindow = new ImportWindow(ctx, w);
+            (*importWindow)->setOnImported([w] {
+                std::string current = w->project() ? w->project()->currentSystem : std::string();
+                w->rebuildSystemLists(current);
+                w->refreshNodeList();
+            });
+        }
+        present(importWindow->data());
+    });
+    window.setCommandHandler(Command::ExportStructures, [w, ctx, exportWindow] {
+        w->flushPendingEdits();
+        if (!*exportWindow) *exportWindow = new ExportWindow(ctx, w);
+        else (*exportWindow)->reload();
+        present(exportWindow->data());
+    });
+}
+
+}  // namespace kolv::gui::exchange

@@ -1,0 +1,13 @@
+// Puts the import and export windows on the main window's commands.
+#pragma once
+
+namespace kolv::gui {
+class MainWindow;
+}
+
+namespace kolv::gui::exchange {
+
+/// Registers "Import Storm Sewer" and "Export Drainage Structure Data" on the main window.
+void installExchangeWindows(MainWindow& window);
+
+}  // namespace kolv::gui::exchange

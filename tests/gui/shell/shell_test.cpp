@@ -1,0 +1,366 @@
+// The main window as the engineer meets it: titles, saving, reopening, refresh after a run, the
+// verification window, printing the window in front, and the program's command line. Offscreen.
+#include <QAction>
+#include <QCheckBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <filesystem>
+
+#include "common/text.h"
+#include "db/database.h"
+#include "db/project_file.h"
+#include "gui/gui_ui.h"
+#include "gui/command_icons.h"
+#include "gui/compute/install_compute_windows.h"
+#include "gui/compute/listing_view.h"
+#include "gui/compute/pipe_sizes_window.h"
+#include "gui/compute/report_commands_gui.h"
+#include "gui/compute/report_preview.h"
+#include "gui/project_file_dialogs.h"
+#include "gui/compute/verification_window.h"
+#include "gui/edit_panel_widget.h"
+#include "gui/main_window.h"
+#include "gui/shell/diagnosis_window.h"
+#include "gui/shell/install_shell_commands.h"
+#include "gui/shell/user_guide_window.h"
+#include "support/test_support.h"
+
+using namespace kolv;
+using namespace kolv::gui;
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+/// Column of the node list by its heading.
+int column(QTableWidget* t, const QString& heading) {
+    for (int c = 0; c < t->columnCount(); ++c)
+        if (t->horizontalHeaderItem(c)->text() == heading) return c;
+    return -1;
+}
+
+QString cellOf(QTableWidget* t, const QString& node, const QString& heading) {
+    const int c = column(t, heading);
+    for (int r = 0; r < t->rowCount(); ++r)
+        if (t->item(r, 0) && t->item(r, 0)->text() == node) return t->item(r, c) ? t->item(r, c)->text() : QString();
+    return "(no row)";
+}
+
+}  // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> m_dir;
+    ui::RecordingUi m_ui;
+
+    MainWindowOptions options() {
+        MainWindowOptions o;
+        o.recorder = &m_ui;
+        o.rememberGeometry = false;
+        o.settingsPath = m_dir->file("KOLVLtV3.INI");
+        return o;
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<test::TempDir>();
+        m_ui = ui::RecordingUi{};
+    }
+
+    void titleNamesTheFileAndSaveAsGoesOnInTheCopy() {
+        MainWindow w(options());
+        QCOMPARE(w.windowTitle(), QString("KOLV Lt"));
+        std::string path = test::makeEmptyProject(*m_dir, "Road 12.mdb");
+        QVERIFY(w.openProjectFile(path));
+        QCOMPARE(w.windowTitle(), QString::fromUtf8("Road 12.mdb \u2014 KOLV Lt"));
+
+        QVERIFY(w.saveProjectAs(m_dir->file("Road 12 rev")));
+        QCOMPARE(w.project()->path, m_dir->file("Road 12 rev.mdb"));
+        QCOMPARE(w.windowTitle(), QString::fromUtf8("Road 12 rev.mdb \u2014 KOLV Lt"));
+        QCOMPARE(w.statusBar()->currentMessage(), QString("Saved"));
+        QCOMPARE(w.settingsState().recentFiles[0], toUpper(m_dir->file("Road 12 rev.mdb")));
+        // the open file itself is refused, and the project stays open
+        QVERIFY(!w.saveProjectAs(w.project()->path));
+        QCOMPARE(m_ui.messages.back().title, std::string("INVALID DATA"));
+        QVERIFY(w.project());
+
+        w.closeProject();
+        QVERIFY(!w.project());
+        QCOMPARE(w.windowTitle(), QString("KOLV Lt"));
+        QVERIFY(!w.action(Command::SaveProjectAs)->isEnabled());
+        QCOMPARE(w.nodeList()->rowCount(), 0);
+    }
+
+    void reopeningTheFirstRecentEntryKeepsTheList() {
+        std::string a = test::makeEmptyProject(*m_dir, "a.mdb");
+        std::string b = test::makeEmptyProject(*m_dir, "b.mdb");
+        MainWindow w(options());
+        QVERIFY(w.openProjectFile(a));
+        QVERIFY(w.openProjectFile(b));
+        const std::string before = test::readAll(m_dir->file("KOLVLtV3.INI"));
+        QStringList captions;
+        for (Command c : {Command::Recent1, Command::Recent2, Command::Recent3}) captions << w.action(c)->text();
+        for (int i = 0; i < 2; ++i) w.openRecent(1);  // b again, by its upper-cased caption
+        QCOMPARE(w.project()->path, b);
+        QCOMPARE(test::readAll(m_dir->file("KOLVLtV3.INI")), before);
+        QStringList after;
+        for (Command c : {Command::Recent1, Command::Recent2, Command::Recent3}) after << w.action(c)->text();
+        QCOMPARE(after, captions);
+        QVERIFY(after[2].trimmed() == "3");  // no third project listed
+        // entry 2 moves up and entry 1 down; still two projects listed
+        w.openRecent(2);
+        QCOMPARE(w.project()->path, a);
+        QCOMPARE(w.action(Command::Recent2)->text(), captions[0].replace(0, 1, "2"));
+    }
+
+    void nodeListShowsTheNewPipeRightAfterStep2() {
+        std::string path = test::makeSample(*m_dir);
+        {
+            // a pipe the sizing will change: the smallest pipe, its switch on
+            auto db = db::Database::open(path);
+            db->execute("UPDATE REACH SET PIPE_NAME = '15RCP', CALC_PIPESIZE = -1 WHERE SYSTEM = 'MAINST'");
+        }
+        MainWindow w(options());
+        auto* windows = compute::installComputeWindows(w);
+        QVERIFY(w.openProjectFile(path));
+        w.changeCurrentSystem("MAINST");
+        QVERIFY(w.statusBar()->currentMessage() != "Saved");  // opening and choosing write no edit
+        const QString first = w.nodeList()->item(0, 0)->text();
+        QCOMPARE(cellOf(w.nodeList(), first, "Pipe"), QString("15RCP"));
+
+        compute::PipeSizesWindow* sizes = windows->openPipeSizes();
+        sizes->hglCriterion()->setChecked(true);
+        sizes->limitEdit()->setText("0.3");
+        QVERIFY(sizes->compute());
+        // no other row clicked: the list already shows what Step 2 wrote
+        int changed = 0;
+        auto db = db::Database::open(path);
+        for (int r = 0; r < w.nodeList()->rowCount(); ++r) {
+            QString node = w.nodeList()->item(r, 0)->text();
+            auto stored = db->scalar("SELECT PIPE_NAME FROM REACH WHERE NODE1 = ?", {node.toStdString()});
+            if (stored.isNull()) continue;
+            QCOMPARE(cellOf(w.nodeList(), node, "Pipe"), q(trim(stored.toText())));
+            changed += trim(stored.toText()) != "15RCP";
+        }
+        QVERIFY(changed > 0);
+        QCOMPARE(w.statusBar()->currentMessage(), QString("Saved"));
+        delete sizes;
+    }
+
+    void verificationWindowShowsOnlyTheLastRunWithItsCount() {
+        std::string path = test::makeSample(*m_dir);
+        {
+            auto db = db::Database::open(path);
+            db->execute("UPDATE REACH SET LENGTH = 0 WHERE SYSTEM = 'MAINST'");
+        }
+        MainWindow w(options());
+        auto* windows = compute::installComputeWindows(w);
+        QVERIFY(w.openProjectFile(path));
+        w.changeCurrentSystem("MAINST");
+        compute::VerificationWindow* v = windows->openVerification();
+        QVERIFY(!v->runVerification());
+        const auto first = v->listing()->lines();
+        QVERIFY(first.size() > 3);
+        QCOMPARE(first.back(), std::to_string(first.size() - 2) + " faults found.");
+        {
+            auto db = db::Database::open(path);
+            db->execute("UPDATE REACH SET LENGTH = 100 WHERE SYSTEM = 'MAINST' AND rowid > "
+                        "(SELECT MIN(rowid) FROM REACH WHERE SYSTEM = 'MAINST')");
+        }
+        QVERIFY(!v->runVerification());
+        const auto second = v->listing()->lines();
+        QCOMPARE(second.size(), std::size_t(3));
+        QVERIFY(second[0].find("has an invalid length (0.00)") != std::string::npos);
+        QCOMPARE(second[1], std::string("Verification Complete."));
+        QCOMPARE(second[2], std::string("1 fault found."));
+        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
+            v->resize(760, 300);
+            v->grab().save(QString(shots) + "/verification_two_runs.png");
+        }
+    }
+
+    void verifyFirstEmptiesAndFillsTheWindowWithTheSizing() {
+        std::string path = test::makeSample(*m_dir);
+        {
+            auto db = db::Database::open(path);
+            db->execute("UPDATE REACH SET LENGTH = 0 WHERE SYSTEM = 'OAKAVE'");
+        }
+        MainWindow w(options());
+        auto* windows = compute::installComputeWindows(w);
+        QVERIFY(w.openProjectFile(path));
+        w.changeCurrentSystem("OAKAVE");
+        compute::VerificationWindow* v = windows->openVerification();
+        QVERIFY(!v->runVerification());  // faults of OAKAVE listed
+        w.changeCurrentSystem("MAINST");
+        v->close();
+        compute::PipeSizesWindow* sizes = windows->openPipeSizes();
+        for (auto* box : sizes->findChildren<QCheckBox*>())
+            if (box->text().startsWith("Verify")) box->setChecked(true);
+        sizes->hglCriterion()->setChecked(true);
+        sizes->limitEdit()->setText("0.3");
+        QVERIFY(sizes->compute());
+        QVERIFY(v->isVisible());
+        // only this run's findings: none for MAINST, nothing left of OAKAVE
+        QCOMPARE(v->listing()->lines(), (std::vector<std::string>{"Verification Complete.", "No faults found."}));
+        delete sizes;
+    }
+
+    void printPrintsTheNodeListOfTheMainWindowAndTheGuideOpens() {
+        std::string path = test::makeSample(*m_dir);
+        MainWindow w(options());
+        auto* windows = compute::installComputeWindows(w);
+        auto* shell = shell::installShellCommands(w, *windows);
+        QVERIFY(!shell->printActive(&w));  // no project: told so
+        QCOMPARE(m_ui.messages.back().title, std::string("Print"));
+        QVERIFY(w.openProjectFile(path));
+        w.changeCurrentSystem("MAINST");
+        QWidget* preview = shell->printActive(&w);
+        auto* dlg = dynamic_cast<compute::ReportPreviewDialog*>(preview);
+        QVERIFY(dlg);
+        QVERIFY(dlg->pageCount() >= 1);
+        const auto lines = shell::tableLines(*w.nodeList());
+        QCOMPARE(static_cast<int>(lines.size()), w.nodeList()->rowCount() + 1);
+        QVERIFY(lines[0].rfind("Node", 0) == 0);
+        QCOMPARE(w.action(Command::PrintActive)->shortcut(), QKeySequence(QKeySequence::Print));
+        dlg->close();
+
+        shell::UserGuideWindow* guide = shell->showUserGuide();
+        QVERIFY(guide->browser()->toPlainText().contains("Step 2: Compute Pipe Sizes"));
+        QVERIFY(guide->browser()->toPlainText().contains("MAINST"));
+
+        shell->toggleDiagnosis();
+        QVERIFY(shell->diagnosis()->isVisible());
+        QVERIFY(w.action(Command::DiagnosisWindow)->isChecked());
+        QVERIFY(!shell->diagnosis()->text()->toPlainText().isEmpty());  // opening the project logged lines
+        shell->toggleDiagnosis();
+        QVERIFY(!shell->diagnosis()->isVisible());
+        QVERIFY(!w.action(Command::DiagnosisWindow)->isChecked());
+    }
+
+    void toolbarRunsTheStepsInOrderWithDrawnIcons() {
+        MainWindow w(options());
+        QList<QString> order;
+        auto* bar = w.findChild<QToolBar*>("CommandsToolBar");
+        QVERIFY(bar);
+        for (QAction* a : bar->actions()) {
+            if (a->statusTip().startsWith("Compute ")) order << a->statusTip();
+            if (!a->isSeparator() && !a->statusTip().isEmpty()) QVERIFY2(!a->icon().isNull(), qPrintable(a->statusTip()));
+        }
+        QCOMPARE(order, (QList<QString>{"Compute Pipe Sizes", "Compute Flow Line (Invert) Elevations",
+                                        "Compute Hydraulics (Storm Sewer Tabulation)", "Compute Storm Sewer Cost"}));
+        // the drawings load (the SVG support is installed)
+        QVERIFY(!themedIcon(nullptr, "pipe-sizes").pixmap(24, 24).isNull());
+        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
+            std::string path = test::makeSample(*m_dir);
+            compute::installComputeWindows(w);
+            QVERIFY(w.openProjectFile(path));
+            w.resize(1360, 820);
+            w.show();
+            QApplication::processEvents();
+            w.grab().save(QString(shots) + "/main_window_icons.png");
+            QPixmap tools = bar->grab();
+            tools.scaled(tools.size() * 2, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                .save(QString(shots) + "/toolbar_x2.png");
+            QPixmap sheet(72 * 12, 72 * 2);
+            sheet.fill(Qt::white);
+            QPainter painter(&sheet);
+            int k = 0;
+            for (QAction* a : bar->actions())
+                if (!a->icon().isNull()) {
+                    painter.drawPixmap((k % 12) * 72 + 4, (k / 12) * 72 + 4, a->icon().pixmap(64, 64));
+                    ++k;
+                }
+            painter.end();
+            sheet.save(QString(shots) + "/icons_64.png");
+        }
+    }
+
+    void reportPreviewFitsTheScreenWithItsButtons() {
+        std::string path = test::makeSample(*m_dir);
+        {
+            // times of concentration worksheets need travel-time segments
+            auto db = db::Database::open(path);
+            db->execute("UPDATE NODE SET TC_SEGTT0 = 5.5 WHERE SYSTEM = 'MAINST'");
+        }
+        MainWindow w(options());
+        auto* windows = compute::installComputeWindows(w);
+        QVERIFY(w.openProjectFile(path));
+        w.changeCurrentSystem("MAINST");
+        compute::ReportPreviewDialog* d =
+            compute::runReportCommand(windows->context(), reports::ReportCommand::TimesOfConcentration, &w);
+        QVERIFY(d);
+        d->show();
+        QApplication::processEvents();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(d->width() <= screen.width() && d->height() <= screen.height(),
+                 qPrintable(QString("%1 x %2").arg(d->width()).arg(d->height())));
+        for (auto* b : d->findChildren<QPushButton*>()) {
+            QVERIFY(b->isVisible());
+            QVERIFY(b->mapTo(d, QPoint(b->width(), b->height())).x() <= d->width());
+        }
+        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
+            d->resize(std::min(1200, screen.width()), std::min(860, screen.height()));
+            QTest::qWait(300);
+            d->grab().save(QString(shots) + "/tc_worksheet_preview.png");
+            NewProjectDialog np(w.ui(), &w);
+            np.newPath()->setText(q(m_dir->file("Road 12")));
+            np.show();
+            QApplication::processEvents();
+            np.grab().save(QString(shots) + "/new_project.png");
+            // the question as the engineer sees it, Yes the default
+            m_ui.clear();
+            db::createProject(m_dir->file("Road 12"), test::makeSeed(*m_dir), w.ui());
+            const auto& m = m_ui.messages.front();
+            auto box = makeMessageBox(&w, m.title, m.text, m.icon, m.buttons, m.defaultAnswer);
+            box->show();
+            QApplication::processEvents();
+            box->grab().save(QString(shots) + "/new_project_question.png");
+            const auto& done = m_ui.messages.back();
+            auto doneBox = makeMessageBox(&w, done.title, done.text, done.icon, done.buttons, done.defaultAnswer);
+            doneBox->show();
+            QApplication::processEvents();
+            doneBox->grab().save(QString(shots) + "/new_project_done.png");
+        }
+        d->close();
+    }
+
+    void commandLinePrintsUsageAndVersion() {
+        QProcess p;
+        p.start(KOLV_GUI_EXE, {"--help"});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        QVERIFY2(out.contains("Usage:"), qPrintable(out));
+        QVERIFY(out.contains("FILE.mdb"));
+        QVERIFY(out.contains("--no-splash"));
+
+        QProcess v;
+        v.start(KOLV_GUI_EXE, {"--version"});
+        QVERIFY(v.waitForFinished(20000));
+        QCOMPARE(v.exitCode(), 0);
+        QVERIFY(QString::fromLocal8Bit(v.readAllStandardOutput()).contains("KOLV Lt"));
+
+        QProcess bad;
+        bad.start(KOLV_GUI_EXE, {"--no-such-option"});
+        QVERIFY(bad.waitForFinished(20000));
+        QVERIFY(bad.exitCode() != 0);
+    }
+};
+
+QTEST_MAIN(ShellTest)
+#include "shell_test.moc"
