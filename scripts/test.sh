@@ -8,3 +8,5 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/kolv-runtime-$UID}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export KOLV_CONFIG_DIR="$(mktemp -d)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+# A bounded fuzz run of the import reader when clang is installed (skipped otherwise).
+bash scripts/fuzz.sh 60

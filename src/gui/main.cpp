@@ -13,6 +13,7 @@
 
 #include "gui/add_node_dialog.h"
 #include "gui/compute/install_compute_windows.h"
+#include "gui/diagram/install_diagram.h"
 #include "gui/editors/install_editor_windows.h"
 #include "gui/exchange/install_exchange_windows.h"
 #include "gui/edit_panel_widget.h"
@@ -191,6 +192,7 @@ int main(int argc, char** argv) {
     kolv::gui::installRenumberWindows(window);
     kolv::gui::editor_windows::installEditorWindows(window);
     kolv::gui::exchange::installExchangeWindows(window);
+    kolv::gui::diagram::installDiagram(window);
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once

@@ -93,7 +93,6 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    flushPendingEdits();
     if (!confirmLeavingPendingEdits()) {
         event->ignore();
         return;
@@ -535,6 +534,24 @@ std::string MainWindow::shownRecordName() const {
     return model->state == editing::PanelState::Outfall ? model->outfall.outNode : model->node.name();
 }
 
+void MainWindow::refreshAfterChange() {
+    if (!m_project) return;
+    try {
+        // systems and definitions may have come or gone (undo of an add, a divide, an import)
+        const std::string current = m_project->currentSystem;
+        db::refreshSystems(*m_project);
+        reloadDefinitionLists();
+        rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
+        // the panel shows the same object again, read from the project
+        if (m_project->currentSystem != current) m_panel->showSystem(m_project->currentSystem);
+        else m_panel->reshow();
+        refreshNodeList();
+        emit projectDataChanged();
+    } catch (const std::exception& e) {
+        ui::reportException(m_ui, e);
+    }
+}
+
 void MainWindow::refreshNodeList() {
     m_fillingNodes = true;
     m_nodeRows.clear();
@@ -669,7 +686,7 @@ void MainWindow::chooseAndSaveProjectAs() {
 
 bool MainWindow::saveProjectAs(const std::string& path) {
     if (!m_project) return false;
-    flushPendingEdits();
+    if (!flushPendingEdits()) return false;  // the refused value is marked in the panel
     std::string written;
     try {
         written = db::saveProjectCopy(*m_project->db, m_project->path, path, m_ui);
@@ -686,7 +703,7 @@ bool MainWindow::saveProjectAs(const std::string& path) {
 
 void MainWindow::closeProject() {
     if (!m_project) return;
-    flushPendingEdits();
+    if (!confirmLeavingPendingEdits()) return;
     m_panel->attach(nullptr, nullptr, nullptr, "", false);
     m_project.reset();
     m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
@@ -700,19 +717,19 @@ void MainWindow::closeProject() {
     setWindowTitle(q(db::kProgramTitle));
     setWindowFilePath(QString());
     updateEnabledCommands();
-    for (auto& listener : m_refreshListeners) listener();
+    emit projectDataChanged();
     m_ui.status("");
 }
 
 bool MainWindow::confirmLeavingPendingEdits() {
+    bool stored = true;
     try {
-        flushPendingEdits();
+        stored = flushPendingEdits();
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
+        stored = false;
     }
-    // a value that could not be stored leaves its record pending
-    if (!m_project || !(m_session.nodeEditPending || m_session.reachEditPending || m_session.outfallEditPending))
-        return true;
+    if (!m_project || stored) return true;
     return m_ui.message("Close KOLV Lt",
                         "A value typed in the editing panel is not valid and has not been stored.\r\r"
                         "Yes: close, and the value is lost.\rNo: go back to the panel and correct it.",
@@ -728,25 +745,6 @@ void MainWindow::noteWrites() {
     if (m_project && m_project->db->totalChanges() != m_changesSeen) notifySaved();
 }
 
-void MainWindow::refreshAfterChange() {
-    if (!m_project) return;
-    try {
-        // systems and definitions may have come or gone (undo of an add, a divide, an import)
-        const std::string current = m_project->currentSystem;
-        db::refreshSystems(*m_project);
-        reloadDefinitionLists();
-        rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
-        // the panel shows the same object again, read from the project
-        if (m_project->currentSystem != current) m_panel->showSystem(m_project->currentSystem);
-        else m_panel->reshow();
-        refreshNodeList();
-        for (auto& listener : m_refreshListeners) listener();
-        emit projectDataChanged();
-    } catch (const std::exception& e) {
-        ui::reportException(m_ui, e);
-    }
-    notifySaved();
-}
 
 void MainWindow::showRebuildWindow() {
     RebuildDialog dialog(m_project ? m_project->path : std::string(), m_ui, this);

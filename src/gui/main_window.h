@@ -57,6 +57,10 @@ public:
     /// Writes the editing panel's pending records (node, reach, outfall). False when a typed
     /// value is refused (it stays in the panel, marked, and nothing of it is written).
     bool flushPendingEdits();
+    /// After a computation, an edit, undo or redo wrote to the project: the system list, the
+    /// definition lists, the node list and the panel (same object) show the stored values
+    /// again, then projectDataChanged() tells the other open windows.
+    void refreshAfterChange();
     /// Reloads the structure and pipe lists of the unit system and the unit name.
     void reloadDefinitionLists();
     /// Shows the nodes of the current system in the node list.
@@ -65,13 +69,6 @@ public:
     void refreshWrittenRows();
     /// Shows a node (flushing first) in the panel and selects it in the node list.
     void showNode(const std::string& name);
-    /// After a computation, an edit, undo or redo wrote to the project: the system list, the
-    /// definition lists, the node list, the panel (same object) and the listeners (open result
-    /// windows) show the stored values again, projectDataChanged() is sent, and the status
-    /// line says "Saved".
-    void refreshAfterChange();
-    /// Called by refreshAfterChange (result windows installed elsewhere).
-    void addRefreshListener(std::function<void()> listener) { m_refreshListeners.push_back(std::move(listener)); }
     /// "Saved" in the status line for a few seconds.
     void notifySaved();
     /// "Saved" when the project was written since the last look (an edit of the panel).
@@ -153,9 +150,8 @@ private:
     QTableWidget* m_nodeList = nullptr;
     QDockWidget* m_panelDock = nullptr;
     EditPanelWidget* m_panel = nullptr;
-    UndoController* m_undo = nullptr;
-    std::vector<std::function<void()>> m_refreshListeners;
     long long m_changesSeen = 0;  ///< the connection's row changes when last shown as saved
+    UndoController* m_undo = nullptr;
     bool m_fillingSelector = false;
     bool m_fillingNodes = false;
     std::map<std::string, int> m_nodeRows;  ///< upper-cased name -> line of the node list

@@ -69,7 +69,7 @@ UndoController::UndoController(MainWindow& window) : QObject(&window), m_window(
         window.addAction(m_redo);
     }
     connect(&window, &MainWindow::projectOpened, this, [this] { attach(); });
-    window.addRefreshListener([this] { refresh(); });  // also when the project is closed
+    connect(&window, &MainWindow::projectDataChanged, this, [this] { refresh(); });  // also on closing
     attach();
 }
 

@@ -132,7 +132,13 @@ HydraulicsOptions loadHydraulicsOptions(db::Database& db) {
 void saveHydraulicsOptions(db::Database& db, const HydraulicsOptions& options) {
     db::RecordSet rs = openOptionsRecord(db);
     rs.edit();
-    for (HydraulicsOption which : kAllOptions) rs.set(optionField(which), fieldValue(options, which));
+    for (HydraulicsOption which : kAllOptions) {
+        // a project that never stored the inlet-capacity switch has it on: left as it is
+        if (which == HydraulicsOption::InletCapacityWarning && options.inletCapacityWarning &&
+            rs.isNull(optionField(which)))
+            continue;
+        rs.set(optionField(which), fieldValue(options, which));
+    }
     rs.update();
 }
 

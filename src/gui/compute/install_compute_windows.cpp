@@ -116,9 +116,12 @@ ComputeWindows* installComputeWindows(MainWindow& window) {
     ctx.scripted = window.ui().recorder() != nullptr;
     ctx.parent = &window;
     // after a run: the node list, the panel and the other result windows show the new values
-    ctx.changed = [w] { w->refreshAfterChange(); };
+    ctx.changed = [w] {
+        w->refreshAfterChange();
+        w->notifySaved();
+    };
     auto* windows = new ComputeWindows(ctx, &window);
-    window.addRefreshListener([windows] { windows->refreshOpenWindows(); });
+    QObject::connect(&window, &MainWindow::projectDataChanged, windows, [windows] { windows->refreshOpenWindows(); });
 
     window.setCommandHandler(Command::ComputeStormTabs, [windows] { windows->openHydraulics(); });
     window.setCommandHandler(Command::ComputePipeSizes, [windows] { windows->openPipeSizes(); });

@@ -20,9 +20,10 @@ namespace {
 
 /// The button a window prints with: by its name, else by its caption.
 QAbstractButton* printButtonOf(QWidget* window) {
-    for (auto* b : window->findChildren<QAbstractButton*>()) {
-        if (b->objectName() == "printButton" && b->isVisible() && b->isEnabled()) return b;
-    }
+    // a window's own print button, else its main report (the storm tabs of the hydraulics window)
+    for (const char* name : {"printButton", "stormTabsButton"})
+        for (auto* b : window->findChildren<QAbstractButton*>())
+            if (b->objectName() == name && b->isVisible() && b->isEnabled()) return b;
     for (auto* b : window->findChildren<QAbstractButton*>()) {
         QString text = b->text().remove('&');
         if (text.startsWith("Print") && b->isVisible() && b->isEnabled()) return b;

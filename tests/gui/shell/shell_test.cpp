@@ -4,10 +4,12 @@
 #include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -103,6 +105,36 @@ private slots:
         QCOMPARE(w.windowTitle(), QString("KOLV Lt"));
         QVERIFY(!w.action(Command::SaveProjectAs)->isEnabled());
         QCOMPARE(w.nodeList()->rowCount(), 0);
+    }
+
+    void closingWithARefusedValueAsksAndNoKeepsTheWindow() {
+        std::string path = test::makeSample(*m_dir);
+        MainWindow w(options());
+        QVERIFY(w.openProjectFile(path));
+        w.show();
+        QLineEdit* area = w.panel()->field(6);
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(area, &in);
+        area->setText("0,3");
+        m_ui.clear();
+        QVERIFY(!w.close());  // the default answer goes back to the panel
+        QCOMPARE(m_ui.messages.back().title, std::string("Close KOLV Lt"));
+        QCOMPARE(m_ui.messages.back().defaultAnswer, ui::Answer::No);
+        QVERIFY(w.isVisible());
+        QCOMPARE(area->text(), QString("0,3"));
+        // Close Project asks the same
+        w.closeProject();
+        QVERIFY(w.project());
+        m_ui.answers.push_back(ui::Answer::Yes);
+        QVERIFY(w.close());
+        // a valid value is written on the way out without a question
+        MainWindow again(options());
+        QVERIFY(again.openProjectFile(path));
+        QApplication::sendEvent(again.panel()->field(6), &in);
+        again.panel()->field(6)->setText("0.35");
+        m_ui.clear();
+        QVERIFY(again.close());
+        QVERIFY(m_ui.messages.empty());
     }
 
     void reopeningTheFirstRecentEntryKeepsTheList() {
@@ -246,6 +278,11 @@ private slots:
         QVERIFY(shell->diagnosis()->isVisible());
         QVERIFY(w.action(Command::DiagnosisWindow)->isChecked());
         QVERIFY(!shell->diagnosis()->text()->toPlainText().isEmpty());  // opening the project logged lines
+        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
+            shell->diagnosis()->grab().save(QString(shots) + "/diagnosis_window.png");
+            guide->resize(760, 680);
+            guide->grab().save(QString(shots) + "/user_guide.png");
+        }
         shell->toggleDiagnosis();
         QVERIFY(!shell->diagnosis()->isVisible());
         QVERIFY(!w.action(Command::DiagnosisWindow)->isChecked());
@@ -354,6 +391,21 @@ private slots:
         QVERIFY(v.waitForFinished(20000));
         QCOMPARE(v.exitCode(), 0);
         QVERIFY(QString::fromLocal8Bit(v.readAllStandardOutput()).contains("KOLV Lt"));
+
+        // a project named on the command line is opened (the picture run ends once it is drawn)
+        std::string project = test::makeSample(*m_dir);
+        QProcess open;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("KOLV_CONFIG_DIR", q(m_dir->path()));
+        open.setProcessEnvironment(env);
+        open.start(KOLV_GUI_EXE, {"--screenshot", q(m_dir->file("shots")), q(project)});
+        QVERIFY(open.waitForFinished(60000));
+        QCOMPARE(open.exitCode(), 0);
+        QVERIFY(QFile::exists(q(m_dir->file("shots/main_project.png"))));
+        open.start(KOLV_GUI_EXE, {"--screenshot", q(m_dir->file("shots")), q(m_dir->file("missing.mdb"))});
+        QVERIFY(open.waitForFinished(60000));
+        QCOMPARE(open.exitCode(), 2);  // no project to show
 
         QProcess bad;
         bad.start(KOLV_GUI_EXE, {"--no-such-option"});

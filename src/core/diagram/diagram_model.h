@@ -1,0 +1,85 @@
+// What the network diagram shows of one storm sewer system: entities, relations, limits and the fit rule.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/database.h"
+#include "session/session.h"
+#include "ui/ui_port.h"
+
+namespace kolv::diagram {
+
+/// Entity classes a node or the outfall can be drawn as.
+inline constexpr std::array<const char*, 7> kEntityClasses = {
+    "Curb Inlet", "Outfall", "Manhole", "Endwall - Straight", "Endwall - Sloped", "Ditch Inlet", "Gutter Inlet"};
+/// Class of a node without a structure, or whose structure is not defined.
+inline constexpr const char* kDefaultEntityClass = "Curb Inlet";
+inline constexpr const char* kOutfallClass = "Outfall";
+/// Class of an outfall whose structure has no definition.
+inline constexpr const char* kUnknownClass = "???";
+
+/// The twelve pipe classes, numbered 0..11; class n takes its pipe from T0 PIPE_CLASS_n.
+inline constexpr std::array<const char*, 12> kPipeClasses = {
+    "12 Inch Pipe", "15 Inch Pipe", "18 Inch Pipe", "24 Inch Pipe", "30 Inch Pipe", "36 Inch Pipe",
+    "42 Inch Pipe", "48 Inch Pipe", "54 Inch Pipe", "60 Inch Pipe", "66 Inch Pipe", "72 Inch Pipe"};
+/// Class every reach is drawn with when the whole system is redrawn.
+inline constexpr int kRedrawPipeClass = 2;  // "18 Inch Pipe"
+
+/// Diagram coordinates (XD, YD) run from 1 to 10000 diagram units.
+inline constexpr double kMinCoordinate = 1.0;
+inline constexpr double kMaxCoordinate = 10000.0;
+
+/// The node name an entity's text stands for: the text up to the first carriage return
+/// (label lines follow it), trimmed.
+std::string entityNodeName(const std::string& text);
+
+/// Index 0..11 of a pipe class by its name; -1 when unknown.
+int pipeClassIndex(const std::string& className);
+
+/// Status-line text of the pointer position: "xy: 1234,567".
+std::string pointerText(double x, double y);
+
+struct Entity {
+    std::string name;       ///< node name (NODE NAME, or T16 OUT_NODE for the outfall)
+    std::string className;  ///< entity class
+    double x = 0, y = 0;    ///< XD, YD (diagram units)
+    bool outfall = false;
+};
+
+struct Relation {
+    std::string name;   ///< reach NAME
+    std::string from;   ///< NODE1
+    std::string to;     ///< NODE2
+    int pipeClass = kRedrawPipeClass;
+};
+
+/// Everything the view needs to draw a system, read once (no queries while drawing).
+struct DiagramData {
+    std::string system;
+    std::vector<Entity> entities;  ///< the nodes in table order, then the outfall
+    std::vector<Relation> relations;
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;  ///< extent of the entities (diagram units)
+    std::string backgroundPicture;  ///< T16 BACKGROUND_PICTURE: picture drawn behind the system
+    bool empty() const { return entities.empty(); }
+};
+
+/// Reads the system's nodes, outfall and reaches. Shows "Northing & Easting coordinates outside
+/// diagram limits. Diagram will not be drawn." and returns nothing when a coordinate is above
+/// 10000 or below 1. Logs the outfall's class lookup.
+std::optional<DiagramData> loadDiagram(db::Database& db, const std::string& system, int engMet, Session& session,
+                                       ui::UiPort& ui);
+
+/// The view of the fit redraw: top-left corner and scale (window pixels per diagram unit).
+struct FitView {
+    double originX = 0, originY = 0;
+    double scale = 1;
+};
+
+/// Origin (smallest XD - 50, smallest YD - 50, each 0 when not above 0) and the smaller of
+/// window width / largest XD and window height / largest YD.
+FitView fitView(const DiagramData& data, double windowWidth, double windowHeight);
+
+}  // namespace kolv::diagram

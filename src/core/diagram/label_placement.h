@@ -1,0 +1,40 @@
+// Where each diagram label goes beside its symbol so that labels do not cover each other or
+// the symbols, and from which zoom on each one has room to be shown.
+#pragma once
+
+#include <vector>
+
+namespace kolv::diagram {
+
+/// One label to place: its anchor in diagram units and its size on the screen.
+struct LabelBox {
+    double x = 0, y = 0;       ///< anchor: the node, or the middle of the reach (diagram units)
+    double width = 0;          ///< text block (pixels)
+    double height = 0;         ///< text block (pixels)
+    double clearance = 0;      ///< half the symbol size at the anchor (pixels); 0 for reaches
+};
+
+/// A reach drawn on the diagram, which labels keep off (diagram units).
+struct LabelObstacleLine {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+/// The chosen place: offset of the text block's top-left corner from the anchor (pixels) and
+/// the first zoom step at which it is shown (index into the zoom steps; -1 = no label).
+struct LabelPlace {
+    double dx = 0, dy = 0;
+    int step = -1;
+};
+
+/// Zoom steps, as multiples of the base scale: 1, 1.5, 2.25, ... (ten steps).
+const std::vector<double>& labelZoomSteps();
+
+/// Places labels greedily in their order: at each zoom step (scale = basePixelsPerUnit x step),
+/// each label not yet placed takes the first of twelve positions around its anchor that
+/// overlaps neither a placed label, nor a symbol, nor a reach line. Labels already placed keep their position at
+/// the larger steps, where they take less room. A label with no room even at the last step is
+/// shown from the last step on, at its first position.
+std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit,
+                                    const std::vector<LabelObstacleLine>& lines = {});
+
+}  // namespace kolv::diagram

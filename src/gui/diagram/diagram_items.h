@@ -1,0 +1,131 @@
+// Items of the network diagram: node and outfall symbols, reaches with their flow arrow, labels.
+// Items hold names and draw from their style; they never read the project.
+#pragma once
+
+#include <QGraphicsItem>
+#include <QPen>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "diagram/palette.h"
+
+namespace kolv::gui::diagram {
+
+class RelationItem;
+class LabelItem;
+
+QColor toColor(kolv::diagram::Rgb c);
+
+/// Symbols and labels keep their size on the screen at every zoom. They are drawn in pixels
+/// (the painter's scale taken out) and indexed with rectangles in diagram units that hold them
+/// at the farthest zoom they are shown at; hit-testing uses the current zoom.
+struct ViewScale {
+    static double unitsPerPixel;     ///< at the current zoom
+    static double maxUnitsPerPixel;  ///< at the farthest zoom out
+};
+/// The outline of a symbol of `size` pixels centred on (0, 0).
+QPainterPath symbolPath(kolv::diagram::Shape shape, double size);
+
+/// A node or the outfall: a symbol of constant screen size at XD, YD.
+class EntityItem : public QGraphicsItem {
+public:
+    enum { Type = UserType + 1 };
+    EntityItem(QString name, QString className, bool outfall, const kolv::diagram::EntityStyle& style);
+    int type() const override { return Type; }
+
+    const QString& name() const { return m_name; }
+    const QString& className() const { return m_class; }
+    bool isOutfall() const { return m_outfall; }
+    /// The entity's text: the name, then the label lines (carriage-return separated).
+    QString text() const;
+
+    void setLabel(LabelItem* label) { m_label = label; }
+    LabelItem* label() const { return m_label; }
+    void addRelation(RelationItem* r) { m_relations.push_back(r); }
+    void removeRelation(RelationItem* r);
+    const std::vector<RelationItem*>& relations() const { return m_relations; }
+    double size() const { return m_style.size; }
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+protected:
+    QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
+
+private:
+    QString m_name, m_class;
+    bool m_outfall;
+    kolv::diagram::EntityStyle m_style;
+    QPainterPath m_path;
+    QPainterPath m_outer, m_inner;  // outline drawn as a filled ring: no stroking of thousands of symbols
+    LabelItem* m_label = nullptr;
+    std::vector<RelationItem*> m_relations;
+};
+
+/// A reach from its upstream to its downstream entity, with an arrow pointing downstream.
+class RelationItem : public QGraphicsItem {
+public:
+    enum { Type = UserType + 2 };
+    RelationItem(QString name, EntityItem* from, EntityItem* to, const kolv::diagram::RelationStyle& style);
+    int type() const override { return Type; }
+
+    const QString& name() const { return m_name; }
+    EntityItem* from() const { return m_from; }
+    EntityItem* to() const { return m_to; }
+    void setTo(EntityItem* to);
+    void setLabel(LabelItem* label) { m_label = label; }
+    LabelItem* label() const { return m_label; }
+    /// The ends moved: geometry and label follow.
+    void adjust();
+    QPointF middle() const;
+
+    /// Room around the line for its pen and arrow (diagram units), set once per drawing.
+    static void setMargin(double units) { s_margin = units; }
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+private:
+    QString m_name;
+    EntityItem* m_from;
+    EntityItem* m_to;
+    QPen m_pen;
+    LabelItem* m_label = nullptr;
+    QLineF m_line;
+    static double s_margin;
+};
+
+/// Label text beside an entity or a reach: constant screen size, offset from its anchor in pixels.
+class LabelItem : public QGraphicsItem {
+public:
+    enum { Type = UserType + 3 };
+    enum class Kind { Node, Reach, Outfall };
+    LabelItem(const QStringList& lines, Kind kind);
+    int type() const override { return Type; }
+
+    const QStringList& lines() const { return m_lines; }
+    Kind kind() const { return m_kind; }
+    /// Size of the text block in pixels.
+    QSizeF blockSize() const { return m_block.size(); }
+    void setOffset(QPointF offsetPixels);
+    /// First zoom step it is shown at and the diagram units per pixel there.
+    void setStep(int step, double unitsPerPixel);
+    int step() const { return m_step; }
+
+    static QFont font(bool bold);
+
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+private:
+    QStringList m_lines;
+    Kind m_kind;
+    QRectF m_block;  // pixels, relative to the anchor
+    int m_step = -1;
+    double m_unitsPerPixel = 1;
+};
+
+}  // namespace kolv::gui::diagram

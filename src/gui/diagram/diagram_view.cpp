@@ -1,0 +1,688 @@
+// The network diagram view: drawing from the core's reading of a system, gestures into diagram events.
+#include "gui/diagram/diagram_view.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QGraphicsLineItem>
+#include <QGraphicsScene>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <QtMath>
+#include <cmath>
+#include <unordered_set>
+
+#include "common/text.h"
+#include "diagram/label_placement.h"
+#include "diagram/labels.h"
+#include "gui/diagram/diagram_items.h"
+#include "ui/error_trap.h"
+
+namespace kolv::gui::diagram {
+
+namespace kd = kolv::diagram;
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+constexpr double kMaxScale = 40;        // pixels per diagram unit, closest zoom
+constexpr double kPickPixels = 14;      // how near an end of a reach a press grabs it
+constexpr double kZoomStep = 1.25;
+
+}  // namespace
+
+DiagramView::DiagramView(QWidget* parent) : QGraphicsView(parent), m_palette(kd::Palette::builtIn()) {
+    auto* scene = new QGraphicsScene(this);
+    // room beyond the limits for labels of symbols near the edges when zoomed out
+    scene->setSceneRect(-3000, -3000, kd::kMaxCoordinate + 6000, kd::kMaxCoordinate + 6000);
+    setScene(scene);
+    setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    setTransformationAnchor(AnchorUnderMouse);
+    setResizeAnchor(AnchorViewCenter);
+    setViewportUpdateMode(SmartViewportUpdate);
+    setDragMode(NoDrag);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    setBackgroundBrush(QColor(250, 251, 252));
+}
+
+DiagramView::~DiagramView() { clearItems(); }  // last added first: linear for large systems
+
+template <class F>
+void DiagramView::guarded(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
+    }
+    emit logChanged();
+}
+
+void DiagramView::setContext(DiagramContext ctx) {
+    m_ctx = std::move(ctx);
+    if (m_ctx.db && m_ctx.session && m_ctx.ui)
+        m_editor = std::make_unique<kd::DiagramEditor>(*m_ctx.db, *m_ctx.session, *m_ctx.ui, m_ctx.system);
+    else
+        m_editor.reset();
+    clearItems();
+}
+
+void DiagramView::clearItems() {
+    m_gesture = Gesture::None;
+    m_rubber = nullptr;
+    m_source = nullptr;
+    m_stretched = nullptr;
+    m_dragStart.clear();
+    for (LabelItem* l : m_labels)
+        if (!l->scene()) delete l;  // never shown
+    for (auto it = m_order.rbegin(); it != m_order.rend(); ++it) delete *it;
+    m_order.clear();
+    scene()->clear();
+    m_entities.clear();
+    m_relations.clear();
+    m_labels.clear();
+    m_background = QPixmap();
+}
+
+void DiagramView::loadPalette() {
+    const std::string wanted = m_ctx.palettePath ? m_ctx.palettePath() : std::string();
+    std::string path = kd::locatePalette(wanted);
+    if (path.empty() && !m_paletteAsked && m_ctx.ui) {
+        m_paletteAsked = true;  // asked once a session; afterwards the built-in look is used
+        kd::reportMissingPalette(*m_ctx.ui);
+        if (m_ctx.choosePalette) path = kd::locatePalette(m_ctx.choosePalette());
+    }
+    if (path.empty()) {
+        m_palette = kd::Palette::builtIn();
+        m_paletteLoaded.clear();
+        return;
+    }
+    if (path == m_paletteLoaded) return;
+    auto p = kd::Palette::load(path);
+    m_palette = p ? *p : kd::Palette::builtIn();
+    m_paletteLoaded = p ? path : std::string();
+}
+
+bool DiagramView::redraw(bool fit) {
+    bool drawn = false;
+    guarded([&] {
+        if (!m_editor || m_ctx.system.empty()) {
+            clearItems();
+            return;
+        }
+        m_editor->setSystem(m_ctx.system);
+        auto data = kd::loadDiagram(*m_ctx.db, m_ctx.system, m_ctx.engMet, *m_ctx.session, *m_ctx.ui);
+        if (!data) {
+            clearItems();
+            return;
+        }
+        loadPalette();
+        clearItems();
+        if (!data->backgroundPicture.empty() && QFileInfo::exists(q(data->backgroundPicture)))
+            m_background = QPixmap(q(data->backgroundPicture));
+
+        // the fitted scale: labels are placed for it, and reaches keep room for their pen at half of it
+        const QSize vp = viewport()->size().expandedTo(QSize(400, 300));
+        const kd::FitView fv = kd::fitView(*data, vp.width(), vp.height());
+        m_baseScale = fv.scale > 0 ? fv.scale : 0.1;
+        RelationItem::setMargin(14 / (m_baseScale * 0.5));
+        ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
+
+        for (const kd::Entity& e : data->entities) addEntityItem(e);
+        // labels are placed for the smaller of the fit redraw and "Fit in Window", so both show them
+        if (!m_entities.isEmpty()) m_baseScale = std::min(m_baseScale, std::min(fitAllScale(entityBounds()), kMaxScale));
+        RelationItem::setMargin(14 / (m_baseScale * 0.5));
+        ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
+        for (const kd::Relation& r : data->relations) {
+            EntityItem* from = entity(q(r.from));
+            EntityItem* to = entity(q(r.to));
+            if (from && to && from != to) addRelationItem(q(r.name), from, to, r.pipeClass);
+        }
+        kd::DisplayOptions options;
+        kd::readDisplayOptions(*m_ctx.db, m_labelSet, options, *m_ctx.ui);  // tells when the set is missing
+        buildLabels();
+        if (fit) {
+            setTransform(QTransform::fromScale(fv.scale, fv.scale));
+            // the origin at the top-left corner of the window
+            centerOn(QPointF(fv.originX + vp.width() / 2.0 / fv.scale, fv.originY + vp.height() / 2.0 / fv.scale));
+        }
+        updateLabelVisibility();
+        drawn = true;
+    });
+    viewport()->update();
+    return drawn;
+}
+
+void DiagramView::addToScene(QGraphicsItem* item) {
+    scene()->addItem(item);
+    m_order.push_back(item);
+}
+
+void DiagramView::deleteItems(const std::vector<QGraphicsItem*>& items) {
+    std::unordered_set<QGraphicsItem*> inScene;
+    for (QGraphicsItem* i : items) {
+        if (i->scene()) inScene.insert(i);
+        else delete i;  // a label never shown is not in the scene
+    }
+    if (inScene.empty()) return;
+    for (auto it = m_order.rbegin(); it != m_order.rend(); ++it)
+        if (inScene.count(*it)) delete *it;
+    m_order.erase(std::remove_if(m_order.begin(), m_order.end(), [&](QGraphicsItem* i) { return inScene.count(i) > 0; }),
+                  m_order.end());
+}
+
+EntityItem* DiagramView::addEntityItem(const kd::Entity& e) {
+    auto* item = new EntityItem(q(e.name), q(e.className), e.outfall, m_palette.entity(e.className));
+    item->setPos(e.x, e.y);
+    addToScene(item);
+    m_entities.insert(item->name().toUpper(), item);
+    return item;
+}
+
+RelationItem* DiagramView::addRelationItem(const QString& name, EntityItem* from, EntityItem* to, int pipeClass) {
+    const int cls = pipeClass >= 0 && pipeClass < 12 ? pipeClass : kd::kRedrawPipeClass;
+    auto* item = new RelationItem(name, from, to, m_palette.relation(kd::kPipeClasses[static_cast<std::size_t>(cls)]));
+    addToScene(item);
+    m_relations.insert(name.toUpper(), item);
+    return item;
+}
+
+void DiagramView::buildLabels() {
+    deleteItems(std::vector<QGraphicsItem*>(m_labels.begin(), m_labels.end()));
+    m_labels.clear();
+    for (EntityItem* e : m_entities) e->setLabel(nullptr);
+    for (RelationItem* r : m_relations) r->setLabel(nullptr);
+    if (!m_ctx.db) return;
+
+    kd::LabelBuilder builder(*m_ctx.db, m_ctx.system, kd::displayOptionsOrEmpty(*m_ctx.db, m_labelSet));
+    // in the order the items were drawn (the table order), so labels land in the same places every time
+    std::vector<EntityItem*> entities;
+    std::vector<RelationItem*> relations;
+    for (QGraphicsItem* i : m_order) {
+        if (i->type() == EntityItem::Type) entities.push_back(static_cast<EntityItem*>(i));
+        else if (i->type() == RelationItem::Type) relations.push_back(static_cast<RelationItem*>(i));
+    }
+    for (EntityItem* e : entities) {
+        const std::string text = e->isOutfall() ? builder.outfallLabel() : builder.nodeLabel(e->name().toStdString());
+        QStringList lines = q(text).split('\r');
+        auto* label = new LabelItem(lines, e->isOutfall() ? LabelItem::Kind::Outfall : LabelItem::Kind::Node);
+        label->setPos(e->pos());  // put in the scene when first shown
+        e->setLabel(label);
+        m_labels.push_back(label);
+    }
+    for (RelationItem* r : relations) {
+        const std::string text = builder.reachLabel(r->name().toStdString());
+        if (text.empty()) continue;
+        auto* label = new LabelItem(q(text).split('\r'), LabelItem::Kind::Reach);
+        label->setPos(r->middle());
+        r->setLabel(label);
+        m_labels.push_back(label);
+    }
+    placeAllLabels();
+}
+
+void DiagramView::refreshLabels() {
+    guarded([&] { buildLabels(); });
+}
+
+void DiagramView::placeAllLabels() {
+    std::vector<kd::LabelBox> boxes;
+    boxes.reserve(m_labels.size() + m_entities.size());
+    for (LabelItem* l : m_labels) {
+        double clearance = 0;
+        if (l->kind() != LabelItem::Kind::Reach) clearance = 8;
+        boxes.push_back({l->pos().x(), l->pos().y(), l->blockSize().width(), l->blockSize().height(), clearance});
+    }
+    std::vector<kd::LabelObstacleLine> lines;
+    lines.reserve(m_relations.size());
+    for (RelationItem* r : m_relations)
+        lines.push_back({r->from()->pos().x(), r->from()->pos().y(), r->to()->pos().x(), r->to()->pos().y()});
+    std::vector<kd::LabelPlace> places = kd::placeLabels(boxes, m_baseScale, lines);
+    const auto& steps = kd::labelZoomSteps();
+    for (std::size_t i = 0; i < m_labels.size(); ++i) {
+        m_labels[i]->setOffset(QPointF(places[i].dx, places[i].dy));
+        m_labels[i]->setStep(places[i].step, 1 / (m_baseScale * steps[static_cast<std::size_t>(places[i].step)]));
+    }
+    updateLabelVisibility();
+}
+
+void DiagramView::updateLabelVisibility() {
+    if (transform().m11() > 0) ViewScale::unitsPerPixel = 1 / transform().m11();
+    const double z = zoomLevel();
+    const auto& steps = kd::labelZoomSteps();
+    // a label joins the scene the first time it is shown: the many labels a large system hides
+    // at a distant zoom cost the scene nothing
+    for (LabelItem* l : m_labels) {
+        const bool show = l->step() >= 0 && z >= steps[static_cast<std::size_t>(l->step())] * 0.999;
+        if (show && !l->scene()) addToScene(l);
+        if (l->isVisible() != show) l->setVisible(show);
+    }
+}
+
+int DiagramView::visibleLabelCount() const {
+    int n = 0;
+    for (LabelItem* l : m_labels) n += l->scene() && l->isVisible() ? 1 : 0;
+    return n;
+}
+
+double DiagramView::zoomLevel() const { return m_baseScale > 0 ? transform().m11() / m_baseScale : 1; }
+
+void DiagramView::scaleBy(double factor) {
+    const double now = transform().m11();
+    const double target = std::clamp(now * factor, m_baseScale * 0.5, kMaxScale);
+    if (now <= 0 || target == now) return;
+    scale(target / now, target / now);
+    updateLabelVisibility();
+}
+
+void DiagramView::zoomIn() { scaleBy(kZoomStep); }
+void DiagramView::zoomOut() { scaleBy(1 / kZoomStep); }
+
+QRectF DiagramView::entityBounds() const {
+    QRectF r;
+    for (EntityItem* e : m_entities) r |= QRectF(e->pos(), QSizeF(0.001, 0.001));
+    return r.adjusted(-1, -1, 1, 1);
+}
+
+double DiagramView::fitAllScale(const QRectF& bounds) const {
+    // room around the outermost symbols for their labels (pixels)
+    const QSize vp = viewport()->size().expandedTo(QSize(400, 300));
+    const QSizeF room(vp.width() - 2 * 150.0, vp.height() - 2 * 70.0);
+    return std::min(room.width() / bounds.width(), room.height() / bounds.height());
+}
+
+void DiagramView::zoomFit() {
+    if (m_entities.isEmpty()) return;
+    const QRectF r = entityBounds();
+    const double s = std::clamp(fitAllScale(r), m_baseScale * 0.5, kMaxScale);
+    setTransform(QTransform::fromScale(s, s));
+    centerOn(r.center());
+    updateLabelVisibility();
+}
+
+void DiagramView::setTool(Tool tool, const QString& className, int pipeClass) {
+    m_tool = tool;
+    m_placeClass = className;
+    m_pipeClass = pipeClass;
+    viewport()->setCursor(tool == Tool::Select ? Qt::ArrowCursor : Qt::CrossCursor);
+}
+
+QPointF DiagramView::clampToDiagram(QPointF p) const {
+    // whole diagram units, within the limits the drawing accepts
+    return QPointF(std::clamp(std::round(p.x()), kd::kMinCoordinate, kd::kMaxCoordinate),
+                   std::clamp(std::round(p.y()), kd::kMinCoordinate, kd::kMaxCoordinate));
+}
+
+bool DiagramView::placeEntity(const QString& className, QPointF at) {
+    EntityItem* item = nullptr;
+    guarded([&] {
+        if (!m_editor) return;
+        const QPointF p = clampToDiagram(at);
+        const std::string cls = className.toStdString();
+        std::string name;
+        if (!m_editor->entityAddRequest("", cls, p.x(), p.y(),
+                                        [&] { return m_ctx.chooseNode ? m_ctx.chooseNode(cls) : kd::NewNodeChoice{}; },
+                                        name))
+            return;
+        const bool outfall = equalsIgnoreCase(cls, kd::kOutfallClass);
+        item = addEntityItem({name, cls, p.x(), p.y(), outfall});
+        m_editor->entityAdded(name);
+        buildLabels();
+        scene()->clearSelection();
+        item->setSelected(true);
+    });
+    if (!item) return false;
+    emit dataChanged();
+    // the new record is shown in the editing panel
+    if (item->isOutfall()) emit outfallClicked(item->name());
+    else emit nodeClicked(item->name());
+    return true;
+}
+
+bool DiagramView::linkEntities(const QString& upstream, const QString& downstream, int pipeClass) {
+    bool added = false;
+    EntityItem* up = entity(upstream);
+    EntityItem* down = entity(downstream);
+    if (!up || !down || up == down) return false;
+    guarded([&] {
+        if (!m_editor) return;
+        if (!m_editor->relationAddRequest("", up->text().toStdString(), down->text().toStdString(), pipeClass)) return;
+        addRelationItem(up->name(), up, down, pipeClass);
+        buildLabels();
+        added = true;
+    });
+    if (added) {
+        emit dataChanged();
+        emit nodeClicked(up->name());
+    }
+    return added;
+}
+
+void DiagramView::moveEntity(const QString& name, QPointF to) {
+    EntityItem* item = entity(name);
+    if (!item) return;
+    const QPointF p = clampToDiagram(to);
+    item->setPos(p);
+    guarded([&] {
+        if (m_editor) m_editor->entityMoved(item->text().toStdString(), p.x(), p.y());
+        placeAllLabels();
+    });
+    emit dataChanged();
+}
+
+void DiagramView::removeRelationItem(RelationItem* r) {
+    std::vector<QGraphicsItem*> gone{r};
+    if (r->label()) {
+        m_labels.erase(std::remove(m_labels.begin(), m_labels.end(), r->label()), m_labels.end());
+        gone.push_back(r->label());
+    }
+    r->from()->removeRelation(r);
+    r->to()->removeRelation(r);
+    m_relations.remove(r->name().toUpper());
+    deleteItems(gone);
+}
+
+void DiagramView::deleteEntity(const QString& name) {
+    EntityItem* item = entity(name);
+    if (!item) return;
+    guarded([&] {
+        if (!m_editor) return;
+        m_editor->entityDeleted(item->text().toStdString());
+        const std::vector<RelationItem*> rels = item->relations();
+        for (RelationItem* r : rels) removeRelationItem(r);
+        std::vector<QGraphicsItem*> gone{item};
+        if (item->label()) {
+            m_labels.erase(std::remove(m_labels.begin(), m_labels.end(), item->label()), m_labels.end());
+            gone.push_back(item->label());
+        }
+        m_entities.remove(item->name().toUpper());
+        deleteItems(gone);
+        placeAllLabels();
+    });
+    emit dataChanged();
+}
+
+bool DiagramView::stretchRelation(const QString& reach, kd::ReachEnd end, const QString& target) {
+    RelationItem* r = relation(reach);
+    if (!r) return false;
+    EntityItem* t = entity(target);
+    bool done = false;
+    guarded([&] {
+        if (!m_editor) return;
+        if (!m_editor->beforeStretchRelation(r->name().toStdString(), end, t ? t->text().toStdString() : std::string()))
+            return;
+        if (!t || t == r->from()) return;
+        r->setTo(t);
+        m_editor->afterStretchRelation(r->name().toStdString(), t->text().toStdString());
+        placeAllLabels();
+        done = true;
+    });
+    if (done) {
+        emit dataChanged();
+        emit nodeClicked(r->from()->name());
+    }
+    return done;
+}
+
+void DiagramView::clickEntity(const QString& name) {
+    if (name.isEmpty() || !m_editor) return;
+    EntityItem* item = entity(name);
+    kd::ClickedEntity c;
+    guarded([&] { c = m_editor->clickEntity(item ? item->text().toStdString() : name.toStdString()); });
+    if (c.kind == kd::ClickedEntity::Kind::Node) emit nodeClicked(q(c.name));
+    else if (c.kind == kd::ClickedEntity::Kind::Outfall) emit outfallClicked(q(c.name));
+}
+
+void DiagramView::clickRelation(const QString& reach) {
+    if (!m_editor) return;
+    std::string up;
+    guarded([&] { up = m_editor->clickRelation(reach.toStdString()); });
+    if (!up.empty()) emit nodeClicked(q(up));
+}
+
+void DiagramView::selectEntity(const QString& name, bool bringIntoView) {
+    EntityItem* item = entity(name);
+    if (!item || (item->isSelected() && scene()->selectedItems().size() == 1)) {
+        if (item && bringIntoView) ensureVisible(item, 80, 80);
+        return;
+    }
+    scene()->clearSelection();
+    item->setSelected(true);
+    if (bringIntoView) ensureVisible(item, 80, 80);
+}
+
+void DiagramView::listEntities() {
+    if (!m_editor) return;
+    std::vector<std::string> texts;
+    for (EntityItem* e : m_entities) texts.push_back(e->text().toStdString());
+    std::sort(texts.begin(), texts.end());
+    guarded([&] { m_editor->listEntities(texts); });
+}
+
+EntityItem* DiagramView::entityAt(const QPoint& viewPos) const {
+    for (QGraphicsItem* i : items(viewPos))
+        if (i->type() == EntityItem::Type) return static_cast<EntityItem*>(i);
+    return nullptr;
+}
+
+void DiagramView::mousePressEvent(QMouseEvent* e) {
+    m_pressPos = e->pos();
+    if (e->button() == Qt::MiddleButton) {
+        m_gesture = Gesture::Pan;
+        viewport()->setCursor(Qt::ClosedHandCursor);
+        return;
+    }
+    if (e->button() != Qt::LeftButton) return;
+    const QPointF at = mapToScene(e->pos());
+    EntityItem* hitEntity = entityAt(e->pos());
+
+    if (m_tool == Tool::Place) {
+        if (!hitEntity) placeEntity(m_placeClass, at);
+        return;
+    }
+    if (m_tool == Tool::Link) {
+        if (!hitEntity) {
+            m_gesture = Gesture::Pan;
+            return;
+        }
+        m_gesture = Gesture::Link;  // dragging out a reach changes nothing until it is dropped
+        m_source = hitEntity;
+        m_rubber = scene()->addLine(QLineF(hitEntity->pos(), at), QPen(QColor(255, 120, 0), 2, Qt::DashLine));
+        m_rubber->setZValue(10);
+        return;
+    }
+    if (hitEntity) {
+        QGraphicsView::mousePressEvent(e);
+        m_gesture = Gesture::Drag;
+        m_source = hitEntity;
+        m_dragStart.clear();
+        for (QGraphicsItem* i : scene()->selectedItems())
+            if (i->type() == EntityItem::Type) m_dragStart.insert(static_cast<EntityItem*>(i), i->pos());
+        m_dragStart.insert(hitEntity, hitEntity->pos());
+        return;
+    }
+    RelationItem* hitRelation = nullptr;
+    for (QGraphicsItem* i : items(e->pos()))
+        if (i->type() == RelationItem::Type) {
+            hitRelation = static_cast<RelationItem*>(i);
+            break;
+        }
+    if (hitRelation) {
+        const QPointF down = mapFromScene(hitRelation->to()->pos());
+        const QPointF up = mapFromScene(hitRelation->from()->pos());
+        const double dDown = QLineF(down, e->position()).length();
+        const double dUp = QLineF(up, e->position()).length();
+        if (dDown <= kPickPixels + hitRelation->to()->size() && dDown <= dUp) {
+            m_gesture = Gesture::Stretch;
+            m_stretched = hitRelation;
+            m_rubber = scene()->addLine(QLineF(hitRelation->from()->pos(), at), QPen(QColor(255, 120, 0), 2, Qt::DashLine));
+            m_rubber->setZValue(10);
+            return;
+        }
+        if (dUp <= kPickPixels + hitRelation->from()->size()) {
+            stretchRelation(hitRelation->name(), kd::ReachEnd::Upstream, QString());
+            return;
+        }
+        scene()->clearSelection();
+        hitRelation->setSelected(true);
+        clickRelation(hitRelation->name());
+        return;
+    }
+    scene()->clearSelection();
+    m_gesture = Gesture::Pan;
+    viewport()->setCursor(Qt::ClosedHandCursor);
+}
+
+void DiagramView::mouseMoveEvent(QMouseEvent* e) {
+    const QPointF at = mapToScene(e->pos());
+    emit pointerText(q(kd::pointerText(at.x(), at.y())));
+    switch (m_gesture) {
+        case Gesture::Pan: {
+            const QPoint d = e->pos() - m_pressPos;
+            m_pressPos = e->pos();
+            horizontalScrollBar()->setValue(horizontalScrollBar()->value() - d.x());
+            verticalScrollBar()->setValue(verticalScrollBar()->value() - d.y());
+            return;
+        }
+        case Gesture::Link:
+        case Gesture::Stretch:
+            if (m_rubber) m_rubber->setLine(QLineF(m_rubber->line().p1(), at));
+            return;
+        case Gesture::Drag: QGraphicsView::mouseMoveEvent(e); return;
+        case Gesture::None: QGraphicsView::mouseMoveEvent(e); return;
+    }
+}
+
+void DiagramView::mouseReleaseEvent(QMouseEvent* e) {
+    const Gesture g = m_gesture;
+    m_gesture = Gesture::None;
+    if (m_rubber) {
+        scene()->removeItem(m_rubber);
+        delete m_rubber;
+        m_rubber = nullptr;
+    }
+    viewport()->setCursor(m_tool == Tool::Select ? Qt::ArrowCursor : Qt::CrossCursor);
+    switch (g) {
+        case Gesture::Link: {
+            EntityItem* target = entityAt(e->pos());
+            if (target && m_source && target != m_source) linkEntities(m_source->name(), target->name(), m_pipeClass);
+            break;
+        }
+        case Gesture::Stretch: {
+            EntityItem* target = entityAt(e->pos());
+            if (target && m_stretched && target != m_stretched->to() && target != m_stretched->from())
+                stretchRelation(m_stretched->name(), kd::ReachEnd::Downstream, target->name());
+            break;
+        }
+        case Gesture::Drag: {
+            QGraphicsView::mouseReleaseEvent(e);
+            const auto starts = m_dragStart;
+            m_dragStart.clear();
+            bool moved = false;
+            for (auto it = starts.begin(); it != starts.end(); ++it)
+                if (QLineF(it.key()->pos(), it.value()).length() * transform().m11() >= 1) {
+                    moved = true;
+                    moveEntity(it.key()->name(), it.key()->pos());
+                }
+            if (!moved && m_source) clickEntity(m_source->name());
+            break;
+        }
+        default: QGraphicsView::mouseReleaseEvent(e); break;
+    }
+    m_source = nullptr;
+    m_stretched = nullptr;
+}
+
+void DiagramView::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }
+
+void DiagramView::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Delete || e->key() == Qt::Key_Backspace) {
+        QStringList names;
+        for (QGraphicsItem* i : scene()->selectedItems())
+            if (i->type() == EntityItem::Type) names << static_cast<EntityItem*>(i)->name();
+        for (const QString& n : names) deleteEntity(n);
+        return;
+    }
+    if (e->key() == Qt::Key_Escape) {
+        setTool(Tool::Select);
+        scene()->clearSelection();
+        return;
+    }
+    QGraphicsView::keyPressEvent(e);
+}
+
+void DiagramView::contextMenuEvent(QContextMenuEvent* e) {
+    EntityItem* item = entityAt(e->pos());
+    RelationItem* reach = nullptr;
+    if (!item)
+        for (QGraphicsItem* i : items(e->pos()))
+            if (i->type() == RelationItem::Type) reach = static_cast<RelationItem*>(i);
+    QMenu menu(this);
+    if (item) {
+        const QString name = item->name();
+        menu.addAction(QString("Show '%1'").arg(name), this, [this, name] { clickEntity(name); });
+        menu.addAction(QString("Delete '%1' and its reaches").arg(name), this, [this, name] { deleteEntity(name); });
+    } else if (reach) {
+        const QString name = reach->name();
+        menu.addAction(QString("Show reach '%1'").arg(name), this, [this, name] { clickRelation(name); });
+    }
+    menu.addAction("Fit in Window", this, &DiagramView::zoomFit);
+    menu.exec(e->globalPos());
+}
+
+void DiagramView::wheelEvent(QWheelEvent* e) {
+    const double steps = e->angleDelta().y() / 120.0;
+    if (steps != 0) scaleBy(std::pow(1.2, steps));
+    e->accept();
+}
+
+void DiagramView::resizeEvent(QResizeEvent* e) { QGraphicsView::resizeEvent(e); }
+
+void DiagramView::drawBackground(QPainter* painter, const QRectF& rect) {
+    painter->fillRect(rect, QColor(236, 239, 243));  // outside the diagram's limits
+    const QRectF limits(0, 0, kd::kMaxCoordinate, kd::kMaxCoordinate);
+    painter->fillRect(rect & limits, QColor(252, 252, 250));
+    if (!m_background.isNull()) painter->drawPixmap(QPointF(0, 0), m_background);  // one pixel per diagram unit
+    // a faint 100-unit grid, drawn only when its lines are far enough apart to help
+    const double s = transform().m11();
+    for (double spacing : {100.0, 500.0}) {
+        if (spacing * s < 14) continue;
+        QPen pen(spacing == 500 ? QColor(220, 224, 230) : QColor(238, 240, 243));
+        pen.setCosmetic(true);
+        painter->setPen(pen);
+        const QRectF r = rect & limits;
+        for (double x = std::ceil(r.left() / spacing) * spacing; x <= r.right(); x += spacing)
+            painter->drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
+        for (double y = std::ceil(r.top() / spacing) * spacing; y <= r.bottom(); y += spacing)
+            painter->drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+    }
+}
+
+void DiagramView::renderPage(QPainter& painter, const QRectF& page) {
+    const double unit = page.height() / 100;  // heading sizes follow the page
+    QFont heading("DejaVu Sans");
+    heading.setPixelSize(static_cast<int>(unit * 2.4));
+    heading.setBold(true);
+    painter.setFont(heading);
+    painter.setPen(Qt::black);
+    const QRectF head(page.left() + unit, page.top(), page.width() - 2 * unit, unit * 4);
+    painter.drawText(head, Qt::AlignHCenter | Qt::AlignVCenter, "{" + q(m_ctx.system) + "}");
+    QFont small = heading;
+    small.setBold(false);
+    small.setPixelSize(static_cast<int>(unit * 1.6));
+    painter.setFont(small);
+    painter.drawText(head, Qt::AlignRight | Qt::AlignVCenter,
+                     QLocale::c().toString(QDate::currentDate(), "MMM d, yyyy"));  // "mmm d, yyyy"
+    const QRectF body(page.left(), head.bottom() + unit, page.width(), page.height() - head.height() - unit);
+    painter.setPen(QPen(QColor(120, 120, 120), 0));
+    painter.drawRect(body);
+    render(&painter, body.adjusted(1, 1, -1, -1), viewport()->rect(), Qt::KeepAspectRatio);
+}
+
+}  // namespace kolv::gui::diagram

@@ -1,0 +1,175 @@
+// The network diagram: the current system drawn on a QGraphicsScene, edited with the mouse.
+// Every change the engineer makes on it goes through the core's diagram events first; the items
+// follow only when the event was not cancelled.
+#pragma once
+
+#include <QGraphicsView>
+#include <QHash>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "db/database.h"
+#include "diagram/diagram_editor.h"
+#include "diagram/diagram_model.h"
+#include "diagram/palette.h"
+#include "session/session.h"
+#include "ui/ui_port.h"
+
+class QGraphicsLineItem;
+class QGraphicsPixmapItem;
+
+namespace kolv::gui::diagram {
+
+class EntityItem;
+class RelationItem;
+class LabelItem;
+
+/// What the view needs from the program.
+struct DiagramContext {
+    db::Database* db = nullptr;
+    Session* session = nullptr;
+    ui::UiPort* ui = nullptr;
+    std::string system;
+    int engMet = 0;
+    /// Palette path named by the settings file.
+    std::function<std::string()> palettePath;
+    /// Called when the palette is missing: the chosen file ("" when none); stores it in the settings.
+    std::function<std::string()> choosePalette;
+    /// The add-node dialog for a symbol of a class: name ("" cancels) and structure.
+    std::function<kolv::diagram::NewNodeChoice(const std::string& className)> chooseNode;
+};
+
+class DiagramView : public QGraphicsView {
+    Q_OBJECT
+public:
+    enum class Tool { Select, Place, Link };
+
+    explicit DiagramView(QWidget* parent = nullptr);
+    ~DiagramView() override;
+
+    /// Binds the view to a project and system (nullptr db detaches and clears it).
+    void setContext(DiagramContext ctx);
+    const DiagramContext& context() const { return m_ctx; }
+    kolv::diagram::DiagramEditor* editor() const { return m_editor.get(); }
+
+    /// Display option set used for the labels (1..10).
+    void setLabelSet(int set) { m_labelSet = set; }
+    int labelSet() const { return m_labelSet; }
+
+    /// Redraws the whole system from the project; `fit` applies the origin and scale of the fit
+    /// redraw. False when nothing could be drawn (no system, coordinates out of limits).
+    bool redraw(bool fit);
+    /// Reads the labels again (after a computation or an edit) and places them.
+    void refreshLabels();
+
+    void setTool(Tool tool, const QString& className = {}, int pipeClass = kolv::diagram::kRedrawPipeClass);
+    Tool tool() const { return m_tool; }
+
+    // The view's own operations; the mouse and keyboard end in these.
+    /// Places a symbol of a class at a diagram position (runs the add-node dialog). True when added.
+    bool placeEntity(const QString& className, QPointF at);
+    /// Draws a reach from one entity to another with the pipe of a pipe class.
+    bool linkEntities(const QString& upstream, const QString& downstream, int pipeClass);
+    /// Moves an entity to a diagram position (kept within 1..10000) and stores it.
+    void moveEntity(const QString& name, QPointF to);
+    /// Deletes an entity with the reaches in and out of it.
+    void deleteEntity(const QString& name);
+    /// Drags an end of a reach onto another entity. True when the reach now points there.
+    bool stretchRelation(const QString& reach, kolv::diagram::ReachEnd end, const QString& target);
+    /// A click on an entity or a reach: the record is shown in the editing panel.
+    void clickEntity(const QString& name);
+    void clickRelation(const QString& reach);
+    /// Selects an entity (from the node list); optionally brings it into view.
+    void selectEntity(const QString& name, bool bringIntoView);
+    /// Lists the entities into the diagnosis log.
+    void listEntities();
+
+    void zoomIn();
+    void zoomOut();
+    /// Fits the whole system into the window.
+    void zoomFit();
+    /// Zoom relative to the fitted scale (1 = whole system in the window).
+    double zoomLevel() const;
+
+    EntityItem* entity(const QString& name) const { return m_entities.value(name.toUpper(), nullptr); }
+    RelationItem* relation(const QString& name) const { return m_relations.value(name.toUpper(), nullptr); }
+    int entityCount() const { return static_cast<int>(m_entities.size()); }
+    int relationCount() const { return static_cast<int>(m_relations.size()); }
+    /// Visible labels (for tests and the status of the screenshots).
+    int visibleLabelCount() const;
+    const kolv::diagram::Palette& palette() const { return m_palette; }
+
+    /// Renders what the window shows, with the heading "{system}" and the date, onto a page.
+    void renderPage(QPainter& painter, const QRectF& page);
+
+signals:
+    void nodeClicked(const QString& name);
+    void outfallClicked(const QString& name);
+    void pointerText(const QString& text);
+    /// The project was changed by an edit on the diagram.
+    void dataChanged();
+    void logChanged();
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void drawBackground(QPainter* painter, const QRectF& rect) override;
+
+private:
+    template <class F>
+    void guarded(F&& f);
+    void clearItems();
+    EntityItem* addEntityItem(const kolv::diagram::Entity& e);
+    RelationItem* addRelationItem(const QString& name, EntityItem* from, EntityItem* to, int pipeClass);
+    void buildLabels();
+    void placeAllLabels();
+    void updateLabelVisibility();
+    void computeBaseScale();
+    void loadPalette();
+    void scaleBy(double factor);
+    QRectF entityBounds() const;
+    double fitAllScale(const QRectF& bounds) const;
+    EntityItem* entityAt(const QPoint& viewPos) const;
+    QPointF clampToDiagram(QPointF p) const;
+    void removeRelationItem(RelationItem* r);
+
+    DiagramContext m_ctx;
+    std::unique_ptr<kolv::diagram::DiagramEditor> m_editor;
+    kolv::diagram::Palette m_palette;
+    std::string m_paletteLoaded;     // path the palette came from ("" = built-in)
+    bool m_paletteAsked = false;     // the engineer was asked once this session
+    int m_labelSet = 1;
+    Tool m_tool = Tool::Select;
+    QString m_placeClass;
+    int m_pipeClass = kolv::diagram::kRedrawPipeClass;
+
+    QHash<QString, EntityItem*> m_entities;      // upper-case name -> item
+    QHash<QString, RelationItem*> m_relations;   // upper-case reach name -> item
+    std::vector<LabelItem*> m_labels;
+    /// Every item in the order it was added: deleting from the last keeps the scene's own
+    /// bookkeeping linear for large systems.
+    std::vector<QGraphicsItem*> m_order;
+    void addToScene(QGraphicsItem* item);
+    void deleteItems(const std::vector<QGraphicsItem*>& items);
+    double m_baseScale = 1;  // pixels per diagram unit with the whole system fitted
+    QPixmap m_background;
+
+    // mouse gestures
+    enum class Gesture { None, Pan, Link, Stretch, Drag };
+    Gesture m_gesture = Gesture::None;
+    QPoint m_pressPos;
+    EntityItem* m_source = nullptr;
+    RelationItem* m_stretched = nullptr;
+    QGraphicsLineItem* m_rubber = nullptr;
+    QHash<EntityItem*, QPointF> m_dragStart;
+};
+
+}  // namespace kolv::gui::diagram

@@ -1,0 +1,100 @@
+// Reading a system for drawing: classes, limits of the coordinates, the fit rule.
+#include <gtest/gtest.h>
+
+#include "diagram/diagram_model.h"
+#include "support/system_builder.h"
+#include "ui/recording_ui.h"
+
+using namespace kolv;
+using namespace kolv::diagram;
+
+namespace {
+
+struct Drawn {
+    test::SystemBuilder b;
+    Session session;
+    ui::RecordingUi ui;
+    Drawn() {
+        b.db.execute("INSERT INTO T16 (SYSTEM, OUT_NODE, STRUCT_NAME, XD, YD) VALUES ('S1', 'OUT', 'OUTFALL', 900, 50)");
+        b.db.execute("INSERT INTO NODE (NAME, SYSTEM, STRUCT_NAME, XD, YD) VALUES ('A', 'S1', 'MH5', 100, 200)");
+        b.db.execute("INSERT INTO NODE (NAME, SYSTEM, STRUCT_NAME, XD, YD) VALUES ('B', 'S1', 'NOSUCH', 500, 300)");
+        b.db.execute("INSERT INTO NODE (NAME, SYSTEM, XD, YD) VALUES ('C', 'S1', 600, 700)");
+        b.db.execute("INSERT INTO NODE (NAME, SYSTEM, XD, YD) VALUES ('Z', 'S2', 20000, 700)");
+        b.db.execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2) VALUES ('A', 'S1', 'A', 'B')");
+        b.db.execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2) VALUES ('B', 'S1', 'B', 'OUT')");
+        b.db.execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2) VALUES ('C', 'S1', 'C', '')");
+    }
+    void setNodeX(double x) { b.db.execute("UPDATE NODE SET XD = ? WHERE NAME = 'C'", {x}); }
+    void setNodeY(double y) { b.db.execute("UPDATE NODE SET YD = ? WHERE NAME = 'C'", {y}); }
+};
+
+const char* kLimits = "Northing & Easting coordinates outside diagram limits. Diagram will not be drawn.";
+
+}  // namespace
+
+TEST(DiagramLoad, EntitiesCarryTheirStructureClasses) {
+    Drawn d;
+    auto data = loadDiagram(d.b.db, "S1", 0, d.session, d.ui);
+    ASSERT_TRUE(data);
+    ASSERT_EQ(data->entities.size(), 4u);
+    EXPECT_EQ(data->entities[0].className, "Manhole");     // MH5 of the seed
+    EXPECT_EQ(data->entities[1].className, "Curb Inlet");  // structure not defined
+    EXPECT_EQ(data->entities[2].className, "Curb Inlet");  // no structure
+    EXPECT_TRUE(data->entities[3].outfall);
+    EXPECT_EQ(data->entities[3].className, "Outfall");
+    EXPECT_EQ(d.session.diagnosisLog,
+              std::vector<std::string>{"Attempting to find Structure Name in the System Outfall and Header Detail record."});
+    // the reach without a downstream node is not drawn
+    ASSERT_EQ(data->relations.size(), 2u);
+    EXPECT_EQ(data->relations[1].to, "OUT");
+    EXPECT_EQ(data->relations[1].pipeClass, 2);
+    EXPECT_DOUBLE_EQ(data->minX, 100);
+    EXPECT_DOUBLE_EQ(data->maxX, 900);
+    EXPECT_DOUBLE_EQ(data->minY, 50);
+    EXPECT_DOUBLE_EQ(data->maxY, 700);
+}
+
+TEST(DiagramLoad, OutfallWithoutDefinedStructureIsUnknownClass) {
+    Drawn d;
+    d.b.db.execute("UPDATE T16 SET STRUCT_NAME = 'XX'");
+    auto data = loadDiagram(d.b.db, "S1", 0, d.session, d.ui);
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->entities.back().className, "???");
+    // a metric project looks among the metric definitions only: MH5 is English
+    data = loadDiagram(d.b.db, "S1", 1, d.session, d.ui);
+    EXPECT_EQ(data->entities[0].className, "Curb Inlet");
+}
+
+TEST(DiagramLoad, CoordinatesOutsideOneToTenThousandStopTheDrawing) {
+    Drawn d;
+    d.setNodeX(10000);
+    EXPECT_TRUE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
+    d.setNodeY(10000);
+    EXPECT_TRUE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
+    d.setNodeX(1);
+    EXPECT_TRUE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
+    EXPECT_TRUE(d.ui.messages.empty());
+
+    d.setNodeX(10000.01);
+    EXPECT_FALSE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
+    d.setNodeX(500);
+    d.setNodeY(0.99);
+    EXPECT_FALSE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
+    d.setNodeY(500);
+    d.b.db.execute("UPDATE T16 SET XD = 10000.01");  // the outfall counts too
+    EXPECT_FALSE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
+    EXPECT_EQ(d.ui.texts(), std::vector<std::string>(3, kLimits));
+}
+
+TEST(DiagramFit, OriginMinusFiftyClampedAndSmallerRatio) {
+    DiagramData data;
+    data.minX = 500, data.minY = 30, data.maxX = 8000, data.maxY = 5200;
+    FitView v = fitView(data, 1000, 800);
+    EXPECT_DOUBLE_EQ(v.originX, 450);
+    EXPECT_DOUBLE_EQ(v.originY, 0);               // 30 - 50 is not above 0
+    EXPECT_DOUBLE_EQ(v.scale, 1000.0 / 8000.0);   // 0.125 < 800 / 5200
+    data.maxX = 2000;
+    EXPECT_DOUBLE_EQ(fitView(data, 1000, 800).scale, 800.0 / 5200.0);
+    data.minX = 50;
+    EXPECT_DOUBLE_EQ(fitView(data, 1000, 800).originX, 0);  // exactly 0 is not above 0
+}

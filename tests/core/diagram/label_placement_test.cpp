@@ -1,0 +1,67 @@
+// Label placement: labels keep off each other and off the symbols; crowded ones wait for a closer zoom.
+#include <gtest/gtest.h>
+
+#include "diagram/label_placement.h"
+
+using namespace kolv::diagram;
+
+namespace {
+
+/// Screen rectangle of a placed label at scale k (pixels per unit).
+struct Box {
+    double x0, y0, x1, y1;
+};
+Box onScreen(const LabelBox& b, const LabelPlace& p, double k) {
+    return {b.x * k + p.dx, b.y * k + p.dy, b.x * k + p.dx + b.width, b.y * k + p.dy + b.height};
+}
+bool overlap(const Box& a, const Box& b) { return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1; }
+
+}  // namespace
+
+TEST(LabelPlacement, LoneLabelSitsRightOfItsSymbolAtTheFirstStep) {
+    auto p = placeLabels({{100, 100, 40, 12, 6}}, 1.0);
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].step, 0);
+    EXPECT_GT(p[0].dx, 6);  // clear of the symbol's half size
+    EXPECT_DOUBLE_EQ(p[0].dy, -6);
+}
+
+TEST(LabelPlacement, LabelsKeepOffTheReachLines) {
+    // a node on a horizontal trunk with a lateral coming up from below: right and left sit on
+    // the trunk, below on the lateral, so the label goes above
+    const std::vector<LabelObstacleLine> lines = {{0, 100, 200, 100}, {100, 100, 100, 300}};
+    auto p = placeLabels({{100, 100, 40, 12, 6}}, 1.0, lines);
+    ASSERT_EQ(p[0].step, 0);
+    EXPECT_DOUBLE_EQ(p[0].dx, -20);      // centred
+    EXPECT_LT(p[0].dy + 12, 0);          // wholly above the trunk
+    // without the lines it sits on the right, across the trunk
+    EXPECT_GT(placeLabels({{100, 100, 40, 12, 6}}, 1.0)[0].dx, 0);
+}
+
+TEST(LabelPlacement, ShownLabelsNeverOverlapEachOtherOrSymbolsAtAnyStep) {
+    // a 12 x 12 block of nodes 50 units apart, labels 60 x 30 px: crowded at 1 px/unit
+    std::vector<LabelBox> boxes;
+    for (int i = 0; i < 12; ++i)
+        for (int j = 0; j < 12; ++j) boxes.push_back({i * 50.0, j * 50.0, 60, 30, 6});
+    const double base = 1.0;
+    auto places = placeLabels(boxes, base);
+    const auto& steps = labelZoomSteps();
+    int shownAtFirst = 0;
+    for (std::size_t s = 0; s < steps.size(); ++s) {
+        const double k = base * steps[s];
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            if (places[i].step < 0 || places[i].step > static_cast<int>(s)) continue;
+            if (s == 0) ++shownAtFirst;
+            const Box a = onScreen(boxes[i], places[i], k);
+            for (std::size_t j = 0; j < boxes.size(); ++j) {
+                const Box sym{boxes[j].x * k - 6, boxes[j].y * k - 6, boxes[j].x * k + 6, boxes[j].y * k + 6};
+                ASSERT_FALSE(overlap(a, sym)) << "label " << i << " covers symbol " << j << " at step " << s;
+                if (j == i || places[j].step < 0 || places[j].step > static_cast<int>(s)) continue;
+                ASSERT_FALSE(overlap(a, onScreen(boxes[j], places[j], k))) << i << " and " << j << " step " << s;
+            }
+        }
+    }
+    EXPECT_GT(shownAtFirst, 0);
+    EXPECT_LT(shownAtFirst, 144);  // not everything fits at the first step
+    for (const auto& p : places) EXPECT_LE(p.step, 3);  // 50 units x 2.25 x 1 px gives room for all by then
+}

@@ -1,0 +1,209 @@
+// The network diagram driven offscreen through its own operations and the mouse: records and log lines.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QDockWidget>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTest>
+#include <fstream>
+
+#include "db/database.h"
+#include "diagram/palette.h"
+#include "gui/diagram/diagnosis_log_dock.h"
+#include "gui/diagram/diagram_items.h"
+#include "gui/diagram/diagram_pane.h"
+#include "gui/diagram/diagram_view.h"
+#include "gui/diagram/install_diagram.h"
+#include "gui/edit_panel_widget.h"
+#include "gui/main_window.h"
+#include "gui/undo_controller.h"
+#include "support/test_support.h"
+#include "ui/recording_ui.h"
+
+using namespace kolv;
+using namespace kolv::gui;
+using namespace kolv::gui::diagram;
+
+namespace {
+
+bool contains(const std::vector<std::string>& log, const std::string& line) {
+    return std::find(log.begin(), log.end(), line) != log.end();
+}
+
+}  // namespace
+
+class DiagramViewTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> m_dir;
+    std::unique_ptr<db::Database> m_db;
+    Session m_session;
+    ui::RecordingUi m_ui;
+    QStringList m_names;  // answers of the add-node dialog, in order
+
+    DiagramContext context() {
+        DiagramContext c;
+        c.db = m_db.get();
+        c.session = &m_session;
+        c.ui = &m_ui;
+        c.system = "S1";
+        c.palettePath = [] { return kolv::diagram::installedPalettePath(); };
+        c.chooseNode = [this](const std::string&) -> kolv::diagram::NewNodeChoice {
+            if (m_names.isEmpty()) return {};
+            return {m_names.takeFirst().toStdString(), "MH5"};
+        };
+        return c;
+    }
+    std::string text(const std::string& sql) { return m_db->scalar(sql).toText(); }
+    double number(const std::string& sql) { return m_db->scalar(sql).toDouble(); }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<test::TempDir>();
+        m_db = db::Database::open(test::makeEmptyProject(*m_dir));
+        m_db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE) VALUES ('S1', '')");
+        m_db->execute("UPDATE T0 SET PIPE_CLASS_2 = '18RCP'");
+        m_session = Session{};
+        m_ui = ui::RecordingUi{};
+    }
+
+    void placesLinksDragsAndDeletes() {
+        DiagramView view;
+        view.resize(900, 600);
+        view.show();
+        view.setContext(context());
+        view.redraw(true);
+        QCOMPARE(view.entityCount(), 0);
+
+        m_names = {"N1", "N2"};
+        QVERIFY(view.placeEntity("Manhole", QPointF(1000.4, 2000)));
+        QVERIFY(view.placeEntity("Curb Inlet", QPointF(3000, 2000)));
+        QVERIFY(!view.placeEntity("Curb Inlet", QPointF(5000, 5000)));  // the dialog is cancelled
+        QCOMPARE(view.entityCount(), 2);
+        QCOMPARE(number("SELECT XD FROM NODE WHERE NAME = 'N1'"), 1000.0);  // whole diagram units
+        QVERIFY(contains(m_session.diagnosisLog, " - DATA51: N1 x:1000 y:2000"));
+        QVERIFY(contains(m_session.diagnosisLog, "EntityAdded: EntityAdded 'N1'"));
+        QCOMPARE(m_session.diagnosisLog.back(), std::string(" - - cancelled - -"));
+
+        QVERIFY(view.linkEntities("N1", "N2", 2));
+        QCOMPARE(view.relationCount(), 1);
+        QCOMPARE(text("SELECT NODE1 || '>' || NODE2 || ':' || PIPE_NAME FROM REACH"), std::string("N1>N2:18RCP"));
+        QVERIFY(!view.linkEntities("N1", "N2", 2));  // one outgoing reach only
+        QCOMPARE(m_ui.texts().back(),
+                 std::string("Node 'N1' already has an outgoing Reach.\rOnly one(1) outgoing reach is allowed."));
+
+        // drag N2 with the mouse: press on its symbol, move, release
+        view.zoomFit();
+        QApplication::processEvents();
+        const QPoint from = view.mapFromScene(view.entity("N2")->pos());
+        const QPoint to = from + QPoint(0, 60);
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), view.viewport()->mapToGlobal(QPointF(to)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &move);
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, to);
+        const double y = number("SELECT YD FROM NODE WHERE NAME = 'N2'");
+        QVERIFY2(y > 2000, qPrintable(QString::number(y)));
+        const double expected = 2000 + 60 / view.transform().m11();  // the mouse moved 60 px down
+        QVERIFY2(std::abs(y - expected) <= 1 + 1 / view.transform().m11(), qPrintable(QString::number(expected)));
+        QVERIFY(contains(m_session.diagnosisLog, "EntityMoved"));
+        // the reach follows its end
+        QCOMPARE(view.relation("N1")->to()->pos().y(), y);
+
+        // the upstream end of a reach stays where it is
+        QVERIFY(!view.stretchRelation("N1", kolv::diagram::ReachEnd::Upstream, "N2"));
+        QCOMPARE(m_ui.texts().back(), std::string("The upstream end of a reach cannot be relocated."));
+
+        // Delete key on the selected node: the node and its reach go
+        view.selectEntity("N2", false);
+        QTest::keyClick(view.viewport(), Qt::Key_Delete);
+        QApplication::processEvents();
+        QCOMPARE(view.entityCount(), 1);
+        QCOMPARE(view.relationCount(), 0);
+        QCOMPARE(text("SELECT group_concat(NAME) FROM NODE"), std::string("N1"));
+        QCOMPARE(m_db->scalar("SELECT COUNT(*) FROM REACH").toInt(), 0);
+        QVERIFY(contains(m_session.diagnosisLog, " - Reg. Node: N2"));
+        QVERIFY(contains(m_session.diagnosisLog, " - Reach: N1"));
+    }
+
+    void outfallPlacedOnceAndRedrawnWithItsClass() {
+        DiagramView view;
+        view.resize(800, 500);
+        view.setContext(context());
+        m_names = {"OUT-1", "OUT-2", "A"};
+        QVERIFY(view.placeEntity("Outfall", QPointF(5000, 5000)));
+        QVERIFY(!view.placeEntity("Outfall", QPointF(6000, 5000)));
+        QCOMPARE(m_ui.texts().back(), std::string("An outfall node 'OUT-1' already exist for this system 'S1'."));
+        QVERIFY(view.placeEntity("Manhole", QPointF(4000, 5000)));
+        QVERIFY(view.linkEntities("A", "OUT-1", 2));
+        QVERIFY(view.redraw(false));
+        QCOMPARE(view.entityCount(), 2);
+        QVERIFY(view.entity("OUT-1")->isOutfall());
+        QCOMPARE(view.entity("A")->className(), QString("Manhole"));  // MH5 of the seed
+        QCOMPARE(view.relation("A")->to(), view.entity("OUT-1"));
+
+        m_db->execute("UPDATE NODE SET XD = 10000.01");
+        QVERIFY(!view.redraw(false));
+        QCOMPARE(view.entityCount(), 0);
+        QCOMPARE(m_ui.texts().back(),
+                 std::string("Northing & Easting coordinates outside diagram limits. Diagram will not be drawn."));
+    }
+
+    void mainWindowShowsTheDiagramInTheCentreAndFollowsClicks() {
+        MainWindowOptions o;
+        o.recorder = &m_ui;
+        o.rememberGeometry = false;
+        o.settingsPath = m_dir->file("KOLVLtV3.INI");
+        std::ofstream(o.settingsPath) << "[KOLV]\r\nDIAGRAMPALETTE=" << kolv::diagram::installedPalettePath()
+                                      << "\r\nREPORTFILEPATH=\r\n";
+        MainWindow w(o);
+        DiagramPane* pane = installDiagram(w);
+        QCOMPARE(w.centralWidget(), static_cast<QWidget*>(pane));
+        QVERIFY(w.nodeList()->parentWidget() != nullptr);
+        w.resize(1400, 900);
+        w.show();
+        QVERIFY(w.openProjectFile(test::makeSample(*m_dir)));
+        QApplication::processEvents();
+        QApplication::processEvents();
+        DiagramView* view = pane->view();
+        QCOMPARE(view->entityCount(), w.nodeList()->rowCount());  // nodes and the outfall
+        QVERIFY(view->entityCount() > 10);
+
+        view->clickEntity("S-7");
+        QCOMPARE(w.panel()->field(0)->text(), QString("S-7"));
+        const auto rows = w.nodeList()->selectionModel()->selectedRows();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(w.nodeList()->item(rows.front().row(), 0)->text(), QString("S-7"));
+
+        // choosing in the list selects on the diagram
+        for (int r = 0; r < w.nodeList()->rowCount(); ++r)
+            if (w.nodeList()->item(r, 0)->text() == "S-12") w.nodeList()->selectRow(r);
+        QVERIFY(view->entity("S-12")->isSelected());
+
+        QMouseEvent move(QEvent::MouseMove, QPointF(100, 100), view->viewport()->mapToGlobal(QPointF(100, 100)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+        QVERIFY(w.statusBar()->currentMessage().startsWith("xy: "));
+
+        // a move is one undo step; undo puts the symbol back where it was
+        const QPointF before = view->entity("S-7")->pos();
+        view->moveEntity("S-7", before + QPointF(300, 200));
+        QCOMPARE(w.project()->db->scalar("SELECT XD FROM NODE WHERE NAME = 'S-7'").toDouble(), before.x() + 300);
+        QVERIFY(w.undoController()->undo());
+        QApplication::processEvents();
+        QCOMPARE(w.project()->db->scalar("SELECT XD FROM NODE WHERE NAME = 'S-7'").toDouble(), before.x());
+        QCOMPARE(view->entity("S-7")->pos(), before);
+
+        w.runCommand(Command::DiagnosisWindow);
+        DiagnosisLogDock* log = diagnosisDock(w);
+        QVERIFY(log && log->isVisible());
+        view->listEntities();
+        QVERIFY(log->list()->count() > view->entityCount());
+        QVERIFY(contains(w.session().diagnosisLog, "Total Entities = " + std::to_string(view->entityCount())));
+        for (const auto& m : m_ui.messages) QVERIFY2(m.title != "Missing File", m.text.c_str());
+    }
+};
+
+QTEST_MAIN(DiagramViewTest)
+#include "diagram_view_test.moc"
