@@ -19,13 +19,14 @@ namespace kolv::db {
 /// Null reads as empty text, 0 or false, as everywhere.
 class TableRows {
 public:
+    /// `fields` names the fields to read (all of them when empty); reading another one throws.
     TableRows(Database& db, const std::string& table, const std::string& where = {},
-              const std::vector<Value>& params = {});
+              const std::vector<Value>& params = {}, const std::vector<std::string>& fields = {});
 
     /// Steps to the next row; false after the last.
     bool next();
 
-    Value value(const std::string& field) const { return m_values[fieldIndex(field)]; }
+    const Value& value(const std::string& field) const { return m_values[fieldIndex(field)]; }
     std::string text(const std::string& field) const { return value(field).toText(); }
     double number(const std::string& field) const { return value(field).toDouble(); }
     long integer(const std::string& field) const { return static_cast<long>(value(field).toInt()); }
@@ -38,6 +39,7 @@ private:
 
     std::string m_table;
     const TableLayout* m_layout;
+    std::vector<long> m_columnOf;  ///< layout position -> place in m_values, -1 when not read
     Statement m_statement;
     std::vector<Value> m_values;
     std::int64_t m_rowid = 0;

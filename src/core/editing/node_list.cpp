@@ -12,6 +12,9 @@ namespace kolv::editing {
 
 namespace {
 
+const std::vector<std::string> kNodeFields = {"NAME", "STRUCT_NAME", "STATION", "INLET_ELEV"};
+const std::vector<std::string> kReachFields = {"NODE1", "NODE2", "PIPE_NAME", "LENGTH", "ELEV1", "ELEV2"};
+
 void nodePart(NodeListRow& row, const db::TableRows& node) {
     row.name = trim(node.text("NAME"));
     row.structure = trim(node.text("STRUCT_NAME"));
@@ -50,13 +53,13 @@ std::vector<NodeListRow> nodeListRows(db::Database& db, const std::string& syste
     std::vector<NodeListRow> rows;
     // The first reach leaving each node, names compared as a find compares them.
     std::unordered_map<std::string, NodeListRow> leaving;
-    for (db::TableRows reach(db, "REACH", "SYSTEM = ?", {system}); reach.next();) {
+    for (db::TableRows reach(db, "REACH", "SYSTEM = ?", {system}, kReachFields); reach.next();) {
         const db::Value from = reach.value("NODE1");
         if (from.isNull()) continue;
         auto [at, added] = leaving.try_emplace(db::compareKey(from));
         if (added) reachPart(at->second, reach);
     }
-    for (db::TableRows node(db, "NODE", "SYSTEM = ?", {system}); node.next();) {
+    for (db::TableRows node(db, "NODE", "SYSTEM = ?", {system}, kNodeFields); node.next();) {
         NodeListRow row;
         nodePart(row, node);
         if (const auto at = leaving.find(db::compareKey(db::Value(row.name))); at != leaving.end()) {
@@ -75,7 +78,7 @@ std::vector<NodeListRow> nodeListRows(db::Database& db, const std::string& syste
 
 std::optional<NodeListRow> nodeListRow(db::Database& db, const std::string& systemName, const std::string& nameText) {
     const std::string system = trim(systemName), name = trim(nameText);
-    db::TableRows node(db, "NODE", "SYSTEM = ? AND NAME = ?", {system, name});
+    db::TableRows node(db, "NODE", "SYSTEM = ? AND NAME = ?", {system, name}, kNodeFields);
     if (!node.next()) {
         auto out = outfallRow(db, system);
         if (out && equalsIgnoreCase(out->name, name)) return out;
@@ -83,7 +86,7 @@ std::optional<NodeListRow> nodeListRow(db::Database& db, const std::string& syst
     }
     NodeListRow row;
     nodePart(row, node);
-    db::TableRows reach(db, "REACH", "SYSTEM = ? AND NODE1 = ?", {system, name});
+    db::TableRows reach(db, "REACH", "SYSTEM = ? AND NODE1 = ?", {system, name}, kReachFields);
     if (reach.next()) reachPart(row, reach);
     return row;
 }

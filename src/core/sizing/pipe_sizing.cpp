@@ -211,12 +211,13 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
         if (!wanted.count(key) || taken.count(key)) return std::nullopt;
         return key;
     };
-    for (db::TableRows rows(db, "NODE"); nodeRows.size() < wanted.size() && rows.next();) {
+    for (db::TableRows rows(db, "NODE", {}, {}, {"NAME", "STATION", "OFFSET", "STRUCT_NAME", "INLET_ELEV"});
+         nodeRows.size() < wanted.size() && rows.next();) {
         if (const auto key = wantedKey(rows.value("NAME"), nodeRows))
             nodeRows.emplace(*key, NodeTarget{rows.rowid(), rows.value("STATION"), rows.value("OFFSET"),
                                               rows.value("STRUCT_NAME"), rows.value("INLET_ELEV")});
     }
-    for (db::TableRows rows(db, "REACH"); reachRows.size() < wanted.size() && rows.next();) {
+    for (db::TableRows rows(db, "REACH", {}, {}, {"NODE1", "PIPE_NAME"}); reachRows.size() < wanted.size() && rows.next();) {
         if (const auto key = wantedKey(rows.value("NODE1"), reachRows))
             reachRows.emplace(*key, ReachTarget{rows.rowid(), rows.text("PIPE_NAME")});
     }
