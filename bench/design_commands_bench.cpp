@@ -51,10 +51,10 @@ db::Project& project(std::size_t n) {
     db::buildSeed(file.string(), std::string(KOLV_DATA_DIR) + "/seed");
     ui::SilentUi silent;
     slot = db::openProject(file.string(), silent);
-    test::RandomSystemSpec spec;
-    spec.system = kSystem;
-    spec.reaches = n;
-    test::addRandomSystem(*slot->db, spec);
+    test::RandomSystemOptions shape;
+    shape.system = kSystem;
+    shape.reaches = n;
+    test::addRandomSystem(*slot->db, shape);
     return *slot;
 }
 

@@ -30,12 +30,12 @@ int main(int argc, char** argv) {
         kolv::ui::SilentUi silent;
         auto project = kolv::db::openProject(out, silent);
         for (long s = 0; s < systems; ++s) {
-            kolv::test::RandomSystemSpec spec;
-            spec.system = "RANDOM" + std::to_string(s + 1);
-            spec.prefix = std::string(1, static_cast<char>('A' + s));
-            spec.reaches = static_cast<std::size_t>(reaches);
-            spec.seed += static_cast<std::uint32_t>(s);
-            kolv::test::addRandomSystem(*project->db, spec);
+            kolv::test::RandomSystemOptions shape;
+            shape.system = "RANDOM" + std::to_string(s + 1);
+            shape.prefix = std::string(1, static_cast<char>('A' + s));
+            shape.reaches = static_cast<std::size_t>(reaches);
+            shape.seed += static_cast<std::uint32_t>(s);
+            kolv::test::addRandomSystem(*project->db, shape);
         }
         kolv::db::setCurrentSystem(*project, "RANDOM1");
     } catch (const std::exception& e) {

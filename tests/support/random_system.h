@@ -13,8 +13,8 @@
 namespace kolv::test {
 
 /// What to generate: `reaches` nodes, each with its outgoing reach, draining through a random
-/// tree to one outfall. The same spec always gives the same system.
-struct RandomSystemSpec {
+/// tree to one outfall. The same options always give the same system.
+struct RandomSystemOptions {
     std::string system = "RANDOM";
     std::string prefix = "R";  ///< node names are prefix + number (at most 8 characters in all)
     std::size_t reaches = 1000;
@@ -73,10 +73,10 @@ inline std::vector<std::size_t> shuffled(std::size_t n, Xorshift& rnd) {
 /// each pipe is the smallest round pipe that carries its subtree at about 7 in/hr (several
 /// barrels of the largest when none does); inverts fall 0.5 % down each pipe and 0.1 ft at each
 /// structure. Rows are stored in shuffled order, so the flow order is not the storage order.
-inline void addRandomSystem(db::Database& db, const RandomSystemSpec& spec) {
+inline void addRandomSystem(db::Database& db, const RandomSystemOptions& shape) {
     using db::Value;
-    const std::size_t n = std::max<std::size_t>(spec.reaches, 1);
-    detail::Xorshift rnd(spec.seed);
+    const std::size_t n = std::max<std::size_t>(shape.reaches, 1);
+    detail::Xorshift rnd(shape.seed);
 
     std::vector<std::size_t> to(n, 0), inCount(n, 0), open;  // open: nodes that take one more reach
     std::vector<double> area(n), coeff(n), tc(n), length(n), extraTop(n);
@@ -119,8 +119,8 @@ inline void addRandomSystem(db::Database& db, const RandomSystemSpec& spec) {
         invertDn[k] = k == 0 ? 100.0 : invertUp[to[k]] + 0.1;
         invertUp[k] = invertDn[k] + 0.005 * length[k];  // 0.5 % down the pipe
     }
-    auto nodeName = [&](std::size_t k) { return spec.prefix + std::to_string(k + 1); };
-    const std::string outfall = spec.prefix + "OUT";
+    auto nodeName = [&](std::size_t k) { return shape.prefix + std::to_string(k + 1); };
+    const std::string outfall = shape.prefix + "OUT";
 
     db::Transaction tx(db);
     for (int d : sizes) {
@@ -133,14 +133,14 @@ inline void addRandomSystem(db::Database& db, const RandomSystemSpec& spec) {
     }
     db.execute("INSERT INTO T16 (SYSTEM, DRAIN_TYPE, OUT_NODE, OUT_TW, EXIT_LOSS_COEFF, AREA1, AREA2, AREA3, "
                "INTENSITY_METHOD, ZONE, FREQ) VALUES (?, 0, ?, 99.5, 1.0, 0.9, 0.3, 0.5, 0, '6', '3')",
-               {Value(spec.system), Value(outfall)});
+               {Value(shape.system), Value(outfall)});
     db::Statement node = db.prepare(
         "INSERT INTO NODE (NAME, SYSTEM, STATION, OFFSET, STRUCT_NAME, NODE_TYPE, INLET_ELEV, MIN_HGL, "
         "JUNC_LOSS_COEFF, TC, BASE_FLOW, P_C1DA, P_C2DA, P_C3DA, RUNOFF_C1, RUNOFF_C2, RUNOFF_C3, CALC_RUNOFF_C1, "
         "CALC_RUNOFF_C2, CALC_RUNOFF_C3) VALUES (?, ?, ?, 20, ?, 0, ?, 0, 0.5, ?, 0, ?, 0, 0, ?, 0, 0, 0, 0, 0)");
     for (std::size_t k : detail::shuffled(n, rnd)) {
         node.reset();
-        node.bindAll({Value(nodeName(k)), Value(spec.system), Value(std::to_string(k + 10) + "+00"),
+        node.bindAll({Value(nodeName(k)), Value(shape.system), Value(std::to_string(k + 10) + "+00"),
                       Value(inCount[k] == 0 ? "CI5" : "MH5"),
                       Value(invertUp[k] + diameter[k] / 12.0 + extraTop[k]), Value(tc[k]), Value(area[k]),
                       Value(coeff[k])});
@@ -152,7 +152,7 @@ inline void addRandomSystem(db::Database& db, const RandomSystemSpec& spec) {
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, -1, 0, -1, -1, -1, -1, 0)");
     for (std::size_t k : detail::shuffled(n, rnd)) {
         reach.reset();
-        reach.bindAll({Value(nodeName(k)), Value(spec.system), Value(nodeName(k)),
+        reach.bindAll({Value(nodeName(k)), Value(shape.system), Value(nodeName(k)),
                        Value(k == 0 ? outfall : nodeName(to[k])), Value("GRCP" + std::to_string(diameter[k])),
                        Value(static_cast<long long>(barrels[k])), Value(length[k]), Value(length[k] + 4.0),
                        Value(invertUp[k]), Value(invertDn[k])});
