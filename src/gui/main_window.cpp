@@ -27,6 +27,7 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "editing/edit_panel.h"
+#include "editing/node_list.h"
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
 #include "editors/systems.h"
@@ -206,7 +207,10 @@ void MainWindow::buildPanels() {
     m_nodeList->setAlternatingRowColors(true);
     m_nodeList->verticalHeader()->setVisible(false);
     m_nodeList->horizontalHeader()->setStretchLastSection(false);
-    m_nodeList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Column widths are fitted once per listing, to the first lines: fitting every column to
+    // every line on each change costs seconds in a system of thousands of nodes.
+    m_nodeList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_nodeList->horizontalHeader()->setResizeContentsPrecision(200);
     v->addWidget(m_nodeList, 1);
     setCentralWidget(central);
     connect(m_nodeList, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -236,7 +240,7 @@ void MainWindow::buildPanels() {
         noteWrites();
         QTimer::singleShot(0, this, [this] {
             try {
-                refreshNodeList();
+                refreshWrittenRows();
             } catch (const std::exception& e) {
                 ui::reportException(m_ui, e);
             }
@@ -493,6 +497,43 @@ bool MainWindow::flushPendingEdits() {
     return m_panel->flush();
 }
 
+namespace {
+
+QTableWidgetItem* listCell(const std::string& text, bool number) {
+    auto* item = new QTableWidgetItem(q(text));
+    if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+/// Fills one line of the node list.
+void setListRow(QTableWidget* list, int row, const editing::NodeListRow& r) {
+    auto* name = listCell(r.name, false);
+    if (r.outfall) {
+        name->setData(Qt::UserRole, true);
+        QFont f = name->font();
+        f.setItalic(true);
+        name->setFont(f);
+    }
+    list->setItem(row, 0, name);
+    list->setItem(row, 1, listCell(r.structure, false));
+    list->setItem(row, 2, listCell(r.station, false));
+    list->setItem(row, 3, listCell(r.inletElev, true));
+    list->setItem(row, 4, listCell(r.toNode, false));
+    for (int c = 5; c < 8; ++c) list->setItem(row, c, nullptr);
+    if (!r.hasReach) return;
+    list->setItem(row, 5, listCell(r.pipe, false));
+    list->setItem(row, 6, listCell(r.length, true));
+    list->setItem(row, 7, listCell(r.slope, true));
+}
+
+}  // namespace
+
+std::string MainWindow::shownRecordName() const {
+    const auto* model = m_panel->model();
+    if (!model) return {};
+    return model->state == editing::PanelState::Outfall ? model->outfall.outNode : model->node.name();
+}
+
 void MainWindow::refreshAfterChange() {
     if (!m_project) return;
     try {
@@ -513,60 +554,49 @@ void MainWindow::refreshAfterChange() {
 
 void MainWindow::refreshNodeList() {
     m_fillingNodes = true;
+    m_nodeRows.clear();
+    // One pass over the system's rows, the lines set with the list frozen: a system of
+    // thousands of nodes fills at once.
+    m_nodeList->setUpdatesEnabled(false);
+    m_nodeList->clearContents();
     m_nodeList->setRowCount(0);
     if (m_project && !m_project->currentSystem.empty()) {
-        db::Database& db = *m_project->db;
-        const std::string& system = m_project->currentSystem;
-        db::RecordSet nodes(db, "NODE", "SYSTEM = ?", {system});
-        db::RecordSet reaches(db, "REACH", "SYSTEM = ?", {system});
-        auto cell = [](const std::string& text, bool number) {
-            auto* item = new QTableWidgetItem(q(text));
-            if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            return item;
-        };
-        int row = 0;
-        for (nodes.moveFirst(); !nodes.eof(); nodes.moveNext(), ++row) {
-            std::string name = trim(nodes.text("NAME"));
-            m_nodeList->insertRow(row);
-            m_nodeList->setItem(row, 0, cell(name, false));
-            m_nodeList->setItem(row, 1, cell(trim(nodes.text("STRUCT_NAME")), false));
-            m_nodeList->setItem(row, 2, cell(trim(nodes.text("STATION")), false));
-            m_nodeList->setItem(row, 3, cell(vbFormat(nodes.number("INLET_ELEV"), "0.00"), true));
-            if (reaches.findFirst("NODE1 = ?", {name})) {
-                double length = reaches.number("LENGTH");
-                double slope = length == 0 ? 0 : (reaches.number("ELEV1") - reaches.number("ELEV2")) / length * 100;
-                m_nodeList->setItem(row, 4, cell(trim(reaches.text("NODE2")), false));
-                m_nodeList->setItem(row, 5, cell(trim(reaches.text("PIPE_NAME")), false));
-                m_nodeList->setItem(row, 6, cell(vbFormat(length, "#,##0.00"), true));
-                m_nodeList->setItem(row, 7, cell(vbFormat(slope, "0.0000"), true));
-            }
+        const auto rows = editing::nodeListRows(*m_project->db, m_project->currentSystem);
+        m_nodeList->setRowCount(static_cast<int>(rows.size()));
+        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+            setListRow(m_nodeList, r, rows[static_cast<std::size_t>(r)]);
+            m_nodeRows.emplace(toUpper(rows[static_cast<std::size_t>(r)].name), r);
         }
-        db::RecordSet t16(db, "T16", "SYSTEM = ?", {system});
-        if (!t16.empty() && !trim(t16.text("OUT_NODE")).empty()) {
-            m_nodeList->insertRow(row);
-            auto* item = cell(trim(t16.text("OUT_NODE")), false);
-            item->setData(Qt::UserRole, true);
-            QFont f = item->font();
-            f.setItalic(true);
-            item->setFont(f);
-            m_nodeList->setItem(row, 0, item);
-            m_nodeList->setItem(row, 1, cell(trim(t16.text("STRUCT_NAME")), false));
-            m_nodeList->setItem(row, 2, cell(trim(t16.text("OUT_STA")), false));
-            m_nodeList->setItem(row, 3, cell(vbFormat(t16.number("OUT_EL"), "0.00"), true));
-            m_nodeList->setItem(row, 4, cell("(outfall)", false));
-        }
-        // keep the row of the record on display selected
-        if (auto* model = m_panel->model()) {
-            std::string shown = model->state == editing::PanelState::Outfall ? model->outfall.outNode
-                                                                             : model->node.name();
-            for (int r = 0; r < m_nodeList->rowCount(); ++r)
-                if (m_nodeList->item(r, 0) && m_nodeList->item(r, 0)->text() == q(shown)) {
-                    m_nodeList->selectRow(r);
-                    break;
-                }
-        }
+        selectListedRow(shownRecordName());  // keep the row of the record on display selected
     }
+    m_nodeList->resizeColumnsToContents();
+    m_nodeList->setUpdatesEnabled(true);
     m_fillingNodes = false;
+}
+
+void MainWindow::selectListedRow(const std::string& name) {
+    m_listedShown = name;
+    const auto at = m_nodeRows.find(toUpper(trim(name)));
+    if (at == m_nodeRows.end()) return;
+    const bool filling = m_fillingNodes;
+    m_fillingNodes = true;
+    m_nodeList->selectRow(at->second);
+    m_fillingNodes = filling;
+}
+
+void MainWindow::refreshWrittenRows() {
+    if (!m_project || m_project->currentSystem.empty()) return refreshNodeList();
+    // The record shown before (its pending edits were just written) and the one shown now.
+    for (const std::string& name : {m_listedShown, shownRecordName()}) {
+        if (trim(name).empty()) continue;
+        const auto at = m_nodeRows.find(toUpper(trim(name)));
+        const auto row = editing::nodeListRow(*m_project->db, m_project->currentSystem, name);
+        if (at == m_nodeRows.end() || !row) return refreshNodeList();  // added or gone: list again
+        m_fillingNodes = true;
+        setListRow(m_nodeList, at->second, *row);
+        m_fillingNodes = false;
+    }
+    selectListedRow(shownRecordName());
 }
 
 void MainWindow::showNode(const std::string& name) {

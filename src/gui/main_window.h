@@ -65,6 +65,8 @@ public:
     void reloadDefinitionLists();
     /// Shows the nodes of the current system in the node list.
     void refreshNodeList();
+    /// Lists again only the lines of the record shown before and the one shown now.
+    void refreshWrittenRows();
     /// Shows a node (flushing first) in the panel and selects it in the node list.
     void showNode(const std::string& name);
     /// "Saved" in the status line for a few seconds.
@@ -103,6 +105,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    /// Selects the line of a node (or the outfall) without choosing it again.
+    void selectListedRow(const std::string& name);
+    /// Name of the record the panel shows (node or outfall).
+    std::string shownRecordName() const;
     void buildMenus();
     void buildToolBar();
     void buildPanels();
@@ -148,6 +154,8 @@ private:
     UndoController* m_undo = nullptr;
     bool m_fillingSelector = false;
     bool m_fillingNodes = false;
+    std::map<std::string, int> m_nodeRows;  ///< upper-cased name -> line of the node list
+    std::string m_listedShown;               ///< the record whose line was last selected
 };
 
 }  // namespace kolv::gui

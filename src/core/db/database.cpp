@@ -36,17 +36,28 @@ void throwSqlite(sqlite3* db, int rc, const std::string& context) {
 
 // ---------------------------------------------------------------- Statement
 
-Statement::Statement(sqlite3* db, const std::string& sql) : m_db(db), m_sql(sql) {
+Statement::Statement(sqlite3* db, const std::string& sql, WorkCounters* counters)
+    : m_db(db), m_sql(sql), m_counters(counters) {
     int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &m_stmt, nullptr);
     if (rc != SQLITE_OK) throwSqlite(db, rc, "preparing \"" + sql + "\"");
+    if (m_counters) ++m_counters->statementsPrepared;
 }
 
 Statement::~Statement() {
-    if (m_stmt) sqlite3_finalize(m_stmt);
+    if (m_stmt) {
+        countEngineSteps();
+        sqlite3_finalize(m_stmt);
+    }
 }
 
-Statement::Statement(Statement&& o) noexcept : m_db(o.m_db), m_stmt(o.m_stmt), m_sql(std::move(o.m_sql)) {
+Statement::Statement(Statement&& o) noexcept
+    : m_db(o.m_db), m_stmt(o.m_stmt), m_sql(std::move(o.m_sql)), m_counters(o.m_counters) {
     o.m_stmt = nullptr;
+}
+
+void Statement::countEngineSteps() {
+    if (m_counters) m_counters->engineSteps += static_cast<std::uint64_t>(
+        sqlite3_stmt_status(m_stmt, SQLITE_STMTSTATUS_VM_STEP, 1));
 }
 
 Statement& Statement::bind(int index, const Value& v) {
@@ -70,12 +81,17 @@ Statement& Statement::bindAll(const std::vector<Value>& values) {
 
 bool Statement::step() {
     int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW) return true;
+    if (m_counters) ++m_counters->steps;
+    if (rc == SQLITE_ROW) {
+        if (m_counters) ++m_counters->rowsRead;
+        return true;
+    }
     if (rc == SQLITE_DONE) return false;
     throwSqlite(m_db, rc, "");
 }
 
 void Statement::reset() {
+    countEngineSteps();
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
 }
@@ -103,8 +119,14 @@ Value Statement::column(int i) const {
 // ---------------------------------------------------------------- TableLayout
 
 const FieldDef* TableLayout::field(const std::string& name) const {
-    auto it = index.find(toUpper(name));
-    return it == index.end() ? nullptr : &fields[it->second];
+    const long p = position(name);
+    return p < 0 ? nullptr : &fields[static_cast<std::size_t>(p)];
+}
+
+long TableLayout::position(const std::string& name) const {
+    auto it = index.find(name);
+    if (it == index.end()) it = index.find(toUpper(name));
+    return it == index.end() ? -1 : static_cast<long>(it->second);
 }
 
 // ---------------------------------------------------------------- Database
@@ -130,7 +152,8 @@ FileKind Database::probe(const std::string& path) {
 Database::Database(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
 
 Database::~Database() {
-    m_history.reset();  // drops its triggers while the connection is still open
+    m_history.reset();     // drops its triggers while the connection is still open
+    m_statements.clear();  // finalized before the connection closes
     if (m_db) sqlite3_close_v2(m_db);
 }
 
@@ -203,6 +226,7 @@ std::unique_ptr<Database> Database::create(const std::string& path) {
 }
 
 void Database::exec(const std::string& sql) {
+    ++m_counters.statementsPrepared;
     char* err = nullptr;
     int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &err);
     if (rc != SQLITE_OK) {
@@ -212,18 +236,49 @@ void Database::exec(const std::string& sql) {
     }
 }
 
+namespace {
+
+/// Resets a cached statement when its use ends, also by an exception, so it holds no lock.
+class ResetOnExit {
+public:
+    explicit ResetOnExit(Statement& st) : m_st(st) {}
+    ~ResetOnExit() { m_st.reset(); }
+    ResetOnExit(const ResetOnExit&) = delete;
+    ResetOnExit& operator=(const ResetOnExit&) = delete;
+
+private:
+    Statement& m_st;
+};
+
+/// Distinct statement texts kept per connection; the programs use a few dozen.
+constexpr std::size_t kMaxCachedStatements = 256;
+
+}  // namespace
+
 int Database::execute(const std::string& sql, const std::vector<Value>& params) {
-    Statement st(m_db, sql);
+    Statement& st = cached(sql);
+    ResetOnExit done(st);
     st.bindAll(params);
     while (st.step()) {
     }
     return sqlite3_changes(m_db);
 }
 
-Statement Database::prepare(const std::string& sql) { return Statement(m_db, sql); }
+Statement Database::prepare(const std::string& sql) { return Statement(m_db, sql, &m_counters); }
+
+Statement& Database::cached(const std::string& sql) {
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end()) return *it->second;
+    if (m_statements.size() >= kMaxCachedStatements) m_statements.clear();
+    auto st = std::make_unique<Statement>(m_db, sql, &m_counters);
+    return *m_statements.emplace(sql, std::move(st)).first->second;
+}
+
+std::int64_t Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(m_db); }
 
 Value Database::scalar(const std::string& sql, const std::vector<Value>& params) {
-    Statement st(m_db, sql);
+    Statement& st = cached(sql);
+    ResetOnExit done(st);
     st.bindAll(params);
     if (st.step()) return st.column(0);
     return Value();
@@ -236,7 +291,7 @@ bool Database::hasTable(const std::string& table) {
 
 std::vector<std::string> Database::tableNames() {
     std::vector<std::string> names;
-    Statement st(m_db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name");
+    Statement st(m_db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name", &m_counters);
     while (st.step()) names.push_back(st.column(0).toText());
     return names;
 }
@@ -247,7 +302,7 @@ const TableLayout& Database::layout(const std::string& table) {
     if (it != m_layouts.end()) return it->second;
     if (!hasTable(table)) throw DatabaseError(kErrTableMissing, "The table '" + table + "' is missing from the project.");
     TableLayout l;
-    Statement st(m_db, "SELECT name, type FROM pragma_table_info(?)");
+    Statement st(m_db, "SELECT name, type FROM pragma_table_info(?)", &m_counters);
     st.bind(1, table);
     while (st.step()) {
         FieldDef f = fieldFromDeclared(st.column(0).toText(), st.column(1).toText());

@@ -1,9 +1,11 @@
 // An open project database: an SQLite connection with statements, transactions and table layouts.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "db/schema.h"
@@ -16,13 +18,33 @@ namespace kolv::db {
 
 class UndoHistory;
 
+/// Work done through one connection, counted so a test can tell linear work from quadratic work
+/// without timing anything. Every figure only grows; take differences around the work measured.
+struct WorkCounters {
+    std::uint64_t statementsPrepared = 0;  ///< statements compiled (the statement cache saves these)
+    std::uint64_t steps = 0;               ///< statement steps
+    std::uint64_t rowsRead = 0;            ///< result rows returned by steps
+    std::uint64_t engineSteps = 0;         ///< SQLite virtual-machine operations (table scans show here)
+    std::uint64_t indexBuilds = 0;         ///< in-memory record-set indexes built from all their rows
+    std::uint64_t rowsIndexed = 0;         ///< rows hashed into those indexes while building them
+    std::uint64_t rowsCompared = 0;        ///< rows compared with criteria by record-set finds
+
+    /// Figure by figure: this minus `before`.
+    WorkCounters since(const WorkCounters& before) const {
+        return {statementsPrepared - before.statementsPrepared, steps - before.steps, rowsRead - before.rowsRead,
+                engineSteps - before.engineSteps, indexBuilds - before.indexBuilds, rowsIndexed - before.rowsIndexed,
+                rowsCompared - before.rowsCompared};
+    }
+};
+
 /// Our SQLite application_id, so another program's SQLite file is not taken for a project ("KOLV").
 constexpr int kApplicationId = 0x4B4F4C56;
 
 /// A prepared statement; values are bound by position (1-based) and never spliced into the text.
 class Statement {
 public:
-    Statement(sqlite3* db, const std::string& sql);
+    /// Compiles `sql`; `counters` (optional) receive the work the statement does.
+    Statement(sqlite3* db, const std::string& sql, WorkCounters* counters = nullptr);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -32,15 +54,19 @@ public:
     Statement& bindAll(const std::vector<Value>& values);
     /// Steps once; true while a row is available.
     bool step();
+    /// Makes the statement ready to run again and clears its bindings.
     void reset();
     int columnCount() const;
     std::string columnName(int i) const;
     Value column(int i) const;
 
 private:
+    void countEngineSteps();
+
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
     std::string m_sql;
+    WorkCounters* m_counters = nullptr;
 };
 
 /// Column layout of a table as it is in the file (which may be older than the schema).
@@ -48,6 +74,9 @@ struct TableLayout {
     std::vector<FieldDef> fields;
     std::map<std::string, std::size_t> index;  ///< upper-cased name -> position
     const FieldDef* field(const std::string& name) const;
+    /// Position of a field named in any case, or -1. A name already in upper case (as the
+    /// code writes them) is found without building a folded copy.
+    long position(const std::string& name) const;
 };
 
 /// How a file was recognised when opening it.
@@ -76,9 +105,16 @@ public:
 
     /// Runs SQL without parameters (schema statements).
     void exec(const std::string& sql);
-    /// Runs a statement with bound values; returns the number of rows changed.
+    /// Runs a statement with bound values; returns the number of rows changed. The compiled
+    /// statement is kept and reused for the next call with the same text.
     int execute(const std::string& sql, const std::vector<Value>& params = {});
     Statement prepare(const std::string& sql);
+    /// A compiled statement kept by the connection for reuse, reset and without bindings.
+    /// Valid until the next call of cached() or the connection closes; run it to its end or
+    /// reset it before handing control back (a half-run statement holds a read lock).
+    Statement& cached(const std::string& sql);
+    /// Rowid of the last row inserted through this connection.
+    std::int64_t lastInsertRowid() const;
     /// First column of the first row, or Null.
     Value scalar(const std::string& sql, const std::vector<Value>& params = {});
 
@@ -96,6 +132,10 @@ public:
     void rollback();
     bool inTransaction() const { return m_txDepth > 0; }
 
+    /// Work done through this connection so far.
+    WorkCounters& counters() { return m_counters; }
+    const WorkCounters& counters() const { return m_counters; }
+
     /// Starts recording every change for undo and redo (the desktop program); returns the
     /// history. Without it nothing is recorded (command line, batch work).
     UndoHistory& attachHistory();
@@ -109,6 +149,8 @@ private:
     std::string m_path;
     std::map<std::string, TableLayout> m_layouts;
     int m_txDepth = 0;
+    WorkCounters m_counters;
+    std::unordered_map<std::string, std::unique_ptr<Statement>> m_statements;
 };
 
 /// Commits on commit(), rolls back when it goes out of scope otherwise (an exception).

@@ -70,10 +70,9 @@ void RecordSet::reopen(std::string where, std::vector<Value> params, std::string
 }
 
 std::size_t RecordSet::fieldIndex(const std::string& name) const {
-    auto it = m_layout->index.find(toUpper(name));
-    if (it == m_layout->index.end())
-        throw DatabaseError(3265, "Field '" + name + "' is not in the table " + m_table + ".");
-    return it->second;
+    const long p = m_layout->position(name);
+    if (p < 0) throw DatabaseError(3265, "Field '" + name + "' is not in the table " + m_table + ".");
+    return static_cast<std::size_t>(p);
 }
 
 Value RecordSet::value(const std::string& field) const {
@@ -132,6 +131,7 @@ bool RecordSet::parseEqualities(const std::string& criteria, std::vector<Eq>& eq
 }
 
 bool RecordSet::matches(std::size_t row, const std::vector<Eq>& eqs, const std::vector<Value>& params) const {
+    ++m_db.counters().rowsCompared;
     for (const auto& e : eqs) {
         const Value& v = m_rows[row][e.field];
         const Value& p = params.at(e.param);
@@ -149,10 +149,7 @@ long RecordSet::findFrom(long start, const std::string& criteria, const std::vec
             throw DatabaseError(kErrDatabase, "criteria \"" + criteria + "\" need " + std::to_string(eqs.size()) +
                                                   " values, " + std::to_string(params.size()) + " given");
         // Index on the first field; the rest are checked row by row.
-        auto& idx = m_indexes[eqs[0].field];
-        if (idx.empty() && !m_rows.empty()) {
-            for (std::size_t r = 0; r < m_rows.size(); ++r) idx[compareKey(m_rows[r][eqs[0].field])].push_back(r);
-        }
+        const Index& idx = indexOn(eqs[0].field);
         const Value& p0 = params[eqs[0].param];
         if (p0.isNull()) return -1;
         auto it = idx.find(compareKey(p0));
@@ -170,9 +167,62 @@ long RecordSet::findFrom(long start, const std::string& criteria, const std::vec
     std::vector<std::int64_t> ids;
     while (st.step()) ids.push_back(st.column(0).toInt());
     std::sort(ids.begin(), ids.end());
-    for (std::size_t r = static_cast<std::size_t>(start); r < m_rows.size(); ++r)
+    for (std::size_t r = static_cast<std::size_t>(start); r < m_rows.size(); ++r) {
+        ++m_db.counters().rowsCompared;
         if (std::binary_search(ids.begin(), ids.end(), m_rowids[r])) return static_cast<long>(r);
+    }
     return -1;
+}
+
+RecordSet::Index& RecordSet::indexOn(std::size_t field) {
+    auto it = m_indexes.find(field);
+    if (it != m_indexes.end()) return it->second;
+    Index& idx = m_indexes[field];
+    idx.reserve(m_rows.size());
+    for (std::size_t r = 0; r < m_rows.size(); ++r) idx[compareKey(m_rows[r][field])].push_back(r);
+    WorkCounters& c = m_db.counters();
+    ++c.indexBuilds;
+    c.rowsIndexed += m_rows.size();
+    return idx;
+}
+
+namespace {
+
+void eraseFrom(std::unordered_map<std::string, std::vector<std::size_t>>& idx, const std::string& key,
+               std::size_t pos) {
+    auto it = idx.find(key);
+    if (it == idx.end()) return;
+    auto& rows = it->second;
+    auto at = std::lower_bound(rows.begin(), rows.end(), pos);
+    if (at != rows.end() && *at == pos) rows.erase(at);
+    if (rows.empty()) idx.erase(it);
+}
+
+}  // namespace
+
+void RecordSet::reindexRow(std::size_t pos, const std::vector<Value>& before) {
+    for (auto& [field, idx] : m_indexes) {
+        std::string oldKey = compareKey(before[field]);
+        std::string newKey = compareKey(m_rows[pos][field]);
+        if (oldKey == newKey) continue;
+        eraseFrom(idx, oldKey, pos);
+        auto& rows = idx[newKey];
+        rows.insert(std::lower_bound(rows.begin(), rows.end(), pos), pos);
+    }
+}
+
+void RecordSet::indexAddedRow(std::size_t pos) {
+    // The new row is the last one, so it goes at the end of its key's list.
+    for (auto& [field, idx] : m_indexes) idx[compareKey(m_rows[pos][field])].push_back(pos);
+}
+
+void RecordSet::unindexRemovedRow(std::size_t pos, const std::vector<Value>& removed) {
+    for (auto& [field, idx] : m_indexes) {
+        eraseFrom(idx, compareKey(removed[field]), pos);
+        for (auto& [key, rows] : idx)
+            for (auto& r : rows)
+                if (r > pos) --r;
+    }
 }
 
 bool RecordSet::findFirst(const std::string& criteria, const std::vector<Value>& params) {
@@ -284,10 +334,10 @@ void RecordSet::update() {
         std::string sql = cols.empty() ? "INSERT INTO " + quoteIdent(m_table) + " DEFAULT VALUES"
                                        : "INSERT INTO " + quoteIdent(m_table) + " (" + cols + ") VALUES (" + qs + ")";
         m_db.execute(sql, vals);
-        std::int64_t id = m_db.scalar("SELECT last_insert_rowid()").toInt();
-        m_rows.push_back(m_buffer);
-        m_rowids.push_back(id);
+        m_rows.push_back(std::move(m_buffer));
+        m_rowids.push_back(m_db.lastInsertRowid());
         m_pos = static_cast<long>(m_rows.size()) - 1;
+        indexAddedRow(m_rows.size() - 1);
     } else {
         std::string sets;
         std::vector<Value> vals;
@@ -300,21 +350,23 @@ void RecordSet::update() {
         if (!sets.empty()) {
             vals.push_back(Value(static_cast<long long>(m_rowids[static_cast<std::size_t>(m_pos)])));
             m_db.execute("UPDATE " + quoteIdent(m_table) + " SET " + sets + " WHERE rowid = ?", vals);
-            m_rows[static_cast<std::size_t>(m_pos)] = m_buffer;
+            const auto p = static_cast<std::size_t>(m_pos);
+            std::swap(m_rows[p], m_buffer);  // the buffer now holds the row as it was
+            reindexRow(p, m_buffer);
         }
     }
     m_mode = Mode::None;
-    invalidateIndexes();
 }
 
 void RecordSet::remove() {
     if (!hasCurrent()) throw DatabaseError(3021, "No current record in " + m_table + " to delete.");
     std::size_t p = static_cast<std::size_t>(m_pos);
     m_db.execute("DELETE FROM " + quoteIdent(m_table) + " WHERE rowid = ?", {Value(static_cast<long long>(m_rowids[p]))});
+    const std::vector<Value> removed = std::move(m_rows[p]);
     m_rows.erase(m_rows.begin() + static_cast<long>(p));
     m_rowids.erase(m_rowids.begin() + static_cast<long>(p));
     m_mode = Mode::None;
-    invalidateIndexes();
+    unindexRemovedRow(p, removed);
 }
 
 int RecordSet::executeDelete(Database& db, const std::string& table, const std::string& where,

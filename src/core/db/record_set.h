@@ -52,8 +52,10 @@ public:
     void movePrevious() { if (m_pos >= 0) --m_pos; }
 
     /// Finds the first row (from the top) meeting the criteria; sets the no-match state.
-    /// Criteria "FIELD = ?" (optionally joined by AND) are matched in memory with an index;
-    /// any other criteria are evaluated by the database engine.
+    /// Criteria "FIELD = ?" (optionally joined by AND) are matched in memory with an index on
+    /// the first field, built on the first such find and kept up to date by every later edit,
+    /// addition and deletion, so a loop of finds and updates stays linear. Any other criteria
+    /// are evaluated by the database engine.
     bool findFirst(const std::string& criteria, const std::vector<Value>& params);
     /// Finds the next row after the current one meeting the criteria.
     bool findNext(const std::string& criteria, const std::vector<Value>& params);
@@ -97,6 +99,8 @@ private:
         std::size_t field;
         std::size_t param;
     };
+    /// Normalised key -> positions of the rows holding it, ascending.
+    using Index = std::unordered_map<std::string, std::vector<std::size_t>>;
 
     void load();
     std::size_t fieldIndex(const std::string& name) const;
@@ -104,6 +108,13 @@ private:
     bool matches(std::size_t row, const std::vector<Eq>& eqs, const std::vector<Value>& params) const;
     long findFrom(long start, const std::string& criteria, const std::vector<Value>& params);
     void invalidateIndexes() { m_indexes.clear(); }
+    Index& indexOn(std::size_t field);
+    /// Keeps the indexes right after the row at `pos` changed from `before` to its new values.
+    void reindexRow(std::size_t pos, const std::vector<Value>& before);
+    /// Keeps the indexes right after the row at `pos` was added at the end.
+    void indexAddedRow(std::size_t pos);
+    /// Keeps the indexes right after the row at `pos` was taken out.
+    void unindexRemovedRow(std::size_t pos, const std::vector<Value>& removed);
 
     Database& m_db;
     std::string m_table;
@@ -118,8 +129,8 @@ private:
     Mode m_mode = Mode::None;
     std::vector<Value> m_buffer;
     std::vector<bool> m_dirty;
-    /// field index -> (normalised key -> rows in order)
-    std::unordered_map<std::size_t, std::unordered_map<std::string, std::vector<std::size_t>>> m_indexes;
+    /// field position -> index of the rows by that field
+    std::unordered_map<std::size_t, Index> m_indexes;
 };
 
 /// Normalised comparison key of a value: numbers by their shortest decimal text,

@@ -97,9 +97,15 @@ bool EditPanel::displayNode(const std::string& name) {
     return true;
 }
 
+RecordSet EditPanel::reachLeaving(const std::string& nodeName) {
+    // The engine picks out the reaches leaving the node (names compare without regard to case),
+    // so showing or writing one record never reads the whole system into memory.
+    return RecordSet(m_db, "REACH", "SYSTEM = ? AND NODE1 = ?", {m_system, nodeName});
+}
+
 bool EditPanel::displayReach(const std::string& nodeName) {
     m_session.log("EDIT_NR_DISPLAY_REACH_RECORD");
-    RecordSet rs(m_db, "REACH", "SYSTEM = ?", {m_system});
+    RecordSet rs = reachLeaving(trim(nodeName));
     if (!rs.findFirst("NODE1 = ?", {trim(nodeName)})) {
         clearReach();
         return false;
@@ -194,10 +200,10 @@ bool EditPanel::selectOutfall() {
 
 void EditPanel::showSystemStart() {
     state = PanelState::Cleared;
-    RecordSet nodes(m_db, "NODE", "SYSTEM = ?", {m_system});
-    if (!nodes.empty()) {
-        nodes.moveFirst();
-        displayNode(nodes.text("NAME"));
+    // Only the system's first node is needed, not all of them.
+    const Value first = m_db.scalar("SELECT NAME FROM NODE WHERE SYSTEM = ? ORDER BY rowid LIMIT 1", {m_system});
+    if (!first.isNull()) {
+        displayNode(first.toText());
         if (!displayReach(node.name())) clearReach();
         state = PanelState::Node;
     } else {
@@ -247,7 +253,7 @@ bool EditPanel::updateReachRecord() {
             return false;
         }
         db::UndoAction step(m_db, "Edit Reach " + name);
-        RecordSet rs(m_db, "REACH", "SYSTEM = ?", {m_system});
+        RecordSet rs = reachLeaving(name);
         if (rs.findFirst("NODE1 = ?", {name})) {
             rs.edit();
         } else {
@@ -473,7 +479,7 @@ bool EditPanel::toggleCalcSwitch(int number) {
         bool& on = reach.calc[static_cast<std::size_t>(number - 4)];
         on = !on;
         if (reach.exists) {
-            RecordSet rs(m_db, "REACH", "SYSTEM = ?", {m_system});
+            RecordSet rs = reachLeaving(trim(node.name()));
             if (rs.findFirst("NODE1 = ?", {trim(node.name())})) {
                 rs.edit();
                 rs.set(kReachCalc[static_cast<std::size_t>(number - 4)], on);

@@ -8,6 +8,7 @@
 
 #include "common/number_input.h"
 #include "db/database.h"
+#include "db/record_set.h"
 #include "session/session.h"
 #include "ui/ui_port.h"
 
@@ -156,6 +157,8 @@ public:
 
 private:
     void setMarker(std::string& marker, const char* kind, const std::string& value);
+    /// The system's reaches whose `NODE1` is the node (normally one).
+    db::RecordSet reachLeaving(const std::string& nodeName);
     double pipeHeight() const;
 
     db::Database& m_db;

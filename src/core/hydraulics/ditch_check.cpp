@@ -1,6 +1,8 @@
 // Ditch flow lines: a ditch's ends lie on the ground at its nodes; ditches must fall downstream.
 #include "hydraulics/ditch_check.h"
 
+#include <optional>
+
 #include "common/text.h"
 #include "db/record_set.h"
 
@@ -15,12 +17,15 @@ std::vector<std::string> checkDitchFlowLines(db::Database& db, const std::string
     const std::string system = trim(systemName);
     if (system.empty() || system == "<drains>") return lines;
     db::RecordSet ditches(db, "REACH", "SYSTEM = ? AND REACH_TYPE = 2", {system});
-    db::RecordSet nodes(db, "NODE");
+    // The nodes are read only when there is a ditch: most systems have none.
+    std::optional<db::RecordSet> nodes;
     // The ground at a node: its inlet elevation, when the node exists and has one.
     auto ground = [&](const std::string& name, double& elev) {
         const std::string n = trim(name);
-        if (n.empty() || !nodes.findFirst("NAME = ?", {n}) || nodes.isNull("INLET_ELEV")) return false;
-        elev = nodes.number("INLET_ELEV");
+        if (n.empty()) return false;
+        if (!nodes) nodes.emplace(db, "NODE");
+        if (!nodes->findFirst("NAME = ?", {n}) || nodes->isNull("INLET_ELEV")) return false;
+        elev = nodes->number("INLET_ELEV");
         return true;
     };
     for (ditches.moveFirst(); !ditches.eof(); ditches.moveNext()) {

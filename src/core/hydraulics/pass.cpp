@@ -2,7 +2,10 @@
 #include "hydraulics/pass.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "hydraulics/pass_sections.h"
 
@@ -21,6 +24,37 @@ double velocityHead(double v) { return v * v / (2.0 * kGravityFtPerS2); }  // hv
 /// Signals a condition that ends the loop with status -1 after its message.
 struct Stop {};
 
+/// The last two normal depths found for one reach. Once the flows settle, a pass asks for the
+/// depth of the very flow it asked for before (or, while the grade line still swings between two
+/// states, of one of two flows); the depth is then taken from here instead of solved again. The
+/// inputs must be equal bit for bit, so the result is exactly the one the solver gives.
+class NormalDepthMemo {
+public:
+    template <typename Solve>
+    UniformFlow get(double flowCfs, double n, double slope, Solve&& solve) {
+        const Key key{std::bit_cast<std::uint64_t>(flowCfs), std::bit_cast<std::uint64_t>(n),
+                      std::bit_cast<std::uint64_t>(slope)};
+        for (int k = 0; k < m_count; ++k)
+            if (m_keys[k] == key) return m_values[k];
+        const UniformFlow uf = solve();
+        m_keys[m_next] = key;
+        m_values[m_next] = uf;
+        m_next = 1 - m_next;
+        if (m_count < 2) ++m_count;
+        return uf;
+    }
+
+private:
+    struct Key {
+        std::uint64_t flow, n, slope;
+        bool operator==(const Key&) const = default;
+    };
+    std::array<Key, 2> m_keys{};
+    std::array<UniformFlow, 2> m_values{};
+    int m_count = 0;
+    int m_next = 0;
+};
+
 void stopWith(PassIo& io, const std::string& title, const std::string& text) {
     io.ui.beep();
     io.ui.message(title, text, ui::Icon::Critical, ui::Buttons::Ok, ui::Answer::Ok);
@@ -29,7 +63,7 @@ void stopWith(PassIo& io, const std::string& title, const std::string& text) {
 
 /// Hydraulics of a pipe reach for the flow of this pass: capacities, design velocity, friction
 /// slope, minimum physical slope, normal and critical depth and the partial-flow velocity.
-void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io) {
+void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io, NormalDepthMemo& memo) {
     const int barrels = std::max(1, r.barrels);
     // P = pi D for a round pipe, pi (B + D) / 2 for any other shape; R = A / P
     const double perimeter = (r.width == r.height) ? kPi * r.width : kPi * (r.width + r.height) / 2.0;
@@ -56,15 +90,17 @@ void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io) {
                          : 0.0;
 
     const double perBarrel = r.q / barrels;
-    const UniformFlow uf = recordNormalDepth(r, perBarrel, r.n, slope);
+    const UniformFlow uf =
+        memo.get(perBarrel, r.n, slope, [&] { return recordNormalDepth(r, perBarrel, r.n, slope); });
     r.normalDepth = uf.depth;
     r.vPartial = uf.velocity;
 }
 
 /// Hydraulics of a ditch reach: it always flows at its normal depth.
-void ditchReach(HydraulicRecord& r) {
+void ditchReach(HydraulicRecord& r, NormalDepthMemo& memo) {
     const double perBarrel = r.q / std::max(1, r.barrels);
-    const UniformFlow uf = recordNormalDepth(r, perBarrel, r.ditchN, r.physSlope);
+    const UniformFlow uf = memo.get(perBarrel, r.ditchN, r.physSlope,
+                                    [&] { return recordNormalDepth(r, perBarrel, r.ditchN, r.physSlope); });
     r.vCapacity = 0;
     r.qCapacity = 0;
     r.sf = 0;
@@ -83,7 +119,7 @@ void criticalDepths(std::vector<HydraulicRecord>& recs) {
 /// First half of a pass: intensities, flows, reach hydraulics, junction losses and travel times,
 /// upstream to downstream.
 void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo& io, int pass,
-              std::set<std::size_t>& warnedJunctions) {
+              std::set<std::size_t>& warnedJunctions, std::vector<NormalDepthMemo>& memos) {
     const RunOptions& o = s.options;
     for (auto& r : recs) {
         r.tcWork = o.fixedTc ? o.fixedTcMinutes : r.tcInlet;
@@ -117,9 +153,9 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         if (o.noNegativeFlow && r.q < 0) r.q = 0.00001;
 
         if (r.isDitch())
-            ditchReach(r);
+            ditchReach(r, memos[i]);
         else
-            pipeReach(r, s, io);
+            pipeReach(r, s, io, memos[i]);
         // E = 31.2228 Q Vp^2 1.356: ranks the reaches meeting at a junction
         r.energy = 31.2228 * r.q * r.vPartial * r.vPartial * 1.356;
 
@@ -283,11 +319,12 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
     int pass = 0;
     int shownPass = 0;
     std::set<std::size_t> warnedJunctions;
+    std::vector<NormalDepthMemo> memos(records.size());
     try {
         do {
             ++pass;
             prev = sum;
-            flowStep(records, s, io, pass, warnedJunctions);
+            flowStep(records, s, io, pass, warnedJunctions, memos);
             io.messages.push_back(" ");
             io.messages.push_back("PASS = " + std::to_string(pass));
             res.outfall = OutfallResult{};

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "common/text.h"
+#include "db/table_row.h"
 #include "hydraulics/pass_sections.h"
 #include "hydraulics/unit_factors.h"
 #include "network/pipe_nodal_array.h"
@@ -26,16 +27,18 @@ std::array<bool, 7> ditchLengthDims(int type) {
     }
 }
 
+/// A record whose node has no NODE row: reported as missing; no inlet elevation, so no clearance
+/// or capacity to judge.
+void markNodeMissing(HydraulicRecord& r) {
+    r.nodeFound = false;
+    r.structTypeShort = "??";
+    r.hasStructure = false;
+}
+
 /// Reads the node part of a record from its NODE row and structure definition.
-void readNode(HydraulicRecord& r, db::RecordSet& nodes, db::RecordSet& structures, const std::array<double, 3>& defaults,
-              bool metric) {
-    r.nodeFound = nodes.findFirst("NAME = ?", {r.name});
-    if (!r.nodeFound) {
-        // Reported as missing; no inlet elevation, so no clearance or capacity to judge.
-        r.structTypeShort = "??";
-        r.hasStructure = false;
-        return;
-    }
+void readNode(HydraulicRecord& r, const db::TableRows& nodes, db::RecordSet& structures,
+              const std::array<double, 3>& defaults, bool metric) {
+    r.nodeFound = true;
     const double len = metric ? kFeetPerMeter : 1.0;
     r.tcInlet = nodes.number("TC");
     for (int k = 0; k < 3; ++k) {
@@ -78,9 +81,8 @@ void readNode(HydraulicRecord& r, db::RecordSet& nodes, db::RecordSet& structure
 }
 
 /// Reads the reach part of a record from its REACH row and pipe definition.
-void readReach(HydraulicRecord& r, db::RecordSet& reaches, db::RecordSet& pipes, bool metric, bool ditchShapes) {
-    r.reachFound = reaches.findFirst("NODE1 = ?", {r.name});
-    if (!r.reachFound) return;
+void readReach(HydraulicRecord& r, const db::TableRows& reaches, db::RecordSet& pipes, bool metric, bool ditchShapes) {
+    r.reachFound = true;
     const double len = metric ? kFeetPerMeter : 1.0;
     r.reachName = trim(reaches.text("NAME"));
     r.toName = trim(name8(trim(reaches.text("NODE2"))));
@@ -208,18 +210,46 @@ std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& sess
     auto& recs = out.records;
     recs.resize(array.size());
     {
-        db::RecordSet nodes(db, "NODE");
-        db::RecordSet reaches(db, "REACH", "SYSTEM = ?", {system});
-        db::RecordSet structures(db, "T6");
-        db::RecordSet pipes(db, "T7");
+        // Each record takes the first NODE row named as its node and the first REACH row of the
+        // system leaving it, in storage order, names compared as a find compares them. The two
+        // tables are read once, row by row, whatever the size of the system.
+        using Waiting = std::unordered_map<std::string, std::vector<std::size_t>>;
+        Waiting nodeOf, reachOf;
         for (std::size_t i = 0; i < array.size(); ++i) {
             HydraulicRecord& r = recs[i];
             r.name = array[i].node();
             r.toName = array[i].toNode();
-            readNode(r, nodes, structures, defaultC, metric);
-            readReach(r, reaches, pipes, metric, options.ditchShapes);
-            if (options.readExtra)
-                options.readExtra(i, r.nodeFound ? &nodes : nullptr, r.reachFound ? &reaches : nullptr);
+            const std::string key = db::compareKey(db::Value(r.name));
+            nodeOf[key].push_back(i);
+            reachOf[key].push_back(i);
+        }
+        // The records waiting for the row whose `field` holds this key; none once a row gave them theirs.
+        const auto take = [](Waiting& waiting, const db::TableRows& row, const char* field) {
+            std::vector<std::size_t> found;
+            const db::Value v = row.value(field);
+            if (v.isNull()) return found;
+            const auto it = waiting.find(db::compareKey(v));
+            if (it == waiting.end()) return found;
+            found = std::move(it->second);
+            waiting.erase(it);
+            return found;
+        };
+        db::RecordSet structures(db, "T6");
+        db::RecordSet pipes(db, "T7");
+        for (db::TableRows nodes(db, "NODE"); !nodeOf.empty() && nodes.next();) {
+            for (std::size_t i : take(nodeOf, nodes, "NAME")) {
+                readNode(recs[i], nodes, structures, defaultC, metric);
+                if (options.readNodeExtra) options.readNodeExtra(i, nodes);
+            }
+        }
+        for (const auto& [key, waiting] : nodeOf)
+            for (std::size_t i : waiting) markNodeMissing(recs[i]);
+        for (db::TableRows reaches(db, "REACH", db::quoteIdent("SYSTEM") + " = ?", {system});
+             !reachOf.empty() && reaches.next();) {
+            for (std::size_t i : take(reachOf, reaches, "NODE1")) {
+                readReach(recs[i], reaches, pipes, metric, options.ditchShapes);
+                if (options.readReachExtra) options.readReachExtra(i, reaches);
+            }
         }
     }
 

@@ -10,6 +10,7 @@
 
 #include "db/project.h"
 #include "db/record_set.h"
+#include "db/table_row.h"
 #include "hydraulics/hydraulic_record.h"
 #include "rain/intensity.h"
 #include "session/session.h"
@@ -22,10 +23,9 @@ struct ProjectHeading {
     std::string number, description, county, stateRoad;
 };
 
-/// Reads a caller's own fields of record `index` from its rows: `node` is the NODE row and
-/// `reach` the REACH row of the record, each null when the record has none.
-using ExtraFieldsReader =
-    std::function<void(std::size_t index, const db::RecordSet* node, const db::RecordSet* reach)>;
+/// Reads a caller's own fields of record `index` from its NODE or REACH row (not called for a
+/// record without one).
+using ExtraFieldsReader = std::function<void(std::size_t index, const db::TableRows& row)>;
 
 /// How the loader reads the reaches, for the run that asks.
 struct LoadOptions {
@@ -33,8 +33,10 @@ struct LoadOptions {
     /// no pipe. Off: every reach is read with its `PIPE_NAME` and pipe definition (pipe sizing
     /// leaves a ditch's pipe as it stands).
     bool ditchShapes = true;
-    /// Called for every record after its node and reach were read; may be empty.
-    ExtraFieldsReader readExtra;
+    /// Called for every record with a NODE row, after its node part was read; may be empty.
+    ExtraFieldsReader readNodeExtra;
+    /// Called for every record with a REACH row, after its reach part was read; may be empty.
+    ExtraFieldsReader readReachExtra;
 };
 
 /// A system loaded for a run: records in flow order (feet, acres, cfs) with their incoming and

@@ -3,10 +3,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "db/row_writer.h"
+#include "db/table_row.h"
 #include "hydraulics/unit_factors.h"
 #include "network/verification.h"
 #include "rain/intensity.h"
@@ -185,32 +190,67 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
     const double toFeet = metric ? kFeetPerMeter : 1.0;  // stored project lengths -> ft for T60
     auto feet = [&](const db::Value& v) { return v.isNull() ? v : db::Value(v.toDouble() * toFeet); };
 
+    // The rows the results go to, read once: per name the first NODE row and the first REACH row
+    // leaving it, in storage order, names compared as a find compares them.
+    struct NodeTarget {
+        std::int64_t rowid = 0;
+        db::Value station, offset, structName, inletElev;
+    };
+    struct ReachTarget {
+        std::int64_t rowid = 0;
+        std::string pipeName;  ///< as stored, and as rewritten by an earlier record of the same name
+    };
+    std::unordered_set<std::string> wanted;
+    for (const auto& r : sys.records) wanted.insert(db::compareKey(db::Value(r.name)));
+    std::unordered_map<std::string, NodeTarget> nodeRows;
+    std::unordered_map<std::string, ReachTarget> reachRows;
+    // The key of a row still to be taken, or nothing.
+    auto wantedKey = [&](const db::Value& name, const auto& taken) -> std::optional<std::string> {
+        if (name.isNull()) return std::nullopt;
+        std::string key = db::compareKey(name);
+        if (!wanted.count(key) || taken.count(key)) return std::nullopt;
+        return key;
+    };
+    for (db::TableRows rows(db, "NODE", {}, {}, {"NAME", "STATION", "OFFSET", "STRUCT_NAME", "INLET_ELEV"});
+         nodeRows.size() < wanted.size() && rows.next();) {
+        if (const auto key = wantedKey(rows.value("NAME"), nodeRows))
+            nodeRows.emplace(*key, NodeTarget{rows.rowid(), rows.value("STATION"), rows.value("OFFSET"),
+                                              rows.value("STRUCT_NAME"), rows.value("INLET_ELEV")});
+    }
+    for (db::TableRows rows(db, "REACH", {}, {}, {"NODE1", "PIPE_NAME"}); reachRows.size() < wanted.size() && rows.next();) {
+        if (const auto key = wantedKey(rows.value("NODE1"), reachRows))
+            reachRows.emplace(*key, ReachTarget{rows.rowid(), rows.text("PIPE_NAME")});
+    }
+
     db::Transaction tx(db);
     db::RecordSet::executeDelete(db, "T60", "SYSTEM = ?", {system});
-    db::RecordSet t60(db, "T60", "SYSTEM = ?", {system});
-    db::RecordSet nodes(db, "NODE");
-    db::RecordSet reaches(db, "REACH");
+    db::RowWriter t60(db, "T60");
+    db::RowWriter nodes(db, "NODE");
+    db::RowWriter reaches(db, "REACH");
     db::RecordSet pipes(db, "T7");
     for (std::size_t i = 0; i < sys.records.size(); ++i) {
         const auto& r = sys.records[i];
         const auto& f = sys.fields[i];
-        const bool nodeFound = nodes.findFirst("NAME = ?", {r.name});
+        const std::string key = db::compareKey(db::Value(r.name));
+        const auto nodeAt = nodeRows.find(key);
+        const bool nodeFound = nodeAt != nodeRows.end();
         if (!nodeFound) lines.push_back("Node: " + r.name + " missing");
-        const bool reachFound = reaches.findFirst("NODE1 = ?", {r.name});
+        const auto reachAt = reachRows.find(key);
+        const bool reachFound = reachAt != reachRows.end();
         if (!reachFound) lines.push_back("Reach: " + r.name + " missing");
         // A ditch has no pipe definition to find.
         const bool pipeFound = !r.isDitch() && pipes.findFirst("NAME = ?", {r.pipeName});
         if (!r.isDitch() && !pipeFound) lines.push_back("Pipe: " + r.pipeName + " missing");
 
-        t60.addNew();
         t60.set("SYSTEM", system);
         t60.set("FROM", r.name);
         t60.set("TO", r.toName);
         if (nodeFound) {
-            t60.set("STATION", nodes.value("STATION"));
-            t60.set("OFFSET", nodes.value("OFFSET"));
-            t60.set("TYPE", nodes.value("STRUCT_NAME"));
-            t60.set("INLET_EL", feet(nodes.value("INLET_ELEV")));
+            const NodeTarget& n = nodeAt->second;
+            t60.set("STATION", n.station);
+            t60.set("OFFSET", n.offset);
+            t60.set("TYPE", n.structName);
+            t60.set("INLET_EL", feet(n.inletElev));
         }
         t60.set("LENGTH", r.length);
         static const char* da[] = {"C1DA", "C2DA", "C3DA"};
@@ -237,10 +277,9 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
         }
         t60.set("VELOCITY", r.velocity);
         t60.set("N", r.n);
-        t60.update();
+        t60.insert();
 
         if (nodeFound) {
-            nodes.edit();
             static const char* pds[] = {"P_C1DS", "P_C2DS", "P_C3DS"};
             static const char* pca[] = {"P_C1CA", "P_C2CA", "P_C3CA"};
             for (int k = 0; k < 3; ++k) {
@@ -256,12 +295,13 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
             nodes.set("P_HGL_DN", r.hglDn * len);
             nodes.set("P_HGL_UP", r.hglUp * len);
             nodes.set("P_TF", r.travelTime);
-            nodes.update();
+            nodes.update(nodeAt->second.rowid);
         }
-        if (reachFound && trim(reaches.text("PIPE_NAME")) != trim(r.pipeName)) {
-            reaches.edit();
-            reaches.set("PIPE_NAME", trim(r.pipeName));
-            reaches.update();
+        if (reachFound && trim(reachAt->second.pipeName) != trim(r.pipeName)) {
+            ReachTarget& target = reachAt->second;
+            target.pipeName = trim(r.pipeName);
+            reaches.set("PIPE_NAME", target.pipeName);
+            reaches.update(target.rowid);
         }
     }
     tx.commit();

@@ -13,16 +13,20 @@ std::optional<SizingSystem> loadSystemForSizing(db::Project& project, Session& s
     hydraulics::LoadOptions options;
     // A ditch is never sized: it keeps the pipe name and definition it has.
     options.ditchShapes = false;
-    options.readExtra = [&fields](std::size_t i, const db::RecordSet* node, const db::RecordSet* reach) {
+    auto field = [&fields](std::size_t i) -> SizingFields& {
         if (fields.size() <= i) fields.resize(i + 1);
-        SizingFields& f = fields[i];
-        if (node) f.nodeType = static_cast<int>(node->integer("NODE_TYPE"));
-        if (!reach) return;
-        f.sizeFlag = reach->integer("CALC_PIPESIZE") != 0;
-        f.hasElev1 = !reach->isNull("ELEV1");
-        f.hasElev2 = !reach->isNull("ELEV2");
-        f.elev1 = reach->number("ELEV1");
-        f.elev2 = reach->number("ELEV2");
+        return fields[i];
+    };
+    options.readNodeExtra = [field](std::size_t i, const db::TableRows& node) {
+        field(i).nodeType = static_cast<int>(node.integer("NODE_TYPE"));
+    };
+    options.readReachExtra = [field](std::size_t i, const db::TableRows& reach) {
+        SizingFields& f = field(i);
+        f.sizeFlag = reach.integer("CALC_PIPESIZE") != 0;
+        f.hasElev1 = !reach.isNull("ELEV1");
+        f.hasElev2 = !reach.isNull("ELEV2");
+        f.elev1 = reach.number("ELEV1");
+        f.elev2 = reach.number("ELEV2");
     };
     auto loaded = hydraulics::loadSystemForRun(project, session, ui, system, messages, options);
     if (!loaded) return std::nullopt;

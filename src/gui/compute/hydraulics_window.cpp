@@ -1,6 +1,8 @@
 // The Compute Hydraulics window: run options, the storm tabulation run with its gauges, messages, results, reports and profile.
 #include "gui/compute/hydraulics_window.h"
 
+#include "gui/compute/t60_results_model.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +19,7 @@
 #include <QRadioButton>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -368,7 +371,15 @@ QWidget* HydraulicsWindow::buildMessagesTab() {
     auto* bv = new QVBoxLayout(bottom);
     bv->setContentsMargins(0, 0, 0, 0);
     bv->addWidget(new QLabel("Results of the system (T60)"));
-    m_results = new QTableWidget;
+    m_results = new QTableView;
+    m_resultsModel = new T60ResultsModel(
+        [ctx = m_ctx]() -> db::Database* {
+            db::Project* p = ctx.currentProject();
+            return p ? p->db.get() : nullptr;
+        },
+        m_results);
+    m_results->setModel(m_resultsModel);
+    m_results->horizontalHeader()->setResizeContentsPrecision(100);  // widths fitted to the first rows
     m_results->setObjectName("resultsGrid");
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_results->setAlternatingRowColors(true);
@@ -696,7 +707,8 @@ void HydraulicsWindow::fillResults() {
     db::Project* p = m_ctx.currentProject();
     if (!p) return;
     try {
-        fillT60Grid(m_results, *p->db, m_ctx.currentSystem(), "");
+        m_resultsModel->load(m_ctx.currentSystem());
+        m_results->resizeColumnsToContents();
     } catch (const std::exception& e) {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
     }

@@ -21,11 +21,13 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
+class QTableView;
 class QTableWidget;
 
 namespace kolv::gui::compute {
 
 class ListingView;
+class T60ResultsModel;
 class ProfileView;
 class ReportPreviewDialog;
 class VerificationWindow;
@@ -67,7 +69,7 @@ public:
 
     QTabWidget* tabs() const { return m_tabs; }
     ListingView* messages() const { return m_messages; }
-    QTableWidget* resultsGrid() const { return m_results; }
+    QTableView* resultsGrid() const { return m_results; }
     ProfileView* profileView() const { return m_profile; }
     /// Option controls by their T27 field name ("LVSINT9", "LVSSGL3", ...) for the tests.
     QWidget* control(const std::string& field) const;
@@ -122,7 +124,8 @@ private:
     QLabel *m_passText = nullptr, *m_hglText = nullptr;
     QPushButton *m_computeButton = nullptr, *m_fullButton = nullptr;
     ListingView* m_messages = nullptr;
-    QTableWidget* m_results = nullptr;
+    QTableView* m_results = nullptr;
+    T60ResultsModel* m_resultsModel = nullptr;
 
     // profile tab
     ProfileView* m_profile = nullptr;

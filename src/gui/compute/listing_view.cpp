@@ -29,7 +29,17 @@ void ListingView::addLine(const std::string& line) {
 }
 
 void ListingView::addLines(const std::vector<std::string>& lines) {
-    for (const auto& l : lines) addLine(l);
+    if (lines.empty()) return;
+    // One paragraph append and one scroll for the whole block: a listing of tens of thousands
+    // of lines appears at once.
+    QString text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += QChar('\n');
+        text += QString::fromStdString(lines[i]);
+        m_lines.push_back(lines[i]);
+    }
+    appendPlainText(text);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
 void ListingView::showTop() {

@@ -1,0 +1,96 @@
+// T60 rows read as the view shows them.
+#include "gui/compute/t60_results_model.h"
+
+#include "common/text.h"
+#include "common/vb_format.h"
+
+namespace kolv::gui::compute {
+
+namespace {
+
+/// Rows kept read; beyond this the kept rows are dropped and read again as needed.
+constexpr std::size_t kKeptRows = 4000;
+
+}  // namespace
+
+T60ResultsModel::T60ResultsModel(std::function<db::Database*()> database, QObject* parent)
+    : QAbstractTableModel(parent), m_database(std::move(database)) {}
+
+void T60ResultsModel::load(const std::string& system, const std::string& orderBy) {
+    beginResetModel();
+    m_fields.clear();
+    m_rowids.clear();
+    m_cache.clear();
+    m_loadedFrom = m_database ? m_database() : nullptr;
+    try {
+        if (m_loadedFrom) {
+            db::Database& db = *m_loadedFrom;
+            std::string cols;
+            for (const auto& f : db.layout("T60").fields) {
+                if (f.name == "SYSTEM") continue;
+                m_fields.push_back(f.name);
+                cols += (cols.empty() ? "" : ", ") + db::quoteIdent(f.name);
+            }
+            m_select = "SELECT " + cols + " FROM T60 WHERE rowid = ?";
+            db::Statement st = db.prepare("SELECT rowid FROM T60 WHERE SYSTEM = ? ORDER BY " +
+                                          (orderBy.empty() ? std::string() : orderBy + ", ") + "rowid");
+            st.bind(1, db::Value(trim(system)));
+            while (st.step()) m_rowids.push_back(st.column(0).toInt());
+        }
+    } catch (...) {
+        m_rowids.clear();
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
+int T60ResultsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rowids.size());
+}
+
+int T60ResultsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_fields.size());
+}
+
+const std::vector<db::Value>* T60ResultsModel::row(int r) const {
+    if (auto it = m_cache.find(r); it != m_cache.end()) return &it->second;
+    db::Database* db = m_database ? m_database() : nullptr;
+    if (!db || db != m_loadedFrom || r < 0 || r >= static_cast<int>(m_rowids.size())) return nullptr;
+    std::vector<db::Value> values(m_fields.size());
+    try {
+        db::Statement& st = db->cached(m_select);
+        st.reset();
+        st.bind(1, db::Value(static_cast<long long>(m_rowids[static_cast<std::size_t>(r)])));
+        const bool found = st.step();
+        if (found)
+            for (std::size_t c = 0; c < values.size(); ++c) values[c] = st.column(static_cast<int>(c));
+        st.reset();
+        if (!found) return nullptr;
+    } catch (...) {
+        return nullptr;  // painting never stops on a read fault; the cells stay empty
+    }
+    if (m_cache.size() >= kKeptRows) m_cache.clear();
+    return &m_cache.emplace(r, std::move(values)).first->second;
+}
+
+QVariant T60ResultsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::TextAlignmentRole)) return {};
+    const auto* values = row(index.row());
+    if (!values || index.column() >= static_cast<int>(values->size())) return {};
+    const db::Value& v = (*values)[static_cast<std::size_t>(index.column())];
+    if (role == Qt::TextAlignmentRole)
+        return v.isNumber() ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+    if (v.isNull()) return QString();
+    if (v.isNumber()) return QString::fromStdString(shortestText(roundHalfAway(v.toDouble(), 4)));
+    return QString::fromStdString(v.toText());
+}
+
+QVariant T60ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Vertical) return section + 1;
+    if (section < 0 || section >= static_cast<int>(m_fields.size())) return {};
+    return QString::fromStdString(m_fields[static_cast<std::size_t>(section)]);
+}
+
+}  // namespace kolv::gui::compute

@@ -1,0 +1,44 @@
+// The storm tabulation results of a system (T60) as a table model that reads only the rows in view.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "db/database.h"
+
+namespace kolv::gui::compute {
+
+/// Rows of T60 for one system, every field but `SYSTEM`. Loading reads only the rowids; a row's
+/// values are read when the view first asks for them and kept for a while, so a system of tens of
+/// thousands of reaches shows at once and scrolls freely. Numbers show to 4 decimals.
+class T60ResultsModel : public QAbstractTableModel {
+public:
+    /// `database` tells the open project's database each time (nullptr when none): the rows are
+    /// read only from the database they were listed from.
+    explicit T60ResultsModel(std::function<db::Database*()> database, QObject* parent = nullptr);
+
+    /// Lists the system's rows again (after a run), in `orderBy` order or storage order.
+    void load(const std::string& system, const std::string& orderBy = {});
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    /// The values of a row, read on first use; nullptr when they cannot be read.
+    const std::vector<db::Value>* row(int r) const;
+
+    std::function<db::Database*()> m_database;
+    db::Database* m_loadedFrom = nullptr;
+    std::vector<std::string> m_fields;
+    std::vector<std::int64_t> m_rowids;
+    std::string m_select;  ///< the fields of one row by rowid
+    mutable std::unordered_map<int, std::vector<db::Value>> m_cache;
+};
+
+}  // namespace kolv::gui::compute
