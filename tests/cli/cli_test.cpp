@@ -1,36 +1,17 @@
 // kolv-cli as a script uses it: the design sequence on the sample, exit codes and fault messages.
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "db/database.h"
+#include "cli_runner.h"
 #include "support/test_support.h"
 
 using namespace kolv;
+using test::cli;
+using test::CliRun;
+using test::has;
 
 namespace {
-
-struct CliRun {
-    int code = -1;
-    std::string out;  // stdout and stderr together
-};
-
-/// Runs kolv-cli with a settings folder of the test's own.
-CliRun cli(const test::TempDir& dir, const std::string& args) {
-    std::string cmd = "KOLV_CONFIG_DIR='" + dir.path() + "' '" + KOLV_CLI_PATH + "' " + args + " 2>&1";
-    CliRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf{};
-    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p)) r.out += buf.data();
-    int st = pclose(p);
-    r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(CommandLine, DesignSequenceOnTheSampleProject) {
     test::TempDir dir;

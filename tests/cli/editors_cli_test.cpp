@@ -1,52 +1,34 @@
 // kolv-cli structures / pipes / idf / time-intensity: catalogues and rainfall tables changed from a script.
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "db/database.h"
+#include "cli_runner.h"
 #include "support/test_support.h"
 
 using namespace kolv;
+using test::cli;
+using test::CliRun;
+using test::has;
 
 namespace {
-
-struct CliResult {
-    int code = -1;
-    std::string out;  // stdout and stderr together
-};
-
-CliResult cli(const test::TempDir& dir, const std::string& args) {
-    std::string cmd = "KOLV_CONFIG_DIR='" + dir.path() + "' '" + KOLV_CLI_PATH + "' " + args + " 2>&1";
-    CliResult r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf{};
-    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p)) r.out += buf.data();
-    int st = pclose(p);
-    r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(CliDefinitions, AddChangeRefuseAndDeletePipes) {
     test::TempDir dir;
     const std::string path = test::makeSample(dir);
     const std::string p = "'" + path + "'";
 
-    CliResult list = cli(dir, "pipes " + p);
+    CliRun list = cli(dir, "pipes " + p);
     ASSERT_EQ(list.code, 0) << list.out;
     EXPECT_TRUE(has(list.out, "Lengths in Feet"));
     EXPECT_TRUE(has(list.out, "RCP18"));
 
     // a bad number refuses the whole command: nothing is added
-    CliResult bad = cli(dir, "pipes " + p + " --add RCP21 --height 1,75");
+    CliRun bad = cli(dir, "pipes " + p + " --add RCP21 --height 1,75");
     EXPECT_NE(bad.code, 0);
     EXPECT_TRUE(has(bad.out, "INVALID DATA")) << bad.out;
 
-    CliResult add = cli(dir, "--yes pipes " + p + " --add RCP21TESTPIPE --height 1.75 --width 1.75 --area 1.75 --n 0.012");
+    CliRun add = cli(dir, "--yes pipes " + p + " --add RCP21TESTPIPE --height 1.75 --width 1.75 --area 1.75 --n 0.012");
     ASSERT_EQ(add.code, 0) << add.out;
     EXPECT_TRUE(has(add.out, "Added RCP21TES"));
     EXPECT_TRUE(has(add.out, "CHECK PIPE AREA")) << add.out;  // the diameter typed as the area, answered Yes
@@ -56,22 +38,22 @@ TEST(CliDefinitions, AddChangeRefuseAndDeletePipes) {
         EXPECT_EQ(db->scalar("SELECT ENG_MET FROM T7 WHERE NAME = 'RCP21TES'").toInt(), 0);
     }
 
-    CliResult dup = cli(dir, "pipes " + p + " --add rcp18");
+    CliRun dup = cli(dir, "pipes " + p + " --add rcp18");
     EXPECT_NE(dup.code, 0);
     EXPECT_TRUE(has(dup.out, "DUPLICATE RECORD: Pipe record 'rcp18' already exist."));
 
     // without --yes the delete question is answered No and nothing goes
-    CliResult keep = cli(dir, "pipes " + p + " --delete RCP21TES");
+    CliRun keep = cli(dir, "pipes " + p + " --delete RCP21TES");
     EXPECT_NE(keep.code, 0);
     EXPECT_TRUE(has(keep.out, "'missing pipe error' in later calculations.  Continue with delete?"));
-    CliResult del = cli(dir, "--yes pipes " + p + " --delete RCP21TES");
+    CliRun del = cli(dir, "--yes pipes " + p + " --delete RCP21TES");
     EXPECT_EQ(del.code, 0) << del.out;
     EXPECT_FALSE(has(cli(dir, "pipes " + p).out, "RCP21TES"));
 
-    CliResult group = cli(dir, "structures " + p + " --edit MH4 --group \"Curb Inlet\" --hgl-clear 0.75");
+    CliRun group = cli(dir, "structures " + p + " --edit MH4 --group \"Curb Inlet\" --hgl-clear 0.75");
     EXPECT_EQ(group.code, 0) << group.out;
     EXPECT_TRUE(has(group.out, "Curb Inlet"));
-    CliResult badGroup = cli(dir, "structures " + p + " --edit MH4 --group 9");
+    CliRun badGroup = cli(dir, "structures " + p + " --edit MH4 --group 9");
     EXPECT_NE(badGroup.code, 0);
 }
 
@@ -85,21 +67,21 @@ TEST(CliRainfallTables, EditIdfRowsAndTimeIntensityTables) {
         block << "6\t5\t11.2\t-2.4\t0.05\t0.02\n6\t10\t12.9\t-2,6\t0.07\t0.02\n";
     }
     const auto before = db::Database::open(path)->scalar("SELECT COUNT(*) FROM T2").toInt();
-    CliResult bad = cli(dir, "idf " + p + " --paste '" + dir.file("bad.txt") + "'");
+    CliRun bad = cli(dir, "idf " + p + " --paste '" + dir.file("bad.txt") + "'");
     EXPECT_NE(bad.code, 0);
     EXPECT_TRUE(has(bad.out, "Pasted row 2, column 'B'")) << bad.out;
     EXPECT_EQ(db::Database::open(path)->scalar("SELECT COUNT(*) FROM T2").toInt(), before);
 
-    CliResult set = cli(dir, "idf " + p + " --set 1 A abc");
+    CliRun set = cli(dir, "idf " + p + " --set 1 A abc");
     EXPECT_NE(set.code, 0);
     EXPECT_TRUE(has(set.out, "INVALID DATA"));
 
-    CliResult empty = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON");
+    CliRun empty = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON");
     EXPECT_NE(empty.code, 0);
     EXPECT_TRUE(has(empty.out, "MISSING DATA: Frequency field is empty"));
-    CliResult added = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3");
+    CliRun added = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3");
     EXPECT_EQ(added.code, 0) << added.out;
-    CliResult again = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3");
+    CliRun again = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3");
     EXPECT_NE(again.code, 0);
     EXPECT_TRUE(has(again.out, "Duplicate Entry: Record already exist."));
 
@@ -108,15 +90,15 @@ TEST(CliRainfallTables, EditIdfRowsAndTimeIntensityTables) {
         block << "10\t6.5\n20\t4.9\n";
     }
     // the added table's empty row takes the first line, the second is added
-    CliResult paste = cli(dir, "time-intensity " + p + " --location RIVERTON --frequency 3 --row 1 --column 3 --paste '" +
+    CliRun paste = cli(dir, "time-intensity " + p + " --location RIVERTON --frequency 3 --row 1 --column 3 --paste '" +
                              dir.file("table.txt") + "'");
     EXPECT_EQ(paste.code, 0) << paste.out;
     EXPECT_TRUE(has(paste.out, "RIVERTON"));
-    CliResult preview = cli(dir, "time-intensity " + p + " --location RIVERTON --frequency 3 --preview");
+    CliRun preview = cli(dir, "time-intensity " + p + " --location RIVERTON --frequency 3 --preview");
     EXPECT_EQ(preview.code, 0) << preview.out;
     EXPECT_TRUE(has(preview.out, "            15      5.700"));  // halfway from 6.5 to 4.9
 
-    CliResult del = cli(dir, "--yes time-intensity " + p + " --location RIVERTON --frequency 3 --delete-table");
+    CliRun del = cli(dir, "--yes time-intensity " + p + " --location RIVERTON --frequency 3 --delete-table");
     EXPECT_EQ(del.code, 0) << del.out;
     EXPECT_EQ(db::Database::open(path)->scalar("SELECT COUNT(*) FROM T85").toInt(), 0);
 }

@@ -1,56 +1,34 @@
 // kolv-cli import and export as a script uses them: results log, files, refusals and exit codes.
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "db/database.h"
 #include "exchange/import_setup.h"
+#include "cli_runner.h"
 #include "support/test_support.h"
 #include "ui/ui_port.h"
 
 using namespace kolv;
-
-namespace {
-
-struct CliResult {
-    int code = -1;
-    std::string out;
-};
-
-CliResult cli(const test::TempDir& dir, const std::string& args) {
-    std::string cmd = "KOLV_CONFIG_DIR='" + dir.path() + "' '" + KOLV_CLI_PATH + "' " + args + " 2>&1";
-    CliResult r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf{};
-    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p)) r.out += buf.data();
-    int st = pclose(p);
-    r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-}  // namespace
+using test::cli;
+using test::CliRun;
+using test::has;
 
 TEST(CommandLineExchange, ExportOneSystemOrAll) {
     test::TempDir dir;
     const std::string p = "'" + test::makeSample(dir) + "'";
-    CliResult one = cli(dir, "export " + p + " --system MAINST --out '" + dir.file("m.txt") + "'");
+    CliRun one = cli(dir, "export " + p + " --system MAINST --out '" + dir.file("m.txt") + "'");
     ASSERT_EQ(one.code, 0) << one.out;
     EXPECT_TRUE(has(one.out, "End of Export"));
     std::string text = test::readAll(dir.file("m.txt"));
     EXPECT_EQ(text.rfind("SYS NAME,STR NUM,STATION,OFFSET,TYPE,TOP ELEV,DIRECTION,TO STR", 0), 0u);
     EXPECT_FALSE(has(text, "OAKAVE"));
 
-    CliResult all = cli(dir, "export " + p + " --all --out '" + dir.file("a.txt") + "'");
+    CliRun all = cli(dir, "export " + p + " --all --out '" + dir.file("a.txt") + "'");
     ASSERT_EQ(all.code, 0) << all.out;
     EXPECT_TRUE(has(test::readAll(dir.file("a.txt")), "\nOAKAVE,"));
 
     EXPECT_NE(cli(dir, "export " + p + " --out '" + dir.file("x.txt") + "'").code, 0);
-    CliResult unknown = cli(dir, "export " + p + " --system NOPE --out '" + dir.file("x.txt") + "'");
+    CliRun unknown = cli(dir, "export " + p + " --system NOPE --out '" + dir.file("x.txt") + "'");
     EXPECT_NE(unknown.code, 0);
     EXPECT_TRUE(has(unknown.out, "System 'NOPE' does not exist."));
 }
@@ -69,7 +47,7 @@ TEST(CommandLineExchange, ImportThroughASavedSetupPrintsTheResultsLog) {
     std::ofstream(dir.file("survey.txt")) << "Structure;Rim;Downstream;Type\nA-1;40.5;A-2;Inlet\nA-2;39.0;OUT;Inlet\n";
     const std::string p = "'" + path + "' '" + dir.file("survey.txt") + "'";
 
-    CliResult r = cli(dir, "import " + p + " --setup Survey --system NEW --rows 1-200 --separator semicolon "
+    CliRun r = cli(dir, "import " + p + " --setup Survey --system NEW --rows 1-200 --separator semicolon "
                                      "--default-structure MH4 --default-pipe RCP18");
     ASSERT_EQ(r.code, 0) << r.out;
     EXPECT_TRUE(has(r.out, "IMPORT RESULTS\n"));
@@ -81,14 +59,14 @@ TEST(CommandLineExchange, ImportThroughASavedSetupPrintsTheResultsLog) {
     EXPECT_DOUBLE_EQ(db->scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'A-1'").toDouble(), 40.5);
     EXPECT_EQ(db->scalar("SELECT NODE2 FROM REACH WHERE NAME = 'A-2'").toText(), "OUT");
 
-    CliResult commas = cli(dir, "import " + p + " --setup Survey --system NEW --separator ';' --rows 1,1,1,1,1,1,1,1,1,1,1,1");
+    CliRun commas = cli(dir, "import " + p + " --setup Survey --system NEW --separator ';' --rows 1,1,1,1,1,1,1,1,1,1,1,1");
     EXPECT_NE(commas.code, 0);
     EXPECT_TRUE(has(commas.out, "Number of commas in the row listing has exceeded 10.")) << commas.out;
-    CliResult noSetup = cli(dir, "import " + p + " --setup Other --system NEW");
+    CliRun noSetup = cli(dir, "import " + p + " --setup Other --system NEW");
     EXPECT_NE(noSetup.code, 0);
     EXPECT_TRUE(has(noSetup.out, "Import setup 'Other' does not exist. Setups: Survey.")) << noSetup.out;
     EXPECT_NE(cli(dir, "import " + p + " --setup Survey --system NEW --separator pipe").code, 0);
-    CliResult noSystem = cli(dir, "import " + p + " --setup Survey --system GONE --separator semicolon");
+    CliRun noSystem = cli(dir, "import " + p + " --setup Survey --system GONE --separator semicolon");
     EXPECT_NE(noSystem.code, 0);
     EXPECT_TRUE(has(noSystem.out, "Destination System 'GONE' could not be found.")) << noSystem.out;
     EXPECT_NE(cli(dir, "import " + p.substr(0, p.find(' ')) + " '" + dir.file("missing.csv") +

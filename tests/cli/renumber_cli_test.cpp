@@ -1,35 +1,17 @@
 // kolv-cli renumber, divide and combine on the sample project: results, refusals and exit codes.
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "db/database.h"
+#include "cli_runner.h"
 #include "support/test_support.h"
 
 using namespace kolv;
+using test::cli;
+using test::CliRun;
+using test::has;
 
 namespace {
-
-struct CliResult {
-    int code = -1;
-    std::string out;  // stdout and stderr together
-};
-
-CliResult cli(const test::TempDir& dir, const std::string& args) {
-    std::string cmd = "KOLV_CONFIG_DIR='" + dir.path() + "' '" + KOLV_CLI_PATH + "' " + args + " 2>&1";
-    CliResult r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf{};
-    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p)) r.out += buf.data();
-    int st = pclose(p);
-    r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 /// Node names of a system in record order, joined.
 std::string names(const std::string& path, const std::string& system) {
@@ -51,37 +33,37 @@ protected:
 TEST_F(RenumberCli, PrefixAndStartInRecordOrderAndByPosition) {
     const std::string oak = names(path, "OAKAVE");
     // the question is answered No without --yes: nothing changes
-    CliResult no = cli(dir, "renumber " + p + " --system MAINST --prefix M --start 1");
+    CliRun no = cli(dir, "renumber " + p + " --system MAINST --prefix M --start 1");
     EXPECT_EQ(no.code, 1) << no.out;
     EXPECT_TRUE(has(no.out, "New node range will be M1 to M22. Proceed with node and reach renumbering.")) << no.out;
     EXPECT_TRUE(has(names(path, "MAINST"), "S-1 "));
 
-    CliResult yes = cli(dir, "--yes renumber " + p + " --system MAINST --prefix M --start 1");
+    CliRun yes = cli(dir, "--yes renumber " + p + " --system MAINST --prefix M --start 1");
     ASSERT_EQ(yes.code, 0) << yes.out;
     EXPECT_TRUE(has(yes.out, "Section 2: Pass 2: Reach Name Change: M22"));
     EXPECT_TRUE(has(yes.out, "Renumbering complete."));
     EXPECT_EQ(names(path, "MAINST").substr(0, 9), "M1 M2 M3 ");
     EXPECT_EQ(names(path, "OAKAVE"), oak);
 
-    CliResult pos = cli(dir, "--yes renumber " + p + " --system MAINST --prefix P --start 100 --by-position");
+    CliRun pos = cli(dir, "--yes renumber " + p + " --system MAINST --prefix P --start 100 --by-position");
     ASSERT_EQ(pos.code, 0) << pos.out;
-    CliResult tabs = cli(dir, "storm-tabs " + p + " --system MAINST --format csv");
+    CliRun tabs = cli(dir, "storm-tabs " + p + " --system MAINST --format csv");
     EXPECT_EQ(tabs.code, 0) << tabs.out;
     EXPECT_TRUE(has(tabs.out, "P100")) << tabs.out;
 }
 
 TEST_F(RenumberCli, ClashesAndBadOrdersAreRefused) {
-    CliResult clash = cli(dir, "--yes renumber " + p + " --system MAINST --prefix S- --start 31");
+    CliRun clash = cli(dir, "--yes renumber " + p + " --system MAINST --prefix S- --start 31");
     EXPECT_EQ(clash.code, 1);
     EXPECT_TRUE(has(clash.out, "DUPLICATE NODE NAME: Node 'S-31' is assigned to system 'OAKAVE'.")) << clash.out;
     const std::string order = dir.file("order.txt");
     std::ofstream(order) << "S-1\nS-2\n";
-    CliResult part = cli(dir, "--yes renumber " + p + " --system MAINST --prefix X --start 1 --order '" + order + "'");
+    CliRun part = cli(dir, "--yes renumber " + p + " --system MAINST --prefix X --start 1 --order '" + order + "'");
     EXPECT_EQ(part.code, 1);
     EXPECT_TRUE(has(part.out, "INCOMPLETE LIST")) << part.out;
-    CliResult badStart = cli(dir, "--yes renumber " + p + " --system MAINST --prefix X --start 1,5");
+    CliRun badStart = cli(dir, "--yes renumber " + p + " --system MAINST --prefix X --start 1,5");
     EXPECT_EQ(badStart.code, 1) << badStart.out;
-    CliResult neither = cli(dir, "renumber " + p + " --system MAINST");
+    CliRun neither = cli(dir, "renumber " + p + " --system MAINST");
     EXPECT_NE(neither.code, 0);
     EXPECT_TRUE(has(names(path, "MAINST"), "S-1 S-2 S-3 "));
 }
@@ -89,14 +71,14 @@ TEST_F(RenumberCli, ClashesAndBadOrdersAreRefused) {
 TEST_F(RenumberCli, MapFile) {
     const std::string map = dir.file("map.csv");
     std::ofstream(map) << "Node,New Node,New Reach\nS-1,A-1,R-1\nOUT-1,EW-1\n";
-    CliResult r = cli(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'");
+    CliRun r = cli(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'");
     ASSERT_EQ(r.code, 0) << r.out;
     auto db = db::Database::open(path);
     EXPECT_EQ(db->scalar("SELECT NAME FROM REACH WHERE NODE1 = 'A-1'").toText(), "R-1");
     EXPECT_EQ(db->scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'MAINST'").toText(), "EW-1");
     EXPECT_EQ(db->scalar("SELECT NODE2 FROM REACH WHERE NODE1 = 'S-21'").toText(), "EW-1");
     std::ofstream(map) << "S-31,X\n";
-    CliResult bad = cli(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'");
+    CliRun bad = cli(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'");
     EXPECT_EQ(bad.code, 1);
     EXPECT_TRUE(has(bad.out, "Node 'S-31' is not in system 'MAINST'.")) << bad.out;
 }
@@ -106,13 +88,13 @@ TEST_F(RenumberCli, DivideAndCombine) {
         auto db = db::Database::open(path);
         db->execute("INSERT INTO T16 (SYSTEM) VALUES ('ELM')");
     }
-    CliResult two = cli(dir, "divide " + p + " --system MAINST --to ELM S-9 S-11");
+    CliRun two = cli(dir, "divide " + p + " --system MAINST --to ELM S-9 S-11");
     EXPECT_EQ(two.code, 1);
     EXPECT_TRUE(has(two.out, "A minimum of 3 nodes must be moved.")) << two.out;
-    CliResult none = cli(dir, "divide " + p + " --system MAINST --to NOSUCH S-9 S-11 S-10");
+    CliRun none = cli(dir, "divide " + p + " --system MAINST --to NOSUCH S-9 S-11 S-10");
     EXPECT_EQ(none.code, 1);
     EXPECT_TRUE(has(none.out, "System 'NOSUCH' not found.")) << none.out;
-    CliResult three = cli(dir, "divide " + p + " --system MAINST --to ELM S-9 S-11 S-10");
+    CliRun three = cli(dir, "divide " + p + " --system MAINST --to ELM S-9 S-11 S-10");
     ASSERT_EQ(three.code, 0) << three.out;
     EXPECT_EQ(names(path, "ELM"), "S-9 S-10 S-11 ");
     {
@@ -121,15 +103,15 @@ TEST_F(RenumberCli, DivideAndCombine) {
         EXPECT_EQ(db->scalar("SELECT SYSTEM FROM REACH WHERE NAME = 'S-10'").toText(), "ELM");
     }
 
-    CliResult self = cli(dir, "combine " + p + " --from OAKAVE --to oakave");
+    CliRun self = cli(dir, "combine " + p + " --from OAKAVE --to oakave");
     EXPECT_EQ(self.code, 1);
     EXPECT_TRUE(has(self.out, "The 'From System' and 'Combine to System' cannot be the same system.")) << self.out;
-    CliResult unknown = cli(dir, "combine " + p + " --from NOSUCH --to MAINST");
+    CliRun unknown = cli(dir, "combine " + p + " --from NOSUCH --to MAINST");
     EXPECT_EQ(unknown.code, 1);
-    CliResult merged = cli(dir, "--yes combine " + p + " --from ELM --to MAINST");
+    CliRun merged = cli(dir, "--yes combine " + p + " --from ELM --to MAINST");
     ASSERT_EQ(merged.code, 0) << merged.out;
     EXPECT_TRUE(has(merged.out, "System merging complete.")) << merged.out;
-    CliResult info = cli(dir, "info " + p);
+    CliRun info = cli(dir, "info " + p);
     EXPECT_FALSE(has(info.out, "ELM")) << info.out;
     EXPECT_TRUE(has(names(path, "MAINST"), "S-9 S-10 S-11"));
 }
