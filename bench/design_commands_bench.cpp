@@ -13,6 +13,7 @@
 
 #include "cost/system_cost.h"
 #include "db/project.h"
+#include "db/undo_history.h"
 #include "db/seed_builder.h"
 #include "flowline/flow_lines.h"
 #include "hydraulics/pass.h"
@@ -122,6 +123,37 @@ void BM_StormTabsRun(benchmark::State& state) {
     perReach(state, n);
 }
 
+/// The same run as the desktop program makes it: every row change recorded for undo. The
+/// history is emptied after each run, outside the timing.
+void BM_StormTabsRunWithUndo(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    static BenchFolder folder;
+    static std::map<std::size_t, std::unique_ptr<db::Project>> cache;
+    auto& p = cache[n];
+    if (!p) {
+        const fs::path file = folder.path / ("undo-" + std::to_string(n) + ".mdb");
+        db::buildSeed(file.string(), std::string(KOLV_DATA_DIR) + "/seed");
+        ui::SilentUi quiet;
+        p = db::openProject(file.string(), quiet);
+        test::RandomSystemOptions shape;
+        shape.system = kSystem;
+        shape.reaches = n;
+        test::addRandomSystem(*p->db, shape);
+        p->db->attachHistory();
+    }
+    ui::SilentUi silent;
+    for (auto _ : state) {
+        Session session;
+        session.suppressMaxPassesWarning = true;
+        const auto r = hydraulics::runStormTabs(*p, session, silent, runOptions(*p), kSystem);
+        if (r.status != 0) state.SkipWithError("run failed");
+        state.PauseTiming();
+        p->db->history()->clear();
+        state.ResumeTiming();
+    }
+    perReach(state, n);
+}
+
 /// The pass loop alone, exactly 50 passes; per_reach is the time of one reach in one pass.
 void BM_PassLoop50(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
@@ -202,6 +234,7 @@ void BM_Verify(benchmark::State& state) {
 #define KOLV_SIZES Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()
 BENCHMARK(BM_StormTabsWorstCase)->KOLV_SIZES;
 BENCHMARK(BM_StormTabsRun)->KOLV_SIZES;
+BENCHMARK(BM_StormTabsRunWithUndo)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_PassLoop50)->KOLV_SIZES;
 BENCHMARK(BM_SizePipes)->KOLV_SIZES;
 BENCHMARK(BM_SetFlowLines)->KOLV_SIZES;
