@@ -601,7 +601,8 @@ void MainWindow::refreshWrittenRows() {
 
 void MainWindow::showNode(const std::string& name) {
     m_panel->selectNode(name);
-    refreshNodeList();
+    // only the line just written and the line chosen change (a new or removed node lists all again)
+    refreshWrittenRows();
 }
 
 void MainWindow::addNode() {
