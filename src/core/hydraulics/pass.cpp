@@ -176,10 +176,12 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
                      "This is an invalid condition and can be corrected by entering a very\n"
                      "small base flow (ie. 0.001 cfs) to this node in the Node Edit window.");
 
-        // Travel time t = L / (60 V), V never below the minimum for travel time
-        // (no state before the first grade line: the flow against the capacity decides)
-        double vTravel = r.stateVelocity();
-        if (r.state == FlowState::Unset) vTravel = (r.isDitch() || r.q < r.qCapacity) ? r.vPartial : r.velocity;
+        // Travel time t = L / (60 V), V never below the minimum for travel time. The flow against
+        // the full-flow capacity decides V: the partial-flow velocity below capacity (and in every
+        // ditch), the design velocity Q / barrels / A at or above it (an adverse pipe, whose
+        // capacity is negative, too). The backwater state of the grade line never enters it, so
+        // the hydrology does not hang on the grade line of the previous pass.
+        double vTravel = (r.isDitch() || r.q < r.qCapacity) ? r.vPartial : r.velocity;
         if (o.minVelocityOn && vTravel < s.minVelocityFtS) vTravel = s.minVelocityFtS;
         r.travelTime = vTravel != 0 ? r.reachLength(o.useHydLength) / (vTravel * 60.0) : 0.0;
         if (to) to->tcWork = o.fixedTc ? o.fixedTcMinutes : std::max(to->tcWork, r.tcWork + r.travelTime);

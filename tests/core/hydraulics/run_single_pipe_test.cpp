@@ -51,6 +51,21 @@ TEST_F(SinglePipe, PartialFlowFollowsNormalDepth) {
     EXPECT_EQ(p.t60("S1", "A", "TO").toText(), "OUT");
 }
 
+TEST_F(SinglePipe, TravelTimeFollowsTheFlowAgainstCapacityNotTheBackwater) {
+    // The tailwater at 103.00 drowns the pipe (crown 100.50 at the outfall end): the grade line
+    // runs full, but 3.6 cfs is below the 7.43 cfs capacity, so the water still travels at the
+    // partial-flow velocity of normal depth, 4.18 ft/s: 200 / (4.179 x 60) = 0.798 min.
+    build(1.0, 103.0);
+    RunResult r = p.run("S1");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(p.t60("S1", "A", "FLOW_COND").toText(), "FULL");
+    EXPECT_GT(p.t60n("S1", "A", "HGL_DN"), 100.5);
+    const double yn = manningDepth(1.5, 3.6, 0.013, 0.005);
+    EXPECT_NEAR(p.t60n("S1", "A", "TF"), 200.0 / (3.6 / segmentArea(1.5, yn) * 60), 0.01);
+    // not the design velocity Q / A = 2.037 ft/s, which would give 1.636 min
+    EXPECT_LT(p.t60n("S1", "A", "TF"), 1.0);
+}
+
 TEST_F(SinglePipe, FullFlowStartsAtTheCrownWhenTheTailwaterIsLow) {
     build(3.0, 90.0);  // Q = 10.8 cfs > Qc
     RunResult r = p.run("S1");
