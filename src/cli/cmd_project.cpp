@@ -43,9 +43,9 @@ RegisterCommand infoCmd([](CLI::App& app, Context& ctx) {
 RegisterCommand rebuildCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("rebuild", "Compact and check a project file, keeping Rebuild.BAK");
     static std::string path;
-    static std::string work = ".";
+    static std::string work;
     sub->add_option("PROJECT", path, "Project file")->required();
-    sub->add_option("--work-folder", work, "Folder for Rebuild.BAK and TEMP0000.MDA (default: current folder)");
+    sub->add_option("--work-folder", work, "Folder for Rebuild.BAK and TEMP0000.MDA (default: the project's folder)");
     sub->callback([&ctx] {
         if (!db::rebuildProject(path, "", ctx.ui, work)) ctx.exitCode = 1;
     });

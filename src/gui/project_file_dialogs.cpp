@@ -124,7 +124,7 @@ RebuildDialog::RebuildDialog(std::string openProjectPath, ui::UiPort& ui, QWidge
 
 void RebuildDialog::rebuild() {
     try {
-        bool done = db::rebuildProject(trim(m_path->text().toStdString()), m_openPath, m_ui, ".");
+        bool done = db::rebuildProject(trim(m_path->text().toStdString()), m_openPath, m_ui);
         if (done) accept();
     } catch (const std::exception& e) {
         m_ui.busy(false);

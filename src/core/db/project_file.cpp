@@ -1,7 +1,10 @@
 // New project and rebuild.
 #include "db/project_file.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -28,6 +31,39 @@ bool createProject(const std::string& newPath, const std::string& seedPath, ui::
     return true;
 }
 
+namespace {
+
+/// Holds an advisory lock on a folder for as long as it lives: two rebuilds in one folder,
+/// which share its Rebuild.BAK and TEMP0000.MDA, run one after the other.
+class FolderLock {
+public:
+    explicit FolderLock(const fs::path& folder) {
+        m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~FolderLock() {
+        if (m_fd >= 0) ::close(m_fd);  // closing releases the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+/// Writes a file's contents through to the disk.
+void flushToDisk(const fs::path& file) {
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
 bool rebuildProject(const std::string& path, const std::string& openProjectPath, ui::UiPort& ui,
                     const std::string& workFolder) {
     const std::string p = trim(path);
@@ -46,27 +82,50 @@ bool rebuildProject(const std::string& path, const std::string& openProjectPath,
 
     ui::BusyPointer busy(ui);
 
-    const fs::path bak = fs::path(workFolder) / "Rebuild.BAK";
-    const fs::path tmp = fs::path(workFolder) / "TEMP0000.MDA";
-    {
-        // Recognise and check the file before anything is written.
-        auto db = Database::open(p);
+    // The backup and the compacted copy are written beside the project.
+    const fs::path folder = trim(workFolder).empty() ? fs::absolute(fs::path(p)).parent_path() : fs::path(workFolder);
+    const fs::path bak = folder / "Rebuild.BAK";
+    const fs::path tmp = folder / "TEMP0000.MDA";
+    FolderLock oneAtATime(folder);
+
+    // Recognise and check the file, then hold it alone for the whole rebuild: no other program
+    // may write to it between the backup and the replacement.
+    auto db = Database::open(p);
+    db->exec("PRAGMA locking_mode = EXCLUSIVE");
+    try {
+        db->exec("BEGIN EXCLUSIVE");
+        db->exec("COMMIT");  // the exclusive lock stays with the connection
+    } catch (const DatabaseError&) {
+        ui.beep();
+        ui.message("Rebuild Database",
+                   "'" + p + "' is open or locked in another program. Close it there and rebuild again.\r"
+                   "Nothing was changed.",
+                   ui::Icon::Exclamation);
+        return false;
     }
     std::error_code ec;
     fs::copy_file(p, bak, fs::copy_options::overwrite_existing, ec);
     if (ec) throw Error(kErrDiskFull, "The backup '" + bak.string() + "' could not be written: " + ec.message());
+    flushToDisk(bak);
     fs::remove(tmp, ec);
-    {
-        auto db = Database::open(p);
+    try {
         db->execute("VACUUM INTO ?", {tmp.string()});
-    }
-    {
+        flushToDisk(tmp);
         // The compacted copy must itself be sound before it replaces the project.
-        auto check = Database::open(tmp.string());
+        { auto check = Database::open(tmp.string()); }
+    } catch (...) {
+        fs::remove(tmp, ec);
+        throw;
     }
-    fs::copy_file(tmp, p, fs::copy_options::overwrite_existing, ec);
-    if (ec) throw Error(kErrDiskFull, "'" + p + "' could not be replaced: " + ec.message() +
-                                          ". The file before the rebuild is in '" + bak.string() + "'.");
+    // One atomic step: the project is either the file before or the compacted copy, never half.
+    fs::rename(tmp, p, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        throw Error(kErrDiskFull, "'" + p + "' could not be replaced: " + ec.message() +
+                                      ". The file before the rebuild is in '" + bak.string() + "'.");
+    }
+    flushToDisk(folder);
+    db.reset();
     ui.message("", "Database rebuilding complete.");
     return true;
 }

@@ -18,11 +18,13 @@ namespace kolv::db {
 bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui);
 
 /// Rebuilds a project that is not open: refuses an empty path or the open project, asks
-/// "Rebuild Database", copies the file to "Rebuild.BAK" in `workFolder`, checks its
-/// integrity, compacts it into "TEMP0000.MDA" there and copies that over the project.
-/// A failure before the final copy leaves the project untouched. Returns true when rebuilt.
+/// "Rebuild Database", holds the file exclusively for the whole run (refused, with a message,
+/// when another program has it open or locked), copies it to "Rebuild.BAK" in `workFolder`
+/// ("" = the project's own folder), compacts it into "TEMP0000.MDA" there, flushes and checks
+/// that copy, and renames it over the project in one atomic step. A failure before the rename
+/// leaves the project untouched; two rebuilds in one folder run one after the other.
 bool rebuildProject(const std::string& path, const std::string& openProjectPath, ui::UiPort& ui,
-                    const std::string& workFolder = ".");
+                    const std::string& workFolder = "");
 
 /// Writes a compacted copy of the open database to `newPath` (".mdb" added when the name has
 /// no extension) and returns the path written, or "" when refused: an empty name, or the open
