@@ -188,13 +188,25 @@ ReportPreviewDialog* showTemplateReport(const ComputeContext& ctx, const reports
                                         QWidget* parent) {
     db::Project* project = ctx.currentProject();
     if (!project || !ctx.ui) return nullptr;
+    // The report data always shows in the preview; a report that cannot be produced shows it
+    // with the reason instead of pages, so the engineer sees which template and selection failed.
+    auto failed = [&](const std::string& reason, const std::string& path) -> ReportPreviewDialog* {
+        ctx.ui->beep();
+        reports::Document empty;
+        empty.title = request.templateName;
+        auto* dlg = new ReportPreviewDialog(std::move(empty), ctx, parent);
+        dlg->setAttribute(Qt::WA_DeleteOnClose);
+        auto data = reports::reportData(request, path.empty() ? std::string("n/a") : path);
+        data.emplace_back("Not produced", reason);
+        dlg->setReportData(data);
+        dlg->show();
+        return dlg;
+    };
     std::string path;
     try {
         path = reports::locateTemplate(request.templateName, ctx.currentReportFolder());
     } catch (const reports::TemplateError& e) {
-        ctx.ui->beep();
-        ctx.ui->message("REPORT", e.what(), ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
-        return nullptr;
+        return failed(e.what(), "");
     }
     try {
         reports::ReportEngine engine(*project->db);
@@ -217,11 +229,9 @@ ReportPreviewDialog* showTemplateReport(const ComputeContext& ctx, const reports
         dlg->show();
         return dlg;
     } catch (const reports::FormulaError& e) {
-        ctx.ui->beep();
-        ctx.ui->message("REPORT", e.what(), ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+        return failed(e.what(), path);
     } catch (const reports::TemplateError& e) {
-        ctx.ui->beep();
-        ctx.ui->message("REPORT", e.what(), ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+        return failed(e.what(), path);
     } catch (const std::exception& e) {
         ui::reportException(*ctx.ui, e);
     }

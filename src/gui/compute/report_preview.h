@@ -58,8 +58,8 @@ ReportPreviewDialog* showTextReport(const ComputeContext& ctx, const std::string
                                     const reports::TextReportOptions& options = {});
 
 /// Runs a template report through the report engine into a preview, the report data shown
-/// above the pages. A missing template or a bad formula is reported through the port; returns
-/// nullptr then.
+/// above the pages. A missing template or a bad formula opens the preview without pages, its
+/// report data ending in a "Not produced" line with the reason.
 ReportPreviewDialog* showTemplateReport(const ComputeContext& ctx, const reports::ReportRequest& request,
                                         QWidget* parent);
 

@@ -116,6 +116,20 @@ class ComputeWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void aReportThatCannotBeProducedStillShowsItsDataAndTheReason() {
+        Fixture f;
+        reports::ReportRequest request{"NOSUCH.RPT", "{T60.SYSTEM} = 'MAINST'", ""};
+        auto* preview = showTemplateReport(f.ctx(), request, nullptr);
+        QVERIFY(preview);
+        QCOMPARE(preview->pageCount(), 0);
+        auto* data = preview->findChild<QLabel*>("reportData");
+        QVERIFY(data && !data->isHidden());
+        QVERIFY(data->text().contains("NOSUCH.RPT"));
+        QVERIFY(data->text().contains("Not produced"));
+        QVERIFY(data->text().contains("{T60.SYSTEM} = 'MAINST'"));
+        preview->close();
+    }
+
     void hydraulicsRunWritesResultsAndShowsThem() {
         Fixture f;
         VerificationWindow verification(f.ctx());
