@@ -110,12 +110,12 @@ void sizeInFlowOrder(SizingSystem& sys, const std::vector<PipeEntry>& table, con
         if (ditch) {
             // A ditch carries no pipe: nothing is tried, and no time is added on its way.
             if (s.list) lines.push_back(col(r.name) + col(r.toName) + "Ditch Reach: No pipe will be selected.");
-        } else if (s.mode == Mode::Select) {
+        } else if (s.mode == Mode::Select && sys.fields[i].sizeFlag) {
             const Choice c = choosePipe(table, r.q, r.barrels, s.criterion, s.limit,
                                         searchStart(sys, i, table, s.notSmallerThanUpstream));
             if (c.index >= 0) {
                 const PipeEntry& e = table[static_cast<std::size_t>(c.index)];
-                if (sys.fields[i].sizeFlag) r.pipeName = e.name;
+                r.pipeName = e.name;
                 r.width = e.widthFt;
                 r.height = e.heightFt;
                 r.pipeArea = e.areaSqFt;
@@ -129,13 +129,16 @@ void sizeInFlowOrder(SizingSystem& sys, const std::vector<PipeEntry>& table, con
             }
             if (s.list) lines.push_back(reachLine(r, s.criterion, metric));
         } else {
-            // Own pipe flowing full: V = Q / barrels / A
+            // Own pipe flowing full: V = Q / barrels / A. So runs the FULL command, and so does a
+            // pipe the engineer fixed (its size switch off): it is sized as itself, never as a
+            // candidate of the group, and listed with its own name and size.
             const double area = ownArea(r);
             if (r.pipeFound && area > 0) {
                 r.pipeArea = area;
                 r.velocity = r.q / r.barrels / area;
                 r.sf = frictionSlope(r.n, r.velocity, area, r.height, r.width);
             }
+            if (s.mode == Mode::Select && s.list) lines.push_back(reachLine(r, s.criterion, metric));
         }
 
         // Travel time (min) = L / V / 60, never at less than the minimum velocity; 0 when V is 0.

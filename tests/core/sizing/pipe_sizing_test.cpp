@@ -214,24 +214,24 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
     auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
     EXPECT_TRUE(has("From     To       Pipe     'N'      Length   Height   Width    Q        Velocity"));
     EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.25     1.25     4.00     3.26"));
-    // B keeps its pipe name (size flag clear) but is listed with the chosen size.
-    EXPECT_TRUE(has("B        OUT      OLD      0.0130   200.00   1.50     1.50     10.00    5.66"));
+    // B's pipe is fixed (size flag clear): it tries no candidate and runs as its own 12 in pipe
+    // flowing full, V = 10 / (π 0.5²) = 12.7324 ft/s.
+    EXPECT_TRUE(has("B        OUT      OLD      0.0130   200.00   1.00     1.00     10.00    12.73"));
     // C: Q = 0 takes the first pipe, V = 0.
     EXPECT_TRUE(has("C        OUT      15IN     0.0130   100.00   1.25     1.25     0.00     0.00"));
     EXPECT_TRUE(has("D        B        Ditch Reach: No pipe will be selected."));
     // Grade line from the tailwater 100 (hand, n 0.013):
-    //   B: Sf = (0.013 × 5.6588 / (1.486 × 0.375^(2/3)))² = 0.0090629, × 200 → 101.8126
-    //   A: Sf = (0.013 × 3.2595 / (1.486 × 0.3125^(2/3)))² = 0.0038340, × 300 → 102.9628
+    //   B: Sf = (0.013 × 12.7324 / (1.486 × 0.25^(2/3)))² = 0.078781, × 200 → 115.7562
+    //   A: Sf = (0.013 × 3.2595 / (1.486 × 0.3125^(2/3)))² = 0.0038340, × 300 → 116.9064
     //   C: into the outfall as well, Sf 0 → 100.0
-    EXPECT_NEAR(r.records.back().hglUp, 101.8126, 0.001);
-    EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 102.9628, 0.001);
+    EXPECT_NEAR(r.records.back().hglUp, 115.7562, 0.001);
+    EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 116.9064, 0.001);
     EXPECT_NEAR(value("SELECT HGL_DN FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
     EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
-    // A: 103.5 − 102.963 = 0.537 < 1.0 required; B has 8.19.
-    EXPECT_TRUE(has("0.537 feet clearence. Node: A"));
+    // A: 103.5 − 116.906 and B: 110.0 − 115.756, both short of the 1.0 required.
     EXPECT_EQ(std::count_if(r.lines.begin(), r.lines.end(),
                             [](const std::string& l) { return l.find("clearence") != std::string::npos; }),
-              1);
+              2);
     EXPECT_EQ(r.lines.back(), "Cleaning up temporary data arrays");
     // Travel time A: 300 / 3.2595 / 60 = 1.534 min → B's Tc 11.534.
     EXPECT_NEAR(value("SELECT TC FROM T60 WHERE \"FROM\" = ?", "B"), 11.534, 0.001);
@@ -240,12 +240,13 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"A"}).toText(), "15IN");
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"B"}).toText(), "OLD");
     EXPECT_NEAR(value("SELECT P_Q FROM NODE WHERE NAME = ?", "B"), 10.0, 1e-6);
-    EXPECT_NEAR(value("SELECT P_VELOCITY FROM NODE WHERE NAME = ?", "B"), 5.6588, 0.0005);
+    EXPECT_NEAR(value("SELECT P_VELOCITY FROM NODE WHERE NAME = ?", "B"), 12.7324, 0.0005);
     EXPECT_EQ(value("SELECT COUNT(*) FROM T60 WHERE SYSTEM = ?", "S1"), 4.0);
     EXPECT_NEAR(value("SELECT FL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 95.0, 1e-9);
 }
 
 TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
+    db.execute("UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'");  // B sized here too
     auto o = sizing::SizingOptions::defaults(false);
     o.group = 1;
     o.criterion = Criterion::HglSlope;
@@ -316,6 +317,7 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     //   leaves 1.433 ft = 0.437 m, less than the 1 m required.
     project->metric = true;
     db.execute("UPDATE NODE SET INLET_ELEV = 100.5 WHERE NAME = 'A'");
+    db.execute("UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'");  // B sized here too
     auto o = sizing::SizingOptions::defaults(true);
     o.group = 1;
     o.maxVelocity = 6.0;  // m/s
@@ -323,7 +325,7 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     ASSERT_EQ(r.status, 0);
     auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
     EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.250    1.250    0.2799   0.228"));
-    EXPECT_TRUE(has("B        OUT      OLD      0.0130   200.00   1.250    1.250    0.6998   0.570"));
+    EXPECT_TRUE(has("B        OUT      15IN     0.0130   200.00   1.250    1.250    0.6998   0.570"));
     EXPECT_TRUE(has("0.437 meters (1.433 feet) clearence. Node: A"));
     // T60 holds feet and cfs in either unit system (the report layouts convert);
     // the node's sizing fields are in the project's units: 328.2908 ft = 100.0638 m.
