@@ -42,13 +42,14 @@ struct BenchFolder {
     }
 };
 
-/// A project holding one generated system of n reaches, built once per size.
-db::Project& project(std::size_t n) {
+/// A project holding one generated system of n reaches, built once per size; `recorded` ones
+/// keep every row change for undo, as the desktop program does.
+db::Project& project(std::size_t n, bool recorded = false) {
     static BenchFolder folder;
-    static std::map<std::size_t, std::unique_ptr<db::Project>> cache;
-    auto& slot = cache[n];
+    static std::map<std::pair<std::size_t, bool>, std::unique_ptr<db::Project>> cache;
+    auto& slot = cache[{n, recorded}];
     if (slot) return *slot;
-    const fs::path file = folder.path / ("random-" + std::to_string(n) + ".mdb");
+    const fs::path file = folder.path / ((recorded ? "undo-" : "random-") + std::to_string(n) + ".mdb");
     db::buildSeed(file.string(), std::string(KOLV_DATA_DIR) + "/seed");
     ui::SilentUi silent;
     slot = db::openProject(file.string(), silent);
@@ -56,6 +57,7 @@ db::Project& project(std::size_t n) {
     shape.system = kSystem;
     shape.reaches = n;
     test::addRandomSystem(*slot->db, shape);
+    if (recorded) slot->db->attachHistory();
     return *slot;
 }
 
@@ -106,10 +108,12 @@ void BM_StormTabsWorstCase(benchmark::State& state) {
     perReach(state, n);
 }
 
-/// The run as the engineer starts it: passes until the grade line settles.
-void BM_StormTabsRun(benchmark::State& state) {
+/// The run as the engineer starts it: passes until the grade line settles. `recorded`: every
+/// row change kept for undo, as in the desktop program (the history emptied between runs,
+/// outside the timing).
+void BM_StormTabsRun(benchmark::State& state, bool recorded) {
     const auto n = static_cast<std::size_t>(state.range(0));
-    db::Project& p = project(n);
+    db::Project& p = project(n, recorded);
     ui::SilentUi silent;
     int passes = 0;
     for (auto _ : state) {
@@ -118,39 +122,13 @@ void BM_StormTabsRun(benchmark::State& state) {
         const auto r = hydraulics::runStormTabs(p, session, silent, runOptions(p), kSystem);
         if (r.status != 0) state.SkipWithError("run failed");
         passes = r.passes;
+        if (recorded) {
+            state.PauseTiming();
+            p.db->history()->clear();
+            state.ResumeTiming();
+        }
     }
     state.counters["passes"] = passes;
-    perReach(state, n);
-}
-
-/// The same run as the desktop program makes it: every row change recorded for undo. The
-/// history is emptied after each run, outside the timing.
-void BM_StormTabsRunWithUndo(benchmark::State& state) {
-    const auto n = static_cast<std::size_t>(state.range(0));
-    static BenchFolder folder;
-    static std::map<std::size_t, std::unique_ptr<db::Project>> cache;
-    auto& p = cache[n];
-    if (!p) {
-        const fs::path file = folder.path / ("undo-" + std::to_string(n) + ".mdb");
-        db::buildSeed(file.string(), std::string(KOLV_DATA_DIR) + "/seed");
-        ui::SilentUi quiet;
-        p = db::openProject(file.string(), quiet);
-        test::RandomSystemOptions shape;
-        shape.system = kSystem;
-        shape.reaches = n;
-        test::addRandomSystem(*p->db, shape);
-        p->db->attachHistory();
-    }
-    ui::SilentUi silent;
-    for (auto _ : state) {
-        Session session;
-        session.suppressMaxPassesWarning = true;
-        const auto r = hydraulics::runStormTabs(*p, session, silent, runOptions(*p), kSystem);
-        if (r.status != 0) state.SkipWithError("run failed");
-        state.PauseTiming();
-        p->db->history()->clear();
-        state.ResumeTiming();
-    }
     perReach(state, n);
 }
 
@@ -233,8 +211,8 @@ void BM_Verify(benchmark::State& state) {
 
 #define KOLV_SIZES Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()
 BENCHMARK(BM_StormTabsWorstCase)->KOLV_SIZES;
-BENCHMARK(BM_StormTabsRun)->KOLV_SIZES;
-BENCHMARK(BM_StormTabsRunWithUndo)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK_CAPTURE(BM_StormTabsRun, plain, false)->KOLV_SIZES;
+BENCHMARK_CAPTURE(BM_StormTabsRun, undo_recorded, true)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_PassLoop50)->KOLV_SIZES;
 BENCHMARK(BM_SizePipes)->KOLV_SIZES;
 BENCHMARK(BM_SetFlowLines)->KOLV_SIZES;
