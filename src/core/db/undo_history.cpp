@@ -152,12 +152,12 @@ void UndoHistory::collectLoose() {
 }
 
 void UndoHistory::beginStep(const std::string& name) {
-    if (m_depth++ > 0) return;
-    m_depth = 0;
-    collectLoose();
-    m_depth = 1;
-    m_stepName = name;
-    m_stepStart = lastSeq() + 1;
+    if (m_depth == 0) {
+        collectLoose();  // what was written before belongs to no step of this one
+        m_stepName = name;
+        m_stepStart = lastSeq() + 1;
+    }
+    ++m_depth;
 }
 
 void UndoHistory::endStep() {
@@ -172,12 +172,6 @@ void UndoHistory::endStep() {
     m_assigned = last;
     trim();
     notify();
-}
-
-void UndoHistory::abandonStep() {
-    if (m_depth <= 0) return;
-    if (--m_depth > 0) return;
-    reconcile();
 }
 
 bool UndoHistory::canUndo() {
@@ -280,23 +274,15 @@ void UndoHistory::dropEntries(const Step& s) {
 }
 
 bool UndoHistory::move(bool forward) {
-    if (m_depth > 0 || m_replaying) return false;
+    if (m_depth > 0) return false;  // never in the middle of a step
     collectLoose();
     std::vector<Step>& from = forward ? m_redo : m_undo;
     std::vector<Step>& to = forward ? m_undo : m_redo;
     if (from.empty()) return false;
-    const Step s = from.back();
-    m_replaying = true;
-    try {
-        // replaying a step backwards records the way back: undo's replay is the redo step
-        Step back = replayBackwards(s, s.name);
-        from.pop_back();
-        to.push_back(back);
-    } catch (...) {
-        m_replaying = false;
-        throw;
-    }
-    m_replaying = false;
+    // replaying a step backwards records the way back: undo's replay is the redo step
+    Step back = replayBackwards(from.back(), from.back().name);
+    from.pop_back();
+    to.push_back(std::move(back));
     m_assigned = lastSeq();
     notify();
     return true;

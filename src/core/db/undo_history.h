@@ -41,9 +41,6 @@ public:
     void beginStep(const std::string& name);
     /// Closes the step. A step that changed nothing is dropped.
     void endStep();
-    /// Closes the step after its changes were rolled back; nothing is kept.
-    void abandonStep();
-    bool inStep() const { return m_depth > 0; }
 
     bool canUndo();
     bool canRedo();
@@ -104,7 +101,6 @@ private:
     std::string m_stepName;
     std::int64_t m_stepStart = 0;
     std::size_t m_limit = 200;
-    bool m_replaying = false;
     std::function<void()> m_listener;
 };
 
