@@ -27,6 +27,7 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "editing/edit_panel.h"
+#include "editors/definitions.h"
 #include "editing/node_list.h"
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
@@ -436,12 +437,8 @@ void MainWindow::reloadDefinitionLists() {
     m_pipes.clear();
     if (!m_project) return;
     m_unitLabel->setText(q(m_project->unitName()));
-    db::RecordSet t6(*m_project->db, "T6", "ENG_MET = ?", {m_project->engMet()});
-    for (t6.moveFirst(); !t6.eof(); t6.moveNext())
-        if (auto n = trim(t6.text("NAME")); !n.empty()) m_structures.push_back(n);
-    db::RecordSet t7(*m_project->db, "T7", "ENG_MET = ?", {m_project->engMet()}, "GROUPP, AREA");
-    for (t7.moveFirst(); !t7.eof(); t7.moveNext())
-        if (auto n = trim(t7.text("NAME")); !n.empty()) m_pipes.push_back(n);
+    m_structures = editors::definitionNames(*m_project->db, editors::DefinitionKind::Structure, m_project->engMet());
+    m_pipes = editors::definitionNames(*m_project->db, editors::DefinitionKind::Pipe, m_project->engMet());
     m_panel->setLists(m_structures, m_pipes);
 }
 
