@@ -19,6 +19,7 @@
 #include "gui/add_node_dialog.h"
 #include "gui/project_setup_dialog.h"
 #include "gui/systems_dialog.h"
+#include "support/gui_fixture.h"
 #include "support/test_support.h"
 
 using namespace kolv;
@@ -69,13 +70,7 @@ class MainWindowTest : public QObject {
     std::unique_ptr<test::TempDir> m_dir;
     ui::RecordingUi m_ui;
 
-    MainWindowOptions options() {
-        MainWindowOptions o;
-        o.recorder = &m_ui;
-        o.rememberGeometry = false;
-        o.settingsPath = m_dir->file("KOLVLtV3.INI");
-        return o;
-    }
+    MainWindowOptions options() { return test::mainWindowOptions(m_ui, *m_dir); }
 
 private slots:
     void init() {

@@ -14,6 +14,7 @@
 #include "session/session.h"
 #include "sizing/pipe_sizing.h"
 #include "support/table_snapshot.h"
+#include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
 
@@ -44,11 +45,7 @@ class UndoInputTest : public QObject {
 private slots:
     void init() {
         m_dir = std::make_unique<test::TempDir>();
-        MainWindowOptions o;
-        o.recorder = &m_ui;
-        o.rememberGeometry = false;
-        o.settingsPath = m_dir->file("KOLVLtV3.INI");
-        m_window = std::make_unique<MainWindow>(o);
+        m_window = std::make_unique<MainWindow>(test::mainWindowOptions(m_ui, *m_dir));
         QVERIFY(m_window->openProjectFile(test::makeSample(*m_dir)));
     }
     void cleanup() {

@@ -32,6 +32,7 @@
 #include "gui/compute/verification_window.h"
 #include "hydraulics/hydraulics_options.h"
 #include "reports/document.h"
+#include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
 
@@ -41,38 +42,7 @@ using namespace kolv::gui::compute;
 namespace {
 
 /// The sample project opened for one test, with a recording port and the system MAINST current.
-struct Fixture {
-    test::TempDir dir;
-    std::string path;
-    ui::RecordingUi ui;
-    Session session;
-    std::unique_ptr<db::Project> project;
-    std::string system = "MAINST";
-
-    Fixture() : path(test::makeSample(dir)) { reopen(); }
-    /// Opens the file again, as a restart of the program does.
-    void reopen() {
-        project.reset();
-        project = db::openProject(path, ui);
-        ui.clear();
-    }
-    ComputeContext ctx() {
-        ComputeContext c;
-        c.project = [this] { return project.get(); };
-        c.system = [this] { return system; };
-        c.session = &session;
-        c.ui = &ui;
-        c.reportFolder = [] { return std::string(); };
-        c.scripted = true;
-        return c;
-    }
-    db::Database& db() { return *project->db; }
-    bool said(const std::string& text) const {
-        for (const auto& m : ui.messages)
-            if (m.text == text) return true;
-        return false;
-    }
-};
+using Fixture = test::SampleProjectFixture;
 
 bool hasLine(const std::vector<std::string>& lines, const std::string& prefix) {
     for (const auto& l : lines)

@@ -18,6 +18,7 @@
 #include "gui/edit_panel_widget.h"
 #include "gui/main_window.h"
 #include "gui/undo_controller.h"
+#include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
 
@@ -151,10 +152,7 @@ private slots:
     }
 
     void mainWindowShowsTheDiagramInTheCentreAndFollowsClicks() {
-        MainWindowOptions o;
-        o.recorder = &m_ui;
-        o.rememberGeometry = false;
-        o.settingsPath = m_dir->file("KOLVLtV3.INI");
+        MainWindowOptions o = test::mainWindowOptions(m_ui, *m_dir);
         std::ofstream(o.settingsPath) << "[KOLV]\r\nDIAGRAMPALETTE=" << kolv::diagram::installedPalettePath()
                                       << "\r\nREPORTFILEPATH=\r\n";
         MainWindow w(o);

@@ -23,6 +23,7 @@
 #include "gui/editors/table_grid_view.h"
 #include "gui/gui_ui.h"
 #include "gui/main_window.h"
+#include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
 
@@ -33,30 +34,15 @@ using namespace kolv::gui::editor_windows;
 namespace {
 
 /// The sample project opened with a recording port; counts the main window's list reloads.
-struct Fixture {
-    test::TempDir dir;
-    std::string path;
-    ui::RecordingUi ui;
-    Session session;
-    std::unique_ptr<db::Project> project;
+struct Fixture : test::SampleProjectFixture {
     int reloads = 0;
 
-    Fixture() : path(test::makeSample(dir)) {
-        project = db::openProject(path, ui);
-        ui.clear();
-    }
     EditorContext ctx() {
         EditorContext c;
-        c.base.project = [this] { return project.get(); };
-        c.base.system = [] { return std::string("MAINST"); };
-        c.base.session = &session;
-        c.base.ui = &ui;
-        c.base.reportFolder = [] { return std::string(); };
-        c.base.scripted = true;
+        c.base = SampleProjectFixture::ctx();
         c.definitionsChanged = [this] { ++reloads; };
         return c;
     }
-    db::Database& db() { return *project->db; }
     double number(const std::string& sql) { return db().scalar(sql).toDouble(); }
 };
 
@@ -275,11 +261,7 @@ private slots:
     void mainWindowCommandsOpenTheWindowsAndReloadTheNameLists() {
         test::TempDir dir;
         ui::RecordingUi rec;
-        MainWindowOptions o;
-        o.recorder = &rec;
-        o.rememberGeometry = false;
-        o.settingsPath = dir.file("KOLVLtV3.INI");
-        MainWindow main(o);
+        MainWindow main(test::mainWindowOptions(rec, dir));
         installEditorWindows(main);
         QVERIFY(main.openProjectFile(test::makeSample(dir)));
         main.runCommand(Command::PipeDefinitions);

@@ -16,6 +16,7 @@
 #include "gui/exchange/install_exchange_windows.h"
 #include "gui/main_window.h"
 #include "db/undo_history.h"
+#include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
 
@@ -26,33 +27,12 @@ namespace ex = kolv::exchange;
 
 namespace {
 
-struct Fixture {
-    test::TempDir dir;
-    ui::RecordingUi ui;
-    Session session;
-    std::unique_ptr<db::Project> project;
-    std::string system = "NEWSYS";
-
-    Fixture() {
-        project = db::openProject(test::makeSample(dir), ui);
+/// The sample project with a system NEWSYS (outfall OUT-9) added and current.
+struct Fixture : test::SampleProjectFixture {
+    Fixture() : SampleProjectFixture("NEWSYS") {
         project->db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE) VALUES ('NEWSYS', 'OUT-9')");
         db::refreshSystems(*project);
         ui.clear();
-    }
-    compute::ComputeContext ctx() {
-        compute::ComputeContext c;
-        c.project = [this] { return project.get(); };
-        c.system = [this] { return system; };
-        c.session = &session;
-        c.ui = &ui;
-        c.reportFolder = [] { return std::string(); };
-        c.scripted = true;
-        return c;
-    }
-    bool said(const std::string& text) const {
-        for (const auto& m : ui.messages)
-            if (m.text == text) return true;
-        return false;
     }
 };
 
@@ -169,11 +149,7 @@ void ExchangeWindowsTest::exportWindow() {
 void ExchangeWindowsTest::commandsOfTheMainWindow() {
     test::TempDir dir;
     ui::RecordingUi recorder;
-    kolv::gui::MainWindowOptions o;
-    o.recorder = &recorder;
-    o.rememberGeometry = false;
-    o.settingsPath = dir.file("KOLVLtV3.INI");
-    kolv::gui::MainWindow main(o);
+    kolv::gui::MainWindow main(test::mainWindowOptions(recorder, dir));
     gx::installExchangeWindows(main);
     QVERIFY(main.openProjectFile(test::makeSample(dir)));
     main.runCommand(kolv::gui::Command::ExportStructures);

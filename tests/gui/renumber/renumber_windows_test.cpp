@@ -16,6 +16,7 @@
 #include "gui/systems_dialog.h"
 #include "gui/undo_controller.h"
 #include <QAction>
+#include "support/gui_fixture.h"
 #include "support/test_support.h"
 
 using namespace kolv;
@@ -53,13 +54,7 @@ class RenumberWindowsTest : public QObject {
     ui::RecordingUi m_ui;
     std::string m_path;
 
-    MainWindowOptions options() {
-        MainWindowOptions o;
-        o.recorder = &m_ui;
-        o.rememberGeometry = false;
-        o.settingsPath = m_dir->file("KOLVLtV3.INI");
-        return o;
-    }
+    MainWindowOptions options() { return test::mainWindowOptions(m_ui, *m_dir); }
     std::string scalar(const std::string& sql) { return db::Database::open(m_path)->scalar(sql).toText(); }
 
 private slots:

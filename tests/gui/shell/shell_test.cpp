@@ -37,6 +37,7 @@
 #include "gui/main_window.h"
 #include "gui/shell/install_shell_commands.h"
 #include "gui/shell/user_guide_window.h"
+#include "support/gui_fixture.h"
 #include "support/test_support.h"
 
 using namespace kolv;
@@ -68,13 +69,7 @@ class ShellTest : public QObject {
     std::unique_ptr<test::TempDir> m_dir;
     ui::RecordingUi m_ui;
 
-    MainWindowOptions options() {
-        MainWindowOptions o;
-        o.recorder = &m_ui;
-        o.rememberGeometry = false;
-        o.settingsPath = m_dir->file("KOLVLtV3.INI");
-        return o;
-    }
+    MainWindowOptions options() { return test::mainWindowOptions(m_ui, *m_dir); }
 
 private slots:
     void init() {

@@ -1,0 +1,66 @@
+// Shared set-up of the GUI tests: main window options that keep the settings file in a
+// temporary folder, and the sample project opened with a recording port for the windows
+// that take a computation context. Header-only; only the GUI tests include it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "gui/compute/compute_context.h"
+#include "gui/main_window.h"
+#include "session/session.h"
+#include "support/test_support.h"
+#include "ui/recording_ui.h"
+
+namespace kolv::test {
+
+/// Main window options for a test: every message goes to `recorder`, no geometry is restored
+/// or saved, and the settings file lives in `dir`.
+inline gui::MainWindowOptions mainWindowOptions(ui::RecordingUi& recorder, const TempDir& dir) {
+    gui::MainWindowOptions o;
+    o.recorder = &recorder;
+    o.rememberGeometry = false;
+    o.settingsPath = dir.file("KOLVLtV3.INI");
+    return o;
+}
+
+/// A copy of the sample project opened for one test, with a recording port and `system` current.
+struct SampleProjectFixture {
+    TempDir dir;
+    std::string path;
+    ui::RecordingUi ui;
+    Session session;
+    std::unique_ptr<db::Project> project;
+    std::string system;
+
+    explicit SampleProjectFixture(std::string currentSystem = "MAINST")
+        : path(makeSample(dir)), system(std::move(currentSystem)) {
+        reopen();
+    }
+    /// Opens the file again, as a restart of the program does.
+    void reopen() {
+        project.reset();
+        project = db::openProject(path, ui);
+        ui.clear();
+    }
+    /// The context the main window would hand to a window, answering through the port.
+    gui::compute::ComputeContext ctx() {
+        gui::compute::ComputeContext c;
+        c.project = [this] { return project.get(); };
+        c.system = [this] { return system; };
+        c.session = &session;
+        c.ui = &ui;
+        c.reportFolder = [] { return std::string(); };
+        c.scripted = true;
+        return c;
+    }
+    db::Database& db() { return *project->db; }
+    bool said(const std::string& text) const {
+        for (const auto& m : ui.messages)
+            if (m.text == text) return true;
+        return false;
+    }
+};
+
+}  // namespace kolv::test
