@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QAction>
 #include <QDockWidget>
-#include <QEvent>
 #include <QFileDialog>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -102,13 +101,6 @@ public:
         });
     }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        if (watched == &m_w && e->type() == QEvent::WindowActivate && m_pane->view()->editor())
-            m_pane->view()->refreshLabels();  // results may have changed in a computation window
-        return QObject::eventFilter(watched, e);
-    }
-
 private:
     MainWindow& m_w;
     DiagramPane* m_pane;
@@ -152,7 +144,6 @@ DiagramPane* installDiagram(MainWindow& w) {
 
     DiagramView* view = pane->view();
     auto* binder = new DiagramBinder(w, pane, log);
-    w.installEventFilter(binder);
     QObject::connect(w.systemSelector(), &QComboBox::currentIndexChanged, binder, [binder] { binder->scheduleBind(); });
     QObject::connect(w.nodeList()->model(), &QAbstractItemModel::rowsInserted, binder,
                      [binder] { binder->scheduleCatchUp(); });
@@ -184,7 +175,7 @@ DiagramPane* installDiagram(MainWindow& w) {
         view->refreshLabels();
         log->refresh();
     });
-    // undo and redo put records back: the diagram shows them again as they are
+    // a computation, undo or redo wrote records: the diagram and its labels show them as they are
     QObject::connect(&w, &MainWindow::projectDataChanged, view, [view] {
         if (view->editor()) view->redraw(false);
     });
