@@ -17,6 +17,16 @@ namespace {
 
 std::string xyText(double x, double y) { return " x:" + shortestText(x) + " y:" + shortestText(y); }
 
+/// Blanks the outfall's descriptive fields and zeroes its figures, on the row being edited
+/// (name, structure, position and frequency are the caller's).
+void clearOutfallDetails(RecordSet& t16) {
+    for (const char* f : {"OUT_BL", "OUT_STA", "DESIGNED BY", "CHECKED BY", "LOCATION", "FREQUENCY"}) t16.set(f, "");
+    for (const char* f : {"OUT_OFF", "OUT_EL", "OUT_TW", "INTENSITY_METHOD", "AREA1", "AREA2", "AREA3",
+                          "EXIT_LOSS_COEFF"})
+        t16.set(f, 0);
+    t16.set("ZONE", "1");
+}
+
 }  // namespace
 
 DiagramEditor::DiagramEditor(db::Database& db, Session& session, ui::UiPort& ui, std::string system)
@@ -65,11 +75,7 @@ bool DiagramEditor::addOutfall(const std::string& name, const std::string& struc
     t16.set("STRUCT_NAME", trim(structure));
     t16.set("XD", x);
     t16.set("YD", y);
-    for (const char* f : {"OUT_BL", "OUT_STA", "DESIGNED BY", "CHECKED BY", "LOCATION", "FREQUENCY"}) t16.set(f, "");
-    for (const char* f : {"OUT_OFF", "OUT_EL", "OUT_TW", "INTENSITY_METHOD", "AREA1", "AREA2", "AREA3",
-                          "EXIT_LOSS_COEFF"})
-        t16.set(f, 0);
-    t16.set("ZONE", "1");
+    clearOutfallDetails(t16);
     t16.set("FREQ", 1);
     t16.update();
     if (m_panel) m_panel->selectOutfall();
@@ -135,13 +141,9 @@ void DiagramEditor::entityDeleted(const std::string& text) {
     RecordSet t16(m_db, "T16", "SYSTEM = ?", {m_system});
     if (!name.empty() && t16.findFirst("OUT_NODE = ?", {name})) {
         t16.edit();
-        for (const char* f : {"OUT_NODE", "STRUCT_NAME", "OUT_BL", "OUT_STA", "DESIGNED BY", "CHECKED BY",
-                              "LOCATION", "FREQUENCY"})
-            t16.set(f, "");
-        for (const char* f : {"OUT_OFF", "OUT_EL", "OUT_TW", "INTENSITY_METHOD", "AREA1", "AREA2", "AREA3",
-                              "EXIT_LOSS_COEFF"})
-            t16.set(f, 0);
-        t16.set("ZONE", "1");
+        t16.set("OUT_NODE", "");
+        t16.set("STRUCT_NAME", "");
+        clearOutfallDetails(t16);
         t16.set("FREQ", 3);
         t16.update();
         m_session.log(" - Out_Node: " + name);

@@ -15,23 +15,24 @@ struct Rect {
     bool overlaps(const Rect& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
 };
 
-/// Rectangles hashed into square cells so a query looks only at its neighbourhood.
-class Grid {
+/// Items (by number) hashed into the square cells their bounding boxes cover, so a query
+/// looks only at its neighbourhood.
+class CellHash {
 public:
-    explicit Grid(double cell) : m_cell(cell > 0 ? cell : 1) {}
-    void add(const Rect& r) {
-        const auto id = m_rects.size();
-        m_rects.push_back(r);
-        forCells(r, [&](std::int64_t key) { m_cells[key].push_back(id); });
+    explicit CellHash(double cell) : m_cell(cell > 0 ? cell : 1) {}
+    void add(const Rect& box, std::size_t id) {
+        forCells(box, [&](std::int64_t key) { m_cells[key].push_back(id); });
     }
-    bool free(const Rect& r) const {
+    /// True when no item near `r` is hit by it, by `hits(id)`.
+    template <class Hits>
+    bool free(const Rect& r, Hits&& hits) const {
         bool hit = false;
         forCells(r, [&](std::int64_t key) {
             if (hit) return;
             auto it = m_cells.find(key);
             if (it == m_cells.end()) return;
             for (std::size_t id : it->second)
-                if (m_rects[id].overlaps(r)) {
+                if (hits(id)) {
                     hit = true;
                     return;
                 }
@@ -50,8 +51,24 @@ private:
             for (auto cy = cy0; cy <= cy1; ++cy) f(cx * 1000003 + cy);
     }
     double m_cell;
-    std::vector<Rect> m_rects;
     std::unordered_map<std::int64_t, std::vector<std::size_t>> m_cells;
+};
+
+/// Rectangles hashed into square cells.
+class Grid {
+public:
+    explicit Grid(double cell) : m_hash(cell) {}
+    void add(const Rect& r) {
+        m_hash.add(r, m_rects.size());
+        m_rects.push_back(r);
+    }
+    bool free(const Rect& r) const {
+        return m_hash.free(r, [&](std::size_t id) { return m_rects[id].overlaps(r); });
+    }
+
+private:
+    CellHash m_hash;
+    std::vector<Rect> m_rects;
 };
 
 /// Whether a segment crosses or lies in a rectangle (Liang-Barsky clipping).
@@ -76,41 +93,19 @@ bool crosses(const LabelObstacleLine& l, const Rect& r) {
 /// Lines hashed into the cells their bounding boxes cover.
 class LineGrid {
 public:
-    LineGrid(const std::vector<LabelObstacleLine>& lines, double cell) : m_lines(lines), m_cell(cell > 0 ? cell : 1) {
+    LineGrid(const std::vector<LabelObstacleLine>& lines, double cell) : m_lines(lines), m_hash(cell) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const auto& l = lines[i];
-            forCells({std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2)},
-                     [&](std::int64_t key) { m_cells[key].push_back(i); });
+            m_hash.add({std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2)}, i);
         }
     }
     bool free(const Rect& r) const {
-        bool hit = false;
-        forCells(r, [&](std::int64_t key) {
-            if (hit) return;
-            auto it = m_cells.find(key);
-            if (it == m_cells.end()) return;
-            for (std::size_t id : it->second)
-                if (crosses(m_lines[id], r)) {
-                    hit = true;
-                    return;
-                }
-        });
-        return !hit;
+        return m_hash.free(r, [&](std::size_t id) { return crosses(m_lines[id], r); });
     }
 
 private:
-    template <class F>
-    void forCells(const Rect& r, F&& f) const {
-        const auto cx0 = static_cast<std::int64_t>(std::floor(r.x0 / m_cell));
-        const auto cx1 = static_cast<std::int64_t>(std::floor(r.x1 / m_cell));
-        const auto cy0 = static_cast<std::int64_t>(std::floor(r.y0 / m_cell));
-        const auto cy1 = static_cast<std::int64_t>(std::floor(r.y1 / m_cell));
-        for (auto cx = cx0; cx <= cx1; ++cx)
-            for (auto cy = cy0; cy <= cy1; ++cy) f(cx * 1000003 + cy);
-    }
     const std::vector<LabelObstacleLine>& m_lines;
-    double m_cell;
-    std::unordered_map<std::int64_t, std::vector<std::size_t>> m_cells;
+    CellHash m_hash;
 };
 
 /// Number of positions tried around an anchor.

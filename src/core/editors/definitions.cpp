@@ -8,6 +8,7 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
+#include "hydraulics/section_geometry.h"
 
 namespace kolv::editors {
 
@@ -21,6 +22,20 @@ const char* tableOf(DefinitionKind kind) { return kind == DefinitionKind::Struct
 bool findByName(RecordSet& rs, const std::string& name) {
     const std::string n = trim(name);
     return !n.empty() && rs.findFirst("NAME = ?", {n});
+}
+
+/// Edits the definition of this name in one undo step: its ENG_MET, then the fields `setFields`
+/// writes on the record set. False when there is no such definition.
+template <class SetFields>
+bool editDefinition(db::Database& db, DefinitionKind kind, const std::string& name, int engMet, SetFields&& setFields) {
+    RecordSet rs(db, tableOf(kind));
+    if (!findByName(rs, name)) return false;
+    db::UndoAction step(db, kind == DefinitionKind::Structure ? "Edit Structure Definition" : "Edit Pipe Definition");
+    rs.edit();
+    rs.set("ENG_MET", engMet);
+    setFields(rs);
+    rs.update();
+    return true;
 }
 
 }  // namespace
@@ -74,40 +89,30 @@ std::optional<PipeDefinition> readPipe(db::Database& db, const std::string& name
 }
 
 bool saveStructure(db::Database& db, const StructureDefinition& def, int engMet) {
-    RecordSet t6(db, "T6");
-    if (!findByName(t6, def.name)) return false;
-    db::UndoAction step(db, "Edit Structure Definition");
-    t6.edit();
-    t6.set("ENG_MET", engMet);
-    t6.set("GROUPP", def.group);
-    t6.set("COST_LT", def.costLt);
-    t6.set("COST_GT", def.costGt);
-    t6.set("MIN_PIPE_COVER", def.minPipeCover);
-    t6.set("MAX_INLET_HYD_CAPACITY", def.maxInletHydCapacity);
-    t6.set("HGL_CLEAR", def.hglClear);
-    if (t6.hasField("DIAGRAM_CLASS_NAME")) t6.set("DIAGRAM_CLASS_NAME", def.diagramClass);
-    t6.update();
-    return true;
+    return editDefinition(db, DefinitionKind::Structure, def.name, engMet, [&](RecordSet& t6) {
+        t6.set("GROUPP", def.group);
+        t6.set("COST_LT", def.costLt);
+        t6.set("COST_GT", def.costGt);
+        t6.set("MIN_PIPE_COVER", def.minPipeCover);
+        t6.set("MAX_INLET_HYD_CAPACITY", def.maxInletHydCapacity);
+        t6.set("HGL_CLEAR", def.hglClear);
+        if (t6.hasField("DIAGRAM_CLASS_NAME")) t6.set("DIAGRAM_CLASS_NAME", def.diagramClass);
+    });
 }
 
 bool savePipe(db::Database& db, const PipeDefinition& def, int engMet) {
-    RecordSet t7(db, "T7");
-    if (!findByName(t7, def.name)) return false;
-    db::UndoAction step(db, "Edit Pipe Definition");
-    t7.edit();
-    t7.set("ENG_MET", engMet);
-    t7.set("HEIGHT", def.height);
-    t7.set("WIDTH", def.width);
-    t7.set("AREA", def.area);
-    t7.set("THICKNESS", def.thickness);
-    t7.set("DS_DESC", def.description);
-    t7.set("GROUPP", def.group);
-    t7.set("N", def.n);
-    t7.set("COST", def.cost);
-    t7.set("COLUMN_IDENTIFIER", def.columnIdentifier);
-    if (t7.hasField("COLUMN_ORDER")) t7.set("COLUMN_ORDER", def.columnOrder);
-    t7.update();
-    return true;
+    return editDefinition(db, DefinitionKind::Pipe, def.name, engMet, [&](RecordSet& t7) {
+        t7.set("HEIGHT", def.height);
+        t7.set("WIDTH", def.width);
+        t7.set("AREA", def.area);
+        t7.set("THICKNESS", def.thickness);
+        t7.set("DS_DESC", def.description);
+        t7.set("GROUPP", def.group);
+        t7.set("N", def.n);
+        t7.set("COST", def.cost);
+        t7.set("COLUMN_IDENTIFIER", def.columnIdentifier);
+        if (t7.hasField("COLUMN_ORDER")) t7.set("COLUMN_ORDER", def.columnOrder);
+    });
 }
 
 std::string definitionName(const std::string& typed) { return rtrim(padRight(typed, 8)); }
@@ -157,11 +162,6 @@ bool deleteDefinition(db::Database& db, DefinitionKind kind, const std::string& 
     return RecordSet::executeDelete(db, tableOf(kind), "NAME = ?", {n}) > 0;
 }
 
-double roundPipeArea(double diameter) {
-    const double pi = 4.0 * std::atan(1.0);
-    return pi * diameter * diameter / 4.0;  // A = pi d^2 / 4
-}
-
 bool isRoundPipe(const PipeDefinition& def) {
     return def.height > 0 && def.width > 0 && std::fabs(def.height - def.width) <= 1e-9 * def.height;
 }
@@ -170,7 +170,7 @@ bool reviewPipe(PipeDefinition& def, const std::string& lengthUnit, ui::UiPort& 
     bool changed = false;
     const std::string name = trim(def.name);
     if (isRoundPipe(def)) {
-        const double round = roundPipeArea(def.height);
+        const double round = hydraulics::roundPipeArea(def.height);
         const double relative = std::fabs(def.area - round) / round;
         if (def.area <= 0 || relative > 0.01) {
             const std::string d = shortestText(def.height);

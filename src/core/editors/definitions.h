@@ -71,9 +71,6 @@ std::string addDefinition(db::Database& db, DefinitionKind kind, const std::stri
 /// use the name keep it; the computations report it missing. True when deleted.
 bool deleteDefinition(db::Database& db, DefinitionKind kind, const std::string& name, ui::UiPort& ui);
 
-/// Flow area of a round pipe of inside diameter d: A = pi d^2 / 4 (square units of d).
-double roundPipeArea(double diameter);
-
 /// True when the section is round: height and width equal and above 0.
 bool isRoundPipe(const PipeDefinition& def);
 

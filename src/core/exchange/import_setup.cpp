@@ -217,26 +217,22 @@ bool saveSetupLinks(db::Database& db, ui::UiPort& ui, const std::string& rawName
         db::RecordSet::executeDelete(db, "T177", "SETUP_NAME = ? AND (TYPE = ? OR TYPE = ?)",
                                      {name, kStructureLinkRecord, kPipeLinkRecord});
         db::RecordSet t(db, "T177", "0 = 1");
-        for (const auto& l : structures) {
-            if (trim(l.description).empty()) continue;
-            t.addNew();
-            t.set("SETUP_NAME", name);
-            t.set("TYPE", kStructureLinkRecord);
-            t.set("DEFAULT", 0);
-            t.set("IMPORT_STRUCTURE_DESC", utf8Left(trim(l.description), 100));
-            if (!trim(l.name).empty()) t.set("KOLV_STRUCTURE_NAME", trim(l.name));
-            t.update();
-        }
-        for (const auto& l : pipes) {
-            if (trim(l.description).empty()) continue;
-            t.addNew();
-            t.set("SETUP_NAME", name);
-            t.set("TYPE", kPipeLinkRecord);
-            t.set("DEFAULT", 0);
-            t.set("IMPORT_PIPE_DESC", utf8Left(trim(l.description), 100));
-            if (!trim(l.name).empty()) t.set("KOLV_PIPE_NAME", trim(l.name));
-            t.update();
-        }
+        // one record per link with a description; the linked name stays Null when not linked
+        auto addLinks = [&](const std::vector<DescriptionLink>& links, SetupRecordType type, const char* descField,
+                            const char* nameField) {
+            for (const auto& l : links) {
+                if (trim(l.description).empty()) continue;
+                t.addNew();
+                t.set("SETUP_NAME", name);
+                t.set("TYPE", type);
+                t.set("DEFAULT", 0);
+                t.set(descField, utf8Left(trim(l.description), 100));
+                if (!trim(l.name).empty()) t.set(nameField, trim(l.name));
+                t.update();
+            }
+        };
+        addLinks(structures, kStructureLinkRecord, "IMPORT_STRUCTURE_DESC", "KOLV_STRUCTURE_NAME");
+        addLinks(pipes, kPipeLinkRecord, "IMPORT_PIPE_DESC", "KOLV_PIPE_NAME");
         tx.commit();
     }
     ui.inform(kImportTitle, "Setup '" + name + "' updated", ui::Icon::Information);

@@ -10,6 +10,7 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "hydraulics/ditch_check.h"
+#include "hydraulics/section_geometry.h"
 #include "network/pipe_nodal_array.h"
 #include "network/verification.h"
 #include "db/undo_history.h"
@@ -326,7 +327,7 @@ std::optional<std::string> validateOptions(const FlowLineOptions& options) {
 
 double velocitySlopePercent(double diameterFt, double n, double velocityFtS) {
     if (diameterFt <= 0.0 || n <= 0.0) return 0.0;
-    const double area = kPi * (diameterFt / 2.0) * (diameterFt / 2.0);  // A = π (D/2)²
+    const double area = hydraulics::roundPipeArea(diameterFt);
     const double perimeter = kPi * diameterFt;                          // P = π D
     const double r = area / perimeter;                                  // R = A / P = D / 4
     const double root = velocityFtS * n / (1.49 * std::pow(r, 2.0 / 3.0));

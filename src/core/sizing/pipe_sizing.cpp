@@ -12,6 +12,7 @@
 #include "db/record_set.h"
 #include "db/row_writer.h"
 #include "db/table_row.h"
+#include "hydraulics/section_geometry.h"
 #include "hydraulics/unit_factors.h"
 #include "network/verification.h"
 #include "rain/intensity.h"
@@ -23,7 +24,6 @@ namespace kolv::sizing {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 using hydraulics::kAcresPerHectare;    // areas written back
 using hydraulics::kCfsPerCms;          // flows written back
 using hydraulics::kFeetPerMeter;       // lengths and elevations written back
@@ -71,7 +71,7 @@ std::string reachLine(const hydraulics::HydraulicRecord& r, Criterion criterion,
 /// Area of a reach's own pipe: the stored area, or π (D/2)² for a round pipe without one.
 double ownArea(const hydraulics::HydraulicRecord& r) {
     if (r.pipeArea > 0) return r.pipeArea;
-    if (r.width == r.height) return kPi * (r.height / 2.0) * (r.height / 2.0);
+    if (r.width == r.height) return hydraulics::roundPipeArea(r.height);
     return 0.0;
 }
 

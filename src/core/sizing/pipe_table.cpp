@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "hydraulics/section_geometry.h"
 #include "hydraulics/unit_factors.h"
 
 namespace kolv::sizing {
@@ -57,7 +58,7 @@ std::optional<std::vector<PipeEntry>> loadPipeTable(db::Database& db, int group,
         if (stored != 0) {
             e.areaSqFt = static_cast<float>(stored * (metric ? kSqFtPerSqMShort : 1.0));
         } else if (e.widthFt == e.heightFt) {
-            e.areaSqFt = static_cast<float>(kPi * (e.heightFt / 2.0) * (e.heightFt / 2.0));  // A = π (D/2)²
+            e.areaSqFt = static_cast<float>(hydraulics::roundPipeArea(e.heightFt));
         }
         // Another shape without an area keeps 0: it is listed but never tried.
         table.push_back(e);
