@@ -46,7 +46,7 @@ add_custom_command(
   DEPENDS ${KOLV_PACKAGE_DIR}/changelog
   VERBATIM)
 set(_docs ${KOLV_PACKAGE_DIR}/changelog.gz)
-install(FILES ${KOLV_DESKTOP_DIR}/copyright ${KOLV_PACKAGE_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${KOLV_DESKTOP_DIR}/copyright ${KOLV_PACKAGE_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kolv)
 
 # A manual page per program, written by help2man from the program's --help (no display needed).
 find_program(KOLV_HELP2MAN help2man)

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the build into a temporary prefix and runs the installed programs from another folder:
 # they must find the seed database, sample project and templates under that prefix, not in the
-# build tree they came from.
+# build tree they came from. (The settings file keeps its paths in capitals, hence grep -i.)
 #   installed_programs.sh BUILD_DIR
 set -eu
 BUILD="$1"
@@ -25,8 +25,8 @@ cp "$PREFIX/share/kolv/sample.mdb" sample.mdb
 "$CLI" storm-tabs sample.mdb --system MAINST >tabs.txt || fail "kolv-cli storm-tabs on the installed sample"
 [ -s tabs.txt ] || fail "empty storm tabulation"
 "$CLI" report T60v11 sample.mdb --system MAINST --out t60.txt >/dev/null || fail "report from the installed templates"
-grep -q "REPORTFILEPATH=$PREFIX/share/kolv/reports/" "$T/cfg/KOLVLtV3.INI" || fail "settings file report folder"
-grep -q "DIAGRAMPALETTE=$PREFIX/share/kolv/palette/KOLVLtV3.PLT" "$T/cfg/KOLVLtV3.INI" || fail "settings file palette"
+grep -qi "REPORTFILEPATH=$PREFIX/share/kolv/reports/" "$T/cfg/KOLVLtV3.INI" || fail "settings file report folder"
+grep -qi "DIAGRAMPALETTE=$PREFIX/share/kolv/palette/KOLVLtV3.PLT" "$T/cfg/KOLVLtV3.INI" || fail "settings file palette"
 
 # Without its seed the installed program refuses, naming the prefix: it never falls back to the build tree.
 mv "$PREFIX/share/kolv/seedv3.mdb" "$T/seed.away"

@@ -37,6 +37,7 @@ TEST(DataFolder, InstalledProgramUsesTheFolderBesideItsBinNeverTheBuildTree) {
     fs::create_directories(moved + "/share/kolv");
     EXPECT_EQ(chooseDataFolder({"", moved + "/bin/kolv", l.build}), moved + "/share/kolv/");
     // a layout with the programs one level deeper
+    fs::create_directories(l.prefix + "/bin/x");
     EXPECT_EQ(chooseDataFolder({"", l.prefix + "/bin/x/kolv", l.build, "../../share/kolv"}),
               l.prefix + "/share/kolv/");
 }
