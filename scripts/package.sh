@@ -12,6 +12,10 @@ cpack --config build/CPackConfig.cmake -G DEB -B build/package >/dev/null
 DEB=$(ls build/package/kolv_*.deb)
 echo "package: $DEB ($(du -k "$DEB" | cut -f1) KiB; installed $(dpkg-deb -f "$DEB" Installed-Size) KiB)"
 echo "Depends: $(dpkg-deb -f "$DEB" Depends)"
+CONTENTS=$(dpkg-deb -c "$DEB")
+for page in kolv kolv-cli; do
+  grep -q "usr/share/man/man1/$page.1.gz" <<<"$CONTENTS" || { echo "no manual page $page(1): install help2man" >&2; exit 1; }
+done
 
 ROOT=$(mktemp -d)
 trap 'rm -rf "$ROOT"' EXIT

@@ -37,7 +37,10 @@ if [ -x "$PREFIX/bin/kolv" ]; then
   env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$PREFIX/bin/kolv" --help | grep -q "FILE.mdb" || fail "kolv --help"
   env -u QT_QPA_PLATFORM "$PREFIX/bin/kolv" --version | grep -q "[0-9]\.[0-9]" || fail "kolv --version"
 fi
-for f in share/man/man1/kolv-cli.1.gz share/applications/org.kolv.KolvLt.desktop share/mime/packages/org.kolv.KolvLt.xml \
+if command -v help2man >/dev/null; then
+  [ -f "$PREFIX/share/man/man1/kolv-cli.1.gz" ] || fail "manual page kolv-cli(1) not installed"
+fi
+for f in share/applications/org.kolv.KolvLt.desktop share/mime/packages/org.kolv.KolvLt.xml \
          share/metainfo/org.kolv.KolvLt.metainfo.xml share/icons/hicolor/scalable/apps/org.kolv.KolvLt.svg \
          share/kolv/help/user_guide.html share/doc/kolv/copyright; do
   [ -f "$PREFIX/$f" ] || fail "$f not installed"
