@@ -18,6 +18,10 @@ std::string Project::title() const {
 }
 
 int upgradeSchema(Database& db, ui::UiPort& ui) {
+    // A project made before the file carried our application_id (or by a tool that copied the
+    // tables) gets it now, so the desktop recognises the file as a project by its content.
+    if (db.scalar("PRAGMA application_id").toInt() != kApplicationId)
+        db.exec("PRAGMA application_id = " + std::to_string(kApplicationId));
     int added = 0;
     for (const auto& step : upgradeSteps()) {
         for (const auto& list : step) {

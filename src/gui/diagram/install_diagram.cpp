@@ -66,7 +66,7 @@ public:
         ctx.choosePalette = [w]() -> std::string {
             if (w->ui().recorder()) return {};  // a scripted run answers no file dialogs
             QString path = QFileDialog::getOpenFileName(
-                w, "Diagram Palette", QString::fromStdString(settings::installDataFolder() + "palette/*.plt"),
+                w, "Diagram Palette", QString::fromStdString(settings::paletteFolder() + "*.plt"),
                 "KOLV Palette File (*.plt);;All files (*.*)");
             if (path.isEmpty()) return {};
             settings::SettingsFile().write(path.toStdString(), settings::kModePalette, w->settingsState());

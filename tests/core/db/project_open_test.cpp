@@ -204,3 +204,34 @@ TEST(ProjectOpen, TwoConnectionsShareTheFileSafely) {
 }
 
 }  // namespace
+
+namespace {
+
+/// The application_id in the file's header: 4 bytes, big-endian, at offset 68.
+std::string headerApplicationId(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char id[4] = {};
+    in.seekg(68);
+    in.read(id, 4);
+    return std::string(id, 4);
+}
+
+TEST(ProjectOpen, ProjectsCarryTheApplicationIdTheDesktopRecognises) {
+    test::TempDir dir;
+    EXPECT_EQ(headerApplicationId(test::makeSeed(dir)), "KOLV");
+    EXPECT_EQ(headerApplicationId(test::makeSample(dir)), "KOLV");
+
+    // an older project without one is stamped when it is opened, and opens as before
+    std::string older = test::makeEmptyProject(dir, "older.mdb");
+    { Database::open(older)->exec("PRAGMA application_id = 0"); }
+    ASSERT_EQ(headerApplicationId(older), std::string(4, '\0'));
+    ui::RecordingUi ui;
+    {
+        auto p = openProject(older, ui);
+        EXPECT_EQ(p->db->scalar("PRAGMA application_id").toInt(), kApplicationId);
+    }
+    EXPECT_EQ(headerApplicationId(older), "KOLV");
+    EXPECT_EQ(Database::probe(older), FileKind::Project);
+}
+
+}  // namespace
