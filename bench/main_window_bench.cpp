@@ -8,10 +8,13 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 #include <unistd.h>
 
 #include "db/project_file.h"
 #include "db/seed_builder.h"
+#include "gui/diagram/diagram_view.h"
 #include "gui/diagram/install_diagram.h"
 #include "gui/main_window.h"
 #include "gui/node_list_view.h"
@@ -37,7 +40,44 @@ BenchFolder& folder() {
     return f;
 }
 
-/// Two generated systems of n reaches each, their nodes on a square lattice of the diagram.
+/// Places a generated system as an engineer's drawing would show it: each branch beside the
+/// next, each node one step upstream of the node it drains to, the outfall at the right.
+void layOut(db::Database& db, const std::string& system) {
+    std::unordered_map<std::string, std::vector<std::string>> upstream;
+    std::unordered_map<std::string, bool> drains;
+    db::Statement reaches = db.prepare("SELECT NODE1, NODE2 FROM REACH WHERE SYSTEM = ?");
+    reaches.bind(1, system);
+    while (reaches.step()) {
+        upstream[reaches.column(1).toText()].push_back(reaches.column(0).toText());
+        drains[reaches.column(0).toText()] = true;
+    }
+    const std::string outfall = db.scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = ?", {system}).toText();
+    std::unordered_map<std::string, std::pair<int, int>> at;  // depth, branch line
+    int lines = 0, deepest = 0;
+    std::vector<std::pair<std::string, int>> stack{{outfall, 0}};
+    while (!stack.empty()) {
+        auto [node, depth] = stack.back();
+        stack.pop_back();
+        const auto up = upstream.find(node);
+        at[node] = {depth, lines};
+        deepest = std::max(deepest, depth);
+        if (up == upstream.end()) ++lines;  // a branch ends: the next starts on a new line
+        else
+            for (const std::string& u : up->second) stack.push_back({u, depth + 1});
+    }
+    const double dx = 9800.0 / std::max(1, deepest), dy = 9800.0 / std::max(1, lines);
+    db.begin();
+    db::Statement place = db.prepare("UPDATE NODE SET XD = ?, YD = ? WHERE SYSTEM = ? AND NAME = ?");
+    for (const auto& [node, p] : at) {
+        place.bindAll({9900 - p.first * dx, 100 + p.second * dy, system, node});
+        place.step();
+        place.reset();
+    }
+    db.execute("UPDATE T16 SET XD = 9900, YD = 100 WHERE SYSTEM = ?", {system});
+    db.commit();
+}
+
+/// Two generated systems of n reaches each, laid out on the diagram.
 std::string makeProject(int n) {
     const fs::path path = folder().path / ("window-" + std::to_string(n) + ".mdb");
     if (fs::exists(path)) return path.string();
@@ -52,7 +92,7 @@ std::string makeProject(int n) {
         shape.seed += static_cast<std::uint32_t>(s);
         test::addRandomSystem(*project->db, shape);
     }
-    project->db->execute("UPDATE NODE SET XD = 100 + (rowid % 100) * 90, YD = 100 + ((rowid / 100) % 100) * 90");
+    for (int s = 0; s < 2; ++s) layOut(*project->db, "RANDOM" + std::to_string(s + 1));
     db::setCurrentSystem(*project, "RANDOM1");
     return path.string();
 }
@@ -105,6 +145,7 @@ void BM_SwitchSystem(benchmark::State& state) {
         }
     }
     state.counters["listed"] = window.w->nodeList()->rowCount();
+    state.counters["drawn"] = window.w->findChild<gui::diagram::DiagramView*>()->entityCount();
 }
 
 /// Choosing a node in the list: the panel shows it and the diagram marks it.
