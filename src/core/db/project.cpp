@@ -22,6 +22,10 @@ int upgradeSchema(Database& db, ui::UiPort& ui) {
     // tables) gets it now, so the desktop recognises the file as a project by its content.
     if (db.scalar("PRAGMA application_id").toInt() != kApplicationId)
         db.exec("PRAGMA application_id = " + std::to_string(kApplicationId));
+    // Finding one node or the reach leaving it (the editing panel, the node list, the diagram)
+    // goes through an index, not a scan of every system's records.
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_node_by_name ON NODE (SYSTEM, NAME)");
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_from_node ON REACH (SYSTEM, NODE1)");
     int added = 0;
     for (const auto& step : upgradeSteps()) {
         for (const auto& list : step) {

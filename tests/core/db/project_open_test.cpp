@@ -235,3 +235,25 @@ TEST(ProjectOpen, ProjectsCarryTheApplicationIdTheDesktopRecognises) {
 }
 
 }  // namespace
+
+TEST(ProjectOpen, OneNodeOrItsReachIsFoundThroughAnIndexNotAScan) {
+    // The panel, the node list and the diagram look up one record of a system at a time; in a
+    // project of tens of thousands of records each lookup must not read them all.
+    test::TempDir dir;
+    std::string path = test::makeEmptyProject(dir);
+    ui::RecordingUi ui;
+    auto p = openProject(path, ui);
+    auto plan = [&](const std::string& sql) {
+        std::string text;
+        Statement st = p->db->prepare("EXPLAIN QUERY PLAN " + sql);
+        st.bindAll({"S1", "N1"});
+        while (st.step()) text += st.column(3).toText() + "\n";
+        return text;
+    };
+    EXPECT_NE(plan("SELECT * FROM NODE WHERE SYSTEM = ? AND NAME = ?").find("USING INDEX"), std::string::npos);
+    EXPECT_NE(plan("SELECT * FROM REACH WHERE SYSTEM = ? AND NODE1 = ?").find("USING INDEX"), std::string::npos);
+    // and a second opening finds them in place
+    p.reset();
+    p = openProject(path, ui);
+    EXPECT_EQ(p->db->scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'kolv_%'").toInt(), 2);
+}
