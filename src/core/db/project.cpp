@@ -22,10 +22,12 @@ int upgradeSchema(Database& db, ui::UiPort& ui) {
     // tables) gets it now, so the desktop recognises the file as a project by its content.
     if (db.scalar("PRAGMA application_id").toInt() != kApplicationId)
         db.exec("PRAGMA application_id = " + std::to_string(kApplicationId));
-    // Finding one node or the reach leaving it (the editing panel, the node list, the diagram)
-    // goes through an index, not a scan of every system's records.
+    // Finding one node, one reach, or the reaches at a node (the editing panel, the node list,
+    // the diagram) goes through an index, not a scan of every system's records.
     db.exec("CREATE INDEX IF NOT EXISTS kolv_node_by_name ON NODE (SYSTEM, NAME)");
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_name ON REACH (SYSTEM, NAME)");
     db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_from_node ON REACH (SYSTEM, NODE1)");
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_to_node ON REACH (SYSTEM, NODE2)");
     int added = 0;
     for (const auto& step : upgradeSteps()) {
         for (const auto& list : step) {

@@ -252,8 +252,12 @@ TEST(ProjectOpen, OneNodeOrItsReachIsFoundThroughAnIndexNotAScan) {
     };
     EXPECT_NE(plan("SELECT * FROM NODE WHERE SYSTEM = ? AND NAME = ?").find("USING INDEX"), std::string::npos);
     EXPECT_NE(plan("SELECT * FROM REACH WHERE SYSTEM = ? AND NODE1 = ?").find("USING INDEX"), std::string::npos);
+    EXPECT_NE(plan("SELECT * FROM REACH WHERE SYSTEM = ? AND NAME = ?").find("USING INDEX"), std::string::npos);
+    // a node's reaches both ways, as the diagram deletes them with the node
+    const std::string both = plan("SELECT * FROM REACH WHERE SYSTEM = ?1 AND (NODE1 = ?2 OR NODE2 = ?2)");
+    EXPECT_EQ(both.find("SCAN"), std::string::npos) << both;
     // and a second opening finds them in place
     p.reset();
     p = openProject(path, ui);
-    EXPECT_EQ(p->db->scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'kolv_%'").toInt(), 2);
+    EXPECT_EQ(p->db->scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'kolv_%'").toInt(), 4);
 }
