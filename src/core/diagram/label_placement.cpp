@@ -230,52 +230,73 @@ const std::vector<double>& labelZoomSteps() {
     return steps;
 }
 
-std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit,
-                                    const std::vector<LabelObstacleLine>& lines) {
-    std::vector<LabelPlace> out(boxes.size());
-    if (boxes.empty() || !(basePixelsPerUnit > 0)) return out;
+LabelPlacer::LabelPlacer(std::vector<LabelBox> boxes, double basePixelsPerUnit, std::vector<LabelObstacleLine> lines)
+    : m_boxes(std::move(boxes)), m_base(basePixelsPerUnit), m_lines(std::move(lines)), m_places(m_boxes.size()),
+      m_unplaced(m_boxes.size()) {
+    if (m_boxes.empty() || !(m_base > 0)) {
+        m_done = static_cast<int>(labelZoomSteps().size()) - 1;  // nothing to place
+        return;
+    }
     // Cells of about a typical label's height: a query then meets only its near neighbours, and
     // a long label merely covers a few more cells.
     std::vector<double> sides;
-    sides.reserve(boxes.size());
-    for (const LabelBox& b : boxes) sides.push_back(std::max(1.0, std::min(b.width, b.height)));
+    sides.reserve(m_boxes.size());
+    for (const LabelBox& b : m_boxes) sides.push_back(std::max(1.0, std::min(b.width, b.height)));
     std::nth_element(sides.begin(), sides.begin() + static_cast<std::ptrdiff_t>(sides.size() / 2), sides.end());
-    const double cellPixels = 2 * sides[sides.size() / 2];
+    m_cellPixels = 2 * sides[sides.size() / 2];
+}
 
+void LabelPlacer::placeThrough(int step) {
     const auto& steps = labelZoomSteps();
-    std::size_t unplaced = boxes.size();
-    for (std::size_t s = 0; s < steps.size() && unplaced > 0; ++s) {
-        const double k = basePixelsPerUnit * steps[s];  // pixels per diagram unit at this step
-        Grid grid(cellPixels / k, boxes.size() * 2);
-        const LineGrid lineGrid(lines, cellPixels / k);
-        for (const LabelBox& b : boxes)
-            if (b.clearance > 0)
-                grid.add({b.x - b.clearance / k, b.y - b.clearance / k, b.x + b.clearance / k, b.y + b.clearance / k});
-        for (std::size_t i = 0; i < boxes.size(); ++i)
-            if (out[i].step >= 0)
-                grid.add({boxes[i].x + out[i].dx / k, boxes[i].y + out[i].dy / k,
-                          boxes[i].x + (out[i].dx + boxes[i].width) / k, boxes[i].y + (out[i].dy + boxes[i].height) / k});
-        for (std::size_t i = 0; i < boxes.size(); ++i) {
-            if (out[i].step >= 0) continue;
-            const LabelBox& b = boxes[i];
-            for (int c = 0; c < kCandidates; ++c) {
-                double dx = 0, dy = 0;
-                candidate(b, c, dx, dy);
-                const Rect r{b.x + dx / k, b.y + dy / k, b.x + (dx + b.width) / k, b.y + (dy + b.height) / k};
-                if (!grid.free(r) || !lineGrid.free(r)) continue;
-                out[i] = {dx, dy, static_cast<int>(s)};
-                grid.add(r);
-                --unplaced;
-                break;
-            }
+    const int last = static_cast<int>(steps.size()) - 1;
+    step = std::min(step, last);
+    while (m_done < step) {
+        const int s = ++m_done;
+        if (m_unplaced > 0) placeStep(s);
+        if (s == last)
+            // no room even at the last step: shown from there on, at the first position
+            for (std::size_t i = 0; i < m_boxes.size(); ++i)
+                if (m_places[i].step < 0) {
+                    candidate(m_boxes[i], 0, m_places[i].dx, m_places[i].dy);
+                    m_places[i].step = last;
+                }
+    }
+}
+
+void LabelPlacer::placeStep(int s) {
+    const double k = m_base * labelZoomSteps()[static_cast<std::size_t>(s)];  // pixels per diagram unit at this step
+    Grid grid(m_cellPixels / k, m_boxes.size() * 2);
+    const LineGrid lineGrid(m_lines, m_cellPixels / k);
+    for (const LabelBox& b : m_boxes)
+        if (b.clearance > 0)
+            grid.add({b.x - b.clearance / k, b.y - b.clearance / k, b.x + b.clearance / k, b.y + b.clearance / k});
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+        const LabelPlace& p = m_places[i];
+        if (p.step >= 0)
+            grid.add({m_boxes[i].x + p.dx / k, m_boxes[i].y + p.dy / k, m_boxes[i].x + (p.dx + m_boxes[i].width) / k,
+                      m_boxes[i].y + (p.dy + m_boxes[i].height) / k});
+    }
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+        if (m_places[i].step >= 0) continue;
+        const LabelBox& b = m_boxes[i];
+        for (int c = 0; c < kCandidates; ++c) {
+            double dx = 0, dy = 0;
+            candidate(b, c, dx, dy);
+            const Rect r{b.x + dx / k, b.y + dy / k, b.x + (dx + b.width) / k, b.y + (dy + b.height) / k};
+            if (!grid.free(r) || !lineGrid.free(r)) continue;
+            m_places[i] = {dx, dy, s};
+            grid.add(r);
+            --m_unplaced;
+            break;
         }
     }
-    for (std::size_t i = 0; i < boxes.size(); ++i)
-        if (out[i].step < 0) {
-            candidate(boxes[i], 0, out[i].dx, out[i].dy);
-            out[i].step = static_cast<int>(steps.size()) - 1;
-        }
-    return out;
+}
+
+std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit,
+                                    const std::vector<LabelObstacleLine>& lines) {
+    LabelPlacer placer(boxes, basePixelsPerUnit, lines);
+    placer.placeThrough(static_cast<int>(labelZoomSteps().size()) - 1);
+    return placer.places();
 }
 
 }  // namespace kolv::diagram

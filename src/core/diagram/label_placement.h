@@ -37,4 +37,29 @@ const std::vector<double>& labelZoomSteps();
 std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit,
                                     const std::vector<LabelObstacleLine>& lines = {});
 
+/// The same placement one zoom step at a time, as the view comes closer: a large system shows
+/// its first picture after the first step alone, and each later step is placed when the zoom
+/// first reaches it. The places of the steps done are those `placeLabels` gives.
+class LabelPlacer {
+public:
+    LabelPlacer(std::vector<LabelBox> boxes, double basePixelsPerUnit, std::vector<LabelObstacleLine> lines = {});
+    /// Places every step up to `step` not placed yet; the last step also places the labels left over.
+    void placeThrough(int step);
+    /// Last step placed (-1 before the first).
+    int stepsDone() const { return m_done; }
+    /// Places so far; a label not placed yet has step -1.
+    const std::vector<LabelPlace>& places() const { return m_places; }
+
+private:
+    void placeStep(int step);
+
+    std::vector<LabelBox> m_boxes;
+    double m_base;
+    std::vector<LabelObstacleLine> m_lines;
+    std::vector<LabelPlace> m_places;
+    std::size_t m_unplaced;
+    double m_cellPixels = 1;
+    int m_done = -1;
+};
+
 }  // namespace kolv::diagram

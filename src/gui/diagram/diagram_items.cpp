@@ -2,11 +2,15 @@
 #include "gui/diagram/diagram_items.h"
 
 #include <QFontMetricsF>
+#include <QPixmap>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
 #include <QtMath>
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <string>
+#include <unordered_map>
 
 namespace kolv::gui::diagram {
 
@@ -117,7 +121,16 @@ void EntityItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
     painter->setRenderHint(QPainter::Antialiasing);
     paintInPixels(painter);
     // on the screen one pixel is one device pixel: the cosmetic stroker is much quicker
-    const bool screen = std::abs(painter->worldTransform().m11() - 1) < 0.01;
+    const bool screen = std::abs(painter->worldTransform().m11() - 1) < 0.01 &&
+                        std::abs(painter->worldTransform().m12()) < 1e-9;
+    if (screen && !isSelected()) {
+        // On the screen every symbol of a class looks the same: it is drawn once into a picture
+        // and the picture is copied, so a system of ten thousand symbols paints at once.
+        const QPixmap& picture = symbolPicture(painter->device() ? painter->device()->devicePixelRatioF() : 1.0);
+        const QSizeF logical = picture.deviceIndependentSize();
+        painter->drawPixmap(QPointF(-logical.width() / 2, -logical.height() / 2), picture);
+        return;
+    }
     if (isSelected()) {
         QPen ring(QColor(255, 140, 0), 3);
         ring.setCosmetic(screen);
@@ -138,6 +151,42 @@ void EntityItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
         painter->setBrush(Qt::NoBrush);
         painter->drawEllipse(QPointF(0, 0), m_style.size / 5, m_style.size / 5);
     }
+}
+
+const QPixmap& EntityItem::symbolPicture(double pixelRatio) const {
+    if (m_picture && m_pictureRatio == pixelRatio) return *m_picture;
+    // one picture per look, shared by every symbol of a class; the map never moves its pictures
+    static std::unordered_map<std::string, QPixmap> pictures;
+    const std::string key = std::to_string(static_cast<int>(m_style.shape)) + '|' + std::to_string(m_style.size) + '|' +
+                            std::to_string(m_style.lineWidth) + '|' + std::to_string(m_style.fill.r) + ',' +
+                            std::to_string(m_style.fill.g) + ',' + std::to_string(m_style.fill.b) + '|' +
+                            std::to_string(m_style.line.r) + ',' + std::to_string(m_style.line.g) + ',' +
+                            std::to_string(m_style.line.b) + '|' + std::to_string(pixelRatio);
+    m_pictureRatio = pixelRatio;
+    if (auto it = pictures.find(key); it != pictures.end()) return *(m_picture = &it->second);
+    // room for the outline and the lid, in whole pixels with the symbol in the middle
+    const int side = 2 * static_cast<int>(std::ceil(m_outer.boundingRect().united(m_path.boundingRect()).width() / 2 + 1));
+    QPixmap picture(QSize(side, side) * pixelRatio);
+    picture.setDevicePixelRatio(pixelRatio);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(side / 2.0, side / 2.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(toColor(m_style.line));
+    p.drawPath(m_outer);
+    p.setBrush(toColor(m_style.fill));
+    p.drawPath(m_inner);
+    if (m_style.shape == Shape::Circle) {  // a manhole lid
+        QPen lid(toColor(m_style.line), 1);
+        lid.setCosmetic(true);
+        p.setPen(lid);
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(0, 0), m_style.size / 5, m_style.size / 5);
+    }
+    p.end();
+    m_picture = &pictures.emplace(key, std::move(picture)).first->second;
+    return *m_picture;
 }
 
 QVariant EntityItem::itemChange(GraphicsItemChange change, const QVariant& value) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QGraphicsItem>
+#include <QPixmap>
 #include <QPen>
 #include <QString>
 #include <QStringList>
@@ -55,6 +56,11 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
 
 private:
+    /// The symbol as drawn on the screen, kept once per look and pixel ratio.
+    const QPixmap& symbolPicture(double pixelRatio) const;
+    mutable const QPixmap* m_picture = nullptr;  ///< the shared picture last used
+    mutable double m_pictureRatio = 0;
+
     QString m_name, m_class;
     bool m_outfall;
     kolv::diagram::EntityStyle m_style;

@@ -84,6 +84,7 @@ void DiagramView::clearItems() {
     // the scene drops its index first and then deletes its items: one by one, each would be
     // taken out of the index on its own
     m_order.clear();
+    m_placer.reset();
     scene()->clear();
     m_entities.clear();
     m_relations.clear();
@@ -248,18 +249,32 @@ void DiagramView::placeAllLabels() {
     lines.reserve(m_relations.size());
     for (RelationItem* r : m_relations)
         lines.push_back({r->from()->pos().x(), r->from()->pos().y(), r->to()->pos().x(), r->to()->pos().y()});
-    std::vector<kd::LabelPlace> places = kd::placeLabels(boxes, m_baseScale, lines);
+    // placed step by step as the zoom first reaches each one (see updateLabelVisibility)
+    m_placer = std::make_unique<kd::LabelPlacer>(std::move(boxes), m_baseScale, std::move(lines));
+    for (LabelItem* l : m_labels) l->setStep(-1, 1);
+    updateLabelVisibility();
+}
+
+void DiagramView::placeLabelsThrough(double zoom) {
+    if (!m_placer) return;
     const auto& steps = kd::labelZoomSteps();
-    for (std::size_t i = 0; i < m_labels.size(); ++i) {
+    int needed = -1;
+    while (needed + 1 < static_cast<int>(steps.size()) && zoom >= steps[static_cast<std::size_t>(needed + 1)] * 0.999)
+        ++needed;
+    if (needed <= m_placer->stepsDone()) return;
+    m_placer->placeThrough(needed);
+    const auto& places = m_placer->places();
+    for (std::size_t i = 0; i < m_labels.size() && i < places.size(); ++i) {
+        if (places[i].step < 0 || m_labels[i]->step() >= 0) continue;  // not placed yet, or already shown placed
         m_labels[i]->setOffset(QPointF(places[i].dx, places[i].dy));
         m_labels[i]->setStep(places[i].step, 1 / (m_baseScale * steps[static_cast<std::size_t>(places[i].step)]));
     }
-    updateLabelVisibility();
 }
 
 void DiagramView::updateLabelVisibility() {
     if (transform().m11() > 0) ViewScale::unitsPerPixel = 1 / transform().m11();
     const double z = zoomLevel();
+    placeLabelsThrough(z);
     const auto& steps = kd::labelZoomSteps();
     // a label joins the scene the first time it is shown: the many labels a large system hides
     // at a distant zoom cost the scene nothing

@@ -14,6 +14,7 @@
 #include "db/database.h"
 #include "diagram/diagram_editor.h"
 #include "diagram/diagram_model.h"
+#include "diagram/label_placement.h"
 #include "diagram/palette.h"
 #include "session/session.h"
 #include "ui/ui_port.h"
@@ -132,6 +133,8 @@ private:
     RelationItem* addRelationItem(const QString& name, EntityItem* from, EntityItem* to, int pipeClass);
     void buildLabels();
     void placeAllLabels();
+    /// Places the labels of every zoom step up to `zoom` (a multiple of the base scale) not placed yet.
+    void placeLabelsThrough(double zoom);
     void updateLabelVisibility();
     void computeBaseScale();
     void loadPalette();
@@ -156,6 +159,7 @@ private:
     QHash<QString, EntityItem*> m_entities;      // upper-case name -> item
     QHash<QString, RelationItem*> m_relations;   // upper-case reach name -> item
     std::vector<LabelItem*> m_labels;
+    std::unique_ptr<kolv::diagram::LabelPlacer> m_placer;  ///< places of m_labels, one zoom step at a time
     /// Every item in the order it was added: deleting from the last keeps the scene's own
     /// bookkeeping linear for large systems.
     std::vector<QGraphicsItem*> m_order;

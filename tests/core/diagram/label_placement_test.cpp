@@ -115,3 +115,30 @@ TEST(LabelPlacement, NoShownLabelLiesOnAReachWhateverItsLengthOrDirection) {
     }
     EXPECT_GT(checked, 100);
 }
+
+TEST(LabelPlacement, PlacingStepByStepGivesThePlacesOfTheWholeRun) {
+    // the view places each zoom step when it first gets there; nothing may differ from placing all at once
+    std::vector<LabelBox> boxes;
+    for (int i = 0; i < 15; ++i)
+        for (int j = 0; j < 15; ++j) boxes.push_back({i * 40.0 + (j % 3) * 7, j * 35.0, 50.0 + (i * j) % 40, 14.0 + 14 * (j % 2), 6});
+    const std::vector<LabelObstacleLine> lines = {{0, 0, 560, 490}, {0, 245, 560, 245}};
+    const auto whole = placeLabels(boxes, 0.8, lines);
+    LabelPlacer placer(boxes, 0.8, lines);
+    const int last = static_cast<int>(labelZoomSteps().size()) - 1;
+    for (int s = 0; s <= last; s += 2) {
+        placer.placeThrough(s);
+        EXPECT_EQ(placer.stepsDone(), s);
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            const LabelPlace& p = placer.places()[i];
+            if (whole[i].step > s) {
+                EXPECT_EQ(p.step, -1) << i;  // not yet: it waits for its own step
+                continue;
+            }
+            EXPECT_EQ(p.step, whole[i].step) << i;
+            EXPECT_EQ(p.dx, whole[i].dx) << i;
+            EXPECT_EQ(p.dy, whole[i].dy) << i;
+        }
+    }
+    placer.placeThrough(last);
+    for (std::size_t i = 0; i < boxes.size(); ++i) EXPECT_EQ(placer.places()[i].step, whole[i].step);
+}
