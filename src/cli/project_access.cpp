@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -12,13 +13,18 @@ namespace kolv::cli {
 
 std::unique_ptr<db::Project> openForCommand(const std::string& path, Context& ctx) {
     auto project = db::openProject(path, ctx.ui);
+    // A command that finds the file locked waits for it, and says so rather than hang in silence.
+    project->db->setBusyNotice([&ctx, p = project->path] {
+        if (!ctx.ui.quiet) std::cerr << busyNoticeText(p) << "\n";
+    });
     settings::SettingsFile file;
     settings::Settings s = file.read();
     file.write(std::filesystem::absolute(path).string(), settings::kModeProject, s);
     return project;
 }
 
-std::unique_ptr<db::Project> openWithSystem(const std::string& path, const std::string& system, Context& ctx) {
+std::unique_ptr<db::Project> openWithSystem(const std::string& path, const std::string& system, Context& ctx,
+                                            Access access) {
     auto project = openForCommand(path, ctx);
     std::string want = trim(system);
     if (want.empty()) {
@@ -33,7 +39,10 @@ std::unique_ptr<db::Project> openWithSystem(const std::string& path, const std::
         throw InputError("The system '" + want + "' is not in " + project->path + ". Systems: " +
                          (list.empty() ? "(none)" : list));
     }
-    db::setCurrentSystem(*project, *it);
+    if (access == Access::Write)
+        db::setCurrentSystem(*project, *it);
+    else
+        project->currentSystem = *it;
     return project;
 }
 
