@@ -81,8 +81,11 @@ CostResult computeSystemCost(db::Database& db, const std::string& systemName, co
     db::Transaction tx(db);
     {
         // Lengths, sizes and elevations no computation can use stop the run first.
+        // A cost reads lengths and elevations only; a reach of no length prices nothing.
         network::InputLimitScope scope;
         scope.drainage = false;
+        scope.zeroLengths = true;
+        scope.pipeHeights = scope.pipeShapes = scope.pipeRoughness = scope.ditchRoughness = false;
         const bool metric = db.scalar("SELECT " + db::quoteIdent("ENGLISH_METRIC") + " FROM T0").toInt() != 0;
         if (!network::inputWithinLimits(db, system, metric, ui, scope)) {
             result.stopped = true;

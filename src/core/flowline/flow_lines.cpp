@@ -372,8 +372,12 @@ FlowLineResult setFlowLines(db::Project& project, const std::string& systemName,
     db::Transaction tx(db);
 
     // Values no computation can use stop the run before anything is set.
+    // Flow lines read the lengths, elevations and pipe heights, and n for the varying slope.
     network::InputLimitScope scope;
     scope.drainage = false;
+    scope.pipeShapes = false;
+    scope.ditchRoughness = false;
+    scope.pipeRoughness = options.varyByVelocity;
     if (!network::inputWithinLimits(db, system, project.metric, ui, scope)) return result;
 
     // Ditches lie on the ground at their nodes; they are set before the pipes around them.

@@ -108,23 +108,23 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
         std::string name = trim(r.text("NAME"));
         if (name.empty()) name = trim(r.text("NODE1"));
         const bool ditch = r.integer("REACH_TYPE") == 2;
-        if (scope.pipes) {
+        if (scope.lengths) {
             const double length = r.number("LENGTH");
-            if (!(length > 0))
-                f.add("REACH", "Reach", name, "LENGTH",
-                      "= " + shown(length) + ": must be greater than 0.");
-            else
-                f.length("REACH", "Reach", name, "LENGTH", length, kMaxLengthFt);
+            if (scope.zeroLengths)
+                f.rule("REACH", "Reach", name, "LENGTH", length);
+            else if (!(length > 0))
+                f.add("REACH", "Reach", name, "LENGTH", "= " + shown(length) + ": must be greater than 0.");
+            f.length("REACH", "Reach", name, "LENGTH", length, kMaxLengthFt);
             if (!r.isNull("HYD_LENGTH")) {
                 f.rule("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"));
                 f.length("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"), kMaxLengthFt);
             }
-            if (ditch) {
-                f.rule("REACH", "Reach", name, "DITCH_MANNINGS", r.number("DITCH_MANNINGS"));
-            } else {
-                const std::string pipe = trim(r.text("PIPE_NAME"));
-                if (!pipe.empty() && pipesSeen.insert(db::compareKey(db::Value(pipe))).second) pipesUsed.push_back(pipe);
-            }
+        }
+        if (ditch) {
+            if (scope.ditchRoughness) f.rule("REACH", "Reach", name, "DITCH_MANNINGS", r.number("DITCH_MANNINGS"));
+        } else {
+            const std::string pipe = trim(r.text("PIPE_NAME"));
+            if (!pipe.empty() && pipesSeen.insert(db::compareKey(db::Value(pipe))).second) pipesUsed.push_back(pipe);
         }
         if (scope.elevations) {
             f.length("REACH", "Reach", name, "ELEV1", r.number("ELEV1"), kMaxElevationFt);
@@ -132,21 +132,23 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
         }
     }
 
-    if (scope.pipes || scope.pipeGroup) {
+    const bool anyPipeField = scope.pipeHeights || scope.pipeShapes || scope.pipeRoughness;
+    if (anyPipeField || scope.pipeGroup) {
         const auto checkPipe = [&](const db::RecordSet& p) {
             const std::string name = trim(p.text("NAME"));
             for (const char* field : {"HEIGHT", "WIDTH"}) {
+                if (std::string(field) == "HEIGHT" ? !scope.pipeHeights : !scope.pipeShapes) continue;
                 const double v = p.number(field);
                 if (!(v > 0))
                     f.add("T7", "Pipe", name, field, "= " + shown(v) + ": must be greater than 0.");
                 else
                     f.length("T7", "Pipe", name, field, v, kMaxPipeSizeFt);
             }
-            f.rule("T7", "Pipe", name, "AREA", p.number("AREA"));
-            f.rule("T7", "Pipe", name, "N", p.number("N"));
+            if (scope.pipeShapes) f.rule("T7", "Pipe", name, "AREA", p.number("AREA"));
+            if (scope.pipeRoughness) f.rule("T7", "Pipe", name, "N", p.number("N"));
         };
         db::RecordSet pipes(db, "T7");
-        if (scope.pipes)
+        if (anyPipeField)
             for (const auto& name : pipesUsed)
                 if (pipes.findFirst("NAME = ?", {db::Value(name)})) checkPipe(pipes);
         if (scope.pipeGroup) {

@@ -23,8 +23,18 @@ inline constexpr double kMaxArea = 1.0e6;
 struct InputLimitScope {
     /// Drainage areas, runoff coefficients and the rainfall intensity at the inlet durations.
     bool drainage = true;
-    /// Lengths of the reaches, and the pipe definitions (n, height, width, area) the reaches use.
-    bool pipes = true;
+    /// Lengths of the reaches.
+    bool lengths = true;
+    /// A length of 0 is accepted (a cost prices nothing for it); otherwise lengths must be above 0.
+    bool zeroLengths = false;
+    /// `HEIGHT` of the pipe definitions the reaches use.
+    bool pipeHeights = true;
+    /// `WIDTH` and `AREA` of those definitions.
+    bool pipeShapes = true;
+    /// Manning's n of those definitions.
+    bool pipeRoughness = true;
+    /// Manning's n of the ditch reaches.
+    bool ditchRoughness = true;
     /// Inlet elevations, reach end elevations and the tailwater.
     bool elevations = true;
     /// Every pipe definition of this group too (the candidates of pipe sizing).

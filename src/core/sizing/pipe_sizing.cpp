@@ -348,6 +348,7 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
     if (verifyFirst) res.verificationLines = network::verifySystem(db, system, ui, onVerificationLine).lines;
 
     network::InputLimitScope scope;
+    scope.ditchRoughness = false;  // a ditch is not sized
     if (settings.mode == Mode::Select) scope.pipeGroup = group;
     if (!network::inputWithinLimits(db, system, metric, ui, scope)) return res;
 
