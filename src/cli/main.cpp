@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "db/database.h"
 
 namespace kolv::cli {
 
@@ -55,6 +56,10 @@ int main(int argc, char** argv) {
     app.add_flag("-y,--yes", ctx.ui.assumeYes, "Answer Yes to every question");
     app.add_flag("-q,--quiet", ctx.ui.quiet, "Show only faults on stderr");
     for (auto& r : registry()) r(app, ctx);
+    // A command that finds its file locked waits for it, and says so rather than hang in silence.
+    kolv::db::Database::setDefaultBusyNotice([&ctx](const std::string& path) {
+        if (!ctx.ui.quiet) std::cerr << busyNoticeText(path) << "\n";
+    });
     // A failing command always says why: what quiet mode held back is printed when no reason was.
     const auto reasonOnFailure = [&ctx](int code) {
         if (code != 0 && !ctx.ui.reasonShown)

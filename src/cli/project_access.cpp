@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <iostream>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -13,10 +12,6 @@ namespace kolv::cli {
 
 std::unique_ptr<db::Project> openForCommand(const std::string& path, Context& ctx) {
     auto project = db::openProject(path, ctx.ui);
-    // A command that finds the file locked waits for it, and says so rather than hang in silence.
-    project->db->setBusyNotice([&ctx, p = project->path] {
-        if (!ctx.ui.quiet) std::cerr << busyNoticeText(p) << "\n";
-    });
     settings::SettingsFile file;
     settings::Settings s = file.read();
     file.write(std::filesystem::absolute(path).string(), settings::kModeProject, s);

@@ -152,7 +152,17 @@ FileKind Database::probe(const std::string& path) {
     return FileKind::Project;
 }
 
-Database::Database(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
+namespace {
+BusyNotice& defaultBusyNotice() {
+    static BusyNotice notice;
+    return notice;
+}
+}  // namespace
+
+void Database::setDefaultBusyNotice(BusyNotice notice) { defaultBusyNotice() = std::move(notice); }
+
+Database::Database(sqlite3* db, std::string path)
+    : m_db(db), m_path(std::move(path)), m_busyNotice(defaultBusyNotice()) {}
 
 Database::~Database() {
     m_history.reset();     // drops its triggers while the connection is still open
@@ -221,7 +231,7 @@ int Database::onBusy(void* self, int count) {
     auto* db = static_cast<Database*>(self);
     if (count == 0 && db->m_busyNotice) {
         try {
-            db->m_busyNotice();
+            db->m_busyNotice(db->m_path);
         } catch (...) {
             // a notice that fails must not unwind through SQLite
         }

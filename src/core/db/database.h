@@ -83,8 +83,9 @@ struct TableLayout {
 /// How a file was recognised when opening it.
 enum class FileKind { Project, Missing, NotSqlite, JetDatabase, ForeignSqlite, Corrupt, Unreadable, NotAFile };
 
-/// Called once each time the connection finds the file locked by another program and starts waiting.
-using BusyNotice = std::function<void()>;
+/// Called with the file's path each time a connection finds it locked by another program and
+/// starts waiting for it.
+using BusyNotice = std::function<void(const std::string& path)>;
 
 class Database {
 public:
@@ -139,6 +140,8 @@ public:
     /// Called when a statement finds the file locked by another program and waits for it (up to
     /// 5 s, then the statement fails as locked), so the engineer learns why nothing happens.
     void setBusyNotice(BusyNotice notice) { m_busyNotice = std::move(notice); }
+    /// The notice every connection opened from now on starts with (opening itself may wait).
+    static void setDefaultBusyNotice(BusyNotice notice);
 
     /// Work done through this connection so far.
     WorkCounters& counters() { return m_counters; }
