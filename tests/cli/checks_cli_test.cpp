@@ -124,11 +124,19 @@ TEST(CommandLineChecks, AStormTabThatDidNotSettleSaysSoInTextAndJson) {
     EXPECT_NE(r.out.find("NOT SETTLED"), r.out.find("NOT SETTLED", tab));
     EXPECT_NE(r.out.find("NOT SETTLED", tab), std::string::npos) << r.out;
 
-    // Without the junction losses the system settles: no such line.
+    // The printed storm tabulation carries it under its table.
+    const std::string txt = dir.file("tab.txt");
+    r = cli(dir, "report T60v11 " + p + " --system OAKAVE --out '" + txt + "'");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(has(test::readAll(txt), "NOT SETTLED: the pass limit of 4 passes")) << test::readAll(txt);
+
+    // Without the junction losses the system settles: no such line, and the report loses it too.
     r = cli(dir, "storm-tabs " + p + " --system OAKAVE --no-junction-loss --jump-to-crown --iterations 50 --format json");
     EXPECT_TRUE(has(r.out, "\"converged\": true")) << r.out;
     EXPECT_FALSE(has(r.out, "NOT SETTLED"));
     EXPECT_FALSE(has(r.out, "max_passes"));
+    r = cli(dir, "report T60v11 " + p + " --system OAKAVE --out '" + txt + "'");
+    EXPECT_FALSE(has(test::readAll(txt), "NOT SETTLED"));
 }
 
 TEST(CommandLineChecks, ReadingCommandsWriteNothingAndSayWhenTheyWait) {

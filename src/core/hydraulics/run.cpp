@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "common/vb_format.h"
+#include "db/schema.h"
 #include "hydraulics/results.h"
 #include "hydraulics/unit_factors.h"
 #include "network/input_limits.h"
@@ -95,6 +96,12 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
         ResultsContext rc{db, ui, msg, metric, options.useHydLength, options.inletCapacityWarnings};
         writeResults(rc, system, recs);
         if (loaded->hasHeader) {
+            if (db.layout("T16").position(db::kHglNoteField) < 0)
+                db.addField("T16", db::FieldDef{db::kHglNoteField, db::FieldType::Text, 255});
+            db.execute("UPDATE T16 SET " + db::quoteIdent(db::kHglNoteField) + " = ? WHERE SYSTEM = ?",
+                       {res.converged ? db::Value() : db::Value(notSettledLine(res.maxPasses, res.maxHglChange,
+                                                                               res.maxHglChangeNode, metric)),
+                        system});
             db.execute("UPDATE T16 SET TAILWATER_IN_FEET = ?, EXIT_LOSS_16 = ?, CONTROL_EL_16 = ?, JUMP_TO_CROWN = ? "
                        "WHERE SYSTEM = ?",
                        {res.outfall.tailwater, res.outfall.exitLoss, res.outfall.controlElev,
