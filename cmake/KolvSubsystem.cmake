@@ -12,8 +12,6 @@ function(kolv_subsystem)
     foreach(_d IN LISTS K_DEPS)
       target_link_libraries(${_target} PUBLIC kolv_${_d})
     endforeach()
-    target_compile_definitions(${_target} PUBLIC
-      KOLV_DATA_DIR="${KOLV_DATA_DIR}" KOLV_BUILD_DATA_DIR="${KOLV_BUILD_DATA_DIR}")
   else()
     add_library(${_target} INTERFACE)
     target_include_directories(${_target} INTERFACE ${PROJECT_SOURCE_DIR}/src/core ${PROJECT_SOURCE_DIR}/src)

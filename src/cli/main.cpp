@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "kolv_version.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "db/database.h"
@@ -50,8 +51,9 @@ std::string busyNoticeText(const std::string& path) {
 
 int main(int argc, char** argv) {
     using namespace kolv::cli;
-    CLI::App app{"KOLV Lt v3 - storm sewer design by the Rational Method (command line)"};
+    CLI::App app{"KOLV Lt v3 - storm sewer design by the Rational Method (command line)", "kolv-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("-V,--version", "kolv-cli " KOLV_VERSION, "Print the version and end");
     Context ctx;
     app.add_flag("-y,--yes", ctx.ui.assumeYes, "Answer Yes to every question");
     app.add_flag("-q,--quiet", ctx.ui.quiet, "Show only faults on stderr");

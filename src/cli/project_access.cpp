@@ -42,11 +42,7 @@ std::unique_ptr<db::Project> openWithSystem(const std::string& path, const std::
 }
 
 std::string defaultSeedPath() {
-#ifdef KOLV_BUILD_DATA_DIR
-    std::string built = std::string(KOLV_BUILD_DATA_DIR) + "/seedv3.mdb";
-    if (std::filesystem::exists(built)) return built;
-#endif
-    return settings::installDataFolder() + "seedv3.mdb";
+    return settings::seedDatabasePath();
 }
 
 }  // namespace kolv::cli

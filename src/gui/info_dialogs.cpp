@@ -1,6 +1,8 @@
 // Start-up, about, version history and diagnosis log windows.
 #include "gui/info_dialogs.h"
 
+#include "kolv_version.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFont>
@@ -13,13 +15,7 @@
 
 namespace kolv::gui {
 
-QString versionText() {
-#ifdef KOLV_VERSION
-    return QStringLiteral(KOLV_VERSION);
-#else
-    return QStringLiteral("3.0.0");
-#endif
-}
+QString versionText() { return QStringLiteral(KOLV_VERSION); }
 
 namespace {
 

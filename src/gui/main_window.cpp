@@ -1,6 +1,8 @@
 // The main window: menus, toolbar, system selector, editing panel, status line and command routing.
 #include "gui/main_window.h"
 
+#include "gui/node_list_view.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,7 +19,6 @@
 #include <QProgressBar>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -36,6 +37,7 @@
 #include "gui/add_node_dialog.h"
 #include "gui/command_icons.h"
 #include "gui/edit_panel_widget.h"
+#include "gui/node_list_view.h"
 #include "gui/info_dialogs.h"
 #include "gui/outfall_header_dialog.h"
 #include "gui/project_file_dialogs.h"
@@ -199,29 +201,16 @@ void MainWindow::buildPanels() {
     auto* title = new QLabel("Nodes of the current system");
     title->setStyleSheet("font-weight: 600;");
     v->addWidget(title);
-    m_nodeList = new QTableWidget(0, 8);
-    m_nodeList->setHorizontalHeaderLabels(
-        {"Node", "Structure", "Station", "Inlet/Top Elev", "To Node", "Pipe", "Length", "Pipe Slope (%)"});
-    m_nodeList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_nodeList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_nodeList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_nodeList->setAlternatingRowColors(true);
-    m_nodeList->verticalHeader()->setVisible(false);
-    m_nodeList->horizontalHeader()->setStretchLastSection(false);
-    // Column widths are fitted once per listing, to the first lines: fitting every column to
-    // every line on each change costs seconds in a system of thousands of nodes.
-    m_nodeList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_nodeList->horizontalHeader()->setResizeContentsPrecision(200);
+    m_nodeList = new NodeListView;
     v->addWidget(m_nodeList, 1);
     setCentralWidget(central);
-    connect(m_nodeList, &QTableWidget::itemSelectionChanged, this, [this] {
+    connect(m_nodeList, &NodeListView::rowSelectionChanged, this, [this] {
         if (m_fillingNodes) return;
         auto rows = m_nodeList->selectionModel()->selectedRows();
         if (rows.isEmpty()) return;
-        auto* item = m_nodeList->item(rows.front().row(), 0);
-        if (!item) return;
-        std::string name = item->text().toStdString();
-        if (item->data(Qt::UserRole).toBool()) {
+        const int row = rows.front().row();
+        std::string name = m_nodeList->text(row, 0).toStdString();
+        if (m_nodeList->isOutfallRow(row)) {
             m_panel->selectOutfall();
         } else {
             m_panel->selectNode(name);
@@ -494,37 +483,6 @@ bool MainWindow::flushPendingEdits() {
     return m_panel->flush();
 }
 
-namespace {
-
-QTableWidgetItem* listCell(const std::string& text, bool number) {
-    auto* item = new QTableWidgetItem(q(text));
-    if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return item;
-}
-
-/// Fills one line of the node list.
-void setListRow(QTableWidget* list, int row, const editing::NodeListRow& r) {
-    auto* name = listCell(r.name, false);
-    if (r.outfall) {
-        name->setData(Qt::UserRole, true);
-        QFont f = name->font();
-        f.setItalic(true);
-        name->setFont(f);
-    }
-    list->setItem(row, 0, name);
-    list->setItem(row, 1, listCell(r.structure, false));
-    list->setItem(row, 2, listCell(r.station, false));
-    list->setItem(row, 3, listCell(r.inletElev, true));
-    list->setItem(row, 4, listCell(r.toNode, false));
-    for (int c = 5; c < 8; ++c) list->setItem(row, c, nullptr);
-    if (!r.hasReach) return;
-    list->setItem(row, 5, listCell(r.pipe, false));
-    list->setItem(row, 6, listCell(r.length, true));
-    list->setItem(row, 7, listCell(r.slope, true));
-}
-
-}  // namespace
-
 std::string MainWindow::shownRecordName() const {
     const auto* model = m_panel->model();
     if (!model) return {};
@@ -552,22 +510,13 @@ void MainWindow::refreshAfterChange() {
 void MainWindow::refreshNodeList() {
     m_fillingNodes = true;
     m_nodeRows.clear();
-    // One pass over the system's rows, the lines set with the list frozen: a system of
-    // thousands of nodes fills at once.
-    m_nodeList->setUpdatesEnabled(false);
-    m_nodeList->clearContents();
-    m_nodeList->setRowCount(0);
-    if (m_project && !m_project->currentSystem.empty()) {
-        const auto rows = editing::nodeListRows(*m_project->db, m_project->currentSystem);
-        m_nodeList->setRowCount(static_cast<int>(rows.size()));
-        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-            setListRow(m_nodeList, r, rows[static_cast<std::size_t>(r)]);
-            m_nodeRows.emplace(toUpper(rows[static_cast<std::size_t>(r)].name), r);
-        }
-        selectListedRow(shownRecordName());  // keep the row of the record on display selected
-    }
-    m_nodeList->resizeColumnsToContents();
-    m_nodeList->setUpdatesEnabled(true);
+    std::vector<editing::NodeListRow> rows;
+    if (m_project && !m_project->currentSystem.empty())
+        rows = editing::nodeListRows(*m_project->db, m_project->currentSystem);
+    for (std::size_t r = 0; r < rows.size(); ++r) m_nodeRows.emplace(toUpper(rows[r].name), static_cast<int>(r));
+    // the view keeps the lines and paints only those in sight: no item per cell
+    m_nodeList->setRows(std::move(rows));
+    if (!m_nodeRows.empty()) selectListedRow(shownRecordName());  // keep the row of the record on display selected
     m_fillingNodes = false;
 }
 
@@ -590,7 +539,7 @@ void MainWindow::refreshWrittenRows() {
         const auto row = editing::nodeListRow(*m_project->db, m_project->currentSystem, name);
         if (at == m_nodeRows.end() || !row) return refreshNodeList();  // added or gone: list again
         m_fillingNodes = true;
-        setListRow(m_nodeList, at->second, *row);
+        m_nodeList->listModel()->setRow(at->second, *row);
         m_fillingNodes = false;
     }
     selectListedRow(shownRecordName());

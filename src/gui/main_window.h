@@ -19,10 +19,11 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QProgressBar;
-class QTableWidget;
 class QDockWidget;
 
 namespace kolv::gui {
+
+class NodeListView;
 
 class EditPanelWidget;
 class UndoController;
@@ -87,7 +88,7 @@ public:
     QComboBox* systemSelector() const { return m_systemSelector; }
     EditPanelWidget* panel() const { return m_panel; }
     UndoController* undoController() const { return m_undo; }
-    QTableWidget* nodeList() const { return m_nodeList; }
+    NodeListView* nodeList() const { return m_nodeList; }
     QAction* action(Command id) const;
     QLabel* unitLabel() const { return m_unitLabel; }
     QProgressBar* progressBar() const { return m_progress; }
@@ -147,7 +148,7 @@ private:
     QLabel* m_unitLabel = nullptr;
     QLabel* m_systemCaption = nullptr;
     QProgressBar* m_progress = nullptr;
-    QTableWidget* m_nodeList = nullptr;
+    NodeListView* m_nodeList = nullptr;
     QDockWidget* m_panelDock = nullptr;
     EditPanelWidget* m_panel = nullptr;
     long long m_changesSeen = 0;  ///< the connection's row changes when last shown as saved

@@ -38,11 +38,7 @@ QLabel* rightLabel(const QString& t) {
 }  // namespace
 
 std::string defaultSeedDatabase() {
-#ifdef KOLV_BUILD_DATA_DIR
-    std::string built = std::string(KOLV_BUILD_DATA_DIR) + "/seedv3.mdb";
-    if (std::filesystem::exists(built)) return built;
-#endif
-    return settings::installDataFolder() + "seedv3.mdb";
+    return settings::seedDatabasePath();
 }
 
 NewProjectDialog::NewProjectDialog(ui::UiPort& ui, QWidget* parent) : QDialog(parent), m_ui(ui) {

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
-#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <fstream>
@@ -16,6 +15,7 @@
 #include "db/record_set.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/main_window.h"
+#include "gui/node_list_view.h"
 #include "gui/add_node_dialog.h"
 #include "gui/project_setup_dialog.h"
 #include "gui/systems_dialog.h"
@@ -55,7 +55,7 @@ void enterField(QWidget* w) {
 
 void selectNodeRow(MainWindow& w, const QString& name) {
     for (int r = 0; r < w.nodeList()->rowCount(); ++r)
-        if (w.nodeList()->item(r, 0)->text() == name) {
+        if (w.nodeList()->text(r, 0) == name) {
             w.nodeList()->selectRow(r);
             return;
         }

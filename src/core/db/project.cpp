@@ -18,6 +18,16 @@ std::string Project::title() const {
 }
 
 int upgradeSchema(Database& db, ui::UiPort& ui) {
+    // A project made before the file carried our application_id (or by a tool that copied the
+    // tables) gets it now, so the desktop recognises the file as a project by its content.
+    if (db.scalar("PRAGMA application_id").toInt() != kApplicationId)
+        db.exec("PRAGMA application_id = " + std::to_string(kApplicationId));
+    // Finding one node, one reach, or the reaches at a node (the editing panel, the node list,
+    // the diagram) goes through an index, not a scan of every system's records.
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_node_by_name ON NODE (SYSTEM, NAME)");
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_name ON REACH (SYSTEM, NAME)");
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_from_node ON REACH (SYSTEM, NODE1)");
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_to_node ON REACH (SYSTEM, NODE2)");
     int added = 0;
     for (const auto& step : upgradeSteps()) {
         for (const auto& list : step) {

@@ -2,6 +2,7 @@
 #include "diagram/label_placement.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
@@ -16,23 +17,66 @@ struct Rect {
 };
 
 /// Items (by number) hashed into the square cells their bounding boxes cover, so a query
-/// looks only at its neighbourhood.
+/// looks only at its neighbourhood. The cells live in one open-addressed table whose slots head
+/// chains of entries in one flat array: a system of ten thousand labels is placed ten times
+/// over without a single allocation per cell.
 class CellHash {
 public:
-    explicit CellHash(double cell) : m_cell(cell > 0 ? cell : 1) {}
+    explicit CellHash(double cell, std::size_t expected) : m_cell(cell > 0 ? cell : 1) {
+        std::size_t slots = 64;
+        while (slots < expected * 2) slots *= 2;
+        m_keys.assign(slots, kEmpty);
+        m_heads.assign(slots, -1);
+        m_entries.reserve(expected * 2);
+    }
     void add(const Rect& box, std::size_t id) {
-        forCells(box, [&](std::int64_t key) { m_cells[key].push_back(id); });
+        forCells(box, [&](std::int64_t key) { addCell(key, id); });
+    }
+    /// A segment in the cells it passes through (not its whole bounding box: a long diagonal
+    /// reach seen close up would cover millions of cells). A rectangle the segment crosses
+    /// holds the crossing point, so it covers one of these cells.
+    void addSegment(const LabelObstacleLine& l, std::size_t id) {
+        auto cellOf = [&](double v) { return static_cast<std::int64_t>(std::floor(v / m_cell)); };
+        std::int64_t cx = cellOf(l.x1), cy = cellOf(l.y1);
+        const std::int64_t ex = cellOf(l.x2), ey = cellOf(l.y2);
+        const double dx = l.x2 - l.x1, dy = l.y2 - l.y1;
+        const int sx = dx > 0 ? 1 : -1, sy = dy > 0 ? 1 : -1;
+        // distance along the segment (0..1) to the next vertical and horizontal cell border
+        const double tdx = dx != 0 ? m_cell / std::fabs(dx) : INFINITY;
+        const double tdy = dy != 0 ? m_cell / std::fabs(dy) : INFINITY;
+        double tx = dx != 0 ? ((static_cast<double>(cx) + (sx > 0 ? 1 : 0)) * m_cell - l.x1) / dx : INFINITY;
+        double ty = dy != 0 ? ((static_cast<double>(cy) + (sy > 0 ? 1 : 0)) * m_cell - l.y1) / dy : INFINITY;
+        const std::int64_t steps = std::llabs(ex - cx) + std::llabs(ey - cy);
+        if (!(steps < kLongSegment)) {  // absurd coordinates: checked against every query instead
+            m_everywhere.push_back(static_cast<std::uint32_t>(id));
+            return;
+        }
+        addCell(cx * 1000003 + cy, id);
+        for (std::int64_t n = 0; n < steps; ++n) {
+            if (tx < ty) {
+                cx += sx;
+                tx += tdx;
+            } else {
+                cy += sy;
+                ty += tdy;
+            }
+            addCell(cx * 1000003 + cy, id);
+        }
+        // rounding at a border may end the walk one cell short: the end cell always counts
+        if (cx != ex || cy != ey) addCell(ex * 1000003 + ey, id);
     }
     /// True when no item near `r` is hit by it, by `hits(id)`.
     template <class Hits>
     bool free(const Rect& r, Hits&& hits) const {
+        for (std::uint32_t id : m_everywhere)
+            if (hits(id)) return false;
         bool hit = false;
         forCells(r, [&](std::int64_t key) {
             if (hit) return;
-            auto it = m_cells.find(key);
-            if (it == m_cells.end()) return;
-            for (std::size_t id : it->second)
-                if (hits(id)) {
+            const std::size_t slot = const_cast<CellHash*>(this)->find(key, false);
+            if (slot == kNone) return;
+            for (std::int32_t e = m_heads[slot]; e >= 0; e = m_entries[static_cast<std::size_t>(e)].next)
+                if (hits(m_entries[static_cast<std::size_t>(e)].id)) {
                     hit = true;
                     return;
                 }
@@ -41,6 +85,47 @@ public:
     }
 
 private:
+    static constexpr std::int64_t kEmpty = INT64_MIN;
+    static constexpr std::size_t kNone = SIZE_MAX;
+    static constexpr std::int64_t kLongSegment = 1 << 20;
+    struct Entry {
+        std::uint32_t id;
+        std::int32_t next;
+    };
+
+    void addCell(std::int64_t key, std::size_t id) {
+        const std::size_t slot = find(key, true);
+        m_entries.push_back({static_cast<std::uint32_t>(id), m_heads[slot]});
+        m_heads[slot] = static_cast<std::int32_t>(m_entries.size() - 1);
+    }
+    /// The slot of a cell; with `insert`, a new one when the cell is not there yet.
+    std::size_t find(std::int64_t key, bool insert) {
+        if (insert && (m_used + 1) * 2 > m_keys.size()) grow();
+        const std::size_t mask = m_keys.size() - 1;
+        std::size_t slot = static_cast<std::size_t>(static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ull >> 20) & mask;
+        while (m_keys[slot] != kEmpty) {
+            if (m_keys[slot] == key) return slot;
+            slot = (slot + 1) & mask;
+        }
+        if (!insert) return kNone;
+        m_keys[slot] = key;
+        ++m_used;
+        return slot;
+    }
+    void grow() {
+        std::vector<std::int64_t> keys(m_keys.size() * 2, kEmpty);
+        std::vector<std::int32_t> heads(m_keys.size() * 2, -1);
+        const std::size_t mask = keys.size() - 1;
+        for (std::size_t i = 0; i < m_keys.size(); ++i) {
+            if (m_keys[i] == kEmpty) continue;
+            std::size_t slot = static_cast<std::size_t>(static_cast<std::uint64_t>(m_keys[i]) * 0x9E3779B97F4A7C15ull >> 20) & mask;
+            while (keys[slot] != kEmpty) slot = (slot + 1) & mask;
+            keys[slot] = m_keys[i];
+            heads[slot] = m_heads[i];
+        }
+        m_keys.swap(keys);
+        m_heads.swap(heads);
+    }
     template <class F>
     void forCells(const Rect& r, F&& f) const {
         const auto cx0 = static_cast<std::int64_t>(std::floor(r.x0 / m_cell));
@@ -51,13 +136,17 @@ private:
             for (auto cy = cy0; cy <= cy1; ++cy) f(cx * 1000003 + cy);
     }
     double m_cell;
-    std::unordered_map<std::int64_t, std::vector<std::size_t>> m_cells;
+    std::vector<std::int64_t> m_keys;
+    std::vector<std::int32_t> m_heads;
+    std::vector<Entry> m_entries;
+    std::size_t m_used = 0;
+    std::vector<std::uint32_t> m_everywhere;
 };
 
 /// Rectangles hashed into square cells.
 class Grid {
 public:
-    explicit Grid(double cell) : m_hash(cell) {}
+    Grid(double cell, std::size_t expected) : m_hash(cell, expected) {}
     void add(const Rect& r) {
         m_hash.add(r, m_rects.size());
         m_rects.push_back(r);
@@ -93,11 +182,8 @@ bool crosses(const LabelObstacleLine& l, const Rect& r) {
 /// Lines hashed into the cells their bounding boxes cover.
 class LineGrid {
 public:
-    LineGrid(const std::vector<LabelObstacleLine>& lines, double cell) : m_lines(lines), m_hash(cell) {
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const auto& l = lines[i];
-            m_hash.add({std::min(l.x1, l.x2), std::min(l.y1, l.y2), std::max(l.x1, l.x2), std::max(l.y1, l.y2)}, i);
-        }
+    LineGrid(const std::vector<LabelObstacleLine>& lines, double cell) : m_lines(lines), m_hash(cell, lines.size()) {
+        for (std::size_t i = 0; i < lines.size(); ++i) m_hash.addSegment(lines[i], i);
     }
     bool free(const Rect& r) const {
         return m_hash.free(r, [&](std::size_t id) { return crosses(m_lines[id], r); });
@@ -148,15 +234,20 @@ std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double b
                                     const std::vector<LabelObstacleLine>& lines) {
     std::vector<LabelPlace> out(boxes.size());
     if (boxes.empty() || !(basePixelsPerUnit > 0)) return out;
-    double maxExtent = 1;  // pixels
-    for (const LabelBox& b : boxes) maxExtent = std::max({maxExtent, b.width, b.height});
+    // Cells of about a typical label's height: a query then meets only its near neighbours, and
+    // a long label merely covers a few more cells.
+    std::vector<double> sides;
+    sides.reserve(boxes.size());
+    for (const LabelBox& b : boxes) sides.push_back(std::max(1.0, std::min(b.width, b.height)));
+    std::nth_element(sides.begin(), sides.begin() + static_cast<std::ptrdiff_t>(sides.size() / 2), sides.end());
+    const double cellPixels = 2 * sides[sides.size() / 2];
 
     const auto& steps = labelZoomSteps();
     std::size_t unplaced = boxes.size();
     for (std::size_t s = 0; s < steps.size() && unplaced > 0; ++s) {
         const double k = basePixelsPerUnit * steps[s];  // pixels per diagram unit at this step
-        Grid grid(maxExtent / k);
-        const LineGrid lineGrid(lines, maxExtent / k);
+        Grid grid(cellPixels / k, boxes.size() * 2);
+        const LineGrid lineGrid(lines, cellPixels / k);
         for (const LabelBox& b : boxes)
             if (b.clearance > 0)
                 grid.add({b.x - b.clearance / k, b.y - b.clearance / k, b.x + b.clearance / k, b.y + b.clearance / k});

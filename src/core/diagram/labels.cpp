@@ -111,20 +111,34 @@ void writeDisplayOptions(db::Database& db, int set, const DisplayOptions& option
     rs.update();
 }
 
-LabelBuilder::Row LabelBuilder::readRow(db::Statement& st) {
-    Row r;
-    for (int i = 0; i < st.columnCount(); ++i) r[toUpper(st.columnName(i))] = st.column(i);
+LabelBuilder::Row LabelBuilder::readRow(db::Statement& st, Columns& columns) {
+    if (columns.empty())
+        for (int i = 0; i < st.columnCount(); ++i) columns.emplace(toUpper(st.columnName(i)), i);
+    Row r{&columns, {}};
+    r.values.reserve(static_cast<std::size_t>(st.columnCount()));
+    for (int i = 0; i < st.columnCount(); ++i) r.values.push_back(st.column(i));
     return r;
 }
 
+namespace {
+
+template <class Row>
+const kolv::db::Value* field(const Row& r, const char* f) {
+    if (!r.columns) return nullptr;
+    auto it = r.columns->find(toUpper(f));
+    return it == r.columns->end() ? nullptr : &r.values[static_cast<std::size_t>(it->second)];
+}
+
+}  // namespace
+
 double LabelBuilder::num(const Row& r, const char* f) {
-    auto it = r.find(toUpper(f));
-    return it == r.end() ? 0.0 : it->second.toDouble();
+    const db::Value* v = field(r, f);
+    return v ? v->toDouble() : 0.0;
 }
 
 std::string LabelBuilder::txt(const Row& r, const char* f) {
-    auto it = r.find(toUpper(f));
-    return it == r.end() ? std::string() : trim(it->second.toText());
+    const db::Value* v = field(r, f);
+    return v ? trim(v->toText()) : std::string();
 }
 
 LabelBuilder::LabelBuilder(db::Database& db, const std::string& systemName, DisplayOptions options)
@@ -134,12 +148,12 @@ LabelBuilder::LabelBuilder(db::Database& db, const std::string& systemName, Disp
         db::Statement st = db.prepare("SELECT ENGLISH_METRIC FROM T0 LIMIT 1");
         if (st.step()) m_metric = st.column(0).toBool();
     }
-    auto readAll = [&](const std::string& sql, const db::Value& p, const char* key,
+    auto readAll = [&](const std::string& sql, const db::Value& p, const char* key, Columns& columns,
                        std::unordered_map<std::string, Row>& into) {
         db::Statement st = db.prepare(sql);
         st.bind(1, p);
         while (st.step()) {
-            Row r = readRow(st);
+            Row r = readRow(st, columns);
             std::string k = toUpper(txt(r, key));
             into.emplace(std::move(k), std::move(r));  // the first row of a name wins
         }
@@ -148,18 +162,18 @@ LabelBuilder::LabelBuilder(db::Database& db, const std::string& systemName, Disp
     readAll("SELECT NAME, STATION, OFFSET, STRUCT_NAME, INLET_ELEV, MIN_HGL, JUNC_LOSS_COEFF, TC, BASE_FLOW, "
             "P_C1DA, P_C2DA, P_C3DA, RUNOFF_C1, RUNOFF_C2, RUNOFF_C3, CALC_RUNOFF_C1, CALC_RUNOFF_C2, "
             "CALC_RUNOFF_C3 FROM NODE WHERE SYSTEM = ?",
-            system, "NAME", m_nodes);
+            system, "NAME", m_nodeColumns, m_nodes);
     readAll("SELECT NAME, NODE1, PIPE_NAME, LENGTH, ELEV1, ELEV2, CALC_PIPESIZE, CALC_FROM_ELEV, CALC_TO_ELEV "
             "FROM REACH WHERE SYSTEM = ?",
-            system, "NAME", m_reaches);
+            system, "NAME", m_reachColumns, m_reaches);
     readAll("SELECT \"FROM\", P_LOCAL_CA, INTENSITY, P_UPSTREAM_CA, TOTALCA, TC, JLOSS, HGL_AT_NODE, CLEARENCE, TF, "
             "Qbasetot, Qro, Q, HGL_UP, HGL_DN, LENGTH, FLOW_COND, VELOCITY, VELOCITY_PHYS, CAPACITY "
             "FROM T60 WHERE SYSTEM = ?",
-            system, "FROM", m_results);
-    readAll("SELECT NAME, HEIGHT, N FROM T7 WHERE ENG_MET = ?", m_metric ? 1 : 0, "NAME", m_pipes);
+            system, "FROM", m_resultColumns, m_results);
+    readAll("SELECT NAME, HEIGHT, N FROM T7 WHERE ENG_MET = ?", m_metric ? 1 : 0, "NAME", m_pipeColumns, m_pipes);
     db::Statement st = db.prepare("SELECT * FROM T16 WHERE SYSTEM = ?");
     st.bind(1, system);
-    if (st.step()) m_header = readRow(st);
+    if (st.step()) m_header = readRow(st, m_headerColumns);
 }
 
 std::string LabelBuilder::nodeLabel(const std::string& nodeName) const {

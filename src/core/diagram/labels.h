@@ -61,14 +61,23 @@ public:
     /// Outfall label: OUT_NODE, then the switched-on outfall lines.
     std::string outfallLabel() const;
 
+    LabelBuilder(const LabelBuilder&) = delete;  // rows point at their builder's column lists
+    LabelBuilder& operator=(const LabelBuilder&) = delete;
+
 private:
-    using Row = std::unordered_map<std::string, db::Value>;
-    static Row readRow(db::Statement& st);
+    /// Field positions of one query (upper-case names), shared by all its rows.
+    using Columns = std::unordered_map<std::string, int>;
+    struct Row {
+        const Columns* columns = nullptr;
+        std::vector<db::Value> values;
+    };
+    static Row readRow(db::Statement& st, Columns& columns);
     static double num(const Row& r, const char* f);
     static std::string txt(const Row& r, const char* f);
 
     DisplayOptions m_options;
     bool m_metric = false;
+    Columns m_headerColumns, m_nodeColumns, m_reachColumns, m_resultColumns, m_pipeColumns;
     Row m_header;  // T16
     std::unordered_map<std::string, Row> m_nodes, m_reaches, m_results, m_pipes;  // keys upper-case names
 };

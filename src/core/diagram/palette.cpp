@@ -229,7 +229,7 @@ std::string locatePalette(const std::string& settingsPath) {
 }
 
 std::string installedPalettePath() {
-    return settings::installDataFolder() + "palette/" + kPaletteFileName;
+    return settings::paletteFolder() + kPaletteFileName;
 }
 
 void reportMissingPalette(ui::UiPort& ui) {

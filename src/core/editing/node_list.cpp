@@ -19,18 +19,17 @@ void nodePart(NodeListRow& row, const db::TableRows& node) {
     row.name = trim(node.text("NAME"));
     row.structure = trim(node.text("STRUCT_NAME"));
     row.station = trim(node.text("STATION"));
-    row.inletElev = vbFormat(node.number("INLET_ELEV"), "0.00");
+    row.inletElev = node.number("INLET_ELEV");
 }
 
 void reachPart(NodeListRow& row, const db::TableRows& reach) {
     const double length = reach.number("LENGTH");
     // S (%) = (ELEV1 - ELEV2) / LENGTH x 100
-    const double slope = length == 0 ? 0 : (reach.number("ELEV1") - reach.number("ELEV2")) / length * 100;
+    row.slope = length == 0 ? 0 : (reach.number("ELEV1") - reach.number("ELEV2")) / length * 100;
     row.hasReach = true;
     row.toNode = trim(reach.text("NODE2"));
     row.pipe = trim(reach.text("PIPE_NAME"));
-    row.length = vbFormat(length, "#,##0.00");
-    row.slope = vbFormat(slope, "0.0000");
+    row.length = length;
 }
 
 std::optional<NodeListRow> outfallRow(db::Database& db, const std::string& system) {
@@ -41,12 +40,16 @@ std::optional<NodeListRow> outfallRow(db::Database& db, const std::string& syste
     row.name = trim(t16.text("OUT_NODE"));
     row.structure = trim(t16.text("STRUCT_NAME"));
     row.station = trim(t16.text("OUT_STA"));
-    row.inletElev = vbFormat(t16.number("OUT_EL"), "0.00");
+    row.inletElev = t16.number("OUT_EL");
     row.toNode = "(outfall)";
     return row;
 }
 
 }  // namespace
+
+std::string NodeListRow::inletElevText() const { return vbFormat(inletElev, "0.00"); }
+std::string NodeListRow::lengthText() const { return vbFormat(length, "#,##0.00"); }
+std::string NodeListRow::slopeText() const { return vbFormat(slope, "0.0000"); }
 
 std::vector<NodeListRow> nodeListRows(db::Database& db, const std::string& systemName) {
     const std::string system = trim(systemName);

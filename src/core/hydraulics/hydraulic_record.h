@@ -22,10 +22,10 @@ enum class FlowState { Unset, Full, Partial };
 /// One node and its outgoing reach: the input read from the project (converted to feet, acres,
 /// cfs), the accumulated drainage values and the results of the last pass.
 struct HydraulicRecord {
-    // ---- identity and links -------------------------------------------------------------
-    std::string name;       ///< node name (trimmed, at most 8 characters)
-    std::string toName;     ///< `NODE2` of the outgoing reach (trimmed)
-    std::string reachName;  ///< `NAME` of the outgoing reach (trimmed)
+    // The fields every pass reads and writes for every reach come first and the rest after, so a
+    // pass over tens of thousands of reaches streams as few cache lines as it can.
+
+    // ---- links -------------------------------------------------------------------------------
     int toIndex = -1;       ///< index of the TO node in flow order; -1 = the outfall
     std::array<int, 4> in{-1, -1, -1, -1};  ///< incoming records, ascending; -1 = empty slot
     bool nodeFound = false;                 ///< the NODE record exists
@@ -41,15 +41,6 @@ struct HydraulicRecord {
     double minHgl = 0;              ///< `MIN_HGL` (ft; 0 = none)
     double juncLossCoeff = 0;       ///< `JUNC_LOSS_COEFF` (K)
     double hglClear = 0;            ///< required clearance of the structure (ft)
-    double maxInletCapacity = 0;    ///< `MAX_INLET_HYD_CAPACITY` (cfs)
-    std::string structTypeShort;    ///< `TYPE_OF_STR_SHORT`, "<none>" or "??"
-    bool hasStructure = true;       ///< false for a node type that carries no structure
-    std::array<double, 8> dwStage{};      ///< deep-well stage elevations (ft)
-    std::array<double, 8> dwDischarge{};  ///< deep-well discharges (cfs)
-    std::string station;            ///< `STATION`
-    double offset = 0;              ///< `OFFSET` (ft)
-    std::string baseline;           ///< `BASELINE`
-    int sequencer = 0;              ///< `SEQUENCER`
 
     // ---- accumulated drainage ----------------------------------------------------------------
     std::array<double, 3> ca{};       ///< local C x A per category (ac)
@@ -69,7 +60,6 @@ struct HydraulicRecord {
     double hydLength = 0;     ///< `HYD_LENGTH` (ft)
     int barrels = 1;          ///< `BARRELS` (0 read as 1)
     double frenchLength = 0;  ///< exfiltration trench length (ft)
-    std::string pipeName;     ///< `PIPE_NAME`
     double width = 0;         ///< pipe span (ft)
     double height = 0;        ///< pipe rise (ft)
     double pipeArea = 0;      ///< full area of one barrel (sq ft)
@@ -78,19 +68,6 @@ struct HydraulicRecord {
     double invertDn = 0;      ///< downstream invert (ft)
     double crownUp = 0;       ///< upstream crown (ft)
     double crownDn = 0;       ///< downstream crown (ft)
-    // trench
-    double fdDesignGwEl = 0, fdGndEl = 0;
-    std::array<double, 3> fdToDepth{};  ///< depths of the trench layers below ground (ft)
-    std::array<double, 3> fdK{};        ///< hydraulic conductivities of the layers
-    // ditch
-    int ditchType = 0;
-    double ditchN = 0;
-    std::array<double, 7> ditchDim{};  ///< `DITCH_DIM_0`..`DITCH_DIM_6` (slopes H:V, lengths ft)
-    bool warnVelocity = false, warnNormalDepth = false, warnEglDepth = false;
-    double warnVelocityMax = 0;     ///< ft/s
-    double warnNormalDepthMax = 0;  ///< ft
-    double warnEglDepthMax = 0;     ///< ft
-    std::string ditchTypeRpt, ditchDesc1, ditchDesc2;
 
     // ---- results of the current pass ---------------------------------------------------------
     double tcWork = 0;          ///< time of concentration of this pass (min)
@@ -119,6 +96,36 @@ struct HydraulicRecord {
     double jloss = 0;             ///< junction loss at the node (ft)
     double hglAtNode = 0;         ///< grade line at the node (ft)
     double exitLossFull = 0, exitLossPartial = 0;  ///< outfall exit losses (ft)
+
+    // ---- read only by nodes with deep wells, trenches or ditches -------------------------------
+    std::array<double, 8> dwStage{};      ///< deep-well stage elevations (ft)
+    std::array<double, 8> dwDischarge{};  ///< deep-well discharges (cfs)
+    // trench
+    double fdDesignGwEl = 0, fdGndEl = 0;
+    std::array<double, 3> fdToDepth{};  ///< depths of the trench layers below ground (ft)
+    std::array<double, 3> fdK{};        ///< hydraulic conductivities of the layers
+    // ditch
+    int ditchType = 0;
+    double ditchN = 0;
+    std::array<double, 7> ditchDim{};  ///< `DITCH_DIM_0`..`DITCH_DIM_6` (slopes H:V, lengths ft)
+    bool warnVelocity = false, warnNormalDepth = false, warnEglDepth = false;
+    double warnVelocityMax = 0;     ///< ft/s
+    double warnNormalDepthMax = 0;  ///< ft
+    double warnEglDepthMax = 0;     ///< ft
+    std::string ditchTypeRpt, ditchDesc1, ditchDesc2;
+
+    // ---- identity and listing data ---------------------------------------------------------------
+    std::string name;       ///< node name (trimmed, at most 8 characters)
+    std::string toName;     ///< `NODE2` of the outgoing reach (trimmed)
+    std::string reachName;  ///< `NAME` of the outgoing reach (trimmed)
+    double maxInletCapacity = 0;    ///< `MAX_INLET_HYD_CAPACITY` (cfs)
+    std::string structTypeShort;    ///< `TYPE_OF_STR_SHORT`, "<none>" or "??"
+    bool hasStructure = true;       ///< false for a node type that carries no structure
+    std::string station;            ///< `STATION`
+    double offset = 0;              ///< `OFFSET` (ft)
+    std::string baseline;           ///< `BASELINE`
+    int sequencer = 0;              ///< `SEQUENCER`
+    std::string pipeName;     ///< `PIPE_NAME`
 
     bool isDitch() const { return reachType == kReachDitch; }
     /// Reach length used for friction and travel time (ft).

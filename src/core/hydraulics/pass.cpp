@@ -117,18 +117,55 @@ void criticalDepths(std::vector<HydraulicRecord>& recs) {
     for (auto& r : recs) r.criticalDepth = recordCriticalDepth(r, r.q / std::max(1, r.barrels));
 }
 
+/// Values one reach hands to another in a pass (the arrival time at the node it drains to, the
+/// energy and velocity its downstream junction ranks, the grade line at its node), kept side by
+/// side: each reach reaches over to a record far away in the flow order, and on a system of tens
+/// of thousands of reaches these small arrays stay in cache where the whole records cannot.
+struct Crossings {
+    explicit Crossings(std::size_t n) : tcArriving(n), energy(n), stateVelocity(n), hglAtNode(n) {}
+    std::vector<double> tcArriving, energy, stateVelocity, hglAtNode;
+};
+
+/// Junction loss K V^2 / 2g at record r, the velocity of an incoming reach read through
+/// `energyOf` / `velocityOf` (by record index).
+template <class Energy, class Velocity>
+double junctionLossOf(const HydraulicRecord& r, int method, Energy&& energyOf, Velocity&& velocityOf) {
+    double v = 0;
+    if (method == 1) {
+        v = r.stateVelocity();
+    } else if (method == 2) {
+        // The incoming reach of greatest energy; an empty slot counts 0 and the earlier slot wins a tie.
+        int chosen = -1;
+        double best = 0;
+        for (std::size_t slot = 0; slot < r.in.size(); ++slot) {
+            const double e = r.in[slot] >= 0 ? energyOf(r.in[slot]) : 0.0;
+            if (slot == 0 || e > best) {
+                best = e;
+                chosen = r.in[slot];
+            }
+        }
+        if (chosen < 0) return 0.0;
+        v = velocityOf(chosen);
+    } else {
+        return 0.0;
+    }
+    return r.juncLossCoeff * velocityHead(v);  // hj = K V^2 / 2g
+}
+
 /// First half of a pass: intensities, flows, reach hydraulics, junction losses and travel times,
 /// upstream to downstream.
 void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo& io, int pass,
-              std::set<std::size_t>& warnedJunctions, std::vector<NormalDepthMemo>& memos) {
+              std::set<std::size_t>& warnedJunctions, std::vector<NormalDepthMemo>& memos, Crossings& x) {
     const RunOptions& o = s.options;
-    for (auto& r : recs) {
-        r.tcWork = o.fixedTc ? o.fixedTcMinutes : r.tcInlet;
+    for (std::size_t i = 0; i < recs.size(); ++i) {
+        HydraulicRecord& r = recs[i];
+        x.tcArriving[i] = o.fixedTc ? o.fixedTcMinutes : r.tcInlet;
         r.dwReduction = r.dwReductionSub = 0;
         r.fdReduction = r.fdReductionSub = 0;
     }
     for (std::size_t i = 0; i < recs.size(); ++i) {
         HydraulicRecord& r = recs[i];
+        r.tcWork = x.tcArriving[i];  // the latest arrival from upstream, set as those reaches ran
         const double hglAtNodePrev = r.hglAtNode;
         r.intensity = rain::CALC_INTENSITY(io.session, static_cast<float>(r.tcWork), s.idf);
         // A rainfall that gives no (or a negative) intensity at a duration it is asked for is wrong
@@ -167,11 +204,14 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
             pipeReach(r, s, io, memos[i]);
         // E = 31.2228 Q Vp^2 1.356: ranks the reaches meeting at a junction
         r.energy = 31.2228 * r.q * r.vPartial * r.vPartial * 1.356;
+        x.energy[i] = r.energy;
+        x.stateVelocity[i] = r.stateVelocity();
 
         // Junction loss from the flow states the previous pass left.
         r.jloss = 0;
         if (pass > 1 && o.junctionLoss) {
-            r.jloss = junctionLoss(recs, i, o.junctionMethod);
+            r.jloss = junctionLossOf(r, o.junctionMethod, [&](int k) { return x.energy[static_cast<std::size_t>(k)]; },
+                                     [&](int k) { return x.stateVelocity[static_cast<std::size_t>(k)]; });
             if (r.jloss > kJunctionLossWarning && warnedJunctions.insert(i).second) {
                 io.ui.beep();
                 io.messages.push_back("Node '" + r.name + "' has a computed Junction Loss greater than 3");
@@ -193,7 +233,10 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         double vTravel = (r.isDitch() || r.q < r.qCapacity) ? r.vPartial : r.velocity;
         if (o.minVelocityOn && vTravel < s.minVelocityFtS) vTravel = s.minVelocityFtS;
         r.travelTime = vTravel != 0 ? r.reachLength(o.useHydLength) / (vTravel * 60.0) : 0.0;
-        if (to) to->tcWork = o.fixedTc ? o.fixedTcMinutes : std::max(to->tcWork, r.tcWork + r.travelTime);
+        if (to) {
+            double& arriving = x.tcArriving[static_cast<std::size_t>(r.toIndex)];
+            arriving = o.fixedTc ? o.fixedTcMinutes : std::max(arriving, r.tcWork + r.travelTime);
+        }
     }
 }
 
@@ -265,16 +308,18 @@ void gradeLine(HydraulicRecord& r, double hglTo, bool outfall, const PassSetting
 }
 
 /// Second half of a pass: grade lines from the outfall upstream; returns the sum of `HGL_UP`.
-double hglStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, OutfallResult& out) {
+double hglStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, OutfallResult& out, Crossings& x) {
     double sum = 0;
     bool outfallSeen = false;
+    for (std::size_t k = 0; k < recs.size(); ++k) x.hglAtNode[k] = recs[k].hglAtNode;
     for (std::size_t k = recs.size(); k-- > 0;) {
         HydraulicRecord& r = recs[k];
         const bool outfall = r.toIndex < 0;
         OutfallResult scratch;
         OutfallResult& target = (outfall && !outfallSeen) ? out : scratch;
-        const double hglTo = outfall ? s.tailwaterFt : recs[static_cast<std::size_t>(r.toIndex)].hglAtNode;
+        const double hglTo = outfall ? s.tailwaterFt : x.hglAtNode[static_cast<std::size_t>(r.toIndex)];
         gradeLine(r, hglTo, outfall, s, target);
+        x.hglAtNode[k] = r.hglAtNode;
         if (outfall) outfallSeen = true;
         sum += r.hglUp;
     }
@@ -299,27 +344,8 @@ double deepWellDischarge(const HydraulicRecord& r, double stageFt) {
 }
 
 double junctionLoss(const std::vector<HydraulicRecord>& recs, std::size_t i, int method) {
-    const HydraulicRecord& r = recs[i];
-    double v = 0;
-    if (method == 1) {
-        v = r.stateVelocity();
-    } else if (method == 2) {
-        // The incoming reach of greatest energy; an empty slot counts 0 and the earlier slot wins a tie.
-        int chosen = -1;
-        double best = 0;
-        for (std::size_t slot = 0; slot < r.in.size(); ++slot) {
-            const double e = r.in[slot] >= 0 ? recs[static_cast<std::size_t>(r.in[slot])].energy : 0.0;
-            if (slot == 0 || e > best) {
-                best = e;
-                chosen = r.in[slot];
-            }
-        }
-        if (chosen < 0) return 0.0;
-        v = recs[static_cast<std::size_t>(chosen)].stateVelocity();
-    } else {
-        return 0.0;
-    }
-    return r.juncLossCoeff * velocityHead(v);  // hj = K V^2 / 2g
+    return junctionLossOf(recs[i], method, [&](int k) { return recs[static_cast<std::size_t>(k)].energy; },
+                          [&](int k) { return recs[static_cast<std::size_t>(k)].stateVelocity(); });
 }
 
 PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSettings& s, PassIo& io) {
@@ -331,18 +357,19 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
     int shownPass = 0;
     std::set<std::size_t> warnedJunctions;
     std::vector<NormalDepthMemo> memos(records.size());
+    Crossings crossings(records.size());
     std::vector<double> hglBefore(records.size());
     try {
         do {
             ++pass;
             prev = sum;
             for (std::size_t i = 0; i < records.size(); ++i) hglBefore[i] = records[i].hglUp;
-            flowStep(records, s, io, pass, warnedJunctions, memos);
+            flowStep(records, s, io, pass, warnedJunctions, memos, crossings);
             io.messages.push_back(" ");
             io.messages.push_back("PASS = " + std::to_string(pass));
             res.outfall = OutfallResult{};
             res.outfall.tailwater = s.tailwaterFt;
-            sum = hglStep(records, s, res.outfall);
+            sum = hglStep(records, s, res.outfall, crossings);
             res.hglDifference = std::fabs(sum - prev);
             res.maxHglChange = 0;
             res.maxHglChangeNode.clear();

@@ -2,7 +2,6 @@
 #include "network/verification.h"
 
 #include <unordered_map>
-#include <unordered_set>
 
 #include "common/text.h"
 #include "common/vb_format.h"
@@ -113,18 +112,28 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
         reaches.push_back(std::move(r));
     });
 
-    // Reaches of the system leaving and entering each node, in reach table order. Names compare as the
-    // project database compares them: trimmed, without regard to case.
-    std::unordered_map<std::string, std::vector<std::size_t>> outgoing, incoming;
+    // Each name once, by its first node; reaches leaving and entering each node, in reach table order.
+    // Names compare as the project database compares them: trimmed, without regard to case. Only the
+    // system's own nodes count: a reach cannot be computed into another system's node. Every name is
+    // looked up once here, so a large system costs no more per node than a small one.
+    constexpr std::size_t kNoNode = static_cast<std::size_t>(-1);
+    std::unordered_map<std::string, std::size_t> nodeIndex;
+    nodeIndex.reserve(nodes.size());
+    std::vector<std::size_t> slotOf(nodes.size());
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        slotOf[i] = nodeIndex.try_emplace(nameKey(nodes[i].name), nodeIndex.size()).first->second;
+    std::vector<std::vector<std::size_t>> outgoing(nodeIndex.size()), incoming(nodeIndex.size());
+    std::vector<std::size_t> fromSlot(reaches.size(), kNoNode), toSlot(reaches.size(), kNoNode);
     for (std::size_t i = 0; i < reaches.size(); ++i) {
-        outgoing[nameKey(reaches[i].node1)].push_back(i);
-        incoming[nameKey(reaches[i].node2)].push_back(i);
+        if (auto it = nodeIndex.find(nameKey(reaches[i].node1)); it != nodeIndex.end()) {
+            fromSlot[i] = it->second;
+            outgoing[it->second].push_back(i);
+        }
+        if (auto it = nodeIndex.find(nameKey(reaches[i].node2)); it != nodeIndex.end()) {
+            toSlot[i] = it->second;
+            incoming[it->second].push_back(i);
+        }
     }
-    static const std::vector<std::size_t> kNone;
-    auto reachesAt = [](const auto& map, const std::string& node) -> const std::vector<std::size_t>& {
-        auto it = map.find(nameKey(node));
-        return it == map.end() ? kNone : it->second;
-    };
 
     // Pass 1: every node of the system.
     const std::size_t total = nodes.size() + reaches.size();
@@ -139,14 +148,14 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
         showProgress(i);
         ui.processEvents();
 
-        const auto& out = reachesAt(outgoing, node.name);
+        const auto& out = outgoing[slotOf[i]];
         if (out.empty())
             add("Node '" + node.name + "' has no outgoing reach (in system '" + system + "').");
         else if (out.size() >= 2)
             add("Node '" + node.name + "' has more (" + vbFormat(static_cast<double>(out.size()), "0") +
                 ") than one outgoing reach (in system '" + system + "'). Reaches: " + joinNames(out, reaches) + ".");
 
-        const auto& in = reachesAt(incoming, node.name);
+        const auto& in = incoming[slotOf[i]];
         if (in.size() > 3)
             add("Node '" + node.name + "' has to many incoming reaches (" + std::to_string(in.size()) +
                 "). Max. allowed is 3.");
@@ -168,11 +177,6 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
         ui.progress(0);
         return result;
     }
-    // Only the system's own nodes count: a reach cannot be computed into another system's node.
-    std::unordered_set<std::string> nodeNames;
-    for (const auto& n : nodes) nodeNames.insert(nameKey(n.name));
-    auto nodeExists = [&](const std::string& name) { return nodeNames.count(nameKey(name)) != 0; };
-
     for (std::size_t i = 0; i < reaches.size(); ++i) {
         const ReachRow& r = reaches[i];
         ui.status("Verifying node and reach data integrity (pass 2) . . . " + r.name);
@@ -181,7 +185,7 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
 
         if (r.node1.empty())
             add("Reach '" + r.name + "' is missing the 'from' node name.");
-        else if (!nodeExists(r.node1))
+        else if (fromSlot[i] == kNoNode)
             add("Reach '" + r.name + "' has an invalid from node '" + r.node1 + "'.");
 
         if (r.node2.empty()) {
@@ -191,7 +195,7 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
                 add("Reach '" + r.name + "' has the same node '" + r.node2 + "' for both to and from node names.");
             // The outfall is named only in the system header and has no node record.
             const bool toOutfall = equalsIgnoreCase(r.node2, outNode);
-            if (!toOutfall && !nodeExists(r.node2))
+            if (!toOutfall && toSlot[i] == kNoNode)
                 add("Reach '" + r.name + "' has an invalid to node '" + r.node2 + "'.");
         }
 

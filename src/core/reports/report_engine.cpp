@@ -26,7 +26,7 @@ std::string withSlash(std::string folder) {
 
 }  // namespace
 
-std::string installReportFolder() { return settings::installDataFolder() + "reports/"; }
+std::string installReportFolder() { return settings::reportTemplateFolder(); }
 
 std::string locateTemplate(const std::string& name, const std::string& reportFolder) {
     std::string n = trim(name);

@@ -80,19 +80,21 @@ std::string SettingsFile::defaultPath() { return systemFolder() + "/KOLVLtV3.INI
 Settings SettingsFile::read() {
     RawValues raw;
     if (!readRaw(m_path, raw)) {
-        std::string cwd = fs::current_path().string();
+        // A first start: the palette and the report templates are the installed copies.
+        const std::string palette = paletteFolder() + "KOLVLtV3.PLT";
+        const std::string reports = reportTemplateFolder();
         std::error_code ec;
         fs::create_directories(fs::path(m_path).parent_path(), ec);
         std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
         out << "[KOLV]\r\n"
-            << "DIAGRAMPALETTE=" << withSlash(cwd) << "KOLVLtV3.PLT\r\n"
-            << "REPORTFILEPATH=" << withSlash(cwd) << "\r\n";
+            << "DIAGRAMPALETTE=" << palette << "\r\n"
+            << "REPORTFILEPATH=" << reports << "\r\n";
         out.close();
         if (!readRaw(m_path, raw)) {
             // A folder we can not write: carry on with the values we would have written.
-            raw.palette = toUpper(withSlash(cwd) + "KOLVLtV3.PLT");
+            raw.palette = toUpper(palette);
             raw.paletteSeen = true;
-            raw.report = toUpper(withSlash(cwd));
+            raw.report = toUpper(reports);
             raw.reportSeen = true;
         }
     }
@@ -142,25 +144,9 @@ std::string pathFromRecentCaption(const std::string& caption) {
     return trim(caption.substr(2));
 }
 
-std::string installDataFolder() {
-    if (const char* d = std::getenv("KOLV_DATA_DIR"); d && *d) return withSlash(d);
-#ifdef KOLV_DATA_DIR
-    return withSlash(KOLV_DATA_DIR);
-#else
-    return "./data/";
-#endif
-}
+std::string defaultReportFolder() { return reportTemplateFolder(); }
 
-std::string defaultReportFolder() { return installDataFolder() + "reports/"; }
-
-std::string fallbackReportFolder() {
-#ifdef KOLV_BUILD_DATA_DIR
-    // The reports copied beside the programs when they were built.
-    return withSlash(KOLV_BUILD_DATA_DIR) + "reports/";
-#else
-    return defaultReportFolder();
-#endif
-}
+std::string fallbackReportFolder() { return installDataFolder(); }
 
 std::string resolvePathCase(const std::string& path) {
     std::error_code ec;

@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "settings/data_folder.h"
+
 namespace kolv::settings {
 
 /// What the program keeps from the settings file.
@@ -33,7 +35,7 @@ public:
     const std::string& path() const { return m_path; }
 
     /// Reads the file, creating it when it can not be opened (palette and report folder
-    /// set to the current folder). Values come back upper-cased.
+    /// set to the installed copies). Values come back upper-cased.
     Settings read();
 
     /// Records a change. Mode 0: a project was opened with `value`; 1: a diagram file was used;
@@ -49,11 +51,10 @@ private:
 /// characters, trimmed; "" when the caption has fewer than 3 characters.
 std::string pathFromRecentCaption(const std::string& caption);
 
-/// The installation's data folder (templates, seed database, sample project).
-std::string installDataFolder();
-/// Report folder used when the settings file names an empty one.
+/// Report folder used when the settings file names an empty one: the installed templates.
 std::string defaultReportFolder();
-/// Report folder used when the settings file has no REPORTFILEPATH line at all.
+/// Report folder used when the settings file has no REPORTFILEPATH line at all: the
+/// installation folder itself, where templates were kept before they had a folder of their own.
 std::string fallbackReportFolder();
 
 /// Finds an existing file whose path matches `path` without regard to case (the settings

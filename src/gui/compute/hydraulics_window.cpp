@@ -55,38 +55,6 @@ QGroupBox* group(const char* caption) {
 
 }  // namespace
 
-void fillT60Grid(QTableWidget* grid, db::Database& db, const std::string& system, const std::string& orderBy) {
-    db::RecordSet t60(db, "T60", "SYSTEM = ?", {trim(system)}, orderBy);
-    std::vector<std::string> fields;
-    for (const auto& f : t60.layout().fields)
-        if (f.name != "SYSTEM") fields.push_back(f.name);
-    grid->clear();
-    grid->setColumnCount(static_cast<int>(fields.size()));
-    for (std::size_t c = 0; c < fields.size(); ++c) {
-        // headings in words with units; the field name stays with the column for the code and tooltip
-        auto* h = new QTableWidgetItem(qs(hydraulics::t60Heading(fields[c])));
-        h->setData(Qt::UserRole, qs(fields[c]));
-        h->setToolTip(qs(fields[c]));
-        grid->setHorizontalHeaderItem(static_cast<int>(c), h);
-    }
-    grid->setRowCount(static_cast<int>(t60.recordCount()));
-    int row = 0;
-    for (t60.moveFirst(); !t60.eof(); t60.moveNext(), ++row) {
-        for (std::size_t c = 0; c < fields.size(); ++c) {
-            db::Value v = t60.value(fields[c]);
-            QString text;
-            bool number = v.isNumber();
-            if (v.isNull()) text.clear();
-            else if (number) text = numberText(roundHalfAway(v.toDouble(), 4));
-            else text = qs(v.toText());
-            auto* item = new QTableWidgetItem(text);
-            if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            grid->setItem(row, static_cast<int>(c), item);
-        }
-    }
-    grid->resizeColumnsToContents();
-}
-
 HydraulicsWindow::HydraulicsWindow(ComputeContext ctx, VerificationWindow* verification, QWidget* parent)
     : QDialog(parent), m_ctx(std::move(ctx)), m_verification(verification) {
     setWindowTitle("Compute Hydraulics");

@@ -136,8 +136,4 @@ private:
     hydraulics::ProfileModel m_profileModel;
 };
 
-/// Shows the T60 rows of a system in a grid, every stored field but `SYSTEM` as a column,
-/// in the given order ("" = storage order). Numbers are shown with at most four decimals.
-void fillT60Grid(QTableWidget* grid, db::Database& db, const std::string& system, const std::string& orderBy);
-
 }  // namespace kolv::gui::compute

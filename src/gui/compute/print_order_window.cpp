@@ -1,17 +1,14 @@
 // The Storm Tab Print Order window: the system's results in a grid, two sorts, typed print positions.
 #include "gui/compute/print_order_window.h"
 
-#include <QBrush>
 #include <QCloseEvent>
-#include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
-#include "gui/compute/hydraulics_window.h"
 #include "editors/print_order.h"
 #include "ui/error_trap.h"
 
@@ -23,11 +20,22 @@ PrintOrderWindow::PrintOrderWindow(ComputeContext ctx, QWidget* parent)
     setObjectName("PrintOrderWindow");
     auto* v = new QVBoxLayout(this);
     v->addWidget(new QLabel(QString::fromStdString(
-        "System: " + m_system + "    Type the print position of each row in the SEQUENCER column.")));
-    m_grid = new QTableWidget;
+        "System: " + m_system + "    Type the print position of each row in the Print Position column.")));
+    m_grid = new QTableView;
     m_grid->setObjectName("printOrderGrid");
+    m_model = new T60ResultsModel(
+        [ctx = m_ctx]() -> db::Database* {
+            db::Project* p = ctx.currentProject();
+            return p ? p->db.get() : nullptr;
+        },
+        m_grid);
+    m_model->setEditableField("SEQUENCER", [this](int row, const std::string& text) { positionTyped(row, text); });
+    m_grid->setModel(m_model);
     m_grid->setAlternatingRowColors(true);
     m_grid->verticalHeader()->setDefaultSectionSize(22);
+    m_grid->horizontalHeader()->setResizeContentsPrecision(100);  // widths fitted to the first rows
+    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed);
     v->addWidget(m_grid, 1);
     auto* buttons = new QHBoxLayout;
     auto* bySeq = new QPushButton("Sort by Sequencer");
@@ -43,55 +51,38 @@ PrintOrderWindow::PrintOrderWindow(ComputeContext ctx, QWidget* parent)
     connect(bySeq, &QPushButton::clicked, this, [this] { sortBy(editors::kOrderBySequencer); });
     connect(byFrom, &QPushButton::clicked, this, [this] { sortBy(editors::kOrderByFrom); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
-    connect(m_grid, &QTableWidget::cellChanged, this, [this](int r, int c) { cellEdited(r, c); });
     resize(1000, 600);
     sortBy(editors::kOrderBySequencer);
 }
 
 void PrintOrderWindow::sortBy(const std::string& orderBy) {
-    db::Project* p = m_ctx.currentProject();
-    if (!p) return;
+    if (!m_ctx.currentProject()) return;
     m_order = orderBy;
-    m_filling = true;
     try {
-        fillT60Grid(m_grid, *p->db, m_system, orderBy);
+        m_model->load(m_system, orderBy);
     } catch (const std::exception& e) {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
     }
-    m_sequencerColumn = m_fromColumn = -1;
-    for (int c = 0; c < m_grid->columnCount(); ++c) {
-        QString h = m_grid->horizontalHeaderItem(c)->data(Qt::UserRole).toString();
-        if (h == "SEQUENCER") m_sequencerColumn = c;
-        if (h == "FROM") m_fromColumn = c;
-    }
-    // only the print position is typed; the results stay as the run wrote them
-    for (int r = 0; r < m_grid->rowCount(); ++r)
-        for (int c = 0; c < m_grid->columnCount(); ++c)
-            if (auto* item = m_grid->item(r, c); item && c != m_sequencerColumn)
-                item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-            else if (item)
-                item->setBackground(QColor(255, 249, 214));  // the column that takes typing
-    if (m_sequencerColumn >= 0 && m_fromColumn >= 0) {
+    const int sequencer = m_model->column("SEQUENCER"), from = m_model->column("FROM");
+    QHeaderView* header = m_grid->horizontalHeader();
+    if (sequencer >= 0 && from >= 0) {
         // the two columns that matter come first
-        m_grid->horizontalHeader()->moveSection(m_grid->horizontalHeader()->visualIndex(m_fromColumn), 0);
-        m_grid->horizontalHeader()->moveSection(m_grid->horizontalHeader()->visualIndex(m_sequencerColumn), 1);
+        header->moveSection(header->visualIndex(from), 0);
+        header->moveSection(header->visualIndex(sequencer), 1);
     }
-    m_filling = false;
+    m_grid->resizeColumnsToContents();
 }
 
-void PrintOrderWindow::cellEdited(int row, int column) {
-    if (m_filling || column != m_sequencerColumn || m_fromColumn < 0) return;
+void PrintOrderWindow::positionTyped(int row, const std::string& typed) {
     db::Project* p = m_ctx.currentProject();
-    if (!p || !m_ctx.ui) return;
-    std::string from = m_grid->item(row, m_fromColumn)->text().toStdString();
-    std::string typed = m_grid->item(row, column)->text().toStdString();
+    const int fromColumn = m_model->column("FROM");
+    if (!p || !m_ctx.ui || fromColumn < 0) return;
+    const std::string from = m_model->index(row, fromColumn).data().toString().toStdString();
     try {
         editors::setPrintPosition(*p->db, m_system, from, db::Value(typed));
     } catch (const std::exception& e) {
+        // a refused position leaves the row without one
         m_ctx.ui->invalidData(e.what());
-        m_filling = true;
-        m_grid->item(row, column)->setText("");
-        m_filling = false;
         try {
             editors::setPrintPosition(*p->db, m_system, from, db::Value());
         } catch (const std::exception& e2) {

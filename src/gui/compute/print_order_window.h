@@ -5,12 +5,13 @@
 #include <string>
 
 #include "gui/compute/compute_context.h"
+#include "gui/compute/t60_results_model.h"
 
-class QTableWidget;
+class QTableView;
 
 namespace kolv::gui::compute {
 
-/// Shows the T60 rows of the current system; the `SEQUENCER` column takes the print position of
+/// Shows the T60 rows of the current system (read as they come into view); the `SEQUENCER` column takes the print position of
 /// each row. Closing the window writes the positions into the nodes, where the next hydraulics
 /// run picks them up.
 class PrintOrderWindow : public QDialog {
@@ -21,7 +22,8 @@ public:
     void sortBy(const std::string& orderBy);
     /// Reads the rows again in the order shown (after a run rewrote them).
     void reload() { sortBy(m_order); }
-    QTableWidget* grid() const { return m_grid; }
+    QTableView* grid() const { return m_grid; }
+    T60ResultsModel* model() const { return m_model; }
     /// Writes the positions into the nodes (done on closing). Returns the nodes written.
     int writeNodes();
 
@@ -29,15 +31,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void cellEdited(int row, int column);
+    void positionTyped(int row, const std::string& text);
 
     ComputeContext m_ctx;
     std::string m_system;
     std::string m_order;
-    QTableWidget* m_grid = nullptr;
-    int m_sequencerColumn = -1;
-    int m_fromColumn = -1;
-    bool m_filling = false;
+    QTableView* m_grid = nullptr;
+    T60ResultsModel* m_model = nullptr;
 };
 
 }  // namespace kolv::gui::compute

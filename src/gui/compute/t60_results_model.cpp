@@ -1,8 +1,11 @@
 // T60 rows read as the view shows them.
 #include "gui/compute/t60_results_model.h"
 
+#include <QColor>
+
 #include "common/text.h"
 #include "common/vb_format.h"
+#include "hydraulics/result_headings.h"
 
 namespace kolv::gui::compute {
 
@@ -75,7 +78,13 @@ const std::vector<db::Value>* T60ResultsModel::row(int r) const {
 }
 
 QVariant T60ResultsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::TextAlignmentRole)) return {};
+    if (!index.isValid()) return {};
+    if (role == Qt::BackgroundRole) {
+        // the column that takes typing
+        if (!m_editableField.empty() && index.column() == column(m_editableField)) return QColor(255, 249, 214);
+        return {};
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::TextAlignmentRole) return {};
     const auto* values = row(index.row());
     if (!values || index.column() >= static_cast<int>(values->size())) return {};
     const db::Value& v = (*values)[static_cast<std::size_t>(index.column())];
@@ -87,10 +96,38 @@ QVariant T60ResultsModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant T60ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Vertical) return section + 1;
+    if (orientation == Qt::Vertical) return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
     if (section < 0 || section >= static_cast<int>(m_fields.size())) return {};
-    return QString::fromStdString(m_fields[static_cast<std::size_t>(section)]);
+    const std::string& field = m_fields[static_cast<std::size_t>(section)];
+    if (role == Qt::DisplayRole) return QString::fromStdString(hydraulics::t60Heading(field));
+    if (role == Qt::ToolTipRole || role == Qt::UserRole) return QString::fromStdString(field);
+    return {};
+}
+
+Qt::ItemFlags T60ResultsModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && !m_editableField.empty() && index.column() == column(m_editableField))
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool T60ResultsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable) || !m_commit) return false;
+    m_commit(index.row(), value.toString().toStdString());
+    m_cache.erase(index.row());  // shows what the project now holds
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+    return true;
+}
+
+int T60ResultsModel::column(const std::string& field) const {
+    for (std::size_t c = 0; c < m_fields.size(); ++c)
+        if (m_fields[c] == field) return static_cast<int>(c);
+    return -1;
+}
+
+void T60ResultsModel::setEditableField(std::string field, std::function<void(int, const std::string&)> commit) {
+    m_editableField = std::move(field);
+    m_commit = std::move(commit);
 }
 
 }  // namespace kolv::gui::compute

@@ -14,7 +14,8 @@ namespace kolv::gui::compute {
 
 /// Rows of T60 for one system, every field but `SYSTEM`. Loading reads only the rowids; a row's
 /// values are read when the view first asks for them and kept for a while, so a system of tens of
-/// thousands of reaches shows at once and scrolls freely. Numbers show to 4 decimals.
+/// thousands of reaches shows at once and scrolls freely. Numbers show to 4 decimals. Headings
+/// are in words with units; the field name is the heading's tooltip and user data.
 class T60ResultsModel : public QAbstractTableModel {
 public:
     /// `database` tells the open project's database each time (nullptr when none): the rows are
@@ -28,6 +29,14 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    /// Column of a field (-1 when not listed).
+    int column(const std::string& field) const;
+    /// Lets one field be typed into. `commit` stores the text typed on a row (reporting any
+    /// refusal itself); the row is then read again, so it shows what the project holds.
+    void setEditableField(std::string field, std::function<void(int row, const std::string& text)> commit);
 
 private:
     /// The values of a row, read on first use; nullptr when they cannot be read.
@@ -38,6 +47,8 @@ private:
     std::vector<std::string> m_fields;
     std::vector<std::int64_t> m_rowids;
     std::string m_select;  ///< the fields of one row by rowid
+    std::string m_editableField;
+    std::function<void(int, const std::string&)> m_commit;
     mutable std::unordered_map<int, std::vector<db::Value>> m_cache;
 };
 

@@ -6,6 +6,7 @@
 #include <QStyleOptionGraphicsItem>
 #include <QtMath>
 #include <algorithm>
+#include <array>
 
 namespace kolv::gui::diagram {
 
@@ -24,6 +25,27 @@ void paintInPixels(QPainter* painter) { painter->scale(ViewScale::unitsPerPixel,
 const QFontMetricsF& metrics(bool bold) {
     static const QFontMetricsF plain(LabelItem::font(false)), strong(LabelItem::font(true));
     return bold ? strong : plain;
+}
+
+/// Width of one label line. Label text is plain ASCII (names, numbers, units), so it is summed
+/// from each character's advance, kept once per character: shaping every line of ten thousand
+/// labels costs more than the rest of the drawing. The sum leaves out kerning, which only
+/// narrows a line, so the box is never too small for its text.
+double lineWidth(const QString& line, bool bold) {
+    static std::array<std::array<double, 128>, 2> advance = [] {
+        std::array<std::array<double, 128>, 2> a{};
+        for (auto& row : a) row.fill(-1);
+        return a;
+    }();
+    auto& known = advance[bold ? 1 : 0];
+    double w = 0;
+    for (QChar c : line) {
+        const char16_t u = c.unicode();
+        if (u >= 128) return metrics(bold).horizontalAdvance(line);
+        if (known[u] < 0) known[u] = metrics(bold).horizontalAdvance(c);
+        w += known[u];
+    }
+    return w;
 }
 
 }  // namespace
@@ -211,11 +233,10 @@ QFont LabelItem::font(bool bold) {
 LabelItem::LabelItem(const QStringList& lines, Kind kind) : m_lines(lines), m_kind(kind) {
     setAcceptedMouseButtons(Qt::NoButton);
     setZValue(3);
-    const QFontMetricsF& bold = metrics(true);
     const QFontMetricsF& plain = metrics(false);
     double w = 0;
     for (int i = 0; i < m_lines.size(); ++i)
-        w = std::max(w, (i == 0 && m_kind != Kind::Reach ? bold : plain).horizontalAdvance(m_lines[i]));
+        w = std::max(w, lineWidth(m_lines[i], i == 0 && m_kind != Kind::Reach));
     const double h = plain.height() * m_lines.size();
     m_block = QRectF(0, 0, w + 6, h + 2);
 }

@@ -81,7 +81,8 @@ void DiagramView::clearItems() {
     m_dragStart.clear();
     for (LabelItem* l : m_labels)
         if (!l->scene()) delete l;  // never shown
-    for (auto it = m_order.rbegin(); it != m_order.rend(); ++it) delete *it;
+    // the scene drops its index first and then deletes its items: one by one, each would be
+    // taken out of the index on its own
     m_order.clear();
     scene()->clear();
     m_entities.clear();
@@ -200,6 +201,7 @@ void DiagramView::buildLabels() {
     for (RelationItem* r : m_relations) r->setLabel(nullptr);
     if (!m_ctx.db) return;
 
+    m_labelsBuiltFor = {m_ctx.db->totalChanges(), m_labelSet};
     kd::LabelBuilder builder(*m_ctx.db, m_ctx.system, kd::displayOptionsOrEmpty(*m_ctx.db, m_labelSet));
     // in the order the items were drawn (the table order), so labels land in the same places every time
     std::vector<EntityItem*> entities;
@@ -228,6 +230,9 @@ void DiagramView::buildLabels() {
 }
 
 void DiagramView::refreshLabels() {
+    // Nothing written since and the same display option set: the labels shown are the project's
+    // own, and rebuilding those of a large system on every move through the panel is wasted.
+    if (m_ctx.db && !m_labels.empty() && m_labelsBuiltFor == std::make_pair(m_ctx.db->totalChanges(), m_labelSet)) return;
     guarded([&] { buildLabels(); });
 }
 

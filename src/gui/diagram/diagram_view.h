@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "db/database.h"
 #include "diagram/diagram_editor.h"
@@ -147,6 +148,7 @@ private:
     std::string m_paletteLoaded;     // path the palette came from ("" = built-in)
     bool m_paletteAsked = false;     // the engineer was asked once this session
     int m_labelSet = 1;
+    std::pair<long long, int> m_labelsBuiltFor{-1, -1};  ///< changes count of the project and set the labels were read at
     Tool m_tool = Tool::Select;
     QString m_placeClass;
     int m_pipeClass = kolv::diagram::kRedrawPipeClass;

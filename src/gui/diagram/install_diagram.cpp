@@ -8,7 +8,6 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTimer>
 
 #include "editing/next_node_name.h"
@@ -20,6 +19,7 @@
 #include "gui/diagram/display_options_dialog.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/main_window.h"
+#include "gui/node_list_view.h"
 #include "reports/text_report.h"
 #include "settings/settings_file.h"
 
@@ -66,7 +66,7 @@ public:
         ctx.choosePalette = [w]() -> std::string {
             if (w->ui().recorder()) return {};  // a scripted run answers no file dialogs
             QString path = QFileDialog::getOpenFileName(
-                w, "Diagram Palette", QString::fromStdString(settings::installDataFolder() + "palette/*.plt"),
+                w, "Diagram Palette", QString::fromStdString(settings::paletteFolder() + "*.plt"),
                 "KOLV Palette File (*.plt);;All files (*.*)");
             if (path.isEmpty()) return {};
             settings::SettingsFile().write(path.toStdString(), settings::kModePalette, w->settingsState());
@@ -112,9 +112,9 @@ private:
     bool m_catchUpPending = false;
 };
 
-void selectOutfallRow(QTableWidget* list) {
+void selectOutfallRow(NodeListView* list) {
     for (int r = 0; r < list->rowCount(); ++r)
-        if (list->item(r, 0) && list->item(r, 0)->data(Qt::UserRole).toBool()) {
+        if (list->isOutfallRow(r)) {
             list->selectRow(r);
             return;
         }
@@ -149,6 +149,8 @@ DiagramPane* installDiagram(MainWindow& w) {
                      [binder] { binder->scheduleCatchUp(); });
     QObject::connect(w.nodeList()->model(), &QAbstractItemModel::rowsRemoved, binder,
                      [binder] { binder->scheduleCatchUp(); });
+    QObject::connect(w.nodeList()->model(), &QAbstractItemModel::modelReset, binder,
+                     [binder] { binder->scheduleCatchUp(); });
     QObject::connect(&w, &MainWindow::projectOpened, binder, [binder] { binder->scheduleBind(true); });
     binder->scheduleBind();
 
@@ -165,10 +167,10 @@ DiagramPane* installDiagram(MainWindow& w) {
     });
     QObject::connect(view, &DiagramView::logChanged, log, &DiagnosisLogDock::refresh);
     // node list -> diagram
-    QObject::connect(w.nodeList(), &QTableWidget::itemSelectionChanged, view, [&w, view] {
+    QObject::connect(w.nodeList(), &NodeListView::rowSelectionChanged, view, [&w, view] {
         const auto rows = w.nodeList()->selectionModel()->selectedRows();
-        if (rows.isEmpty() || !w.nodeList()->item(rows.front().row(), 0)) return;
-        view->selectEntity(w.nodeList()->item(rows.front().row(), 0)->text(), true);
+        if (rows.isEmpty()) return;
+        view->selectEntity(w.nodeList()->text(rows.front().row(), 0), true);
     });
     // panel -> diagram
     QObject::connect(w.panel(), &EditPanelWidget::recordWritten, view, [view, log] {

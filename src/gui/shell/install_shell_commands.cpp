@@ -5,12 +5,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
-#include <QTableWidget>
+#include <QAbstractItemModel>
 #include <algorithm>
 
 #include "gui/compute/install_compute_windows.h"
 #include "gui/compute/report_preview.h"
 #include "gui/main_window.h"
+#include "gui/node_list_view.h"
 #include "gui/shell/user_guide_window.h"
 
 namespace kolv::gui::shell {
@@ -32,22 +33,20 @@ QAbstractButton* printButtonOf(QWidget* window) {
 
 }  // namespace
 
-std::vector<std::string> tableLines(const QTableWidget& table) {
+std::vector<std::string> tableLines(const QAbstractItemModel& table) {
     const int columns = table.columnCount();
     std::vector<std::vector<std::string>> cells;
     std::vector<std::string> heading;
     std::vector<std::size_t> width(static_cast<std::size_t>(columns), 0);
     std::vector<bool> numeric(static_cast<std::size_t>(columns), false);
-    for (int c = 0; c < columns; ++c) {
-        auto* h = table.horizontalHeaderItem(c);
-        heading.push_back(h ? h->text().toStdString() : std::string());
-    }
+    for (int c = 0; c < columns; ++c)
+        heading.push_back(table.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
     for (int r = 0; r < table.rowCount(); ++r) {
         std::vector<std::string> row;
         for (int c = 0; c < columns; ++c) {
-            auto* item = table.item(r, c);
-            row.push_back(item ? item->text().toStdString() : std::string());
-            if (item && (item->textAlignment() & Qt::AlignRight)) numeric[static_cast<std::size_t>(c)] = true;
+            const QModelIndex at = table.index(r, c);
+            row.push_back(at.data(Qt::DisplayRole).toString().toStdString());
+            if (at.data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight) numeric[static_cast<std::size_t>(c)] = true;
         }
         cells.push_back(std::move(row));
     }
@@ -92,7 +91,7 @@ QWidget* ShellWindows::printActive(QWidget* active) {
             return nullptr;
         }
         return compute::showTextReport(m_compute.context(), "NODES - " + p->currentSystem,
-                                       tableLines(*m_main.nodeList()), &m_main);
+                                       tableLines(*m_main.nodeList()->model()), &m_main);
     }
     if (QAbstractButton* b = printButtonOf(active)) {
         b->click();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class QTableWidget;
+class QAbstractItemModel;
 
 namespace kolv::gui {
 class MainWindow;
@@ -40,7 +40,7 @@ private:
 
 /// The node list of the main window as text lines: a heading and one line per row, columns
 /// as wide as their longest entry.
-std::vector<std::string> tableLines(const QTableWidget& table);
+std::vector<std::string> tableLines(const QAbstractItemModel& table);
 
 /// Registers Print (Ctrl+P) and User Guide (F1) on the main window.
 ShellWindows* installShellCommands(MainWindow& window, compute::ComputeWindows& compute);

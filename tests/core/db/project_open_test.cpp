@@ -204,3 +204,60 @@ TEST(ProjectOpen, TwoConnectionsShareTheFileSafely) {
 }
 
 }  // namespace
+
+namespace {
+
+/// The application_id in the file's header: 4 bytes, big-endian, at offset 68.
+std::string headerApplicationId(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char id[4] = {};
+    in.seekg(68);
+    in.read(id, 4);
+    return std::string(id, 4);
+}
+
+TEST(ProjectOpen, ProjectsCarryTheApplicationIdTheDesktopRecognises) {
+    test::TempDir dir;
+    EXPECT_EQ(headerApplicationId(test::makeSeed(dir)), "KOLV");
+    EXPECT_EQ(headerApplicationId(test::makeSample(dir)), "KOLV");
+
+    // an older project without one is stamped when it is opened, and opens as before
+    std::string older = test::makeEmptyProject(dir, "older.mdb");
+    { Database::open(older)->exec("PRAGMA application_id = 0"); }
+    ASSERT_EQ(headerApplicationId(older), std::string(4, '\0'));
+    ui::RecordingUi ui;
+    {
+        auto p = openProject(older, ui);
+        EXPECT_EQ(p->db->scalar("PRAGMA application_id").toInt(), kApplicationId);
+    }
+    EXPECT_EQ(headerApplicationId(older), "KOLV");
+    EXPECT_EQ(Database::probe(older), FileKind::Project);
+}
+
+}  // namespace
+
+TEST(ProjectOpen, OneNodeOrItsReachIsFoundThroughAnIndexNotAScan) {
+    // The panel, the node list and the diagram look up one record of a system at a time; in a
+    // project of tens of thousands of records each lookup must not read them all.
+    test::TempDir dir;
+    std::string path = test::makeEmptyProject(dir);
+    ui::RecordingUi ui;
+    auto p = openProject(path, ui);
+    auto plan = [&](const std::string& sql) {
+        std::string text;
+        Statement st = p->db->prepare("EXPLAIN QUERY PLAN " + sql);
+        st.bindAll({"S1", "N1"});
+        while (st.step()) text += st.column(3).toText() + "\n";
+        return text;
+    };
+    EXPECT_NE(plan("SELECT * FROM NODE WHERE SYSTEM = ? AND NAME = ?").find("USING INDEX"), std::string::npos);
+    EXPECT_NE(plan("SELECT * FROM REACH WHERE SYSTEM = ? AND NODE1 = ?").find("USING INDEX"), std::string::npos);
+    EXPECT_NE(plan("SELECT * FROM REACH WHERE SYSTEM = ? AND NAME = ?").find("USING INDEX"), std::string::npos);
+    // a node's reaches both ways, as the diagram deletes them with the node
+    const std::string both = plan("SELECT * FROM REACH WHERE SYSTEM = ?1 AND (NODE1 = ?2 OR NODE2 = ?2)");
+    EXPECT_EQ(both.find("SCAN"), std::string::npos) << both;
+    // and a second opening finds them in place
+    p.reset();
+    p = openProject(path, ui);
+    EXPECT_EQ(p->db->scalar("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'kolv_%'").toInt(), 4);
+}

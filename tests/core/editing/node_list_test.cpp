@@ -29,21 +29,21 @@ TEST_F(NodeListTest, ListsNodesInStorageOrderWithTheirFirstReachAndTheOutfallLas
     EXPECT_EQ(rows[0].name, "A");
     EXPECT_EQ(rows[0].structure, "CI5");
     EXPECT_EQ(rows[0].station, "10+00");
-    EXPECT_EQ(rows[0].inletElev, "104.50");
+    EXPECT_EQ(rows[0].inletElevText(), "104.50");
     ASSERT_TRUE(rows[0].hasReach);
     EXPECT_EQ(rows[0].toNode, "B");
     EXPECT_EQ(rows[0].pipe, "RCP15");
-    EXPECT_EQ(rows[0].length, "1,234.50");
-    EXPECT_EQ(rows[0].slope, "0.0810");  // (100 - 99) / 1234.5 x 100
+    EXPECT_EQ(rows[0].lengthText(), "1,234.50");
+    EXPECT_EQ(rows[0].slopeText(), "0.0810");  // (100 - 99) / 1234.5 x 100
     EXPECT_EQ(rows[1].name, "B");
     EXPECT_EQ(rows[1].pipe, "RCP18");
-    EXPECT_EQ(rows[1].slope, "1.0000");  // (98.5 - 97) / 150 x 100
+    EXPECT_EQ(rows[1].slopeText(), "1.0000");  // (98.5 - 97) / 150 x 100
     EXPECT_EQ(rows[2].name, "C");
     EXPECT_FALSE(rows[2].hasReach);
     EXPECT_TRUE(rows[3].outfall);
     EXPECT_EQ(rows[3].name, "OUT");
     EXPECT_EQ(rows[3].toNode, "(outfall)");
-    EXPECT_EQ(rows[3].inletElev, "90.00");
+    EXPECT_EQ(rows[3].inletElevText(), "90.00");
 }
 
 TEST_F(NodeListTest, OneLineReadAgainMatchesTheWholeList) {

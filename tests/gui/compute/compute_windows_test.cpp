@@ -26,6 +26,7 @@
 #include "gui/compute/pipe_sizes_window.h"
 #include "editors/print_order.h"
 #include "gui/compute/print_order_window.h"
+#include "gui/compute/t60_results_model.h"
 #include "gui/compute/profile_view.h"
 #include "gui/compute/report_commands_gui.h"
 #include "gui/compute/report_preview.h"
@@ -360,23 +361,34 @@ private slots:
             QVERIFY(h.compute());
         }
         PrintOrderWindow w(f.ctx());
-        QTableWidget* g = w.grid();
-        QCOMPARE(g->rowCount(), countRows(f.db(), "T60", "MAINST"));
-        int fromCol = -1, seqCol = -1;
-        for (int c = 0; c < g->columnCount(); ++c) {
-            if (g->horizontalHeaderItem(c)->text() == "From Node") fromCol = c;
-            if (g->horizontalHeaderItem(c)->text() == "Print Position") seqCol = c;
-        }
+        T60ResultsModel* m = w.model();
+        QCOMPARE(m->rowCount(), countRows(f.db(), "T60", "MAINST"));
+        const int fromCol = m->column("FROM"), seqCol = m->column("SEQUENCER");
         QVERIFY(fromCol >= 0 && seqCol >= 0);
-        int row = -1;
-        for (int r = 0; r < g->rowCount(); ++r)
-            if (g->item(r, fromCol)->text() == "S-2") row = r;
+        QCOMPARE(m->headerData(fromCol, Qt::Horizontal).toString(), QString("From Node"));
+        QCOMPARE(m->headerData(seqCol, Qt::Horizontal).toString(), QString("Print Position"));
+        QVERIFY(m->flags(m->index(0, seqCol)) & Qt::ItemIsEditable);
+        QVERIFY(!(m->flags(m->index(0, fromCol)) & Qt::ItemIsEditable));  // the results stay as the run wrote them
+        auto rowOf = [&](const QString& node) {
+            for (int r = 0; r < m->rowCount(); ++r)
+                if (m->index(r, fromCol).data().toString() == node) return r;
+            return -1;
+        };
+        const int row = rowOf("S-2");
         QVERIFY(row >= 0);
-        g->item(row, seqCol)->setText("999");
+        QVERIFY(m->setData(m->index(row, seqCol), "999"));
+        QCOMPARE(m->index(row, seqCol).data().toString(), QString("999"));
+        // a position that is no number is refused with a message and leaves the row without one
+        f.ui.clear();
+        const int other = rowOf("S-3");
+        QVERIFY(other >= 0);
+        m->setData(m->index(other, seqCol), "ninth");
+        QVERIFY(!f.ui.messages.empty());
+        QCOMPARE(m->index(other, seqCol).data().toString(), QString());
         w.sortBy(editors::kOrderBySequencer);
-        QCOMPARE(g->item(g->rowCount() - 1, fromCol)->text(), QString("S-2"));
+        QCOMPARE(m->index(m->rowCount() - 1, fromCol).data().toString(), QString("S-2"));
         w.sortBy(editors::kOrderByFrom);
-        QVERIFY(g->item(0, fromCol)->text() <= g->item(1, fromCol)->text());
+        QVERIFY(m->index(0, fromCol).data().toString() <= m->index(1, fromCol).data().toString());
         w.close();
         db::RecordSet nodes(f.db(), "NODE");
         QVERIFY(nodes.findFirst("NAME = ?", {db::Value("S-2")}));

@@ -4,7 +4,6 @@
 #include <QListWidget>
 #include <QDockWidget>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTest>
 #include <fstream>
 
@@ -17,6 +16,7 @@
 #include "gui/diagram/install_diagram.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/main_window.h"
+#include "gui/node_list_view.h"
 #include "gui/undo_controller.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"
@@ -172,11 +172,11 @@ private slots:
         QCOMPARE(w.panel()->field(0)->text(), QString("S-7"));
         const auto rows = w.nodeList()->selectionModel()->selectedRows();
         QCOMPARE(rows.size(), 1);
-        QCOMPARE(w.nodeList()->item(rows.front().row(), 0)->text(), QString("S-7"));
+        QCOMPARE(w.nodeList()->text(rows.front().row(), 0), QString("S-7"));
 
         // choosing in the list selects on the diagram
         for (int r = 0; r < w.nodeList()->rowCount(); ++r)
-            if (w.nodeList()->item(r, 0)->text() == "S-12") w.nodeList()->selectRow(r);
+            if (w.nodeList()->text(r, 0) == "S-12") w.nodeList()->selectRow(r);
         QVERIFY(view->entity("S-12")->isSelected());
 
         QMouseEvent move(QEvent::MouseMove, QPointF(100, 100), view->viewport()->mapToGlobal(QPointF(100, 100)),

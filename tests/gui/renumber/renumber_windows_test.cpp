@@ -10,6 +10,7 @@
 
 #include "db/database.h"
 #include "gui/main_window.h"
+#include "gui/node_list_view.h"
 #include "gui/renumber/divide_combine_window.h"
 #include "gui/renumber/install_renumber_windows.h"
 #include "gui/renumber/renumber_window.h"
@@ -102,7 +103,7 @@ private slots:
         QCOMPARE(scalar("SELECT NAME FROM REACH WHERE NODE1 = 'A-1'"), std::string("P-1"));
         QVERIFY(texts(r.results()).contains("Section 2: Pass 2: Reach Name Change: P-1"));
         QCOMPARE(r.grid()->item(1, 3)->text(), QString("A-1"));  // the list was read again
-        QCOMPARE(w.nodeList()->item(0, 0)->text(), QString("A-1"));
+        QCOMPARE(w.nodeList()->text(0, 0), QString("A-1"));
         shot(r, "renumber_after_grid");
 
         // Edit > Undo takes the whole renumbering back in one step
@@ -110,7 +111,7 @@ private slots:
         QCOMPARE(w.undoController()->undoAction()->text(), QString("&Undo Renumber Nodes"));
         QVERIFY(w.undoController()->undo());
         QCOMPARE(scalar("SELECT NAME FROM REACH WHERE NODE1 = 'S-1'"), std::string("S-1"));
-        QCOMPARE(w.nodeList()->item(0, 0)->text(), QString("S-1"));
+        QCOMPARE(w.nodeList()->text(0, 0), QString("S-1"));
     }
 
     void orderListsAndSorting() {
@@ -160,7 +161,7 @@ private slots:
                  std::string("New node range will be OA10 to OA19. Proceed with node and reach renumbering."));
         QCOMPARE(scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'OAKAVE' AND NAME LIKE 'OA%'"), std::string("10"));
         QCOMPARE(w.nodeList()->rowCount(), 11);  // with the outfall
-        QVERIFY(w.nodeList()->item(0, 0)->text().startsWith("OA"));
+        QVERIFY(w.nodeList()->text(0, 0).startsWith("OA"));
     }
 
     void divideIntoANewSystemThenCombineBack() {

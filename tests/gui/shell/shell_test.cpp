@@ -15,7 +15,6 @@
 #include <QScreen>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -35,6 +34,7 @@
 #include "gui/compute/verification_window.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/main_window.h"
+#include "gui/node_list_view.h"
 #include "gui/shell/install_shell_commands.h"
 #include "gui/shell/user_guide_window.h"
 #include "support/gui_fixture.h"
@@ -47,17 +47,10 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-/// Column of the node list by its heading.
-int column(QTableWidget* t, const QString& heading) {
-    for (int c = 0; c < t->columnCount(); ++c)
-        if (t->horizontalHeaderItem(c)->text() == heading) return c;
-    return -1;
-}
-
-QString cellOf(QTableWidget* t, const QString& node, const QString& heading) {
-    const int c = column(t, heading);
+QString cellOf(NodeListView* t, const QString& node, const QString& heading) {
+    const int c = t->column(heading);
     for (int r = 0; r < t->rowCount(); ++r)
-        if (t->item(r, 0) && t->item(r, 0)->text() == node) return t->item(r, c) ? t->item(r, c)->text() : QString();
+        if (t->text(r, 0) == node) return t->text(r, c);
     return "(no row)";
 }
 
@@ -165,7 +158,7 @@ private slots:
         QVERIFY(w.openProjectFile(path));
         w.changeCurrentSystem("MAINST");
         QVERIFY(w.statusBar()->currentMessage() != "Saved");  // opening and choosing write no edit
-        const QString first = w.nodeList()->item(0, 0)->text();
+        const QString first = w.nodeList()->text(0, 0);
         QCOMPARE(cellOf(w.nodeList(), first, "Pipe"), QString("15RCP"));
 
         compute::PipeSizesWindow* sizes = windows->openPipeSizes();
@@ -176,7 +169,7 @@ private slots:
         int changed = 0;
         auto db = db::Database::open(path);
         for (int r = 0; r < w.nodeList()->rowCount(); ++r) {
-            QString node = w.nodeList()->item(r, 0)->text();
+            QString node = w.nodeList()->text(r, 0);
             auto stored = db->scalar("SELECT PIPE_NAME FROM REACH WHERE NODE1 = ?", {node.toStdString()});
             if (stored.isNull()) continue;
             QCOMPARE(cellOf(w.nodeList(), node, "Pipe"), q(trim(stored.toText())));
@@ -258,7 +251,7 @@ private slots:
         auto* dlg = dynamic_cast<compute::ReportPreviewDialog*>(preview);
         QVERIFY(dlg);
         QVERIFY(dlg->pageCount() >= 1);
-        const auto lines = shell::tableLines(*w.nodeList());
+        const auto lines = shell::tableLines(*w.nodeList()->model());
         QCOMPARE(static_cast<int>(lines.size()), w.nodeList()->rowCount() + 1);
         QVERIFY(lines[0].rfind("Node", 0) == 0);
         QCOMPARE(w.action(Command::PrintActive)->shortcut(), QKeySequence(QKeySequence::Print));

@@ -1,0 +1,178 @@
+// The desktop program on large systems, offscreen: opening a project, switching systems and
+// choosing a node, with and without the diagram catching up.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+#include <unistd.h>
+
+#include "db/project_file.h"
+#include "db/seed_builder.h"
+#include "gui/diagram/diagram_view.h"
+#include "gui/diagram/install_diagram.h"
+#include "gui/main_window.h"
+#include "gui/node_list_view.h"
+#include "support/random_system.h"
+#include "ui/recording_ui.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace kolv;
+
+struct BenchFolder {
+    fs::path path = fs::temp_directory_path() / ("kolv-window-bench-" + std::to_string(::getpid()));
+    BenchFolder() { fs::create_directories(path); }
+    ~BenchFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+BenchFolder& folder() {
+    static BenchFolder f;
+    return f;
+}
+
+/// Places a generated system as an engineer's drawing would show it: each branch beside the
+/// next, each node one step upstream of the node it drains to, the outfall at the right.
+void layOut(db::Database& db, const std::string& system) {
+    std::unordered_map<std::string, std::vector<std::string>> upstream;
+    std::unordered_map<std::string, bool> drains;
+    db::Statement reaches = db.prepare("SELECT NODE1, NODE2 FROM REACH WHERE SYSTEM = ?");
+    reaches.bind(1, system);
+    while (reaches.step()) {
+        upstream[reaches.column(1).toText()].push_back(reaches.column(0).toText());
+        drains[reaches.column(0).toText()] = true;
+    }
+    const std::string outfall = db.scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = ?", {system}).toText();
+    std::unordered_map<std::string, std::pair<int, int>> at;  // depth, branch line
+    int lines = 0, deepest = 0;
+    std::vector<std::pair<std::string, int>> stack{{outfall, 0}};
+    while (!stack.empty()) {
+        auto [node, depth] = stack.back();
+        stack.pop_back();
+        const auto up = upstream.find(node);
+        at[node] = {depth, lines};
+        deepest = std::max(deepest, depth);
+        if (up == upstream.end()) ++lines;  // a branch ends: the next starts on a new line
+        else
+            for (const std::string& u : up->second) stack.push_back({u, depth + 1});
+    }
+    const double dx = 9800.0 / std::max(1, deepest), dy = 9800.0 / std::max(1, lines);
+    db.begin();
+    db::Statement place = db.prepare("UPDATE NODE SET XD = ?, YD = ? WHERE SYSTEM = ? AND NAME = ?");
+    for (const auto& [node, p] : at) {
+        place.bindAll({9900 - p.first * dx, 100 + p.second * dy, system, node});
+        place.step();
+        place.reset();
+    }
+    db.execute("UPDATE T16 SET XD = 9900, YD = 100 WHERE SYSTEM = ?", {system});
+    db.commit();
+}
+
+/// Two generated systems of n reaches each, laid out on the diagram.
+std::string makeProject(int n) {
+    const fs::path path = folder().path / ("window-" + std::to_string(n) + ".mdb");
+    if (fs::exists(path)) return path.string();
+    db::buildSeed(path.string(), std::string(KOLV_DATA_DIR) + "/seed");
+    ui::SilentUi silent;
+    auto project = db::openProject(path.string(), silent);
+    for (int s = 0; s < 2; ++s) {
+        test::RandomSystemOptions shape;
+        shape.system = "RANDOM" + std::to_string(s + 1);
+        shape.prefix = std::string(1, static_cast<char>('A' + s));
+        shape.reaches = static_cast<std::size_t>(n);
+        shape.seed += static_cast<std::uint32_t>(s);
+        test::addRandomSystem(*project->db, shape);
+    }
+    for (int s = 0; s < 2; ++s) layOut(*project->db, "RANDOM" + std::to_string(s + 1));
+    db::setCurrentSystem(*project, "RANDOM1");
+    return path.string();
+}
+
+struct Window {
+    ui::RecordingUi recorder;
+    std::unique_ptr<gui::MainWindow> w;
+    Window() {
+        gui::MainWindowOptions o;
+        o.recorder = &recorder;
+        o.rememberGeometry = false;
+        o.settingsPath = (folder().path / "KOLVLtV3.INI").string();
+        w = std::make_unique<gui::MainWindow>(o);
+        gui::diagram::installDiagram(*w);
+        w->resize(1360, 860);
+        w->show();
+    }
+};
+
+/// Opening the project until the main window, node list, panel and diagram are shown.
+void BM_OpenProject(benchmark::State& state) {
+    const std::string path = makeProject(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<Window>();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        window->w->openProjectFile(path);
+        QApplication::processEvents();  // the diagram is drawn on the next turn of the event loop
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+
+/// Choosing the other system in the tool bar: the node list and panel (range(1) = 0), and then
+/// the diagram drawn for it (range(1) = 1).
+void BM_SwitchSystem(benchmark::State& state) {
+    Window window;
+    window.w->openProjectFile(makeProject(static_cast<int>(state.range(0))));
+    QApplication::processEvents();
+    QComboBox* systems = window.w->systemSelector();
+    for (auto _ : state) {
+        systems->setCurrentIndex(systems->currentIndex() == 0 ? 1 : 0);
+        if (state.range(1)) QApplication::processEvents();
+        else {
+            state.PauseTiming();
+            QApplication::processEvents();
+            state.ResumeTiming();
+        }
+    }
+    state.counters["listed"] = window.w->nodeList()->rowCount();
+    state.counters["drawn"] = window.w->findChild<gui::diagram::DiagramView*>()->entityCount();
+}
+
+/// Choosing a node in the list: the panel shows it and the diagram marks it.
+void BM_SelectNode(benchmark::State& state) {
+    Window window;
+    window.w->openProjectFile(makeProject(static_cast<int>(state.range(0))));
+    QApplication::processEvents();
+    gui::NodeListView* list = window.w->nodeList();
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 7919) % list->rowCount();
+        list->selectRow(row);
+        QApplication::processEvents();
+    }
+}
+
+BENCHMARK(BM_OpenProject)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SwitchSystem)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SelectNode)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

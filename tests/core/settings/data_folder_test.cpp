@@ -1,0 +1,82 @@
+// Where the programs find their data: installed beside bin/, in the build tree, or overridden.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "settings/data_folder.h"
+#include "settings/settings_file.h"
+#include "support/test_support.h"
+
+using namespace kolv::settings;
+namespace fs = std::filesystem;
+
+namespace {
+
+/// An installation under `root` (bin/ and share/kolv/) and a build tree's data folder beside it.
+struct Layout {
+    kolv::test::TempDir dir;
+    std::string prefix = dir.file("opt/kolv");
+    std::string exe = prefix + "/bin/kolv-cli";
+    std::string build = dir.file("build/data");
+    Layout() {
+        fs::create_directories(prefix + "/bin");
+        fs::create_directories(build);
+        std::ofstream(exe) << "";
+    }
+    void install() { fs::create_directories(prefix + "/share/kolv"); }
+};
+
+TEST(DataFolder, InstalledProgramUsesTheFolderBesideItsBinNeverTheBuildTree) {
+    Layout l;
+    l.install();
+    EXPECT_EQ(chooseDataFolder({"", l.exe, l.build}), l.prefix + "/share/kolv/");
+    // a relocated copy (staging root, other prefix) follows the program
+    std::string moved = l.dir.file("stage/usr");
+    fs::create_directories(moved + "/bin");
+    fs::create_directories(moved + "/share/kolv");
+    EXPECT_EQ(chooseDataFolder({"", moved + "/bin/kolv", l.build}), moved + "/share/kolv/");
+    // a layout with the programs one level deeper
+    fs::create_directories(l.prefix + "/bin/x");
+    EXPECT_EQ(chooseDataFolder({"", l.prefix + "/bin/x/kolv", l.build, "../../share/kolv"}),
+              l.prefix + "/share/kolv/");
+}
+
+TEST(DataFolder, BuildTreeThenCurrentFolderWhenNothingIsInstalled) {
+    Layout l;
+    EXPECT_EQ(chooseDataFolder({"", l.exe, l.build}), l.build + "/");
+    EXPECT_EQ(chooseDataFolder({"", "", l.build}), l.build + "/");
+    EXPECT_EQ(chooseDataFolder({"", l.exe, l.dir.file("gone")}), "./data/");
+    EXPECT_EQ(chooseDataFolder({}), "./data/");
+}
+
+TEST(DataFolder, EnvironmentOverridesEverything) {
+    Layout l;
+    l.install();
+    EXPECT_EQ(chooseDataFolder({"/srv/kolv", l.exe, l.build}), "/srv/kolv/");
+
+    ::setenv("KOLV_DATA_DIR", l.build.c_str(), 1);
+    EXPECT_EQ(installDataFolder(), l.build + "/");
+    EXPECT_EQ(seedDatabasePath(), l.build + "/seedv3.mdb");
+    EXPECT_EQ(reportTemplateFolder(), l.build + "/reports/");
+    ::unsetenv("KOLV_DATA_DIR");
+    // this test program lives in the build tree, where nothing is installed beside it
+    EXPECT_EQ(installDataFolder(), chooseDataFolder(currentDataFolderClues()));
+    EXPECT_TRUE(fs::is_regular_file(installDataFolder() + "palette/KOLVLtV3.PLT")) << installDataFolder();
+}
+
+TEST(DataFolder, NewSettingsFileNamesTheInstalledPaletteAndTemplates) {
+    Layout l;
+    ::setenv("KOLV_DATA_DIR", l.build.c_str(), 1);
+    SettingsFile f(l.dir.file("cfg/KOLVLtV3.INI"));
+    Settings s = f.read();
+    ::unsetenv("KOLV_DATA_DIR");
+    EXPECT_EQ(kolv::test::readAll(f.path()), "[KOLV]\r\nDIAGRAMPALETTE=" + l.build + "/palette/KOLVLtV3.PLT\r\n" +
+                                                 "REPORTFILEPATH=" + l.build + "/reports/\r\n");
+    std::string upper;
+    for (char c : l.build) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(s.palettePath, upper + "/PALETTE/KOLVLTV3.PLT");
+    EXPECT_EQ(s.reportFolder, upper + "/REPORTS/");
+}
+
+}  // namespace
