@@ -19,6 +19,10 @@ RegisterCommand costCmd([](CLI::App& app, Context& ctx) {
     sub->callback([&ctx] {
         auto project = openWithSystem(path, system, ctx);
         auto result = cost::computeSystemCost(*project->db, project->currentSystem, {detail}, ctx.ui);
+        if (result.stopped) {
+            ctx.exitCode = 1;
+            return;
+        }
         std::cout << cost::costReportTitle(project->currentSystem) << "\n";
         for (const auto& line : result.lines) std::cout << line << "\n";
     });

@@ -5,6 +5,7 @@
 
 #include "cli/command.h"
 #include "cli/project_access.h"
+#include "common/error.h"
 #include "db/project.h"
 #include "db/project_file.h"
 #include "db/seed_builder.h"
@@ -16,9 +17,20 @@ namespace {
 RegisterCommand newCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("new", "Create a new project database from the seed database");
     static std::string path, seed;
+    static bool force = false;
     sub->add_option("PROJECT", path, "New project file (.mdb)")->required();
     sub->add_option("--seed", seed, "Seed database (default: the installed seedv3.mdb)");
+    sub->add_flag("--force", force, "Replace an existing file (as does --yes)");
     sub->callback([&ctx] {
+        // A project is never replaced by an empty one unless the engineer said so.
+        const std::string target = db::withProjectExtension(path);
+        std::error_code ec;
+        if (!force && !ctx.ui.assumeYes && std::filesystem::symlink_status(target, ec).type() !=
+                                                 std::filesystem::file_type::not_found &&
+            !ec)
+            throw InputError("'" + target +
+                             "' already exists; it was left as it is. Give --yes (or --force) to replace it "
+                             "with a new empty project, or choose another name.");
         std::string s = seed.empty() ? defaultSeedPath() : seed;
         ctx.ui.assumeYes = true;  // the command itself is the engineer's Yes
         if (!db::createProject(path, s, ctx.ui)) ctx.exitCode = 1;

@@ -74,7 +74,7 @@ RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
         reports::Destination dest = destinationOf(output);
         if (dest == reports::Destination::Pdf) requirePdf();
 
-        auto project = needsSystem(tplName) || !system.empty() ? openWithSystem(path, system, ctx)
+        auto project = needsSystem(tplName) || !system.empty() ? openWithSystem(path, system, ctx, Access::Read)
                                                                 : openForCommand(path, ctx);
         std::string reportFolder = folder;
         if (reportFolder.empty()) {

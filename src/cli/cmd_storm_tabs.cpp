@@ -1,6 +1,7 @@
 // The storm-tabs command: computes a system's storm tabulation and prints its messages and table.
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
+#include <cmath>
 #include <iostream>
 #include <optional>
 
@@ -104,7 +105,11 @@ void printText(const hydraulics::ComputeOutcome& out, const db::Project& project
     std::cout << "Tailwater: " << vbFormat(run.outfall.tailwater * len, pic) << "  Exit loss: "
               << vbFormat(run.outfall.exitLoss * len, pic) << "  Control elevation: "
               << vbFormat(run.outfall.controlElev * len, pic) << "  Passes: " << run.passes
-              << "  HGL difference: " << vbFormat(run.hglDifference * len, "0.0000") << "\n\n";
+              << "  HGL difference: " << vbFormat(run.hglDifference * len, "0.0000") << "\n";
+    if (!run.converged)
+        std::cout << hydraulics::notSettledLine(run.maxPasses, run.maxHglChange, run.maxHglChangeNode, project.metric)
+                  << "\n";
+    std::cout << "\n";
     for (const auto& l : hydraulics::stormTabText(t)) std::cout << l << "\n";
 }
 
@@ -123,8 +128,15 @@ void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project
     const auto& run = out.run;
     std::cout << "{\n  \"system\": " << jsonText(project.currentSystem) << ",\n  \"units\": "
               << jsonText(project.metric ? "metric" : "english") << ",\n  \"status\": " << run.status
-              << ",\n  \"passes\": " << run.passes << ",\n  \"converged\": " << (run.converged ? "true" : "false")
-              << ",\n  \"messages\": [";
+              << ",\n  \"passes\": " << run.passes << ",\n  \"converged\": " << (run.converged ? "true" : "false");
+    if (!run.converged && run.passes > 0) {
+        // What did not settle: the pass limit and the largest grade-line change of the last pass.
+        const double len = project.metric ? 0.3048 : 1.0;
+        std::cout << ",\n  \"max_passes\": " << run.maxPasses << ",\n  \"max_hgl_change\": "
+                  << (std::isfinite(run.maxHglChange) ? fmt::format("{:.4f}", run.maxHglChange * len) : "null")
+                  << ",\n  \"max_hgl_change_node\": " << jsonText(run.maxHglChangeNode);
+    }
+    std::cout << ",\n  \"messages\": [";
     for (std::size_t i = 0; i < run.messages.size(); ++i)
         std::cout << (i ? ", " : "") << jsonText(run.messages[i]);
     std::cout << "],\n  \"rows\": [";

@@ -15,7 +15,7 @@ RegisterCommand verifyCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
     sub->callback([&ctx] {
-        auto project = openWithSystem(path, system, ctx);
+        auto project = openWithSystem(path, system, ctx, Access::Read);
         std::cout << network::verificationTitle(project->currentSystem) << "\n";
         // Lines are printed as they are found, as the results window shows them.
         network::VerificationResult r = network::verifySystem(

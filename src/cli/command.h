@@ -28,7 +28,15 @@ public:
     void processEvents() override {}
     /// Number of messages shown with the "INVALID DATA" or "ERROR TRAP" title.
     int faults = 0;
+    /// Messages quiet mode held back, as they would have been printed: a command that fails
+    /// prints them at its end, so its reason is never hidden.
+    std::vector<std::string> held;
+    /// A message that stops a command (a fault or a critical box) reached stderr.
+    bool reasonShown = false;
 };
+
+/// The stderr line printed when a project file is locked by another program and a command waits for it.
+std::string busyNoticeText(const std::string& path);
 
 /// Shared by all commands of one invocation.
 struct Context {

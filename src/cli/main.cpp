@@ -7,6 +7,7 @@
 #include "kolv_version.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "db/database.h"
 
 namespace kolv::cli {
 
@@ -17,16 +18,21 @@ std::vector<Registrar>& registry() {
 
 RegisterCommand::RegisterCommand(Registrar r) { registry().push_back(std::move(r)); }
 
-ui::Answer ConsoleUi::message(const std::string& title, const std::string& text, ui::Icon, ui::Buttons buttons,
+ui::Answer ConsoleUi::message(const std::string& title, const std::string& text, ui::Icon icon, ui::Buttons buttons,
                               ui::Answer defaultAnswer) {
-    if (title == "INVALID DATA" || title == "ERROR TRAP") ++faults;
+    const bool fault = title == "INVALID DATA" || title == "ERROR TRAP";
+    if (fault) ++faults;
     std::string t = text;
     for (char& c : t)
         if (c == '\r') c = '\n';
-    if (!quiet || title == "INVALID DATA" || title == "ERROR TRAP") {
-        if (!title.empty()) std::cerr << title << ": ";
-        std::cerr << t << "\n";
-    }
+    const std::string line = (title.empty() ? std::string() : title + ": ") + t;
+    // A fault, or a box that stops a command (critical icon), is shown even when quiet.
+    const bool stops = fault || icon == ui::Icon::Critical;
+    if (stops) reasonShown = true;
+    if (!quiet || stops)
+        std::cerr << line << "\n";
+    else
+        held.push_back(line);
     if (buttons == ui::Buttons::YesNo || buttons == ui::Buttons::YesNoCancel) {
         ui::Answer a = assumeYes ? ui::Answer::Yes : defaultAnswer;
         std::cerr << "  -> " << (a == ui::Answer::Yes ? "Yes" : a == ui::Answer::No ? "No" : "Cancel")
@@ -35,6 +41,10 @@ ui::Answer ConsoleUi::message(const std::string& title, const std::string& text,
     }
     if (buttons == ui::Buttons::OkCancel) return assumeYes ? ui::Answer::Ok : defaultAnswer;
     return defaultAnswer;
+}
+
+std::string busyNoticeText(const std::string& path) {
+    return "kolv-cli: '" + path + "' is locked by another program; waiting up to 5 s for it to finish . . .";
 }
 
 }  // namespace kolv::cli
@@ -48,6 +58,16 @@ int main(int argc, char** argv) {
     app.add_flag("-y,--yes", ctx.ui.assumeYes, "Answer Yes to every question");
     app.add_flag("-q,--quiet", ctx.ui.quiet, "Show only faults on stderr");
     for (auto& r : registry()) r(app, ctx);
+    // A command that finds its file locked waits for it, and says so rather than hang in silence.
+    kolv::db::Database::setDefaultBusyNotice([&ctx](const std::string& path) {
+        if (!ctx.ui.quiet) std::cerr << busyNoticeText(path) << "\n";
+    });
+    // A failing command always says why: what quiet mode held back is printed when no reason was.
+    const auto reasonOnFailure = [&ctx](int code) {
+        if (code != 0 && !ctx.ui.reasonShown)
+            for (const auto& line : ctx.ui.held) std::cerr << line << "\n";
+        return code;
+    };
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -62,5 +82,5 @@ int main(int argc, char** argv) {
         std::cerr << "kolv-cli: " << e.what() << "\n";
         return 1;
     }
-    return ctx.exitCode;
+    return reasonOnFailure(ctx.exitCode);
 }

@@ -18,7 +18,8 @@ std::unique_ptr<db::Project> openForCommand(const std::string& path, Context& ct
     return project;
 }
 
-std::unique_ptr<db::Project> openWithSystem(const std::string& path, const std::string& system, Context& ctx) {
+std::unique_ptr<db::Project> openWithSystem(const std::string& path, const std::string& system, Context& ctx,
+                                            Access access) {
     auto project = openForCommand(path, ctx);
     std::string want = trim(system);
     if (want.empty()) {
@@ -33,7 +34,10 @@ std::unique_ptr<db::Project> openWithSystem(const std::string& path, const std::
         throw InputError("The system '" + want + "' is not in " + project->path + ". Systems: " +
                          (list.empty() ? "(none)" : list));
     }
-    db::setCurrentSystem(*project, *it);
+    if (access == Access::Write)
+        db::setCurrentSystem(*project, *it);
+    else
+        project->currentSystem = *it;
     return project;
 }
 

@@ -85,14 +85,18 @@ NumberCheck parseNumber(std::string_view text, std::string_view caption) {
     return r;
 }
 
+bool NumberRule::accepts(double v) const {
+    if (std::isnan(v)) return false;
+    const bool low = minExclusive ? v <= min : v < min;
+    const bool high = maxExclusive ? v >= max : v > max;
+    const bool fraction = integer && v != std::floor(v);
+    return !(low || high || fraction);
+}
+
 NumberCheck checkNumber(std::string_view text, std::string_view caption, const NumberRule& rule) {
     NumberCheck r = parseNumber(text, caption);
     if (!r.ok()) return r;
-    const double v = *r.value;
-    const bool low = rule.minExclusive ? v <= rule.min : v < rule.min;
-    const bool high = rule.maxExclusive ? v >= rule.max : v > rule.max;
-    const bool fraction = rule.integer && v != std::floor(v);
-    if (low || high || fraction) {
+    if (!rule.accepts(*r.value)) {
         const std::string name = caption.empty() ? std::string("The value") : std::string(caption);
         r.error = name + " must be " + (rule.integer ? "a whole number " : "") + rule.describe() + ".";
         r.value.reset();

@@ -16,6 +16,8 @@ struct NumberRule {
     bool integer = false;  ///< whole numbers only (barrels, counts)
     /// "0 to 1", "greater than 0 and less than 1", "0 or more"
     std::string describe() const;
+    /// True when the value lies in the range (never for NaN); whole numbers only when asked.
+    bool accepts(double v) const;
 };
 
 /// Result of reading one typed value: the number, or the message that says why it was refused.

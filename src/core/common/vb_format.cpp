@@ -165,6 +165,8 @@ std::string formatSection(double value, std::string_view picText, bool withSign)
 }  // namespace
 
 double roundHalfAway(double value, int decimals) {
+    // NaN and infinity have no decimal digits to round: they come back as they are.
+    if (!std::isfinite(value)) return value;
     std::string ip, fp;
     roundedDigits(value, decimals, ip, fp);
     std::string s = (ip.empty() ? "0" : ip) + (fp.empty() ? "" : "." + fp);

@@ -1,10 +1,14 @@
 // System cost: structures by depth class, pipes by length, subtotals per definition and totals.
 #include "cost/system_cost.h"
 
+#include <cmath>
+
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "db/schema.h"
 #include "db/undo_history.h"
+#include "network/input_limits.h"
 
 namespace kolv::cost {
 
@@ -49,6 +53,19 @@ void writeTallies(db::RecordSet& defs, const std::vector<Tally>& tallies) {
     }
 }
 
+/// Stops a cost run on a figure that is not a finite number: the listing is dropped, nothing written.
+void stopOnNonFinite(ui::UiPort& ui, CostResult& result, const std::string& what, const std::string& quantity,
+                     double quantityValue, double dollars) {
+    const double bad = std::isfinite(quantityValue) ? dollars : quantityValue;
+    ui.invalidData(what + ": the total " + quantity + " came out as " +
+                   (std::isnan(bad) ? "not a number" : "infinite") +
+                   ". The computation stopped and wrote nothing; the previous figures are kept. "
+                   "Check the lengths and unit costs of the pipes and inlets used.");
+    result.stopped = true;
+    result.lines.clear();
+    result.pipesTotal = result.structuresTotal = 0.0;
+}
+
 }  // namespace
 
 std::string costReportTitle(const std::string& system) { return "SYSTEM COST REPORT - " + trim(system); }
@@ -59,6 +76,22 @@ CostResult computeSystemCost(db::Database& db, const std::string& systemName, co
     const std::string system = trim(systemName);
     CostResult result;
     auto& lines = result.lines;
+
+    // The tallies are written from what was read: the reading happens inside the write transaction.
+    db::Transaction tx(db);
+    {
+        // Lengths, sizes and elevations no computation can use stop the run first.
+        // A cost reads lengths and elevations only; a reach of no length prices nothing.
+        network::InputLimitScope scope;
+        scope.drainage = false;
+        scope.zeroLengths = true;
+        scope.pipeHeights = scope.pipeShapes = scope.pipeRoughness = scope.ditchRoughness = false;
+        const bool metric = db.scalar("SELECT " + db::quoteIdent("ENGLISH_METRIC") + " FROM T0").toInt() != 0;
+        if (!network::inputWithinLimits(db, system, metric, ui, scope)) {
+            result.stopped = true;
+            return result;
+        }
+    }
 
     db::RecordSet pipes(db, "T7");
     db::RecordSet structures(db, "T6");
@@ -171,8 +204,24 @@ CostResult computeSystemCost(db::Database& db, const std::string& systemName, co
     lines.push_back("___________________________________________");
     lines.push_back("GRAND TOTAL FOR SYSTEM:       " + numberField(result.grandTotal(), "$#,###,##0.00", 13));
 
+    // A figure that is not a number never reaches the file or the listing.
+    const auto notFinite = [](double v) { return !std::isfinite(v); };
+    for (std::size_t i = 0; i < pipeTally.size() && !result.stopped; ++i)
+        if (notFinite(pipeTally[i].quantity) || notFinite(pipeTally[i].dollars)) {
+            pipes.setPosition(static_cast<long>(i));
+            stopOnNonFinite(ui, result, "Pipe '" + trim(pipes.text("NAME")) + "'",
+                            notFinite(pipeTally[i].quantity) ? "length" : "cost", pipeTally[i].quantity,
+                            pipeTally[i].dollars);
+        }
+    for (std::size_t i = 0; i < structureTally.size() && !result.stopped; ++i)
+        if (notFinite(structureTally[i].dollars)) {
+            structures.setPosition(static_cast<long>(i));
+            stopOnNonFinite(ui, result, "Inlet '" + trim(structures.text("NAME")) + "'", "cost", 0,
+                            structureTally[i].dollars);
+        }
+    if (result.stopped) return result;
+
     // The figures of every definition are replaced together: 0 for the unused ones.
-    db::Transaction tx(db);
     writeTallies(pipes, pipeTally);
     writeTallies(structures, structureTally);
     tx.commit();

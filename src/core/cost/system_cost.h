@@ -21,6 +21,8 @@ struct CostResult {
     std::vector<std::string> lines;
     double pipesTotal = 0.0;       ///< total cost of pipes
     double structuresTotal = 0.0;  ///< total cost of inlets and manholes
+    /// The run stopped on data it cannot use (its message was shown): no lines, nothing written.
+    bool stopped = false;
     double grandTotal() const { return pipesTotal + structuresTotal; }
 };
 

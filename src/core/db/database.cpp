@@ -133,7 +133,10 @@ long TableLayout::position(const std::string& name) const {
 
 FileKind Database::probe(const std::string& path) {
     std::error_code ec;
-    if (!fs::exists(path, ec) || !fs::is_regular_file(path, ec)) return FileKind::Missing;
+    if (!fs::exists(path, ec)) return FileKind::Missing;
+    // A folder, pipe, device or socket (also behind a link) is never opened: reading a pipe or
+    // /dev/zero would wait or run forever.
+    if (!fs::is_regular_file(path, ec)) return FileKind::NotAFile;
     std::ifstream in(path, std::ios::binary);
     if (!in) return FileKind::Unreadable;
     char head[100] = {};
@@ -149,7 +152,17 @@ FileKind Database::probe(const std::string& path) {
     return FileKind::Project;
 }
 
-Database::Database(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
+namespace {
+BusyNotice& defaultBusyNotice() {
+    static BusyNotice notice;
+    return notice;
+}
+}  // namespace
+
+void Database::setDefaultBusyNotice(BusyNotice notice) { defaultBusyNotice() = std::move(notice); }
+
+Database::Database(sqlite3* db, std::string path)
+    : m_db(db), m_path(std::move(path)), m_busyNotice(defaultBusyNotice()) {}
 
 Database::~Database() {
     m_history.reset();     // drops its triggers while the connection is still open
@@ -166,6 +179,8 @@ std::unique_ptr<Database> Database::open(const std::string& path) {
     switch (probe(path)) {
     case FileKind::Missing: throw DatabaseError(kErrFileNotFound, "File '" + path + "' can not be found.");
     case FileKind::Unreadable: throw DatabaseError(kErrFileNotFound, "File '" + path + "' can not be read.");
+    case FileKind::NotAFile:
+        throw DatabaseError(kErrNotAProject, "'" + path + "' is not a project file (it is a folder, pipe or device).");
     case FileKind::JetDatabase:
         throw DatabaseError(kErrNotAProject, "'" + path +
                                                  "' is an old Access (Jet) database. This program keeps projects in "
@@ -188,7 +203,7 @@ std::unique_ptr<Database> Database::open(const std::string& path) {
         throw DatabaseError(kErrDatabase, "'" + path + "' can not be opened: " + msg);
     }
     std::unique_ptr<Database> db(new Database(h, path));
-    sqlite3_busy_timeout(h, 5000);
+    sqlite3_busy_handler(h, &Database::onBusy, db.get());
     sqlite3_extended_result_codes(h, 1);
     // Reading the catalogue proves the file is a sound database; a damaged header fails here.
     try {
@@ -207,6 +222,23 @@ std::unique_ptr<Database> Database::open(const std::string& path) {
         throw DatabaseError(e.code(), what);
     }
     return db;
+}
+
+int Database::onBusy(void* self, int count) {
+    // Waits up to about 5 s in steps of 10 ms; the first wait is announced.
+    constexpr int kWaitMs = 10;
+    constexpr int kMaxWaits = 500;
+    auto* db = static_cast<Database*>(self);
+    if (count == 0 && db->m_busyNotice) {
+        try {
+            db->m_busyNotice(db->m_path);
+        } catch (...) {
+            // a notice that fails must not unwind through SQLite
+        }
+    }
+    if (count >= kMaxWaits) return 0;
+    sqlite3_sleep(kWaitMs);
+    return 1;
 }
 
 std::unique_ptr<Database> Database::create(const std::string& path) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -80,7 +81,11 @@ struct TableLayout {
 };
 
 /// How a file was recognised when opening it.
-enum class FileKind { Project, Missing, NotSqlite, JetDatabase, ForeignSqlite, Corrupt, Unreadable };
+enum class FileKind { Project, Missing, NotSqlite, JetDatabase, ForeignSqlite, Corrupt, Unreadable, NotAFile };
+
+/// Called with the file's path each time a connection finds it locked by another program and
+/// starts waiting for it.
+using BusyNotice = std::function<void(const std::string& path)>;
 
 class Database {
 public:
@@ -132,6 +137,12 @@ public:
     void rollback();
     bool inTransaction() const { return m_txDepth > 0; }
 
+    /// Called when a statement finds the file locked by another program and waits for it (up to
+    /// 5 s, then the statement fails as locked), so the engineer learns why nothing happens.
+    void setBusyNotice(BusyNotice notice) { m_busyNotice = std::move(notice); }
+    /// The notice every connection opened from now on starts with (opening itself may wait).
+    static void setDefaultBusyNotice(BusyNotice notice);
+
     /// Work done through this connection so far.
     WorkCounters& counters() { return m_counters; }
     const WorkCounters& counters() const { return m_counters; }
@@ -150,6 +161,8 @@ private:
     std::map<std::string, TableLayout> m_layouts;
     int m_txDepth = 0;
     WorkCounters m_counters;
+    BusyNotice m_busyNotice;
+    static int onBusy(void* self, int count);
     std::unordered_map<std::string, std::unique_ptr<Statement>> m_statements;
 };
 

@@ -87,6 +87,7 @@ TableDef t16Table() {
                           "FD_Q", "FD_VOLUME"})
         f.push_back(S(n));
     for (auto d : {I("JUMP_TO_CROWN"), T("XS_STATION", 12), S("XS_ELEVATION"), D("XS_X"), D("XS_Y")}) f.push_back(d);
+    f.push_back(T(kHglNoteField, 255));
     return {"T16", "System Outfall && Header Details", f};
 }
 

@@ -45,6 +45,10 @@ std::string columnDefinition(const FieldDef& f);
 std::string quoteIdent(std::string_view ident);
 
 /// One upgrade checklist: the table, its name in the message, the fields tested in order.
+/// T16: the line a storm tabulation that did not settle leaves for its printed report (Null when
+/// it settled). A file made before it existed gets it from the first storm tabulation.
+inline constexpr const char* kHglNoteField = "HGL_NOTE";
+
 struct UpgradeChecklist {
     std::string table;
     std::string messageName;

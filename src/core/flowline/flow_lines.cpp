@@ -10,7 +10,9 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "hydraulics/ditch_check.h"
+#include "hydraulics/results.h"
 #include "hydraulics/section_geometry.h"
+#include "network/input_limits.h"
 #include "network/pipe_nodal_array.h"
 #include "network/verification.h"
 #include "db/undo_history.h"
@@ -73,7 +75,9 @@ public:
         m_decimals = std::clamp(options.decimals, 0, 6);
     }
 
-    void setNode(const network::NodalRecord& record, std::vector<std::string>& lines);
+    /// Sets and stores the flow lines of one node; returns the message that stops the run when
+    /// an elevation came out as no finite number (nothing of the node is stored then).
+    std::optional<std::string> setNode(const network::NodalRecord& record, std::vector<std::string>& lines);
 
 private:
     bool loadSlot(ReachSlot& slot);
@@ -195,7 +199,7 @@ std::string FlowLineRun::listLine(const std::string& caption, const ReachSlot& s
            padLeft(vbFormat(cur, "0.000"), 12);
 }
 
-void FlowLineRun::setNode(const network::NodalRecord& record, std::vector<std::string>& lines) {
+std::optional<std::string> FlowLineRun::setNode(const network::NodalRecord& record, std::vector<std::string>& lines) {
     const std::string node = record.node();
     m_ui.status("Setting flow line for node . . . " + node);
     m_ui.processEvents();
@@ -298,6 +302,20 @@ void FlowLineRun::setNode(const network::NodalRecord& record, std::vector<std::s
         }
     }
 
+    // An elevation that is not a number never reaches the file.
+    const auto notFinite = [&](const ReachSlot& slot, const char* field, double v) -> std::optional<std::string> {
+        if (std::isfinite(v)) return std::nullopt;
+        hydraulics::HydraulicRecord r;
+        r.reachName = slot.name;
+        r.name = node;
+        return hydraulics::nonFiniteMessage(r, field, v);
+    };
+    if (out.used && out.isPipe() && out.computeUp)
+        if (auto fault = notFinite(out, "ELEV1", out.up)) return fault;
+    for (int j = 1; j <= incoming; ++j)
+        if (slots[j].isPipe() && slots[j].computeDown)
+            if (auto fault = notFinite(slots[j], "ELEV2", slots[j].down)) return fault;
+
     // Store the computed ends and list the node.
     lines.push_back("Node: " + node);
     if (out.used) {
@@ -309,6 +327,7 @@ void FlowLineRun::setNode(const network::NodalRecord& record, std::vector<std::s
         if (in.isPipe() && in.computeDown) writeSlot(in, false);
         lines.push_back(listLine("In-coming Reach: ", in, false));
     }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -348,6 +367,19 @@ FlowLineResult setFlowLines(db::Project& project, const std::string& systemName,
     const std::string system = trim(systemName);
     db::Database& db = *project.db;
 
+    // Everything from the ditches to the last pipe in one write transaction, begun before anything
+    // is read, so the flow lines belong to the network as it was read.
+    db::Transaction tx(db);
+
+    // Values no computation can use stop the run before anything is set.
+    // Flow lines read the lengths, elevations and pipe heights, and n for the varying slope.
+    network::InputLimitScope scope;
+    scope.drainage = false;
+    scope.pipeShapes = false;
+    scope.ditchRoughness = false;
+    scope.pipeRoughness = options.varyByVelocity;
+    if (!network::inputWithinLimits(db, system, project.metric, ui, scope)) return result;
+
     // Ditches lie on the ground at their nodes; they are set before the pipes around them.
     result.ditchLines = hydraulics::checkDitchFlowLines(db, system, false);
 
@@ -355,16 +387,23 @@ FlowLineResult setFlowLines(db::Project& project, const std::string& systemName,
         result.verificationLines = network::verifySystem(db, system, ui, options.onVerificationLine).lines;
 
     network::PipeNodalArray array;
-    if (network::loadPipeNodalArray(db, system, ui, array) != network::LoadStatus::Ok) return result;
+    if (network::loadPipeNodalArray(db, system, ui, array) != network::LoadStatus::Ok) {
+        tx.commit();  // the ditch flow lines stand, as they always have
+        return result;
+    }
 
     auto& lines = result.lines;
     lines.push_back(std::string(27, ' ') + padRight("Locked", 8) + padLeft("Prev", 12) + padLeft("Current", 12));
     lines.push_back(std::string(59, '-'));
     {
-        db::Transaction tx(db);
         FlowLineRun run(project, system, options, ui);
         for (std::size_t i = 0; i < array.size(); ++i) {
-            run.setNode(array[i], lines);
+            if (auto fault = run.setNode(array[i], lines)) {
+                ui.invalidData(*fault);
+                ui.status("");
+                lines.clear();
+                return result;  // rolled back: nothing of this run is kept
+            }
             ui.progress(static_cast<int>(100 * (i + 1) / array.size()));
         }
         tx.commit();

@@ -63,6 +63,17 @@ private:
     double m_step;
 };
 
+/// Most grid steps the bracketing search spans, and the step-by-step scan walks. A section deeper
+/// than that (only damaged data: 50 ft of pipe is 50,000 steps of 0.001 ft) is searched on a
+/// coarser grid of this many steps, so either search ends in bounded time whatever the height.
+constexpr double kMaxBracketSteps = 1.0e9;
+constexpr double kMaxScanSteps = 1.0e6;
+
+/// The step of a search over `heightFt`: the asked step, or a coarser one when the grid would be too long.
+double boundedStep(double heightFt, double stepFt, double maxSteps) {
+    return heightFt / stepFt > maxSteps ? heightFt / maxSteps : stepFt;
+}
+
 /// Steps walked one by one at the start of every stretch and around the bracketed minimum.
 constexpr long kWalkWindow = 8;
 
@@ -118,6 +129,7 @@ double criticalDepthScan(const Section& section, double flowCfs, double stepFt) 
     const double height = section.nominalHeight();
     // A height that is not a finite number (bad pipe data) would never end the walk.
     if (!std::isfinite(height)) return 0;
+    stepFt = boundedStep(height, stepFt, kMaxScanSteps);
     double eMin = std::numeric_limits<double>::infinity();
     double previous = 0;
     for (long k = 1;; ++k) {
@@ -138,8 +150,9 @@ double criticalDepth(const Section& section, double flowCfs, double stepFt) {
     if (!(stepFt > 0)) stepFt = kDefaultCriticalDepthStepFt;
     // The bracketing below assumes a positive area at every grid depth; the area never shrinks
     // with depth for the sections it applies to, so the first step settles it.
-    if (!bracketingApplies(section) || !(sectionArea(section, stepFt) > 0))
-        return criticalDepthScan(section, flowCfs, stepFt);
+    if (!bracketingApplies(section)) return criticalDepthScan(section, flowCfs, stepFt);
+    stepFt = boundedStep(section.nominalHeight(), stepFt, kMaxBracketSteps);
+    if (!(sectionArea(section, stepFt) > 0)) return criticalDepthScan(section, flowCfs, stepFt);
 
     const long last = lastGridIndex(section.nominalHeight(), stepFt);
     if (last < 1) return 0;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "common/vb_format.h"
 #include "hydraulics/pass_sections.h"
 
 namespace kolv::hydraulics {
@@ -167,6 +168,14 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         r.tcWork = x.tcArriving[i];  // the latest arrival from upstream, set as those reaches ran
         const double hglAtNodePrev = r.hglAtNode;
         r.intensity = rain::CALC_INTENSITY(io.session, static_cast<float>(r.tcWork), s.idf);
+        // A rainfall that gives no (or a negative) intensity at a duration it is asked for is wrong
+        // data, not a dry node: say so instead of computing flows from it.
+        if (!(r.intensity > 0) && r.totalCa > 0)
+            stopWith(io, "INVALID DATA",
+                     "The rainfall of the system gives an intensity of " + vbFormat(r.intensity, "0.000") +
+                         " at node '" + r.name + "' for a duration of " + vbFormat(r.tcWork, "0.00") +
+                         " minutes.\nIntensities must be greater than 0: correct the IDF coefficients or the "
+                         "time-intensity table.\nHydraulics Calculations Terminated.");
         r.localRunoff = r.localCa * r.intensity;    // (C1 A1 + C2 A2 + C3 A3) i
         r.runoffTotal = r.totalCa * r.intensity;    // sum(CA) i
         r.q = r.runoffTotal + r.baseFlowAcc;        // Q = sum(CA) i + base flow
@@ -349,10 +358,12 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
     std::set<std::size_t> warnedJunctions;
     std::vector<NormalDepthMemo> memos(records.size());
     Crossings crossings(records.size());
+    std::vector<double> hglBefore(records.size());
     try {
         do {
             ++pass;
             prev = sum;
+            for (std::size_t i = 0; i < records.size(); ++i) hglBefore[i] = records[i].hglUp;
             flowStep(records, s, io, pass, warnedJunctions, memos, crossings);
             io.messages.push_back(" ");
             io.messages.push_back("PASS = " + std::to_string(pass));
@@ -360,6 +371,20 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
             res.outfall.tailwater = s.tailwaterFt;
             sum = hglStep(records, s, res.outfall, crossings);
             res.hglDifference = std::fabs(sum - prev);
+            res.maxHglChange = 0;
+            res.maxHglChangeNode.clear();
+            for (std::size_t i = 0; i < records.size(); ++i) {
+                const double change = std::fabs(records[i].hglUp - hglBefore[i]);
+                if (change > res.maxHglChange) {
+                    res.maxHglChange = change;
+                    res.maxHglChangeNode = records[i].name;
+                }
+            }
+            // A grade line that is no longer a number never settles: the results check names it.
+            if (!std::isfinite(sum)) {
+                res.nonFinite = true;
+                break;
+            }
             if (io.progress && pass % refreshEvery == 0) {
                 io.progress({pass, maxPasses, res.hglDifference});
                 shownPass = pass;
@@ -376,7 +401,7 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
     if (io.progress && shownPass != pass) io.progress({pass, maxPasses, res.hglDifference});
     res.passes = pass;
     res.converged = std::fabs(sum - prev) < s.options.maxHglDifference && pass >= 4;
-    if (pass >= maxPasses) {
+    if (pass >= maxPasses && !res.nonFinite) {
         io.ui.beep();
         if (!io.session.suppressMaxPassesWarning) {
             const std::string text = "Maximum number of passes (" + std::to_string(maxPasses) +

@@ -50,6 +50,9 @@ struct PassLoopResult {
     int passes = 0;           ///< passes run
     double hglDifference = 0; ///< last change of the grade-line sum (ft)
     bool converged = false;   ///< stopped on the tolerance rather than the pass limit
+    double maxHglChange = 0;  ///< largest change of one reach's `HGL_UP` in the last pass (ft)
+    std::string maxHglChangeNode;  ///< the node of that reach
+    bool nonFinite = false;   ///< stopped early: the grade line is no longer a number
     OutfallResult outfall;
 };
 

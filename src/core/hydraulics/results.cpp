@@ -150,22 +150,27 @@ std::vector<std::string> recordWarnings(const HydraulicRecord& r, bool metric, b
     return w;
 }
 
-std::optional<std::string> firstNonFiniteResult(const std::string& system, const std::vector<HydraulicRecord>& records,
-                                                bool useHydLength) {
+std::string nonFiniteMessage(const HydraulicRecord& r, const std::string& field, double value) {
     static const std::pair<const char*, const char*> kWords[] = {
         {"Q", "design flow"},           {"VELOCITY", "velocity"},         {"HGL_UP", "upstream grade line"},
         {"HGL_DN", "downstream grade line"}, {"TC", "time of concentration"}, {"INTENSITY", "rainfall intensity"},
-        {"JLOSS", "junction loss"},      {"TF", "travel time"},            {"CLEARENCE", "clearance"}};
+        {"JLOSS", "junction loss"},      {"TF", "travel time"},            {"CLEARENCE", "clearance"},
+        {"ELEV1", "upstream flow line"}, {"ELEV2", "downstream flow line"}, {"COST", "cost"}};
+    std::string quantity = field;
+    for (const auto& [f, words] : kWords)
+        if (std::string(f) == field) quantity = std::string(words) + " (" + field + ")";
+    return "Reach " + trim(r.reachName.empty() ? r.name : r.reachName) + " of node " + trim(r.name) + ": the " +
+           quantity + " came out as " + (std::isnan(value) ? "not a number" : "infinite") +
+           ". The computation stopped and wrote nothing; the previous results are kept. "
+           "Check the pipe, length, elevations and flows of this reach and the reaches upstream.";
+}
+
+std::optional<std::string> firstNonFiniteResult(const std::string& system, const std::vector<HydraulicRecord>& records,
+                                                bool useHydLength) {
     for (const auto& r : records) {
         for (const auto& [field, value] : t60Row(system, r, useHydLength)) {
             if (!value.isReal() || std::isfinite(value.toDouble())) continue;
-            std::string quantity = field;
-            for (const auto& [f, words] : kWords)
-                if (std::string(f) == field) quantity = std::string(words) + " (" + field + ")";
-            return "Reach " + trim(r.reachName.empty() ? r.name : r.reachName) + " of node " + trim(r.name) + ": the " +
-                   quantity + " came out as " + (std::isnan(value.toDouble()) ? "not a number" : "infinite") +
-                   ". The computation stopped and wrote nothing; the previous results are kept. "
-                   "Check the pipe, length, elevations and flows of this reach and the reaches upstream.";
+            return nonFiniteMessage(r, field, value.toDouble());
         }
     }
     return std::nullopt;

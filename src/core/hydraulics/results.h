@@ -25,6 +25,10 @@ struct ResultsContext {
 /// warnings of each node to the message list. The caller holds the transaction.
 void writeResults(ResultsContext& ctx, const std::string& system, const std::vector<HydraulicRecord>& records);
 
+/// The message that stops a run on a result that is not a finite number: it names the reach, its
+/// node and the quantity (`field`, with words for the common ones).
+std::string nonFiniteMessage(const HydraulicRecord& r, const std::string& field, double value);
+
 /// The first result that is not a finite number (NaN or infinite), as the message that stops
 /// the run before anything is written: it names the reach and the quantity. Nothing when every
 /// result is finite.

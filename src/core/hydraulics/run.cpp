@@ -5,12 +5,23 @@
 #include <utility>
 
 #include "common/text.h"
+#include "common/vb_format.h"
+#include "db/schema.h"
 #include "hydraulics/results.h"
 #include "hydraulics/unit_factors.h"
+#include "network/input_limits.h"
 #include "network/verification.h"
 #include "ui/busy_pointer.h"
 
 namespace kolv::hydraulics {
+
+std::string notSettledLine(int maxPasses, double maxHglChangeFt, const std::string& node, bool metric) {
+    const double shown = metric ? maxHglChangeFt * kMetersPerFoot : maxHglChangeFt;
+    return "NOT SETTLED: the pass limit of " + std::to_string(maxPasses) +
+           " passes was reached; in the last pass a grade line still changed by up to " + vbFormat(shown, "0.0000") +
+           (metric ? " m" : " ft") + (node.empty() ? std::string() : " (node '" + trim(node) + "')") +
+           ". The results are those of the last pass.";
+}
 
 RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, const RunOptions& options,
                        const std::string& systemName, const RunHooks& hooks) {
@@ -22,12 +33,24 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     const bool metric = project.metric;
     res.metric = metric;
 
+    // The inputs are read inside the write transaction, so no other program can change them
+    // between the reading and the writing of the results: they always belong together.
+    db::Transaction tx(db);
+
     // 1. Options in feet; the network verified when asked for.
     PassSettings settings;
     settings.options = options;
     settings.minVelocityFtS = options.minVelocity * (metric ? kFeetPerMeterShort : 1.0);
     if (options.verifyFirst)
         res.verificationLines = network::verifySystem(db, system, ui, hooks.verificationLine).lines;
+
+    // Values no computation can use stop the run before anything is computed.
+    network::InputLimitScope scope;
+    if (options.fixedTc) scope.fixedTcMinutes = options.fixedTcMinutes;
+    if (!network::inputWithinLimits(db, system, metric, ui, scope)) {
+        msg.push_back("Cleaning up temporary data arrays");
+        return res;
+    }
 
     // 2-7. The system loaded, linked, accumulated and checked.
     auto loaded = loadSystemForRun(project, session, ui, system, msg);
@@ -49,7 +72,13 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     res.passes = loop.passes;
     res.hglDifference = loop.hglDifference;
     res.converged = loop.converged;
+    res.maxHglChange = loop.maxHglChange;
+    res.maxHglChangeNode = loop.maxHglChangeNode;
+    res.maxPasses = settings.options.maxPasses;
     res.outfall = loop.outfall;
+    if (!res.converged && loop.status == 0 && !loop.nonFinite)
+        msg.push_back(notSettledLine(res.maxPasses, res.maxHglChange,
+                                                                          res.maxHglChangeNode, metric));
     if (loop.status != 0) {
         msg.push_back("Cleaning up temporary data arrays");
         return res;
@@ -64,10 +93,15 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
         return res;
     }
     {
-        db::Transaction tx(db);
         ResultsContext rc{db, ui, msg, metric, options.useHydLength, options.inletCapacityWarnings};
         writeResults(rc, system, recs);
         if (loaded->hasHeader) {
+            if (db.layout("T16").position(db::kHglNoteField) < 0)
+                db.addField("T16", db::FieldDef{db::kHglNoteField, db::FieldType::Text, 255});
+            db.execute("UPDATE T16 SET " + db::quoteIdent(db::kHglNoteField) + " = ? WHERE SYSTEM = ?",
+                       {res.converged ? db::Value() : db::Value(notSettledLine(res.maxPasses, res.maxHglChange,
+                                                                               res.maxHglChangeNode, metric)),
+                        system});
             db.execute("UPDATE T16 SET TAILWATER_IN_FEET = ?, EXIT_LOSS_16 = ?, CONTROL_EL_16 = ?, JUMP_TO_CROWN = ? "
                        "WHERE SYSTEM = ?",
                        {res.outfall.tailwater, res.outfall.exitLoss, res.outfall.controlElev,

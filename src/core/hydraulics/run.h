@@ -35,10 +35,17 @@ struct RunResult {
     int passes = 0;
     double hglDifference = 0;  ///< last change of the grade-line sum (ft)
     bool converged = false;
+    int maxPasses = 0;            ///< the pass limit of the run
+    double maxHglChange = 0;      ///< largest change of one reach's upstream grade line in the last pass (ft)
+    std::string maxHglChangeNode; ///< the node of that reach
     OutfallResult outfall;
     ProjectHeading heading;
     bool metric = false;
 };
+
+/// The line that says a storm tabulation did not settle: the pass limit and the largest change
+/// of a grade line in the last pass (ft, shown in m in a metric project) with its node.
+std::string notSettledLine(int maxPasses, double maxHglChangeFt, const std::string& node, bool metric);
 
 /// Runs the storm tabulation of a system with the window's options. Every validation failure
 /// shows its message through the port and ends the run with status -1 before anything is

@@ -3,6 +3,7 @@
 
 #include "hydraulics/ditch_check.h"
 #include "hydraulics/run_options.h"
+#include "db/database.h"
 #include "db/undo_history.h"
 
 namespace kolv::hydraulics {
@@ -14,17 +15,26 @@ ComputeOutcome computeHydraulics(db::Project& project, Session& session, ui::UiP
     ComputeOutcome out;
     const OptionsCheck check = validateComputeOptions(options, project.metric, ui);
     out.options = check.options;
+    // One write transaction from the ditch flow lines to the results: the run reads what it writes
+    // over, and no other program can change the system in between. The options and the ditch
+    // flow lines stay even when the run itself stops.
+    db::Transaction tx(*project.db);
     saveHydraulicsOptions(*project.db, check.options);
-    if (!check.valid) return out;
+    if (!check.valid) {
+        tx.commit();
+        return out;
+    }
 
     out.ditchLines = checkDitchFlowLines(*project.db, system, false);
     if (ditchCheckFailed(out.ditchLines)) {
+        tx.commit();
         out.run.messages = out.ditchLines;
         ui.invalidData(kInvalidDitchSlopes);
         return out;
     }
     out.started = true;
     out.run = runStormTabs(project, session, ui, runOptionsFrom(check.options, verifyFirst), system, hooks);
+    tx.commit();
     return out;
 }
 

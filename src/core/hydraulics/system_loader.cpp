@@ -141,11 +141,7 @@ void readReach(HydraulicRecord& r, const db::TableRows& reaches, db::RecordSet& 
 
 }  // namespace
 
-double validatedInletTc(double tcMinutes) {
-    if (tcMinutes == 0) return 10.0;
-    if (tcMinutes < 3) return 3.0;
-    return tcMinutes;
-}
+double validatedInletTc(double tcMinutes) { return rain::inletDuration(tcMinutes); }
 
 double frenchDrainLength(double option, double lengthFt, double lessFt, double fixedFt, double percent) {
     if (option == 1) return lengthFt - lessFt;

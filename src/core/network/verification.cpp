@@ -7,6 +7,7 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "db/schema.h"
+#include "network/input_limits.h"
 #include "network/pipe_nodal_array.h"
 
 namespace kolv::network {
@@ -50,6 +51,10 @@ bool isEmptyField(const db::Value& v) { return v.isNull() || (v.isText() && trim
 /// Percent of work done, for the progress indicator.
 int percent(std::size_t done, std::size_t total) {
     return total == 0 ? 0 : static_cast<int>((done * 100) / total);
+}
+
+bool systemIsMetric(db::Database& db) {
+    return db.scalar("SELECT " + db::quoteIdent("ENGLISH_METRIC") + " FROM T0").toInt() != 0;
 }
 
 }  // namespace
@@ -201,6 +206,12 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
             if (lengthFt <= 0) add("Reach '" + r.name + "' has an invalid length (" + vbFormat(lengthFt, "0.00") + ")");
         }
     }
+
+    // Then every value a computation would refuse, so all of them can be corrected in one pass.
+    // Lengths of 0 or less were listed above in their own words.
+    for (const auto& fault : inputLimitFaults(db, system, systemIsMetric(db)))
+        if (!(fault.table == "REACH" && fault.field == "LENGTH" && fault.line.find("greater than 0") != std::string::npos))
+            add(fault.line);
 
     const std::string done = kVerificationComplete;
     if (onLine) onLine(done);

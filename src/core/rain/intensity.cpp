@@ -86,6 +86,12 @@ void tableFault(ui::UiPort& ui, const std::string& text) {
 
 }  // namespace
 
+double inletDuration(double tcMinutes) {
+    if (tcMinutes == 0) return 10.0;
+    if (tcMinutes < 3) return 3.0;
+    return tcMinutes;
+}
+
 float CALC_INTENSITY(const Session& session, float duration, float A, float B, float C, float D) {
     switch (session.intensityMethod) {
         case kMethodIdf:
@@ -139,8 +145,7 @@ std::string idfKey(const db::Value& v) {
     return trim(v.toText());
 }
 
-std::optional<IdfCoefficients> lookupIdfCoefficients(db::Database& db, ui::UiPort& ui, const db::Value& zone,
-                                                     const db::Value& freq) {
+std::optional<IdfCoefficients> findIdfCoefficients(db::Database& db, const db::Value& zone, const db::Value& freq) {
     const std::string zoneKey = idfKey(zone);
     const std::string freqKey = idfKey(freq);
     // Keys compare as trimmed text without regard to case; the table is a handful of rows.
@@ -153,17 +158,28 @@ std::optional<IdfCoefficients> lookupIdfCoefficients(db::Database& db, ui::UiPor
         c.B = static_cast<float>(t2.number("B"));
         c.C = static_cast<float>(t2.number("C"));
         c.D = static_cast<float>(t2.number("D"));
-        // Any zero coefficient makes the single-precision product zero.
-        const float product = c.A * c.B * c.C * c.D;
-        if (product == 0.0f) {
-            ui.invalidData("Coefficients for ZONE '" + zoneKey + "' FREQ '" + freqKey +
-                           "' contain zero values. Correct these values in the IDF Table.");
-            return std::nullopt;
-        }
         return c;
     }
-    ui.invalidData("ZONE '" + zoneKey + "' and/or FREQ '" + freqKey + "' cannot be found in the IDF Table.");
     return std::nullopt;
+}
+
+std::optional<IdfCoefficients> lookupIdfCoefficients(db::Database& db, ui::UiPort& ui, const db::Value& zone,
+                                                     const db::Value& freq) {
+    const std::string zoneKey = idfKey(zone);
+    const std::string freqKey = idfKey(freq);
+    const auto c = findIdfCoefficients(db, zone, freq);
+    if (!c) {
+        ui.invalidData("ZONE '" + zoneKey + "' and/or FREQ '" + freqKey + "' cannot be found in the IDF Table.");
+        return std::nullopt;
+    }
+    // Any zero coefficient makes the single-precision product zero.
+    const float product = c->A * c->B * c->C * c->D;
+    if (product == 0.0f) {
+        ui.invalidData("Coefficients for ZONE '" + zoneKey + "' FREQ '" + freqKey +
+                       "' contain zero values. Correct these values in the IDF Table.");
+        return std::nullopt;
+    }
+    return c;
 }
 
 SystemRainfall readSystemRainfall(db::Database& db, const std::string& system) {

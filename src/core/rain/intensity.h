@@ -21,6 +21,10 @@ enum IntensityMethod : int {
 /// Durations past the last tabulated time take the last intensity up to this many minutes.
 constexpr float kTableEndMinutes = 100000.0f;
 
+/// The duration (minutes) a node's own time of concentration gives its inlet: 10 when none was
+/// entered (0), never less than 3.
+double inletDuration(double tcMinutes);
+
 /// IDF coefficients of one zone and frequency (single precision, as stored in T2).
 struct IdfCoefficients {
     float A = 0.0f;
@@ -65,6 +69,10 @@ struct SystemRainfall {
     std::string location;     ///< `LOCATION`
     std::string frequency;    ///< `FREQUENCY`
 };
+
+/// The T2 row of a zone and frequency as its coefficients, without any message: nothing when
+/// there is no such row.
+std::optional<IdfCoefficients> findIdfCoefficients(db::Database& db, const db::Value& zone, const db::Value& freq);
 
 /// Reads the rainfall fields of a system's T16 row (all defaults when the row is missing).
 SystemRainfall readSystemRainfall(db::Database& db, const std::string& system);

@@ -7,6 +7,8 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "db/schema.h"
+#include "reports/report_commands.h"
 #include "settings/settings_file.h"
 
 namespace kolv::reports {
@@ -92,7 +94,18 @@ void ReportEngine::setInputs(const ReportInputs& inputs) {
 
 void ReportEngine::run() {
     ReportTemplate tpl = loadTemplate(m_templatePath);
-    ReportRunner runner(m_db, tpl, m_inputs);
+    ReportInputs inputs = m_inputs;
+    // A storm tabulation that did not settle says so under its table.
+    ReportCommand command;
+    if (commandOfTemplate(std::filesystem::path(m_templatePath).filename().string(), command) &&
+        command == ReportCommand::StormTabs && !inputs.system.empty() && m_db.hasTable("T16") &&
+        m_db.layout("T16").position(db::kHglNoteField) >= 0) {
+        const db::Value note = m_db.scalar("SELECT " + db::quoteIdent(db::kHglNoteField) + " FROM T16 WHERE " +
+                                               db::quoteIdent("SYSTEM") + " = ?",
+                                           {db::Value(inputs.system)});
+        if (!note.isNull() && !note.toText().empty()) inputs.notes.push_back(note.toText());
+    }
+    ReportRunner runner(m_db, tpl, inputs);
     m_records = runner.content().recordCount;
     switch (m_destination) {
     case Destination::Text: writeTextFile(m_target, runner.plainText()); return;

@@ -255,6 +255,13 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
         it.text = f.evaluate(*m_ctx);
         m_content.items.push_back(std::move(it));
     }
+    for (const std::string& note : m_inputs.notes) {
+        ReportContent::Item it;
+        it.kind = ReportContent::Kind::Footer;
+        it.record = lastRecord;
+        it.text = note;
+        m_content.items.push_back(std::move(it));
+    }
 }
 
 ReportRunner::~ReportRunner() = default;

@@ -21,6 +21,7 @@ struct ReportInputs {
     std::string projectName; ///< {PROJECT}
     std::string dateText;    ///< {DATE}; "" = today (MM/DD/YYYY)
     std::string timeText;    ///< {TIME}; "" = now (h:mm AM)
+    std::vector<std::string> notes;  ///< lines printed after the records and the template's footers
 };
 
 /// The report after the records were read and formatted, before it is put on pages.

@@ -14,6 +14,8 @@
 #include "db/table_row.h"
 #include "hydraulics/section_geometry.h"
 #include "hydraulics/unit_factors.h"
+#include "hydraulics/results.h"
+#include "network/input_limits.h"
 #include "network/verification.h"
 #include "rain/intensity.h"
 #include "sizing/sizing_loader.h"
@@ -91,8 +93,10 @@ std::size_t searchStart(const SizingSystem& sys, std::size_t i, const std::vecto
 }
 
 /// Flow accumulation with the choice of each reach's pipe, upstream to downstream.
-void sizeInFlowOrder(SizingSystem& sys, const std::vector<PipeEntry>& table, const RunSettings& s, Session& session,
-                     ui::UiPort& ui, bool metric, std::vector<std::string>& lines) {
+/// Returns the message that stops the run when the rainfall gives no intensity where a flow needs one.
+std::optional<std::string> sizeInFlowOrder(SizingSystem& sys, const std::vector<PipeEntry>& table,
+                                           const RunSettings& s, Session& session, ui::UiPort& ui, bool metric,
+                                           std::vector<std::string>& lines) {
     auto& recs = sys.records;
     ui.status("Calculate pipe sizes");
     for (std::size_t i = 0; i < recs.size(); ++i) {
@@ -100,6 +104,11 @@ void sizeInFlowOrder(SizingSystem& sys, const std::vector<PipeEntry>& table, con
         auto& r = recs[i];
         // Q = ΣCA i + base flow, with i at the record's time of concentration
         r.intensity = rain::CALC_INTENSITY(session, static_cast<float>(r.tcWork), sys.idf);
+        if (!(r.intensity > 0) && r.totalCa > 0)
+            return "The rainfall of the system gives an intensity of " + vbFormat(r.intensity, "0.000") +
+                   " at node '" + r.name + "' for a duration of " + vbFormat(r.tcWork, "0.00") +
+                   " minutes.\nIntensities must be greater than 0: correct the IDF coefficients or the "
+                   "time-intensity table.\nProcess terminated";
         r.localRunoff = r.localCa * r.intensity;
         r.runoffTotal = r.totalCa * r.intensity;
         r.q = r.totalCa * r.intensity + r.baseFlowAcc;
@@ -152,6 +161,7 @@ void sizeInFlowOrder(SizingSystem& sys, const std::vector<PipeEntry>& table, con
             to.tcWork = std::max(to.tcWork, r.tcWork + r.travelTime);
         }
     }
+    return std::nullopt;
 }
 
 /// Grade line backed in from the tailwater: each reach adds its friction loss Sf L to the grade
@@ -310,6 +320,19 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
     tx.commit();
 }
 
+/// The first result of the run that is not a finite number, as the message that stops it.
+std::optional<std::string> firstNonFinite(const SizingSystem& sys) {
+    for (const auto& r : sys.records) {
+        const std::pair<const char*, double> values[] = {
+            {"INTENSITY", r.intensity}, {"Q", r.q},         {"VELOCITY", r.velocity}, {"SF", r.sf},
+            {"TC", r.tcWork},           {"TF", r.travelTime}, {"HGL_DN", r.hglDn},    {"HGL_UP", r.hglUp},
+            {"TOTALCA", r.totalCa}};
+        for (const auto& [field, value] : values)
+            if (!std::isfinite(value)) return hydraulics::nonFiniteMessage(r, field, value);
+    }
+    return std::nullopt;
+}
+
 /// The run shared by both modes, after the options were accepted.
 SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const std::string& systemName,
                  const RunSettings& settings, int group, bool verifyFirst,
@@ -320,7 +343,14 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
     const bool metric = project.metric;
     ui::BusyPointer pointer(ui);
 
+    // Inputs read inside the write transaction: what is written belongs to what was read.
+    db::Transaction tx(db);
     if (verifyFirst) res.verificationLines = network::verifySystem(db, system, ui, onVerificationLine).lines;
+
+    network::InputLimitScope scope;
+    scope.ditchRoughness = false;  // a ditch is not sized
+    if (settings.mode == Mode::Select) scope.pipeGroup = group;
+    if (!network::inputWithinLimits(db, system, metric, ui, scope)) return res;
 
     std::vector<PipeEntry> table;
     if (settings.mode == Mode::Select) {
@@ -351,14 +381,24 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
                                 : "From     To       Pipe     'N'      Length   Height   Width    Q        HGL(%)");
         res.lines.push_back(std::string(80, '-'));
     }
-    sizeInFlowOrder(*sys, table, settings, session, ui, metric, res.lines);
+    if (auto fault = sizeInFlowOrder(*sys, table, settings, session, ui, metric, res.lines)) {
+        ui.invalidData(*fault);
+        ui.status("");
+        return res;
+    }
 
     ui.status("Adjust HGL by backing in the TAILWATER");
     backWaterGradeLine(*sys);
     clearanceLines(*sys, metric, res.lines);
 
+    if (auto fault = firstNonFinite(*sys)) {
+        ui.invalidData(*fault);
+        ui.status("");
+        return res;
+    }
     ui.status("Writing results to database");
     writeResults(db, system, *sys, metric, res.lines);
+    tx.commit();
     res.lines.push_back("Cleaning up temporary data arrays");
     ui.status("");
     res.records = std::move(sys->records);

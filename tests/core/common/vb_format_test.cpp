@@ -1,6 +1,9 @@
 // Picture-string formatting of listing numbers and the typed-number rule: signs, halves, grouping, widths.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "common/text.h"
 #include "common/vb_format.h"
 
@@ -58,6 +61,9 @@ TEST(VbFormat, HalvesRoundAwayFromZero) {
     EXPECT_DOUBLE_EQ(roundHalfAway(1.005, 2), 1.01);
     EXPECT_DOUBLE_EQ(roundHalfAway(-1.005, 2), -1.01);
     EXPECT_DOUBLE_EQ(roundHalfAway(9.46, 0), 9.0);
+    // No digits to round: not a number and infinity come back unchanged (flow lines round every elevation).
+    EXPECT_TRUE(std::isnan(roundHalfAway(std::nan(""), 3)));
+    EXPECT_EQ(roundHalfAway(-std::numeric_limits<double>::infinity(), 6), -std::numeric_limits<double>::infinity());
 }
 
 TEST(VbFormat, LargeValuesPrintInFull) {

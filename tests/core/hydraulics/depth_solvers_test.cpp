@@ -302,3 +302,22 @@ TEST(CriticalDepth, EqualsThePlainScanForRandomSectionsAndFlows) {
 
 }  // namespace
 }  // namespace kolv::hydraulics
+
+namespace kolv::hydraulics {
+
+TEST(CriticalDepth, AnAbsurdHeightEndsInBoundedWork) {
+    // A damaged pipe height once walked the energy curve 0.001 ft at a time up to 1e38 ft.
+    for (const Section& s : {Section::circular(1e38), Section::pipe(3.0, 1e38), Section::pipe(0.0, 1e38),
+                             Section::circular(1e12)}) {
+        const double yc = criticalDepth(s, 10.0);
+        EXPECT_TRUE(std::isfinite(yc)) << s.height;
+        EXPECT_GE(yc, 0.0);
+        EXPECT_LE(yc, s.height);
+        EXPECT_TRUE(std::isfinite(criticalDepthScan(s, 10.0)));
+    }
+    // Ordinary sections keep their grid: the scan and the search agree to the step.
+    const Section pipe = Section::circular(4.0);
+    EXPECT_EQ(criticalDepth(pipe, 30.0), criticalDepthScan(pipe, 30.0));
+}
+
+}  // namespace kolv::hydraulics

@@ -204,6 +204,15 @@ TEST(DegenerateData, FaultyReachesGiveFiniteResultsOrAClearStop) {
     p.node("S'1", "Z", 1.0, 0.9, 105.0);
     p.reach("S'1", "O'NEIL", "Z", "NONE", 100.0, 99.0, 0.0, {{"BARRELS", 0}});  // no length, no n
     p.reach("S'1", "Z", "OUT", "18RCP", 99.0, 98.0, 100.0);
+    // A pipe without n and a reach without length are refused before anything is computed.
+    EXPECT_EQ(p.run("S'1").status, -1);
+    ASSERT_FALSE(p.ui.messages.empty());
+    EXPECT_EQ(p.ui.messages.back().title, "INVALID DATA");
+    EXPECT_NE(p.ui.messages.back().text.find("Reach 'O'NEIL', LENGTH = 0"), std::string::npos);
+    EXPECT_NE(p.ui.messages.back().text.find("Pipe 'NONE', N = 0"), std::string::npos);
+    EXPECT_EQ(p.db.scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
+    p.db.execute("UPDATE T7 SET N = 0.013 WHERE NAME = 'NONE'");
+    p.db.execute("UPDATE REACH SET LENGTH = 50 WHERE NAME = 'O''NEIL'");
     ASSERT_EQ(p.run("S'1").status, 0);
     for (const char* f : {"Q", "VELOCITY", "HGL_UP", "HGL_DN", "TF", "CAPACITY", "P_NORMAL_DEPTH"}) {
         const db::Value v = p.t60("S'1", "O'NEIL", f);

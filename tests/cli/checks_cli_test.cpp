@@ -1,0 +1,167 @@
+// The command line never hides why it failed, never replaces a project unasked, refuses files that
+// are not projects, and says when a storm tab did not settle or when it waits for a locked file.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sqlite3.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+
+#include "cli_runner.h"
+#include "db/database.h"
+#include "support/test_support.h"
+
+using namespace kolv;
+using test::cli;
+using test::CliRun;
+using test::has;
+
+namespace {
+
+std::string bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void sql(const std::string& path, const std::string& statement) {
+    auto db = db::Database::open(path);
+    db->exec(statement);
+}
+
+}  // namespace
+
+TEST(CommandLineChecks, NewRefusesAnExistingFileUnlessTold) {
+    test::TempDir dir;
+    const std::string path = test::makeSample(dir);
+    const std::string before = bytesOf(path);
+
+    CliRun r = cli(dir, "new '" + path + "'");
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(has(r.out, "already exists; it was left as it is")) << r.out;
+    EXPECT_EQ(bytesOf(path), before);
+
+    r = cli(dir, "new '" + path + "' --force");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(bytesOf(path), before);
+
+    // A new name needs no permission.
+    r = cli(dir, "new '" + dir.file("fresh.mdb") + "'");
+    EXPECT_EQ(r.code, 0) << r.out;
+}
+
+TEST(CommandLineChecks, QuietModeStillSaysWhyACommandFailed) {
+    test::TempDir dir;
+    const std::string path = test::makeSample(dir);
+    const std::string p = "'" + path + "'";
+
+    // A pipe definition without an area stops the storm tab under its own title.
+    sql(path, "UPDATE T7 SET AREA = 0 WHERE NAME IN (SELECT PIPE_NAME FROM REACH WHERE SYSTEM = 'MAINST')");
+    CliRun r = cli(dir, "-q storm-tabs " + p + " --system MAINST --format csv");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(has(r.out, "Invalid Data in Pipe Definition")) << r.out;
+    EXPECT_TRUE(has(r.out, "cross sectional 'Area' of 0")) << r.out;
+
+    // A system that makes no flow stops with its condition, also when quiet.
+    const std::string fresh = test::makeSample(dir, "dry.mdb");
+    sql(fresh, "UPDATE NODE SET P_C1DA = 0, P_C2DA = 0, P_C3DA = 0, BASE_FLOW = 0 WHERE SYSTEM = 'MAINST'");
+    r = cli(dir, "-q storm-tabs '" + fresh + "' --system MAINST --format csv");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(has(r.out, "INVALID CONDITION")) << r.out;
+    EXPECT_TRUE(has(r.out, "has zero flow moving through it")) << r.out;
+}
+
+TEST(CommandLineChecks, PipesDevicesAndFoldersAreNotProjectFiles) {
+    test::TempDir dir;
+    const std::string fifo = dir.file("pipe.mdb");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    CliRun r = cli(dir, "info '" + fifo + "'");
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(has(r.out, "is not a project file")) << r.out;
+
+    const std::string link = dir.file("zero.mdb");
+    std::filesystem::create_symlink("/dev/zero", link);
+    r = cli(dir, "verify '" + link + "' --system MAINST");
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(has(r.out, "is not a project file")) << r.out;
+    EXPECT_FALSE(has(r.out, "can not be found")) << r.out;
+}
+
+TEST(CommandLineChecks, ADamagedValueIsNamedWithItsNodeAndFieldNotPrintedInFull) {
+    test::TempDir dir;
+    const std::string path = test::makeSample(dir);
+    sql(path, "UPDATE NODE SET INLET_ELEV = 1e147 WHERE NAME = 'S-1' AND SYSTEM = 'MAINST'");
+    for (const char* command : {"storm-tabs", "verify"}) {
+        CliRun r = cli(dir, std::string(command) + " '" + path + "' --system MAINST");
+        EXPECT_EQ(r.code, 1) << command;
+        EXPECT_TRUE(has(r.out, "Node 'S-1', INLET_ELEV = 1e+147: beyond 30000 ft")) << r.out;
+        EXPECT_FALSE(std::regex_search(r.out, std::regex("[0-9]{30}"))) << r.out;
+    }
+}
+
+TEST(CommandLineChecks, AStormTabThatDidNotSettleSaysSoInTextAndJson) {
+    test::TempDir dir;
+    const std::string p = "'" + test::makeSample(dir) + "'";
+    // With the junction loss of the incoming pipe of greatest energy and no jump to the crown,
+    // one reach of this system swings between two grade lines from pass to pass.
+    const std::string swinging = " --system OAKAVE --junction-loss --junction-method 2 --no-jump-to-crown";
+    CliRun r = cli(dir, "storm-tabs " + p + swinging + " --iterations 4 --hgl-diff 0.0001 --format json");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(has(r.out, "\"converged\": false,\n  \"max_passes\": 4,\n  \"max_hgl_change\": 0.1196,\n"
+                           "  \"max_hgl_change_node\": \"S-33\"")) << r.out;
+    EXPECT_TRUE(has(r.out, "NOT SETTLED: the pass limit of 4 passes was reached; in the last pass a grade line "
+                           "still changed by up to 0.1196 ft (node 'S-33').")) << r.out;
+
+    r = cli(dir, "storm-tabs " + p + swinging + " --iterations 4 --hgl-diff 0.0001");
+    const auto tab = r.out.find("STORM TABULATION - OAKAVE");
+    ASSERT_NE(tab, std::string::npos) << r.out;
+    // In the message list and again under the heading of the tabulation itself.
+    EXPECT_NE(r.out.find("NOT SETTLED"), r.out.find("NOT SETTLED", tab));
+    EXPECT_NE(r.out.find("NOT SETTLED", tab), std::string::npos) << r.out;
+
+    // The printed storm tabulation carries it under its table.
+    const std::string txt = dir.file("tab.txt");
+    r = cli(dir, "report T60v11 " + p + " --system OAKAVE --out '" + txt + "'");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(has(test::readAll(txt), "NOT SETTLED: the pass limit of 4 passes")) << test::readAll(txt);
+
+    // Without the junction losses the system settles: no such line, and the report loses it too.
+    r = cli(dir, "storm-tabs " + p + " --system OAKAVE --no-junction-loss --jump-to-crown --iterations 50 --format json");
+    EXPECT_TRUE(has(r.out, "\"converged\": true")) << r.out;
+    EXPECT_FALSE(has(r.out, "NOT SETTLED"));
+    EXPECT_FALSE(has(r.out, "max_passes"));
+    r = cli(dir, "report T60v11 " + p + " --system OAKAVE --out '" + txt + "'");
+    EXPECT_FALSE(has(test::readAll(txt), "NOT SETTLED"));
+}
+
+TEST(CommandLineChecks, ReadingCommandsWriteNothingAndSayWhenTheyWait) {
+    test::TempDir dir;
+    const std::string path = test::makeSample(dir);
+    // The first opening brings a new file up to date (indexes, missing fields); after that a
+    // verification of another system than the current one writes nothing.
+    ASSERT_EQ(cli(dir, "info '" + path + "'").code, 0);
+    const std::string before = bytesOf(path);
+    CliRun r = cli(dir, "verify '" + path + "' --system OAKAVE");
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(bytesOf(path), before) << "verify changed the file";
+
+    // Another program holds the file exclusively for a second: verify waits, says so, and runs.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread release([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    r = cli(dir, "verify '" + path + "' --system OAKAVE");
+    release.join();
+    sqlite3_close(other);
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(has(r.out, "is locked by another program; waiting")) << r.out;
+    EXPECT_TRUE(has(r.out, "Verification Complete.")) << r.out;
+}
