@@ -8,5 +8,6 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/kolv-runtime-$UID}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export KOLV_CONFIG_DIR="$(mktemp -d)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+bash scripts/sanitize.sh  # core, command line and reliability suites again under ASan + UBSan
 # A bounded fuzz run of the import reader when clang is installed (skipped otherwise).
 bash scripts/fuzz.sh 60
