@@ -163,6 +163,20 @@ UndoHistory& Database::attachHistory() {
 }
 
 std::unique_ptr<Database> Database::open(const std::string& path) {
+    // A rebuild renames its compacted copy over the project while holding it alone; an open that
+    // waited for it got the file that was replaced. The file at the path now is the project.
+    for (int attempt = 0;; ++attempt) {
+        std::unique_ptr<Database> db = openOnce(path);
+        if (!db->fileReplaced() || attempt == 3) return db;
+    }
+}
+
+bool Database::fileReplaced() {
+    int moved = 0;
+    return sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+}
+
+std::unique_ptr<Database> Database::openOnce(const std::string& path) {
     switch (probe(path)) {
     case FileKind::Missing: throw DatabaseError(kErrFileNotFound, "File '" + path + "' can not be found.");
     case FileKind::Unreadable: throw DatabaseError(kErrFileNotFound, "File '" + path + "' can not be read.");
@@ -326,8 +340,17 @@ void Database::createTable(const TableDef& table) {
 }
 
 void Database::begin() {
-    if (m_txDepth == 0) exec("BEGIN IMMEDIATE");
-    else exec("SAVEPOINT sp" + std::to_string(m_txDepth));
+    if (m_txDepth == 0) {
+        exec("BEGIN IMMEDIATE");
+        // With the write lock held, make sure it is the project's file we hold: one that a rebuild
+        // has replaced meanwhile is no longer the project, and what we wrote there would be lost.
+        if (fileReplaced()) {
+            exec("ROLLBACK");
+            throw DatabaseError(kErrDatabase, "'" + m_path +
+                                                  "' was replaced by another program (a rebuild) while this command "
+                                                  "had it open. Nothing was written; run the command again.");
+        }
+    } else exec("SAVEPOINT sp" + std::to_string(m_txDepth));
     ++m_txDepth;
 }
 
