@@ -68,7 +68,8 @@ void flushToDisk(const fs::path& file) {
 /// included: the backup is read through this one, and it is closed after the connection.
 class HeldFile {
 public:
-    explicit HeldFile(const fs::path& file) : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    // never waits: a FIFO given as the project is refused by the open that follows
+    explicit HeldFile(const fs::path& file) : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
     ~HeldFile() {
         if (m_fd >= 0) ::close(m_fd);
     }

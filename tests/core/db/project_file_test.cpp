@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/error.h"
 #include "db/project.h"
@@ -160,6 +161,11 @@ TEST(Rebuild, ADamagedFileIsLeftAlone) {
     ui.answers.push_back(ui::Answer::Yes);
     EXPECT_THROW(rebuildProject(path, "", ui, dir.path()), Error);
     EXPECT_EQ(readAll(path), "not a database at all");
+    // a named pipe: refused at once, not waited on for a writer that never comes
+    const std::string fifo = dir.file("pipe.mdb");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_THROW(rebuildProject(fifo, "", ui, dir.path()), Error);
 }
 
 TEST(Rebuild, TheOpenProjectUnderAnotherSpellingAndItsOwnWorkFilesAreRefused) {
