@@ -162,21 +162,18 @@ UndoHistory& Database::attachHistory() {
     return *m_history;
 }
 
-std::unique_ptr<Database> Database::open(const std::string& path) {
-    // A rebuild renames its compacted copy over the project while holding it alone; an open that
-    // waited for it got the file that was replaced. The file at the path now is the project.
-    for (int attempt = 0;; ++attempt) {
-        std::unique_ptr<Database> db = openOnce(path);
-        if (!db->fileReplaced() || attempt == 3) return db;
-    }
-}
+namespace {
 
-bool Database::fileReplaced() {
+/// True when the file a connection reads is no longer the file at its path: another program (a
+/// rebuild) renamed a new file over it, or deleted it, since the connection opened it.
+bool fileReplaced(sqlite3* db) {
     int moved = 0;
-    return sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+    return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
 }
 
-std::unique_ptr<Database> Database::openOnce(const std::string& path) {
+}  // namespace
+
+std::unique_ptr<Database> Database::open(const std::string& path) {
     switch (probe(path)) {
     case FileKind::Missing: throw DatabaseError(kErrFileNotFound, "File '" + path + "' can not be found.");
     case FileKind::Unreadable: throw DatabaseError(kErrFileNotFound, "File '" + path + "' can not be read.");
@@ -219,6 +216,12 @@ std::unique_ptr<Database> Database::openOnce(const std::string& path) {
         std::string what = e.what();
         if (what.find(path) == std::string::npos) what = "'" + path + "': " + what;
         throw DatabaseError(e.code(), what);
+    }
+    // A rebuild renames its compacted copy over the project while holding it alone; an open that
+    // waited for it read the file that was replaced. The file at the path now is the project.
+    if (fileReplaced(h)) {
+        db.reset();
+        return open(path);
     }
     return db;
 }
@@ -344,7 +347,7 @@ void Database::begin() {
         exec("BEGIN IMMEDIATE");
         // With the write lock held, make sure it is the project's file we hold: one that a rebuild
         // has replaced meanwhile is no longer the project, and what we wrote there would be lost.
-        if (fileReplaced()) {
+        if (fileReplaced(m_db)) {
             exec("ROLLBACK");
             throw DatabaseError(kErrDatabase, "'" + m_path +
                                                   "' was replaced by another program (a rebuild) while this command "

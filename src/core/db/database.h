@@ -87,7 +87,6 @@ public:
     /// Opens an existing project file shared read/write. Throws DatabaseError with a clear
     /// message when the file is missing, not a project, corrupt or locked; never modifies
     /// such a file.
-    /// When a rebuild replaces the file while the open waits for it, the new file is opened.
     static std::unique_ptr<Database> open(const std::string& path);
     /// Creates a new empty database file (overwriting nothing: the file must not exist) and
     /// marks it as one of our projects.
@@ -132,9 +131,6 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const { return m_txDepth > 0; }
-    /// True when the file this connection reads is no longer the file at its path: another
-    /// program (a rebuild) renamed a new file over it, or deleted it, since it was opened.
-    bool fileReplaced();
 
     /// Work done through this connection so far.
     WorkCounters& counters() { return m_counters; }
@@ -147,7 +143,6 @@ public:
     UndoHistory* history() const { return m_history.get(); }
 
 private:
-    static std::unique_ptr<Database> openOnce(const std::string& path);
     Database(sqlite3* db, std::string path);
     std::unique_ptr<UndoHistory> m_history;
     sqlite3* m_db;
