@@ -14,9 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// Kill attempts per command; three in four must land before the command ends, so five
-/// commands give at least 105 kills in a run.
-constexpr int kAttempts = 28;
+/// Kills per command: five commands give 105 kills in a run.
+constexpr int kKills = 21;
 
 /// A generated system big enough that a storm tabulation runs for a good part of a second,
 /// so the random kills fall in every phase: opening, loading, computing, writing.
@@ -38,8 +37,8 @@ protected:
         s_dir = nullptr;
     }
 
-    /// Runs the command once to its end for the state after, then kAttempts times killed after
-    /// a random delay within that run's duration.
+    /// Runs the command once to its end for the state after, then again and again, each run
+    /// killed after a random delay within that run's duration, until kKills kills have landed.
     void killAtRandomPoints(const std::vector<std::string>& command, std::uint32_t seed,
                             const std::vector<std::string>& options = {}, const std::string& base = s_base) {
         TempDir work;
@@ -66,13 +65,12 @@ protected:
         else ASSERT_NE(after, before) << "the command wrote nothing";
 
         std::mt19937 rnd(seed);
-        std::uniform_int_distribution<long long> delayUs(
-            0, std::chrono::duration_cast<std::chrono::microseconds>(fullRun).count());
+        long long maxDelayUs = std::chrono::duration_cast<std::chrono::microseconds>(fullRun).count();
         int kills = 0, midWrite = 0, asBefore = 0, asAfter = 0;
-        for (int i = 0; i < kAttempts; ++i) {
+        for (int attempt = 0; kills < kKills && attempt < 3 * kKills; ++attempt) {
             copyFile(base, project);
             fs::remove(work.file("TEMP0000.MDA"));
-            const auto delay = std::chrono::microseconds(delayUs(rnd));
+            const auto delay = std::chrono::microseconds(std::uniform_int_distribution<long long>(0, maxDelayUs)(rnd));
             CliProcess p(args, err);
             ASSERT_TRUE(p.started());
             std::this_thread::sleep_for(delay);
@@ -84,6 +82,7 @@ protected:
                 const auto journal = fs::file_size(project + "-journal", ec);
                 if ((!ec && journal > 0) || fs::exists(work.file("TEMP0000.MDA"))) ++midWrite;
             } else {
+                maxDelayUs = maxDelayUs * 9 / 10;  // this run was quicker than the first: aim earlier
                 EXPECT_FALSE(crashed(st, p.stderrText())) << p.stderrText();
                 EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << p.stderrText();
             }
@@ -98,7 +97,7 @@ protected:
                     name.c_str(), kills, midWrite, asBefore, asAfter,
                     static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(fullRun).count()));
         RecordProperty("kills", kills);
-        EXPECT_GE(kills, kAttempts * 3 / 4) << "the runs ended before the kills: use a bigger system";
+        EXPECT_EQ(kills, kKills) << "the runs ended before the kills: use a bigger system";
     }
 
     static TempDir* s_dir;
