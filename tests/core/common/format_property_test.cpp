@@ -137,7 +137,9 @@ TEST(FormatProperty, RoundingAndShortTextAreTotal) {
         EXPECT_EQ(t.find('e'), std::string::npos) << t;
         // 15 significant digits, and 15 decimals at most (a tiny value shows as 0)
         EXPECT_LE(std::fabs(back - v), std::fabs(v) * 1e-14 + 1e-15) << v << " -> " << t;
-        if (back == 0) EXPECT_EQ(t, "0");  // no sign on a zero
+        if (back == 0) {
+            EXPECT_EQ(t, "0");  // no sign on a zero
+        }
     }
 }
 
