@@ -148,9 +148,11 @@ bool rebuildProject(const std::string& path, const std::string& openProjectPath,
     // may write to it between the backup and the replacement.
     HeldFile source(real);
     auto db = Database::open(p);
-    db->exec("PRAGMA locking_mode = EXCLUSIVE");
     try {
+        // Taken before the connection keeps any lock: holding a read lock while waiting for
+        // another program's write to end would be refused at once rather than waited for.
         db->exec("BEGIN EXCLUSIVE");
+        db->exec("PRAGMA locking_mode = EXCLUSIVE");
         db->exec("COMMIT");  // the exclusive lock stays with the connection
     } catch (const DatabaseError&) {
         ui.beep();
