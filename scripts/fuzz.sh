@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the import file reader and the row-listing parser with libFuzzer for a bounded time.
+# Fuzzes the import file reader, the row-listing parser and the picture-string number formatter
+# with libFuzzer for a bounded time.
 #   bash scripts/fuzz.sh [SECONDS]      (default 60; FUZZ_SECONDS in the environment works too)
 # Needs clang from Debian (clang or clang-14). Without it the run is skipped with a note and
 # exit code 0, so a test script can call it unconditionally. Findings (crash-*, leak-*,
@@ -18,20 +19,29 @@ if [ -z "$cxx" ]; then
 fi
 
 out=build-fuzz
-mkdir -p "$out/findings" "$out/corpus"
-"$cxx" -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -Isrc/core fuzz/import_reader_fuzz.cpp src/core/exchange/text_reader.cpp src/core/exchange/row_listing.cpp \
+mkdir -p "$out/findings"
+flags="-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Isrc/core"
+"$cxx" $flags fuzz/import_reader_fuzz.cpp src/core/exchange/text_reader.cpp src/core/exchange/row_listing.cpp \
   -o "$out/import_reader_fuzz"
+"$cxx" $flags fuzz/picture_format_fuzz.cpp src/core/common/vb_format.cpp src/core/common/text.cpp -lfmt \
+  -o "$out/picture_format_fuzz"
 
-# The checked-in seeds stay as they are; new inputs go to the working corpus.
-cp -n fuzz/corpus/import/* "$out/corpus/" 2>/dev/null || true
-set +e
-"$out/import_reader_fuzz" "$out/corpus" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-  -artifact_prefix="$out/findings/" -print_final_stats=1 2>&1 | tee "$out/fuzz.log" | grep -E '^(#[0-9]+ +DONE|stat::|==|SUMMARY|invariant)' 
-status=${PIPESTATUS[0]}
-set -e
+# Each target gets half the time. The checked-in seeds stay as they are; new inputs go to the
+# working corpus of the target.
+status=0
+for target in import:import_reader_fuzz picture:picture_format_fuzz; do
+  corpus="$out/corpus/${target%%:*}" fuzzer="${target#*:}"
+  mkdir -p "$corpus"
+  cp -n fuzz/corpus/${target%%:*}/* "$corpus/" 2>/dev/null || true
+  set +e
+  "$out/$fuzzer" "$corpus" -max_total_time="$(( (seconds + 1) / 2 ))" -max_len=4096 -timeout=10 \
+    -artifact_prefix="$out/findings/$fuzzer-" -print_final_stats=1 2>&1 | tee "$out/$fuzzer.log" \
+    | grep -E '^(#[0-9]+ +DONE|stat::|==|SUMMARY|invariant)'
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  set -e
+done
 if [ "$status" -ne 0 ]; then
-  echo "fuzz: findings in $out/findings/ (see $out/fuzz.log)"
+  echo "fuzz: findings in $out/findings/ (see $out/*.log)"
   exit 1
 fi
 echo "fuzz: no findings in ${seconds} s"

@@ -9,5 +9,6 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export KOLV_CONFIG_DIR="$(mktemp -d)"
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 bash scripts/package.sh  # the Debian package: built, unpacked and run from a temporary root, lintian
+bash scripts/sanitize.sh  # core, command line and reliability suites again under ASan + UBSan
 # A bounded fuzz run of the import reader when clang is installed (skipped otherwise).
 bash scripts/fuzz.sh 60

@@ -1,6 +1,7 @@
 // Picture-string number formatting.
 #include "common/vb_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fmt/format.h>
@@ -14,8 +15,15 @@ namespace {
 
 /// Decimal digits of |value| rounded half away from zero to `decimals` places:
 /// returns integer digits and fraction digits as text (no sign).
+/// Callers pass finite values only; `decimals` below 0 counts as 0.
 void roundedDigits(double value, int decimals, std::string& intPart, std::string& fracPart) {
+    decimals = std::max(decimals, 0);
     double a = std::fabs(value);
+    if (!std::isfinite(a)) {  // no digits to give: never parse the text of a non-number
+        intPart.clear();
+        fracPart.assign(static_cast<std::size_t>(decimals), '0');
+        return;
+    }
     // 15 significant digits in scientific form, then round in decimal.
     std::string sci = fmt::format("{:.14e}", a);  // d.dddddddddddddde±XX
     std::size_t epos = sci.find('e');
@@ -85,6 +93,12 @@ std::vector<PicChar> tokenize(std::string_view pic) {
     return out;
 }
 
+/// What a value that is not a number shows instead of digits.
+std::string nonFiniteText(double value) {
+    if (std::isnan(value)) return "NaN";
+    return value > 0 ? "Infinity" : "-Infinity";
+}
+
 bool isDigitHolder(const PicChar& p) { return !p.literal && (p.c == '0' || p.c == '#'); }
 
 std::string formatSection(double value, std::string_view picText, bool withSign) {
@@ -118,6 +132,7 @@ std::string formatSection(double value, std::string_view picText, bool withSign)
         else if (!p.literal) body += p.c;  // literal text inside the digits is not used by our pictures
     }
     if (percent) value *= 100.0;  // '%' shows the value as a percentage
+    if (!std::isfinite(value)) return nonFiniteText(value);  // a huge percentage overflows
 
     std::size_t dot = body.find('.');
     std::string_view bodyView(body);
@@ -171,24 +186,28 @@ double roundHalfAway(double value, int decimals) {
     roundedDigits(value, decimals, ip, fp);
     std::string s = (ip.empty() ? "0" : ip) + (fp.empty() ? "" : "." + fp);
     double r = std::strtod(s.c_str(), nullptr);
+    // 15 digits of the largest doubles read back above the largest: it has no decimals to round
+    if (!std::isfinite(r)) return value;
     return value < 0 ? -r : r;
 }
 
 std::string shortestText(double value) {
+    if (!std::isfinite(value)) return nonFiniteText(value);
+    if (value == 0) return "0";  // -0 too
     if (value == std::floor(value) && std::fabs(value) < 1e15) return fmt::format("{:.0f}", value);
     std::string s = fmt::format("{:.15g}", value);
     if (s.find('e') != std::string::npos) {
         s = fmt::format("{:.15f}", value);
         while (!s.empty() && s.back() == '0') s.pop_back();
         if (!s.empty() && s.back() == '.') s.pop_back();
+        if (s == "-0") s = "0";  // a tiny negative value shows as zero, without a sign
     }
     return s;
 }
 
 std::string vbFormat(double value, std::string_view picture) {
     // a value that is not a number has no digits to lay out in a picture
-    if (std::isnan(value)) return "NaN";
-    if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+    if (!std::isfinite(value)) return nonFiniteText(value);
     if (picture.empty()) return shortestText(value);
     std::vector<std::string> sections = split(picture, ';');
     // A section left empty ("0.00;;Zero") falls back to the first one, sign included.

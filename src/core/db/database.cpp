@@ -175,6 +175,17 @@ UndoHistory& Database::attachHistory() {
     return *m_history;
 }
 
+namespace {
+
+/// True when the file a connection reads is no longer the file at its path: another program (a
+/// rebuild) renamed a new file over it, or deleted it, since the connection opened it.
+bool fileReplaced(sqlite3* db) {
+    int moved = 0;
+    return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+}
+
+}  // namespace
+
 std::unique_ptr<Database> Database::open(const std::string& path) {
     switch (probe(path)) {
     case FileKind::Missing: throw DatabaseError(kErrFileNotFound, "File '" + path + "' can not be found.");
@@ -220,6 +231,12 @@ std::unique_ptr<Database> Database::open(const std::string& path) {
         std::string what = e.what();
         if (what.find(path) == std::string::npos) what = "'" + path + "': " + what;
         throw DatabaseError(e.code(), what);
+    }
+    // A rebuild renames its compacted copy over the project while holding it alone; an open that
+    // waited for it read the file that was replaced. The file at the path now is the project.
+    if (fileReplaced(h)) {
+        db.reset();
+        return open(path);
     }
     return db;
 }
@@ -358,8 +375,17 @@ void Database::createTable(const TableDef& table) {
 }
 
 void Database::begin() {
-    if (m_txDepth == 0) exec("BEGIN IMMEDIATE");
-    else exec("SAVEPOINT sp" + std::to_string(m_txDepth));
+    if (m_txDepth == 0) {
+        exec("BEGIN IMMEDIATE");
+        // With the write lock held, make sure it is the project's file we hold: one that a rebuild
+        // has replaced meanwhile is no longer the project, and what we wrote there would be lost.
+        if (fileReplaced(m_db)) {
+            exec("ROLLBACK");
+            throw DatabaseError(kErrDatabase, "'" + m_path +
+                                                  "' was replaced by another program (a rebuild) while this command "
+                                                  "had it open. Nothing was written; run the command again.");
+        }
+    } else exec("SAVEPOINT sp" + std::to_string(m_txDepth));
     ++m_txDepth;
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sys/file.h>
 #include <unistd.h>
+#include <vector>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -62,6 +63,47 @@ void flushToDisk(const fs::path& file) {
     ::close(fd);
 }
 
+/// A read-only descriptor of the project, open for the whole rebuild. Closing any descriptor of
+/// a file drops every lock the process holds on it, the database connection's exclusive lock
+/// included: the backup is read through this one, and it is closed after the connection.
+class HeldFile {
+public:
+    // never waits: a FIFO given as the project is refused by the open that follows
+    explicit HeldFile(const fs::path& file) : m_fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+    ~HeldFile() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+    /// Copies the whole file to `to` (replaced) and flushes the copy to disk; false on any failure.
+    bool copyTo(const fs::path& to) const {
+        if (m_fd < 0) return false;
+        int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (out < 0) return false;
+        std::vector<char> buf(1 << 16);
+        bool ok = true;
+        for (off_t at = 0; ok;) {
+            const ssize_t got = ::pread(m_fd, buf.data(), buf.size(), at);
+            if (got <= 0) {
+                ok = got == 0;
+                break;
+            }
+            for (ssize_t done = 0; ok && done < got;) {
+                const ssize_t put = ::write(out, buf.data() + done, static_cast<std::size_t>(got - done));
+                ok = put > 0;
+                done += put;
+            }
+            at += got;
+        }
+        ok = ::fsync(out) == 0 && ok;
+        return ::close(out) == 0 && ok;
+    }
+
+private:
+    int m_fd;
+};
+
 }  // namespace
 
 bool rebuildProject(const std::string& path, const std::string& openProjectPath, ui::UiPort& ui,
@@ -71,7 +113,10 @@ bool rebuildProject(const std::string& path, const std::string& openProjectPath,
         ui.message("INVALID DATA", "Database name missing.", ui::Icon::Critical);
         return false;
     }
-    if (!trim(openProjectPath).empty() && p == trim(openProjectPath)) {
+    std::error_code ec;
+    const std::string open = trim(openProjectPath);
+    // The open project under another spelling ("./x.mdb", a link to it) is the same file.
+    if (!open.empty() && (p == open || fs::equivalent(p, open, ec))) {
         ui.beep();
         ui.message("", "Current file " + p + " cannot be rebuilt while open.");
         return false;
@@ -82,18 +127,32 @@ bool rebuildProject(const std::string& path, const std::string& openProjectPath,
 
     ui::BusyPointer busy(ui);
 
-    // The backup and the compacted copy are written beside the project.
-    const fs::path folder = trim(workFolder).empty() ? fs::absolute(fs::path(p)).parent_path() : fs::path(workFolder);
+    // The backup and the compacted copy are written beside the project, the file itself when the
+    // path is a link to it: the rename below must replace the project, not the link.
+    fs::path real = fs::weakly_canonical(fs::absolute(fs::path(p)), ec);
+    if (ec || real.empty()) real = fs::absolute(fs::path(p));
+    const fs::path folder = trim(workFolder).empty() ? real.parent_path() : fs::path(workFolder);
     const fs::path bak = folder / "Rebuild.BAK";
     const fs::path tmp = folder / "TEMP0000.MDA";
+    if (fs::equivalent(real, bak, ec) || fs::equivalent(real, tmp, ec)) {
+        ui.beep();
+        ui.message("Rebuild Database",
+                   "'" + p + "' is the rebuild's own backup or work file. Copy it to another name and rebuild the copy.\r"
+                   "Nothing was changed.",
+                   ui::Icon::Exclamation);
+        return false;
+    }
     FolderLock oneAtATime(folder);
 
     // Recognise and check the file, then hold it alone for the whole rebuild: no other program
     // may write to it between the backup and the replacement.
+    HeldFile source(real);
     auto db = Database::open(p);
-    db->exec("PRAGMA locking_mode = EXCLUSIVE");
     try {
+        // Taken before the connection keeps any lock: holding a read lock while waiting for
+        // another program's write to end would be refused at once rather than waited for.
         db->exec("BEGIN EXCLUSIVE");
+        db->exec("PRAGMA locking_mode = EXCLUSIVE");
         db->exec("COMMIT");  // the exclusive lock stays with the connection
     } catch (const DatabaseError&) {
         ui.beep();
@@ -103,22 +162,30 @@ bool rebuildProject(const std::string& path, const std::string& openProjectPath,
                    ui::Icon::Exclamation);
         return false;
     }
-    std::error_code ec;
-    fs::copy_file(p, bak, fs::copy_options::overwrite_existing, ec);
-    if (ec) throw Error(kErrDiskFull, "The backup '" + bak.string() + "' could not be written: " + ec.message());
-    flushToDisk(bak);
+    if (!source.copyTo(bak))
+        throw Error(kErrDiskFull, "The backup '" + bak.string() + "' could not be written. Nothing was changed.");
     fs::remove(tmp, ec);
     try {
         db->execute("VACUUM INTO ?", {tmp.string()});
+        // The compacted copy takes its indexes from the rows again (an index that lost an entry
+        // is copied as it stands) and must then pass the full check before it replaces the
+        // project; it keeps the project's permissions.
+        {
+            auto copy = Database::open(tmp.string());
+            copy->exec("REINDEX");
+            const std::string check = copy->scalar("PRAGMA integrity_check(1)").toText();
+            if (check != "ok")
+                throw DatabaseError(kErrDatabase, "'" + p + "' is damaged beyond what a rebuild repairs (" + check +
+                                                      "). Restore a backup. Nothing was changed.");
+        }
+        fs::permissions(tmp, fs::status(real).permissions(), ec);
         flushToDisk(tmp);
-        // The compacted copy must itself be sound before it replaces the project.
-        { auto check = Database::open(tmp.string()); }
     } catch (...) {
         fs::remove(tmp, ec);
         throw;
     }
     // One atomic step: the project is either the file before or the compacted copy, never half.
-    fs::rename(tmp, p, ec);
+    fs::rename(tmp, real, ec);
     if (ec) {
         fs::remove(tmp, ec);
         throw Error(kErrDiskFull, "'" + p + "' could not be replaced: " + ec.message() +

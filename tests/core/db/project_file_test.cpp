@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/error.h"
 #include "db/project.h"
@@ -160,6 +161,77 @@ TEST(Rebuild, ADamagedFileIsLeftAlone) {
     ui.answers.push_back(ui::Answer::Yes);
     EXPECT_THROW(rebuildProject(path, "", ui, dir.path()), Error);
     EXPECT_EQ(readAll(path), "not a database at all");
+    // a named pipe: refused at once, not waited on for a writer that never comes
+    const std::string fifo = dir.file("pipe.mdb");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_THROW(rebuildProject(fifo, "", ui, dir.path()), Error);
+}
+
+TEST(Rebuild, TheOpenProjectUnderAnotherSpellingAndItsOwnWorkFilesAreRefused) {
+    test::TempDir dir;
+    std::string path = test::makeEmptyProject(dir);
+    fs::create_symlink(path, dir.file("link.mdb"));
+    const std::string before = readAll(path);
+    for (const std::string& other : {dir.path() + "/./project.mdb", dir.file("link.mdb")}) {
+        ui::RecordingUi ui;
+        ui.answers.push_back(ui::Answer::Yes);
+        EXPECT_FALSE(rebuildProject(other, path, ui, dir.path())) << other;
+        EXPECT_EQ(ui.messages.back().text, "Current file " + other + " cannot be rebuilt while open.");
+    }
+    // Rebuilding the backup or the work file would write over the file being rebuilt.
+    fs::copy_file(path, dir.file("Rebuild.BAK"));
+    fs::copy_file(path, dir.file("TEMP0000.MDA"));
+    for (const char* own : {"Rebuild.BAK", "TEMP0000.MDA"}) {
+        ui::RecordingUi ui;
+        ui.answers.push_back(ui::Answer::Yes);
+        EXPECT_FALSE(rebuildProject(dir.file(own), "", ui)) << own;
+        EXPECT_EQ(ui.messages.back().title, "Rebuild Database");
+        EXPECT_NE(ui.messages.back().text.find("Nothing was changed."), std::string::npos);
+        EXPECT_EQ(readAll(dir.file(own)), before) << own;
+    }
+    EXPECT_EQ(readAll(path), before);
+}
+
+TEST(Rebuild, ThroughALinkTheProjectItselfIsRebuiltAndKeepsItsPermissions) {
+    test::TempDir dir, elsewhere;
+    std::string path = test::makeEmptyProject(dir);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string link = elsewhere.file("link.mdb");
+    fs::create_symlink(path, link);
+    const std::string before = readAll(path);
+    ui::RecordingUi ui;
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_TRUE(rebuildProject(link, "", ui));
+    EXPECT_TRUE(fs::is_symlink(link));  // still the engineer's link, to the rebuilt project
+    EXPECT_EQ(fs::read_symlink(link), path);
+    EXPECT_EQ(readAll(dir.file("Rebuild.BAK")), before);  // beside the project, not the link
+    EXPECT_FALSE(fs::exists(elsewhere.file("Rebuild.BAK")));
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    ui::RecordingUi u2;
+    EXPECT_NO_THROW(openProject(path, u2));
+}
+
+TEST(Rebuild, AProgramThatHadTheProjectOpenCannotWriteToTheReplacedFile) {
+    test::TempDir dir;
+    std::string path = test::makeEmptyProject(dir);
+    auto other = Database::open(path);  // open, between two commands: it holds no lock
+    ui::RecordingUi ui;
+    ui.answers.push_back(ui::Answer::Yes);
+    ASSERT_TRUE(rebuildProject(path, "", ui));
+    // Its write would go to the file the rebuild replaced, and be lost: it is refused instead.
+    try {
+        Transaction tx(*other);
+        ADD_FAILURE() << "a write transaction began on the replaced file";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("was replaced by another program (a rebuild)"), std::string::npos);
+    }
+    other.reset();
+    auto fresh = Database::open(path);
+    Transaction tx(*fresh);
+    fresh->execute("UPDATE T0 SET CURRENT_SYSTEM = ?", {std::string("NEW")});
+    tx.commit();
+    EXPECT_EQ(Database::open(path)->scalar("SELECT CURRENT_SYSTEM FROM T0").toText(), "NEW");
 }
 
 }  // namespace
