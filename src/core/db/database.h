@@ -73,7 +73,7 @@ private:
 /// Column layout of a table as it is in the file (which may be older than the schema).
 struct TableLayout {
     std::vector<FieldDef> fields;
-    std::map<std::string, std::size_t> index;  ///< upper-cased name -> position
+    std::unordered_map<std::string, std::size_t> index;  ///< upper-cased name -> position
     const FieldDef* field(const std::string& name) const;
     /// Position of a field named in any case, or -1. A name already in upper case (as the
     /// code writes them) is found without building a folded copy.

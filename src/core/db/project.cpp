@@ -23,11 +23,15 @@ int upgradeSchema(Database& db, ui::UiPort& ui) {
     if (db.scalar("PRAGMA application_id").toInt() != kApplicationId)
         db.exec("PRAGMA application_id = " + std::to_string(kApplicationId));
     // Finding one node, one reach, or the reaches at a node (the editing panel, the node list,
-    // the diagram) goes through an index, not a scan of every system's records.
-    db.exec("CREATE INDEX IF NOT EXISTS kolv_node_by_name ON NODE (SYSTEM, NAME)");
-    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_name ON REACH (SYSTEM, NAME)");
-    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_from_node ON REACH (SYSTEM, NODE1)");
-    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_by_to_node ON REACH (SYSTEM, NODE2)");
+    // the diagram) goes through an index, not a scan of every system's records. The indexes are
+    // on the names alone: a whole system is still read by a scan in storage order, where an
+    // index beginning with SYSTEM would have each computation's rows sorted back into that order.
+    for (const char* old : {"kolv_node_by_name", "kolv_reach_by_name", "kolv_reach_by_from_node", "kolv_reach_by_to_node"})
+        db.exec(std::string("DROP INDEX IF EXISTS ") + old);
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_node_name ON NODE (NAME)");
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_name ON REACH (NAME)");
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_node1 ON REACH (NODE1)");
+    db.exec("CREATE INDEX IF NOT EXISTS kolv_reach_node2 ON REACH (NODE2)");
     int added = 0;
     for (const auto& step : upgradeSteps()) {
         for (const auto& list : step) {

@@ -75,7 +75,14 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
     std::array<bool, 3> defaultCUsed{};
 
     // Nodes of the system.
-    for (db::TableRows n(db, "NODE", db::quoteIdent("SYSTEM") + " = ?", {db::Value(system)}); n.next();) {
+    // only the fields checked: a system of tens of thousands of nodes reads quickly
+    static const std::vector<std::string> kNodeFields = {
+        "NAME",          "P_C1DA",         "P_C2DA",         "P_C3DA",    "CALC_RUNOFF_C1", "CALC_RUNOFF_C2",
+        "CALC_RUNOFF_C3", "RUNOFF_C1",     "RUNOFF_C2",      "RUNOFF_C3", "TC",             "INLET_ELEV",
+        "MIN_HGL"};
+    static const std::vector<std::string> kReachFields = {"NAME",     "NODE1",     "REACH_TYPE", "LENGTH", "HYD_LENGTH",
+                                                          "DITCH_MANNINGS", "PIPE_NAME", "ELEV1", "ELEV2"};
+    for (db::TableRows n(db, "NODE", db::quoteIdent("SYSTEM") + " = ?", {db::Value(system)}, kNodeFields); n.next();) {
         const std::string name = trim(n.text("NAME"));
         if (scope.drainage) {
             for (int k = 0; k < 3; ++k) {
@@ -104,7 +111,7 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
     // Reaches of the system, and the pipe definitions they use (each once, in order of first use).
     std::vector<std::string> pipesUsed;
     std::set<std::string> pipesSeen;
-    for (db::TableRows r(db, "REACH", db::quoteIdent("SYSTEM") + " = ?", {db::Value(system)}); r.next();) {
+    for (db::TableRows r(db, "REACH", db::quoteIdent("SYSTEM") + " = ?", {db::Value(system)}, kReachFields); r.next();) {
         std::string name = trim(r.text("NAME"));
         if (name.empty()) name = trim(r.text("NODE1"));
         const bool ditch = r.integer("REACH_TYPE") == 2;

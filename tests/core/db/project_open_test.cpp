@@ -256,6 +256,11 @@ TEST(ProjectOpen, OneNodeOrItsReachIsFoundThroughAnIndexNotAScan) {
     // a node's reaches both ways, as the diagram deletes them with the node
     const std::string both = plan("SELECT * FROM REACH WHERE SYSTEM = ?1 AND (NODE1 = ?2 OR NODE2 = ?2)");
     EXPECT_EQ(both.find("SCAN"), std::string::npos) << both;
+    // while a whole system is still read in storage order by a scan, never sorted back into it
+    for (const char* table : {"NODE", "REACH"}) {
+        const std::string whole = plan(std::string("SELECT * FROM ") + table + " WHERE SYSTEM = ?1 AND ?2 = ?2 ORDER BY rowid");
+        EXPECT_EQ(whole.find("TEMP B-TREE"), std::string::npos) << table << ": " << whole;
+    }
     // and a second opening finds them in place
     p.reset();
     p = openProject(path, ui);
