@@ -8,10 +8,10 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "cost/system_cost.h"
+#include "bench_folder.h"
 #include "db/project.h"
 #include "db/undo_history.h"
 #include "db/seed_builder.h"
@@ -33,23 +33,16 @@ using namespace kolv;
 
 const char* const kSystem = "RANDOM";
 
-struct BenchFolder {
-    fs::path path = fs::temp_directory_path() / ("kolv-bench-design-" + std::to_string(::getpid()));
-    BenchFolder() { fs::create_directories(path); }
-    ~BenchFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+using BenchFolder = kolv::bench::BenchFolder;
 
 /// A project holding one generated system of n reaches, built once per size; `recorded` ones
 /// keep every row change for undo, as the desktop program does.
 db::Project& project(std::size_t n, bool recorded = false) {
-    static BenchFolder folder;
+    static BenchFolder folder("kolv-bench-design");
     static std::map<std::pair<std::size_t, bool>, std::unique_ptr<db::Project>> cache;
     auto& slot = cache[{n, recorded}];
     if (slot) return *slot;
-    const fs::path file = folder.path / ((recorded ? "undo-" : "random-") + std::to_string(n) + ".mdb");
+    const fs::path file = folder.path() / ((recorded ? "undo-" : "random-") + std::to_string(n) + ".mdb");
     db::buildSeed(file.string(), std::string(KOLV_DATA_DIR) + "/seed");
     ui::SilentUi silent;
     slot = db::openProject(file.string(), silent);

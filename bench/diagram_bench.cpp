@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
+#include "bench_folder.h"
 #include "db/database.h"
 #include "db/seed_builder.h"
 #include "diagram/labels.h"
@@ -23,17 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace kolv;
 
-struct BenchFolder {
-    fs::path path = fs::temp_directory_path() / ("kolv-diagram-bench-" + std::to_string(::getpid()));
-    BenchFolder() { fs::create_directories(path); }
-    ~BenchFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+using BenchFolder = kolv::bench::BenchFolder;
 
 BenchFolder& folder() {
-    static BenchFolder f;
+    static BenchFolder f("kolv-diagram-bench");
     return f;
 }
 
@@ -41,9 +34,9 @@ BenchFolder& folder() {
 /// row's last node draining down the right-hand column to the outfall. Labels show the structure,
 /// the inlet elevation and the pipe.
 std::string makeProject(int n) {
-    const fs::path path = folder().path / ("diagram-" + std::to_string(n) + ".mdb");
+    const fs::path path = folder().path() / ("diagram-" + std::to_string(n) + ".mdb");
     if (fs::exists(path)) return path.string();
-    const fs::path seed = folder().path / "seed.mdb";
+    const fs::path seed = folder().path() / "seed.mdb";
     if (!fs::exists(seed)) db::buildSeed(seed.string(), std::string(KOLV_DATA_DIR) + "/seed");
     fs::copy_file(seed, path);
     auto db = db::Database::open(path.string());

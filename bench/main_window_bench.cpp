@@ -10,8 +10,8 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-#include <unistd.h>
 
+#include "bench_folder.h"
 #include "db/project_file.h"
 #include "db/seed_builder.h"
 #include "gui/diagram/diagram_view.h"
@@ -26,17 +26,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace kolv;
 
-struct BenchFolder {
-    fs::path path = fs::temp_directory_path() / ("kolv-window-bench-" + std::to_string(::getpid()));
-    BenchFolder() { fs::create_directories(path); }
-    ~BenchFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+using BenchFolder = kolv::bench::BenchFolder;
 
 BenchFolder& folder() {
-    static BenchFolder f;
+    static BenchFolder f("kolv-window-bench");
     return f;
 }
 
@@ -79,7 +72,7 @@ void layOut(db::Database& db, const std::string& system) {
 
 /// Two generated systems of n reaches each, laid out on the diagram.
 std::string makeProject(int n) {
-    const fs::path path = folder().path / ("window-" + std::to_string(n) + ".mdb");
+    const fs::path path = folder().path() / ("window-" + std::to_string(n) + ".mdb");
     if (fs::exists(path)) return path.string();
     db::buildSeed(path.string(), std::string(KOLV_DATA_DIR) + "/seed");
     ui::SilentUi silent;
@@ -104,7 +97,7 @@ struct Window {
         gui::MainWindowOptions o;
         o.recorder = &recorder;
         o.rememberGeometry = false;
-        o.settingsPath = (folder().path / "KOLVLtV3.INI").string();
+        o.settingsPath = (folder().path() / "KOLVLtV3.INI").string();
         w = std::make_unique<gui::MainWindow>(o);
         gui::diagram::installDiagram(*w);
         w->resize(1360, 860);

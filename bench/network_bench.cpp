@@ -7,9 +7,9 @@
 #include <numeric>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "bench_folder.h"
 #include "db/database.h"
 #include "db/seed_builder.h"
 #include "network/pipe_nodal_array.h"
@@ -26,26 +26,18 @@ enum Shape : int {
     kBushyTree = 1,  ///< every node receives up to three reaches, stored in random order
 };
 
-/// Folder of the synthetic projects, removed at exit.
-struct BenchFolder {
-    fs::path path = fs::temp_directory_path() / ("kolv-bench-" + std::to_string(::getpid()));
-    BenchFolder() { fs::create_directories(path); }
-    ~BenchFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+using BenchFolder = kolv::bench::BenchFolder;
 
 std::string nodeName(std::size_t k) { return "N" + std::to_string(k); }
 
 /// A project holding one system "BENCH" of n nodes and n reaches of the given shape.
 db::Database& syntheticProject(Shape shape, std::size_t n) {
-    static BenchFolder folder;
+    static BenchFolder folder("kolv-bench");
     static std::map<std::pair<int, std::size_t>, std::unique_ptr<db::Database>> cache;
     auto& slot = cache[{shape, n}];
     if (slot) return *slot;
 
-    const fs::path file = folder.path / ("s" + std::to_string(shape) + "-" + std::to_string(n) + ".mdb");
+    const fs::path file = folder.path() / ("s" + std::to_string(shape) + "-" + std::to_string(n) + ".mdb");
     slot = db::Database::create(file.string());
     db::createSchema(*slot);
     // to[k]: the node that node k drains into; -1 for the outfall.

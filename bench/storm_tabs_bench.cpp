@@ -7,9 +7,9 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "bench_folder.h"
 #include "db/database.h"
 #include "db/project.h"
 #include "db/seed_builder.h"
@@ -23,14 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace kolv;
 
-struct BenchFolder {
-    fs::path path = fs::temp_directory_path() / ("kolv-bench-storm-" + std::to_string(::getpid()));
-    BenchFolder() { fs::create_directories(path); }
-    ~BenchFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+using BenchFolder = kolv::bench::BenchFolder;
 
 /// Round concrete pipes offered to the synthetic network (in).
 const std::vector<int> kDiameters = {15, 18, 24, 30, 36, 42, 48, 54, 60, 72, 84, 96, 108, 120, 144};
@@ -70,13 +63,13 @@ struct Layout {
 
 /// A project with one system "BENCH" of n reaches (built once per size).
 db::Project& syntheticProject(std::size_t n) {
-    static BenchFolder folder;
+    static BenchFolder folder("kolv-bench-storm");
     static std::map<std::size_t, std::unique_ptr<db::Project>> cache;
     auto& slot = cache[n];
     if (slot) return *slot;
-    const std::string seed = (folder.path / "seedv3.mdb").string();
+    const std::string seed = (folder.path() / "seedv3.mdb").string();
     if (!fs::exists(seed)) db::buildSeed(seed, std::string(KOLV_DATA_DIR) + "/seed");
-    const fs::path file = folder.path / ("storm-" + std::to_string(n) + ".mdb");
+    const fs::path file = folder.path() / ("storm-" + std::to_string(n) + ".mdb");
     fs::copy_file(seed, file, fs::copy_options::overwrite_existing);
     ui::SilentUi silent;
     slot = db::openProject(file.string(), silent);
