@@ -69,6 +69,18 @@ hydraulics::RunOptions runOptions(db::Project&) {
     return o;
 }
 
+/// Settings of a run of exactly 50 passes: a tolerance no pass meets.
+hydraulics::PassSettings fiftyPasses(db::Project& p, const hydraulics::LoadedSystem& loaded) {
+    hydraulics::PassSettings settings;
+    settings.options = runOptions(p);
+    settings.options.maxPasses = 50;
+    settings.options.maxHglDifference = 0;
+    settings.tailwaterFt = loaded.tailwaterFt;
+    settings.exitLossCoeff = loaded.exitLossCoeff;
+    settings.idf = loaded.idf;
+    return settings;
+}
+
 /// Load, 50 passes whether or not the grade line settles, results written: the longest run.
 void BM_StormTabsWorstCase(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
@@ -83,13 +95,7 @@ void BM_StormTabsWorstCase(benchmark::State& state) {
             state.SkipWithError("load failed");
             return;
         }
-        hydraulics::PassSettings settings;
-        settings.options = runOptions(p);
-        settings.options.maxPasses = 50;
-        settings.options.maxHglDifference = 0;  // no pass meets it
-        settings.tailwaterFt = loaded->tailwaterFt;
-        settings.exitLossCoeff = loaded->exitLossCoeff;
-        settings.idf = loaded->idf;
+        const hydraulics::PassSettings settings = fiftyPasses(p, *loaded);
         hydraulics::PassIo io{session, silent, messages, {}, {}};
         const auto loop = hydraulics::runPassLoop(loaded->records, settings, io);
         if (loop.passes != 50) state.SkipWithError("not 50 passes");
@@ -138,13 +144,7 @@ void BM_PassLoop50(benchmark::State& state) {
         state.SkipWithError("load failed");
         return;
     }
-    hydraulics::PassSettings settings;
-    settings.options = runOptions(p);
-    settings.options.maxPasses = 50;
-    settings.options.maxHglDifference = 0;
-    settings.tailwaterFt = loaded->tailwaterFt;
-    settings.exitLossCoeff = loaded->exitLossCoeff;
-    settings.idf = loaded->idf;
+    const hydraulics::PassSettings settings = fiftyPasses(p, *loaded);
     for (auto _ : state) {
         state.PauseTiming();
         std::vector<hydraulics::HydraulicRecord> recs = loaded->records;

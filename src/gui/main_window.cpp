@@ -509,24 +509,22 @@ void MainWindow::refreshAfterChange() {
 
 void MainWindow::refreshNodeList() {
     m_fillingNodes = true;
-    m_nodeRows.clear();
     std::vector<editing::NodeListRow> rows;
     if (m_project && !m_project->currentSystem.empty())
         rows = editing::nodeListRows(*m_project->db, m_project->currentSystem);
-    for (std::size_t r = 0; r < rows.size(); ++r) m_nodeRows.emplace(toUpper(rows[r].name), static_cast<int>(r));
     // the view keeps the lines and paints only those in sight: no item per cell
     m_nodeList->setRows(std::move(rows));
-    if (!m_nodeRows.empty()) selectListedRow(shownRecordName());  // keep the row of the record on display selected
+    if (m_nodeList->rowCount() > 0) selectListedRow(shownRecordName());  // keep the row of the record on display selected
     m_fillingNodes = false;
 }
 
 void MainWindow::selectListedRow(const std::string& name) {
     m_listedShown = name;
-    const auto at = m_nodeRows.find(toUpper(trim(name)));
-    if (at == m_nodeRows.end()) return;
+    const int row = m_nodeList->listModel()->rowOf(name);
+    if (row < 0) return;
     const bool filling = m_fillingNodes;
     m_fillingNodes = true;
-    m_nodeList->selectRow(at->second);
+    m_nodeList->selectRow(row);
     m_fillingNodes = filling;
 }
 
@@ -535,11 +533,11 @@ void MainWindow::refreshWrittenRows() {
     // The record shown before (its pending edits were just written) and the one shown now.
     for (const std::string& name : {m_listedShown, shownRecordName()}) {
         if (trim(name).empty()) continue;
-        const auto at = m_nodeRows.find(toUpper(trim(name)));
+        const int at = m_nodeList->listModel()->rowOf(name);
         const auto row = editing::nodeListRow(*m_project->db, m_project->currentSystem, name);
-        if (at == m_nodeRows.end() || !row) return refreshNodeList();  // added or gone: list again
+        if (at < 0 || !row) return refreshNodeList();  // added or gone: list again
         m_fillingNodes = true;
-        m_nodeList->listModel()->setRow(at->second, *row);
+        m_nodeList->listModel()->setRow(at, *row);
         m_fillingNodes = false;
     }
     selectListedRow(shownRecordName());

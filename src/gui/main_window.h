@@ -155,7 +155,6 @@ private:
     UndoController* m_undo = nullptr;
     bool m_fillingSelector = false;
     bool m_fillingNodes = false;
-    std::map<std::string, int> m_nodeRows;  ///< upper-cased name -> line of the node list
     std::string m_listedShown;               ///< the record whose line was last selected
 };
 

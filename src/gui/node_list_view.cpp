@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QHeaderView>
 
+#include "common/text.h"
+
 namespace kolv::gui {
 
 namespace {
@@ -62,7 +64,14 @@ QVariant NodeListModel::headerData(int section, Qt::Orientation orientation, int
 void NodeListModel::setRows(std::vector<editing::NodeListRow> rows) {
     beginResetModel();
     m_rows = std::move(rows);
+    m_rowOf.clear();
+    for (std::size_t r = 0; r < m_rows.size(); ++r) m_rowOf.emplace(toUpper(m_rows[r].name), static_cast<int>(r));
     endResetModel();
+}
+
+int NodeListModel::rowOf(const std::string& name) const {
+    const auto at = m_rowOf.find(toUpper(trim(name)));
+    return at == m_rowOf.end() ? -1 : at->second;
 }
 
 void NodeListModel::setRow(int row, editing::NodeListRow line) {

@@ -4,6 +4,8 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "editing/node_list.h"
@@ -25,9 +27,12 @@ public:
     /// Shows one line again, as read after an edit.
     void setRow(int row, editing::NodeListRow line);
     const editing::NodeListRow& line(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
+    /// Line of a node (or the outfall) by name, trimmed and without regard to case; -1 when not listed.
+    int rowOf(const std::string& name) const;
 
 private:
     std::vector<editing::NodeListRow> m_rows;
+    std::unordered_map<std::string, int> m_rowOf;  ///< upper-cased name -> its first line
 };
 
 class NodeListView : public QTableView {

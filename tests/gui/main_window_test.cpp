@@ -54,12 +54,9 @@ void enterField(QWidget* w) {
 }
 
 void selectNodeRow(MainWindow& w, const QString& name) {
-    for (int r = 0; r < w.nodeList()->rowCount(); ++r)
-        if (w.nodeList()->text(r, 0) == name) {
-            w.nodeList()->selectRow(r);
-            return;
-        }
-    QFAIL(qPrintable("no row for " + name));
+    const int row = w.nodeList()->listModel()->rowOf(name.toStdString());
+    if (row < 0) QFAIL(qPrintable("no row for " + name));
+    w.nodeList()->selectRow(row);
 }
 
 }  // namespace

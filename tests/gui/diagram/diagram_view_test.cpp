@@ -175,8 +175,7 @@ private slots:
         QCOMPARE(w.nodeList()->text(rows.front().row(), 0), QString("S-7"));
 
         // choosing in the list selects on the diagram
-        for (int r = 0; r < w.nodeList()->rowCount(); ++r)
-            if (w.nodeList()->text(r, 0) == "S-12") w.nodeList()->selectRow(r);
+        w.nodeList()->selectRow(w.nodeList()->listModel()->rowOf("S-12"));
         QVERIFY(view->entity("S-12")->isSelected());
 
         QMouseEvent move(QEvent::MouseMove, QPointF(100, 100), view->viewport()->mapToGlobal(QPointF(100, 100)),

@@ -48,10 +48,8 @@ namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QString cellOf(NodeListView* t, const QString& node, const QString& heading) {
-    const int c = t->column(heading);
-    for (int r = 0; r < t->rowCount(); ++r)
-        if (t->text(r, 0) == node) return t->text(r, c);
-    return "(no row)";
+    const int r = t->listModel()->rowOf(node.toStdString());
+    return r < 0 ? QString("(no row)") : t->text(r, t->column(heading));
 }
 
 }  // namespace
