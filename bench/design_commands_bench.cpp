@@ -132,7 +132,9 @@ void BM_StormTabsRun(benchmark::State& state, bool recorded) {
 }
 
 /// The pass loop alone, exactly 50 passes; per_reach is the time of one reach in one pass.
-void BM_PassLoop50(benchmark::State& state) {
+/// The pass loop alone, 50 passes. `groundLosses`: the deep-well switch on (no node has a well),
+/// which makes every pass run the whole flow step again, since the flows then hang on the grade line.
+void BM_PassLoop50(benchmark::State& state, bool groundLosses) {
     const auto n = static_cast<std::size_t>(state.range(0));
     db::Project& p = project(n);
     ui::SilentUi silent;
@@ -144,7 +146,8 @@ void BM_PassLoop50(benchmark::State& state) {
         state.SkipWithError("load failed");
         return;
     }
-    const hydraulics::PassSettings settings = fiftyPasses(p, *loaded);
+    hydraulics::PassSettings settings = fiftyPasses(p, *loaded);
+    settings.options.deepWell = groundLosses;
     for (auto _ : state) {
         state.PauseTiming();
         std::vector<hydraulics::HydraulicRecord> recs = loaded->records;
@@ -206,7 +209,8 @@ void BM_Verify(benchmark::State& state) {
 BENCHMARK(BM_StormTabsWorstCase)->KOLV_SIZES;
 BENCHMARK_CAPTURE(BM_StormTabsRun, plain, false)->KOLV_SIZES;
 BENCHMARK_CAPTURE(BM_StormTabsRun, undo_recorded, true)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK(BM_PassLoop50)->KOLV_SIZES;
+BENCHMARK_CAPTURE(BM_PassLoop50, flows_fixed, false)->KOLV_SIZES;
+BENCHMARK_CAPTURE(BM_PassLoop50, flows_every_pass, true)->KOLV_SIZES;
 BENCHMARK(BM_SizePipes)->KOLV_SIZES;
 BENCHMARK(BM_SetFlowLines)->KOLV_SIZES;
 BENCHMARK(BM_Cost)->KOLV_SIZES;

@@ -21,81 +21,90 @@ enum class FlowState { Unset, Full, Partial };
 
 /// One node and its outgoing reach: the input read from the project (converted to feet, acres,
 /// cfs), the accumulated drainage values and the results of the last pass.
-struct HydraulicRecord {
-    // The fields every pass reads and writes for every reach come first and the rest after, so a
-    // pass over tens of thousands of reaches streams as few cache lines as it can.
+struct alignas(64) HydraulicRecord {
+    // What every pass reads or writes for every reach comes first, packed into six cache lines
+    // from the start of the record; what the passes never touch follows. A pass over tens of
+    // thousands of reaches then streams as little memory as it can.
 
-    // ---- links -------------------------------------------------------------------------------
-    int toIndex = -1;       ///< index of the TO node in flow order; -1 = the outfall
+    // ---- links and kinds --------------------------------------------------------------------
+    int toIndex = -1;                       ///< index of the TO node in flow order; -1 = the outfall
     std::array<int, 4> in{-1, -1, -1, -1};  ///< incoming records, ascending; -1 = empty slot
-    bool nodeFound = false;                 ///< the NODE record exists
-    bool reachFound = false;                ///< the REACH record exists
-    bool pipeFound = false;                 ///< the pipe definition of a pipe reach exists
-
-    // ---- node data -------------------------------------------------------------------------
-    double tcInlet = 0;             ///< inlet time of concentration after validation (min)
-    std::array<double, 3> area{};   ///< drainage areas `P_C1DA`..`P_C3DA` (ac)
-    std::array<double, 3> coeff{};  ///< runoff coefficients used, categories 1..3
-    double baseFlow = 0;            ///< own `BASE_FLOW` (cfs)
-    double inletElev = 0;           ///< `INLET_ELEV` (ft)
-    double minHgl = 0;              ///< `MIN_HGL` (ft; 0 = none)
-    double juncLossCoeff = 0;       ///< `JUNC_LOSS_COEFF` (K)
-    double hglClear = 0;            ///< required clearance of the structure (ft)
-
-    // ---- accumulated drainage ----------------------------------------------------------------
-    std::array<double, 3> ca{};       ///< local C x A per category (ac)
-    std::array<double, 3> areaAcc{};  ///< accumulated areas per category (ac)
-    double localArea = 0;             ///< local drainage area (ac)
-    double localCa = 0;               ///< local C x A (ac)
-    double totalArea = 0;             ///< accumulated drainage area (ac)
-    double weightedC = 0;             ///< area-weighted runoff coefficient of the total area
-    double localWeightedC = 0;        ///< runoff coefficient of the local area
-    double totalCa = 0;               ///< total C x A (ac)
-    double upstreamCa = 0;            ///< total C x A less the local (ac)
-    double baseFlowAcc = 0;           ///< accumulated base flow (cfs)
-
-    // ---- reach data -------------------------------------------------------------------------
     int reachType = kReachPipe;
-    double length = 0;        ///< `LENGTH` (ft)
-    double hydLength = 0;     ///< `HYD_LENGTH` (ft)
-    int barrels = 1;          ///< `BARRELS` (0 read as 1)
-    double frenchLength = 0;  ///< exfiltration trench length (ft)
-    double width = 0;         ///< pipe span (ft)
-    double height = 0;        ///< pipe rise (ft)
-    double pipeArea = 0;      ///< full area of one barrel (sq ft)
-    double n = 0;             ///< Manning n
-    double invertUp = 0;      ///< upstream invert (ft)
-    double invertDn = 0;      ///< downstream invert (ft)
-    double crownUp = 0;       ///< upstream crown (ft)
-    double crownDn = 0;       ///< downstream crown (ft)
-
-    // ---- results of the current pass ---------------------------------------------------------
-    double tcWork = 0;          ///< time of concentration of this pass (min)
-    double intensity = 0;       ///< rainfall intensity at tcWork
-    double localRunoff = 0;     ///< own C x A x i (cfs)
-    double runoffTotal = 0;     ///< total C x A x i (cfs)
-    double q = 0;               ///< design flow (cfs)
-    double dwReduction = 0;     ///< own deep-well discharge (cfs)
-    double dwReductionSub = 0;  ///< deep-well discharges of the nodes upstream (cfs)
-    double fdReduction = 0;     ///< own trench exfiltration (cfs)
-    double fdReductionSub = 0;  ///< trench exfiltration upstream (cfs)
-    double travelTime = 0;      ///< time of flow in the reach (min)
-    double physSlope = 0;       ///< (invert up - invert down) / LENGTH (ft/ft)
-    double vCapacity = 0;       ///< full-flow velocity capacity (ft/s; negative on adverse slope)
-    double qCapacity = 0;       ///< full-flow discharge capacity of all barrels (cfs)
-    double velocity = 0;        ///< design velocity Q / barrels / area (ft/s)
-    double vPartial = 0;        ///< partial-flow velocity at normal depth (ft/s)
-    double sf = 0;              ///< friction slope (ft/ft)
-    double minPhysSlope = 0;    ///< slope giving the minimum physical velocity full (%)
-    double normalDepth = 0;     ///< ft
-    double criticalDepth = 0;   ///< ft
-    double energy = 0;          ///< energy measure used to rank incoming reaches
+    int barrels = 1;  ///< `BARRELS` (0 read as 1)
     FlowState state = FlowState::Unset;
+
+    // ---- flow of the pass -------------------------------------------------------------------
+    double tcWork = 0;       ///< time of concentration of this pass (min)
+    double intensity = 0;    ///< rainfall intensity at tcWork
+    double localCa = 0;      ///< local C x A (ac)
+    double totalCa = 0;      ///< total C x A (ac)
+    double baseFlowAcc = 0;  ///< accumulated base flow (cfs)
+    double localRunoff = 0;  ///< own C x A x i (cfs)
+    double runoffTotal = 0;  ///< total C x A x i (cfs)
+    double q = 0;            ///< design flow (cfs)
+
+    // ---- reach geometry ---------------------------------------------------------------------
+    double length = 0;     ///< `LENGTH` (ft)
+    double hydLength = 0;  ///< `HYD_LENGTH` (ft)
+    double width = 0;      ///< pipe span (ft)
+    double height = 0;     ///< pipe rise (ft)
+    double pipeArea = 0;   ///< full area of one barrel (sq ft)
+    double n = 0;          ///< Manning n
+    double physSlope = 0;  ///< (invert up - invert down) / LENGTH (ft/ft)
+    double invertUp = 0;   ///< upstream invert (ft)
+    double invertDn = 0;   ///< downstream invert (ft)
+    double crownDn = 0;    ///< downstream crown (ft)
+
+    // ---- reach hydraulics of the pass -------------------------------------------------------
+    double vCapacity = 0;     ///< full-flow velocity capacity (ft/s; negative on adverse slope)
+    double qCapacity = 0;     ///< full-flow discharge capacity of all barrels (cfs)
+    double velocity = 0;      ///< design velocity Q / barrels / area (ft/s)
+    double vPartial = 0;      ///< partial-flow velocity at normal depth (ft/s)
+    double sf = 0;            ///< friction slope (ft/ft)
+    double minPhysSlope = 0;  ///< slope giving the minimum physical velocity full (%)
+    double normalDepth = 0;   ///< ft
+    double energy = 0;        ///< energy measure used to rank incoming reaches
+    double travelTime = 0;    ///< time of flow in the reach (min)
+
+    // ---- grade line of the pass -------------------------------------------------------------
     double hglUp = 0, hglDn = 0;  ///< grade line at the reach ends (ft)
     double eglUp = 0, eglDn = 0;  ///< energy line at the reach ends (ft)
     double jloss = 0;             ///< junction loss at the node (ft)
     double hglAtNode = 0;         ///< grade line at the node (ft)
+    double minHgl = 0;            ///< `MIN_HGL` (ft; 0 = none)
+    double juncLossCoeff = 0;     ///< `JUNC_LOSS_COEFF` (K)
     double exitLossFull = 0, exitLossPartial = 0;  ///< outfall exit losses (ft)
+
+    // ---- ground losses of the pass ----------------------------------------------------------
+    double dwReduction = 0;     ///< own deep-well discharge (cfs)
+    double dwReductionSub = 0;  ///< deep-well discharges of the nodes upstream (cfs)
+    double fdReduction = 0;     ///< own trench exfiltration (cfs)
+    double fdReductionSub = 0;  ///< trench exfiltration upstream (cfs)
+
+    // ---- everything below is read before or after the passes, not in them -------------------
+    double criticalDepth = 0;  ///< ft, for the final flow
+    double tcInlet = 0;        ///< inlet time of concentration after validation (min)
+    double crownUp = 0;        ///< upstream crown (ft)
+    double frenchLength = 0;   ///< exfiltration trench length (ft)
+    bool nodeFound = false;    ///< the NODE record exists
+    bool reachFound = false;   ///< the REACH record exists
+    bool pipeFound = false;    ///< the pipe definition of a pipe reach exists
+
+    // node data
+    std::array<double, 3> area{};   ///< drainage areas `P_C1DA`..`P_C3DA` (ac)
+    std::array<double, 3> coeff{};  ///< runoff coefficients used, categories 1..3
+    double baseFlow = 0;            ///< own `BASE_FLOW` (cfs)
+    double inletElev = 0;           ///< `INLET_ELEV` (ft)
+    double hglClear = 0;            ///< required clearance of the structure (ft)
+
+    // accumulated drainage
+    std::array<double, 3> ca{};       ///< local C x A per category (ac)
+    std::array<double, 3> areaAcc{};  ///< accumulated areas per category (ac)
+    double localArea = 0;             ///< local drainage area (ac)
+    double totalArea = 0;             ///< accumulated drainage area (ac)
+    double weightedC = 0;             ///< area-weighted runoff coefficient of the total area
+    double localWeightedC = 0;        ///< runoff coefficient of the local area
+    double upstreamCa = 0;            ///< total C x A less the local (ac)
 
     // ---- read only by nodes with deep wells, trenches or ditches -------------------------------
     std::array<double, 8> dwStage{};      ///< deep-well stage elevations (ft)

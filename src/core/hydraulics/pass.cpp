@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 #include "common/vb_format.h"
 #include "hydraulics/pass_sections.h"
@@ -118,18 +119,64 @@ void criticalDepths(std::vector<HydraulicRecord>& recs) {
 }
 
 /// Values one reach hands to another in a pass (the arrival time at the node it drains to, the
-/// energy and velocity its downstream junction ranks, the grade line at its node), kept side by
-/// side: each reach reaches over to a record far away in the flow order, and on a system of tens
-/// of thousands of reaches these small arrays stay in cache where the whole records cannot.
-struct Crossings {
-    explicit Crossings(std::size_t n) : tcArriving(n), energy(n), stateVelocity(n), hglAtNode(n) {}
-    std::vector<double> tcArriving, energy, stateVelocity, hglAtNode;
+/// losses to the ground gathered upstream, the energy and velocity its downstream junction ranks,
+/// the grade line at its node), one cache line per node: each reach reaches over to a node far
+/// away in the flow order, and one line brings everything it reads or adds there. An entry is
+/// started afresh the first time a pass touches it, so no pass sweeps the whole table to reset it.
+class Crossings {
+public:
+    struct alignas(64) Node {
+        double tcArriving = 0;  ///< latest arrival from upstream (min)
+        double dwSub = 0;       ///< deep-well discharges gathered from upstream (cfs)
+        double fdSub = 0;       ///< trench exfiltration gathered from upstream (cfs)
+        double energy = 0;      ///< energy of the reach leaving this node, this pass
+        double stateVelocity = 0;
+        int pass = 0;           ///< the pass the first three values belong to
+    };
+
+    Crossings(const std::vector<HydraulicRecord>& recs, const RunOptions& o) : m_start(recs.size()), m_nodes(recs.size()) {
+        for (std::size_t i = 0; i < recs.size(); ++i) {
+            m_start[i] = o.fixedTc ? o.fixedTcMinutes : recs[i].tcInlet;
+        }
+    }
+    /// Node j as pass `pass` sees it: arrival at its own inlet time, nothing gathered yet, until
+    /// a reach of this pass adds to it.
+    Node& arrivals(std::size_t j, int pass) {
+        Node& e = m_nodes[j];
+        if (e.pass != pass) {
+            e.pass = pass;
+            e.tcArriving = m_start[j];
+            e.dwSub = e.fdSub = 0;
+        }
+        return e;
+    }
+    Node& operator[](std::size_t j) { return m_nodes[j]; }
+    const Node* at(std::size_t j) const { return &m_nodes[j]; }
+
+private:
+    std::vector<double> m_start;  ///< the time a node starts a pass with: its inlet time (or the fixed Tc)
+    std::vector<Node> m_nodes;
 };
+
+/// The working records and crossings are walked in flow order, but the node a reach drains to can
+/// lie anywhere: on systems far larger than the processor's cache the walk would wait on memory at
+/// every reach. The lines a reach some steps ahead will need are asked for early.
+constexpr std::size_t kRecordAhead = 16;
+constexpr std::size_t kNodeAhead = 8;
+/// The part of a record every pass touches (the fields before `criticalDepth`).
+constexpr std::size_t kHotBytes = 384;
+
+inline void prefetch(const void* p) { __builtin_prefetch(p, 1, 3); }
+
+inline void prefetchRecord(const HydraulicRecord& r) {
+    const char* base = reinterpret_cast<const char*>(&r);
+    for (std::size_t off = 0; off < kHotBytes; off += 64) prefetch(base + off);
+}
 
 /// Junction loss K V^2 / 2g at record r, the velocity of an incoming reach read through
 /// `energyOf` / `velocityOf` (by record index).
-template <class Energy, class Velocity>
-double junctionLossOf(const HydraulicRecord& r, int method, Energy&& energyOf, Velocity&& velocityOf) {
+template <class Record, class Energy, class Velocity>
+double junctionLossOf(const Record& r, int method, Energy&& energyOf, Velocity&& velocityOf) {
     double v = 0;
     if (method == 1) {
         v = r.stateVelocity();
@@ -157,15 +204,22 @@ double junctionLossOf(const HydraulicRecord& r, int method, Energy&& energyOf, V
 void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo& io, int pass,
               std::set<std::size_t>& warnedJunctions, std::vector<NormalDepthMemo>& memos, Crossings& x) {
     const RunOptions& o = s.options;
-    for (std::size_t i = 0; i < recs.size(); ++i) {
+    const std::size_t count = recs.size();
+    // Every reach drains to one later in the flow order, so what arrives at a node is complete
+    // when the walk comes to it.
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + kRecordAhead < count) prefetchRecord(recs[i + kRecordAhead]);
+        if (i + kNodeAhead < count) {
+            const HydraulicRecord& ahead = recs[i + kNodeAhead];
+            if (ahead.toIndex >= 0) prefetch(x.at(static_cast<std::size_t>(ahead.toIndex)));
+            for (const int k : ahead.in)
+                if (k >= 0) prefetch(x.at(static_cast<std::size_t>(k)));
+        }
         HydraulicRecord& r = recs[i];
-        x.tcArriving[i] = o.fixedTc ? o.fixedTcMinutes : r.tcInlet;
+        Crossings::Node& here = x.arrivals(i, pass);
+        r.tcWork = here.tcArriving;  // the latest arrival from upstream, set as those reaches ran
         r.dwReduction = r.dwReductionSub = 0;
         r.fdReduction = r.fdReductionSub = 0;
-    }
-    for (std::size_t i = 0; i < recs.size(); ++i) {
-        HydraulicRecord& r = recs[i];
-        r.tcWork = x.tcArriving[i];  // the latest arrival from upstream, set as those reaches ran
         const double hglAtNodePrev = r.hglAtNode;
         r.intensity = rain::CALC_INTENSITY(io.session, static_cast<float>(r.tcWork), s.idf);
         // A rainfall that gives no (or a negative) intensity at a duration it is asked for is wrong
@@ -179,22 +233,25 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         r.localRunoff = r.localCa * r.intensity;    // (C1 A1 + C2 A2 + C3 A3) i
         r.runoffTotal = r.totalCa * r.intensity;    // sum(CA) i
         r.q = r.runoffTotal + r.baseFlowAcc;        // Q = sum(CA) i + base flow
-        HydraulicRecord* to = r.toIndex >= 0 ? &recs[static_cast<std::size_t>(r.toIndex)] : nullptr;
+        const bool to = r.toIndex >= 0;
 
         // Water lost to the ground upstream never reaches this node: the accumulated CA counts
         // the whole upstream area, so every reduction upstream is taken off again here.
+        const auto toIdx = static_cast<std::size_t>(r.toIndex);
         if (o.deepWell) {
+            r.dwReductionSub = here.dwSub;
             r.dwReduction = deepWellDischarge(r, hglAtNodePrev);
             r.q -= r.dwReduction + r.dwReductionSub;
-            if (to) to->dwReductionSub += r.dwReduction + r.dwReductionSub;
+            if (to) x.arrivals(toIdx, pass).dwSub += r.dwReduction + r.dwReductionSub;
         }
         if (o.frenchDrain) {
+            r.fdReductionSub = here.fdSub;
             // The trench sees the flow that reaches it, after the exfiltration upstream.
             if (r.reachType == kReachFrenchDrain)
                 r.fdReduction = recordTrenchExfiltration(r, r.q - r.fdReductionSub, r.reachLength(o.useHydLength),
                                                          r.hglUp);
             r.q -= r.fdReduction + r.fdReductionSub;
-            if (to) to->fdReductionSub += r.fdReduction + r.fdReductionSub;
+            if (to) x.arrivals(toIdx, pass).fdSub += r.fdReduction + r.fdReductionSub;
         }
         if (o.noNegativeFlow && r.q < 0) r.q = 0.00001;
 
@@ -204,14 +261,14 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
             pipeReach(r, s, io, memos[i]);
         // E = 31.2228 Q Vp^2 1.356: ranks the reaches meeting at a junction
         r.energy = 31.2228 * r.q * r.vPartial * r.vPartial * 1.356;
-        x.energy[i] = r.energy;
-        x.stateVelocity[i] = r.stateVelocity();
+        here.energy = r.energy;
+        here.stateVelocity = r.stateVelocity();
 
         // Junction loss from the flow states the previous pass left.
         r.jloss = 0;
         if (pass > 1 && o.junctionLoss) {
-            r.jloss = junctionLossOf(r, o.junctionMethod, [&](int k) { return x.energy[static_cast<std::size_t>(k)]; },
-                                     [&](int k) { return x.stateVelocity[static_cast<std::size_t>(k)]; });
+            r.jloss = junctionLossOf(r, o.junctionMethod, [&](int k) { return x[static_cast<std::size_t>(k)].energy; },
+                                     [&](int k) { return x[static_cast<std::size_t>(k)].stateVelocity; });
             if (r.jloss > kJunctionLossWarning && warnedJunctions.insert(i).second) {
                 io.ui.beep();
                 io.messages.push_back("Node '" + r.name + "' has a computed Junction Loss greater than 3");
@@ -234,7 +291,7 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         if (o.minVelocityOn && vTravel < s.minVelocityFtS) vTravel = s.minVelocityFtS;
         r.travelTime = vTravel != 0 ? r.reachLength(o.useHydLength) / (vTravel * 60.0) : 0.0;
         if (to) {
-            double& arriving = x.tcArriving[static_cast<std::size_t>(r.toIndex)];
+            double& arriving = x.arrivals(toIdx, pass).tcArriving;
             arriving = o.fixedTc ? o.fixedTcMinutes : std::max(arriving, r.tcWork + r.travelTime);
         }
     }
@@ -242,7 +299,8 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
 
 /// Grade line of one reach from the water level at its downstream end; `outfall` marks a reach into
 /// the outfall, whose downstream level is the tailwater plus the exit loss.
-void gradeLine(HydraulicRecord& r, double hglTo, bool outfall, const PassSettings& s, OutfallResult& out) {
+template <class Record>
+void gradeLine(Record& r, double hglTo, bool outfall, const PassSettings& s, OutfallResult& out) {
     const RunOptions& o = s.options;
     const double L = r.reachLength(o.useHydLength);
     const double y = r.normalDepth;
@@ -307,23 +365,118 @@ void gradeLine(HydraulicRecord& r, double hglTo, bool outfall, const PassSetting
     if (r.minHgl != 0) r.hglAtNode = std::max(r.hglAtNode, r.minHgl);
 }
 
-/// Second half of a pass: grade lines from the outfall upstream; returns the sum of `HGL_UP`.
-double hglStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, OutfallResult& out, Crossings& x) {
-    double sum = 0;
+/// What the grade-line step of one pass found.
+struct HglStepResult {
+    double sum = 0;          ///< sum of `HGL_UP` over the system
+    double maxChange = 0;    ///< largest change of an `HGL_UP` since the pass before (ft)
+    std::size_t maxAt = 0;   ///< the record of that change (the first in flow order on a tie)
+};
+
+/// Second half of a pass: grade lines from the outfall upstream. Each reach reads the grade line
+/// at the node it drains to, which lies later in the flow order and so has its value of this pass.
+template <class Record>
+HglStepResult hglStep(std::vector<Record>& recs, const PassSettings& s, OutfallResult& out,
+                      std::vector<double>& hglAt) {
+    HglStepResult res;
     bool outfallSeen = false;
-    for (std::size_t k = 0; k < recs.size(); ++k) x.hglAtNode[k] = recs[k].hglAtNode;
     for (std::size_t k = recs.size(); k-- > 0;) {
-        HydraulicRecord& r = recs[k];
+        if constexpr (std::is_same_v<Record, HydraulicRecord>)
+            if (k >= kRecordAhead) prefetchRecord(recs[k - kRecordAhead]);
+        Record& r = recs[k];
         const bool outfall = r.toIndex < 0;
         OutfallResult scratch;
         OutfallResult& target = (outfall && !outfallSeen) ? out : scratch;
-        const double hglTo = outfall ? s.tailwaterFt : x.hglAtNode[static_cast<std::size_t>(r.toIndex)];
+        const double hglTo = outfall ? s.tailwaterFt : hglAt[static_cast<std::size_t>(r.toIndex)];
+        const double before = r.hglUp;
         gradeLine(r, hglTo, outfall, s, target);
-        x.hglAtNode[k] = r.hglAtNode;
+        hglAt[k] = r.hglAtNode;
         if (outfall) outfallSeen = true;
-        sum += r.hglUp;
+        res.sum += r.hglUp;
+        // Walking upstream, an equal change still moves the mark to the earlier record.
+        const double change = std::fabs(r.hglUp - before);
+        if (change > res.maxChange || (change == res.maxChange && change > 0)) {
+            res.maxChange = change;
+            res.maxAt = k;
+        }
     }
-    return sum;
+    return res;
+}
+
+/// What a pass reads and writes of a reach once its flow is known: the grade line, the junction
+/// loss and what they are built from. Without deep wells or trenches nothing in the flow step
+/// hangs on the grade line, so the flows, velocities and depths of the first pass are those of
+/// every pass; later passes then only walk the grade line again (with the junction losses the new
+/// flow states give), over these compact copies (three cache lines each) instead of the records.
+struct alignas(64) GradeWork {
+    int toIndex = -1;
+    int reachType = kReachPipe;
+    FlowState state = FlowState::Unset;
+    std::array<int, 4> in{-1, -1, -1, -1};
+    double frictionLength = 0;  ///< LENGTH or HYD_LENGTH, as the run uses
+    double normalDepth = 0, sf = 0, velocity = 0, vPartial = 0, q = 0, qCapacity = 0;
+    double crownDn = 0, invertDn = 0, invertUp = 0, minHgl = 0, juncLossCoeff = 0;
+    double hglUp = 0, hglDn = 0, eglUp = 0, eglDn = 0, jloss = 0, hglAtNode = 0;
+    double exitLossFull = 0, exitLossPartial = 0;
+
+    GradeWork(const HydraulicRecord& r, bool useHydLength)
+        : toIndex(r.toIndex), reachType(r.reachType), state(r.state), in(r.in),
+          frictionLength(r.reachLength(useHydLength)), normalDepth(r.normalDepth), sf(r.sf), velocity(r.velocity),
+          vPartial(r.vPartial), q(r.q), qCapacity(r.qCapacity), crownDn(r.crownDn), invertDn(r.invertDn),
+          invertUp(r.invertUp), minHgl(r.minHgl), juncLossCoeff(r.juncLossCoeff), hglUp(r.hglUp), hglDn(r.hglDn),
+          eglUp(r.eglUp), eglDn(r.eglDn), jloss(r.jloss), hglAtNode(r.hglAtNode), exitLossFull(r.exitLossFull),
+          exitLossPartial(r.exitLossPartial) {}
+    void storeInto(HydraulicRecord& r) const {
+        r.state = state;
+        r.hglUp = hglUp;
+        r.hglDn = hglDn;
+        r.eglUp = eglUp;
+        r.eglDn = eglDn;
+        r.jloss = jloss;
+        r.hglAtNode = hglAtNode;
+        r.exitLossFull = exitLossFull;
+        r.exitLossPartial = exitLossPartial;
+    }
+    bool isDitch() const { return reachType == kReachDitch; }
+    double reachLength(bool) const { return frictionLength; }
+    double stateVelocity() const { return state == FlowState::Full ? velocity : vPartial; }
+};
+static_assert(sizeof(GradeWork) == 192);
+
+/// The passes after the first when the flows cannot change: one walk from the outfall upstream.
+/// A reach's junction loss takes the flow states the previous pass left: walking upstream, the
+/// reaches that drain into it are still to come, so their states are still those of the last
+/// pass, and so is its own until its grade line is found. Losses above the warning level are
+/// gathered in `bigLosses`.
+HglStepResult gradeWalk(std::vector<GradeWork>& work, const PassSettings& s, OutfallResult& out,
+                        std::vector<double>& hglAt, const std::vector<double>& energy,
+                        std::vector<double>& stateVelocity, bool junctionLoss, std::vector<std::size_t>& bigLosses) {
+    const RunOptions& o = s.options;
+    HglStepResult res;
+    bool outfallSeen = false;
+    for (std::size_t k = work.size(); k-- > 0;) {
+        GradeWork& w = work[k];
+        if (junctionLoss) {
+            w.jloss = junctionLossOf(w, o.junctionMethod, [&](int j) { return energy[static_cast<std::size_t>(j)]; },
+                                     [&](int j) { return stateVelocity[static_cast<std::size_t>(j)]; });
+            if (w.jloss > kJunctionLossWarning) bigLosses.push_back(k);
+        }
+        const bool outfall = w.toIndex < 0;
+        OutfallResult scratch;
+        OutfallResult& target = (outfall && !outfallSeen) ? out : scratch;
+        const double hglTo = outfall ? s.tailwaterFt : hglAt[static_cast<std::size_t>(w.toIndex)];
+        const double before = w.hglUp;
+        gradeLine(w, hglTo, outfall, s, target);
+        hglAt[k] = w.hglAtNode;
+        stateVelocity[k] = w.stateVelocity();
+        if (outfall) outfallSeen = true;
+        res.sum += w.hglUp;
+        const double change = std::fabs(w.hglUp - before);
+        if (change > res.maxChange || (change == res.maxChange && change > 0)) {
+            res.maxChange = change;
+            res.maxAt = k;
+        }
+    }
+    return res;
 }
 
 }  // namespace
@@ -357,29 +510,67 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
     int shownPass = 0;
     std::set<std::size_t> warnedJunctions;
     std::vector<NormalDepthMemo> memos(records.size());
-    Crossings crossings(records.size());
-    std::vector<double> hglBefore(records.size());
+    Crossings crossings(records, s.options);
+    std::vector<double> hglAt(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) hglAt[i] = records[i].hglAtNode;
+    // Flows that hang on the grade line (water lost to deep wells or trenches) are found again on
+    // every pass; otherwise the first pass fixes them and the later passes take the compact walk.
+    const bool flowsFollowGradeLine = s.options.deepWell || s.options.frenchDrain;
+    std::vector<GradeWork> work;
+    std::vector<double> energy, stateVelocity;
+    std::vector<std::size_t> bigLosses;
+    // The grade line back into the records; the critical depths (of the flows of the first pass,
+    // which are the final ones) in the same sweep.
+    const auto storeWork = [&] {
+        for (std::size_t i = 0; i < work.size(); ++i) {
+            HydraulicRecord& r = records[i];
+            work[i].storeInto(r);
+            r.criticalDepth = recordCriticalDepth(r, r.q / std::max(1, r.barrels));
+        }
+    };
     try {
         do {
             ++pass;
             prev = sum;
-            for (std::size_t i = 0; i < records.size(); ++i) hglBefore[i] = records[i].hglUp;
-            flowStep(records, s, io, pass, warnedJunctions, memos, crossings);
-            io.messages.push_back(" ");
-            io.messages.push_back("PASS = " + std::to_string(pass));
+            HglStepResult step;
             res.outfall = OutfallResult{};
             res.outfall.tailwater = s.tailwaterFt;
-            sum = hglStep(records, s, res.outfall, crossings);
-            res.hglDifference = std::fabs(sum - prev);
-            res.maxHglChange = 0;
-            res.maxHglChangeNode.clear();
-            for (std::size_t i = 0; i < records.size(); ++i) {
-                const double change = std::fabs(records[i].hglUp - hglBefore[i]);
-                if (change > res.maxHglChange) {
-                    res.maxHglChange = change;
-                    res.maxHglChangeNode = records[i].name;
+            if (flowsFollowGradeLine) {
+                flowStep(records, s, io, pass, warnedJunctions, memos, crossings);
+                io.messages.push_back(" ");
+                io.messages.push_back("PASS = " + std::to_string(pass));
+                step = hglStep(records, s, res.outfall, hglAt);
+            } else {
+                if (pass == 1) {
+                    flowStep(records, s, io, pass, warnedJunctions, memos, crossings);
+                    work.reserve(records.size());
+                    energy.resize(records.size());
+                    stateVelocity.resize(records.size());
+                    for (std::size_t i = 0; i < records.size(); ++i) {
+                        work.emplace_back(records[i], s.options.useHydLength);
+                        energy[i] = records[i].energy;
+                    }
                 }
+                bigLosses.clear();
+                step = gradeWalk(work, s, res.outfall, hglAt, energy, stateVelocity,
+                                 pass > 1 && s.options.junctionLoss, bigLosses);
+                // Warned in flow order, each junction once, ahead of the pass line, as a full pass does.
+                std::sort(bigLosses.begin(), bigLosses.end());
+                for (const std::size_t i : bigLosses)
+                    if (warnedJunctions.insert(i).second) {
+                        io.ui.beep();
+                        io.messages.push_back("Node '" + records[i].name + "' has a computed Junction Loss greater than 3");
+                    }
+                io.messages.push_back(" ");
+                io.messages.push_back("PASS = " + std::to_string(pass));
             }
+            sum = step.sum;
+            res.hglDifference = std::fabs(sum - prev);
+            res.maxHglChange = step.maxChange;
+            if (step.maxChange > 0)
+                res.maxHglChangeNode = records[step.maxAt].name;
+            else
+                res.maxHglChangeNode.clear();
             // A grade line that is no longer a number never settles: the results check names it.
             if (!std::isfinite(sum)) {
                 res.nonFinite = true;
@@ -392,11 +583,15 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
             io.ui.processEvents();
         } while (!((std::fabs(sum - prev) < s.options.maxHglDifference && pass >= 4) || pass >= maxPasses));
     } catch (const Stop&) {
+        for (std::size_t i = 0; i < work.size(); ++i) work[i].storeInto(records[i]);
         res.status = -1;
         res.passes = pass;
         return res;
     }
-    criticalDepths(records);
+    if (work.empty())
+        criticalDepths(records);
+    else
+        storeWork();
     // The gauges end on the last pass whatever the refresh interval.
     if (io.progress && shownPass != pass) io.progress({pass, maxPasses, res.hglDifference});
     res.passes = pass;

@@ -3,9 +3,14 @@
 
 #include <cmath>
 
+#include "db/project.h"
 #include "hydraulics/pass.h"
+#include "hydraulics/system_loader.h"
 #include "hydraulics/run.h"
+#include "support/random_system.h"
+#include "support/test_support.h"
 #include "ui/recording_ui.h"
+#include "ui/ui_port.h"
 
 namespace kolv::hydraulics {
 namespace {
@@ -255,6 +260,81 @@ TEST(DeepWell, InterpolatesInTheFirstIntervalHoldingTheStage) {
     EXPECT_DOUBLE_EQ(deepWellDischarge(r, 16.01), 0.0);  // above it
     HydraulicRecord none;
     EXPECT_DOUBLE_EQ(deepWellDischarge(none, 0.0), 0.0);
+}
+
+// Without deep wells or trenches the passes after the first walk only the grade line; with the
+// deep-well switch on (and no well anywhere) every pass runs the whole flow step. Both must give
+// the same numbers to the last bit, on generated systems with backwater from a high tailwater,
+// junction losses of both methods and both crown rules.
+TEST(PassLoopPaths, GradeLineOnlyPassesMatchFullPassesBitForBit) {
+    kolv::test::TempDir dir;
+    ui::SilentUi silent;
+    auto project = db::openProject(kolv::test::makeEmptyProject(dir), silent);
+    for (std::uint32_t seed : {7u, 11u, 2026u}) {
+        kolv::test::RandomSystemOptions shape;
+        shape.system = "R" + std::to_string(seed);
+        shape.prefix = seed == 7u ? "A" : seed == 11u ? "B" : "C";  // names are unique in a project
+        shape.reaches = 300;
+        shape.seed = seed;
+        kolv::test::addRandomSystem(*project->db, shape);
+    }
+    int compared = 0, fullStates = 0;
+    for (const char* system : {"R7", "R11", "R2026"}) {
+        for (int method : {1, 2}) {
+            for (bool jumpToCrown : {true, false}) {
+                for (double tailwaterRise : {0.0, 6.0}) {
+                    Session session;
+                    session.suppressMaxPassesWarning = true;
+                    std::vector<std::string> loadMessages;
+                    auto loaded = loadSystemForRun(*project, session, silent, system, loadMessages);
+                    ASSERT_TRUE(loaded);
+                    PassSettings s;
+                    s.options.exitLoss = s.options.junctionLoss = s.options.minVelocityOn = true;
+                    s.options.junctionMethod = method;
+                    s.options.jumpToCrown = jumpToCrown;
+                    s.options.maxPasses = 12;
+                    s.options.maxHglDifference = 0;
+                    s.tailwaterFt = loaded->records.back().crownDn + tailwaterRise;
+                    s.exitLossCoeff = 1.0;
+                    s.idf = loaded->idf;
+
+                    std::vector<HydraulicRecord> fast = loaded->records, full = loaded->records;
+                    std::vector<std::string> fastMessages, fullMessages;
+                    PassIo fastIo{session, silent, fastMessages, {}, {}};
+                    const PassLoopResult a = runPassLoop(fast, s, fastIo);
+                    PassSettings withWells = s;
+                    withWells.options.deepWell = true;
+                    PassIo fullIo{session, silent, fullMessages, {}, {}};
+                    const PassLoopResult b = runPassLoop(full, withWells, fullIo);
+
+                    const std::string where = std::string(system) + " method " + std::to_string(method) +
+                                              (jumpToCrown ? " jump" : " no jump") + " rise " +
+                                              std::to_string(tailwaterRise);
+                    ASSERT_EQ(a.passes, b.passes) << where;
+                    EXPECT_EQ(a.hglDifference, b.hglDifference) << where;
+                    EXPECT_EQ(a.maxHglChange, b.maxHglChange) << where;
+                    EXPECT_EQ(a.maxHglChangeNode, b.maxHglChangeNode) << where;
+                    EXPECT_EQ(a.outfall.exitLoss, b.outfall.exitLoss) << where;
+                    EXPECT_EQ(a.outfall.controlElev, b.outfall.controlElev) << where;
+                    EXPECT_EQ(fastMessages, fullMessages) << where;
+                    for (std::size_t i = 0; i < fast.size(); ++i) {
+                        const HydraulicRecord& x = fast[i];
+                        const HydraulicRecord& y = full[i];
+                        ASSERT_TRUE(x.state == y.state && x.hglUp == y.hglUp && x.hglDn == y.hglDn &&
+                                    x.eglUp == y.eglUp && x.eglDn == y.eglDn && x.jloss == y.jloss &&
+                                    x.hglAtNode == y.hglAtNode && x.q == y.q && x.tcWork == y.tcWork &&
+                                    x.exitLossFull == y.exitLossFull && x.exitLossPartial == y.exitLossPartial &&
+                                    x.criticalDepth == y.criticalDepth)
+                            << where << ", node " << x.name;
+                        if (x.state == FlowState::Full) ++fullStates;
+                    }
+                    ++compared;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(compared, 24);
+    EXPECT_GT(fullStates, 100);  // the backwater cases did reach surcharged pipes
 }
 
 }  // namespace
