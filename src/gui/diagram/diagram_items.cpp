@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -52,6 +53,34 @@ double lineWidth(const QString& line, bool bold) {
     return w;
 }
 
+/// The outlines of one symbol look, made once and shared (a path is copied by reference).
+struct SymbolPaths {
+    QPainterPath path, outer, inner;
+};
+
+const SymbolPaths& symbolPaths(const kolv::diagram::EntityStyle& style) {
+    struct Entry {
+        Shape shape;
+        double size, lineWidth;
+        SymbolPaths paths;
+    };
+    static std::vector<std::unique_ptr<Entry>> known;
+    for (const auto& e : known)
+        if (e->shape == style.shape && e->size == style.size && e->lineWidth == style.lineWidth) return e->paths;
+    auto e = std::make_unique<Entry>(Entry{style.shape, style.size, style.lineWidth,
+                                           {symbolPath(style.shape, style.size),
+                                            symbolPath(style.shape, style.size + style.lineWidth),
+                                            symbolPath(style.shape, std::max(1.0, style.size - style.lineWidth))}});
+    known.push_back(std::move(e));
+    return known.back()->paths;
+}
+
+/// True when the painter draws in the view's pixels (not a printer's or a picture's).
+bool onScreen(const QPainter* painter) {
+    const QTransform& t = painter->worldTransform();
+    return std::abs(t.m11() * ViewScale::unitsPerPixel - 1) < 0.01 && std::abs(t.m12()) < 1e-9;
+}
+
 }  // namespace
 
 QColor toColor(kolv::diagram::Rgb c) { return QColor(c.r, c.g, c.b); }
@@ -86,10 +115,10 @@ QPainterPath symbolPath(Shape shape, double size) {
 
 EntityItem::EntityItem(QString name, QString className, bool outfall, const kolv::diagram::EntityStyle& style)
     : m_name(std::move(name)), m_class(std::move(className)), m_outfall(outfall), m_style(style),
-      m_path(symbolPath(style.shape, style.size)),
-      m_outer(symbolPath(style.shape, style.size + style.lineWidth)),
-      m_inner(symbolPath(style.shape, std::max(1.0, style.size - style.lineWidth))) {
-    setFlags(ItemIsSelectable | ItemIsMovable | ItemSendsGeometryChanges);
+      m_path(symbolPaths(style).path),
+      m_outer(symbolPaths(style).outer),
+      m_inner(symbolPaths(style).inner) {
+    setFlags(ItemIsSelectable | ItemIsMovable | ItemSendsGeometryChanges | ItemHasNoContents);
     setZValue(2);
     setCursor(Qt::PointingHandCursor);
 }
@@ -117,7 +146,7 @@ QPainterPath EntityItem::shape() const {
     return p;
 }
 
-void EntityItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
+void EntityItem::draw(QPainter* painter) const {
     painter->setRenderHint(QPainter::Antialiasing);
     paintInPixels(painter);
     // on the screen one pixel is one device pixel: the cosmetic stroker is much quicker
@@ -190,10 +219,13 @@ const QPixmap& EntityItem::symbolPicture(double pixelRatio) const {
 }
 
 QVariant EntityItem::itemChange(GraphicsItemChange change, const QVariant& value) {
+    if (change == ItemPositionChange && m_network) m_network->touch(sceneBoundingRect());  // where it was
     if (change == ItemPositionHasChanged) {
         for (RelationItem* r : m_relations) r->adjust();
         if (m_label) m_label->setPos(pos());
+        if (m_network) m_network->touch(sceneBoundingRect());
     }
+    if (change == ItemSelectedHasChanged && m_network) m_network->touch(sceneBoundingRect());
     return QGraphicsItem::itemChange(change, value);
 }
 
@@ -210,7 +242,7 @@ RelationItem::RelationItem(QString name, EntityItem* from, EntityItem* to, const
         case kolv::diagram::PenStyle::Dot: m_pen.setStyle(Qt::DotLine); break;
         case kolv::diagram::PenStyle::DashDot: m_pen.setStyle(Qt::DashDotLine); break;
     }
-    setFlags(ItemIsSelectable);
+    setFlags(ItemIsSelectable | ItemHasNoContents);
     setZValue(1);
     from->addRelation(this);
     to->addRelation(this);
@@ -225,9 +257,29 @@ void RelationItem::setTo(EntityItem* to) {
 }
 
 void RelationItem::adjust() {
+    if (m_network) m_network->touch(boundingRect());
     prepareGeometryChange();
     m_line = QLineF(m_from->pos(), m_to->pos());
     if (m_label) m_label->setPos(middle());
+    if (m_network) m_network->touch(boundingRect());
+}
+
+QVariant RelationItem::itemChange(GraphicsItemChange change, const QVariant& value) {
+    if (change == ItemSelectedHasChanged && m_network) m_network->touch(boundingRect());
+    return QGraphicsItem::itemChange(change, value);
+}
+
+QPolygonF RelationItem::arrowHead(double unitsPerPixel) const {
+    const double scale = 1 / unitsPerPixel;  // view pixels per diagram unit
+    const double lengthPx = m_line.length() * scale;
+    if (lengthPx < 24) return {};
+    const double a = 11 / scale, w = (4.5 + m_pen.widthF() / 2) / scale;
+    const QPointF dir = (m_line.p2() - m_line.p1()) / m_line.length();
+    const QPointF normal(-dir.y(), dir.x());
+    const QPointF tip = middle() + dir * (a / 2);
+    QPolygonF head;
+    head << tip << tip - dir * a + normal * w << tip - dir * a - normal * w;
+    return head;
 }
 
 QPointF RelationItem::middle() const { return (m_line.p1() + m_line.p2()) / 2; }
@@ -245,7 +297,7 @@ QPainterPath RelationItem::shape() const {
     return stroker.createStroke(p);
 }
 
-void RelationItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
+void RelationItem::draw(QPainter* painter) const {
     painter->setRenderHint(QPainter::Antialiasing);
     QPen pen = m_pen;
     if (isSelected()) pen.setColor(QColor(255, 120, 0));
@@ -255,19 +307,137 @@ void RelationItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWi
     if (!screen) pen.setWidthF(m_pen.widthF() * ViewScale::unitsPerPixel);
     painter->setPen(pen);
     painter->drawLine(m_line);
-    // arrow head at the middle, pointing downstream, about 11 px long on the screen
-    const double scale = 1 / ViewScale::unitsPerPixel;  // view pixels per diagram unit
-    const double lengthPx = m_line.length() * scale;
-    if (lengthPx < 24) return;
-    const double a = 11 / scale, w = (4.5 + m_pen.widthF() / 2) / scale;
-    const QPointF dir = (m_line.p2() - m_line.p1()) / m_line.length();
-    const QPointF normal(-dir.y(), dir.x());
-    const QPointF tip = middle() + dir * (a / 2);
-    QPolygonF head;
-    head << tip << tip - dir * a + normal * w << tip - dir * a - normal * w;
+    const QPolygonF head = arrowHead(ViewScale::unitsPerPixel);
+    if (head.isEmpty()) return;
     painter->setPen(Qt::NoPen);
     painter->setBrush(pen.color());
     painter->drawPolygon(head);
+}
+
+// ---- NetworkItem
+
+NetworkItem::NetworkItem(const QRectF& area) : m_area(area) {
+    setFlag(ItemUsesExtendedStyleOption);  // the exposed rectangle: only what is in it is drawn
+    setAcceptedMouseButtons(Qt::NoButton);
+    setZValue(1.5);  // where the reaches and symbols would stand; labels above
+}
+
+void NetworkItem::add(EntityItem* e) {
+    m_entities.push_back(e);
+    e->setNetwork(this);
+    touch(e->sceneBoundingRect());
+}
+
+void NetworkItem::add(RelationItem* r) {
+    m_relations.push_back(r);
+    r->setNetwork(this);
+    touch(r->boundingRect());
+}
+
+void NetworkItem::forget(EntityItem* e) {
+    touch(e->sceneBoundingRect());
+    e->setNetwork(nullptr);
+    m_entities.erase(std::remove(m_entities.begin(), m_entities.end(), e), m_entities.end());
+}
+
+void NetworkItem::forget(RelationItem* r) {
+    touch(r->boundingRect());
+    r->setNetwork(nullptr);
+    m_relations.erase(std::remove(m_relations.begin(), m_relations.end(), r), m_relations.end());
+}
+
+void NetworkItem::touch(const QRectF& rect) { update(rect); }
+
+QRectF NetworkItem::boundingRect() const { return m_area; }
+
+void NetworkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) {
+    if (onScreen(painter)) {
+        paintOnScreen(painter, option ? option->exposedRect : m_area);
+        return;
+    }
+    // paper and pictures: each item as it always drew, reaches under symbols
+    for (const RelationItem* r : m_relations) {
+        if (!r->isVisible()) continue;
+        painter->save();
+        r->draw(painter);
+        painter->restore();
+    }
+    for (const EntityItem* e : m_entities) {
+        if (!e->isVisible()) continue;
+        painter->save();
+        painter->translate(e->pos());
+        e->draw(painter);
+        painter->restore();
+    }
+}
+
+void NetworkItem::paintOnScreen(QPainter* painter, const QRectF& exposed) {
+    const double upp = ViewScale::unitsPerPixel;
+    const double margin = 40 * upp;  // symbols and arrow heads reach this far past their point
+    const double left = exposed.left() - margin, right = exposed.right() + margin;
+    const double top = exposed.top() - margin, bottom = exposed.bottom() + margin;
+    painter->setRenderHint(QPainter::Antialiasing);
+
+    // reaches: one batch of lines and one of arrow heads per pen
+    struct Batch {
+        QPen pen;
+        std::vector<QLineF> lines;
+        QPainterPath arrows;
+    };
+    std::vector<Batch> batches;
+    Batch* last = nullptr;
+    for (const RelationItem* r : m_relations) {
+        const QLineF& l = r->line();
+        if (std::max(l.x1(), l.x2()) < left || std::min(l.x1(), l.x2()) > right || std::max(l.y1(), l.y2()) < top ||
+            std::min(l.y1(), l.y2()) > bottom || !r->isVisible())
+            continue;
+        QPen pen = r->pen();
+        if (r->isSelected()) pen.setColor(QColor(255, 120, 0));
+        if (!last || last->pen != pen) {
+            last = nullptr;
+            for (Batch& b : batches)
+                if (b.pen == pen) last = &b;
+            if (!last) last = &batches.emplace_back(Batch{pen, {}, {}});
+        }
+        last->lines.push_back(l);
+        const QPolygonF head = r->arrowHead(upp);
+        if (!head.isEmpty()) last->arrows.addPolygon(head);
+    }
+    for (Batch& b : batches) {
+        b.pen.setCosmetic(true);
+        painter->setPen(b.pen);
+        painter->drawLines(b.lines.data(), static_cast<int>(b.lines.size()));
+        if (b.arrows.isEmpty()) continue;
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(b.pen.color());
+        painter->drawPath(b.arrows);
+    }
+
+    // symbols: each a copy of its look's picture, placed in device pixels
+    const QTransform world = painter->worldTransform();
+    const double ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    std::vector<const EntityItem*> selected;
+    painter->save();
+    painter->resetTransform();
+    for (const EntityItem* e : m_entities) {
+        const QPointF p = e->pos();
+        if (p.x() < left || p.x() > right || p.y() < top || p.y() > bottom || !e->isVisible()) continue;
+        if (e->isSelected()) {
+            selected.push_back(e);
+            continue;
+        }
+        const QPixmap& picture = e->symbolPicture(ratio);
+        const QSizeF logical = picture.deviceIndependentSize();
+        painter->drawPixmap(world.map(p) - QPointF(logical.width() / 2, logical.height() / 2), picture);
+    }
+    painter->restore();
+    // the chosen ones on top, with their ring
+    for (const EntityItem* e : selected) {
+        painter->save();
+        painter->translate(e->pos());
+        e->draw(painter);
+        painter->restore();
+    }
 }
 
 // ---- LabelItem

@@ -15,6 +15,7 @@ namespace kolv::gui::diagram {
 
 class RelationItem;
 class LabelItem;
+class NetworkItem;
 
 QColor toColor(kolv::diagram::Rgb c);
 
@@ -47,17 +48,21 @@ public:
     void removeRelation(RelationItem* r);
     const std::vector<RelationItem*>& relations() const { return m_relations; }
     double size() const { return m_style.size; }
+    /// The layer that paints it (the item itself paints nothing; see NetworkItem).
+    void setNetwork(NetworkItem* network) { m_network = network; }
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
+    /// Draws the symbol centred on the painter's origin (diagram units).
+    void draw(QPainter* painter) const;
+    /// The symbol as drawn on the screen, kept once per look and pixel ratio.
+    const QPixmap& symbolPicture(double pixelRatio) const;
 
 protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
 
 private:
-    /// The symbol as drawn on the screen, kept once per look and pixel ratio.
-    const QPixmap& symbolPicture(double pixelRatio) const;
     mutable const QPixmap* m_picture = nullptr;  ///< the shared picture last used
     mutable double m_pictureRatio = 0;
 
@@ -66,6 +71,7 @@ private:
     kolv::diagram::EntityStyle m_style;
     QPainterPath m_path;
     QPainterPath m_outer, m_inner;  // outline drawn as a filled ring: no stroking of thousands of symbols
+    NetworkItem* m_network = nullptr;
     LabelItem* m_label = nullptr;
     std::vector<RelationItem*> m_relations;
 };
@@ -86,22 +92,64 @@ public:
     /// The ends moved: geometry and label follow.
     void adjust();
     QPointF middle() const;
+    const QLineF& line() const { return m_line; }
+    const QPen& pen() const { return m_pen; }
+    void setNetwork(NetworkItem* network) { m_network = network; }
+    /// The arrow head at the middle pointing downstream, about 11 px long at `unitsPerPixel`;
+    /// empty when the reach is too short on the screen to carry one.
+    QPolygonF arrowHead(double unitsPerPixel) const;
 
     /// Room around the line for its pen and arrow (diagram units), set once per drawing.
     static void setMargin(double units) { s_margin = units; }
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+    void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
+    /// Draws the reach in diagram units (on paper and in pictures).
+    void draw(QPainter* painter) const;
+
+protected:
+    QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
 
 private:
     QString m_name;
+    NetworkItem* m_network = nullptr;
     EntityItem* m_from;
     EntityItem* m_to;
     QPen m_pen;
     LabelItem* m_label = nullptr;
     QLineF m_line;
     static double s_margin;
+};
+
+/// Paints every reach and symbol of the drawing at once. The entity and reach items stay in the
+/// scene for finding, selecting and dragging, but paint nothing themselves: a scene of tens of
+/// thousands of items spends most of a repaint sorting and preparing them one by one, while
+/// here the reaches go out as one batch of lines per pen and the symbols as copies of one
+/// picture per look. On paper each item draws itself as before.
+class NetworkItem : public QGraphicsItem {
+public:
+    enum { Type = UserType + 4 };
+    /// `area`: the whole drawing area in diagram units.
+    explicit NetworkItem(const QRectF& area);
+    int type() const override { return Type; }
+
+    void add(EntityItem* e);
+    void add(RelationItem* r);
+    void forget(EntityItem* e);
+    void forget(RelationItem* r);
+    /// Repaints the part of the drawing around a rectangle of diagram units.
+    void touch(const QRectF& rect);
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override { return {}; }  // never hit: the items under it are
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+private:
+    void paintOnScreen(QPainter* painter, const QRectF& exposed);
+    QRectF m_area;
+    std::vector<EntityItem*> m_entities;
+    std::vector<RelationItem*> m_relations;
 };
 
 /// Label text beside an entity or a reach: constant screen size, offset from its anchor in pixels.

@@ -40,6 +40,9 @@ DiagramView::DiagramView(QWidget* parent) : QGraphicsView(parent), m_palette(kd:
     auto* scene = new QGraphicsScene(this);
     // room beyond the limits for labels of symbols near the edges when zoomed out
     scene->setSceneRect(-3000, -3000, kd::kMaxCoordinate + 6000, kd::kMaxCoordinate + 6000);
+    // Found by a walk over the items, not a tree: a whole system is redrawn at every switch,
+    // and building the tree for tens of thousands of new items costs more than the walks save.
+    scene->setItemIndexMethod(QGraphicsScene::NoIndex);
     setScene(scene);
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     setTransformationAnchor(AnchorUnderMouse);
@@ -86,6 +89,7 @@ void DiagramView::clearItems() {
     m_order.clear();
     m_placer.reset();
     scene()->clear();
+    m_network = nullptr;
     m_entities.clear();
     m_relations.clear();
     m_labels.clear();
@@ -166,9 +170,19 @@ void DiagramView::addToScene(QGraphicsItem* item) {
     m_order.push_back(item);
 }
 
+NetworkItem* DiagramView::network() {
+    if (!m_network) {
+        m_network = new NetworkItem(scene()->sceneRect());
+        scene()->addItem(m_network);
+    }
+    return m_network;
+}
+
 void DiagramView::deleteItems(const std::vector<QGraphicsItem*>& items) {
     std::unordered_set<QGraphicsItem*> inScene;
     for (QGraphicsItem* i : items) {
+        if (m_network && i->type() == EntityItem::Type) m_network->forget(static_cast<EntityItem*>(i));
+        if (m_network && i->type() == RelationItem::Type) m_network->forget(static_cast<RelationItem*>(i));
         if (i->scene()) inScene.insert(i);
         else delete i;  // a label never shown is not in the scene
     }
@@ -183,6 +197,7 @@ EntityItem* DiagramView::addEntityItem(const kd::Entity& e) {
     auto* item = new EntityItem(q(e.name), q(e.className), e.outfall, m_palette.entity(e.className));
     item->setPos(e.x, e.y);
     addToScene(item);
+    network()->add(item);
     m_entities.insert(item->name().toUpper(), item);
     return item;
 }
@@ -191,6 +206,7 @@ RelationItem* DiagramView::addRelationItem(const QString& name, EntityItem* from
     const int cls = pipeClass >= 0 && pipeClass < 12 ? pipeClass : kd::kRedrawPipeClass;
     auto* item = new RelationItem(name, from, to, m_palette.relation(kd::kPipeClasses[static_cast<std::size_t>(cls)]));
     addToScene(item);
+    network()->add(item);
     m_relations.insert(name.toUpper(), item);
     return item;
 }

@@ -27,6 +27,7 @@ namespace kolv::gui::diagram {
 class EntityItem;
 class RelationItem;
 class LabelItem;
+class NetworkItem;
 
 /// What the view needs from the program.
 struct DiagramContext {
@@ -130,6 +131,8 @@ private:
     void guarded(F&& f);
     void clearItems();
     EntityItem* addEntityItem(const kolv::diagram::Entity& e);
+    /// The layer painting every reach and symbol, made with the first of them.
+    NetworkItem* network();
     RelationItem* addRelationItem(const QString& name, EntityItem* from, EntityItem* to, int pipeClass);
     void buildLabels();
     void placeAllLabels();
@@ -163,6 +166,7 @@ private:
     /// Every item in the order it was added: deleting from the last keeps the scene's own
     /// bookkeeping linear for large systems.
     std::vector<QGraphicsItem*> m_order;
+    NetworkItem* m_network = nullptr;  // owned by the scene
     void addToScene(QGraphicsItem* item);
     void deleteItems(const std::vector<QGraphicsItem*>& items);
     double m_baseScale = 1;  // pixels per diagram unit with the whole system fitted
