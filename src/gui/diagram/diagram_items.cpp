@@ -184,17 +184,30 @@ void EntityItem::draw(QPainter* painter) const {
 
 const QPixmap& EntityItem::symbolPicture(double pixelRatio) const {
     if (m_picture && m_pictureRatio == pixelRatio) return *m_picture;
-    // one picture per look, shared by every symbol of a class; the map never moves its pictures
-    static std::unordered_map<std::string, QPixmap> pictures;
-    const std::string key = std::to_string(static_cast<int>(m_style.shape)) + '|' + std::to_string(m_style.size) + '|' +
-                            std::to_string(m_style.lineWidth) + '|' + std::to_string(m_style.fill.r) + ',' +
-                            std::to_string(m_style.fill.g) + ',' + std::to_string(m_style.fill.b) + '|' +
-                            std::to_string(m_style.line.r) + ',' + std::to_string(m_style.line.g) + ',' +
-                            std::to_string(m_style.line.b) + '|' + std::to_string(pixelRatio);
     m_pictureRatio = pixelRatio;
-    if (auto it = pictures.find(key); it != pictures.end()) return *(m_picture = &it->second);
+    return *(m_picture = &diagram::symbolPicture(m_style, pixelRatio));
+}
+
+const QPixmap& symbolPicture(const kolv::diagram::EntityStyle& style, double pixelRatio) {
+    // one picture per look, shared by every symbol of a class; the pictures never move
+    struct Entry {
+        kolv::diagram::EntityStyle style;
+        double ratio;
+        QPixmap picture;
+    };
+    static std::vector<std::unique_ptr<Entry>> pictures;
+    auto same = [](const kolv::diagram::EntityStyle& a, const kolv::diagram::EntityStyle& b) {
+        return a.shape == b.shape && a.size == b.size && a.lineWidth == b.lineWidth && a.fill.r == b.fill.r &&
+               a.fill.g == b.fill.g && a.fill.b == b.fill.b && a.line.r == b.line.r && a.line.g == b.line.g &&
+               a.line.b == b.line.b;
+    };
+    for (const auto& e : pictures)
+        if (e->ratio == pixelRatio && same(e->style, style)) return e->picture;
+    const SymbolPaths& paths = symbolPaths(style);
+    const QPainterPath& outer = paths.outer;
+    const QPainterPath& inner = paths.inner;
     // room for the outline and the lid, in whole pixels with the symbol in the middle
-    const int side = 2 * static_cast<int>(std::ceil(m_outer.boundingRect().united(m_path.boundingRect()).width() / 2 + 1));
+    const int side = 2 * static_cast<int>(std::ceil(outer.boundingRect().united(paths.path.boundingRect()).width() / 2 + 1));
     QPixmap picture(QSize(side, side) * pixelRatio);
     picture.setDevicePixelRatio(pixelRatio);
     picture.fill(Qt::transparent);
@@ -202,20 +215,20 @@ const QPixmap& EntityItem::symbolPicture(double pixelRatio) const {
     p.setRenderHint(QPainter::Antialiasing);
     p.translate(side / 2.0, side / 2.0);
     p.setPen(Qt::NoPen);
-    p.setBrush(toColor(m_style.line));
-    p.drawPath(m_outer);
-    p.setBrush(toColor(m_style.fill));
-    p.drawPath(m_inner);
-    if (m_style.shape == Shape::Circle) {  // a manhole lid
-        QPen lid(toColor(m_style.line), 1);
+    p.setBrush(toColor(style.line));
+    p.drawPath(outer);
+    p.setBrush(toColor(style.fill));
+    p.drawPath(inner);
+    if (style.shape == Shape::Circle) {  // a manhole lid
+        QPen lid(toColor(style.line), 1);
         lid.setCosmetic(true);
         p.setPen(lid);
         p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QPointF(0, 0), m_style.size / 5, m_style.size / 5);
+        p.drawEllipse(QPointF(0, 0), style.size / 5, style.size / 5);
     }
     p.end();
-    m_picture = &pictures.emplace(key, std::move(picture)).first->second;
-    return *m_picture;
+    pictures.push_back(std::make_unique<Entry>(Entry{style, pixelRatio, std::move(picture)}));
+    return pictures.back()->picture;
 }
 
 QVariant EntityItem::itemChange(GraphicsItemChange change, const QVariant& value) {
@@ -233,15 +246,7 @@ QVariant EntityItem::itemChange(GraphicsItemChange change, const QVariant& value
 
 RelationItem::RelationItem(QString name, EntityItem* from, EntityItem* to, const kolv::diagram::RelationStyle& style)
     : m_name(std::move(name)), m_from(from), m_to(to) {
-    m_pen = QPen(toColor(style.color), style.width);
-    m_pen.setCosmetic(true);
-    m_pen.setCapStyle(Qt::RoundCap);
-    switch (style.style) {
-        case kolv::diagram::PenStyle::Solid: break;
-        case kolv::diagram::PenStyle::Dash: m_pen.setStyle(Qt::DashLine); break;
-        case kolv::diagram::PenStyle::Dot: m_pen.setStyle(Qt::DotLine); break;
-        case kolv::diagram::PenStyle::DashDot: m_pen.setStyle(Qt::DashDotLine); break;
-    }
+    m_pen = reachPen(style);
     setFlags(ItemIsSelectable | ItemHasNoContents);
     setZValue(1);
     from->addRelation(this);
@@ -270,13 +275,30 @@ QVariant RelationItem::itemChange(GraphicsItemChange change, const QVariant& val
 }
 
 QPolygonF RelationItem::arrowHead(double unitsPerPixel) const {
+    return diagram::arrowHead(m_line, m_pen.widthF(), unitsPerPixel);
+}
+
+QPen reachPen(const kolv::diagram::RelationStyle& style) {
+    QPen pen(toColor(style.color), style.width);
+    pen.setCosmetic(true);
+    pen.setCapStyle(Qt::RoundCap);
+    switch (style.style) {
+        case kolv::diagram::PenStyle::Solid: break;
+        case kolv::diagram::PenStyle::Dash: pen.setStyle(Qt::DashLine); break;
+        case kolv::diagram::PenStyle::Dot: pen.setStyle(Qt::DotLine); break;
+        case kolv::diagram::PenStyle::DashDot: pen.setStyle(Qt::DashDotLine); break;
+    }
+    return pen;
+}
+
+QPolygonF arrowHead(const QLineF& line, double penWidth, double unitsPerPixel) {
     const double scale = 1 / unitsPerPixel;  // view pixels per diagram unit
-    const double lengthPx = m_line.length() * scale;
+    const double lengthPx = line.length() * scale;
     if (lengthPx < 24) return {};
-    const double a = 11 / scale, w = (4.5 + m_pen.widthF() / 2) / scale;
-    const QPointF dir = (m_line.p2() - m_line.p1()) / m_line.length();
+    const double a = 11 / scale, w = (4.5 + penWidth / 2) / scale;
+    const QPointF dir = (line.p2() - line.p1()) / line.length();
     const QPointF normal(-dir.y(), dir.x());
-    const QPointF tip = middle() + dir * (a / 2);
+    const QPointF tip = (line.p1() + line.p2()) / 2 + dir * (a / 2);
     QPolygonF head;
     head << tip << tip - dir * a + normal * w << tip - dir * a - normal * w;
     return head;
@@ -322,6 +344,11 @@ NetworkItem::NetworkItem(const QRectF& area) : m_area(area) {
     setZValue(1.5);  // where the reaches and symbols would stand; labels above
 }
 
+void NetworkItem::setSketch(Sketch sketch) {
+    m_sketch = std::move(sketch);
+    update();
+}
+
 void NetworkItem::add(EntityItem* e) {
     m_entities.push_back(e);
     e->setNetwork(this);
@@ -351,6 +378,10 @@ void NetworkItem::touch(const QRectF& rect) { update(rect); }
 QRectF NetworkItem::boundingRect() const { return m_area; }
 
 void NetworkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) {
+    if (hasSketch()) {
+        paintSketch(painter, option ? option->exposedRect : m_area);
+        return;
+    }
     if (onScreen(painter)) {
         paintOnScreen(painter, option ? option->exposedRect : m_area);
         return;
@@ -369,6 +400,53 @@ void NetworkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* optio
         e->draw(painter);
         painter->restore();
     }
+}
+
+void NetworkItem::paintSketch(QPainter* painter, const QRectF& exposed) {
+    const double upp = ViewScale::unitsPerPixel;
+    const double margin = 40 * upp;
+    const QRectF area = exposed.adjusted(-margin, -margin, margin, margin);
+    painter->setRenderHint(QPainter::Antialiasing);
+    struct Batch {
+        const kolv::diagram::RelationStyle* style;
+        std::vector<QLineF> lines;
+        QPainterPath arrows;
+    };
+    std::vector<Batch> batches;
+    for (const Sketch::Reach& r : m_sketch.reaches) {
+        const QLineF& l = r.line;
+        if (std::max(l.x1(), l.x2()) < area.left() || std::min(l.x1(), l.x2()) > area.right() ||
+            std::max(l.y1(), l.y2()) < area.top() || std::min(l.y1(), l.y2()) > area.bottom())
+            continue;
+        Batch* b = nullptr;
+        for (Batch& x : batches)
+            if (x.style == r.style) b = &x;
+        if (!b) b = &batches.emplace_back(Batch{r.style, {}, {}});
+        b->lines.push_back(l);
+        const QPolygonF head = arrowHead(l, r.style->width, upp);
+        if (!head.isEmpty()) b->arrows.addPolygon(head);
+    }
+    for (Batch& b : batches) {
+        QPen pen = reachPen(*b.style);
+        pen.setCapStyle(Qt::FlatCap);
+        painter->setPen(pen);
+        painter->drawLines(b.lines.data(), static_cast<int>(b.lines.size()));
+        if (b.arrows.isEmpty()) continue;
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(pen.color());
+        painter->drawPath(b.arrows);
+    }
+    const QTransform world = painter->worldTransform();
+    const double ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    painter->save();
+    painter->resetTransform();
+    for (const Sketch::Symbol& s : m_sketch.symbols) {
+        if (!area.contains(s.pos)) continue;
+        const QPixmap& picture = symbolPicture(*s.style, ratio);
+        const QSizeF logical = picture.deviceIndependentSize();
+        painter->drawPixmap(world.map(s.pos) - QPointF(logical.width() / 2, logical.height() / 2), picture);
+    }
+    painter->restore();
 }
 
 void NetworkItem::paintOnScreen(QPainter* painter, const QRectF& exposed) {
@@ -405,6 +483,7 @@ void NetworkItem::paintOnScreen(QPainter* painter, const QRectF& exposed) {
     }
     for (Batch& b : batches) {
         b.pen.setCosmetic(true);
+        b.pen.setCapStyle(Qt::FlatCap);  // the ends lie under the symbols; round ends cost 8 times as much
         painter->setPen(b.pen);
         painter->drawLines(b.lines.data(), static_cast<int>(b.lines.size()));
         if (b.arrows.isEmpty()) continue;

@@ -28,6 +28,14 @@ struct ViewScale {
 };
 /// The outline of a symbol of `size` pixels centred on (0, 0).
 QPainterPath symbolPath(kolv::diagram::Shape shape, double size);
+/// A symbol look as drawn on the screen, made once per look and pixel ratio and kept.
+const QPixmap& symbolPicture(const kolv::diagram::EntityStyle& style, double pixelRatio);
+/// The pen of a reach look (width in view pixels, cosmetic).
+QPen reachPen(const kolv::diagram::RelationStyle& style);
+/// The arrow head at the middle of a reach drawn with a pen `penWidth` pixels wide, pointing
+/// downstream and about 11 px long at `unitsPerPixel`; empty when the reach is too short on the
+/// screen to carry one.
+QPolygonF arrowHead(const QLineF& line, double penWidth, double unitsPerPixel);
 
 /// A node or the outfall: a symbol of constant screen size at XD, YD.
 class EntityItem : public QGraphicsItem {
@@ -56,7 +64,7 @@ public:
     void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
     /// Draws the symbol centred on the painter's origin (diagram units).
     void draw(QPainter* painter) const;
-    /// The symbol as drawn on the screen, kept once per look and pixel ratio.
+    /// The symbol as drawn on the screen.
     const QPixmap& symbolPicture(double pixelRatio) const;
 
 protected:
@@ -134,6 +142,23 @@ public:
     explicit NetworkItem(const QRectF& area);
     int type() const override { return Type; }
 
+    /// What is drawn before the items are made: the symbols and reaches of a system read from
+    /// the project, painted as the items would paint them (none chosen).
+    struct Sketch {
+        struct Symbol {
+            QPointF pos;
+            const kolv::diagram::EntityStyle* style;
+        };
+        struct Reach {
+            QLineF line;
+            const kolv::diagram::RelationStyle* style;
+        };
+        std::vector<Symbol> symbols;
+        std::vector<Reach> reaches;
+    };
+    void setSketch(Sketch sketch);
+    bool hasSketch() const { return !m_sketch.symbols.empty() || !m_sketch.reaches.empty(); }
+
     void add(EntityItem* e);
     void add(RelationItem* r);
     void forget(EntityItem* e);
@@ -147,7 +172,9 @@ public:
 
 private:
     void paintOnScreen(QPainter* painter, const QRectF& exposed);
+    void paintSketch(QPainter* painter, const QRectF& exposed);
     QRectF m_area;
+    Sketch m_sketch;
     std::vector<EntityItem*> m_entities;
     std::vector<RelationItem*> m_relations;
 };

@@ -11,9 +11,11 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QtMath>
 #include <cmath>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "common/text.h"
@@ -37,13 +39,7 @@ constexpr double kZoomStep = 1.25;
 }  // namespace
 
 DiagramView::DiagramView(QWidget* parent) : QGraphicsView(parent), m_palette(kd::Palette::builtIn()) {
-    auto* scene = new QGraphicsScene(this);
-    // room beyond the limits for labels of symbols near the edges when zoomed out
-    scene->setSceneRect(-3000, -3000, kd::kMaxCoordinate + 6000, kd::kMaxCoordinate + 6000);
-    // Found by a walk over the items, not a tree: a whole system is redrawn at every switch,
-    // and building the tree for tens of thousands of new items costs more than the walks save.
-    scene->setItemIndexMethod(QGraphicsScene::NoIndex);
-    setScene(scene);
+    setScene(makeScene());
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     setTransformationAnchor(AnchorUnderMouse);
     setResizeAnchor(AnchorViewCenter);
@@ -55,7 +51,26 @@ DiagramView::DiagramView(QWidget* parent) : QGraphicsView(parent), m_palette(kd:
     setBackgroundBrush(QColor(250, 251, 252));
 }
 
-DiagramView::~DiagramView() { clearItems(); }  // last added first: linear for large systems
+DiagramView::~DiagramView() {
+    clearItems();
+    dropDiscarded();
+}
+
+QGraphicsScene* DiagramView::makeScene() {
+    auto* scene = new QGraphicsScene(this);    // room beyond the limits for labels of symbols near the edges when zoomed out
+    scene->setSceneRect(-3000, -3000, kd::kMaxCoordinate + 6000, kd::kMaxCoordinate + 6000);
+    // Found by a walk over the items, not a tree: a whole system is redrawn at every switch,
+    // and building the tree for tens of thousands of new items costs more than the walks save.
+    scene->setItemIndexMethod(QGraphicsScene::NoIndex);
+    return scene;
+}
+
+void DiagramView::dropDiscarded() {
+    for (LabelItem* l : m_discardedLabels) delete l;
+    m_discardedLabels.clear();
+    delete m_discardedScene;  // with all its items
+    m_discardedScene = nullptr;
+}
 
 template <class F>
 void DiagramView::guarded(F&& f) {
@@ -82,13 +97,21 @@ void DiagramView::clearItems() {
     m_source = nullptr;
     m_stretched = nullptr;
     m_dragStart.clear();
-    for (LabelItem* l : m_labels)
-        if (!l->scene()) delete l;  // never shown
-    // the scene drops its index first and then deletes its items: one by one, each would be
-    // taken out of the index on its own
-    m_order.clear();
     m_placer.reset();
-    scene()->clear();
+    m_itemsPending = m_labelsPending = false;
+    m_pendingData.reset();
+    m_pendingSelection.reset();
+    if (!m_order.empty() || m_network || !m_labels.empty()) {
+        // The drawing of the system before is put aside whole, with the labels never shown,
+        // and deleted once the new one is on the screen: on a large system deleting it takes
+        // as long as drawing the new one. One at most waits; an older one goes now.
+        dropDiscarded();
+        for (LabelItem* l : m_labels)
+            if (!l->scene()) m_discardedLabels.push_back(l);
+        m_discardedScene = scene();
+        setScene(makeScene());
+    }
+    m_order.clear();
     m_network = nullptr;
     m_entities.clear();
     m_relations.clear();
@@ -140,19 +163,42 @@ bool DiagramView::redraw(bool fit) {
         RelationItem::setMargin(14 / (m_baseScale * 0.5));
         ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
 
-        for (const kd::Entity& e : data->entities) addEntityItem(e);
         // labels are placed for the smaller of the fit redraw and "Fit in Window", so both show them
-        if (!m_entities.isEmpty()) m_baseScale = std::min(m_baseScale, std::min(fitAllScale(entityBounds()), kMaxScale));
+        if (!data->entities.empty()) {
+            QRectF bounds;
+            for (const kd::Entity& e : data->entities) bounds |= QRectF(QPointF(e.x, e.y), QSizeF(0.001, 0.001));
+            m_baseScale = std::min(m_baseScale, std::min(fitAllScale(bounds.adjusted(-1, -1, 1, 1)), kMaxScale));
+        }
         RelationItem::setMargin(14 / (m_baseScale * 0.5));
         ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
-        for (const kd::Relation& r : data->relations) {
-            EntityItem* from = entity(q(r.from));
-            EntityItem* to = entity(q(r.to));
-            if (from && to && from != to) addRelationItem(q(r.name), from, to, r.pipeClass);
+
+        // The first picture is painted straight from what was read; the items for finding,
+        // choosing and dragging, and the labels, are made after it: on a large system they take
+        // longer than the picture, and the engineer sees the system at once.
+        NetworkItem::Sketch sketch;
+        sketch.symbols.reserve(data->entities.size());
+        std::unordered_map<std::string, QPointF> at;  // upper-case name -> position
+        at.reserve(data->entities.size());
+        for (const kd::Entity& e : data->entities) {
+            sketch.symbols.push_back({QPointF(e.x, e.y), &m_palette.entity(e.className)});
+            at.emplace(toUpper(e.name), QPointF(e.x, e.y));
         }
+        sketch.reaches.reserve(data->relations.size());
+        for (const kd::Relation& r : data->relations) {
+            auto from = at.find(toUpper(r.from)), to = at.find(toUpper(r.to));
+            if (from == at.end() || to == at.end() || from == to) continue;
+            const int cls = r.pipeClass >= 0 && r.pipeClass < 12 ? r.pipeClass : kd::kRedrawPipeClass;
+            sketch.reaches.push_back({QLineF(from->second, to->second),
+                                      &m_palette.relation(kd::kPipeClasses[static_cast<std::size_t>(cls)])});
+        }
+        network()->setSketch(std::move(sketch));
+        m_pendingData = std::move(*data);
+        m_itemsPending = true;
         kd::DisplayOptions options;
         kd::readDisplayOptions(*m_ctx.db, m_labelSet, options, *m_ctx.ui);  // tells when the set is missing
-        buildLabels();
+        // The labels follow the first picture of the network: on a large system reading and
+        // placing them takes as long again as drawing it, and the engineer sees the system at once.
+        m_labelsPending = true;
         if (fit) {
             setTransform(QTransform::fromScale(fv.scale, fv.scale));
             // the origin at the top-left corner of the window
@@ -163,6 +209,62 @@ bool DiagramView::redraw(bool fit) {
     });
     viewport()->update();
     return drawn;
+}
+
+void DiagramView::makeItems(const kd::DiagramData& data) {
+    m_entities.reserve(static_cast<qsizetype>(data.entities.size()));
+    m_relations.reserve(static_cast<qsizetype>(data.relations.size()));
+    m_order.reserve(data.entities.size() * 2 + data.relations.size() * 2);
+    for (const kd::Entity& e : data.entities) addEntityItem(e);
+    std::unordered_map<std::string, EntityItem*> byName;  // upper-case name -> item
+    byName.reserve(data.entities.size());
+    for (EntityItem* e : m_entities) byName.emplace(e->name().toUpper().toStdString(), e);
+    auto named = [&](const std::string& n) {
+        auto it = byName.find(toUpper(n));
+        return it == byName.end() ? nullptr : it->second;
+    };
+    for (const kd::Relation& r : data.relations) {
+        EntityItem* from = named(r.from);
+        EntityItem* to = named(r.to);
+        if (from && to && from != to) addRelationItem(q(r.name), from, to, r.pipeClass);
+    }
+}
+
+void DiagramView::completeDrawing() {
+    if (m_itemsPending) {
+        m_itemsPending = false;
+        guarded([&] {
+            if (m_pendingData) makeItems(*m_pendingData);
+        });
+        m_pendingData.reset();
+        if (m_network) m_network->setSketch({});
+        if (m_pendingSelection) {
+            const auto [name, bringIntoView] = *m_pendingSelection;
+            m_pendingSelection.reset();
+            selectEntity(name, bringIntoView);
+        }
+    }
+    completeLabels();
+}
+
+EntityItem* DiagramView::entity(const QString& name) const {
+    const_cast<DiagramView*>(this)->completeDrawing();
+    return m_entities.value(name.toUpper(), nullptr);
+}
+
+RelationItem* DiagramView::relation(const QString& name) const {
+    const_cast<DiagramView*>(this)->completeDrawing();
+    return m_relations.value(name.toUpper(), nullptr);
+}
+
+int DiagramView::entityCount() const {
+    if (m_itemsPending && m_pendingData) return static_cast<int>(m_pendingData->entities.size());
+    return static_cast<int>(m_entities.size());
+}
+
+int DiagramView::relationCount() const {
+    const_cast<DiagramView*>(this)->completeDrawing();
+    return static_cast<int>(m_relations.size());
 }
 
 void DiagramView::addToScene(QGraphicsItem* item) {
@@ -211,7 +313,26 @@ RelationItem* DiagramView::addRelationItem(const QString& name, EntityItem* from
     return item;
 }
 
+void DiagramView::completeLabels() {
+    if (!m_labelsPending) return;
+    guarded([&] { buildLabels(); });
+}
+
+void DiagramView::paintEvent(QPaintEvent* e) {
+    QGraphicsView::paintEvent(e);
+    if (m_discardedScene || !m_discardedLabels.empty()) QTimer::singleShot(0, this, [this] { dropDiscarded(); });
+    ++m_framesPainted;
+    if ((m_itemsPending || m_labelsPending) && !m_labelsScheduled) {
+        m_labelsScheduled = true;
+        QTimer::singleShot(0, this, [this] {
+            m_labelsScheduled = false;
+            completeDrawing();
+        });
+    }
+}
+
 void DiagramView::buildLabels() {
+    m_labelsPending = false;
     deleteItems(std::vector<QGraphicsItem*>(m_labels.begin(), m_labels.end()));
     m_labels.clear();
     for (EntityItem* e : m_entities) e->setLabel(nullptr);
@@ -247,6 +368,7 @@ void DiagramView::buildLabels() {
 }
 
 void DiagramView::refreshLabels() {
+    if (m_labelsPending) return;  // they are read when they are drawn, from the project as it is then
     // Nothing written since and the same display option set: the labels shown are the project's
     // own, and rebuilding those of a large system on every move through the panel is wasted.
     if (m_ctx.db && !m_labels.empty() && m_labelsBuiltFor == std::make_pair(m_ctx.db->totalChanges(), m_labelSet)) return;
@@ -301,7 +423,8 @@ void DiagramView::updateLabelVisibility() {
     }
 }
 
-int DiagramView::visibleLabelCount() const {
+int DiagramView::visibleLabelCount() {
+    completeDrawing();
     int n = 0;
     for (LabelItem* l : m_labels) n += l->scene() && l->isVisible() ? 1 : 0;
     return n;
@@ -322,6 +445,10 @@ void DiagramView::zoomOut() { scaleBy(1 / kZoomStep); }
 
 QRectF DiagramView::entityBounds() const {
     QRectF r;
+    if (m_itemsPending && m_pendingData) {
+        for (const kd::Entity& e : m_pendingData->entities) r |= QRectF(QPointF(e.x, e.y), QSizeF(0.001, 0.001));
+        return r.adjusted(-1, -1, 1, 1);
+    }
     for (EntityItem* e : m_entities) r |= QRectF(e->pos(), QSizeF(0.001, 0.001));
     return r.adjusted(-1, -1, 1, 1);
 }
@@ -334,7 +461,7 @@ double DiagramView::fitAllScale(const QRectF& bounds) const {
 }
 
 void DiagramView::zoomFit() {
-    if (m_entities.isEmpty()) return;
+    if (entityCount() == 0) return;
     const QRectF r = entityBounds();
     const double s = std::clamp(fitAllScale(r), m_baseScale * 0.5, kMaxScale);
     setTransform(QTransform::fromScale(s, s));
@@ -356,6 +483,7 @@ QPointF DiagramView::clampToDiagram(QPointF p) const {
 }
 
 bool DiagramView::placeEntity(const QString& className, QPointF at) {
+    completeDrawing();  // an entity's text carries its label lines
     EntityItem* item = nullptr;
     guarded([&] {
         if (!m_editor) return;
@@ -382,6 +510,7 @@ bool DiagramView::placeEntity(const QString& className, QPointF at) {
 }
 
 bool DiagramView::linkEntities(const QString& upstream, const QString& downstream, int pipeClass) {
+    completeDrawing();  // an entity's text carries its label lines
     bool added = false;
     EntityItem* up = entity(upstream);
     EntityItem* down = entity(downstream);
@@ -401,6 +530,7 @@ bool DiagramView::linkEntities(const QString& upstream, const QString& downstrea
 }
 
 void DiagramView::moveEntity(const QString& name, QPointF to) {
+    completeDrawing();  // an entity's text carries its label lines
     EntityItem* item = entity(name);
     if (!item) return;
     const QPointF p = clampToDiagram(to);
@@ -425,6 +555,7 @@ void DiagramView::removeRelationItem(RelationItem* r) {
 }
 
 void DiagramView::deleteEntity(const QString& name) {
+    completeDrawing();  // an entity's text carries its label lines
     EntityItem* item = entity(name);
     if (!item) return;
     guarded([&] {
@@ -445,6 +576,7 @@ void DiagramView::deleteEntity(const QString& name) {
 }
 
 bool DiagramView::stretchRelation(const QString& reach, kd::ReachEnd end, const QString& target) {
+    completeDrawing();  // an entity's text carries its label lines
     RelationItem* r = relation(reach);
     if (!r) return false;
     EntityItem* t = entity(target);
@@ -467,6 +599,7 @@ bool DiagramView::stretchRelation(const QString& reach, kd::ReachEnd end, const 
 }
 
 void DiagramView::clickEntity(const QString& name) {
+    completeDrawing();  // an entity's text carries its label lines
     if (name.isEmpty() || !m_editor) return;
     EntityItem* item = entity(name);
     kd::ClickedEntity c;
@@ -476,6 +609,7 @@ void DiagramView::clickEntity(const QString& name) {
 }
 
 void DiagramView::clickRelation(const QString& reach) {
+    completeDrawing();  // an entity's text carries its label lines
     if (!m_editor) return;
     std::string up;
     guarded([&] { up = m_editor->clickRelation(reach.toStdString()); });
@@ -483,6 +617,10 @@ void DiagramView::clickRelation(const QString& reach) {
 }
 
 void DiagramView::selectEntity(const QString& name, bool bringIntoView) {
+    if (m_itemsPending) {  // marked when the items are made, right after the first picture
+        m_pendingSelection = std::make_pair(name, bringIntoView);
+        return;
+    }
     EntityItem* item = entity(name);
     if (!item || (item->isSelected() && scene()->selectedItems().size() == 1)) {
         if (item && bringIntoView) ensureVisible(item, 80, 80);
@@ -494,6 +632,7 @@ void DiagramView::selectEntity(const QString& name, bool bringIntoView) {
 }
 
 void DiagramView::listEntities() {
+    completeDrawing();  // an entity's text carries its label lines
     if (!m_editor) return;
     std::vector<std::string> texts;
     for (EntityItem* e : m_entities) texts.push_back(e->text().toStdString());
@@ -508,6 +647,7 @@ EntityItem* DiagramView::entityAt(const QPoint& viewPos) const {
 }
 
 void DiagramView::mousePressEvent(QMouseEvent* e) {
+    completeDrawing();
     m_pressPos = e->pos();
     if (e->button() == Qt::MiddleButton) {
         m_gesture = Gesture::Pan;
@@ -638,6 +778,7 @@ void DiagramView::mouseReleaseEvent(QMouseEvent* e) {
 void DiagramView::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }
 
 void DiagramView::keyPressEvent(QKeyEvent* e) {
+    completeDrawing();
     if (e->key() == Qt::Key_Delete || e->key() == Qt::Key_Backspace) {
         QStringList names;
         for (QGraphicsItem* i : scene()->selectedItems())
@@ -654,6 +795,7 @@ void DiagramView::keyPressEvent(QKeyEvent* e) {
 }
 
 void DiagramView::contextMenuEvent(QContextMenuEvent* e) {
+    completeDrawing();
     EntityItem* item = entityAt(e->pos());
     RelationItem* reach = nullptr;
     if (!item)
@@ -701,6 +843,7 @@ void DiagramView::drawBackground(QPainter* painter, const QRectF& rect) {
 }
 
 void DiagramView::renderPage(QPainter& painter, const QRectF& page) {
+    completeDrawing();
     const double unit = page.height() / 100;  // heading sizes follow the page
     QFont heading("DejaVu Sans");
     heading.setPixelSize(static_cast<int>(unit * 2.4));

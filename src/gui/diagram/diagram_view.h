@@ -96,12 +96,21 @@ public:
     /// Zoom relative to the fitted scale (1 = whole system in the window).
     double zoomLevel() const;
 
-    EntityItem* entity(const QString& name) const { return m_entities.value(name.toUpper(), nullptr); }
-    RelationItem* relation(const QString& name) const { return m_relations.value(name.toUpper(), nullptr); }
-    int entityCount() const { return static_cast<int>(m_entities.size()); }
-    int relationCount() const { return static_cast<int>(m_relations.size()); }
-    /// Visible labels (for tests and the status of the screenshots).
-    int visibleLabelCount() const;
+    // The items of a system newly drawn are made after its first picture; asking for one makes
+    // them at once.
+    EntityItem* entity(const QString& name) const;
+    RelationItem* relation(const QString& name) const;
+    /// Entities drawn (those of the first picture while the items are still to be made).
+    int entityCount() const;
+    int relationCount() const;
+    /// Visible labels (for tests and the status of the screenshots); reads them if still due.
+    int visibleLabelCount();
+    /// The items or labels of the last redraw are still to be made (they follow its first picture).
+    bool labelsPending() const { return m_itemsPending || m_labelsPending; }
+    /// Makes the items and reads and places the labels now if they are still due.
+    void completeDrawing();
+    /// Pictures painted so far (for measurements).
+    long framesPainted() const { return m_framesPainted; }
     const kolv::diagram::Palette& palette() const { return m_palette; }
 
     /// Renders what the window shows, with the heading "{system}" and the date, onto a page.
@@ -116,6 +125,7 @@ signals:
     void logChanged();
 
 protected:
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -133,6 +143,10 @@ private:
     EntityItem* addEntityItem(const kolv::diagram::Entity& e);
     /// The layer painting every reach and symbol, made with the first of them.
     NetworkItem* network();
+    QGraphicsScene* makeScene();
+    void makeItems(const kolv::diagram::DiagramData& data);
+    void completeLabels();
+    void dropDiscarded();
     RelationItem* addRelationItem(const QString& name, EntityItem* from, EntityItem* to, int pipeClass);
     void buildLabels();
     void placeAllLabels();
@@ -167,6 +181,14 @@ private:
     /// bookkeeping linear for large systems.
     std::vector<QGraphicsItem*> m_order;
     NetworkItem* m_network = nullptr;  // owned by the scene
+    QGraphicsScene* m_discardedScene = nullptr;  ///< the drawing before, deleted after the next picture
+    std::vector<LabelItem*> m_discardedLabels;    ///< its labels that were never shown
+    bool m_itemsPending = false;
+    std::optional<kolv::diagram::DiagramData> m_pendingData;  ///< what the items are made from
+    std::optional<std::pair<QString, bool>> m_pendingSelection;  ///< chosen before the items were made
+    bool m_labelsPending = false;
+    bool m_labelsScheduled = false;
+    long m_framesPainted = 0;
     void addToScene(QGraphicsItem* item);
     void deleteItems(const std::vector<QGraphicsItem*>& items);
     double m_baseScale = 1;  // pixels per diagram unit with the whole system fitted

@@ -199,6 +199,25 @@ private slots:
         QVERIFY(log->list()->count() > view->entityCount());
         QVERIFY(contains(w.session().diagnosisLog, "Total Entities = " + std::to_string(view->entityCount())));
         for (const auto& m : m_ui.messages) QVERIFY2(m.title != "Missing File", m.text.c_str());
+
+        // A redraw shows its first picture before the items and labels exist; a node chosen in
+        // between is marked once they do, and asking for an item makes them at once.
+        QVERIFY(view->redraw(false));
+        QVERIFY(view->labelsPending());
+        QCOMPARE(view->entityCount(), w.nodeList()->rowCount());
+        view->selectEntity("S-9", false);
+        const long frames = view->framesPainted();
+        view->viewport()->repaint();
+        QVERIFY(view->framesPainted() > frames);
+        for (int i = 0; i < 5 && view->labelsPending(); ++i) QApplication::processEvents();
+        QVERIFY(!view->labelsPending());
+        QVERIFY(view->entity("S-9")->isSelected());
+        QVERIFY(view->visibleLabelCount() > 0);
+        QVERIFY(view->redraw(false));
+        QVERIFY(view->labelsPending());
+        QVERIFY(view->relation("S-9") != nullptr);  // made on demand, no paint needed
+        QVERIFY(!view->labelsPending());
+        QCOMPARE(view->relation("S-9")->from(), view->entity("S-9"));
     }
 };
 
