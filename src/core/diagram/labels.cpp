@@ -144,6 +144,12 @@ std::string LabelBuilder::txt(const Row& r, const char* f) {
 LabelBuilder::LabelBuilder(db::Database& db, const std::string& systemName, DisplayOptions options)
     : m_options(std::move(options)) {
     const std::string system = trim(systemName);
+    bool resultsUsed = false;
+    for (const LabelItem& item : labelItems()) {
+        if (!m_options.isOn(item.field)) continue;
+        (item.object == O::Node ? m_nodeOn : item.object == O::Reach ? m_reachOn : m_outfallOn).push_back(&item);
+        resultsUsed = resultsUsed || (item.fromResults && item.object != O::Outfall);
+    }
     {
         db::Statement st = db.prepare("SELECT ENGLISH_METRIC FROM T0 LIMIT 1");
         if (st.step()) m_metric = st.column(0).toBool();
@@ -158,19 +164,28 @@ LabelBuilder::LabelBuilder(db::Database& db, const std::string& systemName, Disp
             into.emplace(std::move(k), std::move(r));  // the first row of a name wins
         }
     };
-    // only the fields the labels use: a large system reads quickly
-    readAll("SELECT NAME, STATION, OFFSET, STRUCT_NAME, INLET_ELEV, MIN_HGL, JUNC_LOSS_COEFF, TC, BASE_FLOW, "
-            "P_C1DA, P_C2DA, P_C3DA, RUNOFF_C1, RUNOFF_C2, RUNOFF_C3, CALC_RUNOFF_C1, CALC_RUNOFF_C2, "
-            "CALC_RUNOFF_C3 FROM NODE WHERE SYSTEM = ?",
-            system, "NAME", m_nodeColumns, m_nodes);
-    readAll("SELECT NAME, NODE1, PIPE_NAME, LENGTH, ELEV1, ELEV2, CALC_PIPESIZE, CALC_FROM_ELEV, CALC_TO_ELEV "
-            "FROM REACH WHERE SYSTEM = ?",
-            system, "NAME", m_reachColumns, m_reaches);
-    readAll("SELECT \"FROM\", P_LOCAL_CA, INTENSITY, P_UPSTREAM_CA, TOTALCA, TC, JLOSS, HGL_AT_NODE, CLEARENCE, TF, "
-            "Qbasetot, Qro, Q, HGL_UP, HGL_DN, LENGTH, FLOW_COND, VELOCITY, VELOCITY_PHYS, CAPACITY "
-            "FROM T60 WHERE SYSTEM = ?",
-            system, "FROM", m_resultColumns, m_results);
-    readAll("SELECT NAME, HEIGHT, N FROM T7 WHERE ENG_MET = ?", m_metric ? 1 : 0, "NAME", m_pipeColumns, m_pipes);
+    // only the fields the labels use, and only the tables a switched-on line reads: a large
+    // system reads quickly (a node or reach not read is labelled as one without data lines)
+    if (!m_nodeOn.empty()) {
+        readAll("SELECT NAME, STATION, OFFSET, STRUCT_NAME, INLET_ELEV, MIN_HGL, JUNC_LOSS_COEFF, TC, BASE_FLOW, "
+                "P_C1DA, P_C2DA, P_C3DA, RUNOFF_C1, RUNOFF_C2, RUNOFF_C3, CALC_RUNOFF_C1, CALC_RUNOFF_C2, "
+                "CALC_RUNOFF_C3 FROM NODE WHERE SYSTEM = ?",
+                system, "NAME", m_nodeColumns, m_nodes);
+    }
+    if (!m_reachOn.empty()) {
+        readAll("SELECT NAME, NODE1, PIPE_NAME, LENGTH, ELEV1, ELEV2, CALC_PIPESIZE, CALC_FROM_ELEV, CALC_TO_ELEV "
+                "FROM REACH WHERE SYSTEM = ?",
+                system, "NAME", m_reachColumns, m_reaches);
+    }
+    if (resultsUsed) {
+        readAll("SELECT \"FROM\", P_LOCAL_CA, INTENSITY, P_UPSTREAM_CA, TOTALCA, TC, JLOSS, HGL_AT_NODE, CLEARENCE, TF, "
+                "Qbasetot, Qro, Q, HGL_UP, HGL_DN, LENGTH, FLOW_COND, VELOCITY, VELOCITY_PHYS, CAPACITY "
+                "FROM T60 WHERE SYSTEM = ?",
+                system, "FROM", m_resultColumns, m_results);
+    }
+    if (!m_reachOn.empty()) {
+        readAll("SELECT NAME, HEIGHT, N FROM T7 WHERE ENG_MET = ?", m_metric ? 1 : 0, "NAME", m_pipeColumns, m_pipes);
+    }
     db::Statement st = db.prepare("SELECT * FROM T16 WHERE SYSTEM = ?");
     st.bind(1, system);
     if (st.step()) m_header = readRow(st, m_headerColumns);
@@ -192,10 +207,9 @@ std::string LabelBuilder::nodeLabel(const std::string& nodeName) const {
     };
     std::string label = name;
     auto add = [&](const std::string& line) { label += '\r' + line; };
-    for (const LabelItem& item : labelItems()) {
-        if (item.object != O::Node || !m_options.isOn(item.field)) continue;
-        if (item.fromResults && !t60) continue;
-        const std::string f = item.field;
+    for (const LabelItem* item : m_nodeOn) {
+        if (item->fromResults && !t60) continue;
+        const std::string_view f = item->field;
         if (f == "LVSINT2") add(txt(n, "STATION") + " (" + f2(num(n, "OFFSET")) + ")");
         else if (f == "LVSINT3") add(txt(n, "STRUCT_NAME"));
         else if (f == "LVSINT4") add("InEl: " + f2(num(n, "INLET_ELEV")));
@@ -241,10 +255,9 @@ std::string LabelBuilder::reachLabel(const std::string& reachName) const {
     const double e1 = num(r, "ELEV1"), e2 = num(r, "ELEV2"), length = num(r, "LENGTH");
 
     std::vector<std::string> lines;
-    for (const LabelItem& item : labelItems()) {
-        if (item.object != O::Reach || !m_options.isOn(item.field)) continue;
-        if (item.fromResults && !t60) continue;
-        const std::string f = item.field;
+    for (const LabelItem* item : m_reachOn) {
+        if (item->fromResults && !t60) continue;
+        const std::string_view f = item->field;
         if (f == "LVSINT21") lines.push_back(txt(r, "NAME"));
         else if (f == "LVSINT22")
             lines.push_back((pipeName.empty() ? "<none>" : pipeName) + (num(r, "CALC_PIPESIZE") == 0 ? "(L)" : ""));
@@ -282,9 +295,8 @@ std::string LabelBuilder::outfallLabel() const {
     const Row& h = m_header;
     std::string label = txt(h, "OUT_NODE");
     auto add = [&](const std::string& line) { label += '\r' + line; };
-    for (const LabelItem& item : labelItems()) {
-        if (item.object != O::Outfall || !m_options.isOn(item.field)) continue;
-        const std::string f = item.field;
+    for (const LabelItem* item : m_outfallOn) {
+        const std::string_view f = item->field;
         if (f == "LVSSGL10") add(txt(h, "OUT_STA") + " (" + f2(num(h, "OUT_OFF")) + ")");
         else if (f == "LVSSGL11") add(txt(h, "STRUCT_NAME"));
         else if (f == "LVSSGL12") add("Top El: (" + f2(num(h, "OUT_EL")) + ")");

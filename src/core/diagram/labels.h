@@ -76,6 +76,8 @@ private:
     static std::string txt(const Row& r, const char* f);
 
     DisplayOptions m_options;
+    /// The switches that are on, per object, in the order their lines appear.
+    std::vector<const LabelItem*> m_nodeOn, m_reachOn, m_outfallOn;
     bool m_metric = false;
     Columns m_headerColumns, m_nodeColumns, m_reachColumns, m_resultColumns, m_pipeColumns;
     Row m_header;  // T16
