@@ -85,7 +85,12 @@ public:
         if (m_pane->view()->editor() && m_w.panel()->model())
             m_pane->view()->editor()->attachPanel(m_w.panel()->model());
         // a system newly shown is fitted with room for its labels
-        if (p && m_pane->view()->redraw(false)) m_pane->view()->zoomFit();
+        if (p && m_pane->view()->redraw(false)) {
+            m_pane->view()->zoomFit();
+            // the node on display in the list and panel is the one marked on the new drawing
+            const auto rows = m_w.nodeList()->selectionModel()->selectedRows();
+            if (!rows.isEmpty()) m_pane->view()->selectEntity(m_w.nodeList()->text(rows.front().row(), 0), false);
+        }
         m_pane->refreshToolIcons();
         m_log->refresh();
     }

@@ -167,6 +167,10 @@ private slots:
         DiagramView* view = pane->view();
         QCOMPARE(view->entityCount(), w.nodeList()->rowCount());  // nodes and the outfall
         QVERIFY(view->entityCount() > 10);
+        // the node the list and panel show at opening is marked on the drawing too
+        const auto listed = w.nodeList()->selectionModel()->selectedRows();
+        QCOMPARE(listed.size(), 1);
+        QVERIFY(view->entity(w.nodeList()->text(listed.front().row(), 0))->isSelected());
 
         view->clickEntity("S-7");
         QCOMPARE(w.panel()->field(0)->text(), QString("S-7"));
