@@ -103,6 +103,8 @@ int main(int argc, char** argv) {
     std::printf("zoom fit: zoom %.2f, %d labels shown\n", view->zoomLevel(), view->visibleLabelCount());
     shot(pane, "diagram_set5_zoomfit");
     zoomAt("S-7", 4);
+    view->selectEntity("S-7", false);  // the chosen node with its ring, over the reaches
+    settle();
     std::printf("zoomed: zoom %.2f, %d labels shown\n", view->zoomLevel(), view->visibleLabelCount());
     shot(pane, "diagram_set5_zoom");
 
