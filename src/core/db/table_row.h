@@ -26,6 +26,15 @@ public:
     /// Steps to the next row; false after the last.
     bool next();
 
+    /// A field looked up once, for reading it from many rows without finding its name each time.
+    struct Field {
+        std::size_t at;
+    };
+    Field field(const std::string& name) const { return {fieldIndex(name)}; }
+    const Value& value(Field f) const { return m_values[f.at]; }
+    std::string text(Field f) const { return value(f).toText(); }
+    double number(Field f) const { return value(f).toDouble(); }
+
     const Value& value(const std::string& field) const { return m_values[fieldIndex(field)]; }
     std::string text(const std::string& field) const { return value(field).toText(); }
     double number(const std::string& field) const { return value(field).toDouble(); }

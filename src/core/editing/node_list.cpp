@@ -54,17 +54,37 @@ std::string NodeListRow::slopeText() const { return vbFormat(slope, "0.0000"); }
 std::vector<NodeListRow> nodeListRows(db::Database& db, const std::string& systemName) {
     const std::string system = trim(systemName);
     std::vector<NodeListRow> rows;
-    // The first reach leaving each node, names compared as a find compares them.
+    // The first reach leaving each node, names compared as a find compares them. The fields are
+    // looked up once: a system of ten thousand nodes is listed at every switch.
     std::unordered_map<std::string, NodeListRow> leaving;
-    for (db::TableRows reach(db, "REACH", "SYSTEM = ?", {system}, kReachFields); reach.next();) {
-        const db::Value from = reach.value("NODE1");
-        if (from.isNull()) continue;
-        auto [at, added] = leaving.try_emplace(db::compareKey(from));
-        if (added) reachPart(at->second, reach);
+    {
+        db::TableRows reach(db, "REACH", "SYSTEM = ?", {system}, kReachFields);
+        const auto node1 = reach.field("NODE1"), node2 = reach.field("NODE2"), pipe = reach.field("PIPE_NAME");
+        const auto length = reach.field("LENGTH"), elev1 = reach.field("ELEV1"), elev2 = reach.field("ELEV2");
+        while (reach.next()) {
+            const db::Value& from = reach.value(node1);
+            if (from.isNull()) continue;
+            auto [at, added] = leaving.try_emplace(db::compareKey(from));
+            if (!added) continue;
+            NodeListRow& row = at->second;
+            const double l = reach.number(length);
+            // S (%) = (ELEV1 - ELEV2) / LENGTH x 100
+            row.slope = l == 0 ? 0 : (reach.number(elev1) - reach.number(elev2)) / l * 100;
+            row.hasReach = true;
+            row.toNode = trim(reach.text(node2));
+            row.pipe = trim(reach.text(pipe));
+            row.length = l;
+        }
     }
-    for (db::TableRows node(db, "NODE", "SYSTEM = ?", {system}, kNodeFields); node.next();) {
+    db::TableRows node(db, "NODE", "SYSTEM = ?", {system}, kNodeFields);
+    const auto name = node.field("NAME"), structure = node.field("STRUCT_NAME"), station = node.field("STATION"),
+               inletElev = node.field("INLET_ELEV");
+    while (node.next()) {
         NodeListRow row;
-        nodePart(row, node);
+        row.name = trim(node.text(name));
+        row.structure = trim(node.text(structure));
+        row.station = trim(node.text(station));
+        row.inletElev = node.number(inletElev);
         if (const auto at = leaving.find(db::compareKey(db::Value(row.name))); at != leaving.end()) {
             const NodeListRow& r = at->second;
             row.hasReach = true;
