@@ -34,6 +34,8 @@ public:
     const Value& value(Field f) const { return m_values[f.at]; }
     std::string text(Field f) const { return value(f).toText(); }
     double number(Field f) const { return value(f).toDouble(); }
+    long integer(Field f) const { return static_cast<long>(value(f).toInt()); }
+    bool flag(Field f) const { return value(f).toBool(); }
 
     const Value& value(const std::string& field) const { return m_values[fieldIndex(field)]; }
     std::string text(const std::string& field) const { return value(field).toText(); }

@@ -36,39 +36,62 @@ void markNodeMissing(HydraulicRecord& r) {
 }
 
 /// Reads the node part of a record from its NODE row and structure definition.
-void readNode(HydraulicRecord& r, const db::TableRows& nodes, db::RecordSet& structures,
+/// The NODE fields a record is read from, looked up once for the whole table.
+struct NodeFields {
+    using F = db::TableRows::Field;
+    explicit NodeFields(const db::TableRows& t)
+        : tc(t.field("TC")), baseFlow(t.field("BASE_FLOW")), inletElev(t.field("INLET_ELEV")),
+          minHgl(t.field("MIN_HGL")), juncLossCoeff(t.field("JUNC_LOSS_COEFF")), station(t.field("STATION")),
+          offset(t.field("OFFSET")), baseline(t.field("BASELINE")), sequencer(t.field("SEQUENCER")),
+          nodeType(t.field("NODE_TYPE")), structName(t.field("STRUCT_NAME")) {
+        for (int k = 0; k < 3; ++k) {
+            const std::string cat = std::to_string(k + 1);
+            area[k] = t.field("P_C" + cat + "DA");
+            calcC[k] = t.field("CALC_RUNOFF_C" + cat);
+            c[k] = t.field("RUNOFF_C" + cat);
+        }
+        for (int k = 0; k < 8; ++k) {
+            dwStage[k] = t.field("DW_STAGE" + std::to_string(k + 1));
+            dwDischarge[k] = t.field("DW_DISCHARGE" + std::to_string(k + 1));
+        }
+    }
+    F tc, baseFlow, inletElev, minHgl, juncLossCoeff, station, offset, baseline, sequencer, nodeType, structName;
+    std::array<F, 3> area{}, calcC{}, c{};
+    std::array<F, 8> dwStage{}, dwDischarge{};
+};
+
+void readNode(HydraulicRecord& r, const db::TableRows& nodes, const NodeFields& f, db::RecordSet& structures,
               const std::array<double, 3>& defaults, bool metric) {
     r.nodeFound = true;
     const double len = metric ? kFeetPerMeter : 1.0;
-    r.tcInlet = nodes.number("TC");
-    for (int k = 0; k < 3; ++k) {
-        const std::string cat = std::to_string(k + 1);
-        r.area[k] = nodes.number("P_C" + cat + "DA") * (metric ? kAcresPerHectare : 1.0);
+    r.tcInlet = nodes.number(f.tc);
+    for (std::size_t k = 0; k < 3; ++k) {
+        r.area[k] = nodes.number(f.area[k]) * (metric ? kAcresPerHectare : 1.0);
         // A coefficient left to the computation takes the system's default for the category.
-        r.coeff[k] = nodes.flag("CALC_RUNOFF_C" + cat) ? defaults[k] : nodes.number("RUNOFF_C" + cat);
+        r.coeff[k] = nodes.flag(f.calcC[k]) ? defaults[k] : nodes.number(f.c[k]);
     }
-    r.baseFlow = nodes.number("BASE_FLOW") * (metric ? kCfsPerCms : 1.0);
-    r.inletElev = nodes.number("INLET_ELEV") * len;
-    r.minHgl = nodes.number("MIN_HGL") * len;
-    r.juncLossCoeff = nodes.number("JUNC_LOSS_COEFF");
-    for (int k = 0; k < 8; ++k) {
-        r.dwStage[k] = nodes.number("DW_STAGE" + std::to_string(k + 1)) * len;
-        r.dwDischarge[k] = nodes.number("DW_DISCHARGE" + std::to_string(k + 1)) * (metric ? kCfsPerCms : 1.0);
+    r.baseFlow = nodes.number(f.baseFlow) * (metric ? kCfsPerCms : 1.0);
+    r.inletElev = nodes.number(f.inletElev) * len;
+    r.minHgl = nodes.number(f.minHgl) * len;
+    r.juncLossCoeff = nodes.number(f.juncLossCoeff);
+    for (std::size_t k = 0; k < 8; ++k) {
+        r.dwStage[k] = nodes.number(f.dwStage[k]) * len;
+        r.dwDischarge[k] = nodes.number(f.dwDischarge[k]) * (metric ? kCfsPerCms : 1.0);
     }
-    r.station = nodes.text("STATION");
-    r.offset = nodes.number("OFFSET") * len;
-    r.baseline = nodes.text("BASELINE");
-    r.sequencer = static_cast<int>(nodes.integer("SEQUENCER"));
+    r.station = nodes.text(f.station);
+    r.offset = nodes.number(f.offset) * len;
+    r.baseline = nodes.text(f.baseline);
+    r.sequencer = static_cast<int>(nodes.integer(f.sequencer));
 
     // Node type 0 carries a structure; any other type (a ditch node) has no limits.
-    if (nodes.integer("NODE_TYPE") != 0) {
+    if (nodes.integer(f.nodeType) != 0) {
         r.hasStructure = false;
         r.structTypeShort = "<none>";
         r.hglClear = 9999;
         r.maxInletCapacity = 9999;
         return;
     }
-    const std::string structName = trim(nodes.text("STRUCT_NAME"));
+    const std::string structName = trim(nodes.text(f.structName));
     if (structName.empty() || !structures.findFirst("NAME = ?", {structName})) {
         r.structTypeShort = "??";
         r.hglClear = 0;
@@ -81,23 +104,45 @@ void readNode(HydraulicRecord& r, const db::TableRows& nodes, db::RecordSet& str
 }
 
 /// Reads the reach part of a record from its REACH row and pipe definition.
-void readReach(HydraulicRecord& r, const db::TableRows& reaches, db::RecordSet& pipes, bool metric, bool ditchShapes) {
+/// The REACH fields every record is read from, looked up once for the whole table (the few a
+/// ditch adds are found by name).
+struct ReachFields {
+    using F = db::TableRows::Field;
+    explicit ReachFields(const db::TableRows& t)
+        : name(t.field("NAME")), node2(t.field("NODE2")), reachType(t.field("REACH_TYPE")), length(t.field("LENGTH")),
+          hydLength(t.field("HYD_LENGTH")), barrels(t.field("BARRELS")), frLenOption(t.field("FR_LEN_OPTION")),
+          frLenLess(t.field("FR_LEN_LESS")), frLenFixed(t.field("FR_LEN_FIXED")),
+          frLenPercent(t.field("FR_LEN_PERCENT")), fdDesignGwEl(t.field("FD_DESIGN_GW_EL")),
+          fdGndEl(t.field("FD_GND_EL")), pipeName(t.field("PIPE_NAME")), elev1(t.field("ELEV1")),
+          elev2(t.field("ELEV2")), fromFlCl(t.field("FROM_FL_CL")), toFlCl(t.field("TO_FL_CL")) {
+        for (int k = 0; k < 3; ++k) {
+            fdToDepth[k] = t.field("FD_TO_DEPTH" + std::to_string(k + 1));
+            fdK[k] = t.field("FD_K" + std::to_string(k + 1));
+        }
+    }
+    F name, node2, reachType, length, hydLength, barrels, frLenOption, frLenLess, frLenFixed, frLenPercent,
+        fdDesignGwEl, fdGndEl, pipeName, elev1, elev2, fromFlCl, toFlCl;
+    std::array<F, 3> fdToDepth{}, fdK{};
+};
+
+void readReach(HydraulicRecord& r, const db::TableRows& reaches, const ReachFields& f, db::RecordSet& pipes,
+               bool metric, bool ditchShapes) {
     r.reachFound = true;
     const double len = metric ? kFeetPerMeter : 1.0;
-    r.reachName = trim(reaches.text("NAME"));
-    r.toName = trim(name8(trim(reaches.text("NODE2"))));
-    r.reachType = std::clamp(static_cast<int>(reaches.integer("REACH_TYPE")), 0, 2);
-    r.length = reaches.number("LENGTH") * len;
-    r.hydLength = reaches.number("HYD_LENGTH") * len;
-    r.barrels = static_cast<int>(reaches.integer("BARRELS"));
+    r.reachName = trim(reaches.text(f.name));
+    r.toName = trim(name8(trim(reaches.text(f.node2))));
+    r.reachType = std::clamp(static_cast<int>(reaches.integer(f.reachType)), 0, 2);
+    r.length = reaches.number(f.length) * len;
+    r.hydLength = reaches.number(f.hydLength) * len;
+    r.barrels = static_cast<int>(reaches.integer(f.barrels));
     if (r.barrels <= 0) r.barrels = 1;
-    r.frenchLength = frenchDrainLength(reaches.number("FR_LEN_OPTION"), r.length, reaches.number("FR_LEN_LESS") * len,
-                                       reaches.number("FR_LEN_FIXED") * len, reaches.number("FR_LEN_PERCENT"));
-    r.fdDesignGwEl = reaches.number("FD_DESIGN_GW_EL") * len;
-    r.fdGndEl = reaches.number("FD_GND_EL") * len;
-    for (int k = 0; k < 3; ++k) {
-        r.fdToDepth[k] = reaches.number("FD_TO_DEPTH" + std::to_string(k + 1)) * len;
-        r.fdK[k] = reaches.number("FD_K" + std::to_string(k + 1));
+    r.frenchLength = frenchDrainLength(reaches.number(f.frLenOption), r.length, reaches.number(f.frLenLess) * len,
+                                       reaches.number(f.frLenFixed) * len, reaches.number(f.frLenPercent));
+    r.fdDesignGwEl = reaches.number(f.fdDesignGwEl) * len;
+    r.fdGndEl = reaches.number(f.fdGndEl) * len;
+    for (std::size_t k = 0; k < 3; ++k) {
+        r.fdToDepth[k] = reaches.number(f.fdToDepth[k]) * len;
+        r.fdK[k] = reaches.number(f.fdK[k]);
     }
 
     if (r.isDitch() && ditchShapes) {
@@ -116,7 +161,7 @@ void readReach(HydraulicRecord& r, const db::TableRows& reaches, db::RecordSet& 
         r.n = r.ditchN;
         recordDitchDescription(r);
     } else {
-        r.pipeName = trim(reaches.text("PIPE_NAME"));
+        r.pipeName = trim(reaches.text(f.pipeName));
         r.pipeFound = !r.pipeName.empty() && pipes.findFirst("NAME = ?", {r.pipeName});
         if (r.pipeFound) {
             r.width = pipes.number("WIDTH") * len;
@@ -126,13 +171,13 @@ void readReach(HydraulicRecord& r, const db::TableRows& reaches, db::RecordSet& 
         }
     }
     // A flag set (or never written) marks a stored invert; a cleared flag a stored crown.
-    const auto invert = [&](const char* elevField, const char* flagField) {
+    const auto invert = [&](db::TableRows::Field elevField, db::TableRows::Field flagField) {
         const double elev = reaches.number(elevField) * len;
-        const db::Value flag = reaches.value(flagField);
+        const db::Value& flag = reaches.value(flagField);
         return (!flag.isNull() && flag.toDouble() == 0) ? elev - r.height : elev;
     };
-    r.invertUp = invert("ELEV1", "FROM_FL_CL");
-    r.invertDn = invert("ELEV2", "TO_FL_CL");
+    r.invertUp = invert(f.elev1, f.fromFlCl);
+    r.invertDn = invert(f.elev2, f.toFlCl);
     r.crownUp = r.invertUp + r.height;
     r.crownDn = r.invertDn + r.height;
     // S = (invert up - invert down) / LENGTH
@@ -232,19 +277,26 @@ std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& sess
         };
         db::RecordSet structures(db, "T6");
         db::RecordSet pipes(db, "T7");
-        for (db::TableRows nodes(db, "NODE"); !nodeOf.empty() && nodes.next();) {
-            for (std::size_t i : take(nodeOf, nodes, "NAME")) {
-                readNode(recs[i], nodes, structures, defaultC, metric);
-                if (options.readNodeExtra) options.readNodeExtra(i, nodes);
+        if (!nodeOf.empty()) {
+            db::TableRows nodes(db, "NODE");
+            const NodeFields nodeFields(nodes);
+            while (!nodeOf.empty() && nodes.next()) {
+                for (std::size_t i : take(nodeOf, nodes, "NAME")) {
+                    readNode(recs[i], nodes, nodeFields, structures, defaultC, metric);
+                    if (options.readNodeExtra) options.readNodeExtra(i, nodes);
+                }
             }
         }
         for (const auto& [key, waiting] : nodeOf)
             for (std::size_t i : waiting) markNodeMissing(recs[i]);
-        for (db::TableRows reaches(db, "REACH", db::quoteIdent("SYSTEM") + " = ?", {system});
-             !reachOf.empty() && reaches.next();) {
-            for (std::size_t i : take(reachOf, reaches, "NODE1")) {
-                readReach(recs[i], reaches, pipes, metric, options.ditchShapes);
-                if (options.readReachExtra) options.readReachExtra(i, reaches);
+        if (!reachOf.empty()) {
+            db::TableRows reaches(db, "REACH", db::quoteIdent("SYSTEM") + " = ?", {system});
+            const ReachFields reachFields(reaches);
+            while (!reachOf.empty() && reaches.next()) {
+                for (std::size_t i : take(reachOf, reaches, "NODE1")) {
+                    readReach(recs[i], reaches, reachFields, pipes, metric, options.ditchShapes);
+                    if (options.readReachExtra) options.readReachExtra(i, reaches);
+                }
             }
         }
     }
