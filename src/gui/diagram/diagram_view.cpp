@@ -320,8 +320,8 @@ void DiagramView::completeLabels() {
 
 void DiagramView::paintEvent(QPaintEvent* e) {
     QGraphicsView::paintEvent(e);
-    if (m_discardedScene || !m_discardedLabels.empty()) QTimer::singleShot(0, this, [this] { dropDiscarded(); });
     ++m_framesPainted;
+    // after the first picture: the items and labels, then the drawing before is deleted
     if ((m_itemsPending || m_labelsPending) && !m_labelsScheduled) {
         m_labelsScheduled = true;
         QTimer::singleShot(0, this, [this] {
@@ -329,6 +329,7 @@ void DiagramView::paintEvent(QPaintEvent* e) {
             completeDrawing();
         });
     }
+    if (m_discardedScene || !m_discardedLabels.empty()) QTimer::singleShot(0, this, [this] { dropDiscarded(); });
 }
 
 void DiagramView::buildLabels() {
