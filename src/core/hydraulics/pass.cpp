@@ -372,17 +372,19 @@ struct HglStepResult {
     std::size_t maxAt = 0;   ///< the record of that change (the first in flow order on a tie)
 };
 
-/// Second half of a pass: grade lines from the outfall upstream. Each reach reads the grade line
-/// at the node it drains to, which lies later in the flow order and so has its value of this pass.
-template <class Record>
-HglStepResult hglStep(std::vector<Record>& recs, const PassSettings& s, OutfallResult& out,
-                      std::vector<double>& hglAt) {
+/// Grade lines from the outfall upstream. Each reach reads the grade line at the node it drains
+/// to, which lies later in the flow order and so has its value of this pass. `beforeReach(k, r)`
+/// runs ahead of each reach's grade line, `afterReach(k, r)` after it.
+template <class Record, class Before, class After>
+HglStepResult walkUpstream(std::vector<Record>& recs, const PassSettings& s, OutfallResult& out,
+                           std::vector<double>& hglAt, Before&& beforeReach, After&& afterReach) {
     HglStepResult res;
     bool outfallSeen = false;
     for (std::size_t k = recs.size(); k-- > 0;) {
         if constexpr (std::is_same_v<Record, HydraulicRecord>)
             if (k >= kRecordAhead) prefetchRecord(recs[k - kRecordAhead]);
         Record& r = recs[k];
+        beforeReach(k, r);
         const bool outfall = r.toIndex < 0;
         OutfallResult scratch;
         OutfallResult& target = (outfall && !outfallSeen) ? out : scratch;
@@ -390,6 +392,7 @@ HglStepResult hglStep(std::vector<Record>& recs, const PassSettings& s, OutfallR
         const double before = r.hglUp;
         gradeLine(r, hglTo, outfall, s, target);
         hglAt[k] = r.hglAtNode;
+        afterReach(k, r);
         if (outfall) outfallSeen = true;
         res.sum += r.hglUp;
         // Walking upstream, an equal change still moves the mark to the earlier record.
@@ -400,6 +403,13 @@ HglStepResult hglStep(std::vector<Record>& recs, const PassSettings& s, OutfallR
         }
     }
     return res;
+}
+
+/// Second half of a full pass: the grade lines alone.
+HglStepResult hglStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, OutfallResult& out,
+                      std::vector<double>& hglAt) {
+    const auto nothing = [](std::size_t, HydraulicRecord&) {};
+    return walkUpstream(recs, s, out, hglAt, nothing, nothing);
 }
 
 /// What a pass reads and writes of a reach once its flow is known: the grade line, the junction
@@ -451,32 +461,15 @@ HglStepResult gradeWalk(std::vector<GradeWork>& work, const PassSettings& s, Out
                         std::vector<double>& hglAt, const std::vector<double>& energy,
                         std::vector<double>& stateVelocity, bool junctionLoss, std::vector<std::size_t>& bigLosses) {
     const RunOptions& o = s.options;
-    HglStepResult res;
-    bool outfallSeen = false;
-    for (std::size_t k = work.size(); k-- > 0;) {
-        GradeWork& w = work[k];
-        if (junctionLoss) {
+    return walkUpstream(
+        work, s, out, hglAt,
+        [&](std::size_t k, GradeWork& w) {
+            if (!junctionLoss) return;
             w.jloss = junctionLossOf(w, o.junctionMethod, [&](int j) { return energy[static_cast<std::size_t>(j)]; },
                                      [&](int j) { return stateVelocity[static_cast<std::size_t>(j)]; });
             if (w.jloss > kJunctionLossWarning) bigLosses.push_back(k);
-        }
-        const bool outfall = w.toIndex < 0;
-        OutfallResult scratch;
-        OutfallResult& target = (outfall && !outfallSeen) ? out : scratch;
-        const double hglTo = outfall ? s.tailwaterFt : hglAt[static_cast<std::size_t>(w.toIndex)];
-        const double before = w.hglUp;
-        gradeLine(w, hglTo, outfall, s, target);
-        hglAt[k] = w.hglAtNode;
-        stateVelocity[k] = w.stateVelocity();
-        if (outfall) outfallSeen = true;
-        res.sum += w.hglUp;
-        const double change = std::fabs(w.hglUp - before);
-        if (change > res.maxChange || (change == res.maxChange && change > 0)) {
-            res.maxChange = change;
-            res.maxAt = k;
-        }
-    }
-    return res;
+        },
+        [&](std::size_t k, GradeWork& w) { stateVelocity[k] = w.stateVelocity(); });
 }
 
 }  // namespace
