@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QItemSelectionModel>
+#include <QMouseEvent>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -174,9 +175,35 @@ void BM_SelectNode(benchmark::State& state) {
     }
 }
 
+/// The pointer moving over the 10,000-node diagram, and finding what lies under it as a click
+/// does (range(1) = 1): what the scene's walk over its items costs.
+void BM_PointerOverDiagram(benchmark::State& state) {
+    Window window;
+    window.w->openProjectFile(makeProject(static_cast<int>(state.range(0))));
+    auto* view = window.w->findChild<gui::diagram::DiagramView*>();
+    QApplication::processEvents();
+    view->completeDrawing();
+    QApplication::processEvents();
+    QWidget* port = view->viewport();
+    int step = 0;
+    for (auto _ : state) {
+        step = (step + 37) % std::max(1, port->width() - 20);
+        const QPointF at(10 + step, port->height() / 2.0);
+        if (state.range(1)) {
+            benchmark::DoNotOptimize(view->items(at.toPoint()));
+            continue;
+        }
+        QMouseEvent move(QEvent::MouseMove, at, port->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(port, &move);
+    }
+    state.counters["drawn"] = view->entityCount();
+    state.counters["items"] = static_cast<double>(view->scene()->items().size());
+}
+
 BENCHMARK(BM_OpenProject)->Args({1000, 0})->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SwitchSystem)->Args({10000, 0})->Args({10000, 1})->Args({10000, 2})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectNode)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PointerOverDiagram)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
