@@ -26,4 +26,10 @@ private:
     std::filesystem::path m_path;
 };
 
+/// The one folder of this benchmark process, made on first use.
+inline BenchFolder& processFolder(const std::string& name) {
+    static BenchFolder folder(name);
+    return folder;
+}
+
 }  // namespace kolv::bench

@@ -27,12 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace kolv;
 
-using BenchFolder = kolv::bench::BenchFolder;
-
-BenchFolder& folder() {
-    static BenchFolder f("kolv-window-bench");
-    return f;
-}
+kolv::bench::BenchFolder& folder() { return kolv::bench::processFolder("kolv-window-bench"); }
 
 /// Places a generated system as an engineer's drawing would show it: each branch beside the
 /// next, each node one step upstream of the node it drains to, the outfall at the right.
@@ -120,7 +115,7 @@ void BM_OpenProject(benchmark::State& state) {
         window->w->openProjectFile(path);
         while (view->framesPainted() == frames) QApplication::processEvents();
         if (state.range(1)) {
-            while (view->labelsPending()) QApplication::processEvents();
+            while (view->drawingPending()) QApplication::processEvents();
             QApplication::processEvents();
         }
         state.PauseTiming();
@@ -145,14 +140,14 @@ void BM_SwitchSystem(benchmark::State& state) {
         if (until == 0) {
             state.PauseTiming();
             QApplication::processEvents();
-            while (view->labelsPending()) QApplication::processEvents();
+            while (view->drawingPending()) QApplication::processEvents();
             QApplication::processEvents();
             state.ResumeTiming();
             continue;
         }
         while (view->framesPainted() == frames) QApplication::processEvents();
         if (until == 1) state.PauseTiming();
-        while (view->labelsPending()) QApplication::processEvents();
+        while (view->drawingPending()) QApplication::processEvents();
         QApplication::processEvents();  // the picture with the labels
         if (until == 1) state.ResumeTiming();
     }
@@ -206,12 +201,3 @@ BENCHMARK(BM_SelectNode)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PointerOverDiagram)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -112,15 +112,16 @@ void ditchReach(HydraulicRecord& r, NormalDepthMemo& memo) {
     r.velocity = uf.velocity;
 }
 
-/// Critical depth of every reach for its final flow. No grade-line step reads it, so it is found
-/// once, after the last pass, for the flow condition of the results.
-void criticalDepths(std::vector<HydraulicRecord>& recs) {
-    for (auto& r : recs) r.criticalDepth = recordCriticalDepth(r, r.q / std::max(1, r.barrels));
+/// Tells of a junction loss above the warning level, once per junction in a run.
+void warnOfJunctionLoss(PassIo& io, std::set<std::size_t>& warned, std::size_t i, const std::string& node) {
+    if (!warned.insert(i).second) return;
+    io.ui.beep();
+    io.messages.push_back("Node '" + node + "' has a computed Junction Loss greater than 3");
 }
 
 /// Values one reach hands to another in a pass (the arrival time at the node it drains to, the
-/// losses to the ground gathered upstream, the energy and velocity its downstream junction ranks,
-/// the grade line at its node), one cache line per node: each reach reaches over to a node far
+/// losses to the ground gathered upstream, the energy and velocity its downstream junction ranks),
+/// one cache line per node: each reach reaches over to a node far
 /// away in the flow order, and one line brings everything it reads or adds there. An entry is
 /// started afresh the first time a pass touches it, so no pass sweeps the whole table to reset it.
 class Crossings {
@@ -135,9 +136,7 @@ public:
     };
 
     Crossings(const std::vector<HydraulicRecord>& recs, const RunOptions& o) : m_start(recs.size()), m_nodes(recs.size()) {
-        for (std::size_t i = 0; i < recs.size(); ++i) {
-            m_start[i] = o.fixedTc ? o.fixedTcMinutes : recs[i].tcInlet;
-        }
+        for (std::size_t i = 0; i < recs.size(); ++i) m_start[i] = o.fixedTc ? o.fixedTcMinutes : recs[i].tcInlet;
     }
     /// Node j as pass `pass` sees it: arrival at its own inlet time, nothing gathered yet, until
     /// a reach of this pass adds to it.
@@ -269,10 +268,7 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         if (pass > 1 && o.junctionLoss) {
             r.jloss = junctionLossOf(r, o.junctionMethod, [&](int k) { return x[static_cast<std::size_t>(k)].energy; },
                                      [&](int k) { return x[static_cast<std::size_t>(k)].stateVelocity; });
-            if (r.jloss > kJunctionLossWarning && warnedJunctions.insert(i).second) {
-                io.ui.beep();
-                io.messages.push_back("Node '" + r.name + "' has a computed Junction Loss greater than 3");
-            }
+            if (r.jloss > kJunctionLossWarning) warnOfJunctionLoss(io, warnedJunctions, i, r.name);
         }
 
         const double v = r.isDitch() ? r.vPartial : r.velocity;
@@ -512,13 +508,13 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
     std::vector<GradeWork> work;
     std::vector<double> energy, stateVelocity;
     std::vector<std::size_t> bigLosses;
-    // The grade line back into the records; the critical depths (of the flows of the first pass,
-    // which are the final ones) in the same sweep.
-    const auto storeWork = [&] {
-        for (std::size_t i = 0; i < work.size(); ++i) {
+    // The grade line of the compact walks back into the records, and (for a finished run) the
+    // critical depth of each reach for its final flow in the same sweep: no pass reads it.
+    const auto finishRecords = [&](bool withCriticalDepths) {
+        for (std::size_t i = 0; i < records.size(); ++i) {
             HydraulicRecord& r = records[i];
-            work[i].storeInto(r);
-            r.criticalDepth = recordCriticalDepth(r, r.q / std::max(1, r.barrels));
+            if (!work.empty()) work[i].storeInto(r);
+            if (withCriticalDepths) r.criticalDepth = recordCriticalDepth(r, r.q / std::max(1, r.barrels));
         }
     };
     try {
@@ -530,8 +526,6 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
             res.outfall.tailwater = s.tailwaterFt;
             if (flowsFollowGradeLine) {
                 flowStep(records, s, io, pass, warnedJunctions, memos, crossings);
-                io.messages.push_back(" ");
-                io.messages.push_back("PASS = " + std::to_string(pass));
                 step = hglStep(records, s, res.outfall, hglAt);
             } else {
                 if (pass == 1) {
@@ -547,16 +541,12 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
                 bigLosses.clear();
                 step = gradeWalk(work, s, res.outfall, hglAt, energy, stateVelocity,
                                  pass > 1 && s.options.junctionLoss, bigLosses);
-                // Warned in flow order, each junction once, ahead of the pass line, as a full pass does.
+                // Warned in flow order, as a full pass does.
                 std::sort(bigLosses.begin(), bigLosses.end());
-                for (const std::size_t i : bigLosses)
-                    if (warnedJunctions.insert(i).second) {
-                        io.ui.beep();
-                        io.messages.push_back("Node '" + records[i].name + "' has a computed Junction Loss greater than 3");
-                    }
-                io.messages.push_back(" ");
-                io.messages.push_back("PASS = " + std::to_string(pass));
+                for (const std::size_t i : bigLosses) warnOfJunctionLoss(io, warnedJunctions, i, records[i].name);
             }
+            io.messages.push_back(" ");
+            io.messages.push_back("PASS = " + std::to_string(pass));
             sum = step.sum;
             res.hglDifference = std::fabs(sum - prev);
             res.maxHglChange = step.maxChange;
@@ -576,15 +566,12 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
             io.ui.processEvents();
         } while (!((std::fabs(sum - prev) < s.options.maxHglDifference && pass >= 4) || pass >= maxPasses));
     } catch (const Stop&) {
-        for (std::size_t i = 0; i < work.size(); ++i) work[i].storeInto(records[i]);
+        finishRecords(false);
         res.status = -1;
         res.passes = pass;
         return res;
     }
-    if (work.empty())
-        criticalDepths(records);
-    else
-        storeWork();
+    finishRecords(true);
     // The gauges end on the last pass whatever the refresh interval.
     if (io.progress && shownPass != pass) io.progress({pass, maxPasses, res.hglDifference});
     res.passes = pass;

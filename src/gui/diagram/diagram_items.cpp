@@ -75,6 +75,24 @@ const SymbolPaths& symbolPaths(const kolv::diagram::EntityStyle& style) {
     return known.back()->paths;
 }
 
+/// A symbol centred on the painter's origin, in pixels: the outline as a filled ring (no stroking
+/// of thousands of symbols) and a manhole's lid; `cosmetic`: the lid one device pixel wide.
+void drawSymbol(QPainter& p, const kolv::diagram::EntityStyle& style, const QPainterPath& outer,
+                const QPainterPath& inner, bool cosmetic) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(toColor(style.line));
+    p.drawPath(outer);
+    p.setBrush(toColor(style.fill));
+    p.drawPath(inner);
+    if (style.shape == Shape::Circle) {  // a manhole lid
+        QPen lid(toColor(style.line), 1);
+        lid.setCosmetic(cosmetic);
+        p.setPen(lid);
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(0, 0), style.size / 5, style.size / 5);
+    }
+}
+
 /// True when the painter draws in the view's pixels (not a printer's or a picture's).
 bool onScreen(const QPainter* painter) {
     const QTransform& t = painter->worldTransform();
@@ -150,16 +168,9 @@ void EntityItem::draw(QPainter* painter) const {
     painter->setRenderHint(QPainter::Antialiasing);
     paintInPixels(painter);
     // on the screen one pixel is one device pixel: the cosmetic stroker is much quicker
+    // (unchosen symbols on the screen are copies of one picture: see NetworkItem)
     const bool screen = std::abs(painter->worldTransform().m11() - 1) < 0.01 &&
                         std::abs(painter->worldTransform().m12()) < 1e-9;
-    if (screen && !isSelected()) {
-        // On the screen every symbol of a class looks the same: it is drawn once into a picture
-        // and the picture is copied, so a system of ten thousand symbols paints at once.
-        const QPixmap& picture = symbolPicture(painter->device() ? painter->device()->devicePixelRatioF() : 1.0);
-        const QSizeF logical = picture.deviceIndependentSize();
-        painter->drawPixmap(QPointF(-logical.width() / 2, -logical.height() / 2), picture);
-        return;
-    }
     if (isSelected()) {
         QPen ring(QColor(255, 140, 0), 3);
         ring.setCosmetic(screen);
@@ -168,18 +179,7 @@ void EntityItem::draw(QPainter* painter) const {
         const double r = m_style.size / 2 + 4;
         painter->drawEllipse(QPointF(0, 0), r, r);
     }
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(toColor(m_style.line));
-    painter->drawPath(m_outer);
-    painter->setBrush(toColor(m_style.fill));
-    painter->drawPath(m_inner);
-    if (m_style.shape == Shape::Circle) {  // a manhole lid
-        QPen lid(toColor(m_style.line), 1);
-        lid.setCosmetic(screen);
-        painter->setPen(lid);
-        painter->setBrush(Qt::NoBrush);
-        painter->drawEllipse(QPointF(0, 0), m_style.size / 5, m_style.size / 5);
-    }
+    drawSymbol(*painter, m_style, m_outer, m_inner, screen);
 }
 
 const QPixmap& EntityItem::symbolPicture(double pixelRatio) const {
@@ -214,18 +214,7 @@ const QPixmap& symbolPicture(const kolv::diagram::EntityStyle& style, double pix
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     p.translate(side / 2.0, side / 2.0);
-    p.setPen(Qt::NoPen);
-    p.setBrush(toColor(style.line));
-    p.drawPath(outer);
-    p.setBrush(toColor(style.fill));
-    p.drawPath(inner);
-    if (style.shape == Shape::Circle) {  // a manhole lid
-        QPen lid(toColor(style.line), 1);
-        lid.setCosmetic(true);
-        p.setPen(lid);
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QPointF(0, 0), style.size / 5, style.size / 5);
-    }
+    drawSymbol(p, style, outer, inner, true);
     p.end();
     pictures.push_back(std::make_unique<Entry>(Entry{style, pixelRatio, std::move(picture)}));
     return pictures.back()->picture;
@@ -272,10 +261,6 @@ void RelationItem::adjust() {
 QVariant RelationItem::itemChange(GraphicsItemChange change, const QVariant& value) {
     if (change == ItemSelectedHasChanged && m_network) m_network->touch(boundingRect());
     return QGraphicsItem::itemChange(change, value);
-}
-
-QPolygonF RelationItem::arrowHead(double unitsPerPixel) const {
-    return diagram::arrowHead(m_line, m_pen.widthF(), unitsPerPixel);
 }
 
 QPen reachPen(const kolv::diagram::RelationStyle& style) {
@@ -329,7 +314,7 @@ void RelationItem::draw(QPainter* painter) const {
     if (!screen) pen.setWidthF(m_pen.widthF() * ViewScale::unitsPerPixel);
     painter->setPen(pen);
     painter->drawLine(m_line);
-    const QPolygonF head = arrowHead(ViewScale::unitsPerPixel);
+    const QPolygonF head = arrowHead(m_line, m_pen.widthF(), ViewScale::unitsPerPixel);
     if (head.isEmpty()) return;
     painter->setPen(Qt::NoPen);
     painter->setBrush(pen.color());
@@ -402,114 +387,125 @@ void NetworkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* optio
     }
 }
 
-void NetworkItem::paintSketch(QPainter* painter, const QRectF& exposed) {
-    const double upp = ViewScale::unitsPerPixel;
-    const double margin = 40 * upp;
-    const QRectF area = exposed.adjusted(-margin, -margin, margin, margin);
-    painter->setRenderHint(QPainter::Antialiasing);
-    struct Batch {
-        const kolv::diagram::RelationStyle* style;
-        std::vector<QLineF> lines;
-        QPainterPath arrows;
-    };
-    std::vector<Batch> batches;
-    for (const Sketch::Reach& r : m_sketch.reaches) {
-        const QLineF& l = r.line;
-        if (std::max(l.x1(), l.x2()) < area.left() || std::min(l.x1(), l.x2()) > area.right() ||
-            std::max(l.y1(), l.y2()) < area.top() || std::min(l.y1(), l.y2()) > area.bottom())
-            continue;
-        Batch* b = nullptr;
-        for (Batch& x : batches)
-            if (x.style == r.style) b = &x;
-        if (!b) b = &batches.emplace_back(Batch{r.style, {}, {}});
-        b->lines.push_back(l);
-        const QPolygonF head = arrowHead(l, r.style->width, upp);
-        if (!head.isEmpty()) b->arrows.addPolygon(head);
-    }
-    for (Batch& b : batches) {
-        QPen pen = reachPen(*b.style);
-        pen.setCapStyle(Qt::FlatCap);
-        painter->setPen(pen);
-        painter->drawLines(b.lines.data(), static_cast<int>(b.lines.size()));
-        if (b.arrows.isEmpty()) continue;
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(pen.color());
-        painter->drawPath(b.arrows);
-    }
-    const QTransform world = painter->worldTransform();
-    const double ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    painter->save();
-    painter->resetTransform();
-    for (const Sketch::Symbol& s : m_sketch.symbols) {
-        if (!area.contains(s.pos)) continue;
-        const QPixmap& picture = symbolPicture(*s.style, ratio);
-        const QSizeF logical = picture.deviceIndependentSize();
-        painter->drawPixmap(world.map(s.pos) - QPointF(logical.width() / 2, logical.height() / 2), picture);
-    }
-    painter->restore();
-}
+namespace {
 
-void NetworkItem::paintOnScreen(QPainter* painter, const QRectF& exposed) {
-    const double upp = ViewScale::unitsPerPixel;
-    const double margin = 40 * upp;  // symbols and arrow heads reach this far past their point
-    const double left = exposed.left() - margin, right = exposed.right() + margin;
-    const double top = exposed.top() - margin, bottom = exposed.bottom() + margin;
-    painter->setRenderHint(QPainter::Antialiasing);
+/// The part of the drawing a repaint covers, widened by what symbols and arrow heads reach past
+/// their point (40 px).
+struct PaintArea {
+    double left, right, top, bottom;
+    explicit PaintArea(const QRectF& exposed) {
+        const double margin = 40 * ViewScale::unitsPerPixel;
+        left = exposed.left() - margin;
+        right = exposed.right() + margin;
+        top = exposed.top() - margin;
+        bottom = exposed.bottom() + margin;
+    }
+    bool holds(QPointF p) const { return p.x() >= left && p.x() <= right && p.y() >= top && p.y() <= bottom; }
+    bool touches(const QLineF& l) const {
+        return std::max(l.x1(), l.x2()) >= left && std::min(l.x1(), l.x2()) <= right &&
+               std::max(l.y1(), l.y2()) >= top && std::min(l.y1(), l.y2()) <= bottom;
+    }
+};
 
-    // reaches: one batch of lines and one of arrow heads per pen
+/// Reaches on the screen: one batch of lines and one of arrow heads per pen.
+class ReachBatches {
+public:
+    void add(const QLineF& line, const QPen& pen) {
+        if (!m_last || m_last->pen != pen) {
+            m_last = nullptr;
+            for (Batch& b : m_batches)
+                if (b.pen == pen) m_last = &b;
+            if (!m_last) m_last = &m_batches.emplace_back(Batch{pen, {}, {}});
+        }
+        m_last->lines.push_back(line);
+        const QPolygonF head = arrowHead(line, pen.widthF(), ViewScale::unitsPerPixel);
+        if (!head.isEmpty()) m_last->arrows.addPolygon(head);
+    }
+    void paint(QPainter* painter) {
+        for (Batch& b : m_batches) {
+            b.pen.setCosmetic(true);
+            b.pen.setCapStyle(Qt::FlatCap);  // the ends lie under the symbols; round ends cost 8 times as much
+            painter->setPen(b.pen);
+            painter->drawLines(b.lines.data(), static_cast<int>(b.lines.size()));
+            if (b.arrows.isEmpty()) continue;
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(b.pen.color());
+            painter->drawPath(b.arrows);
+        }
+    }
+
+private:
     struct Batch {
         QPen pen;
         std::vector<QLineF> lines;
         QPainterPath arrows;
     };
-    std::vector<Batch> batches;
-    Batch* last = nullptr;
-    for (const RelationItem* r : m_relations) {
-        const QLineF& l = r->line();
-        if (std::max(l.x1(), l.x2()) < left || std::min(l.x1(), l.x2()) > right || std::max(l.y1(), l.y2()) < top ||
-            std::min(l.y1(), l.y2()) > bottom || !r->isVisible())
-            continue;
-        QPen pen = r->pen();
-        if (r->isSelected()) pen.setColor(QColor(255, 120, 0));
-        if (!last || last->pen != pen) {
-            last = nullptr;
-            for (Batch& b : batches)
-                if (b.pen == pen) last = &b;
-            if (!last) last = &batches.emplace_back(Batch{pen, {}, {}});
-        }
-        last->lines.push_back(l);
-        const QPolygonF head = r->arrowHead(upp);
-        if (!head.isEmpty()) last->arrows.addPolygon(head);
+    std::vector<Batch> m_batches;
+    Batch* m_last = nullptr;
+};
+
+/// Symbols on the screen: each a copy of its look's picture, placed in device pixels (the
+/// painter's transform is taken out while they are drawn).
+class SymbolCopies {
+public:
+    explicit SymbolCopies(QPainter* painter)
+        : m_painter(painter), m_world(painter->worldTransform()),
+          m_ratio(painter->device() ? painter->device()->devicePixelRatioF() : 1.0) {
+        painter->save();
+        painter->resetTransform();
     }
-    for (Batch& b : batches) {
-        b.pen.setCosmetic(true);
-        b.pen.setCapStyle(Qt::FlatCap);  // the ends lie under the symbols; round ends cost 8 times as much
-        painter->setPen(b.pen);
-        painter->drawLines(b.lines.data(), static_cast<int>(b.lines.size()));
-        if (b.arrows.isEmpty()) continue;
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(b.pen.color());
-        painter->drawPath(b.arrows);
+    ~SymbolCopies() { m_painter->restore(); }
+    SymbolCopies(const SymbolCopies&) = delete;
+    SymbolCopies& operator=(const SymbolCopies&) = delete;
+    double ratio() const { return m_ratio; }
+    void draw(QPointF at, const QPixmap& picture) {
+        const QSizeF logical = picture.deviceIndependentSize();
+        m_painter->drawPixmap(m_world.map(at) - QPointF(logical.width() / 2, logical.height() / 2), picture);
     }
 
-    // symbols: each a copy of its look's picture, placed in device pixels
-    const QTransform world = painter->worldTransform();
-    const double ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    std::vector<const EntityItem*> selected;
-    painter->save();
-    painter->resetTransform();
-    for (const EntityItem* e : m_entities) {
-        const QPointF p = e->pos();
-        if (p.x() < left || p.x() > right || p.y() < top || p.y() > bottom || !e->isVisible()) continue;
-        if (e->isSelected()) {
-            selected.push_back(e);
-            continue;
-        }
-        const QPixmap& picture = e->symbolPicture(ratio);
-        const QSizeF logical = picture.deviceIndependentSize();
-        painter->drawPixmap(world.map(p) - QPointF(logical.width() / 2, logical.height() / 2), picture);
+private:
+    QPainter* m_painter;
+    QTransform m_world;
+    double m_ratio;
+};
+
+}  // namespace
+
+void NetworkItem::paintSketch(QPainter* painter, const QRectF& exposed) {
+    const PaintArea area(exposed);
+    painter->setRenderHint(QPainter::Antialiasing);
+    ReachBatches reaches;
+    for (const Sketch::Reach& r : m_sketch.reaches)
+        if (area.touches(r.line)) reaches.add(r.line, reachPen(*r.style));
+    reaches.paint(painter);
+    SymbolCopies symbols(painter);
+    for (const Sketch::Symbol& s : m_sketch.symbols)
+        if (area.holds(s.pos)) symbols.draw(s.pos, symbolPicture(*s.style, symbols.ratio()));
+}
+
+void NetworkItem::paintOnScreen(QPainter* painter, const QRectF& exposed) {
+    const PaintArea area(exposed);
+    painter->setRenderHint(QPainter::Antialiasing);
+    ReachBatches reaches;
+    for (const RelationItem* r : m_relations) {
+        if (!area.touches(r->line()) || !r->isVisible()) continue;
+        QPen pen = r->pen();
+        if (r->isSelected()) pen.setColor(QColor(255, 120, 0));
+        reaches.add(r->line(), pen);
     }
-    painter->restore();
+    reaches.paint(painter);
+
+    std::vector<const EntityItem*> selected;
+    {
+        SymbolCopies symbols(painter);
+        for (const EntityItem* e : m_entities) {
+            if (!area.holds(e->pos()) || !e->isVisible()) continue;
+            if (e->isSelected())
+                selected.push_back(e);
+            else
+                symbols.draw(e->pos(), e->symbolPicture(symbols.ratio()));
+        }
+    }
     // the chosen ones on top, with their ring
     for (const EntityItem* e : selected) {
         painter->save();

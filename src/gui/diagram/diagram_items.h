@@ -103,9 +103,6 @@ public:
     const QLineF& line() const { return m_line; }
     const QPen& pen() const { return m_pen; }
     void setNetwork(NetworkItem* network) { m_network = network; }
-    /// The arrow head at the middle pointing downstream, about 11 px long at `unitsPerPixel`;
-    /// empty when the reach is too short on the screen to carry one.
-    QPolygonF arrowHead(double unitsPerPixel) const;
 
     /// Room around the line for its pen and arrow (diagram units), set once per drawing.
     static void setMargin(double units) { s_margin = units; }

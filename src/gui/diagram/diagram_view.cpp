@@ -36,6 +36,13 @@ constexpr double kMaxScale = 40;        // pixels per diagram unit, closest zoom
 constexpr double kPickPixels = 14;      // how near an end of a reach a press grabs it
 constexpr double kZoomStep = 1.25;
 
+/// The look of a reach drawn with the pipe of a pipe class (an unknown class: the redraw's).
+const kd::RelationStyle& reachStyle(const kd::Palette& palette, int pipeClass) {
+    const int cls = pipeClass >= 0 && pipeClass < static_cast<int>(std::size(kd::kPipeClasses)) ? pipeClass
+                                                                                                 : kd::kRedrawPipeClass;
+    return palette.relation(kd::kPipeClasses[static_cast<std::size_t>(cls)]);
+}
+
 }  // namespace
 
 DiagramView::DiagramView(QWidget* parent) : QGraphicsView(parent), m_palette(kd::Palette::builtIn()) {
@@ -57,7 +64,8 @@ DiagramView::~DiagramView() {
 }
 
 QGraphicsScene* DiagramView::makeScene() {
-    auto* scene = new QGraphicsScene(this);    // room beyond the limits for labels of symbols near the edges when zoomed out
+    auto* scene = new QGraphicsScene(this);
+    // room beyond the limits for labels of symbols near the edges when zoomed out
     scene->setSceneRect(-3000, -3000, kd::kMaxCoordinate + 6000, kd::kMaxCoordinate + 6000);
     // Found by a walk over the items, not a tree: a whole system is redrawn at every switch,
     // and building the tree for tens of thousands of new items costs more than the walks save.
@@ -160,17 +168,6 @@ bool DiagramView::redraw(bool fit) {
         const QSize vp = viewport()->size().expandedTo(QSize(400, 300));
         const kd::FitView fv = kd::fitView(*data, vp.width(), vp.height());
         m_baseScale = fv.scale > 0 ? fv.scale : 0.1;
-        RelationItem::setMargin(14 / (m_baseScale * 0.5));
-        ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
-
-        // labels are placed for the smaller of the fit redraw and "Fit in Window", so both show them
-        if (!data->entities.empty()) {
-            QRectF bounds;
-            for (const kd::Entity& e : data->entities) bounds |= QRectF(QPointF(e.x, e.y), QSizeF(0.001, 0.001));
-            m_baseScale = std::min(m_baseScale, std::min(fitAllScale(bounds.adjusted(-1, -1, 1, 1)), kMaxScale));
-        }
-        RelationItem::setMargin(14 / (m_baseScale * 0.5));
-        ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
 
         // The first picture is painted straight from what was read; the items for finding,
         // choosing and dragging, and the labels, are made after it: on a large system they take
@@ -187,13 +184,15 @@ bool DiagramView::redraw(bool fit) {
         for (const kd::Relation& r : data->relations) {
             auto from = at.find(toUpper(r.from)), to = at.find(toUpper(r.to));
             if (from == at.end() || to == at.end() || from == to) continue;
-            const int cls = r.pipeClass >= 0 && r.pipeClass < 12 ? r.pipeClass : kd::kRedrawPipeClass;
-            sketch.reaches.push_back({QLineF(from->second, to->second),
-                                      &m_palette.relation(kd::kPipeClasses[static_cast<std::size_t>(cls)])});
+            sketch.reaches.push_back({QLineF(from->second, to->second), &reachStyle(m_palette, r.pipeClass)});
         }
         network()->setSketch(std::move(sketch));
         m_pendingData = std::move(*data);
         m_itemsPending = true;
+        // labels are placed for the smaller of the fit redraw and "Fit in Window", so both show them
+        if (entityCount() > 0) m_baseScale = std::min(m_baseScale, std::min(fitAllScale(entityBounds()), kMaxScale));
+        RelationItem::setMargin(14 / (m_baseScale * 0.5));
+        ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
         kd::DisplayOptions options;
         kd::readDisplayOptions(*m_ctx.db, m_labelSet, options, *m_ctx.ui);  // tells when the set is missing
         // The labels follow the first picture of the network: on a large system reading and
@@ -305,8 +304,7 @@ EntityItem* DiagramView::addEntityItem(const kd::Entity& e) {
 }
 
 RelationItem* DiagramView::addRelationItem(const QString& name, EntityItem* from, EntityItem* to, int pipeClass) {
-    const int cls = pipeClass >= 0 && pipeClass < 12 ? pipeClass : kd::kRedrawPipeClass;
-    auto* item = new RelationItem(name, from, to, m_palette.relation(kd::kPipeClasses[static_cast<std::size_t>(cls)]));
+    auto* item = new RelationItem(name, from, to, reachStyle(m_palette, pipeClass));
     addToScene(item);
     network()->add(item);
     m_relations.insert(name.toUpper(), item);
@@ -322,10 +320,10 @@ void DiagramView::paintEvent(QPaintEvent* e) {
     QGraphicsView::paintEvent(e);
     ++m_framesPainted;
     // after the first picture: the items and labels, then the drawing before is deleted
-    if ((m_itemsPending || m_labelsPending) && !m_labelsScheduled) {
-        m_labelsScheduled = true;
+    if ((m_itemsPending || m_labelsPending) && !m_completionScheduled) {
+        m_completionScheduled = true;
         QTimer::singleShot(0, this, [this] {
-            m_labelsScheduled = false;
+            m_completionScheduled = false;
             completeDrawing();
         });
     }
@@ -484,7 +482,7 @@ QPointF DiagramView::clampToDiagram(QPointF p) const {
 }
 
 bool DiagramView::placeEntity(const QString& className, QPointF at) {
-    completeDrawing();  // an entity's text carries its label lines
+    completeDrawing();  // the drawing's own items first, the new one after them
     EntityItem* item = nullptr;
     guarded([&] {
         if (!m_editor) return;
@@ -511,7 +509,6 @@ bool DiagramView::placeEntity(const QString& className, QPointF at) {
 }
 
 bool DiagramView::linkEntities(const QString& upstream, const QString& downstream, int pipeClass) {
-    completeDrawing();  // an entity's text carries its label lines
     bool added = false;
     EntityItem* up = entity(upstream);
     EntityItem* down = entity(downstream);
@@ -531,7 +528,6 @@ bool DiagramView::linkEntities(const QString& upstream, const QString& downstrea
 }
 
 void DiagramView::moveEntity(const QString& name, QPointF to) {
-    completeDrawing();  // an entity's text carries its label lines
     EntityItem* item = entity(name);
     if (!item) return;
     const QPointF p = clampToDiagram(to);
@@ -556,7 +552,6 @@ void DiagramView::removeRelationItem(RelationItem* r) {
 }
 
 void DiagramView::deleteEntity(const QString& name) {
-    completeDrawing();  // an entity's text carries its label lines
     EntityItem* item = entity(name);
     if (!item) return;
     guarded([&] {
@@ -577,7 +572,6 @@ void DiagramView::deleteEntity(const QString& name) {
 }
 
 bool DiagramView::stretchRelation(const QString& reach, kd::ReachEnd end, const QString& target) {
-    completeDrawing();  // an entity's text carries its label lines
     RelationItem* r = relation(reach);
     if (!r) return false;
     EntityItem* t = entity(target);
@@ -600,7 +594,6 @@ bool DiagramView::stretchRelation(const QString& reach, kd::ReachEnd end, const 
 }
 
 void DiagramView::clickEntity(const QString& name) {
-    completeDrawing();  // an entity's text carries its label lines
     if (name.isEmpty() || !m_editor) return;
     EntityItem* item = entity(name);
     kd::ClickedEntity c;
@@ -610,7 +603,6 @@ void DiagramView::clickEntity(const QString& name) {
 }
 
 void DiagramView::clickRelation(const QString& reach) {
-    completeDrawing();  // an entity's text carries its label lines
     if (!m_editor) return;
     std::string up;
     guarded([&] { up = m_editor->clickRelation(reach.toStdString()); });
@@ -633,7 +625,7 @@ void DiagramView::selectEntity(const QString& name, bool bringIntoView) {
 }
 
 void DiagramView::listEntities() {
-    completeDrawing();  // an entity's text carries its label lines
+    completeDrawing();  // each entity's text carries its label lines
     if (!m_editor) return;
     std::vector<std::string> texts;
     for (EntityItem* e : m_entities) texts.push_back(e->text().toStdString());

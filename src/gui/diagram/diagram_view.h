@@ -106,7 +106,7 @@ public:
     /// Visible labels (for tests and the status of the screenshots); reads them if still due.
     int visibleLabelCount();
     /// The items or labels of the last redraw are still to be made (they follow its first picture).
-    bool labelsPending() const { return m_itemsPending || m_labelsPending; }
+    bool drawingPending() const { return m_itemsPending || m_labelsPending; }
     /// Makes the items and reads and places the labels now if they are still due.
     void completeDrawing();
     /// Pictures painted so far (for measurements).
@@ -187,7 +187,7 @@ private:
     std::optional<kolv::diagram::DiagramData> m_pendingData;  ///< what the items are made from
     std::optional<std::pair<QString, bool>> m_pendingSelection;  ///< chosen before the items were made
     bool m_labelsPending = false;
-    bool m_labelsScheduled = false;
+    bool m_completionScheduled = false;
     long m_framesPainted = 0;
     void addToScene(QGraphicsItem* item);
     void deleteItems(const std::vector<QGraphicsItem*>& items);

@@ -207,20 +207,20 @@ private slots:
         // A redraw shows its first picture before the items and labels exist; a node chosen in
         // between is marked once they do, and asking for an item makes them at once.
         QVERIFY(view->redraw(false));
-        QVERIFY(view->labelsPending());
+        QVERIFY(view->drawingPending());
         QCOMPARE(view->entityCount(), w.nodeList()->rowCount());
         view->selectEntity("S-9", false);
         const long frames = view->framesPainted();
         view->viewport()->repaint();
         QVERIFY(view->framesPainted() > frames);
-        for (int i = 0; i < 5 && view->labelsPending(); ++i) QApplication::processEvents();
-        QVERIFY(!view->labelsPending());
+        for (int i = 0; i < 5 && view->drawingPending(); ++i) QApplication::processEvents();
+        QVERIFY(!view->drawingPending());
         QVERIFY(view->entity("S-9")->isSelected());
         QVERIFY(view->visibleLabelCount() > 0);
         QVERIFY(view->redraw(false));
-        QVERIFY(view->labelsPending());
+        QVERIFY(view->drawingPending());
         QVERIFY(view->relation("S-9") != nullptr);  // made on demand, no paint needed
-        QVERIFY(!view->labelsPending());
+        QVERIFY(!view->drawingPending());
         QCOMPARE(view->relation("S-9")->from(), view->entity("S-9"));
     }
 };
