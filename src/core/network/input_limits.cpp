@@ -13,6 +13,7 @@
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/table_row.h"
+#include "hydraulics/unit_factors.h"
 #include "rain/intensity.h"
 #include "session/session.h"
 
@@ -20,7 +21,7 @@ namespace kolv::network {
 
 namespace {
 
-constexpr double kFeetPerMeter = 3.28083339792;
+using hydraulics::kFeetPerMeter;  // the factor the computations convert stored metric lengths with
 constexpr std::size_t kListedInMessage = 20;
 
 /// A value as a finding shows it: short, whatever its size (a damaged field may hold 1e150).
