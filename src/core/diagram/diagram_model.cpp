@@ -2,11 +2,13 @@
 #include "diagram/diagram_model.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "diagram/schematic_layout.h"
 
 namespace kolv::diagram {
 
@@ -21,10 +23,17 @@ int pipeClassIndex(const std::string& className) {
     return -1;
 }
 
+namespace {
+
+/// A stored coordinate; one that is not a finite number counts as none (0).
+double coordinate(double v) { return std::isfinite(v) ? v : 0; }
+
+}  // namespace
+
 std::string pointerText(double x, double y) { return "xy: " + vbFormat(x, "0") + "," + vbFormat(y, "0"); }
 
 std::optional<DiagramData> loadDiagram(db::Database& db, const std::string& systemName, int engMet,
-                                       Session& session, ui::UiPort& ui) {
+                                       Session& session, ui::UiPort& /*ui*/) {
     DiagramData d;
     d.system = trim(systemName);
 
@@ -48,8 +57,8 @@ std::optional<DiagramData> loadDiagram(db::Database& db, const std::string& syst
             Entity e;
             e.name = trim(st.column(0).toText());
             e.className = structureClass(st.column(1).toText());
-            e.x = st.column(2).toDouble();
-            e.y = st.column(3).toDouble();
+            e.x = coordinate(st.column(2).toDouble());
+            e.y = coordinate(st.column(3).toDouble());
             d.entities.push_back(std::move(e));
         }
     }
@@ -63,27 +72,10 @@ std::optional<DiagramData> loadDiagram(db::Database& db, const std::string& syst
             e.name = trim(st.column(0).toText());
             session.log("Attempting to find Structure Name in the System Outfall and Header Detail record.");
             e.className = classOf.count(toUpper(trim(st.column(1).toText()))) ? kOutfallClass : kUnknownClass;
-            e.x = st.column(2).toDouble();
-            e.y = st.column(3).toDouble();
+            e.x = coordinate(st.column(2).toDouble());
+            e.y = coordinate(st.column(3).toDouble());
             e.outfall = true;
             d.entities.push_back(std::move(e));
-        }
-    }
-
-    if (!d.entities.empty()) {
-        d.minX = d.maxX = d.entities.front().x;
-        d.minY = d.maxY = d.entities.front().y;
-        for (const Entity& e : d.entities) {
-            d.minX = std::min(d.minX, e.x);
-            d.maxX = std::max(d.maxX, e.x);
-            d.minY = std::min(d.minY, e.y);
-            d.maxY = std::max(d.maxY, e.y);
-        }
-        if (d.maxX > kMaxCoordinate || d.maxY > kMaxCoordinate || d.minX < kMinCoordinate ||
-            d.minY < kMinCoordinate) {
-            ui.message("", "Northing & Easting coordinates outside diagram limits. Diagram will not be drawn.",
-                       ui::Icon::Exclamation);
-            return std::nullopt;
         }
     }
 
@@ -99,16 +91,32 @@ std::optional<DiagramData> loadDiagram(db::Database& db, const std::string& syst
             d.relations.push_back(std::move(r));
         }
     }
+    if (lacksCoordinates(d)) applySchematicLayout(d);
+    else setExtent(d);
     return d;
+}
+
+void setExtent(DiagramData& d) {
+    if (d.entities.empty()) {
+        d.minX = d.minY = d.maxX = d.maxY = 0;
+        return;
+    }
+    d.minX = d.maxX = d.entities.front().x;
+    d.minY = d.maxY = d.entities.front().y;
+    for (const Entity& e : d.entities) {
+        d.minX = std::min(d.minX, e.x);
+        d.maxX = std::max(d.maxX, e.x);
+        d.minY = std::min(d.minY, e.y);
+        d.maxY = std::max(d.maxY, e.y);
+    }
 }
 
 FitView fitView(const DiagramData& data, double windowWidth, double windowHeight) {
     FitView v;
-    v.originX = data.minX - 50 > 0 ? data.minX - 50 : 0;
-    v.originY = data.minY - 50 > 0 ? data.minY - 50 : 0;
-    const double sx = data.maxX > 0 ? windowWidth / data.maxX : 1;
-    const double sy = data.maxY > 0 ? windowHeight / data.maxY : 1;
-    v.scale = std::min(sx, sy);
+    if (data.empty()) return v;  // nothing to fit: the origin at one pixel per unit
+    v.originX = data.minX - 50;
+    v.originY = data.minY - 50;
+    v.scale = std::min(windowWidth / (data.maxX - data.minX + 100), windowHeight / (data.maxY - data.minY + 100));
     return v;
 }
 

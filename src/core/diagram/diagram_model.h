@@ -28,9 +28,10 @@ inline constexpr std::array<const char*, 12> kPipeClasses = {
 /// Class every reach is drawn with when the whole system is redrawn.
 inline constexpr int kRedrawPipeClass = 2;  // "18 Inch Pipe"
 
-/// Diagram coordinates (XD, YD) run from 1 to 10000 diagram units.
-inline constexpr double kMinCoordinate = 1.0;
-inline constexpr double kMaxCoordinate = 10000.0;
+/// Coordinates (XD, YD) are any finite numbers: diagram units of a schematic, or survey
+/// northings and eastings. A system with nothing drawn yet is offered this square from the
+/// origin to place its first symbols in.
+inline constexpr double kNewDrawingSize = 10000.0;
 
 /// The node name an entity's text stands for: the text up to the first carriage return
 /// (label lines follow it), trimmed.
@@ -63,12 +64,18 @@ struct DiagramData {
     std::vector<Relation> relations;
     double minX = 0, minY = 0, maxX = 0, maxY = 0;  ///< extent of the entities (diagram units)
     std::string backgroundPicture;  ///< T16 BACKGROUND_PICTURE: picture drawn behind the system
+    /// The system has no coordinates: the positions are the automatic schematic layout's, not
+    /// stored in the project until the engineer keeps them.
+    bool automaticLayout = false;
     bool empty() const { return entities.empty(); }
 };
 
-/// Reads the system's nodes, outfall and reaches. Shows "Northing & Easting coordinates outside
-/// diagram limits. Diagram will not be drawn." and returns nothing when a coordinate is above
-/// 10000 or below 1. Logs the outfall's class lookup.
+/// Sets the extent (minX .. maxY) from the entities' positions.
+void setExtent(DiagramData& data);
+
+/// Reads the system's nodes, outfall and reaches; logs the outfall's class lookup. Any finite
+/// coordinates are drawn as they are (a coordinate that is not a finite number counts as none).
+/// A system none of whose entities has coordinates gets the automatic schematic layout.
 std::optional<DiagramData> loadDiagram(db::Database& db, const std::string& system, int engMet, Session& session,
                                        ui::UiPort& ui);
 
@@ -78,8 +85,9 @@ struct FitView {
     double scale = 1;
 };
 
-/// Origin (smallest XD - 50, smallest YD - 50, each 0 when not above 0) and the smaller of
-/// window width / largest XD and window height / largest YD.
+/// Origin (smallest XD - 50, smallest YD - 50) and the smaller of window width / (extent across
+/// + 100) and window height / (extent down + 100): the whole system with a margin of 50 units,
+/// wherever its coordinates lie.
 FitView fitView(const DiagramData& data, double windowWidth, double windowHeight);
 
 }  // namespace kolv::diagram

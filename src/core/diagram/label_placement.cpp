@@ -14,6 +14,9 @@ namespace {
 struct Rect {
     double x0, y0, x1, y1;
     bool overlaps(const Rect& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
+    double overlapArea(const Rect& o) const {
+        return std::max(0.0, std::min(x1, o.x1) - std::max(x0, o.x0)) * std::max(0.0, std::min(y1, o.y1) - std::max(y0, o.y0));
+    }
 };
 
 /// Items (by number) hashed into the square cells their bounding boxes cover, so a query
@@ -66,6 +69,17 @@ public:
         if (cx != ex || cy != ey) addCell(ex * 1000003 + ey, id);
     }
     /// True when no item near `r` is hit by it, by `hits(id)`.
+    /// Calls `visit(id)` for every item near `r` (an item may come more than once).
+    template <class Visit>
+    void near(const Rect& r, Visit&& visit) const {
+        for (std::uint32_t id : m_everywhere) visit(id);
+        forCells(r, [&](std::int64_t key) {
+            const std::size_t slot = const_cast<CellHash*>(this)->find(key, false);
+            if (slot == kNone) return;
+            for (std::int32_t e = m_heads[slot]; e >= 0; e = m_entries[static_cast<std::size_t>(e)].next)
+                visit(m_entries[static_cast<std::size_t>(e)].id);
+        });
+    }
     template <class Hits>
     bool free(const Rect& r, Hits&& hits) const {
         for (std::uint32_t id : m_everywhere)
@@ -143,21 +157,35 @@ private:
     std::vector<std::uint32_t> m_everywhere;
 };
 
-/// Rectangles hashed into square cells.
+/// Rectangles hashed into square cells, each with the label it belongs to.
 class Grid {
 public:
+    static constexpr std::size_t kNobody = SIZE_MAX;  ///< a symbol
     Grid(double cell, std::size_t expected) : m_hash(cell, expected) {}
-    void add(const Rect& r) {
+    void add(const Rect& r, std::size_t owner = kNobody) {
         m_hash.add(r, m_rects.size());
         m_rects.push_back(r);
+        m_owners.push_back(owner);
     }
-    bool free(const Rect& r) const {
-        return m_hash.free(r, [&](std::size_t id) { return m_rects[id].overlaps(r); });
+    /// No rectangle overlaps `r`, except those of `self`.
+    bool free(const Rect& r, std::size_t self = kNobody) const {
+        return m_hash.free(r, [&](std::size_t id) { return m_owners[id] != self && m_rects[id].overlaps(r); });
+    }
+    /// How much of `r` the rectangles cover (each counted once).
+    double covered(const Rect& r) const {
+        std::vector<std::size_t> ids;
+        m_hash.near(r, [&](std::size_t id) { ids.push_back(id); });
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        double area = 0;
+        for (std::size_t id : ids) area += m_rects[id].overlapArea(r);
+        return area;
     }
 
 private:
     CellHash m_hash;
     std::vector<Rect> m_rects;
+    std::vector<std::size_t> m_owners;
 };
 
 /// Whether a segment crosses or lies in a rectangle (Liang-Barsky clipping).
@@ -197,27 +225,29 @@ private:
 /// Number of positions tried around an anchor.
 constexpr int kCandidates = 12;
 
-/// Offset (pixels) of the text block of candidate c: right, left, below, above, the four
+/// Offset (pixels) of a text block of candidate c: right, left, below, above, the four
 /// corners, then the four corners clear of both axes (room between the reaches of a junction).
 /// Every block touches the symbol's surroundings: nothing can lie between a symbol and its label,
 /// so a label clear at one zoom stays clear closer in, where its neighbours only move away.
-void candidate(const LabelBox& b, int c, double& dx, double& dy) {
-    const double gap = b.clearance + 3;  // pixels between symbol and text
+void candidate(double w, double h, double clearance, int c, double& dx, double& dy) {
+    const double gap = clearance + 3;  // pixels between symbol and text
     switch (c) {
-        case 0: dx = gap; dy = -b.height / 2; break;
-        case 1: dx = -gap - b.width; dy = -b.height / 2; break;
-        case 2: dx = -b.width / 2; dy = gap; break;
-        case 3: dx = -b.width / 2; dy = -gap - b.height; break;
+        case 0: dx = gap; dy = -h / 2; break;
+        case 1: dx = -gap - w; dy = -h / 2; break;
+        case 2: dx = -w / 2; dy = gap; break;
+        case 3: dx = -w / 2; dy = -gap - h; break;
         case 4: dx = gap; dy = gap * 0.5; break;
-        case 5: dx = gap; dy = -gap * 0.5 - b.height; break;
-        case 6: dx = -gap - b.width; dy = gap * 0.5; break;
-        case 7: dx = -gap - b.width; dy = -gap * 0.5 - b.height; break;
+        case 5: dx = gap; dy = -gap * 0.5 - h; break;
+        case 6: dx = -gap - w; dy = gap * 0.5; break;
+        case 7: dx = -gap - w; dy = -gap * 0.5 - h; break;
         case 8: dx = gap; dy = gap; break;
-        case 9: dx = gap; dy = -gap - b.height; break;
-        case 10: dx = -gap - b.width; dy = gap; break;
-        default: dx = -gap - b.width; dy = -gap - b.height; break;
+        case 9: dx = gap; dy = -gap - h; break;
+        case 10: dx = -gap - w; dy = gap; break;
+        default: dx = -gap - w; dy = -gap - h; break;
     }
 }
+
+void candidate(const LabelBox& b, int c, double& dx, double& dy) { candidate(b.width, b.height, b.clearance, c, dx, dy); }
 
 }  // namespace
 
@@ -230,9 +260,10 @@ const std::vector<double>& labelZoomSteps() {
     return steps;
 }
 
-LabelPlacer::LabelPlacer(std::vector<LabelBox> boxes, double basePixelsPerUnit, std::vector<LabelObstacleLine> lines)
+LabelPlacer::LabelPlacer(std::vector<LabelBox> boxes, double basePixelsPerUnit, std::vector<LabelObstacleLine> lines,
+                         bool namesAtFirstStep)
     : m_boxes(std::move(boxes)), m_base(basePixelsPerUnit), m_lines(std::move(lines)), m_places(m_boxes.size()),
-      m_unplaced(m_boxes.size()) {
+      m_unplaced(m_boxes.size()), m_namesAtFirstStep(namesAtFirstStep) {
     if (m_boxes.empty() || !(m_base > 0)) {
         m_done = static_cast<int>(labelZoomSteps().size()) - 1;  // nothing to place
         return;
@@ -267,14 +298,51 @@ void LabelPlacer::placeStep(int s) {
     const double k = m_base * labelZoomSteps()[static_cast<std::size_t>(s)];  // pixels per diagram unit at this step
     Grid grid(m_cellPixels / k, m_boxes.size() * 2);
     const LineGrid lineGrid(m_lines, m_cellPixels / k);
+    auto block = [&](const LabelBox& b, double dx, double dy, double w, double h) {
+        return Rect{b.x + dx / k, b.y + dy / k, b.x + (dx + w) / k, b.y + (dy + h) / k};
+    };
     for (const LabelBox& b : m_boxes)
         if (b.clearance > 0)
             grid.add({b.x - b.clearance / k, b.y - b.clearance / k, b.x + b.clearance / k, b.y + b.clearance / k});
     for (std::size_t i = 0; i < m_boxes.size(); ++i) {
         const LabelPlace& p = m_places[i];
-        if (p.step >= 0)
-            grid.add({m_boxes[i].x + p.dx / k, m_boxes[i].y + p.dy / k, m_boxes[i].x + (p.dx + m_boxes[i].width) / k,
-                      m_boxes[i].y + (p.dy + m_boxes[i].height) / k});
+        const LabelBox& b = m_boxes[i];
+        if (p.step >= 0) grid.add(block(b, p.dx, p.dy, b.width, b.height), i);
+        else if (p.nameStep >= 0) grid.add(block(b, p.nameDx, p.nameDy, b.nameWidth, b.nameHeight), i);
+    }
+    // the names first: whole labels take the room that is left
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+        LabelPlace& p = m_places[i];
+        const LabelBox& b = m_boxes[i];
+        if (p.step >= 0 || p.nameStep >= 0 || b.nameWidth <= 0) continue;
+        int chosen = -1;
+        double least = INFINITY;
+        for (int c = 0; c < kCandidates; ++c) {
+            double dx = 0, dy = 0;
+            candidate(b.nameWidth, b.nameHeight, b.clearance, c, dx, dy);
+            const Rect r = block(b, dx, dy, b.nameWidth, b.nameHeight);
+            if (grid.free(r) && lineGrid.free(r)) {
+                chosen = c;
+                break;
+            }
+            if (s != 0 || !m_namesAtFirstStep) continue;
+            // where it covers least of the other labels and symbols, a reach counting as a quarter
+            const double cover = grid.covered(r) + (lineGrid.free(r) ? 0 : (r.x1 - r.x0) * (r.y1 - r.y0) / 4);
+            if (cover < least) {
+                least = cover;
+                chosen = c;
+            }
+        }
+        if (chosen < 0) continue;
+        candidate(b.nameWidth, b.nameHeight, b.clearance, chosen, p.nameDx, p.nameDy);
+        p.nameStep = s;
+        grid.add(block(b, p.nameDx, p.nameDy, b.nameWidth, b.nameHeight), i);
+        if (b.height <= b.nameHeight && b.width <= b.nameWidth) {  // the name is the whole label
+            p.dx = p.nameDx;
+            p.dy = p.nameDy;
+            p.step = s;
+            --m_unplaced;
+        }
     }
     for (std::size_t i = 0; i < m_boxes.size(); ++i) {
         if (m_places[i].step >= 0) continue;
@@ -282,10 +350,12 @@ void LabelPlacer::placeStep(int s) {
         for (int c = 0; c < kCandidates; ++c) {
             double dx = 0, dy = 0;
             candidate(b, c, dx, dy);
-            const Rect r{b.x + dx / k, b.y + dy / k, b.x + (dx + b.width) / k, b.y + (dy + b.height) / k};
-            if (!grid.free(r) || !lineGrid.free(r)) continue;
-            m_places[i] = {dx, dy, s};
-            grid.add(r);
+            const Rect r = block(b, dx, dy, b.width, b.height);
+            if (!grid.free(r, i) || !lineGrid.free(r)) continue;  // its own name gives way
+            m_places[i].dx = dx;
+            m_places[i].dy = dy;
+            m_places[i].step = s;
+            grid.add(r, i);
             --m_unplaced;
             break;
         }
@@ -293,8 +363,8 @@ void LabelPlacer::placeStep(int s) {
 }
 
 std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit,
-                                    const std::vector<LabelObstacleLine>& lines) {
-    LabelPlacer placer(boxes, basePixelsPerUnit, lines);
+                                    const std::vector<LabelObstacleLine>& lines, bool namesAtFirstStep) {
+    LabelPlacer placer(boxes, basePixelsPerUnit, lines, namesAtFirstStep);
     placer.placeThrough(static_cast<int>(labelZoomSteps().size()) - 1);
     return placer.places();
 }

@@ -12,6 +12,9 @@ struct LabelBox {
     double width = 0;          ///< text block (pixels)
     double height = 0;         ///< text block (pixels)
     double clearance = 0;      ///< half the symbol size at the anchor (pixels); 0 for reaches
+    /// The first line alone (pixels): a node's name, which is placed ahead of every whole label
+    /// and shown by itself while the whole label has no room; 0 for a label without one.
+    double nameWidth = 0, nameHeight = 0;
 };
 
 /// A reach drawn on the diagram, which labels keep off (diagram units).
@@ -24,25 +27,32 @@ struct LabelObstacleLine {
 struct LabelPlace {
     double dx = 0, dy = 0;
     int step = -1;
+    /// The same for the name alone, shown from `nameStep` until `step` (-1: never alone).
+    double nameDx = 0, nameDy = 0;
+    int nameStep = -1;
 };
 
 /// Zoom steps, as multiples of the base scale: 1, 1.5, 2.25, ... (ten steps).
 const std::vector<double>& labelZoomSteps();
 
 /// Places labels greedily in their order: at each zoom step (scale = basePixelsPerUnit x step),
-/// each label not yet placed takes the first of twelve positions around its anchor that
-/// overlaps neither a placed label, nor a symbol, nor a reach line. Labels already placed keep their position at
+/// first each name not yet shown, then each whole label not yet placed takes the first of twelve
+/// positions around its anchor that overlaps neither a placed label or name, nor a symbol, nor a
+/// reach line (a whole label replaces its own name). Labels already placed keep their position at
 /// the larger steps, where they take less room. A label with no room even at the last step is
-/// shown from the last step on, at its first position.
+/// shown from the last step on, at its first position. With `namesAtFirstStep`, a name with no
+/// free position at the first step is shown there anyway, where it covers least: every name of a
+/// small system is readable when the whole system is in the window.
 std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit,
-                                    const std::vector<LabelObstacleLine>& lines = {});
+                                    const std::vector<LabelObstacleLine>& lines = {}, bool namesAtFirstStep = false);
 
 /// The same placement one zoom step at a time, as the view comes closer: a large system shows
 /// its first picture after the first step alone, and each later step is placed when the zoom
 /// first reaches it. The places of the steps done are those `placeLabels` gives.
 class LabelPlacer {
 public:
-    LabelPlacer(std::vector<LabelBox> boxes, double basePixelsPerUnit, std::vector<LabelObstacleLine> lines = {});
+    LabelPlacer(std::vector<LabelBox> boxes, double basePixelsPerUnit, std::vector<LabelObstacleLine> lines = {},
+                bool namesAtFirstStep = false);
     /// Places every step up to `step` not placed yet; the last step also places the labels left over.
     void placeThrough(int step);
     /// Last step placed (-1 before the first).
@@ -60,6 +70,7 @@ private:
     std::size_t m_unplaced;
     double m_cellPixels = 1;
     int m_done = -1;
+    bool m_namesAtFirstStep = false;
 };
 
 }  // namespace kolv::diagram

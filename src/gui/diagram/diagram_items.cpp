@@ -526,45 +526,57 @@ QFont LabelItem::font(bool bold) {
 
 LabelItem::LabelItem(const QStringList& lines, Kind kind) : m_lines(lines), m_kind(kind) {
     setAcceptedMouseButtons(Qt::NoButton);
+    setVisible(false);  // until it has a place at the zoom shown
     setZValue(3);
     const QFontMetricsF& plain = metrics(false);
     double w = 0;
     for (int i = 0; i < m_lines.size(); ++i)
         w = std::max(w, lineWidth(m_lines[i], i == 0 && m_kind != Kind::Reach));
     const double h = plain.height() * m_lines.size();
-    m_block = QRectF(0, 0, w + 6, h + 2);
+    m_size = QSizeF(w + 6, h + 2);
+    m_nameSize = m_lines.isEmpty() ? QSizeF()
+                                   : QSizeF(lineWidth(m_lines[0], m_kind != Kind::Reach) + 6, plain.height() + 2);
 }
 
-void LabelItem::setOffset(QPointF offset) {
+void LabelItem::setPlaces(const Place& whole, const Place& name) {
     prepareGeometryChange();
-    m_block.moveTopLeft(offset);
+    m_whole = whole;
+    m_name = name;
 }
 
-void LabelItem::setStep(int step, double unitsPerPixel) {
+void LabelItem::setShown(Shown shown) {
+    if (shown == m_shown) return;
     prepareGeometryChange();
-    m_step = step;
-    m_unitsPerPixel = unitsPerPixel;
+    m_shown = shown;
+    setVisible(shown != Shown::Nothing);
 }
 
 QRectF LabelItem::boundingRect() const {
-    return QRectF(m_block.topLeft() * m_unitsPerPixel, m_block.size() * m_unitsPerPixel);
+    const bool nameOnly = m_shown == Shown::Name;
+    const Place& p = nameOnly ? m_name : m_whole;
+    const QSizeF size = nameOnly ? m_nameSize : m_size;
+    return QRectF(p.offset * p.unitsPerPixel, size * p.unitsPerPixel);
 }
 
 void LabelItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
+    if (m_shown == Shown::Nothing) return;
+    const bool nameOnly = m_shown == Shown::Name;
+    const QRectF block(nameOnly ? m_name.offset : m_whole.offset, nameOnly ? m_nameSize : m_size);
     painter->setRenderHint(QPainter::TextAntialiasing);
     paintInPixels(painter);
     painter->setPen(Qt::NoPen);
     painter->setBrush(QColor(255, 255, 255, 215));
-    painter->drawRoundedRect(m_block, 2, 2);
+    painter->drawRoundedRect(block, 2, 2);
     const QFontMetricsF& fm = metrics(false);
-    double y = m_block.top() + 1 + fm.ascent();
+    double y = block.top() + 1 + fm.ascent();
     const QColor ink = m_kind == Kind::Reach ? QColor(52, 84, 122) : m_kind == Kind::Outfall ? QColor(150, 30, 24)
                                                                                               : QColor(30, 34, 40);
-    for (int i = 0; i < m_lines.size(); ++i) {
+    const int count = nameOnly ? std::min<int>(1, static_cast<int>(m_lines.size())) : static_cast<int>(m_lines.size());
+    for (int i = 0; i < count; ++i) {
         const bool bold = i == 0 && m_kind != Kind::Reach;
         painter->setFont(font(bold));
         painter->setPen(i == 0 ? ink : QColor(70, 76, 86));
-        painter->drawText(QPointF(m_block.left() + 3, y), m_lines[i]);
+        painter->drawText(QPointF(block.left() + 3, y), m_lines[i]);
         y += fm.height();
     }
 }

@@ -177,21 +177,33 @@ private:
 };
 
 /// Label text beside an entity or a reach: constant screen size, offset from its anchor in pixels.
+/// A node's label may show its name alone while the whole label has no room.
 class LabelItem : public QGraphicsItem {
 public:
     enum { Type = UserType + 3 };
     enum class Kind { Node, Reach, Outfall };
+    enum class Shown { Nothing, Name, Whole };
     LabelItem(const QStringList& lines, Kind kind);
     int type() const override { return Type; }
 
     const QStringList& lines() const { return m_lines; }
     Kind kind() const { return m_kind; }
-    /// Size of the text block in pixels.
-    QSizeF blockSize() const { return m_block.size(); }
-    void setOffset(QPointF offsetPixels);
-    /// First zoom step it is shown at and the diagram units per pixel there.
-    void setStep(int step, double unitsPerPixel);
-    int step() const { return m_step; }
+    /// Size of the whole text block, and of the name line alone, in pixels.
+    QSizeF blockSize() const { return m_size; }
+    QSizeF nameSize() const { return m_nameSize; }
+
+    /// Where a text block goes: offset of its top-left corner from the anchor (pixels), the first
+    /// zoom step it is shown at (-1: not placed) and the diagram units per pixel there.
+    struct Place {
+        QPointF offset;
+        int step = -1;
+        double unitsPerPixel = 1;
+    };
+    void setPlaces(const Place& whole, const Place& name);
+    const Place& wholePlace() const { return m_whole; }
+    const Place& namePlace() const { return m_name; }
+    void setShown(Shown shown);
+    Shown shown() const { return m_shown; }
 
     static QFont font(bool bold);
 
@@ -201,9 +213,9 @@ public:
 private:
     QStringList m_lines;
     Kind m_kind;
-    QRectF m_block;  // pixels, relative to the anchor
-    int m_step = -1;
-    double m_unitsPerPixel = 1;
+    QSizeF m_size, m_nameSize;
+    Place m_whole, m_name;
+    Shown m_shown = Shown::Nothing;
 };
 
 }  // namespace kolv::gui::diagram

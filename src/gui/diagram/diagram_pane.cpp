@@ -5,11 +5,14 @@
 #include <QActionGroup>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QHBoxLayout>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -69,8 +72,25 @@ DiagramPane::DiagramPane(QWidget* parent) : QWidget(parent) {
     m_bar->setIconSize(QSize(22, 22));
     m_bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     v->addWidget(m_bar);
+    // shown while the system is drawn with the automatic layout
+    m_layoutBar = new QFrame;
+    m_layoutBar->setObjectName("AutomaticLayoutBar");
+    m_layoutBar->setFrameShape(QFrame::StyledPanel);
+    auto* barLayout = new QHBoxLayout(m_layoutBar);
+    barLayout->setContentsMargins(8, 3, 8, 3);
+    auto* note = new QLabel("This system has no coordinates: it is drawn with an automatic layout. "
+                            "Moving or placing a symbol keeps it.");
+    note->setWordWrap(true);
+    barLayout->addWidget(note, 1);
+    m_keepLayout = new QPushButton("Keep Layout");
+    m_keepLayout->setToolTip("Store the positions shown as the system's coordinates (can be undone)");
+    barLayout->addWidget(m_keepLayout);
+    m_layoutBar->hide();
+    v->addWidget(m_layoutBar);
     m_view = new DiagramView;
     v->addWidget(m_view, 1);
+    connect(m_keepLayout, &QPushButton::clicked, m_view, &DiagramView::keepAutomaticLayout);
+    connect(m_view, &DiagramView::automaticLayoutChanged, m_layoutBar, &QWidget::setVisible);
 
     m_tools = new QActionGroup(this);
     m_tools->setExclusive(true);
@@ -142,6 +162,8 @@ DiagramPane::DiagramPane(QWidget* parent) : QWidget(parent) {
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &DiagramView::zoomFit);
     refreshToolIcons();
 }
+
+QWidget* DiagramPane::automaticLayoutBar() const { return m_layoutBar; }
 
 void DiagramPane::refreshToolIcons() {
     for (auto& [a, cls] : m_classActions) a->setIcon(symbolIcon(m_view->palette().entity(cls.toStdString())));

@@ -8,6 +8,8 @@
 
 class QActionGroup;
 class QComboBox;
+class QFrame;
+class QPushButton;
 class QToolBar;
 class QPrinter;
 
@@ -21,6 +23,9 @@ public:
     DiagramView* view() const { return m_view; }
     QToolBar* toolBar() const { return m_bar; }
     QComboBox* labelSetBox() const { return m_labelSet; }
+    /// The note and button shown while the system is drawn with the automatic layout.
+    QWidget* automaticLayoutBar() const;
+    QPushButton* keepLayoutButton() const { return m_keepLayout; }
     /// Redraws the icons of the symbols after the palette changed.
     void refreshToolIcons();
 
@@ -42,6 +47,8 @@ private:
     QActionGroup* m_tools;
     QComboBox* m_pipeClass;
     QComboBox* m_labelSet;
+    QFrame* m_layoutBar;
+    QPushButton* m_keepLayout;
     std::vector<std::pair<QAction*, QString>> m_classActions;
 };
 

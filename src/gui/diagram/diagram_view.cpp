@@ -21,6 +21,7 @@
 #include "common/text.h"
 #include "diagram/label_placement.h"
 #include "diagram/labels.h"
+#include "diagram/schematic_layout.h"
 #include "gui/diagram/diagram_items.h"
 #include "ui/error_trap.h"
 
@@ -35,6 +36,8 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 constexpr double kMaxScale = 40;        // pixels per diagram unit, closest zoom
 constexpr double kPickPixels = 14;      // how near an end of a reach a press grabs it
 constexpr double kZoomStep = 1.25;
+/// Systems of up to this many symbols show every node name with the whole system in the window.
+constexpr std::size_t kAllNamesUpTo = 200;
 
 /// The look of a reach drawn with the pipe of a pipe class (an unknown class: the redraw's).
 const kd::RelationStyle& reachStyle(const kd::Palette& palette, int pipeClass) {
@@ -63,10 +66,17 @@ DiagramView::~DiagramView() {
     dropDiscarded();
 }
 
+QRectF DiagramView::drawingArea(const kd::DiagramData& data) {
+    if (data.empty()) return QRectF(-3000, -3000, kd::kNewDrawingSize + 6000, kd::kNewDrawingSize + 6000);
+    const QRectF extent(QPointF(data.minX, data.minY), QPointF(data.maxX, data.maxY));
+    // room to zoom out to half the fitted scale, to pan past the edges and to place beyond them
+    const double room = std::max(extent.width(), extent.height()) + 3000;
+    return extent.adjusted(-room, -room, room, room);
+}
+
 QGraphicsScene* DiagramView::makeScene() {
     auto* scene = new QGraphicsScene(this);
-    // room beyond the limits for labels of symbols near the edges when zoomed out
-    scene->setSceneRect(-3000, -3000, kd::kMaxCoordinate + 6000, kd::kMaxCoordinate + 6000);
+    scene->setSceneRect(drawingArea({}));
     // Found by a walk over the items, not a tree: a whole system is redrawn at every switch,
     // and building the tree for tens of thousands of new items costs more than the walks save.
     scene->setItemIndexMethod(QGraphicsScene::NoIndex);
@@ -151,6 +161,7 @@ bool DiagramView::redraw(bool fit) {
     guarded([&] {
         if (!m_editor || m_ctx.system.empty()) {
             clearItems();
+            setAutomatic(std::nullopt);
             return;
         }
         m_editor->setSystem(m_ctx.system);
@@ -161,6 +172,8 @@ bool DiagramView::redraw(bool fit) {
         }
         loadPalette();
         clearItems();
+        scene()->setSceneRect(drawingArea(*data));
+        setAutomatic(data->automaticLayout ? data : std::nullopt);
         if (!data->backgroundPicture.empty() && QFileInfo::exists(q(data->backgroundPicture)))
             m_background = QPixmap(q(data->backgroundPicture));
 
@@ -191,8 +204,7 @@ bool DiagramView::redraw(bool fit) {
         m_itemsPending = true;
         // labels are placed for the smaller of the fit redraw and "Fit in Window", so both show them
         if (entityCount() > 0) m_baseScale = std::min(m_baseScale, std::min(fitAllScale(entityBounds()), kMaxScale));
-        RelationItem::setMargin(14 / (m_baseScale * 0.5));
-        ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
+        setBaseScale(m_baseScale);
         kd::DisplayOptions options;
         kd::readDisplayOptions(*m_ctx.db, m_labelSet, options, *m_ctx.ui);  // tells when the set is missing
         // The labels follow the first picture of the network: on a large system reading and
@@ -378,17 +390,23 @@ void DiagramView::placeAllLabels() {
     std::vector<kd::LabelBox> boxes;
     boxes.reserve(m_labels.size() + m_entities.size());
     for (LabelItem* l : m_labels) {
-        double clearance = 0;
-        if (l->kind() != LabelItem::Kind::Reach) clearance = 8;
-        boxes.push_back({l->pos().x(), l->pos().y(), l->blockSize().width(), l->blockSize().height(), clearance});
+        kd::LabelBox b{l->pos().x(), l->pos().y(), l->blockSize().width(), l->blockSize().height()};
+        if (l->kind() != LabelItem::Kind::Reach) {
+            b.clearance = 8;
+            b.nameWidth = l->nameSize().width();  // a node's name goes first
+            b.nameHeight = l->nameSize().height();
+        }
+        boxes.push_back(b);
     }
     std::vector<kd::LabelObstacleLine> lines;
     lines.reserve(m_relations.size());
     for (RelationItem* r : m_relations)
         lines.push_back({r->from()->pos().x(), r->from()->pos().y(), r->to()->pos().x(), r->to()->pos().y()});
-    // placed step by step as the zoom first reaches each one (see updateLabelVisibility)
-    m_placer = std::make_unique<kd::LabelPlacer>(std::move(boxes), m_baseScale, std::move(lines));
-    for (LabelItem* l : m_labels) l->setStep(-1, 1);
+    // placed step by step as the zoom first reaches each one (see updateLabelVisibility); every
+    // name of a small system is shown with the whole system in the window
+    m_placer = std::make_unique<kd::LabelPlacer>(std::move(boxes), m_baseScale, std::move(lines),
+                                                 static_cast<std::size_t>(m_entities.size()) <= kAllNamesUpTo);
+    for (LabelItem* l : m_labels) l->setPlaces({}, {});
     updateLabelVisibility();
 }
 
@@ -401,10 +419,19 @@ void DiagramView::placeLabelsThrough(double zoom) {
     if (needed <= m_placer->stepsDone()) return;
     m_placer->placeThrough(needed);
     const auto& places = m_placer->places();
+    auto place = [&](double dx, double dy, int step) {
+        LabelItem::Place p;
+        if (step < 0) return p;
+        p.offset = QPointF(dx, dy);
+        p.step = step;
+        p.unitsPerPixel = 1 / (m_baseScale * steps[static_cast<std::size_t>(step)]);
+        return p;
+    };
     for (std::size_t i = 0; i < m_labels.size() && i < places.size(); ++i) {
-        if (places[i].step < 0 || m_labels[i]->step() >= 0) continue;  // not placed yet, or already shown placed
-        m_labels[i]->setOffset(QPointF(places[i].dx, places[i].dy));
-        m_labels[i]->setStep(places[i].step, 1 / (m_baseScale * steps[static_cast<std::size_t>(places[i].step)]));
+        const kd::LabelPlace& p = places[i];
+        LabelItem* l = m_labels[i];
+        if (l->wholePlace().step == p.step && l->namePlace().step == p.nameStep) continue;  // nothing new
+        l->setPlaces(place(p.dx, p.dy, p.step), place(p.nameDx, p.nameDy, p.nameStep));
     }
 }
 
@@ -413,19 +440,22 @@ void DiagramView::updateLabelVisibility() {
     const double z = zoomLevel();
     placeLabelsThrough(z);
     const auto& steps = kd::labelZoomSteps();
+    auto reached = [&](int step) { return step >= 0 && z >= steps[static_cast<std::size_t>(step)] * 0.999; };
     // a label joins the scene the first time it is shown: the many labels a large system hides
     // at a distant zoom cost the scene nothing
     for (LabelItem* l : m_labels) {
-        const bool show = l->step() >= 0 && z >= steps[static_cast<std::size_t>(l->step())] * 0.999;
-        if (show && !l->scene()) addToScene(l);
-        if (l->isVisible() != show) l->setVisible(show);
+        const LabelItem::Shown shown = reached(l->wholePlace().step) ? LabelItem::Shown::Whole
+                                       : reached(l->namePlace().step) ? LabelItem::Shown::Name
+                                                                       : LabelItem::Shown::Nothing;
+        if (shown != LabelItem::Shown::Nothing && !l->scene()) addToScene(l);
+        l->setShown(shown);
     }
 }
 
 int DiagramView::visibleLabelCount() {
     completeDrawing();
     int n = 0;
-    for (LabelItem* l : m_labels) n += l->scene() && l->isVisible() ? 1 : 0;
+    for (LabelItem* l : m_labels) n += l->scene() && l->shown() != LabelItem::Shown::Nothing ? 1 : 0;
     return n;
 }
 
@@ -459,10 +489,22 @@ double DiagramView::fitAllScale(const QRectF& bounds) const {
     return std::min(room.width() / bounds.width(), room.height() / bounds.height());
 }
 
+void DiagramView::setBaseScale(double scale) {
+    m_baseScale = scale;
+    RelationItem::setMargin(14 / (m_baseScale * 0.5));
+    ViewScale::maxUnitsPerPixel = 1 / (m_baseScale * 0.5);
+    if (m_placer) placeAllLabels();  // the zoom steps moved: placed again for them
+}
+
 void DiagramView::zoomFit() {
     if (entityCount() == 0) return;
     const QRectF r = entityBounds();
-    const double s = std::clamp(fitAllScale(r), m_baseScale * 0.5, kMaxScale);
+    const double fit = std::min(fitAllScale(r), kMaxScale);
+    // A system drawn since its labels were placed (symbols placed in an empty system, a window
+    // made smaller) may need a farther zoom than they were placed for: the labels follow it, so
+    // the whole system in the window always shows them.
+    if (fit < m_baseScale * 0.999) setBaseScale(fit);
+    const double s = std::clamp(fit, m_baseScale * 0.5, kMaxScale);
     setTransform(QTransform::fromScale(s, s));
     centerOn(r.center());
     updateLabelVisibility();
@@ -476,14 +518,35 @@ void DiagramView::setTool(Tool tool, const QString& className, int pipeClass) {
 }
 
 QPointF DiagramView::clampToDiagram(QPointF p) const {
-    // whole diagram units, within the limits the drawing accepts
-    return QPointF(std::clamp(std::round(p.x()), kd::kMinCoordinate, kd::kMaxCoordinate),
-                   std::clamp(std::round(p.y()), kd::kMinCoordinate, kd::kMaxCoordinate));
+    // whole units, within the drawing area
+    const QRectF area = scene()->sceneRect();
+    return QPointF(std::clamp(std::round(p.x()), std::ceil(area.left()), std::floor(area.right())),
+                   std::clamp(std::round(p.y()), std::ceil(area.top()), std::floor(area.bottom())));
+}
+
+void DiagramView::setAutomatic(std::optional<kd::DiagramData> layout) {
+    const bool was = m_automatic.has_value();
+    m_automatic = std::move(layout);
+    if (was || m_automatic) emit automaticLayoutChanged(m_automatic.has_value());
+}
+
+void DiagramView::keepAutomaticLayout() {
+    if (!m_automatic || !m_ctx.db) return;
+    bool kept = false;
+    guarded([&] {
+        kd::keepLayout(*m_ctx.db, *m_automatic);
+        m_ctx.session->log("Automatic layout kept: " + std::to_string(m_automatic->entities.size()) + " positions");
+        kept = true;
+    });
+    if (!kept) return;
+    setAutomatic(std::nullopt);
+    emit dataChanged();
 }
 
 bool DiagramView::placeEntity(const QString& className, QPointF at) {
     completeDrawing();  // the drawing's own items first, the new one after them
     EntityItem* item = nullptr;
+    keepAutomaticLayout();  // a symbol placed among the others: they keep their places too
     guarded([&] {
         if (!m_editor) return;
         const QPointF p = clampToDiagram(at);
@@ -530,6 +593,7 @@ bool DiagramView::linkEntities(const QString& upstream, const QString& downstrea
 void DiagramView::moveEntity(const QString& name, QPointF to) {
     EntityItem* item = entity(name);
     if (!item) return;
+    keepAutomaticLayout();  // a symbol moved among the others: they keep their places too
     const QPointF p = clampToDiagram(to);
     item->setPos(p);
     guarded([&] {
@@ -816,8 +880,8 @@ void DiagramView::wheelEvent(QWheelEvent* e) {
 void DiagramView::resizeEvent(QResizeEvent* e) { QGraphicsView::resizeEvent(e); }
 
 void DiagramView::drawBackground(QPainter* painter, const QRectF& rect) {
-    painter->fillRect(rect, QColor(236, 239, 243));  // outside the diagram's limits
-    const QRectF limits(0, 0, kd::kMaxCoordinate, kd::kMaxCoordinate);
+    painter->fillRect(rect, QColor(236, 239, 243));  // outside the drawing area
+    const QRectF limits = sceneRect();
     painter->fillRect(rect & limits, QColor(252, 252, 250));
     if (!m_background.isNull()) painter->drawPixmap(QPointF(0, 0), m_background);  // one pixel per diagram unit
     // a faint 100-unit grid, drawn only when its lines are far enough apart to help

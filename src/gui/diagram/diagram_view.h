@@ -67,6 +67,11 @@ public:
     /// Reads the labels again (after a computation or an edit) and places them.
     void refreshLabels();
 
+    /// The system on display has no coordinates and is drawn with the automatic layout.
+    bool automaticLayout() const { return m_automatic.has_value(); }
+    /// Stores the automatic layout as the system's coordinates (one undo step).
+    void keepAutomaticLayout();
+
     void setTool(Tool tool, const QString& className = {}, int pipeClass = kolv::diagram::kRedrawPipeClass);
     Tool tool() const { return m_tool; }
 
@@ -75,7 +80,7 @@ public:
     bool placeEntity(const QString& className, QPointF at);
     /// Draws a reach from one entity to another with the pipe of a pipe class.
     bool linkEntities(const QString& upstream, const QString& downstream, int pipeClass);
-    /// Moves an entity to a diagram position (kept within 1..10000) and stores it.
+    /// Moves an entity to a diagram position (kept within the drawing area) and stores it.
     void moveEntity(const QString& name, QPointF to);
     /// Deletes an entity with the reaches in and out of it.
     void deleteEntity(const QString& name);
@@ -123,6 +128,8 @@ signals:
     /// The project was changed by an edit on the diagram.
     void dataChanged();
     void logChanged();
+    /// The drawing now shows the automatic layout (true) or stored coordinates (false).
+    void automaticLayoutChanged(bool automatic);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -144,6 +151,9 @@ private:
     /// The layer painting every reach and symbol, made with the first of them.
     NetworkItem* network();
     QGraphicsScene* makeScene();
+    /// The scene's area for a drawing: its extent with room around it to pan and place into.
+    static QRectF drawingArea(const kolv::diagram::DiagramData& data);
+    void setAutomatic(std::optional<kolv::diagram::DiagramData> layout);
     void makeItems(const kolv::diagram::DiagramData& data);
     void completeLabels();
     void dropDiscarded();
@@ -154,6 +164,8 @@ private:
     void placeLabelsThrough(double zoom);
     void updateLabelVisibility();
     void computeBaseScale();
+    /// The scale the labels are placed for (zoom 1): the whole system in the window.
+    void setBaseScale(double scale);
     void loadPalette();
     void scaleBy(double factor);
     QRectF entityBounds() const;
@@ -193,6 +205,7 @@ private:
     void deleteItems(const std::vector<QGraphicsItem*>& items);
     double m_baseScale = 1;  // pixels per diagram unit with the whole system fitted
     QPixmap m_background;
+    std::optional<kolv::diagram::DiagramData> m_automatic;  ///< the automatic layout shown, not stored
 
     // mouse gestures
     enum class Gesture { None, Pan, Link, Stretch, Drag };

@@ -1,4 +1,4 @@
-// Reading a system for drawing: classes, limits of the coordinates, the fit rule.
+// Reading a system for drawing: classes of nodes and outfall, reaches, the fit rule.
 #include <gtest/gtest.h>
 
 #include "diagram/diagram_model.h"
@@ -27,8 +27,6 @@ struct Drawn {
     void setNodeX(double x) { b.db.execute("UPDATE NODE SET XD = ? WHERE NAME = 'C'", {x}); }
     void setNodeY(double y) { b.db.execute("UPDATE NODE SET YD = ? WHERE NAME = 'C'", {y}); }
 };
-
-const char* kLimits = "Northing & Easting coordinates outside diagram limits. Diagram will not be drawn.";
 
 }  // namespace
 
@@ -65,36 +63,14 @@ TEST(DiagramLoad, OutfallWithoutDefinedStructureIsUnknownClass) {
     EXPECT_EQ(data->entities[0].className, "Curb Inlet");
 }
 
-TEST(DiagramLoad, CoordinatesOutsideOneToTenThousandStopTheDrawing) {
-    Drawn d;
-    d.setNodeX(10000);
-    EXPECT_TRUE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
-    d.setNodeY(10000);
-    EXPECT_TRUE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
-    d.setNodeX(1);
-    EXPECT_TRUE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
-    EXPECT_TRUE(d.ui.messages.empty());
-
-    d.setNodeX(10000.01);
-    EXPECT_FALSE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
-    d.setNodeX(500);
-    d.setNodeY(0.99);
-    EXPECT_FALSE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
-    d.setNodeY(500);
-    d.b.db.execute("UPDATE T16 SET XD = 10000.01");  // the outfall counts too
-    EXPECT_FALSE(loadDiagram(d.b.db, "S1", 0, d.session, d.ui));
-    EXPECT_EQ(d.ui.texts(), std::vector<std::string>(3, kLimits));
-}
-
-TEST(DiagramFit, OriginMinusFiftyClampedAndSmallerRatio) {
+TEST(DiagramFit, OriginMinusFiftyAndSmallerRatioOfTheExtent) {
     DiagramData data;
+    data.entities.push_back({"A", "Manhole", 500, 30, false});
     data.minX = 500, data.minY = 30, data.maxX = 8000, data.maxY = 5200;
     FitView v = fitView(data, 1000, 800);
     EXPECT_DOUBLE_EQ(v.originX, 450);
-    EXPECT_DOUBLE_EQ(v.originY, 0);               // 30 - 50 is not above 0
-    EXPECT_DOUBLE_EQ(v.scale, 1000.0 / 8000.0);   // 0.125 < 800 / 5200
+    EXPECT_DOUBLE_EQ(v.originY, -20);              // below the origin when the system reaches it
+    EXPECT_DOUBLE_EQ(v.scale, 1000.0 / 7600.0);    // < 800 / 5270
     data.maxX = 2000;
-    EXPECT_DOUBLE_EQ(fitView(data, 1000, 800).scale, 800.0 / 5200.0);
-    data.minX = 50;
-    EXPECT_DOUBLE_EQ(fitView(data, 1000, 800).originX, 0);  // exactly 0 is not above 0
+    EXPECT_DOUBLE_EQ(fitView(data, 1000, 800).scale, 800.0 / 5270.0);
 }

@@ -1,4 +1,5 @@
-// Screenshots of the sample project's diagram with two label sets, fitted and zoomed in (offscreen).
+// Screenshots of the sample project's diagram with two label sets, fitted and zoomed in, and of
+// systems without coordinates, with survey coordinates and a small hand-drawn one (offscreen).
 //   diagram_screenshots OUTDIR
 #include <QApplication>
 #include <QComboBox>
@@ -6,6 +7,7 @@
 #include <QScrollBar>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
 #include "diagram/labels.h"
 #include "diagram/palette.h"
@@ -17,6 +19,8 @@
 #include "gui/diagram/install_diagram.h"
 #include "gui/main_window.h"
 #include "hydraulics/run_command.h"
+#include "db/project.h"
+#include "support/random_system.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
 
@@ -123,6 +127,89 @@ int main(int argc, char** argv) {
     }
     pane->exportPng(g_dir + "/diagram_export.png");
     pane->exportPdf(g_dir + "/diagram_export.pdf");
+
+    // Projects of their own: a generated system of 10,000 nodes without coordinates (the
+    // automatic layout), seven nodes drawn by hand with three-line labels, survey coordinates.
+    auto project = [&](const char* file, const std::function<void(db::Project&)>& fill) {
+        const std::string path = test::makeEmptyProject(dir, file);
+        ui::SilentUi silent;
+        auto p = db::openProject(path, silent);
+        fill(*p);
+        return path;
+    };
+    auto openAndFit = [&](const std::string& path) {
+        if (!w.openProjectFile(path)) return false;
+        settle();
+        while (view->drawingPending()) QApplication::processEvents();
+        view->zoomFit();
+        settle();
+        return true;
+    };
+    const std::string generated = project("generated.mdb", [](db::Project& p) {
+        test::RandomSystemOptions shape;
+        shape.system = "RANDOM1";
+        shape.reaches = 10000;
+        test::addRandomSystem(*p.db, shape);
+        db::setCurrentSystem(p, "RANDOM1");
+    });
+    if (openAndFit(generated)) {
+        std::printf("automatic layout: %d entities, extent %.0f x %.0f units\n", view->entityCount(),
+                    view->scene()->itemsBoundingRect().width(), view->scene()->itemsBoundingRect().height());
+        shot(&w, "diagram_auto_10000_fit");
+        view->centerOn(view->entity("ROUT")->pos());
+        for (int i = 0; i < 12; ++i) view->zoomIn();
+        view->centerOn(view->entity("ROUT")->pos());
+        shot(pane, "diagram_auto_10000_outfall");
+    }
+    auto seven = [](db::Project& p) {
+        p.db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE, STRUCT_NAME, XD, YD) VALUES ('S1', 'OUT', 'OUTFALL', 7200, 3100)");
+        const struct {
+            const char* name;
+            double x, y;
+            const char* to;
+        } nodes[] = {{"I1", 1500, 1200, "M1"}, {"I2", 1400, 3000, "M1"}, {"I3", 2600, 4700, "M2"}, {"M1", 3300, 2300, "M2"},
+                     {"M2", 5000, 3400, "M3"}, {"I4", 4900, 1300, "M3"}, {"M3", 6100, 3000, "OUT"}};
+        for (const auto& n : nodes) {
+            p.db->execute("INSERT INTO NODE (NAME, SYSTEM, STRUCT_NAME, XD, YD, INLET_ELEV, STATION, OFFSET) "
+                          "VALUES (?, 'S1', 'CI5', ?, ?, 104.5, '12+40', 18)",
+                          {std::string(n.name), n.x, n.y});
+            p.db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, LENGTH) VALUES (?, 'S1', ?, ?, 240)",
+                          {std::string(n.name), std::string(n.name), std::string(n.to)});
+        }
+        p.db->execute("UPDATE T27 SET LVSINT3 = -1, LVSINT4 = -1 WHERE RECNUM = 1");
+        db::setCurrentSystem(p, "S1");
+    };
+    pane->labelSetBox()->setCurrentIndex(0);
+    if (openAndFit(project("seven.mdb", seven))) {
+        std::printf("seven nodes at fit: %d labels shown of %d entities\n", view->visibleLabelCount(), view->entityCount());
+        shot(pane, "diagram_seven_fit");
+        pane->labelSetBox()->setCurrentIndex(1);
+        settle();
+        shot(pane, "diagram_seven_fit_set2");
+        pane->labelSetBox()->setCurrentIndex(0);
+    }
+    auto survey = [](db::Project& p) {
+        // state-plane feet: a trunk along a street with two laterals
+        p.db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE, STRUCT_NAME, XD, YD) VALUES ('MAIN', 'OUT', 'OUTFALL', 2482260.5, 712010.2)");
+        const struct {
+            const char* name;
+            double x, y;
+            const char* to;
+        } nodes[] = {{"S-1", 2481020.3, 712655.8, "S-2"}, {"S-2", 2481330.9, 712540.1, "S-3"},
+                     {"S-3", 2481655.2, 712420.7, "S-4"}, {"S-4", 2481960.6, 712305.4, "OUT"},
+                     {"S-5", 2481540.0, 712880.2, "S-3"}, {"S-6", 2481905.8, 712702.5, "S-4"}};
+        for (const auto& n : nodes) {
+            p.db->execute("INSERT INTO NODE (NAME, SYSTEM, STRUCT_NAME, XD, YD) VALUES (?, 'MAIN', 'MH5', ?, ?)",
+                          {std::string(n.name), n.x, n.y});
+            p.db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2) VALUES (?, 'MAIN', ?, ?)",
+                          {std::string(n.name), std::string(n.name), std::string(n.to)});
+        }
+        db::setCurrentSystem(p, "MAIN");
+    };
+    if (openAndFit(project("survey.mdb", survey))) {
+        std::printf("survey coordinates: %d entities, %d labels shown\n", view->entityCount(), view->visibleLabelCount());
+        shot(&w, "diagram_survey_fit");
+    }
     for (const auto& m : recorder.messages) std::printf("message: %s | %s\n", m.title.c_str(), m.text.c_str());
     return 0;
 }

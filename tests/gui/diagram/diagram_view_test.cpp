@@ -1,5 +1,8 @@
 // The network diagram driven offscreen through its own operations and the mouse: records and log lines.
 #include <QComboBox>
+#include <QPushButton>
+#include <QScreen>
+#include <cmath>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QDockWidget>
@@ -18,6 +21,7 @@
 #include "gui/main_window.h"
 #include "gui/node_list_view.h"
 #include "gui/undo_controller.h"
+#include "db/undo_history.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
@@ -143,12 +147,150 @@ private slots:
         QVERIFY(view.entity("OUT-1")->isOutfall());
         QCOMPARE(view.entity("A")->className(), QString("Manhole"));  // MH5 of the seed
         QCOMPARE(view.relation("A")->to(), view.entity("OUT-1"));
+    }
 
-        m_db->execute("UPDATE NODE SET XD = 10000.01");
-        QVERIFY(!view.redraw(false));
-        QCOMPARE(view.entityCount(), 0);
-        QCOMPARE(m_ui.texts().back(),
-                 std::string("Northing & Easting coordinates outside diagram limits. Diagram will not be drawn."));
+    void surveyCoordinatesAreDrawnAndPlacedInTheirOwnSpace() {
+        // state-plane northings and eastings from a survey: drawn as they are, no refusal
+        m_db->execute("INSERT INTO NODE (NAME, SYSTEM, STRUCT_NAME, XD, YD) VALUES ('A', 'S1', 'MH5', 2481210.4, 712305.2)");
+        m_db->execute("INSERT INTO NODE (NAME, SYSTEM, STRUCT_NAME, XD, YD) VALUES ('B', 'S1', 'MH5', 2481560.9, 712120.7)");
+        m_db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2) VALUES ('A', 'S1', 'A', 'B')");
+        DiagramView view;
+        view.resize(900, 600);
+        view.show();
+        view.setContext(context());
+        QVERIFY(view.redraw(true));
+        QVERIFY(m_ui.messages.empty());
+        QVERIFY(!view.automaticLayout());
+        QCOMPARE(view.entity("A")->pos(), QPointF(2481210.4, 712305.2));
+        view.zoomFit();
+        QVERIFY(view.viewport()->rect().contains(view.mapFromScene(view.entity("A")->pos())));
+        QVERIFY(view.viewport()->rect().contains(view.mapFromScene(view.entity("B")->pos())));
+        // a symbol placed between them gets a coordinate of the same survey
+        m_names = {"C"};
+        QVERIFY(view.placeEntity("Manhole", QPointF(2481400.2, 712200.6)));
+        QCOMPARE(number("SELECT XD FROM NODE WHERE NAME = 'C'"), 2481400.0);
+        QCOMPARE(number("SELECT YD FROM NODE WHERE NAME = 'C'"), 712201.0);
+    }
+
+    void systemWithoutCoordinatesIsLaidOutAndKeptAsOneStep() {
+        for (const char* n : {"A", "B", "C"})
+            m_db->execute("INSERT INTO NODE (NAME, SYSTEM, STRUCT_NAME) VALUES (?, 'S1', 'MH5')", {std::string(n)});
+        m_db->execute("UPDATE T16 SET OUT_NODE = 'OUT', STRUCT_NAME = 'OUTFALL' WHERE SYSTEM = 'S1'");
+        for (auto [a, b] : {std::pair{"A", "B"}, std::pair{"B", "OUT"}, std::pair{"C", "OUT"}})
+            m_db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2) VALUES (?, 'S1', ?, ?)",
+                          {std::string(a), std::string(a), std::string(b)});
+        db::UndoHistory& history = m_db->attachHistory();
+        DiagramPane pane;
+        pane.resize(900, 600);
+        pane.show();
+        DiagramView& view = *pane.view();
+        view.setContext(context());
+        QVERIFY(view.redraw(true));
+        QVERIFY(m_ui.messages.empty());
+        QVERIFY(view.automaticLayout());
+        QVERIFY(pane.automaticLayoutBar()->isVisible());
+        QCOMPARE(view.entityCount(), 4);
+        QVERIFY(view.entity("OUT")->pos().x() > view.entity("B")->pos().x());
+        QVERIFY(view.entity("B")->pos().x() > view.entity("A")->pos().x());
+        QCOMPARE(m_db->scalar("SELECT COUNT(*) FROM NODE WHERE XD <> 0 OR YD <> 0").toInt(), 0);  // not stored yet
+
+        const QPointF b = view.entity("B")->pos();
+        pane.keepLayoutButton()->click();
+        QVERIFY(!view.automaticLayout());
+        QVERIFY(!pane.automaticLayoutBar()->isVisible());
+        QCOMPARE(number("SELECT XD FROM NODE WHERE NAME = 'B'"), b.x());
+        QCOMPARE(number("SELECT YD FROM NODE WHERE NAME = 'B'"), b.y());
+        QVERIFY(number("SELECT XD FROM T16 WHERE SYSTEM = 'S1'") > b.x());
+        QCOMPARE(history.undoNames(), std::vector<std::string>{"Keep Automatic Layout"});
+        QVERIFY(history.undo());
+        QCOMPARE(m_db->scalar("SELECT COUNT(*) FROM NODE WHERE XD <> 0 OR YD <> 0").toInt(), 0);
+        QVERIFY(view.redraw(false));
+        QVERIFY(view.automaticLayout());
+
+        // moving a symbol of the automatic layout keeps the layout first, then moves it: two steps
+        view.moveEntity("C", view.entity("C")->pos() + QPointF(0, 300));
+        QCOMPARE(history.undoNames(), (std::vector<std::string>{"Keep Automatic Layout", "Move Node"}));
+        QCOMPARE(number("SELECT XD FROM NODE WHERE NAME = 'B'"), b.x());
+        QVERIFY(!view.automaticLayout());
+    }
+
+    void everyNodeNameIsShownWhenASmallSystemIsFitted_data() {
+        QTest::addColumn<bool>("placed");
+        QTest::addColumn<int>("nodes");
+        QTest::addColumn<double>("spacing");
+        // seven symbols placed one by one on an empty system, far apart, as an engineer draws them
+        QTest::newRow("seven placed") << true << 7 << 1400.0;
+        // two hundred stored close together: not every name has a free place
+        QTest::newRow("two hundred crowded") << false << 200 << 40.0;
+    }
+    void everyNodeNameIsShownWhenASmallSystemIsFitted() {
+        QFETCH(bool, placed);
+        QFETCH(int, nodes);
+        QFETCH(double, spacing);
+        m_db->execute("UPDATE T27 SET LVSINT3 = -1, LVSINT4 = -1 WHERE RECNUM = 1");  // three-line labels
+        DiagramView view;
+        view.resize(1500, 800);
+        view.show();
+        view.setContext(context());
+        QVERIFY(view.redraw(true));
+        QStringList names;
+        for (int k = 0; k < nodes; ++k) names << QString("I%1").arg(k + 1);
+        const int side = static_cast<int>(std::ceil(std::sqrt(nodes)));
+        auto at = [&](int k) { return QPointF(500 + (k % side) * spacing, 500 + (k / side) * spacing * 0.6); };
+        if (placed) {
+            m_names = names;
+            for (int k = 0; k < nodes; ++k) QVERIFY(view.placeEntity(k + 1 == nodes ? "Outfall" : "Curb Inlet", at(k)));
+            for (int k = 0; k + 1 < nodes; ++k) QVERIFY(view.linkEntities(names[k], names[k + 1], 2));
+        } else {
+            for (int k = 0; k < nodes; ++k)
+                m_db->execute("INSERT INTO NODE (NAME, SYSTEM, STRUCT_NAME, XD, YD) VALUES (?, 'S1', 'MH5', ?, ?)",
+                              {names[k].toStdString(), at(k).x(), at(k).y()});
+            for (int k = 0; k + 1 < nodes; ++k)
+                m_db->execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2) VALUES (?, 'S1', ?, ?)",
+                              {names[k].toStdString(), names[k].toStdString(), names[k + 1].toStdString()});
+            QVERIFY(view.redraw(false));
+        }
+        view.zoomFit();  // Ctrl+0
+        QApplication::processEvents();
+        for (const QString& n : names) {
+            LabelItem* label = view.entity(n)->label();
+            QVERIFY2(label && label->scene() && label->shown() != LabelItem::Shown::Nothing, qPrintable(n));
+            // inside the window
+            QVERIFY2(view.viewport()->rect().contains(view.mapFromScene(label->sceneBoundingRect().center())), qPrintable(n));
+        }
+    }
+
+    void switchingTheLabelSetRepaintsWhatTheOldLabelsCovered() {
+        // what the window holds after the switch is what a fresh picture of it shows: no text of
+        // the old set left beside or under the new labels
+        m_db->execute("UPDATE T27 SET LVSINT3 = -1, LVSINT4 = -1, LVSINT7 = -1 WHERE RECNUM = 1");
+        m_db->execute("UPDATE T27 SET LVSINT2 = 0, LVSINT3 = 0, LVSINT4 = 0 WHERE RECNUM = 2");
+        for (int k = 0; k < 12; ++k)
+            m_db->execute("INSERT INTO NODE (NAME, SYSTEM, STRUCT_NAME, XD, YD, INLET_ELEV) VALUES (?, 'S1', 'MH5', ?, ?, 101.25)",
+                          {"NODE-" + std::to_string(k), 1000.0 + (k % 4) * 700, 1000.0 + (k / 4) * 500});
+        DiagramPane pane;
+        pane.resize(1200, 800);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        DiagramView* view = pane.view();
+        view->setContext(context());
+        QVERIFY(view->redraw(false));
+        view->zoomFit();
+        for (int i = 0; i < 4; ++i) QApplication::processEvents();
+        QVERIFY(view->visibleLabelCount() == 12);
+        pane.labelSetBox()->setCurrentIndex(1);  // set 2: the names alone
+        for (int i = 0; i < 4; ++i) QApplication::processEvents();
+        QCOMPARE(view->visibleLabelCount(), 12);
+        QScreen* screen = pane.screen();
+        const QPoint origin = view->viewport()->mapToGlobal(QPoint(0, 0)) - pane.mapToGlobal(QPoint(0, 0));
+        const QImage shown = screen->grabWindow(pane.winId(), origin.x(), origin.y(), view->viewport()->width(),
+                                                view->viewport()->height()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage fresh = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.size(), fresh.size());
+        int differing = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) differing += shown.pixel(x, y) != fresh.pixel(x, y) ? 1 : 0;
+        QVERIFY2(differing == 0, qPrintable(QString("%1 pixels left from the old labels").arg(differing)));
     }
 
     void mainWindowShowsTheDiagramInTheCentreAndFollowsClicks() {
