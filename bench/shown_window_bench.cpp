@@ -220,8 +220,11 @@ void BM_ShownClickNode(benchmark::State& state) {
     QWidget* port = window.view->viewport();
     // the symbols in sight, to click one after another
     std::vector<QPoint> targets;
-    for (QGraphicsItem* i : window.view->items(port->rect()))
-        if (i->type() == gui::diagram::EntityItem::Type) targets.push_back(window.view->mapFromScene(i->pos()));
+    const QRect inside = port->rect().adjusted(12, 12, -12, -12);
+    for (QGraphicsItem* i : window.view->items(port->rect())) {
+        const QPoint at = window.view->mapFromScene(i->pos());
+        if (i->type() == gui::diagram::EntityItem::Type && inside.contains(at)) targets.push_back(at);
+    }
     if (targets.empty()) {
         state.SkipWithError("no symbol in sight");
         return;

@@ -310,8 +310,9 @@ void LabelPlacer::placeStep(int s) {
         if (p.step >= 0) grid.add(block(b, p.dx, p.dy, b.width, b.height), i);
         else if (p.nameStep >= 0) grid.add(block(b, p.nameDx, p.nameDy, b.nameWidth, b.nameHeight), i);
     }
-    // the names first: whole labels take the room that is left
-    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+    // the names first, in a system small enough to show them all: whole labels take the room
+    // that is left (a large system shows whole labels where they fit, as they come)
+    for (std::size_t i = 0; m_namesAtFirstStep && i < m_boxes.size(); ++i) {
         LabelPlace& p = m_places[i];
         const LabelBox& b = m_boxes[i];
         if (p.step >= 0 || p.nameStep >= 0 || b.nameWidth <= 0) continue;

@@ -36,13 +36,14 @@ struct LabelPlace {
 const std::vector<double>& labelZoomSteps();
 
 /// Places labels greedily in their order: at each zoom step (scale = basePixelsPerUnit x step),
-/// first each name not yet shown, then each whole label not yet placed takes the first of twelve
-/// positions around its anchor that overlaps neither a placed label or name, nor a symbol, nor a
-/// reach line (a whole label replaces its own name). Labels already placed keep their position at
-/// the larger steps, where they take less room. A label with no room even at the last step is
-/// shown from the last step on, at its first position. With `namesAtFirstStep`, a name with no
-/// free position at the first step is shown there anyway, where it covers least: every name of a
-/// small system is readable when the whole system is in the window.
+/// each whole label not yet placed takes the first of twelve positions around its anchor that
+/// overlaps neither a placed label or name, nor a symbol, nor a reach line. Labels already placed
+/// keep their position at the larger steps, where they take less room. A label with no room even
+/// at the last step is shown from the last step on, at its first position.
+/// With `namesAtFirstStep` (a small system), the names go first at each step, each whole label
+/// then taking the room left (and replacing its own name), and a name with no free position at
+/// the first step is shown there anyway, where it covers least: every name is readable when the
+/// whole system is in the window.
 std::vector<LabelPlace> placeLabels(const std::vector<LabelBox>& boxes, double basePixelsPerUnit,
                                     const std::vector<LabelObstacleLine>& lines = {}, bool namesAtFirstStep = false);
 

@@ -142,3 +142,20 @@ TEST(LabelPlacement, PlacingStepByStepGivesThePlacesOfTheWholeRun) {
     placer.placeThrough(last);
     for (std::size_t i = 0; i < boxes.size(); ++i) EXPECT_EQ(placer.places()[i].step, whole[i].step);
 }
+
+TEST(LabelPlacement, EveryNameOfASmallSystemShowsAtTheFirstStep) {
+    // three-line labels on a crowded block: at the first step few whole labels fit, yet with
+    // names first every node shows at least its name there, and no name covers another that had room
+    std::vector<LabelBox> boxes;
+    for (int i = 0; i < 10; ++i)
+        for (int j = 0; j < 10; ++j) boxes.push_back({i * 30.0, j * 20.0, 70, 40, 6, 36, 14});
+    const auto without = placeLabels(boxes, 1.0);
+    const auto with = placeLabels(boxes, 1.0, {}, true);
+    int namedWithout = 0;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        namedWithout += without[i].step == 0 || without[i].nameStep == 0 ? 1 : 0;
+        EXPECT_TRUE(with[i].step == 0 || with[i].nameStep == 0) << i;
+        if (with[i].step > 0) EXPECT_LT(with[i].nameStep, with[i].step) << i;  // the name alone until the whole fits
+    }
+    EXPECT_LT(namedWithout, 100);
+}
