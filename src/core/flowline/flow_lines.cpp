@@ -273,10 +273,10 @@ std::optional<std::string> FlowLineRun::setNode(const network::NodalRecord& reco
             if (out.computeUp) {
                 out.up = round(byCrown ? out.fromCrown(match, out.upIsInvert) : out.fromInvert(match, out.upIsInvert));
             } else if (!byCrown && out.invertOf(out.up, out.upIsInvert) > match) {
-                reportLocked(out.upIsInvert ? "Outgoing pipe flowline at ????? is locked too high"
-                                            : "Outgoing pipe flowline(CL) at ????? is locked too high");
+                reportLocked((out.upIsInvert ? "Outgoing pipe flowline at " : "Outgoing pipe flowline(CL) at ") +
+                             trim(node) + " is locked too high");
             } else if (byCrown && out.crownOf(out.up, out.upIsInvert) > match) {
-                reportLocked("Outgoing pipe crownline at ????? is locked too high");
+                reportLocked("Outgoing pipe crownline at " + trim(node) + " is locked too high");
             }
         }
         // Large incoming pipes with computed ends are brought down to the match level; the rest
@@ -297,8 +297,8 @@ std::optional<std::string> FlowLineRun::setNode(const network::NodalRecord& reco
             const double bound = byCrown ? (out.isPipe() ? outInvert : -std::numeric_limits<double>::infinity())
                                          : match;
             if (in.invertOf(in.down, in.downIsInvert) < bound)
-                reportLocked(in.downIsInvert ? "Incoming pipe flowline at ????? is locked too low"
-                                             : "Incoming pipe flowline(CL) at ????? is locked too high");
+                reportLocked(in.downIsInvert ? "Incoming pipe flowline at " + trim(node) + " is locked too low"
+                                             : "Incoming pipe flowline(CL) at " + trim(node) + " is locked too high");
         }
     }
 

@@ -167,7 +167,7 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     m_maxPasses->setMaximumWidth(80);
     m_hglDif = new QLineEdit;
     m_hglDif->setMaximumWidth(80);
-    og->addWidget(new QLabel("Max. Number of Itterations"), 0, 0);
+    og->addWidget(new QLabel("Max. Number of Iterations"), 0, 0);
     og->addWidget(m_maxPasses, 0, 1);
     auto* passPicks = new QHBoxLayout;
     for (const char* n : {"50", "250", "1000", "5000", "32000"}) {

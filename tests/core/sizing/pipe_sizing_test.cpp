@@ -337,9 +337,13 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     EXPECT_NEAR(value("SELECT P_Q FROM NODE WHERE NAME = ?", "A"), 9.884 / 35.31467, 1e-6);
 }
 
-TEST_F(SizingFixture, GroupsOfTheDefinitions) {
+TEST_F(SizingFixture, GroupsOfTheDefinitionsOfTheProjectsUnitSystem) {
     pipe("X1", 1.0, 1.0, 0.013, nullptr, 3);
     pipe("X2", 1.0, 1.0, 0.013, nullptr, 1);
     pipe("X3", 1.0, 1.0, 0.013, nullptr, 3);
-    EXPECT_EQ(sizing::pipeGroups(db), (std::vector<int>{1, 3}));
+    pipe("M1", 0.3, 0.3, 0.013, nullptr, 7);
+    db.execute("UPDATE T7 SET ENG_MET = 0 WHERE NAME LIKE 'X%'");
+    db.execute("UPDATE T7 SET ENG_MET = 1 WHERE NAME = 'M1'");
+    EXPECT_EQ(sizing::pipeGroups(db, 0), (std::vector<int>{1, 3}));
+    EXPECT_EQ(sizing::pipeGroups(db, 1), (std::vector<int>{7}));
 }
