@@ -33,6 +33,8 @@
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
 #include "editors/systems.h"
+#include "db/busy_notice.h"
+#include "db/database.h"
 #include "db/project_file.h"
 #include "gui/add_node_dialog.h"
 #include "gui/command_icons.h"
@@ -83,6 +85,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 
     installCommandHandlers();
     m_undo = installUndo(*this);
+    // A file another program holds is waited for with a notice on the status line, as on the command line.
+    db::Database::setDefaultBusyNotice([this](const std::string& path) { m_ui.status(db::busyNoticeText(path)); });
     reloadSettings();
     updateEnabledCommands();
     resize(1280, 820);
@@ -93,7 +97,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { db::Database::setDefaultBusyNotice({}); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!confirmLeavingPendingEdits()) {
