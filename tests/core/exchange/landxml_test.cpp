@@ -264,6 +264,7 @@ std::vector<std::string> stormTab(db::Project& project, const std::string& syste
 
 /// Copies the structure and pipe definitions (the project's catalogue, not part of a network).
 void copyDefinitions(db::Database& from, db::Database& to) {
+    db::Transaction tx(to);
     for (const char* t : {"T6", "T7", "T85", "T2"}) {
         to.execute(std::string("DELETE FROM ") + t);
         db::Statement st = from.prepare(std::string("SELECT * FROM ") + t);
@@ -278,6 +279,7 @@ void copyDefinitions(db::Database& from, db::Database& to) {
             to.execute(std::string("INSERT INTO ") + t + " (" + cols + ") VALUES (" + marks + ")", vals);
         }
     }
+    tx.commit();
 }
 
 /// Every field of a system's nodes and reaches by name (doubles exact), and its header's
@@ -347,6 +349,7 @@ TEST(LandXmlRoundTrip, GeneratedThousandReachSystemComesBackTheSame) {
     auto project = db::openProject(kolv::test::makeEmptyProject(dir), ui);
     kolv::test::addRandomSystem(*project->db, {});
     // The generator writes raw doubles; the program keeps its Single fields in single precision.
+    db::Transaction tx(*project->db);
     for (const char* t : {"NODE", "REACH"})
         for (const auto& f : project->db->layout(t).fields)
             if (f.type == db::FieldType::Single) {
@@ -358,6 +361,7 @@ TEST(LandXmlRoundTrip, GeneratedThousandReachSystemComesBackTheSame) {
                     project->db->execute(std::string("UPDATE ") + t + " SET \"" + f.name + "\" = ? WHERE rowid = ?",
                                          {db::Value(static_cast<double>(static_cast<float>(v))), db::Value(id)});
             }
+    tx.commit();
     roundTrip(*project, {"RANDOM"}, dir);
 }
 
