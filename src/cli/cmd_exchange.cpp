@@ -44,7 +44,7 @@ RegisterCommand importCmd([](CLI::App& app, Context& ctx) {
     sub->footer("\n" + exchange::importHelpText());
     sub->callback([&ctx] {
         const char sep = separatorOf(separator);
-        auto project = openForCommand(path, ctx);
+        auto project = openForCommand(path, ctx, Access::Write);
         db::Database& db = *project->db;
         const std::vector<std::string> names = exchange::setupNames(db);
         bool known = false;

@@ -267,7 +267,7 @@ public:
     ImportRun(db::Database& db, ui::UiPort& ui, const ImportFile& file, const ImportRequest& req, ImportResult& result)
         : m_db(db), m_ui(ui), m_file(file), m_req(req), m_result(result), m_nodes(db, "NODE"), m_reaches(db, "REACH") {
         m_system = trim(req.system);
-        const ImportSetup setup = loadSetup(db, req.setupName);
+        const ImportSetup setup = req.links ? *req.links : loadSetup(db, req.setupName);
         m_structureLinks = linkTable(db, setup.structures, "T6");
         m_pipeLinks = linkTable(db, setup.pipes, "T7");
         m_nodeIndex = m_nodes.index();

@@ -54,6 +54,9 @@ struct ImportRequest {
     std::string defaultStructure;   ///< used when a structure description has no usable link
     std::string defaultPipe;        ///< likewise for pipes
     std::vector<Destination> destinations;  ///< per column of the file
+    /// Structure and pipe links to use instead of those saved under `setupName` (an import of
+    /// another format adds the links it could make itself to the engineer's).
+    const ImportSetup* links = nullptr;
 };
 
 /// The run's record: every decision as a log line, and counts.
