@@ -73,7 +73,7 @@ TEST(CommandLine, FaultsGiveAMessageAndANonZeroExitCode) {
     // Out-of-range options are refused with the window's message and nothing is computed.
     r = cli(dir, "storm-tabs " + p + " --system MAINST --iterations 3");
     EXPECT_NE(r.code, 0);
-    EXPECT_TRUE(has(r.out, "Itterations must be between 4 and 32000")) << r.out;
+    EXPECT_TRUE(has(r.out, "Iterations must be between 4 and 32000")) << r.out;
     auto db = db::Database::open(dir.file("sample.mdb"));
     EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
 }

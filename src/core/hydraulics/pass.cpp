@@ -80,7 +80,7 @@ void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io, NormalDept
     if (r.pipeArea == 0)
         stopWith(io, "Invalid Data in Pipe Definition",
                  "A pipe has been defined with a cross sectional 'Area' of 0\n"
-                 "Use pulldown Edit>Pipe Defitinions to correct the pipe definition.\n"
+                 "Use pulldown Edit>Pipe Definitions to correct the pipe definition.\n"
                  "Hydraulics Calculations Terminated.");
 
     r.velocity = r.q / barrels / r.pipeArea;  // V = Q / barrels / A
@@ -581,7 +581,7 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
         if (!io.session.suppressMaxPassesWarning) {
             const std::string text = "Maximum number of passes (" + std::to_string(maxPasses) +
                                      ") reached without a stabilized HGL.\n"
-                                     "Increase the 'Max. Number of Itterations' value and try again.";
+                                     "Increase the 'Max. Number of Iterations' value and try again.";
             bool dontShowAgain = false;
             if (io.maxPassesPrompt)
                 dontShowAgain = io.maxPassesPrompt(text);

@@ -104,7 +104,7 @@ TEST_F(PassLoop, PassLimitWarnsUnlessSuppressed) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "Maximum number of passes (4) reached without a stabilized HGL.\n"
-              "Increase the 'Max. Number of Itterations' value and try again.");
+              "Increase the 'Max. Number of Iterations' value and try again.");
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_FALSE(session.suppressMaxPassesWarning);
 
