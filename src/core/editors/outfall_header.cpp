@@ -45,7 +45,7 @@ std::optional<OutfallHeader> loadOutfallHeader(db::Database& db, const std::stri
     h.checkedBy = trim(rs.text("CHECKED BY"));
     h.areaC = {shownNumber(rs, "AREA1"), shownNumber(rs, "AREA2"), shownNumber(rs, "AREA3")};
     h.intensityMethod = rs.integer("INTENSITY_METHOD") == 0 ? 0 : 1;
-    if (h.intensityMethod == 0 && !trim(h.rainfall2).empty()) {
+    if (h.intensityMethod == 0) {
         h.rainfall1 = trim(rs.text("ZONE"));
         h.rainfall2 = rs.isNull("FREQ") ? "" : shortestText(rs.number("FREQ"));
     } else {

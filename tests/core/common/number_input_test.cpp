@@ -54,11 +54,12 @@ TEST(FieldRules, AbsurdValuesAreRefusedInTheProjectsUnits) {
     const Case cases[] = {
         {"REACH", "LENGTH", "1e12", false, "Length must be between 0 and 100,000 ft."},
         {"REACH", "LENGTH", "100000", false, ""},
-        {"REACH", "LENGTH", "30481", true, "Length must be between 0 and 30,480 m."},  // 100,000 ft
+        // 100,000 ft in metres, with the computations' own factor, to the centimetre
+        {"REACH", "LENGTH", "30481", true, "Length must be between 0 and 30,480.06 m."},
         {"REACH", "LENGTH", "30480", true, ""},
         {"NODE", "INLET_ELEV", "99999999", false, "Length must be between -30,000 and 30,000 ft."},
         {"NODE", "INLET_ELEV", "-30000", false, ""},
-        {"REACH", "ELEV2", "9145", true, "Length must be between -9,144 and 9,144 m."},
+        {"REACH", "ELEV2", "9145", true, "Length must be between -9,144.02 and 9,144.02 m."},
         {"T16", "OUT_EL", "30000.5", false, "Length must be between -30,000 and 30,000 ft."},
         {"NODE", "P_C2DA", "5e8", false, "Length must be between 0 and 1,000,000 acres."},
         {"NODE", "P_C2DA", "5e8", true, "Length must be between 0 and 1,000,000 ha."},

@@ -156,7 +156,7 @@ TEST(OutfallHeader, TypedNumbersAreReadWholeAndWithinTheirRangesOrNothingIsWritt
     // a metric project states its range in metres
     setUnitSystem(*p.db, true);
     EXPECT_EQ(checkOutfallHeaderField(*p.db, "OUT_EL", "9145").error,
-              "Outfall Elevation must be between -9,144 and 9,144 m.");
+              "Outfall Elevation must be between -9,144.02 and 9,144.02 m.");
 }
 
 TEST(OutfallHeader, AnOutfallNamedLikeANodeIsRefusedAndNothingWritten) {
