@@ -1,5 +1,6 @@
 // kolv: the desktop program. Start-up window, then the main window with no project open.
 //   kolv [FILE.mdb] [--no-splash] [--screenshot DIR] [--help] [--version]
+#include <csignal>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -175,6 +176,9 @@ bool onlyDescribe(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file that reaches the size limit (ulimit -f) fails its write with EFBIG, reported like a
+    // full disk, instead of ending the program and losing the session.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (onlyDescribe(argc, argv)) {
         // usage and version are printed in a terminal without a display too
         QCoreApplication core(argc, argv);
@@ -200,6 +204,7 @@ int main(int argc, char** argv) {
     kolv::gui::editor_windows::installEditorWindows(window);
     kolv::gui::exchange::installExchangeWindows(window);
     kolv::gui::diagram::installDiagram(window);
+    window.restoreLayout();  // every dock exists now; a layout that does not fit them is ignored
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once

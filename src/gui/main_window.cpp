@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QUrl>
 #include <QComboBox>
+#include <QDialog>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -42,6 +43,8 @@
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
 #include "editors/systems.h"
+#include "db/busy_notice.h"
+#include "db/database.h"
 #include "db/project_file.h"
 #include "gui/add_node_dialog.h"
 #include "gui/command_icons.h"
@@ -92,6 +95,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 
     installCommandHandlers();
     m_undo = installUndo(*this);
+    // A file another program holds is waited for with a notice on the status line, as on the command line.
+    db::Database::setDefaultBusyNotice([this](const std::string& path) { m_ui.status(db::busyNoticeText(path)); });
     reloadSettings();
     updateEnabledCommands();
     // the first window fits the screen whatever its size and scale factor
@@ -100,29 +105,31 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         start = start.boundedTo(screen->availableGeometry().size() * 0.92);
     resize(start);
     setAcceptDrops(true);
-    if (m_options.rememberGeometry) {
-        QSettings geometry("KOLV", "KOLV Lt v3");
-        restoreGeometry(geometry.value("main/geometry").toByteArray());
-        restoreState(geometry.value("main/state").toByteArray());
-    }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { db::Database::setDefaultBusyNotice({}); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!confirmLeavingPendingEdits()) {
         event->ignore();
         return;
     }
-    if (m_options.rememberGeometry) {
-        QSettings geometry("KOLV", "KOLV Lt v3");
-        geometry.setValue("main/geometry", saveGeometry());
-        geometry.setValue("main/state", saveState());
-    }
+    saveLayout();
     event->accept();
 }
 
 namespace {
+
+/// Bumped whenever the docks of the main window change in a way an old layout can not describe.
+constexpr int kLayoutVersion = 2;
+
+/// The object names of the main window's docks, sorted: a layout is restored only onto the same docks.
+QStringList dockNames(const QMainWindow& w) {
+    QStringList names;
+    for (const QDockWidget* d : w.findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly)) names << d->objectName();
+    names.sort();
+    return names;
+}
 
 /// The project file of a drop: one local file with the project extension, else "".
 QString droppedProject(const QMimeData* data) {
@@ -149,6 +156,47 @@ void MainWindow::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // opened after the drop has finished, so the source program is not held while it loads
     QTimer::singleShot(0, this, [this, path] { openProjectFile(path.toStdString()); });
+}
+
+std::string MainWindow::layoutPath() const {
+    const std::filesystem::path settings(m_settingsFile.path());
+    return (settings.parent_path() / "KOLVLtV3-layout.ini").string();
+}
+
+bool MainWindow::restoreLayout() {
+    if (!m_options.rememberGeometry) return false;
+    QSettings stored(q(layoutPath()), QSettings::IniFormat);
+    // Another version, other docks or a damaged value: the layout describes another window.
+    if (stored.value("layout/version").toInt() != kLayoutVersion ||
+        stored.value("layout/program").toString() != QCoreApplication::applicationVersion() ||
+        stored.value("layout/docks").toStringList() != dockNames(*this))
+        return false;
+    const QByteArray geometry = stored.value("main/geometry").toByteArray();
+    const QByteArray state = stored.value("main/state").toByteArray();
+    if (geometry.isEmpty() || state.isEmpty()) return false;
+    const QSize defaultSize = size();
+    if (!restoreGeometry(geometry)) return false;
+    // a window kept on a screen that is gone comes back with the default size on the first screen
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(frameGeometry());
+    if (!onScreen) {
+        setWindowState(Qt::WindowNoState);
+        resize(defaultSize);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().topLeft());
+    }
+    return restoreState(state, kLayoutVersion);
+}
+
+void MainWindow::saveLayout() {
+    if (!m_options.rememberGeometry) return;
+    QSettings stored(q(layoutPath()), QSettings::IniFormat);
+    stored.setValue("layout/version", kLayoutVersion);
+    stored.setValue("layout/program", QCoreApplication::applicationVersion());
+    stored.setValue("layout/docks", dockNames(*this));
+    stored.setValue("main/geometry", saveGeometry());
+    stored.setValue("main/state", saveState(kLayoutVersion));
+    stored.sync();
 }
 
 void MainWindow::buildMenus() {
@@ -272,6 +320,7 @@ void MainWindow::buildPanels() {
     // the list shows the values just written; rebuilt after the selection event has finished
     connect(m_panel, &EditPanelWidget::recordWritten, this, [this] {
         noteWrites();
+        emit projectEdited();
         QTimer::singleShot(0, this, [this] {
             try {
                 refreshWrittenRows();
@@ -439,8 +488,8 @@ bool MainWindow::openProjectFile(const std::string& path) {
         ui::reportException(m_ui, e);
         return false;  // the project open before stays open
     }
-    // the project open before is replaced completely
-    m_panel->attach(nullptr, nullptr, nullptr, "", false);
+    // the project open before is replaced completely: its windows let it go first
+    releaseProject();
     m_project = std::move(opened);
     m_project->db->attachHistory();  // every change from now on can be undone
     m_changesSeen = m_project->db->totalChanges();  // setting up the history is no edit
@@ -721,6 +770,17 @@ bool MainWindow::saveProjectAs(const std::string& path) {
 void MainWindow::closeProject() {
     if (!m_project) return;
     if (!confirmLeavingPendingEdits()) return;
+    releaseProject();
+    emit projectDataChanged();
+    m_ui.status("");
+}
+
+void MainWindow::releaseProject() {
+    if (!m_project) return;
+    // Windows, drawings and models read through the connection: they let go of it first.
+    emit projectClosing();
+    for (QDialog* d : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
+        if (d->isVisible()) d->close();
     m_panel->attach(nullptr, nullptr, nullptr, "", false);
     m_project.reset();
     m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
@@ -730,12 +790,12 @@ void MainWindow::closeProject() {
     m_unitLabel->clear();
     m_structures.clear();
     m_pipes.clear();
+    m_panel->setLists(m_structures, m_pipes);
+    m_listedShown.clear();
     refreshNodeList();
     setWindowTitle(q(db::kProgramTitle));
     setWindowFilePath(QString());
     updateEnabledCommands();
-    emit projectDataChanged();
-    m_ui.status("");
 }
 
 bool MainWindow::confirmLeavingPendingEdits() {

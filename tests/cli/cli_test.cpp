@@ -114,6 +114,10 @@ TEST(CommandLine, NumbersAreReadWholeAndInRangeAsInTheWindows) {
     CliRun comma = cli(dir, "size-pipes " + p + " --system MAINST --group 1 --max-velocity 0,3");
     EXPECT_NE(comma.code, 0);
     EXPECT_TRUE(has(comma.out, "Use a period as the decimal point")) << comma.out;
+    // group 11 holds the metric pipes: an English project does not size from it, as the window offers it not
+    CliRun metricGroup = cli(dir, "size-pipes " + p + " --system MAINST --group 11 --max-velocity 10");
+    EXPECT_NE(metricGroup.code, 0);
+    EXPECT_TRUE(has(metricGroup.out, "Pipe group 11 has no English pipe definitions. Groups: 1, 2, 3")) << metricGroup.out;
     CliRun negative = cli(dir, "intensity " + p + " --system MAINST --duration -5");
     EXPECT_NE(negative.code, 0);
     EXPECT_TRUE(has(negative.out, "Duration must be greater than 0.")) << negative.out;

@@ -6,9 +6,14 @@
 #include <QListWidget>
 #include <QStatusBar>
 #include <QTest>
+#include <QPushButton>
 #include <QToolButton>
+#include <chrono>
+#include <thread>
 
+#include "db/database.h"
 #include "db/undo_history.h"
+#include "gui/run_input.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/main_window.h"
 #include "gui/node_list_view.h"
@@ -116,6 +121,49 @@ private slots:
         QCOMPARE(panel->model()->node.name(), other);
         QVERIFY(panel->invalidFields().empty());
         QCOMPARE(QString::fromStdString(snapshot()), QString::fromStdString(before));
+    }
+
+    void nothingCanBeEditedWhileAComputationRuns() {
+        // A run holds the project's write transaction and lets the windows repaint: typed
+        // values, shortcuts (undo among them) and closing the window wait for its end.
+        EditPanelWidget* panel = m_window->panel();
+        QLineEdit* area = panel->field(6);
+        const QString was = area->text();
+        m_window->show();
+        m_window->ui().busy(true);
+        QTest::keyClicks(area, "77");
+        QCOMPARE(area->text(), was);
+        QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!m_window->close());
+        QVERIFY(m_window->isVisible());
+        // the run's own stop button keeps its input
+        QPushButton stop("Cancel");
+        stop.setProperty(kInputDuringRun, true);
+        bool stopped = false;
+        connect(&stop, &QPushButton::clicked, [&] { stopped = true; });
+        stop.show();
+        QTest::mouseClick(&stop, Qt::LeftButton);
+        QVERIFY(stopped);
+        m_window->ui().busy(false);
+        type(area, "77");
+        QCOMPARE(area->text(), QString("77"));
+    }
+
+    void aLockedFileIsWaitedForWithTheNoticeOnTheStatusLine() {
+        // another program holds the project; the window's next write waits and says so
+        auto other = db::Database::open(m_window->project()->path);
+        other->exec("BEGIN IMMEDIATE");
+        std::thread release([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            other->exec("ROLLBACK");
+        });
+        m_ui.statuses.clear();
+        db::Transaction tx(*m_window->project()->db);
+        tx.commit();
+        release.join();
+        bool shown = false;
+        for (const auto& s : m_ui.statuses) shown = shown || s.find("is locked by another program") != std::string::npos;
+        QVERIFY(shown);
     }
 
     void panelEditSwitchClickAndStep2UndoAndRedoExactly() {

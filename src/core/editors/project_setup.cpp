@@ -5,6 +5,7 @@
 #include "hydraulics/design_ranges.h"
 
 #include "common/text.h"
+#include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
 
@@ -110,7 +111,7 @@ void setJunctionCoefficient(db::Database& db, int n, double k) {
 
 bool saveProjectSetup(db::Database& db, const ProjectSetup& s, ui::UiPort& ui) {
     db::UndoAction step(db, "Project Setup");
-    if (trim(s.prefix).size() > 6) {
+    if (charCount(trim(s.prefix)) > 6) {
         ui.invalidData("The node name prefix is limited to 6 characters.");
         return false;
     }

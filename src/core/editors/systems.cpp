@@ -2,6 +2,7 @@
 #include "editors/systems.h"
 
 #include "common/text.h"
+#include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
 #include "rain/intensity.h"
@@ -17,7 +18,7 @@ bool addSystem(db::Database& db, const std::string& name, ui::UiPort& ui) {
         ui.message("MISSING DATA", "Enter the new system name.", ui::Icon::Exclamation);
         return false;
     }
-    if (n.size() > 8) {
+    if (charCount(n) > 8) {
         ui.invalidData("New system name limited to 8 characters.");
         return false;
     }
@@ -81,7 +82,7 @@ bool renameSystem(db::Database& db, const std::vector<std::string>& systems, con
         ui.message("MISSING DATA", "Enter the new system name.", ui::Icon::Exclamation);
         return false;
     }
-    if (n.size() > 8) {
+    if (charCount(n) > 8) {
         ui.message("INVALID DATA", "New system name limited to 8 characters.", ui::Icon::Exclamation);
         return false;
     }

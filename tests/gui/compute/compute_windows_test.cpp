@@ -313,6 +313,28 @@ private slots:
         QVERIFY(hydraulics::loadHydraulicsOptions(f.db()).junctionLosses);
     }
 
+    void passLimitBoxOnlyForARunThatDidNotSettle() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        // the passes the system needs to settle, from the last "PASS = " line
+        int passes = 0;
+        for (const auto& l : w.messages()->lines())
+            if (l.rfind("PASS = ", 0) == 0) passes = std::stoi(l.substr(7));
+        QVERIFY(passes >= 4);
+        const auto boxes = [&] {
+            return std::count_if(f.ui.messages.begin(), f.ui.messages.end(), [](const auto& m) {
+                return m.text.rfind("Maximum number of passes", 0) == 0;
+            });
+        };
+        QCOMPARE(boxes(), 0);
+        // the same run with exactly that many passes allowed settles in its last pass: no box
+        w.maxPassesEdit()->setText(QString::number(passes));
+        QVERIFY(w.compute());
+        QCOMPARE(boxes(), 0);
+        QVERIFY(!hasLine(w.messages()->lines(), "NOT SETTLED"));
+    }
+
     void fullFlowRunWritesResults() {
         Fixture f;
         HydraulicsWindow w(f.ctx(), nullptr);
