@@ -181,7 +181,7 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
     sub->add_flag("--no-negative-q", a.noNegativeQ, "Do not allow the total flow to be negative");
     sub->add_flag("--allow-negative-q", a.allowNegativeQ, "Allow a negative total flow");
     sub->add_flag("--jump-to-crown", a.jumpToCrown, "Non-partial flow: adjust the HGL up to the pipe crown");
-    sub->add_flag("--no-jump-to-crown", a.noJumpToCrown, "HGL totally dependant on the downstream HGL");
+    sub->add_flag("--no-jump-to-crown", a.noJumpToCrown, "HGL totally dependent on the downstream HGL");
     sub->add_flag("--verify", a.verify, "Verify the network first");
     sub->add_flag("--messages-only", a.messagesOnly, "Print the message list without the table");
     sub->add_option("--format", a.format, "text, csv or json")->check(CLI::IsMember({"text", "csv", "json"}));

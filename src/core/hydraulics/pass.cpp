@@ -91,7 +91,7 @@ void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io, NormalDept
     if (r.pipeArea == 0)
         stopWith(io, "Invalid Data in Pipe Definition",
                  "A pipe has been defined with a cross sectional 'Area' of 0\n"
-                 "Use pulldown Edit>Pipe Defitinions to correct the pipe definition.\n"
+                 "Use pulldown Edit>Pipe Definitions to correct the pipe definition.\n"
                  "Hydraulics Calculations Terminated.");
 
     r.velocity = r.q / barrels / r.pipeArea;  // V = Q / barrels / A
