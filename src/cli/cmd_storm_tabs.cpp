@@ -106,9 +106,7 @@ void printText(const hydraulics::ComputeOutcome& out, const db::Project& project
               << vbFormat(run.outfall.exitLoss * len, pic) << "  Control elevation: "
               << vbFormat(run.outfall.controlElev * len, pic) << "  Passes: " << run.passes
               << "  HGL difference: " << vbFormat(run.hglDifference * len, "0.0000") << "\n";
-    if (!run.converged)
-        std::cout << hydraulics::notSettledLine(run.maxPasses, run.maxHglChange, run.maxHglChangeNode, project.metric)
-                  << "\n";
+    if (!run.converged) std::cout << hydraulics::unsettledNote(run) << "\n";
     std::cout << "\n";
     for (const auto& l : hydraulics::stormTabText(t)) std::cout << l << "\n";
 }
@@ -134,7 +132,8 @@ void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project
         const double len = project.metric ? 0.3048 : 1.0;
         std::cout << ",\n  \"max_passes\": " << run.maxPasses << ",\n  \"max_hgl_change\": "
                   << (std::isfinite(run.maxHglChange) ? fmt::format("{:.4f}", run.maxHglChange * len) : "null")
-                  << ",\n  \"max_hgl_change_node\": " << jsonText(run.maxHglChangeNode);
+                  << ",\n  \"max_hgl_change_node\": " << jsonText(run.maxHglChangeNode)
+                  << ",\n  \"cycling\": " << (run.cycling ? "true" : "false");
     }
     std::cout << ",\n  \"messages\": [";
     for (std::size_t i = 0; i < run.messages.size(); ++i)

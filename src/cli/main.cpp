@@ -37,7 +37,8 @@ ui::Answer ConsoleUi::message(const std::string& title, const std::string& text,
     else
         held.push_back(line);
     if (buttons == ui::Buttons::YesNo || buttons == ui::Buttons::YesNoCancel) {
-        ui::Answer a = assumeYes ? ui::Answer::Yes : defaultAnswer;
+        // Nobody at the keyboard to answer: only --yes says Yes, whatever the window would offer.
+        ui::Answer a = assumeYes ? ui::Answer::Yes : defaultAnswer == ui::Answer::Yes ? ui::Answer::No : defaultAnswer;
         std::cerr << "  -> " << (a == ui::Answer::Yes ? "Yes" : a == ui::Answer::No ? "No" : "Cancel")
                   << (assumeYes ? "" : " (use --yes to answer Yes)") << "\n";
         return a;

@@ -459,6 +459,7 @@ void EditPanelWidget::attach(db::Database* db, Session* session, ui::UiPort* ui,
     for (auto& [l, u] : m_units) l->setText(metric ? u.second : u.first);
     fillRainfallLists();
     showModel();
+    emit modelAttached();
 }
 
 void EditPanelWidget::setLists(const std::vector<std::string>& structures, const std::vector<std::string>& pipes) {
@@ -635,6 +636,13 @@ void EditPanelWidget::showModel() {
         setCombo(m_frequency, o.frequency);
         m_background->setText(q(o.backgroundPicture));
         onMethodChanged();
+    } else {
+        // no project: nothing of the last record stays on display
+        for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
+        for (QComboBox* c : findChildren<QComboBox*>())
+            if (c->isEditable()) c->clearEditText();
+            else c->setCurrentIndex(-1);
+        m_fromTo->clear();
     }
     m_showing = false;
     updateDerived();

@@ -197,6 +197,7 @@ int main(int argc, char** argv) {
     kolv::gui::editor_windows::installEditorWindows(window);
     kolv::gui::exchange::installExchangeWindows(window);
     kolv::gui::diagram::installDiagram(window);
+    window.restoreLayout();  // every dock exists now; a layout that does not fit them is ignored
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once

@@ -7,6 +7,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -90,11 +93,6 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     reloadSettings();
     updateEnabledCommands();
     resize(1280, 820);
-    if (m_options.rememberGeometry) {
-        QSettings geometry("KOLV", "KOLV Lt v3");
-        restoreGeometry(geometry.value("main/geometry").toByteArray());
-        restoreState(geometry.value("main/state").toByteArray());
-    }
 }
 
 MainWindow::~MainWindow() { db::Database::setDefaultBusyNotice({}); }
@@ -104,12 +102,64 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (m_options.rememberGeometry) {
-        QSettings geometry("KOLV", "KOLV Lt v3");
-        geometry.setValue("main/geometry", saveGeometry());
-        geometry.setValue("main/state", saveState());
-    }
+    saveLayout();
     event->accept();
+}
+
+namespace {
+
+/// Bumped whenever the docks of the main window change in a way an old layout can not describe.
+constexpr int kLayoutVersion = 2;
+
+/// The object names of the main window's docks, sorted: a layout is restored only onto the same docks.
+QStringList dockNames(const QMainWindow& w) {
+    QStringList names;
+    for (const QDockWidget* d : w.findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly)) names << d->objectName();
+    names.sort();
+    return names;
+}
+
+}  // namespace
+
+std::string MainWindow::layoutPath() const {
+    const std::filesystem::path settings(m_settingsFile.path());
+    return (settings.parent_path() / "KOLVLtV3-layout.ini").string();
+}
+
+bool MainWindow::restoreLayout() {
+    if (!m_options.rememberGeometry) return false;
+    QSettings stored(q(layoutPath()), QSettings::IniFormat);
+    // Another version, other docks or a damaged value: the layout describes another window.
+    if (stored.value("layout/version").toInt() != kLayoutVersion ||
+        stored.value("layout/program").toString() != QCoreApplication::applicationVersion() ||
+        stored.value("layout/docks").toStringList() != dockNames(*this))
+        return false;
+    const QByteArray geometry = stored.value("main/geometry").toByteArray();
+    const QByteArray state = stored.value("main/state").toByteArray();
+    if (geometry.isEmpty() || state.isEmpty()) return false;
+    const QSize defaultSize = size();
+    if (!restoreGeometry(geometry)) return false;
+    // a window kept on a screen that is gone comes back with the default size on the first screen
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(frameGeometry());
+    if (!onScreen) {
+        setWindowState(Qt::WindowNoState);
+        resize(defaultSize);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().topLeft());
+    }
+    return restoreState(state, kLayoutVersion);
+}
+
+void MainWindow::saveLayout() {
+    if (!m_options.rememberGeometry) return;
+    QSettings stored(q(layoutPath()), QSettings::IniFormat);
+    stored.setValue("layout/version", kLayoutVersion);
+    stored.setValue("layout/program", QCoreApplication::applicationVersion());
+    stored.setValue("layout/docks", dockNames(*this));
+    stored.setValue("main/geometry", saveGeometry());
+    stored.setValue("main/state", saveState(kLayoutVersion));
+    stored.sync();
 }
 
 void MainWindow::buildMenus() {
@@ -232,6 +282,7 @@ void MainWindow::buildPanels() {
     // the list shows the values just written; rebuilt after the selection event has finished
     connect(m_panel, &EditPanelWidget::recordWritten, this, [this] {
         noteWrites();
+        emit projectEdited();
         QTimer::singleShot(0, this, [this] {
             try {
                 refreshWrittenRows();
@@ -399,8 +450,8 @@ bool MainWindow::openProjectFile(const std::string& path) {
         ui::reportException(m_ui, e);
         return false;  // the project open before stays open
     }
-    // the project open before is replaced completely
-    m_panel->attach(nullptr, nullptr, nullptr, "", false);
+    // the project open before is replaced completely: its windows let it go first
+    releaseProject();
     m_project = std::move(opened);
     m_project->db->attachHistory();  // every change from now on can be undone
     m_changesSeen = m_project->db->totalChanges();  // setting up the history is no edit
@@ -653,6 +704,17 @@ bool MainWindow::saveProjectAs(const std::string& path) {
 void MainWindow::closeProject() {
     if (!m_project) return;
     if (!confirmLeavingPendingEdits()) return;
+    releaseProject();
+    emit projectDataChanged();
+    m_ui.status("");
+}
+
+void MainWindow::releaseProject() {
+    if (!m_project) return;
+    // Windows, drawings and models read through the connection: they let go of it first.
+    emit projectClosing();
+    for (QDialog* d : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
+        if (d->isVisible()) d->close();
     m_panel->attach(nullptr, nullptr, nullptr, "", false);
     m_project.reset();
     m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
@@ -662,12 +724,12 @@ void MainWindow::closeProject() {
     m_unitLabel->clear();
     m_structures.clear();
     m_pipes.clear();
+    m_panel->setLists(m_structures, m_pipes);
+    m_listedShown.clear();
     refreshNodeList();
     setWindowTitle(q(db::kProgramTitle));
     setWindowFilePath(QString());
     updateEnabledCommands();
-    emit projectDataChanged();
-    m_ui.status("");
 }
 
 bool MainWindow::confirmLeavingPendingEdits() {

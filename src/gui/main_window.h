@@ -82,6 +82,14 @@ public:
     /// Writes a compacted copy of the open project to `path` and opens the copy. True on success.
     bool saveProjectAs(const std::string& path);
 
+    /// The file holding the window layout: beside the settings file, in the program's settings folder.
+    std::string layoutPath() const;
+    /// Restores the layout kept at the last quit, once every dock of the program has been added.
+    /// A layout of another version, with other docks or off every screen is ignored. True when restored.
+    bool restoreLayout();
+    /// Keeps the window's size, place and docks for the next start.
+    void saveLayout();
+
     db::Project* project() const { return m_project.get(); }
     Session& session() { return m_session; }
     GuiUi& ui() { return m_ui; }
@@ -97,10 +105,16 @@ public:
     const std::vector<std::string>& pipeNames() const { return m_pipes; }
 
 signals:
+    /// The open project is about to be closed or replaced: every window lets go of what it read
+    /// through its connection (statements, models, drawings) before the connection closes.
+    void projectClosing();
     /// A project was opened (or replaced by another).
     void projectOpened();
     /// The project's data changed under the open windows (undo, redo, a command).
     void projectDataChanged();
+    /// An edit of the panel or the diagram wrote records: the lists and the drawing already
+    /// follow it; windows showing computed results mark them as older than the project.
+    void projectEdited();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,6 +128,8 @@ private:
     void buildToolBar();
     void buildPanels();
     void installCommandHandlers();
+    /// Tells the windows, then closes the project; the window shows no project afterwards.
+    void releaseProject();
     void updateEnabledCommands();
     void reloadSettings();
     void notAvailable(Command id);

@@ -66,6 +66,22 @@ HydraulicsWindow::HydraulicsWindow(ComputeContext ctx, VerificationWindow* verif
     m_systemLabel->setFont(bold);
     v->addWidget(m_systemLabel);
 
+    // the project changed after the run shown: one click computes again
+    m_staleBar = new QWidget;
+    m_staleBar->setObjectName("staleBar");
+    m_staleBar->setStyleSheet("#staleBar { background: #fff4ce; border: 1px solid #e0c060; }");
+    auto* staleRow = new QHBoxLayout(m_staleBar);
+    staleRow->setContentsMargins(8, 4, 8, 4);
+    m_staleText = new QLabel;
+    m_staleText->setWordWrap(true);
+    auto* again = new QPushButton("Compute Again");
+    again->setObjectName("computeAgainButton");
+    staleRow->addWidget(m_staleText, 1);
+    staleRow->addWidget(again);
+    m_staleBar->hide();
+    v->addWidget(m_staleBar);
+    connect(again, &QPushButton::clicked, this, [this] { compute(); });
+
     m_tabs = new QTabWidget;
     m_tabs->addTab(buildOptionsTab(), "Options");
     m_tabs->addTab(buildMessagesTab(), "Messages");
@@ -167,7 +183,7 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     m_maxPasses->setMaximumWidth(80);
     m_hglDif = new QLineEdit;
     m_hglDif->setMaximumWidth(80);
-    og->addWidget(new QLabel("Max. Number of Itterations"), 0, 0);
+    og->addWidget(new QLabel("Max. Number of Iterations"), 0, 0);
     og->addWidget(m_maxPasses, 0, 1);
     auto* passPicks = new QHBoxLayout;
     for (const char* n : {"50", "250", "1000", "5000", "32000"}) {
@@ -505,6 +521,28 @@ void HydraulicsWindow::showOptions(const hydraulics::HydraulicsOptions& o) {
     m_loading = false;
 }
 
+long long HydraulicsWindow::changesNow() const {
+    db::Project* p = m_ctx.currentProject();
+    return p ? p->db->totalChanges() : -1;
+}
+
+void HydraulicsWindow::refreshResults() {
+    fillResults();
+    fillProfileNodes();
+    if (m_profile->hasProfile()) refreshProfile(true);  // the drawing follows the stored results
+    updateStale();
+}
+
+void HydraulicsWindow::updateStale() {
+    const bool shownRun = !m_messages->lines().empty();
+    const bool changed = shownRun && (changesNow() != m_changesAfterRun || m_ctx.currentSystem() != m_runSystem);
+    if (changed)
+        m_staleText->setText(QString::fromStdString(
+            "The project changed after this run (an edit, undo or another step): the messages describe the run on " +
+            m_runSystem + " as it was, and the results and profile show what the project holds now."));
+    m_staleBar->setVisible(changed);
+}
+
 void HydraulicsWindow::loadOptions() {
     db::Project* p = m_ctx.currentProject();
     if (!p) return;
@@ -516,8 +554,7 @@ void HydraulicsWindow::loadOptions() {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
     }
     (p->metric ? m_profileMetric : m_profileEnglish)->setChecked(true);
-    fillResults();
-    fillProfileNodes();
+    refreshResults();
 }
 
 void HydraulicsWindow::applyPreset(bool minorLosses) {
@@ -574,8 +611,15 @@ void HydraulicsWindow::afterRun(int status, const std::vector<std::string>& line
     if (status == 0) {
         fillResults();
         fillProfileNodes();
+        if (m_profile->hasProfile()) refreshProfile(true);
     }
     m_tabs->setCurrentIndex(1);
+}
+
+void HydraulicsWindow::noteRun() {
+    m_changesAfterRun = changesNow();
+    m_runSystem = m_ctx.currentSystem();
+    m_staleBar->hide();
 }
 
 bool HydraulicsWindow::compute() {
@@ -598,7 +642,9 @@ bool HydraulicsWindow::compute() {
         if (verifyFirst) m_verification->finishRun(outcome.run.verificationLines);
         if (outcome.started || !outcome.run.messages.empty()) afterRun(outcome.run.status, outcome.run.messages);
         ok = outcome.started && outcome.run.status == 0;
+        noteRun();
         if (ok) m_ctx.notifyChanged();
+        noteRun();
     } catch (const std::exception& e) {
         ui::reportException(*m_ctx.ui, e);
     }
@@ -628,10 +674,12 @@ bool HydraulicsWindow::computeFull() {
         }
         auto result = sizing::computeFullFlow(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), full);
         if (full.verifyFirst) m_verification->finishRun(result.verificationLines);
-        if (result.status == 0) m_ctx.notifyChanged();
         std::vector<std::string> lines = result.messages;
         lines.insert(lines.end(), result.lines.begin(), result.lines.end());
         afterRun(result.status, lines);
+        noteRun();
+        if (result.status == 0) m_ctx.notifyChanged();
+        noteRun();
         ok = result.status == 0;
     } catch (const std::exception& e) {
         ui::reportException(*m_ctx.ui, e);
@@ -700,7 +748,7 @@ void HydraulicsWindow::setProfileStart(const std::string& node) {
     if (i >= 0) m_profileStart->setCurrentIndex(i);
 }
 
-void HydraulicsWindow::refreshProfile() {
+void HydraulicsWindow::refreshProfile(bool quiet) {
     db::Project* p = m_ctx.currentProject();
     if (!p || !m_ctx.ui) return;
     try {
@@ -714,8 +762,9 @@ void HydraulicsWindow::refreshProfile() {
         }
         auto zeros = m_profileModel.zeroFieldMessages(start);
         if (!zeros.empty()) {
-            for (const auto& text : zeros)
-                m_ctx.ui->message("", text, ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+            if (!quiet)
+                for (const auto& text : zeros)
+                    m_ctx.ui->message("", text, ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
             m_profile->clearProfile();
             return;
         }

@@ -56,14 +56,17 @@ public:
     ReportPreviewDialog* printDitches();
     ReportPreviewDialog* printMessages();
 
-    /// Shows the stored results again (another window's run rewrote them).
-    void refreshResults() {
-        fillResults();
-        fillProfileNodes();
-    }
+    /// Shows the stored results and the profile again (an edit, undo or another window's run
+    /// changed them); the messages of the last run are marked when the project changed after it.
+    void refreshResults();
 
-    /// Draws the profile from the chosen node down to the outfall (the Refresh command).
-    void refreshProfile();
+    /// Draws the profile from the chosen node down to the outfall (the Refresh command). `quiet`
+    /// (a redraw after a change) clears the drawing without a message when a value is missing.
+    void refreshProfile(bool quiet = false);
+    /// Shows the bar when the project changed after the run shown (or another system is current).
+    void updateStale();
+    /// The bar saying the run shown is older than the project, with its Compute Again button.
+    QWidget* staleBar() const { return m_staleBar; }
     /// Chooses the node at the top of the profile.
     void setProfileStart(const std::string& node);
 
@@ -95,6 +98,9 @@ private:
     void afterRun(int status, const std::vector<std::string>& lines);
     void fillResults();
     void fillProfileNodes();
+    /// The project's change count after a run, to tell later changes from the run's own.
+    void noteRun();
+    long long changesNow() const;
     hydraulics::RunHooks hooks();
     reports::LayoutOptions layoutOptions() const;
     ReportPreviewDialog* printReport(reports::ReportCommand command);
@@ -134,6 +140,11 @@ private:
     QRadioButton *m_profileMetric = nullptr, *m_profileEnglish = nullptr;
     std::array<QCheckBox*, 6> m_status{};
     hydraulics::ProfileModel m_profileModel;
+
+    QWidget* m_staleBar = nullptr;
+    QLabel* m_staleText = nullptr;
+    long long m_changesAfterRun = -1;
+    std::string m_runSystem;
 };
 
 }  // namespace kolv::gui::compute

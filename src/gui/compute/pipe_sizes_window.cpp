@@ -29,18 +29,6 @@ double typed(const QLineEdit* e) { return leadingNumber(e->text().toStdString())
 constexpr double kFeetPerMeter = 3.2808;  // ft per m, as the sizing converts
 }  // namespace
 
-std::vector<int> pipeGroups(db::Database& db, int engMet) {
-    std::vector<int> groups;
-    db::RecordSet t7(db, "T7", "ENG_MET = ?", {db::Value(static_cast<std::int64_t>(engMet))}, "GROUPP");
-    for (t7.moveFirst(); !t7.eof(); t7.moveNext()) {
-        if (t7.isNull("GROUPP")) continue;
-        int g = static_cast<int>(t7.integer("GROUPP"));
-        if (std::find(groups.begin(), groups.end(), g) == groups.end()) groups.push_back(g);
-    }
-    std::sort(groups.begin(), groups.end());
-    return groups;
-}
-
 PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verification, QWidget* parent)
     : QDialog(parent), m_ctx(std::move(ctx)), m_verification(verification) {
     setWindowTitle("Compute Pipe Sizes");
@@ -55,7 +43,7 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
     m_group = new QComboBox;
     m_group->setObjectName("groupList");
     if (p)
-        for (int grp : pipeGroups(*p->db, p->engMet())) m_group->addItem(QString::number(grp), grp);
+        for (int grp : sizing::pipeGroups(*p->db, p->engMet())) m_group->addItem(QString::number(grp), grp);
     g->addWidget(new QLabel("Pipe group:"), 0, 0);
     g->addWidget(m_group, 0, 1);
     m_byVelocity = new QRadioButton("Velocity");

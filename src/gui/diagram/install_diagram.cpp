@@ -95,6 +95,19 @@ public:
         m_log->refresh();
     }
 
+    /// The project is closing: the drawing and the editor let go of its connection at once.
+    void release() {
+        m_project = nullptr;
+        m_system.clear();
+        m_pane->view()->setContext(DiagramContext{});
+        m_log->refresh();
+    }
+
+    /// The panel's model was replaced: the editor tells the new one about deletions and clicks.
+    void attachPanel() {
+        if (m_pane->view()->editor()) m_pane->view()->editor()->attachPanel(m_w.panel()->model());
+    }
+
     /// The node list changed size (a node added from the panel): the diagram catches up.
     void scheduleCatchUp() {
         if (m_catchUpPending) return;
@@ -157,6 +170,8 @@ DiagramPane* installDiagram(MainWindow& w) {
     QObject::connect(w.nodeList()->model(), &QAbstractItemModel::modelReset, binder,
                      [binder] { binder->scheduleCatchUp(); });
     QObject::connect(&w, &MainWindow::projectOpened, binder, [binder] { binder->scheduleBind(true); });
+    QObject::connect(&w, &MainWindow::projectClosing, binder, [binder] { binder->release(); });
+    QObject::connect(w.panel(), &EditPanelWidget::modelAttached, binder, [binder] { binder->attachPanel(); });
     binder->scheduleBind();
 
     // diagram -> panel and node list
@@ -169,6 +184,7 @@ DiagramPane* installDiagram(MainWindow& w) {
     QObject::connect(view, &DiagramView::dataChanged, &w, [&w] {
         w.panel()->showModel();
         w.refreshNodeList();
+        emit w.projectEdited();
     });
     QObject::connect(view, &DiagramView::logChanged, log, &DiagnosisLogDock::refresh);
     // node list -> diagram

@@ -202,7 +202,7 @@ private slots:
         w.maxPassesEdit()->setText("3");
         QVERIFY(!w.compute());
         QCOMPARE(f.ui.messages.back().title, std::string("INVALID DATA"));
-        QCOMPARE(f.ui.messages.back().text, std::string("Itterations must be between 4 and 32000"));
+        QCOMPARE(f.ui.messages.back().text, std::string("Iterations must be between 4 and 32000"));
         QCOMPARE(w.maxPassesEdit()->text(), QString("4"));
         w.maxPassesEdit()->setText("40000");
         QVERIFY(!w.compute());
@@ -235,6 +235,28 @@ private slots:
         QVERIFY(qobject_cast<QCheckBox*>(w.control("LVSINT4"))->isChecked());
         QVERIFY(qobject_cast<QCheckBox*>(w.control("LVSINT5"))->isChecked());
         QVERIFY(hydraulics::loadHydraulicsOptions(f.db()).junctionLosses);
+    }
+
+    void passLimitBoxOnlyForARunThatDidNotSettle() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        // the passes the system needs to settle, from the last "PASS = " line
+        int passes = 0;
+        for (const auto& l : w.messages()->lines())
+            if (l.rfind("PASS = ", 0) == 0) passes = std::stoi(l.substr(7));
+        QVERIFY(passes >= 4);
+        const auto boxes = [&] {
+            return std::count_if(f.ui.messages.begin(), f.ui.messages.end(), [](const auto& m) {
+                return m.text.rfind("Maximum number of passes", 0) == 0;
+            });
+        };
+        QCOMPARE(boxes(), 0);
+        // the same run with exactly that many passes allowed settles in its last pass: no box
+        w.maxPassesEdit()->setText(QString::number(passes));
+        QVERIFY(w.compute());
+        QCOMPARE(boxes(), 0);
+        QVERIFY(!hasLine(w.messages()->lines(), "NOT SETTLED"));
     }
 
     void fullFlowRunWritesResults() {
