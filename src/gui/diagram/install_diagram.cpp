@@ -81,6 +81,7 @@ public:
             if (dialog.exec() != QDialog::Accepted) return {};
             return {dialog.nodeName(), dialog.structure()};
         };
+        ctx.offerSystem = [w] { return w->offerNewSystem(); };
         m_pane->view()->setContext(ctx);
         if (m_pane->view()->editor() && m_w.panel()->model())
             m_pane->view()->editor()->attachPanel(m_w.panel()->model());
@@ -175,9 +176,15 @@ DiagramPane* installDiagram(MainWindow& w) {
     binder->scheduleBind();
 
     // diagram -> panel and node list
-    QObject::connect(view, &DiagramView::nodeClicked, &w, [&w](const QString& name) { w.showNode(name.toStdString()); });
-    QObject::connect(view, &DiagramView::outfallClicked, &w, [&w] {
-        w.panel()->selectOutfall();
+    // a panel that keeps its record (a refused value to correct) keeps it marked on the diagram too
+    QObject::connect(view, &DiagramView::nodeClicked, &w, [&w, view](const QString& name) {
+        if (!w.showNode(name.toStdString())) view->selectEntity(QString::fromStdString(w.shownRecordName()), false);
+    });
+    QObject::connect(view, &DiagramView::outfallClicked, &w, [&w, view] {
+        if (!w.panel()->selectOutfall()) {
+            view->selectEntity(QString::fromStdString(w.shownRecordName()), false);
+            return;
+        }
         selectOutfallRow(w.nodeList());
     });
     QObject::connect(view, &DiagramView::pointerText, &w, [&w](const QString& t) { w.statusBar()->showMessage(t); });
