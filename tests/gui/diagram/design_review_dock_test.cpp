@@ -15,7 +15,10 @@
 #include "gui/diagram/diagram_view.h"
 #include "gui/diagram/install_diagram.h"
 #include "gui/edit_panel_widget.h"
+#include "gui/design_criteria_box.h"
 #include "gui/main_window.h"
+#include "gui/project_setup_dialog.h"
+#include "gui/undo_controller.h"
 #include "hydraulics/run_command.h"
 #include "review/design_criteria.h"
 #include "support/gui_fixture.h"
@@ -87,6 +90,31 @@ private slots:
         dock->findChild<QPushButton*>("reviewButton")->click();
         QApplication::processEvents();
         QVERIFY(view->reviewMarks().value(node.toUpper(), -1) < 2);
+    }
+
+    void criteriaAreTypedInProjectSetupReadStrictlyAndUndone() {
+        test::TempDir dir;
+        ui::RecordingUi recorder;
+        MainWindow w(test::mainWindowOptions(recorder, dir));
+        QVERIFY(w.openProjectFile(test::makeSample(dir)));
+        {
+            ProjectSetupDialog d(*w.project()->db, w.ui(), &w);
+            DesignCriteriaBox* box = d.criteria();
+            QCOMPARE(box->field("max-velocity")->text(), QString("15.0"));
+            QCOMPARE(box->field("min-cover")->text(), QString("structure"));
+            box->field("max-velocity")->setText("1,5");
+            recorder.clear();
+            d.accept();
+            QVERIFY(d.isVisible() || d.result() != QDialog::Accepted);
+            QCOMPARE(recorder.texts().size(), 1u);
+            QVERIFY(recorder.texts()[0].find("decimal point") != std::string::npos);
+            QCOMPARE(review::loadCriteria(*w.project()).maxVelocityFtS, 15.0);
+            box->field("max-velocity")->setText("12");
+            d.accept();
+        }
+        QCOMPARE(review::loadCriteria(*w.project()).maxVelocityFtS, 12.0);
+        QVERIFY(w.undoController()->undo());
+        QCOMPARE(review::loadCriteria(*w.project()).maxVelocityFtS, 15.0);
     }
 };
 
