@@ -277,10 +277,10 @@ std::optional<std::string> FlowLineRun::setNode(const network::NodalRecord& reco
             if (out.computeUp) {
                 out.up = round(byCrown ? out.fromCrown(match, out.upIsInvert) : out.fromInvert(match, out.upIsInvert));
             } else if (!byCrown && out.invertOf(out.up, out.upIsInvert) > match) {
-                reportLocked(out.upIsInvert ? "Outgoing pipe flowline at ????? is locked too high"
-                                            : "Outgoing pipe flowline(CL) at ????? is locked too high");
+                reportLocked((out.upIsInvert ? "Outgoing pipe flowline at " : "Outgoing pipe flowline(CL) at ") +
+                             trim(node) + " is locked too high");
             } else if (byCrown && out.crownOf(out.up, out.upIsInvert) > match) {
-                reportLocked("Outgoing pipe crownline at ????? is locked too high");
+                reportLocked("Outgoing pipe crownline at " + trim(node) + " is locked too high");
             }
         }
         // Large incoming pipes with computed ends are brought down to the match level; the rest
@@ -301,8 +301,8 @@ std::optional<std::string> FlowLineRun::setNode(const network::NodalRecord& reco
             const double bound = byCrown ? (out.isPipe() ? outInvert : -std::numeric_limits<double>::infinity())
                                          : match;
             if (in.invertOf(in.down, in.downIsInvert) < bound)
-                reportLocked(in.downIsInvert ? "Incoming pipe flowline at ????? is locked too low"
-                                             : "Incoming pipe flowline(CL) at ????? is locked too high");
+                reportLocked(in.downIsInvert ? "Incoming pipe flowline at " + trim(node) + " is locked too low"
+                                             : "Incoming pipe flowline(CL) at " + trim(node) + " is locked too high");
         }
     }
 
@@ -385,7 +385,7 @@ FlowLineOptions FlowLineOptions::defaults(bool metric) {
 }
 
 std::optional<std::string> validateOptions(const FlowLineOptions& options) {
-    if (!(options.minSlopePercent > 0.0)) return std::string("Minimum pipe slope must greater than zero");
+    if (!(options.minSlopePercent > 0.0)) return std::string("Minimum pipe slope must be greater than zero");
     return std::nullopt;
 }
 

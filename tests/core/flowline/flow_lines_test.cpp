@@ -145,7 +145,7 @@ TEST_F(FlowLineFixture, LockedOutgoingEndAboveMatchLevelIsReportedAndKept) {
     node("C", 120.0);
     reach({"C", "OUT", "P18", 100.0, 99.0, 0, false});  // locked at 99, A arrives at 94.5
     auto r = run(fixed(0.5));
-    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe flowline at ????? is locked too high"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe flowline at C is locked too high"});
     EXPECT_EQ(ui.messages[0].title, "INVALID ELEVATION");
     EXPECT_DOUBLE_EQ(elev("C", "ELEV1"), 99.0);
     EXPECT_NE(std::find(r.lines.begin(), r.lines.end(),
@@ -156,12 +156,12 @@ TEST_F(FlowLineFixture, LockedOutgoingEndAboveMatchLevelIsReportedAndKept) {
     db.execute("UPDATE REACH SET FROM_FL_CL = 0 WHERE NAME = 'C'");
     ui.clear();
     run(fixed(0.5));
-    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe flowline(CL) at ????? is locked too high"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe flowline(CL) at C is locked too high"});
     ui.clear();
     auto o = fixed(0.5);
     o.match = flowline::MatchMode::CrownLines;
     run(o);
-    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe crownline at ????? is locked too high"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe crownline at C is locked too high"});
 }
 
 TEST_F(FlowLineFixture, SmallPipesKeepTheirLevelAndDitchesStayOut) {
@@ -204,7 +204,13 @@ TEST_F(FlowLineFixture, LockedIncomingCrownBelowOutgoingInvertUnderCrownMatch) {
     o.match = flowline::MatchMode::CrownLines;
     run(o);
     EXPECT_NEAR(elev("C", "ELEV1"), 94.0, 1e-9);
-    EXPECT_EQ(texts(), std::vector<std::string>{"Incoming pipe flowline at ????? is locked too low"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Incoming pipe flowline at C is locked too low"});
+
+    // The same end stored as its crown (95.0) is named the same way.
+    db.execute("UPDATE REACH SET ELEV2 = 95.0, TO_FL_CL = 0 WHERE NAME = 'A'");
+    ui.clear();
+    run(o);
+    EXPECT_EQ(texts(), std::vector<std::string>{"Incoming pipe flowline(CL) at C is locked too high"});
 }
 
 TEST_F(FlowLineFixture, MessagesListingAndRefusal) {
@@ -232,7 +238,7 @@ TEST_F(FlowLineFixture, MessagesListingAndRefusal) {
     ui.clear();
     auto bad = run(fixed(0.0));
     EXPECT_FALSE(bad.ran);
-    EXPECT_EQ(texts(), std::vector<std::string>{"Minimum pipe slope must greater than zero"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Minimum pipe slope must be greater than zero"});
     EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
 }
 
