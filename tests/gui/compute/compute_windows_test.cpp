@@ -17,7 +17,6 @@
 #include <QTest>
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 
 #include "common/text.h"
@@ -164,13 +163,6 @@ private slots:
         int passes = 0;
         for (int i = 0; i < progress->childCount(); ++i) passes += progress->child(i)->text(0).startsWith("PASS = ");
         QVERIFY(passes >= 4);
-        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
-            w.resize(1400, 900);
-            w.show();
-            w.tabs()->setCurrentIndex(1);
-            QTest::qWait(200);
-            w.grab().save(QString(shots) + "/results_grid.png");
-        }
         qunsetenv("KOLV_CONFIG_DIR");
     }
 
