@@ -282,6 +282,11 @@ GisFormat gisFormatOf(const std::string& name) {
 
 ExportResult exportGis(db::Database& db, const std::vector<std::string>& systems, const std::string& path,
                        GisFormat format) {
+    // GDAL's notes go to the log or into the faults thrown, not to the terminal.
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    struct Pop {
+        ~Pop() { CPLPopErrorHandler(); }
+    } pop;
     std::vector<std::string> list = systems.empty() ? systemList(db) : systems;
     if (list.empty()) throw InputError("The project has no systems to export.");
     std::vector<SystemRows> rows;

@@ -104,9 +104,9 @@ void interruptedWrite(const std::string& project, const std::string& copy) {
     auto db = Database::open(project);
     db->exec("PRAGMA cache_size = 1");
     db->exec("CREATE TABLE PADDING(X BLOB)");
-    db->exec("INSERT INTO PADDING VALUES (zeroblob(200000))");
+    db->exec("INSERT INTO PADDING VALUES (zeroblob(2000000))");
     db->exec("BEGIN");
-    db->exec("UPDATE PADDING SET X = zeroblob(150000)");
+    db->exec("UPDATE PADDING SET X = zeroblob(1500000)");
     db->exec("DELETE FROM NODE");
     fs::copy_file(project, copy, fs::copy_options::overwrite_existing);
     fs::copy_file(project + "-journal", copy + "-journal", fs::copy_options::overwrite_existing);
@@ -136,8 +136,9 @@ TEST(NewProject, ReplacesAProjectInOneStepRefusingOneAnotherProgramHolds) {
 
 TEST(NewProject, AJournalLeftBesideTheTargetIsNeverReplayedIntoTheNewProject) {
     test::TempDir dir;
-    const std::string seed = test::makeSeed(dir), source = test::makeEmptyProject(dir, "source.mdb");
+    const std::string seed = test::makeSeed(dir);
     for (bool oldProjectDeleted : {false, true}) {
+        const std::string source = test::makeEmptyProject(dir, oldProjectDeleted ? "source2.mdb" : "source1.mdb");
         const std::string target = dir.file(oldProjectDeleted ? "gone.mdb" : "replaced.mdb");
         interruptedWrite(source, target);
         ASSERT_GT(fs::file_size(target + "-journal"), 0u);
