@@ -330,7 +330,7 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
     auto X = [&](double x) { return left + (x - xa) / sc.horizontal; };
     auto Y = [&](double y) { return L.plotB - L.padBottom - (y - ya) / sc.vertical; };
     // the band of the sheet this piece owns (pt): its slot and half the gap on each side
-    const double bandL = L.plotL + piece.slotLeft + (piece.slotLeft > 0 ? L.padX : 0);
+    const double bandL = L.plotL + piece.slotLeft;
     const double bandR = L.plotL + 2 * L.padX + piece.slotLeft + piece.slotWidth;
     const double xLo = xa - (left - bandL) * sc.horizontal, xHi = xa + (bandR - left) * sc.horizontal;
     if (!caption.empty()) addText(page, bandL + 4, L.plotT + 10, bandR - bandL - 8, Align::Left, captionFont, caption);
@@ -632,7 +632,7 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
                 cachedRun = q.run;
             }
             if (i > 0) {
-                double x = L.plotL + q.slotLeft + L.padX;
+                double x = L.plotL + q.slotLeft;
                 addLine(page, x, L.plotT, x, L.plotB, 0.8, 0x555555);
             }
             Clipped c = clipDrawing(cached.g, q.xa, q.xb);

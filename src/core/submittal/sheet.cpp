@@ -143,7 +143,7 @@ std::vector<std::string> headingLines(const std::string& heading) {
 
 void layoutTable(const SheetFrame& frame, const std::string& title, const std::vector<TableColumn>& columns,
                  const std::vector<std::vector<std::string>>& rows, const std::vector<std::string>& notes,
-                 const BodySink& emit) {
+                 const BodySink& emit, bool rowBands) {
     const Font titleFont{FontFamily::Sans, 12, true};
     Font body{FontFamily::Sans, 8, false};
     const double gap = 1.2;
@@ -211,6 +211,7 @@ void layoutTable(const SheetFrame& frame, const std::string& title, const std::v
         y += lh;
         ++onPage;
         // a light rule every five rows guides the eye across a wide table
+        if (!rowBands) continue;
         if ((r + 1) % 5 == 0 && r + 1 < rows.size())
             page.rules.push_back({tableLeft, y + 0.1 * lh, tableLeft + tableWidth, y + 0.1 * lh, 0.2});
         if ((r + 1) % 5 == 0) y += 0.2 * lh;

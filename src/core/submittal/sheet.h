@@ -65,10 +65,10 @@ struct TableColumn {
 
 /// Lays a schedule out over as many pages as it needs: its title and the column headings repeat
 /// on every page; the font shrinks (not below 5 pt) when the columns are wider than the sheet.
-/// `notes` are printed after the last row.
+/// `notes` are printed after the last row; `rowBands` rules off every five rows.
 void layoutTable(const SheetFrame& frame, const std::string& title, const std::vector<TableColumn>& columns,
                  const std::vector<std::vector<std::string>>& rows, const std::vector<std::string>& notes,
-                 const BodySink& emit);
+                 const BodySink& emit, bool rowBands = true);
 
 /// Lines of text (headings marked by a leading '#', key/value pairs by a tab) over pages.
 void layoutLines(const SheetFrame& frame, const std::string& title, const std::vector<std::string>& lines,

@@ -199,7 +199,8 @@ void SubmittalComposer::layout(PageSink* sink) {
                     [&](Page&& p) {
                         if (made < m_contentsPages) finish(std::move(p), "Contents");
                         ++made;
-                    });
+                    },
+                    false);
         while (made < m_contentsPages) {  // the count was generous: keep the numbering it promised
             finish(Page{}, "Contents");
             ++made;
@@ -327,10 +328,23 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, cons
     return l;
 }
 
+/// The messages of a run that tell the reviewer something: its phase titles and pass lines left out.
 std::vector<std::string> warningLines(const SystemFacts& f) {
+    static const std::set<std::string> phases = {"Loading pipe nodal array",
+                                                 "Sorting pipe nodal array in flow direction order",
+                                                 "Checking for circular references",
+                                                 "Sorting master node array",
+                                                 "Deterimning 'IN' field inter-connections",
+                                                 "Loading system header",
+                                                 "Load IDF coefficints from IDF table",
+                                                 "Validate Tc min's and drainage areas",
+                                                 "Verify that all 'TO' inlets exist",
+                                                 "Calculate hydraulics",
+                                                 "Writing results to database",
+                                                 "Cleaning up temporary data arrays"};
     std::vector<std::string> out;
     for (const auto& m : f.outcome.run.messages) {
-        if (m.rfind("PASS = ", 0) == 0 || trim(m).empty()) continue;
+        if (m.rfind("PASS = ", 0) == 0 || trim(m).empty() || phases.count(trim(m))) continue;
         out.push_back(m);
     }
     return out;
