@@ -106,9 +106,7 @@ void printText(const hydraulics::ComputeOutcome& out, const db::Project& project
               << vbFormat(run.outfall.exitLoss * len, pic) << "  Control elevation: "
               << vbFormat(run.outfall.controlElev * len, pic) << "  Passes: " << run.passes
               << "  HGL difference: " << vbFormat(run.hglDifference * len, "0.0000") << "\n";
-    if (!run.converged)
-        std::cout << hydraulics::notSettledLine(run.maxPasses, run.maxHglChange, run.maxHglChangeNode, project.metric)
-                  << "\n";
+    if (!run.converged) std::cout << hydraulics::unsettledNote(run) << "\n";
     std::cout << "\n";
     for (const auto& l : hydraulics::stormTabText(t)) std::cout << l << "\n";
 }
@@ -134,7 +132,8 @@ void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project
         const double len = project.metric ? 0.3048 : 1.0;
         std::cout << ",\n  \"max_passes\": " << run.maxPasses << ",\n  \"max_hgl_change\": "
                   << (std::isfinite(run.maxHglChange) ? fmt::format("{:.4f}", run.maxHglChange * len) : "null")
-                  << ",\n  \"max_hgl_change_node\": " << jsonText(run.maxHglChangeNode);
+                  << ",\n  \"max_hgl_change_node\": " << jsonText(run.maxHglChangeNode)
+                  << ",\n  \"cycling\": " << (run.cycling ? "true" : "false");
     }
     std::cout << ",\n  \"messages\": [";
     for (std::size_t i = 0; i < run.messages.size(); ++i)
@@ -182,7 +181,7 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
     sub->add_flag("--no-negative-q", a.noNegativeQ, "Do not allow the total flow to be negative");
     sub->add_flag("--allow-negative-q", a.allowNegativeQ, "Allow a negative total flow");
     sub->add_flag("--jump-to-crown", a.jumpToCrown, "Non-partial flow: adjust the HGL up to the pipe crown");
-    sub->add_flag("--no-jump-to-crown", a.noJumpToCrown, "HGL totally dependant on the downstream HGL");
+    sub->add_flag("--no-jump-to-crown", a.noJumpToCrown, "HGL totally dependent on the downstream HGL");
     sub->add_flag("--verify", a.verify, "Verify the network first");
     sub->add_flag("--messages-only", a.messagesOnly, "Print the message list without the table");
     sub->add_option("--format", a.format, "text, csv or json")->check(CLI::IsMember({"text", "csv", "json"}));

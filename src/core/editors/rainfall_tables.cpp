@@ -61,8 +61,12 @@ std::unique_ptr<TableGrid> makeTimeIntensityGrid(db::Database& db) {
 void selectTimeIntensityTable(TableGrid& grid, const std::string& location, const std::string& frequency) {
     const std::string loc = trim(location), freq = trim(frequency);
     if (loc.empty()) {
+        // no table chosen: no new rows; a frequency alone shows that frequency of every location
         grid.setFixedValues({{"LOCATION", ""}, {"FREQUENCY", ""}});
-        grid.load("", {}, kTimeIntensityOrder);
+        if (freq.empty())
+            grid.load("", {}, kTimeIntensityOrder);
+        else
+            grid.load("FREQUENCY = ?", {freq}, kTimeIntensityOrder);
     } else if (freq.empty()) {
         grid.setFixedValues({{"LOCATION", loc}, {"FREQUENCY", ""}});  // no table chosen yet: no new rows
         grid.load("LOCATION = ?", {loc}, kTimeIntensityOrder);

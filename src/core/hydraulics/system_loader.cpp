@@ -302,7 +302,7 @@ std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& sess
     }
 
     // 3. Incoming records.
-    msg.push_back("Deterimning 'IN' field inter-connections");
+    msg.push_back("Determining 'IN' field inter-connections");
     if (!network::determineIncoming(array, ui)) return std::nullopt;
     for (std::size_t i = 0; i < array.size(); ++i)
         for (int k = 0; k < 4; ++k) recs[i].in[k] = array[i].in[k];
@@ -337,7 +337,7 @@ std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& sess
 
     // 5. IDF coefficients.
     if (rainfall.method == rain::kMethodIdf) {
-        msg.push_back("Load IDF coefficints from IDF table");
+        msg.push_back("Load IDF coefficients from IDF table");
         auto idf = rain::lookupIdfCoefficients(db, ui, rainfall.zone, rainfall.freq);
         if (!idf) return std::nullopt;
         out.idf = *idf;

@@ -93,8 +93,10 @@ void DiagramView::guarded(F&& f) {
 void DiagramView::setContext(DiagramContext ctx) {
     m_ctx = std::move(ctx);
     if (m_ctx.db && m_ctx.session && m_ctx.ui)
+    {
         m_editor = std::make_unique<kd::DiagramEditor>(*m_ctx.db, *m_ctx.session, *m_ctx.ui, m_ctx.system);
-    else
+        m_editor->offerSystem = m_ctx.offerSystem;
+    } else
         m_editor.reset();
     clearItems();
 }
@@ -491,8 +493,14 @@ bool DiagramView::placeEntity(const QString& className, QPointF at) {
         std::string name;
         if (!m_editor->entityAddRequest("", cls, p.x(), p.y(),
                                         [&] { return m_ctx.chooseNode ? m_ctx.chooseNode(cls) : kd::NewNodeChoice{}; },
-                                        name))
+                                        name)) {
+            // a system was just added for this first node: placed once the drawing shows that system
+            if (m_ctx.system.empty() && !m_editor->system().empty())
+                QTimer::singleShot(0, this, [this, className, at] {
+                    if (!m_ctx.system.empty()) placeEntity(className, at);
+                });
             return;
+        }
         const bool outfall = equalsIgnoreCase(cls, kd::kOutfallClass);
         item = addEntityItem({name, cls, p.x(), p.y(), outfall});
         m_editor->entityAdded(name);

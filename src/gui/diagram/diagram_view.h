@@ -42,6 +42,8 @@ struct DiagramContext {
     std::function<std::string()> choosePalette;
     /// The add-node dialog for a symbol of a class: name ("" cancels) and structure.
     std::function<kolv::diagram::NewNodeChoice(const std::string& className)> chooseNode;
+    /// Adds a system when a node is placed before the project has one: its name, "" when none.
+    std::function<std::string()> offerSystem;
 };
 
 class DiagramView : public QGraphicsView {

@@ -81,6 +81,7 @@ public:
             if (dialog.exec() != QDialog::Accepted) return {};
             return {dialog.nodeName(), dialog.structure()};
         };
+        ctx.offerSystem = [w] { return w->offerNewSystem(); };
         m_pane->view()->setContext(ctx);
         if (m_pane->view()->editor() && m_w.panel()->model())
             m_pane->view()->editor()->attachPanel(m_w.panel()->model());
@@ -93,6 +94,19 @@ public:
         }
         m_pane->refreshToolIcons();
         m_log->refresh();
+    }
+
+    /// The project is closing: the drawing and the editor let go of its connection at once.
+    void release() {
+        m_project = nullptr;
+        m_system.clear();
+        m_pane->view()->setContext(DiagramContext{});
+        m_log->refresh();
+    }
+
+    /// The panel's model was replaced: the editor tells the new one about deletions and clicks.
+    void attachPanel() {
+        if (m_pane->view()->editor()) m_pane->view()->editor()->attachPanel(m_w.panel()->model());
     }
 
     /// The node list changed size (a node added from the panel): the diagram catches up.
@@ -157,18 +171,27 @@ DiagramPane* installDiagram(MainWindow& w) {
     QObject::connect(w.nodeList()->model(), &QAbstractItemModel::modelReset, binder,
                      [binder] { binder->scheduleCatchUp(); });
     QObject::connect(&w, &MainWindow::projectOpened, binder, [binder] { binder->scheduleBind(true); });
+    QObject::connect(&w, &MainWindow::projectClosing, binder, [binder] { binder->release(); });
+    QObject::connect(w.panel(), &EditPanelWidget::modelAttached, binder, [binder] { binder->attachPanel(); });
     binder->scheduleBind();
 
     // diagram -> panel and node list
-    QObject::connect(view, &DiagramView::nodeClicked, &w, [&w](const QString& name) { w.showNode(name.toStdString()); });
-    QObject::connect(view, &DiagramView::outfallClicked, &w, [&w] {
-        w.panel()->selectOutfall();
+    // a panel that keeps its record (a refused value to correct) keeps it marked on the diagram too
+    QObject::connect(view, &DiagramView::nodeClicked, &w, [&w, view](const QString& name) {
+        if (!w.showNode(name.toStdString())) view->selectEntity(QString::fromStdString(w.shownRecordName()), false);
+    });
+    QObject::connect(view, &DiagramView::outfallClicked, &w, [&w, view] {
+        if (!w.panel()->selectOutfall()) {
+            view->selectEntity(QString::fromStdString(w.shownRecordName()), false);
+            return;
+        }
         selectOutfallRow(w.nodeList());
     });
     QObject::connect(view, &DiagramView::pointerText, &w, [&w](const QString& t) { w.statusBar()->showMessage(t); });
     QObject::connect(view, &DiagramView::dataChanged, &w, [&w] {
         w.panel()->showModel();
         w.refreshNodeList();
+        emit w.projectEdited();
     });
     QObject::connect(view, &DiagramView::logChanged, log, &DiagnosisLogDock::refresh);
     // node list -> diagram
