@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli_runner.h"
+#include "db/database.h"
 #include "support/test_support.h"
 
 using namespace kolv;
@@ -68,7 +69,7 @@ TEST(Submittal, SamplePackageHasEverySectionTitleBlocksOutlineAndTheStormTabNumb
          {"CONTENTS", "BASIS OF DESIGN - SYSTEM MAINST", "DESIGN STORM", "COMPUTATION OPTIONS", "TAILWATER",
           "VERIFICATION - SYSTEM MAINST", "STORM SEWER TABULATION", "HGL PROFILE - TRUNK S-1 TO OUT-1", "BRANCH S-9 TO S-7",
           "DRAINAGE PLAN - SYSTEM MAINST", "PIPE SCHEDULE - SYSTEM MAINST", "STRUCTURE SCHEDULE - SYSTEM MAINST",
-          "WARNINGS OF THE COMPUTATION - SYSTEM MAINST", "SYSTEM COST REPORT - MAINST", "BASIS OF DESIGN - SYSTEM OAKAVE",
+          "DESIGN REVIEW FINDINGS - SYSTEM MAINST", "DESIGN CRITERIA", "SYSTEM COST REPORT - MAINST", "BASIS OF DESIGN - SYSTEM OAKAVE",
           "12/07/2026"})
         EXPECT_TRUE(has(text, heading)) << heading;
     // a title block on every sheet, numbered through
@@ -87,8 +88,26 @@ TEST(Submittal, SamplePackageHasEverySectionTitleBlocksOutlineAndTheStormTabNumb
     const std::string json = shell("qpdf --json --json-key=outlines '" + pdf + "'");
     for (const char* title : {"\"System MAINST\"", "\"System OAKAVE\"", "\"Basis of design\"", "\"Storm tabulation\"",
                               "\"Hydraulic profiles\"", "\"Plan\"", "\"Pipe schedule\"", "\"Structure schedule\"",
-                              "\"Cost summary\""})
+                              "\"Design review findings\"", "\"Cost summary\""})
         EXPECT_TRUE(has(json, title)) << title << "\n" << json.substr(0, 400);
+}
+
+TEST(Submittal, SystemThatCannotBeComputedStillGetsItsSheetsAndFailsTheCommand) {
+    test::TempDir dir;
+    const std::string sample = test::makeSample(dir);
+    {
+        auto db = db::Database::open(sample);
+        db->execute("UPDATE REACH SET NODE2 = 'NOWHERE' WHERE NAME = 'S-3' AND SYSTEM = 'MAINST'");
+    }
+    const std::string pdf = dir.file("package.pdf");
+    CliRun run = cli(dir, "submittal '" + sample + "' --all --out '" + pdf + "'");
+    EXPECT_EQ(run.code, 1) << run.out;
+    EXPECT_TRUE(has(run.out, "system MAINST could not be computed")) << run.out;
+    const std::string text = shell("pdftotext -layout '" + pdf + "' -");
+    EXPECT_TRUE(has(text, "THE STORM TABULATION COULD NOT BE COMPUTED"));
+    EXPECT_TRUE(has(text, "NOWHERE")) << "the reason is printed";
+    EXPECT_TRUE(has(text, "PIPE SCHEDULE - SYSTEM OAKAVE"));
+    EXPECT_FALSE(has(text, "PIPE SCHEDULE - SYSTEM MAINST"));
 }
 
 TEST(Submittal, BadRequestsSayWhatIsWrongAndFail) {

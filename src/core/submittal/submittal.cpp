@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <set>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -19,6 +18,8 @@
 #include "reports/report_commands.h"
 #include "reports/report_engine.h"
 #include "reports/report_layout.h"
+#include "review/design_criteria.h"
+#include "review/design_review.h"
 #include "submittal/plan_sheet.h"
 #include "submittal/profile_sheets.h"
 #include "submittal/schedules.h"
@@ -37,6 +38,7 @@ struct SystemFacts {
     std::string designedBy, checkedBy, outfall, stateRoad;
     double outTwFt = 0, outElFt = 0, exitLossCoeff = 0;
     rain::SystemRainfall rainfall;
+    std::vector<std::string> shown;  ///< messages the computation showed (why it stopped)
     bool computed() const { return outcome.started && outcome.run.status == 0; }
 };
 
@@ -150,7 +152,7 @@ void SubmittalComposer::prepare() {
         m_ui.status("Computing system " + f->name + " . . .");
         CollectingUi collect(m_ui);
         f->outcome = hydraulics::computeHydraulics(m_project, m_session, collect, storedOptions, f->name, true);
-        for (const auto& l : collect.shown) f->outcome.run.messages.push_back(l);
+        f->shown = std::move(collect.shown);
         f->outcome.run.records.clear();  // the sheets read the stored results; keep memory small
         f->outcome.run.records.shrink_to_fit();
         if (f->computed()) f->cost = cost::computeSystemCost(db, f->name, cost::CostOptions{false}, collect);
@@ -223,7 +225,7 @@ void SubmittalComposer::layout(PageSink* sink) {
 namespace {
 
 /// The lines of the cover: basis of design of one system.
-std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, const db::Project& project,
+std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::Project& project,
                                     const SubmittalOptions& opt, const std::string& projectText,
                                     const std::string& date) {
     const bool metric = project.metric;
@@ -321,30 +323,42 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, cons
 
     l.push_back("#DESIGN CRITERIA");
     std::vector<std::pair<std::string, std::string>> criteria;
-    if (opt.designCriteria) criteria = opt.designCriteria(db, f.name);
-    if (criteria.empty())
-        l.push_back("No design criteria table is kept in this project; see the warnings of the computation.");
+    if (opt.designCriteria) {
+        criteria = opt.designCriteria(project, f.name);
+    } else {
+        bool kept = false;
+        {
+            db::Statement st = db.prepare("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ?");
+            st.bindAll({db::Value(review::kCriteriaTable)});
+            kept = st.step() && st.column(0).toInt() > 0;
+        }
+        if (!kept) l.push_back("The project keeps no criteria of its own: the program's defaults apply.");
+        for (const auto& c : review::describeCriteria(review::loadCriteria(project), metric))
+            criteria.emplace_back(c.caption, c.value +
+                                                 (c.unit.empty() || c.unit == "yes/no" || c.value == "structure"
+                                                      ? ""
+                                                      : " " + c.unit) +
+                                                 (c.value == "structure" ? " (each structure's own limit)" : ""));
+    }
+    if (criteria.empty()) l.push_back("No design criteria are kept for this system.");
     for (const auto& [k, v] : criteria) l.push_back(k + "\t" + v);
     return l;
 }
 
-/// The messages of a run that tell the reviewer something: its phase titles and pass lines left out.
+/// The messages of a run that tell the reviewer something: what the pass loop and the results
+/// writer said, without the titles of the phases and the pass lines.
 std::vector<std::string> warningLines(const SystemFacts& f) {
-    static const std::set<std::string> phases = {"Loading pipe nodal array",
-                                                 "Sorting pipe nodal array in flow direction order",
-                                                 "Checking for circular references",
-                                                 "Sorting master node array",
-                                                 "Deterimning 'IN' field inter-connections",
-                                                 "Loading system header",
-                                                 "Load IDF coefficints from IDF table",
-                                                 "Validate Tc min's and drainage areas",
-                                                 "Verify that all 'TO' inlets exist",
-                                                 "Calculate hydraulics",
-                                                 "Writing results to database",
-                                                 "Cleaning up temporary data arrays"};
     std::vector<std::string> out;
+    bool computing = false;
     for (const auto& m : f.outcome.run.messages) {
-        if (m.rfind("PASS = ", 0) == 0 || trim(m).empty() || phases.count(trim(m))) continue;
+        const std::string t = trim(m);
+        if (t == "Calculate hydraulics") {
+            computing = true;
+            continue;
+        }
+        if (!computing || t.empty() || t.rfind("PASS = ", 0) == 0 || t == "Writing results to database" ||
+            t == "Cleaning up temporary data arrays")
+            continue;
         out.push_back(m);
     }
     return out;
@@ -377,6 +391,7 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
                 l.push_back(hydraulics::notSettledLine(run.maxPasses, run.maxHglChange, run.maxHglChangeNode, metric));
         } else {
             l.push_back("THE STORM TABULATION COULD NOT BE COMPUTED. The messages of the computation:");
+            for (const auto& m : f.shown) l.push_back(m);
             for (const auto& m : warningLines(f)) l.push_back(m);
             for (const auto& d : f.outcome.ditchLines) l.push_back(d);
         }
@@ -420,14 +435,35 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
     section("Structure schedule");
     layoutStructureSchedule(db, f.name, f.outfall, metric, m_frame, sheets("Structure schedule"));
 
-    const bool review = static_cast<bool>(m_options.reviewFindings);
-    section(review ? "Design review findings" : "Warnings");
-    {
-        std::vector<std::string> l = review ? m_options.reviewFindings(db, f.name) : warningLines(f);
-        if (l.empty()) l.push_back(review ? "The design review found nothing to report." : "No warnings.");
-        layoutLines(m_frame, (review ? "DESIGN REVIEW FINDINGS - SYSTEM " : "WARNINGS OF THE COMPUTATION - SYSTEM ") +
-                                 f.name,
-                    l, sheets(review ? "Design review findings" : "Warnings"), true);
+    section("Design review findings");
+    if (m_options.reviewFindings) {
+        std::vector<std::string> l = m_options.reviewFindings(m_project, f.name);
+        if (l.empty()) l.push_back("The design review found nothing to report.");
+        layoutLines(m_frame, "DESIGN REVIEW FINDINGS - SYSTEM " + f.name, l, sheets("Design review findings"), true);
+    } else {
+        const auto result = review::reviewSystem(m_project, f.name, review::loadCriteria(m_project));
+        std::vector<std::vector<std::string>> rows;
+        auto number = [](double v) { return vbFormat(v, std::abs(v) >= 1000 ? "0.0" : "0.00"); };
+        for (const auto& x : result.findings)
+            rows.push_back({review::severityName(x.severity), x.node, x.reach, x.quantity, number(x.value),
+                            number(x.limit), x.unit, x.rule});
+        std::vector<std::string> notes = {std::to_string(result.count(review::Severity::Error)) + " errors, " +
+                                          std::to_string(result.count(review::Severity::Warning)) + " warnings, " +
+                                          std::to_string(result.count(review::Severity::Note)) + " notes."};
+        const auto warnings = warningLines(f);
+        notes.push_back("");
+        notes.push_back(warnings.empty() ? "The computation gave no warnings." : "Warnings of the computation:");
+        for (const auto& w : warnings) notes.push_back("    " + w);
+        layoutTable(m_frame, "DESIGN REVIEW FINDINGS - SYSTEM " + f.name,
+                    {{"Severity", 7, Align::Left},
+                     {"Node", 8, Align::Left},
+                     {"Reach", 8, Align::Left},
+                     {"Quantity", 22, Align::Left},
+                     {"Value", 8, Align::Right},
+                     {"Limit", 8, Align::Right},
+                     {"Unit", 5, Align::Left},
+                     {"Rule", 60, Align::Left}},
+                    rows, notes, sheets("Design review findings"));
     }
 
     section("Cost summary");

@@ -18,9 +18,9 @@ namespace kolv::submittal {
 
 /// Label and value lines of a system's design criteria (limits the design is checked against).
 using CriteriaSource =
-    std::function<std::vector<std::pair<std::string, std::string>>(db::Database& db, const std::string& system)>;
+    std::function<std::vector<std::pair<std::string, std::string>>(db::Project& project, const std::string& system)>;
 /// Findings of a design review of a system, one line each.
-using FindingsSource = std::function<std::vector<std::string>(db::Database& db, const std::string& system)>;
+using FindingsSource = std::function<std::vector<std::string>(db::Project& project, const std::string& system)>;
 
 struct SubmittalOptions {
     std::vector<std::string> systems;  ///< in the order they are bound; "<drains>" is refused
@@ -29,8 +29,8 @@ struct SubmittalOptions {
     std::string dateText;              ///< "" = today
     std::string reportFolder;          ///< where the storm tabulation layout is looked for first
     int displaySet = 1;                ///< diagram label set of the plan sheet
-    /// Optional sources; without them the cover says there is no criteria table and the findings
-    /// section lists the warnings of the computation.
+    /// Other sources of the design criteria and the review findings; without them the project's
+    /// own criteria and design review are used (the defaults when it keeps no criteria).
     CriteriaSource designCriteria;
     FindingsSource reviewFindings;
 };
