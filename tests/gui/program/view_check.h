@@ -4,6 +4,9 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "db/database.h"
@@ -15,6 +18,17 @@
 #include "session/session.h"
 
 namespace kolv::test {
+
+/// The same value: equal texts, or numbers equal once read ("-5.10" shows what "-5.1" holds).
+inline bool sameValue(const std::string& shown, const std::string& stored) {
+    if (shown == stored) return true;
+    char* end1 = nullptr;
+    char* end2 = nullptr;
+    const double a = std::strtod(shown.c_str(), &end1);
+    const double b = std::strtod(stored.c_str(), &end2);
+    if (shown.empty() || stored.empty() || *end1 || *end2) return false;
+    return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(b));
+}
 
 /// "" when every view agrees with the project file; else what disagrees.
 inline std::string viewMismatch(Program& p) {
@@ -53,7 +67,7 @@ inline std::string viewMismatch(Program& p) {
         if (!fresh.displayNode(model->node.name())) return "panel shows node " + model->node.name() + " the file does not hold";
         for (int i = 0; i < editing::kNodeFieldCount; ++i) {
             const auto k = static_cast<std::size_t>(i);
-            if (fresh.node.text[k] != model->node.text[k])
+            if (!sameValue(model->node.text[k], fresh.node.text[k]))
                 return "panel field " + std::to_string(i) + " of " + model->node.name() + " is '" + model->node.text[k] + "', the file '" + fresh.node.text[k] + "'";
             if (panel->field(i)->text().toStdString() != model->node.text[k])
                 return "panel box " + std::to_string(i) + " shows '" + panel->field(i)->text().toStdString() + "', its record '" + model->node.text[k] + "'";
