@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the import file reader, the row-listing parser and the picture-string number formatter
-# with libFuzzer for a bounded time.
+# Fuzzes the import file reader, the row-listing parser, the LandXML reader and the picture-string
+# number formatter with libFuzzer for a bounded time.
 #   bash scripts/fuzz.sh [SECONDS]      (default 60; FUZZ_SECONDS in the environment works too)
 # Needs clang from Debian (clang or clang-14). Without it the run is skipped with a note and
 # exit code 0, so a test script can call it unconditionally. Findings (crash-*, leak-*,
@@ -25,16 +25,18 @@ flags="-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recov
   -o "$out/import_reader_fuzz"
 "$cxx" $flags fuzz/picture_format_fuzz.cpp src/core/common/vb_format.cpp src/core/common/text.cpp -lfmt \
   -o "$out/picture_format_fuzz"
+"$cxx" $flags fuzz/landxml_reader_fuzz.cpp src/core/exchange/landxml_reader.cpp src/core/common/text.cpp -lpugixml -lfmt \
+  -o "$out/landxml_reader_fuzz"
 
-# Each target gets half the time. The checked-in seeds stay as they are; new inputs go to the
+# Each target gets a third of the time. The checked-in seeds stay as they are; new inputs go to the
 # working corpus of the target.
 status=0
-for target in import:import_reader_fuzz picture:picture_format_fuzz; do
+for target in import:import_reader_fuzz picture:picture_format_fuzz landxml:landxml_reader_fuzz; do
   corpus="$out/corpus/${target%%:*}" fuzzer="${target#*:}"
   mkdir -p "$corpus"
   cp -n fuzz/corpus/${target%%:*}/* "$corpus/" 2>/dev/null || true
   set +e
-  "$out/$fuzzer" "$corpus" -max_total_time="$(( (seconds + 1) / 2 ))" -max_len=4096 -timeout=10 \
+  "$out/$fuzzer" "$corpus" -max_total_time="$(( (seconds + 2) / 3 ))" -max_len=4096 -timeout=10 \
     -artifact_prefix="$out/findings/$fuzzer-" -print_final_stats=1 2>&1 | tee "$out/$fuzzer.log" \
     | grep -E '^(#[0-9]+ +DONE|stat::|==|SUMMARY|invariant)'
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the core, the command-line program and their test suites (core, command line,
-# reliability) with AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/ and runs them.
-# The desktop program and the benchmarks stay out of this tree to keep the build short.
+# reliability), and the windows with the GUI exploration walk through them, with
+# AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/ and runs them. The desktop
+# program itself, the other GUI suites and the benchmarks stay out of this tree to keep it short.
 #   bash scripts/sanitize.sh [extra ctest arguments]
 set -euo pipefail
 cd "$(dirname "$0")/.."

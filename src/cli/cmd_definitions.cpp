@@ -154,7 +154,7 @@ void listPipes(db::Database& db, int engMet) {
 }
 
 void run(DefinitionKind kind, Options& o, Context& ctx) {
-    auto project = openForCommand(o.path, ctx);
+    auto project = openForCommand(o.path, ctx, Access::Write);
     db::Database& db = *project->db;
     const int engMet = project->engMet();
     if (!o.values.empty() && o.add.empty() && o.edit.empty()) {

@@ -1,6 +1,7 @@
 // kolv-cli import / export: a system from a text or CSV file through a saved setup, and the
 // drainage structure data of one or all systems to a comma-separated file.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 
 #include "cli/command.h"
@@ -43,7 +44,7 @@ RegisterCommand importCmd([](CLI::App& app, Context& ctx) {
     sub->footer("\n" + exchange::importHelpText());
     sub->callback([&ctx] {
         const char sep = separatorOf(separator);
-        auto project = openForCommand(path, ctx);
+        auto project = openForCommand(path, ctx, Access::Write);
         db::Database& db = *project->db;
         const std::vector<std::string> names = exchange::setupNames(db);
         bool known = false;
@@ -64,6 +65,13 @@ RegisterCommand importCmd([](CLI::App& app, Context& ctx) {
         req.defaultStructure = defStructure;
         req.defaultPipe = defPipe;
         req.destinations = exchange::applySetup(s, f.headings);
+        // A file whose headings name no column of the setup (another kind of file, a damaged
+        // encoding) would import nothing without a word.
+        if (std::none_of(req.destinations.begin(), req.destinations.end(),
+                         [](exchange::Destination d) { return d != exchange::Destination::None; }))
+            throw InputError("No column heading of the file matches a column of setup '" + s.name +
+                             "': nothing was imported. Check that the file is the kind the setup was made for "
+                             "(its heading line, separator and encoding).");
         exchange::ImportResult r = exchange::runImport(db, ctx.ui, f, req);
         if (!r.ran) {
             ctx.exitCode = 1;
@@ -94,7 +102,9 @@ RegisterCommand exportCmd([](CLI::App& app, Context& ctx) {
                 if (s != exchange::kAllSystems && equalsIgnoreCase(s, trim(system))) choice = s;
             if (choice.empty()) throw InputError("System '" + trim(system) + "' does not exist.");
         }
-        for (const auto& line : exchange::exportStructures(db, ctx.ui, choice, out)) std::cout << line << "\n";
+        const std::vector<std::string> listing = exchange::exportStructures(db, ctx.ui, choice, out);
+        if (listing.empty()) ctx.exitCode = 1;  // refused: no file name
+        for (const auto& line : listing) std::cout << line << "\n";
     });
 });
 

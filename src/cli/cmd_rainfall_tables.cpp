@@ -133,7 +133,7 @@ RegisterCommand idfCmd([](CLI::App& app, Context& ctx) {
     sub->add_flag("--add", add, "Add an empty row (asks \"Add new record?\")");
     sub->add_option("--curve", curveRow, "Print the intensity of a row's curve, 5 to 120 minutes");
     sub->callback([&ctx] {
-        auto project = openForCommand(o.path, ctx);
+        auto project = openForCommand(o.path, ctx, Access::Write);
         auto grid = editors::makeIdfGrid(*project->db);
         if (add && !editors::addIdfRow(*grid, ctx.ui)) {
             ctx.exitCode = 1;
@@ -173,7 +173,7 @@ RegisterCommand timeIntensityCmd([](CLI::App& app, Context& ctx) {
     sub->add_flag("--delete-table", deleteTable, "Delete the table of --location and --frequency (asks)");
     sub->add_flag("--preview", preview, "Print the curve of the table at 0, 5, ..., 90 minutes");
     sub->callback([&ctx] {
-        auto project = openForCommand(o.path, ctx);
+        auto project = openForCommand(o.path, ctx, Access::Write);
         db::Database& db = *project->db;
         if (addTable && !editors::addTimeIntensityTable(db, location, frequency, ctx.ui)) {
             ctx.exitCode = 1;

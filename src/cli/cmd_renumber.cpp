@@ -106,7 +106,7 @@ RegisterCommand combineCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("--from", from, "System to empty and remove")->required();
     sub->add_option("--to", to, "Receiving system")->required();
     sub->callback([&ctx] {
-        auto project = openForCommand(path, ctx);
+        auto project = openForCommand(path, ctx, Access::Write);
         db::Database& db = *project->db;
         renumber::CombineChoice choice;
         choice.fromList = choice.toList = renumber::allSystems(db);

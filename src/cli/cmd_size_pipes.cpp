@@ -39,11 +39,13 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
         if (byVelocity->count() == 0 && bySlope->count() == 0)
             throw CLI::RequiredError("--max-velocity or --max-hgl-slope");
         auto project = openWithSystem(path, system, ctx);
-        const auto groups = sizing::pipeGroups(*project->db);
+        // Only the groups of the project's unit system, as the window lists them.
+        const auto groups = sizing::pipeGroups(*project->db, project->engMet());
         if (std::find(groups.begin(), groups.end(), group) == groups.end()) {
             std::string list;
             for (int g : groups) list += (list.empty() ? "" : ", ") + std::to_string(g);
-            throw InputError("Pipe group " + std::to_string(group) + " has no pipe definitions. Groups: " +
+            throw InputError("Pipe group " + std::to_string(group) + " has no " +
+                             (project->metric ? "metric" : "English") + " pipe definitions. Groups: " +
                              (list.empty() ? "(none)" : list));
         }
         auto o = sizing::SizingOptions::defaults(project->metric);

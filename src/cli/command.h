@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,9 @@
 
 namespace CLI {
 class App;
+}
+namespace kolv::db {
+struct Project;
 }
 
 namespace kolv::cli {
@@ -43,6 +47,8 @@ struct Context {
     ConsoleUi ui;
     /// Exit code set by a command (0 success). Faults thrown as kolv::Error give 1.
     int exitCode = 0;
+    /// The project a writing command holds its one transaction on, until it ends.
+    std::shared_ptr<db::Project> writing;
 };
 
 using Registrar = std::function<void(CLI::App&, Context&)>;

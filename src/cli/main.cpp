@@ -1,12 +1,15 @@
 // kolv-cli: runs the design steps and reports of a project file without a window.
+#include <csignal>
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
 
 #include "cli/command.h"
+#include "cli/project_access.h"
 #include "kolv_version.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "db/busy_notice.h"
 #include "db/database.h"
 
 namespace kolv::cli {
@@ -34,7 +37,8 @@ ui::Answer ConsoleUi::message(const std::string& title, const std::string& text,
     else
         held.push_back(line);
     if (buttons == ui::Buttons::YesNo || buttons == ui::Buttons::YesNoCancel) {
-        ui::Answer a = assumeYes ? ui::Answer::Yes : defaultAnswer;
+        // Nobody at the keyboard to answer: only --yes says Yes, whatever the window would offer.
+        ui::Answer a = assumeYes ? ui::Answer::Yes : defaultAnswer == ui::Answer::Yes ? ui::Answer::No : defaultAnswer;
         std::cerr << "  -> " << (a == ui::Answer::Yes ? "Yes" : a == ui::Answer::No ? "No" : "Cancel")
                   << (assumeYes ? "" : " (use --yes to answer Yes)") << "\n";
         return a;
@@ -44,13 +48,16 @@ ui::Answer ConsoleUi::message(const std::string& title, const std::string& text,
 }
 
 std::string busyNoticeText(const std::string& path) {
-    return "kolv-cli: '" + path + "' is locked by another program; waiting up to 5 s for it to finish . . .";
+    return "kolv-cli: " + kolv::db::busyNoticeText(path);
 }
 
 }  // namespace kolv::cli
 
 int main(int argc, char** argv) {
     using namespace kolv::cli;
+    // A file that reaches the size limit (ulimit -f) fails its write with EFBIG, reported like a
+    // full disk, instead of ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"KOLV Lt v3 - storm sewer design by the Rational Method (command line)", "kolv-cli"};
     app.require_subcommand(1);
     app.set_version_flag("-V,--version", "kolv-cli " KOLV_VERSION, "Print the version and end");
@@ -70,6 +77,7 @@ int main(int argc, char** argv) {
     };
     try {
         app.parse(argc, argv);
+        finishCommand(ctx);
     } catch (const CLI::ParseError& e) {
         return app.exit(e);
     } catch (const kolv::Error& e) {

@@ -10,17 +10,27 @@
 
 namespace kolv::cli {
 
-std::unique_ptr<db::Project> openForCommand(const std::string& path, Context& ctx) {
-    auto project = db::openProject(path, ctx.ui);
+std::shared_ptr<db::Project> openForCommand(const std::string& path, Context& ctx, Access access) {
+    std::shared_ptr<db::Project> project = db::openProject(path, ctx.ui);
     settings::SettingsFile file;
     settings::Settings s = file.read();
     file.write(std::filesystem::absolute(path).string(), settings::kModeProject, s);
+    if (access == Access::Write) {
+        project->db->begin();
+        ctx.writing = project;
+    }
     return project;
 }
 
-std::unique_ptr<db::Project> openWithSystem(const std::string& path, const std::string& system, Context& ctx,
+void finishCommand(Context& ctx) {
+    if (!ctx.writing) return;
+    auto project = std::move(ctx.writing);
+    while (project->db->inTransaction()) project->db->commit();
+}
+
+std::shared_ptr<db::Project> openWithSystem(const std::string& path, const std::string& system, Context& ctx,
                                             Access access) {
-    auto project = openForCommand(path, ctx);
+    auto project = openForCommand(path, ctx, access);
     std::string want = trim(system);
     if (want.empty()) {
         if (project->currentSystem.empty())

@@ -127,7 +127,11 @@ void EditPanelWidget::markField(QLineEdit* e, const input::NumberCheck& check) {
     if (!e) return;
     auto it = std::find(m_invalid.begin(), m_invalid.end(), e);
     if (check.ok()) {
-        if (it != m_invalid.end()) m_invalid.erase(it);
+        if (it != m_invalid.end()) {
+            m_invalid.erase(it);
+            // the corrected value's message goes; another refused field's stays
+            emit statusText(m_invalid.empty() ? QString() : m_invalid.front()->toolTip());
+        }
         e->setToolTip(QString());
     } else {
         if (it == m_invalid.end()) m_invalid.push_back(e);
@@ -459,6 +463,7 @@ void EditPanelWidget::attach(db::Database* db, Session* session, ui::UiPort* ui,
     for (auto& [l, u] : m_units) l->setText(metric ? u.second : u.first);
     fillRainfallLists();
     showModel();
+    emit modelAttached();
 }
 
 void EditPanelWidget::setLists(const std::vector<std::string>& structures, const std::vector<std::string>& pipes) {
@@ -501,7 +506,9 @@ bool EditPanelWidget::selectNode(const std::string& name) {
     collect();
     bool moved = false;
     guarded([&] { moved = m_model->selectNode(name); });
-    if (!m_model->lastStatus.empty()) emit statusText(q(m_model->lastStatus));
+    // a refused value: correct it, or discard the record's changes and go on
+    if (!moved && m_ui && m_model->resolveRefusedEdit(*m_ui)) guarded([&] { moved = m_model->selectNode(name); });
+    emit statusText(q(m_model->lastStatus));
     if (!moved) {
         markFault();
         return false;
@@ -517,6 +524,8 @@ bool EditPanelWidget::selectOutfall() {
     collect();
     bool moved = false;
     guarded([&] { moved = m_model->selectOutfall(); });
+    if (!moved && m_ui && m_model->resolveRefusedEdit(*m_ui)) guarded([&] { moved = m_model->selectOutfall(); });
+    emit statusText(q(m_model->lastStatus));
     if (!moved) {
         if (!m_model->lastStatus.empty()) emit statusText(q(m_model->lastStatus));
         markFault();
@@ -635,6 +644,13 @@ void EditPanelWidget::showModel() {
         setCombo(m_frequency, o.frequency);
         m_background->setText(q(o.backgroundPicture));
         onMethodChanged();
+    } else {
+        // no project: nothing of the last record stays on display
+        for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
+        for (QComboBox* c : findChildren<QComboBox*>())
+            if (c->isEditable()) c->clearEditText();
+            else c->setCurrentIndex(-1);
+        m_fromTo->clear();
     }
     m_showing = false;
     updateDerived();
@@ -701,7 +717,7 @@ void EditPanelWidget::chooseBackground() {
     if (!m_model) return;
     QString path = QFileDialog::getOpenFileName(
         this, "Background Picture", QString(),
-        "JPEG Images (*.jpg);;GIF Images (*.gif);;Bitmaps (*.bmp);;Metefiles (*.wmf);;All files (*.*)");
+        "JPEG Images (*.jpg);;GIF Images (*.gif);;Bitmaps (*.bmp);;Metafiles (*.wmf);;All files (*.*)");
     if (path.isEmpty()) return;
     m_background->setText(path);
     m_model->enterOutfallField();  // the next outfall update writes the picture

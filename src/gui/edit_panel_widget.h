@@ -56,6 +56,8 @@ public:
 signals:
     void addNodeRequested();
     void recordWritten();
+    /// attach() replaced the panel's model (another project, unit system or none).
+    void modelAttached();
     void statusText(const QString& text);
     void backgroundPictureChosen(const QString& path);
 

@@ -1,7 +1,9 @@
 // The desktop program's user-interaction port.
 #include "gui/gui_ui.h"
+#include "gui/run_input.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFontMetrics>
 #include <algorithm>
 #include <QMessageBox>
@@ -10,6 +12,62 @@
 #include <QStatusBar>
 
 namespace kolv::gui {
+
+namespace {
+
+/// Drops what the engineer types, clicks or drops into the program while a computation runs,
+/// and keeps its windows open: every way of editing (panel, diagram, menus, shortcuts, undo)
+/// starts from such input. A modal box the run shows gets its input as usual.
+class InputGuard : public QObject {
+public:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Drop:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::TouchBegin:
+        case QEvent::Close:
+            break;
+        default:
+            return false;
+        }
+        auto* widget = qobject_cast<QWidget*>(target);
+        // Input reaches a widget through its window first; it is judged there. A shortcut goes
+        // to the action it triggers (Edit > Undo among them), which is no widget.
+        if (!widget && event->type() != QEvent::Shortcut) return false;
+        // the run's own stop button (marked with kInputDuringRun) stays usable
+        for (auto* w = widget; w; w = w->parentWidget())
+            if (w->property(kInputDuringRun).toBool()) return false;
+        if (QWidget* modal = QApplication::activeModalWidget())
+            if (widget && (widget == modal || modal->isAncestorOf(widget))) return false;
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();  // taken by the widget: no shortcut fires
+            return true;
+        }
+        event->ignore();
+        return true;
+    }
+};
+
+/// Holds input back while any computation runs; installed once however many runs are nested.
+void holdInput(bool on) {
+    static InputGuard guard;
+    static int runs = 0;
+    if (!qApp) return;
+    if (on && runs++ == 0) qApp->installEventFilter(&guard);
+    if (!on && runs > 0 && --runs == 0) qApp->removeEventFilter(&guard);
+}
+
+}  // namespace
 
 std::string lineBreaks(std::string text) {
     std::string out;
@@ -129,9 +187,15 @@ void GuiUi::progress(int percent) {
 void GuiUi::busy(bool on) {
     if (m_recorder) m_recorder->busy(on);
     if (on) {
-        if (m_busyDepth++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (m_busyDepth++ == 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            holdInput(true);
+        }
     } else if (m_busyDepth > 0) {
-        if (--m_busyDepth == 0) QApplication::restoreOverrideCursor();
+        if (--m_busyDepth == 0) {
+            holdInput(false);
+            QApplication::restoreOverrideCursor();
+        }
     }
 }
 

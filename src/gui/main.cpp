@@ -1,5 +1,6 @@
 // kolv: the desktop program. Start-up window, then the main window with no project open.
 //   kolv [FILE.mdb] [--no-splash] [--screenshot DIR] [--help] [--version]
+#include <csignal>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -28,6 +29,7 @@
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
 #include "gui/shell/install_shell_commands.h"
+#include "gui/submittal/install_submittal.h"
 #include "editing/edit_panel.h"
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
@@ -132,6 +134,7 @@ void describeProgram() {
 struct CommandLine {
     QString project, shotDir;
     bool splash = true;
+    bool supportTools = false;
 };
 
 /// The options of the program. --help and --version print and end the program (exit code 0);
@@ -147,8 +150,11 @@ CommandLine parseCommandLine(const QCoreApplication& app) {
     QCommandLineOption projectOption("project", "Project to open at start-up (the same as FILE.mdb).", "FILE");
     QCommandLineOption noSplash("no-splash", "Start without the start-up window.");
     QCommandLineOption screenshot("screenshot", "Save a picture of every window into DIR and quit.", "DIR");
+    QCommandLineOption support("support-tools",
+                               "Show Help > Support Tools (table editing and diagnosis for technical support).");
     parser.addOption(projectOption);
     parser.addOption(noSplash);
+    parser.addOption(support);
     parser.addOption(screenshot);
     parser.process(app);
     CommandLine c;
@@ -156,6 +162,7 @@ CommandLine parseCommandLine(const QCoreApplication& app) {
     if (!parser.positionalArguments().isEmpty()) c.project = parser.positionalArguments().front();
     c.shotDir = parser.value(screenshot);
     c.splash = !parser.isSet(noSplash);
+    c.supportTools = parser.isSet(support);
     return c;
 }
 
@@ -170,6 +177,9 @@ bool onlyDescribe(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file that reaches the size limit (ulimit -f) fails its write with EFBIG, reported like a
+    // full disk, instead of ending the program and losing the session.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (onlyDescribe(argc, argv)) {
         // usage and version are printed in a terminal without a display too
         QCoreApplication core(argc, argv);
@@ -186,13 +196,17 @@ int main(int argc, char** argv) {
     (void)constants;
     if (!shotDir.isEmpty()) return screenshots(shotDir, project);
 
-    kolv::gui::MainWindow window;  // reads the settings file
+    kolv::gui::MainWindowOptions windowOptions;
+    windowOptions.supportTools = cl.supportTools;
+    kolv::gui::MainWindow window(windowOptions);  // reads the settings file
     auto* computeWindows = kolv::gui::compute::installComputeWindows(window);
     kolv::gui::shell::installShellCommands(window, *computeWindows);
     kolv::gui::installRenumberWindows(window);
     kolv::gui::editor_windows::installEditorWindows(window);
     kolv::gui::exchange::installExchangeWindows(window);
     kolv::gui::diagram::installDiagram(window);
+    kolv::gui::submittal_window::installSubmittal(window);
+    window.restoreLayout();  // every dock exists now; a layout that does not fit them is ignored
     if (splash) {
         kolv::gui::StartupDialog startup(4000);
         if (startup.exec() != QDialog::Accepted) return 0;  // Exit ends the program at once

@@ -6,11 +6,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
 #include <QComboBox>
+#include <QDialog>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
+#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,12 +36,15 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "diagram/diagram_editor.h"
 #include "editing/edit_panel.h"
 #include "editors/definitions.h"
 #include "editing/node_list.h"
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
 #include "editors/systems.h"
+#include "db/busy_notice.h"
+#include "db/database.h"
 #include "db/project_file.h"
 #include "gui/add_node_dialog.h"
 #include "gui/command_icons.h"
@@ -83,29 +95,108 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 
     installCommandHandlers();
     m_undo = installUndo(*this);
+    // A file another program holds is waited for with a notice on the status line, as on the command line.
+    db::Database::setDefaultBusyNotice([this](const std::string& path) { m_ui.status(db::busyNoticeText(path)); });
     reloadSettings();
     updateEnabledCommands();
-    resize(1280, 820);
-    if (m_options.rememberGeometry) {
-        QSettings geometry("KOLV", "KOLV Lt v3");
-        restoreGeometry(geometry.value("main/geometry").toByteArray());
-        restoreState(geometry.value("main/state").toByteArray());
-    }
+    // the first window fits the screen whatever its size and scale factor
+    QSize start(1280, 820);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        start = start.boundedTo(screen->availableGeometry().size() * 0.92);
+    resize(start);
+    setAcceptDrops(true);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { db::Database::setDefaultBusyNotice({}); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!confirmLeavingPendingEdits()) {
         event->ignore();
         return;
     }
-    if (m_options.rememberGeometry) {
-        QSettings geometry("KOLV", "KOLV Lt v3");
-        geometry.setValue("main/geometry", saveGeometry());
-        geometry.setValue("main/state", saveState());
-    }
+    saveLayout();
     event->accept();
+}
+
+namespace {
+
+/// Bumped whenever the docks of the main window change in a way an old layout can not describe.
+constexpr int kLayoutVersion = 2;
+
+/// The object names of the main window's docks, sorted: a layout is restored only onto the same docks.
+QStringList dockNames(const QMainWindow& w) {
+    QStringList names;
+    for (const QDockWidget* d : w.findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly)) names << d->objectName();
+    names.sort();
+    return names;
+}
+
+/// The project file of a drop: one local file with the project extension, else "".
+QString droppedProject(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return {};
+    const QString path = url.toLocalFile();
+    return path.endsWith(".mdb", Qt::CaseInsensitive) ? path : QString();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedProject(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedProject(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // opened after the drop has finished, so the source program is not held while it loads
+    QTimer::singleShot(0, this, [this, path] { openProjectFile(path.toStdString()); });
+}
+
+std::string MainWindow::layoutPath() const {
+    const std::filesystem::path settings(m_settingsFile.path());
+    return (settings.parent_path() / "KOLVLtV3-layout.ini").string();
+}
+
+bool MainWindow::restoreLayout() {
+    if (!m_options.rememberGeometry) return false;
+    QSettings stored(q(layoutPath()), QSettings::IniFormat);
+    // Another version, other docks or a damaged value: the layout describes another window.
+    if (stored.value("layout/version").toInt() != kLayoutVersion ||
+        stored.value("layout/program").toString() != QCoreApplication::applicationVersion() ||
+        stored.value("layout/docks").toStringList() != dockNames(*this))
+        return false;
+    const QByteArray geometry = stored.value("main/geometry").toByteArray();
+    const QByteArray state = stored.value("main/state").toByteArray();
+    if (geometry.isEmpty() || state.isEmpty()) return false;
+    const QSize defaultSize = size();
+    if (!restoreGeometry(geometry)) return false;
+    // a window kept on a screen that is gone comes back with the default size on the first screen
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(frameGeometry());
+    if (!onScreen) {
+        setWindowState(Qt::WindowNoState);
+        resize(defaultSize);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().topLeft());
+    }
+    return restoreState(state, kLayoutVersion);
+}
+
+void MainWindow::saveLayout() {
+    if (!m_options.rememberGeometry) return;
+    QSettings stored(q(layoutPath()), QSettings::IniFormat);
+    stored.setValue("layout/version", kLayoutVersion);
+    stored.setValue("layout/program", QCoreApplication::applicationVersion());
+    stored.setValue("layout/docks", dockNames(*this));
+    stored.setValue("main/geometry", saveGeometry());
+    stored.setValue("main/state", saveState(kLayoutVersion));
+    stored.sync();
 }
 
 void MainWindow::buildMenus() {
@@ -159,6 +250,9 @@ void MainWindow::buildMenus() {
     m_actions[Command::UserGuide]->setShortcut(QKeySequence::HelpContents);
     m_actions[Command::UserGuide]->setShortcutContext(Qt::ApplicationShortcut);
     m_actions[Command::DiagnosisWindow]->setCheckable(true);
+    // commands for technical support only when asked for
+    if (auto it = menus.find("Help/Support Tools"); it != menus.end())
+        it->second->menuAction()->setVisible(m_options.supportTools);
 }
 
 void MainWindow::buildToolBar() {
@@ -210,11 +304,9 @@ void MainWindow::buildPanels() {
         if (rows.isEmpty()) return;
         const int row = rows.front().row();
         std::string name = m_nodeList->text(row, 0).toStdString();
-        if (m_nodeList->isOutfallRow(row)) {
-            m_panel->selectOutfall();
-        } else {
-            m_panel->selectNode(name);
-        }
+        const bool moved = m_nodeList->isOutfallRow(row) ? m_panel->selectOutfall() : m_panel->selectNode(name);
+        // the panel kept its record to be corrected: the list marks that record again
+        if (!moved) QTimer::singleShot(0, this, [this] { selectListedRow(shownRecordName()); });
     });
 
     m_panel = new EditPanelWidget;
@@ -228,6 +320,7 @@ void MainWindow::buildPanels() {
     // the list shows the values just written; rebuilt after the selection event has finished
     connect(m_panel, &EditPanelWidget::recordWritten, this, [this] {
         noteWrites();
+        emit projectEdited();
         QTimer::singleShot(0, this, [this] {
             try {
                 refreshWrittenRows();
@@ -395,8 +488,8 @@ bool MainWindow::openProjectFile(const std::string& path) {
         ui::reportException(m_ui, e);
         return false;  // the project open before stays open
     }
-    // the project open before is replaced completely
-    m_panel->attach(nullptr, nullptr, nullptr, "", false);
+    // the project open before is replaced completely: its windows let it go first
+    releaseProject();
     m_project = std::move(opened);
     m_project->db->attachHistory();  // every change from now on can be undone
     m_changesSeen = m_project->db->totalChanges();  // setting up the history is no edit
@@ -543,22 +636,22 @@ void MainWindow::refreshWrittenRows() {
     selectListedRow(shownRecordName());
 }
 
-void MainWindow::showNode(const std::string& name) {
-    m_panel->selectNode(name);
+bool MainWindow::showNode(const std::string& name) {
+    const bool shown = m_panel->selectNode(name);
     // only the line just written and the line chosen change (a new or removed node lists all again)
     refreshWrittenRows();
+    return shown;
 }
 
 void MainWindow::addNode() {
     if (!m_project) return;
     try {
         if (m_project->currentSystem.empty()) {
-            m_ui.beep();
-            m_ui.message("",
-                         "A System must be added before a node can be created.\r"
-                         "Use: Edit|Storm Sewer System Add/Delete/Rename pulldown to add a new system.",
-                         ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
-            return;
+            // the first node of a project: its system is made on the way
+            if (m_ui.message("NO SYSTEM", diagram::kNoSystemQuestion, ui::Icon::Question, ui::Buttons::YesNo,
+                             ui::Answer::Yes) != ui::Answer::Yes ||
+                offerNewSystem().empty())
+                return;
         }
         flushPendingEdits();
         AddNodeDialog dialog(*m_project->db, m_project->currentSystem,
@@ -577,6 +670,34 @@ void MainWindow::addNode() {
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
     }
+}
+
+std::string MainWindow::offerNewSystem() {
+    if (!m_project) return {};
+    std::string proposal;
+    for (int n = 1; proposal.empty(); ++n) {
+        const std::string name = "SYSTEM" + std::to_string(n);
+        if (std::none_of(m_project->systems.begin(), m_project->systems.end(),
+                         [&](const std::string& s) { return equalsIgnoreCase(trim(s), name); }))
+            proposal = name;
+    }
+    std::string name = proposal;
+    if (!m_ui.recorder()) {
+        bool ok = false;
+        const QString typed = QInputDialog::getText(this, "Storm Sewer System Add", "Name of the new storm sewer system:",
+                                                    QLineEdit::Normal, q(proposal), &ok);
+        if (!ok) return {};
+        name = trim(typed.toStdString());
+    }
+    try {
+        if (!editors::addSystem(*m_project->db, name, m_ui)) return {};
+    } catch (const std::exception& e) {
+        ui::reportException(m_ui, e);
+        return {};
+    }
+    rebuildSystemLists(name);
+    changeCurrentSystem(name);
+    return name;
 }
 
 void MainWindow::showSystemsWindow() {
@@ -649,6 +770,17 @@ bool MainWindow::saveProjectAs(const std::string& path) {
 void MainWindow::closeProject() {
     if (!m_project) return;
     if (!confirmLeavingPendingEdits()) return;
+    releaseProject();
+    emit projectDataChanged();
+    m_ui.status("");
+}
+
+void MainWindow::releaseProject() {
+    if (!m_project) return;
+    // Windows, drawings and models read through the connection: they let go of it first.
+    emit projectClosing();
+    for (QDialog* d : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
+        if (d->isVisible()) d->close();
     m_panel->attach(nullptr, nullptr, nullptr, "", false);
     m_project.reset();
     m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
@@ -658,12 +790,12 @@ void MainWindow::closeProject() {
     m_unitLabel->clear();
     m_structures.clear();
     m_pipes.clear();
+    m_panel->setLists(m_structures, m_pipes);
+    m_listedShown.clear();
     refreshNodeList();
     setWindowTitle(q(db::kProgramTitle));
     setWindowFilePath(QString());
     updateEnabledCommands();
-    emit projectDataChanged();
-    m_ui.status("");
 }
 
 bool MainWindow::confirmLeavingPendingEdits() {

@@ -20,6 +20,8 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QDockWidget;
+class QDragEnterEvent;
+class QDropEvent;
 
 namespace kolv::gui {
 
@@ -33,6 +35,9 @@ struct MainWindowOptions {
     std::string settingsPath;                  ///< "" = the user's settings file
     ui::RecordingUi* recorder = nullptr;       ///< answers message boxes (tests, screenshots)
     bool rememberGeometry = true;              ///< restore and keep the window layout
+    /// Help > Support Tools (special table editing, diagnosis, class loading) is shown only on
+    /// request (--support-tools): an engineer's menu holds no commands meant for technical support.
+    bool supportTools = false;
 };
 
 class MainWindow : public QMainWindow {
@@ -55,6 +60,10 @@ public:
     /// Re-reads the systems into the selector and selects `select` when listed
     /// ("????????" selects nothing).
     void rebuildSystemLists(const std::string& select);
+    /// Adds a storm sewer system for the first node of a project: the engineer names it (a free
+    /// "SYSTEM<n>" is proposed; a scripted run takes it) and it becomes the current system.
+    /// Returns its name, or "" when none was added.
+    std::string offerNewSystem();
     /// Writes the editing panel's pending records (node, reach, outfall). False when a typed
     /// value is refused (it stays in the panel, marked, and nothing of it is written).
     bool flushPendingEdits();
@@ -68,8 +77,11 @@ public:
     void refreshNodeList();
     /// Lists again only the lines of the record shown before and the one shown now.
     void refreshWrittenRows();
-    /// Shows a node (flushing first) in the panel and selects it in the node list.
-    void showNode(const std::string& name);
+    /// Shows a node (flushing first) in the panel and selects it in the node list; false when the
+    /// panel kept its record (a refused value the engineer stays to correct).
+    bool showNode(const std::string& name);
+    /// Name of the record the panel shows (node or outfall).
+    std::string shownRecordName() const;
     /// "Saved" in the status line for a few seconds.
     void notifySaved();
     /// "Saved" when the project was written since the last look (an edit of the panel).
@@ -81,6 +93,14 @@ public:
     void closeProject();
     /// Writes a compacted copy of the open project to `path` and opens the copy. True on success.
     bool saveProjectAs(const std::string& path);
+
+    /// The file holding the window layout: beside the settings file, in the program's settings folder.
+    std::string layoutPath() const;
+    /// Restores the layout kept at the last quit, once every dock of the program has been added.
+    /// A layout of another version, with other docks or off every screen is ignored. True when restored.
+    bool restoreLayout();
+    /// Keeps the window's size, place and docks for the next start.
+    void saveLayout();
 
     db::Project* project() const { return m_project.get(); }
     Session& session() { return m_session; }
@@ -97,23 +117,32 @@ public:
     const std::vector<std::string>& pipeNames() const { return m_pipes; }
 
 signals:
+    /// The open project is about to be closed or replaced: every window lets go of what it read
+    /// through its connection (statements, models, drawings) before the connection closes.
+    void projectClosing();
     /// A project was opened (or replaced by another).
     void projectOpened();
     /// The project's data changed under the open windows (undo, redo, a command).
     void projectDataChanged();
+    /// An edit of the panel or the diagram wrote records: the lists and the drawing already
+    /// follow it; windows showing computed results mark them as older than the project.
+    void projectEdited();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    /// A project file dropped on the window opens (one .mdb file; anything else is refused).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     /// Selects the line of a node (or the outfall) without choosing it again.
     void selectListedRow(const std::string& name);
-    /// Name of the record the panel shows (node or outfall).
-    std::string shownRecordName() const;
     void buildMenus();
     void buildToolBar();
     void buildPanels();
     void installCommandHandlers();
+    /// Tells the windows, then closes the project; the window shows no project afterwards.
+    void releaseProject();
     void updateEnabledCommands();
     void reloadSettings();
     void notAvailable(Command id);

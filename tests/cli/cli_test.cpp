@@ -73,7 +73,7 @@ TEST(CommandLine, FaultsGiveAMessageAndANonZeroExitCode) {
     // Out-of-range options are refused with the window's message and nothing is computed.
     r = cli(dir, "storm-tabs " + p + " --system MAINST --iterations 3");
     EXPECT_NE(r.code, 0);
-    EXPECT_TRUE(has(r.out, "Itterations must be between 4 and 32000")) << r.out;
+    EXPECT_TRUE(has(r.out, "Iterations must be between 4 and 32000")) << r.out;
     auto db = db::Database::open(dir.file("sample.mdb"));
     EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
 }
@@ -114,6 +114,10 @@ TEST(CommandLine, NumbersAreReadWholeAndInRangeAsInTheWindows) {
     CliRun comma = cli(dir, "size-pipes " + p + " --system MAINST --group 1 --max-velocity 0,3");
     EXPECT_NE(comma.code, 0);
     EXPECT_TRUE(has(comma.out, "Use a period as the decimal point")) << comma.out;
+    // group 11 holds the metric pipes: an English project does not size from it, as the window offers it not
+    CliRun metricGroup = cli(dir, "size-pipes " + p + " --system MAINST --group 11 --max-velocity 10");
+    EXPECT_NE(metricGroup.code, 0);
+    EXPECT_TRUE(has(metricGroup.out, "Pipe group 11 has no English pipe definitions. Groups: 1, 2, 3")) << metricGroup.out;
     CliRun negative = cli(dir, "intensity " + p + " --system MAINST --duration -5");
     EXPECT_NE(negative.code, 0);
     EXPECT_TRUE(has(negative.out, "Duration must be greater than 0.")) << negative.out;

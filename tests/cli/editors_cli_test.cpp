@@ -76,6 +76,15 @@ TEST(CliRainfallTables, EditIdfRowsAndTimeIntensityTables) {
     EXPECT_NE(set.code, 0);
     EXPECT_TRUE(has(set.out, "INVALID DATA"));
 
+    // adding a row asks, as every other edit: without --yes nothing is added
+    CliRun ask = cli(dir, "idf " + p + " --add");
+    EXPECT_NE(ask.code, 0);
+    EXPECT_TRUE(has(ask.out, "Add new record?")) << ask.out;
+    EXPECT_EQ(db::Database::open(path)->scalar("SELECT COUNT(*) FROM T2").toInt(), before);
+    CliRun yes = cli(dir, "--yes idf " + p + " --add");
+    EXPECT_EQ(yes.code, 0) << yes.out;
+    EXPECT_EQ(db::Database::open(path)->scalar("SELECT COUNT(*) FROM T2").toInt(), before + 1);
+
     CliRun empty = cli(dir, "time-intensity " + p + " --add-table --location RIVERTON");
     EXPECT_NE(empty.code, 0);
     EXPECT_TRUE(has(empty.out, "MISSING DATA: Frequency field is empty"));

@@ -31,6 +31,9 @@ TEST(CommandLineExchange, ExportOneSystemOrAll) {
     CliRun unknown = cli(dir, "export " + p + " --system NOPE --out '" + dir.file("x.txt") + "'");
     EXPECT_NE(unknown.code, 0);
     EXPECT_TRUE(has(unknown.out, "System 'NOPE' does not exist."));
+    CliRun noFile = cli(dir, "export " + p + " --system MAINST --out ''");
+    EXPECT_NE(noFile.code, 0);
+    EXPECT_TRUE(has(noFile.out, "No Export filename and path has been entered.")) << noFile.out;
 }
 
 TEST(CommandLineExchange, ImportThroughASavedSetupPrintsTheResultsLog) {
@@ -72,4 +75,12 @@ TEST(CommandLineExchange, ImportThroughASavedSetupPrintsTheResultsLog) {
     EXPECT_NE(cli(dir, "import " + p.substr(0, p.find(' ')) + " '" + dir.file("missing.csv") +
                        "' --setup Survey --system NEW").code,
               0);
+
+    // A file none of whose headings the setup knows (here read with the wrong separator, as a
+    // damaged encoding reads too) imports nothing, and says so.
+    const std::string before = std::to_string(db->scalar("SELECT COUNT(*) FROM NODE").toInt());
+    CliRun noColumn = cli(dir, "import " + p + " --setup Survey --system NEW --separator comma");
+    EXPECT_NE(noColumn.code, 0);
+    EXPECT_TRUE(has(noColumn.out, "No column heading of the file matches a column of setup 'Survey'")) << noColumn.out;
+    EXPECT_EQ(std::to_string(db->scalar("SELECT COUNT(*) FROM NODE").toInt()), before);
 }

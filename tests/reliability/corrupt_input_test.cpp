@@ -1,6 +1,7 @@
 // Damaged and foreign files given to every command that takes a project: the command ends with
 // an ordinary error code and a reason on stderr, never with a crash, and leaves the file as it was.
 // The project whose storm tabulation once crashed the program is run through every command too.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -8,7 +9,9 @@
 #include <random>
 #include <sqlite3.h>
 
+#include "network/verification.h"
 #include "reliability_support.h"
+#include "ui/ui_port.h"
 
 using namespace kolv;
 using namespace kolv::test;
@@ -158,6 +161,65 @@ TEST(CorruptInput, TheProjectThatOnceCrashedTheStormTabRunsThroughEveryCommand) 
     copyFile(std::string(KOLV_TEST_DATA_DIR) + "/regressions/storm-tabs-nan-crash.mdb", upgraded);
     ASSERT_EQ(runCli({"info", upgraded}, work.file("stderr.txt")).code, 0);
     runEveryCommand(work, upgraded, "G974", false, false, "regression project", refused);
+}
+
+TEST(CorruptInput, EveryNumberFieldOfTheRecordsAComputationReadsIsCheckedForDamage) {
+    // One field at a time of a node, a reach, the pipe and structure they use and the system
+    // header holds text or bytes where a number belongs: the storm tab refuses the project without
+    // touching it, naming the field, and the verification lists the same field.
+    TempDir work;
+    ::setenv("KOLV_CONFIG_DIR", work.path().c_str(), 1);
+    const std::string sound = makeSample(work, "sound.mdb");
+    ASSERT_EQ(runCli({"-q", "info", sound}, work.file("stderr.txt")).code, 0);  // brought up to date once
+    struct Record {
+        const char* table;
+        std::string where;
+    };
+    std::vector<Record> records;
+    std::vector<std::pair<std::string, std::string>> mutations;  // (table, field)
+    {
+        auto db = db::Database::open(sound);
+        const auto rowid = [&](const std::string& sql) { return db->scalar(sql).toText(); };
+        const std::string node = rowid("SELECT rowid FROM NODE WHERE SYSTEM = 'MAINST' AND STRUCT_NAME <> '' ORDER BY rowid");
+        const std::string reach = rowid("SELECT rowid FROM REACH WHERE SYSTEM = 'MAINST' AND REACH_TYPE = 0 ORDER BY rowid");
+        const std::string pipe = rowid("SELECT T7.rowid FROM T7 JOIN REACH ON T7.NAME = REACH.PIPE_NAME WHERE REACH.rowid = " + reach);
+        const std::string structure = rowid("SELECT T6.rowid FROM T6 JOIN NODE ON T6.NAME = NODE.STRUCT_NAME WHERE NODE.rowid = " + node);
+        const std::string header = rowid("SELECT rowid FROM T16 WHERE SYSTEM = 'MAINST'");
+        records = {{"NODE", node}, {"REACH", reach}, {"T7", pipe}, {"T6", structure}, {"T16", header}};
+        for (const auto& r : records) {
+            ASSERT_FALSE(r.where.empty()) << r.table;
+            for (const auto& f : db->layout(r.table).fields)
+                if (f.type != db::FieldType::Text && f.type != db::FieldType::Memo) mutations.emplace_back(r.table, f.name);
+        }
+    }
+    const char* const damage[] = {"'12,5'", "'abc'", "x'00'", "'nan'", "'28,76'"};
+    const std::string project = work.file("project.mdb");
+    int runs = 0;
+    for (std::size_t i = 0; i < mutations.size(); ++i) {
+        const auto& [table, field] = mutations[i];
+        const std::string rowid =
+            std::find_if(records.begin(), records.end(), [&](const Record& r) { return table == r.table; })->where;
+        copyFile(sound, project);
+        {
+            auto db = db::Database::open(project);
+            db->exec("UPDATE " + db::quoteIdent(table) + " SET " + db::quoteIdent(field) + " = " +
+                     damage[i % std::size(damage)] + " WHERE rowid = " + rowid);
+            ui::SilentUi silent;
+            const auto v = network::verifySystem(*db, "MAINST", silent);
+            std::string all;
+            for (const auto& line : v.lines) all += line + "\n";
+            EXPECT_NE(all.find(", " + field + " "), std::string::npos) << table << "." << field << " not listed:\n" << all;
+        }
+        const std::string bytes = readAll(project);
+        const Finished f = runCli({"-q", "storm-tabs", project, "--system", "MAINST"}, work.file("stderr.txt"));
+        ++runs;
+        ASSERT_NE(f.code, -1) << table << "." << field << " crashed the storm tab:\n" << f.err;
+        EXPECT_NE(f.code, 0) << table << "." << field << " = " << damage[i % std::size(damage)] << " was computed";
+        EXPECT_NE(f.err.find(", " + field + " "), std::string::npos) << table << "." << field << ": " << f.err;
+        EXPECT_TRUE(readAll(project) == bytes) << table << "." << field << ": the refused project was changed";
+    }
+    std::printf("damaged numbers: %zu fields in %zu tables, %d storm tabs refused\n", mutations.size(), records.size(), runs);
+    RecordProperty("damaged_number_fields", static_cast<int>(mutations.size()));
 }
 
 }  // namespace

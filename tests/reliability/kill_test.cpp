@@ -2,11 +2,14 @@
 // holds either everything it held before the command or everything a full run writes.
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 
 #include "reliability_support.h"
+#include "exchange/import_setup.h"
 #include "support/random_system.h"
+#include "ui/ui_port.h"
 
 using namespace kolv;
 using namespace kolv::test;
@@ -38,18 +41,26 @@ protected:
     }
 
     /// Runs the command once to its end for the state after, then again and again, each run
-    /// killed after a random delay within that run's duration, until kKills kills have landed.
+    /// killed after a random delay within that run's duration, until `wanted` kills have landed.
     void killAtRandomPoints(const std::vector<std::string>& command, std::uint32_t seed,
                             const std::vector<std::string>& options = {}, const std::string& base = s_base) {
-        TempDir work;
-        ::setenv("KOLV_CONFIG_DIR", work.path().c_str(), 1);
-        const std::string project = work.file("project.mdb"), err = work.file("stderr.txt");
         std::vector<std::string> args = command;
         const std::string name = command.back();
-        args.push_back(project);
+        args.push_back("{P}");
         if (name == "rebuild") args.insert(args.begin(), "-y");
         else args.insert(args.end(), {"--system", "RANDOM"});
         args.insert(args.end(), options.begin(), options.end());
+        killRuns(name, args, seed, base, kKills);
+    }
+
+    /// The same with the whole command line given, "{P}" standing for the project.
+    void killRuns(const std::string& name, std::vector<std::string> args, std::uint32_t seed, const std::string& base,
+                  int wanted) {
+        TempDir work;
+        ::setenv("KOLV_CONFIG_DIR", work.path().c_str(), 1);
+        const std::string project = work.file("project.mdb"), err = work.file("stderr.txt");
+        for (auto& a : args)
+            if (a == "{P}") a = project;
 
         std::string problem;
         copyFile(base, project);
@@ -70,8 +81,9 @@ protected:
         std::mt19937 rnd(seed);
         long long maxDelayUs = std::chrono::duration_cast<std::chrono::microseconds>(fullRun).count();
         int kills = 0, midWrite = 0, asBefore = 0, asAfter = 0;
-        for (int attempt = 0; kills < kKills && attempt < 3 * kKills; ++attempt) {
+        for (int attempt = 0; kills < wanted && attempt < 3 * wanted; ++attempt) {
             copyFile(base, project);
+            fs::remove(project + "-journal");
             fs::remove(work.file("TEMP0000.MDA"));
             const auto delay = std::chrono::microseconds(std::uniform_int_distribution<long long>(0, maxDelayUs)(rnd));
             CliProcess p(args, err);
@@ -100,7 +112,7 @@ protected:
                     name.c_str(), kills, midWrite, asBefore, asAfter,
                     static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(fullRun).count()));
         RecordProperty("kills", kills);
-        EXPECT_EQ(kills, kKills) << "the runs ended before the kills: use a bigger system";
+        EXPECT_EQ(kills, wanted) << "the runs ended before the kills: use a bigger system";
     }
 
     static TempDir* s_dir;
@@ -129,6 +141,77 @@ TEST_F(KillDuringWrite, Rebuild) {
         db->exec("DELETE FROM PADDING WHERE rowid % 2 = 0");
     }
     killAtRandomPoints({"-q", "rebuild"}, 5, {}, base);
+}
+
+/// Kills per command of the commands below: enough to land in opening, reading and writing
+/// without making the suite long.
+constexpr int kShortKills = 6;
+
+/// The project above with a second system to divide into or combine with, a saved import setup,
+/// and the files the import and the rainfall paste read.
+class KillOtherCommands : public KillDuringWrite {
+protected:
+    static void SetUpTestSuite() {
+        KillDuringWrite::SetUpTestSuite();
+        s_extended = s_dir->file("extended.mdb");
+        copyFile(s_base, s_extended);
+        auto db = db::Database::open(s_extended);
+        db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE) VALUES ('OTHER', 'OUT2')");
+        ui::SilentUi silent;
+        exchange::createSetup(*db, silent, "Survey",
+                              {{"Structure", "Node: Name"}, {"Rim", "Node: Inlet Elevation"},
+                               {"Downstream", "Reach: To Node"}});
+        std::ofstream csv(s_dir->file("survey.csv"));
+        csv << "Structure,Rim,Downstream\n";
+        for (int k = 1; k <= 1500; ++k)
+            csv << "I" << k << "," << 100 + k * 0.01 << "," << (k == 1 ? std::string("OUT2") : "I" + std::to_string(k / 2))
+                << "\n";
+        std::ofstream(s_dir->file("idf.txt")) << "77\t5\t1.5\t2.5\t3.5\t4.5\n78\t10\t1.5\t2.5\t3.5\t4.5\n";
+    }
+
+    void kill(const std::string& name, const std::vector<std::string>& args, std::uint32_t seed) {
+        killRuns(name, args, seed, s_extended, kShortKills);
+    }
+
+    static std::string s_extended;
+};
+
+std::string KillOtherCommands::s_extended;
+
+TEST_F(KillOtherCommands, Import) {
+    kill("import", {"-q", "import", "{P}", s_dir->file("survey.csv"), "--setup", "Survey", "--system", "OTHER"}, 11);
+}
+TEST_F(KillOtherCommands, Renumber) {
+    kill("renumber", {"-q", "-y", "renumber", "{P}", "--system", "RANDOM", "--prefix", "Z", "--start", "1"}, 12);
+}
+TEST_F(KillOtherCommands, Divide) {
+    kill("divide", {"-q", "-y", "divide", "{P}", "--system", "RANDOM", "--to", "OTHER", "R1500", "R1499", "R1498"}, 13);
+}
+TEST_F(KillOtherCommands, Combine) {
+    kill("combine", {"-q", "-y", "combine", "{P}", "--from", "RANDOM", "--to", "OTHER"}, 14);
+}
+TEST_F(KillOtherCommands, PipeAndStructureDefinitions) {
+    kill("pipes --add", {"-q", "pipes", "{P}", "--add", "KILLP"}, 15);
+    kill("structures --add", {"-q", "structures", "{P}", "--add", "KILLS"}, 16);
+}
+TEST_F(KillOtherCommands, RainfallTables) {
+    kill("idf --paste", {"-q", "idf", "{P}", "--paste", s_dir->file("idf.txt")}, 17);
+    kill("time-intensity --add-table",
+         {"-q", "time-intensity", "{P}", "--location", "KILL", "--frequency", "5", "--add-table"}, 18);
+}
+TEST_F(KillOtherCommands, StormTabThatChoosesAnotherSystemAndChangesItsOptions) {
+    // the system chosen, the options and the results are stored together, or none of them
+    TempDir dir;
+    const std::string base = dir.file("other_current.mdb");
+    copyFile(s_extended, base);
+    db::Database::open(base)->execute("UPDATE T0 SET CURRENT_SYSTEM = 'OTHER'");
+    killRuns("storm-tabs --system", {"-q", "storm-tabs", "{P}", "--system", "RANDOM", "--min-velocity", "2.5"}, 20,
+             base, 12);
+}
+TEST_F(KillOtherCommands, NewProjectOverAnExistingOne) {
+    // the project is either the one before or a new empty one, never a damaged file
+    const std::string seed = makeSeed(*s_dir);
+    kill("new --force", {"-q", "new", "{P}", "--force", "--seed", seed}, 19);
 }
 
 }  // namespace

@@ -25,8 +25,9 @@ namespace kolv::test {
 /// One run of kolv-cli started in the background; its stderr goes to a file.
 class CliProcess {
 public:
-    /// Starts `kolv-cli args...` with stdout discarded and stderr in `errFile`.
-    CliProcess(const std::vector<std::string>& args, const std::string& errFile) : m_errFile(errFile) {
+    /// Starts `kolv-cli args...` with stderr in `errFile` and stdout in `outFile` (discarded when empty).
+    CliProcess(const std::vector<std::string>& args, const std::string& errFile, const std::string& outFile = "")
+        : m_errFile(errFile) {
         std::vector<std::string> argv{KOLV_CLI_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> raw;
@@ -34,7 +35,8 @@ public:
         raw.push_back(nullptr);
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+        if (outFile.empty()) posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+        else posix_spawn_file_actions_addopen(&files, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (posix_spawn(&m_pid, KOLV_CLI_PATH, &files, nullptr, raw.data(), environ) != 0) m_pid = -1;
         posix_spawn_file_actions_destroy(&files);

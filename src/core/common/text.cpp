@@ -1,5 +1,6 @@
 // Text helpers shared by every subsystem.
 #include "common/text.h"
+#include "common/utf8_text.h"
 
 #include <cctype>
 #include <cstdint>
@@ -47,22 +48,46 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 
 std::string name8(std::string_view s) { return left(s, 8); }
 
-std::string left(std::string_view s, std::size_t n) { return std::string(s.substr(0, std::min(n, s.size()))); }
+namespace {
+/// A byte that continues a UTF-8 character rather than starting one.
+bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+}  // namespace
+
+std::size_t charCount(std::string_view s) {
+    std::size_t n = 0;
+    for (char c : s)
+        if (!continuation(c)) ++n;
+    return n;
+}
+
+std::string left(std::string_view s, std::size_t n) {
+    std::size_t at = 0;
+    for (std::size_t chars = 0; at < s.size(); ++at) {
+        if (!continuation(s[at]) && chars++ == n) break;
+    }
+    return std::string(s.substr(0, at));
+}
 
 std::string right(std::string_view s, std::size_t n) {
-    if (n >= s.size()) return std::string(s);
-    return std::string(s.substr(s.size() - n));
+    if (n == 0) return {};
+    std::size_t at = s.size();
+    for (std::size_t chars = 0; at > 0;) {
+        --at;
+        if (!continuation(s[at]) && ++chars == n) break;
+    }
+    return std::string(s.substr(at));
 }
 
 std::string padRight(std::string_view s, std::size_t n) {
     std::string r = left(s, n);
-    r.resize(n, ' ');
+    r.append(n - charCount(r), ' ');
     return r;
 }
 
 std::string padLeft(std::string_view s, std::size_t n) {
-    if (s.size() >= n) return std::string(s);
-    return std::string(n - s.size(), ' ') + std::string(s);
+    const std::size_t have = charCount(s);
+    if (have >= n) return std::string(s);
+    return std::string(n - have, ' ') + std::string(s);
 }
 
 double leadingNumber(std::string_view typed) {

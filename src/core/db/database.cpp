@@ -1,6 +1,8 @@
 // SQLite connection, statements and table layouts of a project database.
 #include "db/database.h"
+#include "db/busy_notice.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -31,7 +33,29 @@ void throwSqlite(sqlite3* db, int rc, const std::string& context) {
     if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
         msg = "the project file is damaged (" + msg + ")";
     if ((rc & 0xff) == SQLITE_READONLY) msg = "the project file is read-only";
+    // A write the disk refused: say why, as the engine's "disk I/O error" does not.
+    if (db && ((rc & 0xff) == SQLITE_FULL || (rc & 0xff) == SQLITE_IOERR)) {
+        const char* file = sqlite3_db_filename(db, "main");
+        const std::string what = file && *file ? "'" + std::string(file) + "' could not be written: " : "";
+        switch (sqlite3_system_errno(db)) {
+        case ENOSPC: msg = what + "no space left on the disk"; code = kErrDiskFull; break;
+        case EDQUOT: msg = what + "the disk quota is used up"; code = kErrDiskFull; break;
+        case EFBIG:
+            msg = what + "the file would be larger than this program may write (file-size limit)";
+            code = kErrDiskFull;
+            break;
+        default:
+            // a write cut short says no more
+            if ((rc & 0xff) == SQLITE_FULL)
+                msg = what + "no space left on the disk, or the file-size limit reached (" + msg + ")";
+            break;
+        }
+    }
     throw DatabaseError(code, context.empty() ? msg : context + ": " + msg);
+}
+
+std::string busyNoticeText(const std::string& path) {
+    return "'" + path + "' is locked by another program; waiting up to 5 s for it to finish . . .";
 }
 
 // ---------------------------------------------------------------- Statement

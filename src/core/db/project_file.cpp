@@ -1,20 +1,113 @@
 // New project and rebuild.
 #include "db/project_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
+#include <sqlite3.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "common/error.h"
 #include "common/text.h"
 #include "db/database.h"
+#include "db/schema.h"
+#include "db/value.h"
 #include "ui/busy_pointer.h"
 
 namespace kolv::db {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+/// Why a file could not be written, in the engineer's words: a full disk, the file-size limit and
+/// a read-only place each say so.
+std::string writeFault(int err) {
+    switch (err) {
+    case ENOSPC: return "no space left on the disk";
+    case EDQUOT: return "the disk quota is used up";
+    case EFBIG: return "the file would be larger than this program may write (file-size limit)";
+    case EROFS: return "the disk is read-only";
+    case EACCES:
+    case EPERM: return "permission denied";
+    default: return std::strerror(err);
+    }
+}
+
+/// True when the file or folder carries no write permission for anyone: such a place is refused
+/// even to a program whose rights would let it write there anyway.
+bool readOnlyMode(const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+/// Copies everything readable from `in` to a new file `to` and flushes it to disk; 0, or the
+/// errno of the first failure (the partial file is then removed).
+int copyToNewFile(int in, const fs::path& to, mode_t mode) {
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (out < 0) return errno;
+    std::vector<char> buf(1 << 16);
+    int err = 0;
+    for (off_t at = 0; err == 0;) {
+        const ssize_t got = ::pread(in, buf.data(), buf.size(), at);
+        if (got < 0) err = errno;
+        if (got <= 0) break;
+        for (ssize_t done = 0; err == 0 && done < got;) {
+            const ssize_t put = ::write(out, buf.data() + done, static_cast<std::size_t>(got - done));
+            if (put < 0) err = errno == EINTR ? 0 : errno;
+            else done += put;
+        }
+        at += got;
+    }
+    if (err == 0 && ::fsync(out) != 0) err = errno;
+    if (::close(out) != 0 && err == 0) err = errno;
+    if (err != 0) ::unlink(to.c_str());
+    return err;
+}
+
+/// Flushes a folder's entries (a rename into it) to disk.
+void flushFolder(const fs::path& folder) {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+/// A file's journals: what SQLite would replay into, or read with, a database of that name.
+std::vector<fs::path> journalsOf(const fs::path& file) {
+    return {file.string() + "-journal", file.string() + "-wal", file.string() + "-shm"};
+}
+
+/// The existing project a new one replaces, held alone until the replacement is in place, so
+/// that no other program writes to it meanwhile (they find it replaced and start again).
+class ExclusiveHold {
+public:
+    /// Opens the file and takes its exclusive lock without waiting. A journal an interrupted
+    /// write left beside it is rolled back into it on the way, so it belongs to no file after.
+    explicit ExclusiveHold(const fs::path& file) {
+        if (sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) return;
+        m_rc = sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    }
+    ~ExclusiveHold() {
+        if (m_db) sqlite3_close_v2(m_db);
+    }
+    ExclusiveHold(const ExclusiveHold&) = delete;
+    ExclusiveHold& operator=(const ExclusiveHold&) = delete;
+
+    /// Another program has the file open in a transaction or locked.
+    bool heldElsewhere() const { return (m_rc & 0xff) == SQLITE_BUSY || (m_rc & 0xff) == SQLITE_LOCKED; }
+
+private:
+    sqlite3* m_db = nullptr;
+    int m_rc = SQLITE_OK;
+};
+
+}  // namespace
 
 bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui) {
     const std::string target = withProjectExtension(newPath), seed = trim(seedPath);
@@ -25,10 +118,96 @@ bool createProject(const std::string& newPath, const std::string& seedPath, ui::
     if (a != ui::Answer::Yes) return false;
     // Only a sound seed may become a project.
     { auto check = Database::open(seed); }
+
     std::error_code ec;
+    // The project itself is replaced, not a link to it.
+    fs::path real = fs::weakly_canonical(fs::absolute(fs::path(target)), ec);
+    if (ec || real.empty()) real = fs::absolute(fs::path(target));
+    const fs::path folder = real.parent_path();
+    const auto refuse = [&](const std::string& why) {
+        ui.beep();
+        ui.message("Create New Project Database", why + "\rNothing was changed.", ui::Icon::Exclamation);
+        return false;
+    };
+    if (!fs::is_directory(folder, ec))
+        return refuse("The folder '" + folder.string() + "' does not exist.");
+    if (readOnlyMode(folder) || ::access(folder.c_str(), W_OK) != 0)
+        return refuse("The folder '" + folder.string() + "' is read-only: the new project cannot be written there.");
+    const fs::file_status existing = fs::status(real, ec);
+    std::unique_ptr<ExclusiveHold> hold;
+    if (fs::exists(existing)) {
+        if (!fs::is_regular_file(existing))
+            return refuse("'" + target + "' is not a file (it is a folder, pipe or device); it cannot be replaced.");
+        if (readOnlyMode(real)) return refuse("'" + target + "' is read-only; it was not replaced.");
+        if (fs::equivalent(real, fs::absolute(fs::path(seed)), ec))
+            return refuse("'" + target + "' is the seed database itself; choose another name.");
+        hold = std::make_unique<ExclusiveHold>(real);
+        if (hold->heldElsewhere())
+            return refuse("'" + target + "' is open or locked in another program. Close it there and create the "
+                          "project again.");
+    }
+
+    // The new project is written beside the target under a name of its own, flushed, checked,
+    // and renamed over the target in one step: the name holds the file before or the new
+    // project, never a part of one.
+    const fs::path part = folder / ("." + real.filename().string() + "." + std::to_string(::getpid()) + ".new");
+    fs::remove(part, ec);
+    {
+        const int in = ::open(seed.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in < 0) throw Error(kErrFileNotFound, "'" + seed + "' could not be read: " + writeFault(errno) + ".");
+        const int err = copyToNewFile(in, part, 0666);
+        ::close(in);
+        if (err != 0)
+            throw Error(kErrDiskFull, "'" + target + "' could not be written: " + writeFault(err) +
+                                          ". Nothing was changed.");
+    }
+    try {
+        auto check = Database::open(part.string());
+    } catch (...) {
+        fs::remove(part, ec);
+        throw;
+    }
+    // A journal beside the target belongs to the file before (rolled back into it when it was
+    // taken above) or to a project deleted long ago: replayed into the new project it would
+    // damage it, so it goes before the new project takes the name.
+    for (const auto& journal : journalsOf(real)) {
+        if (fs::remove(journal, ec); ec) {
+            fs::remove(part, ec);
+            throw Error(kErrDiskFull, "The old journal '" + journal.string() + "' beside '" + target +
+                                          "' could not be removed: " + ec.message() + ". Nothing was changed.");
+        }
+    }
+    fs::rename(part, real, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(part, ignored);
+        throw Error(kErrDiskFull, "'" + target + "' could not be replaced: " + ec.message() + ". Nothing was changed.");
+    }
+    flushFolder(folder);
+    hold.reset();
+    ui.message("", "Database creation complete.", ui::Icon::Information);
+    return true;
+}
+
+bool createProjectInUnits(const std::string& newPath, const std::string& seedPath, bool metric, ui::UiPort& ui) {
+    const std::string target = withProjectExtension(newPath), seed = trim(seedPath);
+    if (trim(newPath).empty()) {
+        ui.invalidData("Enter the folder and name of the new project file.");
+        return false;
+    }
+    std::error_code ec;
+    if (fs::exists(target, ec)) {
+        ui::Answer a = ui.message("New Project", "'" + target + "' already exists.\rReplace it with a new project?",
+                                  ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::No);
+        if (a != ui::Answer::Yes) return false;
+    }
+    // Only a sound seed may become a project.
+    { auto check = Database::open(seed); }
     fs::copy_file(seed, target, fs::copy_options::overwrite_existing, ec);
     if (ec) throw Error(kErrFileNotFound, "'" + seed + "' could not be copied to '" + target + "': " + ec.message());
-    ui.message("", "Database creation complete.", ui::Icon::Information);
+    auto project = Database::open(target);
+    project->execute("UPDATE T0 SET " + quoteIdent("ENGLISH_METRIC") + " = ?",
+                     {Value(metric)});
     return true;
 }
 
@@ -76,29 +255,8 @@ public:
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
 
-    /// Copies the whole file to `to` (replaced) and flushes the copy to disk; false on any failure.
-    bool copyTo(const fs::path& to) const {
-        if (m_fd < 0) return false;
-        int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (out < 0) return false;
-        std::vector<char> buf(1 << 16);
-        bool ok = true;
-        for (off_t at = 0; ok;) {
-            const ssize_t got = ::pread(m_fd, buf.data(), buf.size(), at);
-            if (got <= 0) {
-                ok = got == 0;
-                break;
-            }
-            for (ssize_t done = 0; ok && done < got;) {
-                const ssize_t put = ::write(out, buf.data() + done, static_cast<std::size_t>(got - done));
-                ok = put > 0;
-                done += put;
-            }
-            at += got;
-        }
-        ok = ::fsync(out) == 0 && ok;
-        return ::close(out) == 0 && ok;
-    }
+    /// Copies the whole file to a new file `to` and flushes it to disk; 0 or the errno of the failure.
+    int copyTo(const fs::path& to) const { return m_fd < 0 ? EBADF : copyToNewFile(m_fd, to, 0644); }
 
 private:
     int m_fd;
@@ -133,7 +291,23 @@ bool rebuildProject(const std::string& path, const std::string& openProjectPath,
     if (ec || real.empty()) real = fs::absolute(fs::path(p));
     const fs::path folder = trim(workFolder).empty() ? real.parent_path() : fs::path(workFolder);
     const fs::path bak = folder / "Rebuild.BAK";
+    const fs::path bakPart = folder / "Rebuild.BAK.new";
     const fs::path tmp = folder / "TEMP0000.MDA";
+    // A read-only project or folder is refused like every other write, naming what is read-only.
+    if (readOnlyMode(folder) || ::access(folder.c_str(), W_OK) != 0) {
+        ui.beep();
+        ui.message("Rebuild Database",
+                   "The folder '" + folder.string() + "' is read-only: the rebuild's backup and work files cannot be "
+                   "written there.\rNothing was changed.",
+                   ui::Icon::Exclamation);
+        return false;
+    }
+    if (fs::exists(real, ec) && readOnlyMode(real)) {
+        ui.beep();
+        ui.message("Rebuild Database", "'" + p + "' is read-only; it was not rebuilt.\rNothing was changed.",
+                   ui::Icon::Exclamation);
+        return false;
+    }
     if (fs::equivalent(real, bak, ec) || fs::equivalent(real, tmp, ec)) {
         ui.beep();
         ui.message("Rebuild Database",
@@ -162,11 +336,27 @@ bool rebuildProject(const std::string& path, const std::string& openProjectPath,
                    ui::Icon::Exclamation);
         return false;
     }
-    if (!source.copyTo(bak))
-        throw Error(kErrDiskFull, "The backup '" + bak.string() + "' could not be written. Nothing was changed.");
+    // The backup is written beside the one before and takes its name only when whole: a rebuild
+    // that runs out of space keeps the earlier backup as it was.
+    fs::remove(bakPart, ec);
+    if (const int err = source.copyTo(bakPart); err != 0)
+        throw Error(kErrDiskFull, "The backup '" + bak.string() + "' could not be written: " + writeFault(err) +
+                                      ". Nothing was changed.");
+    fs::rename(bakPart, bak, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(bakPart, ignored);
+        throw Error(kErrDiskFull, "The backup '" + bak.string() + "' could not be written: " + ec.message() +
+                                      ". Nothing was changed.");
+    }
     fs::remove(tmp, ec);
     try {
-        db->execute("VACUUM INTO ?", {tmp.string()});
+        try {
+            db->execute("VACUUM INTO ?", {tmp.string()});
+        } catch (const DatabaseError& e) {
+            throw DatabaseError(e.code(), "'" + p + "' could not be compacted into '" + tmp.string() + "': " + e.what() +
+                                              ". Nothing was changed.");
+        }
         // The compacted copy takes its indexes from the rows again (an index that lost an entry
         // is copied as it stands) and must then pass the full check before it replaces the
         // project; it keeps the project's permissions.

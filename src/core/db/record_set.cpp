@@ -8,6 +8,7 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "common/utf8_text.h"
 #include "common/vb_format.h"
 
 namespace kolv::db {
@@ -252,7 +253,7 @@ Value RecordSet::coerce(const std::string& table, const FieldDef& f, const Value
     case FieldType::Text:
     case FieldType::Memo: {
         std::string t = v.toText();
-        if (f.type == FieldType::Text && f.size > 0 && static_cast<int>(t.size()) > f.size)
+        if (f.type == FieldType::Text && f.size > 0 && charCount(t) > static_cast<std::size_t>(f.size))
             throw DatabaseError(kErrTextTooLong, "'" + t + "' is too long for " + where + " (at most " +
                                                      std::to_string(f.size) + " characters).");
         return Value(t);

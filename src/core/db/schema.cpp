@@ -200,6 +200,20 @@ std::vector<TableDef> buildTables() {
                  {T("SETUP_NAME", 50), I("TYPE"), I("DEFAULT"), T("IMPORT_COLUMN_HEADER", 50), T("KOLV_DEST_FIELD", 50),
                   T("IMPORT_STRUCTURE_DESC", 100), T("KOLV_STRUCTURE_NAME", 8), T("IMPORT_PIPE_DESC", 100),
                   T("KOLV_PIPE_NAME", 8)}});
+    // The design criteria of the project, one row per criterion, values in the project's units
+    // (an empty value leaves the limit to each structure). Made when first saved.
+    t.push_back({"DESIGN_CRITERIA", "Design Criteria", {T("NAME", 40), D("VALUE")}});
+    // Why Step 2 gave each reach its pipe, and the value that decided it: QUANTITY "velocity" (ft/s)
+    // or "slope" (friction slope, percent).
+    t.push_back({"SIZING_BASIS",
+                 "Pipe Sizing Basis",
+                 {T("SYSTEM", 8), T("REACH", 8), T("RULE", 30), T("QUANTITY", 10), D("VALUE"), D("LIMIT")}});
+    // Check storms of a system: per scenario its return period and rainfall factor, and per
+    // node the grade line of its run (feet and cfs, like T60).
+    t.push_back({"SCENARIO_RESULTS",
+                 "Check Storm Results",
+                 {T("SCENARIO", 30), T("SYSTEM", 8), T("FREQUENCY", 10), D("INTENSITY_FACTOR"), T("NODE", 8),
+                  T("TO_NODE", 8), D("INLET_EL"), D("HGL_AT_NODE"), D("HGL_UP"), D("HGL_DN"), D("Q")}});
     return t;
 }
 

@@ -243,6 +243,8 @@ std::string LabelBuilder::nodeLabel(const std::string& nodeName) const {
 }
 
 std::string LabelBuilder::reachLabel(const std::string& reachName) const {
+    // With no reach line switched on a reach is labelled by its name, as a node is.
+    if (m_reachOn.empty()) return trim(reachName);
     auto it = m_reaches.find(toUpper(trim(reachName)));
     if (it == m_reaches.end()) return "";
     const Row& r = it->second;

@@ -56,7 +56,8 @@ public:
 
     /// Node label: name, then the switched-on node lines ("" when the node is unknown: name alone).
     std::string nodeLabel(const std::string& node) const;
-    /// Reach label (its NAME line only when switched on); "" when nothing is switched on.
+    /// Reach label: the switched-on reach lines (its NAME line only when switched on); the name
+    /// alone when no reach line is switched on.
     std::string reachLabel(const std::string& reach) const;
     /// Outfall label: OUT_NODE, then the switched-on outfall lines.
     std::string outfallLabel() const;

@@ -40,6 +40,13 @@ std::vector<std::string> timeIntensityLocations(db::Database& db) {
     return locations;
 }
 
+std::vector<std::string> allTimeIntensityFrequencies(db::Database& db) {
+    std::vector<std::string> freqs;
+    db::RecordSet t85(db, "T85", "", {}, "FREQUENCY ASC");
+    for (t85.moveFirst(); !t85.eof(); t85.moveNext()) addDistinct(freqs, trim(t85.text("FREQUENCY")));
+    return freqs;
+}
+
 std::vector<std::string> timeIntensityFrequencies(db::Database& db, const std::string& location) {
     std::vector<std::string> freqs;
     db::RecordSet t85(db, "T85", "LOCATION = ?", {trim(location)}, "LOCATION ASC, FREQUENCY ASC, TIME ASC");

@@ -20,6 +20,9 @@ std::vector<std::string> idfFrequenciesOfZone(db::Database& db, const std::strin
 /// The distinct LOCATION values of T85 ordered by location, frequency and time.
 std::vector<std::string> timeIntensityLocations(db::Database& db);
 
+/// The distinct FREQUENCY values of every T85 table, ascending.
+std::vector<std::string> allTimeIntensityFrequencies(db::Database& db);
+
 /// The distinct FREQUENCY values of one T85 location, in the same order.
 std::vector<std::string> timeIntensityFrequencies(db::Database& db, const std::string& location);
 

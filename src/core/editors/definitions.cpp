@@ -115,11 +115,11 @@ bool savePipe(db::Database& db, const PipeDefinition& def, int engMet) {
     });
 }
 
-std::string definitionName(const std::string& typed) { return rtrim(padRight(typed, 8)); }
+std::string definitionName(const std::string& typed) { return rtrim(padRight(trim(typed), 8)); }
 
 std::string addDefinition(db::Database& db, DefinitionKind kind, const std::string& typed, int engMet,
                           ui::UiPort& ui) {
-    // A leading blank is part of the 8 characters, as in the name field; only trailing blanks go.
+    // Blanks around the typed name go: every lookup finds a definition by its trimmed name.
     const std::string name = definitionName(typed);
     if (trim(name).empty()) return {};
     // the search runs over both unit systems: a name is one key in the whole table

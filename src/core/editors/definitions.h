@@ -56,8 +56,8 @@ std::optional<PipeDefinition> readPipe(db::Database& db, const std::string& name
 bool saveStructure(db::Database& db, const StructureDefinition& def, int engMet);
 bool savePipe(db::Database& db, const PipeDefinition& def, int engMet);
 
-/// The name a new definition gets from the typed text: its first 8 characters, trailing blanks
-/// dropped; "" when those 8 characters are blank.
+/// The name a new definition gets from the typed text: blanks around it dropped, then its first
+/// 8 characters; "" when nothing but blanks was typed.
 std::string definitionName(const std::string& typed);
 
 /// Adds a definition from the typed name: nothing for a blank name; "DUPLICATE RECORD" when the

@@ -2,6 +2,7 @@
 #include "editors/rainfall_tables.h"
 
 #include "common/text.h"
+#include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
 #include "session/session.h"
@@ -61,8 +62,12 @@ std::unique_ptr<TableGrid> makeTimeIntensityGrid(db::Database& db) {
 void selectTimeIntensityTable(TableGrid& grid, const std::string& location, const std::string& frequency) {
     const std::string loc = trim(location), freq = trim(frequency);
     if (loc.empty()) {
+        // no table chosen: no new rows; a frequency alone shows that frequency of every location
         grid.setFixedValues({{"LOCATION", ""}, {"FREQUENCY", ""}});
-        grid.load("", {}, kTimeIntensityOrder);
+        if (freq.empty())
+            grid.load("", {}, kTimeIntensityOrder);
+        else
+            grid.load("FREQUENCY = ?", {freq}, kTimeIntensityOrder);
     } else if (freq.empty()) {
         grid.setFixedValues({{"LOCATION", loc}, {"FREQUENCY", ""}});  // no table chosen yet: no new rows
         grid.load("LOCATION = ?", {loc}, kTimeIntensityOrder);
@@ -100,7 +105,7 @@ bool addTimeIntensityTable(db::Database& db, const std::string& location, const 
     }
     for (const auto& [caption, text] : {std::pair<const char*, const std::string&>{"Location", loc},
                                         std::pair<const char*, const std::string&>{"Frequency", freq}}) {
-        if (text.size() > 20) {  // LOCATION and FREQUENCY are Text(20)
+        if (charCount(text) > 20) {  // LOCATION and FREQUENCY are Text(20)
             ui.invalidData(std::string(caption) + " is limited to 20 characters.");
             return false;
         }

@@ -6,6 +6,7 @@
 
 #include "common/number_input.h"
 #include "common/text.h"
+#include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
 
@@ -90,7 +91,7 @@ bool TableGrid::checkCell(std::size_t col, const std::string& text, db::Value& o
     }
     const std::string t = trim(text);
     const db::FieldDef* f = m_db.layout(m_table).field(c.field);
-    if (f && f->type == db::FieldType::Text && f->size > 0 && t.size() > static_cast<std::size_t>(f->size)) {
+    if (f && f->type == db::FieldType::Text && f->size > 0 && charCount(t) > static_cast<std::size_t>(f->size)) {
         error = fmt::format("{} is limited to {} characters.", c.caption, f->size);
         return false;
     }

@@ -54,7 +54,8 @@ PipeDirection pipeDirection(double xdFrom, double ydFrom, double xdTo, double yd
 
 std::string spreadsheetText(std::string_view value) {
     std::string v(value);
-    if (!v.empty() && (v[0] == '=' || v[0] == '+' || v[0] == '-' || v[0] == '@') && !isNumeric(v)) v = "'" + v;
+    // "+" and "-" lead stations (-1+20) and negative numbers: a spreadsheet reads them as they are.
+    if (!v.empty() && (v[0] == '=' || v[0] == '@' || v[0] == '\t' || v[0] == '\r')) v = "'" + v;
     if (v.find_first_of(",\"\r\n") != std::string::npos) {
         std::string q = "\"";
         for (char c : v) {
@@ -105,7 +106,7 @@ public:
             Point p{of.column(2).toDouble(), of.column(3).toDouble()};
             std::string out = toUpper(trim(of.column(1).toText()));
             m_outfalls[toUpper(trim(of.column(0).toText())) + "\x1f" + out] = p;
-            m_anyOutfall.emplace(out, p);
+            if (!out.empty()) m_anyOutfall.emplace(out, p);
         }
     }
 
@@ -120,10 +121,14 @@ public:
                                spreadsheetText(trim(m_nodes->text("STRUCT_NAME"))) + "," +
                                fmt2(m_nodes->number("INLET_ELEV"));
             auto o = m_outgoing.find(toUpper(name));
-            if (o != m_outgoing.end()) {
+            if (o != m_outgoing.end() && !m_reaches[o->second].node2.empty()) {
                 const Reach& r = m_reaches[o->second];
                 line += "," + group("OUT", here, r.node2, r.system, r, r.elev1);
             } else {
+                // A reach that leads nowhere has no structure to name and no direction to give.
+                if (o != m_outgoing.end())
+                    m_warnings.push_back("Reach '" + name + "' has no To Node: its pipe is left out of the line of node '" +
+                                         name + "'.");
                 line += std::string(8, ',');
             }
             line += incoming(name, here, std::nullopt);
@@ -134,6 +139,10 @@ public:
             const std::string system = trim(m_t16->text("SYSTEM"));
             const std::string name = trim(m_t16->text("OUT_NODE"));
             if (system.empty()) continue;
+            if (name.empty()) {
+                m_warnings.push_back("System '" + system + "' has no outfall node: its outfall line is left out.");
+                continue;
+            }
             Point here{m_t16->number("XD"), m_t16->number("YD")};
             std::string line = spreadsheetText(system) + "," + spreadsheetText(name) + "," +
                                spreadsheetText(m_t16->text("OUT_STA")) + "," + fmt2(m_t16->number("OUT_OFF")) + "," +
@@ -144,6 +153,9 @@ public:
         }
         return out;
     }
+
+    /// What was left out of the file, one line each.
+    const std::vector<std::string>& warnings() const { return m_warnings; }
 
 private:
     /// Position of a structure: its NODE record, else the outfall of that name (of the pipe's
@@ -201,12 +213,26 @@ private:
     std::map<std::string, Point> m_points;
     std::map<std::string, Point> m_outfalls;    // system + outfall name
     std::map<std::string, Point> m_anyOutfall;  // outfall name, first system
+    std::vector<std::string> m_warnings;
 };
 
 }  // namespace
 
-std::vector<std::string> exportLines(db::Database& db, ui::UiPort& ui, const std::string& system) {
-    return Exporter(db, ui, trim(system)).lines();
+std::vector<std::string> exportLines(db::Database& db, ui::UiPort& ui, const std::string& system,
+                                     std::vector<std::string>* leftOut) {
+    Exporter exporter(db, ui, trim(system));
+    std::vector<std::string> lines = exporter.lines();
+    const std::vector<std::string>& w = exporter.warnings();
+    if (!w.empty()) {
+        // One box for all of them: a damaged system could otherwise ask for a click per line.
+        constexpr std::size_t kShown = 20;
+        std::string text;
+        for (std::size_t i = 0; i < w.size() && i < kShown; ++i) text += (i ? "\n" : "") + w[i];
+        if (w.size() > kShown) text += "\n... and " + std::to_string(w.size() - kShown) + " more.";
+        ui.inform(kExportTitle, text, ui::Icon::Exclamation);
+    }
+    if (leftOut) *leftOut = w;
+    return lines;
 }
 
 std::vector<std::string> exportStructures(db::Database& db, ui::UiPort& ui, const std::string& system,
@@ -216,7 +242,8 @@ std::vector<std::string> exportStructures(db::Database& db, ui::UiPort& ui, cons
         return {};
     }
     const std::string sys = trim(system).empty() ? std::string(kAllSystems) : trim(system);
-    std::vector<std::string> lines = exportLines(db, ui, sys);
+    std::vector<std::string> leftOut;
+    std::vector<std::string> lines = exportLines(db, ui, sys, &leftOut);
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) throw Error(kErrFileNotFound, "The export file '" + path + "' could not be opened for writing.");
     bool ok = true;
@@ -232,6 +259,7 @@ std::vector<std::string> exportStructures(db::Database& db, ui::UiPort& ui, cons
     std::vector<std::string> listing;
     listing.push_back("Export of System: " + sys);
     listing.push_back(std::to_string(lines.size() - 1) + " structure and outfall lines written to " + path);
+    for (const auto& l : leftOut) listing.push_back("WARNING: " + l);
     listing.push_back("End of Export");
     ui.inform("Export Complete",
               "KOLV has written the data to file:\n" + path +

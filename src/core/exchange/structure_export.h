@@ -32,16 +32,20 @@ struct PipeDirection {
 };
 PipeDirection pipeDirection(double xdFrom, double ydFrom, double xdTo, double ydTo);
 
-/// A value as a spreadsheet will read it back as text: a value that begins with =, +, - or @
-/// and is not a number would be run as a formula, so it gets a leading apostrophe (the
-/// spreadsheet's own mark for "this is text"); a value holding a comma, a double quote or a
-/// line break is quoted (RFC 4180) so it stays one field.
+/// A value as stored, written so a spreadsheet and the import read it back the same: a value
+/// that begins with "=", "@", a tab or a carriage return would be taken as a formula, so it gets
+/// a leading apostrophe (the spreadsheet's own mark for "this is text", which the import
+/// removes); a value holding a comma, a double quote or a line break is quoted (RFC 4180) so
+/// it stays one field. Anything else, "-1+20" and "+5" included, is written as it is.
 std::string spreadsheetText(std::string_view value);
 
 /// The lines of the file (heading first), built from the project. A structure with more than
 /// four incoming pipes is reported ("Node '<name>' has more than 4 incoming pipes. Only 4 will
-/// be reported in this listing.") and its first four are written.
-std::vector<std::string> exportLines(db::Database& db, ui::UiPort& ui, const std::string& system);
+/// be reported in this listing.") and its first four are written. A system without an outfall
+/// node gets no outfall line, and a reach without a To Node no pipe group: both are told in
+/// one warning box and, when `leftOut` is given, listed there.
+std::vector<std::string> exportLines(db::Database& db, ui::UiPort& ui, const std::string& system,
+                                     std::vector<std::string>* leftOut = nullptr);
 
 /// Writes the export file: refuses an empty path ("No Export filename and path has been
 /// entered."), writes the lines, and tells "Export Complete". Returns the lines the window

@@ -27,9 +27,13 @@ ImportFile makeImportFile(TextTable table, bool firstLineIsHeading, std::string 
     f.fileColumns = table.fileColumns;
     f.hasQuoteMarks = table.hasQuoteMarks;
     const int columns = table.columnCount();
+    const auto fieldsOf = [&](std::size_t i) {
+        return i < table.fieldCounts.size() ? table.fieldCounts[i] : static_cast<int>(table.lines[i].size());
+    };
     std::size_t first = 0;
     if (firstLineIsHeading && !table.lines.empty()) {
         for (const auto& h : table.lines[0]) f.headings.push_back(importValue(h));
+        f.headingFields = fieldsOf(0);
         first = 1;
     }
     f.headings.resize(static_cast<std::size_t>(columns));
@@ -37,6 +41,7 @@ ImportFile makeImportFile(TextTable table, bool firstLineIsHeading, std::string 
         if (f.headings[c].empty()) f.headings[c] = "Column " + std::to_string(c + 1);
     f.rows.reserve(table.lines.size() - first);
     for (std::size_t i = first; i < table.lines.size(); ++i) {
+        f.fieldCounts.push_back(fieldsOf(i));
         f.rows.push_back(std::move(table.lines[i]));
         f.rows.back().resize(static_cast<std::size_t>(columns));
     }
@@ -48,6 +53,19 @@ ImportFile readImportFile(const std::string& path, char separator, bool firstLin
 }
 
 std::string importValue(std::string_view raw) {
+    // The export's text mark: one apostrophe ahead of "=", "@", a tab or a carriage return. It
+    // goes, and the character after it is kept as the value's first (a tab is not trimmed away).
+    std::string_view lead = raw;
+    while (!lead.empty() && (lead.front() == ' ' || lead.front() == '\t')) lead.remove_prefix(1);
+    if (lead.size() >= 2 && lead[0] == '\'' && (lead[1] == '=' || lead[1] == '@' || lead[1] == '\t' || lead[1] == '\r')) {
+        std::string v(1, lead[1]);
+        for (char c : lead.substr(2))
+            if (c != '"' && c != '\'') v.push_back(c);
+        std::size_t end = v.size();
+        while (end > 1 && (v[end - 1] == ' ' || v[end - 1] == '\t')) --end;
+        v.resize(end);
+        return v;
+    }
     std::string v;
     v.reserve(raw.size());
     for (char c : raw)
@@ -112,11 +130,23 @@ struct Position {
     int column = -1;  // 0-based; -1 = the row as a whole
 };
 
-/// A fault at a known place; carries the original code.
-class RowFault : public Error {
-public:
-    using Error::Error;
+/// A value the project refuses (too long for its field, not a number, out of range): the row is
+/// skipped whole and the run goes on.
+struct ValueRefused {
+    int column = -1;  // 0-based; -1 = the row as a whole
+    std::string reason;
 };
+
+/// True for the faults of one value, as opposed to faults of the file or of the storage.
+bool isValueFault(const Error& e) {
+    switch (e.code()) {
+    case kErrTextTooLong:
+    case kErrTypeMismatch:
+    case kErrOverflow:
+    case kErrNullInIndex: return true;
+    default: return false;
+    }
+}
 
 /// Writes rows of one table by rowid with prepared statements kept per column set, so a large
 /// file does not prepare a statement per row; values are checked against the fields first.
@@ -237,7 +267,7 @@ public:
     ImportRun(db::Database& db, ui::UiPort& ui, const ImportFile& file, const ImportRequest& req, ImportResult& result)
         : m_db(db), m_ui(ui), m_file(file), m_req(req), m_result(result), m_nodes(db, "NODE"), m_reaches(db, "REACH") {
         m_system = trim(req.system);
-        const ImportSetup setup = loadSetup(db, req.setupName);
+        const ImportSetup setup = req.links ? *req.links : loadSetup(db, req.setupName);
         m_structureLinks = linkTable(db, setup.structures, "T6");
         m_pipeLinks = linkTable(db, setup.pipes, "T7");
         m_nodeIndex = m_nodes.index();
@@ -286,7 +316,17 @@ private:
         m_pos.column = cols.front();
         return importValue(cell(row, cols.front()));
     }
-    void log(std::string line) { m_result.log.push_back(std::move(line)); }
+    /// The row's log lines wait until the row is written: a skipped row leaves only its refusal.
+    void log(std::string line) { m_rowLog.push_back(std::move(line)); }
+
+    /// A row's value refused: the row is skipped with the place and the reason.
+    [[noreturn]] void refuse(std::string reason) const { throw ValueRefused{m_pos.column, std::move(reason)}; }
+
+    /// A text value of the file, refused when it holds a character no field can keep.
+    std::string acceptedText(std::string v) const {
+        if (v.find('\0') != std::string::npos) refuse("The value holds a NUL character (code 0).");
+        return v;
+    }
 
     /// A record the row writes to: an existing one (by rowid) or one to be created.
     struct Target {
@@ -304,19 +344,19 @@ private:
         if (it != index.end()) {
             if (!equalsIgnoreCase(it->second.system, m_system)) {
                 log(label + name + " is currently in System:" + it->second.system + ". Record will NOT be updated.");
-                ++(node ? m_result.nodesRefused : m_result.reachesRefused);
+                ++(node ? m_rowCounts.nodesRefused : m_rowCounts.reachesRefused);
                 return std::nullopt;
             }
-            ++(node ? m_result.nodesUpdated : m_result.reachesUpdated);
+            ++(node ? m_rowCounts.nodesUpdated : m_rowCounts.reachesUpdated);
             return Target{it->second.rowid, false};
         }
-        w.coerce("NAME", name);  // a name the field refuses stops the import here, at its column
+        checked(w, "NAME", name);  // a name the field refuses skips the row, naming its column
         if (node) {
             log("Node: " + name + " - New node created in System: " + m_system);
-            ++m_result.nodesCreated;
+            ++m_rowCounts.nodesCreated;
         } else {
             log("Reach: " + name + " - New reach created in System: " + m_system);
-            ++m_result.reachesCreated;
+            ++m_rowCounts.reachesCreated;
         }
         return Target{0, true};
     }
@@ -372,36 +412,44 @@ private:
         return it->second;
     }
 
-    /// A number for a field, or nothing (the refusal logged) when the text is not one the
-    /// field accepts.
-    std::optional<double> number(const std::string& prefix, const char* table, const char* field, Destination d,
-                                 const std::string& v) {
+    /// A number for a field; a text the field does not accept skips the row.
+    std::optional<double> number(const char* table, const char* field, Destination d, const std::string& v) {
         input::NumberCheck c = input::checkField(table, field, v, caption(d));
-        if (c.ok()) return c.value;
-        log(prefix + " - " + c.error + " The value '" + v + "' was not imported.");
-        return std::nullopt;
+        if (!c.ok()) refuse(c.error + " The value was '" + v + "'.");
+        return c.value;
     }
 
-    /// Adds a checked value to the row's writes, so a value the field refuses names its column.
+    /// A value as the field stores it; one the field refuses skips the row, naming its column.
+    db::Value checked(TableWriter& w, const std::string& field, const db::Value& v) const {
+        try {
+            return w.coerce(field, v);
+        } catch (const Error& e) {
+            if (!isValueFault(e)) throw;
+            refuse(e.what());
+        }
+    }
+
+    /// Adds a checked value to the row's writes.
     void put(TableWriter& w, Sets& sets, const std::string& field, const db::Value& v) {
-        sets.emplace_back(field, w.coerce(field, v));
+        sets.emplace_back(field, checked(w, field, v));
     }
 
-    void nodeColumns(int row, const std::string& name, const Target& target) {
+    /// The node fields the row writes.
+    Sets nodeValues(int row, const std::string& name) {
         const std::string prefix = "Node: " + name;
         Sets s;
         for (int d = static_cast<int>(Destination::NodeBaseline); d <= static_cast<int>(Destination::NodeC3); ++d) {
             const auto dest = static_cast<Destination>(d);
             for (int c : columnsOf(dest)) {
                 m_pos.column = c;
-                const std::string v = importValue(cell(row, c));
+                const std::string v = acceptedText(importValue(cell(row, c)));
                 if (v.empty()) continue;  // an empty cell leaves the field as it is
-                auto num = [&](const char* field) { return number(prefix, "NODE", field, dest, v); };
+                auto num = [&](const char* field) { return number("NODE", field, dest, v); };
                 switch (dest) {
                 case Destination::NodeBaseline: put(m_nodes, s, "BASELINE", cut(prefix, "Baseline name", v, 8)); break;
                 case Destination::NodeStation: {
                     std::string st = v;
-                    auto r = st.find_first_of("Rr");
+                    auto r = st.find('R');  // a baseline region; a lowercase r is part of the station
                     if (r != std::string::npos) {
                         log(prefix + " - Station '" + v +
                             "' contains a reference to a baseline region 'R'. Station will been truncated at the 'R'.");
@@ -449,12 +497,11 @@ private:
                 }
             }
         }
-        m_pos.column = columnsOf(Destination::NodeName).empty() ? -1 : columnsOf(Destination::NodeName).front();
-        write(true, name, target, std::move(s));
-        log(prefix + " - Node data updated.");
+        return s;
     }
 
-    void reachColumns(int row, const std::string& name, const Target& target, const std::string& impliedFrom) {
+    /// The reach fields the row writes.
+    Sets reachValues(int row, const std::string& name, const std::string& impliedFrom) {
         const std::string prefix = "Reach: " + name;
         Sets s;
         if (!impliedFrom.empty()) put(m_reaches, s, "NODE1", cut(prefix, "From Node", impliedFrom, 8));
@@ -462,9 +509,9 @@ private:
             const auto dest = static_cast<Destination>(d);
             for (int c : columnsOf(dest)) {
                 m_pos.column = c;
-                const std::string v = importValue(cell(row, c));
+                const std::string v = acceptedText(importValue(cell(row, c)));
                 if (v.empty()) continue;
-                auto num = [&](const char* field) { return number(prefix, "REACH", field, dest, v); };
+                auto num = [&](const char* field) { return number("REACH", field, dest, v); };
                 switch (dest) {
                 case Destination::ReachFromNode: put(m_reaches, s, "NODE1", cut(prefix, "From Node", v, 8)); break;
                 case Destination::ReachToNode: put(m_reaches, s, "NODE2", cut(prefix, "To Node", v, 8)); break;
@@ -507,38 +554,79 @@ private:
                 }
             }
         }
-        m_pos.column = columnsOf(Destination::ReachName).empty() ? -1 : columnsOf(Destination::ReachName).front();
-        write(false, name, target, std::move(s));
-        log(prefix + " - Reach data updated.");
+        return s;
     }
 
     void importRow(int row) {
         m_pos = {row, -1};
         ++m_result.rows;
-        std::string nodeName = firstValue(row, Destination::NodeName);
-        std::string reachName;
-        std::string impliedFrom;
-        if (!columnsOf(Destination::ReachName).empty()) {
-            reachName = firstValue(row, Destination::ReachName);
-        } else if (m_anyReachColumn && !nodeName.empty() && !firstValue(row, Destination::ReachToNode).empty()) {
-            reachName = nodeName;  // the node's outgoing reach
-            if (columnsOf(Destination::ReachFromNode).empty()) impliedFrom = nodeName;
-        }
-
-        // Take the node and the reach first, then write their columns.
+        m_rowLog.clear();
+        m_rowCounts = {};
+        const auto& fields = m_file.fieldCounts;
+        const std::size_t at = static_cast<std::size_t>(row - 1);
+        if (m_file.headingFields > 0 && at < fields.size() && fields[at] > m_file.headingFields)
+            m_result.log.push_back("Row " + std::to_string(row) + " has " + std::to_string(fields[at]) +
+                                   " values but the heading names " + std::to_string(m_file.headingFields) +
+                                   " columns: a value holding the separator (such as 1,5) moves every later value "
+                                   "one column on. Check the row.");
         std::optional<Target> node, reach;
-        if (!nodeName.empty()) {
+        std::string nodeName, reachName;
+        Sets nodeSets, reachSets;
+        try {
+            nodeName = acceptedText(firstValue(row, Destination::NodeName));
+            std::string impliedFrom;
+            if (!columnsOf(Destination::ReachName).empty()) {
+                reachName = acceptedText(firstValue(row, Destination::ReachName));
+            } else if (m_anyReachColumn && !nodeName.empty() && !firstValue(row, Destination::ReachToNode).empty()) {
+                reachName = nodeName;  // the node's outgoing reach
+                if (columnsOf(Destination::ReachFromNode).empty()) impliedFrom = nodeName;
+            }
+            // Take the node and the reach first, then check every value before anything is written.
+            if (!nodeName.empty()) {
+                m_pos.column = columnsOf(Destination::NodeName).front();
+                node = findOrCreate(true, nodeName);
+            }
+            if (!reachName.empty()) {
+                m_pos.column = columnsOf(Destination::ReachName).empty() ? columnsOf(Destination::NodeName).front()
+                                                                          : columnsOf(Destination::ReachName).front();
+                reach = findOrCreate(false, reachName);
+            }
+            if (node) nodeSets = nodeValues(row, nodeName);
+            if (reach) reachSets = reachValues(row, reachName, impliedFrom);
+        } catch (const ValueRefused& refused) {
+            std::string where = "Row " + std::to_string(row);
+            if (refused.column >= 0)
+                where += ", column " + std::to_string(refused.column + 1) + " ('" +
+                         m_file.headings[static_cast<std::size_t>(refused.column)] + "')";
+            m_result.log.push_back(where + ": " + refused.reason + " The row was skipped.");
+            ++m_result.rowsSkipped;
+            return;
+        }
+        if (node) {
             m_pos.column = columnsOf(Destination::NodeName).front();
-            node = findOrCreate(true, nodeName);
+            write(true, nodeName, *node, std::move(nodeSets));
+            log("Node: " + nodeName + " - Node data updated.");
         }
-        if (!reachName.empty()) {
-            m_pos.column = columnsOf(Destination::ReachName).empty() ? columnsOf(Destination::NodeName).front()
-                                                                      : columnsOf(Destination::ReachName).front();
-            reach = findOrCreate(false, reachName);
+        if (reach) {
+            m_pos.column = columnsOf(Destination::ReachName).empty() ? -1 : columnsOf(Destination::ReachName).front();
+            write(false, reachName, *reach, std::move(reachSets));
+            log("Reach: " + reachName + " - Reach data updated.");
         }
-        if (node) nodeColumns(row, nodeName, *node);
-        if (reach) reachColumns(row, reachName, *reach, impliedFrom);
+        for (auto& line : m_rowLog) m_result.log.push_back(std::move(line));
+        m_result.nodesCreated += m_rowCounts.nodesCreated;
+        m_result.nodesUpdated += m_rowCounts.nodesUpdated;
+        m_result.nodesRefused += m_rowCounts.nodesRefused;
+        m_result.reachesCreated += m_rowCounts.reachesCreated;
+        m_result.reachesUpdated += m_rowCounts.reachesUpdated;
+        m_result.reachesRefused += m_rowCounts.reachesRefused;
+        ++((node || reach) ? m_result.rowsWritten : m_result.rowsSkipped);
     }
+
+    /// Record counts of the row in hand, added to the result when the row is written.
+    struct RowCounts {
+        int nodesCreated = 0, nodesUpdated = 0, nodesRefused = 0;
+        int reachesCreated = 0, reachesUpdated = 0, reachesRefused = 0;
+    };
 
     db::Database& m_db;
     ui::UiPort& m_ui;
@@ -552,6 +640,8 @@ private:
     std::map<int, std::vector<int>> m_columns;  // destination -> columns, in column order
     bool m_anyReachColumn = false;
     Position m_pos;
+    std::vector<std::string> m_rowLog;
+    RowCounts m_rowCounts;
 };
 
 }  // namespace
@@ -605,10 +695,13 @@ ImportResult runImport(db::Database& db, ui::UiPort& ui, const ImportFile& file,
         ui.inform(kImportTitle, "Import cancelled. Nothing was imported; the project has not been changed.",
                   ui::Icon::Information);
         result.nodesCreated = result.nodesUpdated = result.nodesRefused = 0;
+        result.rowsWritten = result.rowsSkipped = 0;
         result.reachesCreated = result.reachesUpdated = result.reachesRefused = 0;
         return result;
     }
-    result.log.push_back("Import Complete. Rows: " + std::to_string(result.rows) + ". Nodes created: " +
+    result.log.push_back("Import Complete. Rows read: " + std::to_string(result.rows) + ", written: " +
+                         std::to_string(result.rowsWritten) + ", skipped: " + std::to_string(result.rowsSkipped) +
+                         ". Nodes created: " +
                          std::to_string(result.nodesCreated) + ", updated: " + std::to_string(result.nodesUpdated) +
                          ", not updated: " + std::to_string(result.nodesRefused) + ". Reaches created: " +
                          std::to_string(result.reachesCreated) + ", updated: " + std::to_string(result.reachesUpdated) +

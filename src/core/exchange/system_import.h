@@ -25,6 +25,8 @@ struct ImportFile {
     std::vector<std::string> headings;
     std::vector<std::vector<std::string>> rows;  ///< values as read (quote marks still in)
     int fileColumns = 0;                          ///< columns of the widest line before the cut
+    int headingFields = 0;                        ///< values of the heading line (0 without one)
+    std::vector<int> fieldCounts;                 ///< values of each data row before the cut
     bool hasQuoteMarks = false;
     int columnCount() const { return static_cast<int>(headings.size()); }
 };
@@ -34,7 +36,9 @@ ImportFile makeImportFile(TextTable table, bool firstLineIsHeading, std::string 
 /// Reads and splits a file (throws kolv::Error 53 when it cannot be read).
 ImportFile readImportFile(const std::string& path, char separator, bool firstLineIsHeading = true);
 
-/// The value an import stores: quote marks, single and double, removed, then trimmed.
+/// The value an import stores: quote marks, single and double, removed, then trimmed. The
+/// export's text mark (an apostrophe ahead of "=", "@", a tab or a carriage return) goes with
+/// them, and the character it protected stays first.
 std::string importValue(std::string_view raw);
 
 /// Tells the engineer what reading the file found: the quote-mark notice ("Quote marks,
@@ -50,6 +54,9 @@ struct ImportRequest {
     std::string defaultStructure;   ///< used when a structure description has no usable link
     std::string defaultPipe;        ///< likewise for pipes
     std::vector<Destination> destinations;  ///< per column of the file
+    /// Structure and pipe links to use instead of those saved under `setupName` (an import of
+    /// another format adds the links it could make itself to the engineer's).
+    const ImportSetup* links = nullptr;
 };
 
 /// The run's record: every decision as a log line, and counts.
@@ -57,7 +64,9 @@ struct ImportResult {
     bool ran = false;        ///< false when refused before any change (system, row listing)
     bool cancelled = false;  ///< stopped by the engineer; nothing was changed
     std::vector<std::string> log;
-    int rows = 0;
+    int rows = 0;            ///< rows read (of the listing)
+    int rowsWritten = 0;     ///< rows that wrote a node or a reach
+    int rowsSkipped = 0;     ///< rows that wrote nothing (a refused value, records of another system)
     int nodesCreated = 0, nodesUpdated = 0, nodesRefused = 0;
     int reachesCreated = 0, reachesUpdated = 0, reachesRefused = 0;
 };
@@ -66,11 +75,14 @@ struct ImportResult {
 ///
 /// Refusals before any change, each shown as "INVALID DATA": an empty or unknown destination
 /// system, a refused row listing. Row-level problems (a node or reach of another system, a
-/// missing link, a value cut to length, a value that is not a number) are logged and the
-/// row's other values are still written. A fault that the project refuses (a name too long
-/// for its field, a database error, a full disk) rolls everything back and is thrown as
-/// kolv::Error naming the row and the column; a cancel through the progress display also
-/// rolls everything back. Either way the project is left exactly as it was.
+/// missing link, a value cut to length) are logged and the row's other values are still
+/// written. A value the project refuses (a name too long for its field, text in a number
+/// field, a number out of the field's range, a NUL character) skips its row whole: the log
+/// names the row, the column and the reason, and the run goes on. A storage fault (a database
+/// error, a full disk) rolls everything back and is thrown as kolv::Error naming the row and
+/// the column; a cancel through the progress display also rolls everything back. Either way
+/// the project is then left exactly as it was. The log ends with the rows read, written and
+/// skipped.
 ///
 /// Rows without a "Reach: Name" column: when the setup assigns reach columns but no reach name,
 /// a row whose "Reach: To Node" has a value describes the outgoing reach of its node, which is

@@ -116,6 +116,7 @@ TextTable parseText(std::string_view bytes, char sep) {
         if (!fields.empty() && !blankOnly(fields)) {
             t.fileColumns = std::max(t.fileColumns, fieldsInLine);
             t.lines.push_back(std::move(fields));
+            t.fieldCounts.push_back(fieldsInLine);
         }
         fields.clear();
         field.clear();

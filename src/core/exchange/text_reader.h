@@ -37,6 +37,8 @@ char separatorChar(Separator s, std::string_view other = {});
 struct TextTable {
     /// Every non-empty line of the file split into fields, at most kMaxImportColumns each.
     std::vector<std::vector<std::string>> lines;
+    /// Number of fields of each line before the cut.
+    std::vector<int> fieldCounts;
     /// The largest number of fields of any line before the cut (for the 32-column notice).
     int fileColumns = 0;
     /// True when the file holds a quote mark, single or double, anywhere.

@@ -79,6 +79,10 @@ public:
     /// an elevation came out as no finite number (nothing of the node is stored then).
     std::optional<std::string> setNode(const network::NodalRecord& record, std::vector<std::string>& lines);
 
+    /// Places the downstream ends of the reaches that drain to the outfall and lists them under
+    /// the outfall's name; the message that stops the run when an elevation is no finite number.
+    std::optional<std::string> setOutfall(const std::string& system, std::vector<std::string>& lines);
+
 private:
     bool loadSlot(ReachSlot& slot);
     double coverAtNode();
@@ -273,10 +277,10 @@ std::optional<std::string> FlowLineRun::setNode(const network::NodalRecord& reco
             if (out.computeUp) {
                 out.up = round(byCrown ? out.fromCrown(match, out.upIsInvert) : out.fromInvert(match, out.upIsInvert));
             } else if (!byCrown && out.invertOf(out.up, out.upIsInvert) > match) {
-                reportLocked(out.upIsInvert ? "Outgoing pipe flowline at ????? is locked too high"
-                                            : "Outgoing pipe flowline(CL) at ????? is locked too high");
+                reportLocked((out.upIsInvert ? "Outgoing pipe flowline at " : "Outgoing pipe flowline(CL) at ") +
+                             trim(node) + " is locked too high");
             } else if (byCrown && out.crownOf(out.up, out.upIsInvert) > match) {
-                reportLocked("Outgoing pipe crownline at ????? is locked too high");
+                reportLocked("Outgoing pipe crownline at " + trim(node) + " is locked too high");
             }
         }
         // Large incoming pipes with computed ends are brought down to the match level; the rest
@@ -297,8 +301,8 @@ std::optional<std::string> FlowLineRun::setNode(const network::NodalRecord& reco
             const double bound = byCrown ? (out.isPipe() ? outInvert : -std::numeric_limits<double>::infinity())
                                          : match;
             if (in.invertOf(in.down, in.downIsInvert) < bound)
-                reportLocked(in.downIsInvert ? "Incoming pipe flowline at ????? is locked too low"
-                                             : "Incoming pipe flowline(CL) at ????? is locked too high");
+                reportLocked(in.downIsInvert ? "Incoming pipe flowline at " + trim(node) + " is locked too low"
+                                             : "Incoming pipe flowline(CL) at " + trim(node) + " is locked too high");
         }
     }
 
@@ -330,6 +334,47 @@ std::optional<std::string> FlowLineRun::setNode(const network::NodalRecord& reco
     return std::nullopt;
 }
 
+std::optional<std::string> FlowLineRun::setOutfall(const std::string& system, std::vector<std::string>& lines) {
+    db::RecordSet header(*m_project.db, "T16", "SYSTEM = ?", {system});
+    if (!header.findFirst("SYSTEM = ?", {system})) return std::nullopt;
+    const std::string outfall = trim(header.text("OUT_NODE"));
+    if (outfall.empty()) return std::nullopt;
+    // The outfall elevation is the invert at the outfall; empty or 0 means none was given.
+    const double outInvert = header.isNull("OUT_EL") ? 0.0 : header.number("OUT_EL");
+    const bool hasOutInvert = outInvert != 0.0;
+
+    std::vector<ReachSlot> ins;
+    for (bool found = m_reaches.findFirst("NODE2 = ?", {outfall}); found;
+         found = m_reaches.findNext("NODE2 = ?", {outfall})) {
+        ins.emplace_back();
+        loadSlot(ins.back());
+    }
+    if (ins.empty()) return std::nullopt;
+
+    for (ReachSlot& in : ins) {
+        if (!in.isPipe() || !in.computeDown) continue;  // a ditch keeps its ELEV2, a locked end is kept
+        // At the outfall's invert when it has one, else the minimum-slope fall from the upstream end:
+        //   invert_dn = invert_up − S/100 · L
+        const double invert = hasOutInvert
+                                  ? outInvert
+                                  : in.invertOf(in.up, in.upIsInvert) - in.minSlopePercent / 100.0 * in.length;
+        in.down = round(in.fromInvert(invert, in.downIsInvert));
+        if (!std::isfinite(in.down)) {
+            hydraulics::HydraulicRecord r;
+            r.reachName = in.name;
+            r.name = outfall;
+            return hydraulics::nonFiniteMessage(r, "ELEV2", in.down);
+        }
+    }
+
+    lines.push_back("Node: " + outfall);
+    for (const ReachSlot& in : ins) {
+        if (in.isPipe() && in.computeDown) writeSlot(in, false);
+        lines.push_back(listLine("In-coming Reach: ", in, false));
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 FlowLineOptions FlowLineOptions::defaults(bool metric) {
@@ -340,7 +385,7 @@ FlowLineOptions FlowLineOptions::defaults(bool metric) {
 }
 
 std::optional<std::string> validateOptions(const FlowLineOptions& options) {
-    if (!(options.minSlopePercent > 0.0)) return std::string("Minimum pipe slope must greater than zero");
+    if (!(options.minSlopePercent > 0.0)) return std::string("Minimum pipe slope must be greater than zero");
     return std::nullopt;
 }
 
@@ -405,6 +450,13 @@ FlowLineResult setFlowLines(db::Project& project, const std::string& systemName,
                 return result;  // rolled back: nothing of this run is kept
             }
             ui.progress(static_cast<int>(100 * (i + 1) / array.size()));
+        }
+        // The outfall has no node record: the pipes into it get their lower ends last.
+        if (auto fault = run.setOutfall(system, lines)) {
+            ui.invalidData(*fault);
+            ui.status("");
+            lines.clear();
+            return result;
         }
         tx.commit();
     }

@@ -160,7 +160,7 @@ OptionsCheck validateComputeOptions(const HydraulicsOptions& options, bool metri
 
     if (o.maxPasses < kMinPasses || o.maxPasses > kMaxPasses) {
         o.maxPasses = o.maxPasses < kMinPasses ? kMinPasses : kMaxPasses;
-        return refuse("Itterations must be between 4 and 32000");
+        return refuse("Iterations must be between 4 and 32000");
     }
     if (!(o.maxHglDifferenceFt >= kMinHglDifferenceFt && o.maxHglDifferenceFt <= kMaxHglDifferenceFt)) {
         o.maxHglDifferenceFt = o.maxHglDifferenceFt > kMaxHglDifferenceFt ? kMaxHglDifferenceFt : kMinHglDifferenceFt;

@@ -40,7 +40,7 @@ struct HydraulicsOptions {
     bool minVelocityInForce = false;   ///< `LVSINT6`: minimum velocity for travel time
     bool deepWell = false;             ///< `LVSINT7`: deep-well reductions
     bool frenchDrain = false;          ///< `LVSINT8`: French-drain reductions
-    long maxPasses = kDefaultMaxPasses;  ///< `LVSINT9`: "Max. Number of Itterations"
+    long maxPasses = kDefaultMaxPasses;  ///< `LVSINT9`: "Max. Number of Iterations"
     bool noNegativeFlow = false;       ///< `LVSINT10`: total flow never negative
     bool jumpToCrown = false;          ///< `LVSINT11`: `JUMP_TO_CROWN`
     double fixedTcMin = 0;             ///< `LVSSGL1`: fixed Tc (min)
@@ -79,7 +79,7 @@ struct OptionsCheck {
     HydraulicsOptions options;
 };
 
-/// Validates the options before a run, in order: passes 4..32000 ("Itterations must be between 4
+/// Validates the options before a run, in order: passes 4..32000 ("Iterations must be between 4
 /// and 32000", reset to 4 or 32000); HGL difference 0.0001..0.25 (reset to the nearer limit); with the
 /// fixed-Tc switch on, fixed Tc 1..120 minutes (reset to the nearer limit); minimum velocity above 0
 /// (reset to the default) and at most 2 m/s (metric) or 6 ft/s (English) (reset to the limit).

@@ -10,6 +10,7 @@
 
 #include "common/vb_format.h"
 #include "hydraulics/pass_sections.h"
+#include "hydraulics/unit_factors.h"
 
 namespace kolv::hydraulics {
 
@@ -63,6 +64,16 @@ void stopWith(PassIo& io, const std::string& title, const std::string& text) {
     throw Stop{};
 }
 
+/// The stop for a reach whose flow runs backwards, naming its node and the flow.
+std::string negativeTravelMessage(const HydraulicRecord& r, bool metric) {
+    const std::string flow = metric ? vbFormat(r.q * kCmsPerCfs, "0.0000") + " cms" : vbFormat(r.q, "0.000") + " cfs";
+    return "NODE '" + r.name + "' has a total flow (Q) of " + flow +
+           " leaving it: water would run upstream, and no travel time can be found for its reach.\n"
+           "The deep-well or French-drain reductions (or a negative base flow) take more than the runoff brings.\n"
+           "Check the stage-discharge or exfiltration data, or switch on 'Do NOT Allow Total Flow (Q) to be "
+           "Negative'.\nHydraulics Calculations Terminated.";
+}
+
 /// Hydraulics of a pipe reach for the flow of this pass: capacities, design velocity, friction
 /// slope, minimum physical slope, normal and critical depth and the partial-flow velocity.
 void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io, NormalDepthMemo& memo) {
@@ -80,7 +91,7 @@ void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io, NormalDept
     if (r.pipeArea == 0)
         stopWith(io, "Invalid Data in Pipe Definition",
                  "A pipe has been defined with a cross sectional 'Area' of 0\n"
-                 "Use pulldown Edit>Pipe Defitinions to correct the pipe definition.\n"
+                 "Use pulldown Edit>Pipe Definitions to correct the pipe definition.\n"
                  "Hydraulics Calculations Terminated.");
 
     r.velocity = r.q / barrels / r.pipeArea;  // V = Q / barrels / A
@@ -221,6 +232,7 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         r.fdReduction = r.fdReductionSub = 0;
         const double hglAtNodePrev = r.hglAtNode;
         r.intensity = rain::CALC_INTENSITY(io.session, static_cast<float>(r.tcWork), s.idf);
+        if (s.options.intensityFactor != 1.0) r.intensity *= s.options.intensityFactor;  // adjusted rainfall
         // A rainfall that gives no (or a negative) intensity at a duration it is asked for is wrong
         // data, not a dry node: say so instead of computing flows from it.
         if (!(r.intensity > 0) && r.totalCa > 0)
@@ -285,7 +297,10 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         // the hydrology does not hang on the grade line of the previous pass.
         double vTravel = (r.isDitch() || r.q < r.qCapacity) ? r.vPartial : r.velocity;
         if (o.minVelocityOn && vTravel < s.minVelocityFtS) vTravel = s.minVelocityFtS;
-        r.travelTime = vTravel != 0 ? r.reachLength(o.useHydLength) / (vTravel * 60.0) : 0.0;
+        // Water running backwards (a flow made negative by the wells or trenches upstream) has
+        // no travel time: taking it as 0 would shorten every time of concentration below.
+        if (!(vTravel > 0)) stopWith(io, "INVALID CONDITION", negativeTravelMessage(r, s.metric));
+        r.travelTime = r.reachLength(o.useHydLength) / (vTravel * 60.0);
         if (to) {
             double& arriving = x.arrivals(toIdx, pass).tcArriving;
             arriving = o.fixedTc ? o.fixedTcMinutes : std::max(arriving, r.tcWork + r.travelTime);
@@ -468,6 +483,43 @@ HglStepResult gradeWalk(std::vector<GradeWork>& work, const PassSettings& s, Out
         [&](std::size_t k, GradeWork& w) { stateVelocity[k] = w.stateVelocity(); });
 }
 
+/// The grade line of one reach after a pass, and the flow it was found for.
+struct GradeState {
+    FlowState state = FlowState::Unset;
+    double hglUp = 0, hglDn = 0, eglUp = 0, eglDn = 0, jloss = 0, hglAtNode = 0;
+    double exitLossFull = 0, exitLossPartial = 0, q = 0;
+
+    template <class Record>
+    static GradeState of(const Record& r) {
+        return {r.state, r.hglUp, r.hglDn, r.eglUp, r.eglDn, r.jloss, r.hglAtNode, r.exitLossFull, r.exitLossPartial,
+                r.q};
+    }
+    void storeInto(HydraulicRecord& r) const {
+        r.state = state;
+        r.hglUp = hglUp;
+        r.hglDn = hglDn;
+        r.eglUp = eglUp;
+        r.eglDn = eglDn;
+        r.jloss = jloss;
+        r.hglAtNode = hglAtNode;
+        r.exitLossFull = exitLossFull;
+        r.exitLossPartial = exitLossPartial;
+    }
+};
+
+/// The grade lines of one pass, with what the pass found at the outfall.
+struct PassState {
+    std::vector<GradeState> reaches;
+    OutfallResult outfall;
+};
+
+/// Sum over the reaches of the change of the upstream grade line between two passes (ft).
+double gradeLineDistance(const std::vector<GradeState>& a, const std::vector<GradeState>& b) {
+    double d = 0;
+    for (std::size_t k = 0; k < a.size(); ++k) d += std::fabs(a[k].hglUp - b[k].hglUp);
+    return d;
+}
+
 }  // namespace
 
 double deepWellDischarge(const HydraulicRecord& r, double stageFt) {
@@ -490,6 +542,47 @@ double junctionLoss(const std::vector<HydraulicRecord>& recs, std::size_t i, int
                           [&](int k) { return recs[static_cast<std::size_t>(k)].stateVelocity(); });
 }
 
+namespace {
+
+/// A run at its pass limit whose grade line alternates between two states: each of the last two
+/// passes gave back, within the tolerance, the grade line of the pass before the one before, the
+/// flows of the two states are the same, and the two states differ. Every reach then takes the
+/// higher of its two grade lines, the conservative answer, and the reaches that differ are
+/// listed. The records hold the last pass; `last` the three passes before it.
+void settleSwing(std::vector<HydraulicRecord>& records, const std::vector<PassState>& last, const PassSettings& s,
+                 PassLoopResult& res) {
+    if (last.size() != 3) return;
+    std::vector<GradeState> now;
+    now.reserve(records.size());
+    for (const HydraulicRecord& r : records) now.push_back(GradeState::of(r));
+    const std::vector<GradeState>& before = last[2].reaches;  // the pass before the last
+    const double tolerance = s.options.maxHglDifference;
+    if (gradeLineDistance(now, last[1].reaches) >= tolerance ||
+        gradeLineDistance(before, last[0].reaches) >= tolerance || gradeLineDistance(now, before) < tolerance)
+        return;
+    for (std::size_t k = 0; k < now.size(); ++k)
+        if (now[k].q != before[k].q) return;  // the flows swing too: not a grade line alone
+
+    res.cycling = true;
+    // The reach into the outfall whose walk set the run's outfall values: the last in flow order.
+    std::size_t outfallReach = records.size();
+    for (std::size_t k = records.size(); k-- > 0;)
+        if (records[k].toIndex < 0) {
+            outfallReach = k;
+            break;
+        }
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        if (now[k].hglUp == before[k].hglUp) continue;
+        res.swings.push_back({records[k].name, now[k].hglUp, before[k].hglUp});
+        if (before[k].hglUp > now[k].hglUp) {
+            before[k].storeInto(records[k]);
+            if (k == outfallReach) res.outfall = last[2].outfall;
+        }
+    }
+}
+
+}  // namespace
+
 PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSettings& s, PassIo& io) {
     PassLoopResult res;
     const int maxPasses = s.options.maxPasses;
@@ -508,6 +601,17 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
     std::vector<GradeWork> work;
     std::vector<double> energy, stateVelocity;
     std::vector<std::size_t> bigLosses;
+    // The grade lines of the three passes before the last, kept only near the pass limit: they
+    // tell a grade line that swings between two states from one that is still on its way.
+    std::vector<PassState> lastPasses;
+    const auto keepPass = [&] {
+        PassState p;
+        p.outfall = res.outfall;
+        p.reaches.reserve(records.size());
+        for (std::size_t i = 0; i < records.size(); ++i)
+            p.reaches.push_back(work.empty() ? GradeState::of(records[i]) : GradeState::of(work[i]));
+        lastPasses.push_back(std::move(p));
+    };
     // The grade line of the compact walks back into the records, and (for a finished run) the
     // critical depth of each reach for its final flow in the same sweep: no pass reads it.
     const auto finishRecords = [&](bool withCriticalDepths) {
@@ -559,6 +663,7 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
                 res.nonFinite = true;
                 break;
             }
+            if (pass >= maxPasses - 3 && pass < maxPasses) keepPass();
             if (io.progress && pass % refreshEvery == 0) {
                 io.progress({pass, maxPasses, res.hglDifference});
                 shownPass = pass;
@@ -576,12 +681,14 @@ PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSett
     if (io.progress && shownPass != pass) io.progress({pass, maxPasses, res.hglDifference});
     res.passes = pass;
     res.converged = std::fabs(sum - prev) < s.options.maxHglDifference && pass >= 4;
-    if (pass >= maxPasses && !res.nonFinite) {
+    if (!res.converged && !res.nonFinite && pass >= maxPasses) settleSwing(records, lastPasses, s, res);
+    // The warning belongs to a run that stopped on the limit with the grade line still moving.
+    if (pass >= maxPasses && !res.converged && !res.nonFinite) {
         io.ui.beep();
         if (!io.session.suppressMaxPassesWarning) {
             const std::string text = "Maximum number of passes (" + std::to_string(maxPasses) +
                                      ") reached without a stabilized HGL.\n"
-                                     "Increase the 'Max. Number of Itterations' value and try again.";
+                                     "Increase the 'Max. Number of Iterations' value and try again.";
             bool dontShowAgain = false;
             if (io.maxPassesPrompt)
                 dontShowAgain = io.maxPassesPrompt(text);

@@ -33,6 +33,7 @@ struct PassSettings {
     rain::IdfCoefficients idf;        ///< for intensity method 0
     double tailwaterFt = 0;           ///< `OUT_TW`
     double exitLossCoeff = 0;         ///< `EXIT_LOSS_COEFF`
+    bool metric = false;              ///< messages give flows in cms
 };
 
 /// Where the loop reports.
@@ -44,6 +45,14 @@ struct PassIo {
     MaxPassesPrompt maxPassesPrompt;     ///< may be empty
 };
 
+/// One reach of a run whose grade line swings between two states on every other pass: its
+/// upstream grade line in the last pass and in the pass before (ft).
+struct GradeLineSwing {
+    std::string node;
+    double hglUpLastFt = 0;
+    double hglUpBeforeFt = 0;
+};
+
 /// What the loop did.
 struct PassLoopResult {
     int status = 0;           ///< 0 finished; -1 stopped on invalid data (a message was shown)
@@ -53,12 +62,19 @@ struct PassLoopResult {
     double maxHglChange = 0;  ///< largest change of one reach's `HGL_UP` in the last pass (ft)
     std::string maxHglChangeNode;  ///< the node of that reach
     bool nonFinite = false;   ///< stopped early: the grade line is no longer a number
+    /// Did not settle because the grade line alternates between two states (each pass gives back
+    /// the grade line of the pass before the last). The records then hold, reach by reach, the
+    /// higher of the two; `swings` lists the reaches where they differ, in flow order.
+    bool cycling = false;
+    std::vector<GradeLineSwing> swings;
     OutfallResult outfall;
 };
 
 /// Runs passes over records in flow order (incoming indexes and TO indexes filled) until the sum
 /// of the upstream grade lines changes by less than the tolerance after at least four passes, or
-/// the pass limit is reached.
+/// the pass limit is reached. A run that reaches the limit while its grade line alternates
+/// between two states (with the same flows) is marked as cycling and keeps the higher of the
+/// two grade lines at every reach; any other run keeps the grade line of its last pass.
 PassLoopResult runPassLoop(std::vector<HydraulicRecord>& records, const PassSettings& settings, PassIo& io);
 
 /// Deep-well discharge at a stage (cfs): linear in the first interval of the stage-discharge table

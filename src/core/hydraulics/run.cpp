@@ -23,6 +23,35 @@ std::string notSettledLine(int maxPasses, double maxHglChangeFt, const std::stri
            ". The results are those of the last pass.";
 }
 
+std::string cyclingLine(double swingFt, const std::string& node, bool metric) {
+    const double shown = metric ? swingFt * kMetersPerFoot : swingFt;
+    return "NOT SETTLED: the grade line alternates between two states from one pass to the next, by up to " +
+           vbFormat(shown, "0.0000") + (metric ? " m" : " ft") +
+           (node.empty() ? std::string() : " (node '" + trim(node) + "')") +
+           ". At every reach the results give the higher of the two grade lines.";
+}
+
+std::string unsettledNote(const RunResult& run) {
+    return run.cycling ? cyclingLine(run.maxHglChange, run.maxHglChangeNode, run.metric)
+                       : notSettledLine(run.maxPasses, run.maxHglChange, run.maxHglChangeNode, run.metric);
+}
+
+namespace {
+
+/// The message lines of a run whose grade line alternates: both grade lines at every reach where
+/// they differ.
+void listSwings(const std::vector<GradeLineSwing>& swings, bool metric, std::vector<std::string>& msg) {
+    const double k = metric ? kMetersPerFoot : 1.0;
+    const std::string unit = metric ? " m" : " ft";
+    msg.push_back("The grade line alternates between two states; upstream grade line (HGL up) of each state:");
+    for (const GradeLineSwing& w : swings)
+        msg.push_back("  Node " + trim(w.node) + ": " + vbFormat(w.hglUpBeforeFt * k, "0.0000") + " / " +
+                      vbFormat(w.hglUpLastFt * k, "0.0000") + unit + ", reported " +
+                      vbFormat(std::max(w.hglUpBeforeFt, w.hglUpLastFt) * k, "0.0000") + unit);
+}
+
+}  // namespace
+
 RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, const RunOptions& options,
                        const std::string& systemName, const RunHooks& hooks) {
     RunResult res;
@@ -41,6 +70,7 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     PassSettings settings;
     settings.options = options;
     settings.minVelocityFtS = options.minVelocity * (metric ? kFeetPerMeterShort : 1.0);
+    settings.metric = metric;
     if (options.verifyFirst)
         res.verificationLines = network::verifySystem(db, system, ui, hooks.verificationLine).lines;
 
@@ -53,7 +83,9 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     }
 
     // 2-7. The system loaded, linked, accumulated and checked.
-    auto loaded = loadSystemForRun(project, session, ui, system, msg);
+    LoadOptions loadOptions;
+    loadOptions.frequency = trim(options.frequency);
+    auto loaded = loadSystemForRun(project, session, ui, system, msg, loadOptions);
     if (!loaded) return res;
     res.records = std::move(loaded->records);
     res.heading = loaded->heading;
@@ -76,9 +108,12 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     res.maxHglChangeNode = loop.maxHglChangeNode;
     res.maxPasses = settings.options.maxPasses;
     res.outfall = loop.outfall;
-    if (!res.converged && loop.status == 0 && !loop.nonFinite)
-        msg.push_back(notSettledLine(res.maxPasses, res.maxHglChange,
-                                                                          res.maxHglChangeNode, metric));
+    res.cycling = loop.cycling;
+    res.swings = loop.swings;
+    if (!res.converged && loop.status == 0 && !loop.nonFinite) {
+        if (res.cycling) listSwings(res.swings, metric, msg);
+        msg.push_back(unsettledNote(res));
+    }
     if (loop.status != 0) {
         msg.push_back("Cleaning up temporary data arrays");
         return res;
@@ -92,6 +127,12 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
         msg.push_back("Cleaning up temporary data arrays");
         return res;
     }
+    if (!options.writeResults) {
+        // A check storm: the design's results stay as they are.
+        msg.push_back("Cleaning up temporary data arrays");
+        res.status = 0;
+        return res;
+    }
     {
         ResultsContext rc{db, ui, msg, metric, options.useHydLength, options.inletCapacityWarnings};
         writeResults(rc, system, recs);
@@ -99,8 +140,7 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
             if (db.layout("T16").position(db::kHglNoteField) < 0)
                 db.addField("T16", db::FieldDef{db::kHglNoteField, db::FieldType::Text, 255});
             db.execute("UPDATE T16 SET " + db::quoteIdent(db::kHglNoteField) + " = ? WHERE SYSTEM = ?",
-                       {res.converged ? db::Value() : db::Value(notSettledLine(res.maxPasses, res.maxHglChange,
-                                                                               res.maxHglChangeNode, metric)),
+                       {res.converged ? db::Value() : db::Value(unsettledNote(res)),
                         system});
             db.execute("UPDATE T16 SET TAILWATER_IN_FEET = ?, EXIT_LOSS_16 = ?, CONTROL_EL_16 = ?, JUMP_TO_CROWN = ? "
                        "WHERE SYSTEM = ?",

@@ -38,6 +38,9 @@ struct RunResult {
     int maxPasses = 0;            ///< the pass limit of the run
     double maxHglChange = 0;      ///< largest change of one reach's upstream grade line in the last pass (ft)
     std::string maxHglChangeNode; ///< the node of that reach
+    /// The grade line alternated between two states: the records hold the higher at each reach.
+    bool cycling = false;
+    std::vector<GradeLineSwing> swings;  ///< the reaches where the two states differ
     OutfallResult outfall;
     ProjectHeading heading;
     bool metric = false;
@@ -46,6 +49,15 @@ struct RunResult {
 /// The line that says a storm tabulation did not settle: the pass limit and the largest change
 /// of a grade line in the last pass (ft, shown in m in a metric project) with its node.
 std::string notSettledLine(int maxPasses, double maxHglChangeFt, const std::string& node, bool metric);
+
+/// The line that says a storm tabulation did not settle because its grade line alternates
+/// between two states: the largest difference between them (ft, shown in m in a metric
+/// project) with its node, and that the higher of the two is reported.
+std::string cyclingLine(double swingFt, const std::string& node, bool metric);
+
+/// The note of a run that did not settle, as the storm tabulation prints it: the cycling line or
+/// the not-settled line.
+std::string unsettledNote(const RunResult& run);
 
 /// Runs the storm tabulation of a system with the window's options. Every validation failure
 /// shows its message through the port and ends the run with status -1 before anything is

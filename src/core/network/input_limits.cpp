@@ -10,6 +10,7 @@
 
 #include "common/number_input.h"
 #include "common/text.h"
+#include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/table_row.h"
@@ -37,21 +38,30 @@ public:
 
     void add(const std::string& table, const std::string& kind, const std::string& record, const std::string& field,
              const std::string& what) {
+        // A value already found damaged is not judged again by what it reads as.
+        if (m_damaged.count(table + '\n' + record + '\n' + field)) return;
+        m_faults.push_back({table, record, field, kind + " '" + record + "', " + field + " " + what});
+    }
+    /// A stored value that is not what its field holds: listed once, ahead of any range finding.
+    void damaged(const std::string& table, const std::string& kind, const std::string& record,
+                 const std::string& field, const std::string& what) {
+        if (!m_damaged.insert(table + '\n' + record + '\n' + field).second) return;
         m_faults.push_back({table, record, field, kind + " '" + record + "', " + field + " " + what});
     }
     /// The value against a typed-input rule of the field.
     void rule(const std::string& table, const std::string& kind, const std::string& record, const std::string& field,
               double v) {
-        const auto r = input::fieldRule(table, field);
+        const auto r = input::fieldRule(table, field, m_metric);
         if (r && !r->accepts(v)) add(table, kind, record, field, "= " + shown(v) + ": must be " + r->describe() + ".");
     }
-    /// A length (project units) above the absurd limit, or not a number.
-    void length(const std::string& table, const std::string& kind, const std::string& record,
+    /// A length (project units) above the absurd limit, or not a number: listed, and true.
+    bool length(const std::string& table, const std::string& kind, const std::string& record,
                 const std::string& field, double v, double limitFt) {
         const double ft = m_metric ? v * kFeetPerMeter : v;
-        if (!std::isfinite(v) || std::fabs(ft) > limitFt)
-            add(table, kind, record, field,
-                "= " + shown(v) + ": beyond " + limitText(limitFt) + "; the stored value looks damaged.");
+        if (std::isfinite(v) && std::fabs(ft) <= limitFt) return false;
+        add(table, kind, record, field,
+            "= " + shown(v) + ": beyond " + limitText(limitFt) + "; the stored value looks damaged.");
+        return true;
     }
     std::string limitText(double limitFt) const {
         return m_metric ? fmt::format("{:g} m", std::round(limitFt / kFeetPerMeter * 100) / 100)
@@ -62,9 +72,81 @@ public:
 private:
     bool m_metric;
     std::vector<InputFault> m_faults;
+    std::set<std::string> m_damaged;
 };
 
 const char* const kCategory[] = {"1", "2", "3"};
+
+/// Most barrels a reach is taken to have; more is damaged data.
+constexpr double kMaxBarrels = 100;
+
+/// A stored text as a finding quotes it: control bytes shown as '?', long texts cut.
+std::string quotedStored(const std::string& raw) {
+    std::string s;
+    for (char c : raw) s += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+    if (charCount(s) > 24) s = left(s, 24) + "...";
+    return "'" + s + "'";
+}
+
+/// Which rows of a table a stored-value check reads, and how their findings name them.
+struct StoredRows {
+    const char* table;
+    const char* kind;      ///< "Node", "Reach", ...
+    std::string nameExpr;  ///< SQL giving the record's name
+    std::string where;     ///< SQL condition choosing the rows
+    std::vector<db::Value> params;
+};
+
+/// Values no reading can trust, whatever the computation: text or bytes in a number field (read
+/// as 0 or by its leading digits, "12,5" as 12), and a text longer than its field (a name of 12
+/// characters in an 8-character field matches no other name). Only the rows with such a value
+/// come back from the database, so a sound system costs one pass of the engine per table.
+void storedValueFaults(db::Database& db, Findings& f, const StoredRows& rows) {
+    const db::TableLayout& layout = db.layout(rows.table);
+    std::vector<const db::FieldDef*> checked;
+    std::string columns, damaged;
+    for (const auto& field : layout.fields) {
+        const std::string q = db::quoteIdent(field.name);
+        std::string test;
+        if (field.type == db::FieldType::Text && field.size > 0)
+            test = "(typeof(" + q + ") = 'text' AND length(" + q + ") > " + std::to_string(field.size) + ")";
+        else if (field.type != db::FieldType::Text && field.type != db::FieldType::Memo)
+            test = "typeof(" + q + ") IN ('text', 'blob')";
+        else
+            continue;
+        damaged += (damaged.empty() ? "" : " OR ") + test;
+        columns += ", typeof(" + q + "), " + q;
+        checked.push_back(&field);
+    }
+    if (checked.empty()) return;
+    db::Statement st = db.prepare("SELECT " + rows.nameExpr + columns + " FROM " + db::quoteIdent(rows.table) +
+                                  " WHERE (" + rows.where + ") AND (" + damaged + ") ORDER BY rowid");
+    st.bindAll(rows.params);
+    while (st.step()) {
+        const std::string record = trim(st.column(0).toText());
+        for (std::size_t i = 0; i < checked.size(); ++i) {
+            const db::FieldDef& field = *checked[i];
+            const std::string type = st.column(static_cast<int>(2 * i + 1)).toText();
+            const db::Value v = st.column(static_cast<int>(2 * i + 2));
+            if (field.type == db::FieldType::Text) {
+                const std::size_t chars = type == "text" ? charCount(v.toText()) : 0;
+                if (chars > static_cast<std::size_t>(field.size))
+                    f.damaged(rows.table, rows.kind, record, field.name,
+                              "holds " + std::to_string(chars) + " characters (" + quotedStored(v.toText()) +
+                                  "): at most " + std::to_string(field.size) +
+                                  " fit the field; the stored text looks damaged.");
+            } else if (type == "blob") {
+                f.damaged(rows.table, rows.kind, record, field.name,
+                          "holds binary data, not a number; the stored value looks damaged.");
+            } else if (type == "text") {
+                const std::string t = trim(v.toText());
+                if (t.empty() || input::parseNumber(t, "").ok()) continue;  // blank reads as empty
+                f.damaged(rows.table, rows.kind, record, field.name,
+                          "= " + quotedStored(v.toText()) + ": not a number; the stored value looks damaged.");
+            }
+        }
+    }
+}
 
 }  // namespace
 
@@ -75,25 +157,47 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
     std::set<double> durations;
     std::array<bool, 3> defaultCUsed{};
 
+    // Damaged values first, in every record the computations read: the system's nodes, reaches
+    // and header, and the pipe and structure definitions they use.
+    const std::string inSystem = db::quoteIdent("SYSTEM") + " = ?";
+    const std::vector<db::Value> bySystem = {db::Value(system)};
+    storedValueFaults(db, f, {"NODE", "Node", db::quoteIdent("NAME"), inSystem, bySystem});
+    storedValueFaults(db, f, {"REACH", "Reach", "coalesce(nullif(trim(" + db::quoteIdent("NAME") + "), ''), " +
+                                                    db::quoteIdent("NODE1") + ")", inSystem, bySystem});
+    std::string pipeRows = db::quoteIdent("NAME") + " IN (SELECT trim(" + db::quoteIdent("PIPE_NAME") +
+                           ") FROM REACH WHERE " + inSystem + ")";
+    std::vector<db::Value> pipeParams = bySystem;
+    if (scope.pipeGroup) {
+        pipeRows += " OR " + db::quoteIdent("GROUPP") + " = ?";
+        pipeParams.emplace_back(static_cast<long long>(*scope.pipeGroup));
+    }
+    storedValueFaults(db, f, {"T7", "Pipe", db::quoteIdent("NAME"), pipeRows, pipeParams});
+    storedValueFaults(db, f, {"T6", "Structure", db::quoteIdent("NAME"),
+                              db::quoteIdent("NAME") + " IN (SELECT trim(" + db::quoteIdent("STRUCT_NAME") +
+                                  ") FROM NODE WHERE " + inSystem + ")",
+                              bySystem});
+    storedValueFaults(db, f, {"T16", "System", db::quoteIdent("SYSTEM"), inSystem, bySystem});
+
     // Nodes of the system.
     // only the fields checked: a system of tens of thousands of nodes reads quickly
     static const std::vector<std::string> kNodeFields = {
         "NAME",          "P_C1DA",         "P_C2DA",         "P_C3DA",    "CALC_RUNOFF_C1", "CALC_RUNOFF_C2",
         "CALC_RUNOFF_C3", "RUNOFF_C1",     "RUNOFF_C2",      "RUNOFF_C3", "TC",             "INLET_ELEV",
         "MIN_HGL"};
-    static const std::vector<std::string> kReachFields = {"NAME",     "NODE1",     "REACH_TYPE", "LENGTH", "HYD_LENGTH",
-                                                          "DITCH_MANNINGS", "PIPE_NAME", "ELEV1", "ELEV2"};
+    static const std::vector<std::string> kReachFields = {
+        "NAME", "NODE1", "REACH_TYPE", "BARRELS", "LENGTH", "HYD_LENGTH", "DITCH_MANNINGS", "PIPE_NAME", "ELEV1", "ELEV2"};
     for (db::TableRows n(db, "NODE", db::quoteIdent("SYSTEM") + " = ?", {db::Value(system)}, kNodeFields); n.next();) {
         const std::string name = trim(n.text("NAME"));
         if (scope.drainage) {
             for (int k = 0; k < 3; ++k) {
                 const std::string cat = kCategory[k];
                 const double area = n.number("P_C" + cat + "DA");
-                f.rule("NODE", "Node", name, "P_C" + cat + "DA", area);
-                if (std::fabs(area) > kMaxArea)
+                if (!(std::fabs(area) <= kMaxArea))
                     f.add("NODE", "Node", name, "P_C" + cat + "DA",
                           "= " + shown(area) + ": beyond " + fmt::format("{:g}", kMaxArea) +
                               "; the stored value looks damaged.");
+                else
+                    f.rule("NODE", "Node", name, "P_C" + cat + "DA", area);
                 // A coefficient counts only where it multiplies an area.
                 if (area == 0) continue;
                 if (n.flag("CALC_RUNOFF_C" + cat))
@@ -101,6 +205,7 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
                 else
                     f.rule("NODE", "Node", name, "RUNOFF_C" + cat, n.number("RUNOFF_C" + cat));
             }
+            if (!scope.fixedTcMinutes) f.rule("NODE", "Node", name, "TC", n.number("TC"));
             durations.insert(scope.fixedTcMinutes ? *scope.fixedTcMinutes : rain::inletDuration(n.number("TC")));
         }
         if (scope.elevations) {
@@ -116,17 +221,31 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
         std::string name = trim(r.text("NAME"));
         if (name.empty()) name = trim(r.text("NODE1"));
         const bool ditch = r.integer("REACH_TYPE") == 2;
+        // Counts and kinds are read as whole numbers: 2.5 barrels, or a kind no reach has, is damage.
+        if (!r.isNull("REACH_TYPE")) {
+            const double type = r.number("REACH_TYPE");
+            if (!(type == 0 || type == 1 || type == 2))
+                f.add("REACH", "Reach", name, "REACH_TYPE",
+                      "= " + shown(type) + ": must be 0 (pipe), 1 (French drain) or 2 (ditch).");
+        }
+        if (!ditch && !r.isNull("BARRELS")) {
+            const double barrels = r.number("BARRELS");
+            if (!(barrels >= 1 && barrels <= kMaxBarrels && barrels == std::floor(barrels)))
+                f.add("REACH", "Reach", name, "BARRELS",
+                      "= " + shown(barrels) + ": must be a whole number from 1 to " + shown(kMaxBarrels) + ".");
+        }
         if (scope.lengths) {
             const double length = r.number("LENGTH");
-            if (scope.zeroLengths)
-                f.rule("REACH", "Reach", name, "LENGTH", length);
-            else if (!(length > 0))
-                f.add("REACH", "Reach", name, "LENGTH", "= " + shown(length) + ": must be greater than 0.");
-            f.length("REACH", "Reach", name, "LENGTH", length, kMaxLengthFt);
-            if (!r.isNull("HYD_LENGTH")) {
-                f.rule("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"));
-                f.length("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"), kMaxLengthFt);
+            // a damaged length is listed once, as damaged
+            if (!f.length("REACH", "Reach", name, "LENGTH", length, kMaxLengthFt)) {
+                if (scope.zeroLengths)
+                    f.rule("REACH", "Reach", name, "LENGTH", length);
+                else if (!(length > 0))
+                    f.add("REACH", "Reach", name, "LENGTH", "= " + shown(length) + ": must be greater than 0.");
             }
+            if (!r.isNull("HYD_LENGTH") &&
+                !f.length("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"), kMaxLengthFt))
+                f.rule("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"));
         }
         if (ditch) {
             if (scope.ditchRoughness) f.rule("REACH", "Reach", name, "DITCH_MANNINGS", r.number("DITCH_MANNINGS"));
@@ -185,6 +304,21 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
     if (rainfall.method == rain::kMethodIdf) {
         // A missing row or a zero coefficient has its own message when the run looks it up.
         const auto c = rain::findIdfCoefficients(db, rainfall.zone, rainfall.freq);
+        // The coefficients of the row used must be numbers: "12,5" would be read as 12.
+        const std::string zoneKey = rain::idfKey(rainfall.zone), freqKey = rain::idfKey(rainfall.freq);
+        db::RecordSet t2(db, "T2");
+        for (t2.moveFirst(); !t2.eof(); t2.moveNext()) {
+            if (!equalsIgnoreCase(rain::idfKey(t2.value("Zone")), zoneKey) ||
+                !equalsIgnoreCase(rain::idfKey(t2.value("Freq")), freqKey))
+                continue;
+            for (const char* k : {"A", "B", "C", "D"}) {
+                const db::Value v = t2.value(k);
+                if (v.isText() && !trim(v.toText()).empty() && !input::parseNumber(trim(v.toText()), "").ok())
+                    f.damaged("T2", "IDF coefficients of ZONE", zoneKey + "' FREQ '" + freqKey, k,
+                              "= " + quotedStored(v.toText()) + ": not a number; the stored value looks damaged.");
+            }
+            break;
+        }
         if (!c || c->A * c->B * c->C * c->D == 0.0f) return f.take();
         idf = *c;
         source = "IDF coefficients of ZONE '" + rain::idfKey(rainfall.zone) + "' FREQ '" + rain::idfKey(rainfall.freq) +

@@ -201,6 +201,8 @@ VerificationResult verifySystem(db::Database& db, const std::string& systemName,
 
         if (isEmptyField(r.length)) {
             add("Reach '" + r.name + "' is missing a length value.");
+        } else if (r.length.isText() && !isNumeric(r.length.toText())) {
+            // not a number at all: listed with the damaged values below
         } else {
             const double lengthFt = r.length.toDouble();
             if (lengthFt <= 0) add("Reach '" + r.name + "' has an invalid length (" + vbFormat(lengthFt, "0.00") + ")");

@@ -14,57 +14,6 @@ namespace {
 
 std::string key(std::string_view name) { return toUpper(trim(name)); }
 
-bool blank(const db::Value& v) { return v.isNull() || trim(v.toText()).empty(); }
-
-/// Gives an empty header of the receiving system what it needs to be computed on its own:
-/// the node its reaches now drain to as outfall (with that node's location), and the design
-/// storm and default runoff coefficients of the system it came from. Fields already filled
-/// are left alone.
-void fillReceivingHeader(db::Database& db, const std::string& from, const std::string& to,
-                         const std::vector<std::string>& moved) {
-    db::RecordSet target(db, "T16", "SYSTEM = ?", {to});
-    db::RecordSet source(db, "T16", "SYSTEM = ?", {from});
-    if (target.empty()) return;
-    target.moveFirst();
-    target.edit();
-    bool any = false;
-    if (blank(target.value("OUT_NODE"))) {
-        // the one node outside the moved set that the moved reaches drain to
-        std::set<std::string> inside, outlets;
-        for (const auto& n : moved) inside.insert(key(n));
-        std::string outlet;
-        db::RecordSet reaches(db, "REACH", "SYSTEM = ?", {to});
-        for (reaches.moveFirst(); !reaches.eof(); reaches.moveNext()) {
-            const std::string n2 = trim(reaches.text("NODE2"));
-            if (!n2.empty() && !inside.count(key(n2)) && outlets.insert(key(n2)).second) outlet = n2;
-        }
-        if (outlets.size() == 1) {
-            target.set("OUT_NODE", outlet);
-            db::RecordSet node(db, "NODE", "NAME = ?", {outlet});
-            if (!node.empty()) {
-                node.moveFirst();
-                const std::pair<const char*, const char*> place[] = {
-                    {"OUT_BL", "BASELINE"}, {"OUT_STA", "STATION"}, {"OUT_OFF", "OFFSET"}, {"XD", "XD"}, {"YD", "YD"}};
-                for (const auto& [t, n] : place)
-                    if (blank(target.value(t))) target.set(t, node.value(n));
-            }
-            any = true;
-        }
-    }
-    if (!source.empty()) {
-        source.moveFirst();
-        for (const char* f : {"INTENSITY_METHOD", "ZONE", "FREQ", "LOCATION", "FREQUENCY", "AREA1", "AREA2", "AREA3",
-                              "DESIGNED BY", "CHECKED BY"}) {
-            if (blank(target.value(f)) && !blank(source.value(f))) {
-                target.set(f, source.value(f));
-                any = true;
-            }
-        }
-    }
-    if (any) target.update();
-    else target.cancelUpdate();
-}
-
 }  // namespace
 
 std::vector<std::string> systemNodeNames(db::Database& db, const std::string& system) {
@@ -130,9 +79,8 @@ bool divideSystem(db::Database& db, const std::string& system, const std::string
                 db.execute("UPDATE T30 SET SYSTEM = ? WHERE SYSTEM = ? AND NODE1 = ?", {to, from, name});
             ui.processEvents();
         }
-        std::vector<std::string> moved;
-        for (const auto& n : nodes) moved.push_back(trim(n));
-        fillReceivingHeader(db, from, to, moved);
+        // The receiving system's header (its outfall, storm and coefficients) is the engineer's
+        // to set: the node the moved reaches drain to stays in the system divided.
         tx.commit();
     } catch (...) {
         ui.busy(false);

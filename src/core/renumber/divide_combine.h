@@ -20,9 +20,9 @@ std::vector<std::string> allSystems(db::Database& db);
 /// changing their `SYSTEM`; a reach arriving from a node that stays keeps its system. Refuses,
 /// before any change, a missing receiving name and fewer than 3 nodes ("MISSING DATA", with
 /// "Process incomplete."), a receiving system that does not exist or is the system itself, and
-/// a node that is not in the system. An empty header of the receiving system takes the outfall
-/// (the node the moved reaches drain to, when they leave at one node) and the design storm of
-/// the divided system. One transaction, one undo step; ends with "Process Complete.".
+/// a node that is not in the system. No header (T16) record is written: the receiving system's
+/// outfall and storm stay as the engineer set them. One transaction, one undo step; ends with
+/// "Process Complete.".
 bool divideSystem(db::Database& db, const std::string& system, const std::string& newSystem,
                   const std::vector<std::string>& nodes, ui::UiPort& ui);
 

@@ -10,6 +10,7 @@
 #include "common/error.h"
 #include "common/number_input.h"
 #include "common/text.h"
+#include "common/utf8_text.h"
 #include "db/csv.h"
 #include "db/record_set.h"
 #include "db/schema.h"
@@ -174,11 +175,11 @@ void runSection(db::Database& db, const std::string& system, int section, const 
 /// test against other systems, then names given twice inside the system.
 bool checkPlan(db::Database& db, const std::string& system, const std::vector<RenumberRow>& rows, ui::UiPort& ui) {
     for (const auto& r : rows) {
-        if (trim(r.newNode).size() > kMaxName) {
+        if (charCount(trim(r.newNode)) > kMaxName) {
             ui.invalidData("New node name '" + trim(r.newNode) + "' is longer than 8 characters.");
             return false;
         }
-        if (trim(r.newReach).size() > kMaxName) {
+        if (charCount(trim(r.newReach)) > kMaxName) {
             ui.invalidData("New reach name '" + trim(r.newReach) + "' is longer than 8 characters.");
             return false;
         }
@@ -356,7 +357,7 @@ RenumberResult renumberFromOrder(db::Database& db, const std::string& system, co
     const long long n = static_cast<long long>(order.size());
     if (n == 0) return {};
     const std::string first = pre + std::to_string(s), last = pre + std::to_string(s + n - 1);
-    if (last.size() > kMaxName) {
+    if (charCount(last) > kMaxName) {
         ui.invalidData("New node name '" + last + "' is longer than 8 characters.");
         return {};
     }

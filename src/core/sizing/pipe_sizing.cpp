@@ -18,6 +18,7 @@
 #include "network/input_limits.h"
 #include "network/verification.h"
 #include "rain/intensity.h"
+#include "sizing/sizing_basis.h"
 #include "sizing/sizing_loader.h"
 #include "ui/busy_pointer.h"
 #include "db/undo_history.h"
@@ -54,7 +55,8 @@ struct RunSettings {
 std::string col(const std::string& s) { return s.size() < 9 ? padRight(s, 9) : s + " "; }
 
 /// The selection list line of a pipe reach.
-std::string reachLine(const hydraulics::HydraulicRecord& r, Criterion criterion, bool metric) {
+std::string reachLine(const hydraulics::HydraulicRecord& r, Criterion criterion, bool metric,
+                      const SizingBasis* basis = nullptr) {
     std::string line = col(r.name) + col(r.toName) + col(r.pipeName) + col(vbFormat(r.n, "0.0000"));
     if (metric) {
         line += col(vbFormat(r.length / kFeetPerMeterShort, "0.00")) + col(vbFormat(r.height / kFeetPerMeterShort, "0.000")) +
@@ -67,6 +69,8 @@ std::string reachLine(const hydraulics::HydraulicRecord& r, Criterion criterion,
         line += col(vbFormat(metric ? r.velocity / kFeetPerMeterShort : r.velocity, metric ? "0.000" : "0.00"));
     else
         line += col(vbFormat(100.0 * r.sf, "0.0000"));
+    // Why the reach got this pipe, after the seed's columns.
+    if (basis) line += governingName(basis->rule);
     return rtrim(line);
 }
 
@@ -92,11 +96,42 @@ std::size_t searchStart(const SizingSystem& sys, std::size_t i, const std::vecto
     return upstreamArea > 0 ? firstEntryNotSmaller(table, upstreamArea) : 0;
 }
 
+/// Why record r got its pipe: no candidate was enough; a smaller pipe would have met the limit
+/// but the search started at the size upstream; or the limit itself. The value is the
+/// criterion's quantity (ft/s or friction slope %) of the pipe that decided it.
+SizingBasis governingOf(const hydraulics::HydraulicRecord& r, const std::vector<PipeEntry>& table, const Choice& c,
+                        std::size_t start, const RunSettings& s) {
+    const bool byVelocity = s.criterion == Criterion::Velocity;
+    SizingBasis b{trim(r.reachName.empty() ? r.name : r.reachName), GoverningRule::VelocityLimit, byVelocity, 0.0,
+                  s.limit};
+    const auto quantity = [&](int index, double velocityFtS) {
+        if (byVelocity || index < 0) return byVelocity ? velocityFtS : 100.0 * r.sf;
+        const PipeEntry& e = table[static_cast<std::size_t>(index)];
+        return 100.0 * frictionSlope(e.n, velocityFtS, e.areaSqFt, e.heightFt, e.widthFt);
+    };
+    if (c.index < 0) {
+        b.rule = GoverningRule::NoCandidateEnough;
+        b.value = quantity(c.lastTried, c.velocityFtS);
+        return b;
+    }
+    if (start > 0) {
+        const Choice free = choosePipe(table, r.q, r.barrels, s.criterion, s.limit, 0);
+        if (free.index >= 0 && free.index < c.index) {
+            b.rule = GoverningRule::NotSmallerThanUpstream;
+            b.value = quantity(free.index, free.velocityFtS);
+            return b;
+        }
+    }
+    b.rule = byVelocity ? GoverningRule::VelocityLimit : GoverningRule::FrictionSlopeLimit;
+    b.value = quantity(c.index, c.velocityFtS);
+    return b;
+}
+
 /// Flow accumulation with the choice of each reach's pipe, upstream to downstream.
 /// Returns the message that stops the run when the rainfall gives no intensity where a flow needs one.
 std::optional<std::string> sizeInFlowOrder(SizingSystem& sys, const std::vector<PipeEntry>& table,
                                            const RunSettings& s, Session& session, ui::UiPort& ui, bool metric,
-                                           std::vector<std::string>& lines) {
+                                           std::vector<std::string>& lines, std::vector<SizingBasis>& basis) {
     auto& recs = sys.records;
     ui.status("Calculate pipe sizes");
     for (std::size_t i = 0; i < recs.size(); ++i) {
@@ -120,8 +155,8 @@ std::optional<std::string> sizeInFlowOrder(SizingSystem& sys, const std::vector<
             // A ditch carries no pipe: nothing is tried, and no time is added on its way.
             if (s.list) lines.push_back(col(r.name) + col(r.toName) + "Ditch Reach: No pipe will be selected.");
         } else if (s.mode == Mode::Select && sys.fields[i].sizeFlag) {
-            const Choice c = choosePipe(table, r.q, r.barrels, s.criterion, s.limit,
-                                        searchStart(sys, i, table, s.notSmallerThanUpstream));
+            const std::size_t start = searchStart(sys, i, table, s.notSmallerThanUpstream);
+            const Choice c = choosePipe(table, r.q, r.barrels, s.criterion, s.limit, start);
             if (c.index >= 0) {
                 const PipeEntry& e = table[static_cast<std::size_t>(c.index)];
                 r.pipeName = e.name;
@@ -136,7 +171,8 @@ std::optional<std::string> sizeInFlowOrder(SizingSystem& sys, const std::vector<
                 r.velocity = c.velocityFtS;
                 r.sf = frictionSlope(t.n, r.velocity, t.areaSqFt, t.heightFt, t.widthFt);
             }
-            if (s.list) lines.push_back(reachLine(r, s.criterion, metric));
+            basis.push_back(governingOf(r, table, c, start, s));
+            if (s.list) lines.push_back(reachLine(r, s.criterion, metric, &basis.back()));
         } else {
             // Own pipe flowing full: V = Q / barrels / A. So runs the FULL command, and so does a
             // pipe the engineer fixed (its size switch off): it is sized as itself, never as a
@@ -147,7 +183,12 @@ std::optional<std::string> sizeInFlowOrder(SizingSystem& sys, const std::vector<
                 r.velocity = r.q / r.barrels / area;
                 r.sf = frictionSlope(r.n, r.velocity, area, r.height, r.width);
             }
-            if (s.mode == Mode::Select && s.list) lines.push_back(reachLine(r, s.criterion, metric));
+            if (s.mode == Mode::Select) {
+                basis.push_back(SizingBasis{trim(r.reachName.empty() ? r.name : r.reachName),
+                                            GoverningRule::FixedByEngineer, s.criterion == Criterion::Velocity,
+                                            s.criterion == Criterion::Velocity ? r.velocity : 100.0 * r.sf, s.limit});
+                if (s.list) lines.push_back(reachLine(r, s.criterion, metric, &basis.back()));
+            }
         }
 
         // Travel time (min) = L / V / 60, never at less than the minimum velocity; 0 when V is 0.
@@ -176,7 +217,7 @@ void backWaterGradeLine(SizingSystem& sys) {
     }
 }
 
-/// "... feet clearence. Node: ..." for every structure whose grade line leaves less than its clearance.
+/// "... feet clearance. Node: ..." for every structure whose grade line leaves less than its clearance.
 void clearanceLines(const SizingSystem& sys, bool metric, std::vector<std::string>& lines) {
     for (const auto& r : sys.records) {
         if (!r.nodeFound || !r.hasStructure) continue;
@@ -184,9 +225,9 @@ void clearanceLines(const SizingSystem& sys, bool metric, std::vector<std::strin
         if (clearanceFt >= r.hglClear) continue;
         if (metric)
             lines.push_back(vbFormat(clearanceFt * kMetersPerFoot, "0.000") + " meters (" + vbFormat(clearanceFt, "0.000") +
-                            " feet) clearence. Node: " + r.name);
+                            " feet) clearance. Node: " + r.name);
         else
-            lines.push_back(vbFormat(clearanceFt, "0.000") + " feet clearence. Node: " + r.name);
+            lines.push_back(vbFormat(clearanceFt, "0.000") + " feet clearance. Node: " + r.name);
     }
 }
 
@@ -377,11 +418,12 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
 
     if (settings.list) {
         res.lines.push_back(settings.criterion == Criterion::Velocity
-                                ? "From     To       Pipe     'N'      Length   Height   Width    Q        Velocity"
-                                : "From     To       Pipe     'N'      Length   Height   Width    Q        HGL(%)");
+                                ? "From     To       Pipe     'N'      Length   Height   Width    Q        Velocity Governing"
+                                : "From     To       Pipe     'N'      Length   Height   Width    Q        HGL(%)   Governing");
         res.lines.push_back(std::string(80, '-'));
     }
-    if (auto fault = sizeInFlowOrder(*sys, table, settings, session, ui, metric, res.lines)) {
+    std::vector<SizingBasis> basis;
+    if (auto fault = sizeInFlowOrder(*sys, table, settings, session, ui, metric, res.lines, basis)) {
         ui.invalidData(*fault);
         ui.status("");
         return res;
@@ -398,7 +440,9 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
     }
     ui.status("Writing results to database");
     writeResults(db, system, *sys, metric, res.lines);
+    writeSizingBasis(db, system, basis);  // the FULL command sizes nothing: its basis is empty
     tx.commit();
+    res.basis = std::move(basis);
     res.lines.push_back("Cleaning up temporary data arrays");
     ui.status("");
     res.records = std::move(sys->records);
@@ -419,7 +463,7 @@ std::optional<std::string> validateOptions(const SizingOptions& o) {
     if (o.criterion == Criterion::Velocity) {
         if (!(o.maxVelocity > 0)) return std::string("Maximum velocity must be greater than zero");
         if (o.useMinVelocity && !(o.maxVelocity > o.minVelocity))
-            return std::string("Maximum velocity must be greater the minimum velocity");
+            return std::string("Maximum velocity must be greater than the minimum velocity");
     }
     return std::nullopt;
 }

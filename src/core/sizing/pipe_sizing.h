@@ -10,6 +10,7 @@
 #include "network/verification.h"
 #include "session/session.h"
 #include "sizing/pipe_table.h"
+#include "sizing/sizing_basis.h"
 #include "ui/ui_port.h"
 
 namespace kolv::sizing {
@@ -57,6 +58,8 @@ struct SizingResult {
     /// Records in flow order after the run (feet, cfs): chosen pipe, velocity, friction slope in
     /// `sf`, travel time, grade line.
     std::vector<hydraulics::HydraulicRecord> records;
+    /// Why each pipe reach got its pipe, in flow order (Compute Pipe Sizes only).
+    std::vector<SizingBasis> basis;
 };
 
 /// Sizes the pipes of a system from one group: flows accumulated in flow order with travel times

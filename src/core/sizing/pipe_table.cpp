@@ -21,9 +21,10 @@ using hydraulics::kFeetPerMeterShort;
 constexpr double kSqFtPerSqMShort = 10.7639;
 }  // namespace
 
-std::vector<int> pipeGroups(db::Database& db) {
+std::vector<int> pipeGroups(db::Database& db, int engMet) {
     std::vector<int> groups;
-    auto st = db.prepare("SELECT DISTINCT GROUPP FROM T7 WHERE GROUPP IS NOT NULL ORDER BY GROUPP");
+    auto st = db.prepare("SELECT DISTINCT GROUPP FROM T7 WHERE GROUPP IS NOT NULL AND ENG_MET = ? ORDER BY GROUPP");
+    st.bind(1, db::Value(static_cast<long long>(engMet)));
     while (st.step()) groups.push_back(static_cast<int>(st.column(0).toInt()));
     return groups;
 }

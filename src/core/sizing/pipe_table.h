@@ -35,8 +35,9 @@ enum class Criterion {
 std::optional<std::vector<PipeEntry>> loadPipeTable(db::Database& db, int group, bool metric,
                                                     ui::UiPort& ui, std::vector<std::string>* listing);
 
-/// The distinct `GROUPP` values of the pipe definitions, ascending: the groups a run can choose from.
-std::vector<int> pipeGroups(db::Database& db);
+/// The distinct `GROUPP` values of the pipe definitions of one unit system (`ENG_MET`: 0 English,
+/// 1 metric), ascending: the groups a run of a project in that unit system can choose from.
+std::vector<int> pipeGroups(db::Database& db, int engMet);
 
 /// Checks a definition's size and n: "Pipe '...' has an invalid height or width." or
 /// "... has an invalid 'N' value (n).", each followed by a line "Process terminated"; empty when valid.

@@ -21,17 +21,24 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "common/text.h"
+#include "review/check_storms.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "gui/compute/listing_view.h"
 #include "gui/compute/profile_view.h"
 #include "gui/compute/report_preview.h"
+#include "gui/compute/results_grid.h"
 #include "gui/compute/verification_window.h"
+#include "gui/number_field.h"
+#include "hydraulics/design_ranges.h"
+#include "hydraulics/result_grid.h"
 #include "hydraulics/result_headings.h"
 #include "hydraulics/run_command.h"
 #include "reports/text_report.h"
@@ -65,6 +72,22 @@ HydraulicsWindow::HydraulicsWindow(ComputeContext ctx, VerificationWindow* verif
     bold.setBold(true);
     m_systemLabel->setFont(bold);
     v->addWidget(m_systemLabel);
+
+    // the project changed after the run shown: one click computes again
+    m_staleBar = new QWidget;
+    m_staleBar->setObjectName("staleBar");
+    m_staleBar->setStyleSheet("#staleBar { background: #fff4ce; border: 1px solid #e0c060; }");
+    auto* staleRow = new QHBoxLayout(m_staleBar);
+    staleRow->setContentsMargins(8, 4, 8, 4);
+    m_staleText = new QLabel;
+    m_staleText->setWordWrap(true);
+    auto* again = new QPushButton("Compute Again");
+    again->setObjectName("computeAgainButton");
+    staleRow->addWidget(m_staleText, 1);
+    staleRow->addWidget(again);
+    m_staleBar->hide();
+    v->addWidget(m_staleBar);
+    connect(again, &QPushButton::clicked, this, [this] { compute(); });
 
     m_tabs = new QTabWidget;
     m_tabs->addTab(buildOptionsTab(), "Options");
@@ -160,14 +183,14 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     m_controls["LVSINT6"] = m_minVelocityOn;
     m_controls["LVSSGL2"] = m_minVelocity;
 
-    // Tolorences (the caption as the program has always shown it)
-    auto* tol = group("Tolorences");
+    // Tolerances of the pass loop
+    auto* tol = group("Tolerances");
     auto* og = new QGridLayout(tol);
     m_maxPasses = new QLineEdit;
     m_maxPasses->setMaximumWidth(80);
     m_hglDif = new QLineEdit;
     m_hglDif->setMaximumWidth(80);
-    og->addWidget(new QLabel("Max. Number of Itterations"), 0, 0);
+    og->addWidget(new QLabel("Max. Number of Iterations"), 0, 0);
     og->addWidget(m_maxPasses, 0, 1);
     auto* passPicks = new QHBoxLayout;
     for (const char* n : {"50", "250", "1000", "5000", "32000"}) {
@@ -221,7 +244,7 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     auto* backwater = group("Backwater (HGL) Computation");
     auto* bv = new QVBoxLayout(backwater);
     m_jumpToCrown = new QRadioButton("For Non-Partial Flow, Adjust HGL Up to Pipe Crown (ZERI required)");
-    m_downstreamHgl = new QRadioButton("HGL Elevation Totally Dependant on Downstream HGL");
+    m_downstreamHgl = new QRadioButton("HGL Elevation Totally Dependent on Downstream HGL");
     bv->addWidget(m_jumpToCrown);
     bv->addWidget(m_downstreamHgl);
     m_controls["LVSINT11"] = m_jumpToCrown;
@@ -312,6 +335,31 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     connectText(m_fixedTc, HydraulicsOption::FixedTcValue);
     connectText(m_minVelocity, HydraulicsOption::MinVelocity);
     connectText(m_minPhysVelocity, HydraulicsOption::MinPhysicalVelocity);
+    // every typed option is read strictly, in the range the run accepts
+    const auto watch = [this](QLineEdit* e, hydraulics::DesignValue value) {
+        watchNumberField(
+            e, [this, value](std::string_view t) { return hydraulics::checkDesignValue(value, t, metric()); },
+            [this](const QString& text) {
+                if (m_ctx.ui) m_ctx.ui->status(text.toStdString());
+            });
+    };
+    watch(m_maxPasses, hydraulics::DesignValue::MaxPasses);
+    watch(m_hglDif, hydraulics::DesignValue::MaxHglDifference);
+    watch(m_minVelocity, hydraulics::DesignValue::MinVelocity);
+    watch(m_minPhysVelocity, hydraulics::DesignValue::MinPhysicalVelocity);
+    // a fixed Tc counts only while the fixed-Tc switch is on (0 stands for "none" otherwise)
+    watchNumberField(
+        m_fixedTc,
+        [this](std::string_view t) {
+            if (m_tcFixed->isChecked()) return hydraulics::checkDesignValue(hydraulics::DesignValue::FixedTc, t, metric());
+            input::NumberRule r = hydraulics::designRule(hydraulics::DesignValue::FixedTc, metric());
+            r.min = 0;
+            return input::checkNumber(t, hydraulics::designCaption(hydraulics::DesignValue::FixedTc, metric()), r);
+        },
+        [this](const QString& text) {
+            if (m_ctx.ui) m_ctx.ui->status(text.toStdString());
+        });
+    connect(m_tcFixed, &QRadioButton::toggled, this, [this] { recheckNumberField(m_fixedTc); });
     return page;
 }
 
@@ -332,6 +380,13 @@ QWidget* HydraulicsWindow::buildMessagesTab() {
     print->setObjectName("printMessagesButton");
     row->addWidget(print);
     tv->addLayout(row);
+    // stops and warnings first; the pass-by-pass progress folded away, the whole listing kept in order
+    m_messageGroups = new QTreeWidget;
+    m_messageGroups->setObjectName("messageGroups");
+    m_messageGroups->setHeaderHidden(true);
+    m_messageGroups->setUniformRowHeights(true);
+    tv->addWidget(m_messageGroups, 1);
+    m_messages->hide();
     tv->addWidget(m_messages, 1);
     split->addWidget(top);
 
@@ -339,20 +394,16 @@ QWidget* HydraulicsWindow::buildMessagesTab() {
     auto* bv = new QVBoxLayout(bottom);
     bv->setContentsMargins(0, 0, 0, 0);
     bv->addWidget(new QLabel("Results of the system (T60)"));
-    m_results = new QTableView;
     m_resultsModel = new T60ResultsModel(
         [ctx = m_ctx]() -> db::Database* {
             db::Project* p = ctx.currentProject();
             return p ? p->db.get() : nullptr;
         },
-        m_results);
-    m_results->setModel(m_resultsModel);
-    m_results->horizontalHeader()->setResizeContentsPrecision(100);  // widths fitted to the first rows
-    m_results->setObjectName("resultsGrid");
-    m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_results->setAlternatingRowColors(true);
-    m_results->verticalHeader()->setDefaultSectionSize(20);
-    bv->addWidget(m_results, 1);
+        bottom);
+    m_resultsModel->setEngineeringView(true);
+    m_resultsGrid = new ResultsGrid(m_resultsModel, "hydraulics");
+    m_results = m_resultsGrid->view();
+    bv->addWidget(m_resultsGrid, 1);
     split->addWidget(bottom);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 1);
@@ -461,12 +512,22 @@ void HydraulicsWindow::readControls() {
     m_opts.noNegativeFlow = m_noNegative->isChecked();
     m_opts.jumpToCrown = m_jumpToCrown->isChecked();
     m_opts.inletCapacityWarning = m_inletWarning->isChecked();
-    // typed numbers are read as their leading numeric part
-    m_opts.maxPasses = static_cast<long>(leadingNumber(m_maxPasses->text().toStdString()));
-    m_opts.maxHglDifferenceFt = leadingNumber(m_hglDif->text().toStdString());
-    m_opts.fixedTcMin = leadingNumber(m_fixedTc->text().toStdString());
-    m_opts.minVelocity = leadingNumber(m_minVelocity->text().toStdString());
-    m_opts.minPhysicalVelocityFps = leadingNumber(m_minPhysVelocity->text().toStdString());
+    // a typed number counts once it is whole and within its range; a refused one keeps the last good value
+    const auto take = [](const QLineEdit* e, auto& target) {
+        const input::NumberCheck c = checkNumberField(e);
+        if (c.ok()) target = static_cast<std::remove_reference_t<decltype(target)>>(*c.value);
+    };
+    take(m_maxPasses, m_opts.maxPasses);
+    take(m_hglDif, m_opts.maxHglDifferenceFt);
+    take(m_fixedTc, m_opts.fixedTcMin);
+    take(m_minVelocity, m_opts.minVelocity);
+    take(m_minPhysVelocity, m_opts.minPhysicalVelocityFps);
+}
+
+bool HydraulicsWindow::typedValuesAccepted() {
+    for (QLineEdit* e : {m_maxPasses, m_hglDif, m_fixedTc, m_minVelocity, m_minPhysVelocity})
+        if (!readNumberField(e, m_ctx.ui)) return false;
+    return true;
 }
 
 void HydraulicsWindow::storeOption(HydraulicsOption which) {
@@ -505,6 +566,28 @@ void HydraulicsWindow::showOptions(const hydraulics::HydraulicsOptions& o) {
     m_loading = false;
 }
 
+long long HydraulicsWindow::changesNow() const {
+    db::Project* p = m_ctx.currentProject();
+    return p ? p->db->totalChanges() : -1;
+}
+
+void HydraulicsWindow::refreshResults() {
+    fillResults();
+    fillProfileNodes();
+    if (m_profile->hasProfile()) refreshProfile(true);  // the drawing follows the stored results
+    updateStale();
+}
+
+void HydraulicsWindow::updateStale() {
+    const bool shownRun = !m_messages->lines().empty();
+    const bool changed = shownRun && (changesNow() != m_changesAfterRun || m_ctx.currentSystem() != m_runSystem);
+    if (changed)
+        m_staleText->setText(QString::fromStdString(
+            "The project changed after this run (an edit, undo or another step): the messages describe the run on " +
+            m_runSystem + " as it was, and the results and profile show what the project holds now."));
+    m_staleBar->setVisible(changed);
+}
+
 void HydraulicsWindow::loadOptions() {
     db::Project* p = m_ctx.currentProject();
     if (!p) return;
@@ -516,8 +599,7 @@ void HydraulicsWindow::loadOptions() {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
     }
     (p->metric ? m_profileMetric : m_profileEnglish)->setChecked(true);
-    fillResults();
-    fillProfileNodes();
+    refreshResults();
 }
 
 void HydraulicsWindow::applyPreset(bool minorLosses) {
@@ -569,20 +651,47 @@ void HydraulicsWindow::setRunning(bool running) {
     }
 }
 
+void HydraulicsWindow::showMessageGroups() {
+    m_messageGroups->clear();
+    const hydraulics::RunMessageGroups g = hydraulics::groupRunMessages(m_messages->lines());
+    const auto group = [this](const QString& title, const std::vector<std::string>& lines, bool open) {
+        if (lines.empty()) return;
+        auto* top = new QTreeWidgetItem(m_messageGroups, {title.arg(lines.size())});
+        QFont bold = top->font(0);
+        bold.setBold(true);
+        top->setFont(0, bold);
+        for (const auto& l : lines) new QTreeWidgetItem(top, {qs(l)});
+        top->setExpanded(open);
+    };
+    group("Stops and results to look at (%1)", g.stops, true);
+    group("Warnings (%1)", g.warnings, true);
+    group("Progress of the run (%1 lines)", g.progress, false);
+}
+
 void HydraulicsWindow::afterRun(int status, const std::vector<std::string>& lines) {
     m_messages->addLines(lines);
+    showMessageGroups();
     if (status == 0) {
         fillResults();
         fillProfileNodes();
+        if (m_profile->hasProfile()) refreshProfile(true);
     }
     m_tabs->setCurrentIndex(1);
+}
+
+void HydraulicsWindow::noteRun() {
+    m_changesAfterRun = changesNow();
+    m_runSystem = m_ctx.currentSystem();
+    m_staleBar->hide();
 }
 
 bool HydraulicsWindow::compute() {
     db::Project* p = m_ctx.currentProject();
     if (!p || !m_ctx.ui || !m_ctx.session) return false;
+    if (!typedValuesAccepted()) return false;
     readControls();
     m_messages->clearLines();
+    m_messageGroups->clear();
     setRunning(true);
     bool ok = false;
     try {
@@ -598,7 +707,9 @@ bool HydraulicsWindow::compute() {
         if (verifyFirst) m_verification->finishRun(outcome.run.verificationLines);
         if (outcome.started || !outcome.run.messages.empty()) afterRun(outcome.run.status, outcome.run.messages);
         ok = outcome.started && outcome.run.status == 0;
+        noteRun();
         if (ok) m_ctx.notifyChanged();
+        noteRun();
     } catch (const std::exception& e) {
         ui::reportException(*m_ctx.ui, e);
     }
@@ -609,6 +720,7 @@ bool HydraulicsWindow::compute() {
 bool HydraulicsWindow::computeFull() {
     db::Project* p = m_ctx.currentProject();
     if (!p || !m_ctx.ui || !m_ctx.session) return false;
+    if (!typedValuesAccepted()) return false;
     readControls();
     bool ok = false;
     try {
@@ -617,6 +729,7 @@ bool HydraulicsWindow::computeFull() {
         showOptions(check.options);
         if (!check.valid) return false;
         m_messages->clearLines();
+        m_messageGroups->clear();
         setRunning(true);
         sizing::FullFlowOptions full;
         full.useMinVelocity = m_opts.minVelocityInForce;
@@ -628,10 +741,12 @@ bool HydraulicsWindow::computeFull() {
         }
         auto result = sizing::computeFullFlow(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), full);
         if (full.verifyFirst) m_verification->finishRun(result.verificationLines);
-        if (result.status == 0) m_ctx.notifyChanged();
         std::vector<std::string> lines = result.messages;
         lines.insert(lines.end(), result.lines.begin(), result.lines.end());
         afterRun(result.status, lines);
+        noteRun();
+        if (result.status == 0) m_ctx.notifyChanged();
+        noteRun();
         ok = result.status == 0;
     } catch (const std::exception& e) {
         ui::reportException(*m_ctx.ui, e);
@@ -676,7 +791,6 @@ void HydraulicsWindow::fillResults() {
     if (!p) return;
     try {
         m_resultsModel->load(m_ctx.currentSystem());
-        m_results->resizeColumnsToContents();
     } catch (const std::exception& e) {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
     }
@@ -700,7 +814,7 @@ void HydraulicsWindow::setProfileStart(const std::string& node) {
     if (i >= 0) m_profileStart->setCurrentIndex(i);
 }
 
-void HydraulicsWindow::refreshProfile() {
+void HydraulicsWindow::refreshProfile(bool quiet) {
     db::Project* p = m_ctx.currentProject();
     if (!p || !m_ctx.ui) return;
     try {
@@ -714,14 +828,17 @@ void HydraulicsWindow::refreshProfile() {
         }
         auto zeros = m_profileModel.zeroFieldMessages(start);
         if (!zeros.empty()) {
-            for (const auto& text : zeros)
-                m_ctx.ui->message("", text, ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
+            if (!quiet)
+                for (const auto& text : zeros)
+                    m_ctx.ui->message("", text, ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
             m_profile->clearProfile();
             return;
         }
         hydraulics::StatusFilter filter;
         for (int i = 0; i < 6; ++i) filter[i] = m_status[i]->isChecked();
         hydraulics::ProfileGeometry g = m_profileModel.build(start, m_profileMetric->isChecked(), filter);
+        // the check storms kept for the system, beside the design's grade line
+        review::addScenarioGradeLines(g, review::loadScenarios(*p->db, system));
         std::string heading = "HYDRAULIC PROFILE - " + system + ": " + g.title;
         m_profile->setProfile(std::move(g), heading);
     } catch (const std::exception& e) {

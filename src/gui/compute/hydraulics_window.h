@@ -23,11 +23,13 @@ class QRadioButton;
 class QTabWidget;
 class QTableView;
 class QTableWidget;
+class QTreeWidget;
 
 namespace kolv::gui::compute {
 
 class ListingView;
 class T60ResultsModel;
+class ResultsGrid;
 class ProfileView;
 class ReportPreviewDialog;
 class VerificationWindow;
@@ -56,20 +58,25 @@ public:
     ReportPreviewDialog* printDitches();
     ReportPreviewDialog* printMessages();
 
-    /// Shows the stored results again (another window's run rewrote them).
-    void refreshResults() {
-        fillResults();
-        fillProfileNodes();
-    }
+    /// Shows the stored results and the profile again (an edit, undo or another window's run
+    /// changed them); the messages of the last run are marked when the project changed after it.
+    void refreshResults();
 
-    /// Draws the profile from the chosen node down to the outfall (the Refresh command).
-    void refreshProfile();
+    /// Draws the profile from the chosen node down to the outfall (the Refresh command). `quiet`
+    /// (a redraw after a change) clears the drawing without a message when a value is missing.
+    void refreshProfile(bool quiet = false);
+    /// Shows the bar when the project changed after the run shown (or another system is current).
+    void updateStale();
+    /// The bar saying the run shown is older than the project, with its Compute Again button.
+    QWidget* staleBar() const { return m_staleBar; }
     /// Chooses the node at the top of the profile.
     void setProfileStart(const std::string& node);
 
     QTabWidget* tabs() const { return m_tabs; }
     ListingView* messages() const { return m_messages; }
     QTableView* resultsGrid() const { return m_results; }
+    ResultsGrid* results() const { return m_resultsGrid; }
+    QTreeWidget* messageGroups() const { return m_messageGroups; }
     ProfileView* profileView() const { return m_profile; }
     /// Option controls by their T27 field name ("LVSINT9", "LVSSGL3", ...) for the tests.
     QWidget* control(const std::string& field) const;
@@ -90,11 +97,18 @@ private:
     void connectOption(QAbstractButton* button, hydraulics::HydraulicsOption which);
     void connectText(QLineEdit* edit, hydraulics::HydraulicsOption which);
     void readControls();
+    /// Checks every typed option; the first refused one is shown ("INVALID DATA") and false returned.
+    bool typedValuesAccepted();
+    /// The run's messages grouped: stops, warnings, then the progress folded away.
+    void showMessageGroups();
     void storeOption(hydraulics::HydraulicsOption which);
     void showOptions(const hydraulics::HydraulicsOptions& o);
     void afterRun(int status, const std::vector<std::string>& lines);
     void fillResults();
     void fillProfileNodes();
+    /// The project's change count after a run, to tell later changes from the run's own.
+    void noteRun();
+    long long changesNow() const;
     hydraulics::RunHooks hooks();
     reports::LayoutOptions layoutOptions() const;
     ReportPreviewDialog* printReport(reports::ReportCommand command);
@@ -125,6 +139,8 @@ private:
     QPushButton *m_computeButton = nullptr, *m_fullButton = nullptr;
     ListingView* m_messages = nullptr;
     QTableView* m_results = nullptr;
+    ResultsGrid* m_resultsGrid = nullptr;
+    QTreeWidget* m_messageGroups = nullptr;
     T60ResultsModel* m_resultsModel = nullptr;
 
     // profile tab
@@ -134,6 +150,11 @@ private:
     QRadioButton *m_profileMetric = nullptr, *m_profileEnglish = nullptr;
     std::array<QCheckBox*, 6> m_status{};
     hydraulics::ProfileModel m_profileModel;
+
+    QWidget* m_staleBar = nullptr;
+    QLabel* m_staleText = nullptr;
+    long long m_changesAfterRun = -1;
+    std::string m_runSystem;
 };
 
 }  // namespace kolv::gui::compute

@@ -89,6 +89,20 @@ CostWindow* ComputeWindows::openCost() {
 
 VerificationWindow* ComputeWindows::verificationWindow() const { return m_verification; }
 
+void ComputeWindows::markStale() {
+    if (m_hydraulics) m_hydraulics->updateStale();
+}
+
+void ComputeWindows::closeAll() {
+    // what they show belongs to the project that closes; the next command builds them afresh
+    delete m_hydraulics;
+    delete m_sizes;
+    delete m_flowLines;
+    delete m_cost;
+    delete m_printOrder;
+    delete m_verification;
+}
+
 void ComputeWindows::refreshOpenWindows() {
     if (m_hydraulics && m_hydraulics->isVisible()) m_hydraulics->refreshResults();
     if (m_printOrder && m_printOrder->isVisible()) m_printOrder->reload();
@@ -122,6 +136,8 @@ ComputeWindows* installComputeWindows(MainWindow& window) {
     };
     auto* windows = new ComputeWindows(ctx, &window);
     QObject::connect(&window, &MainWindow::projectDataChanged, windows, [windows] { windows->refreshOpenWindows(); });
+    QObject::connect(&window, &MainWindow::projectClosing, windows, [windows] { windows->closeAll(); });
+    QObject::connect(&window, &MainWindow::projectEdited, windows, [windows] { windows->markStale(); });
 
     window.setCommandHandler(Command::ComputeStormTabs, [windows] { windows->openHydraulics(); });
     window.setCommandHandler(Command::ComputePipeSizes, [windows] { windows->openPipeSizes(); });

@@ -36,6 +36,10 @@ public:
     const ComputeContext& context() const { return m_ctx; }
     /// Shows again what the open result windows read from the project (after a run or an edit).
     void refreshOpenWindows();
+    /// An edit wrote records: the results shown are marked as older than the project.
+    void markStale();
+    /// Closes every window (the project they read is closing).
+    void closeAll();
     /// The verification window when it exists (tests).
     VerificationWindow* verificationWindow() const;
 

@@ -18,8 +18,6 @@ namespace kolv::gui::compute {
 class ListingView;
 class VerificationWindow;
 
-/// Distinct `GROUPP` values of the pipe definitions of the unit system, ascending.
-std::vector<int> pipeGroups(db::Database& db, int engMet);
 
 class PipeSizesWindow : public QDialog {
 public:

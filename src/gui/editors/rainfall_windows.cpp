@@ -275,8 +275,11 @@ void TimeIntensityWindow::onLocation() {
     m_filling = true;
     m_frequency->clear();
     m_frequency->addItem(QString());
-    if (p && !trim(location).empty())
-        for (const auto& f : editing::timeIntensityFrequencies(*p->db, location)) m_frequency->addItem(q(f));
+    // No location chosen (as on opening): the frequencies of every table.
+    if (p)
+        for (const auto& f : trim(location).empty() ? editing::allTimeIntensityFrequencies(*p->db)
+                                                    : editing::timeIntensityFrequencies(*p->db, location))
+            m_frequency->addItem(q(f));
     m_frequency->setCurrentIndex(0);
     m_filling = false;
     onFrequency();

@@ -32,6 +32,7 @@
 #include "exchange/import_help.h"
 #include "exchange/text_reader.h"
 #include "gui/compute/listing_view.h"
+#include "gui/run_input.h"
 #include "gui/compute/report_preview.h"
 #include "reports/text_report.h"
 #include "ui/error_trap.h"
@@ -227,7 +228,7 @@ QWidget* ImportWindow::buildFilePage() {
 void ImportWindow::browse() {
     if (m_ctx.scripted) return;
     QString f = QFileDialog::getOpenFileName(this, "Import file", m_path->text(),
-                                             "Text Files(*.txt);;Comma Delimitted Files (*.csv);;All Files (*.*)");
+                                             "Text Files(*.txt);;Comma Delimited Files (*.csv);;All Files (*.*)");
     if (f.isEmpty()) return;
     setFilePath(s(f));
     if (f.endsWith(".csv", Qt::CaseInsensitive)) setSeparator(ex::Separator::Comma);
@@ -542,6 +543,7 @@ QWidget* ImportWindow::buildRunPage() {
     m_run->setObjectName("runButton");
     m_cancel = new QPushButton("Cancel", w);
     m_cancel->setEnabled(false);
+    m_cancel->setProperty(kInputDuringRun, true);  // stops the import while every other input waits
     m_progress = new QProgressBar(w);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
+#include "common/utf8_text.h"
 
 using namespace kolv;
 
@@ -24,6 +25,12 @@ TEST(TextHelpers, NamesTrimsAndCaptions) {
     EXPECT_EQ(padRight("AB", 4), "AB  ");
     EXPECT_EQ(padRight("ABCDEF", 4), "ABCD");
     EXPECT_EQ(padLeft("7", 3), "  7");
+    // Lengths count characters, never bytes: a cut never splits a character in two.
+    EXPECT_EQ(charCount("ÄÖÜßäöü1"), 8u);
+    EXPECT_EQ(name8("Ω测试éΩ测试éΩ"), "Ω测试éΩ测试é");
+    EXPECT_EQ(right("abΩé", 2), "Ωé");
+    EXPECT_EQ(padRight("Ωé", 4), "Ωé  ");
+    EXPECT_EQ(padLeft("é", 3), "  é");
     EXPECT_EQ(ampersands("SS Outfall && Header Details"), "SS Outfall & Header Details");
     EXPECT_TRUE(equalsIgnoreCase("s1", "S1"));
     EXPECT_EQ(split("a,,b", ','), (std::vector<std::string>{"a", "", "b"}));

@@ -2,6 +2,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "common/error.h"
@@ -47,6 +49,166 @@ TEST(NewProject, AsksThenCopiesTheSeedOverAnExistingFile) {
     EXPECT_EQ(withProjectExtension("/a/b.MDB"), "/a/b.MDB");
     EXPECT_EQ(withProjectExtension("/a.d/b"), "/a.d/b.mdb");
     EXPECT_EQ(withProjectExtension(""), "");
+}
+
+// The New Project window is the engineer's one confirmation: nothing more is asked or announced,
+// except before replacing a file that exists.
+TEST(NewProject, OneStepMakesTheProjectInItsUnitsAndAsksOnlyBeforeReplacing) {
+    test::TempDir dir;
+    std::string seed = test::makeSeed(dir);
+    ui::RecordingUi ui;
+    for (bool metric : {false, true}) {
+        const std::string name = dir.file(metric ? "Metric Road" : "English Road");
+        ASSERT_TRUE(createProjectInUnits(name, seed, metric, ui));
+        EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
+        auto p = openProject(withProjectExtension(name), ui);
+        EXPECT_EQ(p->metric, metric);
+        ui.clear();
+    }
+    const std::string target = dir.file("taken.mdb");
+    { std::ofstream(target) << "old contents"; }
+    EXPECT_FALSE(createProjectInUnits(target, seed, false, ui));  // No is the default
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "'" + target + "' already exists.\rReplace it with a new project?");
+    EXPECT_EQ(readAll(target), "old contents");
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_TRUE(createProjectInUnits(target, seed, false, ui));
+    EXPECT_FALSE(createProjectInUnits("  ", seed, false, ui));
+    EXPECT_EQ(ui.messages.back().title, "INVALID DATA");
+}
+
+/// Files beyond `bytes` cannot be written by this process while it lives (ulimit -f), and the
+/// write fails with EFBIG instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_before);
+        rlimit limit = m_before;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_before);
+        std::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    rlimit m_before{};
+    void (*m_signal)(int) = nullptr;
+};
+
+/// A project with a write of another program interrupted: its journal beside it, and pages of
+/// the unfinished write already in the file (copied while that program held them).
+void interruptedWrite(const std::string& project, const std::string& copy) {
+    auto db = Database::open(project);
+    db->exec("PRAGMA cache_size = 1");
+    db->exec("CREATE TABLE PADDING(X BLOB)");
+    db->exec("INSERT INTO PADDING VALUES (zeroblob(2000000))");
+    db->exec("BEGIN");
+    db->exec("UPDATE PADDING SET X = zeroblob(1500000)");
+    db->exec("DELETE FROM NODE");
+    fs::copy_file(project, copy, fs::copy_options::overwrite_existing);
+    fs::copy_file(project + "-journal", copy + "-journal", fs::copy_options::overwrite_existing);
+    db->exec("ROLLBACK");
+}
+
+TEST(NewProject, ReplacesAProjectInOneStepRefusingOneAnotherProgramHolds) {
+    test::TempDir dir;
+    const std::string seed = test::makeSeed(dir), target = test::makeEmptyProject(dir, "held.mdb");
+    const std::string before = readAll(target);
+    {
+        auto other = Database::open(target);
+        other->exec("BEGIN IMMEDIATE");
+        ui::RecordingUi ui;
+        EXPECT_FALSE(createProject(target, seed, ui));
+        EXPECT_NE(ui.messages.back().text.find("is open or locked in another program"), std::string::npos);
+        EXPECT_NE(ui.messages.back().text.find("Nothing was changed."), std::string::npos);
+        other->exec("ROLLBACK");
+    }
+    EXPECT_EQ(readAll(target), before);
+    ui::RecordingUi ui;
+    EXPECT_TRUE(createProject(target, seed, ui));
+    EXPECT_EQ(readAll(target), readAll(seed));
+    for (const auto& e : fs::directory_iterator(dir.path()))  // no work file left beside it
+        EXPECT_EQ(e.path().filename().string().find(".new"), std::string::npos) << e.path();
+}
+
+TEST(NewProject, AJournalLeftBesideTheTargetIsNeverReplayedIntoTheNewProject) {
+    test::TempDir dir;
+    const std::string seed = test::makeSeed(dir);
+    for (bool oldProjectDeleted : {false, true}) {
+        const std::string source = test::makeEmptyProject(dir, oldProjectDeleted ? "source2.mdb" : "source1.mdb");
+        const std::string target = dir.file(oldProjectDeleted ? "gone.mdb" : "replaced.mdb");
+        interruptedWrite(source, target);
+        ASSERT_GT(fs::file_size(target + "-journal"), 0u);
+        if (oldProjectDeleted) fs::remove(target);
+        ui::RecordingUi ui;
+        ASSERT_TRUE(createProject(target, seed, ui));
+        EXPECT_FALSE(fs::exists(target + "-journal"));
+        auto db = Database::open(target);
+        EXPECT_EQ(db->scalar("PRAGMA integrity_check").toText(), "ok");
+        EXPECT_FALSE(db->hasTable("PADDING")) << "the old journal was replayed";
+    }
+}
+
+TEST(NewProject, AFileSizeLimitLeavesNoPartFileAndSaysWhy) {
+    test::TempDir dir;
+    const std::string seed = test::makeSeed(dir), target = dir.file("limited.mdb");
+    const std::string existing = test::makeEmptyProject(dir, "existing.mdb"), before = readAll(existing);
+    for (const std::string& path : {target, existing}) {
+        ui::RecordingUi ui;
+        try {
+            FileSizeLimit limit(fs::file_size(seed) / 2);
+            createProject(path, seed, ui);
+            ADD_FAILURE() << "written beyond the file-size limit";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("file-size limit"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(readAll(existing), before);
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().filename().string().find(".new"), std::string::npos) << e.path();
+}
+
+TEST(Rebuild, ABackupThatCannotBeWrittenKeepsTheOneBefore) {
+    test::TempDir dir;
+    const std::string path = test::makeEmptyProject(dir), before = readAll(path);
+    { std::ofstream(dir.file("Rebuild.BAK")) << "the backup of an earlier rebuild"; }
+    ui::RecordingUi ui;
+    ui.answers.push_back(ui::Answer::Yes);
+    try {
+        FileSizeLimit limit(before.size() / 2);
+        rebuildProject(path, "", ui);
+        ADD_FAILURE() << "rebuilt beyond the file-size limit";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("file-size limit"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("Nothing was changed."), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(readAll(dir.file("Rebuild.BAK")), "the backup of an earlier rebuild");
+    EXPECT_EQ(readAll(path), before);
+}
+
+TEST(Rebuild, AReadOnlyProjectOrFolderIsRefusedNamingWhatIsReadOnly) {
+    test::TempDir dir;
+    const std::string path = test::makeEmptyProject(dir), before = readAll(path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ui::RecordingUi ui;
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_FALSE(rebuildProject(path, "", ui));
+    EXPECT_NE(ui.messages.back().text.find("'" + path + "' is read-only"), std::string::npos) << ui.messages.back().text;
+    EXPECT_EQ(readAll(path), before);
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+
+    const fs::perms folderWas = fs::status(dir.path()).permissions();
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_FALSE(rebuildProject(path, "", ui));
+    fs::permissions(dir.path(), folderWas);
+    EXPECT_NE(ui.messages.back().text.find("The folder '" + dir.path()), std::string::npos) << ui.messages.back().text;
+    EXPECT_EQ(readAll(path), before);
+    EXPECT_FALSE(fs::exists(dir.file("Rebuild.BAK")));
 }
 
 TEST(SaveAs, CompactedCopyHoldsTheRowsAndTheOpenFileIsRefused) {

@@ -97,6 +97,8 @@ TEST_F(RecordSetTest, FieldChecksRefuseWhatTheFieldCannotHold) {
     RecordSet nodes(*db, "NODE");
     nodes.edit();
     EXPECT_THROW(nodes.set("SYSTEM", "NINECHARS"), Error);           // Text(8)
+    EXPECT_THROW(nodes.set("SYSTEM", "ÄÖÜßäöü12"), Error);           // nine characters
+    nodes.set("NAME", "ÄÖÜßäöü1");                                     // eight characters in 15 bytes fit
     EXPECT_THROW(nodes.set("NODE_TYPE", 40000), Error);              // 16-bit Integer
     EXPECT_THROW(nodes.set("INLET_ELEV", "10..00"), Error);          // not a number
     EXPECT_THROW(nodes.set("NO_SUCH_FIELD", 1), Error);
@@ -108,6 +110,7 @@ TEST_F(RecordSetTest, FieldChecksRefuseWhatTheFieldCannotHold) {
     EXPECT_EQ(again.number("RUNOFF_C1"), static_cast<double>(0.1f));
     EXPECT_EQ(again.integer("AUTO_ROTATE"), -1);                     // Yes stored as -1
     EXPECT_DOUBLE_EQ(again.number("INLET_ELEV"), 102.35);
+    EXPECT_EQ(again.text("NAME"), "ÄÖÜßäöü1");
 }
 
 TEST_F(RecordSetTest, RowsComeInStorageOrderAcrossReopenAndDeletes) {

@@ -98,7 +98,7 @@ TEST(DataChecks, ImpossibleInputStopsEveryCommandBeforeAnythingIsWritten) {
         {"UPDATE REACH SET ELEV1 = 1e147 WHERE NODE1 = 'A'", "Reach 'A', ELEV1 = 1e+147: beyond 30000 ft", "SPFC"},
         {"UPDATE NODE SET INLET_ELEV = -40000 WHERE NAME = 'B'", "Node 'B', INLET_ELEV = -40000", "SPFC"},
         {"UPDATE NODE SET P_C1DA = -2 WHERE NAME = 'A'", "Node 'A', P_C1DA = -2: must be 0 or more", "SP"},
-        {"UPDATE NODE SET RUNOFF_C1 = 1.5 WHERE NAME = 'B'", "Node 'B', RUNOFF_C1 = 1.5: must be from 0 to 1", "SP"},
+        {"UPDATE NODE SET RUNOFF_C1 = 1.5 WHERE NAME = 'B'", "Node 'B', RUNOFF_C1 = 1.5: must be between 0 and 1", "SP"},
         {"UPDATE NODE SET P_C1DA = 1e150 WHERE NAME = 'B'", "Node 'B', P_C1DA = 1e+150", "SP"},
     };
     for (const auto& c : cases) {
@@ -122,6 +122,57 @@ TEST(DataChecks, ImpossibleInputStopsEveryCommandBeforeAnythingIsWritten) {
             EXPECT_TRUE(test::snapshotTables(p.db) == before) << name << " wrote after " << c.sql;
         }
     }
+}
+
+TEST(DataChecks, DamagedNumbersBadCountsAndOverlongNamesStopEveryCommandAndVerifyListsThem) {
+    // A hand-edited or damaged file: text, bytes or a count no reach has where a number belongs,
+    // and names longer than their field. Each is named by record and field, never read as 0 or
+    // by its leading digits.
+    struct Case {
+        const char* sql;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"UPDATE NODE SET INLET_ELEV = '12,5' WHERE NAME = 'A'", "Node 'A', INLET_ELEV = '12,5': not a number"},
+        {"UPDATE NODE SET P_C1DA = 'lots' WHERE NAME = 'B'", "Node 'B', P_C1DA = 'lots': not a number"},
+        {"UPDATE NODE SET TC = 'nan' WHERE NAME = 'B'", "Node 'B', TC = 'nan': not a number"},
+        {"UPDATE NODE SET JUNC_LOSS_COEFF = x'00' WHERE NAME = 'A'", "Node 'A', JUNC_LOSS_COEFF holds binary data"},
+        {"UPDATE REACH SET ELEV1 = 'abc' WHERE NODE1 = 'A'", "Reach 'A', ELEV1 = 'abc': not a number"},
+        {"UPDATE REACH SET LENGTH = 'abc' WHERE NODE1 = 'B'", "Reach 'B', LENGTH = 'abc': not a number"},
+        {"UPDATE REACH SET BARRELS = 'two' WHERE NODE1 = 'A'", "Reach 'A', BARRELS = 'two': not a number"},
+        {"UPDATE REACH SET BARRELS = 0 WHERE NODE1 = 'A'", "Reach 'A', BARRELS = 0: must be a whole number from 1"},
+        {"UPDATE REACH SET BARRELS = -2 WHERE NODE1 = 'A'", "Reach 'A', BARRELS = -2: must be a whole number"},
+        {"UPDATE REACH SET BARRELS = 1e300 WHERE NODE1 = 'B'", "Reach 'B', BARRELS = 1e+300: must be a whole"},
+        {"UPDATE REACH SET BARRELS = 1.5 WHERE NODE1 = 'B'", "Reach 'B', BARRELS = 1.5: must be a whole"},
+        {"UPDATE T7 SET HEIGHT = '28,76'", "Pipe 'P18', HEIGHT = '28,76': not a number"},
+        {"UPDATE T6 SET HGL_CLEAR = 'x'", "Structure 'CI', HGL_CLEAR = 'x': not a number"},
+        {"UPDATE T16 SET OUT_TW = '9O'", "System 'S', OUT_TW = '9O': not a number"},
+        {"UPDATE NODE SET NAME = 'NNNNNNNNNNNN' WHERE NAME = 'A'",
+         "Node 'NNNNNNNNNNNN', NAME holds 12 characters ('NNNNNNNNNNNN'): at most 8"},
+        {"UPDATE REACH SET NODE1 = 'Ω测试éΩ测试éΩ' WHERE NODE1 = 'B'", "NODE1 holds 9 characters"},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [name, command] : kWriters) {
+            CheckedProject p;
+            p.db.execute(c.sql);
+            const std::string before = test::snapshotTables(p.db);
+            EXPECT_FALSE(command(p)) << name << " took " << c.sql;
+            EXPECT_TRUE(has(p.lastMessage(), c.expected)) << name << ": " << p.lastMessage();
+            EXPECT_TRUE(test::snapshotTables(p.db) == before) << name << " wrote after " << c.sql;
+        }
+        CheckedProject p;
+        p.db.execute(c.sql);
+        const auto r = network::verifySystem(p.db, "S", p.ui);
+        std::string all;
+        for (const auto& line : r.lines) all += line + "\n";
+        EXPECT_TRUE(has(all, c.expected)) << c.sql << "\n" << all;
+    }
+    // Field lengths count characters: eight accented letters fit an eight-character name.
+    CheckedProject p;
+    p.db.execute("UPDATE NODE SET NAME = 'ÄÖÜßäöü1' WHERE NAME = 'A'");
+    p.db.execute("UPDATE REACH SET NODE1 = 'ÄÖÜßäöü1', NAME = 'ÄÖÜßäöü1' WHERE NODE1 = 'A'");
+    EXPECT_TRUE(network::inputLimitFaults(p.db, "S", false).empty());
+    EXPECT_TRUE(p.stormTabs()) << p.lastMessage();
 }
 
 TEST(DataChecks, RainfallThatGivesNoIntensityHasItsOwnMessage) {

@@ -79,7 +79,11 @@ TEST(ReachLabel, RecordLinesWithFixedMarksAndInvalidLength) {
     EXPECT_EQ(labels.reachLabel("B"),
               "B\r<none>\r0.00 ft\rN: 0.0000\rCrown El: 0.00 -> 0.00\rInvert El: 0.00 -> 0.00"
               "\rInvert El: 0.00(L) -> 0.00(L)\rSlope: <invalid length>");
-    EXPECT_EQ(LabelBuilder(l.b.db, "S1", DisplayOptions{}).reachLabel("A"), "");
+    // No display option switched on (a new project, a missing set): the name alone.
+    EXPECT_EQ(LabelBuilder(l.b.db, "S1", DisplayOptions{}).reachLabel("A"), "A");
+    DisplayOptions nodeLinesOnly;
+    nodeLinesOnly.on["LVSINT4"] = true;
+    EXPECT_EQ(LabelBuilder(l.b.db, "S1", nodeLinesOnly).reachLabel("B"), "B");
 }
 
 TEST(ReachLabel, ResultLinesFromTheUpstreamNode) {

@@ -44,12 +44,19 @@ TEST(AddDefinition, TakesTheFirstEightCharactersAndZeroesTheNumbers) {
     EXPECT_EQ(s->group, 0);
     EXPECT_EQ(s->diagramClass, "Manhole");
 
-    // blanks in the first 8 characters are no name: nothing added, nothing said
+    // blanks are no name: nothing added, nothing said
     const auto before = p.db->scalar("SELECT COUNT(*) FROM T7").toInt();
-    EXPECT_EQ(addDefinition(*p.db, DefinitionKind::Pipe, "        X", 0, ui), "");
+    EXPECT_EQ(addDefinition(*p.db, DefinitionKind::Pipe, "        ", 0, ui), "");
     EXPECT_EQ(addDefinition(*p.db, DefinitionKind::Pipe, "", 0, ui), "");
     EXPECT_EQ(p.db->scalar("SELECT COUNT(*) FROM T7").toInt(), before);
     EXPECT_TRUE(ui.messages.empty());
+
+    // blanks around a name are not part of it: the definition is found again by its name
+    EXPECT_EQ(addDefinition(*p.db, DefinitionKind::Pipe, " LEAD", 0, ui), "LEAD");
+    EXPECT_TRUE(readPipe(*p.db, "LEAD"));
+    EXPECT_EQ(addDefinition(*p.db, DefinitionKind::Structure, "\t  LONGNAME12 ", 0, ui), "LONGNAME");
+    EXPECT_TRUE(readStructure(*p.db, "LONGNAME"));
+    EXPECT_EQ(p.db->scalar("SELECT COUNT(*) FROM T7 WHERE NAME = ' LEAD'").toInt(), 0);
 }
 
 TEST(AddDefinition, NameOfTheOtherUnitSystemIsRefusedAndMetricStaysOutOfEnglishLists) {

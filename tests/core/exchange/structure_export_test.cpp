@@ -48,15 +48,26 @@ TEST(ExportDirection, AnglesAndCompassWordsWithNorthUp) {
     EXPECT_EQ(pipeDirection(3, 3, 3, 3).word, "?");
 }
 
-TEST(ExportText, FormulaLikeValuesAreWrittenAsText) {
-    EXPECT_EQ(spreadsheetText("=SUM(A1)"), "'=SUM(A1)");
-    EXPECT_EQ(spreadsheetText("+1+00"), "'+1+00");
-    EXPECT_EQ(spreadsheetText("@cmd"), "'@cmd");
-    EXPECT_EQ(spreadsheetText("-A"), "'-A");
-    EXPECT_EQ(spreadsheetText("-12.5"), "-12.5");  // a number stays a number
-    EXPECT_EQ(spreadsheetText("10+00"), "10+00");
-    EXPECT_EQ(spreadsheetText("A,B"), "\"A,B\"");
-    EXPECT_EQ(spreadsheetText("18\" RCP"), "\"18\"\" RCP\"");
+TEST(ExportText, ValuesAsStoredWithTheTextMarkAndQuotingOnlyWhereNeeded) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"=SUM(A1)", "'=SUM(A1)"},    {"@cmd", "'@cmd"},           {"\tTAB", "'\tTAB"},
+        {"\rCR", "\"'\rCR\""},         // marked, and quoted for its line break
+        {"+1+00", "+1+00"},           {"-1+20", "-1+20"},          {"-A", "-A"},
+        {"-12.5", "-12.5"},           {"10+00", "10+00"},          {"A,B", "\"A,B\""},
+        {"18\" RCP", "\"18\"\" RCP\""}, {"two\nlines", "\"two\nlines\""}, {"", ""},
+    };
+    for (const auto& [stored, written] : cases) EXPECT_EQ(spreadsheetText(stored), written) << stored;
+}
+
+TEST(ExportText, TheImportReadsBackWhatTheExportWrote) {
+    // Each value written as one field of a comma-separated line, read back as the import reads it.
+    for (const std::string stored : {"=SUM(A1)", "@cmd", "\tTAB", "+1+00", "-1+20", "-12.5", "A,B", "x y"}) {
+        const std::string line = "A," + spreadsheetText(stored) + ",Z\n";
+        TextTable t = parseText(line, ',');
+        ASSERT_EQ(t.lines.size(), 1u) << stored;
+        ASSERT_EQ(t.lines[0].size(), 3u) << stored;
+        EXPECT_EQ(importValue(t.lines[0][1]), stored) << line;
+    }
 }
 
 namespace {
@@ -105,6 +116,28 @@ TEST_F(ExportTest, SixIncomingPipesGiveOneWarningAndFourGroups) {
     EXPECT_EQ(out[14], "IN");
     EXPECT_EQ(out[15], "MH");
     EXPECT_EQ(out[19], "NORTH");  // MH lies above the outfall on the diagram
+}
+
+TEST_F(ExportTest, ASystemWithoutOutfallAndAReachWithoutToNodeAreLeftOutWithAWarning) {
+    b.header("A", "");  // no outfall node
+    b.nodeRow("A", "A1", {{"XD", 10.0}, {"YD", 10.0}});
+    b.reachRow("A", "A1", "", {{"PIPE_NAME", "RCP18"}, {"LENGTH", 50.0}});  // leads nowhere
+    b.nodeRow("A", "A2", {{"XD", 20.0}, {"YD", 10.0}});
+    b.reachRow("A", "A2", "A1", {{"PIPE_NAME", "RCP18"}, {"LENGTH", 40.0}});
+    std::vector<std::string> leftOut;
+    std::vector<std::string> lines = exportLines(b.db, ui, "A", &leftOut);
+    ASSERT_EQ(lines.size(), 3u);  // heading, A1, A2: no outfall line
+    std::vector<std::string> a1 = fields(lines[1]);
+    ASSERT_EQ(a1.size(), 46u);
+    for (int i = 6; i < 14; ++i) EXPECT_EQ(a1[static_cast<std::size_t>(i)], "") << i;  // no OUT group
+    EXPECT_EQ(a1[14], "IN");  // A2 still comes in
+    EXPECT_EQ(fields(lines[2])[7], "A1");
+    EXPECT_EQ(leftOut, (std::vector<std::string>{
+                           "Reach 'A1' has no To Node: its pipe is left out of the line of node 'A1'.",
+                           "System 'A' has no outfall node: its outfall line is left out."}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, kExportTitle);
+    EXPECT_EQ(ui.messages[0].text, leftOut[0] + "\n" + leftOut[1]);
 }
 
 TEST_F(ExportTest, AllSystemsLeadEachLineWithItsOwnSystemAndTheFileIsWritten) {

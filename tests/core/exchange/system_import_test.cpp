@@ -13,6 +13,7 @@
 using namespace kolv;
 using namespace kolv::exchange;
 using D = Destination;
+using namespace std::string_literals;
 
 namespace {
 
@@ -131,7 +132,8 @@ TEST_F(ImportTest, NewReachDefaultsAndReachDestinationsWithTheirSwitches) {
 TEST_F(ImportTest, StationCutAtTheBaselineRegionAndOtherTruncationsLogged) {
     ImportFile f = csv("STR,STA,BL,PRO,XS,R,FROM,TO\n"
                        "S-1,12+50R2,BASELINE99,PROFILE99,SLOPE1234,R-1,FROMNODE9,TONODE123\n"
-                       "S-2,1234567+890.123,,,,,,\n");
+                       "S-2,1234567+890.123,,,,,,\n"
+                       "S-3,3+00rt,,,,,,\n");
     ImportResult r = runImport(b.db, ui, f,
                                request({D::NodeName, D::NodeStation, D::NodeBaseline, D::NodeProfile, D::NodeCrossSlope,
                                         D::ReachName, D::ReachFromNode, D::ReachToNode}));
@@ -140,6 +142,7 @@ TEST_F(ImportTest, StationCutAtTheBaselineRegionAndOtherTruncationsLogged) {
                            "Station will been truncated at the 'R'."))
         << logText(r);
     EXPECT_EQ(nodeField("S-2", "STATION").toText(), "1234567+890.");
+    EXPECT_EQ(nodeField("S-3", "STATION").toText(), "3+00rt");  // only a capital R marks a baseline region
     EXPECT_TRUE(hasLine(r, "Node: S-2 - Station '1234567+890.123' exceeds 12 characters. Name will be truncated."));
     EXPECT_EQ(nodeField("S-1", "BASELINE").toText(), "BASELINE");
     EXPECT_TRUE(hasLine(r, "Node: S-1 - Baseline name 'BASELINE99' exceeds 8 characters. Name will be truncated."));
@@ -200,17 +203,67 @@ TEST_F(ImportTest, StructureAndPipeLinksWithTheirThreeFallbacks) {
     EXPECT_EQ(reachField("S-3", "NODE2").toText(), "S-4");
 }
 
-TEST_F(ImportTest, ValuesThatAreNotNumbersAreLoggedAndNotStored) {
-    b.addRecord("NODE", {{"NAME", "S-1"}, {"SYSTEM", "SYS1"}, {"INLET_ELEV", 41.0}, {"RUNOFF_C1", 0.5}});
-    ImportFile f = csv("STR,TOP,C1,TC\nS-1,abc,1.5,12\n");
-    ImportResult r = runImport(b.db, ui, f, request({D::NodeName, D::NodeInletElev, D::NodeC1, D::NodeTc}));
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "INLET_ELEV").toDouble(), 41.0);
-    EXPECT_NEAR(nodeField("S-1", "RUNOFF_C1").toDouble(), 0.5, 1e-6);
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "TC").toDouble(), 12);  // the row's other values are still written
-    int refused = 0;
-    for (const auto& l : r.log)
-        if (l.rfind("Node: S-1 - ", 0) == 0 && l.find("was not imported.") != std::string::npos) ++refused;
-    EXPECT_EQ(refused, 2) << logText(r);
+// A value the project refuses skips its row whole; the log names row, column and reason; the
+// other rows import, in one undo step, and the log ends with the counts.
+TEST_F(ImportTest, ARefusedValueSkipsItsRowAndTheRestImports) {
+    struct Case {
+        const char* what;
+        std::string row2;     // the second of three rows (columns STR, TOP, C1, BRL, TO)
+        const char* column;   // as the log names it
+        const char* reason;   // a part of the reason
+    };
+    const Case cases[] = {
+        {"name too long", "TOOLONG99,39,0.5,1,S-3", "column 1 ('STR')", "too long"},
+        {"text in a number field", "S-2,abc,0.5,1,S-3", "column 2 ('TOP')", "abc"},
+        {"number out of range", "S-2,39,1.5,1,S-3", "column 3 ('C1')", "'1.5'"},
+        {"fraction of a barrel", "S-2,39,0.5,1.5,S-3", "column 4 ('BRL')", "whole number"},
+        {"NUL in the To Node", "S-2,39,0.5,1,S\0-3"s, "column 5 ('TO')", "NUL"},
+        {"NUL in the node name", "S\0-2,39,0.5,1,S-3"s, "column 1 ('STR')", "NUL"},
+    };
+    for (const Case& c : cases) {
+        test::SystemBuilder fresh;
+        fresh.header("SYS1", "OUT1");
+        fresh.addRecord("NODE", {{"NAME", "S-2"}, {"SYSTEM", "SYS1"}, {"INLET_ELEV", 41.0}, {"RUNOFF_C1", 0.25}});
+        db::UndoHistory& history = fresh.db.attachHistory();
+        const std::string before = dump(fresh.db, "NODE") + dump(fresh.db, "REACH");
+        ImportFile f = csv("STR,TOP,C1,BRL,TO\nS-1,40,0.5,1,S-2\n" + c.row2 + "\nS-3,38,0.5,1,OUT1\n");
+        ImportResult r = runImport(fresh.db, ui, f, request({D::NodeName, D::NodeInletElev, D::NodeC1,
+                                                              D::ReachBarrels, D::ReachToNode}));
+        ASSERT_TRUE(r.ran) << c.what;
+        const std::string log = logText(r);
+        const std::string refusal = "Row 2, " + std::string(c.column) + ": ";
+        bool named = false;
+        for (const auto& l : r.log)
+            named = named || (l.rfind(refusal, 0) == 0 && l.find(c.reason) != std::string::npos &&
+                              l.find("The row was skipped.") != std::string::npos);
+        EXPECT_TRUE(named) << c.what << "\n" << log;
+        // nothing of row 2 was written, rows 1 and 3 were
+        EXPECT_DOUBLE_EQ(fresh.db.scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'S-2'").toDouble(), 41.0) << c.what;
+        EXPECT_NEAR(fresh.db.scalar("SELECT RUNOFF_C1 FROM NODE WHERE NAME = 'S-2'").toDouble(), 0.25, 1e-9) << c.what;
+        EXPECT_EQ(fresh.db.scalar("SELECT COUNT(*) FROM REACH WHERE NAME = 'S-2'").toInt(), 0) << c.what;
+        EXPECT_EQ(log.find("Node: S-2 - Node data updated."), std::string::npos) << c.what;
+        EXPECT_DOUBLE_EQ(fresh.db.scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'S-1'").toDouble(), 40.0) << c.what;
+        EXPECT_DOUBLE_EQ(fresh.db.scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'S-3'").toDouble(), 38.0) << c.what;
+        EXPECT_EQ(r.nodesCreated, 2) << c.what;
+        EXPECT_EQ(r.rows, 3);
+        EXPECT_EQ(r.rowsWritten, 2);
+        EXPECT_EQ(r.rowsSkipped, 1);
+        EXPECT_EQ(r.log.back().rfind("Import Complete. Rows read: 3, written: 2, skipped: 1.", 0), 0u) << r.log.back();
+        // one undo step takes the whole import back
+        EXPECT_EQ(history.undoName(), "Import Storm Sewer");
+        EXPECT_TRUE(history.undo());
+        EXPECT_EQ(dump(fresh.db, "NODE") + dump(fresh.db, "REACH"), before) << c.what;
+    }
+}
+
+TEST_F(ImportTest, ARowWithMoreValuesThanTheHeadingIsLogged) {
+    // An unquoted decimal comma (1,5) shifts every later value of the row one column on.
+    ImportFile f = csv("STR,OFF,TOP\nS-1,1,5,40\nS-2,2.5,41\n");
+    ImportResult r = runImport(b.db, ui, f, request({D::NodeName, D::NodeOffset, D::NodeInletElev}));
+    EXPECT_TRUE(hasLine(r, "Row 1 has 4 values but the heading names 3 columns: a value holding the separator (such "
+                           "as 1,5) moves every later value one column on. Check the row."))
+        << logText(r);
+    EXPECT_EQ(logText(r).find("Row 2 has"), std::string::npos);
 }
 
 TEST_F(ImportTest, RefusalsBeforeAnyChange) {
@@ -236,16 +289,18 @@ TEST_F(ImportTest, RefusalsBeforeAnyChange) {
     EXPECT_EQ(dump(b.db, "NODE"), before);
 }
 
-TEST_F(ImportTest, AFaultInTheMiddleLeavesTheProjectAsItWasAndNamesRowAndColumn) {
+TEST_F(ImportTest, AStorageFaultInTheMiddleLeavesTheProjectAsItWasAndNamesRowAndColumn) {
     b.addRecord("NODE", {{"NAME", "S-1"}, {"SYSTEM", "SYS1"}, {"INLET_ELEV", 41.0}});
+    // The database refuses the fourth node as a full disk or a damaged file would.
+    b.db.execute("CREATE TEMP TRIGGER refuse_s4 BEFORE INSERT ON NODE WHEN NEW.NAME = 'S-4' "
+                 "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
     const std::string before = dump(b.db, "NODE") + dump(b.db, "REACH");
-    // Row 3 names a node longer than the 8 characters a node name may have.
-    ImportFile f = csv("TOP,STR,TO\n40,S-1,S-2\n39,S-2,S-3\n38,TOOLONG99,S-4\n37,S-4,S-5\n36,S-5,OUT1\n");
+    ImportFile f = csv("TOP,STR,TO\n40,S-1,S-2\n39,S-2,S-3\n38,S-3,S-4\n37,S-4,S-5\n36,S-5,OUT1\n");
     try {
         runImport(b.db, ui, f, request({D::NodeInletElev, D::NodeName, D::ReachToNode}));
         FAIL() << "the import should have stopped";
     } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("row 3, column 2 ('STR')"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("row 4, column 2 ('STR')"), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find("the project has not been changed"), std::string::npos);
     }
     EXPECT_EQ(dump(b.db, "NODE") + dump(b.db, "REACH"), before);

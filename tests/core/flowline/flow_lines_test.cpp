@@ -145,7 +145,7 @@ TEST_F(FlowLineFixture, LockedOutgoingEndAboveMatchLevelIsReportedAndKept) {
     node("C", 120.0);
     reach({"C", "OUT", "P18", 100.0, 99.0, 0, false});  // locked at 99, A arrives at 94.5
     auto r = run(fixed(0.5));
-    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe flowline at ????? is locked too high"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe flowline at C is locked too high"});
     EXPECT_EQ(ui.messages[0].title, "INVALID ELEVATION");
     EXPECT_DOUBLE_EQ(elev("C", "ELEV1"), 99.0);
     EXPECT_NE(std::find(r.lines.begin(), r.lines.end(),
@@ -156,12 +156,12 @@ TEST_F(FlowLineFixture, LockedOutgoingEndAboveMatchLevelIsReportedAndKept) {
     db.execute("UPDATE REACH SET FROM_FL_CL = 0 WHERE NAME = 'C'");
     ui.clear();
     run(fixed(0.5));
-    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe flowline(CL) at ????? is locked too high"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe flowline(CL) at C is locked too high"});
     ui.clear();
     auto o = fixed(0.5);
     o.match = flowline::MatchMode::CrownLines;
     run(o);
-    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe crownline at ????? is locked too high"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Outgoing pipe crownline at C is locked too high"});
 }
 
 TEST_F(FlowLineFixture, SmallPipesKeepTheirLevelAndDitchesStayOut) {
@@ -204,7 +204,13 @@ TEST_F(FlowLineFixture, LockedIncomingCrownBelowOutgoingInvertUnderCrownMatch) {
     o.match = flowline::MatchMode::CrownLines;
     run(o);
     EXPECT_NEAR(elev("C", "ELEV1"), 94.0, 1e-9);
-    EXPECT_EQ(texts(), std::vector<std::string>{"Incoming pipe flowline at ????? is locked too low"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Incoming pipe flowline at C is locked too low"});
+
+    // The same end stored as its crown (95.0) is named the same way.
+    db.execute("UPDATE REACH SET ELEV2 = 95.0, TO_FL_CL = 0 WHERE NAME = 'A'");
+    ui.clear();
+    run(o);
+    EXPECT_EQ(texts(), std::vector<std::string>{"Incoming pipe flowline(CL) at C is locked too high"});
 }
 
 TEST_F(FlowLineFixture, MessagesListingAndRefusal) {
@@ -232,6 +238,54 @@ TEST_F(FlowLineFixture, MessagesListingAndRefusal) {
     ui.clear();
     auto bad = run(fixed(0.0));
     EXPECT_FALSE(bad.ran);
-    EXPECT_EQ(texts(), std::vector<std::string>{"Minimum pipe slope must greater than zero"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Minimum pipe slope must be greater than zero"});
     EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
+}
+
+// The pipe into the outfall: its lower end lies at the outfall's invert when the outfall has one,
+// else it falls at the minimum slope; a crown end sits one pipe height higher; ditches and locked
+// ends keep what they hold.
+TEST_F(FlowLineFixture, PipeIntoTheOutfallEndsAtTheOutfallInvertOrFallsAtTheMinimumSlope) {
+    struct Case {
+        const char* name;
+        db::Value outEl;
+        ReachRow row;
+        double expected;
+    };
+    // Node B: inlet 105, cover limit 105 − 5.00 = 100 for the 18 in pipe (upstream invert 100).
+    const Case cases[] = {
+        {"outfall invert", 97.0, {"B", "OUT", "P18"}, 97.0},
+        {"outfall invert, crown end", 97.0, {"B", "OUT", "P18", 200.0, 0, 0, true, true, true, false}, 98.5},
+        {"no outfall elevation: 100 − 0.5 % × 200 ft", db::Value(), {"B", "OUT", "P18", 200.0}, 99.0},
+        {"outfall elevation 0 counts as none", 0.0, {"B", "OUT", "P18", 200.0}, 99.0},
+        {"locked end kept", 97.0, {"B", "OUT", "P18", 100.0, 0, 12.5, true, false}, 12.5},
+        {"ditch keeps its ELEV2", 97.0, {"B", "OUT", "P18", 100.0, 0, 12.5, true, true, true, true, 2}, 12.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        db.execute("DELETE FROM NODE");
+        db.execute("DELETE FROM REACH");
+        db.execute("UPDATE T16 SET OUT_EL = ?", {c.outEl});
+        node("B", 105.0);
+        reach(c.row);
+        auto r = run(fixed(0.5));
+        ASSERT_TRUE(r.ran);
+        EXPECT_NEAR(elev("B", "ELEV2"), c.expected, 1e-9);
+    }
+}
+
+TEST_F(FlowLineFixture, OutfallIsListedWithItsIncomingReaches) {
+    db.execute("UPDATE T16 SET OUT_EL = ?", {100.0});
+    node("A", 110.0);
+    reach({"A", "OUT", "P18"});
+    node("B", 110.0);
+    reach({"B", "OUT", "P12", 100.0, 0, 0, true, false});
+    auto r = run(fixed(0.5));
+    ASSERT_TRUE(r.ran);
+    const auto at = std::find(r.lines.begin(), r.lines.end(), "Node: OUT");
+    ASSERT_NE(at, r.lines.end());
+    ASSERT_GE(r.lines.end() - at, 4);
+    EXPECT_EQ(at[1], "In-coming Reach: A         no             0.000     100.000");
+    EXPECT_EQ(at[2], "In-coming Reach: B         YES            0.000       0.000");
+    EXPECT_EQ(at[3], "Complete.");
 }

@@ -122,11 +122,11 @@ TEST(ComputeValidation, IterationsFourToThirtyTwoThousand) {
     HydraulicsOptions o;
     o.maxPasses = 3;
     Refusal low = check(o);
-    expectRefused(low, "Itterations must be between 4 and 32000");
+    expectRefused(low, "Iterations must be between 4 and 32000");
     EXPECT_EQ(low.options.maxPasses, 4);
     o.maxPasses = 40000;
     Refusal high = check(o);
-    expectRefused(high, "Itterations must be between 4 and 32000");
+    expectRefused(high, "Iterations must be between 4 and 32000");
     EXPECT_EQ(high.options.maxPasses, 32000);
     for (long ok : {4L, 32000L}) {
         o.maxPasses = ok;
@@ -191,7 +191,7 @@ TEST(ComputeValidation, OnlyTheFirstFaultIsShownAndOnlyItsFieldReset) {
     o.maxHglDifferenceFt = 5;
     o.minVelocity = -1;
     Refusal r = check(o);
-    expectRefused(r, "Itterations must be between 4 and 32000");
+    expectRefused(r, "Iterations must be between 4 and 32000");
     EXPECT_EQ(r.options.maxPasses, 4);
     EXPECT_EQ(r.options.maxHglDifferenceFt, 5);
     EXPECT_EQ(r.options.minVelocity, -1);

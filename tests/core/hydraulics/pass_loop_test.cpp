@@ -97,14 +97,25 @@ TEST_F(PassLoop, SettledSystemStillRunsFourPasses) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(PassLoop, PassLimitWarnsUnlessSuppressed) {
+TEST_F(PassLoop, PassLimitWarnsOnlyARunThatDidNotSettleUnlessSuppressed) {
     std::vector<HydraulicRecord> recs{pipeRecord("A", 0.9, -1)};
     settings.options.maxPasses = 4;
-    EXPECT_EQ(run(recs).passes, 4);
+    // Settled in its fourth pass, which is also the last allowed: nothing to warn of.
+    PassLoopResult settled = run(recs);
+    EXPECT_EQ(settled.passes, 4);
+    EXPECT_TRUE(settled.converged);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.beeps, 0);
+
+    // A tolerance of 0 is never met: the limit ends the run unsettled.
+    settings.options.maxHglDifference = 0;
+    PassLoopResult limit = run(recs);
+    EXPECT_EQ(limit.passes, 4);
+    EXPECT_FALSE(limit.converged);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "Maximum number of passes (4) reached without a stabilized HGL.\n"
-              "Increase the 'Max. Number of Itterations' value and try again.");
+              "Increase the 'Max. Number of Iterations' value and try again.");
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_FALSE(session.suppressMaxPassesWarning);
 
@@ -233,6 +244,47 @@ TEST_F(PassLoop, NegativeFlowSwitchKeepsATrickle) {
     settings.options.noNegativeFlow = true;
     EXPECT_EQ(run(recs).status, 0);
     EXPECT_DOUBLE_EQ(recs[0].q, 0.00001);
+}
+
+TEST_F(PassLoop, FlowRunningUpstreamStopsTheRunNamingTheNodeAndItsFlow) {
+    // A base flow of -5 cfs against 3.6 cfs of runoff (0.9 ac x 4 in/hr) leaves Q = -1.4 cfs at A
+    // with the negative-flow switch off; without a minimum velocity no travel velocity is positive.
+    std::vector<HydraulicRecord> recs = twoPipes();
+    recs[0].baseFlow = -5;
+    const PassLoopResult r = run(recs);
+    EXPECT_EQ(r.status, -1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "INVALID CONDITION");
+    EXPECT_EQ(ui.messages[0].text,
+              "NODE 'A' has a total flow (Q) of -1.400 cfs leaving it: water would run upstream, and no travel "
+              "time can be found for its reach.\n"
+              "The deep-well or French-drain reductions (or a negative base flow) take more than the runoff brings.\n"
+              "Check the stage-discharge or exfiltration data, or switch on 'Do NOT Allow Total Flow (Q) to be "
+              "Negative'.\nHydraulics Calculations Terminated.");
+    EXPECT_EQ(ui.beeps, 1);
+
+    // In a metric project the flow is given in cms: -1.4 x 0.028317 = -0.0396
+    ui.clear();
+    settings.metric = true;
+    recs = twoPipes();
+    recs[0].baseFlow = -5;
+    run(recs);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.rfind("NODE 'A' has a total flow (Q) of -0.0396 cms leaving it", 0), 0u)
+        << ui.messages[0].text;
+
+    // With the switch on the trickle runs on, and a minimum velocity for travel time carries it too.
+    for (const bool noNegative : {true, false}) {
+        ui.clear();
+        settings.metric = false;
+        settings.options.noNegativeFlow = noNegative;
+        settings.options.minVelocityOn = !noNegative;
+        recs = twoPipes();
+        recs[0].baseFlow = -5;
+        EXPECT_EQ(run(recs).status, 0) << noNegative;
+        EXPECT_GT(recs[0].travelTime, 0) << noNegative;
+        EXPECT_TRUE(ui.messages.empty()) << noNegative;
+    }
 }
 
 TEST_F(PassLoop, DeepWellDischargeComesOffDownstream) {

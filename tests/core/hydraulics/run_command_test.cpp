@@ -30,7 +30,7 @@ TEST_F(ComputeCommand, RefusedOptionIsResetStoredAndNothingRuns) {
     const ComputeOutcome out = compute();
     EXPECT_FALSE(out.started);
     ASSERT_EQ(p.ui.messages.size(), 1u);
-    EXPECT_EQ(p.ui.messages[0].text, "Itterations must be between 4 and 32000");
+    EXPECT_EQ(p.ui.messages[0].text, "Iterations must be between 4 and 32000");
     EXPECT_EQ(loadHydraulicsOptions(p.db).maxPasses, 4);
     EXPECT_EQ(p.db.scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
 }

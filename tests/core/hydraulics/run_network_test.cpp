@@ -151,7 +151,7 @@ TEST_F(Network, IdfCoefficientsAreLookedUpForTheZoneMethod) {
     const double L = std::log(10.0);
     const double i10 = 11.97845 - 2.6793 * L + 0.02444 * L * L + 0.01812 * L * L * L;  // 6.0748 in/hr
     EXPECT_NEAR(p.t60n("S1", "A", "INTENSITY"), i10, 1e-4);
-    EXPECT_NE(std::find(r.messages.begin(), r.messages.end(), "Load IDF coefficints from IDF table"),
+    EXPECT_NE(std::find(r.messages.begin(), r.messages.end(), "Load IDF coefficients from IDF table"),
               r.messages.end());
     // An unknown zone stops the run with the lookup's message.
     p.db.execute("UPDATE T16 SET ZONE = '99'");
@@ -202,7 +202,7 @@ TEST(DegenerateData, FaultyReachesGiveFiniteResultsOrAClearStop) {
     p.system("S'1", 90.0);
     p.node("S'1", "O'NEIL", 1.0, 0.9, 106.0);
     p.node("S'1", "Z", 1.0, 0.9, 105.0);
-    p.reach("S'1", "O'NEIL", "Z", "NONE", 100.0, 99.0, 0.0, {{"BARRELS", 0}});  // no length, no n
+    p.reach("S'1", "O'NEIL", "Z", "NONE", 100.0, 99.0, 0.0, {{"BARRELS", 0}});  // no length, no n, no barrel
     p.reach("S'1", "Z", "OUT", "18RCP", 99.0, 98.0, 100.0);
     // A pipe without n and a reach without length are refused before anything is computed.
     EXPECT_EQ(p.run("S'1").status, -1);
@@ -210,15 +210,16 @@ TEST(DegenerateData, FaultyReachesGiveFiniteResultsOrAClearStop) {
     EXPECT_EQ(p.ui.messages.back().title, "INVALID DATA");
     EXPECT_NE(p.ui.messages.back().text.find("Reach 'O'NEIL', LENGTH = 0"), std::string::npos);
     EXPECT_NE(p.ui.messages.back().text.find("Pipe 'NONE', N = 0"), std::string::npos);
+    EXPECT_NE(p.ui.messages.back().text.find("Reach 'O'NEIL', BARRELS = 0"), std::string::npos);
     EXPECT_EQ(p.db.scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
     p.db.execute("UPDATE T7 SET N = 0.013 WHERE NAME = 'NONE'");
-    p.db.execute("UPDATE REACH SET LENGTH = 50 WHERE NAME = 'O''NEIL'");
+    p.db.execute("UPDATE REACH SET LENGTH = 50, BARRELS = NULL WHERE NAME = 'O''NEIL'");
     ASSERT_EQ(p.run("S'1").status, 0);
     for (const char* f : {"Q", "VELOCITY", "HGL_UP", "HGL_DN", "TF", "CAPACITY", "P_NORMAL_DEPTH"}) {
         const db::Value v = p.t60("S'1", "O'NEIL", f);
         EXPECT_TRUE(std::isfinite(v.toDouble())) << f;
     }
-    EXPECT_NEAR(p.t60n("S'1", "O'NEIL", "BARRELS"), 1.0, 1e-12);  // 0 barrels read as 1
+    EXPECT_NEAR(p.t60n("S'1", "O'NEIL", "BARRELS"), 1.0, 1e-12);  // no barrels stored: one
     // A pipe name without a definition: the reach has no area, and the run says so.
     p.db.execute("UPDATE REACH SET PIPE_NAME = 'GONE' WHERE NAME = 'Z'");
     EXPECT_EQ(p.run("S'1").status, -1);

@@ -44,7 +44,9 @@ TEST_F(DivideCombineRuns, DividedBranchComputesAsItsOwnSystemWithTheSameFlows) {
     const auto q0 = flows(before);
     p.add("T16", {{"SYSTEM", "BRANCH"}});  // made empty, as the system add window makes it
     ASSERT_TRUE(divideSystem(p.db, "MAIN", "BRANCH", {"E", "C", "D"}, p.ui));
-    // the branch drains to B: its outfall, with the design storm of MAIN
+    // the branch drains to B: the engineer makes it the outfall and gives the design storm of MAIN
+    p.db.execute("UPDATE T16 SET OUT_NODE = 'B', INTENSITY_METHOD = 1, LOCATION = 'TEST', FREQUENCY = '3' "
+                 "WHERE SYSTEM = 'BRANCH'");
     auto branch = p.run("BRANCH");
     ASSERT_EQ(branch.status, 0) << ::testing::PrintToString(p.ui.texts());
     auto q1 = flows(branch);

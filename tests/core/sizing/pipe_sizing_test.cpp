@@ -99,7 +99,7 @@ TEST(SizingOptionsCheck, WindowRefusals) {
     o = sizing::SizingOptions::defaults(false);
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than zero");
     o.maxVelocity = 2.0;  // equal to the minimum
-    EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater the minimum velocity");
+    EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than the minimum velocity");
     o.criterion = Criterion::HglSlope;  // velocities only matter for the velocity criterion
     EXPECT_FALSE(sizing::validateOptions(o));
     EXPECT_NEAR(sizing::SizingOptions::defaults(true).minVelocity, 2.0 / 3.2808, 1e-12);
@@ -212,13 +212,13 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
     // Q: A = 1.0 × 4 = 4 cfs → 15 in at 4 / 1.22718 = 3.2595 ft/s;
     //    B = 2.5 × 4 = 10 cfs → 15 in 8.149 (refused), 18 in 10 / 1.76715 = 5.6588 ft/s.
     auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
-    EXPECT_TRUE(has("From     To       Pipe     'N'      Length   Height   Width    Q        Velocity"));
-    EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.25     1.25     4.00     3.26"));
+    EXPECT_TRUE(has("From     To       Pipe     'N'      Length   Height   Width    Q        Velocity Governing"));
+    EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.25     1.25     4.00     3.26     velocity limit"));
     // B's pipe is fixed (size flag clear): it tries no candidate and runs as its own 12 in pipe
     // flowing full, V = 10 / (π 0.5²) = 12.7324 ft/s.
-    EXPECT_TRUE(has("B        OUT      OLD      0.0130   200.00   1.00     1.00     10.00    12.73"));
+    EXPECT_TRUE(has("B        OUT      OLD      0.0130   200.00   1.00     1.00     10.00    12.73    fixed by engineer"));
     // C: Q = 0 takes the first pipe, V = 0.
-    EXPECT_TRUE(has("C        OUT      15IN     0.0130   100.00   1.25     1.25     0.00     0.00"));
+    EXPECT_TRUE(has("C        OUT      15IN     0.0130   100.00   1.25     1.25     0.00     0.00     velocity limit"));
     EXPECT_TRUE(has("D        B        Ditch Reach: No pipe will be selected."));
     // Grade line from the tailwater 100 (hand, n 0.013):
     //   B: Sf = (0.013 × 12.7324 / (1.486 × 0.25^(2/3)))² = 0.078781, × 200 → 115.7562
@@ -230,7 +230,7 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
     EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
     // A: 103.5 − 116.906 and B: 110.0 − 115.756, both short of the 1.0 required.
     EXPECT_EQ(std::count_if(r.lines.begin(), r.lines.end(),
-                            [](const std::string& l) { return l.find("clearence") != std::string::npos; }),
+                            [](const std::string& l) { return l.find("clearance") != std::string::npos; }),
               2);
     EXPECT_EQ(r.lines.back(), "Cleaning up temporary data arrays");
     // Travel time A: 300 / 3.2595 / 60 = 1.534 min → B's Tc 11.534.
@@ -273,6 +273,63 @@ TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
     r = sizing::computePipeSizes(*project, session, ui, "S1", o);
     EXPECT_EQ(r.records[0].height, 1.5f);
     EXPECT_EQ(r.records.back().height, 1.5f);
+}
+
+// Why each reach got its pipe, with the value that decided it (flows as in the cases above:
+// A 4 cfs, B 10 cfs, or 2 cfs with a base flow of −8 cfs).
+TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
+    using sizing::GoverningRule;
+    struct Case {
+        const char* name;
+        Criterion criterion;
+        double limit;
+        bool notSmaller;
+        const char* sql;  // set-up of the case
+        const char* reach;
+        GoverningRule rule;
+        double value;  // ft/s or friction slope %
+    };
+    const Case cases[] = {
+        // 15 in at 4 cfs: V = 4 / 1.22718 = 3.2595 ft/s, under 6
+        {"velocity", Criterion::Velocity, 6.0, false, "", "A", GoverningRule::VelocityLimit, 3.2595},
+        // 15 in at 4 cfs: 100 (0.013 × 3.2595 / (1.486 × 0.3125^(2/3)))² = 0.3834 %, under 0.5
+        {"friction slope", Criterion::HglSlope, 0.5, false, "", "A", GoverningRule::FrictionSlopeLimit, 0.3834},
+        // B's size switch is off: its own 12 in pipe at 10 cfs, 10 / (π/4) = 12.7324 ft/s
+        {"fixed", Criterion::Velocity, 6.0, false, "", "B", GoverningRule::FixedByEngineer, 12.7324},
+        // Even 24 in runs at 4 / π = 1.2732 ft/s, over 1: the largest was tried
+        {"none enough", Criterion::Velocity, 1.0, false, "", "A", GoverningRule::NoCandidateEnough, 1.2732},
+        // B alone takes 15 in at 2 / 1.22718 = 1.6297 ft/s, but A brings 18 in
+        {"upstream", Criterion::Velocity, 3.0, true,
+         "UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'; UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'", "B",
+         GoverningRule::NotSmallerThanUpstream, 1.6297},
+        // The same with the rule off: B's own limit governs
+        {"upstream rule off", Criterion::Velocity, 3.0, false,
+         "UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'; UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'", "B",
+         GoverningRule::VelocityLimit, 1.6297},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        db.execute("UPDATE NODE SET BASE_FLOW = 0");
+        db.execute("UPDATE REACH SET CALC_PIPESIZE = 0 WHERE NAME = 'B'");
+        if (*c.sql) db.exec(c.sql);
+        auto o = sizing::SizingOptions::defaults(false);
+        o.group = 1;
+        o.criterion = c.criterion;
+        (c.criterion == Criterion::Velocity ? o.maxVelocity : o.maxHglSlopePercent) = c.limit;
+        o.notSmallerThanUpstream = c.notSmaller;
+        o.useMinVelocity = false;  // the intensity is the same at every duration
+        ui.clear();
+        ASSERT_EQ(sizing::computePipeSizes(*project, session, ui, "S1", o).status, 0) << ::testing::PrintToString(ui.texts());
+        const auto basis = sizing::readSizingBasis(db, "S1");
+        const auto b = std::find_if(basis.begin(), basis.end(), [&](const auto& x) { return x.reach == c.reach; });
+        ASSERT_NE(b, basis.end());
+        EXPECT_EQ(b->rule, c.rule);
+        EXPECT_EQ(b->isVelocity, c.criterion == Criterion::Velocity);
+        EXPECT_NEAR(b->value, c.value, 0.0005);
+        EXPECT_NEAR(b->limit, c.limit, 1e-12);
+        // The ditch is not sized and has no basis.
+        EXPECT_TRUE(std::none_of(basis.begin(), basis.end(), [](const auto& x) { return x.reach == "D"; }));
+    }
 }
 
 TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
@@ -324,9 +381,9 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
-    EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.250    1.250    0.2799   0.228"));
-    EXPECT_TRUE(has("B        OUT      15IN     0.0130   200.00   1.250    1.250    0.6998   0.570"));
-    EXPECT_TRUE(has("0.437 meters (1.433 feet) clearence. Node: A"));
+    EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.250    1.250    0.2799   0.228    velocity limit"));
+    EXPECT_TRUE(has("B        OUT      15IN     0.0130   200.00   1.250    1.250    0.6998   0.570    velocity limit"));
+    EXPECT_TRUE(has("0.437 meters (1.433 feet) clearance. Node: A"));
     // T60 holds feet and cfs in either unit system (the report layouts convert);
     // the node's sizing fields are in the project's units: 328.2908 ft = 100.0638 m.
     EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 328.2908, 1e-3);
@@ -337,9 +394,13 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     EXPECT_NEAR(value("SELECT P_Q FROM NODE WHERE NAME = ?", "A"), 9.884 / 35.31467, 1e-6);
 }
 
-TEST_F(SizingFixture, GroupsOfTheDefinitions) {
+TEST_F(SizingFixture, GroupsOfTheDefinitionsOfTheProjectsUnitSystem) {
     pipe("X1", 1.0, 1.0, 0.013, nullptr, 3);
     pipe("X2", 1.0, 1.0, 0.013, nullptr, 1);
     pipe("X3", 1.0, 1.0, 0.013, nullptr, 3);
-    EXPECT_EQ(sizing::pipeGroups(db), (std::vector<int>{1, 3}));
+    pipe("M1", 0.3, 0.3, 0.013, nullptr, 7);
+    db.execute("UPDATE T7 SET ENG_MET = 0 WHERE NAME LIKE 'X%'");
+    db.execute("UPDATE T7 SET ENG_MET = 1 WHERE NAME = 'M1'");
+    EXPECT_EQ(sizing::pipeGroups(db, 0), (std::vector<int>{1, 3}));
+    EXPECT_EQ(sizing::pipeGroups(db, 1), (std::vector<int>{7}));
 }

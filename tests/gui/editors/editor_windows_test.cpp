@@ -216,6 +216,12 @@ private slots:
         QVERIFY(comboTexts(w.locations()).contains("RIVERTON"));
         const int all = static_cast<int>(f.db().scalar("SELECT COUNT(*) FROM T85").toInt());
         QCOMPARE(w.grid()->rowCount(), all);
+        // both lists are filled on opening: every frequency of the project is offered
+        const int freqs =
+            static_cast<int>(f.db().scalar("SELECT COUNT(DISTINCT TRIM(FREQUENCY)) FROM T85").toInt());
+        QVERIFY(freqs > 0);
+        QCOMPARE(w.frequencies()->count(), freqs + 1);  // and the empty choice: all tables
+        QVERIFY(comboTexts(w.frequencies()).contains("3"));
         w.select("RIVERTON", "3");
         QCOMPARE(w.frequencies()->currentText(), QString("3"));
         QCOMPARE(w.chart().pointCount(), 19);

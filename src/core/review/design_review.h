@@ -1,0 +1,52 @@
+// Design review: every reach and node of a system held to the project's criteria and its last results.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/project.h"
+#include "review/design_criteria.h"
+
+namespace kolv::review {
+
+enum class Severity { Note = 0, Warning = 1, Error = 2 };
+
+/// "error", "warning", "note".
+const char* severityName(Severity s);
+
+/// One thing the review found. Values and limits are in the project's units, named in `unit`.
+struct Finding {
+    Severity severity = Severity::Note;
+    std::string node;      ///< the node it belongs to (the upstream node of a reach finding)
+    std::string reach;     ///< the reach, empty for a node finding
+    std::string quantity;  ///< "velocity", "slope", "cover (upstream end)", ...
+    double value = 0.0;
+    double limit = 0.0;
+    std::string unit;      ///< "ft/s", "%", "ft", "cfs", ...
+    std::string rule;      ///< the rule in plain words
+};
+
+/// What the review of one system found, worst first, then in flow order.
+struct ReviewResult {
+    std::string system;
+    std::vector<Finding> findings;
+    bool hasResults = false;  ///< the system has results of Step 2 or Step 4 to check
+    int count(Severity s) const;
+    bool hasErrors() const { return count(Severity::Error) > 0; }
+    /// Worst severity of the findings of a node (as a node or as its outgoing reach); -1 when none.
+    int worstAt(const std::string& node) const;
+};
+
+/// Reviews a system: the network as it stands (pipes, inverts, cover, drops) and the last
+/// results of Step 2 or Step 4 (velocity, grade lines, surcharge, inlet capacity, settling).
+/// Reads only; nothing is written.
+ReviewResult reviewSystem(db::Project& project, const std::string& system, const DesignCriteria& criteria);
+
+/// The findings as text lines (a heading, one line per finding, a count line).
+std::vector<std::string> reviewText(const ReviewResult& r);
+/// The findings as CSV (RFC 4180 quoting), with a heading row.
+std::string reviewCsv(const ReviewResult& r);
+/// The findings as a JSON document.
+std::string reviewJson(const ReviewResult& r);
+
+}  // namespace kolv::review

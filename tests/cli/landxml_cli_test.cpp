@@ -1,0 +1,77 @@
+// kolv-cli import-landxml, export-landxml and export-swmm as a script uses them: files, logs, refusals, exit codes.
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "cli_runner.h"
+#include "db/database.h"
+#include "db/project.h"
+#include "ui/ui_port.h"
+#include "support/test_support.h"
+
+using namespace kolv;
+using test::cli;
+using test::CliRun;
+using test::has;
+
+TEST(CommandLineLandXml, ExportThenImportIntoAnotherProjectAndExportSwmm) {
+    test::TempDir dir;
+    const std::string sample = "'" + test::makeSample(dir) + "'";
+    const std::string xml = "'" + dir.file("net.xml") + "'";
+    CliRun out = cli(dir, "export-landxml " + sample + " --system mainst --out " + xml);
+    ASSERT_EQ(out.code, 0) << out.out;
+    EXPECT_TRUE(has(out.out, "LandXML written to"));
+    EXPECT_TRUE(has(test::readAll(dir.file("net.xml")), "<PipeNetwork name=\"MAINST\" pipeNetType=\"storm\">"));
+
+    const std::string target = "'" + test::makeEmptyProject(dir) + "'";
+    CliRun plan = cli(dir, "import-landxml " + target + " " + xml + " --network MAINST=TRUNK --dry-run");
+    ASSERT_EQ(plan.code, 0) << plan.out;
+    EXPECT_TRUE(has(plan.out, "System: TRUNK (new)"));
+    CliRun in = cli(dir, "import-landxml " + target + " " + xml + " --network MAINST=TRUNK");
+    ASSERT_EQ(in.code, 0) << in.out;
+    EXPECT_TRUE(has(in.out, "IMPORT RESULTS\n"));
+    EXPECT_TRUE(has(in.out, "System: TRUNK created."));
+
+    CliRun swmm = cli(dir, "export-swmm " + sample + " --system MAINST --out '" + dir.file("m.inp") + "'");
+    ASSERT_EQ(swmm.code, 0) << swmm.out;
+    EXPECT_EQ(test::readAll(dir.file("m.inp")).find("[TITLE]"), 0u);
+
+    CliRun gis = cli(dir, "export-gis " + sample + " --format dxf --out '" + dir.file("plan.dxf") + "'");
+    ASSERT_EQ(gis.code, 0) << gis.out;
+    EXPECT_TRUE(has(gis.out, "DXF plan written to"));
+    CliRun kml = cli(dir, "export-gis " + sample + " --format kml --out '" + dir.file("x.kml") + "'");
+    EXPECT_NE(kml.code, 0);
+    EXPECT_TRUE(has(kml.out, "is not one of gpkg, shp, geojson, dxf")) << kml.out;
+}
+
+TEST(CommandLineLandXml, RefusalsExitNonZeroWithTheReasonAndChangeNothing) {
+    test::TempDir dir;
+    const std::string path = test::makeEmptyProject(dir);
+    {
+        ui::SilentUi silent;
+        db::openProject(path, silent);  // opened once, as the program leaves a project it has opened
+    }
+    const std::string before = test::readAll(path);
+    std::ofstream(dir.file("bad.xml")) << "<Project/>";
+    std::ofstream(dir.file("two.xml"))
+        << "<LandXML xmlns=\"http://www.landxml.org/schema/LandXML-1.2\"><PipeNetworks><PipeNetwork name=\"N\">"
+           "<Structs><Struct name=\"A\"><Center>0 0</Center></Struct><Struct name=\"B\"><Center>0 1</Center></Struct>"
+           "<Struct name=\"C\"><Center>0 2</Center></Struct></Structs><Pipes>"
+           "<Pipe name=\"1\" refStart=\"A\" refEnd=\"B\"><CircPipe diameter=\"12\"/></Pipe>"
+           "<Pipe name=\"2\" refStart=\"A\" refEnd=\"C\"><CircPipe diameter=\"12\"/></Pipe>"
+           "</Pipes></PipeNetwork></PipeNetworks></LandXML>";
+    CliRun bad = cli(dir, "import-landxml '" + path + "' '" + dir.file("bad.xml") + "'");
+    EXPECT_NE(bad.code, 0);
+    EXPECT_TRUE(has(bad.out, "is not a LandXML document")) << bad.out;
+    CliRun two = cli(dir, "import-landxml '" + path + "' '" + dir.file("two.xml") + "'");
+    EXPECT_NE(two.code, 0);
+    EXPECT_TRUE(has(two.out, "Structure 'A' has 2 outgoing pipes")) << two.out;
+    CliRun missing = cli(dir, "import-landxml '" + path + "' '" + dir.file("none.xml") + "'");
+    EXPECT_NE(missing.code, 0);
+    CliRun swmm = cli(dir, "export-swmm '" + path + "' --system NOPE --out '" + dir.file("x.inp") + "'");
+    EXPECT_NE(swmm.code, 0);
+    EXPECT_TRUE(has(swmm.out, "System 'NOPE' does not exist.")) << swmm.out;
+    CliRun gis = cli(dir, "import-gis '" + path + "' --nodes '" + dir.file("none.gpkg") + "' --setup S --system S");
+    EXPECT_NE(gis.code, 0);
+    EXPECT_TRUE(has(gis.out, "cannot be read")) << gis.out;
+    EXPECT_EQ(test::readAll(path), before);
+}

@@ -1,0 +1,281 @@
+// The project lifecycle of the whole program offscreen: opening over an open project, closing,
+// reopening, quitting with a pending edit, and the window layout kept between runs.
+#include <QDockWidget>
+#include <QFile>
+#include <QFocusEvent>
+#include <QPushButton>
+#include <cmath>
+#include <QSettings>
+#include <QTest>
+#include <filesystem>
+
+#include "db/database.h"
+#include "gui/commands.h"
+#include "gui/compute/hydraulics_window.h"
+#include "gui/compute/profile_view.h"
+#include "gui/undo_controller.h"
+#include "support/gui_fixture.h"
+#include "support/test_support.h"
+#include "view_check.h"
+
+using namespace kolv;
+using namespace kolv::gui;
+
+namespace {
+
+void type(QLineEdit* e, const QString& text) {
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(e, &in);
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, text);
+}
+
+bool errorTrapped(const ui::RecordingUi& ui) {
+    for (const auto& m : ui.messages)
+        if (m.title.find("ERROR") != std::string::npos || m.text.find("ERROR") != std::string::npos) return true;
+    return false;
+}
+
+std::string storedTc(const std::string& path, const std::string& node) {
+    auto db = db::Database::open(path);
+    return db->scalar("SELECT TC FROM NODE WHERE NAME = ?", {db::Value(node)}).toText();
+}
+
+}  // namespace
+
+class LifecycleTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> m_dir;
+    ui::RecordingUi m_ui;
+    QByteArray m_xdg;
+
+    MainWindowOptions options(bool layout = false) {
+        auto o = test::mainWindowOptions(m_ui, *m_dir);
+        o.rememberGeometry = layout;
+        return o;
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<test::TempDir>();
+        m_ui = ui::RecordingUi{};
+        // anything written to the user's own configuration folder would land here
+        m_xdg = m_dir->file("xdg").c_str();
+        qputenv("XDG_CONFIG_HOME", m_xdg);
+        qputenv("HOME", m_dir->file("home").c_str());
+    }
+
+    void openingAndClosingKeepEveryViewOnTheOpenProject_data() {
+        QTest::addColumn<QString>("steps");
+        // a = sample, b = a second sample, e = an empty project, c = close
+        QTest::newRow("open another over a pending edit") << "a*b";
+        QTest::newRow("close then open another") << "a*cb";
+        QTest::newRow("reopen the same file") << "a*a";
+        QTest::newRow("new empty project over one") << "a*e";
+        QTest::newRow("close with the hydraulics window open") << "ahcb";
+        QTest::newRow("back and forth") << "ab*a*cc b";
+    }
+    void openingAndClosingKeepEveryViewOnTheOpenProject() {
+        QFETCH(QString, steps);
+        const std::string a = test::makeSample(*m_dir, "a.mdb"), b = test::makeSample(*m_dir, "b.mdb");
+        const std::string e = test::makeEmptyProject(*m_dir, "e.mdb");
+        test::Program p(options());
+        p.w().show();
+        for (QChar step : steps) {
+            switch (step.toLatin1()) {
+                case 'a': QVERIFY(p.w().openProjectFile(a)); break;
+                case 'b': QVERIFY(p.w().openProjectFile(b)); break;
+                case 'e': QVERIFY(p.w().openProjectFile(e)); break;
+                case 'c': p.w().closeProject(); break;
+                case 'h': p.w().runCommand(Command::ComputeStormTabs); break;
+                case '*': {
+                    // a valid value typed and not yet written, then a click on the diagram's labels
+                    type(p.w().panel()->field(12), "17.5");
+                    p.view()->refreshLabels();
+                    break;
+                }
+                default: break;
+            }
+            test::settle();
+            const std::string mismatch = test::viewMismatch(p);
+            QVERIFY2(mismatch.empty(), qPrintable(QString(step) + ": " + QString::fromStdString(mismatch)));
+            QVERIFY2(!errorTrapped(m_ui), m_ui.messages.empty() ? "" : m_ui.messages.back().text.c_str());
+        }
+    }
+
+    void pendingEditIsWrittenBeforeAnotherProjectOpens() {
+        const std::string a = test::makeSample(*m_dir, "a.mdb"), b = test::makeSample(*m_dir, "b.mdb");
+        test::Program p(options());
+        QVERIFY(p.w().openProjectFile(a));
+        test::settle();
+        const std::string node = p.w().panel()->field(0)->text().toStdString();
+        type(p.w().panel()->field(12), "17.5");
+        QVERIFY(p.w().openProjectFile(b));
+        test::settle();
+        QCOMPARE(QString::fromStdString(storedTc(a, node)), QString("17.5"));
+        QCOMPARE(QString::fromStdString(p.w().project()->path), QString::fromStdString(b));
+    }
+
+    void closeLeavesAnEmptyWindowWithTheProjectCommandsOff() {
+        test::Program p(options());
+        p.w().resize(1360, 860);
+        p.w().show();
+        // KOLV_SHOT_DIR=folder keeps pictures of the cycle for a look
+        const QString shots = qEnvironmentVariable("KOLV_SHOT_DIR");
+        auto shoot = [&](const char* name) {
+            if (!shots.isEmpty()) p.w().grab().save(shots + "/" + name + ".png");
+        };
+        QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir)));
+        test::settle();
+        shoot("cycle_1_open");
+        QVERIFY(p.view()->entityCount() > 0);
+        m_ui.clear();
+        p.w().runCommand(Command::CloseProject);
+        test::settle();
+        QVERIFY2(m_ui.messages.empty(), m_ui.messages.empty() ? "" : m_ui.messages.front().text.c_str());
+        QCOMPARE(p.w().windowTitle(), QString("KOLV Lt"));
+        for (Command c : {Command::ComputePipeSizes, Command::SetFlowLines, Command::ComputeStormTabs,
+                          Command::CostAnalysis, Command::CloseProject, Command::Systems, Command::ZoomFit})
+            QVERIFY(!p.w().action(c)->isEnabled());
+        QVERIFY(p.w().action(Command::OpenProject)->isEnabled());
+        QVERIFY(p.w().panel()->field(0)->text().isEmpty());
+        QVERIFY(p.w().panel()->field(12)->text().isEmpty());
+        QCOMPARE(p.view()->entityCount(), 0);
+        QVERIFY(test::viewMismatch(p).empty());
+        shoot("cycle_2_closed");
+        QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir, "again.mdb")));
+        test::settle();
+        QVERIFY(p.view()->entityCount() > 0);
+        QVERIFY(test::viewMismatch(p).empty());
+        shoot("cycle_3_reopened");
+    }
+
+    void quittingWritesAPendingEdit() {
+        const std::string a = test::makeSample(*m_dir, "a.mdb");
+        test::Program p(options());
+        QVERIFY(p.w().openProjectFile(a));
+        test::settle();
+        const std::string node = p.w().panel()->field(0)->text().toStdString();
+        type(p.w().panel()->field(12), "21");
+        QVERIFY(p.w().close());
+        QCOMPARE(QString::fromStdString(storedTc(a, node)), QString("21"));
+    }
+
+    void computeWindowFollowsRunsUndoAndReopening() {
+        test::Program p(options());
+        p.w().show();
+        QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir)));
+        p.w().changeCurrentSystem("MAINST");
+        test::settle();
+        p.w().runCommand(Command::ComputeStormTabs);
+        // (the window has no meta-object of its own: found by its type, not through Qt's cast)
+        compute::HydraulicsWindow* hyd = test::windowOf<compute::HydraulicsWindow>(p.w());
+        QVERIFY2(hyd && hyd->isVisible(), m_ui.messages.empty() ? "" : m_ui.messages.back().text.c_str());
+        QVERIFY(hyd->compute());
+        hyd->refreshProfile();
+        QVERIFY(hyd->profileView()->hasProfile());
+        const double tailwater = hyd->profileView()->profile().tailwater;
+        QVERIFY(hyd->staleBar()->isHidden());
+
+        // a change of the data, then Compute: the profile on display is the new run's, no Refresh needed
+        p.w().project()->db->execute("UPDATE T16 SET OUT_TW = OUT_TW + 3 WHERE SYSTEM = 'MAINST'");
+        p.w().refreshAfterChange();
+        QVERIFY(hyd->compute());
+        QVERIFY(std::fabs(hyd->profileView()->profile().tailwater - (tailwater + 3)) < 1e-6);
+
+        // undoing the run: its messages are marked, in the open window and once reopened
+        QVERIFY(p.w().undoController()->undo());
+        test::settle();
+        QVERIFY(!hyd->staleBar()->isHidden());
+        hyd->close();
+        p.w().runCommand(Command::ComputeStormTabs);
+        QVERIFY(!hyd->staleBar()->isHidden());
+
+        // an edit in the panel marks the run too; one click computes again
+        QVERIFY(hyd->compute());
+        QVERIFY(hyd->staleBar()->isHidden());
+        type(p.w().panel()->field(12), "19");
+        QVERIFY(p.w().flushPendingEdits());
+        QVERIFY(!hyd->staleBar()->isHidden());
+        hyd->staleBar()->findChild<QPushButton*>("computeAgainButton")->click();
+        QVERIFY(hyd->staleBar()->isHidden());
+    }
+
+    void layoutIsKeptInTheSettingsFolderAndSurvivesAClosedDock() {
+        {
+            test::Program p(options(true));
+            QVERIFY(!p.w().restoreLayout());  // nothing kept yet
+            p.w().showMaximized();
+            test::settle();
+            auto* nodes = p.w().findChild<QDockWidget*>("NodeListDock");
+            QVERIFY(nodes);
+            nodes->close();  // its title bar's x
+            test::settle();
+            QVERIFY(p.w().close());
+        }
+        QVERIFY(QFile::exists(QString::fromStdString(m_dir->file("KOLVLtV3-layout.ini"))));
+        QVERIFY(!std::filesystem::exists(std::string(m_xdg.constData()) + "/KOLV"));
+        QVERIFY(!std::filesystem::exists(m_dir->file("home") + "/.config"));
+        test::Program again(options(true));
+        QVERIFY(again.w().restoreLayout());
+        again.w().show();
+        QVERIFY(again.w().openProjectFile(test::makeSample(*m_dir)));
+        test::settle();
+        QVERIFY(again.w().isMaximized());
+        QVERIFY(again.w().findChild<QDockWidget*>("NodeListDock")->isHidden());
+        QVERIFY(test::viewMismatch(again).empty());
+    }
+
+    void aLayoutThatDoesNotFitIsIgnored_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("older layout") << "layout/version" << QVariant(1);
+        QTest::newRow("other program version") << "layout/program" << QVariant("0.9");
+        QTest::newRow("a dock missing") << "layout/docks" << QVariant(QStringList{"EditPanelDock"});
+        QTest::newRow("damaged state") << "main/state" << QVariant(QByteArray("\x00\xff garbage", 10));
+        QTest::newRow("damaged geometry") << "main/geometry" << QVariant(QByteArray("nonsense"));
+    }
+    void aLayoutThatDoesNotFitIsIgnored() {
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
+        {
+            test::Program p(options(true));
+            p.w().show();
+            test::settle();
+            QVERIFY(p.w().close());
+        }
+        {
+            QSettings stored(QString::fromStdString(m_dir->file("KOLVLtV3-layout.ini")), QSettings::IniFormat);
+            stored.setValue(key, value);
+        }
+        test::Program p(options(true));
+        QVERIFY(!p.w().restoreLayout());
+        p.w().show();
+        QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir)));
+        test::settle();
+        QVERIFY(p.w().findChild<QDockWidget*>("EditPanelDock")->isVisible());
+        QVERIFY(test::viewMismatch(p).empty());
+    }
+
+    void aLayoutKeptOffEveryScreenComesBackOnTheScreen() {
+        {
+            test::Program p(options(true));
+            p.w().show();
+            p.w().move(40000, 40000);
+            test::settle();
+            QVERIFY(p.w().close());
+        }
+        test::Program p(options(true));
+        p.w().restoreLayout();
+        p.w().show();
+        test::settle();
+        bool onScreen = false;
+        for (const QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->availableGeometry().intersects(p.w().frameGeometry());
+        QVERIFY(onScreen);
+    }
+};
+
+QTEST_MAIN(LifecycleTest)
+#include "lifecycle_test.moc"
