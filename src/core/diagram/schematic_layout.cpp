@@ -152,8 +152,14 @@ std::vector<LayoutPoint> schematicLayout(const DiagramData& data, const LayoutSp
             order.push_back(u);
         }
     }
+    // A system with many more branches than levels would be a thin strip: the levels move apart
+    // (up to five times) towards the proportions of a window, the branches keep their spacing.
+    double maxRow = 0;
+    for (std::size_t i = 0; i < n; ++i) maxRow = std::max(maxRow, row[i] - minRow);
+    const double wide = (maxRow + 1) * spacing.row * 1.6 / static_cast<double>(deepest);
+    const double across = std::clamp(wide, spacing.level, spacing.level * 5);
     for (std::size_t i = 0; i < n; ++i) {
-        at[i].x = spacing.margin + static_cast<double>(deepest - level[i]) * spacing.level;
+        at[i].x = spacing.margin + static_cast<double>(deepest - level[i]) * across;
         at[i].y = spacing.margin + (row[i] - minRow) * spacing.row;
     }
     return at;

@@ -12,7 +12,7 @@ namespace kolv::diagram {
 
 /// Distances of the layout (diagram units).
 struct LayoutSpacing {
-    double level = 300;  ///< between a node and the node it drains to (across)
+    double level = 300;  ///< least distance between a node and the node it drains to (across)
     double row = 100;    ///< between neighbouring branches (down)
     double margin = 100; ///< of the top-left node from the origin
 };
@@ -28,7 +28,7 @@ struct LayoutPoint {
 /// A position for each entity of `data` (same order). The outfall stands at the right and each
 /// node one level left of the node its reach drains to, so every reach points right; sibling
 /// branches are stacked downwards and packed level by level, so that no two symbols share a
-/// place. Nodes that do not drain to the outfall (a reach to a missing node, no reach, a loop)
+/// place. The levels stand further apart in a system with many more branches than levels. Nodes that do not drain to the outfall (a reach to a missing node, no reach, a loop)
 /// start trees of their own below it. The same data always gives the same layout.
 std::vector<LayoutPoint> schematicLayout(const DiagramData& data, const LayoutSpacing& spacing = {});
 
