@@ -1,4 +1,4 @@
-// kolv-cli import-landxml / export-landxml / export-swmm: pipe networks to and from CAD, and a SWMM 5 input file.
+// kolv-cli import-landxml / export-landxml / export-swmm / import-gis / export-gis: networks to and from CAD, GIS and SWMM 5.
 #include <CLI/CLI.hpp>
 #include <iostream>
 
@@ -6,6 +6,8 @@
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "exchange/gis_export.h"
+#include "exchange/gis_import.h"
 #include "exchange/landxml_export.h"
 #include "exchange/landxml_import.h"
 #include "exchange/landxml_reader.h"
@@ -104,6 +106,82 @@ RegisterCommand exportSwmmCmd([](CLI::App& app, Context& ctx) {
         exchange::SwmmOptions o;
         o.routing = toUpper(routing);
         for (const auto& line : exchange::exportSwmm(db, knownSystem(db, system), out, o).log) std::cout << line << "\n";
+    });
+});
+
+RegisterCommand exportGisCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("export-gis", "Export nodes and reaches to GeoPackage, Shapefile, GeoJSON or a DXF plan");
+    static std::string path, out, format = "gpkg";
+    static std::vector<std::string> systems;
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", systems, "System to export (repeatable; default: every system)");
+    sub->add_option("--format", format, "gpkg (default), shp, geojson or dxf");
+    sub->add_option("--out", out, "Output file (a folder for shp; a name stem for geojson)")->required();
+    sub->callback([&ctx] {
+        const exchange::GisFormat f = exchange::gisFormatOf(format);
+        auto project = openForCommand(path, ctx);
+        db::Database& db = *project->db;
+        std::vector<std::string> chosen;
+        for (const auto& s : systems) chosen.push_back(knownSystem(db, s));
+        for (const auto& line : exchange::exportGis(db, chosen, out, f).log) std::cout << line << "\n";
+    });
+});
+
+RegisterCommand exportProfileDxfCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("export-profile-dxf", "Export the profile of a run down to the outfall as DXF");
+    static std::string path, system, from, out;
+    static double scale = 10.0;
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", system, "System of the run")->required();
+    sub->add_option("--from", from, "Upstream node where the run starts")->required();
+    sub->add_option("--out", out, "Output file (.dxf)")->required();
+    sub->add_option("--vertical-scale", scale, "Elevations are drawn this many times larger (default 10)")
+        ->check(CLI::PositiveNumber);
+    sub->callback([&ctx] {
+        auto project = openForCommand(path, ctx);
+        db::Database& db = *project->db;
+        for (const auto& line : exchange::exportProfileDxf(db, knownSystem(db, system), from, out, scale).log)
+            std::cout << line << "\n";
+    });
+});
+
+RegisterCommand importGisCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("import-gis", "Import nodes and reaches from a point and a line layer of a GIS source");
+    static std::string path, nodes, nodeLayer, reaches, reachLayer, setup, reachSetup, system, defStructure, defPipe;
+    static double tolerance = 0.5;
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--nodes", nodes, "Point source: a GeoPackage, Shapefile, GeoJSON, ... file")->required();
+    sub->add_option("--node-layer", nodeLayer, "Layer of the points (default: the first point layer)");
+    sub->add_option("--reaches", reaches, "Line source (may be the same file)");
+    sub->add_option("--reach-layer", reachLayer, "Layer of the lines (default: the first line layer)");
+    sub->add_option("--setup", setup, "Saved import setup: attribute names to destinations, description links")->required();
+    sub->add_option("--reach-setup", reachSetup, "Setup of the line layer (default: --setup)");
+    sub->add_option("--system", system, "Destination system (must exist)")->required();
+    sub->add_option("--tolerance", tolerance,
+                    "Largest distance from a line's end to its node when the lines name no nodes (default 0.5)")
+        ->check(CLI::PositiveNumber);
+    sub->add_option("--default-structure", defStructure, "Structure for descriptions without a usable link");
+    sub->add_option("--default-pipe", defPipe, "Pipe for descriptions without a usable link");
+    sub->callback([&ctx] {
+        auto project = openForCommand(path, ctx);
+        exchange::GisImportRequest req;
+        req.nodeSource = nodes;
+        req.nodeLayer = nodeLayer;
+        req.reachSource = reaches;
+        req.reachLayer = reachLayer;
+        req.setupName = setup;
+        req.reachSetupName = reachSetup;
+        req.system = system;
+        req.tolerance = tolerance;
+        req.defaultStructure = defStructure;
+        req.defaultPipe = defPipe;
+        const exchange::ImportResult r = exchange::importGis(*project->db, ctx.ui, req);
+        if (!r.ran || r.cancelled) {
+            ctx.exitCode = 1;
+            return;
+        }
+        std::cout << "IMPORT RESULTS\n";
+        for (const auto& line : r.log) std::cout << line << "\n";
     });
 });
 

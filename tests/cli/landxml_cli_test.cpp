@@ -34,6 +34,13 @@ TEST(CommandLineLandXml, ExportThenImportIntoAnotherProjectAndExportSwmm) {
     CliRun swmm = cli(dir, "export-swmm " + sample + " --system MAINST --out '" + dir.file("m.inp") + "'");
     ASSERT_EQ(swmm.code, 0) << swmm.out;
     EXPECT_EQ(test::readAll(dir.file("m.inp")).find("[TITLE]"), 0u);
+
+    CliRun gis = cli(dir, "export-gis " + sample + " --format dxf --out '" + dir.file("plan.dxf") + "'");
+    ASSERT_EQ(gis.code, 0) << gis.out;
+    EXPECT_TRUE(has(gis.out, "DXF plan written to"));
+    CliRun kml = cli(dir, "export-gis " + sample + " --format kml --out '" + dir.file("x.kml") + "'");
+    EXPECT_NE(kml.code, 0);
+    EXPECT_TRUE(has(kml.out, "is not one of gpkg, shp, geojson, dxf")) << kml.out;
 }
 
 TEST(CommandLineLandXml, RefusalsExitNonZeroWithTheReasonAndChangeNothing) {
@@ -63,5 +70,8 @@ TEST(CommandLineLandXml, RefusalsExitNonZeroWithTheReasonAndChangeNothing) {
     CliRun swmm = cli(dir, "export-swmm '" + path + "' --system NOPE --out '" + dir.file("x.inp") + "'");
     EXPECT_NE(swmm.code, 0);
     EXPECT_TRUE(has(swmm.out, "System 'NOPE' does not exist.")) << swmm.out;
+    CliRun gis = cli(dir, "import-gis '" + path + "' --nodes '" + dir.file("none.gpkg") + "' --setup S --system S");
+    EXPECT_NE(gis.code, 0);
+    EXPECT_TRUE(has(gis.out, "cannot be read")) << gis.out;
     EXPECT_EQ(test::readAll(path), before);
 }

@@ -19,6 +19,7 @@
 #include "support/random_system.h"
 #include "support/table_snapshot.h"
 #include "support/test_support.h"
+#include "exchange_fixture.h"
 #include "ui/recording_ui.h"
 
 namespace kolv::exchange {
@@ -247,41 +248,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 bool xmllintAvailable() { return std::system("xmllint --version >/dev/null 2>&1") == 0; }
 
-/// Runs a storm tab of every system and returns its records' key numbers, rounded for comparison.
-std::vector<std::string> stormTab(db::Project& project, const std::string& system) {
-    Session session;
-    ui::RecordingUi ui;
-    hydraulics::RunOptions o;
-    hydraulics::RunResult r = hydraulics::runStormTabs(project, session, ui, o, system);
-    std::vector<std::string> out;
-    out.push_back("status " + std::to_string(r.status));
-    for (const auto& rec : r.records)
-        out.push_back(fmt::format("{} {} q={:.6f} hu={:.6f} hd={:.6f} tc={:.4f} i={:.4f}", rec.name, rec.toName, rec.q,
-                                  rec.hglUp, rec.hglDn, rec.tcWork, rec.intensity));
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-/// Copies the structure and pipe definitions (the project's catalogue, not part of a network).
-void copyDefinitions(db::Database& from, db::Database& to) {
-    db::Transaction tx(to);
-    for (const char* t : {"T6", "T7", "T85", "T2"}) {
-        to.execute(std::string("DELETE FROM ") + t);
-        db::Statement st = from.prepare(std::string("SELECT * FROM ") + t);
-        while (st.step()) {
-            std::string cols, marks;
-            std::vector<db::Value> vals;
-            for (int i = 0; i < st.columnCount(); ++i) {
-                cols += (i ? "," : "") + ("\"" + st.columnName(i) + "\"");
-                marks += i ? ",?" : "?";
-                vals.push_back(st.column(i));
-            }
-            to.execute(std::string("INSERT INTO ") + t + " (" + cols + ") VALUES (" + marks + ")", vals);
-        }
-    }
-    tx.commit();
-}
-
 /// Every field of a system's nodes and reaches by name (doubles exact), and its header's
 /// outfall and storm, for comparison whatever order the rows are stored in.
 std::string networkOf(db::Database& db, const std::string& system) {
@@ -348,20 +314,7 @@ TEST(LandXmlRoundTrip, GeneratedThousandReachSystemComesBackTheSame) {
     ui::RecordingUi ui;
     auto project = db::openProject(kolv::test::makeEmptyProject(dir), ui);
     kolv::test::addRandomSystem(*project->db, {});
-    // The generator writes raw doubles; the program keeps its Single fields in single precision.
-    db::Transaction tx(*project->db);
-    for (const char* t : {"NODE", "REACH"})
-        for (const auto& f : project->db->layout(t).fields)
-            if (f.type == db::FieldType::Single) {
-                std::vector<std::pair<long long, double>> rows;
-                db::Statement st = project->db->prepare("SELECT rowid, \"" + f.name + "\" FROM " + t +
-                                                        " WHERE typeof(\"" + f.name + "\") = 'real'");
-                while (st.step()) rows.emplace_back(st.column(0).toInt(), st.column(1).toDouble());
-                for (const auto& [id, v] : rows)
-                    project->db->execute(std::string("UPDATE ") + t + " SET \"" + f.name + "\" = ? WHERE rowid = ?",
-                                         {db::Value(static_cast<double>(static_cast<float>(v))), db::Value(id)});
-            }
-    tx.commit();
+    roundSingles(*project->db);
     roundTrip(*project, {"RANDOM"}, dir);
 }
 
