@@ -152,6 +152,26 @@ private slots:
         shoot("cycle_3_reopened");
     }
 
+    void commandsOfAProjectDoNothingWithoutOne() {
+        test::Program p(options());
+        p.w().show();
+        for (int round = 0; round < 2; ++round) {
+            for (const CommandInfo& c : commandTable()) {
+                if (!c.needsProject) continue;
+                const bool step = c.id == Command::ComputePipeSizes || c.id == Command::SetFlowLines ||
+                                  c.id == Command::ComputeStormTabs;
+                m_ui.clear();
+                p.w().runCommand(c.id);  // a shortcut or another window may still reach it
+                test::settle();
+                QVERIFY2(step ? m_ui.messages.size() == 1 : m_ui.messages.empty(), c.caption.c_str());
+                QVERIFY2(test::viewMismatch(p).empty(), c.caption.c_str());
+            }
+            // the same after a project was open and closed again
+            QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir)));
+            p.w().closeProject();
+        }
+    }
+
     void quittingWritesAPendingEdit() {
         const std::string a = test::makeSample(*m_dir, "a.mdb");
         test::Program p(options());
