@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "common/text.h"
+#include "gui/design_criteria_box.h"
 #include "common/vb_format.h"
 #include "gui/number_field.h"
 #include "ui/error_trap.h"
@@ -113,6 +114,9 @@ ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget
     jg->addLayout(kRow, 3, 0, 1, 3);
     v->addWidget(junction);
 
+    m_criteria = new DesignCriteriaBox(m_db, m_setup.metric, m_ui);
+    v->addWidget(m_criteria);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &ProjectSetupDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ProjectSetupDialog::reject);
@@ -190,6 +194,7 @@ void ProjectSetupDialog::accept() {
     s.prefix = m_prefix->text().toStdString();
     s.nextNumber = m_nextNumber->text().toStdString();
     try {
+        if (!m_criteria->save()) return;
         if (!editors::saveProjectSetup(m_db, s, m_ui)) return;
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);

@@ -330,7 +330,11 @@ std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& sess
             out.heading.stateRoad = t0.text("PRJ_STATE_ROAD");
         }
     }
-    const rain::SystemRainfall rainfall = rain::readSystemRainfall(db, system);
+    rain::SystemRainfall rainfall = rain::readSystemRainfall(db, system);
+    if (!options.frequency.empty()) {
+        rainfall.freq = db::Value(options.frequency);
+        rainfall.frequency = options.frequency;
+    }
     session.intensityMethod = rainfall.method;
     if (rainfall.method == rain::kMethodTable)
         rain::LOAD_TIME_INTENSITY_TABLE(db, session, ui, rainfall.location, rainfall.frequency);

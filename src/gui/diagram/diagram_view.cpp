@@ -825,6 +825,32 @@ void DiagramView::wheelEvent(QWheelEvent* e) {
 
 void DiagramView::resizeEvent(QResizeEvent* e) { QGraphicsView::resizeEvent(e); }
 
+void DiagramView::setReviewMarks(QHash<QString, int> worstByNode) {
+    m_reviewMarks = std::move(worstByNode);
+    viewport()->update();
+}
+
+void DiagramView::drawForeground(QPainter* painter, const QRectF& rect) {
+    if (m_reviewMarks.isEmpty()) return;
+    // A ring around each node with findings, in the colour of the worst: red error, orange
+    // warning, blue note; a fixed width on screen whatever the zoom.
+    const double px = 1.0 / std::max(1e-9, transform().m11());
+    painter->save();
+    painter->setBrush(Qt::NoBrush);
+    for (auto it = m_reviewMarks.constBegin(); it != m_reviewMarks.constEnd(); ++it) {
+        const EntityItem* item = m_entities.value(it.key(), nullptr);
+        if (!item) continue;
+        const QPointF at = item->scenePos();  // the symbol's centre
+        const double r = 13 * px;
+        if (!rect.adjusted(-r, -r, r, r).contains(at)) continue;
+        const QColor colour = it.value() >= 2 ? QColor(200, 30, 30) : it.value() == 1 ? QColor(230, 140, 0)
+                                                                                      : QColor(40, 100, 200);
+        painter->setPen(QPen(colour, 3 * px));
+        painter->drawEllipse(at, r, r);
+    }
+    painter->restore();
+}
+
 void DiagramView::drawBackground(QPainter* painter, const QRectF& rect) {
     painter->fillRect(rect, QColor(236, 239, 243));  // outside the diagram's limits
     const QRectF limits(0, 0, kd::kMaxCoordinate, kd::kMaxCoordinate);
