@@ -52,6 +52,8 @@ TEST(Submittal, SamplePackageHasEverySectionTitleBlocksOutlineAndTheStormTabNumb
     test::TempDir dir;
     const std::string p = "'" + test::makeSample(dir) + "'";
     const std::string pdf = dir.file("package.pdf");
+    CliRun check = cli(dir, "storm-tabs " + p + " --system MAINST --scenario C25 --frequency 25 --format csv");
+    ASSERT_EQ(check.code, 0) << check.out;
     CliRun run = cli(dir, "submittal " + p + " --system MAINST --system OAKAVE --date 12/07/2026 --out '" + pdf + "'");
     ASSERT_EQ(run.code, 0) << run.out;
     std::smatch m;
@@ -70,7 +72,7 @@ TEST(Submittal, SamplePackageHasEverySectionTitleBlocksOutlineAndTheStormTabNumb
           "VERIFICATION - SYSTEM MAINST", "STORM SEWER TABULATION", "HGL PROFILE - TRUNK S-1 TO OUT-1", "BRANCH S-9 TO S-7",
           "DRAINAGE PLAN - SYSTEM MAINST", "PIPE SCHEDULE - SYSTEM MAINST", "STRUCTURE SCHEDULE - SYSTEM MAINST",
           "DESIGN REVIEW FINDINGS - SYSTEM MAINST", "DESIGN CRITERIA", "SYSTEM COST REPORT - MAINST", "BASIS OF DESIGN - SYSTEM OAKAVE",
-          "12/07/2026"})
+          "12/07/2026", "HGL, check storm C25", "C25: 25-year"})
         EXPECT_TRUE(has(text, heading)) << heading;
     // a title block on every sheet, numbered through
     for (int i = 1; i <= pages; ++i) EXPECT_TRUE(has(text, "Page " + std::to_string(i) + " of " + std::to_string(pages))) << i;
