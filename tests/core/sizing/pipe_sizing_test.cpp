@@ -99,7 +99,7 @@ TEST(SizingOptionsCheck, WindowRefusals) {
     o = sizing::SizingOptions::defaults(false);
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than zero");
     o.maxVelocity = 2.0;  // equal to the minimum
-    EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater the minimum velocity");
+    EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than the minimum velocity");
     o.criterion = Criterion::HglSlope;  // velocities only matter for the velocity criterion
     EXPECT_FALSE(sizing::validateOptions(o));
     EXPECT_NEAR(sizing::SizingOptions::defaults(true).minVelocity, 2.0 / 3.2808, 1e-12);
