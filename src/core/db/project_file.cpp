@@ -109,13 +109,11 @@ private:
 
 }  // namespace
 
-bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui) {
-    const std::string target = withProjectExtension(newPath), seed = trim(seedPath);
-    // The engineer asked for a new project: Yes is the answer expected, and the default.
-    ui::Answer a = ui.message("Create New Project Database",
-                              "Create '" + target + "' from '" + seed + "'\rContinue with database creation?",
-                              ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::Yes);
-    if (a != ui::Answer::Yes) return false;
+namespace {
+
+/// Copies the seed to the target (replacing a file there), written beside it and renamed over it
+/// in one step; refusals are shown and false returned.
+bool writeNewProject(const std::string& target, const std::string& seed, ui::UiPort& ui) {
     // Only a sound seed may become a project.
     { auto check = Database::open(seed); }
 
@@ -185,6 +183,19 @@ bool createProject(const std::string& newPath, const std::string& seedPath, ui::
     }
     flushFolder(folder);
     hold.reset();
+    return true;
+}
+
+}  // namespace
+
+bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui) {
+    const std::string target = withProjectExtension(newPath), seed = trim(seedPath);
+    // The engineer asked for a new project: Yes is the answer expected, and the default.
+    ui::Answer a = ui.message("Create New Project Database",
+                              "Create '" + target + "' from '" + seed + "'\rContinue with database creation?",
+                              ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::Yes);
+    if (a != ui::Answer::Yes) return false;
+    if (!writeNewProject(target, seed, ui)) return false;
     ui.message("", "Database creation complete.", ui::Icon::Information);
     return true;
 }
@@ -201,10 +212,7 @@ bool createProjectInUnits(const std::string& newPath, const std::string& seedPat
                                   ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::No);
         if (a != ui::Answer::Yes) return false;
     }
-    // Only a sound seed may become a project.
-    { auto check = Database::open(seed); }
-    fs::copy_file(seed, target, fs::copy_options::overwrite_existing, ec);
-    if (ec) throw Error(kErrFileNotFound, "'" + seed + "' could not be copied to '" + target + "': " + ec.message());
+    if (!writeNewProject(target, seed, ui)) return false;
     auto project = Database::open(target);
     project->execute("UPDATE T0 SET " + quoteIdent("ENGLISH_METRIC") + " = ?",
                      {Value(metric)});
