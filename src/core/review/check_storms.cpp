@@ -154,6 +154,32 @@ Comparison compareScenarios(db::Database& db, const std::string& systemName) {
     return c;
 }
 
+void addScenarioGradeLines(hydraulics::ProfileGeometry& g, const std::vector<Scenario>& scenarios) {
+    const double k = g.metric ? hydraulics::kMetersPerFoot : 1.0;  // display length = feet x k
+    // The design's grade line holds three points per pipe of the path: at the node, the pipe's
+    // upper end and its lower end, which give the stations of both ends.
+    const std::size_t pipes = std::min(g.path.size(), g.hgl.size() / 3);
+    for (const Scenario& s : scenarios) {
+        std::unordered_map<std::string, const Scenario::Node*> byNode;
+        for (const auto& n : s.nodes) byNode.emplace(key(n.node), &n);
+        hydraulics::ProfileGeometry::NamedLine line{s.spec.name, {}};
+        for (std::size_t p = 0; p < pipes; ++p) {
+            auto it = byNode.find(key(g.path[p]));
+            if (it == byNode.end()) continue;
+            const Scenario::Node& n = *it->second;
+            const double x0 = g.hgl[3 * p].x, x1 = g.hgl[3 * p + 2].x;
+            line.points.push_back({x0, n.hglAtNodeFt * k});
+            line.points.push_back({x0, n.hglUpFt * k});
+            line.points.push_back({x1, n.hglDnFt * k});
+        }
+        for (const auto& pt : line.points) {
+            g.yMin = std::min(g.yMin, pt.y);
+            g.yMax = std::max(g.yMax, pt.y);
+        }
+        if (!line.points.empty()) g.scenarioHgl.push_back(std::move(line));
+    }
+}
+
 namespace {
 double len(double ft, bool metric) { return metric ? ft * hydraulics::kMetersPerFoot : ft; }
 std::string cell(const std::optional<double>& v, bool metric) { return v ? num(len(*v, metric)) : std::string(); }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "db/project.h"
+#include "hydraulics/profile_model.h"
 #include "hydraulics/run_options.h"
 #include "session/session.h"
 #include "ui/ui_port.h"
@@ -60,6 +61,10 @@ struct Comparison {
 
 /// Compares the design run (T60) with every scenario of the system, node by node.
 Comparison compareScenarios(db::Database& db, const std::string& system);
+
+/// Adds the grade line of each scenario along the profile's path (the design's stations), in the
+/// profile's display unit; a node the scenario did not compute interrupts nothing, it is skipped.
+void addScenarioGradeLines(hydraulics::ProfileGeometry& g, const std::vector<Scenario>& scenarios);
 
 /// The comparison in the project's units: text lines, CSV, or JSON.
 std::vector<std::string> comparisonText(const Comparison& c, bool metric);

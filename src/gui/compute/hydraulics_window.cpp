@@ -28,6 +28,7 @@
 #include <type_traits>
 
 #include "common/text.h"
+#include "review/check_storms.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "gui/compute/listing_view.h"
@@ -836,6 +837,8 @@ void HydraulicsWindow::refreshProfile(bool quiet) {
         hydraulics::StatusFilter filter;
         for (int i = 0; i < 6; ++i) filter[i] = m_status[i]->isChecked();
         hydraulics::ProfileGeometry g = m_profileModel.build(start, m_profileMetric->isChecked(), filter);
+        // the check storms kept for the system, beside the design's grade line
+        review::addScenarioGradeLines(g, review::loadScenarios(*p->db, system));
         std::string heading = "HYDRAULIC PROFILE - " + system + ": " + g.title;
         m_profile->setProfile(std::move(g), heading);
     } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 
 #include "db/undo_history.h"
 #include "hydraulics/hydraulics_options.h"
+#include "hydraulics/profile_model.h"
 #include "hydraulics/run.h"
 #include "hydraulics/run_options.h"
 #include "review/check_storms.h"
@@ -95,5 +96,27 @@ TEST_F(CheckStormFixture, ScenarioIsOneUndoStepAndRefusalsKeepNothing) {
         EXPECT_EQ(review::runScenario(*project, session, ui, "MAINST", options, r.spec), -1);
         EXPECT_FALSE(ui.texts().empty());
         EXPECT_TRUE(review::loadScenarios(*project->db, "MAINST").empty());
+    }
+}
+
+TEST_F(CheckStormFixture, ProfileDrawsEachScenarioAlongTheDesignPath) {
+    ASSERT_EQ(review::runScenario(*project, session, ui, "MAINST", options, {"same", "", 1.0}), 0);
+    ASSERT_EQ(review::runScenario(*project, session, ui, "MAINST", options, {"wetter", "", 1.3}), 0);
+    const hydraulics::ProfileModel model(hydraulics::readProfileRows(*project->db, "MAINST"),
+                                         hydraulics::readProfileOutfall(*project->db, "MAINST"));
+    for (const bool metric : {false, true}) {
+        SCOPED_TRACE(metric ? "metric" : "english");
+        auto g = model.build(model.longestPathStart(), metric);
+        ASSERT_FALSE(g.hgl.empty());
+        review::addScenarioGradeLines(g, review::loadScenarios(*project->db, "MAINST"));
+        ASSERT_EQ(g.scenarioHgl.size(), 2u);
+        // The design storm again lies on the design's grade line, point for point.
+        const auto& same = g.scenarioHgl[0].points;
+        ASSERT_EQ(same.size(), g.hgl.size());
+        for (std::size_t i = 0; i < same.size(); ++i) {
+            EXPECT_DOUBLE_EQ(same[i].x, g.hgl[i].x);
+            EXPECT_NEAR(same[i].y, g.hgl[i].y, 1e-9);
+        }
+        for (const auto& pt : g.scenarioHgl[1].points) EXPECT_LE(pt.y, g.yMax);
     }
 }

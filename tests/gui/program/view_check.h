@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAction>
+#include <QToolBar>
 #include <QLineEdit>
 #include <algorithm>
 #include <cmath>
@@ -40,6 +41,7 @@ inline std::string viewMismatch(Program& p) {
         if (!panel->field(0)->text().isEmpty()) return "panel shows '" + panel->field(0)->text().toStdString() + "' without a project";
         if (p.view()->editor() || p.view()->entityCount() != 0) return "diagram still drawn without a project";
         if (w.action(gui::Command::ComputePipeSizes)->isEnabled()) return "compute enabled without a project";
+        if (p.diagram->toolBar()->isEnabled()) return "diagram tools enabled without a project";
         return {};
     }
     db::Database& db = *project->db;
