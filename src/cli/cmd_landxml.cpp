@@ -127,6 +127,24 @@ RegisterCommand exportGisCmd([](CLI::App& app, Context& ctx) {
     });
 });
 
+RegisterCommand exportProfileDxfCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("export-profile-dxf", "Export the profile of a run down to the outfall as DXF");
+    static std::string path, system, from, out;
+    static double scale = 10.0;
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", system, "System of the run")->required();
+    sub->add_option("--from", from, "Upstream node where the run starts")->required();
+    sub->add_option("--out", out, "Output file (.dxf)")->required();
+    sub->add_option("--vertical-scale", scale, "Elevations are drawn this many times larger (default 10)")
+        ->check(CLI::PositiveNumber);
+    sub->callback([&ctx] {
+        auto project = openForCommand(path, ctx);
+        db::Database& db = *project->db;
+        for (const auto& line : exchange::exportProfileDxf(db, knownSystem(db, system), from, out, scale).log)
+            std::cout << line << "\n";
+    });
+});
+
 RegisterCommand importGisCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("import-gis", "Import nodes and reaches from a point and a line layer of a GIS source");
     static std::string path, nodes, nodeLayer, reaches, reachLayer, setup, reachSetup, system, defStructure, defPipe;

@@ -29,6 +29,7 @@
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
 #include "gui/shell/install_shell_commands.h"
+#include "gui/submittal/install_submittal.h"
 #include "editing/edit_panel.h"
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
@@ -204,6 +205,7 @@ int main(int argc, char** argv) {
     kolv::gui::editor_windows::installEditorWindows(window);
     kolv::gui::exchange::installExchangeWindows(window);
     kolv::gui::diagram::installDiagram(window);
+    kolv::gui::submittal_window::installSubmittal(window);
     window.restoreLayout();  // every dock exists now; a layout that does not fit them is ignored
     if (splash) {
         kolv::gui::StartupDialog startup(4000);

@@ -4,6 +4,7 @@
 #include <cpl_conv.h>
 #include <cpl_error.h>
 #include <filesystem>
+#include <fmt/format.h>
 #include <gdal.h>
 #include <map>
 #include <ogr_api.h>
@@ -350,6 +351,87 @@ ExportResult exportGis(db::Database& db, const std::vector<std::string>& systems
     }
     }
     r.log.push_back(std::to_string(r.structures) + " nodes, " + std::to_string(r.pipes) + " reaches.");
+    return r;
+}
+
+ExportResult exportProfileDxf(db::Database& db, const std::string& system, const std::string& startNode,
+                              const std::string& path, double verticalScale) {
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    struct Pop {
+        ~Pop() { CPLPopErrorHandler(); }
+    } pop;
+    const SystemRows s = readSystemRows(db, system);
+    std::unordered_map<std::string, const FieldRow*> outgoing, nodes;
+    for (const auto& r : s.reaches) outgoing[key(r.text("NODE1"))] = &r;
+    for (const auto& n : s.nodes) nodes[key(n.text("NAME"))] = &n;
+    if (!nodes.count(key(startNode))) throw InputError("Node '" + trim(startNode) + "' is not in System: " + s.system + ".");
+    const std::string outfall = key(s.header.text("OUT_NODE"));
+    // The run: reaches from the start down to the outfall.
+    std::vector<const FieldRow*> run;
+    std::string at = key(startNode);
+    while (at != outfall) {
+        auto it = outgoing.find(at);
+        if (it == outgoing.end() || run.size() > s.reaches.size())
+            throw InputError("The run from node '" + trim(startNode) + "' does not reach the outfall " +
+                             s.header.text("OUT_NODE") + " (it stops at '" + at + "').");
+        run.push_back(it->second);
+        at = key(it->second->text("NODE2"));
+    }
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::remove(path, ec);
+    Dataset ds("DXF", path);
+    OGRLayerH layer = ds.layer("entities", wkbUnknown);
+    const int layerField = OGR_FD_GetFieldIndex(OGR_L_GetLayerDefn(layer), "Layer");
+    const double v = verticalScale;
+    auto add = [&](const char* name, OGRGeometryH g, const std::string& text) {
+        OGRFeatureH f = OGR_F_Create(OGR_L_GetLayerDefn(layer));
+        if (layerField >= 0) OGR_F_SetFieldString(f, layerField, name);
+        if (!text.empty()) OGR_F_SetStyleString(f, ("LABEL(f:\"Arial\",t:\"" + text + "\",s:2.5g,a:90,p:1)").c_str());
+        OGR_F_SetGeometryDirectly(f, g);
+        store(layer, f);
+    };
+    auto segment = [&](const char* name, double x1, double y1, double x2, double y2) {
+        OGRGeometryH g = OGR_G_CreateGeometry(wkbLineString);
+        OGR_G_AddPoint_2D(g, x1, y1 * v);
+        OGR_G_AddPoint_2D(g, x2, y2 * v);
+        add(name, g, "");
+    };
+    auto text = [&](double x, double y, const std::string& t) {
+        OGRGeometryH g = OGR_G_CreateGeometry(wkbPoint);
+        OGR_G_SetPoint_2D(g, 0, x, y * v);
+        add("TEXT", g, t);
+    };
+    const double len = s.metric ? 0.3048 : 1.0;  // storm tab feet -> project length
+    ExportResult r;
+    double x = 0;
+    for (const FieldRow* reach : run) {
+        const FieldRow* up = nodes[key(reach->text("NODE1"))];
+        const FieldRow* def = s.pipe(reach->text("PIPE_NAME"));
+        const double length = reach->number("LENGTH"), e1 = reach->number("ELEV1"), e2 = reach->number("ELEV2");
+        const double h = def ? def->number("HEIGHT") : 0;
+        const double rimUp = up->number("INLET_ELEV");
+        const FieldRow* downNode = nodes.count(key(reach->text("NODE2"))) ? nodes[key(reach->text("NODE2"))] : nullptr;
+        const double rimDn = downNode ? downNode->number("INLET_ELEV") : s.header.number("OUT_EL");
+        segment("GROUND", x, rimUp, x + length, rimDn);
+        segment("PIPE", x, e1, x + length, e2);
+        if (h > 0) segment("PIPE", x, e1 + h, x + length, e2 + h);
+        segment("STRUCTURE", x, std::min(e1, rimUp), x, std::max(e1, rimUp));
+        if (const FieldRow* res = s.result(reach->text("NODE1")))
+            segment("HGL", x, res->number("HGL_UP") * len, x + length, res->number("HGL_DN") * len);
+        text(x, rimUp, reach->text("NODE1") + " RIM " + fmt::format("{:.2f}", rimUp));
+        text(x + length / 2, std::max(e1, e2) + h, reach->text("PIPE_NAME") + " L=" + fmt::format("{:.1f}", length));
+        text(x, e1, "INV " + fmt::format("{:.2f}", e1));
+        x += length;
+        ++r.pipes;
+    }
+    text(x, s.header.number("OUT_EL"), s.header.text("OUT_NODE"));
+    segment("STRUCTURE", x, run.back()->number("ELEV2"), x, std::max(run.back()->number("ELEV2"), s.header.number("OUT_EL")));
+    ds.close(path);
+    r.structures = static_cast<int>(run.size()) + 1;
+    r.log.push_back("Profile from " + trim(startNode) + " to " + s.header.text("OUT_NODE") + " written to " + path + ": " +
+                    std::to_string(run.size()) + " reaches, " + fmt::format("{:.1f}", x) + " long, elevations x" +
+                    fmt::format("{}", v) + ".");
     return r;
 }
 

@@ -29,4 +29,12 @@ GisFormat gisFormatOf(const std::string& name);
 ExportResult exportGis(db::Database& db, const std::vector<std::string>& systems, const std::string& path,
                        GisFormat format);
 
+/// A profile of the run from `startNode` down to the outfall as DXF lines and text, for the drafter:
+/// distance along the run across, elevation up (times `verticalScale`); the ground (rims), the pipe
+/// inverts and crowns, the grade line of the last storm tab, a vertical at each structure, and the
+/// names, pipes and inverts as text. Layers GROUND, PIPE, HGL, STRUCTURE and TEXT. Throws
+/// kolv::InputError for an unknown system or node, or a run that never reaches the outfall.
+ExportResult exportProfileDxf(db::Database& db, const std::string& system, const std::string& startNode,
+                              const std::string& path, double verticalScale = 10.0);
+
 }  // namespace kolv::exchange

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 
 #include "editing/next_node_name.h"
 #include "gui/add_node_dialog.h"
@@ -86,6 +87,7 @@ public:
         };
         ctx.offerSystem = [w] { return w->offerNewSystem(); };
         m_pane->view()->setContext(ctx);
+        m_pane->toolBar()->setEnabled(p != nullptr);
         if (m_pane->view()->editor() && m_w.panel()->model())
             m_pane->view()->editor()->attachPanel(m_w.panel()->model());
         // a system newly shown is fitted with room for its labels
@@ -104,6 +106,7 @@ public:
         m_project = nullptr;
         m_system.clear();
         m_pane->view()->setContext(DiagramContext{});
+        m_pane->toolBar()->setEnabled(false);  // no tools, label sets or export without a project
         m_log->refresh();
     }
 

@@ -39,13 +39,15 @@ void installExchangeWindows(MainWindow& window) {
         w->flushPendingEdits();
         if (!*importWindow) {
             *importWindow = new ImportWindow(ctx, w);
-            (*importWindow)->setOnImported([w] {
-                std::string current = w->project() ? w->project()->currentSystem : std::string();
-                w->rebuildSystemLists(current);
-                w->refreshNodeList();
-            });
+            // systems, lists, panel, diagram and result windows all show the imported records
+            (*importWindow)->setOnImported([w] { w->refreshAfterChange(); });
         }
         present(importWindow->data());
+    });
+    // what they read (setups, links, structures) belongs to the project that closes
+    QObject::connect(&window, &MainWindow::projectClosing, &window, [importWindow, exportWindow] {
+        delete importWindow->data();
+        delete exportWindow->data();
     });
     window.setCommandHandler(Command::ExportStructures, [w, ctx, exportWindow] {
         w->flushPendingEdits();

@@ -55,6 +55,17 @@ TEST(GisExport, EveryFormatReadsBackWithEveryNodeAndReach) {
     EXPECT_THROW(gisFormatOf("kml"), InputError);
 }
 
+TEST(GisExport, ProfileOfARunFollowsItDownToTheOutfall) {
+    Sample s;
+    stormTab(*s.project, "MAINST");
+    ExportResult r = exportProfileDxf(s.db, "MAINST", "S-12", s.dir.file("p.dxf"));
+    // S-12 -> S-7 -> S-13 -> S-15 -> S-16 -> S-18 -> S-20 -> S-21 -> OUT-1
+    EXPECT_EQ(r.pipes, 8);
+    const std::string dxf = kolv::test::readAll(s.dir.file("p.dxf"));
+    for (const char* text : {"HGL", "GROUND", "S-12\\~RIM\\~", "OUT-1", "RCP48"}) EXPECT_NE(dxf.find(text), std::string::npos) << text;
+    EXPECT_THROW(exportProfileDxf(s.db, "MAINST", "S-99", s.dir.file("q.dxf")), InputError);
+}
+
 TEST(GisImport, GeoPackageRoundTripJoinedByPositionGivesTheSameStormTab) {
     TempDir dir;
     ui::RecordingUi ui;
