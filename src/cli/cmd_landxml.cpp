@@ -41,7 +41,7 @@ RegisterCommand importLandXmlCmd([](CLI::App& app, Context& ctx) {
     sub->add_flag("--dry-run", dryRun, "Check the file and list what would be imported; change nothing");
     sub->callback([&ctx] {
         const exchange::LandXmlDocument doc = exchange::parseLandXml(exchange::readFileBytes(file));
-        auto project = openForCommand(path, ctx);
+        auto project = openForCommand(path, ctx, dryRun ? Access::Read : Access::Write);
         db::Database& db = *project->db;
         exchange::LandXmlImportRequest req;
         req.path = file;
@@ -163,7 +163,7 @@ RegisterCommand importGisCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("--default-structure", defStructure, "Structure for descriptions without a usable link");
     sub->add_option("--default-pipe", defPipe, "Pipe for descriptions without a usable link");
     sub->callback([&ctx] {
-        auto project = openForCommand(path, ctx);
+        auto project = openForCommand(path, ctx, Access::Write);
         exchange::GisImportRequest req;
         req.nodeSource = nodes;
         req.nodeLayer = nodeLayer;

@@ -21,7 +21,7 @@ RegisterCommand criteriaCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("--set", assignments,
                     "KEY=VALUE, e.g. max-velocity=12 or min-cover=structure (repeat for several)");
     sub->callback([&ctx] {
-        auto project = openForCommand(path, ctx);
+        auto project = openForCommand(path, ctx, assignments.empty() ? Access::Read : Access::Write);
         review::DesignCriteria c = review::loadCriteria(*project);
         if (!assignments.empty()) {
             for (const std::string& a : assignments) {

@@ -378,7 +378,7 @@ void MainWindow::runCommand(Command id) {
         switch (id) {
             case Command::ComputePipeSizes:
             case Command::SetFlowLines:
-            case Command::ComputeStormTabs: guardedCompute(id); return;
+            case Command::ComputeStormTabs: guardedCompute(id); return;  // the guard tells why not
             case Command::CostAnalysis:
             case Command::RefreshDiagram:
             case Command::RefreshDiagramFit:
@@ -387,6 +387,8 @@ void MainWindow::runCommand(Command id) {
                 break;
             default: break;
         }
+        // a command of the open project does nothing without one, however it was reached
+        if (const CommandInfo* c = commandInfo(id); c && c->needsProject && !m_project) return;
         auto it = m_handlers.find(id);
         if (it == m_handlers.end() || !it->second) {
             notAvailable(id);

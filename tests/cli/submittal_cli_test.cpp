@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "cli_runner.h"
@@ -52,6 +53,8 @@ TEST(Submittal, SamplePackageHasEverySectionTitleBlocksOutlineAndTheStormTabNumb
     test::TempDir dir;
     const std::string p = "'" + test::makeSample(dir) + "'";
     const std::string pdf = dir.file("package.pdf");
+    CliRun check = cli(dir, "storm-tabs " + p + " --system MAINST --scenario C25 --frequency 25 --format csv");
+    ASSERT_EQ(check.code, 0) << check.out;
     CliRun run = cli(dir, "submittal " + p + " --system MAINST --system OAKAVE --date 12/07/2026 --out '" + pdf + "'");
     ASSERT_EQ(run.code, 0) << run.out;
     std::smatch m;
@@ -70,8 +73,18 @@ TEST(Submittal, SamplePackageHasEverySectionTitleBlocksOutlineAndTheStormTabNumb
           "VERIFICATION - SYSTEM MAINST", "STORM SEWER TABULATION", "HGL PROFILE - TRUNK S-1 TO OUT-1", "BRANCH S-9 TO S-7",
           "DRAINAGE PLAN - SYSTEM MAINST", "PIPE SCHEDULE - SYSTEM MAINST", "STRUCTURE SCHEDULE - SYSTEM MAINST",
           "DESIGN REVIEW FINDINGS - SYSTEM MAINST", "DESIGN CRITERIA", "SYSTEM COST REPORT - MAINST", "BASIS OF DESIGN - SYSTEM OAKAVE",
-          "12/07/2026"})
+          "12/07/2026", "HGL, check storm C25", "C25: 25-year"})
         EXPECT_TRUE(has(text, heading)) << heading;
+    // one scale for all the profile sheets of a system (two systems: two scales)
+    std::set<std::string> scales;
+    const std::regex scale("Horizontal 1 in = \\d+ ft\\s+Vertical 1 in = [\\d.]+ ft");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), scale); it != std::sregex_iterator(); ++it) {
+        std::string found = it->str();
+        found = std::regex_replace(found, std::regex("\\s+"), " ");
+        scales.insert(found);
+    }
+    EXPECT_EQ(scales.size(), 2u);
+
     // a title block on every sheet, numbered through
     for (int i = 1; i <= pages; ++i) EXPECT_TRUE(has(text, "Page " + std::to_string(i) + " of " + std::to_string(pages))) << i;
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <sqlite3.h>
 #include <sys/file.h>
@@ -109,13 +110,14 @@ private:
 
 }  // namespace
 
-bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui) {
-    const std::string target = withProjectExtension(newPath), seed = trim(seedPath);
-    // The engineer asked for a new project: Yes is the answer expected, and the default.
-    ui::Answer a = ui.message("Create New Project Database",
-                              "Create '" + target + "' from '" + seed + "'\rContinue with database creation?",
-                              ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::Yes);
-    if (a != ui::Answer::Yes) return false;
+namespace {
+
+/// Writes a copy of the seed as the project at `target`: beside it under a name of its own,
+/// `prepare` applied to that copy, flushed, checked, and renamed over the target in one step.
+/// Refuses (with a message, titled `title`) a target another program holds, a read-only one,
+/// or one in a read-only folder. A journal left beside the target goes before the rename.
+bool writeSeedCopy(const std::string& target, const std::string& seed, const char* title, ui::UiPort& ui,
+                   const std::function<void(Database&)>& prepare) {
     // Only a sound seed may become a project.
     { auto check = Database::open(seed); }
 
@@ -126,7 +128,7 @@ bool createProject(const std::string& newPath, const std::string& seedPath, ui::
     const fs::path folder = real.parent_path();
     const auto refuse = [&](const std::string& why) {
         ui.beep();
-        ui.message("Create New Project Database", why + "\rNothing was changed.", ui::Icon::Exclamation);
+        ui.message(title, why + "\rNothing was changed.", ui::Icon::Exclamation);
         return false;
     };
     if (!fs::is_directory(folder, ec))
@@ -162,7 +164,8 @@ bool createProject(const std::string& newPath, const std::string& seedPath, ui::
                                           ". Nothing was changed.");
     }
     try {
-        auto check = Database::open(part.string());
+        auto copy = Database::open(part.string());
+        if (prepare) prepare(*copy);
     } catch (...) {
         fs::remove(part, ec);
         throw;
@@ -184,7 +187,19 @@ bool createProject(const std::string& newPath, const std::string& seedPath, ui::
         throw Error(kErrDiskFull, "'" + target + "' could not be replaced: " + ec.message() + ". Nothing was changed.");
     }
     flushFolder(folder);
-    hold.reset();
+    return true;
+}
+
+}  // namespace
+
+bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui) {
+    const std::string target = withProjectExtension(newPath), seed = trim(seedPath);
+    // The engineer asked for a new project: Yes is the answer expected, and the default.
+    ui::Answer a = ui.message("Create New Project Database",
+                              "Create '" + target + "' from '" + seed + "'\rContinue with database creation?",
+                              ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::Yes);
+    if (a != ui::Answer::Yes) return false;
+    if (!writeSeedCopy(target, seed, "Create New Project Database", ui, {})) return false;
     ui.message("", "Database creation complete.", ui::Icon::Information);
     return true;
 }
@@ -201,14 +216,10 @@ bool createProjectInUnits(const std::string& newPath, const std::string& seedPat
                                   ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::No);
         if (a != ui::Answer::Yes) return false;
     }
-    // Only a sound seed may become a project.
-    { auto check = Database::open(seed); }
-    fs::copy_file(seed, target, fs::copy_options::overwrite_existing, ec);
-    if (ec) throw Error(kErrFileNotFound, "'" + seed + "' could not be copied to '" + target + "': " + ec.message());
-    auto project = Database::open(target);
-    project->execute("UPDATE T0 SET " + quoteIdent("ENGLISH_METRIC") + " = ?",
-                     {Value(metric)});
-    return true;
+    // The unit system is set in the copy before it takes the name: the project is never seen in the other units.
+    return writeSeedCopy(target, seed, "New Project", ui, [metric](Database& copy) {
+        copy.execute("UPDATE T0 SET " + quoteIdent("ENGLISH_METRIC") + " = ?", {Value(metric)});
+    });
 }
 
 namespace {

@@ -2,6 +2,8 @@
 #include "hydraulics/design_ranges.h"
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 #include "hydraulics/hydraulics_options.h"
 #include "hydraulics/unit_factors.h"
@@ -63,8 +65,32 @@ input::NumberRule designRule(DesignValue value, bool metric) {
     return {};
 }
 
+namespace {
+
+/// The run's own words for a value outside its range, where the compute command has them.
+std::optional<std::string> runRangeMessage(DesignValue value, bool metric, double v) {
+    const input::NumberRule r = designRule(value, metric);
+    if (r.accepts(v)) return std::nullopt;
+    switch (value) {
+    case DesignValue::MaxPasses: return "Iterations must be between 4 and 32000";
+    case DesignValue::MaxHglDifference: return "Max. HGL Difference must be between 0.0001 and 0.25";
+    case DesignValue::FixedTc: return "Fixed Tc must be between 1 and 120 minutes";
+    case DesignValue::MinVelocity:
+        if (!(v > 0.0)) return "Minimum velocity must be greater than zero";
+        return metric ? "Minimum velocity for computing travel time cannot exceed 2 m/s"
+                      : "Minimum velocity for computing travel time cannot exceed 6 f/s";
+    default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
 input::NumberCheck checkDesignValue(DesignValue value, std::string_view text, bool metric) {
-    return input::checkNumber(text, designCaption(value, metric), designRule(value, metric));
+    const std::string caption = designCaption(value, metric);
+    input::NumberCheck c = input::parseNumber(text, caption);
+    if (!c.ok()) return c;
+    if (auto message = runRangeMessage(value, metric, *c.value)) return {std::nullopt, *message};
+    return input::checkNumber(text, caption, designRule(value, metric));
 }
 
 }  // namespace kolv::hydraulics

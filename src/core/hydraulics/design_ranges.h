@@ -30,7 +30,7 @@ std::string designCaption(DesignValue value, bool metric);
 input::NumberRule designRule(DesignValue value, bool metric);
 
 /// Reads the typed text of the value strictly and checks its range:
-/// "Max. HGL Difference must be between 0.0001 and 0.25 ft."
+/// "Max. HGL Difference must be between 0.0001 and 0.25" (the run's own words where it has them).
 input::NumberCheck checkDesignValue(DesignValue value, std::string_view text, bool metric);
 
 }  // namespace kolv::hydraulics

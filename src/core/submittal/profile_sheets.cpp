@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "hydraulics/unit_factors.h"
+#include "review/check_storms.h"
 
 namespace kolv::submittal {
 
@@ -112,9 +113,15 @@ constexpr std::uint32_t kGround = 0x8B5A2B, kPipeFill = 0xD7DBE0, kPipeLine = 0x
 struct RunDrawing {
     ProfileGeometry g;
     double xStart = 0, xEnd = 0;
+    std::vector<std::vector<ProfilePoint>> checkHgl;  ///< grade line of each check storm, as `g.hgl`
 };
 
-RunDrawing drawingOf(const ProfileModel& model, const ProfileRun& run, bool metric) {
+/// Colours of the check storms' grade lines, in the order the scenarios were first run.
+constexpr std::uint32_t kCheckColors[] = {0x8E44AD, 0xE67E22, 0x16A085, 0xC2185B, 0x795548};
+std::uint32_t checkColor(std::size_t i) { return kCheckColors[i % (sizeof kCheckColors / sizeof kCheckColors[0])]; }
+
+RunDrawing drawingOf(const ProfileModel& model, const ProfileRun& run, bool metric,
+                     const std::vector<review::Scenario>& scenarios = {}) {
     std::vector<ProfileRow> sub;
     sub.reserve(run.rows.size());
     for (int i : run.rows) sub.push_back(model.rows()[static_cast<std::size_t>(i)]);
@@ -128,6 +135,24 @@ RunDrawing drawingOf(const ProfileModel& model, const ProfileRun& run, bool metr
     if (!run.trunk)
         for (const auto& s : d.g.structures)
             if (equalsIgnoreCase(s.name, run.end)) d.xEnd = s.x;
+    // each check storm's grade line over the same stations: at the node, then along its pipe
+    std::map<std::string, double> at;
+    for (const auto& s : d.g.structures) at.emplace(toUpper(s.name), s.x);
+    const double k = metric ? hydraulics::kMetersPerFoot : 1.0;
+    for (const auto& sc : scenarios) {
+        std::map<std::string, const review::Scenario::Node*> byNode;
+        for (const auto& n : sc.nodes) byNode.emplace(toUpper(n.node), &n);
+        std::vector<ProfilePoint> line;
+        for (std::size_t i = 0; i + 1 < d.g.path.size(); ++i) {
+            auto n = byNode.find(toUpper(d.g.path[i]));
+            auto x0 = at.find(toUpper(d.g.path[i])), x1 = at.find(toUpper(d.g.path[i + 1]));
+            if (n == byNode.end() || x0 == at.end() || x1 == at.end()) continue;
+            line.push_back({x0->second, n->second->hglAtNodeFt * k});
+            line.push_back({x0->second, n->second->hglUpFt * k});
+            line.push_back({x1->second, n->second->hglDnFt * k});
+        }
+        d.checkHgl.push_back(std::move(line));
+    }
     return d;
 }
 
@@ -171,6 +196,7 @@ std::optional<std::pair<ProfilePoint, ProfilePoint>> clip(ProfilePoint a, Profil
 /// Every line of the drawing inside a window (display units), for the extent and for drawing.
 struct Clipped {
     std::vector<std::vector<ProfilePoint>> ground, hgl, egl, critical;
+    std::vector<std::vector<std::vector<ProfilePoint>>> checkHgl;  ///< per check storm
     struct Pipe {
         ProfilePoint i0, i1, c0, c1;
         bool ditch;
@@ -204,8 +230,13 @@ void clipLine(const std::vector<ProfilePoint>& line, double xa, double xb, std::
     if (cur.size() > 1) out.push_back(cur);
 }
 
-Clipped clipDrawing(const ProfileGeometry& g, double xa, double xb) {
+Clipped clipDrawing(const RunDrawing& d, double xa, double xb) {
+    const ProfileGeometry& g = d.g;
     Clipped c;
+    for (const auto& line : d.checkHgl) {
+        c.checkHgl.emplace_back();
+        clipLine(line, xa, xb, c.checkHgl.back(), c);
+    }
     clipLine(g.ground, xa, xb, c.ground, c);
     clipLine(g.hgl, xa, xb, c.hgl, c);
     for (const auto& seg : g.egl) clipLine(seg, xa, xb, c.egl, c);
@@ -281,7 +312,8 @@ struct Piece {
 
 /// The frame of a profile sheet: title, scales, elevation grid and axis, legend.
 void drawSheetFrame(Page& page, const SheetLayout& L, double ya, const ProfileScale& sc, const std::string& title,
-                    const std::string& lengthUnit, bool metric, bool anyCritical) {
+                    const std::string& lengthUnit, bool metric, bool anyCritical,
+                    const std::vector<std::string>& checkStorms) {
     const Font titleFont{FontFamily::Sans, 11, true};
     const Font small{FontFamily::Sans, 7, false};
     auto Y = [&](double y) { return L.plotB - L.padBottom - (y - ya) / sc.vertical; };
@@ -315,6 +347,9 @@ void drawSheetFrame(Page& page, const SheetLayout& L, double ya, const ProfileSc
     if (anyCritical) entry("Critical depth", kCritical, 0.7, Shape::Dash::Dotted);
     addRect(page, lx + 7, ly - 8, 6, 9, 0.8, 0, true, 0xFFFFFF);
     addText(page, lx + 23, ly, 120, Align::Left, small, "Structure");
+    lx += 23 + reports::textWidthPt("Structure", small) + 14;
+    for (std::size_t i = 0; i < checkStorms.size(); ++i)
+        if (lx < L.plotR - 80) entry("HGL, check storm " + checkStorms[i], checkColor(i), 1.0, Shape::Dash::Dashed);
 }
 
 /// One piece on its sheet: station grid and axis under it, the drawing and its labels.
@@ -404,6 +439,8 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
     }
     for (const auto& l : c.critical) poly(l, 0.7, kCritical, Shape::Dash::Dotted);
     for (const auto& l : c.egl) poly(l, 0.8, kEgl, Shape::Dash::Dashed);
+    for (std::size_t i = 0; i < c.checkHgl.size(); ++i)
+        for (const auto& l : c.checkHgl[i]) poly(l, 1.0, checkColor(i), Shape::Dash::Dashed);
     for (const auto& l : c.hgl) poly(l, 1.3, kHgl, Shape::Dash::Solid);
     for (const auto* s : c.structures)
         if (s->outfall) {
@@ -521,6 +558,9 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
     ProfileModel model(hydraulics::readProfileRows(db, system), hydraulics::readProfileOutfall(db, system));
     const auto runs = profileRuns(model);
     const SheetLayout L = sheetLayout(frame);
+    const auto scenarios = review::loadScenarios(db, system);
+    std::vector<std::string> checkNames;
+    for (const auto& s : scenarios) checkNames.push_back(s.spec.name);
     if (runs.empty()) {
         Page p;
         addText(p, frame.left, frame.top + 12, frame.bodyWidth(), Align::Left, Font{FontFamily::Sans, 11, true},
@@ -547,9 +587,9 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
     // vertical scale: the tallest sheet fits, never flatter than true scale
     double tallest = 0;
     for (const auto& run : runs) {
-        RunDrawing d = drawingOf(model, run, metric);
+        RunDrawing d = drawingOf(model, run, metric, scenarios);
         for (auto [xa, xb] : windowsOf(d, window)) {
-            Clipped c = clipDrawing(d.g, xa, xb);
+            Clipped c = clipDrawing(d, xa, xb);
             tallest = std::max(tallest, c.yHi - c.yLo);
         }
     }
@@ -571,10 +611,10 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
     // pieces: the sheets of each run; short runs share a sheet side by side
     std::vector<Piece> pieces;
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        RunDrawing d = drawingOf(model, runs[r], metric);
+        RunDrawing d = drawingOf(model, runs[r], metric, scenarios);
         auto wins = windowsOf(d, window);
         for (std::size_t w = 0; w < wins.size(); ++w) {
-            Clipped c = clipDrawing(d.g, wins[w].first, wins[w].second);
+            Clipped c = clipDrawing(d, wins[w].first, wins[w].second);
             Piece p;
             p.run = r;
             p.xa = wins[w].first;
@@ -624,18 +664,18 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
         const double ya = lo - (L.dataHeight() * sc.vertical - (hi - lo)) / 2;
         Page page;
         std::string heading = sheet.size() == 1 ? "HGL PROFILE - " + title(sheet.front(), true) : "HGL PROFILES - BRANCHES";
-        drawSheetFrame(page, L, ya, sc, heading, metric ? "m" : "ft", metric, anyCritical);
+        drawSheetFrame(page, L, ya, sc, heading, metric ? "m" : "ft", metric, anyCritical, checkNames);
         for (std::size_t i = 0; i < sheet.size(); ++i) {
             const Piece& q = sheet[i];
             if (q.run != cachedRun) {
-                cached = drawingOf(model, runs[q.run], metric);
+                cached = drawingOf(model, runs[q.run], metric, scenarios);
                 cachedRun = q.run;
             }
             if (i > 0) {
                 double x = L.plotL + q.slotLeft;
                 addLine(page, x, L.plotT, x, L.plotB, 0.8, 0x555555);
             }
-            Clipped c = clipDrawing(cached.g, q.xa, q.xb);
+            Clipped c = clipDrawing(cached, q.xa, q.xb);
             drawPiece(page, L, cached.g, c, q, ya, sc, sheet.size() > 1 ? title(q, false) : std::string(), metric);
         }
         addRect(page, L.plotL, L.plotT, L.plotR - L.plotL, L.plotB - L.plotT, 0.7);

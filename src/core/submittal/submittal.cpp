@@ -19,6 +19,7 @@
 #include "reports/report_engine.h"
 #include "reports/report_layout.h"
 #include "review/design_criteria.h"
+#include "review/check_storms.h"
 #include "review/design_review.h"
 #include "submittal/plan_sheet.h"
 #include "submittal/profile_sheets.h"
@@ -281,6 +282,13 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
         if (!row.empty()) l.push_back((n <= 6 ? "Table\t" : "\t") + row);
     } else {
         l.push_back("Intensity\tBuilt-in intensity curve");
+    }
+
+    for (const auto& sc : review::loadScenarios(db, f.name)) {
+        std::string what = sc.spec.frequency.empty() ? "the design frequency" : sc.spec.frequency + "-year";
+        if (std::abs(sc.spec.intensityFactor - 1.0) > 1e-9)
+            what += ", intensities x " + shortestText(sc.spec.intensityFactor);
+        l.push_back("Check storm\t" + sc.spec.name + ": " + what + " (grade line on the profiles)");
     }
 
     l.push_back("#TAILWATER");

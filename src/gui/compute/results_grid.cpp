@@ -60,10 +60,11 @@ ResultsGrid::ResultsGrid(T60ResultsModel* model, std::string settingsKey, QWidge
     m_view = makeView(model);
     m_view->setObjectName("resultsGrid");
     m_frozen->setSelectionModel(m_view->selectionModel());
-    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // both parts keep a horizontal bar, so their rows stay side by side down to the last one
+    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_view->verticalHeader()->hide();
-    m_frozen->setFrameShape(QFrame::NoFrame);
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
     row->addWidget(m_frozen);
@@ -116,7 +117,7 @@ void ResultsGrid::applyColumnChoice() {
     }
     m_frozen->resizeColumnsToContents();
     m_view->resizeColumnsToContents();
-    int width = m_frozen->verticalHeader()->width() + 2;
+    int width = m_frozen->verticalHeader()->sizeHint().width() + 2 * m_frozen->frameWidth() + 2;
     for (int c = 0; c < std::min(columns, hydraulics::kT60FrozenColumns); ++c) width += m_frozen->columnWidth(c);
     m_frozen->setFixedWidth(width);
 }

@@ -586,9 +586,11 @@ bool DiagramView::stretchRelation(const QString& reach, kd::ReachEnd end, const 
     bool done = false;
     guarded([&] {
         if (!m_editor) return;
+        // a reach can not end where it starts: refused before anything is written
+        if (t && t == r->from()) return;
         if (!m_editor->beforeStretchRelation(r->name().toStdString(), end, t ? t->text().toStdString() : std::string()))
             return;
-        if (!t || t == r->from()) return;
+        if (!t) return;
         r->setTo(t);
         m_editor->afterStretchRelation(r->name().toStdString(), t->text().toStdString());
         placeAllLabels();

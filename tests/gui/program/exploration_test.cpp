@@ -29,7 +29,10 @@
 #include "gui/compute/pipe_sizes_window.h"
 #include "gui/exchange/import_window.h"
 #include "gui/project_file_dialogs.h"
+#include "gui/outfall_header_dialog.h"
+#include "gui/renumber/divide_combine_window.h"
 #include "gui/renumber/renumber_window.h"
+#include "gui/systems_dialog.h"
 #include "gui/undo_controller.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"
@@ -166,6 +169,28 @@ private:
         } else if (auto* renumber = dynamic_cast<RenumberWindow*>(dialog)) {
             renumber->moveAllToNewOrder();
             renumber->renumberFromOrder();
+        } else if (auto* systems = dynamic_cast<SystemsDialog*>(dialog)) {
+            const int k = pick(3);
+            const int n = systems->list()->count();
+            if (n > 0) systems->list()->setCurrentRow(pick(n));
+            systems->nameField()->setText(QString("SYS%1").arg(++m_systemsMade));
+            if (k == 0) systems->add();
+            else if (k == 1) systems->rename();
+            else systems->remove();
+        } else if (auto* divide = dynamic_cast<DivideCombineWindow*>(dialog)) {
+            if (pick(2) == 0) {
+                const int n = divide->systemNodes()->count();
+                for (int i = 0; i < n; ++i)
+                    if (pick(3) == 0) divide->nodesToMove()->addItem(divide->systemNodes()->item(i)->text());
+                divide->newSystemField()->setText(QString("PART%1").arg(++m_systemsMade));
+                divide->divide();
+            } else if (divide->fromList()->count() > 0 && divide->toList()->count() > 0) {
+                divide->fromList()->setCurrentRow(pick(divide->fromList()->count()));
+                divide->toList()->setCurrentRow(pick(divide->toList()->count()));
+                divide->combine();
+            }
+        } else if (auto* outfall = dynamic_cast<OutfallHeaderDialog*>(dialog)) {
+            outfall->accept();  // the header as shown, written back
         }
         if (dialog->isVisible()) dialog->reject();
         m_answering = false;
@@ -373,6 +398,9 @@ private:
                  return name + " created " + std::to_string(r.nodesCreated);
              }},
             {"renumber", 1, [this] { w().runCommand(Command::Renumber); return std::string(); }},
+            {"systems", 2, [this] { w().runCommand(Command::Systems); return std::string(); }},
+            {"divide-combine", 1, [this] { w().runCommand(Command::DivideCombine); return std::string(); }},
+            {"outfall-header", 1, [this] { w().runCommand(Command::OutfallHeader); return std::string(); }},
         };
     }
 
@@ -386,7 +414,7 @@ private:
     std::vector<Action> m_actions;
     QTimer m_modal;
     bool m_answering = false;
-    int m_created = 0, m_imported = 0, m_done = 0;
+    int m_created = 0, m_imported = 0, m_done = 0, m_systemsMade = 0;
 };
 
 }  // namespace

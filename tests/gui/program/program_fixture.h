@@ -13,6 +13,7 @@
 #include "gui/main_window.h"
 #include "gui/renumber/install_renumber_windows.h"
 #include "gui/shell/install_shell_commands.h"
+#include "gui/submittal/install_submittal.h"
 
 namespace kolv::test {
 
@@ -29,6 +30,7 @@ struct Program {
         gui::editor_windows::installEditorWindows(*window);
         gui::exchange::installExchangeWindows(*window);
         diagram = gui::diagram::installDiagram(*window);
+        gui::submittal_window::installSubmittal(*window);
     }
     gui::MainWindow& w() { return *window; }
     gui::diagram::DiagramView* view() const { return diagram->view(); }

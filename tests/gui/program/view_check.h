@@ -79,6 +79,9 @@ inline std::string viewMismatch(Program& p) {
     // diagram: bound to this project and system once its deferred bind ran
     gui::diagram::DiagramView* view = p.view();
     if (view->editor() && view->context().db != &db) return "diagram bound to another connection";
+    if (view->editor() && view->context().system != project->currentSystem) return "diagram shows another system";
+    if (view->editor() && !view->drawingPending() && view->entityCount() > 0 && view->entityCount() != static_cast<int>(rows.size()))
+        return "diagram has " + std::to_string(view->entityCount()) + " symbols, the file " + std::to_string(rows.size()) + " nodes and outfall";
     return {};
 }
 
