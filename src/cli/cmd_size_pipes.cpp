@@ -1,17 +1,60 @@
 // The size-pipes command: chooses pipe sizes from one group and prints the selection list.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <fmt/format.h>
 #include <iostream>
 
 #include "cli/command.h"
 #include "cli/number_option.h"
 #include "cli/project_access.h"
 #include "common/error.h"
+#include "common/text.h"
+#include "hydraulics/unit_factors.h"
 #include "session/session.h"
 #include "sizing/pipe_sizing.h"
 
 namespace kolv::cli {
 namespace {
+
+std::string jsonText(const std::string& s) {
+    std::string q = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') q += '\\', q += static_cast<char>(c);
+        else if (c < 0x20) q += fmt::format("\\u{:04x}", c);
+        else q += static_cast<char>(c);
+    }
+    return q + "\"";
+}
+
+/// Each reach's pipe, in flow order, with the constraint that governed its choice and the value
+/// that decided it (velocities in the project's unit, friction slopes in percent).
+void printJson(const sizing::SizingResult& r, const db::Project& project) {
+    const double vel = project.metric ? 1.0 / hydraulics::kFeetPerMeterShort : 1.0;
+    std::cout << "{\n  \"system\": " << jsonText(project.currentSystem) << ",\n  \"units\": "
+              << jsonText(project.metric ? "metric" : "english") << ",\n  \"status\": " << r.status
+              << ",\n  \"reaches\": [";
+    bool first = true;
+    for (const auto& rec : r.records) {
+        const std::string reach = kolv::trim(rec.reachName.empty() ? rec.name : rec.reachName);
+        const sizing::SizingBasis* basis = nullptr;
+        for (const auto& b : r.basis)
+            if (b.reach == reach) basis = &b;
+        std::cout << (first ? "" : ",") << "\n    {\"from\": " << jsonText(kolv::trim(rec.name))
+                  << ", \"to\": " << jsonText(kolv::trim(rec.toName)) << ", \"pipe\": " << jsonText(kolv::trim(rec.pipeName))
+                  << ", \"q_cfs\": " << fmt::format("{:.4f}", rec.q);
+        if (basis) {
+            const double f = basis->isVelocity ? vel : 1.0;
+            std::cout << ", \"governing\": " << jsonText(sizing::governingName(basis->rule))
+                      << ", \"quantity\": " << jsonText(basis->isVelocity ? "velocity" : "friction slope")
+                      << ", \"value\": " << fmt::format("{:.4f}", basis->value * f)
+                      << ", \"limit\": " << fmt::format("{:.4f}", basis->limit * f) << ", \"unit\": "
+                      << jsonText(basis->isVelocity ? (project.metric ? "m/s" : "ft/s") : "%");
+        }
+        std::cout << "}";
+        first = false;
+    }
+    std::cout << (first ? "" : "\n  ") << "]\n}\n";
+}
 
 RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("size-pipes", "Step 2: compute pipe sizes from one pipe group");
@@ -19,6 +62,7 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
     static int group = 0;
     static double maxVelocity = 0, maxSlope = 0, minVelocity = 0;
     static bool noMin = false, verify = false, notSmaller = false;
+    static std::string format = "text";
     sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
     sub->add_option("--group", group, "Pipe group (GROUPP) to choose from")->required();
@@ -35,6 +79,8 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
     sub->add_flag("--not-smaller-than-upstream", notSmaller,
                   "Never choose a pipe smaller than the largest one coming into the node");
     sub->add_flag("--verify", verify, "Verify the network first");
+    sub->add_option("--format", format, "text (the selection list) or json (each reach's pipe and why it got it)")
+        ->check(CLI::IsMember({"text", "json"}));
     sub->callback([&ctx, byVelocity, bySlope, minOpt] {
         if (byVelocity->count() == 0 && bySlope->count() == 0)
             throw CLI::RequiredError("--max-velocity or --max-hgl-slope");
@@ -59,6 +105,11 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
         o.notSmallerThanUpstream = notSmaller;
         Session session;
         auto r = sizing::computePipeSizes(*project, session, ctx.ui, project->currentSystem, o);
+        if (format == "json") {
+            printJson(r, *project);
+            if (r.status != 0) ctx.exitCode = 1;
+            return;
+        }
         for (const auto& l : r.verificationLines) std::cout << l << "\n";
         for (const auto& l : r.lines) std::cout << l << "\n";
         if (r.status != 0) ctx.exitCode = 1;

@@ -101,6 +101,12 @@ struct ProfileGeometry {
         std::vector<ProfilePoint> points;
     };
     std::vector<NamedLine> scenarioHgl;
+    /// Marks of the design review above the structures with findings: 0 note, 1 warning, 2 error.
+    struct ReviewMark {
+        double x = 0, y = 0;  ///< top of the structure
+        int severity = 0;
+    };
+    std::vector<ReviewMark> reviewMarks;
     double tailwater = 0;
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0;  ///< extent of every line
     bool empty() const { return path.empty(); }

@@ -345,6 +345,18 @@ ReviewResult reviewSystem(db::Project& project, const std::string& system, const
     return Reviewer(project, system, criteria).run();
 }
 
+void addReviewMarks(hydraulics::ProfileGeometry& g, const ReviewResult& r) {
+    std::unordered_map<std::string, int> worst;
+    for (const Finding& f : r.findings) {
+        int& w = worst.try_emplace(key(f.node), -1).first->second;
+        w = std::max(w, static_cast<int>(f.severity));
+    }
+    for (const auto& s : g.structures) {
+        auto it = worst.find(key(s.name));
+        if (it != worst.end() && it->second >= 0) g.reviewMarks.push_back({s.x, s.top, it->second});
+    }
+}
+
 std::vector<std::string> reviewText(const ReviewResult& r) {
     std::vector<std::string> lines;
     lines.push_back("Design review of system " + r.system);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "db/project.h"
+#include "hydraulics/profile_model.h"
 #include "review/design_criteria.h"
 
 namespace kolv::review {
@@ -41,6 +42,9 @@ struct ReviewResult {
 /// results of Step 2 or Step 4 (velocity, grade lines, surcharge, inlet capacity, settling).
 /// Reads only; nothing is written.
 ReviewResult reviewSystem(db::Project& project, const std::string& system, const DesignCriteria& criteria);
+
+/// Marks the structures of a profile that have findings, in the colour of the worst.
+void addReviewMarks(hydraulics::ProfileGeometry& g, const ReviewResult& r);
 
 /// The findings as text lines (a heading, one line per finding, a count line).
 std::vector<std::string> reviewText(const ReviewResult& r);

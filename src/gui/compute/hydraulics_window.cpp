@@ -29,6 +29,7 @@
 
 #include "common/text.h"
 #include "review/check_storms.h"
+#include "review/design_review.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "gui/compute/listing_view.h"
@@ -839,6 +840,7 @@ void HydraulicsWindow::refreshProfile(bool quiet) {
         hydraulics::ProfileGeometry g = m_profileModel.build(start, m_profileMetric->isChecked(), filter);
         // the check storms kept for the system, beside the design's grade line
         review::addScenarioGradeLines(g, review::loadScenarios(*p->db, system));
+        review::addReviewMarks(g, review::reviewSystem(*p, system, review::loadCriteria(*p)));
         std::string heading = "HYDRAULIC PROFILE - " + system + ": " + g.title;
         m_profile->setProfile(std::move(g), heading);
     } catch (const std::exception& e) {

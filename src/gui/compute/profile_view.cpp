@@ -366,6 +366,20 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const hy
             }
         }
     }
+    // design review: a triangle just right of and below the top of each structure with findings, clear of its labels, in the colour of the worst
+    for (const auto& mark : g.reviewMarks) {
+        const QPointF top = m(mark.x, mark.y) + QPointF(11 * unitPx, 0);
+        const QColor colour = mark.severity >= 2 ? QColor(200, 30, 30)
+                              : mark.severity == 1 ? QColor(230, 140, 0)
+                                                   : QColor(40, 100, 200);
+        QPolygonF tri;
+        tri << QPointF(top.x(), top.y() + 12 * unitPx) << QPointF(top.x() - 6 * unitPx, top.y() + 2 * unitPx)
+            << QPointF(top.x() + 6 * unitPx, top.y() + 2 * unitPx);
+        painter.setPen(pen(colour.darker(130), 1.0 * unitPx));
+        painter.setBrush(colour);
+        painter.drawPolygon(tri);
+        painter.setBrush(Qt::NoBrush);
+    }
     painter.setClipping(false);
 
     // legend

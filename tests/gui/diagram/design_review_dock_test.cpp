@@ -26,6 +26,7 @@
 #include "hydraulics/run.h"
 #include "review/check_storms.h"
 #include "review/design_criteria.h"
+#include "review/design_review.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
@@ -136,6 +137,13 @@ private slots:
         auto g = model.build(model.longestPathStart(), false);
         review::addScenarioGradeLines(g, review::loadScenarios(*project->db, "MAINST"));
         QCOMPARE(g.scenarioHgl.size(), std::size_t(2));
+        // the review against a 5 ft/s limit marks the structures of the faster pipes
+        auto strict = review::DesignCriteria::defaults(false);
+        strict.maxVelocityFtS = 5.0;
+        const auto findings = review::reviewSystem(*project, "MAINST", strict);
+        review::addReviewMarks(g, findings);
+        QVERIFY(!g.reviewMarks.empty());
+        for (const auto& mark : g.reviewMarks) QVERIFY(mark.severity >= 0 && mark.severity <= 2);
         compute::ProfileView view;
         view.setProfile(std::move(g), "HYDRAULIC PROFILE - MAINST");
         const QString png = QString::fromStdString(dir.file("profile.png"));

@@ -1,0 +1,62 @@
+// kolv-cli criteria, review, check-storm scenarios and the sizing JSON, as a script drives them.
+#include <gtest/gtest.h>
+
+#include "cli_runner.h"
+#include "db/database.h"
+#include "support/test_support.h"
+
+using namespace kolv;
+using test::cli;
+using test::CliRun;
+using test::has;
+
+TEST(CliReview, ExitCodeFollowsTheWorstFindingAndCriteriaAreSetStrictly) {
+    test::TempDir dir;
+    const std::string p = "'" + test::makeSample(dir) + "'";
+    ASSERT_EQ(cli(dir, "-q storm-tabs " + p).code, 0);
+
+    // The sample meets the defaults but for two slow pipes: warnings only, exit 0.
+    CliRun sound = cli(dir, "review " + p + " --system MAINST");
+    EXPECT_EQ(sound.code, 0) << sound.out;
+    EXPECT_TRUE(has(sound.out, "0 errors")) << sound.out;
+
+    CliRun refused = cli(dir, "criteria " + p + " --set max-velocity=1,5");
+    EXPECT_NE(refused.code, 0);
+    EXPECT_TRUE(has(refused.out, "decimal point")) << refused.out;
+    CliRun strict = cli(dir, "criteria " + p + " --set max-velocity=4");
+    ASSERT_EQ(strict.code, 0) << strict.out;
+    EXPECT_TRUE(has(strict.out, "max-velocity            4.0")) << strict.out;
+
+    // Against 4 ft/s the faster pipes are errors: exit 1, in every format.
+    for (const char* format : {"text", "csv", "json"}) {
+        SCOPED_TRACE(format);
+        CliRun r = cli(dir, "review " + p + " --system MAINST --format " + format);
+        EXPECT_EQ(r.code, 1) << r.out;
+        EXPECT_TRUE(has(r.out, "velocity")) << r.out;
+    }
+}
+
+TEST(CliReview, CheckStormIsKeptBesideTheDesignAndCompared) {
+    test::TempDir dir;
+    const std::string path = test::makeSample(dir);
+    const std::string p = "'" + path + "'";
+    ASSERT_EQ(cli(dir, "-q storm-tabs " + p).code, 0);
+    const std::string before = db::Database::open(path)->scalar("SELECT group_concat(HGL_UP) FROM T60").toText();
+
+    CliRun storm = cli(dir, "-q storm-tabs " + p + " --frequency 25 --intensity-factor 1.1 --scenario check25");
+    ASSERT_EQ(storm.code, 0) << storm.out;
+    EXPECT_EQ(db::Database::open(path)->scalar("SELECT group_concat(HGL_UP) FROM T60").toText(), before);
+
+    CliRun list = cli(dir, "scenarios " + p + " --format csv");
+    ASSERT_EQ(list.code, 0) << list.out;
+    EXPECT_TRUE(has(list.out, "node,rim,design_hgl,design_clearance,check25 hgl,check25 clearance")) << list.out;
+
+    CliRun unnamed = cli(dir, "storm-tabs " + p + " --intensity-factor 1.1");
+    EXPECT_NE(unnamed.code, 0);
+    EXPECT_TRUE(has(unnamed.out, "--scenario")) << unnamed.out;
+
+    CliRun sized = cli(dir, "-q size-pipes " + p + " --group 1 --max-velocity 8 --format json");
+    ASSERT_EQ(sized.code, 0) << sized.out;
+    EXPECT_TRUE(has(sized.out, "\"governing\": \"velocity limit\"")) << sized.out;
+    EXPECT_TRUE(has(sized.out, "\"governing\": \"fixed by engineer\"")) << sized.out;
+}
