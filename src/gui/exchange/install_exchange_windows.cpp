@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "common/text.h"
+#include "gui/exchange/cad_gis_windows.h"
 #include "gui/exchange/export_window.h"
 #include "gui/exchange/import_window.h"
 #include "gui/main_window.h"
@@ -46,6 +47,26 @@ void installExchangeWindows(MainWindow& window) {
             });
         }
         present(importWindow->data());
+    });
+    auto landXmlWindow = std::make_shared<QPointer<LandXmlImportWindow>>();
+    auto cadGisWindow = std::make_shared<QPointer<CadGisExportWindow>>();
+    window.setCommandHandler(Command::ImportLandXml, [w, ctx, landXmlWindow] {
+        w->flushPendingEdits();
+        if (!*landXmlWindow) {
+            *landXmlWindow = new LandXmlImportWindow(ctx, w);
+            (*landXmlWindow)->setOnImported([w] {
+                std::string current = w->project() ? w->project()->currentSystem : std::string();
+                w->rebuildSystemLists(current);
+                w->refreshNodeList();
+            });
+        }
+        present(landXmlWindow->data());
+    });
+    window.setCommandHandler(Command::ExportCadGis, [w, ctx, cadGisWindow] {
+        w->flushPendingEdits();
+        if (!*cadGisWindow) *cadGisWindow = new CadGisExportWindow(ctx, w);
+        else (*cadGisWindow)->reload();
+        present(cadGisWindow->data());
     });
     window.setCommandHandler(Command::ExportStructures, [w, ctx, exportWindow] {
         w->flushPendingEdits();
