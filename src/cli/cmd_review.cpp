@@ -6,6 +6,7 @@
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "review/check_storms.h"
 #include "review/design_criteria.h"
 #include "review/design_review.h"
 
@@ -52,6 +53,28 @@ RegisterCommand reviewCmd([](CLI::App& app, Context& ctx) {
         else
             for (const auto& l : review::reviewText(r)) std::cout << l << "\n";
         if (r.hasErrors()) ctx.exitCode = 1;
+    });
+});
+
+RegisterCommand scenariosCmd([](CLI::App& app, Context& ctx) {
+    auto* sub = app.add_subcommand("scenarios",
+                                   "Compare the design run with the check-storm scenarios of a system, node by node");
+    static std::string path, system, format = "text";
+    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("--system", system, "Storm sewer system (default: the current one)");
+    sub->add_option("--format", format, "text, csv or json")->check(CLI::IsMember({"text", "csv", "json"}));
+    sub->callback([&ctx] {
+        auto project = openWithSystem(path, system, ctx, Access::Read);
+        const auto c = review::compareScenarios(*project->db, project->currentSystem);
+        if (format == "csv") std::cout << review::comparisonCsv(c, project->metric);
+        else if (format == "json") std::cout << review::comparisonJson(c, project->metric);
+        else {
+            for (const auto& s : review::loadScenarios(*project->db, project->currentSystem))
+                std::cout << "Scenario " << s.spec.name << ": frequency "
+                          << (s.spec.frequency.empty() ? std::string("(the system's)") : s.spec.frequency)
+                          << ", intensity factor " << s.spec.intensityFactor << "\n";
+            for (const auto& l : review::comparisonText(c, project->metric)) std::cout << l << "\n";
+        }
     });
 });
 

@@ -9,9 +9,11 @@
 #include "cli/number_option.h"
 #include "cli/project_access.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "common/vb_format.h"
 #include "hydraulics/results_table.h"
 #include "hydraulics/run_command.h"
+#include "review/check_storms.h"
 #include "session/session.h"
 
 namespace kolv::cli {
@@ -60,6 +62,9 @@ struct StormTabArgs {
     bool deepWell = false, noDeepWell = false, frenchDrain = false, noFrenchDrain = false;
     bool noNegativeQ = false, allowNegativeQ = false, jumpToCrown = false, noJumpToCrown = false;
     bool verify = false, messagesOnly = false;
+    // a check storm of the design, kept as a named scenario
+    std::string frequency, scenario;
+    std::optional<double> intensityFactor;
 };
 
 /// The stored options with the switches given on the command line.
@@ -181,16 +186,44 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
     sub->add_flag("--no-negative-q", a.noNegativeQ, "Do not allow the total flow to be negative");
     sub->add_flag("--allow-negative-q", a.allowNegativeQ, "Allow a negative total flow");
     sub->add_flag("--jump-to-crown", a.jumpToCrown, "Non-partial flow: adjust the HGL up to the pipe crown");
-    sub->add_flag("--no-jump-to-crown", a.noJumpToCrown, "HGL totally dependant on the downstream HGL");
+    sub->add_flag("--no-jump-to-crown", a.noJumpToCrown, "HGL totally dependent on the downstream HGL");
     sub->add_flag("--verify", a.verify, "Verify the network first");
     sub->add_flag("--messages-only", a.messagesOnly, "Print the message list without the table");
     sub->add_option("--format", a.format, "text, csv or json")->check(CLI::IsMember({"text", "csv", "json"}));
+    sub->add_option("--frequency", a.frequency,
+                    "Check storm: a return period of the system's IDF zone or time-intensity location");
+    sub->add_option("--intensity-factor", a.intensityFactor, "Check storm: every intensity times this (e.g. 1.15)")
+        ->check(strictNumber("Intensity factor", positive()));
+    sub->add_option("--scenario", a.scenario,
+                    "Keep the run as this check-storm scenario; the design's own results are not changed");
     sub->callback([&ctx] {
+        if ((!a.frequency.empty() || a.intensityFactor) && a.scenario.empty())
+            throw InputError("--frequency and --intensity-factor run a check storm: name it with --scenario NAME.");
         auto project = openWithSystem(a.path, a.system, ctx);
         if (project->currentSystem == "<drains>")
             throw InputError("The '<drains>' system has no storm tabulation. Select another system.");
         Session session;
         const auto options = applyArgs(hydraulics::loadHydraulicsOptions(*project->db), a);
+        if (!a.scenario.empty()) {
+            review::ScenarioSpec spec{a.scenario, a.frequency, a.intensityFactor.value_or(1.0)};
+            std::vector<std::string> messages;
+            const int status = review::runScenario(*project, session, ctx.ui, project->currentSystem,
+                                                   hydraulics::runOptionsFrom(options, a.verify), spec, &messages);
+            if (!ctx.ui.quiet || status != 0)
+                for (const auto& l : messages) std::cerr << l << "\n";
+            if (status != 0) {
+                ctx.exitCode = 1;
+                return;
+            }
+            const auto c = review::compareScenarios(*project->db, project->currentSystem);
+            if (a.format == "csv") std::cout << review::comparisonCsv(c, project->metric);
+            else if (a.format == "json") std::cout << review::comparisonJson(c, project->metric);
+            else {
+                std::cout << "Scenario '" << kolv::trim(a.scenario) << "' of system " << project->currentSystem << " kept.\n";
+                for (const auto& l : review::comparisonText(c, project->metric)) std::cout << l << "\n";
+            }
+            return;
+        }
         const auto out =
             hydraulics::computeHydraulics(*project, session, ctx.ui, options, project->currentSystem, a.verify);
         if (!out.started || out.run.status != 0) ctx.exitCode = 1;

@@ -127,7 +127,11 @@ void EditPanelWidget::markField(QLineEdit* e, const input::NumberCheck& check) {
     if (!e) return;
     auto it = std::find(m_invalid.begin(), m_invalid.end(), e);
     if (check.ok()) {
-        if (it != m_invalid.end()) m_invalid.erase(it);
+        if (it != m_invalid.end()) {
+            m_invalid.erase(it);
+            // the corrected value's message goes; another refused field's stays
+            emit statusText(m_invalid.empty() ? QString() : m_invalid.front()->toolTip());
+        }
         e->setToolTip(QString());
     } else {
         if (it == m_invalid.end()) m_invalid.push_back(e);
@@ -502,7 +506,9 @@ bool EditPanelWidget::selectNode(const std::string& name) {
     collect();
     bool moved = false;
     guarded([&] { moved = m_model->selectNode(name); });
-    if (!m_model->lastStatus.empty()) emit statusText(q(m_model->lastStatus));
+    // a refused value: correct it, or discard the record's changes and go on
+    if (!moved && m_ui && m_model->resolveRefusedEdit(*m_ui)) guarded([&] { moved = m_model->selectNode(name); });
+    emit statusText(q(m_model->lastStatus));
     if (!moved) {
         markFault();
         return false;
@@ -518,6 +524,8 @@ bool EditPanelWidget::selectOutfall() {
     collect();
     bool moved = false;
     guarded([&] { moved = m_model->selectOutfall(); });
+    if (!moved && m_ui && m_model->resolveRefusedEdit(*m_ui)) guarded([&] { moved = m_model->selectOutfall(); });
+    emit statusText(q(m_model->lastStatus));
     if (!moved) {
         if (!m_model->lastStatus.empty()) emit statusText(q(m_model->lastStatus));
         markFault();
@@ -709,7 +717,7 @@ void EditPanelWidget::chooseBackground() {
     if (!m_model) return;
     QString path = QFileDialog::getOpenFileName(
         this, "Background Picture", QString(),
-        "JPEG Images (*.jpg);;GIF Images (*.gif);;Bitmaps (*.bmp);;Metefiles (*.wmf);;All files (*.*)");
+        "JPEG Images (*.jpg);;GIF Images (*.gif);;Bitmaps (*.bmp);;Metafiles (*.wmf);;All files (*.*)");
     if (path.isEmpty()) return;
     m_background->setText(path);
     m_model->enterOutfallField();  // the next outfall update writes the picture

@@ -29,6 +29,7 @@
 #include "gui/special_table_dialog.h"
 #include "gui/systems_dialog.h"
 #include "gui/shell/install_shell_commands.h"
+#include "gui/submittal/install_submittal.h"
 #include "editing/edit_panel.h"
 #include "editing/next_node_name.h"
 #include "editors/special_table_edit.h"
@@ -133,6 +134,7 @@ void describeProgram() {
 struct CommandLine {
     QString project, shotDir;
     bool splash = true;
+    bool supportTools = false;
 };
 
 /// The options of the program. --help and --version print and end the program (exit code 0);
@@ -148,8 +150,11 @@ CommandLine parseCommandLine(const QCoreApplication& app) {
     QCommandLineOption projectOption("project", "Project to open at start-up (the same as FILE.mdb).", "FILE");
     QCommandLineOption noSplash("no-splash", "Start without the start-up window.");
     QCommandLineOption screenshot("screenshot", "Save a picture of every window into DIR and quit.", "DIR");
+    QCommandLineOption support("support-tools",
+                               "Show Help > Support Tools (table editing and diagnosis for technical support).");
     parser.addOption(projectOption);
     parser.addOption(noSplash);
+    parser.addOption(support);
     parser.addOption(screenshot);
     parser.process(app);
     CommandLine c;
@@ -157,6 +162,7 @@ CommandLine parseCommandLine(const QCoreApplication& app) {
     if (!parser.positionalArguments().isEmpty()) c.project = parser.positionalArguments().front();
     c.shotDir = parser.value(screenshot);
     c.splash = !parser.isSet(noSplash);
+    c.supportTools = parser.isSet(support);
     return c;
 }
 
@@ -190,13 +196,16 @@ int main(int argc, char** argv) {
     (void)constants;
     if (!shotDir.isEmpty()) return screenshots(shotDir, project);
 
-    kolv::gui::MainWindow window;  // reads the settings file
+    kolv::gui::MainWindowOptions windowOptions;
+    windowOptions.supportTools = cl.supportTools;
+    kolv::gui::MainWindow window(windowOptions);  // reads the settings file
     auto* computeWindows = kolv::gui::compute::installComputeWindows(window);
     kolv::gui::shell::installShellCommands(window, *computeWindows);
     kolv::gui::installRenumberWindows(window);
     kolv::gui::editor_windows::installEditorWindows(window);
     kolv::gui::exchange::installExchangeWindows(window);
     kolv::gui::diagram::installDiagram(window);
+    kolv::gui::submittal_window::installSubmittal(window);
     window.restoreLayout();  // every dock exists now; a layout that does not fit them is ignored
     if (splash) {
         kolv::gui::StartupDialog startup(4000);

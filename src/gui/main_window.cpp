@@ -6,14 +6,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
 #include <QComboBox>
 #include <QDialog>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
+#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -30,6 +36,7 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "diagram/diagram_editor.h"
 #include "editing/edit_panel.h"
 #include "editors/definitions.h"
 #include "editing/node_list.h"
@@ -92,7 +99,12 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     db::Database::setDefaultBusyNotice([this](const std::string& path) { m_ui.status(db::busyNoticeText(path)); });
     reloadSettings();
     updateEnabledCommands();
-    resize(1280, 820);
+    // the first window fits the screen whatever its size and scale factor
+    QSize start(1280, 820);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        start = start.boundedTo(screen->availableGeometry().size() * 0.92);
+    resize(start);
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() { db::Database::setDefaultBusyNotice({}); }
@@ -119,7 +131,32 @@ QStringList dockNames(const QMainWindow& w) {
     return names;
 }
 
+/// The project file of a drop: one local file with the project extension, else "".
+QString droppedProject(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return {};
+    const QString path = url.toLocalFile();
+    return path.endsWith(".mdb", Qt::CaseInsensitive) ? path : QString();
+}
+
 }  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedProject(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedProject(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // opened after the drop has finished, so the source program is not held while it loads
+    QTimer::singleShot(0, this, [this, path] { openProjectFile(path.toStdString()); });
+}
 
 std::string MainWindow::layoutPath() const {
     const std::filesystem::path settings(m_settingsFile.path());
@@ -213,6 +250,9 @@ void MainWindow::buildMenus() {
     m_actions[Command::UserGuide]->setShortcut(QKeySequence::HelpContents);
     m_actions[Command::UserGuide]->setShortcutContext(Qt::ApplicationShortcut);
     m_actions[Command::DiagnosisWindow]->setCheckable(true);
+    // commands for technical support only when asked for
+    if (auto it = menus.find("Help/Support Tools"); it != menus.end())
+        it->second->menuAction()->setVisible(m_options.supportTools);
 }
 
 void MainWindow::buildToolBar() {
@@ -264,11 +304,9 @@ void MainWindow::buildPanels() {
         if (rows.isEmpty()) return;
         const int row = rows.front().row();
         std::string name = m_nodeList->text(row, 0).toStdString();
-        if (m_nodeList->isOutfallRow(row)) {
-            m_panel->selectOutfall();
-        } else {
-            m_panel->selectNode(name);
-        }
+        const bool moved = m_nodeList->isOutfallRow(row) ? m_panel->selectOutfall() : m_panel->selectNode(name);
+        // the panel kept its record to be corrected: the list marks that record again
+        if (!moved) QTimer::singleShot(0, this, [this] { selectListedRow(shownRecordName()); });
     });
 
     m_panel = new EditPanelWidget;
@@ -598,22 +636,22 @@ void MainWindow::refreshWrittenRows() {
     selectListedRow(shownRecordName());
 }
 
-void MainWindow::showNode(const std::string& name) {
-    m_panel->selectNode(name);
+bool MainWindow::showNode(const std::string& name) {
+    const bool shown = m_panel->selectNode(name);
     // only the line just written and the line chosen change (a new or removed node lists all again)
     refreshWrittenRows();
+    return shown;
 }
 
 void MainWindow::addNode() {
     if (!m_project) return;
     try {
         if (m_project->currentSystem.empty()) {
-            m_ui.beep();
-            m_ui.message("",
-                         "A System must be added before a node can be created.\r"
-                         "Use: Edit|Storm Sewer System Add/Delete/Rename pulldown to add a new system.",
-                         ui::Icon::Exclamation, ui::Buttons::Ok, ui::Answer::Ok);
-            return;
+            // the first node of a project: its system is made on the way
+            if (m_ui.message("NO SYSTEM", diagram::kNoSystemQuestion, ui::Icon::Question, ui::Buttons::YesNo,
+                             ui::Answer::Yes) != ui::Answer::Yes ||
+                offerNewSystem().empty())
+                return;
         }
         flushPendingEdits();
         AddNodeDialog dialog(*m_project->db, m_project->currentSystem,
@@ -632,6 +670,34 @@ void MainWindow::addNode() {
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
     }
+}
+
+std::string MainWindow::offerNewSystem() {
+    if (!m_project) return {};
+    std::string proposal;
+    for (int n = 1; proposal.empty(); ++n) {
+        const std::string name = "SYSTEM" + std::to_string(n);
+        if (std::none_of(m_project->systems.begin(), m_project->systems.end(),
+                         [&](const std::string& s) { return equalsIgnoreCase(trim(s), name); }))
+            proposal = name;
+    }
+    std::string name = proposal;
+    if (!m_ui.recorder()) {
+        bool ok = false;
+        const QString typed = QInputDialog::getText(this, "Storm Sewer System Add", "Name of the new storm sewer system:",
+                                                    QLineEdit::Normal, q(proposal), &ok);
+        if (!ok) return {};
+        name = trim(typed.toStdString());
+    }
+    try {
+        if (!editors::addSystem(*m_project->db, name, m_ui)) return {};
+    } catch (const std::exception& e) {
+        ui::reportException(m_ui, e);
+        return {};
+    }
+    rebuildSystemLists(name);
+    changeCurrentSystem(name);
+    return name;
 }
 
 void MainWindow::showSystemsWindow() {

@@ -20,6 +20,8 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QDockWidget;
+class QDragEnterEvent;
+class QDropEvent;
 
 namespace kolv::gui {
 
@@ -33,6 +35,9 @@ struct MainWindowOptions {
     std::string settingsPath;                  ///< "" = the user's settings file
     ui::RecordingUi* recorder = nullptr;       ///< answers message boxes (tests, screenshots)
     bool rememberGeometry = true;              ///< restore and keep the window layout
+    /// Help > Support Tools (special table editing, diagnosis, class loading) is shown only on
+    /// request (--support-tools): an engineer's menu holds no commands meant for technical support.
+    bool supportTools = false;
 };
 
 class MainWindow : public QMainWindow {
@@ -55,6 +60,10 @@ public:
     /// Re-reads the systems into the selector and selects `select` when listed
     /// ("????????" selects nothing).
     void rebuildSystemLists(const std::string& select);
+    /// Adds a storm sewer system for the first node of a project: the engineer names it (a free
+    /// "SYSTEM<n>" is proposed; a scripted run takes it) and it becomes the current system.
+    /// Returns its name, or "" when none was added.
+    std::string offerNewSystem();
     /// Writes the editing panel's pending records (node, reach, outfall). False when a typed
     /// value is refused (it stays in the panel, marked, and nothing of it is written).
     bool flushPendingEdits();
@@ -68,8 +77,11 @@ public:
     void refreshNodeList();
     /// Lists again only the lines of the record shown before and the one shown now.
     void refreshWrittenRows();
-    /// Shows a node (flushing first) in the panel and selects it in the node list.
-    void showNode(const std::string& name);
+    /// Shows a node (flushing first) in the panel and selects it in the node list; false when the
+    /// panel kept its record (a refused value the engineer stays to correct).
+    bool showNode(const std::string& name);
+    /// Name of the record the panel shows (node or outfall).
+    std::string shownRecordName() const;
     /// "Saved" in the status line for a few seconds.
     void notifySaved();
     /// "Saved" when the project was written since the last look (an edit of the panel).
@@ -118,12 +130,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    /// A project file dropped on the window opens (one .mdb file; anything else is refused).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     /// Selects the line of a node (or the outfall) without choosing it again.
     void selectListedRow(const std::string& name);
-    /// Name of the record the panel shows (node or outfall).
-    std::string shownRecordName() const;
     void buildMenus();
     void buildToolBar();
     void buildPanels();

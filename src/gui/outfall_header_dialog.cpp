@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "gui/number_field.h"
 #include "editing/rainfall_lists.h"
 #include "ui/error_trap.h"
 
@@ -129,6 +130,17 @@ OutfallHeaderDialog::OutfallHeaderDialog(db::Database& db, std::string system,
     m_tailwater = numberEdit();
     m_exitLoss = numberEdit();
     m_angle = numberEdit();
+    const auto watch = [this](QLineEdit* e, const char* field) {
+        watchNumberField(e, [this, field](std::string_view t) {
+            return editors::checkOutfallHeaderField(m_db, field, t);
+        });
+    };
+    watch(m_offset, "OUT_OFF");
+    watch(m_elevation, "OUT_EL");
+    watch(m_tailwater, "OUT_TW");
+    watch(m_exitLoss, "EXIT_LOSS_COEFF");
+    watch(m_angle, "ANGLE");
+    for (int k = 0; k < 3; ++k) watch(m_areaC[k], k == 0 ? "AREA1" : k == 1 ? "AREA2" : "AREA3");
     og->addWidget(rightLabel("Offset"), row, 0);
     og->addWidget(m_offset, row, 1);
     og->addWidget(unitLabel(len), row++, 2);

@@ -5,7 +5,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QDir>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QRadioButton>
+#include <QStandardPaths>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -35,6 +39,18 @@ QLabel* rightLabel(const QString& t) {
     return l;
 }
 
+/// "New Project.mdb" in the documents folder, numbered when that name is taken.
+QString freeProjectName() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    for (int n = 1; n < 1000; ++n) {
+        const QString name = n == 1 ? "New Project.mdb" : QString("New Project %1.mdb").arg(n);
+        const QString path = QDir(folder).filePath(name);
+        if (!QFileInfo::exists(path)) return QDir::toNativeSeparators(path);
+    }
+    return QString();
+}
+
 }  // namespace
 
 std::string defaultSeedDatabase() {
@@ -44,7 +60,7 @@ std::string defaultSeedDatabase() {
 NewProjectDialog::NewProjectDialog(ui::UiPort& ui, QWidget* parent) : QDialog(parent), m_ui(ui) {
     setWindowTitle("New Project");
     auto* g = new QGridLayout(this);
-    m_newPath = new QLineEdit;
+    m_newPath = new QLineEdit(freeProjectName());
     m_newPath->setMinimumWidth(420);
     m_newPath->setPlaceholderText("Folder and name of the new project file");
     m_seedPath = new QLineEdit(q(defaultSeedDatabase()));
@@ -53,18 +69,28 @@ NewProjectDialog::NewProjectDialog(ui::UiPort& ui, QWidget* parent) : QDialog(pa
     g->addWidget(rightLabel("New project file"), 0, 0);
     g->addWidget(m_newPath, 0, 1);
     g->addWidget(b1, 0, 2);
-    g->addWidget(rightLabel("Seed database"), 1, 0);
-    g->addWidget(m_seedPath, 1, 1);
-    g->addWidget(b2, 1, 2);
+    m_english = new QRadioButton("English (ft, acres, cfs)");
+    m_metric = new QRadioButton("Metric (m, ha, cms)");
+    m_metric->setObjectName("metricUnits");
+    m_english->setChecked(true);
+    auto* units = new QHBoxLayout;
+    units->addWidget(m_english);
+    units->addWidget(m_metric);
+    units->addStretch(1);
+    g->addWidget(rightLabel("Units"), 1, 0);
+    g->addLayout(units, 1, 1, 1, 2);
+    g->addWidget(rightLabel("Seed database"), 2, 0);
+    g->addWidget(m_seedPath, 2, 1);
+    g->addWidget(b2, 2, 2);
     auto* note = new QLabel("The new project is a copy of the seed database (\".mdb\" is added to a name without "
                             "extension). It opens as soon as it has been created.");
-    note->setStyleSheet("color: #5f6368;");
+    note->setStyleSheet("color: palette(placeholder-text);");
     note->setWordWrap(true);
-    g->addWidget(note, 2, 0, 1, 3);
+    g->addWidget(note, 3, 0, 1, 3);
     auto* buttons = new QDialogButtonBox;
     buttons->addButton("Create", QDialogButtonBox::AcceptRole);
     buttons->addButton(QDialogButtonBox::Cancel);
-    g->addWidget(buttons, 3, 0, 1, 3);
+    g->addWidget(buttons, 4, 0, 1, 3);
     connect(buttons, &QDialogButtonBox::accepted, this, &NewProjectDialog::create);
     connect(buttons, &QDialogButtonBox::rejected, this, &NewProjectDialog::reject);
     connect(b1, &QToolButton::clicked, this, [this] {
@@ -83,7 +109,8 @@ NewProjectDialog::NewProjectDialog(ui::UiPort& ui, QWidget* parent) : QDialog(pa
 
 void NewProjectDialog::create() {
     try {
-        if (db::createProject(trim(m_newPath->text().toStdString()), trim(m_seedPath->text().toStdString()), m_ui))
+        if (db::createProjectInUnits(trim(m_newPath->text().toStdString()), trim(m_seedPath->text().toStdString()),
+                                     m_metric->isChecked(), m_ui))
             accept();
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);

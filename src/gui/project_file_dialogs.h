@@ -8,22 +8,28 @@
 #include "ui/ui_port.h"
 
 class QLineEdit;
+class QRadioButton;
 
 namespace kolv::gui {
 
-/// Two paths (the new project, the seed database) with Create and Cancel.
+/// The new project in one window: its file (a free name in the documents folder to start
+/// with), its units and the seed database, with Create and Cancel. Create makes the project;
+/// the caller opens it.
 class NewProjectDialog : public QDialog {
     Q_OBJECT
 public:
     explicit NewProjectDialog(ui::UiPort& ui, QWidget* parent = nullptr);
     QLineEdit* newPath() const { return m_newPath; }
     QLineEdit* seedPath() const { return m_seedPath; }
+    QRadioButton* metricUnits() const { return m_metric; }
     void create();
 
 private:
     ui::UiPort& m_ui;
     QLineEdit* m_newPath;
     QLineEdit* m_seedPath;
+    QRadioButton* m_english;
+    QRadioButton* m_metric;
 };
 
 /// One path with Rebuild and Cancel; the open project can not be rebuilt.

@@ -15,7 +15,9 @@
 #include <QVBoxLayout>
 
 #include "common/text.h"
+#include "gui/design_criteria_box.h"
 #include "common/vb_format.h"
+#include "gui/number_field.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui {
@@ -112,6 +114,9 @@ ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget
     jg->addLayout(kRow, 3, 0, 1, 3);
     v->addWidget(junction);
 
+    m_criteria = new DesignCriteriaBox(m_db, m_setup.metric, m_ui);
+    v->addWidget(m_criteria);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &ProjectSetupDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ProjectSetupDialog::reject);
@@ -119,7 +124,11 @@ ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget
 
     connect(prev, &QPushButton::clicked, this, [this] { showJunction(m_junction == 1 ? 14 : m_junction - 1); });
     connect(next, &QPushButton::clicked, this, [this] { showJunction(m_junction == 14 ? 1 : m_junction + 1); });
-    connect(m_coefficient, &QLineEdit::editingFinished, this, &ProjectSetupDialog::storeCoefficient);
+    watchNumberField(m_coefficient, [](std::string_view t) { return editors::checkJunctionCoefficient(t); });
+    // leaving the field stores an accepted value; a refused one stays marked until corrected
+    connect(m_coefficient, &QLineEdit::editingFinished, this, [this] {
+        if (m_coefficient->isModified() && !numberFieldRefused(m_coefficient)) storeCoefficient();
+    });
     connect(m_metric, &QRadioButton::toggled, this, [this](bool metric) {
         // the unit system takes effect at once, without OK, once the engineer has confirmed it
         if (!editors::confirmUnitSystemChange(metric, m_ui)) {
@@ -145,7 +154,10 @@ ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget
 }
 
 void ProjectSetupDialog::storeCoefficient() {
-    double k = leadingNumber(m_coefficient->text().toStdString());
+    const std::optional<double> typed = readNumberField(m_coefficient, &m_ui);
+    if (!typed) return;  // the refused text stays for the engineer to correct
+    const double k = *typed;
+    m_coefficient->setModified(false);
     m_setup.jc[static_cast<std::size_t>(m_junction - 1)] = k;
     try {
         editors::setJunctionCoefficient(m_db, m_junction, k);
@@ -155,7 +167,10 @@ void ProjectSetupDialog::storeCoefficient() {
 }
 
 void ProjectSetupDialog::showJunction(int n) {
-    if (m_coefficient->isModified()) storeCoefficient();
+    if (m_coefficient->isModified()) {
+        storeCoefficient();
+        if (numberFieldRefused(m_coefficient)) return;
+    }
     m_junction = n;
     auto lines = editors::junctionDescription(n);
     m_current->setText(q(editors::junctionCurrentText(n)));
@@ -166,7 +181,10 @@ void ProjectSetupDialog::showJunction(int n) {
 }
 
 void ProjectSetupDialog::accept() {
-    if (m_coefficient->isModified()) storeCoefficient();
+    if (m_coefficient->isModified()) {
+        storeCoefficient();
+        if (numberFieldRefused(m_coefficient)) return;
+    }
     editors::ProjectSetup s = m_setup;
     s.number = m_number->text().toStdString();
     s.description = m_description->text().toStdString();
@@ -176,6 +194,7 @@ void ProjectSetupDialog::accept() {
     s.prefix = m_prefix->text().toStdString();
     s.nextNumber = m_nextNumber->text().toStdString();
     try {
+        if (!m_criteria->save()) return;
         if (!editors::saveProjectSetup(m_db, s, m_ui)) return;
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);

@@ -14,6 +14,8 @@ class QRadioButton;
 
 namespace kolv::gui {
 
+class DesignCriteriaBox;
+
 class ProjectSetupDialog : public QDialog {
     Q_OBJECT
 public:
@@ -23,6 +25,7 @@ public:
     /// Shows junction configuration n (1..14).
     void showJunction(int n);
     QLabel* junctionCurrent() const { return m_current; }
+    DesignCriteriaBox* criteria() const { return m_criteria; }
 
 signals:
     void unitSystemChanged(bool metric);
@@ -38,6 +41,7 @@ private:
     QRadioButton *m_english, *m_metric, *m_juris0, *m_juris1;
     QCheckBox* m_usePrefix;
     QLabel *m_current, *m_line1, *m_line2;
+    DesignCriteriaBox* m_criteria;
 };
 
 }  // namespace kolv::gui

@@ -8,6 +8,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPolygonF>
 #include <QPrinter>
 #include <QStringList>
 #include <cstdlib>
@@ -50,7 +51,38 @@ QFont qtFont(const reports::Font& font) {
     return f;
 }
 
+namespace {
+
+QColor colorOf(std::uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+void paintShape(QPainter& painter, const reports::Shape& s, double scale) {
+    if (s.points.size() < 2 && !(s.closed && s.points.size() > 2)) return;
+    QPolygonF poly;
+    poly.reserve(static_cast<qsizetype>(s.points.size()));
+    for (const auto& [x, y] : s.points) poly << QPointF(x * scale, y * scale);
+    if (s.widthPt > 0) {
+        QPen pen(colorOf(s.color), s.widthPt * scale);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        if (s.dash == reports::Shape::Dash::Dashed) pen.setDashPattern({6, 3});
+        else if (s.dash == reports::Shape::Dash::Dotted) pen.setDashPattern({1.5, 2});
+        painter.setPen(pen);
+    } else {
+        painter.setPen(Qt::NoPen);
+    }
+    if (s.closed) {
+        painter.setBrush(s.filled ? QBrush(colorOf(s.fill)) : QBrush(Qt::NoBrush));
+        painter.drawPolygon(poly);
+        painter.setBrush(Qt::NoBrush);
+    } else {
+        painter.drawPolyline(poly);
+    }
+}
+
+}  // namespace
+
 void paintPage(QPainter& painter, const reports::Page& page, double scale) {
+    for (const auto& s : page.shapes) paintShape(painter, s, scale);
     painter.setPen(QPen(Qt::black));
     for (const auto& r : page.rules) {
         painter.setPen(QPen(Qt::black, r.thicknessPt * scale));
@@ -72,6 +104,7 @@ void paintPage(QPainter& painter, const reports::Page& page, double scale) {
         if (t.align == reports::Align::Right) x += box - drawn;
         else if (t.align == reports::Align::Center) x += (box - drawn) / 2;
         painter.save();
+        painter.setPen(QPen(colorOf(t.color)));
         painter.translate(x, t.baseline * scale);
         painter.scale(sx, 1.0);
         painter.drawText(QPointF(0, 0), s);

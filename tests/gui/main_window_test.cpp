@@ -1,5 +1,14 @@
 // The main window driven offscreen: guards, opening, recent files, systems, the editing panel.
 #include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLabel>
@@ -8,6 +17,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <fstream>
 
 #include "common/text.h"
@@ -17,6 +27,9 @@
 #include "gui/main_window.h"
 #include "gui/node_list_view.h"
 #include "gui/add_node_dialog.h"
+#include "gui/project_file_dialogs.h"
+#include "diagram/diagram_editor.h"
+#include "db/undo_history.h"
 #include "gui/project_setup_dialog.h"
 #include "gui/systems_dialog.h"
 #include "support/gui_fixture.h"
@@ -81,10 +94,11 @@ private slots:
         QVERIFY(!w.action(Command::ProjectSetup)->isEnabled());
         QVERIFY(!w.action(Command::Systems)->isEnabled());
         QVERIFY(w.action(Command::OpenProject)->isEnabled());
-        QVERIFY(w.action(Command::ComputePipeSizes)->isEnabled());
+        QVERIFY(!w.action(Command::ComputePipeSizes)->isEnabled());  // the steps need a project
         QCOMPARE(w.action(Command::OutfallHeader)->text(), QString("SS Outfall && Header Details"));
 
-        w.action(Command::ComputePipeSizes)->trigger();
+        // run another way (a shortcut of a window in front), the guard still answers
+        w.runCommand(Command::ComputePipeSizes);
         w.runCommand(Command::ComputeStormTabs);
         QCOMPARE(m_ui.messages.size(), std::size_t(2));
         for (const auto& m : m_ui.messages)
@@ -123,7 +137,7 @@ private slots:
         QVERIFY(w.action(Command::Systems)->isEnabled());
         // the first system was chosen for a project without a remembered one
         QCOMPARE(scalar(path, "SELECT CURRENT_SYSTEM FROM T0").toText(), std::string("S1"));
-        QCOMPARE(w.action(Command::Recent1)->text(), QString::fromStdString("1 " + toUpper(path)));
+        QCOMPARE(w.action(Command::Recent1)->text(), QString::fromStdString("1 " + path));  // as typed
     }
 
     void theSampleProjectOpens() {
@@ -195,16 +209,16 @@ private slots:
         }
         MainWindow w(options());
         QVERIFY(w.action(Command::Recent1)->isVisible());
-        // an entry written empty shows its number alone
-        QCOMPARE(w.action(Command::Recent3)->text(), QString("3 "));
+        // an entry written empty is not offered (no "3" alone in the menu)
+        QVERIFY(!w.action(Command::Recent3)->isVisible());
         w.openRecent(1);
         QCOMPARE(m_ui.messages.size(), std::size_t(1));
         QCOMPARE(m_ui.messages[0].title, std::string("Missing Project File"));
-        QCOMPARE(m_ui.messages[0].text, "File '" + toUpper(m_dir->file("gone.mdb")) +
+        QCOMPARE(m_ui.messages[0].text, "File '" + m_dir->file("gone.mdb") +
                                             "' can not be found.\r\rUse File|Open Project pulldown and Browse to find the file.");
         QCOMPARE(m_ui.beeps, 1);
         QVERIFY(!w.project());
-        // the second entry names the project in capitals; it is found all the same
+        // the second entry names the project as it was opened
         w.openRecent(2);
         QVERIFY(w.project());
         QCOMPARE(w.systemSelector()->currentText(), QString("S1"));
@@ -289,7 +303,8 @@ private slots:
         d.accept();
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QCOMPARE(d.nodeName(), std::string("C"));
-        QCOMPARE(scalar(path, "SELECT NEXT_NODE_NUMBER FROM T0").toInt(), 13);
+        // the dialog only proposes: the number is taken when a node of that name is added
+        QCOMPARE(scalar(path, "SELECT NEXT_NODE_NUMBER FROM T0").toInt(), 12);
     }
 
     void projectSetupWritesTheUnitSystemAtOnce() {
@@ -342,6 +357,86 @@ private slots:
         fromSwitch->click();
         QCOMPARE(scalar(path, "SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'").toInt(), 0);
         QVERIFY(w.panel()->field(16)->styleSheet().isEmpty());
+    }
+
+    // One dialog (file, units) and the project is open: nothing else is asked or announced.
+    void newProjectIsOneDialogEndingWithTheProjectOpen() {
+        MainWindow w(options());
+        const std::string seed = test::makeSeed(*m_dir);
+        const std::string target = m_dir->file("Road 7");
+        int dialogs = 0;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<NewProjectDialog*>(QApplication::activeModalWidget());
+            if (!d) return;
+            ++dialogs;
+            d->newPath()->setText(QString::fromStdString(target));
+            d->seedPath()->setText(QString::fromStdString(seed));
+            d->metricUnits()->setChecked(true);
+            d->create();
+        });
+        w.runCommand(Command::NewProject);
+        QCOMPARE(dialogs, 1);
+        QVERIFY(w.project());
+        QCOMPARE(w.project()->path, target + ".mdb");
+        QVERIFY(w.project()->metric);
+        QVERIFY2(m_ui.messages.empty(), m_ui.messages.empty() ? "" : m_ui.messages.front().text.c_str());
+    }
+
+    // The first node of a project brings its system; no undo step is left that undoes nothing.
+    void placingTheFirstNodeOffersASystemAndLeavesNoEmptyUndoStep() {
+        std::string path = test::makeEmptyProject(*m_dir, "empty.mdb");
+        MainWindow w(options());
+        QVERIFY(w.openProjectFile(path));
+        QVERIFY(w.project()->systems.empty());
+        m_ui.clear();
+        m_ui.answers.push_back(ui::Answer::Yes);
+        QTimer::singleShot(0, [] {
+            if (auto* d = qobject_cast<AddNodeDialog*>(QApplication::activeModalWidget())) d->accept();
+        });
+        emit w.panel()->addNodeRequested();
+        QCOMPARE(m_ui.messages.size(), std::size_t(1));
+        QCOMPARE(m_ui.messages[0].text, std::string(kolv::diagram::kNoSystemQuestion));
+        QCOMPARE(w.project()->currentSystem, std::string("SYSTEM1"));
+        QCOMPARE(scalar(path, "SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'SYSTEM1'").toInt(), 1);
+        // its design storm is one the IDF table holds
+        QVERIFY(scalar(path, "SELECT COUNT(*) FROM T2 JOIN T16 ON TRIM(T2.Zone) = TRIM(T16.ZONE) AND "
+                             "CAST(T2.Freq AS REAL) = T16.FREQ WHERE T16.SYSTEM = 'SYSTEM1'")
+                    .toInt() == 1);
+        const auto steps = w.project()->db->history()->undoNames();
+        QVERIFY2(std::find(steps.begin(), steps.end(), "Edit") == steps.end(),
+                 qPrintable(QString::fromStdString(steps.empty() ? "" : steps.back())));
+        QVERIFY(!steps.empty());
+    }
+
+    void desktopConventions() {
+        MainWindow w(options());
+        // the first window fits the screen
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        QVERIFY2(w.width() <= screen.width() && w.height() <= screen.height(),
+                 qPrintable(QString("%1 x %2 on %3 x %4").arg(w.width()).arg(w.height()).arg(screen.width()).arg(screen.height())));
+        // human captions; support tools only on request
+        QCOMPARE(w.action(Command::RebuildProject)->text(), QString("Rebuild Project Database..."));
+        QVERIFY(!w.action(Command::SpecialTableEdit)->isVisible() ||
+                !qobject_cast<QMenu*>(w.action(Command::SpecialTableEdit)->parent())->menuAction()->isVisible());
+        MainWindowOptions support = options();
+        support.supportTools = true;
+        MainWindow tech(support);
+        QVERIFY(qobject_cast<QMenu*>(tech.action(Command::SpecialTableEdit)->parent())->menuAction()->isVisible());
+        // a project file dropped on the window opens; another file is refused
+        const std::string path = makeProject(*m_dir);
+        QVERIFY(w.acceptDrops());
+        for (const auto& [file, opens] : {std::pair{m_dir->file("notes.txt"), false}, {path, true}}) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&w, &enter);
+            QCOMPARE(enter.isAccepted(), opens);
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&w, &drop);
+            QCoreApplication::processEvents();
+            QCOMPARE(w.project() != nullptr, opens);
+        }
+        QCOMPARE(w.project()->path, path);
     }
 
     void specialTableEditAsksFirst() {

@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTest>
 #include <QPushButton>
 #include <QToolButton>
@@ -15,6 +16,7 @@
 #include "gui/run_input.h"
 #include "gui/edit_panel_widget.h"
 #include "gui/main_window.h"
+#include "gui/node_list_view.h"
 #include "gui/undo_controller.h"
 #include "session/session.h"
 #include "sizing/pipe_sizing.h"
@@ -74,6 +76,51 @@ private slots:
         QVERIFY(panel->invalidFields().empty());
         QVERIFY(m_window->flushPendingEdits());
         QVERIFY(snapshot() != before);
+    }
+
+    // Absurd values are refused in the panel; the status line clears once the value is corrected;
+    // moving to another node with a refused value asks, and the list and panel stay on one record.
+    void absurdValuesAreRefusedAndMovingOnAsksToCorrectOrDiscard() {
+        EditPanelWidget* panel = m_window->panel();
+        const std::string before = snapshot();
+        const std::string shown = panel->model()->node.name();
+        struct Case {
+            int field;
+            const char* text;
+            const char* message;
+        };
+        for (const Case& c : {Case{14, "1e12", "Length must be between 0 and 100,000 ft."},
+                              Case{3, "99999999", "Inlet/Top Elev must be between -30,000 and 30,000 ft."},
+                              Case{6, "5e8", "Area 1-Area must be between 0 and 1,000,000 acres."}}) {
+            QLineEdit* e = panel->field(c.field);
+            const QString good = e->text();
+            type(e, c.text);
+            QCOMPARE(m_window->statusBar()->currentMessage(), QString(c.message));
+            QVERIFY(!m_window->flushPendingEdits());
+            QCOMPARE(QString::fromStdString(snapshot()), QString::fromStdString(before));
+            type(e, good);
+            QCOMPARE(m_window->statusBar()->currentMessage(), QString());  // the old message goes
+        }
+        // a refused value, then another node: "No" stays on the record
+        QLineEdit* area = panel->field(6);
+        type(area, "5e8");
+        const int others = m_window->nodeList()->rowCount();
+        QVERIFY(others > 2);
+        const std::string other = m_window->nodeList()->text(2, 0).toStdString();
+        QVERIFY(other != shown);
+        m_ui.clear();
+        m_ui.answers.push_back(ui::Answer::No);
+        QVERIFY(!m_window->showNode(other));
+        QCOMPARE(m_ui.messages.size(), std::size_t(1));
+        QCOMPARE(m_ui.messages[0].defaultAnswer, ui::Answer::No);
+        QCOMPARE(panel->model()->node.name(), shown);
+        QCOMPARE(area->text(), QString("5e8"));
+        // "Yes" discards the change and goes on; nothing was written
+        m_ui.answers.push_back(ui::Answer::Yes);
+        QVERIFY(m_window->showNode(other));
+        QCOMPARE(panel->model()->node.name(), other);
+        QVERIFY(panel->invalidFields().empty());
+        QCOMPARE(QString::fromStdString(snapshot()), QString::fromStdString(before));
     }
 
     void nothingCanBeEditedWhileAComputationRuns() {

@@ -129,7 +129,7 @@ TEST(Concurrency, EveryWritingCommandBesideAStormTabEndsAsOneRanAfterTheOther) {
         {"-q", "structures", project, "--add", "CONCS"},
         {"-q", "idf", project, "--paste", work.file("idf.txt")},
         {"-q", "time-intensity", project, "--location", "CONC", "--frequency", "5", "--add-table"},
-        {"-q", "new", project, "--force"},
+        {"-q", "new", project, "--force", "--seed", makeSeed(work)},
     };
     std::string problem;
     auto stateAfter = [&](const std::vector<std::vector<std::string>>& runs) {

@@ -199,9 +199,19 @@ TEST_F(KillOtherCommands, RainfallTables) {
     kill("time-intensity --add-table",
          {"-q", "time-intensity", "{P}", "--location", "KILL", "--frequency", "5", "--add-table"}, 18);
 }
+TEST_F(KillOtherCommands, StormTabThatChoosesAnotherSystemAndChangesItsOptions) {
+    // the system chosen, the options and the results are stored together, or none of them
+    TempDir dir;
+    const std::string base = dir.file("other_current.mdb");
+    copyFile(s_extended, base);
+    db::Database::open(base)->execute("UPDATE T0 SET CURRENT_SYSTEM = 'OTHER'");
+    killRuns("storm-tabs --system", {"-q", "storm-tabs", "{P}", "--system", "RANDOM", "--min-velocity", "2.5"}, 20,
+             base, 12);
+}
 TEST_F(KillOtherCommands, NewProjectOverAnExistingOne) {
     // the project is either the one before or a new empty one, never a damaged file
-    kill("new --force", {"-q", "new", "{P}", "--force"}, 19);
+    const std::string seed = makeSeed(*s_dir);
+    kill("new --force", {"-q", "new", "{P}", "--force", "--seed", seed}, 19);
 }
 
 }  // namespace

@@ -185,7 +185,7 @@ TEST(Templates, SampleProjectAfterTheRunFitsEveryTemplate) {
 TEST(TextReports, MessageListBecomesPagedPdf) {
     test::TempDir tmp;
     std::vector<std::string> lines;
-    for (int i = 1; i <= 150; ++i) lines.push_back("Node: S1-" + std::to_string(i) + "  Min HGL clearence exceeded by 0.25 feet.");
+    for (int i = 1; i <= 150; ++i) lines.push_back("Node: S1-" + std::to_string(i) + "  Min HGL clearance exceeded by 0.25 feet.");
     reports::Document doc = reports::layoutTextReport(std::string(reports::kHydraulicsReportTitle) + "S1", lines);
     ASSERT_EQ(doc.pages.size(), 3u);
     std::string pdf = outFolder(tmp) + "/messages.pdf";

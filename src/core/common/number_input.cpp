@@ -8,6 +8,8 @@
 
 #include <fmt/format.h>
 
+#include "hydraulics/unit_factors.h"
+
 namespace kolv::input {
 
 namespace {
@@ -18,10 +20,7 @@ std::string_view trimmed(std::string_view t) {
     return t;
 }
 
-std::string shortText(double v) {
-    std::string s = fmt::format("{}", v);
-    return s;
-}
+std::string shortText(double v) { return groupedNumber(v); }
 
 bool looksLikeCommaDecimal(std::string_view t) {
     // "0,3" or "-12,75": digits, one comma, digits; a thousands comma ("1,250") is refused too,
@@ -40,17 +39,28 @@ bool looksLikeCommaDecimal(std::string_view t) {
 
 }  // namespace
 
+std::string groupedNumber(double v) {
+    std::string s = fmt::format("{}", v);
+    if (s.find_first_of("eE") != std::string::npos) return s;
+    const std::size_t start = (s[0] == '-') ? 1 : 0;
+    std::size_t end = s.find('.');
+    if (end == std::string::npos) end = s.size();
+    for (std::size_t i = end; i > start + 3; i -= 3) s.insert(i - 3, ",");
+    return s;
+}
+
 std::string NumberRule::describe() const {
     const bool hasMin = min > -1e299;
     const bool hasMax = max < 1e299;
     const std::string lo = shortText(min), hi = shortText(max);
+    const std::string u = unit.empty() ? "" : " " + unit;
     if (hasMin && hasMax) {
-        if (!minExclusive && !maxExclusive) return "from " + lo + " to " + hi;
+        if (!minExclusive && !maxExclusive) return "between " + lo + " and " + hi + u;
         return std::string("greater than ") + (minExclusive ? "" : "or equal to ") + lo + " and less than " +
-               (maxExclusive ? "" : "or equal to ") + hi;
+               (maxExclusive ? "" : "or equal to ") + hi + u;
     }
-    if (hasMin) return minExclusive ? "greater than " + lo : lo + " or more";
-    if (hasMax) return maxExclusive ? "less than " + hi : hi + " or less";
+    if (hasMin) return (minExclusive ? "greater than " + lo : lo + " or more") + u;
+    if (hasMax) return (maxExclusive ? "less than " + hi : hi + " or less") + u;
     return "any number";
 }
 
@@ -104,30 +114,56 @@ NumberCheck checkNumber(std::string_view text, std::string_view caption, const N
     return r;
 }
 
-std::optional<NumberRule> fieldRule(std::string_view table, std::string_view field) {
+namespace {
+
+NumberRule range(double min, double max, std::string unit = {}) {
+    NumberRule r;
+    r.min = min;
+    r.max = max;
+    r.unit = std::move(unit);
+    return r;
+}
+
+/// A limit kept in feet, in the project's length unit (metres rounded to the centimetre).
+double lengthLimit(double feet, bool metric) {
+    return metric ? std::round(feet / hydraulics::kFeetPerMeter * 100.0) / 100.0 : feet;
+}
+
+}  // namespace
+
+std::optional<NumberRule> fieldRule(std::string_view table, std::string_view field, bool metric) {
     auto is = [&](std::initializer_list<const char*> names) {
         for (const char* n : names)
             if (field == n) return true;
         return false;
     };
+    const std::string lengthUnit = metric ? "m" : "ft";
+    const NumberRule length = range(0.0, lengthLimit(kMaxLengthFt, metric), lengthUnit);
+    const double elevationLimit = lengthLimit(kMaxElevationFt, metric);
+    const NumberRule elevation = range(-elevationLimit, elevationLimit, lengthUnit);
+    const NumberRule area = range(0.0, kMaxArea, metric ? "ha" : "acres");
+    const NumberRule minutes = range(0.0, kMaxTcMinutes, "min");
+    const NumberRule flow = range(0.0, metric ? std::round(kMaxFlowCfs / hydraulics::kCfsPerCms) : kMaxFlowCfs,
+                                  metric ? "cms" : "cfs");
+    const NumberRule loss = range(0.0, kMaxLossCoefficient);
     NumberRule notNegative;
     notNegative.min = 0.0;
-    NumberRule fraction;  // runoff coefficients
-    fraction.min = 0.0;
-    fraction.max = 1.0;
-    NumberRule manning;  // roughness: above 0 and below 1
-    manning.min = 0.0;
-    manning.max = 1.0;
+    const NumberRule fraction = range(0.0, 1.0);  // runoff coefficients
+    NumberRule manning = range(0.0, 1.0);         // roughness: above 0 and below 1
     manning.minExclusive = manning.maxExclusive = true;
 
     if (table == "NODE") {
-        if (is({"P_C1DA", "P_C2DA", "P_C3DA", "TC", "BASE_FLOW", "JUNC_LOSS_COEFF", "EXIT_LOSS_COEFF"}))
-            return notNegative;
+        if (is({"P_C1DA", "P_C2DA", "P_C3DA"})) return area;
+        if (is({"TC"})) return minutes;
+        if (is({"BASE_FLOW"})) return flow;
+        if (is({"JUNC_LOSS_COEFF", "EXIT_LOSS_COEFF"})) return loss;
         if (is({"RUNOFF_C1", "RUNOFF_C2", "RUNOFF_C3"})) return fraction;
+        if (is({"INLET_ELEV", "MIN_HGL"})) return elevation;
     } else if (table == "REACH") {
-        if (is({"LENGTH", "HYD_LENGTH", "DITCH_DIM_0", "DITCH_DIM_1", "DITCH_DIM_2", "DITCH_DIM_3", "DITCH_DIM_4",
-                "DITCH_DIM_5", "DITCH_DIM_6", "FR_LEN_FIXED", "FR_LEN_LESS", "FR_W1", "FR_W2", "FD_K1", "FD_K2",
-                "FD_K3"}))
+        if (is({"LENGTH", "HYD_LENGTH", "FR_LEN_FIXED", "FR_LEN_LESS"})) return length;
+        if (is({"ELEV1", "ELEV2"})) return elevation;
+        if (is({"DITCH_DIM_0", "DITCH_DIM_1", "DITCH_DIM_2", "DITCH_DIM_3", "DITCH_DIM_4", "DITCH_DIM_5",
+                "DITCH_DIM_6", "FR_W1", "FR_W2", "FD_K1", "FD_K2", "FD_K3"}))
             return notNegative;
         if (is({"BARRELS"})) {
             NumberRule barrels = notNegative;
@@ -136,9 +172,13 @@ std::optional<NumberRule> fieldRule(std::string_view table, std::string_view fie
         }
         if (is({"DITCH_MANNINGS"})) return manning;
     } else if (table == "T16") {
-        if (is({"EXIT_LOSS_COEFF"})) return notNegative;
+        if (is({"EXIT_LOSS_COEFF"})) return loss;
+        if (is({"OUT_EL", "OUT_TW"})) return elevation;
+        if (is({"ANGLE"})) return range(-360.0, 360.0, "degrees");
+        if (is({"AREA1", "AREA2", "AREA3"})) return fraction;  // the system's default runoff coefficients
     } else if (table == "T7") {
-        if (is({"HEIGHT", "WIDTH", "AREA", "THICKNESS", "COST"})) return notNegative;
+        if (is({"HEIGHT", "WIDTH"})) return range(0.0, lengthLimit(kMaxPipeSizeFt, metric), lengthUnit);
+        if (is({"AREA", "THICKNESS", "COST"})) return notNegative;
         if (is({"N"})) return manning;
     } else if (table == "T6") {
         if (is({"COST_LT", "COST_GT", "MIN_PIPE_COVER", "MAX_INLET_HYD_CAPACITY", "HGL_CLEAR"})) return notNegative;
@@ -149,8 +189,8 @@ std::optional<NumberRule> fieldRule(std::string_view table, std::string_view fie
 }
 
 NumberCheck checkField(std::string_view table, std::string_view field, std::string_view text,
-                       std::string_view caption) {
-    if (auto rule = fieldRule(table, field)) return checkNumber(text, caption, *rule);
+                       std::string_view caption, bool metric) {
+    if (auto rule = fieldRule(table, field, metric)) return checkNumber(text, caption, *rule);
     return parseNumber(text, caption);
 }
 

@@ -35,16 +35,19 @@ void throwSqlite(sqlite3* db, int rc, const std::string& context) {
     if ((rc & 0xff) == SQLITE_READONLY) msg = "the project file is read-only";
     // A write the disk refused: say why, as the engine's "disk I/O error" does not.
     if (db && ((rc & 0xff) == SQLITE_FULL || (rc & 0xff) == SQLITE_IOERR)) {
+        const char* file = sqlite3_db_filename(db, "main");
+        const std::string what = file && *file ? "'" + std::string(file) + "' could not be written: " : "";
         switch (sqlite3_system_errno(db)) {
-        case ENOSPC: msg = "no space left on the disk"; code = kErrDiskFull; break;
-        case EDQUOT: msg = "the disk quota is used up"; code = kErrDiskFull; break;
+        case ENOSPC: msg = what + "no space left on the disk"; code = kErrDiskFull; break;
+        case EDQUOT: msg = what + "the disk quota is used up"; code = kErrDiskFull; break;
         case EFBIG:
-            msg = "the file would be larger than this program may write (file-size limit)";
+            msg = what + "the file would be larger than this program may write (file-size limit)";
             code = kErrDiskFull;
             break;
         default:
             // a write cut short says no more
-            if ((rc & 0xff) == SQLITE_FULL) msg = "no space left on the disk, or the file-size limit reached (" + msg + ")";
+            if ((rc & 0xff) == SQLITE_FULL)
+                msg = what + "no space left on the disk, or the file-size limit reached (" + msg + ")";
             break;
         }
     }

@@ -15,6 +15,8 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "db/database.h"
+#include "db/schema.h"
+#include "db/value.h"
 #include "ui/busy_pointer.h"
 
 namespace kolv::db {
@@ -184,6 +186,28 @@ bool createProject(const std::string& newPath, const std::string& seedPath, ui::
     flushFolder(folder);
     hold.reset();
     ui.message("", "Database creation complete.", ui::Icon::Information);
+    return true;
+}
+
+bool createProjectInUnits(const std::string& newPath, const std::string& seedPath, bool metric, ui::UiPort& ui) {
+    const std::string target = withProjectExtension(newPath), seed = trim(seedPath);
+    if (trim(newPath).empty()) {
+        ui.invalidData("Enter the folder and name of the new project file.");
+        return false;
+    }
+    std::error_code ec;
+    if (fs::exists(target, ec)) {
+        ui::Answer a = ui.message("New Project", "'" + target + "' already exists.\rReplace it with a new project?",
+                                  ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::No);
+        if (a != ui::Answer::Yes) return false;
+    }
+    // Only a sound seed may become a project.
+    { auto check = Database::open(seed); }
+    fs::copy_file(seed, target, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw Error(kErrFileNotFound, "'" + seed + "' could not be copied to '" + target + "': " + ec.message());
+    auto project = Database::open(target);
+    project->execute("UPDATE T0 SET " + quoteIdent("ENGLISH_METRIC") + " = ?",
+                     {Value(metric)});
     return true;
 }
 

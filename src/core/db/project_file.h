@@ -17,6 +17,12 @@ namespace kolv::db {
 /// `withProjectExtension(newPath)`.
 bool createProject(const std::string& newPath, const std::string& seedPath, ui::UiPort& ui);
 
+/// The New Project window in one step (the window itself is the engineer's confirmation): copies
+/// the seed to the new path (".mdb" added when it has no extension) and writes the unit system.
+/// An existing file is replaced only when the engineer says so ("Replace it?", No the default).
+/// Nothing more is asked or announced; the caller opens `withProjectExtension(newPath)`.
+bool createProjectInUnits(const std::string& newPath, const std::string& seedPath, bool metric, ui::UiPort& ui);
+
 /// Rebuilds a project that is not open: refuses an empty path or the open project, asks
 /// "Rebuild Database", holds the file exclusively for the whole run (refused, with a message,
 /// when another program has it open or locked), copies it to "Rebuild.BAK" in `workFolder`

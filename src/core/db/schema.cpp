@@ -208,6 +208,12 @@ std::vector<TableDef> buildTables() {
     t.push_back({"SIZING_BASIS",
                  "Pipe Sizing Basis",
                  {T("SYSTEM", 8), T("REACH", 8), T("RULE", 30), T("QUANTITY", 10), D("VALUE"), D("LIMIT")}});
+    // Check storms of a system: per scenario its return period and rainfall factor, and per
+    // node the grade line of its run (feet and cfs, like T60).
+    t.push_back({"SCENARIO_RESULTS",
+                 "Check Storm Results",
+                 {T("SCENARIO", 30), T("SYSTEM", 8), T("FREQUENCY", 10), D("INTENSITY_FACTOR"), T("NODE", 8),
+                  T("TO_NODE", 8), D("INLET_EL"), D("HGL_AT_NODE"), D("HGL_UP"), D("HGL_DN"), D("Q")}});
     return t;
 }
 

@@ -8,6 +8,7 @@
 #include "diagram/diagram_model.h"
 #include "editing/edit_panel.h"
 #include "editing/next_node_name.h"
+#include "rain/intensity.h"
 
 namespace kolv::diagram {
 
@@ -18,13 +19,22 @@ namespace {
 std::string xyText(double x, double y) { return " x:" + shortestText(x) + " y:" + shortestText(y); }
 
 /// Blanks the outfall's descriptive fields and zeroes its figures, on the row being edited
-/// (name, structure, position and frequency are the caller's).
-void clearOutfallDetails(RecordSet& t16) {
+/// (name, structure and position are the caller's). The design storm stays when the project's
+/// IDF table holds it; otherwise it becomes one the table holds, so Step 2 finds its curve.
+void clearOutfallDetails(db::Database& db, RecordSet& t16) {
+    const db::Value zone = t16.value("ZONE"), freq = t16.value("FREQ");
     for (const char* f : {"OUT_BL", "OUT_STA", "DESIGNED BY", "CHECKED BY", "LOCATION", "FREQUENCY"}) t16.set(f, "");
     for (const char* f : {"OUT_OFF", "OUT_EL", "OUT_TW", "INTENSITY_METHOD", "AREA1", "AREA2", "AREA3",
                           "EXIT_LOSS_COEFF"})
         t16.set(f, 0);
-    t16.set("ZONE", "1");
+    if (rain::findIdfCoefficients(db, zone, freq)) return;
+    if (const auto storm = rain::firstDesignStorm(db)) {
+        t16.set("ZONE", storm->first);
+        t16.set("FREQ", storm->second);
+    } else {
+        t16.set("ZONE", "1");  // an empty IDF table: the first zone and return period
+        t16.set("FREQ", 1);
+    }
 }
 
 }  // namespace
@@ -38,9 +48,19 @@ bool DiagramEditor::entityAddRequest(const std::string& text, const std::string&
                                      const std::function<NewNodeChoice()>& choose, std::string& addedName) {
     m_session.log("EntityAddRequest: Name '" + text + "'");
     addedName.clear();
-    const bool systemExists =
-        !m_system.empty() && m_db.scalar("SELECT COUNT(*) FROM T16 WHERE SYSTEM = ?", {m_system}).toInt() > 0;
-    if (!systemExists) {
+    const auto systemExists = [this] {
+        return !m_system.empty() && m_db.scalar("SELECT COUNT(*) FROM T16 WHERE SYSTEM = ?", {m_system}).toInt() > 0;
+    };
+    if (!systemExists() && offerSystem) {
+        // the first node of a project: the system it belongs to is made on the way
+        const ui::Answer a = m_ui.message("NO SYSTEM", kNoSystemQuestion, ui::Icon::Question, ui::Buttons::YesNo,
+                                          ui::Answer::Yes);
+        if (a != ui::Answer::Yes) return false;
+        const std::string added = trim(offerSystem());
+        if (!added.empty()) m_system = added;
+        return false;  // placed again by the caller once the new system is the current one
+    }
+    if (!systemExists()) {
         m_ui.beep();
         m_ui.message("",
                      "A System must be added before a node can be created.\r"
@@ -75,8 +95,7 @@ bool DiagramEditor::addOutfall(const std::string& name, const std::string& struc
     t16.set("STRUCT_NAME", trim(structure));
     t16.set("XD", x);
     t16.set("YD", y);
-    clearOutfallDetails(t16);
-    t16.set("FREQ", 1);
+    clearOutfallDetails(m_db, t16);
     t16.update();
     if (m_panel) m_panel->selectOutfall();
     m_session.log(" - DATA16: " + name + xyText(x, y));
@@ -143,8 +162,7 @@ void DiagramEditor::entityDeleted(const std::string& text) {
         t16.edit();
         t16.set("OUT_NODE", "");
         t16.set("STRUCT_NAME", "");
-        clearOutfallDetails(t16);
-        t16.set("FREQ", 3);
+        clearOutfallDetails(m_db, t16);
         t16.update();
         m_session.log(" - Out_Node: " + name);
         if (m_panel) m_panel->clearOutfall();

@@ -16,6 +16,10 @@ class EditPanel;
 
 namespace kolv::diagram {
 
+/// Asked when a node is placed before the project has a system (Yes, the default, adds one).
+inline constexpr const char* kNoSystemQuestion =
+    "A System must be added before a node can be created.\rAdd a storm sewer system now?";
+
 /// Name and structure chosen in the add-node dialog; an empty name cancels the add.
 struct NewNodeChoice {
     std::string name;
@@ -41,6 +45,12 @@ public:
     void setSystem(const std::string& system);
     const std::string& system() const { return m_system; }
     void attachPanel(editing::EditPanel* panel) { m_panel = panel; }
+
+    /// Adds a storm sewer system when a node is placed before the project has one (the engineer
+    /// names it); returns its name, or "" when none was added. Without it, placing is refused.
+    /// When it added one, the add request returns false with `system()` naming the new system:
+    /// the caller places the node again once that system is current.
+    std::function<std::string()> offerSystem;
 
     /// `EntityAddRequest`: adds a node or, for class "Outfall", the system's outfall at (x, y).
     /// `choose` runs the add-node dialog. Returns false when the add is cancelled; on success

@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "db/schema.h"
 #include "db/undo_history.h"
 
 namespace kolv::editing {
@@ -64,6 +65,11 @@ std::string displayNumber(const Value& v, db::FieldType type) {
 
 EditPanel::EditPanel(db::Database& db, Session& session, std::string system)
     : m_db(db), m_session(session), m_system(trim(system)) {
+    try {
+        m_metric = m_db.scalar("SELECT " + db::quoteIdent("ENGLISH_METRIC") + " FROM T0").toInt() != 0;
+    } catch (const std::exception&) {
+        m_metric = false;  // a project without its settings row is English
+    }
     clearNode();
     clearReach();
     clearOutfall();
@@ -325,6 +331,7 @@ bool EditPanel::updateOutfallRecord() {
 
 bool EditPanel::flushPendingEdits() {
     bool written = true;
+    lastStatus.clear();  // a message from an earlier write no longer holds
     if (m_session.nodeEditPending) {
         m_session.log("ClickEntityEx: NODE_RECORD_NEEDS_TO_BE_UPDATED-switch = TRUE");
         if (updateNodeRecord()) {
@@ -355,11 +362,29 @@ bool EditPanel::flushPendingEdits() {
     return written;
 }
 
+bool EditPanel::resolveRefusedEdit(ui::UiPort& ui) {
+    Fault fault;
+    if (m_session.nodeEditPending && fault.empty()) fault = nodeFault();
+    if (m_session.reachEditPending && fault.empty()) fault = reachFault();
+    if (m_session.outfallEditPending && fault.empty()) fault = outfallFault();
+    if (fault.empty()) return false;
+    const ui::Answer a = ui.message("INVALID DATA",
+                                    fault.message + "\r\rDiscard the changes to this record and go on?\r"
+                                                    "(No keeps the record on display to be corrected.)",
+                                    ui::Icon::Question, ui::Buttons::YesNo, ui::Answer::No);
+    if (a != ui::Answer::Yes) return false;
+    m_session.nodeEditPending = m_session.reachEditPending = m_session.outfallEditPending = false;
+    m_session.log("Refused edits discarded");
+    lastStatus.clear();
+    return true;
+}
+
 input::NumberCheck EditPanel::checkField(int index, const std::string& text) const {
-    if (index >= 2 && index < kNodeFieldCount) return input::checkField("NODE", nodeFieldName(index), text, fieldLabel(index));
-    if (index == 14) return input::checkField("REACH", "LENGTH", text, fieldLabel(index));
-    if (index == 16) return input::checkField("REACH", "ELEV1", text, fieldLabel(index));
-    if (index == 17) return input::checkField("REACH", "ELEV2", text, fieldLabel(index));
+    if (index >= 2 && index < kNodeFieldCount)
+        return input::checkField("NODE", nodeFieldName(index), text, fieldLabel(index), m_metric);
+    if (index == 14) return input::checkField("REACH", "LENGTH", text, fieldLabel(index), m_metric);
+    if (index == 16) return input::checkField("REACH", "ELEV1", text, fieldLabel(index), m_metric);
+    if (index == 17) return input::checkField("REACH", "ELEV2", text, fieldLabel(index), m_metric);
     input::NumberCheck any;
     any.value = 0.0;
     return any;
@@ -377,20 +402,13 @@ input::NumberCheck EditPanel::checkOutfallField(const std::string& field, const 
     std::string caption = field;
     for (const auto& [f, c] : kCaptions)
         if (field == f) caption = c;
-    if (field == "AREA1" || field == "AREA2" || field == "AREA3") {
-        // the system's default runoff coefficients
-        input::NumberRule c;
-        c.min = 0.0;
-        c.max = 1.0;
-        return input::checkNumber(text, caption, c);
-    }
     if (field == "FREQ") {
         input::NumberRule years;
         years.min = 0.0;
         years.minExclusive = true;
         return input::checkNumber(text, caption, years);
     }
-    return input::checkField("T16", field, text, caption);
+    return input::checkField("T16", field, text, caption, m_metric);
 }
 
 EditPanel::Fault EditPanel::nodeFault() const {
@@ -522,7 +540,7 @@ bool computeGuard(const std::string& currentSystem, ui::UiPort& ui) {
     }
     if (trim(currentSystem) == "<drains>") {
         ui.beep();
-        ui.message("", "This rountine can not be performed for systems '<drains>'.", ui::Icon::Exclamation);
+        ui.message("", "This routine can not be performed for systems '<drains>'.", ui::Icon::Exclamation);
         return false;
     }
     return true;

@@ -112,6 +112,10 @@ public:
     /// switch is set), with the trace lines of the diagnosis log. False when a record was
     /// kept back because one of its numbers is refused.
     bool flushPendingEdits();
+    /// When a pending value of the shown record is refused, asks whether to discard the record's
+    /// changes and go on ("Yes") or stay to correct it ("No", the default). Discarding drops the
+    /// pending edits, so the stored record stands. True when the panel may move to another record.
+    bool resolveRefusedEdit(ui::UiPort& ui);
 
     /// Reads a typed number of the panel strictly: the node and reach fields by their index
     /// (as `fieldLabel`), the outfall fields by their T16 field name.
@@ -164,6 +168,7 @@ private:
     db::Database& m_db;
     Session& m_session;
     std::string m_system;
+    bool m_metric = false;  ///< lengths in m, areas in ha: the ranges of typed values follow
     std::string m_nodeMarker, m_reachMarker, m_outfallMarker;
 };
 

@@ -13,29 +13,30 @@ using db::RecordSet;
 using db::Value;
 
 std::string nextNodeName(db::Database& db) {
+    // only read: the number is taken when a node of this name is added, inside that step
     RecordSet t0(db, "T0");
-    if (t0.empty()) {
-        t0.addNew();
-        t0.update();
-    }
+    if (t0.empty()) return "1";
     t0.moveFirst();
     const bool usePrefix = t0.flag("NEXT_NODE_USE_PREFIX");
     const std::string prefix = trim(t0.text("NEXT_NODE_PREFIX"));
-    long number = 1;
-    if (t0.isNull("NEXT_NODE_NUMBER")) {
-        t0.edit();
-        t0.set("NEXT_NODE_NUMBER", 1);
-        t0.update();
-    } else {
-        number = t0.integer("NEXT_NODE_NUMBER");
-    }
-    std::string digits = std::to_string(number);
-    std::string name = trim(left(usePrefix ? prefix + digits : digits, 8));
+    const long number = t0.isNull("NEXT_NODE_NUMBER") ? 1 : t0.integer("NEXT_NODE_NUMBER");
+    return trim(left(usePrefix ? prefix + std::to_string(number) : std::to_string(number), 8));
+}
+
+namespace {
+
+/// The proposed name was used: the next proposal takes the following number.
+void takeNodeNumber(db::Database& db, const std::string& added) {
+    RecordSet t0(db, "T0");
+    if (t0.empty() || !equalsIgnoreCase(nextNodeName(db), added)) return;
+    t0.moveFirst();
+    const long number = t0.isNull("NEXT_NODE_NUMBER") ? 1 : t0.integer("NEXT_NODE_NUMBER");
     t0.edit();
     t0.set("NEXT_NODE_NUMBER", number + 1);
     t0.update();
-    return name;
 }
+
+}  // namespace
 
 bool checkNewNodeName(db::Database& db, const std::string& system, const std::string& name, ui::UiPort& ui) {
     const std::string n = trim(name);
@@ -100,6 +101,7 @@ bool addNodeRecord(db::Database& db, const std::string& system, const std::strin
     nodes.set("STRUCT_NAME", trim(structure));
     for (const char* f : {"CALC_RUNOFF_C1", "CALC_RUNOFF_C2", "CALC_RUNOFF_C3"}) nodes.set(f, true);
     nodes.update();
+    takeNodeNumber(db, n);
     return true;
 }
 

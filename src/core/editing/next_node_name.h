@@ -10,8 +10,8 @@
 namespace kolv::editing {
 
 /// Proposes the next node name from T0 NEXT_NODE_USE_PREFIX, NEXT_NODE_PREFIX and
-/// NEXT_NODE_NUMBER (prefix + number, or the number alone, cut to 8 characters) and
-/// advances the stored number, whether or not the node is then added.
+/// NEXT_NODE_NUMBER (prefix + number, or the number alone, cut to 8 characters; a Null number is 1).
+/// Only reads: opening and cancelling the add-node dialog changes nothing in the project.
 std::string nextNodeName(db::Database& db);
 
 /// The OK checks of the add-node dialog: an empty name, a name used by a node of any
@@ -24,7 +24,8 @@ bool checkNewNodeName(db::Database& db, const std::string& system, const std::st
 std::vector<std::string> structuresForClass(db::Database& db, int engMet, const std::string& diagramClass);
 
 /// Adds a NODE record with the defaults of a newly placed node (areas and elevations 0,
-/// Tc 10 min, runoff coefficients to be computed). Refuses a name already used:
+/// Tc 10 min, runoff coefficients to be computed), and when the name is the proposed next name,
+/// advances NEXT_NODE_NUMBER in the same undo step. Refuses a name already used:
 /// "Node '" + name + "' already exist.". Returns true when added.
 bool addNodeRecord(db::Database& db, const std::string& system, const std::string& name,
                    const std::string& structure, double xd, double yd, ui::UiPort& ui);

@@ -1,9 +1,14 @@
 // The outfall and header record of a system.
 #include "editors/outfall_header.h"
 
+#include <array>
+#include <utility>
+
+#include "common/number_input.h"
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "db/schema.h"
 #include "editing/edit_panel.h"
 #include "db/undo_history.h"
 
@@ -71,7 +76,65 @@ std::optional<std::pair<std::string, std::string>> nodeNamed(db::Database& db, c
     return std::make_pair(trim(rs.text("NAME")), trim(rs.text("SYSTEM")));
 }
 
+namespace {
+
+bool projectIsMetric(db::Database& db) {
+    try {
+        return db.scalar("SELECT " + db::quoteIdent("ENGLISH_METRIC") + " FROM T0").toInt() != 0;
+    } catch (const std::exception&) {
+        return false;  // a project without its settings row is English
+    }
+}
+
+const std::array<std::pair<const char*, const char*>, 8> kNumberCaptions = {{
+    {"AREA1", "Area 1-C"},
+    {"AREA2", "Area 2-C"},
+    {"AREA3", "Area 3-C"},
+    {"ANGLE", "Angle"},
+    {"OUT_OFF", "Outfall Offset"},
+    {"OUT_TW", "Tailwater Elevation"},
+    {"OUT_EL", "Outfall Elevation"},
+    {"EXIT_LOSS_COEFF", "Exit Loss Coefficient"},
+}};
+
+input::NumberCheck checkNumberField(const std::string& field, std::string_view text, bool metric) {
+    std::string caption = field;
+    for (const auto& [f, c] : kNumberCaptions)
+        if (field == f) caption = c;
+    return input::checkField("T16", field, text, caption, metric);
+}
+
+}  // namespace
+
+input::NumberCheck checkOutfallHeaderField(db::Database& db, const std::string& field, std::string_view text) {
+    return checkNumberField(field, text, projectIsMetric(db));
+}
+
+std::optional<std::string> outfallHeaderFault(db::Database& db, const OutfallHeader& h) {
+    const bool metric = projectIsMetric(db);
+    const std::array<const std::string*, 8> texts = {&h.areaC[0], &h.areaC[1], &h.areaC[2], &h.angle,
+                                                     &h.offset,   &h.tailwater, &h.elevation, &h.exitLoss};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const input::NumberCheck c = checkNumberField(kNumberCaptions[i].first, *texts[i], metric);
+        if (!c.ok()) return c.error;
+    }
+    if (h.intensityMethod == 0 && !trim(h.rainfall2).empty()) {
+        input::NumberRule years;
+        years.min = 0.0;
+        years.minExclusive = true;
+        const input::NumberCheck c = input::checkNumber(h.rainfall2, "Frequency", years);
+        if (!c.ok()) return c.error;
+    }
+    return std::nullopt;
+}
+
 bool saveOutfallHeader(db::Database& db, const std::string& system, const OutfallHeader& h, ui::UiPort& ui) {
+    if (auto fault = outfallHeaderFault(db, h)) {
+        ui.beep();
+        ui.message("INVALID DATA", *fault, ui::Icon::Exclamation);
+        return false;
+    }
+    const auto number = [](const std::string& text) { return *input::parseNumber(text, "").value; };
     db::UndoAction step(db, "Outfall & Header Details");
     RecordSet rs(db, "T16", "SYSTEM = ?", {trim(system)});
     if (rs.empty()) {
@@ -94,17 +157,19 @@ bool saveOutfallHeader(db::Database& db, const std::string& system, const Outfal
     rs.edit();
     rs.set("DESIGNED BY", left(trim(h.designedBy), 30));
     rs.set("CHECKED BY", left(trim(h.checkedBy), 30));
-    rs.set("AREA1", leadingNumber(h.areaC[0]));
-    rs.set("AREA2", leadingNumber(h.areaC[1]));
-    rs.set("AREA3", leadingNumber(h.areaC[2]));
+    rs.set("AREA1", number(h.areaC[0]));
+    rs.set("AREA2", number(h.areaC[1]));
+    rs.set("AREA3", number(h.areaC[2]));
     rs.set("INTENSITY_METHOD", h.intensityMethod == 0 ? 0 : 1);
     // both pairs take the selectors' texts, whichever method is chosen (ZONE holds 10 characters)
     rs.set("ZONE", left(first, 10));
     rs.set("LOCATION", left(first, 20));
-    rs.set("FREQ", leadingNumber(second));
+    // a time-intensity table's frequency is a name; its number part is kept where it has one
+    const input::NumberCheck freq = input::parseNumber(second, "Frequency");
+    rs.set("FREQ", freq.ok() ? *freq.value : 0.0);
     rs.set("FREQUENCY", left(second, 20));
     rs.set("OUT_BL", left(trim(h.baseline), 8));
-    rs.set("ANGLE", leadingNumber(h.angle));
+    rs.set("ANGLE", number(h.angle));
     rs.set("AUTO_ROTATE", h.autoRotate);
     rs.set("MIRROR", h.mirror);
     rs.set("NODE_TYPE", h.nodeType);
@@ -112,10 +177,10 @@ bool saveOutfallHeader(db::Database& db, const std::string& system, const Outfal
     rs.set("BOTTOM_STATUS", h.bottomStatus);
     rs.set("OUT_NODE", outNode);
     rs.set("OUT_STA", left(trim(h.station), 12));
-    rs.set("OUT_OFF", leadingNumber(h.offset));
-    rs.set("OUT_TW", leadingNumber(h.tailwater));
-    rs.set("OUT_EL", leadingNumber(h.elevation));
-    rs.set("EXIT_LOSS_COEFF", leadingNumber(h.exitLoss));
+    rs.set("OUT_OFF", number(h.offset));
+    rs.set("OUT_TW", number(h.tailwater));
+    rs.set("OUT_EL", number(h.elevation));
+    rs.set("EXIT_LOSS_COEFF", number(h.exitLoss));
     rs.set("STRUCT_NAME", left(trim(h.structure), 8));
     rs.update();
     return true;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/number_input.h"
 #include "db/database.h"
 #include "ui/ui_port.h"
 
@@ -47,7 +48,15 @@ std::optional<OutfallHeader> loadOutfallHeader(db::Database& db, const std::stri
 /// project, as its name and system; nothing for an empty name or when no node has it.
 std::optional<std::pair<std::string, std::string>> nodeNamed(db::Database& db, const std::string& name);
 
-/// Refuses ("DUPLICATE RECORD") an outfall name that a node of the project already bears.
+/// The first typed number of the header outside its field's range or not a number, as the
+/// message says it ("Outfall Elevation must be between -30,000 and 30,000 ft."); nothing when all are good.
+std::optional<std::string> outfallHeaderFault(db::Database& db, const OutfallHeader& h);
+
+/// Reads one typed number of the header (`AREA1`..`AREA3`, `ANGLE`, `OUT_OFF`, `OUT_TW`, `OUT_EL`,
+/// `EXIT_LOSS_COEFF`) in its range, in the project's units.
+input::NumberCheck checkOutfallHeaderField(db::Database& db, const std::string& field, std::string_view text);
+
+/// Refuses ("INVALID DATA") a typed number outside its range and ("DUPLICATE RECORD") an outfall name that a node of the project already bears.
 /// Saves every field in the window's order: ZONE and LOCATION both from the first rainfall
 /// selector, FREQ and FREQUENCY both from the second. A missing row is reported
 /// ("MISSING DATA") and false returned.

@@ -1,6 +1,9 @@
 // The project setup record (T0).
 #include "editors/project_setup.h"
 
+#include "common/number_input.h"
+#include "hydraulics/design_ranges.h"
+
 #include "common/text.h"
 #include "common/utf8_text.h"
 #include "db/record_set.h"
@@ -96,6 +99,10 @@ void setFrenchDrainJurisdiction(db::Database& db, int choice) {
     writeField(db, "FRENCH_DRAIN_JURIS", choice);
 }
 
+input::NumberCheck checkJunctionCoefficient(std::string_view text) {
+    return hydraulics::checkDesignValue(hydraulics::DesignValue::JunctionLossK, text, false);
+}
+
 void setJunctionCoefficient(db::Database& db, int n, double k) {
     db::UndoAction step(db, "Project Setup");
     if (n < 1 || n > kJunctionConfigurations) return;
@@ -108,11 +115,16 @@ bool saveProjectSetup(db::Database& db, const ProjectSetup& s, ui::UiPort& ui) {
         ui.invalidData("The node name prefix is limited to 6 characters.");
         return false;
     }
-    double number = leadingNumber(s.nextNumber);
-    if (number < 0 || number > 32767) {
-        ui.invalidData("The next node number must lie between 0 and 32767.");
+    input::NumberRule numbers;
+    numbers.min = 0;
+    numbers.max = 32767;
+    numbers.integer = true;
+    const input::NumberCheck next = input::checkNumber(s.nextNumber, "The next node number", numbers);
+    if (!next.ok()) {
+        ui.invalidData(next.error);
         return false;
     }
+    const double number = *next.value;
     RecordSet t0 = openT0(db);
     t0.edit();
     t0.set("PRJ_NUMBER", left(trim(s.number), 30));

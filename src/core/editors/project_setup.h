@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "common/number_input.h"
 #include "db/database.h"
 #include "ui/ui_port.h"
 
@@ -40,6 +41,9 @@ bool confirmUnitSystemChange(bool toMetric, ui::UiPort& ui);
 void setUnitSystem(db::Database& db, bool metric);
 /// Writes FRENCH_DRAIN_JURIS at once.
 void setFrenchDrainJurisdiction(db::Database& db, int choice);
+/// Reads a typed junction-configuration loss coefficient (0..100).
+input::NumberCheck checkJunctionCoefficient(std::string_view text);
+
 /// Writes the coefficient of junction configuration n (1..14).
 void setJunctionCoefficient(db::Database& db, int n, double k);
 

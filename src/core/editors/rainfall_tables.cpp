@@ -2,6 +2,7 @@
 #include "editors/rainfall_tables.h"
 
 #include "common/text.h"
+#include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
 #include "session/session.h"
@@ -104,7 +105,7 @@ bool addTimeIntensityTable(db::Database& db, const std::string& location, const 
     }
     for (const auto& [caption, text] : {std::pair<const char*, const std::string&>{"Location", loc},
                                         std::pair<const char*, const std::string&>{"Frequency", freq}}) {
-        if (text.size() > 20) {  // LOCATION and FREQUENCY are Text(20)
+        if (charCount(text) > 20) {  // LOCATION and FREQUENCY are Text(20)
             ui.invalidData(std::string(caption) + " is limited to 20 characters.");
             return false;
         }

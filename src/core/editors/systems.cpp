@@ -5,6 +5,7 @@
 #include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
+#include "rain/intensity.h"
 
 namespace kolv::editors {
 
@@ -29,6 +30,13 @@ bool addSystem(db::Database& db, const std::string& name, ui::UiPort& ui) {
     db::Transaction tx(db);
     t16.addNew();
     t16.set("SYSTEM", n);
+    // the design storm of a new system is one the project's IDF table holds: the first zone's
+    // 10-year storm, or that zone's first return period
+    if (const auto storm = rain::firstDesignStorm(db)) {
+        t16.set("INTENSITY_METHOD", 0);
+        t16.set("ZONE", storm->first);
+        t16.set("FREQ", storm->second);
+    }
     t16.update();
     // rows left behind by an earlier system of the same name do not belong to the new one
     RecordSet::executeDelete(db, "NODE", "SYSTEM = ?", {n});

@@ -17,7 +17,9 @@ const std::string& importHelpText() {
         "\n"
         "Quoted values. A value that starts with a double quote runs to the closing quote and may hold the "
         "separator, a line break, or a doubled quote (\"\") for one quote mark, as spreadsheets write CSV files. "
-        "Quote marks, single and double, are then removed from the values that are stored.\n"
+        "Quote marks, single and double, are then removed from the values that are stored; so is the "
+        "apostrophe the structure export writes ahead of a value beginning with =, @, a tab or a carriage "
+        "return, and that first character is kept.\n"
         "\n"
         "The heading row. With \"First row holds the column headings\" checked (the usual case) the first "
         "non-empty line names the columns; a setup assigns destinations by these names (compared without "
@@ -37,9 +39,15 @@ const std::string& importHelpText() {
         "\"Reach: To Node\" has a value describes the pipe leaving its node: the reach is named after the node "
         "and runs from it.\n"
         "\n"
-        "All or nothing. One import is one change of the project (Edit > Undo takes it back). If the project "
-        "refuses a value (for example a node name longer than 8 characters), or you press Cancel, nothing is "
-        "imported and the message names the row and column.\n";
+        "Refused values. If the project refuses a value (a node name longer than 8 characters, text in a "
+        "number column, a number out of its range), that row is skipped whole and the log names the row, the "
+        "column and the reason; the other rows are imported. A row with more values than the heading has "
+        "columns is named in the log too: an unquoted decimal comma moves its later values one column on. "
+        "The log ends with the rows read, written and skipped.\n"
+        "\n"
+        "One change. One import is one change of the project (Edit > Undo takes it back). If the project "
+        "cannot be written (a full disk, a damaged file), or you press Cancel, nothing is imported and the "
+        "message names the row and column where it stopped.\n";
     return text;
 }
 

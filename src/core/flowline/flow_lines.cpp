@@ -385,7 +385,7 @@ FlowLineOptions FlowLineOptions::defaults(bool metric) {
 }
 
 std::optional<std::string> validateOptions(const FlowLineOptions& options) {
-    if (!(options.minSlopePercent > 0.0)) return std::string("Minimum pipe slope must greater than zero");
+    if (!(options.minSlopePercent > 0.0)) return std::string("Minimum pipe slope must be greater than zero");
     return std::nullopt;
 }
 

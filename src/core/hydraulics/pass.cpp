@@ -91,7 +91,7 @@ void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io, NormalDept
     if (r.pipeArea == 0)
         stopWith(io, "Invalid Data in Pipe Definition",
                  "A pipe has been defined with a cross sectional 'Area' of 0\n"
-                 "Use pulldown Edit>Pipe Defitinions to correct the pipe definition.\n"
+                 "Use pulldown Edit>Pipe Definitions to correct the pipe definition.\n"
                  "Hydraulics Calculations Terminated.");
 
     r.velocity = r.q / barrels / r.pipeArea;  // V = Q / barrels / A
@@ -232,6 +232,7 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         r.fdReduction = r.fdReductionSub = 0;
         const double hglAtNodePrev = r.hglAtNode;
         r.intensity = rain::CALC_INTENSITY(io.session, static_cast<float>(r.tcWork), s.idf);
+        if (s.options.intensityFactor != 1.0) r.intensity *= s.options.intensityFactor;  // adjusted rainfall
         // A rainfall that gives no (or a negative) intensity at a duration it is asked for is wrong
         // data, not a dry node: say so instead of computing flows from it.
         if (!(r.intensity > 0) && r.totalCa > 0)

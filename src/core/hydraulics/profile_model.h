@@ -95,6 +95,12 @@ struct ProfileGeometry {
     std::vector<ProfilePipe> pipes;
     std::vector<ProfileStructure> structures;
     std::vector<ProfileLabel> labels;
+    /// Grade lines of check storms drawn beside the design's, each with its scenario name.
+    struct NamedLine {
+        std::string name;
+        std::vector<ProfilePoint> points;
+    };
+    std::vector<NamedLine> scenarioHgl;
     double tailwater = 0;
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0;  ///< extent of every line
     bool empty() const { return path.empty(); }

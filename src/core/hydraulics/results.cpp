@@ -132,7 +132,7 @@ std::vector<std::string> recordWarnings(const HydraulicRecord& r, bool metric, b
         }
         const double clearance = r.inletElev - r.hglAtNode;
         if (clearance < r.hglClear)
-            w.push_back(node + "  Min HGL clearence exceeded by " + qty((r.hglClear - clearance) * lenFactor, metric) +
+            w.push_back(node + "  Min HGL clearance exceeded by " + qty((r.hglClear - clearance) * lenFactor, metric) +
                         lenUnit);
     }
     if (r.isDitch()) {

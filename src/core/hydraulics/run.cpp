@@ -83,7 +83,9 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     }
 
     // 2-7. The system loaded, linked, accumulated and checked.
-    auto loaded = loadSystemForRun(project, session, ui, system, msg);
+    LoadOptions loadOptions;
+    loadOptions.frequency = trim(options.frequency);
+    auto loaded = loadSystemForRun(project, session, ui, system, msg, loadOptions);
     if (!loaded) return res;
     res.records = std::move(loaded->records);
     res.heading = loaded->heading;
@@ -123,6 +125,12 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
         msg.push_back(*fault);
         ui.invalidData(*fault);
         msg.push_back("Cleaning up temporary data arrays");
+        return res;
+    }
+    if (!options.writeResults) {
+        // A check storm: the design's results stay as they are.
+        msg.push_back("Cleaning up temporary data arrays");
+        res.status = 0;
         return res;
     }
     {

@@ -25,6 +25,10 @@ struct RunOptions {
     double maxHglDifference = 0.01;    ///< ft; clamped to 0.0001..0.25
     double minPhysicalVelocity = 2.5;  ///< ft/s, for the minimum physical slope
     bool inletCapacityWarnings = true; ///< list the inlets whose capacity the local runoff exceeds
+    // A check storm of the current design: another return period and a rainfall adjustment.
+    std::string frequency;             ///< empty: the system's own return period
+    double intensityFactor = 1.0;      ///< every intensity multiplied by it (1.15: 15 % more rain)
+    bool writeResults = true;          ///< off: the records are returned and nothing is written
 };
 
 /// The run's options from the window's options.

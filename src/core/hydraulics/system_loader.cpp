@@ -302,7 +302,7 @@ std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& sess
     }
 
     // 3. Incoming records.
-    msg.push_back("Deterimning 'IN' field inter-connections");
+    msg.push_back("Determining 'IN' field inter-connections");
     if (!network::determineIncoming(array, ui)) return std::nullopt;
     for (std::size_t i = 0; i < array.size(); ++i)
         for (int k = 0; k < 4; ++k) recs[i].in[k] = array[i].in[k];
@@ -330,14 +330,18 @@ std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& sess
             out.heading.stateRoad = t0.text("PRJ_STATE_ROAD");
         }
     }
-    const rain::SystemRainfall rainfall = rain::readSystemRainfall(db, system);
+    rain::SystemRainfall rainfall = rain::readSystemRainfall(db, system);
+    if (!options.frequency.empty()) {
+        rainfall.freq = db::Value(options.frequency);
+        rainfall.frequency = options.frequency;
+    }
     session.intensityMethod = rainfall.method;
     if (rainfall.method == rain::kMethodTable)
         rain::LOAD_TIME_INTENSITY_TABLE(db, session, ui, rainfall.location, rainfall.frequency);
 
     // 5. IDF coefficients.
     if (rainfall.method == rain::kMethodIdf) {
-        msg.push_back("Load IDF coefficints from IDF table");
+        msg.push_back("Load IDF coefficients from IDF table");
         auto idf = rain::lookupIdfCoefficients(db, ui, rainfall.zone, rainfall.freq);
         if (!idf) return std::nullopt;
         out.idf = *idf;

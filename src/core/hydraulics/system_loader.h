@@ -37,6 +37,9 @@ struct LoadOptions {
     ExtraFieldsReader readNodeExtra;
     /// Called for every record with a REACH row, after its reach part was read; may be empty.
     ExtraFieldsReader readReachExtra;
+    /// A return period other than the system's (a check storm): the frequency looked up in the
+    /// system's IDF zone or time-intensity location. Empty: the system's own.
+    std::string frequency;
 };
 
 /// A system loaded for a run: records in flow order (feet, acres, cfs) with their incoming and

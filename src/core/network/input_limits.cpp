@@ -51,16 +51,17 @@ public:
     /// The value against a typed-input rule of the field.
     void rule(const std::string& table, const std::string& kind, const std::string& record, const std::string& field,
               double v) {
-        const auto r = input::fieldRule(table, field);
+        const auto r = input::fieldRule(table, field, m_metric);
         if (r && !r->accepts(v)) add(table, kind, record, field, "= " + shown(v) + ": must be " + r->describe() + ".");
     }
-    /// A length (project units) above the absurd limit, or not a number.
-    void length(const std::string& table, const std::string& kind, const std::string& record,
+    /// A length (project units) above the absurd limit, or not a number: listed, and true.
+    bool length(const std::string& table, const std::string& kind, const std::string& record,
                 const std::string& field, double v, double limitFt) {
         const double ft = m_metric ? v * kFeetPerMeter : v;
-        if (!std::isfinite(v) || std::fabs(ft) > limitFt)
-            add(table, kind, record, field,
-                "= " + shown(v) + ": beyond " + limitText(limitFt) + "; the stored value looks damaged.");
+        if (std::isfinite(v) && std::fabs(ft) <= limitFt) return false;
+        add(table, kind, record, field,
+            "= " + shown(v) + ": beyond " + limitText(limitFt) + "; the stored value looks damaged.");
+        return true;
     }
     std::string limitText(double limitFt) const {
         return m_metric ? fmt::format("{:g} m", std::round(limitFt / kFeetPerMeter * 100) / 100)
@@ -191,11 +192,12 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
             for (int k = 0; k < 3; ++k) {
                 const std::string cat = kCategory[k];
                 const double area = n.number("P_C" + cat + "DA");
-                f.rule("NODE", "Node", name, "P_C" + cat + "DA", area);
-                if (std::fabs(area) > kMaxArea)
+                if (!(std::fabs(area) <= kMaxArea))
                     f.add("NODE", "Node", name, "P_C" + cat + "DA",
                           "= " + shown(area) + ": beyond " + fmt::format("{:g}", kMaxArea) +
                               "; the stored value looks damaged.");
+                else
+                    f.rule("NODE", "Node", name, "P_C" + cat + "DA", area);
                 // A coefficient counts only where it multiplies an area.
                 if (area == 0) continue;
                 if (n.flag("CALC_RUNOFF_C" + cat))
@@ -203,6 +205,7 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
                 else
                     f.rule("NODE", "Node", name, "RUNOFF_C" + cat, n.number("RUNOFF_C" + cat));
             }
+            if (!scope.fixedTcMinutes) f.rule("NODE", "Node", name, "TC", n.number("TC"));
             durations.insert(scope.fixedTcMinutes ? *scope.fixedTcMinutes : rain::inletDuration(n.number("TC")));
         }
         if (scope.elevations) {
@@ -233,15 +236,16 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
         }
         if (scope.lengths) {
             const double length = r.number("LENGTH");
-            if (scope.zeroLengths)
-                f.rule("REACH", "Reach", name, "LENGTH", length);
-            else if (!(length > 0))
-                f.add("REACH", "Reach", name, "LENGTH", "= " + shown(length) + ": must be greater than 0.");
-            f.length("REACH", "Reach", name, "LENGTH", length, kMaxLengthFt);
-            if (!r.isNull("HYD_LENGTH")) {
-                f.rule("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"));
-                f.length("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"), kMaxLengthFt);
+            // a damaged length is listed once, as damaged
+            if (!f.length("REACH", "Reach", name, "LENGTH", length, kMaxLengthFt)) {
+                if (scope.zeroLengths)
+                    f.rule("REACH", "Reach", name, "LENGTH", length);
+                else if (!(length > 0))
+                    f.add("REACH", "Reach", name, "LENGTH", "= " + shown(length) + ": must be greater than 0.");
             }
+            if (!r.isNull("HYD_LENGTH") &&
+                !f.length("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"), kMaxLengthFt))
+                f.rule("REACH", "Reach", name, "HYD_LENGTH", r.number("HYD_LENGTH"));
         }
         if (ditch) {
             if (scope.ditchRoughness) f.rule("REACH", "Reach", name, "DITCH_MANNINGS", r.number("DITCH_MANNINGS"));

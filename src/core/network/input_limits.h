@@ -5,19 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "common/number_input.h"
 #include "db/database.h"
 #include "ui/ui_port.h"
 
 namespace kolv::network {
 
-/// Pipe height and width above this are taken for damaged data (ft).
-inline constexpr double kMaxPipeSizeFt = 50.0;
-/// Reach lengths above this are taken for damaged data (ft).
-inline constexpr double kMaxLengthFt = 100000.0;
-/// Elevations beyond this, up or down, are taken for damaged data (ft).
-inline constexpr double kMaxElevationFt = 30000.0;
-/// Drainage areas above this are taken for damaged data (acres, or hectares in a metric project).
-inline constexpr double kMaxArea = 1.0e6;
+/// Limits beyond which stored data is taken for damaged: the same as for typed input.
+inline constexpr double kMaxPipeSizeFt = input::kMaxPipeSizeFt;
+inline constexpr double kMaxLengthFt = input::kMaxLengthFt;
+inline constexpr double kMaxElevationFt = input::kMaxElevationFt;
+inline constexpr double kMaxArea = input::kMaxArea;
 
 /// What a computation reads, and so what is checked.
 struct InputLimitScope {

@@ -175,7 +175,7 @@ LoadStatus loadPipeNodalArray(db::Database& db, const std::string& system, ui::U
 }
 
 bool determineIncoming(PipeNodalArray& array, ui::UiPort& ui) {
-    ui.status("Deterimning 'IN' field inter-connections");
+    ui.status("Determining 'IN' field inter-connections");
     // Records draining into each node, ascending by index (flow order).
     std::unordered_map<std::string, std::vector<int>> intoNode;
     intoNode.reserve(array.size());

@@ -104,7 +104,7 @@ std::string loopMessage(const std::vector<std::string>& loopNodes);
 /// the computation then reads the node and reach fields it needs.
 LoadStatus loadPipeNodalArray(db::Database& db, const std::string& system, ui::UiPort& ui, PipeNodalArray& out);
 
-/// Fills the IN fields of an array in flow order (announced as "Deterimning 'IN' field
+/// Fills the IN fields of an array in flow order (announced as "Determining 'IN' field
 /// inter-connections"). A fifth incoming reach shows the "Maximum(4) number of incoming pipes"
 /// message and returns false.
 bool determineIncoming(PipeNodalArray& array, ui::UiPort& ui);

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <limits>
 
+#include "common/number_input.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "common/vb_format.h"
@@ -143,6 +144,21 @@ bool LOAD_TIME_INTENSITY_TABLE(db::Database& db, Session& session, ui::UiPort& u
 std::string idfKey(const db::Value& v) {
     if (v.isNumber()) return shortestText(v.toDouble());
     return trim(v.toText());
+}
+
+std::optional<std::pair<std::string, double>> firstDesignStorm(db::Database& db) {
+    constexpr double kPreferredYears = 10.0;
+    std::optional<std::pair<std::string, double>> first;
+    db::RecordSet t2(db, "T2");
+    for (t2.moveFirst(); !t2.eof(); t2.moveNext()) {
+        const std::string zone = trim(t2.text("Zone"));
+        const input::NumberCheck years = input::parseNumber(trim(t2.text("Freq")), "Freq");
+        if (zone.empty() || !years.ok() || !(*years.value > 0)) continue;
+        if (!first) first = std::make_pair(zone, *years.value);
+        else if (zone != first->first) continue;
+        if (*years.value == kPreferredYears) return std::make_pair(zone, *years.value);
+    }
+    return first;
 }
 
 std::optional<IdfCoefficients> findIdfCoefficients(db::Database& db, const db::Value& zone, const db::Value& freq) {

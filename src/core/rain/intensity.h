@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <string>
 
 #include "db/database.h"
@@ -73,6 +74,10 @@ struct SystemRainfall {
 /// The T2 row of a zone and frequency as its coefficients, without any message: nothing when
 /// there is no such row.
 std::optional<IdfCoefficients> findIdfCoefficients(db::Database& db, const db::Value& zone, const db::Value& freq);
+
+/// The design storm a new system or outfall starts with (IDF zone and return period in years): the
+/// first zone of the IDF table with its 10-year row, or that zone's first row; nothing for an empty table.
+std::optional<std::pair<std::string, double>> firstDesignStorm(db::Database& db);
 
 /// Reads the rainfall fields of a system's T16 row (all defaults when the row is missing).
 SystemRainfall readSystemRainfall(db::Database& db, const std::string& system);

@@ -1,7 +1,9 @@
 // A laid-out paged document: pages of positioned text runs and rules, in points, ready to paint.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "reports/font_metrics.h"
@@ -21,6 +23,7 @@ struct TextRun {
     Align align = Align::Left;
     Font font;
     std::string text;  ///< UTF-8
+    std::uint32_t color = 0x000000;  ///< 0xRRGGBB
 };
 
 /// A straight line (pt), e.g. under the column headings.
@@ -29,7 +32,21 @@ struct Rule {
     double thicknessPt = 0.5;
 };
 
+/// A drawn line of several points (pt, from the top-left corner of the paper): a polyline, or
+/// a closed outline that may be filled. Drawing sheets (profiles, plans) are made of these.
+struct Shape {
+    enum class Dash { Solid, Dashed, Dotted };
+    std::vector<std::pair<double, double>> points;  ///< x, y (pt)
+    double widthPt = 0.5;              ///< 0 = no outline
+    std::uint32_t color = 0x000000;    ///< outline, 0xRRGGBB
+    Dash dash = Dash::Solid;
+    bool closed = false;
+    bool filled = false;
+    std::uint32_t fill = 0xFFFFFF;     ///< fill colour of a closed outline
+};
+
 struct Page {
+    std::vector<Shape> shapes;  ///< painted first, in order
     std::vector<TextRun> texts;
     std::vector<Rule> rules;
 };

@@ -88,7 +88,7 @@ public:
         if (name == "SYSTEM") return db::Value(system());
         if (name == "DATE") return db::Value(m_in.dateText.empty() ? currentDateText() : m_in.dateText);
         if (name == "TIME") return db::Value(m_in.timeText.empty() ? currentTimeText() : m_in.timeText);
-        if (name == "PAGE") return db::Value(page);
+        if (name == "PAGE") return db::Value(page + m_in.firstPage - 1);
         if (name == "UNITS") return db::Value(m_in.metric ? "Metric" : "English");
         if (name == "PROJECT") return db::Value(m_in.projectName);
         if (name == "TEMPLATE") return db::Value(m_tpl.name);
@@ -289,7 +289,17 @@ TextRun boxed(std::string text, double x, double baseline, double width, Align a
 
 LayoutResult ReportRunner::layout() const {
     LayoutResult out;
-    const ReportTemplate& t = m_tpl;
+    // The caller's paper and margins, when given, replace the template's.
+    ReportTemplate sized = m_tpl;
+    if (m_inputs.paperWidthPt > 0 && m_inputs.paperHeightPt > 0) {
+        sized.paperWidthPt = m_inputs.paperWidthPt;
+        sized.paperHeightPt = m_inputs.paperHeightPt;
+    }
+    if (m_inputs.marginLeftPt > 0) sized.marginLeft = m_inputs.marginLeftPt;
+    if (m_inputs.marginTopPt > 0) sized.marginTop = m_inputs.marginTopPt;
+    if (m_inputs.marginRightPt > 0) sized.marginRight = m_inputs.marginRightPt;
+    if (m_inputs.marginBottomPt > 0) sized.marginBottom = m_inputs.marginBottomPt;
+    const ReportTemplate& t = sized;
     Document& doc = out.document;
     doc.widthPt = t.paperWidthPt;
     doc.heightPt = t.paperHeightPt;
@@ -468,7 +478,7 @@ LayoutResult ReportRunner::layout() const {
     }
 
     // Closing identification line of every page: program, template and project; page n of m.
-    const int pages = static_cast<int>(doc.pages.size());
+    const int pages = m_inputs.closingLine ? static_cast<int>(doc.pages.size()) : 0;
     for (int p = 0; p < pages; ++p) {
         Page& pg = doc.pages[static_cast<std::size_t>(p)];
         double base = closeTop + ascentPt(closeFont) + 2;

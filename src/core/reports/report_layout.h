@@ -22,6 +22,14 @@ struct ReportInputs {
     std::string dateText;    ///< {DATE}; "" = today (MM/DD/YYYY)
     std::string timeText;    ///< {TIME}; "" = now (h:mm AM)
     std::vector<std::string> notes;  ///< lines printed after the records and the template's footers
+    /// {PAGE} of the first page: a report bound into a larger set of sheets counts on from it.
+    int firstPage = 1;
+    /// The closing identification line under every page ("Page n of m"); off when the pages get
+    /// a title block of their own.
+    bool closingLine = true;
+    /// Paper (pt, orientation applied) and margins replacing the template's; 0 keeps the template's.
+    double paperWidthPt = 0, paperHeightPt = 0;
+    double marginLeftPt = 0, marginTopPt = 0, marginRightPt = 0, marginBottomPt = 0;
 };
 
 /// The report after the records were read and formatted, before it is put on pages.

@@ -105,9 +105,8 @@ DesignCriteria DesignCriteria::defaults(bool metric) {
     return c;
 }
 
-DesignCriteria loadCriteria(db::Project& project) {
-    DesignCriteria c = DesignCriteria::defaults(project.metric);
-    db::Database& db = *project.db;
+DesignCriteria loadCriteria(db::Database& db, bool metric) {
+    DesignCriteria c = DesignCriteria::defaults(metric);
     if (!db.hasTable(kCriteriaTable)) return c;
     db::Statement& q = db.cached("SELECT NAME, VALUE FROM DESIGN_CRITERIA");
     q.reset();
@@ -119,7 +118,7 @@ DesignCriteria loadCriteria(db::Project& project) {
             if (s->kind == Kind::OptionalLength) put(c, *s, std::nullopt);
             continue;
         }
-        put(c, *s, v.toDouble() / toProject(s->kind, project.metric));
+        put(c, *s, v.toDouble() / toProject(s->kind, metric));
     }
     q.reset();
     return c;
@@ -172,8 +171,7 @@ std::optional<std::string> validateCriteria(const DesignCriteria& c) {
     return std::nullopt;
 }
 
-void saveCriteria(db::Project& project, const DesignCriteria& c) {
-    db::Database& db = *project.db;
+void saveCriteria(db::Database& db, bool metric, const DesignCriteria& c) {
     db::UndoAction step(db, "Design Criteria");
     if (!db.hasTable(kCriteriaTable)) {
         db.createTable(*db::schemaTable(kCriteriaTable));
@@ -182,7 +180,7 @@ void saveCriteria(db::Project& project, const DesignCriteria& c) {
     db::Transaction tx(db);
     for (const Spec& s : kSpecs) {
         const std::optional<double> v = get(c, s);
-        const db::Value stored = v ? db::Value(*v * toProject(s.kind, project.metric)) : db::Value();
+        const db::Value stored = v ? db::Value(*v * toProject(s.kind, metric)) : db::Value();
         const db::Value old = db.scalar("SELECT VALUE FROM DESIGN_CRITERIA WHERE NAME = ?", {s.stored});
         const bool exists = db.scalar("SELECT COUNT(*) FROM DESIGN_CRITERIA WHERE NAME = ?", {s.stored}).toInt() > 0;
         if (!exists) {

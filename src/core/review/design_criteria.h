@@ -34,7 +34,8 @@ struct CriterionInfo {
 };
 
 /// Reads the project's criteria; a project without any keeps the defaults (nothing is written).
-DesignCriteria loadCriteria(db::Project& project);
+DesignCriteria loadCriteria(db::Database& db, bool metric);
+inline DesignCriteria loadCriteria(db::Project& project) { return loadCriteria(*project.db, project.metric); }
 
 /// The criteria as text in project units, in the order of the setup window and the CLI listing.
 std::vector<CriterionInfo> describeCriteria(const DesignCriteria& criteria, bool metric);
@@ -48,7 +49,10 @@ std::optional<std::string> applyCriterion(DesignCriteria& criteria, const std::s
 std::optional<std::string> validateCriteria(const DesignCriteria& criteria);
 
 /// Stores the criteria as one undoable step ("Design Criteria"), creating their table when missing.
-void saveCriteria(db::Project& project, const DesignCriteria& criteria);
+void saveCriteria(db::Database& db, bool metric, const DesignCriteria& criteria);
+inline void saveCriteria(db::Project& project, const DesignCriteria& criteria) {
+    saveCriteria(*project.db, project.metric, criteria);
+}
 
 /// Name of the table that keeps the criteria.
 inline constexpr const char* kCriteriaTable = "DESIGN_CRITERIA";

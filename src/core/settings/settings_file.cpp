@@ -31,7 +31,7 @@ std::string withSlash(std::string folder) {
 
 /// Reads key=value lines: a line ends at a line feed; the key is the text before the first
 /// "=" (which must be at position 2 or later), the value the rest without its carriage
-/// return, trimmed and upper-cased.
+/// return, trimmed. Values keep their spelling: paths on this system tell capitals apart.
 bool readRaw(const std::string& path, RawValues& out) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -51,7 +51,7 @@ bool readRaw(const std::string& path, RawValues& out) {
         // The line's last character is its carriage return; a file saved without them
         // (edited by hand) keeps its values whole.
         if (!value.empty() && value.back() == '\r') value.pop_back();
-        value = toUpper(trim(value));
+        value = trim(value);
         for (int i = 0; i < 4; ++i) {
             if (key == "RECENTFILE" + std::to_string(i + 1)) out.recentFiles[i] = value, out.recentSeen[i] = true;
             if (key == "RECENTDRAW" + std::to_string(i + 1)) out.recentDraw[i] = value;
@@ -92,15 +92,17 @@ Settings SettingsFile::read() {
         out.close();
         if (!readRaw(m_path, raw)) {
             // A folder we can not write: carry on with the values we would have written.
-            raw.palette = toUpper(palette);
+            raw.palette = palette;
             raw.paletteSeen = true;
-            raw.report = toUpper(reports);
+            raw.report = reports;
             raw.reportSeen = true;
         }
     }
     Settings s;
     s.recentFiles = raw.recentFiles;
-    s.recentVisible = raw.recentSeen;
+    // an entry without a path is no file to offer: no "2", "3", "4" alone in the menu
+    for (std::size_t i = 0; i < s.recentVisible.size(); ++i)
+        s.recentVisible[i] = raw.recentSeen[i] && !raw.recentFiles[i].empty();
     s.recentDraw = raw.recentDraw;
     s.palettePath = raw.palette;
     if (!raw.reportSeen) s.reportFolder = fallbackReportFolder();
@@ -112,8 +114,8 @@ Settings SettingsFile::read() {
 bool SettingsFile::write(const std::string& value, int mode, Settings& state) {
     RawValues raw;
     readRaw(m_path, raw);
-    // The file holds its values in capitals, so the path just opened is compared without
-    // regard to case: reopening the first entry must not list it a second time.
+    // Files written by earlier versions hold their values in capitals, so the path just opened is
+    // compared without regard to case: reopening the first entry must not list it a second time.
     if (mode == kModeProject && equalsIgnoreCase(trim(value), trim(raw.recentFiles[0]))) return false;
     if (mode == kModeDiagram && equalsIgnoreCase(trim(value), trim(raw.recentDraw[0]))) return false;
     if (mode == kModeProject) {

@@ -10,8 +10,8 @@ namespace kolv::settings {
 
 /// What the program keeps from the settings file.
 struct Settings {
-    std::array<std::string, 4> recentFiles;     ///< values as read (upper-cased), "" when absent
-    std::array<bool, 4> recentVisible{};        ///< the menu entry was filled from the file
+    std::array<std::string, 4> recentFiles;     ///< paths as written (as the engineer typed them), "" when absent
+    std::array<bool, 4> recentVisible{};        ///< the file names a path for the menu entry
     std::array<std::string, 4> recentDraw;      ///< read, never written back
     std::string palettePath;
     std::string reportFolder;
@@ -35,7 +35,7 @@ public:
     const std::string& path() const { return m_path; }
 
     /// Reads the file, creating it when it can not be opened (palette and report folder
-    /// set to the installed copies). Values come back upper-cased.
+    /// set to the installed copies). Values come back as written.
     Settings read();
 
     /// Records a change. Mode 0: a project was opened with `value`; 1: a diagram file was used;

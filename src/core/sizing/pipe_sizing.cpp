@@ -217,7 +217,7 @@ void backWaterGradeLine(SizingSystem& sys) {
     }
 }
 
-/// "... feet clearence. Node: ..." for every structure whose grade line leaves less than its clearance.
+/// "... feet clearance. Node: ..." for every structure whose grade line leaves less than its clearance.
 void clearanceLines(const SizingSystem& sys, bool metric, std::vector<std::string>& lines) {
     for (const auto& r : sys.records) {
         if (!r.nodeFound || !r.hasStructure) continue;
@@ -225,9 +225,9 @@ void clearanceLines(const SizingSystem& sys, bool metric, std::vector<std::strin
         if (clearanceFt >= r.hglClear) continue;
         if (metric)
             lines.push_back(vbFormat(clearanceFt * kMetersPerFoot, "0.000") + " meters (" + vbFormat(clearanceFt, "0.000") +
-                            " feet) clearence. Node: " + r.name);
+                            " feet) clearance. Node: " + r.name);
         else
-            lines.push_back(vbFormat(clearanceFt, "0.000") + " feet clearence. Node: " + r.name);
+            lines.push_back(vbFormat(clearanceFt, "0.000") + " feet clearance. Node: " + r.name);
     }
 }
 
@@ -463,7 +463,7 @@ std::optional<std::string> validateOptions(const SizingOptions& o) {
     if (o.criterion == Criterion::Velocity) {
         if (!(o.maxVelocity > 0)) return std::string("Maximum velocity must be greater than zero");
         if (o.useMinVelocity && !(o.maxVelocity > o.minVelocity))
-            return std::string("Maximum velocity must be greater the minimum velocity");
+            return std::string("Maximum velocity must be greater than the minimum velocity");
     }
     return std::nullopt;
 }

@@ -17,13 +17,19 @@
 #include "gui/compute/listing_view.h"
 #include "gui/compute/report_preview.h"
 #include "gui/compute/verification_window.h"
+#include "gui/number_field.h"
+#include "hydraulics/design_ranges.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::compute {
 
 namespace {
 QString qs(const std::string& s) { return QString::fromStdString(s); }
-double typed(const QLineEdit* e) { return leadingNumber(e->text().toStdString()); }
+/// The field's value when it is accepted, otherwise `fallback`.
+double typed(const QLineEdit* e, double fallback) {
+    const input::NumberCheck c = checkNumberField(e);
+    return c.ok() ? *c.value : fallback;
+}
 }  // namespace
 
 FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verification, QWidget* parent)
@@ -38,7 +44,7 @@ FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verific
     auto* slope = new QGroupBox("Minimum Pipe Slope");
     auto* sg = new QGridLayout(slope);
     m_fixed = new QRadioButton("Fixed slope for all pipes. Minimum pipe slope =");
-    m_vary = new QRadioButton("Varies based on pipe size. Minimum veloctiy =");
+    m_vary = new QRadioButton("Varies based on pipe size. Minimum velocity =");
     m_vary->setObjectName("varyMode");
     m_valueLabel = new QLabel;
     m_valueLabel->setObjectName("valueLabel");
@@ -98,6 +104,25 @@ FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verific
     addListingButtons(this, v, [this] { this->compute(); }, [this] { printList(); });
 
     connect(m_vary, &QRadioButton::toggled, this, [this] { modeChanged(); });
+    const auto status = [this](const QString& text) {
+        if (m_ctx.ui) m_ctx.ui->status(text.toStdString());
+    };
+    using hydraulics::DesignValue;
+    watchNumberField(
+        m_value,
+        [this](std::string_view t) {
+            return hydraulics::checkDesignValue(
+                m_vary->isChecked() ? DesignValue::FlowLineVelocity : DesignValue::MinPipeSlope, t, m_metric);
+        },
+        status);
+    watchNumberField(
+        m_slopeInVary,
+        [this](std::string_view t) { return hydraulics::checkDesignValue(DesignValue::MinPipeSlope, t, m_metric); },
+        status);
+    watchNumberField(
+        m_sizeLimit,
+        [this](std::string_view t) { return hydraulics::checkDesignValue(DesignValue::PipeSizeLimit, t, m_metric); },
+        status);
 
     flowline::FlowLineOptions d = flowline::FlowLineOptions::defaults(m_metric);
     d.minSlopePercent = 0.1;  // a common design minimum; the engineer types the agency's value
@@ -108,8 +133,8 @@ FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verific
 void FlowLinesWindow::modeChanged() {
     // the value field shows the slope in fixed mode and the velocity in varying mode
     if (m_vary->isChecked()) {
-        m_slopePercent = typed(m_value);
-        m_valueLabel->setText("Minimum veloctiy =");
+        m_slopePercent = typed(m_value, m_slopePercent);
+        m_valueLabel->setText("Minimum velocity =");
         m_valueUnit->setText(m_metric ? "m/s" : "ft/s");
         m_value->setText(qs(vbFormat(m_velocity, "0.000")));
         m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
@@ -117,8 +142,8 @@ void FlowLinesWindow::modeChanged() {
         m_slopeInVary->setVisible(true);
         m_slopeInVaryLabel->setVisible(true);
     } else {
-        m_velocity = typed(m_value);
-        if (m_slopeInVary->isEnabled()) m_slopePercent = typed(m_slopeInVary);
+        m_velocity = typed(m_value, m_velocity);
+        if (m_slopeInVary->isEnabled()) m_slopePercent = typed(m_slopeInVary, m_slopePercent);
         m_valueLabel->setText("Minimum pipe slope =");
         m_valueUnit->setText("%");
         m_value->setText(qs(shortestText(m_slopePercent)));
@@ -137,7 +162,7 @@ void FlowLinesWindow::setOptions(const flowline::FlowLineOptions& o) {
     m_vary->blockSignals(false);
     m_slopeInVary->setEnabled(false);
     if (o.varyByVelocity) {
-        m_valueLabel->setText("Minimum veloctiy =");
+        m_valueLabel->setText("Minimum velocity =");
         m_valueUnit->setText(m_metric ? "m/s" : "ft/s");
         m_value->setText(qs(vbFormat(m_velocity, "0.000")));
         m_slopeInVary->setEnabled(true);
@@ -160,15 +185,15 @@ flowline::FlowLineOptions FlowLinesWindow::options() const {
     flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(m_metric);
     o.varyByVelocity = m_vary->isChecked();
     if (o.varyByVelocity) {
-        o.minVelocity = typed(m_value);
-        o.minSlopePercent = typed(m_slopeInVary);
+        o.minVelocity = typed(m_value, m_velocity);
+        o.minSlopePercent = typed(m_slopeInVary, m_slopePercent);
     } else {
-        o.minSlopePercent = typed(m_value);
+        o.minSlopePercent = typed(m_value, m_slopePercent);
         o.minVelocity = m_velocity;
     }
     o.match = m_matchCrown->isChecked() ? flowline::MatchMode::CrownLines : flowline::MatchMode::FlowLines;
     o.exceptSmallPipes = m_except->isChecked();
-    o.sizeLimit = typed(m_sizeLimit);
+    o.sizeLimit = typed(m_sizeLimit, o.sizeLimit);
     o.decimals = m_decimals->value();
     o.verifyFirst = m_verifyFirst->isChecked();
     return o;
@@ -177,6 +202,11 @@ flowline::FlowLineOptions FlowLinesWindow::options() const {
 bool FlowLinesWindow::compute() {
     db::Project* p = m_ctx.currentProject();
     if (!p || !m_ctx.ui) return false;
+    for (QLineEdit* e : {m_value, m_slopeInVary, m_sizeLimit}) {
+        if (e == m_slopeInVary && !m_vary->isChecked()) continue;
+        if (e == m_sizeLimit && !m_except->isChecked()) continue;
+        if (!readNumberField(e, m_ctx.ui)) return false;
+    }
     m_list->clearLines();
     try {
         flowline::FlowLineOptions o = options();

@@ -21,17 +21,24 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "common/text.h"
+#include "review/check_storms.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "gui/compute/listing_view.h"
 #include "gui/compute/profile_view.h"
 #include "gui/compute/report_preview.h"
+#include "gui/compute/results_grid.h"
 #include "gui/compute/verification_window.h"
+#include "gui/number_field.h"
+#include "hydraulics/design_ranges.h"
+#include "hydraulics/result_grid.h"
 #include "hydraulics/result_headings.h"
 #include "hydraulics/run_command.h"
 #include "reports/text_report.h"
@@ -176,8 +183,8 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     m_controls["LVSINT6"] = m_minVelocityOn;
     m_controls["LVSSGL2"] = m_minVelocity;
 
-    // Tolorences (the caption as the program has always shown it)
-    auto* tol = group("Tolorences");
+    // Tolerances of the pass loop
+    auto* tol = group("Tolerances");
     auto* og = new QGridLayout(tol);
     m_maxPasses = new QLineEdit;
     m_maxPasses->setMaximumWidth(80);
@@ -237,7 +244,7 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     auto* backwater = group("Backwater (HGL) Computation");
     auto* bv = new QVBoxLayout(backwater);
     m_jumpToCrown = new QRadioButton("For Non-Partial Flow, Adjust HGL Up to Pipe Crown (ZERI required)");
-    m_downstreamHgl = new QRadioButton("HGL Elevation Totally Dependant on Downstream HGL");
+    m_downstreamHgl = new QRadioButton("HGL Elevation Totally Dependent on Downstream HGL");
     bv->addWidget(m_jumpToCrown);
     bv->addWidget(m_downstreamHgl);
     m_controls["LVSINT11"] = m_jumpToCrown;
@@ -328,6 +335,31 @@ QWidget* HydraulicsWindow::buildOptionsTab() {
     connectText(m_fixedTc, HydraulicsOption::FixedTcValue);
     connectText(m_minVelocity, HydraulicsOption::MinVelocity);
     connectText(m_minPhysVelocity, HydraulicsOption::MinPhysicalVelocity);
+    // every typed option is read strictly, in the range the run accepts
+    const auto watch = [this](QLineEdit* e, hydraulics::DesignValue value) {
+        watchNumberField(
+            e, [this, value](std::string_view t) { return hydraulics::checkDesignValue(value, t, metric()); },
+            [this](const QString& text) {
+                if (m_ctx.ui) m_ctx.ui->status(text.toStdString());
+            });
+    };
+    watch(m_maxPasses, hydraulics::DesignValue::MaxPasses);
+    watch(m_hglDif, hydraulics::DesignValue::MaxHglDifference);
+    watch(m_minVelocity, hydraulics::DesignValue::MinVelocity);
+    watch(m_minPhysVelocity, hydraulics::DesignValue::MinPhysicalVelocity);
+    // a fixed Tc counts only while the fixed-Tc switch is on (0 stands for "none" otherwise)
+    watchNumberField(
+        m_fixedTc,
+        [this](std::string_view t) {
+            if (m_tcFixed->isChecked()) return hydraulics::checkDesignValue(hydraulics::DesignValue::FixedTc, t, metric());
+            input::NumberRule r = hydraulics::designRule(hydraulics::DesignValue::FixedTc, metric());
+            r.min = 0;
+            return input::checkNumber(t, hydraulics::designCaption(hydraulics::DesignValue::FixedTc, metric()), r);
+        },
+        [this](const QString& text) {
+            if (m_ctx.ui) m_ctx.ui->status(text.toStdString());
+        });
+    connect(m_tcFixed, &QRadioButton::toggled, this, [this] { recheckNumberField(m_fixedTc); });
     return page;
 }
 
@@ -348,6 +380,13 @@ QWidget* HydraulicsWindow::buildMessagesTab() {
     print->setObjectName("printMessagesButton");
     row->addWidget(print);
     tv->addLayout(row);
+    // stops and warnings first; the pass-by-pass progress folded away, the whole listing kept in order
+    m_messageGroups = new QTreeWidget;
+    m_messageGroups->setObjectName("messageGroups");
+    m_messageGroups->setHeaderHidden(true);
+    m_messageGroups->setUniformRowHeights(true);
+    tv->addWidget(m_messageGroups, 1);
+    m_messages->hide();
     tv->addWidget(m_messages, 1);
     split->addWidget(top);
 
@@ -355,20 +394,16 @@ QWidget* HydraulicsWindow::buildMessagesTab() {
     auto* bv = new QVBoxLayout(bottom);
     bv->setContentsMargins(0, 0, 0, 0);
     bv->addWidget(new QLabel("Results of the system (T60)"));
-    m_results = new QTableView;
     m_resultsModel = new T60ResultsModel(
         [ctx = m_ctx]() -> db::Database* {
             db::Project* p = ctx.currentProject();
             return p ? p->db.get() : nullptr;
         },
-        m_results);
-    m_results->setModel(m_resultsModel);
-    m_results->horizontalHeader()->setResizeContentsPrecision(100);  // widths fitted to the first rows
-    m_results->setObjectName("resultsGrid");
-    m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_results->setAlternatingRowColors(true);
-    m_results->verticalHeader()->setDefaultSectionSize(20);
-    bv->addWidget(m_results, 1);
+        bottom);
+    m_resultsModel->setEngineeringView(true);
+    m_resultsGrid = new ResultsGrid(m_resultsModel, "hydraulics");
+    m_results = m_resultsGrid->view();
+    bv->addWidget(m_resultsGrid, 1);
     split->addWidget(bottom);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 1);
@@ -477,12 +512,22 @@ void HydraulicsWindow::readControls() {
     m_opts.noNegativeFlow = m_noNegative->isChecked();
     m_opts.jumpToCrown = m_jumpToCrown->isChecked();
     m_opts.inletCapacityWarning = m_inletWarning->isChecked();
-    // typed numbers are read as their leading numeric part
-    m_opts.maxPasses = static_cast<long>(leadingNumber(m_maxPasses->text().toStdString()));
-    m_opts.maxHglDifferenceFt = leadingNumber(m_hglDif->text().toStdString());
-    m_opts.fixedTcMin = leadingNumber(m_fixedTc->text().toStdString());
-    m_opts.minVelocity = leadingNumber(m_minVelocity->text().toStdString());
-    m_opts.minPhysicalVelocityFps = leadingNumber(m_minPhysVelocity->text().toStdString());
+    // a typed number counts once it is whole and within its range; a refused one keeps the last good value
+    const auto take = [](const QLineEdit* e, auto& target) {
+        const input::NumberCheck c = checkNumberField(e);
+        if (c.ok()) target = static_cast<std::remove_reference_t<decltype(target)>>(*c.value);
+    };
+    take(m_maxPasses, m_opts.maxPasses);
+    take(m_hglDif, m_opts.maxHglDifferenceFt);
+    take(m_fixedTc, m_opts.fixedTcMin);
+    take(m_minVelocity, m_opts.minVelocity);
+    take(m_minPhysVelocity, m_opts.minPhysicalVelocityFps);
+}
+
+bool HydraulicsWindow::typedValuesAccepted() {
+    for (QLineEdit* e : {m_maxPasses, m_hglDif, m_fixedTc, m_minVelocity, m_minPhysVelocity})
+        if (!readNumberField(e, m_ctx.ui)) return false;
+    return true;
 }
 
 void HydraulicsWindow::storeOption(HydraulicsOption which) {
@@ -606,8 +651,26 @@ void HydraulicsWindow::setRunning(bool running) {
     }
 }
 
+void HydraulicsWindow::showMessageGroups() {
+    m_messageGroups->clear();
+    const hydraulics::RunMessageGroups g = hydraulics::groupRunMessages(m_messages->lines());
+    const auto group = [this](const QString& title, const std::vector<std::string>& lines, bool open) {
+        if (lines.empty()) return;
+        auto* top = new QTreeWidgetItem(m_messageGroups, {title.arg(lines.size())});
+        QFont bold = top->font(0);
+        bold.setBold(true);
+        top->setFont(0, bold);
+        for (const auto& l : lines) new QTreeWidgetItem(top, {qs(l)});
+        top->setExpanded(open);
+    };
+    group("Stops and results to look at (%1)", g.stops, true);
+    group("Warnings (%1)", g.warnings, true);
+    group("Progress of the run (%1 lines)", g.progress, false);
+}
+
 void HydraulicsWindow::afterRun(int status, const std::vector<std::string>& lines) {
     m_messages->addLines(lines);
+    showMessageGroups();
     if (status == 0) {
         fillResults();
         fillProfileNodes();
@@ -625,8 +688,10 @@ void HydraulicsWindow::noteRun() {
 bool HydraulicsWindow::compute() {
     db::Project* p = m_ctx.currentProject();
     if (!p || !m_ctx.ui || !m_ctx.session) return false;
+    if (!typedValuesAccepted()) return false;
     readControls();
     m_messages->clearLines();
+    m_messageGroups->clear();
     setRunning(true);
     bool ok = false;
     try {
@@ -655,6 +720,7 @@ bool HydraulicsWindow::compute() {
 bool HydraulicsWindow::computeFull() {
     db::Project* p = m_ctx.currentProject();
     if (!p || !m_ctx.ui || !m_ctx.session) return false;
+    if (!typedValuesAccepted()) return false;
     readControls();
     bool ok = false;
     try {
@@ -663,6 +729,7 @@ bool HydraulicsWindow::computeFull() {
         showOptions(check.options);
         if (!check.valid) return false;
         m_messages->clearLines();
+        m_messageGroups->clear();
         setRunning(true);
         sizing::FullFlowOptions full;
         full.useMinVelocity = m_opts.minVelocityInForce;
@@ -724,7 +791,6 @@ void HydraulicsWindow::fillResults() {
     if (!p) return;
     try {
         m_resultsModel->load(m_ctx.currentSystem());
-        m_results->resizeColumnsToContents();
     } catch (const std::exception& e) {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
     }
@@ -771,6 +837,8 @@ void HydraulicsWindow::refreshProfile(bool quiet) {
         hydraulics::StatusFilter filter;
         for (int i = 0; i < 6; ++i) filter[i] = m_status[i]->isChecked();
         hydraulics::ProfileGeometry g = m_profileModel.build(start, m_profileMetric->isChecked(), filter);
+        // the check storms kept for the system, beside the design's grade line
+        review::addScenarioGradeLines(g, review::loadScenarios(*p->db, system));
         std::string heading = "HYDRAULIC PROFILE - " + system + ": " + g.title;
         m_profile->setProfile(std::move(g), heading);
     } catch (const std::exception& e) {

@@ -23,11 +23,13 @@ class QRadioButton;
 class QTabWidget;
 class QTableView;
 class QTableWidget;
+class QTreeWidget;
 
 namespace kolv::gui::compute {
 
 class ListingView;
 class T60ResultsModel;
+class ResultsGrid;
 class ProfileView;
 class ReportPreviewDialog;
 class VerificationWindow;
@@ -73,6 +75,8 @@ public:
     QTabWidget* tabs() const { return m_tabs; }
     ListingView* messages() const { return m_messages; }
     QTableView* resultsGrid() const { return m_results; }
+    ResultsGrid* results() const { return m_resultsGrid; }
+    QTreeWidget* messageGroups() const { return m_messageGroups; }
     ProfileView* profileView() const { return m_profile; }
     /// Option controls by their T27 field name ("LVSINT9", "LVSSGL3", ...) for the tests.
     QWidget* control(const std::string& field) const;
@@ -93,6 +97,10 @@ private:
     void connectOption(QAbstractButton* button, hydraulics::HydraulicsOption which);
     void connectText(QLineEdit* edit, hydraulics::HydraulicsOption which);
     void readControls();
+    /// Checks every typed option; the first refused one is shown ("INVALID DATA") and false returned.
+    bool typedValuesAccepted();
+    /// The run's messages grouped: stops, warnings, then the progress folded away.
+    void showMessageGroups();
     void storeOption(hydraulics::HydraulicsOption which);
     void showOptions(const hydraulics::HydraulicsOptions& o);
     void afterRun(int status, const std::vector<std::string>& lines);
@@ -131,6 +139,8 @@ private:
     QPushButton *m_computeButton = nullptr, *m_fullButton = nullptr;
     ListingView* m_messages = nullptr;
     QTableView* m_results = nullptr;
+    ResultsGrid* m_resultsGrid = nullptr;
+    QTreeWidget* m_messageGroups = nullptr;
     T60ResultsModel* m_resultsModel = nullptr;
 
     // profile tab

@@ -19,13 +19,19 @@
 #include "gui/compute/listing_view.h"
 #include "gui/compute/report_preview.h"
 #include "gui/compute/verification_window.h"
+#include "gui/number_field.h"
+#include "hydraulics/design_ranges.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::compute {
 
 namespace {
 QString qs(const std::string& s) { return QString::fromStdString(s); }
-double typed(const QLineEdit* e) { return leadingNumber(e->text().toStdString()); }
+/// The field's value when it is accepted, otherwise `fallback`.
+double typed(const QLineEdit* e, double fallback) {
+    const input::NumberCheck c = checkNumberField(e);
+    return c.ok() ? *c.value : fallback;
+}
 constexpr double kFeetPerMeter = 3.2808;  // ft per m, as the sizing converts
 }  // namespace
 
@@ -83,12 +89,27 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
     m_maxVelocity = m_metric ? 10.0 / kFeetPerMeter : 10.0;
     m_maxSlope = 1.0;
     m_minVelocity->setText(qs(vbFormat(d.minVelocity, "0.000")));
+    const auto status = [this](const QString& text) {
+        if (m_ctx.ui) m_ctx.ui->status(text.toStdString());
+    };
+    watchNumberField(
+        m_limit,
+        [this](std::string_view t) {
+            return hydraulics::checkDesignValue(m_byHgl->isChecked() ? hydraulics::DesignValue::MaxHglSlope
+                                                                     : hydraulics::DesignValue::MaxVelocity,
+                                                t, m_metric);
+        },
+        status);
+    watchNumberField(
+        m_minVelocity,
+        [this](std::string_view t) { return hydraulics::checkDesignValue(hydraulics::DesignValue::MinVelocity, t, m_metric); },
+        status);
     m_byVelocity->setChecked(true);
     criterionChanged();
     connect(m_byHgl, &QRadioButton::toggled, this, [this] {
-        // keep the value of the criterion that was shown
-        if (m_byHgl->isChecked()) m_maxVelocity = typed(m_limit);
-        else m_maxSlope = typed(m_limit);
+        // keep the value of the criterion that was shown (a refused text keeps the last good one)
+        if (m_byHgl->isChecked()) m_maxVelocity = typed(m_limit, m_maxVelocity);
+        else m_maxSlope = typed(m_limit, m_maxSlope);
         criterionChanged();
     });
     connect(m_useMin, &QCheckBox::toggled, this, [this](bool on) {
@@ -112,10 +133,10 @@ sizing::SizingOptions PipeSizesWindow::options() const {
     sizing::SizingOptions o = sizing::SizingOptions::defaults(m_metric);
     o.group = m_group->currentData().toInt();
     o.criterion = m_byHgl->isChecked() ? sizing::Criterion::HglSlope : sizing::Criterion::Velocity;
-    if (o.criterion == sizing::Criterion::Velocity) o.maxVelocity = typed(m_limit);
-    else o.maxHglSlopePercent = typed(m_limit);
+    if (o.criterion == sizing::Criterion::Velocity) o.maxVelocity = typed(m_limit, m_maxVelocity);
+    else o.maxHglSlopePercent = typed(m_limit, m_maxSlope);
     o.useMinVelocity = m_useMin->isChecked();
-    o.minVelocity = typed(m_minVelocity);
+    o.minVelocity = typed(m_minVelocity, o.minVelocity);
     o.notSmallerThanUpstream = m_notSmaller->isChecked();
     o.verifyFirst = m_verifyFirst->isChecked();
     return o;
@@ -128,6 +149,8 @@ bool PipeSizesWindow::compute() {
         m_ctx.ui->invalidData("No pipe group is defined for the project's unit system (EDIT | Pipe Definitions).");
         return false;
     }
+    if (!readNumberField(m_limit, m_ctx.ui)) return false;
+    if (m_useMin->isChecked() && !readNumberField(m_minVelocity, m_ctx.ui)) return false;
     m_list->clearLines();
     try {
         sizing::SizingOptions o = options();

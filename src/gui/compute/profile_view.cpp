@@ -23,6 +23,12 @@ const QColor kPipeFill(205, 210, 215);     // concrete grey
 const QColor kPipeLine(40, 40, 40);
 const QColor kDitchColor(85, 107, 47);     // olive
 const QColor kHglColor(0, 90, 200);        // water blue
+/// Colour of the i-th check storm's grade line, apart from the design's blue and the EGL's red.
+QColor scenarioColour(std::size_t i) {
+    static const QColor colours[] = {QColor(230, 130, 0), QColor(150, 40, 170), QColor(0, 150, 130),
+                                     QColor(120, 120, 0)};
+    return colours[i % 4];
+}
 const QColor kEglColor(200, 30, 30);       // energy red
 const QColor kCriticalColor(0, 140, 60);   // green
 const QColor kGridColor(225, 225, 225);
@@ -238,6 +244,13 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const hy
         painter.setPen(pen(kHglColor, 2.0 * unitPx));
         painter.drawPolyline(hgl);
     }
+    // grade lines of the check storms, each in a colour of its own
+    for (std::size_t i = 0; i < g.scenarioHgl.size(); ++i) {
+        QPolygonF line;
+        for (const auto& p : g.scenarioHgl[i].points) line << m(p.x, p.y);
+        painter.setPen(pen(scenarioColour(i), 1.8 * unitPx, Qt::DashDotLine));
+        painter.drawPolyline(line);
+    }
     // tailwater mark at the outfall
     if (!g.structures.empty() && g.structures.back().outfall) {
         QPointF tw = m(g.structures.back().x, g.tailwater);
@@ -368,6 +381,9 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const hy
     if (anyPipe) legend.push_back({"Pipe (flow line and crown)", pen(kPipeLine, 1.4 * unitPx), true});
     if (anyDitch) legend.push_back({"Ditch flow line", pen(kDitchColor, 2.2 * unitPx)});
     legend.push_back({"HGL", pen(kHglColor, 2.0 * unitPx)});
+    for (std::size_t i = 0; i < g.scenarioHgl.size(); ++i)
+        legend.push_back({QString::fromStdString("HGL " + g.scenarioHgl[i].name),
+                          pen(scenarioColour(i), 1.8 * unitPx, Qt::DashDotLine)});
     legend.push_back({"EGL", pen(kEglColor, 1.3 * unitPx, Qt::DashLine)});
     if (!g.critical.empty()) legend.push_back({"Critical depth", pen(kCriticalColor, 1.3 * unitPx, Qt::DotLine)});
     legend.push_back({"Structure", pen(Qt::black, 1.2 * unitPx)});

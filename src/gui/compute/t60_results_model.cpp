@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "common/vb_format.h"
+#include "hydraulics/result_grid.h"
 #include "hydraulics/result_headings.h"
 
 namespace kolv::gui::compute {
@@ -28,12 +29,11 @@ void T60ResultsModel::load(const std::string& system, const std::string& orderBy
     try {
         if (m_loadedFrom) {
             db::Database& db = *m_loadedFrom;
+            for (const auto& f : db.layout("T60").fields)
+                if (f.name != "SYSTEM") m_fields.push_back(f.name);
+            if (m_engineering) m_fields = hydraulics::t60GridOrder(m_fields);
             std::string cols;
-            for (const auto& f : db.layout("T60").fields) {
-                if (f.name == "SYSTEM") continue;
-                m_fields.push_back(f.name);
-                cols += (cols.empty() ? "" : ", ") + db::quoteIdent(f.name);
-            }
+            for (const auto& f : m_fields) cols += (cols.empty() ? "" : ", ") + db::quoteIdent(f);
             m_select = "SELECT " + cols + " FROM T60 WHERE rowid = ?";
             db::Statement st = db.prepare("SELECT rowid FROM T60 WHERE SYSTEM = ? ORDER BY " +
                                           (orderBy.empty() ? std::string() : orderBy + ", ") + "rowid");
@@ -91,6 +91,8 @@ QVariant T60ResultsModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole)
         return v.isNumber() ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
     if (v.isNull()) return QString();
+    if (m_engineering)
+        return QString::fromStdString(hydraulics::t60CellText(m_fields[static_cast<std::size_t>(index.column())], v));
     if (v.isNumber()) return QString::fromStdString(shortestText(roundHalfAway(v.toDouble(), 4)));
     return QString::fromStdString(v.toText());
 }
@@ -117,6 +119,11 @@ bool T60ResultsModel::setData(const QModelIndex& index, const QVariant& value, i
     m_cache.erase(index.row());  // shows what the project now holds
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     return true;
+}
+
+std::string T60ResultsModel::field(int column) const {
+    return column >= 0 && column < static_cast<int>(m_fields.size()) ? m_fields[static_cast<std::size_t>(column)]
+                                                                      : std::string();
 }
 
 int T60ResultsModel::column(const std::string& field) const {

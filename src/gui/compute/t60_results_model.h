@@ -24,6 +24,11 @@ public:
 
     /// Lists the system's rows again (after a run), in `orderBy` order or storage order.
     void load(const std::string& system, const std::string& orderBy = {});
+    /// The storm tab's engineering columns first and numbers rounded as the printed tab rounds
+    /// them (the design-step grids); otherwise stored order and 4 decimals. Takes effect on load.
+    void setEngineeringView(bool on) { m_engineering = on; }
+    /// Stored field of a column ("" when none).
+    std::string field(int column) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,6 +53,7 @@ private:
     std::vector<std::int64_t> m_rowids;
     std::string m_select;  ///< the fields of one row by rowid
     std::string m_editableField;
+    bool m_engineering = false;
     std::function<void(int, const std::string&)> m_commit;
     mutable std::unordered_map<int, std::vector<db::Value>> m_cache;
 };

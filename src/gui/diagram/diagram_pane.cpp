@@ -6,11 +6,13 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "diagram/diagram_model.h"
@@ -22,11 +24,22 @@ namespace kd = kolv::diagram;
 
 namespace {
 
+/// A light plate under a tool's drawing: the diagram's colours (dark lines, as on paper) stay
+/// legible on a dark desktop palette as on a light one.
+void drawPlate(QPainter& p) {
+    p.save();
+    p.setPen(QPen(QColor(128, 134, 142), 1.0));
+    p.setBrush(QColor(250, 250, 248));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
+    p.restore();
+}
+
 QIcon symbolIcon(const kd::EntityStyle& style) {
     QPixmap pm(24, 24);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    drawPlate(p);
     p.translate(12, 12);
     p.setPen(QPen(toColor(style.line), 1.6));
     p.setBrush(toColor(style.fill));
@@ -39,6 +52,7 @@ QIcon glyphIcon(const QString& kind) {
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    drawPlate(p);
     p.setPen(QPen(QColor(40, 50, 64), 1.8));
     if (kind == "select") {
         QPolygonF arrow;
@@ -121,12 +135,21 @@ DiagramPane::DiagramPane(QWidget* parent) : QWidget(parent) {
     QAction* options = m_bar->addAction("Display Options...");
     connect(options, &QAction::triggered, this, &DiagramPane::displayOptionsRequested);
     m_bar->addSeparator();
-    QAction* pdf = m_bar->addAction("PDF...");
+    // one Export button: a narrow window never pushes an export out of sight behind the overflow
+    auto* exportMenu = new QMenu(this);
+    QAction* pdf = exportMenu->addAction("PDF...");
     pdf->setToolTip("Export the diagram as shown to a PDF file");
     connect(pdf, &QAction::triggered, this, [this] { chooseExport(true); });
-    QAction* png = m_bar->addAction("PNG...");
+    QAction* png = exportMenu->addAction("PNG...");
     png->setToolTip("Export the diagram as shown to a PNG picture");
     connect(png, &QAction::triggered, this, [this] { chooseExport(false); });
+    auto* exportButton = new QToolButton;
+    exportButton->setObjectName("diagramExport");
+    exportButton->setText("Export");
+    exportButton->setToolTip("Export the diagram as shown to a PDF file or a PNG picture");
+    exportButton->setMenu(exportMenu);
+    exportButton->setPopupMode(QToolButton::InstantPopup);
+    m_bar->addWidget(exportButton);
 
     // zoom with the standard keys while the diagram has the focus
     auto shortcut = [this](const QKeySequence& keys, auto slot) {

@@ -93,8 +93,10 @@ void DiagramView::guarded(F&& f) {
 void DiagramView::setContext(DiagramContext ctx) {
     m_ctx = std::move(ctx);
     if (m_ctx.db && m_ctx.session && m_ctx.ui)
+    {
         m_editor = std::make_unique<kd::DiagramEditor>(*m_ctx.db, *m_ctx.session, *m_ctx.ui, m_ctx.system);
-    else
+        m_editor->offerSystem = m_ctx.offerSystem;
+    } else
         m_editor.reset();
     clearItems();
 }
@@ -491,8 +493,14 @@ bool DiagramView::placeEntity(const QString& className, QPointF at) {
         std::string name;
         if (!m_editor->entityAddRequest("", cls, p.x(), p.y(),
                                         [&] { return m_ctx.chooseNode ? m_ctx.chooseNode(cls) : kd::NewNodeChoice{}; },
-                                        name))
+                                        name)) {
+            // a system was just added for this first node: placed once the drawing shows that system
+            if (m_ctx.system.empty() && !m_editor->system().empty())
+                QTimer::singleShot(0, this, [this, className, at] {
+                    if (!m_ctx.system.empty()) placeEntity(className, at);
+                });
             return;
+        }
         const bool outfall = equalsIgnoreCase(cls, kd::kOutfallClass);
         item = addEntityItem({name, cls, p.x(), p.y(), outfall});
         m_editor->entityAdded(name);
@@ -814,6 +822,32 @@ void DiagramView::wheelEvent(QWheelEvent* e) {
 }
 
 void DiagramView::resizeEvent(QResizeEvent* e) { QGraphicsView::resizeEvent(e); }
+
+void DiagramView::setReviewMarks(QHash<QString, int> worstByNode) {
+    m_reviewMarks = std::move(worstByNode);
+    viewport()->update();
+}
+
+void DiagramView::drawForeground(QPainter* painter, const QRectF& rect) {
+    if (m_reviewMarks.isEmpty()) return;
+    // A ring around each node with findings, in the colour of the worst: red error, orange
+    // warning, blue note; a fixed width on screen whatever the zoom.
+    const double px = 1.0 / std::max(1e-9, transform().m11());
+    painter->save();
+    painter->setBrush(Qt::NoBrush);
+    for (auto it = m_reviewMarks.constBegin(); it != m_reviewMarks.constEnd(); ++it) {
+        const EntityItem* item = m_entities.value(it.key(), nullptr);
+        if (!item) continue;
+        const QPointF at = item->scenePos();  // the symbol's centre
+        const double r = 13 * px;
+        if (!rect.adjusted(-r, -r, r, r).contains(at)) continue;
+        const QColor colour = it.value() >= 2 ? QColor(200, 30, 30) : it.value() == 1 ? QColor(230, 140, 0)
+                                                                                      : QColor(40, 100, 200);
+        painter->setPen(QPen(colour, 3 * px));
+        painter->drawEllipse(at, r, r);
+    }
+    painter->restore();
+}
 
 void DiagramView::drawBackground(QPainter* painter, const QRectF& rect) {
     painter->fillRect(rect, QColor(236, 239, 243));  // outside the diagram's limits

@@ -42,6 +42,8 @@ struct DiagramContext {
     std::function<std::string()> choosePalette;
     /// The add-node dialog for a symbol of a class: name ("" cancels) and structure.
     std::function<kolv::diagram::NewNodeChoice(const std::string& className)> chooseNode;
+    /// Adds a system when a node is placed before the project has one: its name, "" when none.
+    std::function<std::string()> offerSystem;
 };
 
 class DiagramView : public QGraphicsView {
@@ -113,6 +115,11 @@ public:
     long framesPainted() const { return m_framesPainted; }
     const kolv::diagram::Palette& palette() const { return m_palette; }
 
+    /// Marks of the design review: per node (upper-case name) its worst severity, 0 note,
+    /// 1 warning, 2 error, drawn as a coloured ring around the node. Empty clears them.
+    void setReviewMarks(QHash<QString, int> worstByNode);
+    const QHash<QString, int>& reviewMarks() const { return m_reviewMarks; }
+
     /// Renders what the window shows, with the heading "{system}" and the date, onto a page.
     void renderPage(QPainter& painter, const QRectF& page);
 
@@ -135,6 +142,7 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void drawBackground(QPainter* painter, const QRectF& rect) override;
+    void drawForeground(QPainter* painter, const QRectF& rect) override;
 
 private:
     template <class F>
@@ -174,6 +182,7 @@ private:
     int m_pipeClass = kolv::diagram::kRedrawPipeClass;
 
     QHash<QString, EntityItem*> m_entities;      // upper-case name -> item
+    QHash<QString, int> m_reviewMarks;           // upper-case name -> worst severity of its findings
     QHash<QString, RelationItem*> m_relations;   // upper-case reach name -> item
     std::vector<LabelItem*> m_labels;
     std::unique_ptr<kolv::diagram::LabelPlacer> m_placer;  ///< places of m_labels, one zoom step at a time

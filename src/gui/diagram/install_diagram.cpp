@@ -7,12 +7,16 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 
 #include "editing/next_node_name.h"
 #include "gui/add_node_dialog.h"
 #include "gui/compute/report_preview.h"
+#include "gui/diagram/design_review_dock.h"
 #include "gui/diagram/diagnosis_log_dock.h"
 #include "gui/diagram/diagram_classes_dialog.h"
 #include "gui/diagram/diagram_pane.h"
@@ -81,7 +85,9 @@ public:
             if (dialog.exec() != QDialog::Accepted) return {};
             return {dialog.nodeName(), dialog.structure()};
         };
+        ctx.offerSystem = [w] { return w->offerNewSystem(); };
         m_pane->view()->setContext(ctx);
+        m_pane->toolBar()->setEnabled(p != nullptr);
         if (m_pane->view()->editor() && m_w.panel()->model())
             m_pane->view()->editor()->attachPanel(m_w.panel()->model());
         // a system newly shown is fitted with room for its labels
@@ -100,6 +106,7 @@ public:
         m_project = nullptr;
         m_system.clear();
         m_pane->view()->setContext(DiagramContext{});
+        m_pane->toolBar()->setEnabled(false);  // no tools, label sets or export without a project
         m_log->refresh();
     }
 
@@ -140,6 +147,50 @@ void selectOutfallRow(NodeListView* list) {
 
 }  // namespace
 
+/// The Design Review dock beside the node list: reviewed again after every change of the
+/// project (a design step, an edit, undo) and on demand; a finding clicked selects its node on
+/// the diagram and in the panel; the diagram rings each node in the colour of its worst finding.
+static void installDesignReview(MainWindow& w, DiagramView* view, QDockWidget* besides) {
+    auto* dock = new DesignReviewDock(&w);
+    w.addDockWidget(Qt::BottomDockWidgetArea, dock);
+    w.tabifyDockWidget(besides, dock);
+    dock->hide();
+    const auto review = [&w, view, dock] {
+        db::Project* project = w.project();
+        if (!project || project->currentSystem.empty()) {
+            dock->showReview(kolv::review::ReviewResult{});
+            view->setReviewMarks({});
+            return;
+        }
+        try {
+            dock->showReview(kolv::review::reviewSystem(*project, project->currentSystem,
+                                                         kolv::review::loadCriteria(*project)));
+            view->setReviewMarks(dock->worstByNode());
+        } catch (const std::exception& e) {
+            w.ui().inform("Design Review", e.what(), ui::Icon::Exclamation);
+        }
+    };
+    dock->reviewRequested = review;
+    QObject::connect(&w, &MainWindow::projectDataChanged, dock, review);
+    QObject::connect(&w, &MainWindow::projectOpened, dock, review);
+    QObject::connect(w.systemSelector(), &QComboBox::currentIndexChanged, dock, [dock, review] {
+        QTimer::singleShot(0, dock, review);  // after the system is made current
+    });
+    QObject::connect(dock, &DesignReviewDock::findingChosen, &w, [&w, view](const QString& node, const QString&) {
+        if (node.isEmpty()) return;
+        w.showNode(node.toStdString());
+        view->selectEntity(node, true);
+    });
+    // Shown from the Compute/Reports menu, as an on/off switch.
+    for (QAction* a : w.menuBar()->actions())
+        if (a->menu() && a->text().remove('&') == "Compute/Reports") {
+            QAction* onOff = dock->toggleViewAction();
+            onOff->setText("Design Review");
+            a->menu()->addSeparator();
+            a->menu()->addAction(onOff);
+        }
+}
+
 DiagnosisLogDock* diagnosisDock(MainWindow& window) { return window.findChild<DiagnosisLogDock*>(); }
 
 DiagramPane* installDiagram(MainWindow& w) {
@@ -161,6 +212,7 @@ DiagramPane* installDiagram(MainWindow& w) {
     w.resizeDocks({listDock}, {190}, Qt::Vertical);
 
     DiagramView* view = pane->view();
+    installDesignReview(w, view, listDock);
     auto* binder = new DiagramBinder(w, pane, log);
     QObject::connect(w.systemSelector(), &QComboBox::currentIndexChanged, binder, [binder] { binder->scheduleBind(); });
     QObject::connect(w.nodeList()->model(), &QAbstractItemModel::rowsInserted, binder,
@@ -175,9 +227,15 @@ DiagramPane* installDiagram(MainWindow& w) {
     binder->scheduleBind();
 
     // diagram -> panel and node list
-    QObject::connect(view, &DiagramView::nodeClicked, &w, [&w](const QString& name) { w.showNode(name.toStdString()); });
-    QObject::connect(view, &DiagramView::outfallClicked, &w, [&w] {
-        w.panel()->selectOutfall();
+    // a panel that keeps its record (a refused value to correct) keeps it marked on the diagram too
+    QObject::connect(view, &DiagramView::nodeClicked, &w, [&w, view](const QString& name) {
+        if (!w.showNode(name.toStdString())) view->selectEntity(QString::fromStdString(w.shownRecordName()), false);
+    });
+    QObject::connect(view, &DiagramView::outfallClicked, &w, [&w, view] {
+        if (!w.panel()->selectOutfall()) {
+            view->selectEntity(QString::fromStdString(w.shownRecordName()), false);
+            return;
+        }
         selectOutfallRow(w.nodeList());
     });
     QObject::connect(view, &DiagramView::pointerText, &w, [&w](const QString& t) { w.statusBar()->showMessage(t); });

@@ -22,7 +22,8 @@ EditorContext contextOf(MainWindow& window) {
     ctx.base.reportFolder = [w] { return w->settingsState().reportFolder; };
     ctx.base.scripted = window.ui().recorder() != nullptr;
     ctx.base.parent = &window;
-    ctx.definitionsChanged = [w] { w->reloadDefinitionLists(); };
+    // structure and pipe names and sizes show in the panel, the diagram's labels and the results
+    ctx.definitionsChanged = [w] { w->refreshAfterChange(); };
     return ctx;
 }
 

@@ -228,7 +228,7 @@ QWidget* ImportWindow::buildFilePage() {
 void ImportWindow::browse() {
     if (m_ctx.scripted) return;
     QString f = QFileDialog::getOpenFileName(this, "Import file", m_path->text(),
-                                             "Text Files(*.txt);;Comma Delimitted Files (*.csv);;All Files (*.*)");
+                                             "Text Files(*.txt);;Comma Delimited Files (*.csv);;All Files (*.*)");
     if (f.isEmpty()) return;
     setFilePath(s(f));
     if (f.endsWith(".csv", Qt::CaseInsensitive)) setSeparator(ex::Separator::Comma);

@@ -40,11 +40,8 @@ void installExchangeWindows(MainWindow& window) {
         w->flushPendingEdits();
         if (!*importWindow) {
             *importWindow = new ImportWindow(ctx, w);
-            (*importWindow)->setOnImported([w] {
-                std::string current = w->project() ? w->project()->currentSystem : std::string();
-                w->rebuildSystemLists(current);
-                w->refreshNodeList();
-            });
+            // systems, lists, panel, diagram and result windows all show the imported records
+            (*importWindow)->setOnImported([w] { w->refreshAfterChange(); });
         }
         present(importWindow->data());
     });
@@ -54,11 +51,8 @@ void installExchangeWindows(MainWindow& window) {
         w->flushPendingEdits();
         if (!*landXmlWindow) {
             *landXmlWindow = new LandXmlImportWindow(ctx, w);
-            (*landXmlWindow)->setOnImported([w] {
-                std::string current = w->project() ? w->project()->currentSystem : std::string();
-                w->rebuildSystemLists(current);
-                w->refreshNodeList();
-            });
+            // systems, lists, panel, diagram and result windows all show the imported records
+            (*landXmlWindow)->setOnImported([w] { w->refreshAfterChange(); });
         }
         present(landXmlWindow->data());
     });
@@ -67,6 +61,14 @@ void installExchangeWindows(MainWindow& window) {
         if (!*cadGisWindow) *cadGisWindow = new CadGisExportWindow(ctx, w);
         else (*cadGisWindow)->reload();
         present(cadGisWindow->data());
+    });
+    // what they read (setups, links, structures) belongs to the project that closes
+    QObject::connect(&window, &MainWindow::projectClosing, &window,
+                     [importWindow, exportWindow, landXmlWindow, cadGisWindow] {
+        delete importWindow->data();
+        delete exportWindow->data();
+        delete landXmlWindow->data();
+        delete cadGisWindow->data();
     });
     window.setCommandHandler(Command::ExportStructures, [w, ctx, exportWindow] {
         w->flushPendingEdits();

@@ -141,6 +141,7 @@ void DivideCombineWindow::divide() {
             return;
         m_main.rebuildSystemLists(system);
         m_main.changeCurrentSystem(system);
+        m_main.refreshAfterChange();  // the diagram and the result windows follow the moved nodes
         refill();
     } catch (const std::exception& e) {
         ui::reportException(m_main.ui(), e);
@@ -159,6 +160,7 @@ void DivideCombineWindow::combine() {
             equalsIgnoreCase(p->currentSystem, trim(*c.from)) ? trim(*c.to) : p->currentSystem;
         m_main.rebuildSystemLists(current);
         m_main.changeCurrentSystem(current);
+        m_main.refreshAfterChange();
         refill();
         m_tabs->setCurrentIndex(1);
     } catch (const std::exception& e) {

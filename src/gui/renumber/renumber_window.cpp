@@ -224,8 +224,9 @@ void RenumberWindow::afterRenumber(const std::vector<std::string>& lines, int no
                     " reach name(s) changed.");
     reload();
     showResult(shown);
-    // the editing panel, the node list and the diagram show the new names
+    // the editing panel, the node list, the diagram and the result windows show the new names
     m_main.changeCurrentSystem(m_system);
+    m_main.refreshAfterChange();
     m_main.ui().status("");
 }
 

@@ -27,15 +27,59 @@ TEST(ParseNumber, ACommaDecimalIsRefusedWithTheReason) {
 }
 
 TEST(FieldRules, PhysicalRangesNameTheFieldAndTheRange) {
-    EXPECT_EQ(checkField("NODE", "P_C1DA", "-5", "Area 1").error, "Area 1 must be 0 or more.");
+    EXPECT_EQ(checkField("NODE", "P_C1DA", "-5", "Area 1").error, "Area 1 must be between 0 and 1,000,000 acres.");
     EXPECT_TRUE(checkField("NODE", "P_C1DA", "0", "Area 1").ok());
-    EXPECT_EQ(checkField("NODE", "RUNOFF_C1", "1.2", "Runoff C 1").error, "Runoff C 1 must be from 0 to 1.");
+    EXPECT_EQ(checkField("NODE", "RUNOFF_C1", "1.2", "Runoff C 1").error, "Runoff C 1 must be between 0 and 1.");
     EXPECT_TRUE(checkField("NODE", "RUNOFF_C1", "1", "Runoff C 1").ok());
     EXPECT_EQ(checkField("T7", "N", "0", "n").error, "n must be greater than 0 and less than 1.");
     EXPECT_TRUE(checkField("T7", "N", "0.013", "n").ok());
     EXPECT_EQ(checkField("REACH", "BARRELS", "1.5", "Barrels").error, "Barrels must be a whole number 0 or more.");
     EXPECT_FALSE(checkField("REACH", "LENGTH", "-0.01", "Length").ok());
-    // elevations, stations and offsets may be any number
+    // elevations may lie below datum; stations and offsets may be any number
     EXPECT_TRUE(checkField("NODE", "INLET_ELEV", "-12.3", "Inlet Elev").ok());
     EXPECT_TRUE(checkField("NODE", "OFFSET", "-20", "Offset").ok());
+    EXPECT_TRUE(checkField("NODE", "STATION", "1e9", "Station").ok());
+}
+
+// Values no network holds: typed by a slip of the keyboard, they are refused with the range in the
+// project's units, the same limits the checks before a computation apply to stored data.
+TEST(FieldRules, AbsurdValuesAreRefusedInTheProjectsUnits) {
+    struct Case {
+        const char* table;
+        const char* field;
+        const char* text;
+        bool metric;
+        const char* message;  // "" = accepted
+    };
+    const Case cases[] = {
+        {"REACH", "LENGTH", "1e12", false, "Length must be between 0 and 100,000 ft."},
+        {"REACH", "LENGTH", "100000", false, ""},
+        // 100,000 ft in metres, with the computations' own factor, to the centimetre
+        {"REACH", "LENGTH", "30481", true, "Length must be between 0 and 30,480.06 m."},
+        {"REACH", "LENGTH", "30480", true, ""},
+        {"NODE", "INLET_ELEV", "99999999", false, "Length must be between -30,000 and 30,000 ft."},
+        {"NODE", "INLET_ELEV", "-30000", false, ""},
+        {"REACH", "ELEV2", "9145", true, "Length must be between -9,144.02 and 9,144.02 m."},
+        {"T16", "OUT_EL", "30000.5", false, "Length must be between -30,000 and 30,000 ft."},
+        {"NODE", "P_C2DA", "5e8", false, "Length must be between 0 and 1,000,000 acres."},
+        {"NODE", "P_C2DA", "5e8", true, "Length must be between 0 and 1,000,000 ha."},
+        {"NODE", "TC", "2000", false, "Length must be between 0 and 1,440 min."},
+        {"NODE", "BASE_FLOW", "2e5", false, "Length must be between 0 and 100,000 cfs."},
+        {"NODE", "JUNC_LOSS_COEFF", "101", false, "Length must be between 0 and 100."},
+        {"T7", "HEIGHT", "60", false, "Length must be between 0 and 50 ft."},
+        {"T16", "AREA1", "1.01", false, "Length must be between 0 and 1."},
+    };
+    for (const Case& c : cases) {
+        const NumberCheck r = checkField(c.table, c.field, c.text, "Length", c.metric);
+        EXPECT_EQ(r.error, c.message) << c.table << "." << c.field << " = " << c.text << (c.metric ? " (metric)" : "");
+        EXPECT_EQ(r.ok(), std::string(c.message).empty()) << c.field << " = " << c.text;
+    }
+}
+
+TEST(FieldRules, MessagesGroupThousands) {
+    EXPECT_EQ(groupedNumber(100000), "100,000");
+    EXPECT_EQ(groupedNumber(-9144), "-9,144");
+    EXPECT_EQ(groupedNumber(999), "999");
+    EXPECT_EQ(groupedNumber(1234.5), "1,234.5");
+    EXPECT_EQ(groupedNumber(0.0001), "0.0001");
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
+#include "common/utf8_text.h"
 
 using namespace kolv;
 

@@ -51,6 +51,32 @@ TEST(NewProject, AsksThenCopiesTheSeedOverAnExistingFile) {
     EXPECT_EQ(withProjectExtension(""), "");
 }
 
+// The New Project window is the engineer's one confirmation: nothing more is asked or announced,
+// except before replacing a file that exists.
+TEST(NewProject, OneStepMakesTheProjectInItsUnitsAndAsksOnlyBeforeReplacing) {
+    test::TempDir dir;
+    std::string seed = test::makeSeed(dir);
+    ui::RecordingUi ui;
+    for (bool metric : {false, true}) {
+        const std::string name = dir.file(metric ? "Metric Road" : "English Road");
+        ASSERT_TRUE(createProjectInUnits(name, seed, metric, ui));
+        EXPECT_TRUE(ui.messages.empty()) << ui.messages.front().text;
+        auto p = openProject(withProjectExtension(name), ui);
+        EXPECT_EQ(p->metric, metric);
+        ui.clear();
+    }
+    const std::string target = dir.file("taken.mdb");
+    { std::ofstream(target) << "old contents"; }
+    EXPECT_FALSE(createProjectInUnits(target, seed, false, ui));  // No is the default
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "'" + target + "' already exists.\rReplace it with a new project?");
+    EXPECT_EQ(readAll(target), "old contents");
+    ui.answers.push_back(ui::Answer::Yes);
+    EXPECT_TRUE(createProjectInUnits(target, seed, false, ui));
+    EXPECT_FALSE(createProjectInUnits("  ", seed, false, ui));
+    EXPECT_EQ(ui.messages.back().title, "INVALID DATA");
+}
+
 /// Files beyond `bytes` cannot be written by this process while it lives (ulimit -f), and the
 /// write fails with EFBIG instead of ending the process.
 class FileSizeLimit {
@@ -78,9 +104,9 @@ void interruptedWrite(const std::string& project, const std::string& copy) {
     auto db = Database::open(project);
     db->exec("PRAGMA cache_size = 1");
     db->exec("CREATE TABLE PADDING(X BLOB)");
-    db->exec("INSERT INTO PADDING VALUES (zeroblob(200000))");
+    db->exec("INSERT INTO PADDING VALUES (zeroblob(2000000))");
     db->exec("BEGIN");
-    db->exec("UPDATE PADDING SET X = zeroblob(150000)");
+    db->exec("UPDATE PADDING SET X = zeroblob(1500000)");
     db->exec("DELETE FROM NODE");
     fs::copy_file(project, copy, fs::copy_options::overwrite_existing);
     fs::copy_file(project + "-journal", copy + "-journal", fs::copy_options::overwrite_existing);
@@ -110,8 +136,9 @@ TEST(NewProject, ReplacesAProjectInOneStepRefusingOneAnotherProgramHolds) {
 
 TEST(NewProject, AJournalLeftBesideTheTargetIsNeverReplayedIntoTheNewProject) {
     test::TempDir dir;
-    const std::string seed = test::makeSeed(dir), source = test::makeEmptyProject(dir, "source.mdb");
+    const std::string seed = test::makeSeed(dir);
     for (bool oldProjectDeleted : {false, true}) {
+        const std::string source = test::makeEmptyProject(dir, oldProjectDeleted ? "source2.mdb" : "source1.mdb");
         const std::string target = dir.file(oldProjectDeleted ? "gone.mdb" : "replaced.mdb");
         interruptedWrite(source, target);
         ASSERT_GT(fs::file_size(target + "-journal"), 0u);

@@ -98,7 +98,7 @@ TEST(DataChecks, ImpossibleInputStopsEveryCommandBeforeAnythingIsWritten) {
         {"UPDATE REACH SET ELEV1 = 1e147 WHERE NODE1 = 'A'", "Reach 'A', ELEV1 = 1e+147: beyond 30000 ft", "SPFC"},
         {"UPDATE NODE SET INLET_ELEV = -40000 WHERE NAME = 'B'", "Node 'B', INLET_ELEV = -40000", "SPFC"},
         {"UPDATE NODE SET P_C1DA = -2 WHERE NAME = 'A'", "Node 'A', P_C1DA = -2: must be 0 or more", "SP"},
-        {"UPDATE NODE SET RUNOFF_C1 = 1.5 WHERE NAME = 'B'", "Node 'B', RUNOFF_C1 = 1.5: must be from 0 to 1", "SP"},
+        {"UPDATE NODE SET RUNOFF_C1 = 1.5 WHERE NAME = 'B'", "Node 'B', RUNOFF_C1 = 1.5: must be between 0 and 1", "SP"},
         {"UPDATE NODE SET P_C1DA = 1e150 WHERE NAME = 'B'", "Node 'B', P_C1DA = 1e+150", "SP"},
     };
     for (const auto& c : cases) {

@@ -78,6 +78,33 @@ TEST(DiagramAddEntity, CancelledDialogAndMissingSystemAddNothing) {
     EXPECT_EQ(p.ui.beeps, 1);
 }
 
+// The first node of a project: the editor offers to add its system, and the caller places the
+// node again once that system is current.
+TEST(DiagramAddEntity, PlacingWithoutASystemOffersToAddOne) {
+    DiagramProject p;
+    p.editor.setSystem("");
+    int offered = 0;
+    p.editor.offerSystem = [&] {
+        ++offered;
+        p.b.db.execute("INSERT INTO T16 (SYSTEM) VALUES ('SYSTEM1')");
+        return std::string("SYSTEM1");
+    };
+    std::string added;
+    p.ui.answers.push_back(ui::Answer::No);
+    EXPECT_FALSE(p.editor.entityAddRequest("", "Curb Inlet", 1, 1, [] { return NewNodeChoice{"X", ""}; }, added));
+    EXPECT_EQ(offered, 0);  // declined: nothing added
+    ASSERT_EQ(p.ui.messages.size(), 1u);
+    EXPECT_EQ(p.ui.messages[0].text, kNoSystemQuestion);
+    EXPECT_EQ(p.ui.messages[0].defaultAnswer, ui::Answer::Yes);
+    EXPECT_FALSE(p.editor.entityAddRequest("", "Curb Inlet", 1, 1, [] { return NewNodeChoice{"X", ""}; }, added));
+    EXPECT_EQ(offered, 1);
+    EXPECT_EQ(p.editor.system(), "SYSTEM1");
+    EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE"), 0);
+    // placed again, the node goes into the new system
+    EXPECT_TRUE(p.editor.entityAddRequest("", "Curb Inlet", 1, 1, [] { return NewNodeChoice{"X", ""}; }, added));
+    EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'SYSTEM1' AND NAME = 'X'"), 1);
+}
+
 TEST(DiagramAddEntity, DuplicateNodeNameIsRefusedInAnySystem) {
     DiagramProject p;
     p.b.db.execute("INSERT INTO NODE (NAME, SYSTEM) VALUES ('B-7', 'OTHER')");
@@ -88,10 +115,15 @@ TEST(DiagramAddEntity, DuplicateNodeNameIsRefusedInAnySystem) {
 
 TEST(DiagramOutfall, SecondOutfallRefusedUntilTheFirstIsDeleted) {
     DiagramProject p;
+    // the system's storm (zone 6, 3 years) is not in the IDF table: the outfall brings one that is,
+    // the first zone's 10-year storm
+    p.b.db.execute("DELETE FROM T2");
+    p.b.db.execute("INSERT INTO T2 (Zone, Freq, A, B, C, D) VALUES ('2', '5', 9, -2, 0, 0), ('2', '10', 10, -2, 0, 0), "
+                   "('3', '10', 11, -2, 0, 0)");
     ASSERT_TRUE(p.place("OUT-1", "Outfall", 8000, 3500, "OUTFALL"));
     EXPECT_EQ(p.text("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'S1'"), "OUT-1");
-    EXPECT_EQ(p.text("SELECT ZONE FROM T16"), "1");
-    EXPECT_DOUBLE_EQ(p.b.db.scalar("SELECT FREQ FROM T16").toDouble(), 1);
+    EXPECT_EQ(p.text("SELECT ZONE FROM T16"), "2");
+    EXPECT_DOUBLE_EQ(p.b.db.scalar("SELECT FREQ FROM T16").toDouble(), 10);
     EXPECT_EQ(p.session.diagnosisLog.back(), " - DATA16: OUT-1 x:8000 y:3500");
 
     EXPECT_FALSE(p.place("OUT-2", "Outfall"));
@@ -105,7 +137,9 @@ TEST(DiagramOutfall, SecondOutfallRefusedUntilTheFirstIsDeleted) {
     p.editor.entityDeleted("OUT-1\rTop El: (22.36)");
     EXPECT_EQ(p.logSince(mark), (std::vector<std::string>{"EntityDeleted", " - Out_Node: OUT-1"}));
     EXPECT_EQ(p.text("SELECT OUT_NODE FROM T16"), "");
-    EXPECT_DOUBLE_EQ(p.b.db.scalar("SELECT FREQ FROM T16").toDouble(), 3);  // 3 on delete, 1 on add
+    // a storm the table holds is kept
+    EXPECT_EQ(p.text("SELECT ZONE FROM T16"), "2");
+    EXPECT_DOUBLE_EQ(p.b.db.scalar("SELECT FREQ FROM T16").toDouble(), 10);
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 0);
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE"), 1);
 

@@ -231,7 +231,7 @@ TEST(ComputeGuard, RefusesNoSystemAndDrains) {
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text,
               "Select the active system or add a new system.\rUse EDIT | STORM SEWER SYSTEM ADD/DELETE to add system.");
-    EXPECT_EQ(ui.messages[1].text, "This rountine can not be performed for systems '<drains>'.");
+    EXPECT_EQ(ui.messages[1].text, "This routine can not be performed for systems '<drains>'.");
     EXPECT_EQ(ui.beeps, 2);
 }
 
@@ -253,8 +253,12 @@ TEST(EditPanelStrictInput, RefusedValuesWriteNothingAndKeepThePanelOnTheRecord) 
     };
     for (const Case& c : {Case{6, "abc", "Area 1-Area: 'abc' is not a number."},
                           Case{6, "0,3", "Area 1-Area: '0,3' is not a number. Use a period as the decimal point (0.3, not 0,3)."},
-                          Case{6, "-5", "Area 1-Area must be 0 or more."},
-                          Case{9, "1.5", "Area 1-C must be from 0 to 1."},
+                          Case{6, "-5", "Area 1-Area must be between 0 and 1,000,000 acres."},
+                          Case{6, "5e8", "Area 1-Area must be between 0 and 1,000,000 acres."},
+                          Case{3, "99999999", "Inlet/Top Elev must be between -30,000 and 30,000 ft."},
+                          Case{4, "-40000", "Min. HGL Elev must be between -30,000 and 30,000 ft."},
+                          Case{12, "5000", "Initial Tc must be between 0 and 1,440 min."},
+                          Case{9, "1.5", "Area 1-C must be between 0 and 1."},
                           Case{12, "", "Initial Tc needs a number."}}) {
         SCOPED_TRACE(c.text);
         panel.selectNode("A");
@@ -271,7 +275,7 @@ TEST(EditPanelStrictInput, RefusedValuesWriteNothingAndKeepThePanelOnTheRecord) 
         EXPECT_EQ(panel.nodeFault().index, c.index);
         // corrected, it is written on the way out
         panel.node.text[static_cast<std::size_t>(c.index)] = c.index == 9 ? "0.9" : "0.3";
-        panel.node.text[12] = "0.3";
+        if (c.index != 12) panel.node.text[12] = "0.3";
         EXPECT_TRUE(panel.selectNode("B"));
         EXPECT_EQ(p.writes("NODE"), 1);
         p.db->exec("DELETE FROM WRITES");
@@ -279,16 +283,59 @@ TEST(EditPanelStrictInput, RefusedValuesWriteNothingAndKeepThePanelOnTheRecord) 
     // reach and outfall numbers are held to the same rules
     panel.selectNode("A");
     panel.enterReachField();
-    panel.reach.length = "-200";
+    for (const auto& [length, message] :
+         {std::pair{"-200", "Length must be between 0 and 100,000 ft."}, {"1e12", "Length must be between 0 and 100,000 ft."}}) {
+        panel.reach.length = length;
+        EXPECT_FALSE(panel.flushPendingEdits());
+        EXPECT_EQ(panel.lastStatus, message);
+        EXPECT_EQ(p.writes("REACH"), 0);
+    }
+    panel.reach.elev1 = "99999999";
+    panel.reach.length = "200";
     EXPECT_FALSE(panel.flushPendingEdits());
-    EXPECT_EQ(panel.lastStatus, "Length must be 0 or more.");
-    EXPECT_EQ(p.writes("REACH"), 0);
+    EXPECT_EQ(panel.lastStatus, "Invert-From must be between -30,000 and 30,000 ft.");
+    panel.reach.elev1 = "100";
     panel.reach.length = "200";
     panel.selectOutfall();
     panel.enterOutfallField();
     panel.outfall.areaC[1] = "2";
     EXPECT_FALSE(panel.flushPendingEdits());
     EXPECT_EQ(panel.outfallFault().field, "AREA2");
+    panel.outfall.areaC[1] = "0.5";
+    panel.outfall.elevation = "99999999";
+    EXPECT_FALSE(panel.flushPendingEdits());
+    EXPECT_EQ(panel.lastStatus, "Outfall Elevation must be between -30,000 and 30,000 ft.");
+}
+
+TEST(EditPanelStrictInput, MovingOnFromARefusedValueAsksToCorrectOrDiscard) {
+    PanelProject p;
+    EditPanel panel(*p.db, p.session, "S1");
+    ASSERT_TRUE(panel.selectNode("A"));
+    const double area = p.number("SELECT P_C1DA FROM NODE WHERE NAME = 'A'");
+    panel.enterNodeField();
+    panel.node.text[6] = "5e8";
+    ASSERT_FALSE(panel.selectNode("B"));
+    // "No" (the default): the panel stays on A with the text to correct
+    kolv::ui::RecordingUi stay;
+    stay.answers.push_back(kolv::ui::Answer::No);
+    EXPECT_FALSE(panel.resolveRefusedEdit(stay));
+    ASSERT_EQ(stay.messages.size(), 1u);
+    EXPECT_EQ(stay.messages[0].title, "INVALID DATA");
+    EXPECT_NE(stay.messages[0].text.find("Area 1-Area must be between 0 and 1,000,000 acres."), std::string::npos);
+    EXPECT_TRUE(p.session.nodeEditPending);
+    // "Yes": the changes go, the next node is shown and the stored value stands
+    kolv::ui::RecordingUi discard;
+    discard.answers.push_back(kolv::ui::Answer::Yes);
+    EXPECT_TRUE(panel.resolveRefusedEdit(discard));
+    EXPECT_TRUE(panel.selectNode("B"));
+    EXPECT_EQ(panel.node.name(), "B");
+    EXPECT_TRUE(panel.lastStatus.empty());
+    EXPECT_EQ(p.writes("NODE"), 0);
+    EXPECT_DOUBLE_EQ(p.number("SELECT P_C1DA FROM NODE WHERE NAME = 'A'"), area);
+    // nothing refused, nothing asked
+    kolv::ui::RecordingUi none;
+    EXPECT_FALSE(panel.resolveRefusedEdit(none));
+    EXPECT_TRUE(none.messages.empty());
 }
 
 TEST(EditPanelSwitches, TypingAGovernedValueOrChoosingAPipeTurnsItsSwitchOff) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "db/record_set.h"
+#include "db/undo_history.h"
 #include "editing/next_node_name.h"
 #include "editing/rainfall_lists.h"
 #include "support/test_support.h"
@@ -19,15 +20,30 @@ struct Project {
     db::Value t0Value(const std::string& f) { return db->scalar("SELECT " + f + " FROM T0"); }
 };
 
-TEST(NextNodeName, PrefixAndNumberAdvanceTheStoredNumber) {
+// The number is taken by the node added under the proposed name, in the add's own undo step:
+// opening the dialog writes nothing, so no undo step is left that undoes nothing.
+TEST(NextNodeName, TheAddedNodeTakesTheNumberInItsOwnStep) {
     Project p;
     p.t0("NEXT_NODE_USE_PREFIX = -1, NEXT_NODE_PREFIX = 'S-', NEXT_NODE_NUMBER = 12", {});
+    db::UndoHistory& history = p.db->attachHistory();
     EXPECT_EQ(nextNodeName(*p.db), "S-12");
+    EXPECT_EQ(nextNodeName(*p.db), "S-12");  // a cancelled dialog takes no number
+    EXPECT_EQ(p.t0Value("NEXT_NODE_NUMBER").toInt(), 12);
+    p.db->execute("INSERT INTO T16 (SYSTEM) VALUES ('S1')");
+    history.clear();
+    ui::RecordingUi ui;
+    ASSERT_TRUE(addNodeRecord(*p.db, "S1", nextNodeName(*p.db), "", 10, 10, ui));
     EXPECT_EQ(p.t0Value("NEXT_NODE_NUMBER").toInt(), 13);
-    EXPECT_EQ(nextNodeName(*p.db), "S-13");  // each opening of the dialog takes a number
+    EXPECT_EQ(history.undoNames(), std::vector<std::string>{"Add Node S-12"});
+    ASSERT_TRUE(addNodeRecord(*p.db, "S1", "OTHER", "", 20, 10, ui));  // a name of the engineer's own
+    EXPECT_EQ(p.t0Value("NEXT_NODE_NUMBER").toInt(), 13);
+    EXPECT_EQ(history.undoNames(), (std::vector<std::string>{"Add Node S-12", "Add Node OTHER"}));
+    ASSERT_TRUE(history.undo());
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(p.t0Value("NEXT_NODE_NUMBER").toInt(), 12);  // the undone add gives its number back
 
     p.t0("NEXT_NODE_USE_PREFIX = 0", {});
-    EXPECT_EQ(nextNodeName(*p.db), "14");
+    EXPECT_EQ(nextNodeName(*p.db), "12");
 }
 
 TEST(NextNodeName, LongPrefixAndNumberAreCutToEightCharacters) {
@@ -40,7 +56,6 @@ TEST(NextNodeName, NullNumberStartsAtOneAndNullPrefixIsEmpty) {
     Project p;
     p.t0("NEXT_NODE_USE_PREFIX = -1, NEXT_NODE_PREFIX = NULL, NEXT_NODE_NUMBER = NULL", {});
     EXPECT_EQ(nextNodeName(*p.db), "1");
-    EXPECT_EQ(p.t0Value("NEXT_NODE_NUMBER").toInt(), 2);
 }
 
 TEST(AddNodeDialog, RefusesEmptyTakenAndOutfallNames) {

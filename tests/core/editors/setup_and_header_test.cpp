@@ -45,7 +45,7 @@ TEST(ProjectSetup, UnitSystemAndCoefficientsAreWrittenAtOnceAndOkSavesTheRest) {
     s.number = "  P-101  ";
     s.usePrefix = true;
     s.prefix = "MH-";
-    s.nextNumber = "40 next";
+    s.nextNumber = "40";
     ui::RecordingUi ui;
     ASSERT_TRUE(saveProjectSetup(*p.db, s, ui));
     EXPECT_EQ(p.t0("PRJ_NUMBER").toText(), "P-101");
@@ -54,6 +54,20 @@ TEST(ProjectSetup, UnitSystemAndCoefficientsAreWrittenAtOnceAndOkSavesTheRest) {
     s.prefix = "TOOLONG";
     EXPECT_FALSE(saveProjectSetup(*p.db, s, ui));
     EXPECT_EQ(ui.messages.back().title, "INVALID DATA");
+    // the next number is read whole: no digits picked out of a longer text
+    s.prefix = "MH-";
+    for (const auto& [typed, message] :
+         {std::pair{"41 next", "The next node number: '41 next' is not a number."},
+          {"40000", "The next node number must be a whole number between 0 and 32,767."},
+          {"2.5", "The next node number must be a whole number between 0 and 32,767."}}) {
+        s.nextNumber = typed;
+        EXPECT_FALSE(saveProjectSetup(*p.db, s, ui)) << typed;
+        EXPECT_EQ(ui.messages.back().text, message);
+        EXPECT_EQ(p.t0("NEXT_NODE_NUMBER").toInt(), 40) << typed;
+    }
+    EXPECT_EQ(checkJunctionCoefficient("0.5 K").error, "Coefficient: '0.5 K' is not a number.");
+    EXPECT_EQ(checkJunctionCoefficient("150").error, "Coefficient must be between 0 and 100.");
+    EXPECT_DOUBLE_EQ(*checkJunctionCoefficient("1.25").value, 1.25);
 }
 
 TEST(ProjectSetup, UnitChangeAsksWithNoAsDefaultAndSaysNumbersStay) {
@@ -91,7 +105,7 @@ TEST(OutfallHeader, SavingWithTheTableMethodWritesZoneAndFreqToo) {
     h->intensityMethod = 1;
     h->rainfall1 = "ORLANDO";
     h->rainfall2 = "25";
-    h->tailwater = "12.4 ft";
+    h->tailwater = "12.4";
     h->topStatus = 1;
     ui::RecordingUi ui;
     ASSERT_TRUE(saveOutfallHeader(*p.db, "S'1", *h, ui));
@@ -105,6 +119,44 @@ TEST(OutfallHeader, SavingWithTheTableMethodWritesZoneAndFreqToo) {
     EXPECT_EQ(t16.integer("TOP_STATUS"), 1);
     EXPECT_FALSE(saveOutfallHeader(*p.db, "NONE", *h, ui));
     EXPECT_EQ(ui.messages.back().title, "MISSING DATA");
+}
+
+TEST(OutfallHeader, TypedNumbersAreReadWholeAndWithinTheirRangesOrNothingIsWritten) {
+    Project p;
+    p.db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE, OUT_TW, OUT_EL, ZONE, FREQ) VALUES ('S1', 'EW-1', 10, 5, '6', 3)");
+    auto good = loadOutfallHeader(*p.db, "S1");
+    ASSERT_TRUE(good);
+    struct Case {
+        std::string OutfallHeader::*field;
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {&OutfallHeader::tailwater, "12.4 ft", "Tailwater Elevation: '12.4 ft' is not a number."},
+        {&OutfallHeader::elevation, "99999999", "Outfall Elevation must be between -30,000 and 30,000 ft."},
+        {&OutfallHeader::exitLoss, "-1", "Exit Loss Coefficient must be between 0 and 100."},
+        {&OutfallHeader::angle, "720", "Angle must be between -360 and 360 degrees."},
+        {&OutfallHeader::rainfall2, "3 yr", "Frequency: '3 yr' is not a number."},
+    };
+    ui::RecordingUi ui;
+    for (const Case& c : cases) {
+        OutfallHeader h = *good;
+        h.*c.field = c.text;
+        EXPECT_FALSE(saveOutfallHeader(*p.db, "S1", h, ui)) << c.text;
+        ASSERT_FALSE(ui.messages.empty());
+        EXPECT_EQ(ui.messages.back().title, "INVALID DATA");
+        EXPECT_EQ(ui.messages.back().text, c.message);
+    }
+    OutfallHeader area = *good;
+    area.areaC[1] = "1.5";
+    EXPECT_EQ(outfallHeaderFault(*p.db, area).value_or(""), "Area 2-C must be between 0 and 1.");
+    db::RecordSet t16(*p.db, "T16", "SYSTEM = ?", {"S1"});
+    EXPECT_DOUBLE_EQ(t16.number("OUT_TW"), 10.0);
+    EXPECT_DOUBLE_EQ(t16.number("OUT_EL"), 5.0);
+    // a metric project states its range in metres
+    setUnitSystem(*p.db, true);
+    EXPECT_EQ(checkOutfallHeaderField(*p.db, "OUT_EL", "9145").error,
+              "Outfall Elevation must be between -9,144.02 and 9,144.02 m.");
 }
 
 TEST(OutfallHeader, AnOutfallNamedLikeANodeIsRefusedAndNothingWritten) {

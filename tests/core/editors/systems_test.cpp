@@ -45,6 +45,28 @@ TEST(AddSystem, DuplicateIsRefusedAndStaleRowsGo) {
     EXPECT_EQ(p.count("REACH", "NEW"), 0);
 }
 
+// Step 2 of a new system finds its design storm: the first zone's 10-year row, or that zone's first.
+TEST(AddSystem, TheDesignStormIsOneTheIdfTableHolds) {
+    Project p;
+    ui::RecordingUi ui;
+    struct Case {
+        const char* rows;  // T2 (Zone, Freq)
+        const char* zone;
+        double years;
+    };
+    const Case cases[] = {{"('4', '2'), ('4', '10'), ('5', '10')", "4", 10}, {"('7', '25'), ('7', '50')", "7", 25}};
+    int n = 0;
+    for (const Case& c : cases) {
+        p.db->execute("DELETE FROM T2");
+        p.db->execute(std::string("INSERT INTO T2 (Zone, Freq) VALUES ") + c.rows);
+        const std::string name = "N" + std::to_string(++n);
+        ASSERT_TRUE(addSystem(*p.db, name, ui));
+        EXPECT_EQ(p.db->scalar("SELECT ZONE FROM T16 WHERE SYSTEM = ?", {name}).toText(), c.zone) << c.rows;
+        EXPECT_DOUBLE_EQ(p.db->scalar("SELECT FREQ FROM T16 WHERE SYSTEM = ?", {name}).toDouble(), c.years) << c.rows;
+        EXPECT_EQ(p.db->scalar("SELECT INTENSITY_METHOD FROM T16 WHERE SYSTEM = ?", {name}).toInt(), 0);
+    }
+}
+
 TEST(DeleteSystem, AsksThenRemovesHeaderNodesAndReachesButKeepsResults) {
     Project p;
     ui::RecordingUi ui;

@@ -238,7 +238,7 @@ TEST_F(FlowLineFixture, MessagesListingAndRefusal) {
     ui.clear();
     auto bad = run(fixed(0.0));
     EXPECT_FALSE(bad.ran);
-    EXPECT_EQ(texts(), std::vector<std::string>{"Minimum pipe slope must greater than zero"});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Minimum pipe slope must be greater than zero"});
     EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
 }
 

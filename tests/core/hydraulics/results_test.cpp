@@ -50,7 +50,7 @@ TEST(Warnings, InletCapacityAndClearanceInEnglishUnits) {
     // (2.0 - 1.6) / 1.6 = 25 %
     EXPECT_EQ(w[0], "Node: N12  Inlet capacity exceeded by 25%.  Runoff(Q) = 2.00(cfs)  Capacity(Q) = 1.60(cfs)");
     // clearance 0.80 ft against 1.00 ft required
-    EXPECT_EQ(w[1], "Node: N12  Min HGL clearence exceeded by 0.20 feet.");
+    EXPECT_EQ(w[1], "Node: N12  Min HGL clearance exceeded by 0.20 feet.");
     // A structure with no capacity given.
     EXPECT_EQ(recordWarnings(inlet(0.0), false)[0], "Node: N12  Inlet capacity = 0.00(cfs)");
     // Enough capacity and clearance: nothing.
@@ -78,7 +78,7 @@ TEST(ResultHeadings, EveryStoredFieldReadsInWordsAndNoTwoAlike) {
 TEST(Warnings, InletCapacityLineLeftOutOnRequestOnly) {
     const auto w = recordWarnings(inlet(1.6), false, false);
     ASSERT_EQ(w.size(), 1u);
-    EXPECT_EQ(w[0], "Node: N12  Min HGL clearence exceeded by 0.20 feet.");
+    EXPECT_EQ(w[0], "Node: N12  Min HGL clearance exceeded by 0.20 feet.");
 }
 
 TEST(Warnings, MetricWordingConvertsFlowsAndLengths) {
@@ -86,7 +86,7 @@ TEST(Warnings, MetricWordingConvertsFlowsAndLengths) {
     ASSERT_EQ(w.size(), 2u);
     // 2.0 cfs x 0.028317 = 0.057 cms; 1.6 x 0.028317 = 0.045; 0.20 ft x 0.3048 = 0.061 m
     EXPECT_EQ(w[0], "Node: N12  Inlet capacity exceeded by 25%.  Runoff(Q) = 0.057(cms)  Capacity(Q) = 0.045(cms)");
-    EXPECT_EQ(w[1], "Node: N12  Min HGL clearence exceeded by 0.061 meters.");
+    EXPECT_EQ(w[1], "Node: N12  Min HGL clearance exceeded by 0.061 meters.");
 }
 
 TEST(Warnings, NodeWithoutStructureHasNoLimits) {
@@ -134,7 +134,7 @@ TEST(Results, WarningsAndMissingDefinitionsReachTheMessageList) {
     };
     EXPECT_TRUE(has("Node: A  Inlet capacity exceeded by 980%.  Runoff(Q) = 10.80(cfs)  Capacity(Q) = 1.00(cfs)"));
     // Clearance 103.00 - 102.614 = 0.386 ft; 1.00 required -> short by 0.61 ft.
-    EXPECT_TRUE(has("Node: A  Min HGL clearence exceeded by 0.61 feet."));
+    EXPECT_TRUE(has("Node: A  Min HGL clearance exceeded by 0.61 feet."));
 
     // A structure type whose structure is unknown: "??", no capacity, no clearance.
     p.db.execute("UPDATE NODE SET STRUCT_NAME = 'NONE'");

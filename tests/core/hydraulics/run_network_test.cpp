@@ -151,7 +151,7 @@ TEST_F(Network, IdfCoefficientsAreLookedUpForTheZoneMethod) {
     const double L = std::log(10.0);
     const double i10 = 11.97845 - 2.6793 * L + 0.02444 * L * L + 0.01812 * L * L * L;  // 6.0748 in/hr
     EXPECT_NEAR(p.t60n("S1", "A", "INTENSITY"), i10, 1e-4);
-    EXPECT_NE(std::find(r.messages.begin(), r.messages.end(), "Load IDF coefficints from IDF table"),
+    EXPECT_NE(std::find(r.messages.begin(), r.messages.end(), "Load IDF coefficients from IDF table"),
               r.messages.end());
     // An unknown zone stops the run with the lookup's message.
     p.db.execute("UPDATE T16 SET ZONE = '99'");

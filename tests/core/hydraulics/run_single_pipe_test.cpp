@@ -137,7 +137,7 @@ TEST_F(SinglePipe, MessageListNamesThePhasesInOrder) {
                                              "Sorting pipe nodal array in flow direction order",
                                              "Checking for circular references",
                                              "Sorting master node array",
-                                             "Deterimning 'IN' field inter-connections",
+                                             "Determining 'IN' field inter-connections",
                                              "Loading system header",
                                              "Validate Tc min's and drainage areas",
                                              "Verify that all 'TO' inlets exist",

@@ -136,7 +136,7 @@ TEST(IncomingRecords, FourIncomingReachesAreAccepted) {
     ui::RecordingUi ui;
     PipeNodalArray a = junction(b, 4, ui);
     ASSERT_TRUE(determineIncoming(a, ui));
-    EXPECT_EQ(ui.statuses.back(), "Deterimning 'IN' field inter-connections");
+    EXPECT_EQ(ui.statuses.back(), "Determining 'IN' field inter-connections");
     const NodalRecord& j = a[4];
     ASSERT_EQ(j.node(), "J");
     EXPECT_EQ(j.inCount, 4);

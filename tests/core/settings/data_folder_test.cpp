@@ -73,10 +73,8 @@ TEST(DataFolder, NewSettingsFileNamesTheInstalledPaletteAndTemplates) {
     ::unsetenv("KOLV_DATA_DIR");
     EXPECT_EQ(kolv::test::readAll(f.path()), "[KOLV]\r\nDIAGRAMPALETTE=" + l.build + "/palette/KOLVLtV3.PLT\r\n" +
                                                  "REPORTFILEPATH=" + l.build + "/reports/\r\n");
-    std::string upper;
-    for (char c : l.build) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(s.palettePath, upper + "/PALETTE/KOLVLTV3.PLT");
-    EXPECT_EQ(s.reportFolder, upper + "/REPORTS/");
+    EXPECT_EQ(s.palettePath, l.build + "/palette/KOLVLtV3.PLT");
+    EXPECT_EQ(s.reportFolder, l.build + "/reports/");
 }
 
 }  // namespace

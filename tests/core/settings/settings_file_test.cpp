@@ -21,24 +21,26 @@ TEST(SettingsFile, MissingFileInAFolderThatCanNotBeMadeStillGivesValues) {
     SettingsFile f(dir.file("blocker/KOLVLtV3.INI"));
     Settings s = f.read();
     EXPECT_FALSE(fs::exists(f.path()));
-    EXPECT_NE(s.palettePath.find("/PALETTE/KOLVLTV3.PLT"), std::string::npos) << s.palettePath;
-    EXPECT_NE(s.reportFolder.find("/REPORTS/"), std::string::npos) << s.reportFolder;
+    EXPECT_NE(s.palettePath.find("/palette/KOLVLtV3.PLT"), std::string::npos) << s.palettePath;
+    EXPECT_NE(s.reportFolder.find("/reports/"), std::string::npos) << s.reportFolder;
     EXPECT_FALSE(s.recentVisible[0]);
 }
 
-TEST(SettingsFile, ValuesAreUpperCasedAndOddLinesIgnored) {
+// Paths are listed as the engineer typed them; an entry without a path is not offered.
+TEST(SettingsFile, ValuesKeepTheirSpellingEmptyEntriesAreHiddenAndOddLinesIgnored) {
     kolv::test::TempDir dir;
     writeFile(dir.file("k.ini"),
-              "[KOLV]\r\nrecentfile1= /home/ann/Road 12.mdb \r\n=orphan\r\nno equals sign\r\nRECENTFILE3=x\r\n"
-              "DIAGRAMPALETTE=\r\nREPORTFILEPATH=/srv/Reports/\r\nOTHER=1\r\n");
+              "[KOLV]\r\nrecentfile1= /home/ann/Road 12.mdb \r\n=orphan\r\nno equals sign\r\nRECENTFILE2=\r\n"
+              "RECENTFILE3=x\r\nRECENTFILE4=\r\nDIAGRAMPALETTE=\r\nREPORTFILEPATH=/srv/Reports/\r\nOTHER=1\r\n");
     Settings s = SettingsFile(dir.file("k.ini")).read();
-    EXPECT_EQ(s.recentFiles[0], "/HOME/ANN/ROAD 12.MDB");
-    EXPECT_EQ(s.recentCaption(1), "1 /HOME/ANN/ROAD 12.MDB");
+    EXPECT_EQ(s.recentFiles[0], "/home/ann/Road 12.mdb");
+    EXPECT_EQ(s.recentCaption(1), "1 /home/ann/Road 12.mdb");
     EXPECT_TRUE(s.recentVisible[0]);
-    EXPECT_FALSE(s.recentVisible[1]);
+    EXPECT_FALSE(s.recentVisible[1]);  // "RECENTFILE2=" names no file
     EXPECT_TRUE(s.recentVisible[2]);
+    EXPECT_FALSE(s.recentVisible[3]);
     EXPECT_EQ(s.palettePath, "");
-    EXPECT_EQ(s.reportFolder, "/SRV/REPORTS/");
+    EXPECT_EQ(s.reportFolder, "/srv/Reports/");
 }
 
 TEST(SettingsFile, ReportFolderFallbacksDifferForEmptyAndAbsentLines) {
@@ -65,14 +67,14 @@ TEST(SettingsFile, RecentListShiftsWithoutSearchingAndDropsDrawings) {
     EXPECT_EQ(readAll(p), "[KOLV]\r\nRECENTFILE1=C\r\nRECENTFILE2=A\r\nRECENTFILE3=B\r\nRECENTFILE4=C\r\n"
                           "DIAGRAMPALETTE=PAL\r\nREPORTFILEPATH=RPT/\r\n");
     EXPECT_TRUE(f.write("/new/palette.plt", kModePalette, s));
-    EXPECT_EQ(f.read().palettePath, "/NEW/PALETTE.PLT");
+    EXPECT_EQ(f.read().palettePath, "/new/palette.plt");
 }
 
 TEST(SettingsFile, ReopeningTheFirstEntryByItsRealPathKeepsTheList) {
-    // The list holds paths in capitals; the program opens the file by its real spelling.
+    // Lists written by earlier versions hold paths in capitals; the program opens the file by its real spelling.
     kolv::test::TempDir dir;
     std::string p = dir.file("k.ini");
-    writeFile(p, "[KOLV]\r\nRECENTFILE1=/home/ann/Road 12.mdb\r\nRECENTFILE2=/home/ann/b.mdb\r\n"
+    writeFile(p, "[KOLV]\r\nRECENTFILE1=/HOME/ANN/ROAD 12.MDB\r\nRECENTFILE2=/home/ann/b.mdb\r\n"
                  "DIAGRAMPALETTE=PAL\r\nREPORTFILEPATH=RPT/\r\n");
     SettingsFile f(p);
     Settings s = f.read();
@@ -82,11 +84,11 @@ TEST(SettingsFile, ReopeningTheFirstEntryByItsRealPathKeepsTheList) {
     EXPECT_EQ(readAll(p), before);
     Settings again = f.read();
     EXPECT_EQ(again.recentFiles[0], "/HOME/ANN/ROAD 12.MDB");
-    EXPECT_EQ(again.recentFiles[1], "/HOME/ANN/B.MDB");
+    EXPECT_EQ(again.recentFiles[1], "/home/ann/b.mdb");
     EXPECT_FALSE(again.recentVisible[2]);
     // a different file still goes first
     EXPECT_TRUE(f.write("/home/ann/b.mdb", kModeProject, s));
-    EXPECT_EQ(f.read().recentFiles[0], "/HOME/ANN/B.MDB");
+    EXPECT_EQ(f.read().recentFiles[0], "/home/ann/b.mdb");
 }
 
 TEST(SettingsFile, RecentCaptionsAndUpperCasedPathsStillOpen) {

@@ -99,7 +99,7 @@ TEST(SizingOptionsCheck, WindowRefusals) {
     o = sizing::SizingOptions::defaults(false);
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than zero");
     o.maxVelocity = 2.0;  // equal to the minimum
-    EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater the minimum velocity");
+    EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than the minimum velocity");
     o.criterion = Criterion::HglSlope;  // velocities only matter for the velocity criterion
     EXPECT_FALSE(sizing::validateOptions(o));
     EXPECT_NEAR(sizing::SizingOptions::defaults(true).minVelocity, 2.0 / 3.2808, 1e-12);
@@ -230,7 +230,7 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
     EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
     // A: 103.5 − 116.906 and B: 110.0 − 115.756, both short of the 1.0 required.
     EXPECT_EQ(std::count_if(r.lines.begin(), r.lines.end(),
-                            [](const std::string& l) { return l.find("clearence") != std::string::npos; }),
+                            [](const std::string& l) { return l.find("clearance") != std::string::npos; }),
               2);
     EXPECT_EQ(r.lines.back(), "Cleaning up temporary data arrays");
     // Travel time A: 300 / 3.2595 / 60 = 1.534 min → B's Tc 11.534.
@@ -383,7 +383,7 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
     EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.250    1.250    0.2799   0.228    velocity limit"));
     EXPECT_TRUE(has("B        OUT      15IN     0.0130   200.00   1.250    1.250    0.6998   0.570    velocity limit"));
-    EXPECT_TRUE(has("0.437 meters (1.433 feet) clearence. Node: A"));
+    EXPECT_TRUE(has("0.437 meters (1.433 feet) clearance. Node: A"));
     // T60 holds feet and cfs in either unit system (the report layouts convert);
     // the node's sizing fields are in the project's units: 328.2908 ft = 100.0638 m.
     EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 328.2908, 1e-3);

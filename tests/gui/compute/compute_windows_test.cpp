@@ -7,7 +7,11 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QClipboard>
 #include <QFile>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -17,6 +21,7 @@
 
 #include "common/text.h"
 #include "db/record_set.h"
+#include "gui/number_field.h"
 #include "gui/compute/cost_window.h"
 #include "gui/compute/install_compute_windows.h"
 #include "gui/main_window.h"
@@ -24,6 +29,7 @@
 #include "gui/compute/hydraulics_window.h"
 #include "gui/compute/listing_view.h"
 #include "gui/compute/pipe_sizes_window.h"
+#include "gui/compute/results_grid.h"
 #include "editors/print_order.h"
 #include "gui/compute/print_order_window.h"
 #include "gui/compute/t60_results_model.h"
@@ -99,6 +105,65 @@ private slots:
         QVERIFY(data->text().contains("Not produced"));
         QVERIFY(data->text().contains("{T60.SYSTEM} = 'MAINST'"));
         preview->close();
+    }
+
+    // The storm tab's columns first, From and To kept in view, values as printed, the other columns
+    // chosen and kept, copy and CSV of what is shown; the messages with stops and warnings first.
+    void resultsGridReadsLikeTheStormTab() {
+        QTemporaryDir config;
+        qputenv("KOLV_CONFIG_DIR", config.path().toUtf8());
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        ResultsGrid* grid = w.results();
+        auto* model = static_cast<T60ResultsModel*>(grid->view()->model());
+        QCOMPARE(QString::fromStdString(model->field(0)), QString("FROM"));
+        QCOMPARE(QString::fromStdString(model->field(1)), QString("TO"));
+        QCOMPARE(QString::fromStdString(model->field(7)), QString("Q"));  // before every French-drain column
+        QVERIFY(model->column("Q") < model->column("FD_EXFIL_CFS"));
+        // From and To stay in the frozen part; the scrolling part starts after them
+        QVERIFY(!grid->frozenView()->isColumnHidden(0) && !grid->frozenView()->isColumnHidden(1));
+        QVERIFY(grid->frozenView()->isColumnHidden(2));
+        QVERIFY(grid->view()->isColumnHidden(0) && !grid->view()->isColumnHidden(model->column("Q")));
+        QVERIFY(grid->view()->isColumnHidden(model->column("FD_EXFIL_CFS")));  // behind the chooser
+        // numbers with the printed tab's decimals
+        const int hgl = model->column("HGL_UP");
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QString t = model->data(model->index(r, hgl)).toString();
+            QVERIFY2(t.isEmpty() || t.section('.', 1).size() == 2, qPrintable(t));
+        }
+        // a column chosen stays chosen for the next window
+        grid->setFieldShown("FD_EXFIL_CFS", true);
+        {
+            HydraulicsWindow again(f.ctx(), nullptr);
+            again.loadOptions();
+            auto* m2 = static_cast<T60ResultsModel*>(again.results()->view()->model());
+            QVERIFY(!again.results()->view()->isColumnHidden(m2->column("FD_EXFIL_CFS")));
+        }
+        grid->setFieldShown("FD_EXFIL_CFS", false);
+        // copy and CSV hold the headings and the shown columns of every row
+        grid->view()->clearSelection();
+        grid->copy();
+        const QString copied = QApplication::clipboard()->text();
+        QVERIFY(copied.startsWith("From Node\tTo Node\t"));
+        QCOMPARE(copied.count('\n'), model->rowCount() + 1);
+        const QString csv = config.filePath("results.csv");
+        QVERIFY(grid->exportCsv(csv));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY(text.startsWith("From Node,To Node,"));
+        QVERIFY(!text.contains("French Drain"));
+        // stops and warnings above the progress, which is folded but whole
+        QTreeWidget* groups = w.messageGroups();
+        QVERIFY(groups->topLevelItemCount() >= 1);
+        QTreeWidgetItem* progress = groups->topLevelItem(groups->topLevelItemCount() - 1);
+        QVERIFY(progress->text(0).startsWith("Progress of the run"));
+        QVERIFY(!progress->isExpanded());
+        int passes = 0;
+        for (int i = 0; i < progress->childCount(); ++i) passes += progress->child(i)->text(0).startsWith("PASS = ");
+        QVERIFY(passes >= 4);
+        qunsetenv("KOLV_CONFIG_DIR");
     }
 
     void hydraulicsRunWritesResultsAndShowsThem() {
@@ -195,28 +260,39 @@ private slots:
         QCOMPARE(again.minVelocityLabel()->text(), QString("Min. Velocity (ft/s)"));
     }
 
-    void validationRefusesAndResetsTheField() {
+    void typedOptionsAreReadWholeAndWithinTheirRanges() {
         Fixture f;
         HydraulicsWindow w(f.ctx(), nullptr);
         int before = countRows(f.db(), "T60", "MAINST");
-        w.maxPassesEdit()->setText("3");
-        QVERIFY(!w.compute());
-        QCOMPARE(f.ui.messages.back().title, std::string("INVALID DATA"));
-        QCOMPARE(f.ui.messages.back().text, std::string("Iterations must be between 4 and 32000"));
-        QCOMPARE(w.maxPassesEdit()->text(), QString("4"));
-        w.maxPassesEdit()->setText("40000");
-        QVERIFY(!w.compute());
-        QCOMPARE(w.maxPassesEdit()->text(), QString("32000"));
-        w.maxPassesEdit()->setText("50");
-        w.hglDifferenceEdit()->setText("0.5");
-        QVERIFY(!w.compute());
-        QCOMPARE(f.ui.messages.back().text, std::string("Max. HGL Difference must be between 0.0001 and 0.25"));
-        QCOMPARE(w.hglDifferenceEdit()->text(), QString("0.25"));
-        // 6 ft/s is the largest travel-time minimum of an English project
-        w.minVelocityEdit()->setText("6.01");
-        QVERIFY(!w.compute());
-        QCOMPARE(f.ui.messages.back().text, std::string("Minimum velocity for computing travel time cannot exceed 6 f/s"));
+        struct Case {
+            QLineEdit* edit;
+            const char* text;
+            const char* message;
+        };
+        const Case cases[] = {
+            {w.maxPassesEdit(), "3", "Max. Number of Iterations must be a whole number between 4 and 32,000 passes."},
+            {w.maxPassesEdit(), "12ft", "Max. Number of Iterations: '12ft' is not a number."},  // not read as 12
+            {w.maxPassesEdit(), "40000", "Max. Number of Iterations must be a whole number between 4 and 32,000 passes."},
+            {w.hglDifferenceEdit(), "0.5", "Max. HGL Difference must be between 0.0001 and 0.25 ft."},
+            // 6 ft/s is the largest travel-time minimum of an English project
+            {w.minVelocityEdit(), "6.01", "Min. Velocity must be greater than 0 and less than or equal to 6 ft/s."},
+        };
+        for (const Case& c : cases) {
+            const QString good = c.edit->text();
+            c.edit->setText(c.text);
+            QVERIFY2(gui::numberFieldRefused(c.edit), c.text);
+            QCOMPARE(f.ui.statuses.back(), std::string(c.message));
+            QVERIFY(!w.compute());
+            QCOMPARE(f.ui.messages.back().title, std::string("INVALID DATA"));
+            QCOMPARE(f.ui.messages.back().text, std::string(c.message));
+            QCOMPARE(c.edit->text(), QString(c.text));  // kept for the engineer to correct
+            c.edit->setText(good);
+            QVERIFY(!gui::numberFieldRefused(c.edit));
+            QCOMPARE(f.ui.statuses.back(), std::string());  // the message goes with the fault
+        }
         QCOMPARE(countRows(f.db(), "T60", "MAINST"), before);  // nothing was run
+        // a refused text is never stored as an option
+        QCOMPARE(hydraulics::loadHydraulicsOptions(f.db()).maxPasses, 50L);
         w.minVelocityEdit()->setText("6");
         QVERIFY(w.compute());
     }
@@ -316,7 +392,7 @@ private slots:
         FlowLinesWindow w(f.ctx(), nullptr);
         QCOMPARE(w.valueLabel()->text(), QString("Minimum pipe slope ="));
         w.varyMode()->setChecked(true);
-        QCOMPARE(w.valueLabel()->text(), QString("Minimum veloctiy ="));
+        QCOMPARE(w.valueLabel()->text(), QString("Minimum velocity ="));
         QCOMPARE(w.valueEdit()->text(), QString("2.500"));
         QCOMPARE(w.decimals()->maximum(), 6);
         QCOMPARE(w.decimals()->minimum(), 0);
@@ -338,7 +414,10 @@ private slots:
         QCOMPARE(w.valueLabel()->text(), QString("Minimum pipe slope ="));
         w.valueEdit()->setText("0");
         QVERIFY(!w.compute());
-        QVERIFY(f.said("Minimum pipe slope must greater than zero"));
+        QVERIFY(f.said("Minimum pipe slope must be greater than 0 and less than or equal to 100 %."));
+        w.valueEdit()->setText("0.5%");  // once read as 0.5
+        QVERIFY(!w.compute());
+        QVERIFY(f.said("Minimum pipe slope: '0.5%' is not a number."));
     }
 
     void pipeSizesListGroupsLabelsAndChoices() {
@@ -354,14 +433,17 @@ private slots:
         QCOMPARE(w.limitLabel()->text(), QString("Max. Velocity (ft/s)"));
         w.limitEdit()->setText("1.5");
         QVERIFY(!w.compute());
-        QVERIFY(f.said("Maximum velocity must be greater the minimum velocity"));
+        QVERIFY(f.said("Maximum velocity must be greater than the minimum velocity"));
         w.limitEdit()->setText("0");
         QVERIFY(!w.compute());
-        QVERIFY(f.said("Maximum velocity must be greater than zero"));
+        QVERIFY(f.said("Max. Velocity must be greater than 0 and less than or equal to 50 ft/s."));
+        w.limitEdit()->setText("10 fps");  // once read as 10
+        QVERIFY(!w.compute());
+        QVERIFY(f.said("Max. Velocity: '10 fps' is not a number."));
         w.limitEdit()->setText("10");
         w.minVelocityEdit()->setText("0");
         QVERIFY(!w.compute());
-        QVERIFY(f.said("Minimum velocity must be greater than zero"));
+        QVERIFY(f.said("Min. Velocity must be greater than 0 and less than or equal to 6 ft/s."));
         w.useMinVelocity()->setChecked(false);  // doing without the minimum is allowed
         QVERIFY(w.compute());
         QCOMPARE(w.listing()->lines().front(), std::string("PIPE SELECTION LIST"));

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QPalette>
+#include <QToolBar>
 #include <QScrollBar>
 #include <cstdio>
 #include <fstream>
@@ -120,6 +122,22 @@ int main(int argc, char** argv) {
         gui::diagram::DiagramClassesDialog classes(*w.project()->db, 0, recorder, &w);
         classes.show();
         shot(&classes, "diagram_classes");
+    }
+    // the tool icons on a light and on a dark desktop palette
+    shot(pane->toolBar(), "diagram_tools_light");
+    {
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(37, 37, 38));
+        dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        dark.setColor(QPalette::Text, QColor(220, 220, 220));
+        dark.setColor(QPalette::Button, QColor(45, 45, 48));
+        dark.setColor(QPalette::ButtonText, QColor(220, 220, 220));
+        const QPalette light = QApplication::palette();
+        QApplication::setPalette(dark);
+        shot(pane->toolBar(), "diagram_tools_dark");
+        shot(&w, "main_dark");
+        QApplication::setPalette(light);
     }
     pane->exportPng(g_dir + "/diagram_export.png");
     pane->exportPdf(g_dir + "/diagram_export.pdf");

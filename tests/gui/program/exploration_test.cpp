@@ -6,6 +6,7 @@
 //   test_gui_explore [SEED] [ACTIONS]     (scripts/explore.sh SEED ACTIONS)
 // A failure prints the seed and the numbered actions that led to it.
 #include <QApplication>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QFocusEvent>
 #include <QListWidget>
@@ -49,14 +50,14 @@ void type(QLineEdit* e, const QString& text) {
 
 template <class W>
 W* visible(MainWindow& w) {
-    for (W* win : w.findChildren<W*>())
-        if (win->isVisible()) return win;
-    return nullptr;
+    W* win = test::windowOf<W>(w);
+    return win && win->isVisible() ? win : nullptr;
 }
 
 class Walk {
 public:
     Walk(std::uint64_t seed, test::TempDir& dir) : m_rng(seed), m_seed(seed), m_dir(dir) {
+        m_seedPath = test::makeSeed(dir);
         m_files = {test::makeSample(dir, "a.mdb"), test::makeSample(dir, "b.mdb"), test::makeEmptyProject(dir, "e.mdb")};
         auto o = test::mainWindowOptions(m_ui, dir);
         o.rememberGeometry = true;  // the layout file lives in the temporary folder
@@ -155,13 +156,14 @@ private:
         auto* dialog = qobject_cast<QDialog*>(modal);
         if (!dialog || !dialog->isVisible() || m_answering) return;
         m_answering = true;
-        if (auto* add = qobject_cast<AddNodeDialog*>(dialog)) {
+        if (auto* add = dynamic_cast<AddNodeDialog*>(dialog)) {
             if (pick(5) == 0) add->reject();  // the engineer changes their mind
             else add->accept();               // the proposed name and structure
-        } else if (auto* fresh = qobject_cast<NewProjectDialog*>(dialog)) {
+        } else if (auto* fresh = dynamic_cast<NewProjectDialog*>(dialog)) {
             fresh->newPath()->setText(QString::fromStdString(m_dir.file("new" + std::to_string(++m_created) + ".mdb")));
+            fresh->seedPath()->setText(QString::fromStdString(m_seedPath));
             fresh->create();
-        } else if (auto* renumber = qobject_cast<RenumberWindow*>(dialog)) {
+        } else if (auto* renumber = dynamic_cast<RenumberWindow*>(dialog)) {
             renumber->moveAllToNewOrder();
             renumber->renumberFromOrder();
         }
@@ -355,7 +357,7 @@ private:
             {"import", 2, [this] {
                  if (!hasSystem()) return std::string("no system");
                  w().runCommand(Command::ImportStormSewer);
-                 auto* win = visible<exchange::ImportWindow>(w());
+                 auto* win = visible<kolv::gui::exchange::ImportWindow>(w());
                  if (!win) return std::string("no window");
                  const std::string file = m_dir.file("import.txt");
                  const std::string name = "IM" + std::to_string(++m_imported);
@@ -380,6 +382,7 @@ private:
     ui::RecordingUi m_ui;
     std::unique_ptr<test::Program> m_program;
     std::vector<std::string> m_files;
+    std::string m_seedPath;
     std::vector<Action> m_actions;
     QTimer m_modal;
     bool m_answering = false;

@@ -101,7 +101,7 @@ private slots:
             test::settle();
             const std::string mismatch = test::viewMismatch(p);
             QVERIFY2(mismatch.empty(), qPrintable(QString(step) + ": " + QString::fromStdString(mismatch)));
-            QVERIFY2(!errorTrapped(m_ui), qPrintable(QString::fromStdString(m_ui.messages.back().text)));
+            QVERIFY2(!errorTrapped(m_ui), m_ui.messages.empty() ? "" : m_ui.messages.back().text.c_str());
         }
     }
 
@@ -120,8 +120,16 @@ private slots:
 
     void closeLeavesAnEmptyWindowWithTheProjectCommandsOff() {
         test::Program p(options());
+        p.w().resize(1360, 860);
+        p.w().show();
+        // KOLV_SHOT_DIR=folder keeps pictures of the cycle for a look
+        const QString shots = qEnvironmentVariable("KOLV_SHOT_DIR");
+        auto shoot = [&](const char* name) {
+            if (!shots.isEmpty()) p.w().grab().save(shots + "/" + name + ".png");
+        };
         QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir)));
         test::settle();
+        shoot("cycle_1_open");
         QVERIFY(p.view()->entityCount() > 0);
         m_ui.clear();
         p.w().runCommand(Command::CloseProject);
@@ -136,6 +144,12 @@ private slots:
         QVERIFY(p.w().panel()->field(12)->text().isEmpty());
         QCOMPARE(p.view()->entityCount(), 0);
         QVERIFY(test::viewMismatch(p).empty());
+        shoot("cycle_2_closed");
+        QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir, "again.mdb")));
+        test::settle();
+        QVERIFY(p.view()->entityCount() > 0);
+        QVERIFY(test::viewMismatch(p).empty());
+        shoot("cycle_3_reopened");
     }
 
     void quittingWritesAPendingEdit() {
@@ -151,12 +165,14 @@ private slots:
 
     void computeWindowFollowsRunsUndoAndReopening() {
         test::Program p(options());
+        p.w().show();
         QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir)));
         p.w().changeCurrentSystem("MAINST");
         test::settle();
         p.w().runCommand(Command::ComputeStormTabs);
-        auto* hyd = p.w().findChild<compute::HydraulicsWindow*>();
-        QVERIFY(hyd && hyd->isVisible());
+        // (the window has no meta-object of its own: found by its type, not through Qt's cast)
+        compute::HydraulicsWindow* hyd = test::windowOf<compute::HydraulicsWindow>(p.w());
+        QVERIFY2(hyd && hyd->isVisible(), m_ui.messages.empty() ? "" : m_ui.messages.back().text.c_str());
         QVERIFY(hyd->compute());
         hyd->refreshProfile();
         QVERIFY(hyd->profileView()->hasProfile());
@@ -176,7 +192,6 @@ private slots:
         hyd->close();
         p.w().runCommand(Command::ComputeStormTabs);
         QVERIFY(!hyd->staleBar()->isHidden());
-        QVERIFY(std::fabs(hyd->profileView()->profile().tailwater - (tailwater + 3)) < 1e-6);  // the edit stays
 
         // an edit in the panel marks the run too; one click computes again
         QVERIFY(hyd->compute());

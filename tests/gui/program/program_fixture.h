@@ -34,6 +34,15 @@ struct Program {
     gui::diagram::DiagramView* view() const { return diagram->view(); }
 };
 
+/// The window of type W among the main window's children (some windows have no meta-object of
+/// their own, so Qt's findChild would take any dialog for them).
+template <class W>
+W* windowOf(QObject& parent) {
+    for (QObject* o : parent.findChildren<QObject*>())
+        if (auto* w = dynamic_cast<W*>(o)) return w;
+    return nullptr;
+}
+
 /// Lets queued work (deferred binds, label completion) run as the event loop would.
 inline void settle(int rounds = 4) {
     for (int i = 0; i < rounds; ++i) QApplication::processEvents();

@@ -3,7 +3,11 @@
 #pragma once
 
 #include <QAction>
+#include <QToolBar>
 #include <QLineEdit>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "db/database.h"
@@ -16,6 +20,17 @@
 
 namespace kolv::test {
 
+/// The same value: equal texts, or numbers equal once read ("-5.10" shows what "-5.1" holds).
+inline bool sameValue(const std::string& shown, const std::string& stored) {
+    if (shown == stored) return true;
+    char* end1 = nullptr;
+    char* end2 = nullptr;
+    const double a = std::strtod(shown.c_str(), &end1);
+    const double b = std::strtod(stored.c_str(), &end2);
+    if (shown.empty() || stored.empty() || *end1 || *end2) return false;
+    return std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(b));
+}
+
 /// "" when every view agrees with the project file; else what disagrees.
 inline std::string viewMismatch(Program& p) {
     gui::MainWindow& w = p.w();
@@ -26,6 +41,7 @@ inline std::string viewMismatch(Program& p) {
         if (!panel->field(0)->text().isEmpty()) return "panel shows '" + panel->field(0)->text().toStdString() + "' without a project";
         if (p.view()->editor() || p.view()->entityCount() != 0) return "diagram still drawn without a project";
         if (w.action(gui::Command::ComputePipeSizes)->isEnabled()) return "compute enabled without a project";
+        if (p.diagram->toolBar()->isEnabled()) return "diagram tools enabled without a project";
         return {};
     }
     db::Database& db = *project->db;
@@ -53,7 +69,7 @@ inline std::string viewMismatch(Program& p) {
         if (!fresh.displayNode(model->node.name())) return "panel shows node " + model->node.name() + " the file does not hold";
         for (int i = 0; i < editing::kNodeFieldCount; ++i) {
             const auto k = static_cast<std::size_t>(i);
-            if (fresh.node.text[k] != model->node.text[k])
+            if (!sameValue(model->node.text[k], fresh.node.text[k]))
                 return "panel field " + std::to_string(i) + " of " + model->node.name() + " is '" + model->node.text[k] + "', the file '" + fresh.node.text[k] + "'";
             if (panel->field(i)->text().toStdString() != model->node.text[k])
                 return "panel box " + std::to_string(i) + " shows '" + panel->field(i)->text().toStdString() + "', its record '" + model->node.text[k] + "'";

@@ -1,0 +1,183 @@
+// Plan sheet drawn from the diagram model: reaches, palette symbols and placed labels.
+#include "submittal/plan_sheet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "common/text.h"
+#include "diagram/diagram_model.h"
+#include "diagram/label_placement.h"
+#include "diagram/labels.h"
+#include "diagram/palette.h"
+#include "ui/ui_port.h"
+
+namespace kolv::submittal {
+
+using reports::Align;
+using reports::Font;
+using reports::FontFamily;
+using reports::Page;
+
+namespace {
+
+std::uint32_t rgb(const diagram::Rgb& c) {
+    return (static_cast<std::uint32_t>(c.r) << 16) | (static_cast<std::uint32_t>(c.g) << 8) | c.b;
+}
+
+/// Outline of a palette symbol centred at (x, y), `size` points across.
+std::vector<std::pair<double, double>> symbolOutline(diagram::Shape shape, double x, double y, double size) {
+    const double h = size / 2;
+    std::vector<std::pair<double, double>> p;
+    auto regular = [&](int n, double turn) {
+        for (int i = 0; i < n; ++i) {
+            double a = turn + 2 * M_PI * i / n;
+            p.emplace_back(x + h * std::cos(a), y + h * std::sin(a));
+        }
+    };
+    switch (shape) {
+    case diagram::Shape::Circle: regular(20, 0); break;
+    case diagram::Shape::Square: p = {{x - h, y - h}, {x + h, y - h}, {x + h, y + h}, {x - h, y + h}}; break;
+    case diagram::Shape::Diamond: p = {{x, y - h}, {x + h, y}, {x, y + h}, {x - h, y}}; break;
+    case diagram::Shape::Triangle: p = {{x, y - h}, {x + h, y + h}, {x - h, y + h}}; break;
+    case diagram::Shape::InvertedTriangle: p = {{x - h, y - h}, {x + h, y - h}, {x, y + h}}; break;
+    case diagram::Shape::Hexagon: regular(6, 0); break;
+    case diagram::Shape::Trapezoid: p = {{x - h / 2, y - h}, {x + h / 2, y - h}, {x + h, y + h}, {x - h, y + h}}; break;
+    case diagram::Shape::Bar: p = {{x - h, y - h / 3}, {x + h, y - h / 3}, {x + h, y + h / 3}, {x - h, y + h / 3}}; break;
+    }
+    return p;
+}
+
+reports::Shape::Dash dashOf(diagram::PenStyle s) {
+    switch (s) {
+    case diagram::PenStyle::Solid: return reports::Shape::Dash::Solid;
+    case diagram::PenStyle::Dash:
+    case diagram::PenStyle::DashDot: return reports::Shape::Dash::Dashed;
+    case diagram::PenStyle::Dot: return reports::Shape::Dash::Dotted;
+    }
+    return reports::Shape::Dash::Solid;
+}
+
+}  // namespace
+
+void layoutPlan(db::Database& db, Session& session, const std::string& system, int engMet, int displaySet,
+                const SheetFrame& frame, const BodySink& emit) {
+    const Font titleFont{FontFamily::Sans, 12, true};
+    const Font small{FontFamily::Sans, 7, false};
+    Page page;
+    addText(page, frame.left, frame.top + reports::ascentPt(titleFont), frame.bodyWidth(), Align::Left, titleFont,
+            "DRAINAGE PLAN - SYSTEM " + system);
+    ui::SilentUi silent;
+    auto data = diagram::loadDiagram(db, system, engMet, session, silent);
+    if (!data || data->empty()) {
+        addText(page, frame.left, frame.top + 34, frame.bodyWidth(), Align::Left, Font{FontFamily::Sans, 9, false},
+                "The system has no diagram positions to draw (coordinates missing or outside the diagram limits).");
+        emit(std::move(page));
+        return;
+    }
+    addText(page, frame.left, frame.top + 26, frame.bodyWidth(), Align::Left, small,
+            "Schematic network diagram in diagram coordinates (not to scale); labels of display option set " +
+                std::to_string(displaySet) + ".");
+    diagram::Palette palette = diagram::Palette::builtIn();
+    if (auto loaded = diagram::Palette::load(diagram::installedPalettePath())) palette = *loaded;
+
+    // fit the extent into the drawing area, keeping the diagram's proportions
+    const double areaL = frame.left + 10, areaR = frame.right - 10, areaT = frame.top + 40, areaB = frame.bottom - 10;
+    const double w = std::max(1.0, data->maxX - data->minX), h = std::max(1.0, data->maxY - data->minY);
+    const double margin = 40;  // room for the labels of the outer nodes
+    const double s = std::min((areaR - areaL - 2 * margin) / w, (areaB - areaT - 2 * margin) / h);
+    const double ox = areaL + margin + ((areaR - areaL - 2 * margin) - w * s) / 2;
+    const double oy = areaT + margin + ((areaB - areaT - 2 * margin) - h * s) / 2;
+    auto X = [&](double x) { return ox + (x - data->minX) * s; };
+    auto Y = [&](double y) { return oy + (y - data->minY) * s; };
+
+    std::map<std::string, std::size_t> at;  // upper-case name -> entity
+    for (std::size_t i = 0; i < data->entities.size(); ++i) at.emplace(toUpper(data->entities[i].name), i);
+    for (const auto& r : data->relations) {
+        auto a = at.find(toUpper(r.from)), b = at.find(toUpper(r.to));
+        if (a == at.end() || b == at.end()) continue;
+        int cls = std::clamp(r.pipeClass, 0, static_cast<int>(diagram::kPipeClasses.size()) - 1);
+        const auto& style = palette.relation(diagram::kPipeClasses[static_cast<std::size_t>(cls)]);
+        const auto& ea = data->entities[a->second];
+        const auto& eb = data->entities[b->second];
+        addLine(page, X(ea.x), Y(ea.y), X(eb.x), Y(eb.y), std::max(0.5, style.width * 0.5), rgb(style.color),
+                dashOf(style.style));
+    }
+    const double symbolScale = data->entities.size() > 2000 ? 0.25 : data->entities.size() > 300 ? 0.45 : 0.7;
+    for (const auto& e : data->entities) {
+        const auto& style = palette.entity(e.className);
+        reports::Shape sh;
+        sh.points = symbolOutline(style.shape, X(e.x), Y(e.y), std::max(2.0, style.size * symbolScale));
+        sh.closed = true;
+        sh.filled = true;
+        sh.fill = rgb(style.fill);
+        sh.color = rgb(style.line);
+        sh.widthPt = std::max(0.3, style.lineWidth * 0.5);
+        page.shapes.push_back(std::move(sh));
+    }
+
+    // labels: placed as the diagram places them, at the sheet's scale
+    const Font label{FontFamily::Sans, data->entities.size() > 300 ? 4.5 : 6, false};
+    const double lh = reports::lineHeightPt(label);
+    diagram::LabelBuilder builder(db, system, diagram::displayOptionsOrEmpty(db, displaySet));
+    struct Text {
+        std::vector<std::string> lines;
+        double x, y;
+    };
+    std::vector<Text> texts;
+    std::vector<diagram::LabelBox> boxes;
+    auto add = [&](const std::string& text, double x, double y, double clearance) {
+        auto lines = diagram::labelLines(text);
+        if (lines.empty()) return;
+        double bw = 0;
+        for (const auto& l : lines) bw = std::max(bw, reports::textWidthPt(l, label));
+        boxes.push_back({x, y, bw + 2, lines.size() * lh, clearance});
+        texts.push_back({std::move(lines), x, y});
+    };
+    for (const auto& e : data->entities)
+        add(e.outfall ? builder.outfallLabel() : builder.nodeLabel(e.name), e.x, e.y,
+            palette.entity(e.className).size * symbolScale / 2);
+    for (const auto& r : data->relations) {
+        auto a = at.find(toUpper(r.from)), b = at.find(toUpper(r.to));
+        if (a == at.end() || b == at.end()) continue;
+        const auto& ea = data->entities[a->second];
+        const auto& eb = data->entities[b->second];
+        add(builder.reachLabel(r.name), (ea.x + eb.x) / 2, (ea.y + eb.y) / 2, 0);
+    }
+    std::vector<diagram::LabelObstacleLine> lines;
+    for (const auto& r : data->relations) {
+        auto a = at.find(toUpper(r.from)), b = at.find(toUpper(r.to));
+        if (a == at.end() || b == at.end()) continue;
+        const auto& ea = data->entities[a->second];
+        const auto& eb = data->entities[b->second];
+        lines.push_back({ea.x, ea.y, eb.x, eb.y});
+    }
+    // placement works in diagram units measured from the origin; the sheet shifts by the extent
+    std::vector<diagram::LabelBox> shifted = boxes;
+    for (auto& b : shifted) b.x -= data->minX, b.y -= data->minY;
+    for (auto& l : lines) l.x1 -= data->minX, l.x2 -= data->minX, l.y1 -= data->minY, l.y2 -= data->minY;
+    // only the first zoom step is wanted: the sheet is the fitted view
+    diagram::LabelPlacer placer(std::move(shifted), s, std::move(lines));
+    placer.placeThrough(0);
+    const auto& places = placer.places();
+    const bool crowded = data->entities.size() > 300;
+    for (std::size_t i = 0; i < texts.size() && i < places.size(); ++i) {
+        const auto& t = texts[i];
+        const auto& p = places[i];
+        std::vector<std::string> shown = t.lines;
+        if (p.step != 0) {
+            // no room at this scale: a node keeps its name (where names can still be told apart),
+            // a reach label is left out
+            if (i >= data->entities.size() || crowded) continue;
+            shown.resize(1);
+        }
+        double left = X(t.x) + p.dx, top = Y(t.y) + p.dy;
+        if (p.step != 0) left = X(t.x) + boxes[i].clearance + 1, top = Y(t.y) - lh;
+        for (std::size_t k = 0; k < shown.size(); ++k)
+            addText(page, left, top + k * lh + reports::ascentPt(label), boxes[i].width, Align::Left, label, shown[k],
+                    k == 0 ? 0x000000 : 0x333333);
+    }
+    emit(std::move(page));
+}
+
+}  // namespace kolv::submittal

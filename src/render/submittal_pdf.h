@@ -1,0 +1,24 @@
+// Writes a submittal package to one PDF: sheets painted as they are laid out, then the bookmarks added.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "submittal/submittal.h"
+
+namespace kolv::render {
+
+/// Lays the package out (the composer has been prepared) and writes it to `path`: vector sheets
+/// with real text and embedded fonts, and an outline of bookmarks per system and section.
+/// `progress` (optional) gets the number of sheets written so far. Throws kolv::Error when the
+/// file can not be written.
+void writeSubmittalPdf(submittal::SubmittalComposer& composer, const QString& path,
+                       const std::function<void(int done, int total)>& progress = {});
+
+/// Adds bookmarks to an existing PDF (rewritten in place through a temporary file beside it).
+/// Throws kolv::Error when the file can not be read or written.
+void addPdfOutline(const std::string& path, const std::vector<submittal::OutlineEntry>& outline);
+
+}  // namespace kolv::render

@@ -1,0 +1,132 @@
+// The submittal package of the sample project read back with the PDF tools a reviewer's office has.
+#include <array>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
+
+#include "cli_runner.h"
+#include "db/database.h"
+#include "support/test_support.h"
+
+using namespace kolv;
+using test::cli;
+using test::CliRun;
+using test::has;
+
+namespace {
+
+std::string shell(const std::string& cmd) {
+    std::string out;
+    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
+    if (!p) return out;
+    std::array<char, 4096> buf{};
+    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p)) out += buf.data();
+    pclose(p);
+    return out;
+}
+
+/// The cells of one column of a CSV listing (no quoted commas in the numeric columns).
+std::vector<std::string> csvColumn(const std::string& csv, const std::string& key) {
+    std::istringstream in(csv);
+    std::string line;
+    std::vector<std::string> out;
+    int col = -1;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        std::stringstream ls(line);
+        std::string c;
+        while (std::getline(ls, c, ',')) cells.push_back(c);
+        if (col < 0) {
+            for (std::size_t i = 0; i < cells.size(); ++i)
+                if (cells[i] == key) col = static_cast<int>(i);
+            continue;
+        }
+        if (static_cast<std::size_t>(col) < cells.size() && !cells[static_cast<std::size_t>(col)].empty())
+            out.push_back(cells[static_cast<std::size_t>(col)]);
+    }
+    return out;
+}
+
+TEST(Submittal, SamplePackageHasEverySectionTitleBlocksOutlineAndTheStormTabNumbers) {
+    test::TempDir dir;
+    const std::string p = "'" + test::makeSample(dir) + "'";
+    const std::string pdf = dir.file("package.pdf");
+    CliRun run = cli(dir, "submittal " + p + " --system MAINST --system OAKAVE --date 12/07/2026 --out '" + pdf + "'");
+    ASSERT_EQ(run.code, 0) << run.out;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(run.out, m, std::regex("(\\d+) pages\\)"))) << run.out;
+    const int pages = std::stoi(m[1]);
+
+    // the page count the program reports is the file's
+    const std::string info = shell("pdfinfo '" + pdf + "'");
+    std::smatch pm;
+    ASSERT_TRUE(std::regex_search(info, pm, std::regex("Pages:\\s+(\\d+)"))) << info;
+    EXPECT_EQ(std::stoi(pm[1]), pages);
+
+    const std::string text = shell("pdftotext -layout '" + pdf + "' -");
+    for (const char* heading :
+         {"CONTENTS", "BASIS OF DESIGN - SYSTEM MAINST", "DESIGN STORM", "COMPUTATION OPTIONS", "TAILWATER",
+          "VERIFICATION - SYSTEM MAINST", "STORM SEWER TABULATION", "HGL PROFILE - TRUNK S-1 TO OUT-1", "BRANCH S-9 TO S-7",
+          "DRAINAGE PLAN - SYSTEM MAINST", "PIPE SCHEDULE - SYSTEM MAINST", "STRUCTURE SCHEDULE - SYSTEM MAINST",
+          "DESIGN REVIEW FINDINGS - SYSTEM MAINST", "DESIGN CRITERIA", "SYSTEM COST REPORT - MAINST", "BASIS OF DESIGN - SYSTEM OAKAVE",
+          "12/07/2026"})
+        EXPECT_TRUE(has(text, heading)) << heading;
+    // a title block on every sheet, numbered through
+    for (int i = 1; i <= pages; ++i) EXPECT_TRUE(has(text, "Page " + std::to_string(i) + " of " + std::to_string(pages))) << i;
+
+    // flows and grade lines as the storm tabulation lists them (same project, same run)
+    CliRun tabs = cli(dir, "storm-tabs " + p + " --system MAINST --format csv");
+    ASSERT_EQ(tabs.code, 0) << tabs.out;
+    for (const char* key : {"q", "hgl_up", "fl_dn"}) {
+        auto cells = csvColumn(tabs.out, key);
+        ASSERT_GE(cells.size(), 5u) << key;
+        for (std::size_t i = 0; i < 5; ++i) EXPECT_TRUE(has(text, cells[i])) << key << " " << cells[i];
+    }
+
+    // bookmarks per system and section
+    const std::string json = shell("qpdf --json --json-key=outlines '" + pdf + "'");
+    for (const char* title : {"\"System MAINST\"", "\"System OAKAVE\"", "\"Basis of design\"", "\"Storm tabulation\"",
+                              "\"Hydraulic profiles\"", "\"Plan\"", "\"Pipe schedule\"", "\"Structure schedule\"",
+                              "\"Design review findings\"", "\"Cost summary\""})
+        EXPECT_TRUE(has(json, title)) << title << "\n" << json.substr(0, 400);
+}
+
+TEST(Submittal, SystemThatCannotBeComputedStillGetsItsSheetsAndFailsTheCommand) {
+    test::TempDir dir;
+    const std::string sample = test::makeSample(dir);
+    {
+        auto db = db::Database::open(sample);
+        db->execute("UPDATE REACH SET NODE2 = 'NOWHERE' WHERE NAME = 'S-3' AND SYSTEM = 'MAINST'");
+    }
+    const std::string pdf = dir.file("package.pdf");
+    CliRun run = cli(dir, "submittal '" + sample + "' --all --out '" + pdf + "'");
+    EXPECT_EQ(run.code, 1) << run.out;
+    EXPECT_TRUE(has(run.out, "system MAINST could not be computed")) << run.out;
+    const std::string text = shell("pdftotext -layout '" + pdf + "' -");
+    EXPECT_TRUE(has(text, "THE STORM TABULATION COULD NOT BE COMPUTED"));
+    EXPECT_TRUE(has(text, "NOWHERE")) << "the reason is printed";
+    EXPECT_TRUE(has(text, "PIPE SCHEDULE - SYSTEM OAKAVE"));
+    EXPECT_FALSE(has(text, "PIPE SCHEDULE - SYSTEM MAINST"));
+}
+
+TEST(Submittal, BadRequestsSayWhatIsWrongAndFail) {
+    test::TempDir dir;
+    const std::string p = "'" + test::makeSample(dir) + "'";
+    struct Case {
+        std::string args, message;
+    } cases[] = {
+        {"--system NOSUCH --out '" + dir.file("a.pdf") + "'", "is not in this project"},
+        {"--out '" + dir.file("a.pdf") + "'", "--system"},
+        {"--all --out '" + dir.file("a.txt") + "'", "must end in .pdf"},
+        {"--all --paper legal --out '" + dir.file("a.pdf") + "'", "paper"},
+        {"--system '<drains>' --out '" + dir.file("a.pdf") + "'", "<drains>"},
+    };
+    for (const auto& c : cases) {
+        CliRun r = cli(dir, "submittal " + p + " " + c.args);
+        EXPECT_NE(r.code, 0) << c.args;
+        EXPECT_TRUE(has(r.out, c.message)) << c.args << "\n" << r.out;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// Profile runs of a network, paged schedules and the paper names of a submittal package.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <map>
+#include <tuple>
+
+#include "reports/document.h"
+#include "submittal/profile_sheets.h"
+#include "submittal/sheet.h"
+
+using namespace kolv;
+
+namespace {
+
+hydraulics::ProfileRow row(const std::string& from, const std::string& to, double lengthFt) {
+    hydraulics::ProfileRow r;
+    r.from = from;
+    r.to = to;
+    r.lengthFt = lengthFt;
+    return r;
+}
+
+struct RunCase {
+    const char* name;
+    std::vector<hydraulics::ProfileRow> rows;
+    /// expected runs: start, end, node names upstream first
+    std::vector<std::tuple<std::string, std::string, std::vector<std::string>>> runs;
+};
+
+class ProfileRuns : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(ProfileRuns, TrunkFirstThenEachBranchDownToItsJunction) {
+    const RunCase& c = GetParam();
+    hydraulics::ProfileModel model(c.rows, {"OUT", 10.0});
+    auto runs = submittal::profileRuns(model);
+    ASSERT_EQ(runs.size(), c.runs.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(runs[i].trunk, i == 0);
+        EXPECT_EQ(runs[i].start, std::get<0>(c.runs[i])) << i;
+        EXPECT_EQ(runs[i].end, std::get<1>(c.runs[i])) << i;
+        std::vector<std::string> names;
+        for (int r : runs[i].rows) names.push_back(model.rows()[static_cast<std::size_t>(r)].from);
+        EXPECT_EQ(names, std::get<2>(c.runs[i])) << i;
+    }
+    // every reach is drawn once as its own (the junction a branch ends at belongs to another run)
+    std::map<std::string, int> drawn;
+    for (const auto& r : runs)
+        for (std::size_t k = 0; k < r.rows.size(); ++k)
+            if (k + 1 < r.rows.size() || model.rows()[static_cast<std::size_t>(r.rows[k])].from != r.end)
+                ++drawn[model.rows()[static_cast<std::size_t>(r.rows[k])].from];
+    EXPECT_EQ(drawn.size(), c.rows.size());
+    for (const auto& [n, count] : drawn) EXPECT_EQ(count, 1) << n;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Networks, ProfileRuns,
+    ::testing::Values(
+        RunCase{"single", {row("A", "OUT", 100)}, {{"A", "OUT", {"A"}}}},
+        // the trunk follows the longest line upstream at each junction, not the first row
+        RunCase{"tree",
+                {row("A", "OUT", 100), row("E", "A", 150), row("F", "E", 10), row("B", "A", 100), row("C", "B", 100),
+                 row("D", "B", 50)},
+                {{"C", "OUT", {"C", "B", "A"}}, {"F", "A", {"F", "E", "A"}}, {"D", "B", {"D", "B"}}}},
+        // two lines into the outfall: the longer is the trunk, the other ends at the outfall
+        RunCase{"two outlets",
+                {row("P", "OUT", 50), row("A", "OUT", 100), row("B", "A", 100)},
+                {{"B", "OUT", {"B", "A"}}, {"P", "OUT", {"P"}}}}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& ch : n)
+            if (ch == ' ') ch = '_';
+        return n;
+    });
+
+TEST(ScheduleTable, LongScheduleRepeatsItsHeadingsAndListsEveryRowOnce) {
+    const auto frame = submittal::sheetFrame(submittal::Paper::Letter);
+    std::vector<submittal::TableColumn> cols = {{"Reach", 8, reports::Align::Left}, {"Length|(ft)", 8}};
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 150; ++i) rows.push_back({"R" + std::to_string(i), std::to_string(i * 10)});
+    std::vector<reports::Page> pages;
+    submittal::layoutTable(frame, "PIPE SCHEDULE", cols, rows, {"a note"},
+                           [&](reports::Page&& p) { pages.push_back(std::move(p)); });
+    ASSERT_GT(pages.size(), 1u);
+    std::map<std::string, int> seen;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        bool heading = false, title = false;
+        for (const auto& t : pages[i].texts) {
+            heading = heading || t.text == "Reach";
+            title = title || t.text == (i == 0 ? "PIPE SCHEDULE" : "PIPE SCHEDULE (continued)");
+            if (t.text.size() > 1 && t.text[0] == 'R' && std::isdigit(static_cast<unsigned char>(t.text[1])))
+                ++seen[t.text];
+            EXPECT_LE(t.baseline, frame.bottom + 0.01) << "page " << i << ": " << t.text;
+        }
+        EXPECT_TRUE(heading) << i;
+        EXPECT_TRUE(title) << i;
+    }
+    EXPECT_EQ(seen.size(), rows.size());
+    for (const auto& [n, count] : seen) EXPECT_EQ(count, 1) << n;
+}
+
+TEST(Paper, NamesAndSheetSizes) {
+    struct Case {
+        const char* name;
+        bool ok;
+        double widthPt;
+    } cases[] = {{"letter", true, 792}, {"A4", true, 841.89}, {"Tabloid", true, 1224}, {"a3", true, 1190.55},
+                 {"legal", false, 0}, {"", false, 0}};
+    for (const auto& c : cases) {
+        submittal::Paper p = submittal::Paper::Letter;
+        EXPECT_EQ(submittal::parsePaper(c.name, p), c.ok) << c.name;
+        if (!c.ok) continue;
+        const auto f = submittal::sheetFrame(p);
+        EXPECT_NEAR(f.widthPt, c.widthPt, 0.01) << c.name;
+        EXPECT_GT(f.widthPt, f.heightPt) << c.name;  // landscape sheets
+        EXPECT_GT(f.bodyHeight(), 0.6 * f.heightPt) << c.name;
+    }
+}
+
+}  // namespace

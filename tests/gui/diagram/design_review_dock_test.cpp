@@ -1,0 +1,149 @@
+// The Design Review dock on the main window: filled after a design step, a click selects the node,
+// the diagram rings the nodes with findings. With KOLV_SCREENSHOT_DIR set, it saves pictures.
+#include <QApplication>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <fstream>
+
+#include "diagram/palette.h"
+#include "gui/diagram/design_review_dock.h"
+#include "gui/diagram/diagram_items.h"
+#include "gui/diagram/diagram_pane.h"
+#include "gui/diagram/diagram_view.h"
+#include "gui/diagram/install_diagram.h"
+#include "gui/edit_panel_widget.h"
+#include "gui/design_criteria_box.h"
+#include "gui/main_window.h"
+#include "gui/project_setup_dialog.h"
+#include "gui/undo_controller.h"
+#include "hydraulics/run_command.h"
+#include "gui/compute/profile_view.h"
+#include "hydraulics/hydraulics_options.h"
+#include "hydraulics/profile_model.h"
+#include "hydraulics/run.h"
+#include "review/check_storms.h"
+#include "review/design_criteria.h"
+#include "support/gui_fixture.h"
+#include "support/test_support.h"
+#include "ui/recording_ui.h"
+
+using namespace kolv;
+using namespace kolv::gui;
+using namespace kolv::gui::diagram;
+
+class DesignReviewDockTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void reviewFollowsTheDesignAndSelectsWhatIsClicked() {
+        test::TempDir dir;
+        ui::RecordingUi recorder;
+        MainWindowOptions o = test::mainWindowOptions(recorder, dir);
+        std::ofstream(o.settingsPath) << "[KOLV]\r\nDIAGRAMPALETTE=" << kolv::diagram::installedPalettePath()
+                                      << "\r\nREPORTFILEPATH=\r\n";
+        MainWindow w(o);
+        DiagramPane* pane = installDiagram(w);
+        w.resize(1500, 950);
+        w.show();
+        QVERIFY(w.openProjectFile(test::makeSample(dir)));
+        QApplication::processEvents();
+        auto* dock = w.findChild<DesignReviewDock*>();
+        QVERIFY(dock);
+        QVERIFY(dock->toggleViewAction()->text() == "Design Review");
+
+        // A stricter velocity limit than the sample was designed to, then Step 4: errors appear.
+        auto criteria = review::loadCriteria(*w.project());
+        criteria.maxVelocityFtS = 5.0;
+        review::saveCriteria(*w.project(), criteria);
+        {
+            Session session;
+            hydraulics::computeHydraulics(*w.project(), session, recorder,
+                                          hydraulics::loadHydraulicsOptions(*w.project()->db), "MAINST");
+        }
+        w.refreshAfterChange();
+        dock->show();
+        dock->raise();
+        QApplication::processEvents();
+        QTableWidget* table = dock->table();
+        QVERIFY(table->rowCount() > 0);
+        QCOMPARE(table->item(0, 0)->text(), QString("error"));  // worst first
+        const QString node = table->item(0, 1)->text();
+
+        DiagramView* view = pane->view();
+        QCOMPARE(view->reviewMarks().value(node.toUpper(), -1), 2);
+
+        // A click on a finding shows its node in the panel and on the diagram.
+        table->setCurrentCell(0, 1);
+        emit table->cellClicked(0, 1);
+        QApplication::processEvents();
+        QCOMPARE(w.panel()->field(0)->text(), node);
+        QVERIFY(view->entity(node)->isSelected());
+
+        if (const char* out = std::getenv("KOLV_SCREENSHOT_DIR")) {
+            for (int i = 0; i < 5; ++i) QApplication::processEvents();
+            view->zoomFit();
+            for (int i = 0; i < 5; ++i) QApplication::processEvents();
+            w.grab().save(QString(out) + "/review_dock.png");
+            pane->grab().save(QString(out) + "/review_marked_diagram.png");
+        }
+
+        // Criteria back to the defaults and reviewed again on demand: the marks follow.
+        review::saveCriteria(*w.project(), review::DesignCriteria::defaults(false));
+        dock->findChild<QPushButton*>("reviewButton")->click();
+        QApplication::processEvents();
+        QVERIFY(view->reviewMarks().value(node.toUpper(), -1) < 2);
+    }
+
+    void criteriaAreTypedInProjectSetupReadStrictlyAndUndone() {
+        test::TempDir dir;
+        ui::RecordingUi recorder;
+        MainWindow w(test::mainWindowOptions(recorder, dir));
+        QVERIFY(w.openProjectFile(test::makeSample(dir)));
+        {
+            ProjectSetupDialog d(*w.project()->db, w.ui(), &w);
+            DesignCriteriaBox* box = d.criteria();
+            QCOMPARE(box->field("max-velocity")->text(), QString("15.0"));
+            QCOMPARE(box->field("min-cover")->text(), QString("structure"));
+            box->field("max-velocity")->setText("1,5");
+            recorder.clear();
+            d.accept();
+            QVERIFY(d.isVisible() || d.result() != QDialog::Accepted);
+            QCOMPARE(recorder.texts().size(), 1u);
+            QVERIFY(recorder.texts()[0].find("decimal point") != std::string::npos);
+            QCOMPARE(review::loadCriteria(*w.project()).maxVelocityFtS, 15.0);
+            box->field("max-velocity")->setText("12");
+            d.accept();
+        }
+        QCOMPARE(review::loadCriteria(*w.project()).maxVelocityFtS, 12.0);
+        QVERIFY(w.undoController()->undo());
+        QCOMPARE(review::loadCriteria(*w.project()).maxVelocityFtS, 15.0);
+    }
+
+    void profileShowsTheDesignAndTwoCheckStorms() {
+        test::TempDir dir;
+        ui::RecordingUi recorder;
+        auto project = db::openProject(test::makeSample(dir), recorder);
+        Session session;
+        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db));
+        QCOMPARE(hydraulics::runStormTabs(*project, session, recorder, options, "MAINST").status, 0);
+        QCOMPARE(review::runScenario(*project, session, recorder, "MAINST", options, {"25-year", "25", 1.0}), 0);
+        QCOMPARE(review::runScenario(*project, session, recorder, "MAINST", options, {"3-year x 1.15", "", 1.15}), 0);
+        const hydraulics::ProfileModel model(hydraulics::readProfileRows(*project->db, "MAINST"),
+                                             hydraulics::readProfileOutfall(*project->db, "MAINST"));
+        auto g = model.build(model.longestPathStart(), false);
+        review::addScenarioGradeLines(g, review::loadScenarios(*project->db, "MAINST"));
+        QCOMPARE(g.scenarioHgl.size(), std::size_t(2));
+        compute::ProfileView view;
+        view.setProfile(std::move(g), "HYDRAULIC PROFILE - MAINST");
+        const QString png = QString::fromStdString(dir.file("profile.png"));
+        QVERIFY(view.exportPng(png, QSize(1600, 900)));
+        if (const char* out = std::getenv("KOLV_SCREENSHOT_DIR"))
+            QVERIFY(view.exportPng(QString(out) + "/profile_three_hgl.png", QSize(2000, 1100)));
+    }
+};
+
+QTEST_MAIN(DesignReviewDockTest)
+#include "design_review_dock_test.moc"
