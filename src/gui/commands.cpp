@@ -13,6 +13,8 @@ const std::vector<CommandInfo>& commandTable() {
         {Command::SetupFiles, "File", "Setup Files", false, true},
         {Command::PrintActive, "File", "Print...", false},
         {Command::ImportStormSewer, "File/Utilities", "Import Storm Sewer", true},
+        {Command::ImportLandXml, "File/Import", "LandXML Pipe Networks...", true},
+        {Command::ExportCadGis, "File/Export", "LandXML, SWMM, GIS or CAD...", true},
         {Command::Recent1, "File", "1", false, true},
         {Command::Recent2, "File", "2", false},
         {Command::Recent3, "File", "3", false},

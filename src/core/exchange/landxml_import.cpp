@@ -66,7 +66,7 @@ public:
                           "'.");
         if (m_taken.count(key(name))) {
             for (int k = 2;; ++k) {
-                const std::string s = std::to_string(k);
+                const std::string s = "_" + std::to_string(k);  // "S-1" clashes: "S-1_2"
                 std::string candidate = utf8Left(base, 8 - s.size()) + s;
                 if (!m_taken.count(key(candidate))) {
                     log.push_back(std::string(what) + " '" + base + "': the name '" + name +

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "common/text.h"
+#include "gui/exchange/cad_gis_windows.h"
 #include "gui/exchange/export_window.h"
 #include "gui/exchange/import_window.h"
 #include "gui/main_window.h"
@@ -44,10 +45,30 @@ void installExchangeWindows(MainWindow& window) {
         }
         present(importWindow->data());
     });
+    auto landXmlWindow = std::make_shared<QPointer<LandXmlImportWindow>>();
+    auto cadGisWindow = std::make_shared<QPointer<CadGisExportWindow>>();
+    window.setCommandHandler(Command::ImportLandXml, [w, ctx, landXmlWindow] {
+        w->flushPendingEdits();
+        if (!*landXmlWindow) {
+            *landXmlWindow = new LandXmlImportWindow(ctx, w);
+            // systems, lists, panel, diagram and result windows all show the imported records
+            (*landXmlWindow)->setOnImported([w] { w->refreshAfterChange(); });
+        }
+        present(landXmlWindow->data());
+    });
+    window.setCommandHandler(Command::ExportCadGis, [w, ctx, cadGisWindow] {
+        w->flushPendingEdits();
+        if (!*cadGisWindow) *cadGisWindow = new CadGisExportWindow(ctx, w);
+        else (*cadGisWindow)->reload();
+        present(cadGisWindow->data());
+    });
     // what they read (setups, links, structures) belongs to the project that closes
-    QObject::connect(&window, &MainWindow::projectClosing, &window, [importWindow, exportWindow] {
+    QObject::connect(&window, &MainWindow::projectClosing, &window,
+                     [importWindow, exportWindow, landXmlWindow, cadGisWindow] {
         delete importWindow->data();
         delete exportWindow->data();
+        delete landXmlWindow->data();
+        delete cadGisWindow->data();
     });
     window.setCommandHandler(Command::ExportStructures, [w, ctx, exportWindow] {
         w->flushPendingEdits();

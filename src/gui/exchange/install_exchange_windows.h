@@ -7,7 +7,8 @@ class MainWindow;
 
 namespace kolv::gui::exchange {
 
-/// Registers "Import Storm Sewer" and "Export Drainage Structure Data" on the main window.
+/// Registers "Import Storm Sewer", "Export Drainage Structure Data", and the LandXML import and
+/// the CAD / GIS / SWMM export on the main window.
 void installExchangeWindows(MainWindow& window);
 
 }  // namespace kolv::gui::exchange

@@ -175,6 +175,21 @@ TEST(LandXmlImport, ChannelBecomesADitchAndZeroRimsAreLeftEmpty) {
     EXPECT_TRUE(logHas(r.log, "Structure 'A': rim elevation 0; left empty."));
 }
 
+TEST(LandXmlImport, NamesTakenByAnotherSystemGetASuffixAndTheLogSaysSo) {
+    Imported p;
+    const std::string xml = landXml("1.2", kImperial, threeStructs(), twoPipes());
+    ASSERT_TRUE(p.run(xml, "S1").ran);
+    LandXmlImportResult r = p.run(xml, "S2");
+    ASSERT_TRUE(r.ran);
+    EXPECT_EQ(p.text("SELECT SYSTEM FROM NODE WHERE NAME='A_2'"), "S2");
+    EXPECT_EQ(p.text("SELECT NODE2 FROM REACH WHERE NAME='A_2'"), "B-LONG_2");
+    EXPECT_EQ(p.text("SELECT OUT_NODE FROM T16 WHERE SYSTEM='S2'"), "OUT_2");
+    EXPECT_TRUE(logHas(r.log, "Structure 'A': the name 'A' is already used; it is stored as 'A_2'."));
+    // Into the same system again: the nodes are updated, not copied.
+    ASSERT_TRUE(p.run(xml, "S1").ran);
+    EXPECT_EQ(p.num("SELECT COUNT(*) FROM NODE"), 4);
+}
+
 TEST(LandXmlImport, InvertFlowDirectionsOutrankTheOrderOfRefStartAndRefEnd) {
     Imported p;
     // P1 is written from B to A, but its inverts say it leaves A.
