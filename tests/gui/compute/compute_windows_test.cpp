@@ -595,8 +595,8 @@ private slots:
         QCOMPARE(h.minVelocityEdit()->text(), QString("2.000"));  // three decimals in meters
         h.minVelocityEdit()->setText("2.001");
         QVERIFY(!h.compute());
-        // the window's own check, with the metric range
-        QCOMPARE(f.ui.messages.back().text, std::string("Min. Velocity must be greater than 0 and less than or equal to 2 m/s."));
+        // the window's own check, in the run's words with the metric limit
+        QCOMPARE(f.ui.messages.back().text, std::string("Minimum velocity for computing travel time cannot exceed 2 m/s"));
         PipeSizesWindow sizes(f.ctx(), nullptr);
         QCOMPARE(sizes.limitLabel()->text(), QString("Max. Velocity (m/s)"));
         QCOMPARE(sizes.minVelocityEdit()->text(), QString("0.610"));  // 2.0 / 3.2808 = 0.6096 m/s
