@@ -70,9 +70,9 @@ RegisterCommand scenariosCmd([](CLI::App& app, Context& ctx) {
         else if (format == "json") std::cout << review::comparisonJson(c, project->metric);
         else {
             for (const auto& s : review::loadScenarios(*project->db, project->currentSystem))
-                std::cout << "Scenario " << s.spec.name << ": frequency "
-                          << (s.spec.frequency.empty() ? std::string("(the system's)") : s.spec.frequency)
-                          << ", intensity factor " << s.spec.intensityFactor << "\n";
+                std::cout << "Scenario " << s.storm.name << ": frequency "
+                          << (s.storm.frequency.empty() ? std::string("(the system's)") : s.storm.frequency)
+                          << ", intensity factor " << s.storm.intensityFactor << "\n";
             for (const auto& l : review::comparisonText(c, project->metric)) std::cout << l << "\n";
         }
     });

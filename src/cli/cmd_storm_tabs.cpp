@@ -205,10 +205,10 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
         Session session;
         const auto options = applyArgs(hydraulics::loadHydraulicsOptions(*project->db), a);
         if (!a.scenario.empty()) {
-            review::ScenarioSpec spec{a.scenario, a.frequency, a.intensityFactor.value_or(1.0)};
+            review::ScenarioSpec storm{a.scenario, a.frequency, a.intensityFactor.value_or(1.0)};
             std::vector<std::string> messages;
             const int status = review::runScenario(*project, session, ctx.ui, project->currentSystem,
-                                                   hydraulics::runOptionsFrom(options, a.verify), spec, &messages);
+                                                   hydraulics::runOptionsFrom(options, a.verify), storm, &messages);
             if (!ctx.ui.quiet || status != 0)
                 for (const auto& l : messages) std::cerr << l << "\n";
             if (status != 0) {

@@ -51,44 +51,44 @@ std::string csvCell(const std::string& s) {
 
 }  // namespace
 
-std::optional<std::string> validateScenario(const ScenarioSpec& spec) {
-    const std::string name = trim(spec.name);
+std::optional<std::string> validateScenario(const ScenarioSpec& storm) {
+    const std::string name = trim(storm.name);
     if (name.empty()) return std::string("A check storm needs a scenario name.");
     if (characters(name) > kNameChars) return "The scenario name '" + name + "' is longer than 30 characters.";
     if (key(name) == key("design")) return std::string("'design' names the design run; choose another scenario name.");
-    if (!(spec.intensityFactor > 0) || !std::isfinite(spec.intensityFactor))
+    if (!(storm.intensityFactor > 0) || !std::isfinite(storm.intensityFactor))
         return std::string("The intensity factor must be greater than zero.");
     return std::nullopt;
 }
 
 int runScenario(db::Project& project, Session& session, ui::UiPort& ui, const std::string& systemName,
-                hydraulics::RunOptions base, const ScenarioSpec& spec, std::vector<std::string>* messages) {
-    if (auto refusal = validateScenario(spec)) {
+                hydraulics::RunOptions base, const ScenarioSpec& storm, std::vector<std::string>* messages) {
+    if (auto refusal = validateScenario(storm)) {
         ui.invalidData(*refusal);
         return -1;
     }
     const std::string system = trim(systemName);
-    base.frequency = trim(spec.frequency);
-    base.intensityFactor = spec.intensityFactor;
+    base.frequency = trim(storm.frequency);
+    base.intensityFactor = storm.intensityFactor;
     base.writeResults = false;
     const hydraulics::RunResult run = hydraulics::runStormTabs(project, session, ui, base, system);
     if (messages) *messages = run.messages;
     if (run.status != 0) return run.status;
 
     db::Database& db = *project.db;
-    db::UndoAction step(db, "Check Storm: " + trim(spec.name));
+    db::UndoAction step(db, "Check Storm: " + trim(storm.name));
     if (!db.hasTable(kTable)) {
         db.createTable(*db::schemaTable(kTable));
         if (db::UndoHistory* h = db.history()) h->trackTables();
     }
     db::Transaction tx(db);
-    db.execute("DELETE FROM SCENARIO_RESULTS WHERE SYSTEM = ? AND SCENARIO = ?", {system, trim(spec.name)});
+    db.execute("DELETE FROM SCENARIO_RESULTS WHERE SYSTEM = ? AND SCENARIO = ?", {system, trim(storm.name)});
     db::Statement& ins = db.cached(
         "INSERT INTO SCENARIO_RESULTS (SCENARIO, SYSTEM, FREQUENCY, INTENSITY_FACTOR, NODE, TO_NODE, INLET_EL, "
         "HGL_AT_NODE, HGL_UP, HGL_DN, Q) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (const auto& r : run.records) {
         ins.reset();
-        ins.bindAll({trim(spec.name), system, base.frequency, spec.intensityFactor, trim(r.name), trim(r.toName),
+        ins.bindAll({trim(storm.name), system, base.frequency, storm.intensityFactor, trim(r.name), trim(r.toName),
                      r.inletElev, r.hglAtNode, r.hglUp, r.hglDn, r.q});
         ins.step();
     }
@@ -107,7 +107,7 @@ std::vector<Scenario> loadScenarios(db::Database& db, const std::string& systemN
         auto [it, fresh] = at.emplace(key(name), out.size());
         if (fresh) {
             out.emplace_back();
-            out.back().spec = {name, trim(t.text("FREQUENCY")), t.number("INTENSITY_FACTOR")};
+            out.back().storm = {name, trim(t.text("FREQUENCY")), t.number("INTENSITY_FACTOR")};
         }
         Scenario::Node n;
         n.node = trim(t.text("NODE"));
@@ -126,7 +126,7 @@ Comparison compareScenarios(db::Database& db, const std::string& systemName) {
     const std::string system = trim(systemName);
     Comparison c;
     const auto scenarios = loadScenarios(db, system);
-    for (const auto& s : scenarios) c.scenarios.push_back(s.spec.name);
+    for (const auto& s : scenarios) c.scenarios.push_back(s.storm.name);
     std::unordered_map<std::string, std::size_t> row;
     auto rowOf = [&](const std::string& node, double inletFt) -> ComparisonRow& {
         auto [it, fresh] = row.emplace(key(node), c.rows.size());
@@ -162,7 +162,7 @@ void addScenarioGradeLines(hydraulics::ProfileGeometry& g, const std::vector<Sce
     for (const Scenario& s : scenarios) {
         std::unordered_map<std::string, const Scenario::Node*> byNode;
         for (const auto& n : s.nodes) byNode.emplace(key(n.node), &n);
-        hydraulics::ProfileGeometry::NamedLine line{s.spec.name, {}};
+        hydraulics::ProfileGeometry::NamedLine line{s.storm.name, {}};
         for (std::size_t p = 0; p < pipes; ++p) {
             auto it = byNode.find(key(g.path[p]));
             if (it == byNode.end()) continue;

@@ -23,7 +23,7 @@ struct ScenarioSpec {
 
 /// A scenario as stored, with its grade line per node (ft).
 struct Scenario {
-    ScenarioSpec spec;
+    ScenarioSpec storm;
     struct Node {
         std::string node, toNode;
         double inletFt = 0, hglAtNodeFt = 0, hglUpFt = 0, hglDnFt = 0, qCfs = 0;
@@ -32,14 +32,14 @@ struct Scenario {
 };
 
 /// The refusal of a scenario's name or factor, or nothing.
-std::optional<std::string> validateScenario(const ScenarioSpec& spec);
+std::optional<std::string> validateScenario(const ScenarioSpec& storm);
 
 /// Runs the check storm on the design as it stands (sizes and inverts unchanged) with the
 /// storm tabulation options `base`, and keeps its grade line under the scenario's name (one
 /// undoable step; the same name is replaced). The design's own results (T60) are not touched.
 /// Returns the run's status: 0 kept; -1 stopped with its message shown.
 int runScenario(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
-                hydraulics::RunOptions base, const ScenarioSpec& spec, std::vector<std::string>* messages = nullptr);
+                hydraulics::RunOptions base, const ScenarioSpec& storm, std::vector<std::string>* messages = nullptr);
 
 /// The scenarios kept for a system, in the order they were first run.
 std::vector<Scenario> loadScenarios(db::Database& db, const std::string& system);

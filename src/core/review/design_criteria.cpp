@@ -20,14 +20,14 @@ using hydraulics::kFeetPerMeter;
 
 enum class Kind { Velocity, Percent, Length, OptionalLength, YesNo };
 
-struct Spec {
+struct CriterionField {
     const char* key;
     const char* stored;  ///< `NAME` of its row
     const char* caption;
     Kind kind;
 };
 
-constexpr Spec kSpecs[] = {
+constexpr CriterionField kCriterionFields[] = {
     {"min-velocity", "MIN_VELOCITY", "Minimum velocity", Kind::Velocity},
     {"max-velocity", "MAX_VELOCITY", "Maximum velocity", Kind::Velocity},
     {"min-slope", "MIN_SLOPE", "Minimum slope", Kind::Percent},
@@ -47,7 +47,7 @@ double toProject(Kind k, bool metric) {
 }
 
 /// The criterion's value in internal units, as a number (yes/no as 1/0; empty when left to the structure).
-std::optional<double> get(const DesignCriteria& c, const Spec& s) {
+std::optional<double> get(const DesignCriteria& c, const CriterionField& s) {
     const std::string k = s.key;
     if (k == "min-velocity") return c.minVelocityFtS;
     if (k == "max-velocity") return c.maxVelocityFtS;
@@ -59,7 +59,7 @@ std::optional<double> get(const DesignCriteria& c, const Spec& s) {
     return c.minDropFt;
 }
 
-void put(DesignCriteria& c, const Spec& s, std::optional<double> v) {
+void put(DesignCriteria& c, const CriterionField& s, std::optional<double> v) {
     const std::string k = s.key;
     if (k == "min-velocity") c.minVelocityFtS = v.value_or(c.minVelocityFtS);
     else if (k == "max-velocity") c.maxVelocityFtS = v.value_or(c.maxVelocityFtS);
@@ -71,8 +71,8 @@ void put(DesignCriteria& c, const Spec& s, std::optional<double> v) {
     else c.minDropFt = v.value_or(c.minDropFt);
 }
 
-const Spec* findSpec(const std::string& key) {
-    for (const Spec& s : kSpecs)
+const CriterionField* findCriterionField(const std::string& key) {
+    for (const CriterionField& s : kCriterionFields)
         if (key == s.key || key == s.stored) return &s;
     return nullptr;
 }
@@ -111,7 +111,7 @@ DesignCriteria loadCriteria(db::Database& db, bool metric) {
     db::Statement& q = db.cached("SELECT NAME, VALUE FROM DESIGN_CRITERIA");
     q.reset();
     while (q.step()) {
-        const Spec* s = findSpec(trim(q.column(0).toText()));
+        const CriterionField* s = findCriterionField(trim(q.column(0).toText()));
         if (!s) continue;
         const db::Value v = q.column(1);
         if (v.isNull()) {
@@ -126,7 +126,7 @@ DesignCriteria loadCriteria(db::Database& db, bool metric) {
 
 std::vector<CriterionInfo> describeCriteria(const DesignCriteria& c, bool metric) {
     std::vector<CriterionInfo> out;
-    for (const Spec& s : kSpecs) {
+    for (const CriterionField& s : kCriterionFields) {
         CriterionInfo i{s.key, s.caption, unitOf(s.kind, metric), ""};
         const std::optional<double> v = get(c, s);
         if (s.kind == Kind::YesNo) i.value = v.value_or(0) != 0 ? "yes" : "no";
@@ -139,10 +139,10 @@ std::vector<CriterionInfo> describeCriteria(const DesignCriteria& c, bool metric
 
 std::optional<std::string> applyCriterion(DesignCriteria& c, const std::string& key, const std::string& text,
                                           bool metric) {
-    const Spec* s = findSpec(trim(key));
+    const CriterionField* s = findCriterionField(trim(key));
     if (!s) {
         std::string names;
-        for (const Spec& k : kSpecs) names += std::string(names.empty() ? "" : ", ") + k.key;
+        for (const CriterionField& k : kCriterionFields) names += std::string(names.empty() ? "" : ", ") + k.key;
         return "Unknown design criterion '" + trim(key) + "'. Criteria: " + names;
     }
     const std::string t = lower(trim(text));
@@ -178,7 +178,7 @@ void saveCriteria(db::Database& db, bool metric, const DesignCriteria& c) {
         if (db::UndoHistory* h = db.history()) h->trackTables();  // the rows below can be undone
     }
     db::Transaction tx(db);
-    for (const Spec& s : kSpecs) {
+    for (const CriterionField& s : kCriterionFields) {
         const std::optional<double> v = get(c, s);
         const db::Value stored = v ? db::Value(*v * toProject(s.kind, metric)) : db::Value();
         const db::Value old = db.scalar("SELECT VALUE FROM DESIGN_CRITERIA WHERE NAME = ?", {s.stored});

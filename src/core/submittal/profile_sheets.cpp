@@ -560,7 +560,7 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
     const SheetLayout L = sheetLayout(frame);
     const auto scenarios = review::loadScenarios(db, system);
     std::vector<std::string> checkNames;
-    for (const auto& s : scenarios) checkNames.push_back(s.spec.name);
+    for (const auto& s : scenarios) checkNames.push_back(s.storm.name);
     if (runs.empty()) {
         Page p;
         addText(p, frame.left, frame.top + 12, frame.bodyWidth(), Align::Left, Font{FontFamily::Sans, 11, true},

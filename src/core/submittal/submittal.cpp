@@ -285,10 +285,10 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
     }
 
     for (const auto& sc : review::loadScenarios(db, f.name)) {
-        std::string what = sc.spec.frequency.empty() ? "the design frequency" : sc.spec.frequency + "-year";
-        if (std::abs(sc.spec.intensityFactor - 1.0) > 1e-9)
-            what += ", intensities x " + shortestText(sc.spec.intensityFactor);
-        l.push_back("Check storm\t" + sc.spec.name + ": " + what + " (grade line on the profiles)");
+        std::string what = sc.storm.frequency.empty() ? "the design frequency" : sc.storm.frequency + "-year";
+        if (std::abs(sc.storm.intensityFactor - 1.0) > 1e-9)
+            what += ", intensities x " + shortestText(sc.storm.intensityFactor);
+        l.push_back("Check storm\t" + sc.storm.name + ": " + what + " (grade line on the profiles)");
     }
 
     l.push_back("#TAILWATER");

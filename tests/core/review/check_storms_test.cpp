@@ -37,7 +37,7 @@ struct CheckStormFixture : ::testing::Test {
     }
     const review::Scenario* scenario(const std::vector<review::Scenario>& all, const std::string& name) {
         for (const auto& s : all)
-            if (s.spec.name == name) return &s;
+            if (s.storm.name == name) return &s;
         return nullptr;
     }
 };
@@ -59,7 +59,7 @@ TEST_F(CheckStormFixture, DesignResultsStayByteIdenticalAndTheScenarioIsKept) {
     const auto* wetter = scenario(all, "wetter");
     const auto* year25 = scenario(all, "25-year");
     ASSERT_TRUE(same && wetter && year25);
-    EXPECT_EQ(year25->spec.frequency, "25");
+    EXPECT_EQ(year25->storm.frequency, "25");
     // The design storm again gives the design's grade line exactly; more rain (a factor, or a
     // rarer storm) raises it at every node and carries more flow.
     const auto design = review::compareScenarios(*project->db, "MAINST");
@@ -85,7 +85,7 @@ TEST_F(CheckStormFixture, ScenarioIsOneUndoStepAndRefusalsKeepNothing) {
     EXPECT_TRUE(review::loadScenarios(*project->db, "MAINST").empty());
 
     struct Refused {
-        review::ScenarioSpec spec;
+        review::ScenarioSpec storm;
         const char* why;
     };
     for (const Refused& r : {Refused{{"", "", 1.0}, "no name"}, Refused{{"x", "", 0.0}, "factor 0"},
@@ -93,7 +93,7 @@ TEST_F(CheckStormFixture, ScenarioIsOneUndoStepAndRefusalsKeepNothing) {
                              Refused{{"x", "7", 1.0}, "a frequency the zone does not have"}}) {
         SCOPED_TRACE(r.why);
         ui.clear();
-        EXPECT_EQ(review::runScenario(*project, session, ui, "MAINST", options, r.spec), -1);
+        EXPECT_EQ(review::runScenario(*project, session, ui, "MAINST", options, r.storm), -1);
         EXPECT_FALSE(ui.texts().empty());
         EXPECT_TRUE(review::loadScenarios(*project->db, "MAINST").empty());
     }
