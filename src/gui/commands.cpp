@@ -14,6 +14,7 @@ const std::vector<CommandInfo>& commandTable() {
         {Command::PrintActive, "File", "Print...", false},
         {Command::ImportStormSewer, "File/Utilities", "Import Storm Sewer", true},
         {Command::ImportLandXml, "File/Import", "LandXML Pipe Networks...", true},
+        {Command::ImportGis, "File/Import", "GIS Layers (GeoPackage, Shapefile, GeoJSON)...", true},
         {Command::ExportCadGis, "File/Export", "LandXML, SWMM, GIS or CAD...", true},
         {Command::Recent1, "File", "1", false, true},
         {Command::Recent2, "File", "2", false},

@@ -8,7 +8,7 @@ namespace kolv::gui {
 
 enum class Command {
     // File
-    NewProject, OpenProject, SaveProjectAs, CloseProject, RebuildProject, PrintActive, SetupFiles, Recent1, Recent2, Recent3, Recent4, ImportStormSewer, ImportLandXml, ExportCadGis, Exit,
+    NewProject, OpenProject, SaveProjectAs, CloseProject, RebuildProject, PrintActive, SetupFiles, Recent1, Recent2, Recent3, Recent4, ImportStormSewer, ImportLandXml, ImportGis, ExportCadGis, Exit,
     // Project
     ProjectSetup,
     // Edit

@@ -1,4 +1,4 @@
-// The LandXML import window (networks, destination systems, preview, log) and the CAD / GIS / SWMM export window.
+// The LandXML and GIS import windows (sources, destination systems, preview, log) and the CAD / GIS / SWMM export window.
 #include "gui/exchange/cad_gis_windows.h"
 
 #include <QComboBox>
@@ -12,8 +12,10 @@
 #include <QVBoxLayout>
 
 #include "common/error.h"
+#include "common/number_input.h"
 #include "common/text.h"
 #include "exchange/gis_export.h"
+#include "exchange/gis_import.h"
 #include "exchange/import_setup.h"
 #include "exchange/landxml_export.h"
 #include "exchange/landxml_import.h"
@@ -21,6 +23,7 @@
 #include "exchange/system_rows.h"
 #include "exchange/text_reader.h"
 #include "gui/compute/listing_view.h"
+#include "gui/number_field.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::exchange {
@@ -178,6 +181,207 @@ bool LandXmlImportWindow::runImport() {
     ex::LandXmlImportResult r;
     try {
         r = ex::importLandXml(*p->db, *m_ctx.ui, m_doc, req);
+    } catch (const std::exception& e) {
+        ui::reportException(*m_ctx.ui, e);
+        return false;
+    }
+    m_list->addLine("IMPORT RESULTS");
+    m_list->addLines(r.log);
+    m_list->showTop();
+    if (!r.ran || r.cancelled) return false;
+    if (m_onImported) m_onImported();
+    return true;
+}
+
+// ------------------------------------------------------------------ GIS import
+
+namespace {
+
+constexpr const char* kGisImportTitle = "Import GIS Layers";
+constexpr const char* kSameSetup = "(the same setup)";
+
+/// "Point layer 'nodes': 24 features", then the file and the attributes on lines of their own.
+std::vector<std::string> layerSummary(const char* kind, const std::string& source, const std::string& layer,
+                                      bool points) {
+    const ex::ImportFile f = ex::readGisLayer(source, layer, points);
+    std::string names;
+    for (const auto& h : f.headings) names += (names.empty() ? "" : ", ") + h;
+    return {std::string(kind) + (layer.empty() ? std::string(" (the first of the file)") : " '" + layer + "'") + ": " +
+                std::to_string(f.rows.size()) + " features",
+            "  in " + source, "  attributes: " + names};
+}
+
+}  // namespace
+
+GisImportWindow::GisImportWindow(compute::ComputeContext ctx, QWidget* parent) : QDialog(parent), m_ctx(std::move(ctx)) {
+    setObjectName("gisImportWindow");
+    setWindowTitle(kGisImportTitle);
+    db::Project* p = m_ctx.currentProject();
+    const bool metric = p && p->metric;
+    auto* v = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    QPushButton* nodeBrowse = nullptr;
+    QPushButton* reachBrowse = nullptr;
+    form->addRow("Points (nodes) from:", fileRow(this, m_nodeSource, "nodeSource", nodeBrowse));
+    m_nodeLayer = new QLineEdit(this);
+    m_nodeLayer->setObjectName("nodeLayer");
+    m_nodeLayer->setPlaceholderText("the first point layer");
+    form->addRow("Point layer:", m_nodeLayer);
+    form->addRow("Lines (reaches) from:", fileRow(this, m_reachSource, "reachSource", reachBrowse));
+    m_reachSource->setPlaceholderText("none: nodes only (may be the same file)");
+    m_reachLayer = new QLineEdit(this);
+    m_reachLayer->setObjectName("reachLayer");
+    m_reachLayer->setPlaceholderText("the first line layer");
+    form->addRow("Line layer:", m_reachLayer);
+    m_setup = new QComboBox(this);
+    m_setup->setObjectName("setupBox");
+    m_reachSetup = new QComboBox(this);
+    m_reachSetup->setObjectName("reachSetupBox");
+    m_reachSetup->addItem(kSameSetup);
+    m_system = new QComboBox(this);
+    m_system->setObjectName("systemBox");
+    if (p) {
+        // a setup is required: "<new>" holds no destinations
+        for (const auto& s : ex::setupNames(*p->db))
+            if (s != "<new>") {
+                m_setup->addItem(q(s));
+                m_reachSetup->addItem(q(s));
+            }
+        for (const auto& s : ex::systemList(*p->db)) m_system->addItem(q(s));
+        const int at = m_system->findText(q(m_ctx.currentSystem()));
+        if (at >= 0) m_system->setCurrentIndex(at);
+    }
+    form->addRow("Import setup:", m_setup);
+    form->addRow("Setup of the lines:", m_reachSetup);
+    form->addRow("Into system (existing):", m_system);
+    m_defaultStructure = new QLineEdit(this);
+    m_defaultStructure->setObjectName("defaultStructure");
+    m_defaultPipe = new QLineEdit(this);
+    m_defaultPipe->setObjectName("defaultPipe");
+    form->addRow("Default structure:", m_defaultStructure);
+    form->addRow("Default pipe:", m_defaultPipe);
+    m_tolerance = new QLineEdit("0.5", this);
+    m_tolerance->setObjectName("tolerance");
+    m_tolerance->setToolTip("Largest distance from a line's end to its node, when the lines name no nodes");
+    form->addRow(metric ? "End-point tolerance (m):" : "End-point tolerance (ft):", m_tolerance);
+    v->addLayout(form);
+    watchNumberField(m_tolerance, [metric](std::string_view t) {
+        // a length of the project: above 0, up to the longest reach
+        input::NumberRule rule = input::fieldRule("REACH", "LENGTH", metric).value_or(input::NumberRule{});
+        rule.min = 0;
+        rule.minExclusive = true;
+        return input::checkNumber(t, "End-point tolerance", rule);
+    });
+    m_list = new compute::ListingView(this);
+    m_list->setMinimumHeight(160);
+    v->addWidget(m_list, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* prev = new QPushButton("Preview", this);
+    prev->setObjectName("previewButton");
+    auto* run = new QPushButton("Import", this);
+    run->setObjectName("importButton");
+    auto* close = new QPushButton("Close", this);
+    buttons->addWidget(prev);
+    buttons->addWidget(run);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    v->addLayout(buttons);
+    connect(nodeBrowse, &QPushButton::clicked, this, [this] { browse(m_nodeSource); });
+    connect(reachBrowse, &QPushButton::clicked, this, [this] { browse(m_reachSource); });
+    connect(prev, &QPushButton::clicked, this, [this] { preview(); });
+    connect(run, &QPushButton::clicked, this, [this] { runImport(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    resize(680, 560);
+}
+
+void GisImportWindow::browse(QLineEdit* edit) {
+    if (m_ctx.scripted) return;
+    QString f = QFileDialog::getOpenFileName(
+        this, kGisImportTitle, edit->text(),
+        "GIS Layers (*.gpkg *.shp *.geojson *.json);;GeoPackage (*.gpkg);;Shapefile (*.shp);;GeoJSON (*.geojson "
+        "*.json);;All Files (*.*)");
+    if (f.isEmpty()) return;
+    edit->setText(f);
+    // points and lines usually share a GeoPackage
+    if (edit == m_nodeSource && m_reachSource->text().isEmpty() && f.endsWith(".gpkg", Qt::CaseInsensitive))
+        m_reachSource->setText(f);
+}
+
+void GisImportWindow::setNodeSource(const std::string& path, const std::string& layer) {
+    m_nodeSource->setText(q(path));
+    m_nodeLayer->setText(q(layer));
+}
+void GisImportWindow::setReachSource(const std::string& path, const std::string& layer) {
+    m_reachSource->setText(q(path));
+    m_reachLayer->setText(q(layer));
+}
+void GisImportWindow::setSetups(const std::string& setup, const std::string& reachSetup) {
+    m_setup->setCurrentIndex(m_setup->findText(q(setup)));
+    m_reachSetup->setCurrentIndex(reachSetup.empty() ? 0 : m_reachSetup->findText(q(reachSetup)));
+}
+void GisImportWindow::setSystem(const std::string& system) { m_system->setCurrentIndex(m_system->findText(q(system))); }
+void GisImportWindow::setTolerance(const QString& text) {
+    m_tolerance->setText(text);
+    recheckNumberField(m_tolerance);
+}
+
+std::optional<ex::GisImportRequest> GisImportWindow::request() {
+    const std::optional<double> tolerance = readNumberField(m_tolerance, m_ctx.ui);
+    if (!tolerance) return std::nullopt;
+    ex::GisImportRequest req;
+    req.nodeSource = trim(m_nodeSource->text().toStdString());
+    req.nodeLayer = trim(m_nodeLayer->text().toStdString());
+    req.reachSource = trim(m_reachSource->text().toStdString());
+    req.reachLayer = trim(m_reachLayer->text().toStdString());
+    req.setupName = m_setup->currentText().toStdString();
+    req.reachSetupName = m_reachSetup->currentIndex() <= 0 ? std::string() : m_reachSetup->currentText().toStdString();
+    req.system = m_system->currentText().toStdString();
+    req.defaultStructure = trim(m_defaultStructure->text().toStdString());
+    req.defaultPipe = trim(m_defaultPipe->text().toStdString());
+    req.tolerance = *tolerance;
+    return req;
+}
+
+bool GisImportWindow::preview() {
+    if (!m_ctx.currentProject()) return false;
+    const auto req = request();
+    if (!req) return false;
+    m_list->clearLines();
+    if (req->nodeSource.empty()) {
+        m_list->addLine("Give the file of the points.");
+        return false;
+    }
+    bool ok = true;
+    const auto summary = [&](const char* kind, const std::string& source, const std::string& layer, bool points) {
+        try {
+            m_list->addLines(layerSummary(kind, source, layer, points));
+        } catch (const std::exception& e) {
+            m_list->addLine(e.what());
+            ok = false;
+        }
+    };
+    m_list->addLine("PREVIEW - nothing has been imported yet.");
+    summary("Point layer", req->nodeSource, req->nodeLayer, true);
+    if (!req->reachSource.empty()) summary("Line layer", req->reachSource, req->reachLayer, false);
+    else m_list->addLine("No line source: nodes only.");
+    m_list->addLine("Into system: " + (req->system.empty() ? std::string("(none chosen)") : req->system));
+    m_list->addLine("Setup: " + req->setupName +
+                    (req->reachSetupName.empty() ? std::string() : ", lines through " + req->reachSetupName));
+    m_list->addLine("Line ends join the nearest node within " + input::groupedNumber(req->tolerance) + ".");
+    m_list->showTop();
+    return ok && !req->system.empty();
+}
+
+bool GisImportWindow::runImport() {
+    db::Project* p = m_ctx.currentProject();
+    if (!p) return false;
+    const auto req = request();
+    if (!req) return false;
+    m_list->clearLines();
+    ex::ImportResult r;
+    try {
+        if (req->nodeSource.empty()) throw InputError("Give the file of the points.");
+        r = ex::importGis(*p->db, *m_ctx.ui, *req);
     } catch (const std::exception& e) {
         ui::reportException(*m_ctx.ui, e);
         return false;

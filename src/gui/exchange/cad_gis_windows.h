@@ -1,11 +1,13 @@
-// The LandXML import window (networks, destination systems, preview, log) and the CAD / GIS / SWMM export window.
+// The LandXML and GIS import windows (sources, destination systems, preview, log) and the CAD / GIS / SWMM export window.
 #pragma once
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "exchange/gis_import.h"
 #include "exchange/landxml_import.h"
 #include "exchange/landxml_reader.h"
 #include "gui/compute/compute_context.h"
@@ -50,6 +52,47 @@ private:
     compute::ListingView* m_list = nullptr;
     ::kolv::exchange::LandXmlDocument m_doc;
     bool m_read = false;
+    std::function<void()> m_onImported;
+};
+
+/// File › Import › GIS layers: a point layer (and a line layer) of a GeoPackage, Shapefile,
+/// GeoJSON or other GDAL source into an existing system through an import setup; the preview
+/// lists the layers' attributes and feature counts, the import one undo step, then the log.
+class GisImportWindow : public QDialog {
+public:
+    GisImportWindow(compute::ComputeContext ctx, QWidget* parent = nullptr);
+
+    void setNodeSource(const std::string& path, const std::string& layer = {});
+    void setReachSource(const std::string& path, const std::string& layer = {});
+    void setSetups(const std::string& setup, const std::string& reachSetup = {});
+    void setSystem(const std::string& system);
+    void setTolerance(const QString& text);
+    /// Reads the layers and lists their attributes and feature counts; true when they can be read.
+    bool preview();
+    /// Imports the layers; true when the project was changed.
+    bool runImport();
+    void setOnImported(std::function<void()> f) { m_onImported = std::move(f); }
+
+    QLineEdit* tolerance() const { return m_tolerance; }
+    compute::ListingView* list() const { return m_list; }
+
+private:
+    void browse(QLineEdit* edit);
+    /// The request from the fields; nothing (the field marked, the message shown) when refused.
+    std::optional<::kolv::exchange::GisImportRequest> request();
+
+    compute::ComputeContext m_ctx;
+    QLineEdit* m_nodeSource = nullptr;
+    QLineEdit* m_nodeLayer = nullptr;
+    QLineEdit* m_reachSource = nullptr;
+    QLineEdit* m_reachLayer = nullptr;
+    QComboBox* m_setup = nullptr;
+    QComboBox* m_reachSetup = nullptr;
+    QComboBox* m_system = nullptr;
+    QLineEdit* m_defaultStructure = nullptr;
+    QLineEdit* m_defaultPipe = nullptr;
+    QLineEdit* m_tolerance = nullptr;
+    compute::ListingView* m_list = nullptr;
     std::function<void()> m_onImported;
 };
 

@@ -56,6 +56,16 @@ void installExchangeWindows(MainWindow& window) {
         }
         present(landXmlWindow->data());
     });
+    auto gisWindow = std::make_shared<QPointer<GisImportWindow>>();
+    window.setCommandHandler(Command::ImportGis, [w, ctx, gisWindow] {
+        w->flushPendingEdits();
+        if (!*gisWindow) {
+            *gisWindow = new GisImportWindow(ctx, w);
+            // systems, lists, panel, diagram and result windows all show the imported records
+            (*gisWindow)->setOnImported([w] { w->refreshAfterChange(); });
+        }
+        present(gisWindow->data());
+    });
     window.setCommandHandler(Command::ExportCadGis, [w, ctx, cadGisWindow] {
         w->flushPendingEdits();
         if (!*cadGisWindow) *cadGisWindow = new CadGisExportWindow(ctx, w);
@@ -64,10 +74,11 @@ void installExchangeWindows(MainWindow& window) {
     });
     // what they read (setups, links, structures) belongs to the project that closes
     QObject::connect(&window, &MainWindow::projectClosing, &window,
-                     [importWindow, exportWindow, landXmlWindow, cadGisWindow] {
+                     [importWindow, exportWindow, landXmlWindow, gisWindow, cadGisWindow] {
         delete importWindow->data();
         delete exportWindow->data();
         delete landXmlWindow->data();
+        delete gisWindow->data();
         delete cadGisWindow->data();
     });
     window.setCommandHandler(Command::ExportStructures, [w, ctx, exportWindow] {

@@ -1,10 +1,14 @@
-// The LandXML import window and the CAD / GIS / SWMM export window on the sample project, offscreen.
+// The LandXML and GIS import windows and the CAD / GIS / SWMM export window on the sample project, offscreen.
 // With KOLV_SHOTS=DIR set, each window is saved as a PNG there.
 #include <QApplication>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
 
 #include "db/undo_history.h"
+#include "editors/systems.h"
+#include "exchange/gis_export.h"
+#include "exchange/import_setup.h"
 #include "gui/compute/listing_view.h"
 #include "gui/exchange/cad_gis_windows.h"
 #include "support/gui_fixture.h"
@@ -31,6 +35,7 @@ class CadGisWindowsTest : public QObject {
 private slots:
     void exportThenPreviewAndImportAsANewSystem();
     void refusedFileAndMissingSystemSayWhy();
+    void gisLayersPreviewThenImportIntoANewSystemAsOneUndoStep();
 };
 
 void CadGisWindowsTest::exportThenPreviewAndImportAsANewSystem() {
@@ -80,6 +85,57 @@ void CadGisWindowsTest::refusedFileAndMissingSystemSayWhy() {
     bool told = false;
     for (const auto& m : f.ui.messages) told = told || m.text.find("Choose one system for this export.") != std::string::npos;
     QVERIFY(told);
+}
+
+void CadGisWindowsTest::gisLayersPreviewThenImportIntoANewSystemAsOneUndoStep() {
+    test::SampleProjectFixture f;
+    db::Database& db = f.db();
+    const std::string gpkg = f.dir.file("mainst.gpkg");
+    ::kolv::exchange::exportGis(db, {"MAINST"}, gpkg, ::kolv::exchange::GisFormat::GeoPackage);
+    const long long nodes = db.scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'MAINST'").toInt();
+    const long long reaches = db.scalar("SELECT COUNT(*) FROM REACH WHERE SYSTEM = 'MAINST'").toInt();
+    // node names are the project's: free them so the layers come back under their own names
+    db.execute("DELETE FROM REACH WHERE SYSTEM = 'MAINST'");
+    db.execute("DELETE FROM NODE WHERE SYSTEM = 'MAINST'");
+    QVERIFY(editors::addSystem(db, "COPY", f.ui));
+    // the outfall point gives the new system's outfall its place and is no node
+    db.execute("UPDATE T16 SET OUT_NODE = (SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'MAINST') WHERE SYSTEM = 'COPY'");
+    QVERIFY(::kolv::exchange::createSetup(db, f.ui, "GIS nodes",
+                                          {{"NAME", "Node: Name"}, {"X", "Node: East(X) Coord."}, {"Y", "Node: North(Y) Coord."}}));
+    QVERIFY(::kolv::exchange::createSetup(db, f.ui, "GIS reaches", {{"NAME", "Reach: Name"}}));
+
+    db::UndoHistory& history = db.attachHistory();
+    gx::GisImportWindow in(f.ctx());
+    bool imported = false;
+    in.setOnImported([&] { imported = true; });
+    in.setNodeSource(gpkg, "nodes");
+    in.setReachSource(gpkg);
+    in.setSetups("GIS nodes", "GIS reaches");
+    in.setSystem("COPY");
+    // a comma is no decimal point: refused in the field, nothing read or imported
+    in.setTolerance("0,5");
+    QVERIFY(!in.preview());
+    QVERIFY(!in.runImport());
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'COPY'").toInt(), 0LL);
+    in.setTolerance("0.5");
+    QVERIFY(in.preview());
+    QVERIFY(listed(in.list(), "PREVIEW - nothing has been imported yet."));
+    QVERIFY(listed(in.list(), "Point layer 'nodes'"));
+    QVERIFY(listed(in.list(), QString("%1 features").arg(reaches)));
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'COPY'").toInt(), 0LL);
+    shot(&in, "gis_preview");
+
+    QVERIFY(in.runImport());
+    QVERIFY(imported);
+    QVERIFY(listed(in.list(), "IMPORT RESULTS"));
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'COPY'").toInt(), nodes);
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM REACH WHERE SYSTEM = 'COPY' AND NODE1 <> '' AND NODE2 <> ''").toInt(),
+             reaches);
+    shot(&in, "gis_imported");
+    QCOMPARE(QString::fromStdString(history.undoName()), QString("Import GIS"));
+    history.undo();
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'COPY'").toInt(), 0LL);
+    QCOMPARE(db.scalar("SELECT COUNT(*) FROM REACH WHERE SYSTEM = 'COPY'").toInt(), 0LL);
 }
 
 QTEST_MAIN(CadGisWindowsTest)
