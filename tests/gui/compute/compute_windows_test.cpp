@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -39,6 +40,7 @@
 #include "gui/compute/verification_window.h"
 #include "hydraulics/hydraulics_options.h"
 #include "reports/document.h"
+#include "review/check_storms.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
@@ -218,6 +220,32 @@ private slots:
         }
         QVERIFY(std::fabs((g.pipes.back().x1 - g.pipes.front().x0) - longest) < 1e-6);
         QVERIFY(f.ui.messages.empty());
+    }
+
+    void uncheckingACheckStormRemovesItsGradeLine() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(f.db()));
+        QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"25-year", "25", 1.0}), 0);
+        QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"3-year x 1.15", "", 1.15}), 0);
+        w.refreshProfile();
+        const auto lines = [&w] {
+            QStringList names;
+            for (const auto& l : w.profileView()->profile().scenarioHgl) names << QString::fromStdString(l.name);
+            return names;
+        };
+        QCOMPARE(lines(), QStringList({"25-year", "3-year x 1.15"}));
+        const QList<QAction*> entries = w.scenarioMenu()->actions();
+        QCOMPARE(entries.size(), 2);
+        QVERIFY(entries[0]->isChecked() && entries[1]->isChecked());
+        entries[0]->setChecked(false);
+        QCOMPARE(lines(), QStringList({"3-year x 1.15"}));
+        // the choice holds over a refresh and comes back when checked again
+        w.refreshProfile();
+        QCOMPARE(lines(), QStringList({"3-year x 1.15"}));
+        entries[0]->setChecked(true);
+        QCOMPARE(lines(), QStringList({"25-year", "3-year x 1.15"}));
     }
 
     void profileWithZeroFieldsIsRefusedAndCleared() {
