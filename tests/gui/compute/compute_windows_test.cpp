@@ -41,6 +41,7 @@
 #include "hydraulics/hydraulics_options.h"
 #include "reports/document.h"
 #include "review/check_storms.h"
+#include "review/design_review.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
@@ -220,6 +221,33 @@ private slots:
         }
         QVERIFY(std::fabs((g.pipes.back().x1 - g.pipes.front().x0) - longest) < 1e-6);
         QVERIFY(f.ui.messages.empty());
+    }
+
+    void stormTabCarriesTheReviewAsFootnotes() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        const auto printed = [&w] {
+            ReportPreviewDialog* tabs = w.printStormTabs();
+            std::string text = tabs ? documentText(tabs->document()) : std::string();
+            if (tabs) tabs->close();
+            return text;
+        };
+        // the sample as designed: footnotes exactly when the review finds something
+        const bool findingsAsDesigned = !review::reviewSystem(*f.project, "MAINST", review::loadCriteria(*f.project)).findings.empty();
+        QCOMPARE(printed().find("Design review notes:") != std::string::npos, findingsAsDesigned);
+        // held to 5 ft/s, the faster pipes are marked at their row and explained under the table
+        auto strict = review::loadCriteria(*f.project);
+        strict.maxVelocityFtS = 5.0;
+        review::saveCriteria(*f.project, strict);
+        const auto r = review::reviewSystem(*f.project, "MAINST", strict);
+        QVERIFY(!r.findings.empty());
+        const review::Finding& first = r.findings.front();
+        const std::string text = printed();
+        QVERIFY2(text.find(first.node + " [1]") != std::string::npos, text.c_str());
+        QVERIFY(text.find("Design review notes:") != std::string::npos);
+        QVERIFY(text.find("[1] " + std::string(review::severityName(first.severity))) != std::string::npos);
+        QVERIFY(text.find(first.rule) != std::string::npos);
     }
 
     void uncheckingACheckStormRemovesItsGradeLine() {
