@@ -11,6 +11,7 @@
 #include "reports/report_commands.h"
 #include "reports/report_engine.h"
 #include "reports/text_report.h"
+#include "review/design_review.h"
 #include "settings/settings_file.h"
 
 #ifdef KOLV_HAVE_RENDER
@@ -92,6 +93,13 @@ RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
         in.system = project->currentSystem;
         in.metric = project->metric;
         in.projectName = fs::path(project->path).filename().string();
+        // the design review's findings as footnotes of the printed storm tabulation
+        reports::ReportCommand command;
+        if (dest != reports::Destination::Csv &&
+            reports::commandOfTemplate(fs::path(tplName).filename().string(), command) &&
+            command == reports::ReportCommand::StormTabs)
+            review::addStormTabFootnotes(review::reviewSystem(*project, in.system, review::loadCriteria(*project)),
+                                         in.recordMarks, in.notes);
         engine.setInputs(in);
         engine.setSelectionFormula(req.selection);
         engine.setSortField(req.sortField);

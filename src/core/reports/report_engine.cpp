@@ -105,6 +105,7 @@ void ReportEngine::run() {
                                            {db::Value(inputs.system)});
         if (!note.isNull() && !note.toText().empty()) inputs.notes.push_back(note.toText());
     }
+    if (m_destination == Destination::Csv) inputs.recordMarks.clear();  // data, not a printed page
     ReportRunner runner(m_db, tpl, inputs);
     m_records = runner.content().recordCount;
     switch (m_destination) {

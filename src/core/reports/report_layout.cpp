@@ -224,6 +224,10 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
                 reportSum[c] += v.toDouble();
             }
             std::string text = (col.blankZero && isNum && v.toDouble() == 0) ? std::string() : formatValue(v, col.picture);
+            if (c == 0 && !m_inputs.recordMarks.empty()) {
+                auto mark = m_inputs.recordMarks.find(toUpper(trim(text)));
+                if (mark != m_inputs.recordMarks.end()) text = trim(text) + " " + mark->second;
+            }
             it.cells.push_back(text);
             it.numeric.push_back(isNum);
             std::string text2;

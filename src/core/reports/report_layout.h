@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct ReportInputs {
     std::string dateText;    ///< {DATE}; "" = today (MM/DD/YYYY)
     std::string timeText;    ///< {TIME}; "" = now (h:mm AM)
     std::vector<std::string> notes;  ///< lines printed after the records and the template's footers
+    /// Footnote marks: a record whose first column reads a key (upper case, trimmed) gets the mark
+    /// after it ("S-1 [2]"). Not written to CSV.
+    std::map<std::string, std::string> recordMarks;
     /// {PAGE} of the first page: a report bound into a larger set of sheets counts on from it.
     int firstPage = 1;
     /// The closing identification line under every page ("Page n of m"); off when the pages get

@@ -154,12 +154,15 @@ Comparison compareScenarios(db::Database& db, const std::string& systemName) {
     return c;
 }
 
-void addScenarioGradeLines(hydraulics::ProfileGeometry& g, const std::vector<Scenario>& scenarios) {
+void addScenarioGradeLines(hydraulics::ProfileGeometry& g, const std::vector<Scenario>& scenarios,
+                           const std::vector<std::string>& hidden) {
     const double k = g.metric ? hydraulics::kMetersPerFoot : 1.0;  // display length = feet x k
     // The design's grade line holds three points per pipe of the path: at the node, the pipe's
     // upper end and its lower end, which give the stations of both ends.
     const std::size_t pipes = std::min(g.path.size(), g.hgl.size() / 3);
     for (const Scenario& s : scenarios) {
+        if (std::any_of(hidden.begin(), hidden.end(), [&](const std::string& h) { return key(h) == key(s.storm.name); }))
+            continue;
         std::unordered_map<std::string, const Scenario::Node*> byNode;
         for (const auto& n : s.nodes) byNode.emplace(key(n.node), &n);
         hydraulics::ProfileGeometry::NamedLine line{s.storm.name, {}};

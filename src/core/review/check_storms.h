@@ -64,7 +64,9 @@ Comparison compareScenarios(db::Database& db, const std::string& system);
 
 /// Adds the grade line of each scenario along the profile's path (the design's stations), in the
 /// profile's display unit; a node the scenario did not compute interrupts nothing, it is skipped.
-void addScenarioGradeLines(hydraulics::ProfileGeometry& g, const std::vector<Scenario>& scenarios);
+/// A scenario named in `hidden` (any case) is left off the profile.
+void addScenarioGradeLines(hydraulics::ProfileGeometry& g, const std::vector<Scenario>& scenarios,
+                           const std::vector<std::string>& hidden = {});
 
 /// The comparison in the project's units: text lines, CSV, or JSON.
 std::vector<std::string> comparisonText(const Comparison& c, bool metric);

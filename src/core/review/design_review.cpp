@@ -357,6 +357,29 @@ void addReviewMarks(hydraulics::ProfileGeometry& g, const ReviewResult& r) {
     }
 }
 
+void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::string>& marks,
+                          std::vector<std::string>& notes) {
+    if (r.findings.empty()) return;
+    // one mark per node, numbered in the order the review lists them (worst first)
+    std::vector<std::string> order;
+    std::unordered_map<std::string, std::vector<const Finding*>> byNode;
+    for (const Finding& f : r.findings) {
+        const std::string k = toUpper(trim(f.node));
+        if (!byNode.count(k)) order.push_back(k);
+        byNode[k].push_back(&f);
+    }
+    notes.push_back("Design review notes:");
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const std::string mark = fmt::format("[{}]", i + 1);
+        marks[order[i]] = mark;
+        for (const Finding* f : byNode[order[i]]) {
+            const std::string where = f->reach.empty() ? "node " + f->node : "reach " + f->reach;
+            notes.push_back(fmt::format("{} {} at {}: {} {} {} (limit {} {}). {}", mark, severityName(f->severity), where,
+                                        f->quantity, number(f->value), f->unit, number(f->limit), f->unit, f->rule));
+        }
+    }
+}
+
 std::vector<std::string> reviewText(const ReviewResult& r) {
     std::vector<std::string> lines;
     lines.push_back("Design review of system " + r.system);

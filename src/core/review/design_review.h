@@ -1,6 +1,7 @@
 // Design review: every reach and node of a system held to the project's criteria and its last results.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,12 @@ ReviewResult reviewSystem(db::Project& project, const std::string& system, const
 
 /// Marks the structures of a profile that have findings, in the colour of the worst.
 void addReviewMarks(hydraulics::ProfileGeometry& g, const ReviewResult& r);
+
+/// Footnotes of the printed storm tabulation: each node with findings gets a mark "[n]" (keyed by
+/// its name in upper case), and `notes` lists every finding in plain words under its mark. Nothing
+/// when the review found nothing.
+void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::string>& marks,
+                          std::vector<std::string>& notes);
 
 /// The findings as text lines (a heading, one line per finding, a count line).
 std::vector<std::string> reviewText(const ReviewResult& r);

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -437,6 +439,15 @@ QWidget* HydraulicsWindow::buildProfileTab() {
     m_exaggeration->addItem("Auto", 0.0);
     for (double e : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0}) m_exaggeration->addItem(numberText(e) + " : 1", e);
     row->addWidget(m_exaggeration);
+    row->addSpacing(12);
+    auto* scenarios = new QToolButton;
+    scenarios->setObjectName("profileScenarios");
+    scenarios->setText("Check Storms");
+    scenarios->setToolTip("The check storms whose grade lines the profile draws");
+    scenarios->setPopupMode(QToolButton::InstantPopup);
+    m_scenarioMenu = new QMenu(scenarios);
+    scenarios->setMenu(m_scenarioMenu);
+    row->addWidget(scenarios);
     row->addStretch(1);
     auto* refresh = new QPushButton("Refresh");
     refresh->setObjectName("profileRefresh");
@@ -810,6 +821,23 @@ void HydraulicsWindow::fillProfileNodes() {
     else setProfileStart(m_profileModel.longestPathStart());
 }
 
+void HydraulicsWindow::fillScenarioMenu(const std::vector<std::string>& names) {
+    if (names == m_scenarioNames) return;  // the entries (and a toggle in progress) stay as they are
+    m_scenarioNames = names;
+    m_scenarioMenu->clear();
+    for (const auto& name : names) {
+        QAction* a = m_scenarioMenu->addAction(qs(name));
+        a->setCheckable(true);
+        a->setChecked(std::find(m_hiddenScenarios.begin(), m_hiddenScenarios.end(), name) == m_hiddenScenarios.end());
+        connect(a, &QAction::toggled, this, [this, name](bool shown) {
+            auto at = std::find(m_hiddenScenarios.begin(), m_hiddenScenarios.end(), name);
+            if (shown && at != m_hiddenScenarios.end()) m_hiddenScenarios.erase(at);
+            if (!shown && at == m_hiddenScenarios.end()) m_hiddenScenarios.push_back(name);
+            refreshProfile();
+        });
+    }
+}
+
 void HydraulicsWindow::setProfileStart(const std::string& node) {
     int i = m_profileStart->findText(qs(node), Qt::MatchFixedString);
     if (i >= 0) m_profileStart->setCurrentIndex(i);
@@ -839,7 +867,11 @@ void HydraulicsWindow::refreshProfile(bool quiet) {
         for (int i = 0; i < 6; ++i) filter[i] = m_status[i]->isChecked();
         hydraulics::ProfileGeometry g = m_profileModel.build(start, m_profileMetric->isChecked(), filter);
         // the check storms kept for the system, beside the design's grade line
-        review::addScenarioGradeLines(g, review::loadScenarios(*p->db, system));
+        auto scenarios = review::loadScenarios(*p->db, system);
+        std::vector<std::string> names;
+        for (const auto& s : scenarios) names.push_back(s.storm.name);
+        fillScenarioMenu(names);
+        review::addScenarioGradeLines(g, scenarios, m_hiddenScenarios);
         review::addReviewMarks(g, review::reviewSystem(*p, system, review::loadCriteria(*p)));
         std::string heading = "HYDRAULIC PROFILE - " + system + ": " + g.title;
         m_profile->setProfile(std::move(g), heading);

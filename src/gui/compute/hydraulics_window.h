@@ -17,6 +17,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -78,6 +79,8 @@ public:
     ResultsGrid* results() const { return m_resultsGrid; }
     QTreeWidget* messageGroups() const { return m_messageGroups; }
     ProfileView* profileView() const { return m_profile; }
+    /// The check storms the profile may draw, one checkable entry each (all checked at first).
+    QMenu* scenarioMenu() const { return m_scenarioMenu; }
     /// Option controls by their T27 field name ("LVSINT9", "LVSSGL3", ...) for the tests.
     QWidget* control(const std::string& field) const;
     QLineEdit* maxPassesEdit() const { return m_maxPasses; }
@@ -106,6 +109,8 @@ private:
     void afterRun(int status, const std::vector<std::string>& lines);
     void fillResults();
     void fillProfileNodes();
+    /// Lists the system's scenarios in the menu, keeping the engineer's choice of the ones shown.
+    void fillScenarioMenu(const std::vector<std::string>& names);
     /// The project's change count after a run, to tell later changes from the run's own.
     void noteRun();
     long long changesNow() const;
@@ -149,6 +154,9 @@ private:
     QComboBox* m_exaggeration = nullptr;
     QRadioButton *m_profileMetric = nullptr, *m_profileEnglish = nullptr;
     std::array<QCheckBox*, 6> m_status{};
+    QMenu* m_scenarioMenu = nullptr;
+    std::vector<std::string> m_scenarioNames;    ///< as listed in the menu
+    std::vector<std::string> m_hiddenScenarios;  ///< unchecked by the engineer
     hydraulics::ProfileModel m_profileModel;
 
     QWidget* m_staleBar = nullptr;

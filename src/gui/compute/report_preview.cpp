@@ -22,6 +22,8 @@
 #include "reports/report_template.h"
 #include "reports/selection_formula.h"
 #include "reports/text_report.h"
+#include "reports/report_commands.h"
+#include "review/design_review.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::compute {
@@ -218,6 +220,11 @@ ReportPreviewDialog* showTemplateReport(const ComputeContext& ctx, const reports
         inputs.system = ctx.currentSystem();
         inputs.metric = project->metric;
         inputs.projectName = project->path;
+        // the design review's findings as footnotes of the printed storm tabulation
+        reports::ReportCommand command;
+        if (reports::commandOfTemplate(request.templateName, command) && command == reports::ReportCommand::StormTabs)
+            review::addStormTabFootnotes(review::reviewSystem(*project, inputs.system, review::loadCriteria(*project)),
+                                         inputs.recordMarks, inputs.notes);
         engine.setInputs(inputs);
         engine.setDestination(reports::Destination::Preview);
         engine.setPrinter(&capture);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -39,6 +40,8 @@
 #include "gui/compute/verification_window.h"
 #include "hydraulics/hydraulics_options.h"
 #include "reports/document.h"
+#include "review/check_storms.h"
+#include "review/design_review.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
@@ -218,6 +221,59 @@ private slots:
         }
         QVERIFY(std::fabs((g.pipes.back().x1 - g.pipes.front().x0) - longest) < 1e-6);
         QVERIFY(f.ui.messages.empty());
+    }
+
+    void stormTabCarriesTheReviewAsFootnotes() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        const auto printed = [&w] {
+            ReportPreviewDialog* tabs = w.printStormTabs();
+            std::string text = tabs ? documentText(tabs->document()) : std::string();
+            if (tabs) tabs->close();
+            return text;
+        };
+        // the sample as designed: footnotes exactly when the review finds something
+        const bool findingsAsDesigned = !review::reviewSystem(*f.project, "MAINST", review::loadCriteria(*f.project)).findings.empty();
+        QCOMPARE(printed().find("Design review notes:") != std::string::npos, findingsAsDesigned);
+        // held to 5 ft/s, the faster pipes are marked at their row and explained under the table
+        auto strict = review::loadCriteria(*f.project);
+        strict.maxVelocityFtS = 5.0;
+        review::saveCriteria(*f.project, strict);
+        const auto r = review::reviewSystem(*f.project, "MAINST", strict);
+        QVERIFY(!r.findings.empty());
+        const review::Finding& first = r.findings.front();
+        const std::string text = printed();
+        QVERIFY2(text.find(first.node + " [1]") != std::string::npos, text.c_str());
+        QVERIFY(text.find("Design review notes:") != std::string::npos);
+        QVERIFY(text.find("[1] " + std::string(review::severityName(first.severity))) != std::string::npos);
+        QVERIFY(text.find(first.rule) != std::string::npos);
+    }
+
+    void uncheckingACheckStormRemovesItsGradeLine() {
+        Fixture f;
+        HydraulicsWindow w(f.ctx(), nullptr);
+        QVERIFY(w.compute());
+        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(f.db()));
+        QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"25-year", "25", 1.0}), 0);
+        QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"3-year x 1.15", "", 1.15}), 0);
+        w.refreshProfile();
+        const auto lines = [&w] {
+            QStringList names;
+            for (const auto& l : w.profileView()->profile().scenarioHgl) names << QString::fromStdString(l.name);
+            return names;
+        };
+        QCOMPARE(lines(), QStringList({"25-year", "3-year x 1.15"}));
+        const QList<QAction*> entries = w.scenarioMenu()->actions();
+        QCOMPARE(entries.size(), 2);
+        QVERIFY(entries[0]->isChecked() && entries[1]->isChecked());
+        entries[0]->setChecked(false);
+        QCOMPARE(lines(), QStringList({"3-year x 1.15"}));
+        // the choice holds over a refresh and comes back when checked again
+        w.refreshProfile();
+        QCOMPARE(lines(), QStringList({"3-year x 1.15"}));
+        entries[0]->setChecked(true);
+        QCOMPARE(lines(), QStringList({"25-year", "3-year x 1.15"}));
     }
 
     void profileWithZeroFieldsIsRefusedAndCleared() {
