@@ -359,15 +359,18 @@ void addReviewMarks(hydraulics::ProfileGeometry& g, const ReviewResult& r) {
 
 void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::string>& marks,
                           std::vector<std::string>& notes) {
-    if (r.findings.empty()) return;
+    // Notes (what sized each pipe, and the like) stay in the review itself: the printed tab
+    // marks only what a reviewer must look at, the warnings and errors.
     // one mark per node, numbered in the order the review lists them (worst first)
     std::vector<std::string> order;
     std::unordered_map<std::string, std::vector<const Finding*>> byNode;
     for (const Finding& f : r.findings) {
+        if (f.severity == Severity::Note) continue;
         const std::string k = toUpper(trim(f.node));
         if (!byNode.count(k)) order.push_back(k);
         byNode[k].push_back(&f);
     }
+    if (order.empty()) return;
     notes.push_back("Design review notes:");
     for (std::size_t i = 0; i < order.size(); ++i) {
         const std::string mark = fmt::format("[{}]", i + 1);

@@ -47,9 +47,9 @@ ReviewResult reviewSystem(db::Project& project, const std::string& system, const
 /// Marks the structures of a profile that have findings, in the colour of the worst.
 void addReviewMarks(hydraulics::ProfileGeometry& g, const ReviewResult& r);
 
-/// Footnotes of the printed storm tabulation: each node with findings gets a mark "[n]" (keyed by
-/// its name in upper case), and `notes` lists every finding in plain words under its mark. Nothing
-/// when the review found nothing.
+/// Footnotes of the printed storm tabulation: each node with a warning or an error gets a mark
+/// "[n]" (keyed by its name in upper case), and `notes` lists those findings in plain words under
+/// its mark. Notes stay in the review; nothing when it found no warning or error.
 void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::string>& marks,
                           std::vector<std::string>& notes);
 
