@@ -10,6 +10,8 @@ cmake --preset asan >/dev/null
 cmake --build build-asan -j "$(nproc)"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+# Leaks inside the font and windowing libraries that the PDF writer and the windows load are not ours.
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan_suppressions.txt:print_suppressions=0}"
 export KOLV_CONFIG_DIR="$(mktemp -d)"
 trap 'rm -rf "$KOLV_CONFIG_DIR"' EXIT
 ctest --test-dir build-asan --output-on-failure -j "$(nproc)" "$@"
