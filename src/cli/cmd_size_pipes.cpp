@@ -16,22 +16,12 @@
 namespace kolv::cli {
 namespace {
 
-std::string jsonText(const std::string& s) {
-    std::string q = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') q += '\\', q += static_cast<char>(c);
-        else if (c < 0x20) q += fmt::format("\\u{:04x}", c);
-        else q += static_cast<char>(c);
-    }
-    return q + "\"";
-}
-
 /// Each reach's pipe, in flow order, with the constraint that governed its choice and the value
 /// that decided it (velocities in the project's unit, friction slopes in percent).
 void printJson(const sizing::SizingResult& r, const db::Project& project) {
     const double vel = project.metric ? 1.0 / hydraulics::kFeetPerMeterShort : 1.0;
-    std::cout << "{\n  \"system\": " << jsonText(project.currentSystem) << ",\n  \"units\": "
-              << jsonText(project.metric ? "metric" : "english") << ",\n  \"status\": " << r.status
+    std::cout << "{\n  \"system\": " << jsonQuoted(project.currentSystem) << ",\n  \"units\": "
+              << jsonQuoted(project.metric ? "metric" : "english") << ",\n  \"status\": " << r.status
               << ",\n  \"reaches\": [";
     bool first = true;
     for (const auto& rec : r.records) {
@@ -39,16 +29,16 @@ void printJson(const sizing::SizingResult& r, const db::Project& project) {
         const sizing::SizingBasis* basis = nullptr;
         for (const auto& b : r.basis)
             if (b.reach == reach) basis = &b;
-        std::cout << (first ? "" : ",") << "\n    {\"from\": " << jsonText(kolv::trim(rec.name))
-                  << ", \"to\": " << jsonText(kolv::trim(rec.toName)) << ", \"pipe\": " << jsonText(kolv::trim(rec.pipeName))
+        std::cout << (first ? "" : ",") << "\n    {\"from\": " << jsonQuoted(kolv::trim(rec.name))
+                  << ", \"to\": " << jsonQuoted(kolv::trim(rec.toName)) << ", \"pipe\": " << jsonQuoted(kolv::trim(rec.pipeName))
                   << ", \"q_cfs\": " << fmt::format("{:.4f}", rec.q);
         if (basis) {
             const double f = basis->isVelocity ? vel : 1.0;
-            std::cout << ", \"governing\": " << jsonText(sizing::governingName(basis->rule))
-                      << ", \"quantity\": " << jsonText(basis->isVelocity ? "velocity" : "friction slope")
+            std::cout << ", \"governing\": " << jsonQuoted(sizing::governingName(basis->rule))
+                      << ", \"quantity\": " << jsonQuoted(basis->isVelocity ? "velocity" : "friction slope")
                       << ", \"value\": " << fmt::format("{:.4f}", basis->value * f)
                       << ", \"limit\": " << fmt::format("{:.4f}", basis->limit * f) << ", \"unit\": "
-                      << jsonText(basis->isVelocity ? (project.metric ? "m/s" : "ft/s") : "%");
+                      << jsonQuoted(basis->isVelocity ? (project.metric ? "m/s" : "ft/s") : "%");
         }
         std::cout << "}";
         first = false;

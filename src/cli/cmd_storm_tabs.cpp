@@ -26,29 +26,11 @@ std::string csvCell(const std::string& s) {
     return q + "\"";
 }
 
-std::string jsonText(const std::string& s) {
-    std::string q = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-        case '"': q += "\\\""; break;
-        case '\\': q += "\\\\"; break;
-        case '\n': q += "\\n"; break;
-        case '\t': q += "\\t"; break;
-        default:
-            if (c < 0x20)
-                q += fmt::format("\\u{:04x}", c);
-            else
-                q += static_cast<char>(c);
-        }
-    }
-    return q + "\"";
-}
-
 /// A cell as a JSON value: numbers bare (thousands separators never appear in the listing).
 std::string jsonCell(const hydraulics::TabColumn& col, const std::string& cell) {
     if (col.numeric && !cell.empty()) return cell;
     if (col.numeric) return "null";
-    return jsonText(cell);
+    return jsonQuoted(cell);
 }
 
 struct StormTabArgs {
@@ -129,25 +111,25 @@ void printCsv(const hydraulics::StormTabTable& t) {
 
 void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project, const hydraulics::StormTabTable& t) {
     const auto& run = out.run;
-    std::cout << "{\n  \"system\": " << jsonText(project.currentSystem) << ",\n  \"units\": "
-              << jsonText(project.metric ? "metric" : "english") << ",\n  \"status\": " << run.status
+    std::cout << "{\n  \"system\": " << jsonQuoted(project.currentSystem) << ",\n  \"units\": "
+              << jsonQuoted(project.metric ? "metric" : "english") << ",\n  \"status\": " << run.status
               << ",\n  \"passes\": " << run.passes << ",\n  \"converged\": " << (run.converged ? "true" : "false");
     if (!run.converged && run.passes > 0) {
         // What did not settle: the pass limit and the largest grade-line change of the last pass.
         const double len = project.metric ? 0.3048 : 1.0;
         std::cout << ",\n  \"max_passes\": " << run.maxPasses << ",\n  \"max_hgl_change\": "
                   << (std::isfinite(run.maxHglChange) ? fmt::format("{:.4f}", run.maxHglChange * len) : "null")
-                  << ",\n  \"max_hgl_change_node\": " << jsonText(run.maxHglChangeNode)
+                  << ",\n  \"max_hgl_change_node\": " << jsonQuoted(run.maxHglChangeNode)
                   << ",\n  \"cycling\": " << (run.cycling ? "true" : "false");
     }
     std::cout << ",\n  \"messages\": [";
     for (std::size_t i = 0; i < run.messages.size(); ++i)
-        std::cout << (i ? ", " : "") << jsonText(run.messages[i]);
+        std::cout << (i ? ", " : "") << jsonQuoted(run.messages[i]);
     std::cout << "],\n  \"rows\": [";
     for (std::size_t r = 0; r < t.rows.size(); ++r) {
         std::cout << (r ? "," : "") << "\n    {";
         for (std::size_t c = 0; c < t.columns.size(); ++c)
-            std::cout << (c ? ", " : "") << jsonText(t.columns[c].key) << ": " << jsonCell(t.columns[c], t.rows[r][c]);
+            std::cout << (c ? ", " : "") << jsonQuoted(t.columns[c].key) << ": " << jsonCell(t.columns[c], t.rows[r][c]);
         std::cout << "}";
     }
     std::cout << (t.rows.empty() ? "" : "\n  ") << "]\n}\n";

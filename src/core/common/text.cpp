@@ -167,4 +167,26 @@ std::string ampersands(std::string_view caption) {
     return r;
 }
 
+std::string jsonQuoted(std::string_view s) {
+    std::string q = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"': q += "\\\""; break;
+        case '\\': q += "\\\\"; break;
+        case '\n': q += "\\n"; break;
+        case '\t': q += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                static const char* const kHex = "0123456789abcdef";
+                q += "\\u00";
+                q += kHex[c >> 4];
+                q += kHex[c & 0xF];
+            } else {
+                q += static_cast<char>(c);
+            }
+        }
+    }
+    return q + "\"";
+}
+
 }  // namespace kolv

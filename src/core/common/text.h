@@ -41,6 +41,10 @@ bool isNumeric(std::string_view s);
 /// Split at a separator character, keeping empty fields.
 std::vector<std::string> split(std::string_view s, char sep);
 
+/// The text as a JSON string, quotes included: quote marks, backslashes and control characters
+/// escaped, everything else (UTF-8 included) as it is.
+std::string jsonQuoted(std::string_view s);
+
 /// "&&" in a caption or message shows as a single "&".
 std::string ampersands(std::string_view caption);
 

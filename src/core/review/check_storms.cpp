@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "common/text.h"
+#include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/table_row.h"
@@ -24,23 +25,7 @@ constexpr std::size_t kNameChars = 30;
 
 std::string key(const std::string& name) { return db::compareKey(db::Value(trim(name))); }
 
-/// Characters (code points) of a UTF-8 text: every byte that does not continue a character.
-std::size_t characters(const std::string& s) {
-    return static_cast<std::size_t>(
-        std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 std::string num(double v) { return std::isfinite(v) ? fmt::format("{:.3f}", v) : "null"; }
-
-std::string jsonText(const std::string& s) {
-    std::string q = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') q += '\\', q += static_cast<char>(c);
-        else if (c < 0x20) q += fmt::format("\\u{:04x}", c);
-        else q += static_cast<char>(c);
-    }
-    return q + "\"";
-}
 
 std::string csvCell(const std::string& s) {
     if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
@@ -54,7 +39,7 @@ std::string csvCell(const std::string& s) {
 std::optional<std::string> validateScenario(const ScenarioSpec& storm) {
     const std::string name = trim(storm.name);
     if (name.empty()) return std::string("A check storm needs a scenario name.");
-    if (characters(name) > kNameChars) return "The scenario name '" + name + "' is longer than 30 characters.";
+    if (charCount(name) > kNameChars) return "The scenario name '" + name + "' is longer than 30 characters.";
     if (key(name) == key("design")) return std::string("'design' names the design run; choose another scenario name.");
     if (!(storm.intensityFactor > 0) || !std::isfinite(storm.intensityFactor))
         return std::string("The intensity factor must be greater than zero.");
@@ -224,11 +209,11 @@ std::string comparisonCsv(const Comparison& c, bool metric) {
 std::string comparisonJson(const Comparison& c, bool metric) {
     auto opt = [&](const std::optional<double>& v) { return v ? num(len(*v, metric)) : std::string("null"); };
     std::string out = std::string("{\n  \"units\": ") + (metric ? "\"metric\"" : "\"english\"") + ",\n  \"scenarios\": [";
-    for (std::size_t i = 0; i < c.scenarios.size(); ++i) out += (i ? ", " : "") + jsonText(c.scenarios[i]);
+    for (std::size_t i = 0; i < c.scenarios.size(); ++i) out += (i ? ", " : "") + jsonQuoted(c.scenarios[i]);
     out += "],\n  \"nodes\": [";
     for (std::size_t i = 0; i < c.rows.size(); ++i) {
         const auto& r = c.rows[i];
-        out += std::string(i ? "," : "") + "\n    {\"node\": " + jsonText(r.node) + ", \"rim\": " + num(len(r.inletFt, metric)) +
+        out += std::string(i ? "," : "") + "\n    {\"node\": " + jsonQuoted(r.node) + ", \"rim\": " + num(len(r.inletFt, metric)) +
                ", \"design_hgl\": " + opt(r.designHglFt) + ", \"scenario_hgl\": [";
         for (std::size_t k = 0; k < r.hglFt.size(); ++k) out += (k ? ", " : "") + opt(r.hglFt[k]);
         out += "], \"least_clearance\": " + num(len(r.worstClearanceFt, metric)) + "}";

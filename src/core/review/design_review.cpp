@@ -308,16 +308,6 @@ std::string csvCell(const std::string& s) {
     return q + "\"";
 }
 
-std::string jsonText(const std::string& s) {
-    std::string q = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') q += '\\', q += static_cast<char>(c);
-        else if (c < 0x20) q += fmt::format("\\u{:04x}", c);
-        else q += static_cast<char>(c);
-    }
-    return q + "\"";
-}
-
 }  // namespace
 
 const char* severityName(Severity s) {
@@ -409,16 +399,16 @@ std::string reviewCsv(const ReviewResult& r) {
 }
 
 std::string reviewJson(const ReviewResult& r) {
-    std::string out = "{\n  \"system\": " + jsonText(r.system) + ",\n  \"has_results\": " +
+    std::string out = "{\n  \"system\": " + jsonQuoted(r.system) + ",\n  \"has_results\": " +
                       (r.hasResults ? "true" : "false") +
                       fmt::format(",\n  \"errors\": {},\n  \"warnings\": {},\n  \"notes\": {},\n  \"findings\": [",
                                   r.count(Severity::Error), r.count(Severity::Warning), r.count(Severity::Note));
     for (std::size_t i = 0; i < r.findings.size(); ++i) {
         const Finding& f = r.findings[i];
-        out += std::string(i ? "," : "") + "\n    {\"severity\": " + jsonText(severityName(f.severity)) +
-               ", \"node\": " + jsonText(f.node) + ", \"reach\": " + jsonText(f.reach) +
-               ", \"quantity\": " + jsonText(f.quantity) + ", \"value\": " + number(f.value) +
-               ", \"limit\": " + number(f.limit) + ", \"unit\": " + jsonText(f.unit) + ", \"rule\": " + jsonText(f.rule) + "}";
+        out += std::string(i ? "," : "") + "\n    {\"severity\": " + jsonQuoted(severityName(f.severity)) +
+               ", \"node\": " + jsonQuoted(f.node) + ", \"reach\": " + jsonQuoted(f.reach) +
+               ", \"quantity\": " + jsonQuoted(f.quantity) + ", \"value\": " + number(f.value) +
+               ", \"limit\": " + number(f.limit) + ", \"unit\": " + jsonQuoted(f.unit) + ", \"rule\": " + jsonQuoted(f.rule) + "}";
     }
     out += r.findings.empty() ? "]\n}\n" : "\n  ]\n}\n";
     return out;

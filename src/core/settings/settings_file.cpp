@@ -24,11 +24,6 @@ struct RawValues {
     std::string report;
 };
 
-std::string withSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
-
 /// Reads key=value lines: a line ends at a line feed; the key is the text before the first
 /// "=" (which must be at position 2 or later), the value the rest without its carriage
 /// return, trimmed. Values keep their spelling: paths on this system tell capitals apart.
