@@ -423,6 +423,30 @@ HglStepResult hglStep(std::vector<HydraulicRecord>& recs, const PassSettings& s,
     return walkUpstream(recs, s, out, hglAt, nothing, nothing);
 }
 
+/// The grade line of one reach after a pass, and the flow it was found for.
+struct GradeState {
+    FlowState state = FlowState::Unset;
+    double hglUp = 0, hglDn = 0, eglUp = 0, eglDn = 0, jloss = 0, hglAtNode = 0;
+    double exitLossFull = 0, exitLossPartial = 0, q = 0;
+
+    template <class Record>
+    static GradeState of(const Record& r) {
+        return {r.state, r.hglUp, r.hglDn, r.eglUp, r.eglDn, r.jloss, r.hglAtNode, r.exitLossFull, r.exitLossPartial,
+                r.q};
+    }
+    void storeInto(HydraulicRecord& r) const {
+        r.state = state;
+        r.hglUp = hglUp;
+        r.hglDn = hglDn;
+        r.eglUp = eglUp;
+        r.eglDn = eglDn;
+        r.jloss = jloss;
+        r.hglAtNode = hglAtNode;
+        r.exitLossFull = exitLossFull;
+        r.exitLossPartial = exitLossPartial;
+    }
+};
+
 /// What a pass reads and writes of a reach once its flow is known: the grade line, the junction
 /// loss and what they are built from. Without deep wells or trenches nothing in the flow step
 /// hangs on the grade line, so the flows, velocities and depths of the first pass are those of
@@ -446,17 +470,7 @@ struct alignas(64) GradeWork {
           invertUp(r.invertUp), minHgl(r.minHgl), juncLossCoeff(r.juncLossCoeff), hglUp(r.hglUp), hglDn(r.hglDn),
           eglUp(r.eglUp), eglDn(r.eglDn), jloss(r.jloss), hglAtNode(r.hglAtNode), exitLossFull(r.exitLossFull),
           exitLossPartial(r.exitLossPartial) {}
-    void storeInto(HydraulicRecord& r) const {
-        r.state = state;
-        r.hglUp = hglUp;
-        r.hglDn = hglDn;
-        r.eglUp = eglUp;
-        r.eglDn = eglDn;
-        r.jloss = jloss;
-        r.hglAtNode = hglAtNode;
-        r.exitLossFull = exitLossFull;
-        r.exitLossPartial = exitLossPartial;
-    }
+    void storeInto(HydraulicRecord& r) const { GradeState::of(*this).storeInto(r); }
     bool isDitch() const { return reachType == kReachDitch; }
     double reachLength(bool) const { return frictionLength; }
     double stateVelocity() const { return state == FlowState::Full ? velocity : vPartial; }
@@ -483,29 +497,6 @@ HglStepResult gradeWalk(std::vector<GradeWork>& work, const PassSettings& s, Out
         [&](std::size_t k, GradeWork& w) { stateVelocity[k] = w.stateVelocity(); });
 }
 
-/// The grade line of one reach after a pass, and the flow it was found for.
-struct GradeState {
-    FlowState state = FlowState::Unset;
-    double hglUp = 0, hglDn = 0, eglUp = 0, eglDn = 0, jloss = 0, hglAtNode = 0;
-    double exitLossFull = 0, exitLossPartial = 0, q = 0;
-
-    template <class Record>
-    static GradeState of(const Record& r) {
-        return {r.state, r.hglUp, r.hglDn, r.eglUp, r.eglDn, r.jloss, r.hglAtNode, r.exitLossFull, r.exitLossPartial,
-                r.q};
-    }
-    void storeInto(HydraulicRecord& r) const {
-        r.state = state;
-        r.hglUp = hglUp;
-        r.hglDn = hglDn;
-        r.eglUp = eglUp;
-        r.eglDn = eglDn;
-        r.jloss = jloss;
-        r.hglAtNode = hglAtNode;
-        r.exitLossFull = exitLossFull;
-        r.exitLossPartial = exitLossPartial;
-    }
-};
 
 /// The grade lines of one pass, with what the pass found at the outfall.
 struct PassState {
