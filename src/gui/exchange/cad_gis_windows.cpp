@@ -1,6 +1,8 @@
 // The LandXML and GIS import windows (sources, destination systems, preview, log) and the CAD / GIS / SWMM export window.
 #include "gui/exchange/cad_gis_windows.h"
 
+#include <functional>
+
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -33,6 +35,30 @@ namespace ex = ::kolv::exchange;
 namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
+
+/// The log of an import window and its row of buttons (Preview, Import, Close), wired to the
+/// window's own preview and import.
+compute::ListingView* addLogAndButtons(QDialog* window, QVBoxLayout* v, const std::function<void()>& preview,
+                                       const std::function<void()>& import) {
+    auto* list = new compute::ListingView(window);
+    list->setMinimumHeight(160);
+    v->addWidget(list, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* prev = new QPushButton("Preview", window);
+    prev->setObjectName("previewButton");
+    auto* run = new QPushButton("Import", window);
+    run->setObjectName("importButton");
+    auto* close = new QPushButton("Close", window);
+    buttons->addWidget(prev);
+    buttons->addWidget(run);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    v->addLayout(buttons);
+    QObject::connect(prev, &QPushButton::clicked, window, preview);
+    QObject::connect(run, &QPushButton::clicked, window, import);
+    QObject::connect(close, &QPushButton::clicked, window, &QDialog::close);
+    return list;
+}
 
 /// A file row: a line edit and its Browse button.
 QHBoxLayout* fileRow(QWidget* parent, QLineEdit*& edit, const char* name, QPushButton*& browse) {
@@ -72,26 +98,10 @@ LandXmlImportWindow::LandXmlImportWindow(compute::ComputeContext ctx, QWidget* p
     m_networks->verticalHeader()->hide();
     m_networks->setMinimumHeight(90);
     v->addWidget(m_networks);
-    m_list = new compute::ListingView(this);
-    m_list->setMinimumHeight(160);
-    v->addWidget(m_list, 1);
-    auto* buttons = new QHBoxLayout;
-    auto* prev = new QPushButton("Preview", this);
-    prev->setObjectName("previewButton");
-    auto* run = new QPushButton("Import", this);
-    run->setObjectName("importButton");
-    auto* close = new QPushButton("Close", this);
-    buttons->addWidget(prev);
-    buttons->addWidget(run);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    v->addLayout(buttons);
+    m_list = addLogAndButtons(this, v, [this] { preview(); }, [this] { runImport(); });
     connect(browse, &QPushButton::clicked, this, [this] { this->browse(); });
     // Return reads the typed file (not editingFinished: focus also leaves while the window closes).
     connect(m_path, &QLineEdit::returnPressed, this, [this] { setPath(m_path->text().toStdString()); });
-    connect(prev, &QPushButton::clicked, this, [this] { preview(); });
-    connect(run, &QPushButton::clicked, this, [this] { runImport(); });
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
     resize(680, 460);
 }
 
@@ -272,25 +282,9 @@ GisImportWindow::GisImportWindow(compute::ComputeContext ctx, QWidget* parent) :
         rule.minExclusive = true;
         return input::checkNumber(t, "End-point tolerance", rule);
     });
-    m_list = new compute::ListingView(this);
-    m_list->setMinimumHeight(160);
-    v->addWidget(m_list, 1);
-    auto* buttons = new QHBoxLayout;
-    auto* prev = new QPushButton("Preview", this);
-    prev->setObjectName("previewButton");
-    auto* run = new QPushButton("Import", this);
-    run->setObjectName("importButton");
-    auto* close = new QPushButton("Close", this);
-    buttons->addWidget(prev);
-    buttons->addWidget(run);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    v->addLayout(buttons);
+    m_list = addLogAndButtons(this, v, [this] { preview(); }, [this] { runImport(); });
     connect(nodeBrowse, &QPushButton::clicked, this, [this] { browse(m_nodeSource); });
     connect(reachBrowse, &QPushButton::clicked, this, [this] { browse(m_reachSource); });
-    connect(prev, &QPushButton::clicked, this, [this] { preview(); });
-    connect(run, &QPushButton::clicked, this, [this] { runImport(); });
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
     resize(680, 560);
 }
 
