@@ -7,6 +7,7 @@
 
 #include "cli/command.h"
 #include "cli/project_access.h"
+#include "common/number_input.h"
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "editors/rainfall_tables.h"
@@ -50,8 +51,8 @@ std::size_t columnOf(const TableGrid& grid, const std::string& text) {
     for (std::size_t j = 0; j < grid.columns().size(); ++j)
         if (equalsIgnoreCase(trim(text), grid.columns()[j].caption) || equalsIgnoreCase(trim(text), grid.columns()[j].field))
             return j + 1;
-    if (isNumeric(text)) {
-        const double v = leadingNumber(text);
+    if (const input::NumberCheck n = input::parseNumber(text, "Column"); n.ok()) {
+        const double v = *n.value;
         if (v >= 1 && v <= static_cast<double>(grid.columns().size()) && v == static_cast<long>(v))
             return static_cast<std::size_t>(v);
     }
@@ -66,7 +67,7 @@ bool edit(TableGrid& grid, const GridOptions& o, Context& ctx) {
             return false;
         }
         for (std::size_t k = 0; k < o.set.size(); k += 3) {
-            const double row = isNumeric(o.set[k]) ? leadingNumber(o.set[k]) : 0;
+            const double row = input::numberOr(o.set[k], 0.0);
             const std::size_t col = columnOf(grid, o.set[k + 1]);
             if (row < 1 || row > static_cast<double>(grid.rowCount()) || row != static_cast<long>(row)) {
                 ctx.ui.invalidData(fmt::format("Row '{}' is not listed (1 to {}).", o.set[k], grid.rowCount()));

@@ -9,7 +9,7 @@
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
-#include "hydraulics/unit_factors.h"
+#include "common/units.h"
 #include "session/session.h"
 #include "sizing/pipe_sizing.h"
 
@@ -19,7 +19,7 @@ namespace {
 /// Each reach's pipe, in flow order, with the constraint that governed its choice and the value
 /// that decided it (velocities in the project's unit, friction slopes in percent).
 void printJson(const sizing::SizingResult& r, const db::Project& project) {
-    const double vel = project.metric ? 1.0 / hydraulics::kFeetPerMeterShort : 1.0;
+    const double vel = project.metric ? 1.0 / units::kFeetPerMeterShort : 1.0;
     std::cout << "{\n  \"system\": " << jsonQuoted(project.currentSystem) << ",\n  \"units\": "
               << jsonQuoted(project.metric ? "metric" : "english") << ",\n  \"status\": " << r.status
               << ",\n  \"reaches\": [";

@@ -10,6 +10,7 @@
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "hydraulics/results_table.h"
 #include "hydraulics/run_command.h"
@@ -87,7 +88,7 @@ void printText(const hydraulics::ComputeOutcome& out, const db::Project& project
     std::cout << "\nSTORM TABULATION - " << project.currentSystem << project.unitName() << "\n";
     if (!run.heading.number.empty() || !run.heading.description.empty())
         std::cout << "Project: " << run.heading.number << "  " << run.heading.description << "\n";
-    const double len = project.metric ? 0.3048 : 1.0;
+    const double len = project.metric ? units::kMetersPerFoot : 1.0;
     const std::string pic = project.metric ? "0.000" : "0.00";
     std::cout << "Tailwater: " << vbFormat(run.outfall.tailwater * len, pic) << "  Exit loss: "
               << vbFormat(run.outfall.exitLoss * len, pic) << "  Control elevation: "
@@ -116,7 +117,7 @@ void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project
               << ",\n  \"passes\": " << run.passes << ",\n  \"converged\": " << (run.converged ? "true" : "false");
     if (!run.converged && run.passes > 0) {
         // What did not settle: the pass limit and the largest grade-line change of the last pass.
-        const double len = project.metric ? 0.3048 : 1.0;
+        const double len = project.metric ? units::kMetersPerFoot : 1.0;
         std::cout << ",\n  \"max_passes\": " << run.maxPasses << ",\n  \"max_hgl_change\": "
                   << (std::isfinite(run.maxHglChange) ? fmt::format("{:.4f}", run.maxHglChange * len) : "null")
                   << ",\n  \"max_hgl_change_node\": " << jsonQuoted(run.maxHglChangeNode)

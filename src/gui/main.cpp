@@ -37,13 +37,6 @@
 
 namespace {
 
-/// Constants of the run, set once at start-up.
-struct Constants {
-    double pi = 4.0 * std::atan(1.0);             // π = 4 arctan 1
-    float gravityFtPerS2 = 32.16f;                // g (ft/s²), single precision
-    double hundredthsDegPerRadian = 36000.0 / (2.0 * 4.0 * std::atan(1.0));
-};
-
 void settle() {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
 }
@@ -192,8 +185,6 @@ int main(int argc, char** argv) {
     const CommandLine cl = parseCommandLine(app);
     const QString project = cl.project, shotDir = cl.shotDir;
     const bool splash = cl.splash;
-    static const Constants constants;
-    (void)constants;
     if (!shotDir.isEmpty()) return screenshots(shotDir, project);
 
     kolv::gui::MainWindowOptions windowOptions;

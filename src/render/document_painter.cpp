@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "common/error.h"
+#include "common/units.h"
 
 namespace kolv::render {
 
@@ -162,7 +163,7 @@ QImage renderPage(const reports::Document& doc, int pageIndex, double dpi) {
     const double scale = dpi / 72.0;
     QImage img(static_cast<int>(doc.widthPt * scale + 0.5), static_cast<int>(doc.heightPt * scale + 0.5),
                QImage::Format_RGB32);
-    const int dpm = static_cast<int>(dpi / 0.0254 + 0.5);
+    const int dpm = static_cast<int>(dpi / kolv::units::kMetersPerInch + 0.5);  // dots per metre
     img.setDotsPerMeterX(dpm);
     img.setDotsPerMeterY(dpm);
     img.fill(Qt::white);

@@ -8,7 +8,7 @@
 
 #include <fmt/format.h>
 
-#include "hydraulics/unit_factors.h"
+#include "common/units.h"
 
 namespace kolv::input {
 
@@ -95,6 +95,11 @@ NumberCheck parseNumber(std::string_view text, std::string_view caption) {
     return r;
 }
 
+double numberOr(std::string_view text, double fallback) {
+    const NumberCheck c = parseNumber(text, {});
+    return c.ok() ? *c.value : fallback;
+}
+
 bool NumberRule::accepts(double v) const {
     if (std::isnan(v)) return false;
     const bool low = minExclusive ? v <= min : v < min;
@@ -126,7 +131,7 @@ NumberRule range(double min, double max, std::string unit = {}) {
 
 /// A limit kept in feet, in the project's length unit (metres rounded to the centimetre).
 double lengthLimit(double feet, bool metric) {
-    return metric ? std::round(feet / hydraulics::kFeetPerMeter * 100.0) / 100.0 : feet;
+    return metric ? std::round(feet / units::kFeetPerMeter * 100.0) / 100.0 : feet;
 }
 
 }  // namespace
@@ -143,7 +148,7 @@ std::optional<NumberRule> fieldRule(std::string_view table, std::string_view fie
     const NumberRule elevation = range(-elevationLimit, elevationLimit, lengthUnit);
     const NumberRule area = range(0.0, kMaxArea, metric ? "ha" : "acres");
     const NumberRule minutes = range(0.0, kMaxTcMinutes, "min");
-    const NumberRule flow = range(0.0, metric ? std::round(kMaxFlowCfs / hydraulics::kCfsPerCms) : kMaxFlowCfs,
+    const NumberRule flow = range(0.0, metric ? std::round(kMaxFlowCfs / units::kCfsPerCms) : kMaxFlowCfs,
                                   metric ? "cms" : "cfs");
     const NumberRule loss = range(0.0, kMaxLossCoefficient);
     NumberRule notNegative;

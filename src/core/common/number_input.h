@@ -43,6 +43,11 @@ struct NumberCheck {
 /// is a period; "abc", "1.2.3", "12ft" are refused.
 NumberCheck parseNumber(std::string_view text, std::string_view caption);
 
+/// The number a typed text holds when parseNumber accepts it whole, otherwise `fallback`: for figures shown
+/// beside fields still being typed (a pipe slope, a preview curve), which show the fallback rather than
+/// a value read from the leading digits of a half-typed or mistyped text.
+double numberOr(std::string_view text, double fallback);
+
 /// Reads the text and checks it against the rule; the message names the caption and the
 /// allowed range: "Runoff C 1 must be from 0 to 1."
 NumberCheck checkNumber(std::string_view text, std::string_view caption, const NumberRule& rule);

@@ -3,6 +3,7 @@
 
 #include <fmt/format.h>
 
+#include "common/number_input.h"
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
@@ -510,9 +511,10 @@ bool EditPanel::toggleCalcSwitch(int number) {
 }
 
 std::string EditPanel::pipeSlopeText() const {
-    double lengthFt = leadingNumber(reach.length);
+    const double lengthFt = input::numberOr(reach.length, 0.0);
     // S (%) = (ELEV1 - ELEV2) / LENGTH x 100; 0 for a reach without length
-    double slope = lengthFt == 0 ? 0.0 : (leadingNumber(reach.elev1) - leadingNumber(reach.elev2)) / lengthFt * 100.0;
+    const double slope =
+        lengthFt == 0 ? 0.0 : (input::numberOr(reach.elev1, 0.0) - input::numberOr(reach.elev2, 0.0)) / lengthFt * 100.0;
     return "Pipe Slope = " + vbFormat(slope, "0.0000") + "%";
 }
 
@@ -524,10 +526,10 @@ double EditPanel::pipeHeight() const {
 
 std::string EditPanel::crownFromText() const {
     // crown = invert + inside height of the pipe
-    return vbFormat(leadingNumber(reach.elev1) + pipeHeight(), "0.00");
+    return vbFormat(input::numberOr(reach.elev1, 0.0) + pipeHeight(), "0.00");
 }
 
-std::string EditPanel::crownToText() const { return vbFormat(leadingNumber(reach.elev2) + pipeHeight(), "0.00"); }
+std::string EditPanel::crownToText() const { return vbFormat(input::numberOr(reach.elev2, 0.0) + pipeHeight(), "0.00"); }
 
 bool computeGuard(const std::string& currentSystem, ui::UiPort& ui) {
     if (trim(currentSystem).empty()) {

@@ -170,7 +170,7 @@ bool reviewPipe(PipeDefinition& def, const std::string& lengthUnit, ui::UiPort& 
     bool changed = false;
     const std::string name = trim(def.name);
     if (isRoundPipe(def)) {
-        const double round = hydraulics::roundPipeArea(def.height);
+        const double round = units::roundPipeArea(def.height);
         const double relative = std::fabs(def.area - round) / round;
         if (def.area <= 0 || relative > 0.01) {
             const std::string d = shortestText(def.height);

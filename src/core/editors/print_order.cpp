@@ -1,7 +1,10 @@
 // Print order of the storm tabulation: typed positions kept in T60 and carried to the nodes.
 #include "editors/print_order.h"
 
+#include <cmath>
+
 #include "common/error.h"
+#include "common/number_input.h"
 #include "common/text.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
@@ -15,9 +18,12 @@ bool setPrintPosition(db::Database& db, const std::string& system, const std::st
     db::Value v = position;
     if (v.isText()) {
         std::string t = trim(v.toText());
+        const input::NumberCheck c = input::parseNumber(t, "Print position");
         if (t.empty()) v = db::Value();
-        else if (!isNumeric(t)) throw InputError("The print position '" + t + "' of node " + trim(from) + " is not a number.");
-        else v = db::Value(static_cast<std::int64_t>(leadingNumber(t)));
+        else if (!c.ok()) throw InputError("The print position '" + t + "' of node " + trim(from) + " is not a number.");
+        else if (!(std::fabs(*c.value) < 1e15))
+            throw InputError("The print position '" + t + "' of node " + trim(from) + " is out of range.");
+        else v = db::Value(static_cast<std::int64_t>(*c.value));
     }
     t60.edit();
     t60.set("SEQUENCER", v);

@@ -47,6 +47,24 @@ std::array<std::string, 2> junctionDescription(int n) {
 
 std::string junctionCurrentText(int n) { return "Current: " + std::to_string(n) + " of 14"; }
 
+SetupColor setupColor(long long stored) {
+    return {static_cast<int>(stored & 0xFF), static_cast<int>((stored >> 8) & 0xFF),
+            static_cast<int>((stored >> 16) & 0xFF)};
+}
+
+ResultsColors resultsColors(db::Database& db) {
+    ResultsColors c;
+    db::RecordSet t0(db, "T0");
+    if (t0.empty()) return c;
+    const auto stored = [&](const char* field) -> std::optional<SetupColor> {
+        if (!t0.hasField(field) || t0.isNull(field)) return std::nullopt;
+        return setupColor(t0.integer(field));
+    };
+    c.back = stored("RESULTS_BACKCOLOR");
+    c.text = stored("RESULTS_FORECOLOR");
+    return c;
+}
+
 ProjectSetup openProjectSetup(db::Database& db) {
     RecordSet t0 = openT0(db);
     bool repair = false;

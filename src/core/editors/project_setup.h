@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "common/number_input.h"
@@ -23,6 +24,21 @@ struct ProjectSetup {
     int frenchDrainJuris = 0;                             ///< FRENCH_DRAIN_JURIS
     std::array<double, kJunctionConfigurations> jc{};     ///< JC1..JC14 (junction loss K)
 };
+
+/// A colour of the project setup as red, green and blue (0..255).
+struct SetupColor {
+    int red = 0, green = 0, blue = 0;
+    bool operator==(const SetupColor&) const = default;
+};
+/// The colour of a value stored as the setup keeps colours, 0x00BBGGRR.
+SetupColor setupColor(long long stored);
+
+/// Colours of the result lists: T0 `RESULTS_BACKCOLOR` and `RESULTS_FORECOLOR`; none where the field is
+/// empty or missing, so the list keeps its usual colour.
+struct ResultsColors {
+    std::optional<SetupColor> back, text;
+};
+ResultsColors resultsColors(db::Database& db);
 
 /// The two description lines of junction configuration n (1..14).
 std::array<std::string, 2> junctionDescription(int n);

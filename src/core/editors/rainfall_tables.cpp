@@ -1,6 +1,7 @@
 // The rainfall tables an engineer edits: IDF coefficients (T2) and user-defined time-intensity tables (T85).
 #include "editors/rainfall_tables.h"
 
+#include "common/number_input.h"
 #include "common/text.h"
 #include "common/utf8_text.h"
 #include "db/record_set.h"
@@ -29,10 +30,10 @@ bool addIdfRow(TableGrid& grid, ui::UiPort& ui) { return grid.addRow(ui, "IDF Co
 rain::IdfCoefficients idfCoefficientsOfRow(const TableGrid& grid, std::size_t row) {
     rain::IdfCoefficients c;
     if (row >= grid.rowCount()) return c;
-    c.A = static_cast<float>(leadingNumber(grid.cell(row, 2)));
-    c.B = static_cast<float>(leadingNumber(grid.cell(row, 3)));
-    c.C = static_cast<float>(leadingNumber(grid.cell(row, 4)));
-    c.D = static_cast<float>(leadingNumber(grid.cell(row, 5)));
+    c.A = static_cast<float>(input::numberOr(grid.cell(row, 2), 0.0));
+    c.B = static_cast<float>(input::numberOr(grid.cell(row, 3), 0.0));
+    c.C = static_cast<float>(input::numberOr(grid.cell(row, 4), 0.0));
+    c.D = static_cast<float>(input::numberOr(grid.cell(row, 5), 0.0));
     return c;
 }
 

@@ -230,7 +230,7 @@ void TableGrid::sortBy(std::size_t col, bool ascending) {
         if (x.empty() != y.empty()) return y.empty();
         if (x.empty()) return false;
         if (numeric) {
-            const double dx = leadingNumber(x), dy = leadingNumber(y);
+            const double dx = input::numberOr(x, 0.0), dy = input::numberOr(y, 0.0);
             return ascending ? dx < dy : dy < dx;
         }
         const std::string ux = toUpper(x), uy = toUpper(y);

@@ -13,6 +13,7 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "common/units.h"
 #include "exchange/system_rows.h"
 
 namespace kolv::exchange {
@@ -261,7 +262,7 @@ private:
     static db::Value result(const SystemRows& s, const FieldRow& res, const ResultField& r) {
         db::Value v = res.get(r.field);
         if (!s.metric || !v.isNumber()) return v;
-        static constexpr double factor[] = {1.0, 0.3048, 0.028316846592, 0.3048};
+        static constexpr double factor[] = {1.0, units::kMetersPerFoot, units::kCmsPerCfsExact, units::kMetersPerFoot};
         return db::Value(v.toDouble() * factor[r.kind]);
     }
 
@@ -402,7 +403,7 @@ ExportResult exportProfileDxf(db::Database& db, const std::string& system, const
         OGR_G_SetPoint_2D(g, 0, x, y * v);
         add("TEXT", g, t);
     };
-    const double len = s.metric ? 0.3048 : 1.0;  // storm tab feet -> project length
+    const double len = s.metric ? units::kMetersPerFoot : 1.0;  // storm tab feet -> project length
     ExportResult r;
     double x = 0;
     for (const FieldRow* reach : run) {

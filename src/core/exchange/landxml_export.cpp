@@ -14,6 +14,7 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "common/units.h"
 #include "exchange/landxml_reader.h"
 #include "exchange/system_rows.h"
 #include "kolv_version.h"
@@ -25,7 +26,9 @@ std::string key(std::string_view s) { return toUpper(trim(s)); }
 
 // The storm tab is kept in feet, acres, cfs and in/hr; a metric project's file gets metres,
 // hectares, m3/s and mm/hr, like its other values.
-constexpr double kM = 0.3048, kHaPerAc = 0.40468564224, kCmsPerCfs = 0.028316846592, kMmPerIn = 25.4;
+// Storm tab values (ft, ac, cfs, in/h) to a metric file, by the exact factors other programs expect.
+constexpr double kM = units::kMetersPerFoot, kHaPerAc = units::kHectaresPerAcre, kCmsPerCfs = units::kCmsPerCfsExact,
+                 kMmPerIn = units::kMillimetersPerInch;
 
 void setNumber(pugi::xml_node n, const char* attr, double v) { n.append_attribute(attr) = exactNumber(v).c_str(); }
 

@@ -11,6 +11,7 @@
 #include "common/error.h"
 #include "common/number_input.h"
 #include "common/text.h"
+#include "common/units.h"
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/undo_history.h"
@@ -34,15 +35,17 @@ bool projectMetric(db::Database& db) {
 /// Metres in one of a LandXML length unit; 0 for an unknown name.
 double metresPer(const std::string& unit) {
     static const std::map<std::string, double> m = {
-        {"foot", 0.3048},        {"ussurveyfoot", 1200.0 / 3937.0}, {"inch", 0.0254}, {"mile", 1609.344},
-        {"meter", 1.0},          {"metre", 1.0},   {"millimeter", 0.001}, {"centimeter", 0.01}, {"kilometer", 1000.0}};
+        {"foot", units::kMetersPerFoot}, {"ussurveyfoot", units::kMetersPerUsSurveyFoot},
+        {"inch", units::kMetersPerInch}, {"mile", units::kMetersPerMile},
+        {"meter", 1.0}, {"metre", 1.0}, {"millimeter", 0.001}, {"centimeter", 0.01}, {"kilometer", 1000.0}};
     auto it = m.find(toLower(unit));
     return it == m.end() ? 0.0 : it->second;
 }
 double squareMetresPer(const std::string& unit) {
     static const std::map<std::string, double> m = {
-        {"acre", 4046.8564224},    {"squarefoot", 0.09290304}, {"squareinch", 0.00064516}, {"squaremiles", 2589988.110336},
-        {"hectare", 10000.0},      {"squaremeter", 1.0},       {"squaremillimeter", 1e-6}, {"squarecentimeter", 1e-4}};
+        {"acre", units::kSqMPerAcre}, {"squarefoot", units::kSqMPerSqFt}, {"squareinch", units::kSqMPerSqInch},
+        {"squaremiles", units::kSqMPerSqMile}, {"hectare", units::kSqMPerHectare}, {"squaremeter", 1.0},
+        {"squaremillimeter", 1e-6}, {"squarecentimeter", 1e-4}};
     auto it = m.find(toLower(unit));
     return it == m.end() ? 0.0 : it->second;
 }
@@ -148,7 +151,7 @@ private:
     Factors factors(const LandXmlUnits& u, const std::string& part, std::optional<double> largestSize,
                     bool pipes) {
         Factors f;
-        const double project = m_metric ? 1.0 : 0.3048;
+        const double project = m_metric ? 1.0 : units::kMetersPerFoot;
         const std::string projectUnit = m_metric ? "meter" : "foot";
         f.lengthUnit = u.linearUnit;
         if (metresPer(u.linearUnit) == 0) {
@@ -173,7 +176,7 @@ private:
         }
         if (pipes) f.size = metresPer(f.sizeUnit) / project;
         const double areaUnit = squareMetresPer(u.areaUnit);
-        const double projectArea = m_metric ? 10000.0 : 4046.8564224;
+        const double projectArea = m_metric ? units::kSqMPerHectare : units::kSqMPerAcre;
         f.area = areaUnit == 0 ? 1.0 : areaUnit / projectArea;
         return f;
     }

@@ -8,6 +8,7 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 
@@ -33,12 +34,11 @@ PipeDirection pipeDirection(double xdFrom, double ydFrom, double xdTo, double yd
     // North is up on the diagram, where YD grows downward: Y = -YD.
     const double dx = xdTo - xdFrom;
     const double dy = (-ydTo) - (-ydFrom);
-    const double pi = 4.0 * std::atan(1.0);
     double a;
     if (dx == 0) {
         a = dy > 0 ? 90 : dy < 0 ? 270 : 0;
     } else {
-        a = std::atan(dy / dx) * 180.0 / pi;  // -90 < a < 90
+        a = std::atan(dy / dx) * 180.0 / units::kPi;  // -90 < a < 90
         if (dx < 0) a += 180;
         else if (dy < 0) a += 360;
     }

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "exchange/system_rows.h"
 
 namespace kolv::exchange {
@@ -20,7 +21,7 @@ std::string key(std::string_view s) { return toUpper(trim(s)); }
 std::string f4(double v) { return fmt::format("{:.4f}", v); }
 std::string f6(double v) { return fmt::format("{:.6f}", v); }
 
-constexpr double kCmsPerCfs = 0.028316846592;
+constexpr double kCmsPerCfs = units::kCmsPerCfsExact;
 
 /// Names as SWMM can read them: one token without quote marks or semicolons, at most 24 characters.
 class SwmmNames {

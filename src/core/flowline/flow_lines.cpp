@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "hydraulics/ditch_check.h"
@@ -21,8 +22,7 @@ namespace kolv::flowline {
 
 namespace {
 
-constexpr double kFeetPerMeter = 3.2808399;
-constexpr double kPi = 3.14159265358979323846;  // 4 arctan(1)
+using units::kFeetPerMeterInternational;
 constexpr int kSlots = 5;                       // slot 0 outgoing, slots 1..4 incoming
 constexpr int kDitchReach = 2;                  // `REACH_TYPE` of an open ditch
 
@@ -70,8 +70,9 @@ public:
           m_structures(*project.db, "T6") {
         const bool metric = project.metric;
         // Minimum velocity of the varying mode in ft/s; size limit in feet.
-        m_minVelocityFtS = metric ? options.minVelocity * kFeetPerMeter : options.minVelocity;
-        m_sizeLimitFt = metric ? options.sizeLimit / 1000.0 * kFeetPerMeter : options.sizeLimit / 12.0;
+        m_minVelocityFtS = metric ? options.minVelocity * kFeetPerMeterInternational : options.minVelocity;
+        m_sizeLimitFt = metric ? options.sizeLimit / units::kMillimetersPerMeter * kFeetPerMeterInternational
+                               : options.sizeLimit / units::kInchesPerFoot;
         m_decimals = std::clamp(options.decimals, 0, 6);
     }
 
@@ -139,7 +140,7 @@ bool FlowLineRun::loadSlot(ReachSlot& s) {
         s.area = m_pipes.number("AREA");
         s.n = m_pipes.number("N");
     }
-    const double heightFt = m_project.metric ? s.height * kFeetPerMeter : s.height;
+    const double heightFt = m_project.metric ? s.height * kFeetPerMeterInternational : s.height;
     s.minSlopePercent = m_options.minSlopePercent;
     if (m_options.varyByVelocity) {
         // A pipe without a size or an n has no velocity slope: it keeps the window's minimum slope.
@@ -391,10 +392,10 @@ std::optional<std::string> validateOptions(const FlowLineOptions& options) {
 
 double velocitySlopePercent(double diameterFt, double n, double velocityFtS) {
     if (diameterFt <= 0.0 || n <= 0.0) return 0.0;
-    const double area = hydraulics::roundPipeArea(diameterFt);
-    const double perimeter = kPi * diameterFt;                          // P = π D
+    const double area = units::roundPipeArea(diameterFt);
+    const double perimeter = units::roundPipePerimeter(diameterFt);     // P = π D
     const double r = area / perimeter;                                  // R = A / P = D / 4
-    const double root = velocityFtS * n / (1.49 * std::pow(r, 2.0 / 3.0));
+    const double root = velocityFtS * n / (units::kManningFactorRounded * std::pow(r, 2.0 / 3.0));
     return 100.0 * root * root;  // S = 100 (V n / (1.49 R^(2/3)))²
 }
 

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "common/units.h"
+
 namespace kolv::hydraulics {
 
 namespace {
@@ -44,7 +46,7 @@ FlowGeometry pipeGeometry(double widthFt, double heightFt, double depthFt) {
     g.area *= stretch;
     g.topWidth *= stretch;
     if (g.area == 0) return {};
-    g.wettedPerimeter = kPi * (widthFt + heightFt) / 2;  // P = pi (W + H) / 2, full-flow perimeter
+    g.wettedPerimeter = units::pipePerimeter(widthFt, heightFt);  // P = pi (W + H) / 2, full-flow perimeter
     g.hydraulicRadius = g.area / g.wettedPerimeter;
     return g;
 }

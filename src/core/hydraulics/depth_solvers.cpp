@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "common/units.h"
 #include "hydraulics/ditch_shapes.h"
 
 namespace kolv::hydraulics {
@@ -91,7 +92,7 @@ NormalDepthResult normalDepth(const Section& section, double flowCfs, double man
     if (tolerance == 0) tolerance = kDefaultNormalDepthTolerance;
     // F = Q n / (1.49 sqrt|S|): the section factor A R^(2/3) uniform flow needs.
     const double qn = flowCfs * manningN;
-    const double target = qn == 0 ? 0 : qn / (1.49 * std::sqrt(std::fabs(slope)));
+    const double target = qn == 0 ? 0 : qn / (units::kManningFactorRounded * std::sqrt(std::fabs(slope)));
 
     double low = 0;
     double high = section.nominalHeight();

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "hydraulics/hydraulics_options.h"
-#include "hydraulics/unit_factors.h"
 
 namespace kolv::hydraulics {
 

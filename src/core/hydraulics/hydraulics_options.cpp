@@ -187,6 +187,15 @@ OptionsCheck validateComputeOptions(const HydraulicsOptions& options, bool metri
 
 std::string minVelocityCaption(bool metric) { return metric ? "Min. Velocity (m/s)" : "Min. Velocity (ft/s)"; }
 
+HydraulicsOptions withSetup(HydraulicsOptions options, bool minorLosses) {
+    options.maxHglDifferenceFt = kDefaultMaxHglDifferenceFt;
+    options.maxPasses = kDefaultMaxPasses;
+    options.minVelocity = kDefaultMinVelocity;
+    options.exitLoss = minorLosses;
+    options.junctionLosses = minorLosses;
+    return options;
+}
+
 std::string formatMinVelocity(double value, bool metric) { return vbFormat(value, metric ? "0.000" : "0.00"); }
 
 }  // namespace kolv::hydraulics

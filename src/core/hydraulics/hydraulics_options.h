@@ -86,6 +86,11 @@ struct OptionsCheck {
 /// The first failure beeps and shows its message with the title "INVALID DATA"; checking stops there.
 OptionsCheck validateComputeOptions(const HydraulicsOptions& options, bool metric, ui::UiPort& ui);
 
+/// The window's two quick setups: "Setup: Include Minor Losses" (`minorLosses`, exit and junction losses on)
+/// and "ZERI Setup: No minor losses" (both off). Both restore the default passes, HGL difference and
+/// minimum velocity; every other option is kept as given.
+HydraulicsOptions withSetup(HydraulicsOptions options, bool minorLosses);
+
 /// Caption of the minimum-velocity field: "Min. Velocity (ft/s)" or "Min. Velocity (m/s)".
 std::string minVelocityCaption(bool metric);
 

@@ -8,19 +8,26 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "hydraulics/pass_sections.h"
-#include "hydraulics/unit_factors.h"
 
 namespace kolv::hydraulics {
 
+using units::kCmsPerCfs;
+using units::kManningFactor;
+using units::kManningFactorRounded;
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;  // 4 arctan(1)
 /// A normal-depth surface above the outfall water by no more than this is taken as not above it (ft).
 constexpr double kOutfallSurfaceTolerance = 0.00001;
 /// A junction loss above this is reported to the engineer (ft).
 constexpr double kJunctionLossWarning = 3.01;
+/// Weights of the energy measure E = 31.2228 Q Vp^2 1.356. The measure only ranks the reaches meeting at a
+/// junction (a common factor cannot change the order), so the weights stay as they have always been.
+constexpr double kEnergyWeight = 31.2228;
+constexpr double kEnergyScale = 1.356;
 
 double velocityHead(double v) { return v * v / (2.0 * kGravityFtPerS2); }  // hv = V^2 / 2g
 
@@ -79,12 +86,12 @@ std::string negativeTravelMessage(const HydraulicRecord& r, bool metric) {
 void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io, NormalDepthMemo& memo) {
     const int barrels = std::max(1, r.barrels);
     // P = pi D for a round pipe, pi (B + D) / 2 for any other shape; R = A / P
-    const double perimeter = (r.width == r.height) ? kPi * r.width : kPi * (r.width + r.height) / 2.0;
+    const double perimeter = units::pipePerimeter(r.width, r.height);
     const double radius = perimeter > 0 ? r.pipeArea / perimeter : 0.0;
     const double r23 = std::pow(radius, 2.0 / 3.0);
     const double slope = r.physSlope;
     // Vc = (1.486 / n) R^(2/3) |S|^(1/2); Qc = Vc A barrels, both negative on an adverse slope
-    r.vCapacity = r.n > 0 ? (1.486 / r.n) * r23 * std::sqrt(std::fabs(slope)) : 0.0;
+    r.vCapacity = r.n > 0 ? (kManningFactor / r.n) * r23 * std::sqrt(std::fabs(slope)) : 0.0;
     if (slope < 0) r.vCapacity = -r.vCapacity;
     r.qCapacity = r.vCapacity * r.pipeArea * barrels;
 
@@ -96,10 +103,10 @@ void pipeReach(HydraulicRecord& r, const PassSettings& s, PassIo& io, NormalDept
 
     r.velocity = r.q / barrels / r.pipeArea;  // V = Q / barrels / A
     // Sf = (n V / (1.486 R^(2/3)))^2
-    r.sf = r23 > 0 ? std::pow(r.n * r.velocity / (1.486 * r23), 2.0) : 0.0;
+    r.sf = r23 > 0 ? std::pow(r.n * r.velocity / (kManningFactor * r23), 2.0) : 0.0;
     // Smin = 100 (Vmin / ((1.49 / n) R^(2/3)))^2, percent
     r.minPhysSlope = (r.n > 0 && r23 > 0)
-                         ? 100.0 * std::pow(s.options.minPhysicalVelocity / ((1.49 / r.n) * r23), 2.0)
+                         ? 100.0 * std::pow(s.options.minPhysicalVelocity / ((kManningFactorRounded / r.n) * r23), 2.0)
                          : 0.0;
 
     const double perBarrel = r.q / barrels;
@@ -271,7 +278,7 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         else
             pipeReach(r, s, io, memos[i]);
         // E = 31.2228 Q Vp^2 1.356: ranks the reaches meeting at a junction
-        r.energy = 31.2228 * r.q * r.vPartial * r.vPartial * 1.356;
+        r.energy = kEnergyWeight * r.q * r.vPartial * r.vPartial * kEnergyScale;
         here.energy = r.energy;
         here.stateVelocity = r.stateVelocity();
 

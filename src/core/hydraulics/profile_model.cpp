@@ -15,8 +15,8 @@ namespace kolv::hydraulics {
 
 namespace {
 
-constexpr double kFeetToMeters = 0.3048;      // 1 ft = 0.3048 m
-constexpr double kCfsToCms = 0.028317;        // 1 cfs = 0.028317 m3/s
+using units::kCmsPerCfs;
+using units::kMetersPerFoot;
 
 int clampStatus(long s) { return s < 0 || s > 5 ? 0 : static_cast<int>(s); }
 
@@ -179,14 +179,14 @@ ProfileGeometry ProfileModel::build(const std::string& node, bool metric, const 
     std::vector<int> path = pathFrom(node);
     if (path.empty()) return g;
 
-    const double k = metric ? kFeetToMeters : 1.0;  // display length = feet x k
+    const double k = metric ? kMetersPerFoot : 1.0;  // display length = feet x k
     const std::string elevPicture = metric ? "0.000" : "0.00";
     auto elev = [&](double ft) { return vbFormat(ft * k, elevPicture); };
     auto flowText = [&](double cfs) {
-        return metric ? vbFormat(cfs * kCfsToCms, "0.000") + " cms" : vbFormat(cfs, "0.00") + " cfs";
+        return metric ? vbFormat(cfs * kCmsPerCfs, "0.000") + " cms" : vbFormat(cfs, "0.00") + " cfs";
     };
     auto velocityText = [&](double fps) {
-        return metric ? vbFormat(fps * kFeetToMeters, "0.00") + " m/s" : vbFormat(fps, "0.00") + " ft/s";
+        return metric ? vbFormat(fps * kMetersPerFoot, "0.00") + " m/s" : vbFormat(fps, "0.00") + " ft/s";
     };
 
     double stationFt = parseStation(m_rows[path.front()].station);

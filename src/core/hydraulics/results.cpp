@@ -6,12 +6,15 @@
 #include <utility>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "db/schema.h"
-#include "hydraulics/unit_factors.h"
 
 namespace kolv::hydraulics {
+
+using units::kCmsPerCfs;
+using units::kMetersPerFoot;
 
 namespace {
 

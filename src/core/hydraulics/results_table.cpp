@@ -4,14 +4,17 @@
 #include <algorithm>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "hydraulics/results.h"
-#include "hydraulics/unit_factors.h"
 
 namespace kolv::hydraulics {
 
 namespace {
-constexpr double kHectaresPerAcre = 1.0 / kAcresPerHectare;
+using units::kCmsPerCfs;
+using units::kMetersPerFoot;
+/// ha per ac as the inverse of the loading factor, so a drainage area typed in hectares is shown as typed.
+constexpr double kHectaresPerAcreShown = 1.0 / units::kAcresPerHectare;
 }  // namespace
 
 StormTabTable stormTabTable(const std::vector<HydraulicRecord>& records, bool metric, bool useHydLength) {
@@ -43,7 +46,7 @@ StormTabTable stormTabTable(const std::vector<HydraulicRecord>& records, bool me
                  {"inlet", "Inlet" + len},
                  {"clearance", "Clear" + len},
                  {"flow_cond", "Flow", false}};
-    const double L = metric ? kMetersPerFoot : 1.0, Q = metric ? kCmsPerCfs : 1.0, A = metric ? kHectaresPerAcre : 1.0;
+    const double L = metric ? kMetersPerFoot : 1.0, Q = metric ? kCmsPerCfs : 1.0, A = metric ? kHectaresPerAcreShown : 1.0;
     const auto f2 = [&](double v) { return vbFormat(v, metric ? "0.000" : "0.00"); };
     for (const auto& r : records) {
         const bool full = r.state == FlowState::Full;

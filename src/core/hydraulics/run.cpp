@@ -5,15 +5,18 @@
 #include <utility>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "db/schema.h"
 #include "hydraulics/results.h"
-#include "hydraulics/unit_factors.h"
 #include "network/input_limits.h"
 #include "network/verification.h"
 #include "ui/busy_pointer.h"
 
 namespace kolv::hydraulics {
+
+using units::kFeetPerMeterShort;
+using units::kMetersPerFoot;
 
 std::string notSettledLine(int maxPasses, double maxHglChangeFt, const std::string& node, bool metric) {
     const double shown = metric ? maxHglChangeFt * kMetersPerFoot : maxHglChangeFt;

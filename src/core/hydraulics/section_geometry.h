@@ -1,16 +1,17 @@
 // Flow geometry at a depth for every cross section the storm tabulation handles: pipes and open ditches.
 #pragma once
 
+#include "common/units.h"
+
 #include <array>
 
 namespace kolv::hydraulics {
 
-/// Pi as the program has always set it, 4 * arctan(1).
-inline constexpr double kPi = 3.14159265358979323846;
-/// Area of a round pipe of diameter `diameter` flowing full, A = π (D/2)² (in the square of its unit).
-inline constexpr double roundPipeArea(double diameter) { return kPi * (diameter / 2.0) * (diameter / 2.0); }
-/// Gravitational acceleration of every velocity head, ft/s^2 (the program holds it in single precision).
-inline constexpr double kGravityFtPerS2 = static_cast<double>(32.16f);
+// The section geometry's own vocabulary, defined once with the other constants.
+using units::kGravityFtPerS2;
+using units::kPi;
+using units::roundPipeArea;
+
 /// A ditch has no top: its solvers work up to this nominal height (ft).
 inline constexpr double kDitchNominalHeightFt = 40.0;
 

@@ -5,12 +5,19 @@
 #include <unordered_map>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "db/table_row.h"
 #include "hydraulics/pass_sections.h"
-#include "hydraulics/unit_factors.h"
 #include "network/pipe_nodal_array.h"
 
 namespace kolv::hydraulics {
+
+using units::kAcresPerHectare;
+using units::kCfsPerCms;
+using units::kCmsPerCfs;
+using units::kFeetPerMeter;
+using units::kFeetPerMeterShort;
+using units::kSqFtPerSqM;
 
 namespace {
 

@@ -10,11 +10,11 @@
 
 #include "common/number_input.h"
 #include "common/text.h"
+#include "common/units.h"
 #include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/table_row.h"
-#include "hydraulics/unit_factors.h"
 #include "rain/intensity.h"
 #include "session/session.h"
 
@@ -22,7 +22,7 @@ namespace kolv::network {
 
 namespace {
 
-using hydraulics::kFeetPerMeter;  // the factor the computations convert stored metric lengths with
+using units::kFeetPerMeter;  // the factor the computations convert stored metric lengths with
 constexpr std::size_t kListedInMessage = 20;
 
 /// A value as a finding shows it: short, whatever its size (a damaged field may hold 1e150).

@@ -8,13 +8,13 @@
 #include <unordered_map>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/table_row.h"
 #include "db/undo_history.h"
 #include "hydraulics/run.h"
-#include "hydraulics/unit_factors.h"
 
 namespace kolv::review {
 
@@ -141,7 +141,7 @@ Comparison compareScenarios(db::Database& db, const std::string& systemName) {
 
 void addScenarioGradeLines(hydraulics::ProfileGeometry& g, const std::vector<Scenario>& scenarios,
                            const std::vector<std::string>& hidden) {
-    const double k = g.metric ? hydraulics::kMetersPerFoot : 1.0;  // display length = feet x k
+    const double k = g.metric ? units::kMetersPerFoot : 1.0;  // display length = feet x k
     // The design's grade line holds three points per pipe of the path: at the node, the pipe's
     // upper end and its lower end, which give the stations of both ends.
     const std::size_t pipes = std::min(g.path.size(), g.hgl.size() / 3);
@@ -169,7 +169,7 @@ void addScenarioGradeLines(hydraulics::ProfileGeometry& g, const std::vector<Sce
 }
 
 namespace {
-double len(double ft, bool metric) { return metric ? ft * hydraulics::kMetersPerFoot : ft; }
+double len(double ft, bool metric) { return metric ? ft * units::kMetersPerFoot : ft; }
 std::string cell(const std::optional<double>& v, bool metric) { return v ? num(len(*v, metric)) : std::string(); }
 }  // namespace
 

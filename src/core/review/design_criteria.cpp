@@ -6,17 +6,17 @@
 
 #include "common/number_input.h"
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/undo_history.h"
-#include "hydraulics/unit_factors.h"
 
 namespace kolv::review {
 
 namespace {
 
-using hydraulics::kFeetPerMeter;
+using units::kFeetPerMeter;
 
 enum class Kind { Velocity, Percent, Length, OptionalLength, YesNo };
 

@@ -7,20 +7,20 @@
 #include <unordered_map>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "db/table_row.h"
 #include "hydraulics/section_geometry.h"
-#include "hydraulics/unit_factors.h"
 #include "sizing/sizing_basis.h"
 
 namespace kolv::review {
 
 namespace {
 
-using hydraulics::kCmsPerCfs;
-using hydraulics::kFeetPerMeter;
-using hydraulics::kGravityFtPerS2;
+using units::kCmsPerCfs;
+using units::kFeetPerMeter;
+using units::kGravityFtPerS2;
 
 constexpr double kTolFt = 1e-6;  ///< elevations compare to a millionth of a foot (they are rounded to 6 places)
 
@@ -92,9 +92,9 @@ private:
             p.heightFt = len(t.number("HEIGHT"));
             p.widthFt = len(t.number("WIDTH"));
             p.thicknessFt = len(t.number("THICKNESS"));
-            const double a = t.number("AREA") * (m_metric ? hydraulics::kSqFtPerSqM : 1.0);
+            const double a = t.number("AREA") * (m_metric ? units::kSqFtPerSqM : 1.0);
             // A round pipe without a stored area: π (D/2)²
-            p.areaSqFt = a > 0 ? a : (p.widthFt == p.heightFt || p.widthFt == 0 ? hydraulics::roundPipeArea(p.heightFt) : 0);
+            p.areaSqFt = a > 0 ? a : (p.widthFt == p.heightFt || p.widthFt == 0 ? units::roundPipeArea(p.heightFt) : 0);
             m_pipes.emplace(key(t.text("NAME")), p);
         }
         for (db::TableRows t(m_db, "T6", {}, {}, {"NAME", "MIN_PIPE_COVER", "HGL_CLEAR", "MAX_INLET_HYD_CAPACITY"});

@@ -8,12 +8,12 @@
 #include <unordered_set>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "db/row_writer.h"
 #include "db/table_row.h"
 #include "hydraulics/section_geometry.h"
-#include "hydraulics/unit_factors.h"
 #include "hydraulics/results.h"
 #include "network/input_limits.h"
 #include "network/verification.h"
@@ -27,12 +27,12 @@ namespace kolv::sizing {
 
 namespace {
 
-using hydraulics::kAcresPerHectare;    // areas written back
-using hydraulics::kCfsPerCms;          // flows written back
-using hydraulics::kFeetPerMeter;       // lengths and elevations written back
-using hydraulics::kFeetPerMeterShort;  // window velocities, listed lengths and velocities
-using hydraulics::kMetersPerFoot;      // clearance lines
-constexpr double kCmsPerCfsListed = 0.02832;  // flows in the listing (rounded as the listing always had it)
+using units::kAcresPerHectare;    // areas written back
+using units::kCfsPerCms;          // flows written back
+using units::kFeetPerMeter;       // lengths and elevations written back
+using units::kFeetPerMeterShort;  // window velocities, listed lengths and velocities
+using units::kMetersPerFoot;      // clearance lines
+using units::kCmsPerCfsListed;    // flows in the listing
 
 /// How the pipe of each reach is found.
 enum class Mode {
@@ -77,7 +77,7 @@ std::string reachLine(const hydraulics::HydraulicRecord& r, Criterion criterion,
 /// Area of a reach's own pipe: the stored area, or π (D/2)² for a round pipe without one.
 double ownArea(const hydraulics::HydraulicRecord& r) {
     if (r.pipeArea > 0) return r.pipeArea;
-    if (r.width == r.height) return hydraulics::roundPipeArea(r.height);
+    if (r.width == r.height) return units::roundPipeArea(r.height);
     return 0.0;
 }
 
@@ -454,6 +454,8 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
 
 SizingOptions SizingOptions::defaults(bool metric) {
     SizingOptions o;
+    o.maxVelocity = metric ? 10.0 / kFeetPerMeterShort : 10.0;
+    o.maxHglSlopePercent = 1.0;
     o.minVelocity = metric ? 2.0 / kFeetPerMeterShort : 2.0;
     return o;
 }

@@ -30,7 +30,8 @@ struct SizingOptions {
     /// starts at the first entry of the group whose area is not smaller. Off by default.
     bool notSmallerThanUpstream = false;
 
-    /// The window's defaults: 2.0 ft/s, shown as 2.0 / 3.2808 m/s in a metric project.
+    /// The window's defaults: a full-flow velocity below 10 ft/s or a friction slope below 1 %, and 2.0 ft/s
+    /// for travel time; velocities in m/s in a metric project (10 / 3.2808 and 2.0 / 3.2808).
     static SizingOptions defaults(bool metric);
 };
 

@@ -6,19 +6,18 @@
 #include <fmt/format.h>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "hydraulics/section_geometry.h"
-#include "hydraulics/unit_factors.h"
 
 namespace kolv::sizing {
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;  // 4 arctan(1)
 // Metric pipe definitions: meters to feet by the short factor, and square meters to square feet
 // by its own rounding (the loader of a run converts pipe areas by the longer factor).
-using hydraulics::kFeetPerMeterShort;
-constexpr double kSqFtPerSqMShort = 10.7639;
+using units::kFeetPerMeterShort;
+using units::kSqFtPerSqMShort;
 }  // namespace
 
 std::vector<int> pipeGroups(db::Database& db, int engMet) {
@@ -59,7 +58,7 @@ std::optional<std::vector<PipeEntry>> loadPipeTable(db::Database& db, int group,
         if (stored != 0) {
             e.areaSqFt = static_cast<float>(stored * (metric ? kSqFtPerSqMShort : 1.0));
         } else if (e.widthFt == e.heightFt) {
-            e.areaSqFt = static_cast<float>(hydraulics::roundPipeArea(e.heightFt));
+            e.areaSqFt = static_cast<float>(units::roundPipeArea(e.heightFt));
         }
         // Another shape without an area keeps 0: it is listed but never tried.
         table.push_back(e);
@@ -92,13 +91,13 @@ std::optional<std::vector<PipeEntry>> loadPipeTable(db::Database& db, int group,
 }
 
 double wettedPerimeterFt(double heightFt, double widthFt) {
-    return widthFt == heightFt ? kPi * heightFt : kPi * (heightFt + widthFt) / 2.0;
+    return units::pipePerimeter(widthFt, heightFt);
 }
 
 double frictionSlope(double n, double velocityFtS, double areaSqFt, double heightFt, double widthFt) {
     const double p = wettedPerimeterFt(heightFt, widthFt);
     const double r = p == 0 ? 0.0000001 : areaSqFt / p;  // R = A / P
-    const double root = n * velocityFtS / (1.486 * std::pow(r, 2.0 / 3.0));
+    const double root = n * velocityFtS / (units::kManningFactor * std::pow(r, 2.0 / 3.0));
     return root * root;  // Sf = (n V / (1.486 R^(2/3)))²
 }
 

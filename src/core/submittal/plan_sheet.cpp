@@ -6,6 +6,7 @@
 #include <map>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "diagram/diagram_model.h"
 #include "diagram/label_placement.h"
 #include "diagram/labels.h"
@@ -31,7 +32,7 @@ std::vector<std::pair<double, double>> symbolOutline(diagram::Shape shape, doubl
     std::vector<std::pair<double, double>> p;
     auto regular = [&](int n, double turn) {
         for (int i = 0; i < n; ++i) {
-            double a = turn + 2 * M_PI * i / n;
+            double a = turn + 2 * units::kPi * i / n;
             p.emplace_back(x + h * std::cos(a), y + h * std::sin(a));
         }
     };

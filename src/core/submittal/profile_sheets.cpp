@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
-#include "hydraulics/unit_factors.h"
 #include "review/check_storms.h"
 
 namespace kolv::submittal {
@@ -138,7 +138,7 @@ RunDrawing drawingOf(const ProfileModel& model, const ProfileRun& run, bool metr
     // each check storm's grade line over the same stations: at the node, then along its pipe
     std::map<std::string, double> at;
     for (const auto& s : d.g.structures) at.emplace(toUpper(s.name), s.x);
-    const double k = metric ? hydraulics::kMetersPerFoot : 1.0;
+    const double k = metric ? units::kMetersPerFoot : 1.0;
     for (const auto& sc : scenarios) {
         std::map<std::string, const review::Scenario::Node*> byNode;
         for (const auto& n : sc.nodes) byNode.emplace(toUpper(n.node), &n);
@@ -274,7 +274,7 @@ const std::vector<double>& verticalScales(bool metric) {
     return metric ? m : ft;
 }
 /// Display units per point of a scale from the lists above.
-double unitsPerPt(double scale, bool metric) { return metric ? scale * 0.0254 / 72.0 : scale / 72.0; }
+double unitsPerPt(double scale, bool metric) { return metric ? scale * units::kMetersPerInch / units::kPointsPerInch : scale / units::kPointsPerInch; }
 std::string scaleText(double scale, bool metric) {
     return metric ? "1:" + shortestText(scale) : "1 in = " + shortestText(scale) + " ft";
 }
@@ -572,7 +572,7 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
     }
     // horizontal scale: a typical pipe gets room for its label block
     std::vector<double> lengths;
-    const double k = metric ? hydraulics::kMetersPerFoot : 1.0;
+    const double k = metric ? units::kMetersPerFoot : 1.0;
     for (const auto& r : model.rows())
         if (r.lengthFt > 0) lengths.push_back(r.lengthFt * k);
     std::sort(lengths.begin(), lengths.end());

@@ -5,8 +5,8 @@
 #include <map>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
-#include "hydraulics/unit_factors.h"
 
 namespace kolv::submittal {
 
@@ -30,8 +30,8 @@ std::string sizeText(double widthFt, double heightFt, bool ditch, bool metric) {
 
 void layoutPipeSchedule(db::Database& db, const std::string& system, bool metric, const SheetFrame& frame,
                         const BodySink& emit) {
-    const double len = metric ? hydraulics::kMetersPerFoot : 1.0;
-    const double q = metric ? hydraulics::kCmsPerCfs : 1.0;
+    const double len = metric ? units::kMetersPerFoot : 1.0;
+    const double q = metric ? units::kCmsPerCfs : 1.0;
     const std::string ep = metric ? "0.000" : "0.00", qp = metric ? "0.000" : "0.00";
     const std::string lu = metric ? "m" : "ft", qu = metric ? "cms" : "cfs", vu = metric ? "m/s" : "ft/s";
     std::vector<TableColumn> cols = {
@@ -75,7 +75,7 @@ void layoutPipeSchedule(db::Database& db, const std::string& system, bool metric
 
 void layoutStructureSchedule(db::Database& db, const std::string& system, const std::string& outfall, bool metric,
                              const SheetFrame& frame, const BodySink& emit) {
-    const double len = metric ? hydraulics::kMetersPerFoot : 1.0;
+    const double len = metric ? units::kMetersPerFoot : 1.0;
     const std::string ep = metric ? "0.000" : "0.00";
     const std::string lu = metric ? "m" : "ft";
     struct Row {

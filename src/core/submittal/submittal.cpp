@@ -9,11 +9,11 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "cost/system_cost.h"
 #include "hydraulics/hydraulics_options.h"
 #include "hydraulics/run_command.h"
-#include "hydraulics/unit_factors.h"
 #include "rain/intensity.h"
 #include "reports/report_commands.h"
 #include "reports/report_engine.h"
@@ -232,7 +232,7 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
     const bool metric = project.metric;
     const auto& o = f.outcome.options;
     const auto& run = f.outcome.run;
-    const double len = metric ? hydraulics::kMetersPerFoot : 1.0;
+    const double len = metric ? units::kMetersPerFoot : 1.0;
     const std::string lu = metric ? "m" : "ft";
     const std::string ep = metric ? "0.000" : "0.00";
     std::vector<std::string> l;

@@ -615,12 +615,14 @@ void HydraulicsWindow::loadOptions() {
 }
 
 void HydraulicsWindow::applyPreset(bool minorLosses) {
-    // both presets: HGL difference 0.01, 50 passes, minimum velocity 2.00
-    m_hglDif->setText("0.01");
-    m_maxPasses->setText("50");
-    m_minVelocity->setText(qs(hydraulics::formatMinVelocity(2.0, metric())));
-    m_exitLoss->setChecked(minorLosses);
-    m_junctionLoss->setChecked(minorLosses);
+    // each control writes its own field as it changes, as when the engineer types
+    readControls();
+    const hydraulics::HydraulicsOptions o = hydraulics::withSetup(m_opts, minorLosses);
+    m_hglDif->setText(numberText(o.maxHglDifferenceFt));
+    m_maxPasses->setText(QString::number(o.maxPasses));
+    m_minVelocity->setText(qs(hydraulics::formatMinVelocity(o.minVelocity, metric())));
+    m_exitLoss->setChecked(o.exitLoss);
+    m_junctionLoss->setChecked(o.junctionLosses);
 }
 
 hydraulics::RunHooks HydraulicsWindow::hooks() {
@@ -630,7 +632,7 @@ hydraulics::RunHooks HydraulicsWindow::hooks() {
         m_passGauge->setValue(std::min(p.pass, m_passGauge->maximum()));
         m_passText->setText(QString("Pass %1").arg(p.pass));
         // the gauge fills as the change of the grade line comes down to the tolerance
-        double tol = m_opts.maxHglDifferenceFt > 0 ? m_opts.maxHglDifferenceFt : 0.01;
+        double tol = m_opts.maxHglDifferenceFt > 0 ? m_opts.maxHglDifferenceFt : hydraulics::kDefaultMaxHglDifferenceFt;
         double dif = std::fabs(p.hglDifference);
         int value = dif <= tol ? 100 : static_cast<int>(std::lround(100.0 * tol / dif));
         m_hglGauge->setValue(std::clamp(value, 0, 100));

@@ -11,7 +11,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include "db/record_set.h"
+#include "editors/project_setup.h"
 
 namespace kolv::gui::compute {
 
@@ -53,24 +53,11 @@ void ListingView::clearLines() {
     clear();
 }
 
-StoredColor storedColor(long value) {
-    // the setup keeps colours as 0x00BBGGRR
-    return {static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-            static_cast<int>((value >> 16) & 0xFF)};
-}
-
 void applyResultsColors(QWidget* widget, db::Database& db) {
-    db::RecordSet t0(db, "T0");
-    if (t0.empty()) return;
+    const editors::ResultsColors colors = editors::resultsColors(db);
     QPalette pal = widget->palette();
-    if (t0.hasField("RESULTS_BACKCOLOR") && !t0.isNull("RESULTS_BACKCOLOR")) {
-        StoredColor c = storedColor(t0.integer("RESULTS_BACKCOLOR"));
-        pal.setColor(QPalette::Base, QColor(c.red, c.green, c.blue));
-    }
-    if (t0.hasField("RESULTS_FORECOLOR") && !t0.isNull("RESULTS_FORECOLOR")) {
-        StoredColor c = storedColor(t0.integer("RESULTS_FORECOLOR"));
-        pal.setColor(QPalette::Text, QColor(c.red, c.green, c.blue));
-    }
+    if (colors.back) pal.setColor(QPalette::Base, QColor(colors.back->red, colors.back->green, colors.back->blue));
+    if (colors.text) pal.setColor(QPalette::Text, QColor(colors.text->red, colors.text->green, colors.text->blue));
     widget->setPalette(pal);
 }
 

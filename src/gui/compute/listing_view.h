@@ -30,12 +30,6 @@ private:
     std::vector<std::string> m_lines;
 };
 
-/// A colour stored as the program setup keeps it (0x00BBGGRR) as red, green, blue.
-struct StoredColor {
-    int red = 0, green = 0, blue = 0;
-};
-StoredColor storedColor(long value);
-
 /// Paints a result list in the colours of T0 `RESULTS_BACKCOLOR` and `RESULTS_FORECOLOR`
 /// An empty field keeps the default colour.
 void applyResultsColors(QWidget* widget, db::Database& db);

@@ -32,7 +32,6 @@ double typed(const QLineEdit* e, double fallback) {
     const input::NumberCheck c = checkNumberField(e);
     return c.ok() ? *c.value : fallback;
 }
-constexpr double kFeetPerMeter = 3.2808;  // ft per m, as the sizing converts
 }  // namespace
 
 PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verification, QWidget* parent)
@@ -86,8 +85,8 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
 
     // window defaults: 10 ft/s (3.048 m/s) or a 1 % friction slope; 2.0 ft/s for travel time
     sizing::SizingOptions d = sizing::SizingOptions::defaults(m_metric);
-    m_maxVelocity = m_metric ? 10.0 / kFeetPerMeter : 10.0;
-    m_maxSlope = 1.0;
+    m_maxVelocity = d.maxVelocity;
+    m_maxSlope = d.maxHglSlopePercent;
     m_minVelocity->setText(qs(vbFormat(d.minVelocity, "0.000")));
     const auto status = [this](const QString& text) {
         if (m_ctx.ui) m_ctx.ui->status(text.toStdString());

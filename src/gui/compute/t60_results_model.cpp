@@ -7,6 +7,7 @@
 #include "common/vb_format.h"
 #include "hydraulics/result_grid.h"
 #include "hydraulics/result_headings.h"
+#include "hydraulics/result_rows.h"
 
 namespace kolv::gui::compute {
 
@@ -22,26 +23,18 @@ T60ResultsModel::T60ResultsModel(std::function<db::Database*()> database, QObjec
 
 void T60ResultsModel::load(const std::string& system, const std::string& orderBy) {
     beginResetModel();
+    m_rows.reset();
     m_fields.clear();
-    m_rowids.clear();
     m_cache.clear();
-    m_loadedFrom = m_database ? m_database() : nullptr;
+    db::Database* db = m_database ? m_database() : nullptr;
     try {
-        if (m_loadedFrom) {
-            db::Database& db = *m_loadedFrom;
-            for (const auto& f : db.layout("T60").fields)
-                if (f.name != "SYSTEM") m_fields.push_back(f.name);
-            if (m_engineering) m_fields = hydraulics::t60GridOrder(m_fields);
-            std::string cols;
-            for (const auto& f : m_fields) cols += (cols.empty() ? "" : ", ") + db::quoteIdent(f);
-            m_select = "SELECT " + cols + " FROM T60 WHERE rowid = ?";
-            db::Statement st = db.prepare("SELECT rowid FROM T60 WHERE SYSTEM = ? ORDER BY " +
-                                          (orderBy.empty() ? std::string() : orderBy + ", ") + "rowid");
-            st.bind(1, db::Value(trim(system)));
-            while (st.step()) m_rowids.push_back(st.column(0).toInt());
+        if (db) {
+            m_rows.emplace(*db, system, orderBy, m_engineering);
+            m_fields = m_rows->fields();
         }
     } catch (...) {
-        m_rowids.clear();
+        m_rows.reset();
+        m_fields.clear();
         endResetModel();
         throw;
     }
@@ -49,7 +42,7 @@ void T60ResultsModel::load(const std::string& system, const std::string& orderBy
 }
 
 int T60ResultsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rowids.size());
+    return parent.isValid() || !m_rows ? 0 : static_cast<int>(m_rows->size());
 }
 
 int T60ResultsModel::columnCount(const QModelIndex& parent) const {
@@ -58,18 +51,12 @@ int T60ResultsModel::columnCount(const QModelIndex& parent) const {
 
 const std::vector<db::Value>* T60ResultsModel::row(int r) const {
     if (auto it = m_cache.find(r); it != m_cache.end()) return &it->second;
+    // rows are read only from the database they were listed from (the project may have been closed)
     db::Database* db = m_database ? m_database() : nullptr;
-    if (!db || db != m_loadedFrom || r < 0 || r >= static_cast<int>(m_rowids.size())) return nullptr;
-    std::vector<db::Value> values(m_fields.size());
+    if (!m_rows || !db || db != m_rows->database() || r < 0) return nullptr;
+    std::vector<db::Value> values;
     try {
-        db::Statement& st = db->cached(m_select);
-        st.reset();
-        st.bind(1, db::Value(static_cast<long long>(m_rowids[static_cast<std::size_t>(r)])));
-        const bool found = st.step();
-        if (found)
-            for (std::size_t c = 0; c < values.size(); ++c) values[c] = st.column(static_cast<int>(c));
-        st.reset();
-        if (!found) return nullptr;
+        if (!m_rows->read(static_cast<std::size_t>(r), values)) return nullptr;
     } catch (...) {
         return nullptr;  // painting never stops on a read fault; the cells stay empty
     }

@@ -4,11 +4,13 @@
 #include <QAbstractTableModel>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "db/database.h"
+#include "hydraulics/result_rows.h"
 
 namespace kolv::gui::compute {
 
@@ -48,10 +50,8 @@ private:
     const std::vector<db::Value>* row(int r) const;
 
     std::function<db::Database*()> m_database;
-    db::Database* m_loadedFrom = nullptr;
+    std::optional<hydraulics::SystemResultRows> m_rows;  ///< the rows listed by the last load
     std::vector<std::string> m_fields;
-    std::vector<std::int64_t> m_rowids;
-    std::string m_select;  ///< the fields of one row by rowid
     std::string m_editableField;
     bool m_engineering = false;
     std::function<void(int, const std::string&)> m_commit;

@@ -13,6 +13,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "common/units.h"
+
 namespace kolv::gui::diagram {
 
 using kolv::diagram::Shape;
@@ -118,7 +120,7 @@ QPainterPath symbolPath(Shape shape, double size) {
         case Shape::InvertedTriangle: polygon({{-h * 1.1, -h * 0.85}, {h * 1.1, -h * 0.85}, {0, h * 1.15}}); break;
         case Shape::Hexagon: {
             QPolygonF poly;
-            for (int i = 0; i < 6; ++i) poly << QPointF(h * std::cos(M_PI / 3 * i), h * std::sin(M_PI / 3 * i));
+            for (int i = 0; i < 6; ++i) poly << QPointF(h * std::cos(units::kPi / 3 * i), h * std::sin(units::kPi / 3 * i));
             p.addPolygon(poly);
             p.closeSubpath();
             break;

@@ -83,6 +83,18 @@ TEST(ProjectSetup, UnitChangeAsksWithNoAsDefaultAndSaysNumbersStay) {
     EXPECT_NE(ui.messages[1].text.find("English units (ft, ac, cfs)"), std::string::npos);
 }
 
+TEST(ProjectSetup, ResultListColoursAreStoredAsBgrAndAnEmptyFieldKeepsTheListsOwn) {
+    Project p;
+    p.db->execute("UPDATE T0 SET RESULTS_BACKCOLOR = ?, RESULTS_FORECOLOR = NULL",
+                  {db::Value(static_cast<std::int64_t>(0x00336699))});
+    const ResultsColors c = resultsColors(*p.db);
+    ASSERT_TRUE(c.back.has_value());
+    EXPECT_EQ(*c.back, (SetupColor{0x99, 0x66, 0x33}));  // 0x00BBGGRR
+    EXPECT_FALSE(c.text.has_value());
+    p.db->execute("DELETE FROM T0");
+    EXPECT_FALSE(resultsColors(*p.db).back.has_value());
+}
+
 TEST(ProjectSetup, FourteenJunctionConfigurations) {
     EXPECT_EQ(junctionDescription(1)[0], "0-10 degree bend in trunk line");
     EXPECT_EQ(junctionDescription(1)[1], "No laterals");

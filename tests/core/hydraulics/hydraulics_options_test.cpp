@@ -118,6 +118,29 @@ void expectRefused(const Refusal& r, const std::string& text) {
     EXPECT_EQ(r.ui.beeps, 1);
 }
 
+TEST(QuickSetups, RestoreTheTolerancesSetBothMinorLossesAndKeepTheRest) {
+    HydraulicsOptions typed;
+    typed.maxPasses = 1000;
+    typed.maxHglDifferenceFt = 0.2;
+    typed.minVelocity = 4.5;
+    typed.exitLoss = false;
+    typed.junctionLosses = true;
+    typed.fixedTc = true;
+    typed.fixedTcMin = 12;
+    typed.junctionMethod = kJunctionMethodUpstream;
+    for (bool minorLosses : {true, false}) {
+        const HydraulicsOptions o = withSetup(typed, minorLosses);
+        EXPECT_EQ(o.maxPasses, 50) << minorLosses;
+        EXPECT_DOUBLE_EQ(o.maxHglDifferenceFt, 0.01) << minorLosses;
+        EXPECT_DOUBLE_EQ(o.minVelocity, 2.0) << minorLosses;
+        EXPECT_EQ(o.exitLoss, minorLosses);
+        EXPECT_EQ(o.junctionLosses, minorLosses);
+        EXPECT_TRUE(o.fixedTc);
+        EXPECT_DOUBLE_EQ(o.fixedTcMin, 12);
+        EXPECT_EQ(o.junctionMethod, kJunctionMethodUpstream);
+    }
+}
+
 TEST(ComputeValidation, IterationsFourToThirtyTwoThousand) {
     HydraulicsOptions o;
     o.maxPasses = 3;

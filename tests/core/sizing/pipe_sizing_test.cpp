@@ -97,12 +97,17 @@ TEST(SizingOptionsCheck, WindowRefusals) {
     o.useMinVelocity = false;  // not in use: not checked
     EXPECT_FALSE(sizing::validateOptions(o));
     o = sizing::SizingOptions::defaults(false);
+    o.maxVelocity = 0;
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than zero");
     o.maxVelocity = 2.0;  // equal to the minimum
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than the minimum velocity");
     o.criterion = Criterion::HglSlope;  // velocities only matter for the velocity criterion
     EXPECT_FALSE(sizing::validateOptions(o));
+    // the window's defaults: 10 ft/s or a 1 % friction slope, 2.0 ft/s for travel time (m/s by 3.2808)
     EXPECT_NEAR(sizing::SizingOptions::defaults(true).minVelocity, 2.0 / 3.2808, 1e-12);
+    EXPECT_NEAR(sizing::SizingOptions::defaults(true).maxVelocity, 10.0 / 3.2808, 1e-12);
+    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults(false).maxVelocity, 10.0);
+    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults(true).maxHglSlopePercent, 1.0);
 }
 
 namespace {

@@ -715,10 +715,6 @@ private slots:
     }
 
     void resultColoursComeFromTheProjectSetup() {
-        StoredColor c = storedColor(0x00336699);  // stored as 0x00BBGGRR
-        QCOMPARE(c.red, 0x99);
-        QCOMPARE(c.green, 0x66);
-        QCOMPARE(c.blue, 0x33);
         Fixture f;
         f.db().execute("UPDATE T0 SET RESULTS_BACKCOLOR = ?, RESULTS_FORECOLOR = ?",
                        {db::Value(static_cast<std::int64_t>(0x00FF0000)), db::Value(static_cast<std::int64_t>(0x0000FFFF))});
