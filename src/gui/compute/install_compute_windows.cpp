@@ -9,7 +9,7 @@
 #include "gui/compute/print_order_window.h"
 #include "gui/compute/report_commands_gui.h"
 #include "gui/compute/verification_window.h"
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 
 namespace kolv::gui::compute {
 

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 
 namespace kolv::gui {
 class MainWindow;

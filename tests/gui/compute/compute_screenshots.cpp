@@ -14,7 +14,7 @@
 #include "gui/compute/print_order_window.h"
 #include "gui/compute/profile_view.h"
 #include "gui/compute/report_commands_gui.h"
-#include "gui/compute/report_preview.h"
+#include "gui/common/report_preview.h"
 #include "gui/compute/verification_window.h"
 #include "render/document_painter.h"
 #include "support/test_support.h"

@@ -19,7 +19,7 @@
 #include "gui/diagram/diagram_pane.h"
 #include "gui/diagram/diagram_view.h"
 #include "gui/diagram/install_diagram.h"
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 #include "hydraulics/run_command.h"
 #include "db/project.h"
 #include "support/random_system.h"

@@ -10,10 +10,10 @@
 #include <filesystem>
 
 #include "db/database.h"
-#include "gui/commands.h"
+#include "gui/app/commands.h"
 #include "gui/compute/hydraulics_window.h"
 #include "gui/compute/profile_view.h"
-#include "gui/undo_controller.h"
+#include "gui/app/undo_controller.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"
 #include "view_check.h"

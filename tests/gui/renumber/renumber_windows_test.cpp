@@ -9,13 +9,13 @@
 #include <QTest>
 
 #include "db/database.h"
-#include "gui/main_window.h"
-#include "gui/node_list_view.h"
+#include "gui/app/main_window.h"
+#include "gui/app/node_list_view.h"
 #include "gui/renumber/divide_combine_window.h"
 #include "gui/renumber/install_renumber_windows.h"
 #include "gui/renumber/renumber_window.h"
-#include "gui/systems_dialog.h"
-#include "gui/undo_controller.h"
+#include "gui/app/systems_dialog.h"
+#include "gui/app/undo_controller.h"
 #include <QAction>
 #include "support/gui_fixture.h"
 #include "support/test_support.h"

@@ -8,7 +8,7 @@
 #include <QMenuBar>
 #include <QTest>
 
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 #include "gui/submittal/install_submittal.h"
 #include "gui/submittal/submittal_dialog.h"
 #include "support/gui_fixture.h"
