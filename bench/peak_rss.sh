@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Peak resident memory of every design command on a generated project of N reaches, per command and per reach:
 #     bench/peak_rss.sh [REACHES] [BUILD_DIR] [WORK_DIR]
+# SKIP="submittal report-pdf" leaves the named (slow) commands out.
 # Needs a build with -DKOLV_BUILD_BENCH=ON (for kolv-random-project) and GNU time (/usr/bin/time).
 # The commands run in the design order on one copy of the project, so each one finds what the
 # previous steps wrote; their listings and files are kept in WORK_DIR for comparing two builds.
@@ -23,6 +24,7 @@ GROUP=90  # the pipe group of the generated systems
 printf '%-14s %10s %10s %s\n' "command" "peak MB" "KB/reach" "exit"
 run() {
   local name="$1"; shift
+  [[ " ${SKIP:-} " == *" $name "* ]] && return 0
   local rc=0
   /usr/bin/time -v -o "$WORK/$name.time" "$CLI" -y "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" || rc=$?
   local kb
@@ -32,7 +34,7 @@ run() {
 }
 
 run verify verify "$P"
-run size-pipes size-pipes "$P" --group "$GROUP"
+run size-pipes size-pipes "$P" --group "$GROUP" --max-velocity 12
 run set-flowlines set-flowlines "$P" --min-slope 0.5
 run storm-tabs storm-tabs "$P"
 run cost cost "$P" --detail
