@@ -122,14 +122,8 @@ private slots:
         test::Program p(options());
         p.w().resize(1360, 860);
         p.w().show();
-        // KOLV_SHOT_DIR=folder keeps pictures of the cycle for a look
-        const QString shots = qEnvironmentVariable("KOLV_SHOT_DIR");
-        auto shoot = [&](const char* name) {
-            if (!shots.isEmpty()) p.w().grab().save(shots + "/" + name + ".png");
-        };
         QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir)));
         test::settle();
-        shoot("cycle_1_open");
         QVERIFY(p.view()->entityCount() > 0);
         m_ui.clear();
         p.w().runCommand(Command::CloseProject);
@@ -144,12 +138,10 @@ private slots:
         QVERIFY(p.w().panel()->field(12)->text().isEmpty());
         QCOMPARE(p.view()->entityCount(), 0);
         QVERIFY(test::viewMismatch(p).empty());
-        shoot("cycle_2_closed");
         QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir, "again.mdb")));
         test::settle();
         QVERIFY(p.view()->entityCount() > 0);
         QVERIFY(test::viewMismatch(p).empty());
-        shoot("cycle_3_reopened");
     }
 
     void commandsOfAProjectDoNothingWithoutOne() {
