@@ -11,7 +11,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include "editors/project_setup.h"
+#include "editing/project_setup.h"
 
 namespace kolv::gui::compute {
 
