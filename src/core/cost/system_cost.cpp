@@ -11,6 +11,7 @@
 #include "db/schema.h"
 #include "db/undo_history.h"
 #include "network/input_limits.h"
+#include "network/step_runs.h"
 
 namespace kolv::cost {
 
@@ -259,6 +260,7 @@ CostResult computeSystemCost(db::Database& db, const std::string& systemName, co
     // The figures of every definition are replaced together: 0 for the unused ones.
     writeTallies(pipes, pipeTally);
     writeTallies(structures, structureTally);
+    network::recordStepRun(db, network::DesignStep::Cost, system, lines);
     tx.commit();
     return result;
 }

@@ -17,6 +17,7 @@
 #include "hydraulics/section_geometry.h"
 #include "network/input_limits.h"
 #include "network/pipe_nodal_array.h"
+#include "network/step_runs.h"
 #include "network/verification.h"
 #include "db/undo_history.h"
 
@@ -541,6 +542,9 @@ FlowLineResult setFlowLines(db::Project& project, const std::string& systemName,
     ui.status("");
     lines.push_back("Complete.");
     result.ran = true;
+    std::vector<std::string> listing = result.ditchLines;  // as the window lists them
+    listing.insert(listing.end(), lines.begin(), lines.end());
+    network::recordStepRun(db, network::DesignStep::FlowLines, system, listing);
     return result;
 }
 
