@@ -48,10 +48,9 @@ RegisterCommand reviewCmd([](CLI::App& app, Context& ctx) {
     sub->callback([&ctx] {
         auto project = openWithSystem(path, system, ctx, Access::Read);
         const auto r = review::reviewSystem(*project, project->currentSystem, review::loadCriteria(*project));
-        if (format == "csv") std::cout << review::reviewCsv(r);
-        else if (format == "json") std::cout << review::reviewJson(r);
-        else
-            for (const auto& l : review::reviewText(r)) std::cout << l << "\n";
+        if (format == "csv") review::writeReviewCsv(r, std::cout);
+        else if (format == "json") review::writeReviewJson(r, std::cout);
+        else review::writeReviewText(r, [](const std::string& l) { std::cout << l << "\n"; });
         if (r.hasErrors()) ctx.exitCode = 1;
     });
 });
