@@ -139,6 +139,7 @@ TableDef t0Table() {
     for (auto d : {I("OFFSET_DEC"), I("PLAN_TEMPLATE_RECNUM"), T("CELL_LIBRARY_PLAN", 255),
                    T("CELL_LIBRARY_PROFILE", 255), T("CELL_LIBRARY_XS", 255), I("PROFILE_TEMPLATE_RECNUM")})
         f.push_back(d);
+    f.push_back(B(kSurveyCoordinatesField));
     return {"T0", "Project Setup Data", f};
 }
 

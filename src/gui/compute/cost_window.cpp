@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "cost/system_cost.h"
-#include "gui/compute/listing_view.h"
-#include "gui/compute/report_preview.h"
+#include "gui/common/listing_view.h"
+#include "gui/common/report_preview.h"
 #include "gui/compute/stale_bar.h"
 #include "ui/error_trap.h"
 

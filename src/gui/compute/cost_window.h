@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 
 class QCheckBox;
 

@@ -14,11 +14,11 @@
 
 #include "common/text.h"
 #include "common/vb_format.h"
-#include "gui/compute/listing_view.h"
-#include "gui/compute/report_preview.h"
+#include "gui/common/listing_view.h"
+#include "gui/common/report_preview.h"
 #include "gui/compute/stale_bar.h"
 #include "gui/compute/verification_window.h"
-#include "gui/number_field.h"
+#include "gui/common/number_field.h"
 #include "hydraulics/design_ranges.h"
 #include "ui/error_trap.h"
 

@@ -4,7 +4,7 @@
 #include <QDialog>
 
 #include "flowline/flow_lines.h"
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 
 class QCheckBox;
 class QLabel;

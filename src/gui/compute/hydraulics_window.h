@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 #include "hydraulics/profile_model.h"
 #include "hydraulics/hydraulics_options.h"
 #include "hydraulics/run.h"

@@ -10,7 +10,7 @@
 #include "gui/compute/report_commands_gui.h"
 #include "gui/compute/stale_bar.h"
 #include "gui/compute/verification_window.h"
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 
 namespace kolv::gui::compute {
 

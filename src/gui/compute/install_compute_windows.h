@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <vector>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 
 namespace kolv::gui {
 class MainWindow;

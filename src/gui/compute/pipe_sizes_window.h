@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 #include "sizing/pipe_sizing.h"
 
 class QCheckBox;

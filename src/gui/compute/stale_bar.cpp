@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "gui/compute/listing_view.h"
+#include "gui/common/listing_view.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::compute {
