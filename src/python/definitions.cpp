@@ -6,8 +6,8 @@
 #include "common/error.h"
 #include "common/number_input.h"
 #include "common/text.h"
-#include "editors/definitions.h"
-#include "editors/rainfall_tables.h"
+#include "editing/definitions.h"
+#include "editing/rainfall_tables.h"
 #include "python/bindings.h"
 
 namespace kolv::python {
