@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 #include "network/step_runs.h"
 
 class QLabel;
