@@ -31,7 +31,7 @@ from .errors import DatabaseError, Error, InputError, NotAProject, ProjectLocked
 
 __all__ = [
     "new", "open", "Project", "System", "Records", "Record", "Result", "Definitions", "Grid",
-    "TimeIntensityTables", "Error", "InputError", "DatabaseError", "ProjectLocked", "NotAProject",
+    "TimeIntensityTables", "storm_tab_options", "Error", "InputError", "DatabaseError", "ProjectLocked", "NotAProject",
     "ProjectNotFound",
 ]
 
