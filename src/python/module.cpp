@@ -37,8 +37,13 @@ std::vector<std::string> ScriptUi::take() {
 
 db::Project& ProjectHandle::get() {
     if (!project) throw InputError("The project is closed.");
+    if (computing) throw InputError("The project is computing in another thread; wait for it to end.");
     return *project;
 }
+
+Computing::Computing(ProjectHandle& h) : m_handle((h.get(), h)) { m_handle.computing = true; }
+
+Computing::~Computing() { m_handle.computing = false; }
 
 ProjectHandle::~ProjectHandle() = default;
 
