@@ -17,8 +17,8 @@
 #include "db/seed_builder.h"
 #include "gui/diagram/diagram_view.h"
 #include "gui/diagram/install_diagram.h"
-#include "gui/main_window.h"
-#include "gui/node_list_view.h"
+#include "gui/app/main_window.h"
+#include "gui/app/node_list_view.h"
 #include "support/random_system.h"
 #include "ui/recording_ui.h"
 

@@ -9,7 +9,7 @@
 #include "cli/project_access.h"
 #include "common/number_input.h"
 #include "common/text.h"
-#include "editors/definitions.h"
+#include "editing/definitions.h"
 
 namespace kolv::cli {
 namespace {

@@ -10,7 +10,7 @@
 #include "cli/project_access.h"
 #include "common/text.h"
 #include "common/vb_format.h"
-#include "editors/rainfall_tables.h"
+#include "editing/rainfall_tables.h"
 
 namespace kolv::cli {
 namespace {

@@ -65,8 +65,7 @@ hydraulics::HydraulicsOptions applyArgs(hydraulics::HydraulicsOptions o, const S
     return o;
 }
 
-void printText(const hydraulics::ComputeOutcome& out, const db::Project& project, const hydraulics::StormTabTable& t,
-               bool messagesOnly) {
+void printText(const hydraulics::ComputeOutcome& out, const db::Project& project, bool messagesOnly) {
     const auto& run = out.run;
     std::cout << "HYDRAULIC CALCULATIONS MESSAGES - " << project.currentSystem << "\n";
     for (const auto& l : run.verificationLines) std::cout << l << "\n";
@@ -83,24 +82,31 @@ void printText(const hydraulics::ComputeOutcome& out, const db::Project& project
               << "  HGL difference: " << vbFormat(run.hglDifference * len, "0.0000") << "\n";
     if (!run.converged) std::cout << hydraulics::unsettledNote(run) << "\n";
     std::cout << "\n";
-    for (const auto& l : hydraulics::stormTabText(t)) std::cout << l << "\n";
+    hydraulics::writeStormTabText(out.run.records, project.metric, out.options.useHydLength,
+                                  [](const std::string& l) { std::cout << l << "\n"; });
 }
 
 /// The storm tab in the one shape of every command: a row per reach keyed by the listing's
-/// column keys, and the run's passes and convergence beside it.
-Output stormTabOutput(const hydraulics::ComputeOutcome& out, const db::Project& project,
-                      const hydraulics::StormTabTable& t) {
+/// column keys, and the run's passes and convergence beside it. The rows are formatted one record
+/// at a time as they are printed: a large system's table is never held whole beside its records.
+Output stormTabOutput(const hydraulics::ComputeOutcome& out, const db::Project& project) {
     const auto& run = out.run;
     Output o;
     o.command = "storm-tabs";
     o.describe(project);
     o.messages = run.messages;
-    for (const auto& c : t.columns) o.columns.push_back(c.key);
-    for (const auto& row : t.rows) {
-        std::vector<Json> values;
-        for (std::size_t c = 0; c < row.size() && c < t.columns.size(); ++c)
-            values.push_back(t.columns[c].numeric ? cellValue(row[c]) : Json(row[c]));
-        o.addRow(values);
+    const auto columns = hydraulics::stormTabColumns(project.metric);
+    for (const auto& c : columns) o.columns.push_back(c.key);
+    if (run.status == 0) {  // a run that stopped lists no rows
+        o.streamRows = [&out, &project, columns](const std::function<void(const Json&)>& sink) {
+            for (const auto& record : out.run.records) {
+                const auto row = hydraulics::stormTabRow(record, project.metric, out.options.useHydLength);
+                Json values = Json::object();
+                for (std::size_t c = 0; c < row.size() && c < columns.size(); ++c)
+                    values[columns[c].key] = columns[c].numeric ? cellValue(row[c]) : Json(row[c]);
+                sink(values);
+            }
+        };
     }
     o.summary["status"] = run.status;
     o.summary["passes"] = run.passes;
@@ -181,8 +187,9 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
             }
             const auto c = review::compareScenarios(*project->db, project->currentSystem);
             if (a.format == Format::Csv) std::cout << review::comparisonCsv(c, project->metric);
-            else if (a.format == Format::Json) printOutput(parsedOutput("storm-tabs", *project, review::comparisonJson(c, project->metric), "nodes"), a.format,
-                                                       ctx.exitCode);
+            else if (a.format == Format::Json)
+                printOutput(parsedOutput("storm-tabs", *project, review::comparisonJson(c, project->metric), "nodes"),
+                            a.format, ctx.exitCode);
             else {
                 std::cout << "Scenario '" << kolv::trim(a.scenario) << "' of system " << project->currentSystem << " kept.\n";
                 for (const auto& l : review::comparisonText(c, project->metric)) std::cout << l << "\n";
@@ -192,12 +199,10 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
         const auto out =
             hydraulics::computeHydraulics(*project, session, ctx.ui, options, project->currentSystem, a.verify);
         if (!out.started || out.run.status != 0) ctx.exitCode = kExitRefused;
-        const auto table = hydraulics::stormTabTable(out.run.records, project->metric, out.options.useHydLength);
         if (a.format != Format::Text) {
-            printOutput(stormTabOutput(out, *project, out.run.status == 0 ? table : hydraulics::StormTabTable{}), a.format,
-                 ctx.exitCode);
+            printOutput(stormTabOutput(out, *project), a.format, ctx.exitCode);
         } else {
-            printText(out, *project, table, a.messagesOnly);
+            printText(out, *project, a.messagesOnly);
         }
     });
 });

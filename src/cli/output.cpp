@@ -83,27 +83,54 @@ std::string csvText(const Json& v) {
     return v.dump();
 }
 
+/// Each row of an output, the stored ones first, then the streamed ones.
+void forEachRow(const Output& out, const std::function<void(const Json&)>& sink) {
+    for (const auto& row : out.rows) sink(row);
+    if (out.streamRows) out.streamRows(sink);
+}
+
+// invalid UTF-8 in a stored text is replaced rather than ending the command
+std::string dumped(const Json& j, int indent) { return j.dump(indent, ' ', false, Json::error_handler_t::replace); }
+
+void printJson(const Output& out, int exitCode) {
+    if (!out.streamRows) {
+        std::cout << dumped(toJson(out, exitCode), 2) << "\n";
+        return;
+    }
+    // The document around the rows is written by the same writer; the rows go in one a line.
+    Output frame = out;
+    frame.rows.clear();
+    const std::string marker = "\x01rows\x01";
+    Json doc = toJson(frame, exitCode);
+    doc["rows"] = marker;
+    const std::string text = dumped(doc, 2);
+    const auto at = text.find(dumped(Json(marker), -1));
+    std::cout << text.substr(0, at) << "[";
+    bool first = true;
+    forEachRow(out, [&first](const Json& row) {
+        std::cout << (first ? "\n    " : ",\n    ") << dumped(row, -1);
+        first = false;
+    });
+    std::cout << (first ? "]" : "\n  ]") << text.substr(at + dumped(Json(marker), -1).size()) << "\n";
+}
+
 }  // namespace
 
 void printOutput(const Output& out, Format format, int exitCode) {
-    if (format == Format::Json) {
-        // invalid UTF-8 in a stored text is replaced rather than ending the command
-        std::cout << toJson(out, exitCode).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
-        return;
-    }
+    if (format == Format::Json) return printJson(out, exitCode);
     if (format != Format::Csv) return;
     for (const auto& m : out.messages) std::cerr << m << "\n";
     std::string line;
     for (std::size_t c = 0; c < out.columns.size(); ++c) line += (c ? "," : "") + csvCell(out.columns[c]);
     std::cout << line << "\n";
-    for (const auto& row : out.rows) {
+    forEachRow(out, [&out, &line](const Json& row) {
         line.clear();
         for (std::size_t c = 0; c < out.columns.size(); ++c) {
             const auto it = row.find(out.columns[c]);
             line += (c ? "," : "") + csvCell(it == row.end() ? "" : csvText(*it));
         }
         std::cout << line << "\n";
-    }
+    });
 }
 
 Json cellValue(const std::string& text) {

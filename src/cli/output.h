@@ -1,6 +1,7 @@
 // What a command prints for a script: one CSV layout and one JSON shape for every command.
 #pragma once
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ struct Output {
     std::vector<std::string> messages;
     std::vector<std::string> columns;
     std::vector<Json> rows;  ///< objects keyed by the columns
+    /// Rows made one at a time while they are printed, after `rows` (a large system's table is
+    /// never held whole): called with the sink that prints each row.
+    std::function<void(const std::function<void(const Json&)>&)> streamRows;
     Json summary = Json::object();  ///< further keys of the command (totals, status, passes)
 
     /// Fills project, system and units from an open project.

@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "gui/compute/compute_context.h"
-#include "gui/main_window.h"
+#include "gui/common/compute_context.h"
+#include "gui/app/main_window.h"
 #include "session/session.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"

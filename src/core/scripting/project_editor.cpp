@@ -16,8 +16,8 @@
 #include "diagram/diagram_editor.h"
 #include "diagram/diagram_model.h"
 #include "editing/next_node_name.h"
-#include "editors/outfall_header.h"
-#include "editors/systems.h"
+#include "editing/outfall_header.h"
+#include "editing/systems.h"
 #include "network/pipe_nodal_array.h"
 
 namespace kolv::scripting {

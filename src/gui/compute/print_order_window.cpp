@@ -9,7 +9,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "editors/print_order.h"
+#include "editing/print_order.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::compute {

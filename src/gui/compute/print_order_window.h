@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <string>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 #include "gui/compute/t60_results_model.h"
 
 class QTableView;

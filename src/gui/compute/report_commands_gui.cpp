@@ -1,7 +1,7 @@
 // The report commands of the main window: the report data first, then the report through the engine in a preview.
 #include "gui/compute/report_commands_gui.h"
 
-#include "gui/compute/report_preview.h"
+#include "gui/common/report_preview.h"
 #include "reports/report_engine.h"
 #include "reports/report_template.h"
 

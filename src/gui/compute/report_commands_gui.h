@@ -1,7 +1,7 @@
 // The report commands of the main window: the report data first, then the report through the engine in a preview.
 #pragma once
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 #include "reports/report_commands.h"
 
 namespace kolv::gui::compute {

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "common/text.h"
-#include "gui/compute/listing_view.h"
-#include "gui/compute/report_preview.h"
+#include "gui/common/listing_view.h"
+#include "gui/common/report_preview.h"
 #include "network/verification.h"
 #include "ui/error_trap.h"
 

@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <string>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 #include "network/verification.h"
 
 namespace kolv::gui::compute {

@@ -14,16 +14,16 @@
 #include <QToolBar>
 
 #include "editing/next_node_name.h"
-#include "gui/add_node_dialog.h"
-#include "gui/compute/report_preview.h"
+#include "gui/app/add_node_dialog.h"
+#include "gui/common/report_preview.h"
 #include "gui/diagram/design_review_dock.h"
 #include "gui/diagram/diagnosis_log_dock.h"
 #include "gui/diagram/diagram_classes_dialog.h"
 #include "gui/diagram/diagram_pane.h"
 #include "gui/diagram/display_options_dialog.h"
-#include "gui/edit_panel_widget.h"
-#include "gui/main_window.h"
-#include "gui/node_list_view.h"
+#include "gui/app/edit_panel_widget.h"
+#include "gui/app/main_window.h"
+#include "gui/app/node_list_view.h"
 #include "reports/text_report.h"
 #include "settings/settings_file.h"
 

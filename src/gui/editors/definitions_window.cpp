@@ -18,7 +18,7 @@
 
 #include "common/number_input.h"
 #include "common/text.h"
-#include "gui/compute/report_preview.h"
+#include "gui/common/report_preview.h"
 #include "reports/report_commands.h"
 #include "ui/error_trap.h"
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
-#include "editors/definitions.h"
-#include "gui/compute/report_preview.h"
+#include "editing/definitions.h"
+#include "gui/common/report_preview.h"
 #include "gui/editors/editor_context.h"
 
 class QComboBox;

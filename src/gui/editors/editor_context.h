@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 
 namespace kolv::gui::editor_windows {
 

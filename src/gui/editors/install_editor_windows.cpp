@@ -3,7 +3,7 @@
 
 #include "gui/editors/definitions_window.h"
 #include "gui/editors/rainfall_windows.h"
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 
 #include <QApplication>
 #include <QString>

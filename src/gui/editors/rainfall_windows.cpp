@@ -22,7 +22,7 @@
 
 #include "common/text.h"
 #include "editing/rainfall_lists.h"
-#include "gui/compute/report_preview.h"
+#include "gui/common/report_preview.h"
 #include "gui/editors/table_grid_view.h"
 #include "reports/report_commands.h"
 #include "ui/error_trap.h"

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "editors/rainfall_tables.h"
-#include "gui/compute/report_preview.h"
+#include "editing/rainfall_tables.h"
+#include "gui/common/report_preview.h"
 #include "gui/editors/editor_context.h"
 
 class QChart;

@@ -3,7 +3,7 @@
 
 #include <QTableWidget>
 
-#include "editors/table_grid.h"
+#include "editing/table_grid.h"
 #include "ui/ui_port.h"
 
 namespace kolv::gui::editor_windows {

@@ -24,8 +24,8 @@
 #include "exchange/swmm_export.h"
 #include "exchange/system_rows.h"
 #include "exchange/text_reader.h"
-#include "gui/compute/listing_view.h"
-#include "gui/number_field.h"
+#include "gui/common/listing_view.h"
+#include "gui/common/number_field.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::exchange {

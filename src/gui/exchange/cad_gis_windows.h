@@ -10,7 +10,7 @@
 #include "exchange/gis_import.h"
 #include "exchange/landxml_import.h"
 #include "exchange/landxml_reader.h"
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 
 class QComboBox;
 class QLineEdit;

@@ -11,7 +11,7 @@
 
 #include "common/text.h"
 #include "exchange/structure_export.h"
-#include "gui/compute/listing_view.h"
+#include "gui/common/listing_view.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::exchange {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 
 class QComboBox;
 class QLineEdit;

@@ -31,9 +31,9 @@
 #include "db/project.h"
 #include "exchange/import_help.h"
 #include "exchange/text_reader.h"
-#include "gui/compute/listing_view.h"
-#include "gui/run_input.h"
-#include "gui/compute/report_preview.h"
+#include "gui/common/listing_view.h"
+#include "gui/common/run_input.h"
+#include "gui/common/report_preview.h"
 #include "reports/text_report.h"
 #include "ui/error_trap.h"
 

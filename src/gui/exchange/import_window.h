@@ -10,7 +10,7 @@
 
 #include "exchange/import_setup.h"
 #include "exchange/system_import.h"
-#include "gui/compute/compute_context.h"
+#include "gui/common/compute_context.h"
 
 class QAbstractTableModel;
 class QButtonGroup;

@@ -7,7 +7,7 @@
 #include "gui/exchange/cad_gis_windows.h"
 #include "gui/exchange/export_window.h"
 #include "gui/exchange/import_window.h"
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 
 namespace kolv::gui::exchange {
 

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 #include "common/text.h"
-#include "gui/main_window.h"
-#include "gui/systems_dialog.h"
+#include "gui/app/main_window.h"
+#include "gui/app/systems_dialog.h"
 #include "renumber/divide_combine.h"
 #include "ui/error_trap.h"
 

@@ -1,7 +1,7 @@
 // Puts the renumbering and divide / combine windows on the main window's Edit commands.
 #include "gui/renumber/install_renumber_windows.h"
 
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 #include "gui/renumber/divide_combine_window.h"
 #include "gui/renumber/renumber_window.h"
 

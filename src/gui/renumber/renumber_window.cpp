@@ -15,7 +15,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 #include "renumber/renumbering.h"
 #include "common/error.h"
 #include "ui/error_trap.h"

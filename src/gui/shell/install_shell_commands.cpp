@@ -9,9 +9,9 @@
 #include <algorithm>
 
 #include "gui/compute/install_compute_windows.h"
-#include "gui/compute/report_preview.h"
-#include "gui/main_window.h"
-#include "gui/node_list_view.h"
+#include "gui/common/report_preview.h"
+#include "gui/app/main_window.h"
+#include "gui/app/node_list_view.h"
 #include "gui/shell/user_guide_window.h"
 
 namespace kolv::gui::shell {

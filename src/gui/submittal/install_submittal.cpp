@@ -10,7 +10,7 @@
 #include <QProgressDialog>
 
 #include "common/error.h"
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 #include "gui/submittal/submittal_dialog.h"
 #include "kolv_version.h"
 #include "render/submittal_pdf.h"

@@ -6,10 +6,10 @@
 #include <QTest>
 
 #include "db/undo_history.h"
-#include "editors/systems.h"
+#include "editing/systems.h"
 #include "exchange/gis_export.h"
 #include "exchange/import_setup.h"
-#include "gui/compute/listing_view.h"
+#include "gui/common/listing_view.h"
 #include "gui/exchange/cad_gis_windows.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"

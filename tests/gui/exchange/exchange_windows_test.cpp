@@ -10,11 +10,11 @@
 
 #include "db/record_set.h"
 #include "exchange/structure_export.h"
-#include "gui/compute/listing_view.h"
+#include "gui/common/listing_view.h"
 #include "gui/exchange/export_window.h"
 #include "gui/exchange/import_window.h"
 #include "gui/exchange/install_exchange_windows.h"
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 #include "db/undo_history.h"
 #include "support/gui_fixture.h"
 #include "support/test_support.h"

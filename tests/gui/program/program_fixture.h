@@ -10,7 +10,7 @@
 #include "gui/diagram/install_diagram.h"
 #include "gui/editors/install_editor_windows.h"
 #include "gui/exchange/install_exchange_windows.h"
-#include "gui/main_window.h"
+#include "gui/app/main_window.h"
 #include "gui/renumber/install_renumber_windows.h"
 #include "gui/shell/install_shell_commands.h"
 #include "gui/submittal/install_submittal.h"

@@ -13,8 +13,8 @@
 #include "db/database.h"
 #include "editing/edit_panel.h"
 #include "editing/node_list.h"
-#include "gui/edit_panel_widget.h"
-#include "gui/node_list_view.h"
+#include "gui/app/edit_panel_widget.h"
+#include "gui/app/node_list_view.h"
 #include "program_fixture.h"
 #include "session/session.h"
 
