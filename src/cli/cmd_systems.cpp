@@ -12,7 +12,7 @@
 #include "cli/record_edits.h"
 #include "common/text.h"
 #include "db/project.h"
-#include "editors/systems.h"
+#include "editing/systems.h"
 #include "scripting/project_editor.h"
 
 namespace kolv::cli {
