@@ -101,7 +101,7 @@ RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
             command == reports::ReportCommand::StormTabs)
             review::addStormTabFootnotes(review::reviewSystem(*project, in.system, review::loadCriteria(*project)),
                                          in.recordMarks, in.notes);
-        engine.setInputs(in);
+        engine.setInputs(std::move(in));
         engine.setSelectionFormula(req.selection);
         engine.setSortField(req.sortField);
         engine.setDestination(dest, output);

@@ -51,10 +51,10 @@ RegisterCommand reviewCmd([](CLI::App& app, Context& ctx) {
         auto project = openWithSystem(path, system, ctx, Access::Read);
         const auto r = review::reviewSystem(*project, project->currentSystem, review::loadCriteria(*project));
         if (r.hasErrors()) ctx.exitCode = kExitFindings;
-        if (format == Format::Csv) std::cout << review::reviewCsv(r);
-        else if (format == Format::Json) printOutput(parsedOutput("review", *project, review::reviewJson(r), "findings"), format, ctx.exitCode);
-        else
-            for (const auto& l : review::reviewText(r)) std::cout << l << "\n";
+        if (format == Format::Csv) review::writeReviewCsv(r, std::cout);
+        else if (format == Format::Json)
+            printOutput(parsedOutput("review", *project, review::reviewJson(r), "findings"), format, ctx.exitCode);
+        else review::writeReviewText(r, [](const std::string& l) { std::cout << l << "\n"; });
     });
 });
 
