@@ -26,7 +26,7 @@ def main(argv=None):
     parser.add_argument("system")
     parser.add_argument("--tailwater", type=float, default=None, help="outfall tailwater elevation")
     parser.add_argument("--group", type=int, default=1, help="pipe group to size from")
-    parser.add_argument("--max-velocity", type=float, default=10.0)
+    parser.add_argument("--max-velocity", type=float, default=6.0, help="full-flow velocity limit (ft/s or m/s)")
     parser.add_argument("--min-slope", type=float, default=0.3, help="minimum pipe slope (%%)")
     args = parser.parse_args(argv)
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "cli/command.h"
+#include "cli/output.h"
 #include "cli/project_access.h"
 #include "common/number_input.h"
 #include "common/text.h"
@@ -51,6 +52,7 @@ const std::vector<FieldOption>& fieldsOf(DefinitionKind kind) {
 /// The options of one invocation (CLI11 binds to storage that outlives parsing).
 struct Options {
     std::string path, add, edit, del;
+    Format format = Format::Text;
     std::map<std::string, std::string> values;  // field -> typed text
 };
 
@@ -153,13 +155,42 @@ void listPipes(db::Database& db, int engMet) {
     }
 }
 
+/// The definitions of the project's unit system, a row each with its stored field names.
+Output definitionsOutput(DefinitionKind kind, const db::Project& project) {
+    Output out;
+    out.command = kind == DefinitionKind::Structure ? "structures" : "pipes";
+    out.describe(project, false);
+    db::Database& db = *project.db;
+    if (kind == DefinitionKind::Structure) {
+        out.columns = {"NAME", "GROUPP", "GROUP", "COST_LT", "COST_GT", "MIN_PIPE_COVER", "MAX_INLET_HYD_CAPACITY",
+                       "HGL_CLEAR", "DIAGRAM_CLASS_NAME"};
+        const auto& groups = editors::structureGroups();
+        for (const auto& name : editors::definitionNames(db, kind, project.engMet()))
+            if (const auto d = editors::readStructure(db, name))
+                out.addRow({d->name, d->group,
+                            d->group >= 0 && d->group < static_cast<int>(groups.size())
+                                ? Json(groups[static_cast<std::size_t>(d->group)])
+                                : Json(),
+                            d->costLt, d->costGt, d->minPipeCover, d->maxInletHydCapacity, d->hglClear,
+                            d->diagramClass});
+        return out;
+    }
+    out.columns = {"NAME", "GROUPP", "HEIGHT", "WIDTH", "AREA", "THICKNESS", "N", "COST", "COLUMN_ORDER",
+                   "COLUMN_IDENTIFIER", "DS_DESC"};
+    for (const auto& name : editors::definitionNames(db, kind, project.engMet()))
+        if (const auto d = editors::readPipe(db, name))
+            out.addRow({d->name, d->group, d->height, d->width, d->area, d->thickness, d->n, d->cost, d->columnOrder,
+                        d->columnIdentifier, d->description});
+    return out;
+}
+
 void run(DefinitionKind kind, Options& o, Context& ctx) {
     auto project = openForCommand(o.path, ctx, Access::Write);
     db::Database& db = *project->db;
     const int engMet = project->engMet();
     if (!o.values.empty() && o.add.empty() && o.edit.empty()) {
         ctx.ui.invalidData("Field values need --add NAME or --edit NAME.");
-        ctx.exitCode = 1;
+        ctx.exitCode = kExitRefused;
         return;
     }
     if (!o.del.empty()) {
@@ -169,11 +200,11 @@ void run(DefinitionKind kind, Options& o, Context& ctx) {
         if (!exists) {
             ctx.ui.invalidData((kind == DefinitionKind::Structure ? "Structure '" : "Pipe '") + name +
                                "' cannot be found.");
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         if (!editors::deleteDefinition(db, kind, name, ctx.ui)) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         std::cout << "Deleted " << name << "\n";
@@ -184,14 +215,14 @@ void run(DefinitionKind kind, Options& o, Context& ctx) {
     if (!o.add.empty() || !o.edit.empty()) {
         std::map<std::string, double> numbers;
         if (!checkValues(kind, o, numbers, ctx.ui)) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         if (!o.add.empty()) {
             name = editors::addDefinition(db, kind, o.add, engMet, ctx.ui);
             if (name.empty()) {
                 if (trim(editors::definitionName(o.add)).empty()) std::cerr << "A blank name adds nothing.\n";
-                ctx.exitCode = 1;
+                ctx.exitCode = kExitRefused;
                 return;
             }
             std::cout << "Added " << name << "\n";
@@ -216,9 +247,13 @@ void run(DefinitionKind kind, Options& o, Context& ctx) {
         if (!saved) {
             ctx.ui.invalidData((kind == DefinitionKind::Structure ? "Structure '" : "Pipe '") + name +
                                "' cannot be found.");
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
+    }
+    if (o.format != Format::Text) {
+        printOutput(definitionsOutput(kind, *project), o.format, ctx.exitCode);
+        return;
     }
     if (kind == DefinitionKind::Structure) listStructures(db, engMet);
     else listPipes(db, engMet);
@@ -231,7 +266,7 @@ void registerKind(CLI::App& app, Context& ctx, DefinitionKind kind) {
                                              : "List, add, change or delete pipe definitions (T7)");
     static Options storage[2];
     Options& o = storage[structure ? 0 : 1];
-    sub->add_option("PROJECT", o.path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", o.path, "Project file")->required();
     auto* add = sub->add_option("--add", o.add, "Add a definition (its first 8 characters are its name)");
     auto* edit = sub->add_option("--edit", o.edit, "Change the fields of an existing definition");
     auto* del = sub->add_option("--delete", o.del, "Delete a definition (asks; --yes answers Yes)");
@@ -244,6 +279,7 @@ void registerKind(CLI::App& app, Context& ctx, DefinitionKind kind) {
                std::string(f.caption) + " (" + field + ")")
             ->excludes(del);
     }
+    addFormatOption(sub, o.format);
     sub->callback([&ctx, kind, &o] { run(kind, o, ctx); });
 }
 

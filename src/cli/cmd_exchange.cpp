@@ -32,7 +32,7 @@ RegisterCommand importCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("import", "Import nodes and reaches of a system from a text or CSV file");
     static std::string path, file, setup, system, rows = "1-", separator = "comma", defStructure, defPipe;
     static bool noHeading = false;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("FILE", file, "Text or CSV file to import")->required();
     sub->add_option("--setup", setup, "Saved import setup: column destinations and structure / pipe links")->required();
     sub->add_option("--system", system, "Destination system (must exist)")->required();
@@ -74,7 +74,7 @@ RegisterCommand importCmd([](CLI::App& app, Context& ctx) {
                              "(its heading line, separator and encoding).");
         exchange::ImportResult r = exchange::runImport(db, ctx.ui, f, req);
         if (!r.ran) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         std::cout << "IMPORT RESULTS\n";
@@ -86,7 +86,7 @@ RegisterCommand exportCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("export", "Export drainage structure data to a comma-separated file");
     static std::string path, system, out;
     static bool all = false;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     auto* sys = sub->add_option("--system", system, "Export one system");
     auto* allFlag = sub->add_flag("--all", all, "Export every system");
     sys->excludes(allFlag);
@@ -103,7 +103,7 @@ RegisterCommand exportCmd([](CLI::App& app, Context& ctx) {
             if (choice.empty()) throw InputError("System '" + trim(system) + "' does not exist.");
         }
         const std::vector<std::string> listing = exchange::exportStructures(db, ctx.ui, choice, out);
-        if (listing.empty()) ctx.exitCode = 1;  // refused: no file name
+        if (listing.empty()) ctx.exitCode = kExitRefused;  // refused: no file name
         for (const auto& line : listing) std::cout << line << "\n";
     });
 });

@@ -17,7 +17,7 @@ RegisterCommand intensityCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("intensity", "Rainfall intensity of a system for a duration");
     static std::string path, system;
     static double durationMin = 0;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
     sub->add_option("--duration", durationMin, "Duration (time of concentration), minutes")
         ->required()
@@ -27,7 +27,7 @@ RegisterCommand intensityCmd([](CLI::App& app, Context& ctx) {
         Session session;
         auto idf = rain::prepareRainfall(*project->db, session, ctx.ui, project->currentSystem);
         if (!idf) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         const float intensity = rain::CALC_INTENSITY(session, static_cast<float>(durationMin), *idf);

@@ -30,7 +30,7 @@ RegisterCommand importLandXmlCmd([](CLI::App& app, Context& ctx) {
     static std::string path, file, setup, defStructure, defPipe;
     static std::vector<std::string> networks;
     static bool dryRun = false;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("FILE", file, "LandXML file (versions 1.0 to 1.2)")->required();
     sub->add_option("--network", networks,
                     "Network to import, as NAME or NAME=SYSTEM (repeatable; default: every network, each into a "
@@ -62,13 +62,13 @@ RegisterCommand importLandXmlCmd([](CLI::App& app, Context& ctx) {
                           << " nodes and reaches, outfall " << s.outfall << "\n";
             if (!plan.ok()) {
                 std::cerr << plan.refusal << "\n";
-                ctx.exitCode = 1;
+                ctx.exitCode = kExitRefused;
             }
             return;
         }
         const exchange::LandXmlImportResult r = exchange::importLandXml(db, ctx.ui, doc, req);
         if (!r.ran || r.cancelled) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         std::cout << "IMPORT RESULTS\n";
@@ -80,7 +80,7 @@ RegisterCommand exportLandXmlCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("export-landxml", "Export systems as LandXML 1.2 pipe networks");
     static std::string path, out;
     static std::vector<std::string> systems;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", systems, "System to export (repeatable; default: every system)");
     sub->add_option("--out", out, "Output file (.xml)")->required();
     sub->callback([&ctx] {
@@ -95,7 +95,7 @@ RegisterCommand exportLandXmlCmd([](CLI::App& app, Context& ctx) {
 RegisterCommand exportSwmmCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("export-swmm", "Export a system as a SWMM 5 input file for a dynamic-wave check");
     static std::string path, system, out, routing = "DYNWAVE";
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "System to export")->required();
     sub->add_option("--out", out, "Output file (.inp)")->required();
     sub->add_option("--routing", routing, "Flow routing: DYNWAVE (default), KINWAVE or STEADY")
@@ -113,7 +113,7 @@ RegisterCommand exportGisCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("export-gis", "Export nodes and reaches to GeoPackage, Shapefile, GeoJSON or a DXF plan");
     static std::string path, out, format = "gpkg";
     static std::vector<std::string> systems;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", systems, "System to export (repeatable; default: every system)");
     sub->add_option("--format", format, "gpkg (default), shp, geojson or dxf");
     sub->add_option("--out", out, "Output file (a folder for shp; a name stem for geojson)")->required();
@@ -131,7 +131,7 @@ RegisterCommand exportProfileDxfCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("export-profile-dxf", "Export the profile of a run down to the outfall as DXF");
     static std::string path, system, from, out;
     static double scale = 10.0;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "System of the run")->required();
     sub->add_option("--from", from, "Upstream node where the run starts")->required();
     sub->add_option("--out", out, "Output file (.dxf)")->required();
@@ -149,7 +149,7 @@ RegisterCommand importGisCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("import-gis", "Import nodes and reaches from a point and a line layer of a GIS source");
     static std::string path, nodes, nodeLayer, reaches, reachLayer, setup, reachSetup, system, defStructure, defPipe;
     static double tolerance = 0.5;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--nodes", nodes, "Point source: a GeoPackage, Shapefile, GeoJSON, ... file")->required();
     sub->add_option("--node-layer", nodeLayer, "Layer of the points (default: the first point layer)");
     sub->add_option("--reaches", reaches, "Line source (may be the same file)");
@@ -177,7 +177,7 @@ RegisterCommand importGisCmd([](CLI::App& app, Context& ctx) {
         req.defaultPipe = defPipe;
         const exchange::ImportResult r = exchange::importGis(*project->db, ctx.ui, req);
         if (!r.ran || r.cancelled) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         std::cout << "IMPORT RESULTS\n";

@@ -33,14 +33,14 @@ RegisterCommand newCmd([](CLI::App& app, Context& ctx) {
                              "with a new empty project, or choose another name.");
         std::string s = seed.empty() ? defaultSeedPath() : seed;
         ctx.ui.assumeYes = true;  // the command itself is the engineer's Yes
-        if (!db::createProject(path, s, ctx.ui)) ctx.exitCode = 1;
+        if (!db::createProject(path, s, ctx.ui)) ctx.exitCode = kExitRefused;
     });
 });
 
 RegisterCommand infoCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("info", "Open a project (adding missing fields) and list its systems");
     static std::string path;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->callback([&ctx] {
         auto project = openForCommand(path, ctx);
         std::cout << "Project: " << project->path << "\n";
@@ -59,7 +59,7 @@ RegisterCommand rebuildCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--work-folder", work, "Folder for Rebuild.BAK and TEMP0000.MDA (default: the project's folder)");
     sub->callback([&ctx] {
-        if (!db::rebuildProject(path, "", ctx.ui, work)) ctx.exitCode = 1;
+        if (!db::rebuildProject(path, "", ctx.ui, work)) ctx.exitCode = kExitRefused;
     });
 });
 

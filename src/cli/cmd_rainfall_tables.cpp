@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/command.h"
+#include "cli/output.h"
 #include "cli/project_access.h"
 #include "common/number_input.h"
 #include "common/text.h"
@@ -25,7 +26,24 @@ struct GridOptions {
     std::size_t pasteRow = 0;      // 0 = after the last row
     std::size_t pasteColumn = 1;
     std::vector<std::size_t> deleteRows;
+    Format format = Format::Text;
 };
+
+/// The grid as rows keyed by the stored field names, numbers as numbers.
+void printGrid(const TableGrid& grid, const std::string& command, const db::Project& project, Format format,
+               int exitCode) {
+    Output out;
+    out.command = command;
+    out.describe(project, false);
+    for (const auto& c : grid.columns()) out.columns.push_back(c.field);
+    for (std::size_t i = 0; i < grid.rowCount(); ++i) {
+        std::vector<Json> row;
+        for (std::size_t j = 0; j < grid.columns().size(); ++j)
+            row.push_back(grid.columns()[j].numeric ? cellValue(grid.cell(i, j)) : Json(trim(grid.cell(i, j))));
+        out.addRow(row);
+    }
+    printOutput(out, format, exitCode);
+}
 
 void printGrid(const TableGrid& grid) {
     std::vector<std::size_t> widths;
@@ -115,7 +133,7 @@ bool edit(TableGrid& grid, const GridOptions& o, Context& ctx) {
 }
 
 void addGridOptions(CLI::App* sub, GridOptions& o) {
-    sub->add_option("PROJECT", o.path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", o.path, "Project file")->required();
     sub->add_option("--set", o.set, "Write one cell: ROW COLUMN VALUE (row as listed, column by number or name)")
         ->expected(3, 3 * 64);
     sub->add_option("--paste", o.pasteFile,
@@ -123,6 +141,7 @@ void addGridOptions(CLI::App* sub, GridOptions& o) {
     sub->add_option("--row", o.pasteRow, "Row of the block's first line (default: after the last row)");
     sub->add_option("--column", o.pasteColumn, "Column of the block's first cell (default 1)");
     sub->add_option("--delete", o.deleteRows, "Delete rows as listed (asks; --yes answers Yes)");
+    addFormatOption(sub, o.format);
 }
 
 RegisterCommand idfCmd([](CLI::App& app, Context& ctx) {
@@ -137,17 +156,17 @@ RegisterCommand idfCmd([](CLI::App& app, Context& ctx) {
         auto project = openForCommand(o.path, ctx, Access::Write);
         auto grid = editors::makeIdfGrid(*project->db);
         if (add && !editors::addIdfRow(*grid, ctx.ui)) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         if (!edit(*grid, o, ctx)) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         if (curveRow > 0) {
             if (curveRow > grid->rowCount()) {
                 ctx.ui.invalidData(fmt::format("Row {} is not listed (1 to {}).", curveRow, grid->rowCount()));
-                ctx.exitCode = 1;
+                ctx.exitCode = kExitRefused;
                 return;
             }
             std::cout << "Zone " << grid->cell(curveRow - 1, 0) << ", Freq " << grid->cell(curveRow - 1, 1) << "\n";
@@ -157,6 +176,7 @@ RegisterCommand idfCmd([](CLI::App& app, Context& ctx) {
                     std::cout << fmt::format("{:>14}  {:>17}\n", p.durationMin, vbFormat(p.intensity, "0.000"));
             return;
         }
+        if (o.format != Format::Text) return printGrid(*grid, "idf", *project, o.format, ctx.exitCode);
         printGrid(*grid);
     });
 });
@@ -177,17 +197,17 @@ RegisterCommand timeIntensityCmd([](CLI::App& app, Context& ctx) {
         auto project = openForCommand(o.path, ctx, Access::Write);
         db::Database& db = *project->db;
         if (addTable && !editors::addTimeIntensityTable(db, location, frequency, ctx.ui)) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         if (deleteTable) {
             if (trim(location).empty() || trim(frequency).empty()) {
                 ctx.ui.invalidData("--delete-table needs --location and --frequency.");
-                ctx.exitCode = 1;
+                ctx.exitCode = kExitRefused;
                 return;
             }
             if (!editors::deleteTimeIntensityTable(db, location, frequency, ctx.ui)) {
-                ctx.exitCode = 1;
+                ctx.exitCode = kExitRefused;
                 return;
             }
             std::cout << "Deleted Location '" << trim(location) << "' Frequency '" << trim(frequency) << "'\n";
@@ -196,13 +216,13 @@ RegisterCommand timeIntensityCmd([](CLI::App& app, Context& ctx) {
         auto grid = editors::makeTimeIntensityGrid(db);
         editors::selectTimeIntensityTable(*grid, location, frequency);
         if (!edit(*grid, o, ctx)) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         if (preview) {
             if (trim(location).empty() || trim(frequency).empty()) {
                 ctx.ui.invalidData("--preview needs --location and --frequency.");
-                ctx.exitCode = 1;
+                ctx.exitCode = kExitRefused;
                 return;
             }
             std::cout << "Location " << trim(location) << ", Frequency " << trim(frequency) << "\n";
@@ -212,6 +232,7 @@ RegisterCommand timeIntensityCmd([](CLI::App& app, Context& ctx) {
             return;
         }
         grid->reload();
+        if (o.format != Format::Text) return printGrid(*grid, "time-intensity", *project, o.format, ctx.exitCode);
         printGrid(*grid);
     });
 });

@@ -41,7 +41,7 @@ RegisterCommand renumberCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("renumber", "Give the nodes and reaches of a system new names");
     static std::string path, system, prefix, start, orderFile, mapFile;
     static bool byPosition = false;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
     auto* prefixOpt = sub->add_option("--prefix", prefix, "Prefix of the new node names");
     auto* startOpt = sub->add_option("--start", start, "First number of the new node names");
@@ -63,7 +63,7 @@ RegisterCommand renumberCmd([](CLI::App& app, Context& ctx) {
         renumber::RenumberResult r;
         if (mapOpt->count()) {
             if (!renumber::applyMap(rows, renumber::parseMap(readText(mapFile)), ctx.ui)) {
-                ctx.exitCode = 1;
+                ctx.exitCode = kExitRefused;
                 return;
             }
             r = renumber::renumberFromGrid(db, sys, rows, ctx.ui);
@@ -74,7 +74,7 @@ RegisterCommand renumberCmd([](CLI::App& app, Context& ctx) {
             r = renumber::renumberFromOrder(db, sys, rows, order, prefix, start, ctx.ui);
         }
         if (!r.done) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         for (const auto& l : r.lines) std::cout << l << "\n";
@@ -87,13 +87,13 @@ RegisterCommand divideCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("divide", "Move nodes, with the reaches leaving them, into another system");
     static std::string path, system, to;
     static std::vector<std::string> nodes;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "System to divide (default: the current one)");
     sub->add_option("--to", to, "Receiving system (it must exist)")->required();
     sub->add_option("NODE", nodes, "Nodes to move (at least 3)");
     sub->callback([&ctx] {
         auto project = openWithSystem(path, system, ctx);
-        if (!renumber::divideSystem(*project->db, project->currentSystem, to, nodes, ctx.ui)) ctx.exitCode = 1;
+        if (!renumber::divideSystem(*project->db, project->currentSystem, to, nodes, ctx.ui)) ctx.exitCode = kExitRefused;
         else std::cout << "Moved " << nodes.size() << " nodes from " << project->currentSystem << " to " << trim(to)
                        << ".\n";
     });
@@ -102,7 +102,7 @@ RegisterCommand divideCmd([](CLI::App& app, Context& ctx) {
 RegisterCommand combineCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("combine", "Move every node and reach of one system into another");
     static std::string path, from, to;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--from", from, "System to empty and remove")->required();
     sub->add_option("--to", to, "Receiving system")->required();
     sub->callback([&ctx] {
@@ -126,7 +126,7 @@ RegisterCommand combineCmd([](CLI::App& app, Context& ctx) {
                              ". Systems: " + (list.empty() ? "(none)" : list));
         }
         if (!renumber::combineSystems(db, choice, ctx.ui)) {
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
             return;
         }
         // the removed system is no longer the one the project opens with

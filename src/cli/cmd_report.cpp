@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "cli/output.h"
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
@@ -62,7 +63,7 @@ RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
                                              "TIME_INT, T60v11, T60v11u, T60v11m, T60v114, T60v3ZERI, DITCH...)");
     static std::string name, path, system, out, folder;
     sub->add_option("NAME", name, "Template name (NODES or NODES.RPT) or a template file")->required();
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "Storm sewer system (default: the current system)");
     sub->add_option("--out", out, "Output file: .pdf, .txt or .csv (default: NAME.pdf)");
     sub->add_option("--folder", folder, "Report folder (default: the settings file's, then the installation's)");
@@ -100,7 +101,7 @@ RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
             command == reports::ReportCommand::StormTabs)
             review::addStormTabFootnotes(review::reviewSystem(*project, in.system, review::loadCriteria(*project)),
                                          in.recordMarks, in.notes);
-        engine.setInputs(in);
+        engine.setInputs(std::move(in));
         engine.setSelectionFormula(req.selection);
         engine.setSortField(req.sortField);
         engine.setDestination(dest, output);
@@ -113,21 +114,29 @@ RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
     });
 });
 
-RegisterCommand listCmd([](CLI::App& app, Context&) {
+RegisterCommand listCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("reports", "List the report templates with their descriptions");
     static std::string folder;
+    static Format format = Format::Text;
     sub->add_option("--folder", folder, "Report folder (default: the settings file's)");
-    sub->callback([] {
+    addFormatOption(sub, format);
+    sub->callback([&ctx] {
         std::string reportFolder = folder;
         if (reportFolder.empty()) {
             settings::SettingsFile file;
             reportFolder = file.read().reportFolder;
         }
+        Output out;
+        out.command = "reports";
+        out.columns = {"name", "description", "path", "fault"};
         for (const auto& t : reports::availableTemplates(reportFolder)) {
+            out.addRow({t.name, t.description, t.path, t.fault.empty() ? Json() : Json(t.fault)});
+            if (format != Format::Text) continue;
             std::cout << t.name << std::string(t.name.size() < 16 ? 16 - t.name.size() : 1, ' ')
                       << (t.fault.empty() ? t.description : "FAULT: " + t.fault) << "\n";
             std::cout << std::string(16, ' ') << t.path << "\n";
         }
+        printOutput(out, format, ctx.exitCode);
     });
 });
 

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/command.h"
+#include "cli/output.h"
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
@@ -17,7 +18,7 @@ RegisterCommand criteriaCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("criteria", "Show or change the project's design criteria");
     static std::string path;
     static std::vector<std::string> assignments;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--set", assignments,
                     "KEY=VALUE, e.g. max-velocity=12 or min-cover=structure (repeat for several)");
     sub->callback([&ctx] {
@@ -41,33 +42,37 @@ RegisterCommand criteriaCmd([](CLI::App& app, Context& ctx) {
 RegisterCommand reviewCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand(
         "review", "Design review of a system against the criteria and its last results (exit 1 on an error)");
-    static std::string path, system, format = "text";
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    static std::string path, system;
+    static Format format = Format::Text;
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
-    sub->add_option("--format", format, "text, csv or json")->check(CLI::IsMember({"text", "csv", "json"}));
+    addFormatOption(sub, format);
     sub->callback([&ctx] {
         auto project = openWithSystem(path, system, ctx, Access::Read);
         const auto r = review::reviewSystem(*project, project->currentSystem, review::loadCriteria(*project));
-        if (format == "csv") std::cout << review::reviewCsv(r);
-        else if (format == "json") std::cout << review::reviewJson(r);
-        else
-            for (const auto& l : review::reviewText(r)) std::cout << l << "\n";
-        if (r.hasErrors()) ctx.exitCode = 1;
+        if (r.hasErrors()) ctx.exitCode = kExitFindings;
+        if (format == Format::Csv) review::writeReviewCsv(r, std::cout);
+        else if (format == Format::Json)
+            printOutput(parsedOutput("review", *project, review::reviewJson(r), "findings"), format, ctx.exitCode);
+        else review::writeReviewText(r, [](const std::string& l) { std::cout << l << "\n"; });
     });
 });
 
 RegisterCommand scenariosCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("scenarios",
                                    "Compare the design run with the check-storm scenarios of a system, node by node");
-    static std::string path, system, format = "text";
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    static std::string path, system;
+    static Format format = Format::Text;
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
-    sub->add_option("--format", format, "text, csv or json")->check(CLI::IsMember({"text", "csv", "json"}));
+    addFormatOption(sub, format);
     sub->callback([&ctx] {
         auto project = openWithSystem(path, system, ctx, Access::Read);
         const auto c = review::compareScenarios(*project->db, project->currentSystem);
-        if (format == "csv") std::cout << review::comparisonCsv(c, project->metric);
-        else if (format == "json") std::cout << review::comparisonJson(c, project->metric);
+        if (format == Format::Csv) std::cout << review::comparisonCsv(c, project->metric);
+        else if (format == Format::Json)
+            printOutput(parsedOutput("scenarios", *project, review::comparisonJson(c, project->metric), "nodes"), format,
+                 ctx.exitCode);
         else {
             for (const auto& s : review::loadScenarios(*project->db, project->currentSystem))
                 std::cout << "Scenario " << s.storm.name << ": frequency "

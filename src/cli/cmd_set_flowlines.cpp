@@ -4,6 +4,10 @@
 
 #include "cli/command.h"
 #include "cli/number_option.h"
+#include "cli/output.h"
+#include "cli/record_edits.h"
+#include "common/text.h"
+#include "scripting/project_editor.h"
 #include "cli/project_access.h"
 #include "flowline/flow_lines.h"
 
@@ -16,7 +20,8 @@ RegisterCommand flowlinesCmd([](CLI::App& app, Context& ctx) {
     static double minSlope = 0.0, velocity = 0.0, largeFrom = 0.0;
     static int decimals = 6;
     static bool verify = false;
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    static Format format = Format::Text;
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
     sub->add_option("--min-slope", minSlope, "Minimum pipe slope (%)")
         ->required()
@@ -33,6 +38,7 @@ RegisterCommand flowlinesCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("--decimals", decimals, "Round flow line elevations to this many decimal places")
         ->check(CLI::Range(0, 6));
     sub->add_flag("--verify", verify, "Verify the network first");
+    addFormatOption(sub, format);
     sub->callback([&ctx, vary, large] {
         auto project = openWithSystem(path, system, ctx);
         flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(project->metric);
@@ -45,10 +51,31 @@ RegisterCommand flowlinesCmd([](CLI::App& app, Context& ctx) {
         o.decimals = decimals;
         o.verifyFirst = verify;
         auto r = flowline::setFlowLines(*project, project->currentSystem, o, ctx.ui);
+        if (!r.ran) ctx.exitCode = kExitRefused;
+        if (format != Format::Text) {
+            // the inverts as they now stand, reach by reach in flow order
+            Output out;
+            out.command = "set-flowlines";
+            out.describe(*project);
+            out.messages = r.ditchLines;
+            out.messages.insert(out.messages.end(), r.verificationLines.begin(), r.verificationLines.end());
+            const std::string unit = project->metric ? "_m" : "_ft";
+            out.columns = {"from", "to", "pipe", "invert_from" + unit, "invert_to" + unit, "slope_percent"};
+            scripting::ProjectEditor editor(*project->db, project->metric);
+            for (const auto& reach : editor.reaches(project->currentSystem)) {
+                const double lengthFt = reach["LENGTH"].toDouble(), up = reach["ELEV1"].toDouble(),
+                             down = reach["ELEV2"].toDouble();
+                // S (%) = (ELEV1 - ELEV2) / LENGTH x 100
+                out.addRow({reach.name, trim(reach["NODE2"].toText()), trim(reach["PIPE_NAME"].toText()), up, down,
+                            lengthFt > 0 ? Json((up - down) / lengthFt * 100.0) : Json()});
+            }
+            out.summary["ran"] = r.ran;
+            printOutput(out, format, ctx.exitCode);
+            return;
+        }
         for (const auto& l : r.ditchLines) std::cout << l << "\n";
         for (const auto& l : r.verificationLines) std::cout << l << "\n";
         for (const auto& l : r.lines) std::cout << l << "\n";
-        if (!r.ran) ctx.exitCode = 1;
     });
 });
 

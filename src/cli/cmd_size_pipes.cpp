@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "cli/number_option.h"
+#include "cli/output.h"
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
@@ -18,32 +19,31 @@ namespace {
 
 /// Each reach's pipe, in flow order, with the constraint that governed its choice and the value
 /// that decided it (velocities in the project's unit, friction slopes in percent).
-void printJson(const sizing::SizingResult& r, const db::Project& project) {
+Output sizingOutput(const sizing::SizingResult& r, const db::Project& project) {
     const double vel = project.metric ? 1.0 / units::kFeetPerMeterShort : 1.0;
-    std::cout << "{\n  \"system\": " << jsonQuoted(project.currentSystem) << ",\n  \"units\": "
-              << jsonQuoted(project.metric ? "metric" : "english") << ",\n  \"status\": " << r.status
-              << ",\n  \"reaches\": [";
-    bool first = true;
+    Output out;
+    out.command = "size-pipes";
+    out.describe(project);
+    out.messages = r.verificationLines;
+    out.columns = {"from", "to", "pipe", "q_cfs", "governing", "quantity", "value", "limit", "unit"};
     for (const auto& rec : r.records) {
         const std::string reach = kolv::trim(rec.reachName.empty() ? rec.name : rec.reachName);
         const sizing::SizingBasis* basis = nullptr;
         for (const auto& b : r.basis)
             if (b.reach == reach) basis = &b;
-        std::cout << (first ? "" : ",") << "\n    {\"from\": " << jsonQuoted(kolv::trim(rec.name))
-                  << ", \"to\": " << jsonQuoted(kolv::trim(rec.toName)) << ", \"pipe\": " << jsonQuoted(kolv::trim(rec.pipeName))
-                  << ", \"q_cfs\": " << fmt::format("{:.4f}", rec.q);
+        std::vector<Json> row = {kolv::trim(rec.name), kolv::trim(rec.toName), kolv::trim(rec.pipeName),
+                                 cellValue(fmt::format("{:.4f}", rec.q))};
         if (basis) {
             const double f = basis->isVelocity ? vel : 1.0;
-            std::cout << ", \"governing\": " << jsonQuoted(sizing::governingName(basis->rule))
-                      << ", \"quantity\": " << jsonQuoted(basis->isVelocity ? "velocity" : "friction slope")
-                      << ", \"value\": " << fmt::format("{:.4f}", basis->value * f)
-                      << ", \"limit\": " << fmt::format("{:.4f}", basis->limit * f) << ", \"unit\": "
-                      << jsonQuoted(basis->isVelocity ? (project.metric ? "m/s" : "ft/s") : "%");
+            row.insert(row.end(), {sizing::governingName(basis->rule), basis->isVelocity ? "velocity" : "friction slope",
+                                   cellValue(fmt::format("{:.4f}", basis->value * f)),
+                                   cellValue(fmt::format("{:.4f}", basis->limit * f)),
+                                   basis->isVelocity ? (project.metric ? "m/s" : "ft/s") : "%"});
         }
-        std::cout << "}";
-        first = false;
+        out.addRow(row);
     }
-    std::cout << (first ? "" : "\n  ") << "]\n}\n";
+    out.summary["status"] = r.status;
+    return out;
 }
 
 RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
@@ -52,8 +52,8 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
     static int group = 0;
     static double maxVelocity = 0, maxSlope = 0, minVelocity = 0;
     static bool noMin = false, verify = false, notSmaller = false;
-    static std::string format = "text";
-    sub->add_option("PROJECT", path, "Project file")->required()->check(CLI::ExistingFile);
+    static Format format = Format::Text;
+    sub->add_option("PROJECT", path, "Project file")->required();
     sub->add_option("--system", system, "Storm sewer system (default: the current one)");
     sub->add_option("--group", group, "Pipe group (GROUPP) to choose from")->required();
     auto* byVelocity = sub->add_option("--max-velocity", maxVelocity, "Maximum full-flow velocity (ft/s or m/s)")
@@ -69,8 +69,7 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
     sub->add_flag("--not-smaller-than-upstream", notSmaller,
                   "Never choose a pipe smaller than the largest one coming into the node");
     sub->add_flag("--verify", verify, "Verify the network first");
-    sub->add_option("--format", format, "text (the selection list) or json (each reach's pipe and why it got it)")
-        ->check(CLI::IsMember({"text", "json"}));
+    addFormatOption(sub, format);
     sub->callback([&ctx, byVelocity, bySlope, minOpt] {
         if (byVelocity->count() == 0 && bySlope->count() == 0)
             throw CLI::RequiredError("--max-velocity or --max-hgl-slope");
@@ -95,14 +94,14 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
         o.notSmallerThanUpstream = notSmaller;
         Session session;
         auto r = sizing::computePipeSizes(*project, session, ctx.ui, project->currentSystem, o);
-        if (format == "json") {
-            printJson(r, *project);
-            if (r.status != 0) ctx.exitCode = 1;
+        if (format != Format::Text) {
+            if (r.status != 0) ctx.exitCode = kExitRefused;
+            printOutput(sizingOutput(r, *project), format, ctx.exitCode);
             return;
         }
         for (const auto& l : r.verificationLines) std::cout << l << "\n";
         for (const auto& l : r.lines) std::cout << l << "\n";
-        if (r.status != 0) ctx.exitCode = 1;
+        if (r.status != 0) ctx.exitCode = kExitRefused;
     });
 });
 

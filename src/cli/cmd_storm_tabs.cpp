@@ -7,6 +7,7 @@
 
 #include "cli/command.h"
 #include "cli/number_option.h"
+#include "cli/output.h"
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
@@ -20,22 +21,9 @@
 namespace kolv::cli {
 namespace {
 
-std::string csvCell(const std::string& s) {
-    if (s.find_first_of(",\"\n") == std::string::npos) return s;
-    std::string q = "\"";
-    for (char c : s) q += (c == '"') ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
-}
-
-/// A cell as a JSON value: numbers bare (thousands separators never appear in the listing).
-std::string jsonCell(const hydraulics::TabColumn& col, const std::string& cell) {
-    if (col.numeric && !cell.empty()) return cell;
-    if (col.numeric) return "null";
-    return jsonQuoted(cell);
-}
-
 struct StormTabArgs {
-    std::string path, system, format = "text";
+    std::string path, system;
+    Format format = Format::Text;
     std::optional<long> iterations;
     std::optional<double> hglDiff, minVelocity, fixedTc, minPhysicalVelocity;
     std::optional<int> junctionMethod;
@@ -99,55 +87,47 @@ void printText(const hydraulics::ComputeOutcome& out, const db::Project& project
                                   [](const std::string& l) { std::cout << l << "\n"; });
 }
 
-// The rows are formatted one record at a time as they are written: a large system's table is
-// never held whole beside its records.
-void printCsv(const hydraulics::ComputeOutcome& out, bool metric) {
-    const auto columns = hydraulics::stormTabColumns(metric);
-    std::string head;
-    for (std::size_t c = 0; c < columns.size(); ++c) head += (c ? "," : "") + columns[c].key;
-    std::cout << head << "\n";
-    for (const auto& record : out.run.records) {
-        const auto row = hydraulics::stormTabRow(record, metric, out.options.useHydLength);
-        std::string line;
-        for (std::size_t c = 0; c < row.size(); ++c) line += (c ? "," : "") + csvCell(row[c]);
-        std::cout << line << "\n";
-    }
-}
-
-void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project) {
+/// The storm tab in the one shape of every command: a row per reach keyed by the listing's
+/// column keys, and the run's passes and convergence beside it. The rows are formatted one record
+/// at a time as they are printed: a large system's table is never held whole beside its records.
+Output stormTabOutput(const hydraulics::ComputeOutcome& out, const db::Project& project) {
     const auto& run = out.run;
-    std::cout << "{\n  \"system\": " << jsonQuoted(project.currentSystem) << ",\n  \"units\": "
-              << jsonQuoted(project.metric ? "metric" : "english") << ",\n  \"status\": " << run.status
-              << ",\n  \"passes\": " << run.passes << ",\n  \"converged\": " << (run.converged ? "true" : "false");
+    Output o;
+    o.command = "storm-tabs";
+    o.describe(project);
+    o.messages = run.messages;
+    const auto columns = hydraulics::stormTabColumns(project.metric);
+    for (const auto& c : columns) o.columns.push_back(c.key);
+    if (run.status == 0) {  // a run that stopped lists no rows
+        o.streamRows = [&out, &project, columns](const std::function<void(const Json&)>& sink) {
+            for (const auto& record : out.run.records) {
+                const auto row = hydraulics::stormTabRow(record, project.metric, out.options.useHydLength);
+                Json values = Json::object();
+                for (std::size_t c = 0; c < row.size() && c < columns.size(); ++c)
+                    values[columns[c].key] = columns[c].numeric ? cellValue(row[c]) : Json(row[c]);
+                sink(values);
+            }
+        };
+    }
+    o.summary["status"] = run.status;
+    o.summary["passes"] = run.passes;
+    o.summary["converged"] = run.converged;
     if (!run.converged && run.passes > 0) {
         // What did not settle: the pass limit and the largest grade-line change of the last pass.
         const double len = project.metric ? units::kMetersPerFoot : 1.0;
-        std::cout << ",\n  \"max_passes\": " << run.maxPasses << ",\n  \"max_hgl_change\": "
-                  << (std::isfinite(run.maxHglChange) ? fmt::format("{:.4f}", run.maxHglChange * len) : "null")
-                  << ",\n  \"max_hgl_change_node\": " << jsonQuoted(run.maxHglChangeNode)
-                  << ",\n  \"cycling\": " << (run.cycling ? "true" : "false");
+        o.summary["max_passes"] = run.maxPasses;
+        o.summary["max_hgl_change"] =
+            std::isfinite(run.maxHglChange) ? cellValue(fmt::format("{:.4f}", run.maxHglChange * len)) : Json();
+        o.summary["max_hgl_change_node"] = run.maxHglChangeNode;
+        o.summary["cycling"] = run.cycling;
     }
-    std::cout << ",\n  \"messages\": [";
-    for (std::size_t i = 0; i < run.messages.size(); ++i)
-        std::cout << (i ? ", " : "") << jsonQuoted(run.messages[i]);
-    std::cout << "],\n  \"rows\": [";
-    // A run that stopped lists no rows.
-    const auto columns = hydraulics::stormTabColumns(project.metric);
-    const std::size_t rows = run.status == 0 ? run.records.size() : 0;
-    for (std::size_t r = 0; r < rows; ++r) {
-        const auto row = hydraulics::stormTabRow(run.records[r], project.metric, out.options.useHydLength);
-        std::cout << (r ? "," : "") << "\n    {";
-        for (std::size_t c = 0; c < columns.size(); ++c)
-            std::cout << (c ? ", " : "") << jsonQuoted(columns[c].key) << ": " << jsonCell(columns[c], row[c]);
-        std::cout << "}";
-    }
-    std::cout << (rows == 0 ? "" : "\n  ") << "]\n}\n";
+    return o;
 }
 
 RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("storm-tabs", "Compute the storm tabulation (hydraulics) of a system");
     static StormTabArgs a;
-    sub->add_option("PROJECT", a.path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", a.path, "Project file")->required();
     sub->add_option("--system", a.system, "Storm sewer system (default: the current one)");
     sub->add_option("--iterations", a.iterations, "Max. number of passes (4..32000)");
     sub->add_option("--hgl-diff", a.hglDiff, "Max. HGL difference between passes (0.0001..0.25)")
@@ -180,7 +160,7 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
     sub->add_flag("--no-jump-to-crown", a.noJumpToCrown, "HGL totally dependent on the downstream HGL");
     sub->add_flag("--verify", a.verify, "Verify the network first");
     sub->add_flag("--messages-only", a.messagesOnly, "Print the message list without the table");
-    sub->add_option("--format", a.format, "text, csv or json")->check(CLI::IsMember({"text", "csv", "json"}));
+    addFormatOption(sub, a.format);
     sub->add_option("--frequency", a.frequency,
                     "Check storm: a return period of the system's IDF zone or time-intensity location");
     sub->add_option("--intensity-factor", a.intensityFactor, "Check storm: every intensity times this (e.g. 1.15)")
@@ -203,12 +183,14 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
             if (!ctx.ui.quiet || status != 0)
                 for (const auto& l : messages) std::cerr << l << "\n";
             if (status != 0) {
-                ctx.exitCode = 1;
+                ctx.exitCode = kExitRefused;
                 return;
             }
             const auto c = review::compareScenarios(*project->db, project->currentSystem);
-            if (a.format == "csv") std::cout << review::comparisonCsv(c, project->metric);
-            else if (a.format == "json") std::cout << review::comparisonJson(c, project->metric);
+            if (a.format == Format::Csv) std::cout << review::comparisonCsv(c, project->metric);
+            else if (a.format == Format::Json)
+                printOutput(parsedOutput("storm-tabs", *project, review::comparisonJson(c, project->metric), "nodes"),
+                            a.format, ctx.exitCode);
             else {
                 std::cout << "Scenario '" << kolv::trim(a.scenario) << "' of system " << project->currentSystem << " kept.\n";
                 for (const auto& l : review::comparisonText(c, project->metric)) std::cout << l << "\n";
@@ -217,12 +199,9 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
         }
         const auto out =
             hydraulics::computeHydraulics(*project, session, ctx.ui, options, project->currentSystem, a.verify);
-        if (!out.started || out.run.status != 0) ctx.exitCode = 1;
-        if (a.format == "csv") {
-            for (const auto& l : out.run.messages) std::cerr << l << "\n";
-            if (out.run.status == 0) printCsv(out, project->metric);
-        } else if (a.format == "json") {
-            printJson(out, *project);
+        if (!out.started || out.run.status != 0) ctx.exitCode = kExitRefused;
+        if (a.format != Format::Text) {
+            printOutput(stormTabOutput(out, *project), a.format, ctx.exitCode);
         } else {
             printText(out, *project, a.messagesOnly);
         }

@@ -31,7 +31,7 @@ RegisterCommand submittalCmd([](CLI::App& app, Context& ctx) {
     auto* sub = app.add_subcommand("submittal", "Write the submittal package (basis of design, storm tabulation, "
                                                 "profiles, plan, schedules, warnings, cost) of systems to one PDF");
     static SubmittalArgs a;
-    sub->add_option("PROJECT", a.path, "Project file")->required()->check(CLI::ExistingFile);
+    sub->add_option("PROJECT", a.path, "Project file")->required();
     auto* systems = sub->add_option("--system", a.systems, "System to include (repeat for more, in order)");
     auto* all = sub->add_flag("--all", a.all, "Include every system of the project");
     systems->excludes(all);
@@ -68,7 +68,7 @@ RegisterCommand submittalCmd([](CLI::App& app, Context& ctx) {
         for (const auto& s : composer.failedSystems()) {
             std::cerr << "kolv-cli: the storm tabulation of system " << s
                       << " could not be computed; its sheets list the messages instead of the results.\n";
-            ctx.exitCode = 1;
+            ctx.exitCode = kExitRefused;
         }
 #endif
     });

@@ -15,7 +15,24 @@ namespace kolv::db {
 struct Project;
 }
 
+namespace kolv {
+class Error;
+}
+
 namespace kolv::cli {
+
+/// How a command ends, the same for every command (listed in `kolv-cli --help`).
+enum ExitCode : int {
+    kExitDone = 0,        ///< done
+    kExitFindings = 1,    ///< done, with findings: verification faults, review errors, a run that did not finish
+    kExitUsage = 2,       ///< the command line itself is wrong (unknown option, missing argument)
+    kExitRefused = 3,     ///< data or a value refused; nothing was written
+    kExitBusy = 4,        ///< the project file is locked or busy
+    kExitNotProject = 5,  ///< the file is missing or not a project
+};
+
+/// The exit code of a fault that ended a command.
+int exitCodeOf(const Error& fault);
 
 /// The command line's user-interaction port: messages go to stderr, questions are answered
 /// Yes with --yes and with their default button otherwise.
@@ -45,8 +62,9 @@ std::string busyNoticeText(const std::string& path);
 /// Shared by all commands of one invocation.
 struct Context {
     ConsoleUi ui;
-    /// Exit code set by a command (0 success). Faults thrown as kolv::Error give 1.
-    int exitCode = 0;
+    /// Exit code set by a command (kExitDone unless it says otherwise). Faults thrown as
+    /// kolv::Error give the code of their kind (exitCodeOf).
+    int exitCode = kExitDone;
     /// The project a writing command holds its one transaction on, until it ends.
     std::shared_ptr<db::Project> writing;
 };

@@ -47,6 +47,38 @@ ui::Answer ConsoleUi::message(const std::string& title, const std::string& text,
     return defaultAnswer;
 }
 
+int exitCodeOf(const Error& fault) {
+    switch (fault.code()) {
+    case kErrLocked: return kExitBusy;
+    case kErrNotAProject:
+    case kErrTableMissing:
+    case kErrFileNotFound: return kExitNotProject;
+    default: return kExitRefused;
+    }
+}
+
+/// The closing text of --help (and so of the manual page made from it).
+const char* const kHelpEpilog = R"(Exit codes (the same for every command):
+  0  done
+  1  done with findings: verification faults, design review errors
+  2  usage: the command line is wrong (unknown command or option, missing argument)
+  3  refused: data or a value the program does not accept, or a run stopped by its
+     data; nothing was written
+  4  the project file is locked or busy in another program
+  5  the file is missing or is not a project
+
+--format json prints one document of the same shape for every command:
+  {"format": 1, "command": "nodes", "project": "road.mdb", "system": "MAINST",
+   "units": "english", "exit_code": 0, "messages": [...],
+   "columns": ["NAME", ...], "rows": [{"NAME": "S-1", ...}, ...], ...}
+  "format" is the version of this shape. "system" and "units" are null where a command has
+  none. Rows are objects keyed by the columns; numbers are JSON numbers in the project's
+  units ("units": english = ft, acres, cfs; metric = m, ha, m3/s) unless the column name
+  says its unit. A command may add keys of its own after "rows" (totals, passes, status).
+  --format csv prints the columns as a header line and one line per row; messages go to
+  stderr.
+)";
+
 std::string busyNoticeText(const std::string& path) {
     return "kolv-cli: " + kolv::db::busyNoticeText(path);
 }
@@ -60,6 +92,7 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     CLI::App app{"KOLV Lt v3 - storm sewer design by the Rational Method (command line)", "kolv-cli"};
     app.require_subcommand(1);
+    app.footer(kolv::cli::kHelpEpilog);
     app.set_version_flag("-V,--version", "kolv-cli " KOLV_VERSION, "Print the version and end");
     Context ctx;
     app.add_flag("-y,--yes", ctx.ui.assumeYes, "Answer Yes to every question");
@@ -79,16 +112,18 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
         finishCommand(ctx);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        // --help and --version end the program without a fault
+        const int code = app.exit(e);
+        return code == 0 ? kExitDone : kExitUsage;
     } catch (const kolv::Error& e) {
         std::string t = e.what();
         for (char& c : t)
             if (c == '\r') c = '\n';
         std::cerr << "kolv-cli: " << t << "\n";
-        return 1;
+        return exitCodeOf(e);
     } catch (const std::exception& e) {
         std::cerr << "kolv-cli: " << e.what() << "\n";
-        return 1;
+        return kExitRefused;
     }
     return reasonOnFailure(ctx.exitCode);
 }

@@ -3,6 +3,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +77,24 @@ struct ProjectHandle {
     std::string systemNamed(const std::string& name);
     /// Throws InputError with the refusal the port received, or with `fallback` when none did.
     [[noreturn]] void refuse(const std::string& fallback);
+    /// A computation runs on the project without Python's lock: other threads of the script
+    /// are refused the project until it ends (one connection is never used by two threads).
+    std::atomic<bool> computing{false};
+};
+
+/// Runs a computation without Python's interpreter lock, so other threads go on meanwhile, and
+/// keeps them off this project until it ends. Take what the computation needs from the handle
+/// before (get(), db()), as the handle refuses while it computes.
+class Computing {
+public:
+    explicit Computing(ProjectHandle& h);
+    ~Computing();
+    Computing(const Computing&) = delete;
+    Computing& operator=(const Computing&) = delete;
+
+private:
+    ProjectHandle& m_handle;
+    py::gil_scoped_release m_release;
 };
 
 using Handle = std::shared_ptr<ProjectHandle>;

@@ -132,10 +132,11 @@ py::dict tableDict(const hydraulics::StormTabTable& t) {
 
 py::dict verify(ProjectHandle& h, const std::string& system) {
     const std::string sys = h.systemNamed(system);
+    db::Database& db = h.db();
     network::VerificationResult r;
     {
-        py::gil_scoped_release release;
-        r = network::verifySystem(h.db(), sys, h.ui);
+        Computing computing(h);
+        r = network::verifySystem(db, sys, h.ui);
     }
     py::dict d;
     d["title"] = network::verificationTitle(sys);
@@ -172,7 +173,7 @@ py::dict sizePipes(ProjectHandle& h, const std::string& system, int group, py::o
     o.verifyFirst = verifyFirst;
     sizing::SizingResult r;
     {
-        py::gil_scoped_release release;
+        Computing computing(h);
         r = sizing::computePipeSizes(p, h.session, h.ui, sys, o);
     }
     py::list rows;
@@ -220,7 +221,7 @@ py::dict setFlowlines(ProjectHandle& h, const std::string& system, double minSlo
     o.verifyFirst = verifyFirst;
     flowline::FlowLineResult r;
     {
-        py::gil_scoped_release release;
+        Computing computing(h);
         r = flowline::setFlowLines(p, sys, o, h.ui);
     }
     py::dict d;
@@ -240,7 +241,7 @@ py::dict stormTabs(ProjectHandle& h, const std::string& system, const py::dict& 
     hydraulics::ComputeOutcome out;
     hydraulics::StormTabTable table;
     {
-        py::gil_scoped_release release;
+        Computing computing(h);
         out = hydraulics::computeHydraulics(p, h.session, h.ui, options, sys, verifyFirst);
         if (out.started && out.run.status == 0)
             table = hydraulics::stormTabTable(out.run.records, p.metric, out.options.useHydLength);
@@ -264,10 +265,11 @@ py::dict stormTabs(ProjectHandle& h, const std::string& system, const py::dict& 
 
 py::dict cost(ProjectHandle& h, const std::string& system, bool detail) {
     const std::string sys = h.systemNamed(system);
+    db::Database& db = h.db();
     cost::CostResult r;
     {
-        py::gil_scoped_release release;
-        r = cost::computeSystemCost(h.db(), sys, {detail}, h.ui);
+        Computing computing(h);
+        r = cost::computeSystemCost(db, sys, {detail}, h.ui);
     }
     py::dict d;
     d["title"] = cost::costReportTitle(sys);
@@ -285,7 +287,7 @@ py::dict review(ProjectHandle& h, const std::string& system) {
     const std::string sys = h.systemNamed(system);
     review::ReviewResult r;
     {
-        py::gil_scoped_release release;
+        Computing computing(h);
         r = review::reviewSystem(p, sys, review::loadCriteria(p));
     }
     py::list rows;
@@ -323,7 +325,7 @@ py::dict checkStorm(ProjectHandle& h, const std::string& system, const std::stri
     int status = -1;
     std::string comparison;
     {
-        py::gil_scoped_release release;
+        Computing computing(h);
         status = review::runScenario(p, h.session, h.ui, sys, hydraulics::runOptionsFrom(options, verifyFirst), storm,
                                      &lines);
         if (status == 0) comparison = review::comparisonJson(review::compareScenarios(*p.db, sys), p.metric);

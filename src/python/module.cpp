@@ -11,6 +11,7 @@
 #include "db/undo_history.h"
 #include "settings/data_folder.h"
 #include "python/bindings.h"
+#include "network/pipe_nodal_array.h"
 #include "python/records.h"
 #include "scripting/project_editor.h"
 
@@ -36,8 +37,13 @@ std::vector<std::string> ScriptUi::take() {
 
 db::Project& ProjectHandle::get() {
     if (!project) throw InputError("The project is closed.");
+    if (computing) throw InputError("The project is computing in another thread; wait for it to end.");
     return *project;
 }
+
+Computing::Computing(ProjectHandle& h) : m_handle((h.get(), h)) { m_handle.computing = true; }
+
+Computing::~Computing() { m_handle.computing = false; }
 
 ProjectHandle::~ProjectHandle() = default;
 
@@ -91,50 +97,67 @@ std::string typedText(const py::handle& value) {
 
 namespace {
 
-/// Reads a table's rows of one system in storage order.
+/// The rows of a table of one system as plain values, in storage order (the header record).
 Table readRows(db::Database& db, const std::string& table, const std::string& system) {
-    Table t;
-    t.fields = db.layout(table).fields;
-    for (std::size_t i = 0; i < t.fields.size(); ++i) t.index[toUpper(t.fields[i].name)] = i;
-    db::Statement st = db.prepare("SELECT * FROM " + db::quoteIdent(table) + " WHERE " +
-                                  db::quoteIdent("SYSTEM") + " = ? ORDER BY rowid");
+    db::Statement st = db.prepare("SELECT * FROM " + db::quoteIdent(table) + " WHERE " + db::quoteIdent("SYSTEM") +
+                                  " = ? ORDER BY rowid");
     st.bind(1, db::Value(trim(system)));
-    const int columns = st.columnCount();
+    std::vector<std::vector<db::Value>> rows;
     while (st.step()) {
         std::vector<db::Value> row;
-        row.reserve(static_cast<std::size_t>(columns));
-        for (int c = 0; c < columns; ++c) row.push_back(st.column(c));
-        t.rows.push_back(std::move(row));
+        for (int c = 0; c < st.columnCount(); ++c) row.push_back(st.column(c));
+        rows.push_back(std::move(row));
     }
-    return t;
+    return Table(db.layout(table).fields, rows);
 }
 
-/// The editor's records as a table: the field layout of the first, the values of each.
-Table tableOf(std::vector<scripting::Record> records, db::Database& db, const std::string& table) {
-    Table t;
-    for (const auto& f : db.layout(table).fields) t.fields.push_back(f);
-    for (std::size_t i = 0; i < t.fields.size(); ++i) t.index[toUpper(t.fields[i].name)] = i;
-    t.rows.reserve(records.size());
-    for (auto& r : records) {
-        std::vector<db::Value> row;
-        row.reserve(r.fields.size());
-        for (auto& f : r.fields) row.push_back(std::move(f.value));
-        t.rows.push_back(std::move(row));
-    }
-    return t;
+/// One record read by the editor (after a script wrote it), as a table of one row.
+Table tableOf(scripting::Record record, db::Database& db, const std::string& table) {
+    std::vector<db::Value> row;
+    for (auto& f : record.fields) row.push_back(std::move(f.value));
+    return Table(db.layout(table).fields, {row});
 }
 
 }  // namespace
 
-Table readSystemTable(ProjectHandle& h, const std::string& kind, const std::string& system) {
-    db::Database& db = h.db();
-    const std::string sys = h.systemNamed(system);
+Table readSystemTable(const Handle& h, const std::string& kind, const std::string& system) {
+    db::Database& db = h->db();
+    const std::string sys = h->systemNamed(system);
+    if (kind == "T16") return readRows(db, "T16", sys);
+    if (kind != "NODE" && kind != "REACH") throw InputError("Unknown table '" + kind + "'.");
     // Flow order, as the computations list the records: each reach after every reach that
     // drains into its upstream node; a node where its outgoing reach comes, the others last.
-    if (kind == "NODE") return tableOf(h.editor().nodes(sys), db, "NODE");
-    if (kind == "REACH") return tableOf(h.editor().reaches(sys), db, "REACH");
-    if (kind == "T16") return readRows(db, "T16", sys);
-    throw InputError("Unknown table '" + kind + "'.");
+    const auto loaded = network::loadReaches(db, sys);
+    const auto flow = network::computeFlowOrder(loaded);
+    std::vector<std::int64_t> rowids;
+    rowids.reserve(loaded.size());
+    for (std::size_t i : flow.order) rowids.push_back(loaded[i].reachRowid);
+    for (std::size_t i : flow.unplaced) rowids.push_back(loaded[i].reachRowid);
+    if (kind == "NODE") {
+        std::vector<std::int64_t> nodeRowids;
+        std::vector<std::string> names;
+        db::Statement st = db.prepare("SELECT rowid, " + db::quoteIdent("NAME") + " FROM " + db::quoteIdent("NODE") +
+                                      " WHERE " + db::quoteIdent("SYSTEM") + " = ? ORDER BY rowid");
+        st.bind(1, db::Value(sys));
+        std::unordered_map<std::string, std::size_t> byName;
+        while (st.step()) {
+            byName.emplace(network::nameKey(st.column(1).toText()), nodeRowids.size());
+            nodeRowids.push_back(st.column(0).toInt());
+        }
+        std::vector<bool> taken(nodeRowids.size(), false);
+        std::vector<std::int64_t> order;
+        order.reserve(nodeRowids.size());
+        auto take = [&](std::size_t i) {
+            if (!taken[i]) taken[i] = true, order.push_back(nodeRowids[i]);
+        };
+        for (std::size_t i : flow.order)
+            if (auto it = byName.find(network::nameKey(loaded[i].nodeName)); it != byName.end()) take(it->second);
+        for (std::size_t i : flow.unplaced)
+            if (auto it = byName.find(network::nameKey(loaded[i].nodeName)); it != byName.end()) take(it->second);
+        for (std::size_t i = 0; i < nodeRowids.size(); ++i) take(i);
+        rowids = std::move(order);
+    }
+    return Table(h, kind, sys, std::move(rowids));
 }
 
 namespace {
@@ -197,7 +220,12 @@ void bindProject(py::module_& m) {
                  h.recordEditor.reset();
                  h.project.reset();
              })
-        .def("table", &readSystemTable, py::arg("kind"), py::arg("system"))
+        .def(
+            "table",
+            [](const Handle& h, const std::string& kind, const std::string& system) {
+                return readSystemTable(h, kind, system);
+            },
+            py::arg("kind"), py::arg("system"))
         .def(
             "record",
             [](ProjectHandle& h, const std::string& kind, const std::string& system, const std::string& name) {
@@ -208,9 +236,7 @@ void bindProject(py::module_& m) {
                 else if (kind == "T16") r = h.editor().outfall(sys);
                 else throw InputError("Unknown table '" + kind + "'.");
                 if (!r) throw InputError("'" + trim(name) + "' is no longer in system " + sys + ".");
-                std::vector<scripting::Record> one;
-                one.push_back(std::move(*r));
-                return tableOf(std::move(one), h.db(), kind);
+                return tableOf(std::move(*r), h.db(), kind);
             },
             py::arg("kind"), py::arg("system"), py::arg("name"))
         .def("begin_change", [](ProjectHandle& h, const std::string& caption) { historyOf(h).beginStep(caption); })

@@ -34,7 +34,7 @@ TEST_F(RenumberCli, PrefixAndStartInRecordOrderAndByPosition) {
     const std::string oak = names(path, "OAKAVE");
     // the question is answered No without --yes: nothing changes
     CliRun no = cli(dir, "renumber " + p + " --system MAINST --prefix M --start 1");
-    EXPECT_EQ(no.code, 1) << no.out;
+    EXPECT_EQ(no.code, 3) << no.out;
     EXPECT_TRUE(has(no.out, "New node range will be M1 to M22. Proceed with node and reach renumbering.")) << no.out;
     EXPECT_TRUE(has(names(path, "MAINST"), "S-1 "));
 
@@ -54,15 +54,15 @@ TEST_F(RenumberCli, PrefixAndStartInRecordOrderAndByPosition) {
 
 TEST_F(RenumberCli, ClashesAndBadOrdersAreRefused) {
     CliRun clash = cli(dir, "--yes renumber " + p + " --system MAINST --prefix S- --start 31");
-    EXPECT_EQ(clash.code, 1);
+    EXPECT_EQ(clash.code, 3);
     EXPECT_TRUE(has(clash.out, "DUPLICATE NODE NAME: Node 'S-31' is assigned to system 'OAKAVE'.")) << clash.out;
     const std::string order = dir.file("order.txt");
     std::ofstream(order) << "S-1\nS-2\n";
     CliRun part = cli(dir, "--yes renumber " + p + " --system MAINST --prefix X --start 1 --order '" + order + "'");
-    EXPECT_EQ(part.code, 1);
+    EXPECT_EQ(part.code, 3);
     EXPECT_TRUE(has(part.out, "INCOMPLETE LIST")) << part.out;
     CliRun badStart = cli(dir, "--yes renumber " + p + " --system MAINST --prefix X --start 1,5");
-    EXPECT_EQ(badStart.code, 1) << badStart.out;
+    EXPECT_EQ(badStart.code, 3) << badStart.out;
     CliRun neither = cli(dir, "renumber " + p + " --system MAINST");
     EXPECT_NE(neither.code, 0);
     EXPECT_TRUE(has(names(path, "MAINST"), "S-1 S-2 S-3 "));
@@ -79,7 +79,7 @@ TEST_F(RenumberCli, MapFile) {
     EXPECT_EQ(db->scalar("SELECT NODE2 FROM REACH WHERE NODE1 = 'S-21'").toText(), "EW-1");
     std::ofstream(map) << "S-31,X\n";
     CliRun bad = cli(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'");
-    EXPECT_EQ(bad.code, 1);
+    EXPECT_EQ(bad.code, 3);
     EXPECT_TRUE(has(bad.out, "Node 'S-31' is not in system 'MAINST'.")) << bad.out;
 }
 
@@ -89,10 +89,10 @@ TEST_F(RenumberCli, DivideAndCombine) {
         db->execute("INSERT INTO T16 (SYSTEM) VALUES ('ELM')");
     }
     CliRun two = cli(dir, "divide " + p + " --system MAINST --to ELM S-9 S-11");
-    EXPECT_EQ(two.code, 1);
+    EXPECT_EQ(two.code, 3);
     EXPECT_TRUE(has(two.out, "A minimum of 3 nodes must be moved.")) << two.out;
     CliRun none = cli(dir, "divide " + p + " --system MAINST --to NOSUCH S-9 S-11 S-10");
-    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.code, 3);
     EXPECT_TRUE(has(none.out, "System 'NOSUCH' not found.")) << none.out;
     CliRun three = cli(dir, "divide " + p + " --system MAINST --to ELM S-9 S-11 S-10");
     ASSERT_EQ(three.code, 0) << three.out;
@@ -104,10 +104,10 @@ TEST_F(RenumberCli, DivideAndCombine) {
     }
 
     CliRun self = cli(dir, "combine " + p + " --from OAKAVE --to oakave");
-    EXPECT_EQ(self.code, 1);
+    EXPECT_EQ(self.code, 3);
     EXPECT_TRUE(has(self.out, "The 'From System' and 'Combine to System' cannot be the same system.")) << self.out;
     CliRun unknown = cli(dir, "combine " + p + " --from NOSUCH --to MAINST");
-    EXPECT_EQ(unknown.code, 1);
+    EXPECT_EQ(unknown.code, 3);
     CliRun merged = cli(dir, "--yes combine " + p + " --from ELM --to MAINST");
     ASSERT_EQ(merged.code, 0) << merged.out;
     EXPECT_TRUE(has(merged.out, "System merging complete.")) << merged.out;

@@ -114,7 +114,7 @@ TEST(Submittal, SystemThatCannotBeComputedStillGetsItsSheetsAndFailsTheCommand) 
     }
     const std::string pdf = dir.file("package.pdf");
     CliRun run = cli(dir, "submittal '" + sample + "' --all --out '" + pdf + "'");
-    EXPECT_EQ(run.code, 1) << run.out;
+    EXPECT_EQ(run.code, 3) << run.out;
     EXPECT_TRUE(has(run.out, "system MAINST could not be computed")) << run.out;
     const std::string text = shell("pdftotext -layout '" + pdf + "' -");
     EXPECT_TRUE(has(text, "THE STORM TABULATION COULD NOT BE COMPUTED"));

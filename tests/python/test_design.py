@@ -106,3 +106,28 @@ def test_a_check_storm_is_kept_beside_the_design_and_can_be_undone(sample):
     while len(sample.undo_steps) > steps:
         sample.undo()
     assert main.scenarios().rows == [] or main.scenarios().scenarios == []
+
+
+def test_other_threads_run_during_a_computation_and_are_kept_off_its_project(sample, sample_path, tmp_path):
+    # While a storm tabulation computes, the interpreter lock is free: this thread goes on, may
+    # use another project, and is refused the computing one rather than sharing its connection.
+    other_path = tmp_path / "other.mdb"
+    other_path.write_bytes(sample_path.read_bytes())
+    import threading
+    seen_refusal = False
+    with kolv.open(other_path) as other:
+        for _ in range(20):
+            worker = threading.Thread(target=lambda: sample.system("MAINST").storm_tabs())
+            worker.start()
+            while worker.is_alive():
+                try:
+                    sample.current_system
+                except kolv.InputError as refused:
+                    assert "computing in another thread" in str(refused)
+                    seen_refusal = True
+                    assert other.systems == ["MAINST", "OAKAVE"]
+            worker.join()
+            if seen_refusal:
+                break
+    assert seen_refusal
+    assert sample.system("MAINST").storm_tabs().ok  # usable again once the computation ended

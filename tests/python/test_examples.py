@@ -52,3 +52,6 @@ def test_a_system_built_from_coordinates_runs_the_design_sequence(tmp_path):
         rows = list(csv.DictReader(f))
     assert [r["from"] for r in rows][-1] == "A-5"
     assert len(rows) == 5
+    # the inlets stay above the grade line, and the review finds no error
+    assert all(float(r["clearance (ft)"]) > 0 for r in rows), rows
+    assert "review: 0 errors" in out

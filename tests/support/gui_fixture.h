@@ -1,8 +1,13 @@
 // Shared set-up of the GUI tests: main window options that keep the settings file in a
-// temporary folder, and the sample project opened with a recording port for the windows
-// that take a computation context. Header-only; only the GUI tests include it.
+// temporary folder, the sample project opened with a recording port for the windows that take
+// a computation context, and typing into a field as the engineer does. Header-only; only the
+// GUI tests include it.
 #pragma once
 
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QTest>
 #include <memory>
 #include <string>
 #include <utility>
@@ -14,6 +19,15 @@
 #include "ui/recording_ui.h"
 
 namespace kolv::test {
+
+/// Enters the field, clears it and types `text` key by key, as the engineer does.
+inline void type(QLineEdit* e, const QString& text) {
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(e, &in);
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, text);
+}
 
 /// Main window options for a test: every message goes to `recorder`, no geometry is restored
 /// or saved, and the settings file lives in `dir`.

@@ -23,6 +23,7 @@ enum ErrorCode : int {
     kErrDatabase = 3000,       ///< any other database engine fault
     kErrTextTooLong = 3163,    ///< value too long for a Text(n) field
     kErrNotAProject = 3343,    ///< unrecognised database format
+    kErrLocked = 3218,         ///< the file is locked by another program
 };
 
 /// A fault inside a command, with the numeric code of the error trap.

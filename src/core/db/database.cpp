@@ -28,8 +28,10 @@ void throwSqlite(sqlite3* db, int rc, const std::string& context) {
     case SQLITE_NOMEM: code = kErrOutOfMemory; break;
     default: break;
     }
-    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
         msg = "the project file is in use by another program (locked); try again when it is free";
+        code = kErrLocked;
+    }
     if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
         msg = "the project file is damaged (" + msg + ")";
     if ((rc & 0xff) == SQLITE_READONLY) msg = "the project file is read-only";

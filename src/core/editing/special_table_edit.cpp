@@ -19,8 +19,8 @@ bool confirmSpecialTableEdit(ui::UiPort& ui) {
                       ui::Icon::Exclamation, ui::Buttons::YesNo, ui::Answer::No) == ui::Answer::Yes;
 }
 
-TableGrid loadSystemRows(db::Database& db, const std::string& table, const std::string& system) {
-    TableGrid g;
+SpecialTableRows loadSystemRows(db::Database& db, const std::string& table, const std::string& system) {
+    SpecialTableRows g;
     g.table = table;
     RecordSet rs(db, table, "SYSTEM = ?", {trim(system)});
     for (const auto& f : rs.layout().fields) g.fields.push_back(f.name);

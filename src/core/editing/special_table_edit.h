@@ -13,7 +13,7 @@ namespace kolv::editors {
 bool confirmSpecialTableEdit(ui::UiPort& ui);
 
 /// A table of rows for direct editing: field names, and per row its rowid and texts.
-struct TableGrid {
+struct SpecialTableRows {
     std::string table;
     std::vector<std::string> fields;
     std::vector<long long> rowids;
@@ -21,7 +21,7 @@ struct TableGrid {
 };
 
 /// The rows of NODE or REACH of one system with every field as text (Null as "").
-TableGrid loadSystemRows(db::Database& db, const std::string& table, const std::string& system);
+SpecialTableRows loadSystemRows(db::Database& db, const std::string& table, const std::string& system);
 
 /// Writes one cell: "" stores Null, texts as typed, numbers only when the whole text reads as
 /// a number within the field's range (else `refusal` says why and nothing is written).

@@ -181,8 +181,8 @@ private:
     db::RecordSet m_pipes;
     db::RecordSet m_structures;
     db::RowWriter m_writer;
-    const db::FieldDef& m_elev1;
-    const db::FieldDef& m_elev2;
+    const db::FieldDef m_elev1;  ///< the written fields, for checking values as the file stores them
+    const db::FieldDef m_elev2;
     double m_minVelocityFtS = 0.0;
     double m_sizeLimitFt = 0.0;
     int m_decimals = 6;

@@ -85,9 +85,9 @@ void ReportEngine::setTemplate(const std::string& folder, const std::string& nam
     m_templatePath = folder.empty() ? name : withSlash(folder) + name;
 }
 
-void ReportEngine::setInputs(const ReportInputs& inputs) {
+void ReportEngine::setInputs(ReportInputs inputs) {
     std::string sel = m_inputs.selection, sort = m_inputs.sortField;
-    m_inputs = inputs;
+    m_inputs = std::move(inputs);
     if (m_inputs.selection.empty()) m_inputs.selection = sel;
     if (m_inputs.sortField.empty()) m_inputs.sortField = sort;
 }
@@ -106,11 +106,13 @@ void ReportEngine::run() {
         if (!note.isNull() && !note.toText().empty()) inputs.notes.push_back(note.toText());
     }
     if (m_destination == Destination::Csv) inputs.recordMarks.clear();  // data, not a printed page
-    ReportRunner runner(m_db, tpl, inputs);
+    ReportRunner runner(m_db, tpl, std::move(inputs));
     m_records = runner.content().recordCount;
     switch (m_destination) {
-    case Destination::Text: writeTextFile(m_target, runner.plainText()); return;
-    case Destination::Csv: writeTextFile(m_target, runner.csv()); return;
+    case Destination::Text:
+        writeTextFile(m_target, [&](std::ostream& out) { runner.writePlainText(out); });
+        return;
+    case Destination::Csv: writeTextFile(m_target, [&](std::ostream& out) { runner.writeCsv(out); }); return;
     default: break;
     }
     m_result = runner.layout();
@@ -123,9 +125,13 @@ void ReportEngine::run() {
 }
 
 void writeTextFile(const std::string& path, const std::string& text) {
+    writeTextFile(path, [&](std::ostream& out) { out << text; });
+}
+
+void writeTextFile(const std::string& path, const std::function<void(std::ostream&)>& write) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) throw Error(kErrFileNotFound, "The file " + path + " can not be written.");
-    out << text;
+    write(out);
     out.flush();
     if (!out) throw Error(kErrDiskFull, "The file " + path + " could not be written completely (disk full?).");
 }

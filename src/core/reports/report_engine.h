@@ -1,6 +1,8 @@
 // The report print engine: a template, a selection formula, a sort field and a destination, then run.
 #pragma once
 
+#include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,7 +68,7 @@ public:
     }
     void setPrinter(DocumentPrinter* printer) { m_printer = printer; }
     /// Values of {SYSTEM}, {UNITS}, {PROJECT}, {DATE}, {TIME}.
-    void setInputs(const ReportInputs& inputs);
+    void setInputs(ReportInputs inputs);
     const ReportInputs& inputs() const { return m_inputs; }
 
     /// Reads the template and the records, lays the report out and sends it to the destination.
@@ -91,5 +93,7 @@ private:
 
 /// Writes text to a file; throws kolv::Error (disk full / file not found codes) naming it.
 void writeTextFile(const std::string& path, const std::string& text);
+/// The same for text written piece by piece into the open file.
+void writeTextFile(const std::string& path, const std::function<void(std::ostream&)>& write);
 
 }  // namespace kolv::reports

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <ostream>
+#include <sstream>
 
 #include "common/text.h"
 #include "common/vb_format.h"
@@ -41,6 +43,47 @@ RowSet query(db::Database& db, const std::string& sql, const std::vector<db::Val
     return rs;
 }
 
+/// The fields a template reads, by upper-case table name, each once, in the order first read.
+std::map<std::string, std::vector<std::string>> fieldsRead(const ReportTemplate& t) {
+    std::vector<FieldRef> refs;
+    const auto take = [&](const std::vector<FieldRef>& f) { refs.insert(refs.end(), f.begin(), f.end()); };
+    take(t.title.fields());
+    for (const HeadingLine& h : t.headings) take(h.left.fields()), take(h.center.fields()), take(h.right.fields());
+    for (const JoinDef& j : t.joins) take(j.key.fields());
+    if (t.group) take(t.group->key.fields()), take(t.group->heading.fields());
+    for (const ColumnDef& c : t.columns) take(c.value.fields()), take(c.value2.fields());
+    for (const Interpolated& f : t.footers) take(f.fields());
+    std::map<std::string, std::vector<std::string>> out;
+    for (const FieldRef& r : refs) {
+        auto& list = out[toUpper(r.table)];
+        const std::string field = toUpper(r.field);
+        if (std::find(list.begin(), list.end(), field) == list.end()) list.push_back(field);
+    }
+    return out;
+}
+
+/// The select list of a table read for a report: only the fields the template reads (and
+/// `always`, when the table has it), so a report over tens of thousands of wide rows holds a
+/// few values per row. A field the file does not have is left out and reads as empty, as it
+/// would from the whole row.
+std::string selectList(db::Database& db, const std::string& table, const std::vector<std::string>& read,
+                       const std::vector<std::string>& always) {
+    const db::TableLayout& layout = db.layout(table);
+    std::string list;
+    std::vector<std::string> seen;
+    const auto add = [&](const std::string& field) {
+        const long at = layout.position(field);
+        if (at < 0) return;
+        const std::string& name = layout.fields[static_cast<std::size_t>(at)].name;
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) return;
+        seen.push_back(name);
+        list += (list.empty() ? "" : ", ") + db::quoteIdent(name);
+    };
+    for (const auto& f : read) add(f);
+    for (const auto& f : always) add(f);
+    return list.empty() ? "rowid" : list;
+}
+
 /// A Single field holds about 7 significant digits: 2.675 stored as 2.67499995 shows "2.68".
 db::Value singleValue(const db::Value& v) {
     if (!v.isReal()) return v;
@@ -61,7 +104,15 @@ std::string csvField(const std::string& s) {
 /// Values of the current record, its joined rows, T0 and the report variables.
 class ReportRunner::Context : public ValueSource {
 public:
-    Context(db::Database& db, const ReportTemplate& tpl, const ReportInputs& in) : m_db(db), m_tpl(tpl), m_in(in) {}
+    Context(db::Database& db, const ReportTemplate& tpl, const ReportInputs& in)
+        : m_db(db), m_tpl(tpl), m_in(in), m_fieldsRead(fieldsRead(tpl)) {}
+
+    /// The fields of `table` the template reads.
+    const std::vector<std::string>& fieldsOf(const std::string& table) const {
+        static const std::vector<std::string> none;
+        auto it = m_fieldsRead.find(toUpper(table));
+        return it == m_fieldsRead.end() ? none : it->second;
+    }
 
     RowSet records;
     std::size_t current = 0;
@@ -119,7 +170,12 @@ private:
         std::string cacheKey = table + "\x1f" + field + "\x1f" + db::compareKey(key);
         auto it = m_joins.find(cacheKey);
         if (it != m_joins.end()) return it->second;
-        std::string sql = "SELECT * FROM " + db::quoteIdent(table) + " WHERE " + db::quoteIdent(field) +
+        // The system header is read whole: the design storm line reads fields no template names.
+        // Every other joined table gives only the fields the template reads, since a join is
+        // kept for each key met, which may be one per record.
+        const bool whole = equalsIgnoreCase(table, "T16") || equalsIgnoreCase(table, "T0");
+        std::string sql = "SELECT " + (whole ? std::string("*") : selectList(m_db, table, fieldsOf(table), {})) +
+                          " FROM " + db::quoteIdent(table) + " WHERE " + db::quoteIdent(field) +
                           " = ? ORDER BY rowid LIMIT 1";
         // Names are compared trimmed, as they are everywhere else.
         db::Value k = key.isText() ? db::Value(trim(key.toText())) : key;
@@ -150,6 +206,7 @@ private:
     mutable RowSet m_t0;
     mutable bool m_t0Loaded = false;
     mutable std::map<std::string, RowSet> m_joins;
+    std::map<std::string, std::vector<std::string>> m_fieldsRead;
 };
 
 ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportInputs inputs)
@@ -165,7 +222,9 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
         order.push_back(term + (k.descending ? " DESC" : " ASC"));
     }
     order.push_back(db::quoteIdent(m_tpl.source) + ".rowid");  // ties keep their storage order
-    m_sql = "SELECT * FROM " + db::quoteIdent(m_tpl.source);
+    // SYSTEM names the system of a report run without one.
+    m_sql = "SELECT " + selectList(m_db, m_tpl.source, m_ctx->fieldsOf(m_tpl.source), {"SYSTEM"}) + " FROM " +
+            db::quoteIdent(m_tpl.source);
     if (!cond.where.empty()) m_sql += " WHERE " + cond.where;
     m_sql += " ORDER BY ";
     for (std::size_t i = 0; i < order.size(); ++i) m_sql += (i ? ", " : "") + order[i];
@@ -191,6 +250,7 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
         m_content.items.push_back(std::move(it));
     };
 
+    const bool twoLines = m_tpl.twoLineRecords();
     std::string groupKey;
     bool inGroup = false;
     std::size_t lastRecord = 0;
@@ -215,6 +275,9 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
         ReportContent::Item it;
         it.kind = ReportContent::Kind::Record;
         it.record = r;
+        it.cells.reserve(n);
+        it.numeric.reserve(n);
+        if (twoLines) it.cells2.reserve(n);
         for (std::size_t c = 0; c < n; ++c) {
             const ColumnDef& col = cols[c];
             db::Value v = col.value.evaluate(*m_ctx);
@@ -230,6 +293,7 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
             }
             it.cells.push_back(text);
             it.numeric.push_back(isNum);
+            if (!twoLines) continue;  // one line per record: no second cells to hold
             std::string text2;
             if (!col.value2.empty()) {
                 db::Value v2 = col.value2.evaluate(*m_ctx);
@@ -508,7 +572,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) c
     return out;
 }
 
-std::string ReportRunner::plainText() const {
+void ReportRunner::writePlainText(std::ostream& out) const {
     const ReportTemplate& t = m_tpl;
     // Characters are all one width here: a column is as wide as its widest heading or cell.
     std::vector<std::size_t> width;
@@ -537,17 +601,16 @@ std::string ReportRunner::plainText() const {
         for (std::size_t c = 0; c < cells.size(); ++c) line += (c ? " " : "") + place(cells[c], width[c], t.columns[c].align);
         return rtrim(line) + "\n";
     };
-    std::string out;
     std::string title = headingText(t.title, 0, 1);
-    if (!title.empty()) out += title + "\n";
+    if (!title.empty()) out << title + "\n";
     for (const HeadingLine& h : t.headings) {
         std::string l = headingText(h.left, 0, 1), c = headingText(h.center, 0, 1), r = headingText(h.right, 0, 1);
         std::string line = l;
         for (const auto& part : {c, r})
             if (!part.empty()) line += (line.empty() ? "" : "    ") + part;
-        out += line + "\n";
+        out << line + "\n";
     }
-    out += "\n";
+    out << "\n";
     std::size_t headLines = 0;
     for (const auto& c : t.columns) headLines = std::max(headLines, c.heading.size());
     for (std::size_t line = 0; line < headLines; ++line) {
@@ -556,18 +619,18 @@ std::string ReportRunner::plainText() const {
             std::size_t offset = headLines - c.heading.size();
             cells.push_back(line < offset ? std::string() : c.heading[line - offset]);
         }
-        out += row(cells);
+        out << row(cells);
     }
     std::size_t total = 0;
     for (auto w : width) total += w + 1;
-    out += std::string(total > 0 ? total - 1 : 0, '-') + "\n";
+    out << std::string(total > 0 ? total - 1 : 0, '-') + "\n";
     bool twoLines = t.twoLineRecords();
     for (const auto& it : m_content.items) {
         switch (it.kind) {
-        case ReportContent::Kind::GroupHeading: out += "\n" + it.text + "\n"; break;
+        case ReportContent::Kind::GroupHeading: out << "\n" + it.text + "\n"; break;
         case ReportContent::Kind::Record:
-            out += row(it.cells);
-            if (twoLines) out += row(it.cells2);
+            out << row(it.cells);
+            if (twoLines) out << row(it.cells2);
             break;
         case ReportContent::Kind::GroupTotal:
         case ReportContent::Kind::ReportTotal: {
@@ -575,18 +638,22 @@ std::string ReportRunner::plainText() const {
             std::size_t lead = line.find_first_not_of(' ');
             if (lead == std::string::npos || lead > it.text.size()) line = it.text + line.substr(std::min(line.size(), it.text.size()));
             else line = it.text + "\n" + line;
-            out += line;
+            out << line;
             break;
         }
-        case ReportContent::Kind::Footer: out += it.text + "\n"; break;
+        case ReportContent::Kind::Footer: out << it.text + "\n"; break;
         }
     }
-    return out;
 }
 
-std::string ReportRunner::csv() const {
+std::string ReportRunner::plainText() const {
+    std::ostringstream out;
+    writePlainText(out);
+    return out.str();
+}
+
+void ReportRunner::writeCsv(std::ostream& out) const {
     const ReportTemplate& t = m_tpl;
-    std::string out;
     bool first = true;
     auto headingOf = [](const ColumnDef& c) {
         std::string h;
@@ -595,20 +662,25 @@ std::string ReportRunner::csv() const {
         return h;
     };
     for (const auto& c : t.columns) {
-        out += (first ? "" : ",") + csvField(headingOf(c));
+        out << (first ? "" : ",") + csvField(headingOf(c));
         first = false;
-        if (!c.value2.empty()) out += "," + csvField(headingOf(c) + " (2)");
+        if (!c.value2.empty()) out << "," + csvField(headingOf(c) + " (2)");
     }
-    out += "\r\n";
+    out << "\r\n";
     for (const auto& it : m_content.items) {
         if (it.kind != ReportContent::Kind::Record) continue;
         for (std::size_t c = 0; c < t.columns.size(); ++c) {
-            out += (c ? "," : "") + csvField(it.cells[c]);
-            if (!t.columns[c].value2.empty()) out += "," + csvField(it.cells2[c]);
+            out << (c ? "," : "") + csvField(it.cells[c]);
+            if (!t.columns[c].value2.empty()) out << "," + csvField(it.cells2[c]);
         }
-        out += "\r\n";
+        out << "\r\n";
     }
-    return out;
+}
+
+std::string ReportRunner::csv() const {
+    std::ostringstream out;
+    writeCsv(out);
+    return out.str();
 }
 
 std::string currentDateText() {

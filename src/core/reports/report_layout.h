@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <map>
 #include <string>
@@ -44,7 +45,7 @@ struct ReportContent {
         Kind kind = Kind::Record;
         std::string text;                 ///< group heading or footer text
         std::vector<std::string> cells;   ///< one per column (records and totals)
-        std::vector<std::string> cells2;  ///< second lines ("" when none)
+        std::vector<std::string> cells2;  ///< second lines ("" when none); none at all in one-line reports
         std::vector<bool> numeric;        ///< cell holds a number (a number too wide shows ###)
         std::size_t record = 0;           ///< index of the record it belongs to (for page headings)
         bool groupStart = false;          ///< first item of a group that starts a new page
@@ -80,8 +81,11 @@ public:
     LayoutResult layout(const std::function<void(Page&&)>& pageDone) const;
     /// The report as plain text: title, headings, column headings, the rows in fixed columns.
     std::string plainText() const;
+    /// The same text written line by line, so a long report is never held twice.
+    void writePlainText(std::ostream& out) const;
     /// The records as comma-separated values, one heading row (second lines get their own columns).
     std::string csv() const;
+    void writeCsv(std::ostream& out) const;
 
     /// The SQL the records were read with (for the report data display and the tests).
     const std::string& sql() const { return m_sql; }

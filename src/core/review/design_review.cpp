@@ -2,8 +2,13 @@
 #include "review/design_review.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <fmt/format.h>
+#include <functional>
+#include <ostream>
+#include <sstream>
 #include <unordered_map>
 
 #include "common/text.h"
@@ -59,6 +64,32 @@ struct Result {
 
 std::string key(const std::string& name) { return db::compareKey(db::Value(trim(name))); }
 
+/// Orders the findings worst first, keeping the order they were found in within a severity.
+/// The findings are moved into place along the cycles of the permutation, so a review of tens
+/// of thousands of findings needs one number per finding beside them, not a second copy.
+void worstFirst(std::vector<Finding>& findings) {
+    constexpr int kLevels = 3;
+    const auto level = [](const Finding& f) { return std::clamp(static_cast<int>(f.severity), 0, kLevels - 1); };
+    std::array<std::size_t, kLevels> next{};
+    for (const Finding& f : findings) ++next[static_cast<std::size_t>(level(f))];
+    // places of the worst level first: Error, then Warning, then Note
+    std::size_t start = 0;
+    for (int l = kLevels - 1; l >= 0; --l) {
+        const std::size_t count = next[static_cast<std::size_t>(l)];
+        next[static_cast<std::size_t>(l)] = start;
+        start += count;
+    }
+    std::vector<std::uint32_t> to(findings.size());
+    for (std::size_t i = 0; i < findings.size(); ++i)
+        to[i] = static_cast<std::uint32_t>(next[static_cast<std::size_t>(level(findings[i]))]++);
+    for (std::size_t i = 0; i < findings.size(); ++i)
+        while (to[i] != i) {
+            const std::size_t j = to[i];
+            std::swap(findings[i], findings[j]);
+            std::swap(to[i], to[j]);
+        }
+}
+
 class Reviewer {
 public:
     Reviewer(db::Project& project, const std::string& system, const DesignCriteria& c)
@@ -80,8 +111,7 @@ public:
                 velocity ? speed(b.value) : b.value, velocity ? speed(b.limit) : b.limit,
                 velocity ? speedUnit() : "%", sizing::governingText(b.rule));
         }
-        std::stable_sort(m_out.findings.begin(), m_out.findings.end(),
-                         [](const Finding& a, const Finding& b) { return a.severity > b.severity; });
+        worstFirst(m_out.findings);
         return std::move(m_out);
     }
 
@@ -373,45 +403,60 @@ void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::stri
     }
 }
 
+void writeReviewText(const ReviewResult& r, const std::function<void(const std::string&)>& line) {
+    line("Design review of system " + r.system);
+    if (!r.hasResults) line("No results of Step 2 or Step 4: only the network itself was checked.");
+    line(padRight("Severity", 9) + padRight("Node", 9) + padRight("Reach", 9) + padRight("Quantity", 34) +
+         padLeft("Value", 12) + padLeft("Limit", 12) + "  " + padRight("Unit", 6) + "Rule");
+    line(std::string(110, '-'));
+    for (const Finding& f : r.findings)
+        line(padRight(severityName(f.severity), 9) + padRight(f.node, 9) + padRight(f.reach, 9) +
+             padRight(f.quantity, 34) + padLeft(number(f.value), 12) + padLeft(number(f.limit), 12) + "  " +
+             padRight(f.unit, 6) + f.rule);
+    line(fmt::format("{} errors, {} warnings, {} notes.", r.count(Severity::Error), r.count(Severity::Warning),
+                     r.count(Severity::Note)));
+}
+
 std::vector<std::string> reviewText(const ReviewResult& r) {
     std::vector<std::string> lines;
-    lines.push_back("Design review of system " + r.system);
-    if (!r.hasResults) lines.push_back("No results of Step 2 or Step 4: only the network itself was checked.");
-    lines.push_back(padRight("Severity", 9) + padRight("Node", 9) + padRight("Reach", 9) + padRight("Quantity", 34) +
-                    padLeft("Value", 12) + padLeft("Limit", 12) + "  " + padRight("Unit", 6) + "Rule");
-    lines.push_back(std::string(110, '-'));
-    for (const Finding& f : r.findings)
-        lines.push_back(padRight(severityName(f.severity), 9) + padRight(f.node, 9) + padRight(f.reach, 9) +
-                        padRight(f.quantity, 34) + padLeft(number(f.value), 12) + padLeft(number(f.limit), 12) + "  " +
-                        padRight(f.unit, 6) + f.rule);
-    lines.push_back(fmt::format("{} errors, {} warnings, {} notes.", r.count(Severity::Error), r.count(Severity::Warning),
-                                r.count(Severity::Note)));
+    writeReviewText(r, [&](const std::string& l) { lines.push_back(l); });
     return lines;
 }
 
-std::string reviewCsv(const ReviewResult& r) {
-    std::string out = "severity,node,reach,quantity,value,limit,unit,rule\r\n";
+void writeReviewCsv(const ReviewResult& r, std::ostream& out) {
+    out << "severity,node,reach,quantity,value,limit,unit,rule\r\n";
     for (const Finding& f : r.findings)
-        out += std::string(severityName(f.severity)) + "," + csvCell(f.node) + "," + csvCell(f.reach) + "," +
-               csvCell(f.quantity) + "," + number(f.value) + "," + number(f.limit) + "," + csvCell(f.unit) + "," +
-               csvCell(f.rule) + "\r\n";
-    return out;
+        out << std::string(severityName(f.severity)) + "," + csvCell(f.node) + "," + csvCell(f.reach) + "," +
+                   csvCell(f.quantity) + "," + number(f.value) + "," + number(f.limit) + "," + csvCell(f.unit) +
+                   "," + csvCell(f.rule) + "\r\n";
+}
+
+std::string reviewCsv(const ReviewResult& r) {
+    std::ostringstream out;
+    writeReviewCsv(r, out);
+    return out.str();
+}
+
+void writeReviewJson(const ReviewResult& r, std::ostream& out) {
+    out << "{\n  \"system\": " + jsonQuoted(r.system) + ",\n  \"has_results\": " +
+               (r.hasResults ? "true" : "false") +
+               fmt::format(",\n  \"errors\": {},\n  \"warnings\": {},\n  \"notes\": {},\n  \"findings\": [",
+                           r.count(Severity::Error), r.count(Severity::Warning), r.count(Severity::Note));
+    for (std::size_t i = 0; i < r.findings.size(); ++i) {
+        const Finding& f = r.findings[i];
+        out << std::string(i ? "," : "") + "\n    {\"severity\": " + jsonQuoted(severityName(f.severity)) +
+                   ", \"node\": " + jsonQuoted(f.node) + ", \"reach\": " + jsonQuoted(f.reach) +
+                   ", \"quantity\": " + jsonQuoted(f.quantity) + ", \"value\": " + number(f.value) +
+                   ", \"limit\": " + number(f.limit) + ", \"unit\": " + jsonQuoted(f.unit) +
+                   ", \"rule\": " + jsonQuoted(f.rule) + "}";
+    }
+    out << (r.findings.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }
 
 std::string reviewJson(const ReviewResult& r) {
-    std::string out = "{\n  \"system\": " + jsonQuoted(r.system) + ",\n  \"has_results\": " +
-                      (r.hasResults ? "true" : "false") +
-                      fmt::format(",\n  \"errors\": {},\n  \"warnings\": {},\n  \"notes\": {},\n  \"findings\": [",
-                                  r.count(Severity::Error), r.count(Severity::Warning), r.count(Severity::Note));
-    for (std::size_t i = 0; i < r.findings.size(); ++i) {
-        const Finding& f = r.findings[i];
-        out += std::string(i ? "," : "") + "\n    {\"severity\": " + jsonQuoted(severityName(f.severity)) +
-               ", \"node\": " + jsonQuoted(f.node) + ", \"reach\": " + jsonQuoted(f.reach) +
-               ", \"quantity\": " + jsonQuoted(f.quantity) + ", \"value\": " + number(f.value) +
-               ", \"limit\": " + number(f.limit) + ", \"unit\": " + jsonQuoted(f.unit) + ", \"rule\": " + jsonQuoted(f.rule) + "}";
-    }
-    out += r.findings.empty() ? "]\n}\n" : "\n  ]\n}\n";
-    return out;
+    std::ostringstream out;
+    writeReviewJson(r, out);
+    return out.str();
 }
 
 }  // namespace kolv::review

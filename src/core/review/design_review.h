@@ -1,6 +1,8 @@
 // Design review: every reach and node of a system held to the project's criteria and its last results.
 #pragma once
 
+#include <functional>
+#include <iosfwd>
 #include <map>
 #include <string>
 #include <vector>
@@ -55,9 +57,13 @@ void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::stri
 
 /// The findings as text lines (a heading, one line per finding, a count line).
 std::vector<std::string> reviewText(const ReviewResult& r);
+/// The same lines, each handed to `line` as it is made (a long review is never held twice).
+void writeReviewText(const ReviewResult& r, const std::function<void(const std::string&)>& line);
 /// The findings as CSV (RFC 4180 quoting), with a heading row.
 std::string reviewCsv(const ReviewResult& r);
+void writeReviewCsv(const ReviewResult& r, std::ostream& out);
 /// The findings as a JSON document.
 std::string reviewJson(const ReviewResult& r);
+void writeReviewJson(const ReviewResult& r, std::ostream& out);
 
 }  // namespace kolv::review

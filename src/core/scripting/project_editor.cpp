@@ -17,6 +17,7 @@
 #include "diagram/diagram_model.h"
 #include "editing/next_node_name.h"
 #include "editing/outfall_header.h"
+#include "editing/survey_lengths.h"
 #include "editing/systems.h"
 #include "network/pipe_nodal_array.h"
 
@@ -227,6 +228,11 @@ EditResult ProjectEditor::setField(RecordKind kind, const std::string& system, c
     // the reaches into the outfall follow its new name
     if (f->name == "OUT_NODE" && !oldOutfall.empty())
         m_db.execute("UPDATE REACH SET NODE2 = ? WHERE SYSTEM = ? AND NODE2 = ?", {v, sys, oldOutfall});
+    // on survey coordinates a moved node, a new downstream end or a switch turned on is measured again
+    if (f->name == "XD" || f->name == "YD")
+        editing::updateReachLengths(m_db, sys, kind == RecordKind::Outfall ? trim(rs.text("OUT_NODE")) : key);
+    else if (kind == RecordKind::Reach && (f->name == "NODE2" || f->name == "CALC_PIPEL"))
+        editing::updateReachLengths(m_db, sys, key);
     tx.commit();
     return EditResult::done();
 }

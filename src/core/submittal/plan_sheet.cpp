@@ -6,12 +6,12 @@
 #include <map>
 
 #include "common/text.h"
-#include "common/units.h"
 #include "common/vb_format.h"
 #include "diagram/diagram_model.h"
 #include "diagram/label_placement.h"
 #include "diagram/labels.h"
 #include "diagram/palette.h"
+#include "diagram/symbol_geometry.h"
 #include "ui/ui_port.h"
 
 namespace kolv::submittal {
@@ -25,29 +25,6 @@ namespace {
 
 std::uint32_t rgb(const diagram::Rgb& c) {
     return (static_cast<std::uint32_t>(c.r) << 16) | (static_cast<std::uint32_t>(c.g) << 8) | c.b;
-}
-
-/// Outline of a palette symbol centred at (x, y), `size` points across.
-std::vector<std::pair<double, double>> symbolOutline(diagram::Shape shape, double x, double y, double size) {
-    const double h = size / 2;
-    std::vector<std::pair<double, double>> p;
-    auto regular = [&](int n, double turn) {
-        for (int i = 0; i < n; ++i) {
-            double a = turn + 2 * units::kPi * i / n;
-            p.emplace_back(x + h * std::cos(a), y + h * std::sin(a));
-        }
-    };
-    switch (shape) {
-    case diagram::Shape::Circle: regular(20, 0); break;
-    case diagram::Shape::Square: p = {{x - h, y - h}, {x + h, y - h}, {x + h, y + h}, {x - h, y + h}}; break;
-    case diagram::Shape::Diamond: p = {{x, y - h}, {x + h, y}, {x, y + h}, {x - h, y}}; break;
-    case diagram::Shape::Triangle: p = {{x, y - h}, {x + h, y + h}, {x - h, y + h}}; break;
-    case diagram::Shape::InvertedTriangle: p = {{x - h, y - h}, {x + h, y - h}, {x, y + h}}; break;
-    case diagram::Shape::Hexagon: regular(6, 0); break;
-    case diagram::Shape::Trapezoid: p = {{x - h / 2, y - h}, {x + h / 2, y - h}, {x + h, y + h}, {x - h, y + h}}; break;
-    case diagram::Shape::Bar: p = {{x - h, y - h / 3}, {x + h, y - h / 3}, {x + h, y + h / 3}, {x - h, y + h / 3}}; break;
-    }
-    return p;
 }
 
 reports::Shape::Dash dashOf(diagram::PenStyle s) {
@@ -140,6 +117,8 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
                     std::to_string(displaySet) + ".");
     }
 
+    // symbols and arrows a little smaller than on the screen, and smaller again on a crowded sheet
+    const double symbolScale = data->entities.size() > 2000 ? 0.25 : data->entities.size() > 300 ? 0.45 : 0.7;
     std::map<std::string, std::size_t> at;  // upper-case name -> entity
     for (std::size_t i = 0; i < data->entities.size(); ++i) at.emplace(toUpper(data->entities[i].name), i);
     for (const auto& r : data->relations) {
@@ -149,14 +128,23 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         const auto& style = palette.relation(diagram::kPipeClasses[static_cast<std::size_t>(cls)]);
         const auto& ea = data->entities[a->second];
         const auto& eb = data->entities[b->second];
-        addLine(page, X(ea.x), Y(ea.y), X(eb.x), Y(eb.y), std::max(0.5, style.width * 0.5), rgb(style.color),
-                dashOf(style.style));
+        const double widthPt = std::max(0.5, style.width * 0.5);
+        addLine(page, X(ea.x), Y(ea.y), X(eb.x), Y(eb.y), widthPt, rgb(style.color), dashOf(style.style));
+        // the flow arrow of the window, at the symbols' scale
+        auto head = diagram::flowArrow(X(ea.x), Y(ea.y), X(eb.x), Y(eb.y), widthPt / symbolScale, symbolScale);
+        if (head.empty()) continue;
+        reports::Shape arrow;
+        arrow.points = std::move(head);
+        arrow.closed = true;
+        arrow.filled = true;
+        arrow.fill = rgb(style.color);
+        arrow.widthPt = 0;
+        page.shapes.push_back(std::move(arrow));
     }
-    const double symbolScale = data->entities.size() > 2000 ? 0.25 : data->entities.size() > 300 ? 0.45 : 0.7;
     for (const auto& e : data->entities) {
         const auto& style = palette.entity(e.className);
         reports::Shape sh;
-        sh.points = symbolOutline(style.shape, X(e.x), Y(e.y), std::max(2.0, style.size * symbolScale));
+        sh.points = diagram::symbolPolygon(style.shape, std::max(2.0, style.size * symbolScale), X(e.x), Y(e.y));
         sh.closed = true;
         sh.filled = true;
         sh.fill = rgb(style.fill);

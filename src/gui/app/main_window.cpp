@@ -53,6 +53,7 @@
 #include "gui/app/info_dialogs.h"
 #include "gui/app/outfall_header_dialog.h"
 #include "gui/app/project_file_dialogs.h"
+#include "gui/app/readable_palette.h"
 #include "gui/app/project_setup_dialog.h"
 #include "gui/app/special_table_dialog.h"
 #include "gui/app/systems_dialog.h"
@@ -105,6 +106,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
         start = start.boundedTo(screen->availableGeometry().size() * 0.92);
     resize(start);
     setAcceptDrops(true);
+    keepAlternateRowsReadable(this);
 }
 
 MainWindow::~MainWindow() { db::Database::setDefaultBusyNotice({}); }

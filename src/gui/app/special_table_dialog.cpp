@@ -36,7 +36,7 @@ SpecialTableDialog::SpecialTableDialog(db::Database& db, std::string system, ui:
 
 QTableWidget* SpecialTableDialog::grid(const std::string& table) {
     auto* t = new QTableWidget;
-    editors::TableGrid g;
+    editors::SpecialTableRows g;
     try {
         g = editors::loadSystemRows(m_db, table, m_system);
     } catch (const std::exception& e) {

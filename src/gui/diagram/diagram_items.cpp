@@ -13,7 +13,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "common/units.h"
+#include "diagram/symbol_geometry.h"
 
 namespace kolv::gui::diagram {
 
@@ -106,28 +106,17 @@ bool onScreen(const QPainter* painter) {
 QColor toColor(kolv::diagram::Rgb c) { return QColor(c.r, c.g, c.b); }
 
 QPainterPath symbolPath(Shape shape, double size) {
-    const double h = size / 2;
+    // the outline the plan sheet draws too
+    const kolv::diagram::SymbolOutline o = kolv::diagram::symbolOutline(shape, size);
     QPainterPath p;
-    auto polygon = [&](std::initializer_list<QPointF> pts) {
-        p.addPolygon(QPolygonF(QList<QPointF>(pts)));
-        p.closeSubpath();
-    };
-    switch (shape) {
-        case Shape::Circle: p.addEllipse(QPointF(0, 0), h, h); break;
-        case Shape::Square: p.addRect(-h, -h, size, size); break;
-        case Shape::Diamond: polygon({{0, -h * 1.2}, {h * 1.2, 0}, {0, h * 1.2}, {-h * 1.2, 0}}); break;
-        case Shape::Triangle: polygon({{0, -h * 1.15}, {h * 1.1, h * 0.85}, {-h * 1.1, h * 0.85}}); break;
-        case Shape::InvertedTriangle: polygon({{-h * 1.1, -h * 0.85}, {h * 1.1, -h * 0.85}, {0, h * 1.15}}); break;
-        case Shape::Hexagon: {
-            QPolygonF poly;
-            for (int i = 0; i < 6; ++i) poly << QPointF(h * std::cos(units::kPi / 3 * i), h * std::sin(units::kPi / 3 * i));
-            p.addPolygon(poly);
-            p.closeSubpath();
-            break;
-        }
-        case Shape::Trapezoid: polygon({{-h, h * 0.6}, {h, h * 0.6}, {h * 0.55, -h * 0.6}, {-h * 0.55, -h * 0.6}}); break;
-        case Shape::Bar: p.addRect(-h, -h * 0.35, size, size * 0.35); break;
+    if (o.circle()) {
+        p.addEllipse(QPointF(0, 0), o.radius, o.radius);
+        return p;
     }
+    QPolygonF poly;
+    for (const auto& [x, y] : o.points) poly << QPointF(x, y);
+    p.addPolygon(poly);
+    p.closeSubpath();
     return p;
 }
 
@@ -279,15 +268,11 @@ QPen reachPen(const kolv::diagram::RelationStyle& style) {
 }
 
 QPolygonF arrowHead(const QLineF& line, double penWidth, double unitsPerPixel) {
-    const double scale = 1 / unitsPerPixel;  // view pixels per diagram unit
-    const double lengthPx = line.length() * scale;
-    if (lengthPx < 24) return {};
-    const double a = 11 / scale, w = (4.5 + penWidth / 2) / scale;
-    const QPointF dir = (line.p2() - line.p1()) / line.length();
-    const QPointF normal(-dir.y(), dir.x());
-    const QPointF tip = (line.p1() + line.p2()) / 2 + dir * (a / 2);
+    // the arrow the plan sheet draws too, sized in view pixels
     QPolygonF head;
-    head << tip << tip - dir * a + normal * w << tip - dir * a - normal * w;
+    for (const auto& [x, y] :
+         kolv::diagram::flowArrow(line.x1(), line.y1(), line.x2(), line.y2(), penWidth, unitsPerPixel))
+        head << QPointF(x, y);
     return head;
 }
 

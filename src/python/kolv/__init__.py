@@ -31,7 +31,7 @@ from .errors import DatabaseError, Error, InputError, NotAProject, ProjectLocked
 
 __all__ = [
     "new", "open", "Project", "System", "Records", "Record", "Result", "Definitions", "Grid",
-    "TimeIntensityTables", "Error", "InputError", "DatabaseError", "ProjectLocked", "NotAProject",
+    "TimeIntensityTables", "storm_tab_options", "Error", "InputError", "DatabaseError", "ProjectLocked", "NotAProject",
     "ProjectNotFound",
 ]
 
@@ -175,19 +175,30 @@ class Record:
             positions[name] = pos
         return pos
 
+    def _value(self, pos):
+        owner = self._owner
+        if self._table is owner._table:
+            column = owner._columns.get(pos)
+            if column is None:
+                column = owner._columns[pos] = owner._table.column(pos)
+            return column[self._row]
+        return self._table.value(self._row, pos)
+
     def __getattr__(self, name):
         if name.startswith("__"):
             raise AttributeError(name)
-        pos = self._position(name)
-        if pos < 0:
-            raise AttributeError("%s has no field %r" % (self._owner.kind_caption, name))
-        return self._table.value(self._row, pos)
+        pos = self._owner._positions.get(name)
+        if pos is None:
+            pos = self._position(name)
+            if pos < 0:
+                raise AttributeError("%s has no field %r" % (self._owner.kind_caption, name))
+        return self._value(pos)
 
     def __getitem__(self, name):
         pos = self._position(name)
         if pos < 0:
             raise KeyError(name)
-        return self._table.value(self._row, pos)
+        return self._value(pos)
 
     def __setattr__(self, name, value):
         self._set(name, value)
@@ -232,11 +243,13 @@ class Record:
 
 
 class Records(_Sequence):
-    """The nodes or reaches of a system in flow order, as they were when read.
+    """The nodes or reaches of a system in flow order.
 
     ``len(nodes)``, ``nodes[0]``, ``nodes["S-12"]`` (by name, any case), ``"S-12" in nodes``,
-    iteration. ``system.nodes`` reads the records again; a view taken before a design step
-    shows the values from before it.
+    iteration. The records are the ones the system had when the view was taken; each field is
+    read for all of them the first time one of them is asked for it, so reading a few fields of
+    a large system reads only those. Ask ``system.nodes`` again after a design step or an edit
+    made elsewhere to see the values it wrote.
     """
 
     _CAPTIONS = {"NODE": "node", "REACH": "reach", "T16": "outfall"}
@@ -247,6 +260,7 @@ class Records(_Sequence):
         self.kind_caption = self._CAPTIONS[kind]
         self._table = table
         self._positions = {}
+        self._columns = {}  # field position -> the field's values of every record, once asked for
         self._names = None
 
     def __len__(self):
@@ -279,12 +293,15 @@ class Records(_Sequence):
     def _index_of(self, name):
         if self._names is None:
             pos = self._table.position("NAME")
-            self._names = {str(n).strip().upper(): i for i, n in enumerate(self._table.column(pos))}
+            names = self._columns.get(pos)
+            if names is None:
+                names = self._columns[pos] = self._table.column(pos)
+            self._names = {str(n).strip().upper(): i for i, n in enumerate(names)}
         return self._names.get(str(name).strip().upper())
 
     def names(self):
         """The names, in flow order."""
-        return list(self._table.column(self._table.position("NAME")))
+        return [record.NAME for record in self]
 
     @property
     def fields(self):

@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "db/project.h"
 #include "db/undo_history.h"
+#include "editing/survey_lengths.h"
 #include "exchange/landxml_export.h"
 #include "exchange/landxml_import.h"
 #include "exchange/landxml_reader.h"
@@ -100,8 +101,11 @@ TEST(LandXmlImport, ImperialFileBecomesASystemWithNamesCoordinatesAndInverts) {
     EXPECT_DOUBLE_EQ(p.num("SELECT ELEV1 FROM REACH WHERE NAME='A'"), 100);
     EXPECT_DOUBLE_EQ(p.num("SELECT ELEV2 FROM REACH WHERE NAME='A'"), 99.5);
     EXPECT_DOUBLE_EQ(p.num("SELECT LENGTH FROM REACH WHERE NAME='A'"), 100);
-    // No length on P2: the plan distance between the structures.
+    // No length on P2: the plan distance between the structures, which then follows them; P1's is the file's.
     EXPECT_DOUBLE_EQ(p.num("SELECT LENGTH FROM REACH WHERE NAME='B-LONGNA'"), 200);
+    EXPECT_TRUE(editing::surveyCoordinates(p.db));  // structures placed by northing and easting
+    EXPECT_NE(p.num("SELECT CALC_PIPEL FROM REACH WHERE NAME='B-LONGNA'"), 0);
+    EXPECT_EQ(p.num("SELECT CALC_PIPEL FROM REACH WHERE NAME='A'"), 0);
     // The pipe's flow data go to its upstream node.
     EXPECT_DOUBLE_EQ(p.num("SELECT P_C1DA FROM NODE WHERE NAME='A'"), 0.5);
     EXPECT_NEAR(p.num("SELECT RUNOFF_C1 FROM NODE WHERE NAME='A'"), 0.8, 1e-6);

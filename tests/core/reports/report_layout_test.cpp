@@ -325,3 +325,71 @@ TEST(ReportEngineRun, TextAndCsvNeedNoPainterButPdfDoes) {
     e.setDestination(Destination::Text, dir.file("s.txt"));
     EXPECT_THROW(e.run(), FormulaError);
 }
+
+// The records are read with only the fields the template reads. A field read nowhere but in the
+// title, a heading, a group or a footer (of the source or of a joined table) must still be read:
+// the same report with those fields also shown as columns gives the same texts.
+TEST_F(ReportProject, FieldsReadOutsideTheColumnsAreRead) {
+    open();
+    const std::string top = "describe \"fields outside the columns\"\n"
+                            "title \"First station {NODE.STATION}\"\n"
+                            "heading left=\"Pipe {REACH.PIPE_NAME}\" right=\"Node {NODE.NAME}\"\n"
+                            "source NODE\n"
+                            "join REACH NODE1=\"{NODE.NAME}\"\n"
+                            "group value=\"{NODE.STRUCT_NAME}\" head=\"Structure {NODE.STRUCT_NAME}\" totals=no\n"
+                            "column value=\"{NODE.NAME}\" width=10 head=\"Node\"\n";
+    const std::string shown = "column value=\"{NODE.STATION}\" width=10 head=\"Station\"\n"
+                              "column value=\"{REACH.PIPE_NAME}\" width=10 head=\"Pipe\"\n"
+                              "column value=\"{NODE.STRUCT_NAME}\" width=10 head=\"Structure\"\n"
+                              "column value=\"{NODE.INLET_ELEV}\" width=10 head=\"Inlet\"\n";
+    const std::string footer = "footer \"Last inlet {NODE.INLET_ELEV:0.00}\"\n";
+    const ReportTemplate narrow = parseTemplate(top + footer, "narrow.rpt");
+    const ReportTemplate wide = parseTemplate(top + shown + footer, "wide.rpt");
+    auto a = run(narrow, ReportCommand::Nodes, "S1");
+    auto b = run(wide, ReportCommand::Nodes, "S1");
+    const auto texts = [](const ReportRunner& r) {
+        std::vector<std::string> out;
+        for (const auto& it : r.content().items)
+            if (it.kind != ReportContent::Kind::Record) out.push_back(it.text);
+        return out;
+    };
+    const auto lines = [](const std::string& text, std::size_t n) {
+        std::vector<std::string> out;
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < n && at < text.size(); ++i) {
+            const std::size_t end = text.find('\n', at);
+            out.push_back(text.substr(at, end - at));
+            at = end == std::string::npos ? text.size() : end + 1;
+        }
+        return out;
+    };
+    ASSERT_GT(a->content().recordCount, 0u);
+    EXPECT_EQ(texts(*a), texts(*b));
+    EXPECT_EQ(lines(a->plainText(), 2), lines(b->plainText(), 2));  // title and heading
+    EXPECT_NE(texts(*a).back(), "Last inlet 0.00");
+    EXPECT_NE(lines(a->plainText(), 2)[1].rfind("Pipe  ", 0), 0u);  // the joined pipe is named
+}
+
+TEST_F(ReportProject, StreamedPagesEqualThePagesLaidOutWhole) {
+    open();
+    for (int i = 0; i < 60; ++i)
+        test::insertRow(*db, "T60", {"SYSTEM", "FROM", "TO", "LENGTH"}, {"S1", "X" + std::to_string(i), "OUT", 10.0});
+    ReportTemplate t = loadTemplate(shipped("T60v11.RPT"));
+    auto req = reportRequest(ReportCommand::StormTabs, "S1", false);
+    auto in = inputs("S1");
+    in.selection = req.selection;
+    in.closingLine = false;  // a bound report: the sheets are framed and numbered by the caller
+    in.notes = {"Design review notes:", "[1] Warning at node X7: a note long enough to stay"};
+    ReportRunner r(*db, t, in);
+    const Document whole = r.layout().document;
+    Document streamed;
+    std::size_t handedOver = 0;
+    const LayoutResult left = r.layout([&](Page&& p) {
+        ++handedOver;
+        streamed.pages.push_back(std::move(p));
+    });
+    EXPECT_TRUE(left.document.pages.empty());  // nothing kept behind
+    ASSERT_GE(whole.pages.size(), 3u);
+    EXPECT_EQ(handedOver, whole.pages.size());
+    EXPECT_EQ(pageLines(streamed), pageLines(whole));
+}

@@ -1,8 +1,11 @@
 // Scripted record editing: a system built without windows, refusals that write nothing, switches and undo.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "common/text.h"
 #include "db/undo_history.h"
+#include "editing/survey_lengths.h"
 #include "scripting/project_editor.h"
 #include "support/test_support.h"
 
@@ -139,3 +142,17 @@ TEST(ProjectEditor, ChangeScopeIsOneUndoStepAndDeletesFollowTheNetwork) {
 }
 
 }  // namespace
+
+TEST(ProjectEditor, PositionsSetOnSurveyCoordinatesMeasureTheComputedLengths) {
+    Built p;
+    editing::setSurveyCoordinates(*p.db, true);
+    p.db->execute("UPDATE REACH SET CALC_PIPEL = -1, LENGTH = 1");
+    for (const auto& [node, x, y] : std::vector<std::tuple<std::string, double, double>>{
+             {"A", 100, 100}, {"B", 100, 400}})
+        for (const auto& [field, v] : {std::pair{"XD", x}, std::pair{"YD", y}})
+            ASSERT_TRUE(p.editor.setValue(RecordKind::Node, "S1", node, field, v));
+    EXPECT_DOUBLE_EQ((*p.editor.reach("S1", "A"))["LENGTH"].toDouble(), 300);  // 400 - 100 north
+    ASSERT_TRUE(p.editor.setValue(RecordKind::Outfall, "S1", "", "XD", 500.0));
+    ASSERT_TRUE(p.editor.setValue(RecordKind::Outfall, "S1", "", "YD", 100.0));
+    EXPECT_DOUBLE_EQ((*p.editor.reach("S1", "B"))["LENGTH"].toDouble(), 500);  // 400 east, 300 south
+}

@@ -7,6 +7,8 @@
 #include "db/project.h"
 #include "reports/document.h"
 #include "session/session.h"
+#include "review/design_criteria.h"
+#include "review/design_review.h"
 #include "submittal/submittal.h"
 #include "support/test_support.h"
 #include "ui/ui_port.h"
@@ -118,3 +120,35 @@ TEST(StructureSchedule, JunctionListsEveryIncomingInvertAndItsDepth) {
 }
 
 }  // namespace
+
+TEST(StormTabSheets, CarryTheDesignReviewFootnotesOfThePrintedTab) {
+    test::TempDir dir;
+    ui::SilentUi silent;
+    auto project = db::openProject(test::makeSample(dir), silent);
+    Session session;
+    submittal::SubmittalOptions opt;
+    opt.systems = {"MAINST"};
+    submittal::SubmittalComposer composer(*project, session, silent, opt);
+    composer.prepare();
+    TextSink sink;
+    composer.write(sink);
+    int first = 0, next = 0;
+    for (std::size_t i = 0; i < composer.outline().size(); ++i)
+        if (composer.outline()[i].title == "Storm tabulation") {
+            first = composer.outline()[i].page;
+            next = composer.outline().at(i + 1).page;
+        }
+    ASSERT_GT(first, 0);
+    std::string tab;
+    for (int p = first; p < next; ++p)
+        for (const auto& l : sink.pages.at(static_cast<std::size_t>(p - 1))) tab += l + "\n";
+
+    // the same marks and notes the storm tab printed on its own gets from the same review
+    std::map<std::string, std::string> marks;
+    std::vector<std::string> notes;
+    review::addStormTabFootnotes(review::reviewSystem(*project, "MAINST", review::loadCriteria(*project)), marks,
+                                 notes);
+    ASSERT_FALSE(marks.empty()) << "the sample's MAINST is expected to have review warnings";
+    for (const auto& [node, mark] : marks) EXPECT_NE(tab.find(node + " " + mark), std::string::npos) << node;
+    for (const auto& n : notes) EXPECT_NE(tab.find(n.substr(0, 40)), std::string::npos) << n;
+}

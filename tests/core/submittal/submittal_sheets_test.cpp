@@ -5,7 +5,10 @@
 #include <map>
 #include <tuple>
 
+#include "editing/survey_lengths.h"
 #include "reports/document.h"
+#include "submittal/plan_sheet.h"
+#include "support/system_builder.h"
 #include "submittal/profile_sheets.h"
 #include "submittal/sheet.h"
 
@@ -118,3 +121,40 @@ TEST(Paper, NamesAndSheetSizes) {
 }
 
 }  // namespace
+
+TEST(PlanSheet, SurveyPlanIsDrawnNorthUpWithItsArrowAndSchematicKeepsTheDiagramsWay) {
+    // N1 south of N2 by 400, the outfall east of N1
+    test::SystemBuilder b;
+    b.add("T16", {{"SYSTEM", "S1"}, {"OUT_NODE", "OUT"}, {"XD", 1300.0}, {"YD", 5000.0}});
+    b.nodeRow("S1", "N1", {{"XD", 1000.0}, {"YD", 5000.0}});
+    b.nodeRow("S1", "N2", {{"XD", 1000.0}, {"YD", 5400.0}});
+    b.reachRow("S1", "N2", "N1", {});
+    b.reachRow("S1", "N1", "OUT", {});
+    const submittal::SheetFrame frame = submittal::sheetFrame(submittal::Paper::Letter);
+    for (const bool survey : {false, true}) {
+        editing::setSurveyCoordinates(b.db, survey);
+        Session session;
+        std::vector<reports::Page> pages;
+        submittal::layoutPlan(b.db, session, "S1", 0, 1, frame, [&](reports::Page&& p) { pages.push_back(std::move(p)); });
+        ASSERT_EQ(pages.size(), 1u);
+        const auto& shapes = pages[0].shapes;
+        ASSERT_GE(shapes.size(), 3u);
+        // the symbols are the last shapes, in entity order: N1, N2, then the outfall
+        auto centreY = [&](std::size_t fromEnd) {
+            const auto& pts = shapes[shapes.size() - fromEnd].points;
+            double y = 0;
+            for (const auto& p : pts) y += p.second;
+            return y / static_cast<double>(pts.size());
+        };
+        const double n1 = centreY(3), n2 = centreY(2);
+        if (survey) EXPECT_LT(n2, n1) << "north up: the node 400 north is higher on the sheet";
+        else EXPECT_GT(n2, n1) << "schematic: the diagram's y grows down the sheet";
+        bool arrow = false, scaleText = false;
+        for (const auto& t : pages[0].texts) {
+            arrow = arrow || t.text == "N";
+            scaleText = scaleText || t.text.find("north up; scale 1 in = ") != std::string::npos;
+        }
+        EXPECT_EQ(arrow, survey);
+        EXPECT_EQ(scaleText, survey);
+    }
+}

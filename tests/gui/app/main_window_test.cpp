@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 
 #include "common/text.h"
@@ -415,6 +416,20 @@ private slots:
             QCOMPARE(w.project() != nullptr, opens);
         }
         QCOMPARE(w.project()->path, path);
+
+        // a dark palette that keeps the light stripe colour: the stripes follow the dark base
+        const QPalette before = QApplication::palette();
+        QPalette dark = before;
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        dark.setColor(QPalette::Text, QColor(220, 220, 220));
+        dark.setColor(QPalette::AlternateBase, QColor(247, 247, 247));
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents();
+        const QPalette shown = w.findChild<NodeListView*>()->palette();
+        const double stripe = shown.color(QPalette::AlternateBase).lightnessF();
+        QApplication::setPalette(before);
+        QVERIFY2(stripe < 0.25 && std::fabs(stripe - QColor(220, 220, 220).lightnessF()) > 0.5,
+                 qPrintable(QString("stripe lightness %1").arg(stripe)));
     }
 
     void specialTableEditAsksFirst() {

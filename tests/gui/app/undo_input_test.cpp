@@ -28,17 +28,7 @@
 using namespace kolv;
 using namespace kolv::gui;
 
-namespace {
-
-void type(QLineEdit* e, const QString& text) {
-    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(e, &in);
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
-
-}  // namespace
+using test::type;
 
 class UndoInputTest : public QObject {
     Q_OBJECT

@@ -43,13 +43,7 @@ using namespace kolv::gui;
 
 namespace {
 
-void type(QLineEdit* e, const QString& text) {
-    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(e, &in);
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
+using test::type;
 
 template <class W>
 W* visible(MainWindow& w) {

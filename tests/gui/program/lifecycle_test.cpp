@@ -28,13 +28,7 @@ using namespace kolv::gui;
 
 namespace {
 
-void type(QLineEdit* e, const QString& text) {
-    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(e, &in);
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
+using test::type;
 
 bool errorTrapped(const ui::RecordingUi& ui) {
     for (const auto& m : ui.messages)
