@@ -9,7 +9,7 @@
 #include "db/record_set.h"
 #include "db/undo_history.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 using db::RecordSet;
 
@@ -138,4 +138,4 @@ bool saveProjectSetup(db::Database& db, const ProjectSetup& s, ui::UiPort& ui) {
     return true;
 }
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing
