@@ -5,6 +5,7 @@
 #   share/applications, share/metainfo, share/mime/packages, share/icons/hicolor: desktop entry
 #   share/man/man1         kolv.1.gz, kolv-cli.1.gz (from the programs' own --help)
 #   share/doc/kolv         copyright, changelog.gz
+#   lib/python3/dist-packages/kolv   the Python module (src/python)
 #
 # The programs look for their data in ../share/kolv relative to their own folder, so any prefix
 # (and DESTDIR) works without a setting.
@@ -100,6 +101,15 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Plugins Qt loads at run time, which dpkg-shlibdeps can not see: the command icons are SVG
 # (the icon engine and image format of libqt6svg6); without it the toolbar shows blank buttons.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# The Python module is built for one interpreter version (its file name says cpython-311).
+if(KOLV_BUILD_PYTHON)
+  execute_process(COMMAND ${Python_EXECUTABLE} -c "import sys; print('%d.%d' % sys.version_info[:2]); print('%d.%d' % (sys.version_info[0], sys.version_info[1] + 1))"
+                  OUTPUT_VARIABLE _kolv_pyver OUTPUT_STRIP_TRAILING_WHITESPACE)
+  string(REPLACE "\n" ";" _kolv_pyver "${_kolv_pyver}")
+  list(GET _kolv_pyver 0 _kolv_py_this)
+  list(GET _kolv_pyver 1 _kolv_py_next)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", python3 (>= ${_kolv_py_this}), python3 (<< ${_kolv_py_next})")
+endif()
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 include(CPack)

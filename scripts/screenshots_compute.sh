@@ -9,5 +9,5 @@ build=${1:-$root/build-gcomp}
 out=${2:-$build/screenshots-compute}
 ninja -C "$build" -j2 compute_screenshots
 mkdir -p "$out"
-QT_QPA_PLATFORM=offscreen "$build/tests/gui/compute/compute_screenshots" "$out"
+QT_QPA_PLATFORM=offscreen "$build/tools/screenshots/compute_screenshots" "$out"
 echo "screenshots in $out"

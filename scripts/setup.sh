@@ -6,7 +6,8 @@ PKGS="build-essential cmake ninja-build libsqlite3-dev libfmt-dev libcli11-dev n
       libgmock-dev libbenchmark-dev qt6-base-dev libqt6sql6-sqlite qt6-charts-dev libqt6svg6 libqt6opengl6-dev libgl-dev xvfb xauth poppler-utils
       libqpdf-dev qpdf
       help2man dpkg-dev file lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
-      libpugixml-dev libxml2-utils libgdal-dev"
+      libpugixml-dev libxml2-utils libgdal-dev
+      pybind11-dev python3-dev python3-pytest"
 missing=""
 for p in $PKGS; do dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"; done
 if [ -n "$missing" ]; then

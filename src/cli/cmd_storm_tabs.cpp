@@ -77,8 +77,7 @@ hydraulics::HydraulicsOptions applyArgs(hydraulics::HydraulicsOptions o, const S
     return o;
 }
 
-void printText(const hydraulics::ComputeOutcome& out, const db::Project& project, const hydraulics::StormTabTable& t,
-               bool messagesOnly) {
+void printText(const hydraulics::ComputeOutcome& out, const db::Project& project, bool messagesOnly) {
     const auto& run = out.run;
     std::cout << "HYDRAULIC CALCULATIONS MESSAGES - " << project.currentSystem << "\n";
     for (const auto& l : run.verificationLines) std::cout << l << "\n";
@@ -95,21 +94,26 @@ void printText(const hydraulics::ComputeOutcome& out, const db::Project& project
               << "  HGL difference: " << vbFormat(run.hglDifference * len, "0.0000") << "\n";
     if (!run.converged) std::cout << hydraulics::unsettledNote(run) << "\n";
     std::cout << "\n";
-    for (const auto& l : hydraulics::stormTabText(t)) std::cout << l << "\n";
+    hydraulics::writeStormTabText(out.run.records, project.metric, out.options.useHydLength,
+                                  [](const std::string& l) { std::cout << l << "\n"; });
 }
 
-void printCsv(const hydraulics::StormTabTable& t) {
+// The rows are formatted one record at a time as they are written: a large system's table is
+// never held whole beside its records.
+void printCsv(const hydraulics::ComputeOutcome& out, bool metric) {
+    const auto columns = hydraulics::stormTabColumns(metric);
     std::string head;
-    for (std::size_t c = 0; c < t.columns.size(); ++c) head += (c ? "," : "") + t.columns[c].key;
+    for (std::size_t c = 0; c < columns.size(); ++c) head += (c ? "," : "") + columns[c].key;
     std::cout << head << "\n";
-    for (const auto& row : t.rows) {
+    for (const auto& record : out.run.records) {
+        const auto row = hydraulics::stormTabRow(record, metric, out.options.useHydLength);
         std::string line;
         for (std::size_t c = 0; c < row.size(); ++c) line += (c ? "," : "") + csvCell(row[c]);
         std::cout << line << "\n";
     }
 }
 
-void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project, const hydraulics::StormTabTable& t) {
+void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project) {
     const auto& run = out.run;
     std::cout << "{\n  \"system\": " << jsonQuoted(project.currentSystem) << ",\n  \"units\": "
               << jsonQuoted(project.metric ? "metric" : "english") << ",\n  \"status\": " << run.status
@@ -126,13 +130,17 @@ void printJson(const hydraulics::ComputeOutcome& out, const db::Project& project
     for (std::size_t i = 0; i < run.messages.size(); ++i)
         std::cout << (i ? ", " : "") << jsonQuoted(run.messages[i]);
     std::cout << "],\n  \"rows\": [";
-    for (std::size_t r = 0; r < t.rows.size(); ++r) {
+    // A run that stopped lists no rows.
+    const auto columns = hydraulics::stormTabColumns(project.metric);
+    const std::size_t rows = run.status == 0 ? run.records.size() : 0;
+    for (std::size_t r = 0; r < rows; ++r) {
+        const auto row = hydraulics::stormTabRow(run.records[r], project.metric, out.options.useHydLength);
         std::cout << (r ? "," : "") << "\n    {";
-        for (std::size_t c = 0; c < t.columns.size(); ++c)
-            std::cout << (c ? ", " : "") << jsonQuoted(t.columns[c].key) << ": " << jsonCell(t.columns[c], t.rows[r][c]);
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            std::cout << (c ? ", " : "") << jsonQuoted(columns[c].key) << ": " << jsonCell(columns[c], row[c]);
         std::cout << "}";
     }
-    std::cout << (t.rows.empty() ? "" : "\n  ") << "]\n}\n";
+    std::cout << (rows == 0 ? "" : "\n  ") << "]\n}\n";
 }
 
 RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
@@ -209,14 +217,13 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
         const auto out =
             hydraulics::computeHydraulics(*project, session, ctx.ui, options, project->currentSystem, a.verify);
         if (!out.started || out.run.status != 0) ctx.exitCode = 1;
-        const auto table = hydraulics::stormTabTable(out.run.records, project->metric, out.options.useHydLength);
         if (a.format == "csv") {
             for (const auto& l : out.run.messages) std::cerr << l << "\n";
-            if (out.run.status == 0) printCsv(table);
+            if (out.run.status == 0) printCsv(out, project->metric);
         } else if (a.format == "json") {
-            printJson(out, *project, out.run.status == 0 ? table : hydraulics::StormTabTable{});
+            printJson(out, *project);
         } else {
-            printText(out, *project, table, a.messagesOnly);
+            printText(out, *project, a.messagesOnly);
         }
     });
 });

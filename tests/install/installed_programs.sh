@@ -33,6 +33,24 @@ mv "$PREFIX/share/kolv/seedv3.mdb" "$T/seed.away"
 if "$CLI" --yes new other.mdb 2>"$T/missing.err"; then fail "new project without the installed seed"; fi
 grep -q "$PREFIX/share/kolv/seedv3.mdb" "$T/missing.err" || { cat "$T/missing.err"; fail "missing seed not named"; }
 
+# The Python package from the prefix: Debian's interpreter imports it, and a new project gets the
+# prefix's seed (found beside the package, not in the build tree).
+PYPKG="$PREFIX/lib/python3/dist-packages"
+if [ -d "$PYPKG/kolv" ]; then
+  env -u KOLV_DATA_DIR PYTHONPATH="$PYPKG" /usr/bin/python3 - "$PREFIX" <<'PY' || fail "the installed kolv module"
+import os, sys
+import kolv
+prefix = sys.argv[1]
+assert kolv.__file__.startswith(prefix), kolv.__file__
+assert kolv._default_seed() == os.path.join(prefix, "share", "kolv", "seedv3.mdb"), kolv._default_seed()
+with kolv.new("py.mdb") as project:
+    assert project.systems == []
+with kolv.open("sample.mdb") as sample:  # the copy the commands above used
+    tabs = sample.system("MAINST").storm_tabs()
+    assert tabs.ok and len(tabs.rows) == 22, tabs.messages
+PY
+fi
+
 if [ -x "$PREFIX/bin/kolv" ]; then
   env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$PREFIX/bin/kolv" --help | grep -q "FILE.mdb" || fail "kolv --help"
   env -u QT_QPA_PLATFORM "$PREFIX/bin/kolv" --version | grep -q "[0-9]\.[0-9]" || fail "kolv --version"

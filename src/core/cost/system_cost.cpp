@@ -2,13 +2,16 @@
 #include "cost/system_cost.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "common/text.h"
 #include "common/vb_format.h"
+#include "db/key_index.h"
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/undo_history.h"
 #include "network/input_limits.h"
+#include "network/step_runs.h"
 
 namespace kolv::cost {
 
@@ -21,6 +24,35 @@ constexpr double kDepthClassLimit = 10.0;
 struct Tally {
     double quantity = 0.0;  ///< pipes: total length; structures: number of structures
     double dollars = 0.0;   ///< total amount
+};
+
+/// What the cost reads of a reach: its upstream elevation, length and pipe (trimmed).
+struct ReachCostRow {
+    double elev1 = 0.0;
+    double length = 0.0;
+    std::string pipeName;
+};
+
+/// Every reach of the file by its upstream node, narrow: the first reach leaving a node in file
+/// order prices it, whatever its system, so a node whose name another system shares is priced
+/// as it always was.
+struct OutgoingReaches {
+    std::vector<ReachCostRow> rows;
+    db::KeyIndex byNode1;
+
+    explicit OutgoingReaches(db::Database& db) {
+        db::Statement st = db.prepare("SELECT NODE1, ELEV1, LENGTH, PIPE_NAME FROM REACH ORDER BY rowid");
+        while (st.step()) {
+            byNode1.add(st.column(0), static_cast<std::uint32_t>(rows.size()));
+            rows.push_back({st.column(1).toDouble(), st.column(2).toDouble(), trim(st.column(3).toText())});
+        }
+        rows.shrink_to_fit();
+        byNode1.seal();
+    }
+    const ReachCostRow* leaving(const std::string& node) const {
+        const long at = byNode1.first(db::Value(node));
+        return at < 0 ? nullptr : &rows[static_cast<std::size_t>(at)];
+    }
 };
 
 /// Left-aligned name in a fixed field.
@@ -95,8 +127,7 @@ CostResult computeSystemCost(db::Database& db, const std::string& systemName, co
 
     db::RecordSet pipes(db, "T7");
     db::RecordSet structures(db, "T6");
-    db::RecordSet nodes(db, "NODE", "SYSTEM = ?", {system});
-    db::RecordSet reaches(db, "REACH");
+    const OutgoingReaches reaches(db);
     // Every definition starts the run at 0; figures of an earlier run (of any system) go.
     std::vector<Tally> pipeTally(pipes.recordCount());
     std::vector<Tally> structureTally(structures.recordCount());
@@ -109,21 +140,26 @@ CostResult computeSystemCost(db::Database& db, const std::string& systemName, co
     }
 
     ui.status("Computing cost for structure . . .");
-    for (nodes.moveFirst(); !nodes.eof(); nodes.moveNext()) {
+    // The system's nodes are read one at a time as the statement steps: nothing is written to
+    // NODE during the run, and a node needs nothing of the others.
+    db::Statement nodes =
+        db.prepare("SELECT NAME, INLET_ELEV, STRUCT_NAME FROM NODE WHERE SYSTEM = ? ORDER BY rowid");
+    nodes.bind(1, system);
+    while (nodes.step()) {
         ui.processEvents();
-        const std::string node = trim(nodes.text("NAME"));
-        const double inletElev = nodes.number("INLET_ELEV");  // top elevation; empty counts as 0
+        const std::string node = trim(nodes.column(0).toText());
+        const double inletElev = nodes.column(1).toDouble();  // top elevation; empty counts as 0
 
         // Pipe part: the node's outgoing reach at its pipe's unit cost.
         double upstreamInvert = 0.0;  // ELEV1 as stored; empty counts as 0
         std::string pipeName;
         double lengthUnits = 0.0, unitCost = 0.0, pipeCost = 0.0;
-        if (!reaches.findFirst("NODE1 = ?", {node})) {
+        if (const ReachCostRow* reach = reaches.leaving(node); !reach) {
             report(ui, "Node '" + node + "' outgoing reach not found.");
         } else {
-            upstreamInvert = reaches.number("ELEV1");
-            lengthUnits = reaches.number("LENGTH");
-            pipeName = trim(reaches.text("PIPE_NAME"));
+            upstreamInvert = reach->elev1;
+            lengthUnits = reach->length;
+            pipeName = reach->pipeName;
             if (pipeName.empty()) {
                 report(ui, "Node '" + node + "' is missing the pipe name.");
             } else if (!pipes.findFirst("NAME = ?", {pipeName})) {
@@ -140,7 +176,7 @@ CostResult computeSystemCost(db::Database& db, const std::string& systemName, co
         }
 
         // Structure part: one structure, priced by the depth class of its outgoing pipe.
-        const std::string structureName = trim(nodes.text("STRUCT_NAME"));
+        const std::string structureName = trim(nodes.column(2).toText());
         if (structureName.empty()) {
             report(ui, "Node '" + node + "' is missing the inlet name.");
             continue;  // no line for this node
@@ -224,6 +260,7 @@ CostResult computeSystemCost(db::Database& db, const std::string& systemName, co
     // The figures of every definition are replaced together: 0 for the unused ones.
     writeTallies(pipes, pipeTally);
     writeTallies(structures, structureTally);
+    network::recordStepRun(db, network::DesignStep::Cost, system, lines);
     tx.commit();
     return result;
 }

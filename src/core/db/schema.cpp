@@ -139,6 +139,7 @@ TableDef t0Table() {
     for (auto d : {I("OFFSET_DEC"), I("PLAN_TEMPLATE_RECNUM"), T("CELL_LIBRARY_PLAN", 255),
                    T("CELL_LIBRARY_PROFILE", 255), T("CELL_LIBRARY_XS", 255), I("PROFILE_TEMPLATE_RECNUM")})
         f.push_back(d);
+    f.push_back(B(kSurveyCoordinatesField));
     return {"T0", "Project Setup Data", f};
 }
 
@@ -214,6 +215,12 @@ std::vector<TableDef> buildTables() {
                  "Check Storm Results",
                  {T("SCENARIO", 30), T("SYSTEM", 8), T("FREQUENCY", 10), D("INTENSITY_FACTOR"), T("NODE", 8),
                   T("TO_NODE", 8), D("INLET_EL"), D("HGL_AT_NODE"), D("HGL_UP"), D("HGL_DN"), D("Q")}});
+    // The listing of the last run of each design step per system, with a fingerprint of the
+    // system's data as the run left it (a window opened later shows it, marked when it is older
+    // than the data). Made by the first run.
+    t.push_back({"STEP_RUNS",
+                 "Design Step Runs",
+                 {T("STEP", 20), T("SYSTEM", 8), T("STAMP", 16), FieldDef{"LINES", FT::Memo}}});
     return t;
 }
 

@@ -48,6 +48,10 @@ std::string quoteIdent(std::string_view ident);
 /// T16: the line a storm tabulation that did not settle leaves for its printed report (Null when
 /// it settled). A file made before it existed gets it from the first storm tabulation.
 inline constexpr const char* kHglNoteField = "HGL_NOTE";
+/// T0: true when the node coordinates are survey coordinates in the project's length unit (a
+/// reach's plan length can then be measured between its nodes); Null or false for schematic
+/// coordinates. A file made before it existed gets it when the engineer or an import sets it.
+inline constexpr const char* kSurveyCoordinatesField = "SURVEY_COORDINATES";
 
 struct UpgradeChecklist {
     std::string table;

@@ -8,6 +8,7 @@
 #include "diagram/diagram_model.h"
 #include "editing/edit_panel.h"
 #include "editing/next_node_name.h"
+#include "editing/survey_lengths.h"
 #include "rain/intensity.h"
 
 namespace kolv::diagram {
@@ -143,12 +144,15 @@ bool DiagramEditor::relationAddRequest(const std::string& text, const std::strin
     reaches.set("NODE1", up);
     reaches.set("NODE2", down);
     for (const char* f : {"ELEV1", "ELEV2", "LENGTH"}) reaches.set(f, 0);
-    reaches.set("CALC_PIPEL", 0);
+    // On surveyed positions the length is measured between the two nodes; on a schematic it is typed.
+    const bool measured = editing::surveyCoordinates(m_db);
+    reaches.set("CALC_PIPEL", measured);
     for (const char* f : {"CALC_TO_ELEV", "CALC_FROM_ELEV", "FROM_FL_CL", "TO_FL_CL", "CALC_PIPESIZE"})
         reaches.set(f, true);
     reaches.set("BARRELS", 1);
     reaches.set("REACH_TYPE", 0);  // a plain pipe
     reaches.update();
+    if (measured) editing::updateReachLengths(m_db, m_system, up);
     if (m_panel) m_panel->selectNode(up);
     return true;
 }
@@ -191,6 +195,7 @@ void DiagramEditor::entityMoved(const std::string& text, double x, double y) {
         nodes.set("YD", y);
         nodes.update();
         m_session.log(" - DATA51: Updated " + xyText(x, y));
+        editing::updateReachLengths(m_db, m_system, name);
         return;
     }
     RecordSet t16(m_db, "T16", "SYSTEM = ?", {m_system});
@@ -200,6 +205,7 @@ void DiagramEditor::entityMoved(const std::string& text, double x, double y) {
         t16.set("YD", y);
         t16.update();
         m_session.log(" - DATA16: Updated " + xyText(x, y));
+        editing::updateReachLengths(m_db, m_system, name);
     }
 }
 
@@ -223,6 +229,7 @@ bool DiagramEditor::beforeStretchRelation(const std::string& relationText, Reach
         reaches.set("NODE2", target);
         reaches.update();
         m_session.log(" - Updated Data52:Node2= " + target);
+        editing::updateReachLengths(m_db, m_system, trim(reaches.text("NODE1")));
         if (m_panel) m_panel->selectNode(trim(reaches.text("NODE1")));
     }
     return true;

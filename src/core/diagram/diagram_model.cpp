@@ -9,6 +9,7 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "diagram/schematic_layout.h"
+#include "editing/survey_lengths.h"
 
 namespace kolv::diagram {
 
@@ -91,8 +92,17 @@ std::optional<DiagramData> loadDiagram(db::Database& db, const std::string& syst
             d.relations.push_back(std::move(r));
         }
     }
-    if (lacksCoordinates(d)) applySchematicLayout(d);
-    else setExtent(d);
+    if (lacksCoordinates(d)) {
+        // a layout of its own, drawn as it is laid out; an empty survey system places its first
+        // symbols north up already
+        d.northUp = d.entities.empty() && editing::surveyCoordinates(db);
+        applySchematicLayout(d);
+    } else {
+        d.northUp = editing::surveyCoordinates(db);
+        if (d.northUp)
+            for (Entity& e : d.entities) e.y = storedY(d, e.y);
+        setExtent(d);
+    }
     return d;
 }
 

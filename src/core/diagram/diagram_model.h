@@ -67,8 +67,15 @@ struct DiagramData {
     /// The system has no coordinates: the positions are the automatic schematic layout's, not
     /// stored in the project until the engineer keeps them.
     bool automaticLayout = false;
+    /// The project's coordinates are survey coordinates: the entities' y holds the northing
+    /// negated, so that a drawing whose y grows down the page (the window, the plan sheet) shows
+    /// north up. storedY() turns a drawn y back into the YD to store.
+    bool northUp = false;
     bool empty() const { return entities.empty(); }
 };
+
+/// YD of a position drawn at y (and the drawn y of a stored YD: the mapping is its own inverse).
+inline double storedY(const DiagramData& data, double y) { return data.northUp ? -y : y; }
 
 /// Sets the extent (minX .. maxY) from the entities' positions.
 void setExtent(DiagramData& data);

@@ -8,6 +8,7 @@
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/undo_history.h"
+#include "editing/survey_lengths.h"
 
 namespace kolv::editing {
 
@@ -127,6 +128,7 @@ bool EditPanel::displayReach(const std::string& nodeName) {
     long barrels = rs.integer("BARRELS");
     reach.barrels = barrels < 1 ? 1 : static_cast<int>(barrels);
     for (std::size_t i = 0; i < 3; ++i) reach.calc[i] = rs.flag(kReachCalc[i]);
+    reach.calcLength = rs.flag("CALC_PIPEL");
     setMarker(m_reachMarker, "Reach", "");
     return true;
 }
@@ -277,7 +279,13 @@ bool EditPanel::updateReachRecord() {
         rs.set("ELEV2", *checkField(panel_field::kInvertTo, reach.elev2).value);
         rs.set("BARRELS", reach.barrels < 1 ? 1 : reach.barrels);
         for (std::size_t i = 0; i < 3; ++i) rs.set(kReachCalc[i], reach.calc[i]);
+        rs.set("CALC_PIPEL", reach.calcLength);
         rs.update();
+        if (reach.calcLength && updateReachLengths(m_db, m_system, name) > 0) {
+            // the length shown may be older than the node positions: show the measured one
+            RecordSet measured = reachLeaving(name);
+            if (measured.findFirst("NODE1 = ?", {name})) reach.length = shown(measured, "LENGTH");
+        }
         reach.exists = true;
         reach.node1 = name;
         setMarker(m_reachMarker, "Reach", "*");
@@ -451,6 +459,12 @@ EditPanel::Fault EditPanel::outfallFault() const {
 
 int EditPanel::valueTyped(int index) {
     using namespace panel_field;
+    if (index == kReachLength) {
+        // a typed length is the engineer's: it is no longer measured between the nodes
+        reach.calcLength = false;
+        m_session.reachEditPending = true;
+        return 0;
+    }
     if (index >= runoffC(0) && index <= runoffC(2)) {
         const int k = index - kRunoffC1;
         node.calc[static_cast<std::size_t>(k)] = false;

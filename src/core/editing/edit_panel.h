@@ -72,6 +72,7 @@ struct ReachForm {
     std::string pipe;                 ///< PIPE_NAME
     int barrels = 1;                  ///< BARRELS (list position + 1)
     std::array<bool, 3> calc{};       ///< CALC_PIPESIZE, CALC_FROM_ELEV, CALC_TO_ELEV
+    bool calcLength = false;          ///< CALC_PIPEL: the length is measured on survey coordinates
     bool exists = false;              ///< a REACH record was found
 };
 
@@ -165,8 +166,9 @@ public:
     Fault outfallFault() const;
 
     /// A value typed into a field that a calculation switch governs (Area n-C, Invert-From,
-    /// Invert-To) is the engineer's: its switch goes off at once (kept when the record is
-    /// written). Returns the switch number turned off (1..6), or 0.
+    /// Invert-To, and the length) is the engineer's: its switch goes off at once (kept when the
+    /// record is written). Returns the switch number turned off (1..6), or 0 (also for the
+    /// length, whose switch has no button).
     int valueTyped(int index);
     /// A pipe chosen by hand turns the pipe-size switch off; returns 4.
     int pipeChosen();

@@ -8,6 +8,7 @@
 #include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
+#include "editing/survey_lengths.h"
 
 namespace kolv::editing {
 
@@ -71,6 +72,7 @@ ProjectSetup openProjectSetup(db::Database& db) {
     s.prefix = trim(t0.text("NEXT_NODE_PREFIX"));
     s.nextNumber = std::to_string(t0.integer("NEXT_NODE_NUMBER"));
     s.frenchDrainJuris = static_cast<int>(t0.integer("FRENCH_DRAIN_JURIS"));
+    s.survey = editing::surveyCoordinates(db);
     for (int i = 0; i < kJunctionConfigurations; ++i)
         s.jc[static_cast<std::size_t>(i)] = t0.number("JC" + std::to_string(i + 1));
     return s;

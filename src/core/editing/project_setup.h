@@ -21,6 +21,7 @@ struct ProjectSetup {
     std::string prefix = "S-";                            ///< NEXT_NODE_PREFIX
     std::string nextNumber = "1";                         ///< NEXT_NODE_NUMBER as typed
     int frenchDrainJuris = 0;                             ///< FRENCH_DRAIN_JURIS
+    bool survey = false;                                  ///< SURVEY_COORDINATES (Null: schematic)
     std::array<double, kJunctionConfigurations> jc{};     ///< JC1..JC14 (junction loss K)
 };
 

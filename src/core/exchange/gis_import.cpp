@@ -9,11 +9,13 @@
 #include <gdal.h>
 #include <limits>
 #include <ogr_api.h>
+#include <ogr_srs_api.h>
 #include <optional>
 
 #include "common/error.h"
 #include "common/text.h"
 #include "db/undo_history.h"
+#include "editing/survey_lengths.h"
 #include "exchange/import_setup.h"
 
 namespace kolv::exchange {
@@ -60,7 +62,15 @@ std::string number(double v) { return fmt::format("{}", v); }
 
 }  // namespace
 
-ImportFile readGisLayer(const std::string& source, const std::string& layerName, bool points) {
+bool surveyUnitMatches(double metresPerUnit, bool metric) {
+    constexpr double kMetresPerFoot = 0.3048;  // the international foot
+    if (metresPerUnit <= 0) return false;
+    // the international foot and the US survey foot (1200/3937 m) differ by 2 ppm: both are feet
+    const double unit = metric ? 1.0 : kMetresPerFoot;
+    return std::abs(metresPerUnit - unit) / unit < 1e-5;
+}
+
+ImportFile readGisLayer(const std::string& source, const std::string& layerName, bool points, double* metresPerUnit) {
     // GDAL's notes go to the log or into the faults thrown, not to the terminal.
     CPLPushErrorHandler(CPLQuietErrorHandler);
     struct Pop {
@@ -80,6 +90,11 @@ ImportFile readGisLayer(const std::string& source, const std::string& layerName,
         if (!layer)
             throw InputError("The GIS source '" + source + "' has no " + (points ? "point" : "line") + " layer.",
                              kErrFileNotFound);
+    }
+    if (metresPerUnit) {
+        *metresPerUnit = 0;
+        OGRSpatialReferenceH srs = OGR_L_GetSpatialRef(layer);
+        if (srs && OSRIsProjected(srs)) *metresPerUnit = OSRGetLinearUnits(srs, nullptr);
     }
     ImportFile file;
     file.path = source + " (" + OGR_L_GetName(layer) + ")";
@@ -121,7 +136,8 @@ ImportFile readGisLayer(const std::string& source, const std::string& layerName,
 
 ImportResult importGis(db::Database& db, ui::UiPort& ui, const GisImportRequest& req) {
     // Both layers are read before anything is written.
-    ImportFile nodes = readGisLayer(req.nodeSource, req.nodeLayer, true);
+    double metresPerUnit = 0;  // of the node layer's coordinates
+    ImportFile nodes = readGisLayer(req.nodeSource, req.nodeLayer, true, &metresPerUnit);
     std::optional<ImportFile> reaches;
     if (!trim(req.reachSource).empty()) reaches = readGisLayer(req.reachSource, req.reachLayer, false);
     const ImportSetup setup = loadSetup(db, req.setupName);
@@ -232,6 +248,18 @@ ImportResult importGis(db::Database& db, ui::UiPort& ui, const GisImportRequest&
             }
         }
         if (!run(*reaches, d, reachSetup)) return total;
+    }
+    // Projected coordinates in the project's own length unit are a survey: lengths can be measured.
+    const bool metric = db.scalar("SELECT ENGLISH_METRIC FROM T0").toDouble() != 0;
+    if (surveyUnitMatches(metresPerUnit, metric)) {
+        if (!editing::surveyCoordinates(db))
+            total.log.push_back("Coordinates: survey coordinates in " + std::string(metric ? "meters" : "feet") +
+                                "; the project's computed lengths are now measured between the nodes.");
+        editing::setSurveyCoordinates(db, true);
+        editing::updateReachLengths(db, system);
+    } else if (metresPerUnit > 0) {
+        total.log.push_back("Coordinates: the layer's unit (" + number(metresPerUnit) + " m) is not the project's; "
+                            "lengths are not measured from them.");
     }
     tx.commit();
     total.log.push_back("Import Complete. Nodes created: " + std::to_string(total.nodesCreated) + ", updated: " +

@@ -29,8 +29,15 @@ struct GisImportRequest {
 };
 
 /// A layer read as the text import reads a file: attribute names as headings (then X and Y of a
-/// point, or the nodes at a line's ends), one row per feature.
-ImportFile readGisLayer(const std::string& source, const std::string& layer, bool points);
+/// point, or the nodes at a line's ends), one row per feature. `metresPerUnit`, when given, gets
+/// the linear unit of the layer's projected coordinate system in metres (0 when the layer has no
+/// projected system: geographic degrees, or none stated).
+ImportFile readGisLayer(const std::string& source, const std::string& layer, bool points,
+                        double* metresPerUnit = nullptr);
+
+/// True when a projected unit of `metresPerUnit` metres is the project's length unit (either foot
+/// for an English project, the metre for a metric one): its coordinates are then a survey.
+bool surveyUnitMatches(double metresPerUnit, bool metric);
 
 /// Imports the node layer, then the reach layer, in one transaction and one undo step
 /// ("Import GIS"), each through the setup's destinations, links and side effects as the text

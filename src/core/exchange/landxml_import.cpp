@@ -14,6 +14,7 @@
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/undo_history.h"
+#include "editing/survey_lengths.h"
 #include "exchange/import_setup.h"
 #include "exchange/system_import.h"
 #include "exchange/text_reader.h"
@@ -388,6 +389,7 @@ private:
                 const LandXmlStruct& t = net.structs[l.to];
                 if (s.north && s.east && t.north && t.east) {
                     n.length = std::hypot((*s.north - *t.north) * sf.length, (*s.east - *t.east) * sf.length);
+                    n.measuredLength = true;
                     log(pn + ": no length; the plan distance " + fmt::format("{:.2f}", *n.length) + " is used.");
                 } else {
                     log(pn + ": no length and no coordinates to measure it; left empty.");
@@ -665,6 +667,8 @@ LandXmlImportResult importLandXml(db::Database& db, ui::UiPort& ui, const LandXm
                                      ").");
             }
             applyProperties(db, "REACH", "NAME", n.name, n.reachProperties, {"NAME", "SYSTEM", "NODE1", "NODE2"});
+            // a length measured between the structures follows them when they move
+            if (n.measuredLength) db.execute("UPDATE REACH SET CALC_PIPEL = -1 WHERE NAME = ?", {n.name});
         }
         // The outfall and, for a system this import made, the header the file carries.
         std::string outStruct;
@@ -678,6 +682,19 @@ LandXmlImportResult importLandXml(db::Database& db, ui::UiPort& ui, const LandXm
                     outStruct.empty() ? db::Value() : db::Value(utf8Left(outStruct, 8)), sys.system});
         result.log.push_back("Outfall: " + sys.outfall + " of System: " + sys.system + ".");
         if (sys.createSystem) applyProperties(db, "T16", "SYSTEM", sys.system, sys.headerProperties, {"SYSTEM", "OUT_NODE"});
+    }
+    // Structures placed by northing and easting, converted to the project's unit, are a survey.
+    bool surveyed = false;
+    for (const PlannedSystem& sys : plan.systems) {
+        surveyed = surveyed || sys.outfallNorth.has_value();
+        for (const PlannedNode& n : sys.nodes) surveyed = surveyed || n.north.has_value();
+    }
+    if (surveyed) {
+        if (!editing::surveyCoordinates(db))
+            result.log.push_back("Coordinates: survey coordinates; the project's computed lengths are now measured "
+                                 "between the nodes.");
+        editing::setSurveyCoordinates(db, true);
+        editing::updateAllReachLengths(db);
     }
     tx.commit();
     result.log.push_back("Import Complete. Systems created: " + std::to_string(result.systemsCreated) +

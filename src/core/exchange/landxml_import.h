@@ -42,6 +42,7 @@ struct PlannedNode {
     std::string pipeName;    ///< Pipe@name
     std::string to;          ///< stored name of the downstream node or outfall
     std::optional<double> elev1, elev2, length;
+    bool measuredLength = false;  ///< the file gives no length: it is the plan distance between the structures
     std::string pipe;        ///< description for the pipe links ("" for a ditch)
     bool ditch = false;
     double ditchBottom = 0, ditchSide = 0, ditchMannings = 0;  ///< a trapezoid, or a V when the bottom is 0

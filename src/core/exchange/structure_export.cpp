@@ -82,17 +82,19 @@ std::string fmt2(double v) { return vbFormat(v, "0.00"); }
 
 class Exporter {
 public:
-    Exporter(db::Database& db, ui::UiPort& ui, const std::string& system) : m_ui(ui) {
+    Exporter(db::Database& db, ui::UiPort& ui, const std::string& system) : m_db(db), m_ui(ui) {
         const bool all = system == kAllSystems;
-        const std::string where = all ? "" : "SYSTEM = ?";
-        const std::vector<db::Value> params = all ? std::vector<db::Value>{} : std::vector<db::Value>{system};
-        m_nodes.emplace(db, "NODE", where, params);
-        m_t16.emplace(db, "T16", where, params);
-        db::RecordSet reaches(db, "REACH", where, params);
-        for (reaches.moveFirst(); !reaches.eof(); reaches.moveNext()) {
-            Reach r{trim(reaches.text("SYSTEM")), trim(reaches.text("NODE1")), trim(reaches.text("NODE2")),
-                    trim(reaches.text("PIPE_NAME")), reaches.number("LENGTH"), reaches.number("ELEV1"),
-                    reaches.number("ELEV2")};
+        m_where = all ? "" : " WHERE SYSTEM = ?";
+        m_params = all ? std::vector<db::Value>{} : std::vector<db::Value>{system};
+        m_t16.emplace(db, "T16", all ? "" : "SYSTEM = ?", m_params);
+        // Only the fields of the pipe groups are kept per reach; the rows are read one at a time.
+        db::Statement reaches = db.prepare("SELECT SYSTEM, NODE1, NODE2, PIPE_NAME, LENGTH, ELEV1, ELEV2 FROM REACH" +
+                                           m_where + " ORDER BY rowid");
+        reaches.bindAll(m_params);
+        while (reaches.step()) {
+            Reach r{trim(reaches.column(0).toText()), trim(reaches.column(1).toText()),
+                    trim(reaches.column(2).toText()), trim(reaches.column(3).toText()), reaches.column(4).toDouble(),
+                    reaches.column(5).toDouble(), reaches.column(6).toDouble()};
             m_outgoing.emplace(toUpper(r.node1), m_reaches.size());  // the first one found
             m_incoming[toUpper(r.node2)].push_back(m_reaches.size());
             m_reaches.push_back(std::move(r));
@@ -112,14 +114,19 @@ public:
 
     std::vector<std::string> lines() {
         std::vector<std::string> out = {exportHeading()};
-        for (m_nodes->moveFirst(); !m_nodes->eof(); m_nodes->moveNext()) {
-            const std::string name = trim(m_nodes->text("NAME"));
-            const std::string system = trim(m_nodes->text("SYSTEM"));
-            Point here{m_nodes->number("XD"), m_nodes->number("YD")};
+        // The structures are read one row at a time as their lines are made.
+        db::Statement nodes = m_db.prepare(
+            "SELECT NAME, SYSTEM, XD, YD, STATION, OFFSET, STRUCT_NAME, INLET_ELEV FROM NODE" + m_where +
+            " ORDER BY rowid");
+        nodes.bindAll(m_params);
+        while (nodes.step()) {
+            const std::string name = trim(nodes.column(0).toText());
+            const std::string system = trim(nodes.column(1).toText());
+            Point here{nodes.column(2).toDouble(), nodes.column(3).toDouble()};
             std::string line = spreadsheetText(system) + "," + spreadsheetText(name) + "," +
-                               spreadsheetText(m_nodes->text("STATION")) + "," + fmt2(m_nodes->number("OFFSET")) + "," +
-                               spreadsheetText(trim(m_nodes->text("STRUCT_NAME"))) + "," +
-                               fmt2(m_nodes->number("INLET_ELEV"));
+                               spreadsheetText(nodes.column(4).toText()) + "," + fmt2(nodes.column(5).toDouble()) +
+                               "," + spreadsheetText(trim(nodes.column(6).toText())) + "," +
+                               fmt2(nodes.column(7).toDouble());
             auto o = m_outgoing.find(toUpper(name));
             if (o != m_outgoing.end() && !m_reaches[o->second].node2.empty()) {
                 const Reach& r = m_reaches[o->second];
@@ -205,8 +212,11 @@ private:
         return s;
     }
 
+    db::Database& m_db;
     ui::UiPort& m_ui;
-    std::optional<db::RecordSet> m_nodes, m_t16;
+    std::string m_where;  ///< the selection of the exported system, or none for all of them
+    std::vector<db::Value> m_params;
+    std::optional<db::RecordSet> m_t16;
     std::vector<Reach> m_reaches;
     std::map<std::string, std::size_t> m_outgoing;
     std::map<std::string, std::vector<std::size_t>> m_incoming;

@@ -14,6 +14,7 @@
 #include "db/record_set.h"
 #include "db/schema.h"
 #include "db/undo_history.h"
+#include "editing/survey_lengths.h"
 #include "exchange/row_listing.h"
 #include "ui/busy_pointer.h"
 
@@ -676,7 +677,11 @@ ImportResult runImport(db::Database& db, ui::UiPort& ui, const ImportFile& file,
         ImportRun run(db, ui, file, req, result);
         try {
             completed = run.run(listing.rows);
-            if (completed) tx.commit();
+            if (completed) {
+                // positions imported into a survey project measure the computed lengths
+                editing::updateReachLengths(db, system);
+                tx.commit();
+            }
         } catch (const Error& e) {
             where = run.position();
             // The transaction rolls back as it goes out of scope; say where the file was refused.

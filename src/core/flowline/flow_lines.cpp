@@ -3,17 +3,21 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 
 #include "common/text.h"
 #include "common/vb_format.h"
+#include "db/key_index.h"
 #include "db/record_set.h"
+#include "db/row_writer.h"
 #include "hydraulics/ditch_check.h"
 #include "hydraulics/results.h"
 #include "hydraulics/section_geometry.h"
 #include "network/input_limits.h"
 #include "network/pipe_nodal_array.h"
+#include "network/step_runs.h"
 #include "network/verification.h"
 #include "db/undo_history.h"
 
@@ -35,7 +39,7 @@ const char* const kInvalidElevation = "INVALID ELEVATION";
 /// length unit and held in double precision, so a rounded elevation is stored exactly as listed.
 struct ReachSlot {
     bool used = false;
-    long row = -1;  ///< position in the system's reach record set
+    std::uint32_t row = 0;  ///< position in the system's reach working set
     std::string name;
     double up = 0.0, down = 0.0;          ///< `ELEV1`, `ELEV2` (0 when empty)
     double prevUp = 0.0, prevDown = 0.0;  ///< as read, for the listing
@@ -57,17 +61,93 @@ struct ReachSlot {
     double fromCrown(double crown, bool isInvert) const { return isInvert ? crown - height : crown; }
 };
 
-/// The state of one run: options converted to feet, the open record sets and the once-only warning.
+/// What the run reads of one reach of the system, and the elevations as they stand after the
+/// ends already set. Names are trimmed; the kind flags say "invert" when set or empty.
+struct ReachRow {
+    std::int64_t rowid = 0;
+    std::string name;
+    std::string pipeName;
+    double elev1 = 0.0, elev2 = 0.0, length = 0.0;
+    long reachType = 0;
+    bool computeUp = false, computeDown = false;
+    bool upIsInvert = true, downIsInvert = true;
+};
+
+/// The system's reaches, narrow, in file order, found by their upstream and downstream nodes.
+/// Only these fields are held, so a system of tens of thousands of reaches stays small.
+struct SystemReaches {
+    std::vector<ReachRow> rows;
+    db::KeyIndex byNode1, byNode2;
+
+    SystemReaches(db::Database& db, const std::string& system) {
+        db::Statement st = db.prepare(
+            "SELECT rowid, NODE1, NODE2, NAME, PIPE_NAME, ELEV1, ELEV2, LENGTH, REACH_TYPE, CALC_FROM_ELEV, "
+            "CALC_TO_ELEV, FROM_FL_CL, TO_FL_CL FROM REACH WHERE SYSTEM = ? ORDER BY rowid");
+        st.bind(1, system);
+        while (st.step()) {
+            const auto at = static_cast<std::uint32_t>(rows.size());
+            byNode1.add(st.column(1), at);
+            byNode2.add(st.column(2), at);
+            ReachRow r;
+            r.rowid = st.column(0).toInt();
+            r.name = trim(st.column(3).toText());
+            r.pipeName = trim(st.column(4).toText());
+            r.elev1 = st.column(5).toDouble();
+            r.elev2 = st.column(6).toDouble();
+            r.length = st.column(7).toDouble();
+            r.reachType = static_cast<long>(st.column(8).toInt());
+            r.computeUp = st.column(9).toBool();
+            r.computeDown = st.column(10).toBool();
+            const db::Value fromKind = st.column(11), toKind = st.column(12);
+            r.upIsInvert = fromKind.isNull() || fromKind.toBool();
+            r.downIsInvert = toKind.isNull() || toKind.toBool();
+            rows.push_back(std::move(r));
+        }
+        rows.shrink_to_fit();
+        byNode1.seal();
+        byNode2.seal();
+    }
+};
+
+/// Structure name and inlet elevation of every node of the file by name: the first node of a
+/// name in file order answers, whatever its system.
+struct NodeTops {
+    struct Top {
+        std::string structName;  ///< trimmed
+        double inletElev = 0.0;
+    };
+    std::vector<Top> tops;
+    db::KeyIndex byName;
+
+    explicit NodeTops(db::Database& db) {
+        db::Statement st = db.prepare("SELECT NAME, STRUCT_NAME, INLET_ELEV FROM NODE ORDER BY rowid");
+        while (st.step()) {
+            byName.add(st.column(0), static_cast<std::uint32_t>(tops.size()));
+            tops.push_back({trim(st.column(1).toText()), st.column(2).toDouble()});
+        }
+        tops.shrink_to_fit();
+        byName.seal();
+    }
+    const Top* find(const std::string& name) const {
+        const long at = byName.first(db::Value(name));
+        return at < 0 ? nullptr : &tops[static_cast<std::size_t>(at)];
+    }
+};
+
+/// The state of one run: options converted to feet, the working sets and the once-only warning.
 class FlowLineRun {
 public:
     FlowLineRun(db::Project& project, const std::string& system, const FlowLineOptions& options, ui::UiPort& ui)
         : m_project(project),
           m_options(options),
           m_ui(ui),
-          m_reaches(*project.db, "REACH", "SYSTEM = ?", {system}),
-          m_nodes(*project.db, "NODE"),
+          m_reaches(*project.db, system),
+          m_nodes(*project.db),
           m_pipes(*project.db, "T7"),
-          m_structures(*project.db, "T6") {
+          m_structures(*project.db, "T6"),
+          m_writer(*project.db, "REACH"),
+          m_elev1(*project.db->layout("REACH").field("ELEV1")),
+          m_elev2(*project.db->layout("REACH").field("ELEV2")) {
         const bool metric = project.metric;
         // Minimum velocity of the varying mode in ft/s; size limit in feet.
         m_minVelocityFtS = metric ? options.minVelocity * kFeetPerMeter : options.minVelocity;
@@ -84,7 +164,7 @@ public:
     std::optional<std::string> setOutfall(const std::string& system, std::vector<std::string>& lines);
 
 private:
-    bool loadSlot(ReachSlot& slot);
+    void loadSlot(ReachSlot& slot, std::uint32_t row);
     double coverAtNode();
     void checkThickness(const ReachSlot& slot);
     void reportLocked(const std::string& text);
@@ -95,10 +175,13 @@ private:
     db::Project& m_project;
     const FlowLineOptions& m_options;
     ui::UiPort& m_ui;
-    db::RecordSet m_reaches;
-    db::RecordSet m_nodes;
+    SystemReaches m_reaches;
+    NodeTops m_nodes;
     db::RecordSet m_pipes;
     db::RecordSet m_structures;
+    db::RowWriter m_writer;
+    const db::FieldDef& m_elev1;
+    const db::FieldDef& m_elev2;
     double m_minVelocityFtS = 0.0;
     double m_sizeLimitFt = 0.0;
     int m_decimals = 6;
@@ -111,24 +194,23 @@ private:
     double m_cover = 0.0;
 };
 
-bool FlowLineRun::loadSlot(ReachSlot& s) {
-    // The reach record set is positioned on the reach to load.
+void FlowLineRun::loadSlot(ReachSlot& s, std::uint32_t row) {
+    const ReachRow& r = m_reaches.rows[row];
     s.used = true;
-    s.row = m_reaches.position();
-    s.name = trim(m_reaches.text("NAME"));
-    s.up = s.prevUp = m_reaches.number("ELEV1");
-    s.down = s.prevDown = m_reaches.number("ELEV2");
-    s.computeUp = m_reaches.flag("CALC_FROM_ELEV");
-    s.computeDown = m_reaches.flag("CALC_TO_ELEV");
+    s.row = row;
+    s.name = r.name;
+    s.up = s.prevUp = r.elev1;
+    s.down = s.prevDown = r.elev2;
+    s.computeUp = r.computeUp;
+    s.computeDown = r.computeDown;
     // The kind flag says what the stored elevation is: set or empty = invert, 0 = crown.
-    s.upIsInvert = m_reaches.isNull("FROM_FL_CL") || m_reaches.flag("FROM_FL_CL");
-    s.downIsInvert = m_reaches.isNull("TO_FL_CL") || m_reaches.flag("TO_FL_CL");
-    const long type = m_reaches.integer("REACH_TYPE");
-    s.reachType = (type >= 0 && type <= 2) ? static_cast<int>(type) : 0;
-    s.length = m_reaches.number("LENGTH");
-    if (s.isDitch()) return true;  // a ditch has no pipe definition
+    s.upIsInvert = r.upIsInvert;
+    s.downIsInvert = r.downIsInvert;
+    s.reachType = (r.reachType >= 0 && r.reachType <= 2) ? static_cast<int>(r.reachType) : 0;
+    s.length = r.length;
+    if (s.isDitch()) return;  // a ditch has no pipe definition
 
-    const std::string pipe = trim(m_reaches.text("PIPE_NAME"));
+    const std::string& pipe = r.pipeName;
     if (!m_pipes.findFirst("NAME = ?", {pipe})) {
         m_ui.beep();
         m_ui.message(kMissingRecord, "Pipe '" + pipe + "' cannot be found in pipe table.", ui::Icon::Exclamation);
@@ -149,7 +231,6 @@ bool FlowLineRun::loadSlot(ReachSlot& s) {
     // With the size exception off every pipe is matched at its downstream structure: the box
     // reads "match ... except for pipes with a diameter less than", so without it there is no exception.
     s.large = m_options.exceptSmallPipes ? heightFt >= m_sizeLimitFt : true;
-    return true;
 }
 
 double FlowLineRun::coverAtNode() {
@@ -184,11 +265,12 @@ void FlowLineRun::reportLocked(const std::string& text) {
 }
 
 void FlowLineRun::writeSlot(const ReachSlot& s, bool upstreamEnd) {
-    m_reaches.setPosition(s.row);
-    m_reaches.edit();
-    if (upstreamEnd) m_reaches.set("ELEV1", s.up);
-    else m_reaches.set("ELEV2", s.down);
-    m_reaches.update();
+    // The working set keeps the elevation as the file holds it, for the node at the other end.
+    ReachRow& r = m_reaches.rows[s.row];
+    const db::FieldDef& field = upstreamEnd ? m_elev1 : m_elev2;
+    const db::Value stored = db::RecordSet::coerce("REACH", field, db::Value(upstreamEnd ? s.up : s.down));
+    m_writer.set(field.name, stored).update(r.rowid);
+    (upstreamEnd ? r.elev1 : r.elev2) = stored.toDouble();
 }
 
 // Listing columns: the reach caption and name in 27 characters, the lock mark under "Locked" in 8,
@@ -210,31 +292,29 @@ std::optional<std::string> FlowLineRun::setNode(const network::NodalRecord& reco
     m_structName = " ";  // a node without a structure name looks up a single blank
     m_inletElev = 0.0;
     m_coverKnown = false;
-    if (m_nodes.findFirst("NAME = ?", {node})) {
-        const std::string s = trim(m_nodes.text("STRUCT_NAME"));
-        m_structName = s.empty() ? " " : s;
-        m_inletElev = m_nodes.number("INLET_ELEV");
+    if (const NodeTops::Top* top = m_nodes.find(node)) {
+        m_structName = top->structName.empty() ? " " : top->structName;
+        m_inletElev = top->inletElev;
     }
 
     // Slot 0 the outgoing reach, slots 1..4 the reaches that come in. The block is a fixed array
     // filled only through these two paths, so no slot outside 0..4 can ever be asked for.
     std::array<ReachSlot, kSlots> slots;
-    if (m_reaches.findFirst("NODE1 = ?", {node})) {
-        loadSlot(slots[0]);
+    if (const long outgoing = m_reaches.byNode1.first(db::Value(node)); outgoing >= 0) {
+        loadSlot(slots[0], static_cast<std::uint32_t>(outgoing));
     } else {
         m_ui.beep();
         m_ui.message(kInvalidData, "Node '" + node + " cannot be found reach table.", ui::Icon::Exclamation);
     }
     int incoming = 0;
-    for (bool found = m_reaches.findFirst("NODE2 = ?", {node}); found;
-         found = m_reaches.findNext("NODE2 = ?", {node})) {
+    for (const std::uint32_t row : m_reaches.byNode2.find(db::Value(node))) {
         if (incoming == kSlots - 1) {
             // Only four reaches can come into a structure; the others are left as they are.
             m_ui.beep();
             m_ui.message("ERROR", "Internal array error: CALC_FLOWLINE 001", ui::Icon::Critical);
             break;
         }
-        loadSlot(slots[++incoming]);
+        loadSlot(slots[++incoming], row);
     }
 
     // Outgoing pipe, upstream end: as high as the cover allows.
@@ -344,10 +424,9 @@ std::optional<std::string> FlowLineRun::setOutfall(const std::string& system, st
     const bool hasOutInvert = outInvert != 0.0;
 
     std::vector<ReachSlot> ins;
-    for (bool found = m_reaches.findFirst("NODE2 = ?", {outfall}); found;
-         found = m_reaches.findNext("NODE2 = ?", {outfall})) {
+    for (const std::uint32_t row : m_reaches.byNode2.find(db::Value(outfall))) {
         ins.emplace_back();
-        loadSlot(ins.back());
+        loadSlot(ins.back(), row);
     }
     if (ins.empty()) return std::nullopt;
 
@@ -463,6 +542,9 @@ FlowLineResult setFlowLines(db::Project& project, const std::string& systemName,
     ui.status("");
     lines.push_back("Complete.");
     result.ran = true;
+    std::vector<std::string> listing = result.ditchLines;  // as the window lists them
+    listing.insert(listing.end(), lines.begin(), lines.end());
+    network::recordStepRun(db, network::DesignStep::FlowLines, system, listing);
     return result;
 }
 

@@ -1,6 +1,7 @@
 // The storm tabulation as a table of formatted cells, in the project's units, for listings and exports.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,23 @@ struct StormTabTable {
     std::vector<std::vector<std::string>> rows;
 };
 
+/// The columns of the listing, their captions in the project's units.
+std::vector<TabColumn> stormTabColumns(bool metric);
+
+/// One record's formatted cells, one per column of stormTabColumns().
+std::vector<std::string> stormTabRow(const HydraulicRecord& record, bool metric, bool useHydLength);
+
 /// Builds the listing of a run's records. A metric project shows meters, hectares, cms and m/s
 /// (the records hold feet, acres, cfs and ft/s); `useHydLength` picks the length column's source.
 StormTabTable stormTabTable(const std::vector<HydraulicRecord>& records, bool metric, bool useHydLength);
 
 /// The listing as fixed-width text lines: a heading line, a rule and one line per record.
 std::vector<std::string> stormTabText(const StormTabTable& table);
+
+/// The same lines as stormTabText(stormTabTable(records, ...)), each handed to `line` as it is
+/// made. The column widths come from a first pass over the records and the lines from a second,
+/// so no formatted copy of a large system's table is ever held.
+void writeStormTabText(const std::vector<HydraulicRecord>& records, bool metric, bool useHydLength,
+                       const std::function<void(const std::string&)>& line);
 
 }  // namespace kolv::hydraulics

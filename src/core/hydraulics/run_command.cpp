@@ -5,6 +5,7 @@
 #include "hydraulics/run_options.h"
 #include "db/database.h"
 #include "db/undo_history.h"
+#include "network/step_runs.h"
 
 namespace kolv::hydraulics {
 
@@ -27,13 +28,16 @@ ComputeOutcome computeHydraulics(db::Project& project, Session& session, ui::UiP
 
     out.ditchLines = checkDitchFlowLines(*project.db, system, false);
     if (ditchCheckFailed(out.ditchLines)) {
-        tx.commit();
         out.run.messages = out.ditchLines;
+        network::recordStepRun(*project.db, network::DesignStep::Hydraulics, system, out.run.messages);
+        tx.commit();
         ui.invalidData(kInvalidDitchSlopes);
         return out;
     }
     out.started = true;
     out.run = runStormTabs(project, session, ui, runOptionsFrom(check.options, verifyFirst), system, hooks);
+    // the messages as the window lists them, to be shown again when it is opened later
+    network::recordStepRun(*project.db, network::DesignStep::Hydraulics, system, out.run.messages);
     tx.commit();
     return out;
 }

@@ -291,7 +291,9 @@ TextRun boxed(std::string text, double x, double baseline, double width, Align a
 
 }  // namespace
 
-LayoutResult ReportRunner::layout() const {
+LayoutResult ReportRunner::layout() const { return layout(nullptr); }
+
+LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) const {
     LayoutResult out;
     // The caller's paper and margins, when given, replace the template's.
     ReportTemplate sized = m_tpl;
@@ -350,7 +352,14 @@ LayoutResult ReportRunner::layout() const {
     Page* page = nullptr;
     int pageNo = 0;
     double y = 0;  // top of the next line
+    // Streaming: the finished page leaves before the next one starts.
+    auto handOver = [&] {
+        if (!pageDone || doc.pages.empty()) return;
+        pageDone(std::move(doc.pages.back()));
+        doc.pages.clear();
+    };
     auto newPage = [&](std::size_t record) {
+        handOver();
         doc.pages.emplace_back();
         page = &doc.pages.back();
         ++pageNo;
@@ -481,8 +490,9 @@ LayoutResult ReportRunner::layout() const {
         }
     }
 
+    handOver();
     // Closing identification line of every page: program, template and project; page n of m.
-    const int pages = m_inputs.closingLine ? static_cast<int>(doc.pages.size()) : 0;
+    const int pages = m_inputs.closingLine && !pageDone ? static_cast<int>(doc.pages.size()) : 0;
     for (int p = 0; p < pages; ++p) {
         Page& pg = doc.pages[static_cast<std::size_t>(p)];
         double base = closeTop + ascentPt(closeFont) + 2;

@@ -1,6 +1,7 @@
 // Runs a report template over the project's records: paged document, plain text and CSV.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <map>
 #include <string>
@@ -72,6 +73,11 @@ public:
     const ReportContent& content() const { return m_content; }
     /// The paged document (title and headings on every page, closing line with page n of m).
     LayoutResult layout() const;
+    /// The same pages handed to `pageDone` one by one as each is finished, so no more than one
+    /// is held; the result's document keeps none. The closing line needs the page count before
+    /// the first page goes out, so these pages have none (`closingLine` is not consulted): a
+    /// caller streaming them frames and numbers the sheets itself.
+    LayoutResult layout(const std::function<void(Page&&)>& pageDone) const;
     /// The report as plain text: title, headings, column headings, the rows in fixed columns.
     std::string plainText() const;
     /// The records as comma-separated values, one heading row (second lines get their own columns).

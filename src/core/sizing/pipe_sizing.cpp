@@ -16,6 +16,7 @@
 #include "hydraulics/unit_factors.h"
 #include "hydraulics/results.h"
 #include "network/input_limits.h"
+#include "network/step_runs.h"
 #include "network/verification.h"
 #include "rain/intensity.h"
 #include "sizing/sizing_basis.h"
@@ -485,7 +486,9 @@ SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort
     s.minVelocityFtS = options.minVelocity * toFeet;
     s.notSmallerThanUpstream = options.notSmallerThanUpstream;
     s.list = true;
-    return run(project, session, ui, system, s, options.group, options.verifyFirst, options.onVerificationLine);
+    SizingResult result = run(project, session, ui, system, s, options.group, options.verifyFirst, options.onVerificationLine);
+    if (result.status == 0) network::recordStepRun(*project.db, network::DesignStep::PipeSizes, system, result.lines);
+    return result;
 }
 
 // The "FULL" command analyses the design as it stands. The Compute Hydraulics window holds no
@@ -506,7 +509,14 @@ SizingResult computeFullFlow(db::Project& project, Session& session, ui::UiPort&
     s.useMinVelocity = options.useMinVelocity;
     s.minVelocityFtS = options.minVelocity * (project.metric ? kFeetPerMeterShort : 1.0);
     s.list = false;
-    return run(project, session, ui, system, s, 0, options.verifyFirst, options.onVerificationLine);
+    SizingResult result = run(project, session, ui, system, s, 0, options.verifyFirst, options.onVerificationLine);
+    if (result.status == 0) {
+        // the Compute Hydraulics window lists these in place of a storm tabulation's messages
+        std::vector<std::string> listing = result.messages;
+        listing.insert(listing.end(), result.lines.begin(), result.lines.end());
+        network::recordStepRun(*project.db, network::DesignStep::Hydraulics, system, listing);
+    }
+    return result;
 }
 
 }  // namespace kolv::sizing

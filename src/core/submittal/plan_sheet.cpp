@@ -6,6 +6,7 @@
 #include <map>
 
 #include "common/text.h"
+#include "common/vb_format.h"
 #include "diagram/diagram_model.h"
 #include "diagram/label_placement.h"
 #include "diagram/labels.h"
@@ -58,6 +59,42 @@ reports::Shape::Dash dashOf(diagram::PenStyle s) {
     return reports::Shape::Dash::Solid;
 }
 
+/// A north arrow 36 pt tall whose top-left corner is at (x, y): a half-filled arrowhead over a
+/// shaft, and the letter N above it.
+void drawNorthArrow(Page& page, double x, double y) {
+    const Font letter{FontFamily::Sans, 10, true};
+    const double cx = x + 9, tip = y + 14, base = y + 44;
+    addText(page, x, y + reports::ascentPt(letter), 18, Align::Center, letter, "N");
+    reports::Shape left;  // the filled half of the head
+    left.points = {{cx, tip}, {cx - 7, tip + 20}, {cx, tip + 15}};
+    left.closed = true;
+    left.filled = true;
+    left.fill = 0x000000;
+    left.widthPt = 0.6;
+    page.shapes.push_back(left);
+    reports::Shape right;
+    right.points = {{cx, tip}, {cx + 7, tip + 20}, {cx, tip + 15}};
+    right.closed = true;
+    right.widthPt = 0.6;
+    page.shapes.push_back(right);
+    addLine(page, cx, tip + 15, cx, base, 0.8);
+}
+
+/// A bar of a round length (1, 2 or 5 times a power of ten project units) about an inch and a
+/// half long, in four alternating parts, from (x, baseline) to the right; `scale` is pt per unit.
+void drawScaleBar(Page& page, double x, double baseline, double scale, const std::string& unit, const Font& font) {
+    const double want = 108.0 / scale;  // units in about 1.5 in
+    const double decade = std::pow(10.0, std::floor(std::log10(want)));
+    double length = decade;
+    for (double m : {2.0, 5.0, 10.0})
+        if (m * decade <= want) length = m * decade;
+    const double w = length * scale, h = 4;
+    const double top = baseline - reports::lineHeightPt(font) - h - 2;
+    for (int i = 0; i < 4; ++i) addRect(page, x + w * i / 4, top, w / 4, h, 0.5, 0, i % 2 == 0, 0x000000);
+    addText(page, x - 10, baseline, 20, Align::Center, font, "0");
+    addText(page, x + w - 40, baseline, 80, Align::Center, font, shortestText(length) + " " + unit);
+}
+
 }  // namespace
 
 void layoutPlan(db::Database& db, Session& session, const std::string& system, int engMet, int displaySet,
@@ -75,9 +112,6 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         emit(std::move(page));
         return;
     }
-    addText(page, frame.left, frame.top + 26, frame.bodyWidth(), Align::Left, small,
-            "Schematic network diagram in diagram coordinates (not to scale); labels of display option set " +
-                std::to_string(displaySet) + ".");
     diagram::Palette palette = diagram::Palette::builtIn();
     if (auto loaded = diagram::Palette::load(diagram::installedPalettePath())) palette = *loaded;
 
@@ -90,6 +124,20 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
     const double oy = areaT + margin + ((areaB - areaT - 2 * margin) - h * s) / 2;
     auto X = [&](double x) { return ox + (x - data->minX) * s; };
     auto Y = [&](double y) { return oy + (y - data->minY) * s; };
+    if (data->northUp) {
+        // survey coordinates: a plan at a stated scale, with its north arrow and a scale bar
+        const double unitsPerInch = 72.0 / s;  // project length units per inch of paper
+        const std::string unit = engMet == 1 ? "m" : "ft";
+        addText(page, frame.left, frame.top + 26, frame.bodyWidth(), Align::Left, small,
+                "Plan in survey coordinates, north up; scale 1 in = " + vbFormat(unitsPerInch, "#,##0.0") + " " + unit +
+                    " on this sheet; labels of display option set " + std::to_string(displaySet) + ".");
+        drawNorthArrow(page, areaR - 24, areaT + 6);
+        drawScaleBar(page, areaL, areaB - 4, s, unit, small);
+    } else {
+        addText(page, frame.left, frame.top + 26, frame.bodyWidth(), Align::Left, small,
+                "Schematic network diagram in diagram coordinates (not to scale); labels of display option set " +
+                    std::to_string(displaySet) + ".");
+    }
 
     std::map<std::string, std::size_t> at;  // upper-case name -> entity
     for (std::size_t i = 0; i < data->entities.size(); ++i) at.emplace(toUpper(data->entities[i].name), i);

@@ -40,6 +40,7 @@ struct SystemFacts {
     double outTwFt = 0, outElFt = 0, exitLossCoeff = 0;
     rain::SystemRainfall rainfall;
     std::vector<std::string> shown;  ///< messages the computation showed (why it stopped)
+    review::ReviewResult review;     ///< of the computed results: the storm tab's footnotes and the findings
     bool computed() const { return outcome.started && outcome.run.status == 0; }
 };
 
@@ -156,7 +157,10 @@ void SubmittalComposer::prepare() {
         f->shown = std::move(collect.shown);
         f->outcome.run.records.clear();  // the sheets read the stored results; keep memory small
         f->outcome.run.records.shrink_to_fit();
-        if (f->computed()) f->cost = cost::computeSystemCost(db, f->name, cost::CostOptions{false}, collect);
+        if (f->computed()) {
+            f->cost = cost::computeSystemCost(db, f->name, cost::CostOptions{false}, collect);
+            f->review = review::reviewSystem(m_project, f->name, review::loadCriteria(m_project));
+        }
         m_systems.push_back(std::move(f));
     }
     // Contents: one line per system and per section of it.
@@ -427,9 +431,10 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
         in.selection = req.selection;
         in.sortField = req.sortField;
         in.firstPage = m_next;
+        // the review's warnings and errors marked on their rows and listed under the table
+        review::addStormTabFootnotes(f.review, in.recordMarks, in.notes);
         reports::ReportRunner runner(db, tpl, in);
-        reports::LayoutResult laid = runner.layout();
-        for (auto& p : laid.document.pages) emit(std::move(p), "Storm tabulation");
+        runner.layout([&](Page&& p) { emit(std::move(p), "Storm tabulation"); });
     }
 
     section("Hydraulic profiles");
@@ -449,7 +454,7 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
         if (l.empty()) l.push_back("The design review found nothing to report.");
         layoutLines(m_frame, "DESIGN REVIEW FINDINGS - SYSTEM " + f.name, l, sheets("Design review findings"), true);
     } else {
-        const auto result = review::reviewSystem(m_project, f.name, review::loadCriteria(m_project));
+        const review::ReviewResult& result = f.review;
         std::vector<std::vector<std::string>> rows;
         auto number = [](double v) { return vbFormat(v, std::abs(v) >= 1000 ? "0.0" : "0.00"); };
         for (const auto& x : result.findings)

@@ -732,6 +732,9 @@ void MainWindow::showProjectSetupWindow() {
         reloadDefinitionLists();
         m_panel->showSystem(m_project->currentSystem);
     });
+    // measured lengths change the reach the panel shows
+    connect(&dialog, &ProjectSetupDialog::coordinatesChanged, this,
+            [this] { m_panel->showSystem(m_project->currentSystem); });
     dialog.exec();
 }
 

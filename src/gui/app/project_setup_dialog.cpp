@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "common/text.h"
+#include "editing/survey_lengths.h"
 #include "gui/app/design_criteria_box.h"
 #include "common/vb_format.h"
 #include "gui/common/number_field.h"
@@ -71,6 +72,20 @@ ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget
     jv->addWidget(m_juris0);
     jv->addWidget(m_juris1);
     right->addWidget(juris);
+    auto* coordinates = new QGroupBox("Coordinates");
+    auto* cv = new QVBoxLayout(coordinates);
+    m_schematic = new QRadioButton("Schematic");
+    m_survey = new QRadioButton("Survey (northing, easting)");
+    m_schematic->setToolTip("Node positions only place the diagram; lengths are typed.");
+    m_survey->setToolTip("Node positions are northings and eastings in the project's length unit: a reach whose "
+                         "length is computed takes the plan distance between its nodes.");
+    (m_setup.survey ? m_survey : m_schematic)->setChecked(true);
+    m_coordinatesNote = new QLabel;
+    m_coordinatesNote->setWordWrap(true);
+    cv->addWidget(m_schematic);
+    cv->addWidget(m_survey);
+    cv->addWidget(m_coordinatesNote);
+    right->addWidget(coordinates);
 
     auto* numbers = new QGroupBox("Node Numbers");
     auto* ng = new QGridLayout(numbers);
@@ -143,6 +158,16 @@ ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget
     connect(m_juris1, &QRadioButton::toggled, this, [this](bool local) {
         try {
             editing::setFrenchDrainJurisdiction(m_db, local ? 1 : 0);
+        } catch (const std::exception& e) {
+            ui::reportException(m_ui, e);
+        }
+    });
+    connect(m_survey, &QRadioButton::toggled, this, [this](bool survey) {
+        // takes effect at once, as one undo step, like the unit system
+        try {
+            const int measured = editing::setSurveyCoordinates(m_db, survey);
+            m_coordinatesNote->setText(survey ? QString("%1 computed lengths measured.").arg(measured) : QString());
+            emit coordinatesChanged(survey);
         } catch (const std::exception& e) {
             ui::reportException(m_ui, e);
         }

@@ -29,6 +29,8 @@ public:
 
 signals:
     void unitSystemChanged(bool metric);
+    /// The kind of coordinates changed (reach lengths may have been measured).
+    void coordinatesChanged(bool survey);
 
 private:
     void storeCoefficient();
@@ -38,9 +40,9 @@ private:
     editing::ProjectSetup m_setup;
     int m_junction = 1;
     QLineEdit *m_number, *m_description, *m_county, *m_stateRoad, *m_prefix, *m_nextNumber, *m_coefficient;
-    QRadioButton *m_english, *m_metric, *m_juris0, *m_juris1;
+    QRadioButton *m_english, *m_metric, *m_juris0, *m_juris1, *m_schematic, *m_survey;
     QCheckBox* m_usePrefix;
-    QLabel *m_current, *m_line1, *m_line2;
+    QLabel *m_current, *m_line1, *m_line2, *m_coordinatesNote;
     DesignCriteriaBox* m_criteria;
 };
 

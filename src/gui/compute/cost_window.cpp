@@ -10,6 +10,7 @@
 #include "cost/system_cost.h"
 #include "gui/common/listing_view.h"
 #include "gui/common/report_preview.h"
+#include "gui/compute/stale_bar.h"
 #include "ui/error_trap.h"
 
 namespace kolv::gui::compute {
@@ -31,9 +32,12 @@ CostWindow::CostWindow(ComputeContext ctx, QWidget* parent) : QDialog(parent), m
     m_list = new ListingView;
     m_list->setObjectName("costList");
     if (db::Project* p = m_ctx.currentProject()) applyResultsColors(m_list, *p->db);
+    m_staleBar = new StaleBar(m_ctx, network::DesignStep::Cost, m_list, [this] { this->compute(); });
+    v->addWidget(m_staleBar);
     v->addWidget(m_list, 1);
     addListingButtons(this, v, [this] { this->compute(); }, [this] { printList(); });
     resize(820, 600);
+    m_staleBar->refresh();  // the last cost of the system, if any
 }
 
 void CostWindow::compute() {
@@ -48,6 +52,7 @@ void CostWindow::compute() {
         m_ctx.ui->busy(false);
         m_list->addLines(result.lines);
         m_list->showTop();
+        m_staleBar->noteRun();
         m_ctx.notifyChanged();
     } catch (const std::exception& e) {
         m_ctx.ui->busy(false);

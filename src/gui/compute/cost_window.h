@@ -10,6 +10,7 @@ class QCheckBox;
 namespace kolv::gui::compute {
 
 class ListingView;
+class StaleBar;
 
 class CostWindow : public QDialog {
 public:
@@ -21,11 +22,15 @@ public:
     QDialog* printList();
     ListingView* listing() const { return m_list; }
     QCheckBox* detailBox() const { return m_detail; }
+    /// The bar marking the listing as older than the data; refresh() shows the stored run again.
+    StaleBar* staleBar() const { return m_staleBar; }
+
 
 private:
     ComputeContext m_ctx;
     ListingView* m_list = nullptr;
     QCheckBox* m_detail = nullptr;
+    StaleBar* m_staleBar = nullptr;
 };
 
 }  // namespace kolv::gui::compute

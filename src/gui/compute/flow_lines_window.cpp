@@ -16,6 +16,7 @@
 #include "common/vb_format.h"
 #include "gui/common/listing_view.h"
 #include "gui/common/report_preview.h"
+#include "gui/compute/stale_bar.h"
 #include "gui/compute/verification_window.h"
 #include "gui/common/number_field.h"
 #include "hydraulics/design_ranges.h"
@@ -100,6 +101,8 @@ FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verific
     m_list = new ListingView;
     m_list->setObjectName("flowLineList");
     if (p) applyResultsColors(m_list, *p->db);
+    m_staleBar = new StaleBar(m_ctx, network::DesignStep::FlowLines, m_list, [this] { this->compute(); });
+    v->addWidget(m_staleBar);
     v->addWidget(m_list, 1);
     addListingButtons(this, v, [this] { this->compute(); }, [this] { printList(); });
 
@@ -128,6 +131,7 @@ FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verific
     d.minSlopePercent = 0.1;  // a common design minimum; the engineer types the agency's value
     setOptions(d);
     resize(900, 640);
+    m_staleBar->refresh();  // the last flow lines set on the system, if any
 }
 
 void FlowLinesWindow::modeChanged() {
@@ -222,6 +226,7 @@ bool FlowLinesWindow::compute() {
         m_list->addLines(result.ditchLines);
         m_list->addLines(result.lines);
         m_list->showTop();
+        m_staleBar->noteRun();
         if (result.ran) m_ctx.notifyChanged();
         return result.ran;
     } catch (const std::exception& e) {

@@ -15,6 +15,7 @@ class QSpinBox;
 namespace kolv::gui::compute {
 
 class ListingView;
+class StaleBar;
 class VerificationWindow;
 
 class FlowLinesWindow : public QDialog {
@@ -29,6 +30,9 @@ public:
     bool compute();
     QDialog* printList();
     ListingView* listing() const { return m_list; }
+    /// The bar marking the listing as older than the data; refresh() shows the stored run again.
+    StaleBar* staleBar() const { return m_staleBar; }
+
     QLabel* valueLabel() const { return m_valueLabel; }
     QRadioButton* varyMode() const { return m_vary; }
     QRadioButton* fixedMode() const { return m_fixed; }
@@ -54,6 +58,7 @@ private:
     QSpinBox* m_decimals = nullptr;
     QCheckBox* m_verifyFirst = nullptr;
     ListingView* m_list = nullptr;
+    StaleBar* m_staleBar = nullptr;
 };
 
 }  // namespace kolv::gui::compute

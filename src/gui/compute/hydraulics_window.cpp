@@ -38,6 +38,7 @@
 #include "gui/compute/profile_view.h"
 #include "gui/common/report_preview.h"
 #include "gui/compute/results_grid.h"
+#include "gui/compute/stale_bar.h"
 #include "gui/compute/verification_window.h"
 #include "gui/common/number_field.h"
 #include "hydraulics/design_ranges.h"
@@ -75,26 +76,13 @@ HydraulicsWindow::HydraulicsWindow(ComputeContext ctx, VerificationWindow* verif
     m_systemLabel->setFont(bold);
     v->addWidget(m_systemLabel);
 
-    // the project changed after the run shown: one click computes again
-    m_staleBar = new QWidget;
-    m_staleBar->setObjectName("staleBar");
-    m_staleBar->setStyleSheet("#staleBar { background: #fff4ce; border: 1px solid #e0c060; }");
-    auto* staleRow = new QHBoxLayout(m_staleBar);
-    staleRow->setContentsMargins(8, 4, 8, 4);
-    m_staleText = new QLabel;
-    m_staleText->setWordWrap(true);
-    auto* again = new QPushButton("Compute Again");
-    again->setObjectName("computeAgainButton");
-    staleRow->addWidget(m_staleText, 1);
-    staleRow->addWidget(again);
-    m_staleBar->hide();
-    v->addWidget(m_staleBar);
-    connect(again, &QPushButton::clicked, this, [this] { compute(); });
-
     m_tabs = new QTabWidget;
     m_tabs->addTab(buildOptionsTab(), "Options");
     m_tabs->addTab(buildMessagesTab(), "Messages");
     m_tabs->addTab(buildProfileTab(), "Profile");
+    // the last run's messages, marked when the data changed after it: one click computes again
+    m_staleBar = new StaleBar(m_ctx, network::DesignStep::Hydraulics, m_messages, [this] { compute(); });
+    v->addWidget(m_staleBar);
     v->addWidget(m_tabs, 1);
 
     // gauges of the pass loop and the commands
@@ -577,11 +565,6 @@ void HydraulicsWindow::showOptions(const hydraulics::HydraulicsOptions& o) {
     m_loading = false;
 }
 
-long long HydraulicsWindow::changesNow() const {
-    db::Project* p = m_ctx.currentProject();
-    return p ? p->db->totalChanges() : -1;
-}
-
 void HydraulicsWindow::refreshResults() {
     fillResults();
     fillProfileNodes();
@@ -590,13 +573,7 @@ void HydraulicsWindow::refreshResults() {
 }
 
 void HydraulicsWindow::updateStale() {
-    const bool shownRun = !m_messages->lines().empty();
-    const bool changed = shownRun && (changesNow() != m_changesAfterRun || m_ctx.currentSystem() != m_runSystem);
-    if (changed)
-        m_staleText->setText(QString::fromStdString(
-            "The project changed after this run (an edit, undo or another step): the messages describe the run on " +
-            m_runSystem + " as it was, and the results and profile show what the project holds now."));
-    m_staleBar->setVisible(changed);
+    if (m_staleBar->refresh()) showMessageGroups();
 }
 
 void HydraulicsWindow::loadOptions() {
@@ -690,11 +667,7 @@ void HydraulicsWindow::afterRun(int status, const std::vector<std::string>& line
     m_tabs->setCurrentIndex(1);
 }
 
-void HydraulicsWindow::noteRun() {
-    m_changesAfterRun = changesNow();
-    m_runSystem = m_ctx.currentSystem();
-    m_staleBar->hide();
-}
+void HydraulicsWindow::noteRun() { m_staleBar->noteRun(); }
 
 bool HydraulicsWindow::compute() {
     db::Project* p = m_ctx.currentProject();

@@ -33,6 +33,7 @@ class T60ResultsModel;
 class ResultsGrid;
 class ProfileView;
 class ReportPreviewDialog;
+class StaleBar;
 class VerificationWindow;
 
 /// Holds the options of the hydraulics run (each change stored at once in the program setup),
@@ -66,10 +67,11 @@ public:
     /// Draws the profile from the chosen node down to the outfall (the Refresh command). `quiet`
     /// (a redraw after a change) clears the drawing without a message when a value is missing.
     void refreshProfile(bool quiet = false);
-    /// Shows the bar when the project changed after the run shown (or another system is current).
+    /// Shows the stored messages of the current system when they are not the ones on display
+    /// (opening, undo, another system), and the bar when the data changed after that run.
     void updateStale();
     /// The bar saying the run shown is older than the project, with its Compute Again button.
-    QWidget* staleBar() const { return m_staleBar; }
+    StaleBar* staleBar() const { return m_staleBar; }
     /// Chooses the node at the top of the profile.
     void setProfileStart(const std::string& node);
 
@@ -111,9 +113,8 @@ private:
     void fillProfileNodes();
     /// Lists the system's scenarios in the menu, keeping the engineer's choice of the ones shown.
     void fillScenarioMenu(const std::vector<std::string>& names);
-    /// The project's change count after a run, to tell later changes from the run's own.
+    /// After a run: the messages on display are the run the project now keeps.
     void noteRun();
-    long long changesNow() const;
     hydraulics::RunHooks hooks();
     reports::LayoutOptions layoutOptions() const;
     ReportPreviewDialog* printReport(reports::ReportCommand command);
@@ -159,10 +160,7 @@ private:
     std::vector<std::string> m_hiddenScenarios;  ///< unchecked by the engineer
     hydraulics::ProfileModel m_profileModel;
 
-    QWidget* m_staleBar = nullptr;
-    QLabel* m_staleText = nullptr;
-    long long m_changesAfterRun = -1;
-    std::string m_runSystem;
+    StaleBar* m_staleBar = nullptr;
 };
 
 }  // namespace kolv::gui::compute

@@ -8,6 +8,7 @@
 #include "gui/compute/pipe_sizes_window.h"
 #include "gui/compute/print_order_window.h"
 #include "gui/compute/report_commands_gui.h"
+#include "gui/compute/stale_bar.h"
 #include "gui/compute/verification_window.h"
 #include "gui/app/main_window.h"
 
@@ -91,6 +92,15 @@ VerificationWindow* ComputeWindows::verificationWindow() const { return m_verifi
 
 void ComputeWindows::markStale() {
     if (m_hydraulics) m_hydraulics->updateStale();
+    for (StaleBar* bar : listingBars()) bar->refresh();
+}
+
+std::vector<StaleBar*> ComputeWindows::listingBars() const {
+    std::vector<StaleBar*> bars;
+    if (m_sizes) bars.push_back(m_sizes->staleBar());
+    if (m_flowLines) bars.push_back(m_flowLines->staleBar());
+    if (m_cost) bars.push_back(m_cost->staleBar());
+    return bars;
 }
 
 void ComputeWindows::closeAll() {
@@ -105,6 +115,7 @@ void ComputeWindows::closeAll() {
 
 void ComputeWindows::refreshOpenWindows() {
     if (m_hydraulics && m_hydraulics->isVisible()) m_hydraulics->refreshResults();
+    for (StaleBar* bar : listingBars()) bar->refresh();  // an undo may bring back an earlier run
     if (m_printOrder && m_printOrder->isVisible()) m_printOrder->reload();
 }
 

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <vector>
 
 #include "gui/common/compute_context.h"
 
@@ -17,6 +18,7 @@ class FlowLinesWindow;
 class HydraulicsWindow;
 class PipeSizesWindow;
 class PrintOrderWindow;
+class StaleBar;
 class VerificationWindow;
 
 /// The windows of one main window. Each command opens its window modeless, or brings it to the
@@ -45,6 +47,8 @@ public:
 
 private:
     VerificationWindow* verification();
+    /// The stale bars of the open listing windows (sizes, flow lines, cost).
+    std::vector<StaleBar*> listingBars() const;
 
     ComputeContext m_ctx;
     QPointer<VerificationWindow> m_verification;

@@ -18,6 +18,7 @@
 #include "db/record_set.h"
 #include "gui/common/listing_view.h"
 #include "gui/common/report_preview.h"
+#include "gui/compute/stale_bar.h"
 #include "gui/compute/verification_window.h"
 #include "gui/common/number_field.h"
 #include "hydraulics/design_ranges.h"
@@ -81,6 +82,8 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
     m_list = new ListingView;
     m_list->setObjectName("sizingList");
     if (p) applyResultsColors(m_list, *p->db);
+    m_staleBar = new StaleBar(m_ctx, network::DesignStep::PipeSizes, m_list, [this] { this->compute(); });
+    v->addWidget(m_staleBar);
     v->addWidget(m_list, 1);
     addListingButtons(this, v, [this] { this->compute(); }, [this] { printList(); });
 
@@ -117,6 +120,7 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
         m_minLabel->setEnabled(on);
     });
     resize(940, 640);
+    m_staleBar->refresh();  // the last sizing of the system, if any
 }
 
 void PipeSizesWindow::criterionChanged() {
@@ -165,6 +169,7 @@ bool PipeSizesWindow::compute() {
         if (o.verifyFirst) m_verification->finishRun(result.verificationLines);
         m_list->addLines(result.lines);
         m_list->showTop();
+        m_staleBar->noteRun();
         if (result.status == 0) m_ctx.notifyChanged();
         return result.status == 0;
     } catch (const std::exception& e) {

@@ -16,6 +16,7 @@ class QRadioButton;
 namespace kolv::gui::compute {
 
 class ListingView;
+class StaleBar;
 class VerificationWindow;
 
 
@@ -28,6 +29,9 @@ public:
     bool compute();
     QDialog* printList();
     ListingView* listing() const { return m_list; }
+    /// The bar marking the listing as older than the data; refresh() shows the stored run again.
+    StaleBar* staleBar() const { return m_staleBar; }
+
     QComboBox* groups() const { return m_group; }
     QRadioButton* hglCriterion() const { return m_byHgl; }
     QRadioButton* velocityCriterion() const { return m_byVelocity; }
@@ -54,6 +58,7 @@ private:
     QCheckBox* m_notSmaller = nullptr;
     QCheckBox* m_verifyFirst = nullptr;
     ListingView* m_list = nullptr;
+    StaleBar* m_staleBar = nullptr;
 };
 
 }  // namespace kolv::gui::compute

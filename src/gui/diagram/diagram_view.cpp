@@ -173,6 +173,7 @@ bool DiagramView::redraw(bool fit) {
         }
         loadPalette();
         clearItems();
+        m_northUp = data->northUp;
         scene()->setSceneRect(drawingArea(*data));
         setAutomatic(data->automaticLayout ? data : std::nullopt);
         if (!data->backgroundPicture.empty() && QFileInfo::exists(q(data->backgroundPicture)))
@@ -553,7 +554,7 @@ bool DiagramView::placeEntity(const QString& className, QPointF at) {
         const QPointF p = clampToDiagram(at);
         const std::string cls = className.toStdString();
         std::string name;
-        if (!m_editor->entityAddRequest("", cls, p.x(), p.y(),
+        if (!m_editor->entityAddRequest("", cls, p.x(), storedY(p.y()),
                                         [&] { return m_ctx.chooseNode ? m_ctx.chooseNode(cls) : kd::NewNodeChoice{}; },
                                         name)) {
             // a system was just added for this first node: placed once the drawing shows that system
@@ -604,7 +605,7 @@ void DiagramView::moveEntity(const QString& name, QPointF to) {
     const QPointF p = clampToDiagram(to);
     item->setPos(p);
     guarded([&] {
-        if (m_editor) m_editor->entityMoved(item->text().toStdString(), p.x(), p.y());
+        if (m_editor) m_editor->entityMoved(item->text().toStdString(), p.x(), storedY(p.y()));
         placeAllLabels();
     });
     emit dataChanged();
@@ -783,7 +784,7 @@ void DiagramView::mousePressEvent(QMouseEvent* e) {
 
 void DiagramView::mouseMoveEvent(QMouseEvent* e) {
     const QPointF at = mapToScene(e->pos());
-    emit pointerText(q(kd::pointerText(at.x(), at.y())));
+    emit pointerText(q(kd::pointerText(at.x(), storedY(at.y()))));
     switch (m_gesture) {
         case Gesture::Pan: {
             const QPoint d = e->pos() - m_pressPos;

@@ -205,6 +205,9 @@ private:
     QGraphicsScene* m_discardedScene = nullptr;  ///< the drawing before, deleted after the next picture
     std::vector<LabelItem*> m_discardedLabels;    ///< its labels that were never shown
     bool m_itemsPending = false;
+    /// YD of a scene y (the scene's y grows down; a survey's northing grows up).
+    double storedY(double sceneY) const { return m_northUp ? -sceneY : sceneY; }
+    bool m_northUp = false;  ///< survey coordinates: the scene's y is the northing negated
     std::optional<kolv::diagram::DiagramData> m_pendingData;  ///< what the items are made from
     std::optional<std::pair<QString, bool>> m_pendingSelection;  ///< chosen before the items were made
     bool m_labelsPending = false;

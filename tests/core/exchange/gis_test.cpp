@@ -128,4 +128,16 @@ TEST(GisImport, UnreadableSourceIsRefusedAndChangesNothing) {
 }
 
 }  // namespace
+TEST(GisImport, LayerUnitIsASurveyOnlyInTheProjectsUnit) {
+    struct Case {
+        double metresPerUnit;
+        bool metric, survey;
+    } cases[] = {{0.3048, false, true},       {1200.0 / 3937.0, false, true}, {1.0, true, true},
+                 {1.0, false, false},         {0.3048, true, false},          {0.0, false, false},
+                 {0.0, true, false},          {1000.0, true, false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(surveyUnitMatches(c.metresPerUnit, c.metric), c.survey)
+            << c.metresPerUnit << " m, metric " << c.metric;
+}
+
 }  // namespace kolv::exchange

@@ -118,72 +118,67 @@ void expectRefused(const Refusal& r, const std::string& text) {
     EXPECT_EQ(r.ui.beeps, 1);
 }
 
-TEST(ComputeValidation, IterationsFourToThirtyTwoThousand) {
+/// One typed option at or beyond its limit: accepted silently, or refused with its message and
+/// put back within the limit (the value the window shows afterwards).
+struct LimitCase {
+    const char* name;
+    double HydraulicsOptions::*field;  // nullptr: the pass count (a long)
+    double value;
+    bool metric;
+    bool fixedTc;
+    const char* message;  // nullptr: accepted
+    double resetTo;
+};
+
+class ComputeLimits : public ::testing::TestWithParam<LimitCase> {};
+
+TEST_P(ComputeLimits, RefusedBeyondTheLimitAndResetWithin) {
+    const LimitCase& c = GetParam();
     HydraulicsOptions o;
-    o.maxPasses = 3;
-    Refusal low = check(o);
-    expectRefused(low, "Iterations must be between 4 and 32000");
-    EXPECT_EQ(low.options.maxPasses, 4);
-    o.maxPasses = 40000;
-    Refusal high = check(o);
-    expectRefused(high, "Iterations must be between 4 and 32000");
-    EXPECT_EQ(high.options.maxPasses, 32000);
-    for (long ok : {4L, 32000L}) {
-        o.maxPasses = ok;
-        Refusal r = check(o);
+    o.fixedTc = c.fixedTc;
+    if (c.field) o.*c.field = c.value;
+    else o.maxPasses = static_cast<long>(c.value);
+    const Refusal r = check(o, c.metric);
+    if (!c.message) {
         EXPECT_TRUE(r.valid);
         EXPECT_TRUE(r.ui.messages.empty());
         EXPECT_EQ(r.ui.beeps, 0);
+        return;
     }
+    expectRefused(r, c.message);
+    EXPECT_EQ(c.field ? r.options.*c.field : static_cast<double>(r.options.maxPasses), c.resetTo);
 }
 
-TEST(ComputeValidation, HglDifferenceWithinTenThousandthAndAQuarter) {
-    HydraulicsOptions o;
-    o.maxHglDifferenceFt = 0.00009;
-    Refusal low = check(o);
-    expectRefused(low, "Max. HGL Difference must be between 0.0001 and 0.25");
-    EXPECT_EQ(low.options.maxHglDifferenceFt, 0.0001);
-    o.maxHglDifferenceFt = 0.26;
-    EXPECT_EQ(check(o).options.maxHglDifferenceFt, 0.25);
-    for (double ok : {0.0001, 0.25}) {
-        o.maxHglDifferenceFt = ok;
-        EXPECT_TRUE(check(o).valid) << ok;
-    }
-}
+constexpr const char* kPasses = "Iterations must be between 4 and 32000";
+constexpr const char* kHgl = "Max. HGL Difference must be between 0.0001 and 0.25";
+constexpr const char* kTc = "Fixed Tc must be between 1 and 120 minutes";
+constexpr double HydraulicsOptions::*kNoField = nullptr;
 
-TEST(ComputeValidation, FixedTcOnlyWhenTheSwitchIsOn) {
-    HydraulicsOptions o;
-    o.fixedTcMin = 0;
-    EXPECT_TRUE(check(o).valid);  // computed Tc: the fixed value is not used
-    o.fixedTc = true;
-    Refusal low = check(o);
-    expectRefused(low, "Fixed Tc must be between 1 and 120 minutes");
-    EXPECT_EQ(low.options.fixedTcMin, 1);
-    o.fixedTcMin = 120.5;
-    EXPECT_EQ(check(o).options.fixedTcMin, 120);
-    o.fixedTcMin = 120;
-    EXPECT_TRUE(check(o).valid);
-}
-
-TEST(ComputeValidation, MinimumVelocityLimitsByUnits) {
-    HydraulicsOptions o;
-    o.minVelocity = 0;
-    Refusal zero = check(o);
-    expectRefused(zero, "Minimum velocity must be greater than zero");
-    EXPECT_EQ(zero.options.minVelocity, 2.00);
-    o.minVelocity = 6;
-    EXPECT_TRUE(check(o).valid);  // English: 6 ft/s accepted
-    o.minVelocity = 6.01;
-    Refusal english = check(o);
-    expectRefused(english, "Minimum velocity for computing travel time cannot exceed 6 f/s");
-    EXPECT_EQ(english.options.minVelocity, 6);
-    o.minVelocity = 2;
-    EXPECT_TRUE(check(o, true).valid);  // metric: 2 m/s accepted
-    o.minVelocity = 2.01;
-    Refusal metric = check(o, true);
-    expectRefused(metric, "Minimum velocity for computing travel time cannot exceed 2 m/s");
-    EXPECT_EQ(metric.options.minVelocity, 2);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Options, ComputeLimits,
+    ::testing::Values(
+        LimitCase{"PassesLow", kNoField, 3, false, false, kPasses, 4},
+        LimitCase{"PassesHigh", kNoField, 40000, false, false, kPasses, 32000},
+        LimitCase{"PassesFloor", kNoField, 4, false, false, nullptr, 0},
+        LimitCase{"PassesCeiling", kNoField, 32000, false, false, nullptr, 0},
+        LimitCase{"HglLow", &HydraulicsOptions::maxHglDifferenceFt, 0.00009, false, false, kHgl, 0.0001},
+        LimitCase{"HglHigh", &HydraulicsOptions::maxHglDifferenceFt, 0.26, false, false, kHgl, 0.25},
+        LimitCase{"HglFloor", &HydraulicsOptions::maxHglDifferenceFt, 0.0001, false, false, nullptr, 0},
+        LimitCase{"HglCeiling", &HydraulicsOptions::maxHglDifferenceFt, 0.25, false, false, nullptr, 0},
+        // a computed Tc does not use the fixed value
+        LimitCase{"FixedTcUnused", &HydraulicsOptions::fixedTcMin, 0, false, false, nullptr, 0},
+        LimitCase{"FixedTcLow", &HydraulicsOptions::fixedTcMin, 0, false, true, kTc, 1},
+        LimitCase{"FixedTcHigh", &HydraulicsOptions::fixedTcMin, 120.5, false, true, kTc, 120},
+        LimitCase{"FixedTcCeiling", &HydraulicsOptions::fixedTcMin, 120, false, true, nullptr, 0},
+        LimitCase{"MinVelocityZero", &HydraulicsOptions::minVelocity, 0, false, false,
+                  "Minimum velocity must be greater than zero", 2.00},
+        LimitCase{"MinVelocityEnglishCeiling", &HydraulicsOptions::minVelocity, 6, false, false, nullptr, 0},
+        LimitCase{"MinVelocityEnglishHigh", &HydraulicsOptions::minVelocity, 6.01, false, false,
+                  "Minimum velocity for computing travel time cannot exceed 6 f/s", 6},
+        LimitCase{"MinVelocityMetricCeiling", &HydraulicsOptions::minVelocity, 2, true, false, nullptr, 0},
+        LimitCase{"MinVelocityMetricHigh", &HydraulicsOptions::minVelocity, 2.01, true, false,
+                  "Minimum velocity for computing travel time cannot exceed 2 m/s", 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ComputeValidation, OnlyTheFirstFaultIsShownAndOnlyItsFieldReset) {
     HydraulicsOptions o;

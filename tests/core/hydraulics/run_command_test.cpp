@@ -122,5 +122,27 @@ TEST(StormTabListing, MetricProjectShowsMetersAndCms) {
     EXPECT_EQ(text[2].rfind("A", 0), 0u);
 }
 
+// The listing written line by line measures its columns over every record first: a wide cell
+// in the last record widens the lines of the first, exactly as the table held whole does.
+TEST(StormTabListing, LinesWrittenOneAtATimeMatchTheWholeTable) {
+    std::vector<HydraulicRecord> records(3);
+    records[0].name = "A";
+    records[0].toName = "B";
+    records[0].pipeName = "15RCP";
+    records[1].name = "B";
+    records[1].toName = "C";
+    records[1].reachType = 2;  // a ditch: no pipe, no capacity
+    records[2].name = "LONGNAME";
+    records[2].toName = "OUT";
+    records[2].pipeName = "60RCP";
+    records[2].q = 12345.678;
+    records[2].hglUp = -4.25;
+    for (const bool metric : {false, true}) {
+        std::vector<std::string> streamed;
+        writeStormTabText(records, metric, true, [&](const std::string& l) { streamed.push_back(l); });
+        EXPECT_EQ(streamed, stormTabText(stormTabTable(records, metric, true))) << (metric ? "metric" : "english");
+    }
+}
+
 }  // namespace
 }  // namespace kolv::hydraulics::test

@@ -107,19 +107,6 @@ private slots:
         QCOMPARE(m_ui.beeps, 2);
     }
 
-    void toolbarButtonsCarryTheirHints() {
-        MainWindow w(options());
-        QAction* hydraulics = nullptr;
-        for (QAction* a : w.findChildren<QAction*>())
-            if (a->statusTip() == "Compute Hydraulics (Storm Sewer Tabulation)") hydraulics = a;
-        QVERIFY(hydraulics);
-        QVERIFY(!w.findChildren<QAction*>().isEmpty());
-        bool classes = false;
-        for (QAction* a : w.findChildren<QAction*>())
-            classes = classes || a->statusTip() == "Assign Structures & Pipe to Diagramming Classes";
-        QVERIFY(classes);
-    }
-
     void openingShowsTitleSystemsFirstNodeAndProgress() {
         std::string path = makeProject(*m_dir);
         MainWindow w(options());
@@ -138,15 +125,6 @@ private slots:
         // the first system was chosen for a project without a remembered one
         QCOMPARE(scalar(path, "SELECT CURRENT_SYSTEM FROM T0").toText(), std::string("S1"));
         QCOMPARE(w.action(Command::Recent1)->text(), QString::fromStdString("1 " + path));  // as typed
-    }
-
-    void theSampleProjectOpens() {
-        std::string path = test::makeSample(*m_dir);
-        MainWindow w(options());
-        QVERIFY(w.openProjectFile(path));
-        QVERIFY(w.systemSelector()->count() >= 1);
-        QVERIFY(w.nodeList()->rowCount() > 0);
-        QVERIFY(!w.panel()->field(editing::panel_field::kNodeName)->text().isEmpty());
     }
 
     void switchingSystemsIsRememberedAndClearsTheDisplays() {

@@ -226,16 +226,6 @@ private slots:
         undo->jumpTo(3);  // the history list: after Step 2
         QVERIFY(snapshot() == s3);
         QCOMPARE(undo->historyList()->count(), 4);  // as opened + three steps
-
-        // for the documentation: the window with its history list open
-        if (const QByteArray dir = qgetenv("KOLV_SCREENSHOT_DIR"); !dir.isEmpty()) {
-            if (!undo->historyAction()->isChecked()) undo->historyAction()->trigger();
-            undo->undo();
-            m_window->resize(1500, 900);
-            m_window->show();
-            for (int i = 0; i < 5; ++i) QApplication::processEvents();
-            m_window->grab().save(QString::fromUtf8(dir) + "/undo_history.png");
-        }
     }
 };
 

@@ -1,5 +1,5 @@
 // The Design Review dock on the main window: filled after a design step, a click selects the node,
-// the diagram rings the nodes with findings. With KOLV_SCREENSHOT_DIR set, it saves pictures.
+// the diagram rings the nodes with findings.
 #include <QApplication>
 #include <QDockWidget>
 #include <QLineEdit>
@@ -83,14 +83,6 @@ private slots:
         QCOMPARE(w.panel()->field(editing::panel_field::kNodeName)->text(), node);
         QVERIFY(view->entity(node)->isSelected());
 
-        if (const char* out = std::getenv("KOLV_SCREENSHOT_DIR")) {
-            for (int i = 0; i < 5; ++i) QApplication::processEvents();
-            view->zoomFit();
-            for (int i = 0; i < 5; ++i) QApplication::processEvents();
-            w.grab().save(QString(out) + "/review_dock.png");
-            pane->grab().save(QString(out) + "/review_marked_diagram.png");
-        }
-
         // Criteria back to the defaults and reviewed again on demand: the marks follow.
         review::saveCriteria(*w.project(), review::DesignCriteria::defaults(false));
         dock->findChild<QPushButton*>("reviewButton")->click();
@@ -148,8 +140,6 @@ private slots:
         view.setProfile(std::move(g), "HYDRAULIC PROFILE - MAINST");
         const QString png = QString::fromStdString(dir.file("profile.png"));
         QVERIFY(view.exportPng(png, QSize(1600, 900)));
-        if (const char* out = std::getenv("KOLV_SCREENSHOT_DIR"))
-            QVERIFY(view.exportPng(QString(out) + "/profile_three_hgl.png", QSize(2000, 1100)));
     }
 };
 

@@ -204,10 +204,6 @@ private slots:
         QVERIFY(second[0].find("has an invalid length (0.00)") != std::string::npos);
         QCOMPARE(second[1], std::string("Verification Complete."));
         QCOMPARE(second[2], std::string("1 fault found."));
-        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
-            v->resize(760, 300);
-            v->grab().save(QString(shots) + "/verification_two_runs.png");
-        }
     }
 
     void verifyFirstEmptiesAndFillsTheWindowWithTheSizing() {
@@ -259,10 +255,6 @@ private slots:
         QVERIFY(guide->browser()->toPlainText().contains("Step 2: Compute Pipe Sizes"));
         QVERIFY(guide->browser()->toPlainText().contains("MAINST"));
 
-        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
-            guide->resize(760, 680);
-            guide->grab().save(QString(shots) + "/user_guide.png");
-        }
     }
 
     void toolbarRunsTheStepsInOrderWithDrawnIcons() {
@@ -278,29 +270,6 @@ private slots:
                                         "Compute Hydraulics (Storm Sewer Tabulation)", "Compute Storm Sewer Cost"}));
         // the drawings load (the SVG support is installed)
         QVERIFY(!themedIcon(nullptr, "pipe-sizes").pixmap(24, 24).isNull());
-        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
-            std::string path = test::makeSample(*m_dir);
-            compute::installComputeWindows(w);
-            QVERIFY(w.openProjectFile(path));
-            w.resize(1360, 820);
-            w.show();
-            QApplication::processEvents();
-            w.grab().save(QString(shots) + "/main_window_icons.png");
-            QPixmap tools = bar->grab();
-            tools.scaled(tools.size() * 2, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                .save(QString(shots) + "/toolbar_x2.png");
-            QPixmap sheet(72 * 12, 72 * 2);
-            sheet.fill(Qt::white);
-            QPainter painter(&sheet);
-            int k = 0;
-            for (QAction* a : bar->actions())
-                if (!a->icon().isNull()) {
-                    painter.drawPixmap((k % 12) * 72 + 4, (k / 12) * 72 + 4, a->icon().pixmap(64, 64));
-                    ++k;
-                }
-            painter.end();
-            sheet.save(QString(shots) + "/icons_64.png");
-        }
     }
 
     void reportPreviewFitsTheScreenWithItsButtons() {
@@ -325,16 +294,6 @@ private slots:
         for (auto* b : d->findChildren<QPushButton*>()) {
             QVERIFY(b->isVisible());
             QVERIFY(b->mapTo(d, QPoint(b->width(), b->height())).x() <= d->width());
-        }
-        if (const char* shots = std::getenv("KOLV_SCREENSHOTS")) {
-            d->resize(std::min(1200, screen.width()), std::min(860, screen.height()));
-            QTest::qWait(300);
-            d->grab().save(QString(shots) + "/tc_worksheet_preview.png");
-            NewProjectDialog np(w.ui(), &w);
-            np.newPath()->setText(q(m_dir->file("Road 12")));
-            np.show();
-            QApplication::processEvents();
-            np.grab().save(QString(shots) + "/new_project.png");
         }
         d->close();
     }

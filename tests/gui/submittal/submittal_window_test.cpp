@@ -1,5 +1,4 @@
-// File > Print Submittal...: the command on the File menu and the choices of its window. With
-// KOLV_SHOTS=DIR set, the window is saved as a PNG there.
+// File > Print Submittal...: the command on the File menu and the choices of its window.
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -52,13 +51,6 @@ void SubmittalWindowTest::windowOffersTheCurrentSystemAndReadsThePaper() {
     dialog.findChild<QComboBox*>("paperBox")->setCurrentText("A3");
     QCOMPARE(dialog.paper(), submittal::Paper::A3);
     QCOMPARE(dialog.file(), QString("/tmp/x-submittal.pdf"));
-    // with KOLV_SHOTS=DIR the window is saved as a picture for review
-    const QByteArray shots = qgetenv("KOLV_SHOTS");
-    if (!shots.isEmpty()) {
-        dialog.show();
-        for (int i = 0; i < 5; ++i) QApplication::processEvents();
-        dialog.grab().save(QString::fromLocal8Bit(shots) + "/print_submittal.png");
-    }
 }
 
 QTEST_MAIN(SubmittalWindowTest)

@@ -1,9 +1,11 @@
-// Screenshots of the sample project's diagram with two label sets, fitted and zoomed in, and of
-// systems without coordinates, with survey coordinates and a small hand-drawn one (offscreen).
+// Screenshots of the sample project's diagram with two label sets, fitted and zoomed in, the
+// command toolbar and its icons, the Design Review dock, the undo history, and of systems without
+// coordinates, with survey coordinates and a small hand-drawn one (offscreen).
 //   diagram_screenshots OUTDIR
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QPainter>
 #include <QPalette>
 #include <QToolBar>
 #include <QScrollBar>
@@ -13,6 +15,7 @@
 
 #include "diagram/labels.h"
 #include "diagram/palette.h"
+#include "gui/diagram/design_review_dock.h"
 #include "gui/diagram/diagram_classes_dialog.h"
 #include "gui/diagram/diagram_items.h"
 #include "gui/diagram/display_options_dialog.h"
@@ -20,6 +23,9 @@
 #include "gui/diagram/diagram_view.h"
 #include "gui/diagram/install_diagram.h"
 #include "gui/app/main_window.h"
+#include "gui/app/undo_controller.h"
+#include "review/design_criteria.h"
+#include "session/session.h"
 #include "hydraulics/run_command.h"
 #include "db/project.h"
 #include "support/random_system.h"
@@ -145,6 +151,45 @@ int main(int argc, char** argv) {
     }
     pane->exportPng(g_dir + "/diagram_export.png");
     pane->exportPdf(g_dir + "/diagram_export.pdf");
+
+    // The command toolbar twice its size, and every command icon at 64 px on one sheet.
+    if (auto* bar = w.findChild<QToolBar*>("CommandsToolBar")) {
+        const QPixmap tools = bar->grab();
+        tools.scaled(tools.size() * 2, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(g_dir + "/toolbar_x2.png");
+        QPixmap sheet(72 * 12, 72 * 2);
+        sheet.fill(Qt::white);
+        QPainter painter(&sheet);
+        int k = 0;
+        for (QAction* a : bar->actions())
+            if (!a->icon().isNull()) {
+                painter.drawPixmap((k % 12) * 72 + 4, (k / 12) * 72 + 4, a->icon().pixmap(64, 64));
+                ++k;
+            }
+        painter.end();
+        sheet.save(g_dir + "/icons_64.png");
+    }
+
+    // The Design Review dock after a run held to 5 ft/s, with the marks it puts on the diagram.
+    if (auto* dock = w.findChild<gui::diagram::DesignReviewDock*>()) {
+        auto criteria = review::loadCriteria(*w.project());
+        criteria.maxVelocityFtS = 5.0;
+        review::saveCriteria(*w.project(), criteria);
+        Session session;
+        hydraulics::computeHydraulics(*w.project(), session, recorder, hydraulics::loadHydraulicsOptions(*w.project()->db),
+                                      "MAINST");
+        w.refreshAfterChange();
+        dock->show();
+        dock->raise();
+        view->zoomFit();
+        shot(&w, "review_dock");
+        shot(pane, "review_marked_diagram");
+        review::saveCriteria(*w.project(), review::DesignCriteria::defaults(false));
+    }
+    // The undo history list beside the diagram.
+    if (UndoController* undo = w.undoController()) {
+        if (!undo->historyAction()->isChecked()) undo->historyAction()->trigger();
+        shot(&w, "undo_history");
+    }
 
     // Projects of their own: a generated system of 10,000 nodes without coordinates (the
     // automatic layout), seven nodes drawn by hand with three-line labels, survey coordinates.

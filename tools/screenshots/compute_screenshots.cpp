@@ -1,4 +1,5 @@
-// Screenshots of the computation and result windows after runs on the sample project (offscreen).
+// Screenshots of the computation and result windows after runs on the sample project, and of the
+// Print Submittal window (offscreen).
 //   compute_screenshots OUTDIR
 #include <QApplication>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include "gui/compute/report_commands_gui.h"
 #include "gui/common/report_preview.h"
 #include "gui/compute/verification_window.h"
+#include "gui/submittal/submittal_dialog.h"
 #include "render/document_painter.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
@@ -113,6 +115,11 @@ int main(int argc, char** argv) {
     if (ReportPreviewDialog* nodes = runReportCommand(ctx, reports::ReportCommand::Nodes, nullptr)) {
         shot(nodes, "report_preview_nodes");
         nodes->close();
+    }
+    {
+        gui::submittal_window::SubmittalDialog submittal({"MAINST", "OAKAVE"}, "OAKAVE",
+                                                     QString::fromStdString(dir.file("submittal.pdf")));
+        shot(&submittal, "print_submittal");
     }
     for (const auto& m : recorder.messages) std::printf("message: %s | %s\n", m.title.c_str(), m.text.c_str());
     return 0;
