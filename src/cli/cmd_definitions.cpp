@@ -14,7 +14,7 @@
 namespace kolv::cli {
 namespace {
 
-using editors::DefinitionKind;
+using editing::DefinitionKind;
 
 /// One editable field of a definition: option name, table field, caption, whether it is a number.
 struct FieldOption {
@@ -58,7 +58,7 @@ struct Options {
 
 /// Structure group by list index (0..6) or by its name; -1 when neither.
 int structureGroup(const std::string& text) {
-    const auto& groups = editors::structureGroups();
+    const auto& groups = editing::structureGroups();
     for (std::size_t i = 0; i < groups.size(); ++i)
         if (equalsIgnoreCase(trim(text), groups[i])) return static_cast<int>(i);
     const auto check = input::parseNumber(text, "Group");
@@ -93,7 +93,7 @@ bool checkValues(DefinitionKind kind, const Options& o, std::map<std::string, do
     return true;
 }
 
-void applyStructure(editors::StructureDefinition& d, const Options& o, const std::map<std::string, double>& n) {
+void applyStructure(editing::StructureDefinition& d, const Options& o, const std::map<std::string, double>& n) {
     auto num = [&](const char* f, double& target) {
         if (auto it = n.find(f); it != n.end()) target = it->second;
     };
@@ -106,7 +106,7 @@ void applyStructure(editors::StructureDefinition& d, const Options& o, const std
     if (auto it = o.values.find("DIAGRAM_CLASS_NAME"); it != o.values.end()) d.diagramClass = trim(it->second);
 }
 
-void applyPipe(editors::PipeDefinition& d, const Options& o, const std::map<std::string, double>& n) {
+void applyPipe(editing::PipeDefinition& d, const Options& o, const std::map<std::string, double>& n) {
     auto num = [&](const char* f, double& target) {
         if (auto it = n.find(f); it != n.end()) target = it->second;
     };
@@ -125,33 +125,33 @@ void applyPipe(editors::PipeDefinition& d, const Options& o, const std::map<std:
 void listStructures(db::Database& db, int engMet) {
     std::cout << fmt::format("{:<8}  {:<18}  {:>10}  {:>10}  {:>8}  {:>9}  {:>7}  {}\n", "Name", "Group", "Cost <",
                              "Cost >", "Cover", "Capacity", "HGL cl.", "Diagram class");
-    for (const auto& name : editors::definitionNames(db, DefinitionKind::Structure, engMet)) {
-        const auto d = editors::readStructure(db, name);
+    for (const auto& name : editing::definitionNames(db, DefinitionKind::Structure, engMet)) {
+        const auto d = editing::readStructure(db, name);
         if (!d) continue;
-        const auto& groups = editors::structureGroups();
+        const auto& groups = editing::structureGroups();
         const std::string group = d->group >= 0 && d->group < static_cast<int>(groups.size())
                                       ? groups[static_cast<std::size_t>(d->group)]
                                       : std::to_string(d->group);
         std::cout << fmt::format("{:<8}  {:<18}  {:>10}  {:>10}  {:>8}  {:>9}  {:>7}  {}\n", d->name, group,
-                                 editors::fieldText(d->costLt), editors::fieldText(d->costGt),
-                                 editors::fieldText(d->minPipeCover), editors::fieldText(d->maxInletHydCapacity),
-                                 editors::fieldText(d->hglClear), d->diagramClass);
+                                 editing::fieldText(d->costLt), editing::fieldText(d->costGt),
+                                 editing::fieldText(d->minPipeCover), editing::fieldText(d->maxInletHydCapacity),
+                                 editing::fieldText(d->hglClear), d->diagramClass);
     }
 }
 
 void listPipes(db::Database& db, int engMet) {
-    std::cout << "Lengths in " << editors::lengthUnitLabel(engMet == 1) << "\n";
+    std::cout << "Lengths in " << editing::lengthUnitLabel(engMet == 1) << "\n";
     std::cout << fmt::format("{:<8}  {:>5}  {:>7}  {:>7}  {:>8}  {:>9}  {:>6}  {:>8}  {:>5}  {:<12}  {}\n", "Name",
                              "Group", "Height", "Width", "Area", "Thickness", "n", "Cost", "Order", "Identifier",
                              "Description");
-    for (const auto& name : editors::definitionNames(db, DefinitionKind::Pipe, engMet)) {
-        const auto d = editors::readPipe(db, name);
+    for (const auto& name : editing::definitionNames(db, DefinitionKind::Pipe, engMet)) {
+        const auto d = editing::readPipe(db, name);
         if (!d) continue;
         std::cout << fmt::format("{:<8}  {:>5}  {:>7}  {:>7}  {:>8}  {:>9}  {:>6}  {:>8}  {:>5}  {:<12}  {}\n",
-                                 d->name, d->group, editors::fieldText(d->height), editors::fieldText(d->width),
-                                 editors::fieldText(d->area), editors::fieldText(d->thickness),
-                                 editors::fieldText(d->n), editors::fieldText(d->cost),
-                                 editors::fieldText(d->columnOrder), d->columnIdentifier, d->description);
+                                 d->name, d->group, editing::fieldText(d->height), editing::fieldText(d->width),
+                                 editing::fieldText(d->area), editing::fieldText(d->thickness),
+                                 editing::fieldText(d->n), editing::fieldText(d->cost),
+                                 editing::fieldText(d->columnOrder), d->columnIdentifier, d->description);
     }
 }
 
@@ -164,9 +164,9 @@ Output definitionsOutput(DefinitionKind kind, const db::Project& project) {
     if (kind == DefinitionKind::Structure) {
         out.columns = {"NAME", "GROUPP", "GROUP", "COST_LT", "COST_GT", "MIN_PIPE_COVER", "MAX_INLET_HYD_CAPACITY",
                        "HGL_CLEAR", "DIAGRAM_CLASS_NAME"};
-        const auto& groups = editors::structureGroups();
-        for (const auto& name : editors::definitionNames(db, kind, project.engMet()))
-            if (const auto d = editors::readStructure(db, name))
+        const auto& groups = editing::structureGroups();
+        for (const auto& name : editing::definitionNames(db, kind, project.engMet()))
+            if (const auto d = editing::readStructure(db, name))
                 out.addRow({d->name, d->group,
                             d->group >= 0 && d->group < static_cast<int>(groups.size())
                                 ? Json(groups[static_cast<std::size_t>(d->group)])
@@ -177,8 +177,8 @@ Output definitionsOutput(DefinitionKind kind, const db::Project& project) {
     }
     out.columns = {"NAME", "GROUPP", "HEIGHT", "WIDTH", "AREA", "THICKNESS", "N", "COST", "COLUMN_ORDER",
                    "COLUMN_IDENTIFIER", "DS_DESC"};
-    for (const auto& name : editors::definitionNames(db, kind, project.engMet()))
-        if (const auto d = editors::readPipe(db, name))
+    for (const auto& name : editing::definitionNames(db, kind, project.engMet()))
+        if (const auto d = editing::readPipe(db, name))
             out.addRow({d->name, d->group, d->height, d->width, d->area, d->thickness, d->n, d->cost, d->columnOrder,
                         d->columnIdentifier, d->description});
     return out;
@@ -195,15 +195,15 @@ void run(DefinitionKind kind, Options& o, Context& ctx) {
     }
     if (!o.del.empty()) {
         const std::string name = trim(o.del);
-        const bool exists = kind == DefinitionKind::Structure ? editors::readStructure(db, name).has_value()
-                                                               : editors::readPipe(db, name).has_value();
+        const bool exists = kind == DefinitionKind::Structure ? editing::readStructure(db, name).has_value()
+                                                               : editing::readPipe(db, name).has_value();
         if (!exists) {
             ctx.ui.invalidData((kind == DefinitionKind::Structure ? "Structure '" : "Pipe '") + name +
                                "' cannot be found.");
             ctx.exitCode = kExitRefused;
             return;
         }
-        if (!editors::deleteDefinition(db, kind, name, ctx.ui)) {
+        if (!editing::deleteDefinition(db, kind, name, ctx.ui)) {
             ctx.exitCode = kExitRefused;
             return;
         }
@@ -219,9 +219,9 @@ void run(DefinitionKind kind, Options& o, Context& ctx) {
             return;
         }
         if (!o.add.empty()) {
-            name = editors::addDefinition(db, kind, o.add, engMet, ctx.ui);
+            name = editing::addDefinition(db, kind, o.add, engMet, ctx.ui);
             if (name.empty()) {
-                if (trim(editors::definitionName(o.add)).empty()) std::cerr << "A blank name adds nothing.\n";
+                if (trim(editing::definitionName(o.add)).empty()) std::cerr << "A blank name adds nothing.\n";
                 ctx.exitCode = kExitRefused;
                 return;
             }
@@ -231,17 +231,17 @@ void run(DefinitionKind kind, Options& o, Context& ctx) {
         }
         bool saved = false;
         if (kind == DefinitionKind::Structure) {
-            auto d = editors::readStructure(db, name);
+            auto d = editing::readStructure(db, name);
             if (d) {
                 applyStructure(*d, o, numbers);
-                saved = editors::saveStructure(db, *d, engMet);
+                saved = editing::saveStructure(db, *d, engMet);
             }
         } else {
-            auto d = editors::readPipe(db, name);
+            auto d = editing::readPipe(db, name);
             if (d) {
                 applyPipe(*d, o, numbers);
-                editors::reviewPipe(*d, editors::lengthUnitLabel(project->metric), ctx.ui);
-                saved = editors::savePipe(db, *d, engMet);
+                editing::reviewPipe(*d, editing::lengthUnitLabel(project->metric), ctx.ui);
+                saved = editing::savePipe(db, *d, engMet);
             }
         }
         if (!saved) {

@@ -16,7 +16,7 @@
 namespace kolv::cli {
 namespace {
 
-using editors::TableGrid;
+using editing::TableGrid;
 
 /// Options shared by both commands; rows and columns are numbered from 1 as listed.
 struct GridOptions {
@@ -116,7 +116,7 @@ bool edit(TableGrid& grid, const GridOptions& o, Context& ctx) {
         }
         const std::size_t row = o.pasteRow == 0 ? grid.rowCount() : o.pasteRow - 1;
         const std::string text = block.str();
-        if (!editors::splitBlock(text).empty() && grid.paste(row, o.pasteColumn - 1, text, ctx.ui) == 0) return false;
+        if (!editing::splitBlock(text).empty() && grid.paste(row, o.pasteColumn - 1, text, ctx.ui) == 0) return false;
     }
     if (!o.deleteRows.empty()) {
         std::vector<std::size_t> rows;
@@ -154,8 +154,8 @@ RegisterCommand idfCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("--curve", curveRow, "Print the intensity of a row's curve, 5 to 120 minutes");
     sub->callback([&ctx] {
         auto project = openForCommand(o.path, ctx, Access::Write);
-        auto grid = editors::makeIdfGrid(*project->db);
-        if (add && !editors::addIdfRow(*grid, ctx.ui)) {
+        auto grid = editing::makeIdfGrid(*project->db);
+        if (add && !editing::addIdfRow(*grid, ctx.ui)) {
             ctx.exitCode = kExitRefused;
             return;
         }
@@ -171,7 +171,7 @@ RegisterCommand idfCmd([](CLI::App& app, Context& ctx) {
             }
             std::cout << "Zone " << grid->cell(curveRow - 1, 0) << ", Freq " << grid->cell(curveRow - 1, 1) << "\n";
             std::cout << "Duration (min)  Intensity (in/hr)\n";
-            for (const auto& p : editors::idfCurve(editors::idfCoefficientsOfRow(*grid, curveRow - 1)))
+            for (const auto& p : editing::idfCurve(editing::idfCoefficientsOfRow(*grid, curveRow - 1)))
                 if (static_cast<int>(p.durationMin) % 5 == 0)
                     std::cout << fmt::format("{:>14}  {:>17}\n", p.durationMin, vbFormat(p.intensity, "0.000"));
             return;
@@ -196,7 +196,7 @@ RegisterCommand timeIntensityCmd([](CLI::App& app, Context& ctx) {
     sub->callback([&ctx] {
         auto project = openForCommand(o.path, ctx, Access::Write);
         db::Database& db = *project->db;
-        if (addTable && !editors::addTimeIntensityTable(db, location, frequency, ctx.ui)) {
+        if (addTable && !editing::addTimeIntensityTable(db, location, frequency, ctx.ui)) {
             ctx.exitCode = kExitRefused;
             return;
         }
@@ -206,15 +206,15 @@ RegisterCommand timeIntensityCmd([](CLI::App& app, Context& ctx) {
                 ctx.exitCode = kExitRefused;
                 return;
             }
-            if (!editors::deleteTimeIntensityTable(db, location, frequency, ctx.ui)) {
+            if (!editing::deleteTimeIntensityTable(db, location, frequency, ctx.ui)) {
                 ctx.exitCode = kExitRefused;
                 return;
             }
             std::cout << "Deleted Location '" << trim(location) << "' Frequency '" << trim(frequency) << "'\n";
             return;
         }
-        auto grid = editors::makeTimeIntensityGrid(db);
-        editors::selectTimeIntensityTable(*grid, location, frequency);
+        auto grid = editing::makeTimeIntensityGrid(db);
+        editing::selectTimeIntensityTable(*grid, location, frequency);
         if (!edit(*grid, o, ctx)) {
             ctx.exitCode = kExitRefused;
             return;
@@ -227,7 +227,7 @@ RegisterCommand timeIntensityCmd([](CLI::App& app, Context& ctx) {
             }
             std::cout << "Location " << trim(location) << ", Frequency " << trim(frequency) << "\n";
             std::cout << "Duration (min)  Intensity\n";
-            for (const auto& p : editors::timeIntensityPreview(db, ctx.ui, location, frequency))
+            for (const auto& p : editing::timeIntensityPreview(db, ctx.ui, location, frequency))
                 std::cout << fmt::format("{:>14}  {:>9}\n", p.durationMin, vbFormat(p.intensity, "0.000"));
             return;
         }

@@ -39,7 +39,7 @@ void run(SystemsOptions& o, Context& ctx) {
     scripting::ProjectEditor editor(*project->db, project->metric);
     for (const auto& name : o.remove) {
         // asked as the window asks it: only --yes deletes a whole system
-        if (!editors::deleteSystem(*project->db, name, ctx.ui)) {
+        if (!editing::deleteSystem(*project->db, name, ctx.ui)) {
             ctx.exitCode = kExitRefused;
             return;
         }

@@ -13,7 +13,7 @@
 namespace kolv::python {
 namespace {
 
-using editors::DefinitionKind;
+using editing::DefinitionKind;
 
 /// One editable field of a definition: table field, caption, whether it is a number.
 struct DefinitionField {
@@ -57,7 +57,7 @@ const char* kindCaption(DefinitionKind kind) { return kind == DefinitionKind::St
 
 /// Structure group by list index or by its name; -1 when neither.
 int structureGroup(const std::string& text) {
-    const auto& groups = editors::structureGroups();
+    const auto& groups = editing::structureGroups();
     for (std::size_t i = 0; i < groups.size(); ++i)
         if (equalsIgnoreCase(trim(text), groups[i])) return static_cast<int>(i);
     const auto check = input::parseNumber(text, "Group");
@@ -71,7 +71,7 @@ py::dict readDefinition(ProjectHandle& h, const std::string& kindName, const std
     const DefinitionKind kind = kindOf(kindName);
     py::dict d;
     if (kind == DefinitionKind::Structure) {
-        const auto s = editors::readStructure(h.db(), name);
+        const auto s = editing::readStructure(h.db(), name);
         if (!s) throw InputError("Structure '" + trim(name) + "' cannot be found.");
         d["NAME"] = s->name;
         d["GROUPP"] = s->group;
@@ -82,7 +82,7 @@ py::dict readDefinition(ProjectHandle& h, const std::string& kindName, const std
         d["HGL_CLEAR"] = s->hglClear;
         d["DIAGRAM_CLASS_NAME"] = s->diagramClass;
     } else {
-        const auto p = editors::readPipe(h.db(), name);
+        const auto p = editing::readPipe(h.db(), name);
         if (!p) throw InputError("Pipe '" + trim(name) + "' cannot be found.");
         d["NAME"] = p->name;
         d["HEIGHT"] = p->height;
@@ -136,7 +136,7 @@ void writeDefinition(ProjectHandle& h, DefinitionKind kind, const std::string& n
     };
     bool saved = false;
     if (kind == DefinitionKind::Structure) {
-        auto d = editors::readStructure(p.db.operator*(), name);
+        auto d = editing::readStructure(p.db.operator*(), name);
         if (d) {
             if (auto it = numbers.find("GROUPP"); it != numbers.end()) d->group = static_cast<int>(it->second);
             num("COST_LT", d->costLt);
@@ -145,10 +145,10 @@ void writeDefinition(ProjectHandle& h, DefinitionKind kind, const std::string& n
             num("MAX_INLET_HYD_CAPACITY", d->maxInletHydCapacity);
             num("HGL_CLEAR", d->hglClear);
             txt("DIAGRAM_CLASS_NAME", d->diagramClass, true);
-            saved = editors::saveStructure(*p.db, *d, p.engMet());
+            saved = editing::saveStructure(*p.db, *d, p.engMet());
         }
     } else {
-        auto d = editors::readPipe(*p.db, name);
+        auto d = editing::readPipe(*p.db, name);
         if (d) {
             num("HEIGHT", d->height);
             num("WIDTH", d->width);
@@ -162,8 +162,8 @@ void writeDefinition(ProjectHandle& h, DefinitionKind kind, const std::string& n
             txt("COLUMN_IDENTIFIER", d->columnIdentifier, true);
             // The look-over of a pipe warns of an unlikely n and offers the round-pipe area; a
             // script keeps what it gave (the question's default), and the warning stays in its messages.
-            editors::reviewPipe(*d, editors::lengthUnitLabel(p.metric), h.ui);
-            saved = editors::savePipe(*p.db, *d, p.engMet());
+            editing::reviewPipe(*d, editing::lengthUnitLabel(p.metric), h.ui);
+            saved = editing::savePipe(*p.db, *d, p.engMet());
         }
     }
     if (!saved) throw InputError(std::string(kindCaption(kind)) + " '" + trim(name) + "' cannot be found.");
@@ -173,8 +173,8 @@ std::string addDefinition(ProjectHandle& h, const std::string& kindName, const s
                           const py::dict& values) {
     const DefinitionKind kind = kindOf(kindName);
     db::Project& p = h.get();
-    if (trim(editors::definitionName(name)).empty()) throw InputError("A blank name adds nothing.");
-    const std::string stored = editors::addDefinition(*p.db, kind, name, p.engMet(), h.ui);
+    if (trim(editing::definitionName(name)).empty()) throw InputError("A blank name adds nothing.");
+    const std::string stored = editing::addDefinition(*p.db, kind, name, p.engMet(), h.ui);
     if (stored.empty()) h.refuse(std::string(kindCaption(kind)) + " '" + trim(name) + "' was not added.");
     if (values.size() > 0) writeDefinition(h, kind, stored, values);
     return stored;
@@ -183,27 +183,27 @@ std::string addDefinition(ProjectHandle& h, const std::string& kindName, const s
 void deleteDefinition(ProjectHandle& h, const std::string& kindName, const std::string& name) {
     const DefinitionKind kind = kindOf(kindName);
     db::Database& db = h.db();
-    const bool exists = kind == DefinitionKind::Structure ? editors::readStructure(db, name).has_value()
-                                                           : editors::readPipe(db, name).has_value();
+    const bool exists = kind == DefinitionKind::Structure ? editing::readStructure(db, name).has_value()
+                                                           : editing::readPipe(db, name).has_value();
     if (!exists) throw InputError(std::string(kindCaption(kind)) + " '" + trim(name) + "' cannot be found.");
     YesScope yes(h.ui);  // the script named what it deletes
-    if (!editors::deleteDefinition(db, kind, name, h.ui)) h.refuse(std::string(kindCaption(kind)) + " '" + trim(name) + "' was not deleted.");
+    if (!editing::deleteDefinition(db, kind, name, h.ui)) h.refuse(std::string(kindCaption(kind)) + " '" + trim(name) + "' was not deleted.");
 }
 
 // ---- grids: IDF coefficients and time-intensity tables ----------------------------------------
 
-std::unique_ptr<editors::TableGrid> gridOf(ProjectHandle& h, const std::string& which, const std::string& location,
+std::unique_ptr<editing::TableGrid> gridOf(ProjectHandle& h, const std::string& which, const std::string& location,
                                            const std::string& frequency) {
-    if (which == "idf") return editors::makeIdfGrid(h.db());
+    if (which == "idf") return editing::makeIdfGrid(h.db());
     if (which == "time_intensity") {
-        auto grid = editors::makeTimeIntensityGrid(h.db());
-        editors::selectTimeIntensityTable(*grid, location, frequency);
+        auto grid = editing::makeTimeIntensityGrid(h.db());
+        editing::selectTimeIntensityTable(*grid, location, frequency);
         return grid;
     }
     throw InputError("Unknown table '" + which + "'.");
 }
 
-py::dict gridContents(const editors::TableGrid& grid) {
+py::dict gridContents(const editing::TableGrid& grid) {
     py::list columns;
     for (const auto& c : grid.columns()) columns.append(py::make_tuple(c.field, c.caption, c.numeric));
     py::list rows;
@@ -226,7 +226,7 @@ py::dict gridContents(const editors::TableGrid& grid) {
     return d;
 }
 
-std::size_t rowIndex(const editors::TableGrid& grid, long row) {
+std::size_t rowIndex(const editing::TableGrid& grid, long row) {
     if (row < 0) row += static_cast<long>(grid.rowCount());
     if (row < 0 || row >= static_cast<long>(grid.rowCount()))
         throw py::index_error("row " + std::to_string(row) + " is not in the table (" +
@@ -234,7 +234,7 @@ std::size_t rowIndex(const editors::TableGrid& grid, long row) {
     return static_cast<std::size_t>(row);
 }
 
-std::size_t columnIndex(const editors::TableGrid& grid, const py::handle& column) {
+std::size_t columnIndex(const editing::TableGrid& grid, const py::handle& column) {
     if (py::isinstance<py::int_>(column)) {
         const long c = column.cast<long>();
         if (c >= 0 && c < static_cast<long>(grid.columns().size())) return static_cast<std::size_t>(c);
@@ -265,7 +265,7 @@ void bindGrids(py::module_& m) {
                          const std::string& frequency) {
         auto grid = gridOf(h, which, location, frequency);
         YesScope yes(h.ui);
-        const bool added = which == "idf" ? editors::addIdfRow(*grid, h.ui) : grid->addRow(h.ui);
+        const bool added = which == "idf" ? editing::addIdfRow(*grid, h.ui) : grid->addRow(h.ui);
         if (!added) h.refuse("No row was added.");
         h.ui.take();
         return grid->rowCount() - 1;
@@ -285,26 +285,26 @@ void bindGrids(py::module_& m) {
         auto grid = gridOf(h, which, location, frequency);
         const std::size_t r = row.is_none() ? grid->rowCount() : rowIndex(*grid, row.cast<long>());
         const std::size_t c = columnIndex(*grid, column);
-        if (editors::splitBlock(block).empty()) return std::size_t{0};
+        if (editing::splitBlock(block).empty()) return std::size_t{0};
         const std::size_t written = grid->paste(r, c, block, h.ui);
         if (written == 0) h.refuse("Nothing was pasted.");
         h.ui.take();
         return written;
     });
     m.def("add_time_intensity_table", [](ProjectHandle& h, const std::string& location, const std::string& frequency) {
-        if (!editors::addTimeIntensityTable(h.db(), location, frequency, h.ui)) h.refuse("The table was not added.");
+        if (!editing::addTimeIntensityTable(h.db(), location, frequency, h.ui)) h.refuse("The table was not added.");
         h.ui.take();
     });
     m.def("delete_time_intensity_table",
           [](ProjectHandle& h, const std::string& location, const std::string& frequency) {
               YesScope yes(h.ui);
-              if (!editors::deleteTimeIntensityTable(h.db(), location, frequency, h.ui))
+              if (!editing::deleteTimeIntensityTable(h.db(), location, frequency, h.ui))
                   h.refuse("Location '" + trim(location) + "' Frequency '" + trim(frequency) + "' was not deleted.");
               h.ui.take();
           });
     m.def("time_intensity_preview", [](ProjectHandle& h, const std::string& location, const std::string& frequency) {
         std::vector<std::pair<double, double>> points;
-        for (const auto& p : editors::timeIntensityPreview(h.db(), h.ui, location, frequency))
+        for (const auto& p : editing::timeIntensityPreview(h.db(), h.ui, location, frequency))
             points.emplace_back(p.durationMin, p.intensity);
         return points;
     });
@@ -314,7 +314,7 @@ void bindGrids(py::module_& m) {
 
 void bindDefinitions(py::module_& m) {
     m.def("definition_names", [](ProjectHandle& h, const std::string& kind) {
-        return editors::definitionNames(h.db(), kindOf(kind), h.get().engMet());
+        return editing::definitionNames(h.db(), kindOf(kind), h.get().engMet());
     });
     m.def("read_definition", &readDefinition, py::arg("handle"), py::arg("kind"), py::arg("name"));
     m.def("write_definition",
@@ -323,7 +323,7 @@ void bindDefinitions(py::module_& m) {
           });
     m.def("add_definition", &addDefinition, py::arg("handle"), py::arg("kind"), py::arg("name"), py::arg("values"));
     m.def("delete_definition", &deleteDefinition, py::arg("handle"), py::arg("kind"), py::arg("name"));
-    m.def("structure_groups", [] { return editors::structureGroups(); });
+    m.def("structure_groups", [] { return editing::structureGroups(); });
     bindGrids(m);
 }
 

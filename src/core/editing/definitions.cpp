@@ -10,7 +10,7 @@
 #include "db/undo_history.h"
 #include "hydraulics/section_geometry.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 using db::RecordSet;
 
@@ -202,4 +202,4 @@ bool reviewPipe(PipeDefinition& def, const std::string& lengthUnit, ui::UiPort& 
 
 std::string fieldText(double value) { return shortestText(value); }
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

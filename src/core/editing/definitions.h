@@ -8,7 +8,7 @@
 #include "db/database.h"
 #include "ui/ui_port.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 /// The two catalogues the definition windows edit.
 enum class DefinitionKind { Structure, Pipe };
@@ -92,4 +92,4 @@ inline std::string lengthUnitLabel(bool metric) { return metric ? "Meters" : "Fe
 /// The text of a definition field as the window shows it (shortest decimal text).
 std::string fieldText(double value);
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

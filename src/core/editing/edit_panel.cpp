@@ -42,14 +42,14 @@ std::string shown(const RecordSet& rs, const std::string& field) {
 
 std::string fieldLabel(int index) {
     if (index >= 0 && index < kNodeFieldCount) return kNodeLabels[static_cast<std::size_t>(index)];
-    if (index == 14) return "Length";
-    if (index == 16) return "Invert-From";
-    if (index == 17) return "Invert-To";
+    if (index == panel_field::kReachLength) return "Length";
+    if (index == panel_field::kInvertFrom) return "Invert-From";
+    if (index == panel_field::kInvertTo) return "Invert-To";
     return "?";
 }
 
 std::string nodeFieldName(int index) {
-    if (index >= 1 && index < kNodeFieldCount) return kNodeFields[static_cast<std::size_t>(index)];
+    if (index >= panel_field::kStation && index < kNodeFieldCount) return kNodeFields[static_cast<std::size_t>(index)];
     return "";
 }
 
@@ -96,7 +96,7 @@ bool EditPanel::displayNode(const std::string& name) {
     RecordSet rs(m_db, "NODE", "NAME = ?", {trim(name)});
     if (rs.empty()) return false;
     node = NodeForm{};
-    node.text[0] = trim(rs.text("NAME"));
+    node.text[panel_field::kNodeName] = trim(rs.text("NAME"));
     for (int i = 1; i < kNodeFieldCount; ++i) node.text[static_cast<std::size_t>(i)] = shown(rs, nodeFieldName(i));
     node.structure = trim(rs.text("STRUCT_NAME"));
     for (std::size_t i = 0; i < 3; ++i) node.calc[i] = rs.flag(kNodeCalc[i]);
@@ -169,9 +169,9 @@ void EditPanel::clearNode() {
     // the system's default runoff coefficients stand in for an empty node
     RecordSet t16(m_db, "T16", "SYSTEM = ?", {m_system});
     if (!t16.empty()) {
-        node.text[9] = shown(t16, "AREA1");
-        node.text[10] = shown(t16, "AREA2");
-        node.text[11] = shown(t16, "AREA3");
+        node.text[panel_field::runoffC(0)] = shown(t16, "AREA1");
+        node.text[panel_field::runoffC(1)] = shown(t16, "AREA2");
+        node.text[panel_field::runoffC(2)] = shown(t16, "AREA3");
     }
 }
 
@@ -238,8 +238,8 @@ bool EditPanel::updateNodeRecord() {
         } else if (trim(rs.text("NAME")) == name) {
             // a record renamed elsewhere since it was shown is left alone
             rs.edit();
-            rs.set("STATION", trim(node.text[1]));
-            for (int i = 2; i < kNodeFieldCount; ++i)
+            rs.set("STATION", trim(node.text[panel_field::kStation]));
+            for (int i = panel_field::kOffset; i < kNodeFieldCount; ++i)
                 rs.set(nodeFieldName(i), *checkField(i, node.text[static_cast<std::size_t>(i)]).value);
             rs.set("STRUCT_NAME", trim(node.structure));
             for (std::size_t i = 0; i < 3; ++i) rs.set(kNodeCalc[i], node.calc[i]);
@@ -275,9 +275,9 @@ bool EditPanel::updateReachRecord() {
         rs.set("NAME", name);  // a reach bears the name of its upstream node
         rs.set("NODE1", name);
         rs.set("PIPE_NAME", trim(reach.pipe));
-        rs.set("LENGTH", *checkField(14, reach.length).value);
-        rs.set("ELEV1", *checkField(16, reach.elev1).value);
-        rs.set("ELEV2", *checkField(17, reach.elev2).value);
+        rs.set("LENGTH", *checkField(panel_field::kReachLength, reach.length).value);
+        rs.set("ELEV1", *checkField(panel_field::kInvertFrom, reach.elev1).value);
+        rs.set("ELEV2", *checkField(panel_field::kInvertTo, reach.elev2).value);
         rs.set("BARRELS", reach.barrels < 1 ? 1 : reach.barrels);
         for (std::size_t i = 0; i < 3; ++i) rs.set(kReachCalc[i], reach.calc[i]);
         rs.set("CALC_PIPEL", reach.calcLength);
@@ -389,11 +389,12 @@ bool EditPanel::resolveRefusedEdit(ui::UiPort& ui) {
 }
 
 input::NumberCheck EditPanel::checkField(int index, const std::string& text) const {
-    if (index >= 2 && index < kNodeFieldCount)
+    // the node name and station are text; every other node field is a number
+    if (index >= panel_field::kOffset && index < kNodeFieldCount)
         return input::checkField("NODE", nodeFieldName(index), text, fieldLabel(index), m_metric);
-    if (index == 14) return input::checkField("REACH", "LENGTH", text, fieldLabel(index), m_metric);
-    if (index == 16) return input::checkField("REACH", "ELEV1", text, fieldLabel(index), m_metric);
-    if (index == 17) return input::checkField("REACH", "ELEV2", text, fieldLabel(index), m_metric);
+    if (index == panel_field::kReachLength) return input::checkField("REACH", "LENGTH", text, fieldLabel(index), m_metric);
+    if (index == panel_field::kInvertFrom) return input::checkField("REACH", "ELEV1", text, fieldLabel(index), m_metric);
+    if (index == panel_field::kInvertTo) return input::checkField("REACH", "ELEV2", text, fieldLabel(index), m_metric);
     input::NumberCheck any;
     any.value = 0.0;
     return any;
@@ -421,7 +422,7 @@ input::NumberCheck EditPanel::checkOutfallField(const std::string& field, const 
 }
 
 EditPanel::Fault EditPanel::nodeFault() const {
-    for (int i = 2; i < kNodeFieldCount; ++i) {
+    for (int i = panel_field::kOffset; i < kNodeFieldCount; ++i) {
         auto r = checkField(i, node.text[static_cast<std::size_t>(i)]);
         if (!r.ok()) return {i, nodeFieldName(i), r.error};
     }
@@ -429,7 +430,8 @@ EditPanel::Fault EditPanel::nodeFault() const {
 }
 
 EditPanel::Fault EditPanel::reachFault() const {
-    const std::array<std::pair<int, const std::string*>, 3> fields = {{{14, &reach.length}, {16, &reach.elev1}, {17, &reach.elev2}}};
+    const std::array<std::pair<int, const std::string*>, 3> fields = {
+        {{panel_field::kReachLength, &reach.length}, {panel_field::kInvertFrom, &reach.elev1}, {panel_field::kInvertTo, &reach.elev2}}};
     for (const auto& [i, text] : fields) {
         auto r = checkField(i, *text);
         if (!r.ok()) return {i, "", r.error};
@@ -457,29 +459,32 @@ EditPanel::Fault EditPanel::outfallFault() const {
 }
 
 int EditPanel::valueTyped(int index) {
-    if (index == 14) {
+    using namespace panel_field;
+    if (index == kReachLength) {
         // a typed length is the engineer's: it is no longer measured between the nodes
         reach.calcLength = false;
         m_session.reachEditPending = true;
         return 0;
     }
-    if (index >= 9 && index <= 11) {
-        node.calc[static_cast<std::size_t>(index - 9)] = false;
+    if (index >= runoffC(0) && index <= runoffC(2)) {
+        const int k = index - kRunoffC1;
+        node.calc[static_cast<std::size_t>(k)] = false;
         m_session.nodeEditPending = true;
-        return index - 8;
+        return calc_switch::kRunoffC1 + k;
     }
-    if (index == 16 || index == 17) {
-        reach.calc[static_cast<std::size_t>(index - 15)] = false;
+    if (index == kInvertFrom || index == kInvertTo) {
+        const int sw = index == kInvertFrom ? calc_switch::kInvertFrom : calc_switch::kInvertTo;
+        reach.calc[static_cast<std::size_t>(sw - calc_switch::kPipeSize)] = false;
         m_session.reachEditPending = true;
-        return index - 11;
+        return sw;
     }
     return 0;
 }
 
 int EditPanel::pipeChosen() {
-    reach.calc[0] = false;
+    reach.calc[0] = false;  // CALC_PIPESIZE
     m_session.reachEditPending = true;
-    return 4;
+    return calc_switch::kPipeSize;
 }
 
 void EditPanel::logFieldChange(int index, const std::string& newText) {
@@ -490,38 +495,38 @@ void EditPanel::logFieldChange(int index, const std::string& newText) {
 bool EditPanel::toggleCalcSwitch(int number) {
     static const std::array<const char*, 6> kSwitchNames = {"Area 1-C", "Area 2-C", "Area 3-C", "Pipe Size",
                                                             "Invert-From", "Invert-To"};
-    if (number < 1 || number > 6) return false;
-    const bool turningOn = !(number <= 3 ? node.calc[static_cast<std::size_t>(number - 1)]
-                                         : reach.calc[static_cast<std::size_t>(number - 4)]);
+    using namespace calc_switch;
+    if (number < kRunoffC1 || number > kCount) return false;
+    const bool turningOn = !(number < kPipeSize ? node.calc[static_cast<std::size_t>(number - kRunoffC1)]
+                                                : reach.calc[static_cast<std::size_t>(number - kPipeSize)]);
     db::UndoAction step(m_db, std::string("Calc Switch ") + kSwitchNames[static_cast<std::size_t>(number - 1)] +
                                   (turningOn ? " On" : " Off"));
-    if (number >= 1 && number <= 3) {
-        bool& on = node.calc[static_cast<std::size_t>(number - 1)];
+    if (number < kPipeSize) {
+        bool& on = node.calc[static_cast<std::size_t>(number - kRunoffC1)];
         on = !on;
         if (node.rowid != 0) {
             RecordSet rs(m_db, "NODE", "rowid = ?", {Value(static_cast<long long>(node.rowid))});
             if (!rs.empty()) {
                 rs.edit();
-                rs.set(kNodeCalc[static_cast<std::size_t>(number - 1)], on);
+                rs.set(kNodeCalc[static_cast<std::size_t>(number - kRunoffC1)], on);
                 rs.update();
             }
         }
         return on;
     }
-    if (number >= 4 && number <= 6) {
-        bool& on = reach.calc[static_cast<std::size_t>(number - 4)];
+    {
+        bool& on = reach.calc[static_cast<std::size_t>(number - kPipeSize)];
         on = !on;
         if (reach.exists) {
             RecordSet rs = reachLeaving(trim(node.name()));
             if (rs.findFirst("NODE1 = ?", {trim(node.name())})) {
                 rs.edit();
-                rs.set(kReachCalc[static_cast<std::size_t>(number - 4)], on);
+                rs.set(kReachCalc[static_cast<std::size_t>(number - kPipeSize)], on);
                 rs.update();
             }
         }
         return on;
     }
-    return false;
 }
 
 std::string EditPanel::pipeSlopeText() const {

@@ -14,29 +14,61 @@
 
 namespace kolv::editing {
 
-/// Number of text fields of the node part (index 0 Node Name .. 13 Base Flow).
-constexpr int kNodeFieldCount = 14;
+/// Text fields of the panel by index. The node part is 0..13 (`NodeForm::text`); the reach's typed
+/// numbers follow (15 is the pipe, a list, not a text field). The trace lines, the refusal messages
+/// and the window's field lookup all name a field by this index.
+namespace panel_field {
+inline constexpr int kNodeName = 0;
+inline constexpr int kStation = 1;
+inline constexpr int kOffset = 2;
+inline constexpr int kInletElev = 3;
+inline constexpr int kMinHgl = 4;
+inline constexpr int kJunctionLoss = 5;
+inline constexpr int kArea1 = 6;     ///< areas 1..3 are 6..8
+inline constexpr int kRunoffC1 = 9;  ///< runoff coefficients 1..3 are 9..11
+inline constexpr int kInitialTc = 12;
+inline constexpr int kBaseFlow = 13;
+inline constexpr int kReachLength = 14;
+inline constexpr int kInvertFrom = 16;
+inline constexpr int kInvertTo = 17;
+/// Area and runoff coefficient of drainage area k (0..2).
+constexpr int area(int k) { return kArea1 + k; }
+constexpr int runoffC(int k) { return kRunoffC1 + k; }
+}  // namespace panel_field
 
-/// Label of a text field of the panel by its index (node 0..13, reach 14, 16, 17); "?" otherwise.
+/// Number of text fields of the node part (index 0 Node Name .. 13 Base Flow).
+constexpr int kNodeFieldCount = panel_field::kBaseFlow + 1;
+
+/// Calculation switches of the panel, numbered as the buttons beside their fields: the runoff
+/// coefficients of areas 1..3, then the reach's pipe size and its two inverts.
+namespace calc_switch {
+inline constexpr int kRunoffC1 = 1;  ///< areas 1..3 are 1..3
+inline constexpr int kPipeSize = 4;
+inline constexpr int kInvertFrom = 5;
+inline constexpr int kInvertTo = 6;
+inline constexpr int kCount = 6;
+}  // namespace calc_switch
+
+/// Label of a text field of the panel by its index (`panel_field`); "?" otherwise.
 std::string fieldLabel(int index);
 /// NODE field written from a node text field (index 1..13); "" for index 0 and others.
 std::string nodeFieldName(int index);
 
 /// What the node part of the panel shows: texts as the engineer sees and types them.
 struct NodeForm {
-    /// Index 0 is the node name, 1..13 the fields of the table above (Station .. Base Flow).
+    /// Indexed by `panel_field`: the node name, then Station .. Base Flow.
     std::array<std::string, kNodeFieldCount> text;
     std::string structure;            ///< STRUCT_NAME, "" for none
     std::array<bool, 3> calc{};       ///< CALC_RUNOFF_C1..C3
     std::int64_t rowid = 0;           ///< the NODE record the panel is positioned on; 0 when cleared
 
-    const std::string& name() const { return text[0]; }
+    const std::string& name() const { return text[panel_field::kNodeName]; }
 };
 
 /// What the reach part shows: the reach whose NODE1 is the displayed node.
 struct ReachForm {
     std::string node1, node2;         ///< shown only
-    std::string length, elev1, elev2; ///< indexes 14, 16, 17
+    std::string length, elev1, elev2; ///< panel_field::kReachLength, kInvertFrom, kInvertTo
     std::string pipe;                 ///< PIPE_NAME
     int barrels = 1;                  ///< BARRELS (list position + 1)
     std::array<bool, 3> calc{};       ///< CALC_PIPESIZE, CALC_FROM_ELEV, CALC_TO_ELEV

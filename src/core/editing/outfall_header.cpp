@@ -12,7 +12,7 @@
 #include "editing/edit_panel.h"
 #include "db/undo_history.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 using db::RecordSet;
 
@@ -186,4 +186,4 @@ bool saveOutfallHeader(db::Database& db, const std::string& system, const Outfal
     return true;
 }
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

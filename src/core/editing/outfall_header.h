@@ -11,7 +11,7 @@
 #include "db/database.h"
 #include "ui/ui_port.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 /// The T16 fields the outfall and header window edits, as texts and list indexes.
 struct OutfallHeader {
@@ -62,4 +62,4 @@ input::NumberCheck checkOutfallHeaderField(db::Database& db, const std::string& 
 /// ("MISSING DATA") and false returned.
 bool saveOutfallHeader(db::Database& db, const std::string& system, const OutfallHeader& h, ui::UiPort& ui);
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

@@ -9,7 +9,7 @@
 #include "db/record_set.h"
 #include "db/undo_history.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 bool setPrintPosition(db::Database& db, const std::string& system, const std::string& from, const db::Value& position) {
     db::UndoAction step(db, "Storm Tab Print Order");
@@ -47,4 +47,4 @@ int writePrintOrder(db::Database& db, const std::string& system) {
     return written;
 }
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

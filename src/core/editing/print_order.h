@@ -6,7 +6,7 @@
 #include "db/database.h"
 #include "db/value.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 /// Orders of the print-order grid: "SEQUENCER ASC" and "FROM ASC".
 inline constexpr const char* kOrderBySequencer = "SEQUENCER ASC";
@@ -20,4 +20,4 @@ bool setPrintPosition(db::Database& db, const std::string& system, const std::st
 /// its `FROM`; rows whose node is not found are skipped. Returns the number of nodes written.
 int writePrintOrder(db::Database& db, const std::string& system);
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

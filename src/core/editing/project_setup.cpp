@@ -10,7 +10,7 @@
 #include "db/undo_history.h"
 #include "editing/survey_lengths.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 using db::RecordSet;
 
@@ -158,4 +158,4 @@ bool saveProjectSetup(db::Database& db, const ProjectSetup& s, ui::UiPort& ui) {
     return true;
 }
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

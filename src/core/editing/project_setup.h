@@ -9,7 +9,7 @@
 #include "db/database.h"
 #include "ui/ui_port.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 /// Number of junction configurations (JC1 .. JC14).
 constexpr int kJunctionConfigurations = 14;
@@ -68,4 +68,4 @@ void setJunctionCoefficient(db::Database& db, int n, double k);
 /// A prefix longer than 6 characters is refused ("INVALID DATA"); returns false then.
 bool saveProjectSetup(db::Database& db, const ProjectSetup& s, ui::UiPort& ui);
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

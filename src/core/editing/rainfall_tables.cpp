@@ -8,7 +8,7 @@
 #include "db/undo_history.h"
 #include "session/session.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 using db::RecordSet;
 
@@ -133,4 +133,4 @@ std::vector<CurvePoint> timeIntensityPreview(db::Database& db, ui::UiPort& ui, c
     return points;
 }
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

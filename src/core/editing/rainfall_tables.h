@@ -10,7 +10,7 @@
 #include "rain/intensity.h"
 #include "ui/ui_port.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 /// One point of a rainfall curve: duration (min) and intensity (in/hr, or as tabulated).
 struct CurvePoint {
@@ -73,4 +73,4 @@ inline constexpr int kPreviewPoints = 19;
 std::vector<CurvePoint> timeIntensityPreview(db::Database& db, ui::UiPort& ui, const std::string& location,
                                              const std::string& frequency);
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

@@ -7,7 +7,7 @@
 #include "common/number_input.h"
 #include "db/undo_history.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 using db::RecordSet;
 
@@ -62,4 +62,4 @@ bool writeCell(db::Database& db, const std::string& table, long long rowid, cons
     return true;
 }
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

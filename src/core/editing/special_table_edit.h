@@ -7,7 +7,7 @@
 #include "db/database.h"
 #include "ui/ui_port.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 /// Asks "Special Table Edit" (Yes / No, exclamation, No the default); true on Yes.
 bool confirmSpecialTableEdit(ui::UiPort& ui);
@@ -29,4 +29,4 @@ SpecialTableRows loadSystemRows(db::Database& db, const std::string& table, cons
 bool writeCell(db::Database& db, const std::string& table, long long rowid, const std::string& field,
                const std::string& text, std::string* refusal = nullptr);
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

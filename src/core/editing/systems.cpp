@@ -7,7 +7,7 @@
 #include "db/undo_history.h"
 #include "rain/intensity.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 using db::RecordSet;
 
@@ -116,4 +116,4 @@ bool renameSystem(db::Database& db, const std::vector<std::string>& systems, con
     return true;
 }
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

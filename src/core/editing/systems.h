@@ -7,7 +7,7 @@
 #include "db/database.h"
 #include "ui/ui_port.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 /// Name passed to the list rebuild when no system is to be selected.
 inline constexpr const char* kNoSystem = "????????";
@@ -27,4 +27,4 @@ bool deleteSystem(db::Database& db, const std::string& name, ui::UiPort& ui);
 bool renameSystem(db::Database& db, const std::vector<std::string>& systems, const std::string& selected,
                   const std::string& newName, ui::UiPort& ui);
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

@@ -10,7 +10,7 @@
 #include "db/record_set.h"
 #include "db/undo_history.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 using db::RecordSet;
 
@@ -251,4 +251,4 @@ std::string TableGrid::copyText(std::size_t firstRow, std::size_t lastRow, std::
     return out;
 }
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

@@ -10,7 +10,7 @@
 #include "db/value.h"
 #include "ui/ui_port.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 
 /// One column of the grid: the field it shows, its caption and whether it holds a number.
 struct GridColumn {
@@ -103,4 +103,4 @@ private:
 /// cells are separated by tabs; a final empty line is dropped.
 std::vector<std::vector<std::string>> splitBlock(const std::string& block);
 
-}  // namespace kolv::editors
+}  // namespace kolv::editing

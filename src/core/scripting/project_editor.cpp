@@ -60,18 +60,18 @@ std::string recordWord(RecordKind kind) {
     return kind == RecordKind::Node ? "Node" : kind == RecordKind::Reach ? "Reach" : "Outfall";
 }
 
-/// Index of a node field of the editing panel (2..13), or -1.
+/// Index of a typed node number of the editing panel (Offset .. Base Flow), or -1.
 int nodePanelIndex(const std::string& field) {
-    for (int i = 2; i < editing::kNodeFieldCount; ++i)
+    for (int i = editing::panel_field::kOffset; i < editing::kNodeFieldCount; ++i)
         if (editing::nodeFieldName(i) == field) return i;
     return -1;
 }
 
-/// Index of a reach field of the editing panel (14 length, 16 and 17 inverts), or -1.
+/// Index of a reach field of the editing panel (length and the two inverts), or -1.
 int reachPanelIndex(const std::string& field) {
-    if (field == "LENGTH") return 14;
-    if (field == "ELEV1") return 16;
-    if (field == "ELEV2") return 17;
+    if (field == "LENGTH") return editing::panel_field::kReachLength;
+    if (field == "ELEV1") return editing::panel_field::kInvertFrom;
+    if (field == "ELEV2") return editing::panel_field::kInvertTo;
     return -1;
 }
 
@@ -145,7 +145,7 @@ EditResult ProjectEditor::checkedValue(RecordKind kind, const db::FieldDef& f, s
     else if (kind == RecordKind::Outfall && outfallPanelField(f.name))
         c = m_panel.checkOutfallField(f.name, std::string(text));
     else if (kind == RecordKind::Outfall && f.name == "ANGLE")
-        c = editors::checkOutfallHeaderField(m_db, f.name, text);
+        c = editing::checkOutfallHeaderField(m_db, f.name, text);
     else
         c = input::checkField(table, f.name, text, f.name, m_metric);
     if (!c.ok()) return EditResult::refused(c.error);
@@ -174,7 +174,7 @@ EditResult ProjectEditor::checkReference(const db::FieldDef& f, const std::strin
     }
     if (f.name == "OUT_NODE") {
         if (t.empty()) return EditResult::refused("Invalid node name.");
-        if (auto clash = editors::nodeNamed(m_db, t))
+        if (auto clash = editing::nodeNamed(m_db, t))
             return EditResult::refused("The outfall can not be named '" + t + "': node '" + clash->first +
                                        "' of system '" + clash->second + "' has that name.\nEnter a name that no node uses.");
     }
@@ -340,7 +340,7 @@ EditResult ProjectEditor::addSystem(const NewSystem& system) {
     // everything is checked before anything is written, so a refusal leaves no half-made system
     if (!outfall.empty()) {
         if (charCount(outfall) > 8) return EditResult::refused("Node names hold at most 8 characters: '" + outfall + "'.");
-        if (auto clash = editors::nodeNamed(m_db, outfall))
+        if (auto clash = editing::nodeNamed(m_db, outfall))
             return EditResult::refused("The outfall can not be named '" + outfall + "': node '" + clash->first +
                                        "' of system '" + clash->second + "' has that name.\nEnter a name that no node uses.");
     }
@@ -355,7 +355,7 @@ EditResult ProjectEditor::addSystem(const NewSystem& system) {
     Change step(m_db, "Add System " + sys);
     db::Transaction tx(m_db);
     m_ui.clear();
-    if (!editors::addSystem(m_db, sys, m_ui)) return refusedWithMessage("System already exist.");
+    if (!editing::addSystem(m_db, sys, m_ui)) return refusedWithMessage("System already exist.");
     if (!outfall.empty()) {
         diagram::DiagramEditor diagram(m_db, m_session, m_ui, sys);
         const double x = system.x.value_or(diagram::kNewDrawingSize / 2), y = system.y.value_or(100.0);
@@ -375,7 +375,7 @@ EditResult ProjectEditor::deleteSystem(const std::string& name) {
     Change step(m_db, "Delete System " + sys);
     m_ui.clear();
     m_ui.answers.push_back(ui::Answer::Yes);  // the call is the engineer's confirmation
-    const bool deleted = editors::deleteSystem(m_db, sys, m_ui);
+    const bool deleted = editing::deleteSystem(m_db, sys, m_ui);
     m_ui.answers.clear();
     if (!deleted) return refusedWithMessage("System '" + sys + "' not found.");
     m_ui.clear();

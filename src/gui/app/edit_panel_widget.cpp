@@ -19,6 +19,7 @@
 #include "common/text.h"
 #include "editing/rainfall_lists.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui {
 
@@ -28,9 +29,6 @@ namespace {
 const char* kCalcStyle = "QLineEdit, QComboBox { color: #1558b0; font-weight: 600; }";
 /// A typed value that is refused: it is kept on display, marked, and nothing is written.
 const char* kInvalidStyle = "QLineEdit { background: #ffe4e4; border: 2px solid #c62828; }";
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-std::string s(const QString& t) { return t.toStdString(); }
 
 QLabel* label(const QString& text, QWidget* buddy = nullptr) {
     auto* l = new QLabel(text);
@@ -97,8 +95,8 @@ QLineEdit* EditPanelWidget::numberField(Kind kind, int index) {
     connect(e, &QLineEdit::textEdited, this, [this, index, e](const QString& t) {
         if (!m_model) return;
         if (index >= 0) {
-            m_model->logFieldChange(index, s(t));
-            markField(e, m_model->checkField(index, s(t)));
+            m_model->logFieldChange(index, stdString(t));
+            markField(e, m_model->checkField(index, stdString(t)));
             // a value typed where a calculation switch governs is the engineer's from now on
             if (int sw = m_model->valueTyped(index); sw > 0) {
                 m_calc[static_cast<std::size_t>(sw - 1)]->setChecked(false);
@@ -106,7 +104,7 @@ QLineEdit* EditPanelWidget::numberField(Kind kind, int index) {
             }
         } else {
             for (const char* f : {"OUT_OFF", "OUT_EL", "OUT_TW", "EXIT_LOSS_COEFF", "AREA1", "AREA2", "AREA3"})
-                if (outfallField(f) == e) markField(e, m_model->checkOutfallField(f, s(t)));
+                if (outfallField(f) == e) markField(e, m_model->checkOutfallField(f, stdString(t)));
         }
     });
     return e;
@@ -154,9 +152,10 @@ void EditPanelWidget::markFault() {
 }
 
 void EditPanelWidget::restyle(QWidget* w) {
-    QWidget* governed[6] = {m_node[9], m_node[10], m_node[11], m_pipe, m_elev1, m_elev2};
+    QWidget* governed[editing::calc_switch::kCount] = {m_node[editing::panel_field::runoffC(0)], m_node[editing::panel_field::runoffC(1)],
+                                                       m_node[editing::panel_field::runoffC(2)], m_pipe, m_elev1, m_elev2};
     std::string style;
-    for (std::size_t k = 0; k < 6; ++k)
+    for (std::size_t k = 0; k < editing::calc_switch::kCount; ++k)
         if (governed[k] == w && m_calc[k] && m_calc[k]->isChecked()) style = kCalcStyle;
     if (std::find(m_invalid.begin(), m_invalid.end(), w) != m_invalid.end()) style += kInvalidStyle;
     w->setStyleSheet(q(style));
@@ -168,7 +167,7 @@ QLineEdit* EditPanelWidget::textField(Kind kind, int maxLength, int index) {
     watch(e, kind);
     if (index >= 0) {
         connect(e, &QLineEdit::textEdited, this, [this, index](const QString& t) {
-            if (m_model) m_model->logFieldChange(index, s(t));
+            if (m_model) m_model->logFieldChange(index, stdString(t));
         });
     }
     return e;
@@ -227,21 +226,23 @@ QWidget* EditPanelWidget::buildNodePage() {
         return l;
     };
     for (int i = 0; i < editing::kNodeFieldCount; ++i) m_node[static_cast<std::size_t>(i)] = nullptr;
-    m_node[0] = new QLineEdit;
-    m_node[0]->setReadOnly(true);
-    m_node[0]->setStyleSheet("font-weight: 600;");
-    m_node[1] = textField(Kind::Node, 12, 1);
+    using namespace editing::panel_field;
+    QLineEdit*& name = m_node[kNodeName];
+    name = new QLineEdit;
+    name->setReadOnly(true);
+    name->setStyleSheet("font-weight: 600;");
+    m_node[kStation] = textField(Kind::Node, 12, kStation);
     int row = 0;
-    g->addWidget(label("Node Name", m_node[0]), row, 0);
-    g->addWidget(m_node[0], row++, 1);
-    g->addWidget(label("Station", m_node[1]), row, 0);
-    g->addWidget(m_node[1], row++, 1);
+    g->addWidget(label("Node Name", name), row, 0);
+    g->addWidget(name, row++, 1);
+    g->addWidget(label("Station", m_node[kStation]), row, 0);
+    g->addWidget(m_node[kStation], row++, 1);
     struct Row {
         int index;
         const char* en;
         const char* si;
     };
-    for (Row r : {Row{2, "ft", "m"}, Row{3, "ft", "m"}, Row{4, "ft", "m"}, Row{5, "", ""}}) {
+    for (Row r : {Row{kOffset, "ft", "m"}, Row{kInletElev, "ft", "m"}, Row{kMinHgl, "ft", "m"}, Row{kJunctionLoss, "", ""}}) {
         auto* e = numberField(Kind::Node, r.index);
         m_node[static_cast<std::size_t>(r.index)] = e;
         g->addWidget(label(q(editing::fieldLabel(r.index)), e), row, 0);
@@ -252,7 +253,7 @@ QWidget* EditPanelWidget::buildNodePage() {
     watch(m_structure, Kind::Node);
     g->addWidget(label("Structure", m_structure), row, 0);
     g->addWidget(m_structure, row++, 1, 1, 2);
-    for (Row r : {Row{12, "min", "min"}, Row{13, "cfs", "m\xc2\xb3/s"}}) {
+    for (Row r : {Row{kInitialTc, "min", "min"}, Row{kBaseFlow, "cfs", "m\xc2\xb3/s"}}) {
         auto* e = numberField(Kind::Node, r.index);
         m_node[static_cast<std::size_t>(r.index)] = e;
         g->addWidget(label(q(editing::fieldLabel(r.index)), e), row, 0);
@@ -266,18 +267,18 @@ QWidget* EditPanelWidget::buildNodePage() {
     a->setColumnStretch(1, 1);
     a->setColumnStretch(4, 1);
     for (int k = 0; k < 3; ++k) {
-        auto* area = numberField(Kind::Node, 6 + k);
-        auto* c = numberField(Kind::Node, 9 + k);
-        m_node[static_cast<std::size_t>(6 + k)] = area;
-        m_node[static_cast<std::size_t>(9 + k)] = c;
+        auto* area = numberField(Kind::Node, editing::panel_field::area(k));
+        auto* c = numberField(Kind::Node, editing::panel_field::runoffC(k));
+        m_node[static_cast<std::size_t>(editing::panel_field::area(k))] = area;
+        m_node[static_cast<std::size_t>(editing::panel_field::runoffC(k))] = c;
         area->setMinimumWidth(70);
         c->setMinimumWidth(60);
-        a->addWidget(label(q(editing::fieldLabel(6 + k)), area), k, 0);
+        a->addWidget(label(q(editing::fieldLabel(editing::panel_field::area(k))), area), k, 0);
         a->addWidget(area, k, 1);
         a->addWidget(unit("ac", "ha"), k, 2);
-        a->addWidget(label(q(editing::fieldLabel(9 + k)), c), k, 3);
+        a->addWidget(label(q(editing::fieldLabel(editing::panel_field::runoffC(k))), c), k, 3);
         a->addWidget(c, k, 4);
-        a->addWidget(calcButton(1 + k), k, 5);
+        a->addWidget(calcButton(editing::calc_switch::kRunoffC1 + k), k, 5);
     }
     v->addWidget(areas);
 
@@ -293,30 +294,30 @@ QWidget* EditPanelWidget::buildNodePage() {
     watch(m_pipe, Kind::Reach);
     r->addWidget(label("Pipe", m_pipe), row, 0);
     r->addWidget(m_pipe, row, 1, 1, 2);
-    r->addWidget(calcButton(4), row++, 3);
+    r->addWidget(calcButton(editing::calc_switch::kPipeSize), row++, 3);
     m_barrels = new QComboBox;
     for (int b = 1; b <= 10; ++b) m_barrels->addItem(QString::number(b));
     watch(m_barrels, Kind::Reach);
     r->addWidget(label("Barrels", m_barrels), row, 0);
     r->addWidget(m_barrels, row++, 1);
-    m_length = numberField(Kind::Reach, 14);
+    m_length = numberField(Kind::Reach, editing::panel_field::kReachLength);
     r->addWidget(label("Length", m_length), row, 0);
     r->addWidget(m_length, row, 1);
     r->addWidget(unit("ft", "m"), row++, 2);
-    m_elev1 = numberField(Kind::Reach, 16);
-    m_elev2 = numberField(Kind::Reach, 17);
+    m_elev1 = numberField(Kind::Reach, editing::panel_field::kInvertFrom);
+    m_elev2 = numberField(Kind::Reach, editing::panel_field::kInvertTo);
     m_crown1 = new QLabel;
     m_crown2 = new QLabel;
     r->addWidget(label("Invert-From", m_elev1), row, 0);
     r->addWidget(m_elev1, row, 1);
     r->addWidget(unit("ft", "m"), row, 2);
-    r->addWidget(calcButton(5), row++, 3);
+    r->addWidget(calcButton(editing::calc_switch::kInvertFrom), row++, 3);
     r->addWidget(label("Crown-From"), row, 0);
     r->addWidget(m_crown1, row++, 1);
     r->addWidget(label("Invert-To", m_elev2), row, 0);
     r->addWidget(m_elev2, row, 1);
     r->addWidget(unit("ft", "m"), row, 2);
-    r->addWidget(calcButton(6), row++, 3);
+    r->addWidget(calcButton(editing::calc_switch::kInvertTo), row++, 3);
     r->addWidget(label("Crown-To"), row, 0);
     r->addWidget(m_crown2, row++, 1);
     m_slope = new QLabel;
@@ -571,29 +572,29 @@ void EditPanelWidget::collect() {
     if (!m_model || m_showing) return;
     auto& n = m_model->node;
     for (int i = 1; i < editing::kNodeFieldCount; ++i)
-        n.text[static_cast<std::size_t>(i)] = s(m_node[static_cast<std::size_t>(i)]->text());
-    n.structure = s(m_structure->currentText());
+        n.text[static_cast<std::size_t>(i)] = stdString(m_node[static_cast<std::size_t>(i)]->text());
+    n.structure = stdString(m_structure->currentText());
     auto& r = m_model->reach;
-    r.pipe = s(m_pipe->currentText());
-    r.length = s(m_length->text());
-    r.elev1 = s(m_elev1->text());
-    r.elev2 = s(m_elev2->text());
+    r.pipe = stdString(m_pipe->currentText());
+    r.length = stdString(m_length->text());
+    r.elev1 = stdString(m_elev1->text());
+    r.elev2 = stdString(m_elev2->text());
     r.barrels = m_barrels->currentIndex() < 0 ? 1 : m_barrels->currentIndex() + 1;
     auto& o = m_model->outfall;
-    o.station = s(m_outStation->text());
-    o.offset = s(m_outOffset->text());
-    o.elevation = s(m_outElevation->text());
-    o.tailwater = s(m_outTailwater->text());
-    o.exitLoss = s(m_outExitLoss->text());
-    for (std::size_t k = 0; k < 3; ++k) o.areaC[k] = s(m_outAreaC[k]->text());
-    o.designedBy = s(m_designedBy->text());
-    o.checkedBy = s(m_checkedBy->text());
-    o.structure = s(m_outStructure->currentText());
-    o.zone = s(m_zone->currentText());
-    o.freq = s(m_freq->currentText());
-    o.location = s(m_location->currentText());
-    o.frequency = s(m_frequency->currentText());
-    o.backgroundPicture = s(m_background->text());
+    o.station = stdString(m_outStation->text());
+    o.offset = stdString(m_outOffset->text());
+    o.elevation = stdString(m_outElevation->text());
+    o.tailwater = stdString(m_outTailwater->text());
+    o.exitLoss = stdString(m_outExitLoss->text());
+    for (std::size_t k = 0; k < 3; ++k) o.areaC[k] = stdString(m_outAreaC[k]->text());
+    o.designedBy = stdString(m_designedBy->text());
+    o.checkedBy = stdString(m_checkedBy->text());
+    o.structure = stdString(m_outStructure->currentText());
+    o.zone = stdString(m_zone->currentText());
+    o.freq = stdString(m_freq->currentText());
+    o.location = stdString(m_location->currentText());
+    o.frequency = stdString(m_frequency->currentText());
+    o.backgroundPicture = stdString(m_background->text());
     o.intensityMethod = m_zoneOption->isChecked() ? 0 : 1;
 }
 
@@ -674,10 +675,10 @@ void EditPanelWidget::updateDerived() {
         return;
     }
     if (!m_showing) {
-        m_model->reach.pipe = s(m_pipe->currentText());
-        m_model->reach.length = s(m_length->text());
-        m_model->reach.elev1 = s(m_elev1->text());
-        m_model->reach.elev2 = s(m_elev2->text());
+        m_model->reach.pipe = stdString(m_pipe->currentText());
+        m_model->reach.length = stdString(m_length->text());
+        m_model->reach.elev1 = stdString(m_elev1->text());
+        m_model->reach.elev2 = stdString(m_elev2->text());
     }
     guarded([&] {
         m_slope->setText(q(m_model->pipeSlopeText()));
@@ -688,7 +689,8 @@ void EditPanelWidget::updateDerived() {
 }
 
 void EditPanelWidget::updateCalcColours() {
-    QWidget* governed[6] = {m_node[9], m_node[10], m_node[11], m_pipe, m_elev1, m_elev2};
+    QWidget* governed[editing::calc_switch::kCount] = {m_node[editing::panel_field::runoffC(0)], m_node[editing::panel_field::runoffC(1)],
+                                                       m_node[editing::panel_field::runoffC(2)], m_pipe, m_elev1, m_elev2};
     for (std::size_t k = 0; k < 6; ++k) restyle(governed[k]);
 }
 
@@ -707,7 +709,7 @@ void EditPanelWidget::onLocationChanged() {
     m_showing = true;
     m_frequency->clear();
     guarded([&] {
-        for (const auto& f : editing::timeIntensityFrequencies(*m_db, s(m_location->currentText())))
+        for (const auto& f : editing::timeIntensityFrequencies(*m_db, stdString(m_location->currentText())))
             m_frequency->addItem(q(f));
     });
     m_showing = was;
@@ -726,9 +728,9 @@ void EditPanelWidget::chooseBackground() {
 
 QLineEdit* EditPanelWidget::field(int index) const {
     if (index >= 0 && index < editing::kNodeFieldCount) return m_node[static_cast<std::size_t>(index)];
-    if (index == 14) return m_length;
-    if (index == 16) return m_elev1;
-    if (index == 17) return m_elev2;
+    if (index == editing::panel_field::kReachLength) return m_length;
+    if (index == editing::panel_field::kInvertFrom) return m_elev1;
+    if (index == editing::panel_field::kInvertTo) return m_elev2;
     return nullptr;
 }
 

@@ -48,7 +48,7 @@ public:
     void showModel();
 
     editing::EditPanel* model() const { return m_model.get(); }
-    /// Node text field by index (1..13) and reach fields (14, 16, 17), for tests and screenshots.
+    /// Text field by its `editing::panel_field` index, for tests and screenshots.
     QLineEdit* field(int index) const;
     QTabWidget* tabs() const { return m_tabs; }
     QLineEdit* outfallTailwater() const { return m_outTailwater; }

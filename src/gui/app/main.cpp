@@ -109,7 +109,7 @@ int screenshots(const QString& dir, const QString& project) {
         save(box.get(), dir, name);
         box->close();
     };
-    shoot("message_special_table_edit", [&] { kolv::editors::confirmSpecialTableEdit(w.ui()); });
+    shoot("message_special_table_edit", [&] { kolv::editing::confirmSpecialTableEdit(w.ui()); });
     shoot("message_missing_project", [&] {
         w.settingsState().recentFiles[0] = "/NO/SUCH/PROJECT.MDB";
         w.openRecent(1);

@@ -59,12 +59,11 @@
 #include "gui/app/systems_dialog.h"
 #include "gui/app/undo_controller.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui {
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 /// A menu or button caption: "&&" shows a single "&".
 QString caption(const std::string& stored) { return q(stored); }
@@ -510,7 +509,7 @@ bool MainWindow::openProjectFile(const std::string& path) {
     m_panel->attach(m_project->db.get(), &m_session, &m_ui, m_project->currentSystem, m_project->metric);
     reloadDefinitionLists();
     updateEnabledCommands();
-    rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
+    rebuildSystemLists(m_project->currentSystem.empty() ? editing::kNoSystem : m_project->currentSystem);
     if (!m_project->currentSystem.empty()) changeCurrentSystem(m_project->currentSystem);
     else refreshNodeList();
     m_changesSeen = m_project->db->totalChanges();  // opening is no edit to report
@@ -523,8 +522,8 @@ void MainWindow::reloadDefinitionLists() {
     m_pipes.clear();
     if (!m_project) return;
     m_unitLabel->setText(q(m_project->unitName()));
-    m_structures = editors::definitionNames(*m_project->db, editors::DefinitionKind::Structure, m_project->engMet());
-    m_pipes = editors::definitionNames(*m_project->db, editors::DefinitionKind::Pipe, m_project->engMet());
+    m_structures = editing::definitionNames(*m_project->db, editing::DefinitionKind::Structure, m_project->engMet());
+    m_pipes = editing::definitionNames(*m_project->db, editing::DefinitionKind::Pipe, m_project->engMet());
     m_panel->setLists(m_structures, m_pipes);
 }
 
@@ -593,7 +592,7 @@ void MainWindow::refreshAfterChange() {
         const std::string current = m_project->currentSystem;
         db::refreshSystems(*m_project);
         reloadDefinitionLists();
-        rebuildSystemLists(m_project->currentSystem.empty() ? editors::kNoSystem : m_project->currentSystem);
+        rebuildSystemLists(m_project->currentSystem.empty() ? editing::kNoSystem : m_project->currentSystem);
         // the panel shows the same object again, read from the project
         if (m_project->currentSystem != current) m_panel->showSystem(m_project->currentSystem);
         else m_panel->reshow();
@@ -694,7 +693,7 @@ std::string MainWindow::offerNewSystem() {
         name = trim(typed.toStdString());
     }
     try {
-        if (!editors::addSystem(*m_project->db, name, m_ui)) return {};
+        if (!editing::addSystem(*m_project->db, name, m_ui)) return {};
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
         return {};
@@ -829,7 +828,6 @@ void MainWindow::noteWrites() {
     if (m_project && m_project->db->totalChanges() != m_changesSeen) notifySaved();
 }
 
-
 void MainWindow::showRebuildWindow() {
     RebuildDialog dialog(m_project ? m_project->path : std::string(), m_ui, this);
     dialog.exec();
@@ -841,7 +839,7 @@ void MainWindow::showSetupFilesWindow() {
 }
 
 void MainWindow::showSpecialTableEdit() {
-    if (!editors::confirmSpecialTableEdit(m_ui)) return;
+    if (!editing::confirmSpecialTableEdit(m_ui)) return;
     flushPendingEdits();
     SpecialTableDialog dialog(*m_project->db, m_project->currentSystem, m_ui, this);
     dialog.exec();

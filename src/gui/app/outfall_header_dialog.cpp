@@ -15,12 +15,11 @@
 #include "gui/common/number_field.h"
 #include "editing/rainfall_lists.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui {
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QLabel* rightLabel(const QString& t) {
     auto* l = new QLabel(t);
@@ -114,7 +113,7 @@ OutfallHeaderDialog::OutfallHeaderDialog(db::Database& db, std::string system,
     og->addWidget(rightLabel("Structure"), row, 0);
     og->addWidget(m_structure, row++, 1, 1, 2);
     m_nodeType = new QComboBox;
-    for (const auto& n : editors::nodeTypeNames()) m_nodeType->addItem(q(n));
+    for (const auto& n : editing::nodeTypeNames()) m_nodeType->addItem(q(n));
     og->addWidget(rightLabel("Node Type"), row, 0);
     og->addWidget(m_nodeType, row++, 1, 1, 2);
     m_baseline = new QLineEdit;
@@ -132,7 +131,7 @@ OutfallHeaderDialog::OutfallHeaderDialog(db::Database& db, std::string system,
     m_angle = numberEdit();
     const auto watch = [this](QLineEdit* e, const char* field) {
         watchNumberField(e, [this, field](std::string_view t) {
-            return editors::checkOutfallHeaderField(m_db, field, t);
+            return editing::checkOutfallHeaderField(m_db, field, t);
         });
     };
     watch(m_offset, "OUT_OFF");
@@ -166,7 +165,7 @@ OutfallHeaderDialog::OutfallHeaderDialog(db::Database& db, std::string system,
     m_topStatusCaption = rightLabel("Top Status");
     m_topStatus = new QComboBox;
     m_bottomStatus = new QComboBox;
-    for (const auto& n : editors::statusNames()) {
+    for (const auto& n : editing::statusNames()) {
         m_topStatus->addItem(q(n));
         m_bottomStatus->addItem(q(n));
     }
@@ -187,8 +186,8 @@ OutfallHeaderDialog::OutfallHeaderDialog(db::Database& db, std::string system,
     connect(m_nodeType, &QComboBox::currentIndexChanged, this, [this] { onNodeTypeChanged(); });
 
     try {
-        auto h = editors::loadOutfallHeader(m_db, m_system);
-        if (!h) h = editors::OutfallHeader{};
+        auto h = editing::loadOutfallHeader(m_db, m_system);
+        if (!h) h = editing::OutfallHeader{};
         m_loading = true;
         m_designedBy->setText(q(h->designedBy));
         m_checkedBy->setText(q(h->checkedBy));
@@ -224,7 +223,7 @@ OutfallHeaderDialog::OutfallHeaderDialog(db::Database& db, std::string system,
 
 void OutfallHeaderDialog::onMethodChanged() {
     const int method = m_idf->isChecked() ? 0 : 1;
-    m_firstCaption->setText(q(editors::rainfallCaption(method)));
+    m_firstCaption->setText(q(editing::rainfallCaption(method)));
     m_loading = true;
     m_first->clear();
     try {
@@ -250,12 +249,12 @@ void OutfallHeaderDialog::onFirstChanged() {
 }
 
 void OutfallHeaderDialog::onNodeTypeChanged() {
-    m_elevationCaption->setText(q(editors::elevationCaption(m_nodeType->currentIndex())));
-    m_topStatusCaption->setText(q(editors::topStatusCaption(m_nodeType->currentIndex())));
+    m_elevationCaption->setText(q(editing::elevationCaption(m_nodeType->currentIndex())));
+    m_topStatusCaption->setText(q(editing::topStatusCaption(m_nodeType->currentIndex())));
 }
 
-editors::OutfallHeader OutfallHeaderDialog::collect() const {
-    editors::OutfallHeader h;
+editing::OutfallHeader OutfallHeaderDialog::collect() const {
+    editing::OutfallHeader h;
     auto t = [](const QLineEdit* e) { return e->text().toStdString(); };
     h.designedBy = t(m_designedBy);
     h.checkedBy = t(m_checkedBy);
@@ -282,7 +281,7 @@ editors::OutfallHeader OutfallHeaderDialog::collect() const {
 
 void OutfallHeaderDialog::accept() {
     try {
-        if (!editors::saveOutfallHeader(m_db, m_system, collect(), m_ui)) return;
+        if (!editing::saveOutfallHeader(m_db, m_system, collect(), m_ui)) return;
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
         return;

@@ -30,7 +30,7 @@ private:
     void onMethodChanged();
     void onFirstChanged();
     void onNodeTypeChanged();
-    editors::OutfallHeader collect() const;
+    editing::OutfallHeader collect() const;
 
     db::Database& m_db;
     std::string m_system;

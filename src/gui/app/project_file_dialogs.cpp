@@ -20,12 +20,11 @@
 #include "common/text.h"
 #include "db/project_file.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui {
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QToolButton* browseButton() {
     auto* b = new QToolButton;

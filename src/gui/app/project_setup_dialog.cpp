@@ -20,18 +20,15 @@
 #include "common/vb_format.h"
 #include "gui/common/number_field.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui {
-
-namespace {
-QString q(const std::string& s) { return QString::fromStdString(s); }
-}  // namespace
 
 ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget* parent)
     : QDialog(parent), m_db(db), m_ui(ui) {
     setWindowTitle("Project Setup");
     try {
-        m_setup = editors::openProjectSetup(m_db);  // repairs empty fields with their defaults
+        m_setup = editing::openProjectSetup(m_db);  // repairs empty fields with their defaults
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
     }
@@ -139,20 +136,20 @@ ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget
 
     connect(prev, &QPushButton::clicked, this, [this] { showJunction(m_junction == 1 ? 14 : m_junction - 1); });
     connect(next, &QPushButton::clicked, this, [this] { showJunction(m_junction == 14 ? 1 : m_junction + 1); });
-    watchNumberField(m_coefficient, [](std::string_view t) { return editors::checkJunctionCoefficient(t); });
+    watchNumberField(m_coefficient, [](std::string_view t) { return editing::checkJunctionCoefficient(t); });
     // leaving the field stores an accepted value; a refused one stays marked until corrected
     connect(m_coefficient, &QLineEdit::editingFinished, this, [this] {
         if (m_coefficient->isModified() && !numberFieldRefused(m_coefficient)) storeCoefficient();
     });
     connect(m_metric, &QRadioButton::toggled, this, [this](bool metric) {
         // the unit system takes effect at once, without OK, once the engineer has confirmed it
-        if (!editors::confirmUnitSystemChange(metric, m_ui)) {
+        if (!editing::confirmUnitSystemChange(metric, m_ui)) {
             const QSignalBlocker b1(m_metric), b2(m_english);
             (metric ? m_english : m_metric)->setChecked(true);
             return;
         }
         try {
-            editors::setUnitSystem(m_db, metric);
+            editing::setUnitSystem(m_db, metric);
             emit unitSystemChanged(metric);
         } catch (const std::exception& e) {
             ui::reportException(m_ui, e);
@@ -160,7 +157,7 @@ ProjectSetupDialog::ProjectSetupDialog(db::Database& db, ui::UiPort& ui, QWidget
     });
     connect(m_juris1, &QRadioButton::toggled, this, [this](bool local) {
         try {
-            editors::setFrenchDrainJurisdiction(m_db, local ? 1 : 0);
+            editing::setFrenchDrainJurisdiction(m_db, local ? 1 : 0);
         } catch (const std::exception& e) {
             ui::reportException(m_ui, e);
         }
@@ -185,7 +182,7 @@ void ProjectSetupDialog::storeCoefficient() {
     m_coefficient->setModified(false);
     m_setup.jc[static_cast<std::size_t>(m_junction - 1)] = k;
     try {
-        editors::setJunctionCoefficient(m_db, m_junction, k);
+        editing::setJunctionCoefficient(m_db, m_junction, k);
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
     }
@@ -197,8 +194,8 @@ void ProjectSetupDialog::showJunction(int n) {
         if (numberFieldRefused(m_coefficient)) return;
     }
     m_junction = n;
-    auto lines = editors::junctionDescription(n);
-    m_current->setText(q(editors::junctionCurrentText(n)));
+    auto lines = editing::junctionDescription(n);
+    m_current->setText(q(editing::junctionCurrentText(n)));
     m_line1->setText(q(lines[0]));
     m_line2->setText(q(lines[1]));
     m_coefficient->setText(q(shortestText(m_setup.jc[static_cast<std::size_t>(n - 1)])));
@@ -210,7 +207,7 @@ void ProjectSetupDialog::accept() {
         storeCoefficient();
         if (numberFieldRefused(m_coefficient)) return;
     }
-    editors::ProjectSetup s = m_setup;
+    editing::ProjectSetup s = m_setup;
     s.number = m_number->text().toStdString();
     s.description = m_description->text().toStdString();
     s.county = m_county->text().toStdString();
@@ -220,7 +217,7 @@ void ProjectSetupDialog::accept() {
     s.nextNumber = m_nextNumber->text().toStdString();
     try {
         if (!m_criteria->save()) return;
-        if (!editors::saveProjectSetup(m_db, s, m_ui)) return;
+        if (!editing::saveProjectSetup(m_db, s, m_ui)) return;
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
         return;

@@ -37,7 +37,7 @@ private:
 
     db::Database& m_db;
     ui::UiPort& m_ui;
-    editors::ProjectSetup m_setup;
+    editing::ProjectSetup m_setup;
     int m_junction = 1;
     QLineEdit *m_number, *m_description, *m_county, *m_stateRoad, *m_prefix, *m_nextNumber, *m_coefficient;
     QRadioButton *m_english, *m_metric, *m_juris0, *m_juris1, *m_schematic, *m_survey;

@@ -36,9 +36,9 @@ SpecialTableDialog::SpecialTableDialog(db::Database& db, std::string system, ui:
 
 QTableWidget* SpecialTableDialog::grid(const std::string& table) {
     auto* t = new QTableWidget;
-    editors::SpecialTableRows g;
+    editing::SpecialTableRows g;
     try {
-        g = editors::loadSystemRows(m_db, table, m_system);
+        g = editing::loadSystemRows(m_db, table, m_system);
     } catch (const std::exception& e) {
         ui::reportException(m_ui, e);
     }
@@ -61,7 +61,7 @@ QTableWidget* SpecialTableDialog::grid(const std::string& table) {
     connect(t, &QTableWidget::itemChanged, this, [this, t, fields, table](QTableWidgetItem* item) {
         try {
             std::string refusal;
-            if (!editors::writeCell(m_db, table, item->data(Qt::UserRole).toLongLong(),
+            if (!editing::writeCell(m_db, table, item->data(Qt::UserRole).toLongLong(),
                                     fields[static_cast<std::size_t>(item->column())], item->text().toStdString(),
                                     &refusal) &&
                 !refusal.empty()) {

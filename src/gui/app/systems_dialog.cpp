@@ -82,7 +82,7 @@ void SystemsDialog::refill(const QString& select) {
 void SystemsDialog::add() {
     try {
         std::string name = m_name->text().trimmed().toStdString();
-        if (!editors::addSystem(*m_main.project()->db, name, m_main.ui())) return;
+        if (!editing::addSystem(*m_main.project()->db, name, m_main.ui())) return;
         if (m_onDivideAdd) {
             // the system being divided stays current; the divide window takes the new name
             m_main.rebuildSystemLists(m_main.project()->currentSystem);
@@ -102,8 +102,8 @@ void SystemsDialog::remove() {
     try {
         std::string name = m_list->currentItem() ? m_list->currentItem()->text().toStdString() : "";
         m_main.flushPendingEdits();
-        if (!editors::deleteSystem(*m_main.project()->db, name, m_main.ui())) return;
-        m_main.rebuildSystemLists(editors::kNoSystem);
+        if (!editing::deleteSystem(*m_main.project()->db, name, m_main.ui())) return;
+        m_main.rebuildSystemLists(editing::kNoSystem);
         refill(QString());
     } catch (const std::exception& e) {
         ui::reportException(m_main.ui(), e);
@@ -116,7 +116,7 @@ void SystemsDialog::rename() {
         std::string name = m_name->text().trimmed().toStdString();
         m_main.flushPendingEdits();
         const bool wasCurrent = old == m_main.project()->currentSystem;
-        if (!editors::renameSystem(*m_main.project()->db, m_main.project()->systems, old, name, m_main.ui())) return;
+        if (!editing::renameSystem(*m_main.project()->db, m_main.project()->systems, old, name, m_main.ui())) return;
         m_main.rebuildSystemLists(wasCurrent ? name : m_main.project()->currentSystem);
         if (wasCurrent) m_main.changeCurrentSystem(name);
         refill(QString::fromStdString(name));

@@ -13,12 +13,11 @@
 #include "gui/app/edit_panel_widget.h"
 #include "gui/app/main_window.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui {
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 db::UndoHistory* historyOf(MainWindow& w) {
     db::Project* p = w.project();

@@ -54,7 +54,7 @@ void ListingView::clearLines() {
 }
 
 void applyResultsColors(QWidget* widget, db::Database& db) {
-    const editors::ResultsColors colors = editors::resultsColors(db);
+    const editing::ResultsColors colors = editing::resultsColors(db);
     QPalette pal = widget->palette();
     if (colors.back) pal.setColor(QPalette::Base, QColor(colors.back->red, colors.back->green, colors.back->blue));
     if (colors.text) pal.setColor(QPalette::Text, QColor(colors.text->red, colors.text->green, colors.text->blue));

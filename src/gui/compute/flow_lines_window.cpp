@@ -21,11 +21,11 @@
 #include "gui/common/number_field.h"
 #include "hydraulics/design_ranges.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::compute {
 
 namespace {
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 /// The field's value when it is accepted, otherwise `fallback`.
 double typed(const QLineEdit* e, double fallback) {
     const input::NumberCheck c = checkNumberField(e);
@@ -40,7 +40,7 @@ FlowLinesWindow::FlowLinesWindow(ComputeContext ctx, VerificationWindow* verific
     db::Project* p = m_ctx.currentProject();
     m_metric = p && p->metric;
     auto* v = new QVBoxLayout(this);
-    v->addWidget(new QLabel(qs("System: " + m_ctx.currentSystem() + (p ? p->unitName() : std::string()))));
+    v->addWidget(new QLabel(q("System: " + m_ctx.currentSystem() + (p ? p->unitName() : std::string()))));
 
     auto* slope = new QGroupBox("Minimum Pipe Slope");
     auto* sg = new QGridLayout(slope);
@@ -140,8 +140,8 @@ void FlowLinesWindow::modeChanged() {
         m_slopePercent = typed(m_value, m_slopePercent);
         m_valueLabel->setText("Minimum velocity =");
         m_valueUnit->setText(m_metric ? "m/s" : "ft/s");
-        m_value->setText(qs(vbFormat(m_velocity, "0.000")));
-        m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
+        m_value->setText(q(vbFormat(m_velocity, "0.000")));
+        m_slopeInVary->setText(q(shortestText(m_slopePercent)));
         m_slopeInVary->setEnabled(true);
         m_slopeInVary->setVisible(true);
         m_slopeInVaryLabel->setVisible(true);
@@ -150,8 +150,8 @@ void FlowLinesWindow::modeChanged() {
         if (m_slopeInVary->isEnabled()) m_slopePercent = typed(m_slopeInVary, m_slopePercent);
         m_valueLabel->setText("Minimum pipe slope =");
         m_valueUnit->setText("%");
-        m_value->setText(qs(shortestText(m_slopePercent)));
-        m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
+        m_value->setText(q(shortestText(m_slopePercent)));
+        m_slopeInVary->setText(q(shortestText(m_slopePercent)));
         m_slopeInVary->setEnabled(false);
         m_slopeInVary->setVisible(false);
         m_slopeInVaryLabel->setVisible(false);
@@ -168,19 +168,19 @@ void FlowLinesWindow::setOptions(const flowline::FlowLineOptions& o) {
     if (o.varyByVelocity) {
         m_valueLabel->setText("Minimum velocity =");
         m_valueUnit->setText(m_metric ? "m/s" : "ft/s");
-        m_value->setText(qs(vbFormat(m_velocity, "0.000")));
+        m_value->setText(q(vbFormat(m_velocity, "0.000")));
         m_slopeInVary->setEnabled(true);
     } else {
         m_valueLabel->setText("Minimum pipe slope =");
         m_valueUnit->setText("%");
-        m_value->setText(qs(shortestText(m_slopePercent)));
+        m_value->setText(q(shortestText(m_slopePercent)));
     }
-    m_slopeInVary->setText(qs(shortestText(m_slopePercent)));
+    m_slopeInVary->setText(q(shortestText(m_slopePercent)));
     m_slopeInVary->setVisible(o.varyByVelocity);
     m_slopeInVaryLabel->setVisible(o.varyByVelocity);
     (o.match == flowline::MatchMode::CrownLines ? m_matchCrown : m_matchFlow)->setChecked(true);
     m_except->setChecked(o.exceptSmallPipes);
-    m_sizeLimit->setText(qs(shortestText(o.sizeLimit)));
+    m_sizeLimit->setText(q(shortestText(o.sizeLimit)));
     m_decimals->setValue(o.decimals);
     m_verifyFirst->setChecked(o.verifyFirst);
 }

@@ -48,6 +48,7 @@
 #include "reports/text_report.h"
 #include "sizing/pipe_sizing.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::compute {
 
@@ -55,9 +56,7 @@ using hydraulics::HydraulicsOption;
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-QString numberText(double v) { return qs(shortestText(v)); }
+QString numberText(double v) { return q(shortestText(v)); }
 
 QGroupBox* group(const char* caption) {
     auto* g = new QGroupBox(caption);
@@ -560,9 +559,9 @@ void HydraulicsWindow::showOptions(const hydraulics::HydraulicsOptions& o) {
     m_maxPasses->setText(QString::number(o.maxPasses));
     m_hglDif->setText(numberText(o.maxHglDifferenceFt));
     m_fixedTc->setText(numberText(o.fixedTcMin));
-    m_minVelocity->setText(qs(hydraulics::formatMinVelocity(o.minVelocity, met)));
-    m_minVelocityLabel->setText(qs(hydraulics::minVelocityCaption(met)));
-    m_minPhysVelocity->setText(qs(vbFormat(o.minPhysicalVelocityFps, "0.00")));
+    m_minVelocity->setText(q(hydraulics::formatMinVelocity(o.minVelocity, met)));
+    m_minVelocityLabel->setText(q(hydraulics::minVelocityCaption(met)));
+    m_minPhysVelocity->setText(q(vbFormat(o.minPhysicalVelocityFps, "0.00")));
     m_loading = false;
 }
 
@@ -581,7 +580,7 @@ void HydraulicsWindow::loadOptions() {
     db::Project* p = m_ctx.currentProject();
     if (!p) return;
     std::string system = m_ctx.currentSystem();
-    m_systemLabel->setText(qs("Storm sewer system: " + system + p->unitName()));
+    m_systemLabel->setText(q("Storm sewer system: " + system + p->unitName()));
     try {
         showOptions(hydraulics::loadHydraulicsOptions(*p->db));
     } catch (const std::exception& e) {
@@ -597,7 +596,7 @@ void HydraulicsWindow::applyPreset(bool minorLosses) {
     const hydraulics::HydraulicsOptions o = hydraulics::withSetup(m_opts, minorLosses);
     m_hglDif->setText(numberText(o.maxHglDifferenceFt));
     m_maxPasses->setText(QString::number(o.maxPasses));
-    m_minVelocity->setText(qs(hydraulics::formatMinVelocity(o.minVelocity, metric())));
+    m_minVelocity->setText(q(hydraulics::formatMinVelocity(o.minVelocity, metric())));
     m_exitLoss->setChecked(o.exitLoss);
     m_junctionLoss->setChecked(o.junctionLosses);
 }
@@ -613,7 +612,7 @@ hydraulics::RunHooks HydraulicsWindow::hooks() {
         double dif = std::fabs(p.hglDifference);
         int value = dif <= tol ? 100 : static_cast<int>(std::lround(100.0 * tol / dif));
         m_hglGauge->setValue(std::clamp(value, 0, 100));
-        m_hglText->setText(qs("HGL dif " + vbFormat(dif, "0.0000")));
+        m_hglText->setText(q("HGL dif " + vbFormat(dif, "0.0000")));
         if (m_ctx.ui) m_ctx.ui->processEvents();
     };
     h.maxPassesPrompt = [this](const std::string& text) -> bool {
@@ -651,7 +650,7 @@ void HydraulicsWindow::showMessageGroups() {
         QFont bold = top->font(0);
         bold.setBold(true);
         top->setFont(0, bold);
-        for (const auto& l : lines) new QTreeWidgetItem(top, {qs(l)});
+        for (const auto& l : lines) new QTreeWidgetItem(top, {q(l)});
         top->setExpanded(open);
     };
     group("Stops and results to look at (%1)", g.stops, true);
@@ -790,7 +789,7 @@ void HydraulicsWindow::fillProfileNodes() {
     m_profileModel = hydraulics::ProfileModel(hydraulics::readProfileRows(*p->db, system), hydraulics::readProfileOutfall(*p->db, system));
     QString previous = m_profileStart->currentText();
     m_profileStart->clear();
-    for (const auto& r : m_profileModel.rows()) m_profileStart->addItem(qs(r.from));
+    for (const auto& r : m_profileModel.rows()) m_profileStart->addItem(q(r.from));
     int keep = m_profileStart->findText(previous);
     if (keep >= 0) m_profileStart->setCurrentIndex(keep);
     else setProfileStart(m_profileModel.longestPathStart());
@@ -801,7 +800,7 @@ void HydraulicsWindow::fillScenarioMenu(const std::vector<std::string>& names) {
     m_scenarioNames = names;
     m_scenarioMenu->clear();
     for (const auto& name : names) {
-        QAction* a = m_scenarioMenu->addAction(qs(name));
+        QAction* a = m_scenarioMenu->addAction(q(name));
         a->setCheckable(true);
         a->setChecked(std::find(m_hiddenScenarios.begin(), m_hiddenScenarios.end(), name) == m_hiddenScenarios.end());
         connect(a, &QAction::toggled, this, [this, name](bool shown) {
@@ -814,7 +813,7 @@ void HydraulicsWindow::fillScenarioMenu(const std::vector<std::string>& names) {
 }
 
 void HydraulicsWindow::setProfileStart(const std::string& node) {
-    int i = m_profileStart->findText(qs(node), Qt::MatchFixedString);
+    int i = m_profileStart->findText(q(node), Qt::MatchFixedString);
     if (i >= 0) m_profileStart->setCurrentIndex(i);
 }
 

@@ -23,11 +23,11 @@
 #include "gui/common/number_field.h"
 #include "hydraulics/design_ranges.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::compute {
 
 namespace {
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 /// The field's value when it is accepted, otherwise `fallback`.
 double typed(const QLineEdit* e, double fallback) {
     const input::NumberCheck c = checkNumberField(e);
@@ -42,7 +42,7 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
     db::Project* p = m_ctx.currentProject();
     m_metric = p && p->metric;
     auto* v = new QVBoxLayout(this);
-    v->addWidget(new QLabel(qs("System: " + m_ctx.currentSystem() + (p ? p->unitName() : std::string()))));
+    v->addWidget(new QLabel(q("System: " + m_ctx.currentSystem() + (p ? p->unitName() : std::string()))));
 
     auto* box = new QGroupBox("Pipe Selection");
     auto* g = new QGridLayout(box);
@@ -90,7 +90,7 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
     sizing::SizingOptions d = sizing::SizingOptions::defaults(m_metric);
     m_maxVelocity = d.maxVelocity;
     m_maxSlope = d.maxHglSlopePercent;
-    m_minVelocity->setText(qs(vbFormat(d.minVelocity, "0.000")));
+    m_minVelocity->setText(q(vbFormat(d.minVelocity, "0.000")));
     const auto status = [this](const QString& text) {
         if (m_ctx.ui) m_ctx.ui->status(text.toStdString());
     };
@@ -125,10 +125,10 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
 void PipeSizesWindow::criterionChanged() {
     if (m_byHgl->isChecked()) {
         m_limitLabel->setText("Max. HGL Slope (%)");
-        m_limit->setText(qs(vbFormat(m_maxSlope, "0.000")));
+        m_limit->setText(q(vbFormat(m_maxSlope, "0.000")));
     } else {
         m_limitLabel->setText(m_metric ? "Max. Velocity (m/s)" : "Max. Velocity (ft/s)");
-        m_limit->setText(qs(vbFormat(m_maxVelocity, "0.000")));
+        m_limit->setText(q(vbFormat(m_maxVelocity, "0.000")));
     }
 }
 

@@ -48,11 +48,11 @@ PrintOrderWindow::PrintOrderWindow(ComputeContext ctx, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(close);
     v->addLayout(buttons);
-    connect(bySeq, &QPushButton::clicked, this, [this] { sortBy(editors::kOrderBySequencer); });
-    connect(byFrom, &QPushButton::clicked, this, [this] { sortBy(editors::kOrderByFrom); });
+    connect(bySeq, &QPushButton::clicked, this, [this] { sortBy(editing::kOrderBySequencer); });
+    connect(byFrom, &QPushButton::clicked, this, [this] { sortBy(editing::kOrderByFrom); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     resize(1000, 600);
-    sortBy(editors::kOrderBySequencer);
+    sortBy(editing::kOrderBySequencer);
 }
 
 void PrintOrderWindow::sortBy(const std::string& orderBy) {
@@ -79,12 +79,12 @@ void PrintOrderWindow::positionTyped(int row, const std::string& typed) {
     if (!p || !m_ctx.ui || fromColumn < 0) return;
     const std::string from = m_model->index(row, fromColumn).data().toString().toStdString();
     try {
-        editors::setPrintPosition(*p->db, m_system, from, db::Value(typed));
+        editing::setPrintPosition(*p->db, m_system, from, db::Value(typed));
     } catch (const std::exception& e) {
         // a refused position leaves the row without one
         m_ctx.ui->invalidData(e.what());
         try {
-            editors::setPrintPosition(*p->db, m_system, from, db::Value());
+            editing::setPrintPosition(*p->db, m_system, from, db::Value());
         } catch (const std::exception& e2) {
             ui::reportException(*m_ctx.ui, e2);
         }
@@ -95,7 +95,7 @@ int PrintOrderWindow::writeNodes() {
     db::Project* p = m_ctx.currentProject();
     if (!p) return 0;
     try {
-        return editors::writePrintOrder(*p->db, m_system);
+        return editing::writePrintOrder(*p->db, m_system);
     } catch (const std::exception& e) {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
         return 0;

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "common/vb_format.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::compute {
 
@@ -50,8 +51,6 @@ QPen pen(const QColor& c, double width, Qt::PenStyle style = Qt::SolidLine) {
     p.setJoinStyle(Qt::RoundJoin);
     return p;
 }
-
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -135,12 +134,12 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const hy
     painter.setFont(titleFont);
     painter.setPen(Qt::black);
     painter.drawText(QRectF(area.left() + lineH, area.top(), area.width() - 2 * lineH, titleH), Qt::AlignVCenter | Qt::AlignLeft,
-                     qs(heading.empty() ? "HYDRAULIC PROFILE: " + g.title : heading));
+                     q(heading.empty() ? "HYDRAULIC PROFILE: " + g.title : heading));
     painter.setFont(labelFont);
     std::string scaleText = "Vertical exaggeration " + shortestText(roundHalfAway(ex, 2)) + " : 1    Units: " +
                             (g.metric ? "meters, cms, m/s" : "feet, cfs, ft/s");
     painter.drawText(QRectF(area.left() + lineH, area.top(), area.width() - 2 * lineH, titleH),
-                     Qt::AlignVCenter | Qt::AlignRight, qs(scaleText));
+                     Qt::AlignVCenter | Qt::AlignRight, q(scaleText));
 
     // grid and axes
     double xLo = m.x0, xHi = m.x0 + plot.width() / s;
@@ -167,21 +166,21 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const hy
         double py = m(0, y).y();
         painter.drawLine(QPointF(plot.left() - 4, py), QPointF(plot.left(), py));
         painter.drawText(QRectF(area.left(), py - lineH / 2, leftAxisW - 6, lineH), Qt::AlignRight | Qt::AlignVCenter,
-                         qs(vbFormat(y, yStep < 1 ? "0.0" : elevPicture)));
+                         q(vbFormat(y, yStep < 1 ? "0.0" : elevPicture)));
     }
     for (double x = std::ceil(xLo / xStep) * xStep; x <= xHi; x += xStep) {
         double px = m(x, 0).x();
         painter.drawLine(QPointF(px, plot.bottom()), QPointF(px, plot.bottom() + 4));
         painter.drawText(QRectF(px - 40 * unitPx, plot.bottom() + 4, 80 * unitPx, lineH), Qt::AlignHCenter | Qt::AlignTop,
-                         qs(hydraulics::stationText(x, g.metric)));
+                         q(hydraulics::stationText(x, g.metric)));
     }
     painter.drawText(QRectF(plot.left(), plot.bottom() + lineH + 4, plot.width(), lineH), Qt::AlignHCenter,
-                     qs("Station (" + g.lengthUnit + ")"));
+                     q("Station (" + g.lengthUnit + ")"));
     painter.save();
     painter.translate(area.left() + 0.7 * lineH, plot.center().y());
     painter.rotate(-90);
     painter.drawText(QRectF(-plot.height() / 2, -lineH / 2, plot.height(), lineH), Qt::AlignCenter,
-                     qs("Elevation (" + g.lengthUnit + ")"));
+                     q("Elevation (" + g.lengthUnit + ")"));
     painter.restore();
 
     painter.setClipRect(plot);
@@ -295,14 +294,14 @@ double ProfileView::paintProfile(QPainter& painter, const QRectF& area, const hy
     };
     auto blockSize = [&](const std::vector<std::string>& lines) {
         double w = 0;
-        for (const auto& l : lines) w = std::max(w, fm.horizontalAdvance(qs(l)));
+        for (const auto& l : lines) w = std::max(w, fm.horizontalAdvance(q(l)));
         return QSizeF(w + 4, lines.size() * lineH);
     };
     auto drawBlock = [&](const QRectF& r, const std::vector<std::string>& lines, int align) {
         painter.fillRect(r, QColor(255, 255, 255, 215));
         for (std::size_t i = 0; i < lines.size(); ++i)
             painter.drawText(QRectF(r.left() + 2, r.top() + i * lineH, r.width() - 4, lineH), align | Qt::AlignVCenter,
-                             qs(lines[i]));
+                             q(lines[i]));
         taken.push_back(r);
     };
     // structure labels first (they matter most), then the flow lines under them, then the pipe blocks

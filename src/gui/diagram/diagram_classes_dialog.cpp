@@ -12,14 +12,13 @@
 
 #include "diagram/diagram_model.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::diagram {
 
 namespace kd = kolv::diagram;
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QTableWidget* table(const QStringList& headers) {
     auto* t = new QTableWidget(0, headers.size());

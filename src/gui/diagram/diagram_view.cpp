@@ -24,14 +24,13 @@
 #include "diagram/schematic_layout.h"
 #include "gui/diagram/diagram_items.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::diagram {
 
 namespace kd = kolv::diagram;
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr double kMaxScale = 40;        // pixels per diagram unit, closest zoom
 constexpr double kPickPixels = 14;      // how near an end of a reach a press grabs it

@@ -21,22 +21,21 @@
 #include "gui/common/report_preview.h"
 #include "reports/report_commands.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::editor_windows {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
 bool same(double a, double b) { return std::fabs(a - b) <= 1e-12 * std::max({1.0, std::fabs(a), std::fabs(b)}); }
 
-bool sameStructure(const editors::StructureDefinition& a, const editors::StructureDefinition& b) {
+bool sameStructure(const editing::StructureDefinition& a, const editing::StructureDefinition& b) {
     return a.group == b.group && same(a.costLt, b.costLt) && same(a.costGt, b.costGt) &&
            same(a.minPipeCover, b.minPipeCover) && same(a.maxInletHydCapacity, b.maxInletHydCapacity) &&
            same(a.hglClear, b.hglClear) && a.diagramClass == b.diagramClass;
 }
 
-bool samePipe(const editors::PipeDefinition& a, const editors::PipeDefinition& b) {
+bool samePipe(const editing::PipeDefinition& a, const editing::PipeDefinition& b) {
     return same(a.height, b.height) && same(a.width, b.width) && same(a.area, b.area) &&
            same(a.thickness, b.thickness) && a.description == b.description && a.group == b.group &&
            same(a.n, b.n) && same(a.cost, b.cost) && same(a.columnOrder, b.columnOrder) &&
@@ -45,9 +44,9 @@ bool samePipe(const editors::PipeDefinition& a, const editors::PipeDefinition& b
 
 }  // namespace
 
-DefinitionsWindow::DefinitionsWindow(EditorContext ctx, editors::DefinitionKind kind, QWidget* parent)
+DefinitionsWindow::DefinitionsWindow(EditorContext ctx, editing::DefinitionKind kind, QWidget* parent)
     : QDialog(parent), m_ctx(std::move(ctx)), m_kind(kind) {
-    const bool structure = kind == editors::DefinitionKind::Structure;
+    const bool structure = kind == editing::DefinitionKind::Structure;
     setWindowTitle(structure ? "Structure Definitions" : "Pipe Definitions");
     if (structure) {
         m_fieldInfo = {{"COST_LT", "Cost < 10'", true, false},
@@ -76,7 +75,7 @@ DefinitionsWindow::DefinitionsWindow(EditorContext ctx, editors::DefinitionKind 
 }
 
 void DefinitionsWindow::build() {
-    const bool structure = m_kind == editors::DefinitionKind::Structure;
+    const bool structure = m_kind == editing::DefinitionKind::Structure;
     db::Project* p = m_ctx.project();
     const bool metric = p && p->metric;
     auto* top = new QHBoxLayout(this);
@@ -112,12 +111,12 @@ void DefinitionsWindow::build() {
     ++row;
     if (structure) {
         m_group = new QComboBox;
-        for (const auto& g : editors::structureGroups()) m_group->addItem(q(g));
+        for (const auto& g : editing::structureGroups()) m_group->addItem(q(g));
         form->addWidget(new QLabel("Group"), row, 0);
         form->addWidget(m_group, row, 1);
         ++row;
     }
-    const std::string lengthUnit = editors::lengthUnitLabel(metric);
+    const std::string lengthUnit = editing::lengthUnitLabel(metric);
     for (const auto& fi : m_fieldInfo) {
         auto* edit = new QLineEdit;
         edit->setMinimumWidth(fi.numeric ? 110 : 200);
@@ -182,7 +181,7 @@ void DefinitionsWindow::refillList(const std::string& select) {
     m_switching = true;
     m_list->clear();
     if (db::Project* p = m_ctx.project()) {
-        for (const auto& n : editors::definitionNames(*p->db, m_kind, p->engMet())) m_list->addItem(q(n));
+        for (const auto& n : editing::definitionNames(*p->db, m_kind, p->engMet())) m_list->addItem(q(n));
     }
     if (!select.empty()) {
         auto found = m_list->findItems(q(select), Qt::MatchFixedString);
@@ -199,15 +198,15 @@ void DefinitionsWindow::fill() {
         for (auto& [f, e] : m_fields) e->clear();
         return;
     }
-    if (m_kind == editors::DefinitionKind::Structure) {
-        auto d = editors::readStructure(*p->db, m_current);
+    if (m_kind == editing::DefinitionKind::Structure) {
+        auto d = editing::readStructure(*p->db, m_current);
         if (!d) return;
         m_group->setCurrentIndex(d->group >= 0 && d->group < m_group->count() ? d->group : -1);
-        field("COST_LT")->setText(q(editors::fieldText(d->costLt)));
-        field("COST_GT")->setText(q(editors::fieldText(d->costGt)));
-        field("MIN_PIPE_COVER")->setText(q(editors::fieldText(d->minPipeCover)));
-        field("MAX_INLET_HYD_CAPACITY")->setText(q(editors::fieldText(d->maxInletHydCapacity)));
-        field("HGL_CLEAR")->setText(q(editors::fieldText(d->hglClear)));
+        field("COST_LT")->setText(q(editing::fieldText(d->costLt)));
+        field("COST_GT")->setText(q(editing::fieldText(d->costGt)));
+        field("MIN_PIPE_COVER")->setText(q(editing::fieldText(d->minPipeCover)));
+        field("MAX_INLET_HYD_CAPACITY")->setText(q(editing::fieldText(d->maxInletHydCapacity)));
+        field("HGL_CLEAR")->setText(q(editing::fieldText(d->hglClear)));
         field("DIAGRAM_CLASS_NAME")->setText(q(d->diagramClass));
         m_shown = {{"COST_LT", {field("COST_LT")->text(), d->costLt}},
                    {"COST_GT", {field("COST_GT")->text(), d->costGt}},
@@ -215,16 +214,16 @@ void DefinitionsWindow::fill() {
                    {"MAX_INLET_HYD_CAPACITY", {field("MAX_INLET_HYD_CAPACITY")->text(), d->maxInletHydCapacity}},
                    {"HGL_CLEAR", {field("HGL_CLEAR")->text(), d->hglClear}}};
     } else {
-        auto d = editors::readPipe(*p->db, m_current);
+        auto d = editing::readPipe(*p->db, m_current);
         if (!d) return;
-        field("HEIGHT")->setText(q(editors::fieldText(d->height)));
-        field("WIDTH")->setText(q(editors::fieldText(d->width)));
-        field("AREA")->setText(q(editors::fieldText(d->area)));
-        field("THICKNESS")->setText(q(editors::fieldText(d->thickness)));
+        field("HEIGHT")->setText(q(editing::fieldText(d->height)));
+        field("WIDTH")->setText(q(editing::fieldText(d->width)));
+        field("AREA")->setText(q(editing::fieldText(d->area)));
+        field("THICKNESS")->setText(q(editing::fieldText(d->thickness)));
         field("DS_DESC")->setText(q(d->description));
         field("GROUPP")->setText(QString::number(d->group));
-        field("N")->setText(q(editors::fieldText(d->n)));
-        field("COST")->setText(q(editors::fieldText(d->cost)));
+        field("N")->setText(q(editing::fieldText(d->n)));
+        field("COST")->setText(q(editing::fieldText(d->cost)));
         // a Single field: the shortest text of its float
         field("COLUMN_ORDER")->setText(QString::number(static_cast<float>(d->columnOrder)));
         field("COLUMN_IDENTIFIER")->setText(q(d->columnIdentifier));
@@ -239,8 +238,8 @@ void DefinitionsWindow::fill() {
     }
 }
 
-bool DefinitionsWindow::gather(editors::StructureDefinition& s, editors::PipeDefinition& p) {
-    const bool structure = m_kind == editors::DefinitionKind::Structure;
+bool DefinitionsWindow::gather(editing::StructureDefinition& s, editing::PipeDefinition& p) {
+    const bool structure = m_kind == editing::DefinitionKind::Structure;
     const char* table = structure ? "T6" : "T7";
     std::map<std::string, double> numbers;
     for (const auto& info : m_fieldInfo) {
@@ -293,20 +292,20 @@ bool DefinitionsWindow::saveCurrent() {
     db::Project* p = m_ctx.project();
     if (!p || m_current.empty()) return true;
     try {
-        editors::StructureDefinition s;
-        editors::PipeDefinition pipe;
+        editing::StructureDefinition s;
+        editing::PipeDefinition pipe;
         if (!gather(s, pipe)) return false;
-        if (m_kind == editors::DefinitionKind::Structure) {
-            auto stored = editors::readStructure(*p->db, m_current);
+        if (m_kind == editing::DefinitionKind::Structure) {
+            auto stored = editing::readStructure(*p->db, m_current);
             if (!stored || sameStructure(*stored, s)) return true;
-            editors::saveStructure(*p->db, s, p->engMet());
+            editing::saveStructure(*p->db, s, p->engMet());
             fill();
         } else {
-            auto stored = editors::readPipe(*p->db, m_current);
+            auto stored = editing::readPipe(*p->db, m_current);
             if (!stored || samePipe(*stored, pipe)) return true;
-            if (editors::reviewPipe(pipe, editors::lengthUnitLabel(p->metric), m_ctx.ui()))
-                field("AREA")->setText(q(editors::fieldText(pipe.area)));
-            editors::savePipe(*p->db, pipe, p->engMet());
+            if (editing::reviewPipe(pipe, editing::lengthUnitLabel(p->metric), m_ctx.ui()))
+                field("AREA")->setText(q(editing::fieldText(pipe.area)));
+            editing::savePipe(*p->db, pipe, p->engMet());
             fill();  // what is stored now is what the fields show
         }
     } catch (const std::exception& e) {
@@ -328,7 +327,7 @@ bool DefinitionsWindow::addNamed(const std::string& typed) {
     db::Project* p = m_ctx.project();
     if (!p || !saveCurrent()) return false;
     try {
-        const std::string name = editors::addDefinition(*p->db, m_kind, typed, p->engMet(), m_ctx.ui());
+        const std::string name = editing::addDefinition(*p->db, m_kind, typed, p->engMet(), m_ctx.ui());
         if (name.empty()) return false;
         m_current = name;
         refillList(name);
@@ -342,7 +341,7 @@ bool DefinitionsWindow::addNamed(const std::string& typed) {
 
 void DefinitionsWindow::add() {
     if (!saveCurrent()) return;
-    const bool structure = m_kind == editors::DefinitionKind::Structure;
+    const bool structure = m_kind == editing::DefinitionKind::Structure;
     if (m_ctx.base.scripted) {
         addNamed(m_name->text().toStdString());
         return;
@@ -359,7 +358,7 @@ bool DefinitionsWindow::removeCurrent() {
     db::Project* p = m_ctx.project();
     if (!p || m_current.empty()) return false;
     try {
-        if (!editors::deleteDefinition(*p->db, m_kind, m_current, m_ctx.ui())) return false;
+        if (!editing::deleteDefinition(*p->db, m_kind, m_current, m_ctx.ui())) return false;
     } catch (const std::exception& e) {
         ui::reportException(m_ctx.ui(), e);
         return false;
@@ -375,7 +374,7 @@ bool DefinitionsWindow::removeCurrent() {
 compute::ReportPreviewDialog* DefinitionsWindow::print() {
     db::Project* p = m_ctx.project();
     if (!p || !saveCurrent()) return nullptr;
-    const auto command = m_kind == editors::DefinitionKind::Structure ? reports::ReportCommand::Structures
+    const auto command = m_kind == editing::DefinitionKind::Structure ? reports::ReportCommand::Structures
                                                                       : reports::ReportCommand::Pipes;
     return compute::showTemplateReport(m_ctx.base, reports::reportRequest(command, "", p->metric), this);
 }

@@ -22,9 +22,9 @@ namespace kolv::gui::editor_windows {
 class DefinitionsWindow : public QDialog {
     Q_OBJECT
 public:
-    DefinitionsWindow(EditorContext ctx, editors::DefinitionKind kind, QWidget* parent = nullptr);
+    DefinitionsWindow(EditorContext ctx, editing::DefinitionKind kind, QWidget* parent = nullptr);
 
-    editors::DefinitionKind kind() const { return m_kind; }
+    editing::DefinitionKind kind() const { return m_kind; }
     QListWidget* list() const { return m_list; }
     QLineEdit* nameField() const { return m_name; }
     /// The field of a table field name ("COST_LT", "AREA", ...); nullptr when the window has none.
@@ -64,10 +64,10 @@ private:
     void refillList(const std::string& select);
     void fill();
     /// Reads the fields into a definition; false (message shown) when a number is refused.
-    bool gather(editors::StructureDefinition& s, editors::PipeDefinition& p);
+    bool gather(editing::StructureDefinition& s, editing::PipeDefinition& p);
 
     EditorContext m_ctx;
-    editors::DefinitionKind m_kind;
+    editing::DefinitionKind m_kind;
     std::vector<FieldInfo> m_fieldInfo;
     std::map<std::string, QLineEdit*> m_fields;
     /// The stored values as fill() showed them: a field still showing its text is not re-read.

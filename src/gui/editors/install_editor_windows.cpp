@@ -41,14 +41,14 @@ void present(MainWindow& main, Args&&... args) {
 
 void installEditorWindows(MainWindow& window) {
     MainWindow* w = &window;
-    const auto definitions = [w](editors::DefinitionKind kind) {
+    const auto definitions = [w](editing::DefinitionKind kind) {
         // the editing panel's pending records name structures and pipes: write them first
         w->flushPendingEdits();
         present<DefinitionsWindow>(*w, kind);
     };
     window.setCommandHandler(Command::StructureDefinitions,
-                             [definitions] { definitions(editors::DefinitionKind::Structure); });
-    window.setCommandHandler(Command::PipeDefinitions, [definitions] { definitions(editors::DefinitionKind::Pipe); });
+                             [definitions] { definitions(editing::DefinitionKind::Structure); });
+    window.setCommandHandler(Command::PipeDefinitions, [definitions] { definitions(editing::DefinitionKind::Pipe); });
     window.setCommandHandler(Command::IdfCoefficients, [w] { present<IdfWindow>(*w); });
     window.setCommandHandler(Command::TimeIntensityTables, [w] { present<TimeIntensityWindow>(*w); });
 }

@@ -26,12 +26,11 @@
 #include "gui/editors/table_grid_view.h"
 #include "reports/report_commands.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::editor_windows {
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 /// A step of round numbers that puts about `ticks` intervals on an axis of length `span`.
 double niceStep(double span, int ticks) {
@@ -57,7 +56,7 @@ CurveChart::CurveChart(const QString& title, const QString& intensityCaption) : 
     m_view->setMinimumSize(380, 300);
 }
 
-void CurveChart::show(const std::vector<editors::CurvePoint>& points, const QString& caption, double lastMin) {
+void CurveChart::show(const std::vector<editing::CurvePoint>& points, const QString& caption, double lastMin) {
     QChart* chart = m_view->chart();
     chart->removeAllSeries();
     for (QAbstractAxis* a : chart->axes()) {
@@ -113,7 +112,7 @@ void CurveChart::show(const std::vector<editors::CurvePoint>& points, const QStr
 IdfWindow::IdfWindow(EditorContext ctx, QWidget* parent) : QDialog(parent), m_ctx(std::move(ctx)) {
     setWindowTitle("IDF Coefficients");
     db::Project* p = m_ctx.project();
-    m_grid = editors::makeIdfGrid(*p->db);
+    m_grid = editing::makeIdfGrid(*p->db);
     auto* top = new QVBoxLayout(this);
     auto* split = new QSplitter(Qt::Horizontal);
     auto* gridBox = new QGroupBox("IDF Curve Data:  i = A + B ln t + C ln\u00b2 t + D ln\u00b3 t");
@@ -146,7 +145,7 @@ IdfWindow::IdfWindow(EditorContext ctx, QWidget* parent) : QDialog(parent), m_ct
     connect(addButton, &QPushButton::clicked, this, [this] { addRow(); });
     connect(printButton, &QPushButton::clicked, this, [this] { print(); });
     for (auto* b : {fitButton, importButton})
-        connect(b, &QPushButton::clicked, this, [this] { editors::currentlyNotAvailable(m_ctx.ui()); });
+        connect(b, &QPushButton::clicked, this, [this] { editing::currentlyNotAvailable(m_ctx.ui()); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_view, &QTableWidget::currentCellChanged, this, [this] { showCurve(); });
     connect(m_view, &TableGridView::rowsChanged, this, [this] { showCurve(); });
@@ -160,7 +159,7 @@ IdfWindow::~IdfWindow() = default;
 bool IdfWindow::addRow() {
     bool added = false;
     try {
-        added = editors::addIdfRow(*m_grid, m_ctx.ui());
+        added = editing::addIdfRow(*m_grid, m_ctx.ui());
     } catch (const std::exception& e) {
         ui::reportException(m_ctx.ui(), e);
     }
@@ -181,12 +180,12 @@ compute::ReportPreviewDialog* IdfWindow::print() {
 void IdfWindow::showCurve() {
     const int row = m_view->currentGridRow();
     if (row < 0 || static_cast<std::size_t>(row) >= m_grid->rowCount()) {
-        m_chart->show({}, {}, editors::kIdfCurveLastMin);
+        m_chart->show({}, {}, editing::kIdfCurveLastMin);
         return;
     }
     const auto r = static_cast<std::size_t>(row);
     const QString caption = "Zone " + q(m_grid->cell(r, 0)) + ", Freq " + q(m_grid->cell(r, 1));
-    m_chart->show(editors::idfCurve(editors::idfCoefficientsOfRow(*m_grid, r)), caption, editors::kIdfCurveLastMin);
+    m_chart->show(editing::idfCurve(editing::idfCoefficientsOfRow(*m_grid, r)), caption, editing::kIdfCurveLastMin);
 }
 
 // ---- time-intensity tables --------------------------------------------------------------------
@@ -194,7 +193,7 @@ void IdfWindow::showCurve() {
 TimeIntensityWindow::TimeIntensityWindow(EditorContext ctx, QWidget* parent) : QDialog(parent), m_ctx(std::move(ctx)) {
     setWindowTitle("Storm Time-Intensity Tables (user defined)");
     db::Project* p = m_ctx.project();
-    m_grid = editors::makeTimeIntensityGrid(*p->db);
+    m_grid = editing::makeTimeIntensityGrid(*p->db);
     auto* top = new QVBoxLayout(this);
 
     auto* pick = new QHBoxLayout;
@@ -288,7 +287,7 @@ void TimeIntensityWindow::onLocation() {
 void TimeIntensityWindow::onFrequency() {
     if (m_filling) return;
     try {
-        editors::selectTimeIntensityTable(*m_grid, m_location->currentText().toStdString(),
+        editing::selectTimeIntensityTable(*m_grid, m_location->currentText().toStdString(),
                                           m_frequency->currentText().toStdString());
     } catch (const std::exception& e) {
         ui::reportException(m_ctx.ui(), e);
@@ -328,7 +327,7 @@ bool TimeIntensityWindow::deleteTable() {
     }
     bool deleted = false;
     try {
-        deleted = editors::deleteTimeIntensityTable(*p->db, location.toStdString(), frequency.toStdString(), m_ctx.ui());
+        deleted = editing::deleteTimeIntensityTable(*p->db, location.toStdString(), frequency.toStdString(), m_ctx.ui());
     } catch (const std::exception& e) {
         ui::reportException(m_ctx.ui(), e);
     }
@@ -347,7 +346,7 @@ bool TimeIntensityWindow::addTable(const QString& location, const QString& frequ
     if (!p) return false;
     bool added = false;
     try {
-        added = editors::addTimeIntensityTable(*p->db, location.toStdString(), frequency.toStdString(), m_ctx.ui());
+        added = editing::addTimeIntensityTable(*p->db, location.toStdString(), frequency.toStdString(), m_ctx.ui());
     } catch (const std::exception& e) {
         ui::reportException(m_ctx.ui(), e);
     }
@@ -370,11 +369,11 @@ void TimeIntensityWindow::showPreview(bool tellFaults) {
         m_chart->show({}, "choose a location and a frequency", 90);
         return;
     }
-    std::vector<editors::CurvePoint> points;
+    std::vector<editing::CurvePoint> points;
     try {
         // While rows are typed the table is often half filled: its messages wait for the next choice.
         ui::SilentUi quiet;
-        points = editors::timeIntensityPreview(*p->db, tellFaults ? m_ctx.ui() : quiet, location, frequency);
+        points = editing::timeIntensityPreview(*p->db, tellFaults ? m_ctx.ui() : quiet, location, frequency);
     } catch (const std::exception& e) {
         ui::reportException(m_ctx.ui(), e);
     }

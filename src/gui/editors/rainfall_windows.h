@@ -26,7 +26,7 @@ public:
     CurveChart(const QString& title, const QString& intensityCaption);
     QChartView* view() const { return m_view; }
     /// Shows the points under a caption ("Zone 6, Freq 3"); no points clears the chart.
-    void show(const std::vector<editors::CurvePoint>& points, const QString& caption, double lastMin);
+    void show(const std::vector<editing::CurvePoint>& points, const QString& caption, double lastMin);
     /// Number of points on display.
     int pointCount() const { return m_points; }
 
@@ -46,7 +46,7 @@ public:
     ~IdfWindow() override;
 
     TableGridView* grid() const { return m_view; }
-    editors::TableGrid& table() { return *m_grid; }
+    editing::TableGrid& table() { return *m_grid; }
     const CurveChart& chart() const { return *m_chart; }
     bool addRow();
     compute::ReportPreviewDialog* print();
@@ -55,7 +55,7 @@ public:
 
 private:
     EditorContext m_ctx;
-    std::unique_ptr<editors::TableGrid> m_grid;
+    std::unique_ptr<editing::TableGrid> m_grid;
     TableGridView* m_view = nullptr;
     std::unique_ptr<CurveChart> m_chart;
 };
@@ -72,7 +72,7 @@ public:
     QComboBox* locations() const { return m_location; }
     QComboBox* frequencies() const { return m_frequency; }
     TableGridView* grid() const { return m_view; }
-    editors::TableGrid& table() { return *m_grid; }
+    editing::TableGrid& table() { return *m_grid; }
     const CurveChart& chart() const { return *m_chart; }
 
     /// Chooses a location ("" = all) and a frequency ("" = all of the location).
@@ -94,7 +94,7 @@ private:
     void onFrequency();
 
     EditorContext m_ctx;
-    std::unique_ptr<editors::TableGrid> m_grid;
+    std::unique_ptr<editing::TableGrid> m_grid;
     QComboBox* m_location = nullptr;
     QComboBox* m_frequency = nullptr;
     TableGridView* m_view = nullptr;

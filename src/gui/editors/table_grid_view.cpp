@@ -12,7 +12,7 @@
 
 namespace kolv::gui::editor_windows {
 
-TableGridView::TableGridView(editors::TableGrid& grid, ui::UiPort& ui, QWidget* parent)
+TableGridView::TableGridView(editing::TableGrid& grid, ui::UiPort& ui, QWidget* parent)
     : QTableWidget(parent), m_grid(grid), m_ui(ui) {
     setColumnCount(static_cast<int>(grid.columns().size()));
     QStringList headers;

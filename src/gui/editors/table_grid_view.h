@@ -8,14 +8,14 @@
 
 namespace kolv::gui::editor_windows {
 
-/// Shows the rows of an editors::TableGrid. A typed cell goes to the core (a refused value
+/// Shows the rows of an editing::TableGrid. A typed cell goes to the core (a refused value
 /// is put back as stored); Ctrl+V pastes a block copied from a spreadsheet at the current cell,
 /// Ctrl+C copies the selection, Delete removes the selected rows after a question, a click on
 /// a column heading sorts by it (again: the other way).
 class TableGridView : public QTableWidget {
     Q_OBJECT
 public:
-    TableGridView(editors::TableGrid& grid, ui::UiPort& ui, QWidget* parent = nullptr);
+    TableGridView(editing::TableGrid& grid, ui::UiPort& ui, QWidget* parent = nullptr);
 
     /// Fills the grid from the core's rows (after a load, a sort or a change made elsewhere).
     void refill();
@@ -41,7 +41,7 @@ protected:
 private:
     void onItemChanged(QTableWidgetItem* item);
 
-    editors::TableGrid& m_grid;
+    editing::TableGrid& m_grid;
     ui::UiPort& m_ui;
     bool m_filling = false;
     int m_sortColumn = -1;

@@ -27,14 +27,13 @@
 #include "gui/common/listing_view.h"
 #include "gui/common/number_field.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::exchange {
 
 namespace ex = ::kolv::exchange;
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 /// The log of an import window and its row of buttons (Preview, Import, Close), wired to the
 /// window's own preview and import.

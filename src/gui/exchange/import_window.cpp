@@ -36,6 +36,7 @@
 #include "gui/common/report_preview.h"
 #include "reports/text_report.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui::exchange {
 
@@ -45,9 +46,6 @@ namespace {
 
 constexpr const char* kPickText = "< dbl click to select >";
 constexpr int kPages = 4;
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-std::string s(const QString& q) { return q.toStdString(); }
 
 /// Lines of the file shown in the preview (enough to recognise it; the grid holds all rows).
 constexpr int kPreviewLines = 500;
@@ -230,7 +228,7 @@ void ImportWindow::browse() {
     QString f = QFileDialog::getOpenFileName(this, "Import file", m_path->text(),
                                              "Text Files(*.txt);;Comma Delimited Files (*.csv);;All Files (*.*)");
     if (f.isEmpty()) return;
-    setFilePath(s(f));
+    setFilePath(stdString(f));
     if (f.endsWith(".csv", Qt::CaseInsensitive)) setSeparator(ex::Separator::Comma);
 }
 
@@ -260,14 +258,14 @@ void ImportWindow::setSeparator(ex::Separator sep, const std::string& other) {
 }
 
 bool ImportWindow::readFile() {
-    const std::string path = trim(s(m_path->text()));
+    const std::string path = trim(stdString(m_path->text()));
     if (path.empty()) {
         m_ctx.ui->invalidData("No import file has been chosen.");
         return false;
     }
     try {
         const auto sep = static_cast<ex::Separator>(std::max(0, m_sepGroup->checkedId()));
-        m_file = ex::readImportFile(path, ex::separatorChar(sep, s(m_sepOther->text())), m_heading->isChecked());
+        m_file = ex::readImportFile(path, ex::separatorChar(sep, stdString(m_sepOther->text())), m_heading->isChecked());
     } catch (const std::exception& e) {
         ui::reportException(*m_ctx.ui, e);
         return false;
@@ -304,7 +302,7 @@ QWidget* ImportWindow::buildColumnsPage() {
     top->addStretch(1);
     v->addLayout(top);
     connect(m_setup, &QComboBox::currentTextChanged, this, [this](const QString& t) {
-        if (!m_filling) chooseSetup(s(t));
+        if (!m_filling) chooseSetup(stdString(t));
     });
     connect(create, &QPushButton::clicked, this, [this] { newSetup(); });
     connect(remove, &QPushButton::clicked, this, [this] { deleteSetup(); });
@@ -330,7 +328,7 @@ QWidget* ImportWindow::buildColumnsPage() {
     return w;
 }
 
-std::string ImportWindow::currentSetup() const { return m_setup ? trim(s(m_setup->currentText())) : std::string(); }
+std::string ImportWindow::currentSetup() const { return m_setup ? trim(stdString(m_setup->currentText())) : std::string(); }
 
 void ImportWindow::fillSetups(const std::string& select) {
     db::Database* db = database();
@@ -392,7 +390,7 @@ bool ImportWindow::newSetup(const std::string& given) {
         QString t = QInputDialog::getText(this, ex::kImportTitle, "Enter a new setup name (50 characters max.)",
                                           QLineEdit::Normal, {}, &ok);
         if (!ok) return false;
-        name = s(t);
+        name = stdString(t);
     }
     if (!ex::createSetup(*db, *m_ctx.ui, name, ex::assignmentsOf(m_file.headings, m_dest))) return false;
     fillSetups(trim(name));
@@ -458,7 +456,7 @@ void ImportWindow::fillLinkGrids() {
     if (!db) return;
     const ex::ImportSetup setup = ex::loadSetup(*db, currentSetup());
     auto fill = [&](QTableWidget* g, ex::Destination d, const std::vector<ex::DescriptionLink>& saved) {
-        std::vector<std::string> values = ex::distinctValues(m_file, m_dest, d, m_rows ? s(m_rows->text()) : "");
+        std::vector<std::string> values = ex::distinctValues(m_file, m_dest, d, m_rows ? stdString(m_rows->text()) : "");
         g->setRowCount(static_cast<int>(values.size()));
         for (int r = 0; r < static_cast<int>(values.size()); ++r) {
             std::string linked;
@@ -490,15 +488,15 @@ void ImportWindow::pickLink(QTableWidget* grid, int row, bool structure) {
 void ImportWindow::setLink(bool structure, const std::string& description, const std::string& name) {
     QTableWidget* g = structure ? m_structLinks : m_pipeLinks;
     for (int r = 0; r < g->rowCount(); ++r)
-        if (equalsIgnoreCase(s(g->item(r, 0)->text()), description)) g->item(r, 1)->setText(name.empty() ? kPickText : q(name));
+        if (equalsIgnoreCase(stdString(g->item(r, 0)->text()), description)) g->item(r, 1)->setText(name.empty() ? kPickText : q(name));
 }
 
 std::vector<ex::DescriptionLink> ImportWindow::linksOf(QTableWidget* g) const {
     std::vector<ex::DescriptionLink> out;
     for (int r = 0; r < g->rowCount(); ++r) {
-        std::string name = s(g->item(r, 1)->text());
+        std::string name = stdString(g->item(r, 1)->text());
         if (name == kPickText) name.clear();
-        out.push_back({s(g->item(r, 0)->text()), name});
+        out.push_back({stdString(g->item(r, 0)->text()), name});
     }
     return out;
 }
@@ -589,10 +587,10 @@ ex::ImportResult ImportWindow::runImport() {
     if (!db) return result;
     ex::ImportRequest req;
     req.setupName = currentSetup();
-    req.system = s(m_system->currentText());
-    req.rowListing = s(m_rows->text());
-    req.defaultStructure = s(m_defStructure->currentText());
-    req.defaultPipe = s(m_defPipe->currentText());
+    req.system = stdString(m_system->currentText());
+    req.rowListing = stdString(m_rows->text());
+    req.defaultStructure = stdString(m_defStructure->currentText());
+    req.defaultPipe = stdString(m_defPipe->currentText());
     req.destinations = m_dest;
     m_cancelRequested = false;
     m_run->setEnabled(false);

@@ -15,12 +15,11 @@
 #include "gui/app/systems_dialog.h"
 #include "renumber/divide_combine.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui {
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 std::vector<std::string> texts(const QListWidget* list) {
     std::vector<std::string> out;

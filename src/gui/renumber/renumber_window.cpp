@@ -19,12 +19,11 @@
 #include "renumber/renumbering.h"
 #include "common/error.h"
 #include "ui/error_trap.h"
+#include "gui/common/qt_text.h"
 
 namespace kolv::gui {
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr int kNewNodeColumn = static_cast<int>(renumber::Column::NewNode);
 constexpr int kNewReachColumn = static_cast<int>(renumber::Column::NewReach);

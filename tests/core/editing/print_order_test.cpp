@@ -8,7 +8,7 @@
 #include "db/record_set.h"
 #include "support/test_support.h"
 
-namespace kolv::editors {
+namespace kolv::editing {
 namespace {
 
 TEST(PrintOrder, TypedPositionsReachTheNodes) {
@@ -34,4 +34,4 @@ TEST(PrintOrder, TypedPositionsReachTheNodes) {
 
 
 }  // namespace
-}  // namespace kolv::editors
+}  // namespace kolv::editing

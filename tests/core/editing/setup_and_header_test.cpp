@@ -9,7 +9,7 @@
 #include "ui/recording_ui.h"
 
 using namespace kolv;
-using namespace kolv::editors;
+using namespace kolv::editing;
 
 namespace {
 

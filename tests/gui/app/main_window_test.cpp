@@ -117,8 +117,8 @@ private slots:
         QCOMPARE(w.systemSelector()->itemText(1), QString("O'HARA"));
         QCOMPARE(w.systemSelector()->currentText(), QString("S1"));
         QCOMPARE(w.unitLabel()->text(), QString(" (English)"));
-        QCOMPARE(w.panel()->field(0)->text(), QString("A"));
-        QCOMPARE(w.panel()->field(3)->text(), QString("105"));
+        QCOMPARE(w.panel()->field(editing::panel_field::kNodeName)->text(), QString("A"));
+        QCOMPARE(w.panel()->field(editing::panel_field::kInletElev)->text(), QString("105"));
         QCOMPARE(w.panel()->model()->outfall.outNode, std::string("OUT"));
         QVERIFY(std::find(m_ui.progressValues.begin(), m_ui.progressValues.end(), 100) != m_ui.progressValues.end());
         QVERIFY(std::find(m_ui.statuses.begin(), m_ui.statuses.end(), "Nodes") != m_ui.statuses.end());
@@ -135,7 +135,7 @@ private slots:
             QVERIFY(w.openProjectFile(path));
             w.systemSelector()->setCurrentIndex(1);
             QCOMPARE(w.project()->currentSystem, std::string("O'HARA"));
-            QCOMPARE(w.panel()->field(0)->text(), QString());
+            QCOMPARE(w.panel()->field(editing::panel_field::kNodeName)->text(), QString());
             QVERIFY(!w.panel()->model()->outfall.exists);
             QCOMPARE(w.nodeList()->rowCount(), 0);
         }
@@ -149,12 +149,12 @@ private slots:
         std::string path = makeProject(*m_dir);
         MainWindow w(options());
         QVERIFY(w.openProjectFile(path));
-        QLineEdit* inlet = w.panel()->field(3);
+        QLineEdit* inlet = w.panel()->field(editing::panel_field::kInletElev);
         enterField(inlet);
         inlet->selectAll();
         QTest::keyClicks(inlet, "106.5");
         selectNodeRow(w, "B");
-        QCOMPARE(w.panel()->field(0)->text(), QString("B"));
+        QCOMPARE(w.panel()->field(editing::panel_field::kNodeName)->text(), QString("B"));
         QCOMPARE(scalar(path, "SELECT COUNT(*) FROM WRITES").toInt(), 1);
         QCOMPARE(scalar(path, "SELECT INLET_ELEV FROM NODE WHERE NAME = 'A'").toDouble(), 106.5);
         selectNodeRow(w, "A");
@@ -168,7 +168,7 @@ private slots:
         std::string path = makeProject(*m_dir);
         MainWindow w(options());
         QVERIFY(w.openProjectFile(path));
-        QLineEdit* tc = w.panel()->field(12);
+        QLineEdit* tc = w.panel()->field(editing::panel_field::kInitialTc);
         enterField(tc);
         tc->setText("14");
         m_ui.clear();
@@ -332,10 +332,10 @@ private slots:
         fromSwitch->click();
         QVERIFY(fromSwitch->isChecked());
         QCOMPARE(scalar(path, "SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'").toInt(), -1);
-        QVERIFY(w.panel()->field(16)->styleSheet().contains("color"));  // Invert-From drawn in blue
+        QVERIFY(w.panel()->field(editing::panel_field::kInvertFrom)->styleSheet().contains("color"));  // Invert-From drawn in blue
         fromSwitch->click();
         QCOMPARE(scalar(path, "SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'").toInt(), 0);
-        QVERIFY(w.panel()->field(16)->styleSheet().isEmpty());
+        QVERIFY(w.panel()->field(editing::panel_field::kInvertFrom)->styleSheet().isEmpty());
     }
 
     // One dialog (file, units) and the project is open: nothing else is asked or announced.

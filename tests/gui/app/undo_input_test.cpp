@@ -53,7 +53,7 @@ private slots:
     void refusedNumbersAreMarkedAndNothingIsWritten() {
         EditPanelWidget* panel = m_window->panel();
         const std::string before = snapshot();
-        QLineEdit* area = panel->field(6);
+        QLineEdit* area = panel->field(editing::panel_field::kArea1);
         for (const char* bad : {"abc", "0,3", "-5"}) {
             type(area, bad);
             QVERIFY2(panel->invalidFields().size() == 1, bad);
@@ -92,7 +92,7 @@ private slots:
             QCOMPARE(m_window->statusBar()->currentMessage(), QString());  // the old message goes
         }
         // a refused value, then another node: "No" stays on the record
-        QLineEdit* area = panel->field(6);
+        QLineEdit* area = panel->field(editing::panel_field::kArea1);
         type(area, "5e8");
         const int others = m_window->nodeList()->rowCount();
         QVERIFY(others > 2);
@@ -117,7 +117,7 @@ private slots:
         // A run holds the project's write transaction and lets the windows repaint: typed
         // values, clicks on the panel and closing the window wait for its end.
         EditPanelWidget* panel = m_window->panel();
-        QLineEdit* area = panel->field(6);
+        QLineEdit* area = panel->field(editing::panel_field::kArea1);
         QToolButton* calc = nullptr;
         for (auto* b : panel->findChildren<QToolButton*>())
             if (b->accessibleName() == "Calculation switch 4") calc = b;
@@ -174,9 +174,9 @@ private slots:
         UndoController* undo = m_window->undoController();
         EditPanelWidget* panel = m_window->panel();
         const std::string s0 = snapshot();
-        const QString tcBefore = panel->field(12)->text();
+        const QString tcBefore = panel->field(editing::panel_field::kInitialTc)->text();
 
-        type(panel->field(12), "17.5");  // Initial Tc
+        type(panel->field(editing::panel_field::kInitialTc), "17.5");  // Initial Tc
         QVERIFY(m_window->flushPendingEdits());
         const std::string s1 = snapshot();
         QVERIFY(undo->undoAction()->isEnabled());
@@ -209,7 +209,7 @@ private slots:
         QVERIFY(snapshot() == s0);
         QVERIFY(!undo->undoAction()->isEnabled());
         // the panel shows the restored value at once
-        QCOMPARE(panel->field(12)->text(), tcBefore);
+        QCOMPARE(panel->field(editing::panel_field::kInitialTc)->text(), tcBefore);
 
         QVERIFY(undo->redo());
         QVERIFY(snapshot() == s1);

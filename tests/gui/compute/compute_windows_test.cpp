@@ -516,9 +516,9 @@ private slots:
         m->setData(m->index(other, seqCol), "ninth");
         QVERIFY(!f.ui.messages.empty());
         QCOMPARE(m->index(other, seqCol).data().toString(), QString());
-        w.sortBy(editors::kOrderBySequencer);
+        w.sortBy(editing::kOrderBySequencer);
         QCOMPARE(m->index(m->rowCount() - 1, fromCol).data().toString(), QString("S-2"));
-        w.sortBy(editors::kOrderByFrom);
+        w.sortBy(editing::kOrderByFrom);
         QVERIFY(m->index(0, fromCol).data().toString() <= m->index(1, fromCol).data().toString());
         w.close();
         db::RecordSet nodes(f.db(), "NODE");

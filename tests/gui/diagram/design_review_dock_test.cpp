@@ -80,7 +80,7 @@ private slots:
         table->setCurrentCell(0, 1);
         emit table->cellClicked(0, 1);
         QApplication::processEvents();
-        QCOMPARE(w.panel()->field(0)->text(), node);
+        QCOMPARE(w.panel()->field(editing::panel_field::kNodeName)->text(), node);
         QVERIFY(view->entity(node)->isSelected());
 
         // Criteria back to the defaults and reviewed again on demand: the marks follow.

@@ -315,7 +315,7 @@ private slots:
         QVERIFY(view->entity(w.nodeList()->text(listed.front().row(), 0))->isSelected());
 
         view->clickEntity("S-7");
-        QCOMPARE(w.panel()->field(0)->text(), QString("S-7"));
+        QCOMPARE(w.panel()->field(editing::panel_field::kNodeName)->text(), QString("S-7"));
         const auto rows = w.nodeList()->selectionModel()->selectedRows();
         QCOMPARE(rows.size(), 1);
         QCOMPARE(w.nodeList()->text(rows.front().row(), 0), QString("S-7"));

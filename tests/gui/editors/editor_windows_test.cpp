@@ -72,7 +72,7 @@ class EditorWindowsTest : public QObject {
 private slots:
     void structureWindowShowsSavesAddsAndDeletes() {
         Fixture f;
-        DefinitionsWindow w(f.ctx(), editors::DefinitionKind::Structure);
+        DefinitionsWindow w(f.ctx(), editing::DefinitionKind::Structure);
         QVERIFY(listTexts(w.list()).contains("MH4"));
         QCOMPARE(w.groupList()->count(), 7);
         QCOMPARE(w.groupList()->itemText(6), QString("Outfall"));
@@ -117,7 +117,7 @@ private slots:
 
     void pipeWindowOffersTheRoundAreaAndKeepsWhatTheEngineerChose() {
         Fixture f;
-        DefinitionsWindow w(f.ctx(), editors::DefinitionKind::Pipe);
+        DefinitionsWindow w(f.ctx(), editing::DefinitionKind::Pipe);
         QCOMPARE(w.unitLabel()->text(), QString("Feet"));
         QVERIFY(!listTexts(w.list()).contains("RCP450M"));  // metric pipes stay out of an English project
         for (auto* b : w.findChildren<QPushButton*>())

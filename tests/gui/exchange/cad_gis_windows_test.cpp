@@ -97,7 +97,7 @@ void CadGisWindowsTest::gisLayersPreviewThenImportIntoANewSystemAsOneUndoStep() 
     // node names are the project's: free them so the layers come back under their own names
     db.execute("DELETE FROM REACH WHERE SYSTEM = 'MAINST'");
     db.execute("DELETE FROM NODE WHERE SYSTEM = 'MAINST'");
-    QVERIFY(editors::addSystem(db, "COPY", f.ui));
+    QVERIFY(editing::addSystem(db, "COPY", f.ui));
     // the outfall point gives the new system's outfall its place and is no node
     db.execute("UPDATE T16 SET OUT_NODE = (SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'MAINST') WHERE SYSTEM = 'COPY'");
     QVERIFY(::kolv::exchange::createSetup(db, f.ui, "GIS nodes",

@@ -239,7 +239,7 @@ private:
                  return w().nodeList()->text(r, 0).toStdString();
              }},
             {"edit-valid", 18, [this] {
-                 if (!w().panel()->model() || !w().panel()->field(1)->isEnabled()) return std::string("no node");
+                 if (!w().panel()->model() || !w().panel()->field(kolv::editing::panel_field::kStation)->isEnabled()) return std::string("no node");
                  const int i = 1 + pick(13);
                  QLineEdit* e = w().panel()->field(i);
                  const QString v = nearValue(e->text());
@@ -248,7 +248,7 @@ private:
                  return "field " + std::to_string(i) + " = " + v.toStdString();
              }},
             {"edit-invalid", 6, [this] {
-                 if (!w().panel()->model() || !w().panel()->field(1)->isEnabled()) return std::string("no node");
+                 if (!w().panel()->model() || !w().panel()->field(kolv::editing::panel_field::kStation)->isEnabled()) return std::string("no node");
                  static const char* bad[] = {"abc", "1e", "-5", "1e12", "99999999", "0,3", "5e8", "--"};
                  const int i = 1 + pick(13);
                  const char* v = bad[pick(8)];

@@ -91,7 +91,7 @@ private slots:
                 case 'h': p.w().runCommand(Command::ComputeStormTabs); break;
                 case '*': {
                     // a valid value typed and not yet written, then a click on the diagram's labels
-                    type(p.w().panel()->field(12), "17.5");
+                    type(p.w().panel()->field(editing::panel_field::kInitialTc), "17.5");
                     p.view()->refreshLabels();
                     break;
                 }
@@ -109,8 +109,8 @@ private slots:
         test::Program p(options());
         QVERIFY(p.w().openProjectFile(a));
         test::settle();
-        const std::string node = p.w().panel()->field(0)->text().toStdString();
-        type(p.w().panel()->field(12), "17.5");
+        const std::string node = p.w().panel()->field(editing::panel_field::kNodeName)->text().toStdString();
+        type(p.w().panel()->field(editing::panel_field::kInitialTc), "17.5");
         QVERIFY(p.w().openProjectFile(b));
         test::settle();
         QCOMPARE(QString::fromStdString(storedTc(a, node)), QString("17.5"));
@@ -133,8 +133,8 @@ private slots:
                           Command::CostAnalysis, Command::CloseProject, Command::Systems, Command::ZoomFit})
             QVERIFY(!p.w().action(c)->isEnabled());
         QVERIFY(p.w().action(Command::OpenProject)->isEnabled());
-        QVERIFY(p.w().panel()->field(0)->text().isEmpty());
-        QVERIFY(p.w().panel()->field(12)->text().isEmpty());
+        QVERIFY(p.w().panel()->field(editing::panel_field::kNodeName)->text().isEmpty());
+        QVERIFY(p.w().panel()->field(editing::panel_field::kInitialTc)->text().isEmpty());
         QCOMPARE(p.view()->entityCount(), 0);
         QVERIFY(test::viewMismatch(p).empty());
         QVERIFY(p.w().openProjectFile(test::makeSample(*m_dir, "again.mdb")));
@@ -186,8 +186,8 @@ private slots:
         test::Program p(options());
         QVERIFY(p.w().openProjectFile(a));
         test::settle();
-        const std::string node = p.w().panel()->field(0)->text().toStdString();
-        type(p.w().panel()->field(12), "21");
+        const std::string node = p.w().panel()->field(editing::panel_field::kNodeName)->text().toStdString();
+        type(p.w().panel()->field(editing::panel_field::kInitialTc), "21");
         QVERIFY(p.w().close());
         QCOMPARE(QString::fromStdString(storedTc(a, node)), QString("21"));
     }
@@ -225,7 +225,7 @@ private slots:
         // an edit in the panel marks the run too; one click computes again
         QVERIFY(hyd->compute());
         QVERIFY(hyd->staleBar()->isHidden());
-        type(p.w().panel()->field(12), "19");
+        type(p.w().panel()->field(editing::panel_field::kInitialTc), "19");
         QVERIFY(p.w().flushPendingEdits());
         QVERIFY(!hyd->staleBar()->isHidden());
         hyd->staleBar()->findChild<QPushButton*>("computeAgainButton")->click();

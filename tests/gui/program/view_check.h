@@ -38,7 +38,7 @@ inline std::string viewMismatch(Program& p) {
     db::Project* project = w.project();
     if (!project) {
         if (w.nodeList()->rowCount() != 0) return "node list not empty without a project";
-        if (!panel->field(0)->text().isEmpty()) return "panel shows '" + panel->field(0)->text().toStdString() + "' without a project";
+        if (!panel->field(kolv::editing::panel_field::kNodeName)->text().isEmpty()) return "panel shows '" + panel->field(kolv::editing::panel_field::kNodeName)->text().toStdString() + "' without a project";
         if (p.view()->editor() || p.view()->entityCount() != 0) return "diagram still drawn without a project";
         if (w.action(gui::Command::ComputePipeSizes)->isEnabled()) return "compute enabled without a project";
         if (p.diagram->toolBar()->isEnabled()) return "diagram tools enabled without a project";

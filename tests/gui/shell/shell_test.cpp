@@ -34,6 +34,7 @@
 #include "gui/compute/verification_window.h"
 #include "gui/app/edit_panel_widget.h"
 #include "gui/app/main_window.h"
+#include "gui/common/qt_text.h"
 #include "gui/app/node_list_view.h"
 #include "gui/shell/install_shell_commands.h"
 #include "gui/shell/user_guide_window.h"
@@ -45,7 +46,6 @@ using namespace kolv::gui;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QString cellOf(NodeListView* t, const QString& node, const QString& heading) {
     const int r = t->listModel()->rowOf(node.toStdString());
@@ -97,7 +97,7 @@ private slots:
         MainWindow w(options());
         QVERIFY(w.openProjectFile(path));
         w.show();
-        QLineEdit* area = w.panel()->field(6);
+        QLineEdit* area = w.panel()->field(editing::panel_field::kArea1);
         QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
         QApplication::sendEvent(area, &in);
         area->setText("0,3");
@@ -115,8 +115,8 @@ private slots:
         // a valid value is written on the way out without a question
         MainWindow again(options());
         QVERIFY(again.openProjectFile(path));
-        QApplication::sendEvent(again.panel()->field(6), &in);
-        again.panel()->field(6)->setText("0.35");
+        QApplication::sendEvent(again.panel()->field(editing::panel_field::kArea1), &in);
+        again.panel()->field(editing::panel_field::kArea1)->setText("0.35");
         m_ui.clear();
         QVERIFY(again.close());
         QVERIFY(m_ui.messages.empty());
