@@ -218,7 +218,7 @@ TEST(SpecialTableEdit, AsksWithNoAsDefaultAndEditsCells) {
 
     Project p;
     p.db->execute("INSERT INTO NODE (NAME, SYSTEM, TC) VALUES ('A', 'S1', 10)");
-    TableGrid g = loadSystemRows(*p.db, "NODE", "S1");
+    SpecialTableRows g = loadSystemRows(*p.db, "NODE", "S1");
     ASSERT_EQ(g.cells.size(), 1u);
     ASSERT_TRUE(writeCell(*p.db, "NODE", g.rowids[0], "TC", "12.5"));
     ASSERT_TRUE(writeCell(*p.db, "NODE", g.rowids[0], "STATION", "1+00"));
