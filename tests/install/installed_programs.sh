@@ -32,6 +32,7 @@ grep -qi "DIAGRAMPALETTE=$PREFIX/share/kolv/palette/KOLVLtV3.PLT" "$T/cfg/KOLVLt
 mv "$PREFIX/share/kolv/seedv3.mdb" "$T/seed.away"
 if "$CLI" --yes new other.mdb 2>"$T/missing.err"; then fail "new project without the installed seed"; fi
 grep -q "$PREFIX/share/kolv/seedv3.mdb" "$T/missing.err" || { cat "$T/missing.err"; fail "missing seed not named"; }
+mv "$T/seed.away" "$PREFIX/share/kolv/seedv3.mdb"
 
 # The Python package from the prefix: Debian's interpreter imports it, and a new project gets the
 # prefix's seed (found beside the package, not in the build tree).

@@ -36,8 +36,10 @@ ComputeOutcome computeHydraulics(db::Project& project, Session& session, ui::UiP
     }
     out.started = true;
     out.run = runStormTabs(project, session, ui, runOptionsFrom(check.options, verifyFirst), system, hooks);
-    // the messages as the window lists them, to be shown again when it is opened later
-    network::recordStepRun(*project.db, network::DesignStep::Hydraulics, system, out.run.messages);
+    // The messages as the window lists them, to be shown again when it is opened later. A run the
+    // input checks refused wrote nothing and leaves the project as it was, its last listing included.
+    if (out.run.status == 0)
+        network::recordStepRun(*project.db, network::DesignStep::Hydraulics, system, out.run.messages);
     tx.commit();
     return out;
 }
