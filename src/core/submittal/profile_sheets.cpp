@@ -2,6 +2,7 @@
 #include "submittal/profile_sheets.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <limits>
@@ -299,6 +300,24 @@ SheetLayout sheetLayout(const SheetFrame& f) {
 struct Rect {
     double l, t, r, b;
     bool intersects(const Rect& o) const { return l < o.r && o.l < r && t < o.b && o.t < b; }
+    /// Whether the segment from (x0, y0) to (x1, y1) passes through the rectangle (clipped
+    /// against each edge in turn).
+    bool crossedBy(double x0, double y0, double x1, double y1) const {
+        double t0 = 0, t1 = 1;
+        const double dx = x1 - x0, dy = y1 - y0;
+        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {x0 - l, r - x0, y0 - t, b - y0};
+        for (int i = 0; i < 4; ++i) {
+            if (std::abs(p[i]) < 1e-12) {
+                if (q[i] < 0) return false;
+                continue;
+            }
+            const double u = q[i] / p[i];
+            if (p[i] < 0) t0 = std::max(t0, u);
+            else t1 = std::min(t1, u);
+            if (t0 > t1) return false;
+        }
+        return true;
+    }
 };
 
 /// A run, or the part of a run, drawn on a sheet: its stations, elevations and place across the sheet.
@@ -326,6 +345,7 @@ void drawSheetFrame(Page& page, const SheetLayout& L, double ya, const ProfileSc
     for (double y = std::ceil(yLo / yStep) * yStep; y <= yHi + 1e-9; y += yStep) {
         addLine(page, L.plotL, Y(y), L.plotR, Y(y), 0.3, kGrid);
         addLine(page, L.plotL - 3, Y(y), L.plotL, Y(y), 0.5);
+        if (Y(y) < L.plotT + 7) continue;  // would run into the axis title above it
         addText(page, L.plotL - 44, Y(y) + 2.3, 40, Align::Right, small, vbFormat(y, ep));
     }
     addText(page, L.plotL, L.plotB + 20, L.plotR - L.plotL, Align::Center, small, "Station (" + lengthUnit + ")");
@@ -375,10 +395,15 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
     const bool shortRun = (xb - xa) < xStep;
     for (double x = std::ceil(xLo / xStep) * xStep; x <= xHi + 1e-9; x += xStep) {
         if (X(x) < bandL + 1 || X(x) > bandR - 1) continue;
-        addLine(page, X(x), L.plotT, X(x), L.plotB, 0.3, kGrid);
+        addLine(page, X(x), L.plotT + (caption.empty() ? 0 : 13), X(x), L.plotB, 0.3, kGrid);  // not through the caption
         if (shortRun) continue;
         addLine(page, X(x), L.plotB, X(x), L.plotB + 3, 0.5);
-        addText(page, X(x) - 30, L.plotB + 10, 60, Align::Center, small, hydraulics::stationText(x, metric));
+        // a station is labelled only inside its own band: at a band's edge it would meet the
+        // first station of the run beside it
+        const std::string text = hydraulics::stationText(x, metric);
+        const double half = reports::textWidthPt(text, small) / 2 + 2;
+        if (X(x) - half < bandL || X(x) + half > bandR) continue;
+        addText(page, X(x) - 30, L.plotB + 10, 60, Align::Center, small, text);
     }
     if (shortRun) {
         addLine(page, X(xa), L.plotB, X(xa), L.plotB + 3, 0.5);
@@ -464,11 +489,31 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
         if (r.r > plot.r - 1) r.r = plot.r - 1, r.l = r.r - w;
         return r;
     };
+    // the lines a structure's label keeps off where it can (pt): ground, grade lines, crowns
+    std::vector<std::array<double, 4>> segments;
+    auto addSegments = [&](const std::vector<std::vector<ProfilePoint>>& lines) {
+        for (const auto& l : lines)
+            for (std::size_t i = 0; i + 1 < l.size(); ++i)
+                segments.push_back({X(l[i].x), Y(l[i].y), X(l[i + 1].x), Y(l[i + 1].y)});
+    };
+    addSegments(c.ground);
+    addSegments(c.hgl);
+    addSegments(c.egl);
+    for (const auto& lines : c.checkHgl) addSegments(lines);
+    for (const auto& p : c.pipes) segments.push_back({X(p.c0.x), Y(p.c0.y), X(p.c1.x), Y(p.c1.y)});
+    auto clearOfLines = [&](const Rect& r) {
+        for (const auto& sg : segments)
+            if (r.crossedBy(sg[0], sg[1], sg[2], sg[3])) return false;
+        return true;
+    };
+    // within the plot, clear of the labels placed and the structures, and (on the first tries)
+    // of the lines; a label that must cross a line hides it behind its white ground
+    bool avoidLines = true;
     auto fits = [&](const Rect& r) {
         if (r.l < plot.l || r.r > plot.r || r.t < plot.t || r.b > plot.b) return false;
         for (const auto& t : taken)
             if (t.intersects(r)) return false;
-        return true;
+        return !avoidLines || clearOfLines(r);
     };
     // lowest invert (largest page y) of the pipes under a span of the page
     auto invertBelow = [&](double l, double r) {
@@ -490,6 +535,7 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
         return std::make_pair(w + 3, lines.size() * lh);
     };
     auto draw = [&](const Rect& r, const std::vector<std::string>& lines, bool boldFirst) {
+        addRect(page, r.l, r.t, r.r - r.l, r.b - r.t, 0, 0, true, 0xFFFFFF);
         for (std::size_t i = 0; i < lines.size(); ++i)
             addText(page, r.l, r.t + i * lh + reports::ascentPt(label), r.r - r.l, Align::Center,
                     i == 0 && boldFirst ? labelBold : label, lines[i]);
@@ -509,13 +555,16 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
         auto [w, h] = blockSize(lines);
         double ax = X(l.x), ay = Y(l.y);
         bool placed = false;
-        for (int attempt = 0; attempt < 6 && !placed; ++attempt) {
-            Rect r = inside({ax - w / 2, ay - 4 - h - attempt * h * 0.55, ax + w / 2, ay - 4 - attempt * h * 0.55});
-            if (fits(r)) {
-                if (attempt > 0) addLine(page, ax, r.b, ax, ay - 1.5, 0.3, 0x999999);
-                draw(r, lines, true);
-                placed = true;
+        for (avoidLines = true;; avoidLines = false) {
+            for (int attempt = 0; attempt < 8 && !placed; ++attempt) {
+                Rect r = inside({ax - w / 2, ay - 4 - h - attempt * h * 0.55, ax + w / 2, ay - 4 - attempt * h * 0.55});
+                if (fits(r)) {
+                    if (attempt > 0) addLine(page, ax, r.b, ax, ay - 1.5, 0.3, 0x999999);
+                    draw(r, lines, true);
+                    placed = true;
+                }
             }
+            if (placed || !avoidLines) break;
         }
         if (!placed) {
             auto [nw, nh] = blockSize({lines.front()});
@@ -527,25 +576,33 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
         if (l.place != ProfileLabel::Place::BelowStructure || !inWindow(l.x)) continue;
         auto [w, h] = blockSize(l.lines);
         double ax = X(l.x), ay = Y(l.y);
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            Rect r = inside({ax - w / 2, ay + 2.5 + attempt * lh * 0.5, ax + w / 2, ay + 2.5 + attempt * lh * 0.5 + h});
-            if (fits(r) && r.t > invertBelow(r.l, r.r)) {
-                draw(r, l.lines, false);
-                break;
+        bool placed = false;
+        for (avoidLines = true; !placed; avoidLines = false) {
+            for (int attempt = 0; attempt < 8 && !placed; ++attempt) {
+                Rect r = inside({ax - w / 2, ay + 2.5 + attempt * lh * 0.5, ax + w / 2, ay + 2.5 + attempt * lh * 0.5 + h});
+                if (fits(r) && r.t > invertBelow(r.l, r.r)) {
+                    draw(r, l.lines, false);
+                    placed = true;
+                }
             }
+            if (!avoidLines) break;
         }
     }
     for (const auto& l : g.labels) {
         if (l.place != ProfileLabel::Place::BelowPipe || !inWindow(l.x)) continue;
         auto [w, h] = blockSize(l.lines);
         double ax = X(l.x), ay = Y(l.y);
-        for (int attempt = 0; attempt < 30; ++attempt) {
-            Rect r = inside({ax - w / 2, ay + 5 + attempt * lh * 0.5, ax + w / 2, ay + 5 + attempt * lh * 0.5 + h});
-            if (fits(r) && r.t > invertBelow(r.l, r.r) + 1.5) {
-                if (attempt > 1) addLine(page, (r.l + r.r) / 2, r.t, ax, ay + 1.5, 0.3, 0x999999);
-                draw(r, l.lines, false);
-                break;
+        bool placed = false;
+        for (avoidLines = true; !placed; avoidLines = false) {
+            for (int attempt = 0; attempt < 30 && !placed; ++attempt) {
+                Rect r = inside({ax - w / 2, ay + 5 + attempt * lh * 0.5, ax + w / 2, ay + 5 + attempt * lh * 0.5 + h});
+                if (fits(r) && r.t > invertBelow(r.l, r.r) + 1.5) {
+                    if (attempt > 1) addLine(page, (r.l + r.r) / 2, r.t, ax, ay + 1.5, 0.3, 0x999999);
+                    draw(r, l.lines, false);
+                    placed = true;
+                }
             }
+            if (!avoidLines) break;
         }
     }
 
@@ -570,49 +627,75 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
         emit(std::move(p));
         return;
     }
-    // horizontal scale: a typical pipe gets room for its label block
-    std::vector<double> lengths;
+    // Scales. Across: each run's typical pipe gets room for its label block, so a lateral of a
+    // few tens of feet is drawn as large as the trunk's long pipes are (at the trunk's scale it
+    // would be a sliver with its labels piled on each other). Up: the tallest sheet of the runs
+    // drawn at one horizontal scale fits, never flatter than true scale and not more than 20
+    // times exaggerated. Every sheet of one run is at one scale, and a sheet that shows several
+    // runs shows runs of one scale.
     const double k = metric ? units::kMetersPerFoot : 1.0;
-    for (const auto& r : model.rows())
-        if (r.lengthFt > 0) lengths.push_back(r.lengthFt * k);
-    std::sort(lengths.begin(), lengths.end());
-    const double typical = lengths.empty() ? 100 : lengths[lengths.size() / 2];
-    ProfileScale sc;
-    double hScale = horizontalScales(metric).front();
-    for (double s : horizontalScales(metric))
-        if (unitsPerPt(s, metric) <= typical / 95) hScale = s;
-    sc.horizontal = unitsPerPt(hScale, metric);
-    const double window = L.dataWidth() * sc.horizontal;
-
-    // vertical scale: the tallest sheet fits, never flatter than true scale
-    double tallest = 0;
-    for (const auto& run : runs) {
-        RunDrawing d = drawingOf(model, run, metric, scenarios);
-        for (auto [xa, xb] : windowsOf(d, window)) {
-            Clipped c = clipDrawing(d, xa, xb);
-            tallest = std::max(tallest, c.yHi - c.yLo);
-        }
-    }
-    double need = tallest / std::max(10.0, L.dataHeight());  // units per pt
-    double vScale = verticalScales(metric).back();
-    for (auto it = verticalScales(metric).rbegin(); it != verticalScales(metric).rend(); ++it)
-        if (unitsPerPt(*it, metric) >= need) vScale = *it;
-    if (unitsPerPt(hScale, metric) >= need) vScale = std::min(vScale, hScale);
-    // not more than 20 times exaggerated: a flat system stays readable
-    while (hScale / vScale > 20.0 + 1e-9) {
-        auto it = std::upper_bound(verticalScales(metric).begin(), verticalScales(metric).end(), vScale);
-        if (it == verticalScales(metric).end()) break;
-        vScale = *it;
-    }
-    sc.vertical = unitsPerPt(vScale, metric);
-    sc.text = "Horizontal " + scaleText(hScale, metric) + "    Vertical " + scaleText(vScale, metric) +
-              "    (exaggeration " + shortestText(roundHalfAway(hScale / vScale, 1)) + ":1)";
-
-    // pieces: the sheets of each run; short runs share a sheet side by side
-    std::vector<Piece> pieces;
+    std::vector<double> runScale(runs.size());  // display units per inch of paper, across
     for (std::size_t r = 0; r < runs.size(); ++r) {
+        std::vector<double> lengths;
+        for (int i : runs[r].rows) {
+            const auto& row = model.rows()[static_cast<std::size_t>(i)];
+            if (row.lengthFt > 0 && !(!runs[r].trunk && equalsIgnoreCase(row.from, runs[r].end)))
+                lengths.push_back(row.lengthFt * k);  // the junction a branch ends at is another run's pipe
+        }
+        std::sort(lengths.begin(), lengths.end());
+        const double typical = lengths.empty() ? 100 : lengths[lengths.size() / 2];
+        double hScale = horizontalScales(metric).front();
+        for (double s : horizontalScales(metric))
+            if (unitsPerPt(s, metric) <= typical / 95) hScale = s;
+        runScale[r] = hScale;
+    }
+    std::map<double, ProfileScale> scales;  // by horizontal scale
+    for (double hScale : runScale) {
+        if (scales.count(hScale)) continue;
+        ProfileScale sc;
+        sc.horizontal = unitsPerPt(hScale, metric);
+        const double window = L.dataWidth() * sc.horizontal;
+        double tallest = 0;
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            if (runScale[r] != hScale) continue;
+            RunDrawing d = drawingOf(model, runs[r], metric, scenarios);
+            for (auto [xa, xb] : windowsOf(d, window)) {
+                Clipped c = clipDrawing(d, xa, xb);
+                tallest = std::max(tallest, c.yHi - c.yLo);
+            }
+        }
+        const double need = tallest / std::max(10.0, L.dataHeight());  // units per pt
+        double vScale = verticalScales(metric).back();
+        for (auto it = verticalScales(metric).rbegin(); it != verticalScales(metric).rend(); ++it)
+            if (unitsPerPt(*it, metric) >= need) vScale = *it;
+        if (unitsPerPt(hScale, metric) >= need) vScale = std::min(vScale, hScale);
+        while (hScale / vScale > 20.0 + 1e-9) {
+            auto it = std::upper_bound(verticalScales(metric).begin(), verticalScales(metric).end(), vScale);
+            if (it == verticalScales(metric).end()) break;
+            vScale = *it;
+        }
+        sc.vertical = unitsPerPt(vScale, metric);
+        sc.text = "Horizontal " + scaleText(hScale, metric) + "    Vertical " + scaleText(vScale, metric) +
+                  "    (exaggeration " + shortestText(roundHalfAway(hScale / vScale, 1)) + ":1)";
+        scales.emplace(hScale, sc);
+    }
+
+    // pieces: the sheets of each run; short runs of one scale share a sheet side by side, so the
+    // branches come in their order within each scale, the scales in the order they first appear
+    std::vector<std::size_t> order(runs.size());
+    for (std::size_t r = 0; r < runs.size(); ++r) order[r] = r;
+    {
+        std::map<double, std::size_t> firstSeen;
+        for (std::size_t r = 0; r < runs.size(); ++r) firstSeen.emplace(runScale[r], r);
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return firstSeen.at(runScale[a]) < firstSeen.at(runScale[b]);
+        });
+    }
+    std::vector<Piece> pieces;
+    for (std::size_t r : order) {
+        const ProfileScale& sc = scales.at(runScale[r]);
         RunDrawing d = drawingOf(model, runs[r], metric, scenarios);
-        auto wins = windowsOf(d, window);
+        auto wins = windowsOf(d, L.dataWidth() * sc.horizontal);
         for (std::size_t w = 0; w < wins.size(); ++w) {
             Clipped c = clipDrawing(d, wins[w].first, wins[w].second);
             Piece p;
@@ -629,7 +712,9 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
     }
     std::vector<std::vector<Piece>> sheets;
     for (const Piece& p : pieces) {
-        if (!sheets.empty() && p.parts == 1 && sheets.back().back().parts == 1) {
+        const ProfileScale& sc = scales.at(runScale[p.run]);
+        if (!sheets.empty() && p.parts == 1 && sheets.back().back().parts == 1 &&
+            runScale[sheets.back().back().run] == runScale[p.run]) {
             auto& sheet = sheets.back();
             double used = sheet.back().slotLeft + sheet.back().slotWidth + 2 * L.padX;
             double lo = p.yLo, hi = p.yHi;
@@ -658,6 +743,7 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
     std::size_t cachedRun = runs.size();
     RunDrawing cached;
     for (const auto& sheet : sheets) {
+        const ProfileScale& sc = scales.at(runScale[sheet.front().run]);
         double lo = sheet.front().yLo, hi = sheet.front().yHi;
         for (const auto& q : sheet) lo = std::min(lo, q.yLo), hi = std::max(hi, q.yHi);
         // the sheet's elevations centred in its data band

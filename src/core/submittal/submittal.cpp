@@ -85,6 +85,23 @@ std::vector<std::string> projectSystems(db::Database& db) {
     return out;
 }
 
+/// Lays the contents out from the outline: a function that sends its sheets to a sink.
+std::function<void(const BodySink&)> SubmittalComposer::contentsTable(const std::vector<OutlineEntry>& outline) const {
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(outline.size());
+    for (const auto& e : outline) rows.push_back({(e.level == 0 ? "" : "      ") + e.title, std::to_string(e.page)});
+    return [this, rows = std::move(rows)](const BodySink& emit) {
+        layoutTable(m_frame, "CONTENTS", {{"Section", 60, Align::Left}, {"Page", 8, Align::Right}}, rows, {}, emit,
+                    false);
+    };
+}
+
+int SubmittalComposer::countSheets(const std::function<void(const BodySink&)>& layoutSheets) {
+    int n = 0;
+    layoutSheets([&n](Page&&) { ++n; });
+    return std::max(1, n);
+}
+
 SubmittalComposer::SubmittalComposer(db::Project& project, Session& session, ui::UiPort& ui, SubmittalOptions options)
     : m_project(project), m_session(session), m_ui(ui), m_options(std::move(options)) {
     m_frame = sheetFrame(m_options.paper);
@@ -163,12 +180,16 @@ void SubmittalComposer::prepare() {
         }
         m_systems.push_back(std::move(f));
     }
-    // Contents: one line per system and per section of it.
-    const double lh = reports::lineHeightPt(Font{FontFamily::Sans, 8, false}) * 1.05;
-    const double perPage = std::floor((m_frame.bodyHeight() - 60) / lh);
-    const double lines = static_cast<double>(m_systems.size()) * 11;
-    m_contentsPages = std::max(1, static_cast<int>(std::ceil(lines / std::max(1.0, perPage))));
-    layout(nullptr);  // counts the sheets and finds each section's first page
+    // The contents list one line per system and per section of it. Their number does not depend
+    // on the page numbers, so one pass with the contents on one sheet finds every line, and a
+    // second pass is needed only when the contents take more sheets than that.
+    m_contentsPages = 1;
+    layout(nullptr);
+    const int needed = countSheets(contentsTable(m_outline));
+    if (needed != m_contentsPages) {
+        m_contentsPages = needed;
+        layout(nullptr);
+    }
 }
 
 void SubmittalComposer::write(PageSink& sink) { layout(&sink); }
@@ -198,17 +219,12 @@ void SubmittalComposer::layout(PageSink* sink) {
 
     // contents, from the outline of the counting pass
     {
-        std::vector<std::vector<std::string>> rows;
-        for (const auto& e : m_outline)
-            rows.push_back({(e.level == 0 ? "" : "      ") + e.title, std::to_string(e.page)});
         int made = 0;
-        layoutTable(m_frame, "CONTENTS", {{"Section", 60, Align::Left}, {"Page", 8, Align::Right}}, rows, {},
-                    [&](Page&& p) {
-                        if (made < m_contentsPages) finish(std::move(p), "Contents");
-                        ++made;
-                    },
-                    false);
-        while (made < m_contentsPages) {  // the count was generous: keep the numbering it promised
+        contentsTable(m_outline)([&](Page&& p) {
+            if (made < m_contentsPages) finish(std::move(p), "Contents");
+            ++made;
+        });
+        while (made < m_contentsPages) {  // keep the numbering the count promised
             finish(Page{}, "Contents");
             ++made;
         }
