@@ -731,6 +731,8 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
         if (q.parts > 1 || q.slotWidth > L.dataWidth()) q.slotWidth = L.dataWidth();  // a long run starts at the left
         sheets.push_back({q});
     }
+    for (auto& sheet : sheets)
+        if (sheet.size() == 1) sheet.front().slotWidth = L.dataWidth();  // a run alone is centred on its sheet
 
     auto title = [&](const Piece& p, bool withPart) {
         const ProfileRun& run = runs[p.run];
