@@ -166,13 +166,20 @@ std::vector<std::pair<double, double>> windowsOf(const RunDrawing& d, double wid
     std::vector<std::pair<double, double>> out;
     double s = d.xStart;
     const double eps = 1e-6 * std::max(1.0, width);
+    // sheets of about equal length: the last one not a short remainder of the run
+    const double sheets = std::max(1.0, std::ceil((d.xEnd - d.xStart) / width - 1e-9));
+    const double share = (d.xEnd - d.xStart) / sheets;
     while (out.empty() || s < d.xEnd - eps) {
         double end;
         if (d.xEnd - s <= width + eps) {
             end = d.xEnd;
         } else {
-            auto it = std::upper_bound(at.begin(), at.end(), s + width + eps);
-            end = (it != at.begin() && *(it - 1) > s + eps) ? *(it - 1) : s + width;
+            // the structure nearest an even share, on this sheet
+            end = s + width;
+            bool found = false;
+            const auto last = std::upper_bound(at.begin(), at.end(), s + width + eps);
+            for (auto it = std::upper_bound(at.begin(), at.end(), s + eps); it != last; ++it)
+                if (!found || std::abs(*it - (s + share)) < std::abs(end - (s + share))) end = *it, found = true;
         }
         out.emplace_back(s, end);
         s = end;
@@ -630,8 +637,8 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
     // Scales. Across: each run's typical pipe gets room for its label block, so a lateral of a
     // few tens of feet is drawn as large as the trunk's long pipes are (at the trunk's scale it
     // would be a sliver with its labels piled on each other). Up: the tallest sheet of the runs
-    // drawn at one horizontal scale fits, never flatter than true scale and not more than 20
-    // times exaggerated. Every sheet of one run is at one scale, and a sheet that shows several
+    // drawn at one horizontal scale fits with room to spare, never flatter than true scale and
+    // not more than 20 times exaggerated. Every sheet of one run is at one scale, and a sheet that shows several
     // runs shows runs of one scale.
     const double k = metric ? units::kMetersPerFoot : 1.0;
     std::vector<double> runScale(runs.size());  // display units per inch of paper, across
@@ -664,7 +671,9 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
                 tallest = std::max(tallest, c.yHi - c.yLo);
             }
         }
-        const double need = tallest / std::max(10.0, L.dataHeight());  // units per pt
+        // the tallest drawing takes at most 60 % of the height: the rest is for its labels, and
+        // the neighbouring short runs, at other elevations, can share its sheet
+        const double need = tallest / std::max(10.0, 0.6 * L.dataHeight());  // units per pt
         double vScale = verticalScales(metric).back();
         for (auto it = verticalScales(metric).rbegin(); it != verticalScales(metric).rend(); ++it)
             if (unitsPerPt(*it, metric) >= need) vScale = *it;
