@@ -40,6 +40,7 @@ struct SystemFacts {
     double outTwFt = 0, outElFt = 0, exitLossCoeff = 0;
     rain::SystemRainfall rainfall;
     std::vector<std::string> shown;  ///< messages the computation showed (why it stopped)
+    std::vector<std::string> costShown;  ///< messages the cost showed (why it stopped)
     review::ReviewResult review;     ///< of the computed results: the storm tab's footnotes and the findings
     bool computed() const { return outcome.started && outcome.run.status == 0; }
 };
@@ -172,10 +173,12 @@ void SubmittalComposer::prepare() {
         CollectingUi collect(m_ui);
         f->outcome = hydraulics::computeHydraulics(m_project, m_session, collect, storedOptions, f->name, true);
         f->shown = std::move(collect.shown);
+        collect.shown.clear();
         f->outcome.run.records.clear();  // the sheets read the stored results; keep memory small
         f->outcome.run.records.shrink_to_fit();
         if (f->computed()) {
             f->cost = cost::computeSystemCost(db, f->name, cost::CostOptions{false}, collect);
+            f->costShown = std::move(collect.shown);
             f->review = review::reviewSystem(m_project, f->name, review::loadCriteria(m_project));
         }
         m_systems.push_back(std::move(f));
@@ -497,11 +500,12 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
 
     section("Cost summary");
     {
+        // the cost report as the cost step prints it, its totals included
         std::vector<std::string> l = f.cost.lines;
-        l.push_back("");
-        l.push_back("PIPES TOTAL:       " + vbFormat(f.cost.pipesTotal, "#,##0.00"));
-        l.push_back("STRUCTURES TOTAL:  " + vbFormat(f.cost.structuresTotal, "#,##0.00"));
-        l.push_back("SYSTEM TOTAL:      " + vbFormat(f.cost.grandTotal(), "#,##0.00"));
+        if (f.cost.stopped) {
+            l.push_back("THE COST COULD NOT BE COMPUTED. The messages of the cost step:");
+            for (const auto& m : f.costShown) l.push_back(m);
+        }
         layoutLines(m_frame, cost::costReportTitle(f.name), l, sheets("Cost summary"), true);
     }
 }

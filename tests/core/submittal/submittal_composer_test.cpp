@@ -237,3 +237,22 @@ TEST(ProfileSheets, TypicalPipeHasRoomForItsLabelsAndNoTextCoversAnother) {
             }
         }
 }
+
+TEST(CostSheet, CostThatCannotBeComputedSaysWhyInsteadOfShowingNoTotals) {
+    test::TempDir dir;
+    ui::SilentUi silent;
+    auto project = db::openProject(test::makeSample(dir), silent);
+    // a unit price so large that the pipes' total overflows: the cost step stops on it
+    project->db->execute("UPDATE T7 SET COST = 1e308 WHERE TRIM(NAME) = 'RCP24'");
+    Session session;
+    submittal::SubmittalOptions opt;
+    opt.systems = {"MAINST"};
+    submittal::SubmittalComposer composer(*project, session, silent, opt);
+    composer.prepare();
+    TextSink sink;
+    composer.write(sink);
+    const int page = composer.outline().back().page;  // the cost summary comes last
+    ASSERT_EQ(composer.outline().back().title, "Cost summary");
+    EXPECT_TRUE(sink.pageHas(static_cast<std::size_t>(page - 1), "THE COST COULD NOT BE COMPUTED"));
+    EXPECT_TRUE(sink.pageHas(static_cast<std::size_t>(page - 1), "infinite"));
+}
