@@ -336,6 +336,48 @@ struct Piece {
     double slotLeft = 0, slotWidth = 0;  ///< pt, across the data band
 };
 
+/// One entry of the legend: its symbol and what it stands for.
+struct LegendEntry {
+    enum class Symbol { Line, Pipe, Structure } symbol = Symbol::Line;
+    std::string text;
+    std::uint32_t color = 0;
+    double widthPt = 1;
+    Shape::Dash dash = Shape::Dash::Solid;
+};
+
+constexpr double kLegendRowPt = 10;  ///< from one row of the legend to the next
+
+std::vector<LegendEntry> legendEntries(bool anyCritical, const std::vector<std::string>& checkStorms) {
+    std::vector<LegendEntry> out;
+    out.push_back({LegendEntry::Symbol::Line, "Ground / rim", kGround, 1.3, Shape::Dash::Solid});
+    out.push_back({LegendEntry::Symbol::Pipe, "Pipe (invert and crown)"});
+    out.push_back({LegendEntry::Symbol::Line, "HGL", kHgl, 1.3, Shape::Dash::Solid});
+    out.push_back({LegendEntry::Symbol::Line, "EGL", kEgl, 0.8, Shape::Dash::Dashed});
+    if (anyCritical) out.push_back({LegendEntry::Symbol::Line, "Critical depth", kCritical, 0.7, Shape::Dash::Dotted});
+    out.push_back({LegendEntry::Symbol::Structure, "Structure"});
+    for (std::size_t i = 0; i < checkStorms.size(); ++i)
+        out.push_back({LegendEntry::Symbol::Line, "HGL, check storm " + checkStorms[i], checkColor(i), 1.0,
+                       Shape::Dash::Dashed});
+    return out;
+}
+
+/// Room an entry takes across the legend: symbol, gap, text, gap (pt).
+double legendWidth(const LegendEntry& e) {
+    return 23 + reports::textWidthPt(e.text, Font{FontFamily::Sans, 7, false}) + 14;
+}
+
+/// Rows the legend takes under a plot from `left` to `right` (every check storm listed).
+int legendRows(const std::vector<LegendEntry>& entries, double left, double right) {
+    int rows = 1;
+    double x = left;
+    for (const auto& e : entries) {
+        const double w = legendWidth(e);
+        if (x > left && x + w > right) x = left, ++rows;
+        x += w;
+    }
+    return rows;
+}
+
 /// The frame of a profile sheet: title, scales, elevation grid and axis, legend.
 void drawSheetFrame(Page& page, const SheetLayout& L, double ya, const ProfileScale& sc, const std::string& title,
                     const std::string& lengthUnit, bool metric, bool anyCritical,
@@ -358,25 +400,19 @@ void drawSheetFrame(Page& page, const SheetLayout& L, double ya, const ProfileSc
     addText(page, L.plotL, L.plotB + 20, L.plotR - L.plotL, Align::Center, small, "Station (" + lengthUnit + ")");
     addText(page, L.plotL - 44, L.plotT - 1.5, 42, Align::Right, small, "Elev. (" + lengthUnit + ")");
 
-    // legend under the station axis
+    // legend under the station axis, in as many rows as it needs
     double lx = L.plotL, ly = L.plotB + 34;
-    auto entry = [&](const std::string& text, std::uint32_t color, double w, Shape::Dash dash) {
-        addLine(page, lx, ly - 2.5, lx + 20, ly - 2.5, w, color, dash);
-        addText(page, lx + 23, ly, 120, Align::Left, small, text);
-        lx += 23 + reports::textWidthPt(text, small) + 14;
-    };
-    entry("Ground / rim", kGround, 1.3, Shape::Dash::Solid);
-    addRect(page, lx, ly - 5, 20, 5, 0.6, kPipeLine, true, kPipeFill);
-    addText(page, lx + 23, ly, 160, Align::Left, small, "Pipe (invert and crown)");
-    lx += 23 + reports::textWidthPt("Pipe (invert and crown)", small) + 14;
-    entry("HGL", kHgl, 1.3, Shape::Dash::Solid);
-    entry("EGL", kEgl, 0.8, Shape::Dash::Dashed);
-    if (anyCritical) entry("Critical depth", kCritical, 0.7, Shape::Dash::Dotted);
-    addRect(page, lx + 7, ly - 8, 6, 9, 0.8, 0, true, 0xFFFFFF);
-    addText(page, lx + 23, ly, 120, Align::Left, small, "Structure");
-    lx += 23 + reports::textWidthPt("Structure", small) + 14;
-    for (std::size_t i = 0; i < checkStorms.size(); ++i)
-        if (lx < L.plotR - 80) entry("HGL, check storm " + checkStorms[i], checkColor(i), 1.0, Shape::Dash::Dashed);
+    for (const LegendEntry& e : legendEntries(anyCritical, checkStorms)) {
+        const double w = legendWidth(e);
+        if (lx > L.plotL && lx + w > L.plotR) lx = L.plotL, ly += kLegendRowPt;
+        switch (e.symbol) {
+        case LegendEntry::Symbol::Line: addLine(page, lx, ly - 2.5, lx + 20, ly - 2.5, e.widthPt, e.color, e.dash); break;
+        case LegendEntry::Symbol::Pipe: addRect(page, lx, ly - 5, 20, 5, 0.6, kPipeLine, true, kPipeFill); break;
+        case LegendEntry::Symbol::Structure: addRect(page, lx + 7, ly - 8, 6, 9, 0.8, 0, true, 0xFFFFFF); break;
+        }
+        addText(page, lx + 23, ly, w, Align::Left, small, e.text);
+        lx += w;
+    }
 }
 
 /// One piece on its sheet: station grid and axis under it, the drawing and its labels.
@@ -621,10 +657,14 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
                     const BodySink& emit) {
     ProfileModel model(hydraulics::readProfileRows(db, system), hydraulics::readProfileOutfall(db, system));
     const auto runs = profileRuns(model);
-    const SheetLayout L = sheetLayout(frame);
     const auto scenarios = review::loadScenarios(db, system);
     std::vector<std::string> checkNames;
     for (const auto& s : scenarios) checkNames.push_back(s.storm.name);
+    bool anyCritical = false;
+    for (const auto& r : model.rows()) anyCritical = anyCritical || r.critDepthFt > 0;
+    SheetLayout L = sheetLayout(frame);
+    // a legend of more rows (many check storms) takes its room from the plot
+    L.plotB -= kLegendRowPt * (legendRows(legendEntries(anyCritical, checkNames), L.plotL, L.plotR) - 1);
     if (runs.empty()) {
         Page p;
         addText(p, frame.left, frame.top + 12, frame.bodyWidth(), Align::Left, Font{FontFamily::Sans, 11, true},
@@ -749,8 +789,6 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
         if (withPart && p.parts > 1) t += "  (sheet " + std::to_string(p.part) + " of " + std::to_string(p.parts) + ")";
         return t;
     };
-    bool anyCritical = false;
-    for (const auto& r : model.rows()) anyCritical = anyCritical || r.critDepthFt > 0;
     std::size_t cachedRun = runs.size();
     RunDrawing cached;
     for (const auto& sheet : sheets) {

@@ -10,6 +10,9 @@
 #include "session/session.h"
 #include "review/design_criteria.h"
 #include "review/design_review.h"
+#include "review/check_storms.h"
+#include "hydraulics/hydraulics_options.h"
+#include "hydraulics/run_options.h"
 #include "reports/font_metrics.h"
 #include "submittal/profile_sheets.h"
 #include "submittal/submittal.h"
@@ -182,6 +185,31 @@ TEST(StormTabSheets, CarryTheDesignReviewFootnotesOfThePrintedTab) {
     for (const auto& n : notes) EXPECT_NE(tab.find(n.substr(0, 40)), std::string::npos) << n;
 }
 
+/// The first two texts of a page printed one over the other ("" if none): a label, a station or
+/// an elevation over another is unreadable.
+std::string textOver(const reports::Page& page) {
+    struct Box {
+        double l, t, r, b;
+        const std::string* text;
+    };
+    std::vector<Box> boxes;
+    for (const auto& t : page.texts) {
+        const double w = reports::textWidthPt(t.text, t.font);
+        double l = t.x;
+        if (t.align == reports::Align::Right) l = t.x + t.width - w;
+        if (t.align == reports::Align::Center) l = t.x + (t.width - w) / 2;
+        const double top = t.baseline - reports::ascentPt(t.font);
+        boxes.push_back({l, top, l + w, top + reports::lineHeightPt(t.font) * 0.9, &t.text});
+    }
+    for (std::size_t a = 0; a < boxes.size(); ++a)
+        for (std::size_t b = a + 1; b < boxes.size(); ++b) {
+            const Box &p = boxes[a], &q = boxes[b];
+            if (p.l < q.r - 0.5 && q.l < p.r - 0.5 && p.t < q.b - 0.5 && q.t < p.b - 0.5)
+                return "\"" + *p.text + "\" and \"" + *q.text + "\"";
+        }
+    return "";
+}
+
 TEST(ProfileSheets, TypicalPipeHasRoomForItsLabelsAndNoTextCoversAnother) {
     test::TempDir dir;
     ui::SilentUi silent;
@@ -214,26 +242,7 @@ TEST(ProfileSheets, TypicalPipeHasRoomForItsLabelsAndNoTextCoversAnother) {
                 if (pipes > 0) {
                     EXPECT_GT(roomy, 0) << where << ": none of " << pipes << " pipes has room";
                 }
-                // the printed texts as boxes: a label, a station or an elevation over another is unreadable
-                struct Box {
-                    double l, t, r, b;
-                    std::string text;
-                };
-                std::vector<Box> boxes;
-                for (const auto& t : sheets[i].texts) {
-                    const double w = reports::textWidthPt(t.text, t.font);
-                    double l = t.x;
-                    if (t.align == reports::Align::Right) l = t.x + t.width - w;
-                    if (t.align == reports::Align::Center) l = t.x + (t.width - w) / 2;
-                    const double top = t.baseline - reports::ascentPt(t.font);
-                    boxes.push_back({l, top, l + w, top + reports::lineHeightPt(t.font) * 0.9, t.text});
-                }
-                for (std::size_t a = 0; a < boxes.size(); ++a)
-                    for (std::size_t b = a + 1; b < boxes.size(); ++b) {
-                        const Box &p = boxes[a], &q = boxes[b];
-                        const bool over = p.l < q.r - 0.5 && q.l < p.r - 0.5 && p.t < q.b - 0.5 && q.t < p.b - 0.5;
-                        EXPECT_FALSE(over) << where << ": \"" << p.text << "\" and \"" << q.text << "\"";
-                    }
+                EXPECT_EQ(textOver(sheets[i]), "") << where;
             }
         }
 }
@@ -255,4 +264,35 @@ TEST(CostSheet, CostThatCannotBeComputedSaysWhyInsteadOfShowingNoTotals) {
     ASSERT_EQ(composer.outline().back().title, "Cost summary");
     EXPECT_TRUE(sink.pageHas(static_cast<std::size_t>(page - 1), "THE COST COULD NOT BE COMPUTED"));
     EXPECT_TRUE(sink.pageHas(static_cast<std::size_t>(page - 1), "infinite"));
+}
+
+TEST(ProfileSheets, LegendNamesEveryCheckStormDrawn) {
+    test::TempDir dir;
+    ui::SilentUi silent;
+    auto project = db::openProject(test::makeSample(dir), silent);
+    Session session;
+    submittal::SubmittalOptions opt;
+    opt.systems = {"MAINST"};
+    submittal::SubmittalComposer composer(*project, session, silent, opt);
+    composer.prepare();
+    // more check storms than one row of the letter sheet's legend holds
+    const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db));
+    const std::vector<std::string> names = {"PLUS-10-PERCENT", "PLUS-20-PERCENT", "PLUS-30-PERCENT", "PLUS-40-PERCENT"};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        ASSERT_EQ(review::runScenario(*project, session, silent, "MAINST", options,
+                                      {names[i], "", 1.1 + 0.1 * static_cast<double>(i)}),
+                  0);
+    const auto frame = submittal::sheetFrame(submittal::Paper::Letter);
+    std::vector<reports::Page> sheets;
+    submittal::layoutProfiles(*project->db, "MAINST", false, frame, [&](reports::Page&& p) { sheets.push_back(std::move(p)); });
+    ASSERT_FALSE(sheets.empty());
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        for (const auto& name : names) {
+            bool listed = false;
+            for (const auto& t : sheets[i].texts) listed = listed || t.text == "HGL, check storm " + name;
+            EXPECT_TRUE(listed) << name << " on sheet " << i + 1;
+        }
+        EXPECT_EQ(textOver(sheets[i]), "") << "sheet " << i + 1;
+        for (const auto& t : sheets[i].texts) EXPECT_LE(t.baseline, frame.bottom + 0.01) << t.text;
+    }
 }
