@@ -6,6 +6,7 @@
 #include <map>
 
 #include "common/text.h"
+#include "common/units.h"
 #include "common/vb_format.h"
 #include "diagram/diagram_model.h"
 #include "diagram/label_placement.h"
@@ -73,6 +74,19 @@ void drawScaleBar(Page& page, double x, double baseline, double scale, const std
     addText(page, x + w - 40, baseline, 80, Align::Center, font, shortestText(length) + " " + unit);
 }
 
+/// The standard plan scale a survey plan is drawn at: the smallest of the engineer's scales
+/// (1 in = 10, 20, 30, 40, 50, 60 ft times a power of ten) or of the metric ratios (1:100, 200,
+/// 250, 500 times a power of ten) at least `unitsPerInch` (project units per inch of paper, as
+/// fitted). Returns feet per inch, or the ratio's denominator for a metric project.
+double planScale(double unitsPerInch, bool metric) {
+    const double wanted = metric ? unitsPerInch / units::kMetersPerInch : unitsPerInch;
+    const std::vector<double> steps = metric ? std::vector<double>{1, 2, 2.5, 5} : std::vector<double>{1, 2, 3, 4, 5, 6};
+    for (double decade = metric ? 100 : 10; decade < 1e9; decade *= 10)
+        for (double m : steps)
+            if (m * decade >= wanted * (1 - 1e-9)) return m * decade;
+    return wanted;
+}
+
 }  // namespace
 
 void layoutPlan(db::Database& db, Session& session, const std::string& system, int engMet, int displaySet,
@@ -97,18 +111,22 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
     const double areaL = frame.left + 10, areaR = frame.right - 10, areaT = frame.top + 40, areaB = frame.bottom - 10;
     const double w = std::max(1.0, data->maxX - data->minX), h = std::max(1.0, data->maxY - data->minY);
     const double margin = 40;  // room for the labels of the outer nodes
-    const double s = std::min((areaR - areaL - 2 * margin) / w, (areaB - areaT - 2 * margin) / h);
+    const double fit = std::min((areaR - areaL - 2 * margin) / w, (areaB - areaT - 2 * margin) / h);  // pt per unit
+    const bool metric = engMet == 1;
+    // a survey plan at the next standard scale smaller than the fit; a schematic one fitted
+    const double ratio = data->northUp ? planScale(units::kPointsPerInch / fit, metric) : 0;
+    const double s = data->northUp ? units::kPointsPerInch / (metric ? ratio * units::kMetersPerInch : ratio) : fit;
     const double ox = areaL + margin + ((areaR - areaL - 2 * margin) - w * s) / 2;
     const double oy = areaT + margin + ((areaB - areaT - 2 * margin) - h * s) / 2;
     auto X = [&](double x) { return ox + (x - data->minX) * s; };
     auto Y = [&](double y) { return oy + (y - data->minY) * s; };
     if (data->northUp) {
         // survey coordinates: a plan at a stated scale, with its north arrow and a scale bar
-        const double unitsPerInch = 72.0 / s;  // project length units per inch of paper
-        const std::string unit = engMet == 1 ? "m" : "ft";
+        const std::string unit = metric ? "m" : "ft";
         addText(page, frame.left, frame.top + 26, frame.bodyWidth(), Align::Left, small,
-                "Plan in survey coordinates, north up; scale 1 in = " + vbFormat(unitsPerInch, "#,##0.0") + " " + unit +
-                    " on this sheet; labels of display option set " + std::to_string(displaySet) + ".");
+                "Plan in survey coordinates, north up; scale " +
+                    (metric ? "1:" + vbFormat(ratio, "#,##0") : "1 in = " + vbFormat(ratio, "#,##0") + " ft") +
+                    "; labels of display option set " + std::to_string(displaySet) + ".");
         drawNorthArrow(page, areaR - 24, areaT + 6);
         drawScaleBar(page, areaL, areaB - 4, s, unit, small);
     } else {

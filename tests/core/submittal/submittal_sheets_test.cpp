@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <map>
+#include <regex>
 #include <tuple>
 
 #include "editing/survey_lengths.h"
@@ -152,7 +153,12 @@ TEST(PlanSheet, SurveyPlanIsDrawnNorthUpWithItsArrowAndSchematicKeepsTheDiagrams
         bool arrow = false, scaleText = false;
         for (const auto& t : pages[0].texts) {
             arrow = arrow || t.text == "N";
-            scaleText = scaleText || t.text.find("north up; scale 1 in = ") != std::string::npos;
+            std::smatch m;
+            if (!std::regex_search(t.text, m, std::regex("north up; scale 1 in = ([0-9,]+) ft;"))) continue;
+            scaleText = true;
+            // one of the engineer's scales: 10, 20, 30, 40, 50 or 60 ft to the inch times a power of ten
+            const std::string digits = std::regex_replace(m[1].str(), std::regex(","), "");
+            EXPECT_TRUE(std::regex_match(digits, std::regex("[1-6]0+"))) << t.text;
         }
         EXPECT_EQ(arrow, survey);
         EXPECT_EQ(scaleText, survey);
