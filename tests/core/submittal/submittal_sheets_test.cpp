@@ -163,4 +163,19 @@ TEST(PlanSheet, SurveyPlanIsDrawnNorthUpWithItsArrowAndSchematicKeepsTheDiagrams
         EXPECT_EQ(arrow, survey);
         EXPECT_EQ(scaleText, survey);
     }
+    // the same coordinates read as metres: a metric ratio of the usual series
+    std::vector<reports::Page> metric;
+    Session session;
+    submittal::layoutPlan(b.db, session, "S1", 1, 1, frame,
+                          [&](reports::Page&& p) { metric.push_back(std::move(p)); });
+    ASSERT_EQ(metric.size(), 1u);
+    bool ratio = false;
+    for (const auto& t : metric[0].texts) {
+        std::smatch m;
+        if (!std::regex_search(t.text, m, std::regex("north up; scale 1:([0-9,]+);"))) continue;
+        ratio = true;
+        const std::string digits = std::regex_replace(m[1].str(), std::regex(","), "");
+        EXPECT_TRUE(std::regex_match(digits, std::regex("[125]00+|250+"))) << t.text;
+    }
+    EXPECT_TRUE(ratio);
 }
