@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <regex>
 
 #include "db/project.h"
@@ -185,6 +186,26 @@ TEST(StormTabSheets, CarryTheDesignReviewFootnotesOfThePrintedTab) {
     for (const auto& n : notes) EXPECT_NE(tab.find(n.substr(0, 40)), std::string::npos) << n;
 }
 
+/// The sample project with the package of some of its systems laid out (their storm
+/// tabulations stored), after an optional change to its data.
+struct PreparedSample {
+    test::TempDir dir;
+    ui::SilentUi silent;
+    std::unique_ptr<db::Project> project;
+    Session session;
+    std::unique_ptr<submittal::SubmittalComposer> composer;
+    TextSink sink;
+    explicit PreparedSample(std::vector<std::string> systems, const std::string& change = "") {
+        project = db::openProject(test::makeSample(dir), silent);
+        if (!change.empty()) project->db->execute(change);
+        submittal::SubmittalOptions opt;
+        opt.systems = std::move(systems);
+        composer = std::make_unique<submittal::SubmittalComposer>(*project, session, silent, opt);
+        composer->prepare();
+        composer->write(sink);
+    }
+};
+
 /// The first two texts of a page printed one over the other ("" if none): a label, a station or
 /// an elevation over another is unreadable.
 std::string textOver(const reports::Page& page) {
@@ -211,16 +232,11 @@ std::string textOver(const reports::Page& page) {
 }
 
 TEST(ProfileSheets, TypicalPipeHasRoomForItsLabelsAndNoTextCoversAnother) {
-    test::TempDir dir;
-    ui::SilentUi silent;
-    auto project = db::openProject(test::makeSample(dir), silent);
-    Session session;
-    submittal::SubmittalOptions opt;
-    opt.systems = {"MAINST", "OAKAVE"};  // trunks of 300 ft pipes with 26 to 56 ft laterals; a ditch
-    submittal::SubmittalComposer composer(*project, session, silent, opt);
-    composer.prepare();  // stores the storm tabulations the profiles are drawn from
+    const std::vector<std::string> systems = {"MAINST", "OAKAVE"};  // 300 ft trunk pipes, 26 to 56 ft laterals, a ditch
+    PreparedSample sample(systems);
+    auto& project = sample.project;
     for (const auto paper : {submittal::Paper::Letter, submittal::Paper::Tabloid})
-        for (const auto& system : opt.systems) {
+        for (const auto& system : systems) {
             const auto frame = submittal::sheetFrame(paper);
             std::vector<reports::Page> sheets;
             submittal::layoutProfiles(*project->db, system, false, frame,
@@ -248,33 +264,20 @@ TEST(ProfileSheets, TypicalPipeHasRoomForItsLabelsAndNoTextCoversAnother) {
 }
 
 TEST(CostSheet, CostThatCannotBeComputedSaysWhyInsteadOfShowingNoTotals) {
-    test::TempDir dir;
-    ui::SilentUi silent;
-    auto project = db::openProject(test::makeSample(dir), silent);
     // a unit price so large that the pipes' total overflows: the cost step stops on it
-    project->db->execute("UPDATE T7 SET COST = 1e308 WHERE TRIM(NAME) = 'RCP24'");
-    Session session;
-    submittal::SubmittalOptions opt;
-    opt.systems = {"MAINST"};
-    submittal::SubmittalComposer composer(*project, session, silent, opt);
-    composer.prepare();
-    TextSink sink;
-    composer.write(sink);
-    const int page = composer.outline().back().page;  // the cost summary comes last
-    ASSERT_EQ(composer.outline().back().title, "Cost summary");
-    EXPECT_TRUE(sink.pageHas(static_cast<std::size_t>(page - 1), "THE COST COULD NOT BE COMPUTED"));
-    EXPECT_TRUE(sink.pageHas(static_cast<std::size_t>(page - 1), "infinite"));
+    PreparedSample sample({"MAINST"}, "UPDATE T7 SET COST = 1e308 WHERE TRIM(NAME) = 'RCP24'");
+    const auto& outline = sample.composer->outline();
+    ASSERT_EQ(outline.back().title, "Cost summary");  // the cost summary comes last
+    const auto page = static_cast<std::size_t>(outline.back().page - 1);
+    EXPECT_TRUE(sample.sink.pageHas(page, "THE COST COULD NOT BE COMPUTED"));
+    EXPECT_TRUE(sample.sink.pageHas(page, "infinite"));
 }
 
 TEST(ProfileSheets, LegendNamesEveryCheckStormDrawn) {
-    test::TempDir dir;
-    ui::SilentUi silent;
-    auto project = db::openProject(test::makeSample(dir), silent);
-    Session session;
-    submittal::SubmittalOptions opt;
-    opt.systems = {"MAINST"};
-    submittal::SubmittalComposer composer(*project, session, silent, opt);
-    composer.prepare();
+    PreparedSample sample({"MAINST"});
+    auto& project = sample.project;
+    auto& session = sample.session;
+    auto& silent = sample.silent;
     // more check storms than one row of the letter sheet's legend holds
     const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db));
     const std::vector<std::string> names = {"PLUS-10-PERCENT", "PLUS-20-PERCENT", "PLUS-30-PERCENT", "PLUS-40-PERCENT"};
