@@ -288,7 +288,8 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
             l.push_back("Coefficients\tnot found in the IDF table for this zone and frequency");
         }
     } else if (r.method == 1) {
-        l.push_back("Intensity\tTime-intensity table " + r.location + ", " + r.frequency);
+        l.push_back("Intensity\tTime-intensity table, location " + trim(r.location) + ", frequency " + trim(r.frequency) +
+                    (metric ? "   (mm/hr" : "   (in/hr") + std::string(" for a storm of the duration in minutes)"));
         db::Statement st =
             db.prepare("SELECT TIME, INTENSITY FROM T85 WHERE TRIM(LOCATION) = ? AND TRIM(FREQUENCY) = ? ORDER BY TIME");
         st.bindAll({db::Value(trim(r.location)), db::Value(trim(r.frequency))});
