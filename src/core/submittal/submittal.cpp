@@ -86,7 +86,6 @@ std::vector<std::string> projectSystems(db::Database& db) {
     return out;
 }
 
-/// Lays the contents out from the outline: a function that sends its sheets to a sink.
 std::function<void(const BodySink&)> SubmittalComposer::contentsTable(const std::vector<OutlineEntry>& outline) const {
     std::vector<std::vector<std::string>> rows;
     rows.reserve(outline.size());

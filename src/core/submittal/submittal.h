@@ -77,7 +77,9 @@ public:
 
 private:
     void layout(PageSink* sink);
+    /// The contents laid out from an outline: a function that sends their sheets to a sink.
     std::function<void(const BodySink&)> contentsTable(const std::vector<OutlineEntry>& outline) const;
+    /// Sheets a layout makes (at least one).
     static int countSheets(const std::function<void(const BodySink&)>& layoutSheets);
     void emitSystem(SystemFacts& facts, const std::function<void(reports::Page&&, const std::string&)>& emit,
                     const std::function<void(const std::string&)>& section);
