@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -75,15 +76,20 @@ TEST(Submittal, SamplePackageHasEverySectionTitleBlocksOutlineAndTheStormTabNumb
           "DESIGN REVIEW FINDINGS - SYSTEM MAINST", "DESIGN CRITERIA", "SYSTEM COST REPORT - MAINST", "BASIS OF DESIGN - SYSTEM OAKAVE",
           "12/07/2026", "HGL, check storm C25", "C25: 25-year"})
         EXPECT_TRUE(has(text, heading)) << heading;
-    // one scale for all the profile sheets of a system (two systems: two scales)
-    std::set<std::string> scales;
-    const std::regex scale("Horizontal 1 in = \\d+ ft\\s+Vertical 1 in = [\\d.]+ ft");
+    // every profile sheet states its scales, and a run drawn over several sheets keeps one scale
+    std::map<std::string, std::set<std::string>> runScales;
+    int stated = 0;
+    const std::regex scale("HGL PROFILES? - (.*?)(\\s+\\(sheet \\d+ of \\d+\\))?\\s+"
+                           "(Horizontal 1 in = \\d+ ft\\s+Vertical 1 in = [\\d.]+ ft)");
     for (auto it = std::sregex_iterator(text.begin(), text.end(), scale); it != std::sregex_iterator(); ++it) {
-        std::string found = it->str();
-        found = std::regex_replace(found, std::regex("\\s+"), " ");
-        scales.insert(found);
+        ++stated;
+        if ((*it)[2].matched) runScales[(*it)[1]].insert(std::regex_replace((*it)[3].str(), std::regex("\\s+"), " "));
     }
-    EXPECT_EQ(scales.size(), 2u);
+    const std::regex profileBlock("Hydraulic profile\\s+12/07/2026");  // the sheet title in the title block
+    const auto profileSheets = std::distance(std::sregex_iterator(text.begin(), text.end(), profileBlock), std::sregex_iterator());
+    EXPECT_EQ(stated, profileSheets);
+    ASSERT_TRUE(runScales.count("TRUNK S-1 TO OUT-1"));
+    for (const auto& [run, scales] : runScales) EXPECT_EQ(scales.size(), 1u) << run;
 
     // a title block on every sheet, numbered through
     for (int i = 1; i <= pages; ++i) EXPECT_TRUE(has(text, "Page " + std::to_string(i) + " of " + std::to_string(pages))) << i;

@@ -2,6 +2,7 @@
 // the symbols, and from which zoom on each one has room to be shown.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace kolv::diagram {
@@ -31,6 +32,10 @@ struct LabelPlace {
     double nameDx = 0, nameDy = 0;
     int nameStep = -1;
 };
+
+/// Systems of up to this many nodes have every name placed at the first zoom step, so that the
+/// whole system in view (the window's fitted view, the plan sheet) names every structure.
+inline constexpr std::size_t kAllNamesUpTo = 200;
 
 /// Zoom steps, as multiples of the base scale: 1, 1.5, 2.25, ... (ten steps).
 const std::vector<double>& labelZoomSteps();

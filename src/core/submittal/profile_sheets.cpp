@@ -2,6 +2,7 @@
 #include "submittal/profile_sheets.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <limits>
@@ -165,13 +166,20 @@ std::vector<std::pair<double, double>> windowsOf(const RunDrawing& d, double wid
     std::vector<std::pair<double, double>> out;
     double s = d.xStart;
     const double eps = 1e-6 * std::max(1.0, width);
+    // sheets of about equal length: the last one not a short remainder of the run
+    const double sheets = std::max(1.0, std::ceil((d.xEnd - d.xStart) / width - 1e-9));
+    const double share = (d.xEnd - d.xStart) / sheets;
     while (out.empty() || s < d.xEnd - eps) {
         double end;
         if (d.xEnd - s <= width + eps) {
             end = d.xEnd;
         } else {
-            auto it = std::upper_bound(at.begin(), at.end(), s + width + eps);
-            end = (it != at.begin() && *(it - 1) > s + eps) ? *(it - 1) : s + width;
+            // the structure nearest an even share, on this sheet
+            end = s + width;
+            bool found = false;
+            const auto last = std::upper_bound(at.begin(), at.end(), s + width + eps);
+            for (auto it = std::upper_bound(at.begin(), at.end(), s + eps); it != last; ++it)
+                if (!found || std::abs(*it - (s + share)) < std::abs(end - (s + share))) end = *it, found = true;
         }
         out.emplace_back(s, end);
         s = end;
@@ -299,6 +307,24 @@ SheetLayout sheetLayout(const SheetFrame& f) {
 struct Rect {
     double l, t, r, b;
     bool intersects(const Rect& o) const { return l < o.r && o.l < r && t < o.b && o.t < b; }
+    /// Whether the segment from (x0, y0) to (x1, y1) passes through the rectangle (clipped
+    /// against each edge in turn).
+    bool crossedBy(double x0, double y0, double x1, double y1) const {
+        double t0 = 0, t1 = 1;
+        const double dx = x1 - x0, dy = y1 - y0;
+        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {x0 - l, r - x0, y0 - t, b - y0};
+        for (int i = 0; i < 4; ++i) {
+            if (std::abs(p[i]) < 1e-12) {
+                if (q[i] < 0) return false;
+                continue;
+            }
+            const double u = q[i] / p[i];
+            if (p[i] < 0) t0 = std::max(t0, u);
+            else t1 = std::min(t1, u);
+            if (t0 > t1) return false;
+        }
+        return true;
+    }
 };
 
 /// A run, or the part of a run, drawn on a sheet: its stations, elevations and place across the sheet.
@@ -309,6 +335,48 @@ struct Piece {
     int part = 1, parts = 1;  ///< sheet of its run
     double slotLeft = 0, slotWidth = 0;  ///< pt, across the data band
 };
+
+/// One entry of the legend: its symbol and what it stands for.
+struct LegendEntry {
+    enum class Symbol { Line, Pipe, Structure } symbol = Symbol::Line;
+    std::string text;
+    std::uint32_t color = 0;
+    double widthPt = 1;
+    Shape::Dash dash = Shape::Dash::Solid;
+};
+
+constexpr double kLegendRowPt = 10;  ///< from one row of the legend to the next
+
+std::vector<LegendEntry> legendEntries(bool anyCritical, const std::vector<std::string>& checkStorms) {
+    std::vector<LegendEntry> out;
+    out.push_back({LegendEntry::Symbol::Line, "Ground / rim", kGround, 1.3, Shape::Dash::Solid});
+    out.push_back({LegendEntry::Symbol::Pipe, "Pipe (invert and crown)"});
+    out.push_back({LegendEntry::Symbol::Line, "HGL", kHgl, 1.3, Shape::Dash::Solid});
+    out.push_back({LegendEntry::Symbol::Line, "EGL", kEgl, 0.8, Shape::Dash::Dashed});
+    if (anyCritical) out.push_back({LegendEntry::Symbol::Line, "Critical depth", kCritical, 0.7, Shape::Dash::Dotted});
+    out.push_back({LegendEntry::Symbol::Structure, "Structure"});
+    for (std::size_t i = 0; i < checkStorms.size(); ++i)
+        out.push_back({LegendEntry::Symbol::Line, "HGL, check storm " + checkStorms[i], checkColor(i), 1.0,
+                       Shape::Dash::Dashed});
+    return out;
+}
+
+/// Room an entry takes across the legend: symbol, gap, text, gap (pt).
+double legendWidth(const LegendEntry& e) {
+    return 23 + reports::textWidthPt(e.text, Font{FontFamily::Sans, 7, false}) + 14;
+}
+
+/// Rows the legend takes under a plot from `left` to `right` (every check storm listed).
+int legendRows(const std::vector<LegendEntry>& entries, double left, double right) {
+    int rows = 1;
+    double x = left;
+    for (const auto& e : entries) {
+        const double w = legendWidth(e);
+        if (x > left && x + w > right) x = left, ++rows;
+        x += w;
+    }
+    return rows;
+}
 
 /// The frame of a profile sheet: title, scales, elevation grid and axis, legend.
 void drawSheetFrame(Page& page, const SheetLayout& L, double ya, const ProfileScale& sc, const std::string& title,
@@ -326,30 +394,25 @@ void drawSheetFrame(Page& page, const SheetLayout& L, double ya, const ProfileSc
     for (double y = std::ceil(yLo / yStep) * yStep; y <= yHi + 1e-9; y += yStep) {
         addLine(page, L.plotL, Y(y), L.plotR, Y(y), 0.3, kGrid);
         addLine(page, L.plotL - 3, Y(y), L.plotL, Y(y), 0.5);
+        if (Y(y) < L.plotT + 7) continue;  // would run into the axis title above it
         addText(page, L.plotL - 44, Y(y) + 2.3, 40, Align::Right, small, vbFormat(y, ep));
     }
     addText(page, L.plotL, L.plotB + 20, L.plotR - L.plotL, Align::Center, small, "Station (" + lengthUnit + ")");
     addText(page, L.plotL - 44, L.plotT - 1.5, 42, Align::Right, small, "Elev. (" + lengthUnit + ")");
 
-    // legend under the station axis
+    // legend under the station axis, in as many rows as it needs
     double lx = L.plotL, ly = L.plotB + 34;
-    auto entry = [&](const std::string& text, std::uint32_t color, double w, Shape::Dash dash) {
-        addLine(page, lx, ly - 2.5, lx + 20, ly - 2.5, w, color, dash);
-        addText(page, lx + 23, ly, 120, Align::Left, small, text);
-        lx += 23 + reports::textWidthPt(text, small) + 14;
-    };
-    entry("Ground / rim", kGround, 1.3, Shape::Dash::Solid);
-    addRect(page, lx, ly - 5, 20, 5, 0.6, kPipeLine, true, kPipeFill);
-    addText(page, lx + 23, ly, 160, Align::Left, small, "Pipe (invert and crown)");
-    lx += 23 + reports::textWidthPt("Pipe (invert and crown)", small) + 14;
-    entry("HGL", kHgl, 1.3, Shape::Dash::Solid);
-    entry("EGL", kEgl, 0.8, Shape::Dash::Dashed);
-    if (anyCritical) entry("Critical depth", kCritical, 0.7, Shape::Dash::Dotted);
-    addRect(page, lx + 7, ly - 8, 6, 9, 0.8, 0, true, 0xFFFFFF);
-    addText(page, lx + 23, ly, 120, Align::Left, small, "Structure");
-    lx += 23 + reports::textWidthPt("Structure", small) + 14;
-    for (std::size_t i = 0; i < checkStorms.size(); ++i)
-        if (lx < L.plotR - 80) entry("HGL, check storm " + checkStorms[i], checkColor(i), 1.0, Shape::Dash::Dashed);
+    for (const LegendEntry& e : legendEntries(anyCritical, checkStorms)) {
+        const double w = legendWidth(e);
+        if (lx > L.plotL && lx + w > L.plotR) lx = L.plotL, ly += kLegendRowPt;
+        switch (e.symbol) {
+        case LegendEntry::Symbol::Line: addLine(page, lx, ly - 2.5, lx + 20, ly - 2.5, e.widthPt, e.color, e.dash); break;
+        case LegendEntry::Symbol::Pipe: addRect(page, lx, ly - 5, 20, 5, 0.6, kPipeLine, true, kPipeFill); break;
+        case LegendEntry::Symbol::Structure: addRect(page, lx + 7, ly - 8, 6, 9, 0.8, 0, true, 0xFFFFFF); break;
+        }
+        addText(page, lx + 23, ly, w, Align::Left, small, e.text);
+        lx += w;
+    }
 }
 
 /// One piece on its sheet: station grid and axis under it, the drawing and its labels.
@@ -375,10 +438,15 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
     const bool shortRun = (xb - xa) < xStep;
     for (double x = std::ceil(xLo / xStep) * xStep; x <= xHi + 1e-9; x += xStep) {
         if (X(x) < bandL + 1 || X(x) > bandR - 1) continue;
-        addLine(page, X(x), L.plotT, X(x), L.plotB, 0.3, kGrid);
+        addLine(page, X(x), L.plotT + (caption.empty() ? 0 : 13), X(x), L.plotB, 0.3, kGrid);  // not through the caption
         if (shortRun) continue;
         addLine(page, X(x), L.plotB, X(x), L.plotB + 3, 0.5);
-        addText(page, X(x) - 30, L.plotB + 10, 60, Align::Center, small, hydraulics::stationText(x, metric));
+        // a station is labelled only inside its own band: at a band's edge it would meet the
+        // first station of the run beside it
+        const std::string text = hydraulics::stationText(x, metric);
+        const double half = reports::textWidthPt(text, small) / 2 + 2;
+        if (X(x) - half < bandL || X(x) + half > bandR) continue;
+        addText(page, X(x) - 30, L.plotB + 10, 60, Align::Center, small, text);
     }
     if (shortRun) {
         addLine(page, X(xa), L.plotB, X(xa), L.plotB + 3, 0.5);
@@ -464,11 +532,31 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
         if (r.r > plot.r - 1) r.r = plot.r - 1, r.l = r.r - w;
         return r;
     };
+    // the lines a structure's label keeps off where it can (pt): ground, grade lines, crowns
+    std::vector<std::array<double, 4>> segments;
+    auto addSegments = [&](const std::vector<std::vector<ProfilePoint>>& lines) {
+        for (const auto& l : lines)
+            for (std::size_t i = 0; i + 1 < l.size(); ++i)
+                segments.push_back({X(l[i].x), Y(l[i].y), X(l[i + 1].x), Y(l[i + 1].y)});
+    };
+    addSegments(c.ground);
+    addSegments(c.hgl);
+    addSegments(c.egl);
+    for (const auto& lines : c.checkHgl) addSegments(lines);
+    for (const auto& p : c.pipes) segments.push_back({X(p.c0.x), Y(p.c0.y), X(p.c1.x), Y(p.c1.y)});
+    auto clearOfLines = [&](const Rect& r) {
+        for (const auto& sg : segments)
+            if (r.crossedBy(sg[0], sg[1], sg[2], sg[3])) return false;
+        return true;
+    };
+    // within the plot, clear of the labels placed and the structures, and (on the first tries)
+    // of the lines; a label that must cross a line hides it behind its white ground
+    bool avoidLines = true;
     auto fits = [&](const Rect& r) {
         if (r.l < plot.l || r.r > plot.r || r.t < plot.t || r.b > plot.b) return false;
         for (const auto& t : taken)
             if (t.intersects(r)) return false;
-        return true;
+        return !avoidLines || clearOfLines(r);
     };
     // lowest invert (largest page y) of the pipes under a span of the page
     auto invertBelow = [&](double l, double r) {
@@ -490,6 +578,7 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
         return std::make_pair(w + 3, lines.size() * lh);
     };
     auto draw = [&](const Rect& r, const std::vector<std::string>& lines, bool boldFirst) {
+        addRect(page, r.l, r.t, r.r - r.l, r.b - r.t, 0, 0, true, 0xFFFFFF);
         for (std::size_t i = 0; i < lines.size(); ++i)
             addText(page, r.l, r.t + i * lh + reports::ascentPt(label), r.r - r.l, Align::Center,
                     i == 0 && boldFirst ? labelBold : label, lines[i]);
@@ -509,13 +598,16 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
         auto [w, h] = blockSize(lines);
         double ax = X(l.x), ay = Y(l.y);
         bool placed = false;
-        for (int attempt = 0; attempt < 6 && !placed; ++attempt) {
-            Rect r = inside({ax - w / 2, ay - 4 - h - attempt * h * 0.55, ax + w / 2, ay - 4 - attempt * h * 0.55});
-            if (fits(r)) {
-                if (attempt > 0) addLine(page, ax, r.b, ax, ay - 1.5, 0.3, 0x999999);
-                draw(r, lines, true);
-                placed = true;
+        for (avoidLines = true;; avoidLines = false) {
+            for (int attempt = 0; attempt < 8 && !placed; ++attempt) {
+                Rect r = inside({ax - w / 2, ay - 4 - h - attempt * h * 0.55, ax + w / 2, ay - 4 - attempt * h * 0.55});
+                if (fits(r)) {
+                    if (attempt > 0) addLine(page, ax, r.b, ax, ay - 1.5, 0.3, 0x999999);
+                    draw(r, lines, true);
+                    placed = true;
+                }
             }
+            if (placed || !avoidLines) break;
         }
         if (!placed) {
             auto [nw, nh] = blockSize({lines.front()});
@@ -527,25 +619,33 @@ void drawPiece(Page& page, const SheetLayout& L, const ProfileGeometry& g, const
         if (l.place != ProfileLabel::Place::BelowStructure || !inWindow(l.x)) continue;
         auto [w, h] = blockSize(l.lines);
         double ax = X(l.x), ay = Y(l.y);
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            Rect r = inside({ax - w / 2, ay + 2.5 + attempt * lh * 0.5, ax + w / 2, ay + 2.5 + attempt * lh * 0.5 + h});
-            if (fits(r) && r.t > invertBelow(r.l, r.r)) {
-                draw(r, l.lines, false);
-                break;
+        bool placed = false;
+        for (avoidLines = true; !placed; avoidLines = false) {
+            for (int attempt = 0; attempt < 8 && !placed; ++attempt) {
+                Rect r = inside({ax - w / 2, ay + 2.5 + attempt * lh * 0.5, ax + w / 2, ay + 2.5 + attempt * lh * 0.5 + h});
+                if (fits(r) && r.t > invertBelow(r.l, r.r)) {
+                    draw(r, l.lines, false);
+                    placed = true;
+                }
             }
+            if (!avoidLines) break;
         }
     }
     for (const auto& l : g.labels) {
         if (l.place != ProfileLabel::Place::BelowPipe || !inWindow(l.x)) continue;
         auto [w, h] = blockSize(l.lines);
         double ax = X(l.x), ay = Y(l.y);
-        for (int attempt = 0; attempt < 30; ++attempt) {
-            Rect r = inside({ax - w / 2, ay + 5 + attempt * lh * 0.5, ax + w / 2, ay + 5 + attempt * lh * 0.5 + h});
-            if (fits(r) && r.t > invertBelow(r.l, r.r) + 1.5) {
-                if (attempt > 1) addLine(page, (r.l + r.r) / 2, r.t, ax, ay + 1.5, 0.3, 0x999999);
-                draw(r, l.lines, false);
-                break;
+        bool placed = false;
+        for (avoidLines = true; !placed; avoidLines = false) {
+            for (int attempt = 0; attempt < 30 && !placed; ++attempt) {
+                Rect r = inside({ax - w / 2, ay + 5 + attempt * lh * 0.5, ax + w / 2, ay + 5 + attempt * lh * 0.5 + h});
+                if (fits(r) && r.t > invertBelow(r.l, r.r) + 1.5) {
+                    if (attempt > 1) addLine(page, (r.l + r.r) / 2, r.t, ax, ay + 1.5, 0.3, 0x999999);
+                    draw(r, l.lines, false);
+                    placed = true;
+                }
             }
+            if (!avoidLines) break;
         }
     }
 
@@ -557,10 +657,14 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
                     const BodySink& emit) {
     ProfileModel model(hydraulics::readProfileRows(db, system), hydraulics::readProfileOutfall(db, system));
     const auto runs = profileRuns(model);
-    const SheetLayout L = sheetLayout(frame);
     const auto scenarios = review::loadScenarios(db, system);
     std::vector<std::string> checkNames;
     for (const auto& s : scenarios) checkNames.push_back(s.storm.name);
+    bool anyCritical = false;
+    for (const auto& r : model.rows()) anyCritical = anyCritical || r.critDepthFt > 0;
+    SheetLayout L = sheetLayout(frame);
+    // a legend of more rows (many check storms) takes its room from the plot
+    L.plotB -= kLegendRowPt * (legendRows(legendEntries(anyCritical, checkNames), L.plotL, L.plotR) - 1);
     if (runs.empty()) {
         Page p;
         addText(p, frame.left, frame.top + 12, frame.bodyWidth(), Align::Left, Font{FontFamily::Sans, 11, true},
@@ -570,49 +674,77 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
         emit(std::move(p));
         return;
     }
-    // horizontal scale: a typical pipe gets room for its label block
-    std::vector<double> lengths;
+    // Scales. Across: each run's typical pipe gets room for its label block, so a lateral of a
+    // few tens of feet is drawn as large as the trunk's long pipes are (at the trunk's scale it
+    // would be a sliver with its labels piled on each other). Up: the tallest sheet of the runs
+    // drawn at one horizontal scale fits with room to spare, never flatter than true scale and
+    // not more than 20 times exaggerated. Every sheet of one run is at one scale, and a sheet that shows several
+    // runs shows runs of one scale.
     const double k = metric ? units::kMetersPerFoot : 1.0;
-    for (const auto& r : model.rows())
-        if (r.lengthFt > 0) lengths.push_back(r.lengthFt * k);
-    std::sort(lengths.begin(), lengths.end());
-    const double typical = lengths.empty() ? 100 : lengths[lengths.size() / 2];
-    ProfileScale sc;
-    double hScale = horizontalScales(metric).front();
-    for (double s : horizontalScales(metric))
-        if (unitsPerPt(s, metric) <= typical / 95) hScale = s;
-    sc.horizontal = unitsPerPt(hScale, metric);
-    const double window = L.dataWidth() * sc.horizontal;
-
-    // vertical scale: the tallest sheet fits, never flatter than true scale
-    double tallest = 0;
-    for (const auto& run : runs) {
-        RunDrawing d = drawingOf(model, run, metric, scenarios);
-        for (auto [xa, xb] : windowsOf(d, window)) {
-            Clipped c = clipDrawing(d, xa, xb);
-            tallest = std::max(tallest, c.yHi - c.yLo);
-        }
-    }
-    double need = tallest / std::max(10.0, L.dataHeight());  // units per pt
-    double vScale = verticalScales(metric).back();
-    for (auto it = verticalScales(metric).rbegin(); it != verticalScales(metric).rend(); ++it)
-        if (unitsPerPt(*it, metric) >= need) vScale = *it;
-    if (unitsPerPt(hScale, metric) >= need) vScale = std::min(vScale, hScale);
-    // not more than 20 times exaggerated: a flat system stays readable
-    while (hScale / vScale > 20.0 + 1e-9) {
-        auto it = std::upper_bound(verticalScales(metric).begin(), verticalScales(metric).end(), vScale);
-        if (it == verticalScales(metric).end()) break;
-        vScale = *it;
-    }
-    sc.vertical = unitsPerPt(vScale, metric);
-    sc.text = "Horizontal " + scaleText(hScale, metric) + "    Vertical " + scaleText(vScale, metric) +
-              "    (exaggeration " + shortestText(roundHalfAway(hScale / vScale, 1)) + ":1)";
-
-    // pieces: the sheets of each run; short runs share a sheet side by side
-    std::vector<Piece> pieces;
+    std::vector<double> runScale(runs.size());  // display units per inch of paper, across
     for (std::size_t r = 0; r < runs.size(); ++r) {
+        std::vector<double> lengths;
+        for (int i : runs[r].rows) {
+            const auto& row = model.rows()[static_cast<std::size_t>(i)];
+            if (row.lengthFt > 0 && !(!runs[r].trunk && equalsIgnoreCase(row.from, runs[r].end)))
+                lengths.push_back(row.lengthFt * k);  // the junction a branch ends at is another run's pipe
+        }
+        std::sort(lengths.begin(), lengths.end());
+        const double typical = lengths.empty() ? 100 : lengths[lengths.size() / 2];
+        double hScale = horizontalScales(metric).front();
+        for (double s : horizontalScales(metric))
+            if (unitsPerPt(s, metric) <= typical / 95) hScale = s;
+        runScale[r] = hScale;
+    }
+    std::map<double, ProfileScale> scales;  // by horizontal scale
+    for (double hScale : runScale) {
+        if (scales.count(hScale)) continue;
+        ProfileScale sc;
+        sc.horizontal = unitsPerPt(hScale, metric);
+        const double window = L.dataWidth() * sc.horizontal;
+        double tallest = 0;
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            if (runScale[r] != hScale) continue;
+            RunDrawing d = drawingOf(model, runs[r], metric, scenarios);
+            for (auto [xa, xb] : windowsOf(d, window)) {
+                Clipped c = clipDrawing(d, xa, xb);
+                tallest = std::max(tallest, c.yHi - c.yLo);
+            }
+        }
+        // the tallest drawing takes at most 60 % of the height: the rest is for its labels, and
+        // the neighbouring short runs, at other elevations, can share its sheet
+        const double need = tallest / std::max(10.0, 0.6 * L.dataHeight());  // units per pt
+        double vScale = verticalScales(metric).back();
+        for (auto it = verticalScales(metric).rbegin(); it != verticalScales(metric).rend(); ++it)
+            if (unitsPerPt(*it, metric) >= need) vScale = *it;
+        if (unitsPerPt(hScale, metric) >= need) vScale = std::min(vScale, hScale);
+        while (hScale / vScale > 20.0 + 1e-9) {
+            auto it = std::upper_bound(verticalScales(metric).begin(), verticalScales(metric).end(), vScale);
+            if (it == verticalScales(metric).end()) break;
+            vScale = *it;
+        }
+        sc.vertical = unitsPerPt(vScale, metric);
+        sc.text = "Horizontal " + scaleText(hScale, metric) + "    Vertical " + scaleText(vScale, metric) +
+                  "    (exaggeration " + shortestText(roundHalfAway(hScale / vScale, 1)) + ":1)";
+        scales.emplace(hScale, sc);
+    }
+
+    // pieces: the sheets of each run; short runs of one scale share a sheet side by side, so the
+    // branches come in their order within each scale, the scales in the order they first appear
+    std::vector<std::size_t> order(runs.size());
+    for (std::size_t r = 0; r < runs.size(); ++r) order[r] = r;
+    {
+        std::map<double, std::size_t> firstSeen;
+        for (std::size_t r = 0; r < runs.size(); ++r) firstSeen.emplace(runScale[r], r);
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return firstSeen.at(runScale[a]) < firstSeen.at(runScale[b]);
+        });
+    }
+    std::vector<Piece> pieces;
+    for (std::size_t r : order) {
+        const ProfileScale& sc = scales.at(runScale[r]);
         RunDrawing d = drawingOf(model, runs[r], metric, scenarios);
-        auto wins = windowsOf(d, window);
+        auto wins = windowsOf(d, L.dataWidth() * sc.horizontal);
         for (std::size_t w = 0; w < wins.size(); ++w) {
             Clipped c = clipDrawing(d, wins[w].first, wins[w].second);
             Piece p;
@@ -629,7 +761,9 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
     }
     std::vector<std::vector<Piece>> sheets;
     for (const Piece& p : pieces) {
-        if (!sheets.empty() && p.parts == 1 && sheets.back().back().parts == 1) {
+        const ProfileScale& sc = scales.at(runScale[p.run]);
+        if (!sheets.empty() && p.parts == 1 && sheets.back().back().parts == 1 &&
+            runScale[sheets.back().back().run] == runScale[p.run]) {
             auto& sheet = sheets.back();
             double used = sheet.back().slotLeft + sheet.back().slotWidth + 2 * L.padX;
             double lo = p.yLo, hi = p.yHi;
@@ -646,6 +780,8 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
         if (q.parts > 1 || q.slotWidth > L.dataWidth()) q.slotWidth = L.dataWidth();  // a long run starts at the left
         sheets.push_back({q});
     }
+    for (auto& sheet : sheets)
+        if (sheet.size() == 1) sheet.front().slotWidth = L.dataWidth();  // a run alone is centred on its sheet
 
     auto title = [&](const Piece& p, bool withPart) {
         const ProfileRun& run = runs[p.run];
@@ -653,11 +789,10 @@ void layoutProfiles(db::Database& db, const std::string& system, bool metric, co
         if (withPart && p.parts > 1) t += "  (sheet " + std::to_string(p.part) + " of " + std::to_string(p.parts) + ")";
         return t;
     };
-    bool anyCritical = false;
-    for (const auto& r : model.rows()) anyCritical = anyCritical || r.critDepthFt > 0;
     std::size_t cachedRun = runs.size();
     RunDrawing cached;
     for (const auto& sheet : sheets) {
+        const ProfileScale& sc = scales.at(runScale[sheet.front().run]);
         double lo = sheet.front().yLo, hi = sheet.front().yHi;
         for (const auto& q : sheet) lo = std::min(lo, q.yLo), hi = std::max(hi, q.yHi);
         // the sheet's elevations centred in its data band

@@ -23,14 +23,16 @@ struct ProfileRun {
 /// junction) and then each branch in turn, each as long as it can be.
 std::vector<ProfileRun> profileRuns(const hydraulics::ProfileModel& model);
 
-/// Scales of the profile sheets of a system: display units per point, across and up.
+/// Scales of a profile sheet (every sheet of one run has the same): display units per point,
+/// across and up.
 struct ProfileScale {
     double horizontal = 1;  ///< ft (m) per pt
     double vertical = 0.1;
     std::string text;       ///< "Horizontal 1 in = 50 ft   Vertical 1 in = 5 ft"
 };
 
-/// Draws every run of the system's stored storm tabulation.
+/// Draws every run of the system's stored storm tabulation, each at a horizontal scale that
+/// gives its typical pipe room for its labels; short runs of one scale share sheets.
 void layoutProfiles(db::Database& db, const std::string& system, bool metric, const SheetFrame& frame,
                     const BodySink& emit);
 

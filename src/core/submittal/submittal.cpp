@@ -40,6 +40,7 @@ struct SystemFacts {
     double outTwFt = 0, outElFt = 0, exitLossCoeff = 0;
     rain::SystemRainfall rainfall;
     std::vector<std::string> shown;  ///< messages the computation showed (why it stopped)
+    std::vector<std::string> costShown;  ///< messages the cost showed (why it stopped)
     review::ReviewResult review;     ///< of the computed results: the storm tab's footnotes and the findings
     bool computed() const { return outcome.started && outcome.run.status == 0; }
 };
@@ -83,6 +84,22 @@ std::vector<std::string> projectSystems(db::Database& db) {
         if (!s.empty() && s != "<drains>") out.push_back(s);
     }
     return out;
+}
+
+std::function<void(const BodySink&)> SubmittalComposer::contentsTable(const std::vector<OutlineEntry>& outline) const {
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(outline.size());
+    for (const auto& e : outline) rows.push_back({(e.level == 0 ? "" : "      ") + e.title, std::to_string(e.page)});
+    return [this, rows = std::move(rows)](const BodySink& emit) {
+        layoutTable(m_frame, "CONTENTS", {{"Section", 60, Align::Left}, {"Page", 8, Align::Right}}, rows, {}, emit,
+                    false);
+    };
+}
+
+int SubmittalComposer::countSheets(const std::function<void(const BodySink&)>& layoutSheets) {
+    int n = 0;
+    layoutSheets([&n](Page&&) { ++n; });
+    return std::max(1, n);
 }
 
 SubmittalComposer::SubmittalComposer(db::Project& project, Session& session, ui::UiPort& ui, SubmittalOptions options)
@@ -155,20 +172,26 @@ void SubmittalComposer::prepare() {
         CollectingUi collect(m_ui);
         f->outcome = hydraulics::computeHydraulics(m_project, m_session, collect, storedOptions, f->name, true);
         f->shown = std::move(collect.shown);
+        collect.shown.clear();
         f->outcome.run.records.clear();  // the sheets read the stored results; keep memory small
         f->outcome.run.records.shrink_to_fit();
         if (f->computed()) {
             f->cost = cost::computeSystemCost(db, f->name, cost::CostOptions{false}, collect);
+            f->costShown = std::move(collect.shown);
             f->review = review::reviewSystem(m_project, f->name, review::loadCriteria(m_project));
         }
         m_systems.push_back(std::move(f));
     }
-    // Contents: one line per system and per section of it.
-    const double lh = reports::lineHeightPt(Font{FontFamily::Sans, 8, false}) * 1.05;
-    const double perPage = std::floor((m_frame.bodyHeight() - 60) / lh);
-    const double lines = static_cast<double>(m_systems.size()) * 11;
-    m_contentsPages = std::max(1, static_cast<int>(std::ceil(lines / std::max(1.0, perPage))));
-    layout(nullptr);  // counts the sheets and finds each section's first page
+    // The contents list one line per system and per section of it. Their number does not depend
+    // on the page numbers, so one pass with the contents on one sheet finds every line, and a
+    // second pass is needed only when the contents take more sheets than that.
+    m_contentsPages = 1;
+    layout(nullptr);
+    const int needed = countSheets(contentsTable(m_outline));
+    if (needed != m_contentsPages) {
+        m_contentsPages = needed;
+        layout(nullptr);
+    }
 }
 
 void SubmittalComposer::write(PageSink& sink) { layout(&sink); }
@@ -198,17 +221,12 @@ void SubmittalComposer::layout(PageSink* sink) {
 
     // contents, from the outline of the counting pass
     {
-        std::vector<std::vector<std::string>> rows;
-        for (const auto& e : m_outline)
-            rows.push_back({(e.level == 0 ? "" : "      ") + e.title, std::to_string(e.page)});
         int made = 0;
-        layoutTable(m_frame, "CONTENTS", {{"Section", 60, Align::Left}, {"Page", 8, Align::Right}}, rows, {},
-                    [&](Page&& p) {
-                        if (made < m_contentsPages) finish(std::move(p), "Contents");
-                        ++made;
-                    },
-                    false);
-        while (made < m_contentsPages) {  // the count was generous: keep the numbering it promised
+        contentsTable(m_outline)([&](Page&& p) {
+            if (made < m_contentsPages) finish(std::move(p), "Contents");
+            ++made;
+        });
+        while (made < m_contentsPages) {  // keep the numbering the count promised
             finish(Page{}, "Contents");
             ++made;
         }
@@ -269,7 +287,8 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
             l.push_back("Coefficients\tnot found in the IDF table for this zone and frequency");
         }
     } else if (r.method == 1) {
-        l.push_back("Intensity\tTime-intensity table " + r.location + ", " + r.frequency);
+        l.push_back("Intensity\tTime-intensity table, location " + trim(r.location) + ", frequency " + trim(r.frequency) +
+                    (metric ? "   (mm/hr" : "   (in/hr") + std::string(" for a storm of the duration in minutes)"));
         db::Statement st =
             db.prepare("SELECT TIME, INTENSITY FROM T85 WHERE TRIM(LOCATION) = ? AND TRIM(FREQUENCY) = ? ORDER BY TIME");
         st.bindAll({db::Value(trim(r.location)), db::Value(trim(r.frequency))});
@@ -481,11 +500,12 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
 
     section("Cost summary");
     {
+        // the cost report as the cost step prints it, its totals included
         std::vector<std::string> l = f.cost.lines;
-        l.push_back("");
-        l.push_back("PIPES TOTAL:       " + vbFormat(f.cost.pipesTotal, "#,##0.00"));
-        l.push_back("STRUCTURES TOTAL:  " + vbFormat(f.cost.structuresTotal, "#,##0.00"));
-        l.push_back("SYSTEM TOTAL:      " + vbFormat(f.cost.grandTotal(), "#,##0.00"));
+        if (f.cost.stopped) {
+            l.push_back("THE COST COULD NOT BE COMPUTED. The messages of the cost step:");
+            for (const auto& m : f.costShown) l.push_back(m);
+        }
         layoutLines(m_frame, cost::costReportTitle(f.name), l, sheets("Cost summary"), true);
     }
 }

@@ -77,6 +77,10 @@ public:
 
 private:
     void layout(PageSink* sink);
+    /// The contents laid out from an outline: a function that sends their sheets to a sink.
+    std::function<void(const BodySink&)> contentsTable(const std::vector<OutlineEntry>& outline) const;
+    /// Sheets a layout makes (at least one).
+    static int countSheets(const std::function<void(const BodySink&)>& layoutSheets);
     void emitSystem(SystemFacts& facts, const std::function<void(reports::Page&&, const std::string&)>& emit,
                     const std::function<void(const std::string&)>& section);
 
@@ -89,7 +93,7 @@ private:
     std::string m_projectText, m_date;
     int m_pages = 0;
     int m_next = 1;  ///< number of the sheet being laid out
-    int m_contentsPages = 1;
+    int m_contentsPages = 1;  ///< sheets of the contents, counted from the outline
     std::vector<OutlineEntry> m_outline;
 };
 

@@ -35,8 +35,6 @@ namespace {
 constexpr double kMaxScale = 40;        // pixels per diagram unit, closest zoom
 constexpr double kPickPixels = 14;      // how near an end of a reach a press grabs it
 constexpr double kZoomStep = 1.25;
-/// Systems of up to this many symbols show every node name with the whole system in the window.
-constexpr std::size_t kAllNamesUpTo = 200;
 
 /// The look of a reach drawn with the pipe of a pipe class (an unknown class: the redraw's).
 const kd::RelationStyle& reachStyle(const kd::Palette& palette, int pipeClass) {
@@ -407,7 +405,7 @@ void DiagramView::placeAllLabels() {
     // placed step by step as the zoom first reaches each one (see updateLabelVisibility); every
     // name of a small system is shown with the whole system in the window
     m_placer = std::make_unique<kd::LabelPlacer>(std::move(boxes), m_baseScale, std::move(lines),
-                                                 static_cast<std::size_t>(m_entities.size()) <= kAllNamesUpTo);
+                                                 static_cast<std::size_t>(m_entities.size()) <= kd::kAllNamesUpTo);
     for (LabelItem* l : m_labels) l->setPlaces({}, {});
     updateLabelVisibility();
 }

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <map>
+#include <regex>
 #include <tuple>
 
 #include "editing/survey_lengths.h"
@@ -137,24 +138,44 @@ TEST(PlanSheet, SurveyPlanIsDrawnNorthUpWithItsArrowAndSchematicKeepsTheDiagrams
         std::vector<reports::Page> pages;
         submittal::layoutPlan(b.db, session, "S1", 0, 1, frame, [&](reports::Page&& p) { pages.push_back(std::move(p)); });
         ASSERT_EQ(pages.size(), 1u);
-        const auto& shapes = pages[0].shapes;
-        ASSERT_GE(shapes.size(), 3u);
-        // the symbols are the last shapes, in entity order: N1, N2, then the outfall
-        auto centreY = [&](std::size_t fromEnd) {
-            const auto& pts = shapes[shapes.size() - fromEnd].points;
-            double y = 0;
-            for (const auto& p : pts) y += p.second;
-            return y / static_cast<double>(pts.size());
+        // where the nodes' names are printed: beside their symbols, a few points off at most,
+        // while the two nodes are some hundreds of points apart on the sheet
+        auto nameY = [&](const std::string& name) {
+            for (const auto& t : pages[0].texts)
+                if (t.text == name) return t.baseline;
+            ADD_FAILURE() << name << " is not labelled";
+            return 0.0;
         };
-        const double n1 = centreY(3), n2 = centreY(2);
+        const double n1 = nameY("N1"), n2 = nameY("N2");
+        EXPECT_GT(std::abs(n2 - n1), 100.0);
         if (survey) EXPECT_LT(n2, n1) << "north up: the node 400 north is higher on the sheet";
         else EXPECT_GT(n2, n1) << "schematic: the diagram's y grows down the sheet";
         bool arrow = false, scaleText = false;
         for (const auto& t : pages[0].texts) {
             arrow = arrow || t.text == "N";
-            scaleText = scaleText || t.text.find("north up; scale 1 in = ") != std::string::npos;
+            std::smatch m;
+            if (!std::regex_search(t.text, m, std::regex("north up; scale 1 in = ([0-9,]+) ft;"))) continue;
+            scaleText = true;
+            // one of the engineer's scales: 10, 20, 30, 40, 50 or 60 ft to the inch times a power of ten
+            const std::string digits = std::regex_replace(m[1].str(), std::regex(","), "");
+            EXPECT_TRUE(std::regex_match(digits, std::regex("[1-6]0+"))) << t.text;
         }
         EXPECT_EQ(arrow, survey);
         EXPECT_EQ(scaleText, survey);
     }
+    // the same coordinates read as metres: a metric ratio of the usual series
+    std::vector<reports::Page> metric;
+    Session session;
+    submittal::layoutPlan(b.db, session, "S1", 1, 1, frame,
+                          [&](reports::Page&& p) { metric.push_back(std::move(p)); });
+    ASSERT_EQ(metric.size(), 1u);
+    bool ratio = false;
+    for (const auto& t : metric[0].texts) {
+        std::smatch m;
+        if (!std::regex_search(t.text, m, std::regex("north up; scale 1:([0-9,]+);"))) continue;
+        ratio = true;
+        const std::string digits = std::regex_replace(m[1].str(), std::regex(","), "");
+        EXPECT_TRUE(std::regex_match(digits, std::regex("[125]00+|250+"))) << t.text;
+    }
+    EXPECT_TRUE(ratio);
 }
