@@ -11,7 +11,6 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "common/units.h"
-#include "session/session.h"
 #include "sizing/pipe_sizing.h"
 
 namespace kolv::cli {
@@ -92,8 +91,7 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
         if (minOpt->count()) o.minVelocity = minVelocity;
         o.verifyFirst = verify;
         o.notSmallerThanUpstream = notSmaller;
-        Session session;
-        auto r = sizing::computePipeSizes(*project, session, ctx.ui, project->currentSystem, o);
+        auto r = sizing::computePipeSizes(*project, ctx.ui, project->currentSystem, o);
         if (format != Format::Text) {
             if (r.status != 0) ctx.exitCode = kExitRefused;
             printOutput(sizingOutput(r, *project), format, ctx.exitCode);

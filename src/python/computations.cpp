@@ -174,7 +174,7 @@ py::dict sizePipes(ProjectHandle& h, const std::string& system, int group, py::o
     sizing::SizingResult r;
     {
         Computing computing(h);
-        r = sizing::computePipeSizes(p, h.session, h.ui, sys, o);
+        r = sizing::computePipeSizes(p, h.ui, sys, o);
     }
     py::list rows;
     for (const auto& rec : r.records) {

@@ -8,7 +8,6 @@
 #include "db/project.h"
 #include "hydraulics/hydraulic_record.h"
 #include "network/verification.h"
-#include "session/session.h"
 #include "sizing/pipe_table.h"
 #include "sizing/sizing_basis.h"
 #include "ui/ui_port.h"
@@ -67,13 +66,13 @@ struct SizingResult {
 /// from the chosen pipes, a grade line backed in from the tailwater without losses, clearance
 /// lines, then T60, the node `P_` fields and `PIPE_NAME` written. Refused options are shown as
 /// "INVALID DATA" (exclamation) and nothing is computed.
-SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+SizingResult computePipeSizes(db::Project& project, ui::UiPort& ui, const std::string& system,
                               const SizingOptions& options);
 
 /// The "FULL" run of the Compute Hydraulics window: the same flow accumulation, grade line and
 /// results, with every reach keeping its own pipe taken as flowing full. No selection list: only
 /// the clearance lines, the lookups that failed and the closing line.
-SizingResult computeFullFlow(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+SizingResult computeFullFlow(db::Project& project, ui::UiPort& ui, const std::string& system,
                              const FullFlowOptions& options);
 
 }  // namespace kolv::sizing

@@ -725,7 +725,7 @@ bool HydraulicsWindow::computeFull() {
             m_verification->beginRun();
             full.onVerificationLine = m_verification->lineSink();
         }
-        auto result = sizing::computeFullFlow(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), full);
+        auto result = sizing::computeFullFlow(*p, *m_ctx.ui, m_ctx.currentSystem(), full);
         if (full.verifyFirst) m_verification->finishRun(result.verificationLines);
         std::vector<std::string> lines = result.messages;
         lines.insert(lines.end(), result.lines.begin(), result.lines.end());

@@ -147,7 +147,7 @@ sizing::SizingOptions PipeSizesWindow::options() const {
 
 bool PipeSizesWindow::compute() {
     db::Project* p = m_ctx.currentProject();
-    if (!p || !m_ctx.ui || !m_ctx.session) return false;
+    if (!p || !m_ctx.ui) return false;
     if (m_group->count() == 0) {
         m_ctx.ui->invalidData("No pipe group is defined for the project's unit system (EDIT | Pipe Definitions).");
         return false;
@@ -163,7 +163,7 @@ bool PipeSizesWindow::compute() {
             o.onVerificationLine = m_verification->lineSink();
         }
         m_ctx.ui->busy(true);
-        auto result = sizing::computePipeSizes(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), o);
+        auto result = sizing::computePipeSizes(*p, *m_ctx.ui, m_ctx.currentSystem(), o);
         m_ctx.ui->busy(false);
         if (o.verifyFirst) m_verification->finishRun(result.verificationLines);
         m_list->addLines(result.lines);

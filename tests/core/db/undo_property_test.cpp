@@ -60,7 +60,7 @@ struct Sequence {
                 o.group = 1;
                 o.criterion = sizing::Criterion::HglSlope;
                 o.maxHglSlopePercent = 0.3;
-                sizing::computePipeSizes(*project, session, ui, system(), o);
+                sizing::computePipeSizes(*project, ui, system(), o);
                 break;
             }
             case 3: flowline::setFlowLines(*project, system(), flowline::FlowLineOptions::defaults(false), ui); break;

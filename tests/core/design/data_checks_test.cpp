@@ -49,7 +49,7 @@ struct CheckedProject : RunProject {
         sizing::SizingOptions o = sizing::SizingOptions::defaults(false);
         o.group = 1;
         o.maxVelocity = 10.0;
-        return sizing::computePipeSizes(*project, session, ui, "S", o).status == 0;
+        return sizing::computePipeSizes(*project, ui, "S", o).status == 0;
     }
     bool flowLines() {
         flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(false);
@@ -273,7 +273,7 @@ TEST(DataChecks, EveryWriterReadsItsInputsInsideItsWriteTransaction) {
             sizing::SizingOptions o = sizing::SizingOptions::defaults(false);
             o.group = 1;
             o.maxVelocity = 10.0;
-            wrote = sizing::computePipeSizes(*p.project, p.session, probe, "S", o).status == 0;
+            wrote = sizing::computePipeSizes(*p.project, probe, "S", o).status == 0;
         } else if (std::string(name) == "set-flowlines") {
             flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(false);
             o.minSlopePercent = 0.5;

@@ -85,11 +85,10 @@ TEST(CommandScaling, VerifyIsLinear) {
 
 TEST(CommandScaling, PipeSizingIsLinear) {
     expectLinear([](db::Project& p, ui::UiPort& ui) {
-        Session session;
         auto o = sizing::SizingOptions::defaults(false);
         o.group = kRandomPipeGroup;
         o.maxVelocity = 12.0;
-        EXPECT_EQ(sizing::computePipeSizes(p, session, ui, kSystem, o).status, 0);
+        EXPECT_EQ(sizing::computePipeSizes(p, ui, kSystem, o).status, 0);
     });
 }
 

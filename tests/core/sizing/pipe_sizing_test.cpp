@@ -7,7 +7,6 @@
 
 #include "db/project.h"
 #include "db/schema.h"
-#include "session/session.h"
 #include "sizing/pipe_sizing.h"
 #include "support/system_builder.h"
 #include "ui/recording_ui.h"
@@ -114,7 +113,6 @@ namespace {
 
 struct SizingFixture : ::testing::Test, test::SystemBuilder {
     ui::RecordingUi ui;
-    Session session;
 
     void SetUp() override { clearDefinitions(); }
     void pipe(const std::string& name, db::Value height, db::Value width, db::Value n, db::Value area = nullptr,
@@ -212,7 +210,7 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
     auto o = sizing::SizingOptions::defaults(false);
     o.group = 1;
     o.maxVelocity = 6.0;
-    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     // Q: A = 1.0 × 4 = 4 cfs → 15 in at 4 / 1.22718 = 3.2595 ft/s;
     //    B = 2.5 × 4 = 10 cfs → 15 in 8.149 (refused), 18 in 10 / 1.76715 = 5.6588 ft/s.
@@ -257,7 +255,7 @@ TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
     o.criterion = Criterion::HglSlope;
     o.maxHglSlopePercent = 0.5;  // A: 15 in 0.383 % ok; B: 15 in 2.396 %, 18 in 0.906 %, 24 in 0.195 %
     o.minVelocity = 4.0;         // A's 3.26 ft/s is timed at 4 ft/s: 300 / 4 / 60 = 1.25 min
-    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
     EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
@@ -270,12 +268,12 @@ TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
     o = sizing::SizingOptions::defaults(false);
     o.group = 1;
     o.maxVelocity = 3.0;
-    r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.records[0].height, 1.5f);     // A
     EXPECT_EQ(r.records.back().height, 1.25f);  // B without the rule
     o.notSmallerThanUpstream = true;
-    r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    r = sizing::computePipeSizes(*project, ui, "S1", o);
     EXPECT_EQ(r.records[0].height, 1.5f);
     EXPECT_EQ(r.records.back().height, 1.5f);
 }
@@ -324,7 +322,7 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
         o.notSmallerThanUpstream = c.notSmaller;
         o.useMinVelocity = false;  // the intensity is the same at every duration
         ui.clear();
-        ASSERT_EQ(sizing::computePipeSizes(*project, session, ui, "S1", o).status, 0) << ::testing::PrintToString(ui.texts());
+        ASSERT_EQ(sizing::computePipeSizes(*project, ui, "S1", o).status, 0) << ::testing::PrintToString(ui.texts());
         const auto basis = sizing::readSizingBasis(db, "S1");
         const auto b = std::find_if(basis.begin(), basis.end(), [&](const auto& x) { return x.reach == c.reach; });
         ASSERT_NE(b, basis.end());
@@ -339,7 +337,7 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
 
 TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
     sizing::FullFlowOptions o;
-    auto r = sizing::computeFullFlow(*project, session, ui, "S1", o);
+    auto r = sizing::computeFullFlow(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     // Every pipe stays "OLD" (12 in, A = π/4): B carries 10 cfs at 12.732 ft/s.
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"A"}).toText(), "OLD");
@@ -358,14 +356,14 @@ TEST_F(SizingRunFixture, DitchKeepsItsStoredPipeInBothModes) {
     auto o = sizing::SizingOptions::defaults(false);
     o.group = 1;
     o.maxVelocity = 6.0;
-    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
     const auto d = std::find_if(r.records.begin(), r.records.end(), [](const auto& rec) { return rec.name == "D"; });
     ASSERT_NE(d, r.records.end());
     EXPECT_EQ(d->pipeName, "OLD");
     EXPECT_EQ(d->velocity, 0.0);  // a ditch tries no pipe
-    r = sizing::computeFullFlow(*project, session, ui, "S1", sizing::FullFlowOptions{});
+    r = sizing::computeFullFlow(*project, ui, "S1", sizing::FullFlowOptions{});
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
 }
@@ -383,7 +381,7 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     auto o = sizing::SizingOptions::defaults(true);
     o.group = 1;
     o.maxVelocity = 6.0;  // m/s
-    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
     EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.250    1.250    0.2799   0.228    velocity limit"));
