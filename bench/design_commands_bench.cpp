@@ -165,9 +165,9 @@ void BM_SizePipes(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     db::Project& p = project(n);
     ui::SilentUi silent;
-    auto o = sizing::SizingOptions::defaults(false);
+    auto o = sizing::SizingOptions::defaults();
     o.group = test::kRandomPipeGroup;
-    o.maxVelocity = 12.0;
+    o.maxVelocityFps = 12.0;
     for (auto _ : state) {
         if (sizing::computePipeSizes(p, silent, kSystem, o).status != 0) state.SkipWithError("sizing failed");
     }

@@ -11,6 +11,7 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "common/units.h"
+#include "hydraulics/hydraulics_options.h"
 #include "sizing/pipe_sizing.h"
 
 namespace kolv::cli {
@@ -82,13 +83,14 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
                              (project->metric ? "metric" : "English") + " pipe definitions. Groups: " +
                              (list.empty() ? "(none)" : list));
         }
-        auto o = sizing::SizingOptions::defaults(project->metric);
+        // velocities typed in the project's units
+        auto o = sizing::SizingOptions::defaults();
         o.group = group;
         o.criterion = byVelocity->count() ? sizing::Criterion::Velocity : sizing::Criterion::HglSlope;
-        o.maxVelocity = maxVelocity;
+        o.maxVelocityFps = hydraulics::velocityFps(maxVelocity, project->metric);
         o.maxHglSlopePercent = maxSlope;
         o.useMinVelocity = !noMin;
-        if (minOpt->count()) o.minVelocity = minVelocity;
+        if (minOpt->count()) o.minVelocityFps = hydraulics::velocityFps(minVelocity, project->metric);
         o.verifyFirst = verify;
         o.notSmallerThanUpstream = notSmaller;
         auto r = sizing::computePipeSizes(*project, ctx.ui, project->currentSystem, o);

@@ -72,7 +72,7 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     // 1. Options in feet; the network verified when asked for.
     PassSettings settings;
     settings.options = options;
-    settings.minVelocityFtS = options.minVelocity * (metric ? kFeetPerMeterShort : 1.0);
+    settings.minVelocityFtS = options.minVelocityFps;
     settings.metric = metric;
     if (options.verifyFirst)
         res.verificationLines = network::verifySystem(db, system, ui, hooks.verificationLine).lines;

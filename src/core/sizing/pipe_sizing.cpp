@@ -31,7 +31,7 @@ namespace {
 using units::kAcresPerHectare;    // areas written back
 using units::kCfsPerCms;          // flows written back
 using units::kFeetPerMeter;       // lengths and elevations written back
-using units::kFeetPerMeterShort;  // window velocities, listed lengths and velocities
+using units::kFeetPerMeterShort;  // listed lengths and velocities
 using units::kMetersPerFoot;      // clearance lines
 using units::kCmsPerCfsListed;    // flows in the listing
 
@@ -453,19 +453,19 @@ SizingResult run(db::Project& project, ui::UiPort& ui, const std::string& system
 
 }  // namespace
 
-SizingOptions SizingOptions::defaults(bool metric) {
+SizingOptions SizingOptions::defaults() {
     SizingOptions o;
-    o.maxVelocity = metric ? 10.0 / kFeetPerMeterShort : 10.0;
+    o.maxVelocityFps = 10.0;
     o.maxHglSlopePercent = 1.0;
-    o.minVelocity = metric ? 2.0 / kFeetPerMeterShort : 2.0;
+    o.minVelocityFps = 2.0;
     return o;
 }
 
 std::optional<std::string> validateOptions(const SizingOptions& o) {
-    if (o.useMinVelocity && !(o.minVelocity > 0)) return std::string("Minimum velocity must be greater than zero");
+    if (o.useMinVelocity && !(o.minVelocityFps > 0)) return std::string("Minimum velocity must be greater than zero");
     if (o.criterion == Criterion::Velocity) {
-        if (!(o.maxVelocity > 0)) return std::string("Maximum velocity must be greater than zero");
-        if (o.useMinVelocity && !(o.maxVelocity > o.minVelocity))
+        if (!(o.maxVelocityFps > 0)) return std::string("Maximum velocity must be greater than zero");
+        if (o.useMinVelocity && !(o.maxVelocityFps > o.minVelocityFps))
             return std::string("Maximum velocity must be greater than the minimum velocity");
     }
     return std::nullopt;
@@ -479,13 +479,12 @@ SizingResult computePipeSizes(db::Project& project, ui::UiPort& ui, const std::s
         ui.message("INVALID DATA", *refusal, ui::Icon::Exclamation);
         return {};
     }
-    const double toFeet = project.metric ? kFeetPerMeterShort : 1.0;
     RunSettings s;
     s.mode = Mode::Select;
     s.criterion = options.criterion;
-    s.limit = options.criterion == Criterion::Velocity ? options.maxVelocity * toFeet : options.maxHglSlopePercent;
+    s.limit = options.criterion == Criterion::Velocity ? options.maxVelocityFps : options.maxHglSlopePercent;
     s.useMinVelocity = options.useMinVelocity;
-    s.minVelocityFtS = options.minVelocity * toFeet;
+    s.minVelocityFtS = options.minVelocityFps;
     s.notSmallerThanUpstream = options.notSmallerThanUpstream;
     s.list = true;
     SizingResult result = run(project, ui, system, s, options.group, options.verifyFirst, options.onVerificationLine);
@@ -501,7 +500,7 @@ SizingResult computePipeSizes(db::Project& project, ui::UiPort& ui, const std::s
 SizingResult computeFullFlow(db::Project& project, ui::UiPort& ui, const std::string& system,
                              const FullFlowOptions& options) {
     db::UndoAction step(*project.db, "Compute Full Flow");
-    if (options.useMinVelocity && !(options.minVelocity > 0)) {
+    if (options.useMinVelocity && !(options.minVelocityFps > 0)) {
         ui.beep();
         ui.message("INVALID DATA", "Minimum velocity must be greater than zero", ui::Icon::Exclamation);
         return {};
@@ -509,7 +508,7 @@ SizingResult computeFullFlow(db::Project& project, ui::UiPort& ui, const std::st
     RunSettings s;
     s.mode = Mode::OwnPipes;
     s.useMinVelocity = options.useMinVelocity;
-    s.minVelocityFtS = options.minVelocity * (project.metric ? kFeetPerMeterShort : 1.0);
+    s.minVelocityFtS = options.minVelocityFps;
     s.list = false;
     SizingResult result = run(project, ui, system, s, 0, options.verifyFirst, options.onVerificationLine);
     if (result.status == 0) {

@@ -14,14 +14,15 @@
 
 namespace kolv::sizing {
 
-/// Options of the Compute Pipe Sizes window. Velocities are in the project's units (ft/s or m/s).
+/// Options of the Compute Pipe Sizes window. Velocities are in ft/s whatever the project's units: the
+/// window, the command line and the Python module convert what is typed in m/s (hydraulics::velocityFps).
 struct SizingOptions {
     int group = 0;  ///< the `GROUPP` of the pipe definitions to choose from
     Criterion criterion = Criterion::Velocity;
-    double maxVelocity = 0.0;         ///< velocity criterion: V must stay below this
+    double maxVelocityFps = 0.0;      ///< velocity criterion: V must stay below this
     double maxHglSlopePercent = 0.0;  ///< grade-line criterion: 100 Sf must stay below this
-    bool useMinVelocity = true;       ///< travel time never uses a velocity below minVelocity
-    double minVelocity = 2.0;         ///< minimum velocity for travel time
+    bool useMinVelocity = true;       ///< travel time never uses a velocity below minVelocityFps
+    double minVelocityFps = 2.0;      ///< minimum velocity for travel time
     bool verifyFirst = false;
     /// Receives each verification line as it is found (a window shows them while the run goes on).
     network::VerificationLineSink onVerificationLine;
@@ -30,8 +31,8 @@ struct SizingOptions {
     bool notSmallerThanUpstream = false;
 
     /// The window's defaults: a full-flow velocity below 10 ft/s or a friction slope below 1 %, and 2.0 ft/s
-    /// for travel time; velocities in m/s in a metric project (10 / 3.2808 and 2.0 / 3.2808).
-    static SizingOptions defaults(bool metric);
+    /// for travel time, in either unit system (a metric project shows them as 10 / 3.2808 and 2.0 / 3.2808 m/s).
+    static SizingOptions defaults();
 };
 
 /// The refusal text of invalid options ("Minimum velocity must be greater than zero", ...), or nothing.
@@ -40,7 +41,7 @@ std::optional<std::string> validateOptions(const SizingOptions& options);
 /// Options of the "FULL" command of the Compute Hydraulics window.
 struct FullFlowOptions {
     bool useMinVelocity = true;
-    double minVelocity = 2.0;  ///< ft/s or m/s
+    double minVelocityFps = 2.0;
     bool verifyFirst = false;
     network::VerificationLineSink onVerificationLine;  ///< each verification line as it is found
 };

@@ -50,9 +50,9 @@ std::vector<std::string> runDesignSteps() {
     std::vector<std::string> out;
     ui::RecordingUi ui;
     for (const std::string system : {"MAINST", "OAKAVE"}) {
-        auto sizing = sizing::SizingOptions::defaults(false);
+        auto sizing = sizing::SizingOptions::defaults();
         sizing.group = 1;  // round concrete
-        sizing.maxVelocity = 8.0;
+        sizing.maxVelocityFps = 8.0;
         const auto sized = sizing::computePipeSizes(*project, ui, system, sizing);
         EXPECT_EQ(sized.status, 0) << system;
         out.push_back("# size pipes " + system);

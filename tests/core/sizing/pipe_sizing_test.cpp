@@ -7,6 +7,7 @@
 
 #include "db/project.h"
 #include "db/schema.h"
+#include "hydraulics/hydraulics_options.h"
 #include "sizing/pipe_sizing.h"
 #include "support/system_builder.h"
 #include "ui/recording_ui.h"
@@ -88,25 +89,24 @@ TEST(ChoosePipe, NotSmallerThanUpstreamStart) {
 }
 
 TEST(SizingOptionsCheck, WindowRefusals) {
-    auto o = sizing::SizingOptions::defaults(false);
-    o.maxVelocity = 10;
+    auto o = sizing::SizingOptions::defaults();
+    o.maxVelocityFps = 10;
     EXPECT_FALSE(sizing::validateOptions(o));
-    o.minVelocity = 0;
+    o.minVelocityFps = 0;
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Minimum velocity must be greater than zero");
     o.useMinVelocity = false;  // not in use: not checked
     EXPECT_FALSE(sizing::validateOptions(o));
-    o = sizing::SizingOptions::defaults(false);
-    o.maxVelocity = 0;
+    o = sizing::SizingOptions::defaults();
+    o.maxVelocityFps = 0;
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than zero");
-    o.maxVelocity = 2.0;  // equal to the minimum
+    o.maxVelocityFps = 2.0;  // equal to the minimum
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than the minimum velocity");
     o.criterion = Criterion::HglSlope;  // velocities only matter for the velocity criterion
     EXPECT_FALSE(sizing::validateOptions(o));
-    // the window's defaults: 10 ft/s or a 1 % friction slope, 2.0 ft/s for travel time (m/s by 3.2808)
-    EXPECT_NEAR(sizing::SizingOptions::defaults(true).minVelocity, 2.0 / 3.2808, 1e-12);
-    EXPECT_NEAR(sizing::SizingOptions::defaults(true).maxVelocity, 10.0 / 3.2808, 1e-12);
-    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults(false).maxVelocity, 10.0);
-    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults(true).maxHglSlopePercent, 1.0);
+    // the window's defaults: 10 ft/s or a 1 % friction slope, 2.0 ft/s for travel time
+    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults().minVelocityFps, 2.0);
+    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults().maxVelocityFps, 10.0);
+    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults().maxHglSlopePercent, 1.0);
 }
 
 namespace {
@@ -207,9 +207,9 @@ struct SizingRunFixture : SizingFixture {
 }  // namespace
 
 TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
-    auto o = sizing::SizingOptions::defaults(false);
+    auto o = sizing::SizingOptions::defaults();
     o.group = 1;
-    o.maxVelocity = 6.0;
+    o.maxVelocityFps = 6.0;
     auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     // Q: A = 1.0 × 4 = 4 cfs → 15 in at 4 / 1.22718 = 3.2595 ft/s;
@@ -250,11 +250,11 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
 
 TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
     db.execute("UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'");  // B sized here too
-    auto o = sizing::SizingOptions::defaults(false);
+    auto o = sizing::SizingOptions::defaults();
     o.group = 1;
     o.criterion = Criterion::HglSlope;
     o.maxHglSlopePercent = 0.5;  // A: 15 in 0.383 % ok; B: 15 in 2.396 %, 18 in 0.906 %, 24 in 0.195 %
-    o.minVelocity = 4.0;         // A's 3.26 ft/s is timed at 4 ft/s: 300 / 4 / 60 = 1.25 min
+    o.minVelocityFps = 4.0;      // A's 3.26 ft/s is timed at 4 ft/s: 300 / 4 / 60 = 1.25 min
     auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
@@ -265,9 +265,9 @@ TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
     // A needs 18 in (15 in runs at 3.26); B alone would take 15 in (1.63 ft/s) but may not go
     // below the 18 in pipe coming in.
     db.execute("UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'");
-    o = sizing::SizingOptions::defaults(false);
+    o = sizing::SizingOptions::defaults();
     o.group = 1;
-    o.maxVelocity = 3.0;
+    o.maxVelocityFps = 3.0;
     r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.records[0].height, 1.5f);     // A
@@ -315,10 +315,10 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
         db.execute("UPDATE NODE SET BASE_FLOW = 0");
         db.execute("UPDATE REACH SET CALC_PIPESIZE = 0 WHERE NAME = 'B'");
         if (*c.sql) db.exec(c.sql);
-        auto o = sizing::SizingOptions::defaults(false);
+        auto o = sizing::SizingOptions::defaults();
         o.group = 1;
         o.criterion = c.criterion;
-        (c.criterion == Criterion::Velocity ? o.maxVelocity : o.maxHglSlopePercent) = c.limit;
+        (c.criterion == Criterion::Velocity ? o.maxVelocityFps : o.maxHglSlopePercent) = c.limit;
         o.notSmallerThanUpstream = c.notSmaller;
         o.useMinVelocity = false;  // the intensity is the same at every duration
         ui.clear();
@@ -353,9 +353,9 @@ TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
 TEST_F(SizingRunFixture, DitchKeepsItsStoredPipeInBothModes) {
     // The storm tabulation reads a ditch without a pipe; sizing must leave the ditch's pipe as it stands.
     db.execute("UPDATE REACH SET PIPE_NAME = 'OLD' WHERE NAME = 'D'");
-    auto o = sizing::SizingOptions::defaults(false);
+    auto o = sizing::SizingOptions::defaults();
     o.group = 1;
-    o.maxVelocity = 6.0;
+    o.maxVelocityFps = 6.0;
     auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
@@ -378,9 +378,9 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     project->metric = true;
     db.execute("UPDATE NODE SET INLET_ELEV = 100.5 WHERE NAME = 'A'");
     db.execute("UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'");  // B sized here too
-    auto o = sizing::SizingOptions::defaults(true);
+    auto o = sizing::SizingOptions::defaults();
     o.group = 1;
-    o.maxVelocity = 6.0;  // m/s
+    o.maxVelocityFps = hydraulics::velocityFps(6.0, true);  // 6 m/s
     auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };

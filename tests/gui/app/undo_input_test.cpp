@@ -190,7 +190,7 @@ private slots:
         QVERIFY(s2 != s1);
 
         ui::RecordingUi silent;
-        auto options = sizing::SizingOptions::defaults(false);
+        auto options = sizing::SizingOptions::defaults();
         options.group = 1;
         options.criterion = sizing::Criterion::HglSlope;
         options.maxHglSlopePercent = 0.3;
