@@ -42,17 +42,21 @@ const std::vector<OptionKey>& optionKeys() {
          [](const auto&, bool) { return std::string("ft"); }, [](const auto& o, bool) { return o.maxHglDifferenceFt; },
          [](auto& o, double v, bool) { o.maxHglDifferenceFt = v; }},
         {"junction-losses", "Include junction losses", K::Switch, none,
-         [](const auto& o, bool) { return o.junctionLosses ? 1.0 : 0.0; }, [](auto& o, double v, bool) { o.junctionLosses = v != 0; }},
+         [](const auto& o, bool) { return o.junctionLosses ? 1.0 : 0.0; },
+         [](auto& o, double v, bool) { o.junctionLosses = v != 0; }},
         {"junction-method", "Junction loss: 1 velocity of the downstream pipe, 2 of the upstream pipe with highest "
                             "energy", K::Whole, none,
          [](const auto& o, bool) { return static_cast<double>(o.junctionMethod); },
          [](auto& o, double v, bool) { o.junctionMethod = static_cast<int>(v); }},
         {"exit-loss", "Include the exit loss at the outfall", K::Switch, none,
-         [](const auto& o, bool) { return o.exitLoss ? 1.0 : 0.0; }, [](auto& o, double v, bool) { o.exitLoss = v != 0; }},
+         [](const auto& o, bool) { return o.exitLoss ? 1.0 : 0.0; },
+         [](auto& o, double v, bool) { o.exitLoss = v != 0; }},
         {"hyd-length", "Use center-to-center lengths for hydraulics", K::Switch, none,
-         [](const auto& o, bool) { return o.useHydLength ? 1.0 : 0.0; }, [](auto& o, double v, bool) { o.useHydLength = v != 0; }},
+         [](const auto& o, bool) { return o.useHydLength ? 1.0 : 0.0; },
+         [](auto& o, double v, bool) { o.useHydLength = v != 0; }},
         {"fixed-tc", "Fixed time of concentration at every inlet", K::Switch, none,
-         [](const auto& o, bool) { return o.fixedTc ? 1.0 : 0.0; }, [](auto& o, double v, bool) { o.fixedTc = v != 0; }},
+         [](const auto& o, bool) { return o.fixedTc ? 1.0 : 0.0; },
+         [](auto& o, double v, bool) { o.fixedTc = v != 0; }},
         {"fixed-tc-min", "Fixed time of concentration", K::Number, [](const auto&, bool) { return std::string("min"); },
          [](const auto& o, bool) { return o.fixedTcMin; }, [](auto& o, double v, bool) { o.fixedTcMin = v; }},
         {"min-velocity-in-force", "Travel times never below the minimum velocity", K::Switch, none,
@@ -63,16 +67,21 @@ const std::vector<OptionKey>& optionKeys() {
          [](const auto& o, bool metric) { return hydraulics::minVelocityInProjectUnits(o.minVelocityFps, metric); },
          [](auto& o, double v, bool metric) { o.minVelocityFps = hydraulics::velocityFps(v, metric); }},
         {"min-physical-velocity", "Min. Physical Velocity", K::Number,
-         [](const auto&, bool) { return std::string("ft/s"); }, [](const auto& o, bool) { return o.minPhysicalVelocityFps; },
+         [](const auto&, bool) { return std::string("ft/s"); },
+         [](const auto& o, bool) { return o.minPhysicalVelocityFps; },
          [](auto& o, double v, bool) { o.minPhysicalVelocityFps = v; }},
-        {"deep-well", "Deep-well exfiltration", K::Switch, none, [](const auto& o, bool) { return o.deepWell ? 1.0 : 0.0; },
+        {"deep-well", "Deep-well exfiltration", K::Switch, none,
+         [](const auto& o, bool) { return o.deepWell ? 1.0 : 0.0; },
          [](auto& o, double v, bool) { o.deepWell = v != 0; }},
         {"french-drain", "French-drain exfiltration", K::Switch, none,
-         [](const auto& o, bool) { return o.frenchDrain ? 1.0 : 0.0; }, [](auto& o, double v, bool) { o.frenchDrain = v != 0; }},
+         [](const auto& o, bool) { return o.frenchDrain ? 1.0 : 0.0; },
+         [](auto& o, double v, bool) { o.frenchDrain = v != 0; }},
         {"no-negative-q", "Total flow never negative", K::Switch, none,
-         [](const auto& o, bool) { return o.noNegativeFlow ? 1.0 : 0.0; }, [](auto& o, double v, bool) { o.noNegativeFlow = v != 0; }},
+         [](const auto& o, bool) { return o.noNegativeFlow ? 1.0 : 0.0; },
+         [](auto& o, double v, bool) { o.noNegativeFlow = v != 0; }},
         {"jump-to-crown", "Non-partial flow: HGL adjusted up to the pipe crown", K::Switch, none,
-         [](const auto& o, bool) { return o.jumpToCrown ? 1.0 : 0.0; }, [](auto& o, double v, bool) { o.jumpToCrown = v != 0; }},
+         [](const auto& o, bool) { return o.jumpToCrown ? 1.0 : 0.0; },
+         [](auto& o, double v, bool) { o.jumpToCrown = v != 0; }},
         {"inlet-capacity-warning", "Show Warning if Surface Runoff Exceeds Inlet Capacity", K::Switch, none,
          [](const auto& o, bool) { return o.inletCapacityWarning ? 1.0 : 0.0; },
          [](auto& o, double v, bool) { o.inletCapacityWarning = v != 0; }},
@@ -119,14 +128,15 @@ RegisterCommand optionsCmd([](CLI::App& app, Context& ctx) {
     addFormatOption(sub, format);
     sub->callback([&ctx] {
         auto project = openForCommand(path, ctx, assignments.empty() ? Access::Read : Access::Write);
-        HydraulicsOptions o = hydraulics::loadHydraulicsOptions(*project->db, project->metric);
+        const bool metric = project->metric;  // velocities are typed and shown in the project's units
+        HydraulicsOptions o = hydraulics::loadHydraulicsOptions(*project->db, metric);
         if (!assignments.empty()) {
             for (const auto& a : assignments) {
                 const auto [key, value] = splitAssignment(a, "--set");
-                apply(o, key, value, project->metric);
+                apply(o, key, value, metric);
             }
             // the limits of a run: a stored option that no run could start with is refused
-            const hydraulics::OptionsCheck check = hydraulics::validateComputeOptions(o, project->metric, ctx.ui);
+            const hydraulics::OptionsCheck check = hydraulics::validateComputeOptions(o, metric, ctx.ui);
             if (!check.valid) {
                 ctx.exitCode = kExitRefused;
                 return;
@@ -134,18 +144,19 @@ RegisterCommand optionsCmd([](CLI::App& app, Context& ctx) {
             if (o.junctionMethod != hydraulics::kJunctionMethodDownstream &&
                 o.junctionMethod != hydraulics::kJunctionMethodUpstream)
                 throw InputError("The junction loss method is 1 or 2.");
-            hydraulics::saveHydraulicsOptions(*project->db, o, project->metric);
+            hydraulics::saveHydraulicsOptions(*project->db, o, metric);
         }
         Output out;
         out.command = "options";
         out.describe(*project, false);
         out.columns = {"key", "value", "unit", "caption"};
         for (const auto& k : optionKeys()) {
-            const Json value = k.kind == OptionKey::Kind::Switch ? Json(k.get(o, project->metric) != 0) : Json(k.get(o, project->metric));
-            out.addRow({k.key, value, k.unit(o, project->metric), k.caption});
+            const double shown = k.get(o, metric);
+            const Json value = k.kind == OptionKey::Kind::Switch ? Json(shown != 0) : Json(shown);
+            out.addRow({k.key, value, k.unit(o, metric), k.caption});
             if (format == Format::Text)
-                std::cout << padRight(k.key, 24) << padRight(valueText(k, o, project->metric), 10) << padRight(k.unit(o, project->metric), 6)
-                          << k.caption << "\n";
+                std::cout << padRight(k.key, 24) << padRight(valueText(k, o, metric), 10)
+                          << padRight(k.unit(o, metric), 6) << k.caption << "\n";
         }
         printOutput(out, format, ctx.exitCode);
     });

@@ -107,7 +107,9 @@ py::dict optionsDict(const HydraulicsOptions& o, bool metric) {
     py::dict d;
     d["max_passes"] = o.maxPasses;
     d["max_hgl_difference"] = o.maxHglDifferenceFt;
-    d["min_velocity"] = o.minVelocityInForce ? py::object(py::float_(hydraulics::minVelocityInProjectUnits(o.minVelocityFps, metric))) : py::object(py::none());
+    d["min_velocity"] = o.minVelocityInForce
+                            ? py::object(py::float_(hydraulics::minVelocityInProjectUnits(o.minVelocityFps, metric)))
+                            : py::object(py::none());
     d["min_physical_velocity"] = o.minPhysicalVelocityFps;
     d["fixed_tc"] = o.fixedTc ? py::object(py::float_(o.fixedTcMin)) : py::object(py::none());
     d["junction_method"] = o.junctionMethod;

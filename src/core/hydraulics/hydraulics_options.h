@@ -32,8 +32,8 @@ inline constexpr double kMaxFixedTcMin = 120;
 inline constexpr double kMaxMinVelocityMetric = 2;   ///< m/s
 inline constexpr double kMaxMinVelocityEnglish = 6;  ///< ft/s
 
-/// A velocity as typed, stored or shown in the project's units (ft/s, or m/s in a metric project) in ft/s,
-/// the unit the computations work in. Velocities typed in m/s always converted with the short factor.
+/// A velocity typed, stored or shown in the project's units (ft/s, or m/s in a metric project), in the ft/s
+/// the computations work in. Velocities typed in m/s have always been converted with the short factor.
 inline double velocityFps(double projectValue, bool metric) {
     return metric ? projectValue * units::kFeetPerMeterShort : projectValue;
 }

@@ -31,7 +31,7 @@ struct SizingOptions {
     bool notSmallerThanUpstream = false;
 
     /// The window's defaults: a full-flow velocity below 10 ft/s or a friction slope below 1 %, and 2.0 ft/s
-    /// for travel time, in either unit system (a metric project shows them as 10 / 3.2808 and 2.0 / 3.2808 m/s).
+    /// for travel time, in either unit system (a metric project shows them converted to m/s).
     static SizingOptions defaults();
 };
 

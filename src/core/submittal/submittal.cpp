@@ -312,7 +312,8 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
                                 : "Velocity of the downstream pipe"));
     l.push_back("Junction losses\t" + onOff(o.junctionLosses) + "      Exit loss: " + onOff(o.exitLoss));
     l.push_back("Minimum velocity for travel time\t" +
-                (o.minVelocityInForce ? vbFormat(hydraulics::minVelocityInProjectUnits(o.minVelocityFps, metric), "0.00") + (metric ? " m/s" : " ft/s")
+                (o.minVelocityInForce ? vbFormat(hydraulics::minVelocityInProjectUnits(o.minVelocityFps, metric), "0.00") +
+                                            (metric ? " m/s" : " ft/s")
                                       : std::string("not applied")));
     l.push_back("Minimum physical velocity\t" + vbFormat(o.minPhysicalVelocityFps, "0.00") + " ft/s");
     l.push_back("Passes\tat most " + std::to_string(o.maxPasses) + ", HGL tolerance " +
