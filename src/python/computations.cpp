@@ -217,7 +217,8 @@ py::dict setFlowlines(ProjectHandle& h, const std::string& system, double minSlo
     auto o = flowline::FlowLineOptions::defaults(p.metric);
     o.minSlopePercent = minSlope;
     o.varyByVelocity = !varyByVelocity.is_none();
-    if (o.varyByVelocity) o.minVelocity = asNumber("vary_by_velocity", varyByVelocity);
+    if (o.varyByVelocity)
+        o.minVelocityFps = flowline::velocityFps(asNumber("vary_by_velocity", varyByVelocity), p.metric);
     if (match != "flow" && match != "crown") throw InputError("match must be 'flow' or 'crown', not '" + match + "'.");
     o.match = match == "crown" ? flowline::MatchMode::CrownLines : flowline::MatchMode::FlowLines;
     o.exceptSmallPipes = !largeFrom.is_none();
