@@ -77,7 +77,7 @@ hydraulics::PassSettings fiftyPasses(db::Project& p, const hydraulics::LoadedSys
     settings.options.maxHglDifference = 0;
     settings.tailwaterFt = loaded.tailwaterFt;
     settings.exitLossCoeff = loaded.exitLossCoeff;
-    settings.idf = loaded.idf;
+    settings.storm = loaded.storm;
     return settings;
 }
 
@@ -90,7 +90,7 @@ void BM_StormTabsWorstCase(benchmark::State& state) {
         Session session;
         session.suppressMaxPassesWarning = true;
         std::vector<std::string> messages;
-        auto loaded = hydraulics::loadSystemForRun(p, session, silent, kSystem, messages);
+        auto loaded = hydraulics::loadSystemForRun(p, silent, kSystem, messages);
         if (!loaded) {
             state.SkipWithError("load failed");
             return;
@@ -141,7 +141,7 @@ void BM_PassLoop50(benchmark::State& state, bool groundLosses) {
     Session session;
     session.suppressMaxPassesWarning = true;
     std::vector<std::string> messages;
-    auto loaded = hydraulics::loadSystemForRun(p, session, silent, kSystem, messages);
+    auto loaded = hydraulics::loadSystemForRun(p, silent, kSystem, messages);
     if (!loaded) {
         state.SkipWithError("load failed");
         return;
@@ -165,12 +165,11 @@ void BM_SizePipes(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     db::Project& p = project(n);
     ui::SilentUi silent;
-    auto o = sizing::SizingOptions::defaults(false);
+    auto o = sizing::SizingOptions::defaults();
     o.group = test::kRandomPipeGroup;
-    o.maxVelocity = 12.0;
+    o.maxVelocityFps = 12.0;
     for (auto _ : state) {
-        Session session;
-        if (sizing::computePipeSizes(p, session, silent, kSystem, o).status != 0) state.SkipWithError("sizing failed");
+        if (sizing::computePipeSizes(p, silent, kSystem, o).status != 0) state.SkipWithError("sizing failed");
     }
     perReach(state, n);
 }

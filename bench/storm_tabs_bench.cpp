@@ -141,6 +141,7 @@ void BM_PassLoop50(benchmark::State& state) {
     settings.options.maxHglDifference = 0;
     settings.tailwaterFt = 99.0;
     settings.exitLossCoeff = 1.0;
+    settings.storm.method = rain::kMethodCurve;  // the system header's rainfall
     session.suppressMaxPassesWarning = true;
     std::vector<std::string> messages;
     for (auto _ : state) {

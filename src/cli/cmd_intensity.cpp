@@ -8,7 +8,6 @@
 #include "cli/project_access.h"
 #include "common/vb_format.h"
 #include "rain/intensity.h"
-#include "session/session.h"
 
 namespace kolv::cli {
 namespace {
@@ -24,21 +23,21 @@ RegisterCommand intensityCmd([](CLI::App& app, Context& ctx) {
         ->check(strictNumber("Duration", positive()));
     sub->callback([&ctx] {
         auto project = openWithSystem(path, system, ctx);
-        Session session;
-        auto idf = rain::prepareRainfall(*project->db, session, ctx.ui, project->currentSystem);
-        if (!idf) {
+        const auto storm = rain::prepareRainfall(*project->db, ctx.ui, project->currentSystem);
+        if (!storm) {
             ctx.exitCode = kExitRefused;
             return;
         }
-        const float intensity = rain::CALC_INTENSITY(session, static_cast<float>(durationMin), *idf);
+        const float intensity = rain::CALC_INTENSITY(*storm, static_cast<float>(durationMin));
         static const char* const kMethodNames[] = {"IDF coefficients", "time-intensity table", "built-in curve"};
-        const int m = session.intensityMethod;
+        const int m = storm->method;
         std::cout << "System: " << project->currentSystem << "\n";
         std::cout << "Method: " << m;
         if (m >= 0 && m <= 2) std::cout << " (" << kMethodNames[m] << ")";
         std::cout << "\n";
         if (m == rain::kMethodIdf)
-            std::cout << fmt::format("Coefficients: A {}, B {}, C {}, D {}\n", idf->A, idf->B, idf->C, idf->D);
+            std::cout << fmt::format("Coefficients: A {}, B {}, C {}, D {}\n", storm->idf.A, storm->idf.B, storm->idf.C,
+                                     storm->idf.D);
         std::cout << "Duration: " << shortestText(durationMin) << " min\n";
         std::cout << "Intensity: " << vbFormat(intensity, "0.000") << "\n";
     });

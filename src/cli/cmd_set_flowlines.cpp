@@ -44,7 +44,7 @@ RegisterCommand flowlinesCmd([](CLI::App& app, Context& ctx) {
         flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(project->metric);
         o.minSlopePercent = minSlope;
         o.varyByVelocity = vary->count() > 0;
-        if (o.varyByVelocity) o.minVelocity = velocity;
+        if (o.varyByVelocity) o.minVelocityFps = flowline::velocityFps(velocity, project->metric);
         o.match = match == "crown" ? flowline::MatchMode::CrownLines : flowline::MatchMode::FlowLines;
         o.exceptSmallPipes = large->count() > 0;
         if (o.exceptSmallPipes) o.sizeLimit = largeFrom;

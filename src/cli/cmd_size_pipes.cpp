@@ -11,7 +11,7 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "common/units.h"
-#include "session/session.h"
+#include "hydraulics/hydraulics_options.h"
 #include "sizing/pipe_sizing.h"
 
 namespace kolv::cli {
@@ -83,17 +83,17 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
                              (project->metric ? "metric" : "English") + " pipe definitions. Groups: " +
                              (list.empty() ? "(none)" : list));
         }
-        auto o = sizing::SizingOptions::defaults(project->metric);
+        // velocities typed in the project's units
+        auto o = sizing::SizingOptions::defaults();
         o.group = group;
         o.criterion = byVelocity->count() ? sizing::Criterion::Velocity : sizing::Criterion::HglSlope;
-        o.maxVelocity = maxVelocity;
+        o.maxVelocityFps = hydraulics::velocityFps(maxVelocity, project->metric);
         o.maxHglSlopePercent = maxSlope;
         o.useMinVelocity = !noMin;
-        if (minOpt->count()) o.minVelocity = minVelocity;
+        if (minOpt->count()) o.minVelocityFps = hydraulics::velocityFps(minVelocity, project->metric);
         o.verifyFirst = verify;
         o.notSmallerThanUpstream = notSmaller;
-        Session session;
-        auto r = sizing::computePipeSizes(*project, session, ctx.ui, project->currentSystem, o);
+        auto r = sizing::computePipeSizes(*project, ctx.ui, project->currentSystem, o);
         if (format != Format::Text) {
             if (r.status != 0) ctx.exitCode = kExitRefused;
             printOutput(sizingOutput(r, *project), format, ctx.exitCode);

@@ -38,11 +38,11 @@ struct StormTabArgs {
     std::optional<double> intensityFactor;
 };
 
-/// The stored options with the switches given on the command line.
-hydraulics::HydraulicsOptions applyArgs(hydraulics::HydraulicsOptions o, const StormTabArgs& a) {
+/// The stored options with the switches given on the command line (a velocity in the project's units).
+hydraulics::HydraulicsOptions applyArgs(hydraulics::HydraulicsOptions o, const StormTabArgs& a, bool metric) {
     if (a.iterations) o.maxPasses = *a.iterations;
     if (a.hglDiff) o.maxHglDifferenceFt = *a.hglDiff;
-    if (a.minVelocity) o.minVelocity = *a.minVelocity, o.minVelocityInForce = true;
+    if (a.minVelocity) o.minVelocityFps = hydraulics::velocityFps(*a.minVelocity, metric), o.minVelocityInForce = true;
     if (a.minPhysicalVelocity) o.minPhysicalVelocityFps = *a.minPhysicalVelocity;
     if (a.fixedTc) o.fixedTc = true, o.fixedTcMin = *a.fixedTc;
     if (a.computedTc) o.fixedTc = false;
@@ -174,7 +174,8 @@ RegisterCommand stormTabsCmd([](CLI::App& app, Context& ctx) {
         if (project->currentSystem == "<drains>")
             throw InputError("The '<drains>' system has no storm tabulation. Select another system.");
         Session session;
-        const auto options = applyArgs(hydraulics::loadHydraulicsOptions(*project->db), a);
+        const bool metric = project->metric;
+        const auto options = applyArgs(hydraulics::loadHydraulicsOptions(*project->db, metric), a, metric);
         if (!a.scenario.empty()) {
             review::ScenarioSpec storm{a.scenario, a.frequency, a.intensityFactor.value_or(1.0)};
             std::vector<std::string> messages;

@@ -25,11 +25,12 @@ namespace {
 
 using hydraulics::HydraulicsOptions;
 
-/// One storm-tabulation option a script may give by keyword, and how it changes the stored options.
+/// One storm-tabulation option a script may give by keyword, and how it changes the stored options
+/// (a velocity given in the project's units, `metric`: m/s).
 struct OptionSetter {
     const char* name;
     const char* help;
-    std::function<void(HydraulicsOptions&, const py::handle&)> apply;
+    std::function<void(HydraulicsOptions&, const py::handle&, bool metric)> apply;
 };
 
 bool asBool(const py::handle& v) { return PyObject_IsTrue(v.ptr()) == 1; }
@@ -44,49 +45,49 @@ double asNumber(const char* name, const py::handle& v) {
 const std::vector<OptionSetter>& optionSetters() {
     static const std::vector<OptionSetter> setters = {
         {"max_passes", "Max. number of passes (4..32000)",
-         [](HydraulicsOptions& o, const py::handle& v) { o.maxPasses = static_cast<long>(asNumber("max_passes", v)); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.maxPasses = static_cast<long>(asNumber("max_passes", v)); }},
         {"max_hgl_difference", "Max. HGL difference between passes, ft (0.0001..0.25)",
-         [](HydraulicsOptions& o, const py::handle& v) { o.maxHglDifferenceFt = asNumber("max_hgl_difference", v); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.maxHglDifferenceFt = asNumber("max_hgl_difference", v); }},
         {"min_velocity", "Min. velocity for travel time, project units (None: not in force)",
-         [](HydraulicsOptions& o, const py::handle& v) {
+         [](HydraulicsOptions& o, const py::handle& v, bool metric) {
              o.minVelocityInForce = !v.is_none();
-             if (!v.is_none()) o.minVelocity = asNumber("min_velocity", v);
+             if (!v.is_none()) o.minVelocityFps = hydraulics::velocityFps(asNumber("min_velocity", v), metric);
          }},
         {"min_physical_velocity", "Velocity of the minimum physical slope, ft/s",
-         [](HydraulicsOptions& o, const py::handle& v) {
+         [](HydraulicsOptions& o, const py::handle& v, bool) {
              o.minPhysicalVelocityFps = asNumber("min_physical_velocity", v);
          }},
         {"fixed_tc", "Fixed time of concentration, minutes (None: computed)",
-         [](HydraulicsOptions& o, const py::handle& v) {
+         [](HydraulicsOptions& o, const py::handle& v, bool) {
              o.fixedTc = !v.is_none();
              if (!v.is_none()) o.fixedTcMin = asNumber("fixed_tc", v);
          }},
         {"junction_method", "1 velocity of the downstream pipe, 2 of the upstream pipe with highest energy",
-         [](HydraulicsOptions& o, const py::handle& v) {
+         [](HydraulicsOptions& o, const py::handle& v, bool) {
              o.junctionMethod = static_cast<int>(asNumber("junction_method", v));
          }},
         {"junction_losses", "Include junction losses",
-         [](HydraulicsOptions& o, const py::handle& v) { o.junctionLosses = asBool(v); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.junctionLosses = asBool(v); }},
         {"exit_loss", "Include the exit loss at the outfall",
-         [](HydraulicsOptions& o, const py::handle& v) { o.exitLoss = asBool(v); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.exitLoss = asBool(v); }},
         {"hyd_length", "Center-to-center lengths for hydraulics",
-         [](HydraulicsOptions& o, const py::handle& v) { o.useHydLength = asBool(v); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.useHydLength = asBool(v); }},
         {"deep_well", "Deep-well exfiltration",
-         [](HydraulicsOptions& o, const py::handle& v) { o.deepWell = asBool(v); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.deepWell = asBool(v); }},
         {"french_drain", "French-drain exfiltration",
-         [](HydraulicsOptions& o, const py::handle& v) { o.frenchDrain = asBool(v); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.frenchDrain = asBool(v); }},
         {"no_negative_flow", "Never let the total flow be negative",
-         [](HydraulicsOptions& o, const py::handle& v) { o.noNegativeFlow = asBool(v); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.noNegativeFlow = asBool(v); }},
         {"jump_to_crown", "Non-partial flow: raise the HGL to the pipe crown",
-         [](HydraulicsOptions& o, const py::handle& v) { o.jumpToCrown = asBool(v); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.jumpToCrown = asBool(v); }},
         {"inlet_capacity_warning", "Warn when surface runoff exceeds the inlet capacity",
-         [](HydraulicsOptions& o, const py::handle& v) { o.inletCapacityWarning = asBool(v); }},
+         [](HydraulicsOptions& o, const py::handle& v, bool) { o.inletCapacityWarning = asBool(v); }},
     };
     return setters;
 }
 
 /// The stored options with the keywords given; an unknown keyword is refused with the valid ones.
-HydraulicsOptions optionsWith(HydraulicsOptions o, const py::dict& given) {
+HydraulicsOptions optionsWith(HydraulicsOptions o, const py::dict& given, bool metric) {
     for (const auto& [key, value] : given) {
         const std::string name = py::str(key).cast<std::string>();
         const auto& setters = optionSetters();
@@ -96,16 +97,19 @@ HydraulicsOptions optionsWith(HydraulicsOptions o, const py::dict& given) {
             for (const auto& s : setters) list += (list.empty() ? "" : ", ") + std::string(s.name);
             throw InputError("'" + name + "' is not a storm tabulation option. Options: " + list + ", verify.");
         }
-        it->apply(o, value);
+        it->apply(o, value, metric);
     }
     return o;
 }
 
-py::dict optionsDict(const HydraulicsOptions& o) {
+/// The options as a script reads them, the minimum velocity in the project's units.
+py::dict optionsDict(const HydraulicsOptions& o, bool metric) {
     py::dict d;
     d["max_passes"] = o.maxPasses;
     d["max_hgl_difference"] = o.maxHglDifferenceFt;
-    d["min_velocity"] = o.minVelocityInForce ? py::object(py::float_(o.minVelocity)) : py::object(py::none());
+    d["min_velocity"] = o.minVelocityInForce
+                            ? py::object(py::float_(hydraulics::minVelocityInProjectUnits(o.minVelocityFps, metric)))
+                            : py::object(py::none());
     d["min_physical_velocity"] = o.minPhysicalVelocityFps;
     d["fixed_tc"] = o.fixedTc ? py::object(py::float_(o.fixedTcMin)) : py::object(py::none());
     d["junction_method"] = o.junctionMethod;
@@ -161,20 +165,21 @@ py::dict sizePipes(ProjectHandle& h, const std::string& system, int group, py::o
         throw InputError("Pipe group " + std::to_string(group) + " has no " + (p.metric ? "metric" : "English") +
                          " pipe definitions. Groups: " + (list.empty() ? "(none)" : list));
     }
-    auto o = sizing::SizingOptions::defaults(p.metric);
+    auto o = sizing::SizingOptions::defaults();
     o.group = group;
     o.criterion = maxVelocity.is_none() ? sizing::Criterion::HglSlope : sizing::Criterion::Velocity;
-    if (!maxVelocity.is_none()) o.maxVelocity = asNumber("max_velocity", maxVelocity);
+    if (!maxVelocity.is_none()) o.maxVelocityFps = hydraulics::velocityFps(asNumber("max_velocity", maxVelocity), p.metric);
     if (!maxHglSlope.is_none()) o.maxHglSlopePercent = asNumber("max_hgl_slope", maxHglSlope);
     // min_velocity: None the default minimum for travel time, a number another one, False none.
     if (py::isinstance<py::bool_>(minVelocity)) o.useMinVelocity = minVelocity.cast<bool>();
-    else if (!minVelocity.is_none()) o.minVelocity = asNumber("min_velocity", minVelocity);
+    else if (!minVelocity.is_none())
+        o.minVelocityFps = hydraulics::velocityFps(asNumber("min_velocity", minVelocity), p.metric);
     o.notSmallerThanUpstream = notSmallerThanUpstream;
     o.verifyFirst = verifyFirst;
     sizing::SizingResult r;
     {
         Computing computing(h);
-        r = sizing::computePipeSizes(p, h.session, h.ui, sys, o);
+        r = sizing::computePipeSizes(p, h.ui, sys, o);
     }
     py::list rows;
     for (const auto& rec : r.records) {
@@ -212,7 +217,8 @@ py::dict setFlowlines(ProjectHandle& h, const std::string& system, double minSlo
     auto o = flowline::FlowLineOptions::defaults(p.metric);
     o.minSlopePercent = minSlope;
     o.varyByVelocity = !varyByVelocity.is_none();
-    if (o.varyByVelocity) o.minVelocity = asNumber("vary_by_velocity", varyByVelocity);
+    if (o.varyByVelocity)
+        o.minVelocityFps = flowline::velocityFps(asNumber("vary_by_velocity", varyByVelocity), p.metric);
     if (match != "flow" && match != "crown") throw InputError("match must be 'flow' or 'crown', not '" + match + "'.");
     o.match = match == "crown" ? flowline::MatchMode::CrownLines : flowline::MatchMode::FlowLines;
     o.exceptSmallPipes = !largeFrom.is_none();
@@ -237,7 +243,7 @@ py::dict stormTabs(ProjectHandle& h, const std::string& system, const py::dict& 
     db::Project& p = h.get();
     const std::string sys = h.systemNamed(system);
     if (sys == "<drains>") throw InputError("The '<drains>' system has no storm tabulation. Select another system.");
-    const HydraulicsOptions options = optionsWith(hydraulics::loadHydraulicsOptions(*p.db), given);
+    const HydraulicsOptions options = optionsWith(hydraulics::loadHydraulicsOptions(*p.db, p.metric), given, p.metric);
     hydraulics::ComputeOutcome out;
     hydraulics::StormTabTable table;
     {
@@ -258,7 +264,7 @@ py::dict stormTabs(ProjectHandle& h, const std::string& system, const py::dict& 
     d["lines"] = run.messages;
     d["ditch_lines"] = out.ditchLines;
     d["verification_lines"] = run.verificationLines;
-    d["options"] = optionsDict(out.options);
+    d["options"] = optionsDict(out.options, p.metric);
     d["messages"] = h.ui.take();
     return d;
 }
@@ -318,7 +324,7 @@ py::dict checkStorm(ProjectHandle& h, const std::string& system, const std::stri
                     double intensityFactor, const py::dict& given, bool verifyFirst) {
     db::Project& p = h.get();
     const std::string sys = h.systemNamed(system);
-    const HydraulicsOptions options = optionsWith(hydraulics::loadHydraulicsOptions(*p.db), given);
+    const HydraulicsOptions options = optionsWith(hydraulics::loadHydraulicsOptions(*p.db, p.metric), given, p.metric);
     review::ScenarioSpec storm{name, frequency, intensityFactor};
     if (auto refusal = review::validateScenario(storm)) throw InputError(*refusal);
     std::vector<std::string> lines;
@@ -358,7 +364,10 @@ void bindComputations(py::module_& m) {
     m.def("check_storm", &checkStorm, py::arg("handle"), py::arg("system"), py::arg("name"), py::arg("frequency"),
           py::arg("intensity_factor"), py::arg("options"), py::arg("verify"));
     m.def("scenarios", &scenarios, py::arg("handle"), py::arg("system"));
-    m.def("stored_options", [](ProjectHandle& h) { return optionsDict(hydraulics::loadHydraulicsOptions(h.db())); });
+    m.def("stored_options", [](ProjectHandle& h) {
+        db::Project& p = h.get();
+        return optionsDict(hydraulics::loadHydraulicsOptions(*p.db, p.metric), p.metric);
+    });
     m.def("option_names", [] {
         std::vector<std::pair<std::string, std::string>> out;
         for (const auto& s : optionSetters()) out.emplace_back(s.name, s.help);

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     settle();
     {
         Session session;
-        hydraulics::computeHydraulics(*w.project(), session, recorder, hydraulics::loadHydraulicsOptions(*w.project()->db),
+        hydraulics::computeHydraulics(*w.project(), session, recorder, hydraulics::loadHydraulicsOptions(*w.project()->db, w.project()->metric),
                                       "MAINST");
     }
     gui::diagram::DiagramView* view = pane->view();
@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
         criteria.maxVelocityFtS = 5.0;
         review::saveCriteria(*w.project(), criteria);
         Session session;
-        hydraulics::computeHydraulics(*w.project(), session, recorder, hydraulics::loadHydraulicsOptions(*w.project()->db),
+        hydraulics::computeHydraulics(*w.project(), session, recorder, hydraulics::loadHydraulicsOptions(*w.project()->db, w.project()->metric),
                                       "MAINST");
         w.refreshAfterChange();
         dock->show();

@@ -6,7 +6,6 @@
 #include "common/utf8_text.h"
 #include "db/record_set.h"
 #include "db/undo_history.h"
-#include "session/session.h"
 
 namespace kolv::editing {
 
@@ -38,11 +37,12 @@ rain::IdfCoefficients idfCoefficientsOfRow(const TableGrid& grid, std::size_t ro
 }
 
 std::vector<CurvePoint> idfCurve(const rain::IdfCoefficients& c) {
-    Session session;
-    session.intensityMethod = rain::kMethodIdf;
+    rain::DesignStorm storm;
+    storm.method = rain::kMethodIdf;
+    storm.idf = c;
     std::vector<CurvePoint> points;
     for (int t = kIdfCurveFirstMin; t <= kIdfCurveLastMin; ++t)
-        points.push_back({double(t), double(rain::CALC_INTENSITY(session, float(t), c))});
+        points.push_back({double(t), double(rain::CALC_INTENSITY(storm, float(t)))});
     return points;
 }
 
@@ -121,14 +121,13 @@ bool addTimeIntensityTable(db::Database& db, const std::string& location, const 
 
 std::vector<CurvePoint> timeIntensityPreview(db::Database& db, ui::UiPort& ui, const std::string& location,
                                              const std::string& frequency) {
-    // A session of its own: the preview never disturbs the table a run has loaded.
-    Session session;
-    rain::LOAD_TIME_INTENSITY_TABLE(db, session, ui, location, frequency);
-    session.intensityMethod = rain::kMethodTable;
+    rain::DesignStorm storm;
+    storm.method = rain::kMethodTable;
+    rain::LOAD_TIME_INTENSITY_TABLE(db, storm, ui, location, frequency);
     std::vector<CurvePoint> points;
     for (int k = 0; k < kPreviewPoints; ++k) {
         const float t = 5.0f * static_cast<float>(k);
-        points.push_back({t, rain::CALC_INTENSITY(session, t, 0, 0, 0, 0)});
+        points.push_back({t, rain::CALC_INTENSITY(storm, t)});
     }
     return points;
 }

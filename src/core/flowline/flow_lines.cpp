@@ -149,8 +149,8 @@ public:
           m_elev1(*project.db->layout("REACH").field("ELEV1")),
           m_elev2(*project.db->layout("REACH").field("ELEV2")) {
         const bool metric = project.metric;
-        // Minimum velocity of the varying mode in ft/s; size limit in feet.
-        m_minVelocityFtS = metric ? options.minVelocity * kFeetPerMeterInternational : options.minVelocity;
+        m_minVelocityFtS = options.minVelocityFps;
+        // Size limit in feet.
         m_sizeLimitFt = metric ? options.sizeLimit / units::kMillimetersPerMeter * kFeetPerMeterInternational
                                : options.sizeLimit / units::kInchesPerFoot;
         m_decimals = std::clamp(options.decimals, 0, 6);
@@ -459,7 +459,7 @@ std::optional<std::string> FlowLineRun::setOutfall(const std::string& system, st
 
 FlowLineOptions FlowLineOptions::defaults(bool metric) {
     FlowLineOptions o;
-    o.minVelocity = metric ? 0.762 : 2.5;  // m/s or ft/s
+    o.minVelocityFps = velocityFps(metric ? 0.762 : 2.5, metric);  // typed as 0.762 m/s or 2.5 ft/s
     o.sizeLimit = metric ? 500.0 : 20.0;   // mm or in
     return o;
 }

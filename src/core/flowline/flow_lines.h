@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/units.h"
 #include "db/project.h"
 #include "network/verification.h"
 #include "ui/ui_port.h"
@@ -14,15 +15,27 @@ namespace kolv::flowline {
 /// Which elevations of the pipes meet at a structure.
 enum class MatchMode { FlowLines, CrownLines };
 
-/// Options of the Set Flow Lines window, in the project's units as typed.
+/// A minimum velocity typed or shown in the project's units (ft/s, or m/s in a metric project), in ft/s.
+/// Flow lines have always converted m/s with the international foot, unlike the design runs.
+inline double velocityFps(double projectValue, bool metric) {
+    return metric ? projectValue * units::kFeetPerMeterInternational : projectValue;
+}
+
+/// A minimum velocity in ft/s in the project's units, for showing: the inverse of velocityFps.
+inline double velocityInProjectUnits(double fps, bool metric) {
+    return metric ? fps / units::kFeetPerMeterInternational : fps;
+}
+
+/// Options of the Set Flow Lines window: the slope in %, the velocity in ft/s, the size limit in the
+/// project's units as typed.
 struct FlowLineOptions {
     /// Minimum pipe slope (%), used by every pipe in fixed mode; must be greater than 0.
     double minSlopePercent = 0.0;
     /// Slope mode: false "Fixed slope for all pipes", true "Varies based on pipe size"
     /// (each pipe gets the slope at which it runs full at the minimum velocity).
     bool varyByVelocity = false;
-    /// Minimum velocity of the varying mode: ft/s, or m/s in a metric project.
-    double minVelocity = 2.5;
+    /// Minimum velocity of the varying mode, ft/s (typed in m/s in a metric project: velocityFps).
+    double minVelocityFps = 2.5;
     MatchMode match = MatchMode::FlowLines;
     /// "Except for pipes with a diameter less than": when set, only pipes at least this size
     /// are matched at their downstream structure; when clear, every pipe is.

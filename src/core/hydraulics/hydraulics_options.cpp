@@ -36,7 +36,7 @@ db::RecordSet openOptionsRecord(db::Database& db) {
     rs.set(optionField(HydraulicsOption::JunctionMethod), defaults.junctionMethod);
     rs.set(optionField(HydraulicsOption::MaxPasses), static_cast<int>(defaults.maxPasses));
     rs.set(optionField(HydraulicsOption::FixedTcValue), defaults.fixedTcMin);
-    rs.set(optionField(HydraulicsOption::MinVelocity), defaults.minVelocity);
+    rs.set(optionField(HydraulicsOption::MinVelocity), kDefaultMinVelocity);  // in the project's units
     rs.set(optionField(HydraulicsOption::MaxHglDifference), defaults.maxHglDifferenceFt);
     rs.set(optionField(HydraulicsOption::MinPhysicalVelocity), defaults.minPhysicalVelocityFps);
     rs.set(optionField(HydraulicsOption::InletCapacityWarning), defaults.inletCapacityWarning);
@@ -45,8 +45,9 @@ db::RecordSet openOptionsRecord(db::Database& db) {
 }
 
 /// The value a field takes for an option. A switch is stored -1 / 0; the pass count is held
-/// within the 16-bit field (the compute command later brings it within 4..32000).
-db::Value fieldValue(const HydraulicsOptions& o, HydraulicsOption which) {
+/// within the 16-bit field (the compute command later brings it within 4..32000); the minimum
+/// velocity is stored in the project's units.
+db::Value fieldValue(const HydraulicsOptions& o, HydraulicsOption which, bool metric) {
     switch (which) {
     case HydraulicsOption::UseHydLength: return db::Value(o.useHydLength);
     case HydraulicsOption::JunctionMethod: return db::Value(o.junctionMethod);
@@ -60,7 +61,7 @@ db::Value fieldValue(const HydraulicsOptions& o, HydraulicsOption which) {
     case HydraulicsOption::NoNegativeFlow: return db::Value(o.noNegativeFlow);
     case HydraulicsOption::JumpToCrown: return db::Value(o.jumpToCrown);
     case HydraulicsOption::FixedTcValue: return db::Value(o.fixedTcMin);
-    case HydraulicsOption::MinVelocity: return db::Value(o.minVelocity);
+    case HydraulicsOption::MinVelocity: return db::Value(minVelocityInProjectUnits(o.minVelocityFps, metric));
     case HydraulicsOption::MaxHglDifference: return db::Value(o.maxHglDifferenceFt);
     case HydraulicsOption::MinPhysicalVelocity: return db::Value(o.minPhysicalVelocityFps);
     case HydraulicsOption::InletCapacityWarning: return db::Value(o.inletCapacityWarning);
@@ -101,7 +102,7 @@ const char* optionField(HydraulicsOption option) {
     return "";
 }
 
-HydraulicsOptions loadHydraulicsOptions(db::Database& db) {
+HydraulicsOptions loadHydraulicsOptions(db::Database& db, bool metric) {
     db::RecordSet rs = openOptionsRecord(db);
     auto on = [&](HydraulicsOption o) { return rs.flag(optionField(o)); };
     auto number = [&](HydraulicsOption o) { return typedValue(rs.number(optionField(o))); };
@@ -118,7 +119,7 @@ HydraulicsOptions loadHydraulicsOptions(db::Database& db) {
     o.noNegativeFlow = on(HydraulicsOption::NoNegativeFlow);
     o.jumpToCrown = on(HydraulicsOption::JumpToCrown);
     o.fixedTcMin = number(HydraulicsOption::FixedTcValue);
-    o.minVelocity = number(HydraulicsOption::MinVelocity);
+    o.minVelocityFps = velocityFps(number(HydraulicsOption::MinVelocity), metric);
     o.maxHglDifferenceFt = number(HydraulicsOption::MaxHglDifference);
     // Projects from before the minimum physical velocity was kept have no value for it.
     const char* physical = optionField(HydraulicsOption::MinPhysicalVelocity);
@@ -129,7 +130,7 @@ HydraulicsOptions loadHydraulicsOptions(db::Database& db) {
     return o;
 }
 
-void saveHydraulicsOptions(db::Database& db, const HydraulicsOptions& options) {
+void saveHydraulicsOptions(db::Database& db, const HydraulicsOptions& options, bool metric) {
     db::RecordSet rs = openOptionsRecord(db);
     rs.edit();
     for (HydraulicsOption which : kAllOptions) {
@@ -137,15 +138,15 @@ void saveHydraulicsOptions(db::Database& db, const HydraulicsOptions& options) {
         if (which == HydraulicsOption::InletCapacityWarning && options.inletCapacityWarning &&
             rs.isNull(optionField(which)))
             continue;
-        rs.set(optionField(which), fieldValue(options, which));
+        rs.set(optionField(which), fieldValue(options, which, metric));
     }
     rs.update();
 }
 
-void saveHydraulicsOption(db::Database& db, const HydraulicsOptions& options, HydraulicsOption which) {
+void saveHydraulicsOption(db::Database& db, const HydraulicsOptions& options, HydraulicsOption which, bool metric) {
     db::RecordSet rs = openOptionsRecord(db);
     rs.edit();
-    rs.set(optionField(which), fieldValue(options, which));
+    rs.set(optionField(which), fieldValue(options, which, metric));
     rs.update();
 }
 
@@ -170,16 +171,17 @@ OptionsCheck validateComputeOptions(const HydraulicsOptions& options, bool metri
         o.fixedTcMin = o.fixedTcMin > kMaxFixedTcMin ? kMaxFixedTcMin : kMinFixedTcMin;
         return refuse("Fixed Tc must be between 1 and 120 minutes");
     }
-    if (!(o.minVelocity > 0)) {
-        o.minVelocity = kDefaultMinVelocity;
+    // The limits are in the project's units, converted as the typed value was.
+    if (!(o.minVelocityFps > 0)) {
+        o.minVelocityFps = velocityFps(kDefaultMinVelocity, metric);
         return refuse("Minimum velocity must be greater than zero");
     }
-    if (metric && o.minVelocity > kMaxMinVelocityMetric) {
-        o.minVelocity = kMaxMinVelocityMetric;
+    if (metric && o.minVelocityFps > velocityFps(kMaxMinVelocityMetric, metric)) {
+        o.minVelocityFps = velocityFps(kMaxMinVelocityMetric, metric);
         return refuse("Minimum velocity for computing travel time cannot exceed 2 m/s");
     }
-    if (!metric && o.minVelocity > kMaxMinVelocityEnglish) {
-        o.minVelocity = kMaxMinVelocityEnglish;
+    if (!metric && o.minVelocityFps > kMaxMinVelocityEnglish) {
+        o.minVelocityFps = kMaxMinVelocityEnglish;
         return refuse("Minimum velocity for computing travel time cannot exceed 6 f/s");
     }
     return check;
@@ -187,15 +189,21 @@ OptionsCheck validateComputeOptions(const HydraulicsOptions& options, bool metri
 
 std::string minVelocityCaption(bool metric) { return metric ? "Min. Velocity (m/s)" : "Min. Velocity (ft/s)"; }
 
-HydraulicsOptions withSetup(HydraulicsOptions options, bool minorLosses) {
+HydraulicsOptions withSetup(HydraulicsOptions options, bool minorLosses, bool metric) {
     options.maxHglDifferenceFt = kDefaultMaxHglDifferenceFt;
     options.maxPasses = kDefaultMaxPasses;
-    options.minVelocity = kDefaultMinVelocity;
+    options.minVelocityFps = velocityFps(kDefaultMinVelocity, metric);
     options.exitLoss = minorLosses;
     options.junctionLosses = minorLosses;
     return options;
 }
 
-std::string formatMinVelocity(double value, bool metric) { return vbFormat(value, metric ? "0.000" : "0.00"); }
+double minVelocityInProjectUnits(double fps, bool metric) {
+    return metric ? typedValue(velocityInProjectUnits(fps, metric)) : fps;
+}
+
+std::string formatMinVelocity(double fps, bool metric) {
+    return vbFormat(minVelocityInProjectUnits(fps, metric), metric ? "0.000" : "0.00");
+}
 
 }  // namespace kolv::hydraulics

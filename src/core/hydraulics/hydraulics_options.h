@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/units.h"
 #include "db/database.h"
 #include "ui/ui_port.h"
 
@@ -17,7 +18,8 @@ inline constexpr int kJunctionMethodUpstream = 2;    ///< "Use Velocity of Upstr
 
 inline constexpr long kDefaultMaxPasses = 50;
 inline constexpr double kDefaultMaxHglDifferenceFt = 0.01;
-inline constexpr double kDefaultMinVelocity = 2.00;          ///< travel-time minimum, project units
+/// Travel-time minimum velocity a new or reset option takes: 2.00 in the project's units (ft/s, or m/s).
+inline constexpr double kDefaultMinVelocity = 2.00;
 inline constexpr double kDefaultMinPhysicalVelocityFps = 2.50;
 
 /// Limits of the compute command's validation.
@@ -30,7 +32,19 @@ inline constexpr double kMaxFixedTcMin = 120;
 inline constexpr double kMaxMinVelocityMetric = 2;   ///< m/s
 inline constexpr double kMaxMinVelocityEnglish = 6;  ///< ft/s
 
-/// The options of one hydraulics run, as the window shows them (the minimum velocity in project units).
+/// A velocity typed, stored or shown in the project's units (ft/s, or m/s in a metric project), in the ft/s
+/// the computations work in. Velocities typed in m/s have always been converted with the short factor.
+inline double velocityFps(double projectValue, bool metric) {
+    return metric ? projectValue * units::kFeetPerMeterShort : projectValue;
+}
+
+/// A velocity in ft/s in the project's units, for storing and showing: the inverse of velocityFps.
+inline double velocityInProjectUnits(double fps, bool metric) {
+    return metric ? fps / units::kFeetPerMeterShort : fps;
+}
+
+/// The options of one hydraulics run. Every value is in the unit its name or comment gives; the minimum
+/// velocity is held in ft/s and converted from and to the project's units where it is stored or typed.
 struct HydraulicsOptions {
     bool useHydLength = false;         ///< `LVSINT1`: center-to-center `HYD_LENGTH` instead of `LENGTH`
     int junctionMethod = kJunctionMethodDownstream;  ///< `LVSINT2`: 1 or 2
@@ -44,7 +58,9 @@ struct HydraulicsOptions {
     bool noNegativeFlow = false;       ///< `LVSINT10`: total flow never negative
     bool jumpToCrown = false;          ///< `LVSINT11`: `JUMP_TO_CROWN`
     double fixedTcMin = 0;             ///< `LVSSGL1`: fixed Tc (min)
-    double minVelocity = kDefaultMinVelocity;  ///< `LVSSGL2`: ft/s, or m/s in a metric project
+    /// `LVSSGL2`, stored in the project's units: travel time never uses a velocity below it (ft/s;
+    /// the options of a metric project read 2.00 m/s where nothing else was stored).
+    double minVelocityFps = kDefaultMinVelocity;
     double maxHglDifferenceFt = kDefaultMaxHglDifferenceFt;  ///< `LVSSGL3`: "Max. HGL Difference"
     double minPhysicalVelocityFps = kDefaultMinPhysicalVelocityFps;  ///< `LVSSGL4`: "Min. Physical Velocity"
     /// `LVSINT12`: "Show Warning if Surface Runoff Exceeds Inlet Capacity"; on when never stored.
@@ -64,13 +80,15 @@ const char* optionField(HydraulicsOption option);
 /// Reads T27 `RECNUM` = 7; creates it with the defaults when it is missing (50 passes,
 /// HGL difference 0.01, minimum velocity 2.00, junction method 1, minimum physical velocity 2.50,
 /// every switch off). A Null field reads as 0 / off, except the minimum physical velocity (2.50).
-HydraulicsOptions loadHydraulicsOptions(db::Database& db);
+/// The minimum velocity is stored in the project's units (`metric`: m/s) and read into ft/s.
+HydraulicsOptions loadHydraulicsOptions(db::Database& db, bool metric);
 
-/// Writes every option into T27 `RECNUM` = 7 (creating the record when missing).
-void saveHydraulicsOptions(db::Database& db, const HydraulicsOptions& options);
+/// Writes every option into T27 `RECNUM` = 7 (creating the record when missing); the minimum velocity
+/// in the project's units.
+void saveHydraulicsOptions(db::Database& db, const HydraulicsOptions& options, bool metric);
 
 /// Writes one option's field, the way each control writes its field as soon as it changes.
-void saveHydraulicsOption(db::Database& db, const HydraulicsOptions& options, HydraulicsOption which);
+void saveHydraulicsOption(db::Database& db, const HydraulicsOptions& options, HydraulicsOption which, bool metric);
 
 /// Outcome of validating the compute command: whether the run may start, and the options with
 /// the refused field reset (the window shows these).
@@ -82,19 +100,25 @@ struct OptionsCheck {
 /// Validates the options before a run, in order: passes 4..32000 ("Iterations must be between 4
 /// and 32000", reset to 4 or 32000); HGL difference 0.0001..0.25 (reset to the nearer limit); with the
 /// fixed-Tc switch on, fixed Tc 1..120 minutes (reset to the nearer limit); minimum velocity above 0
-/// (reset to the default) and at most 2 m/s (metric) or 6 ft/s (English) (reset to the limit).
+/// (reset to the default, 2.00 in project units) and at most 2 m/s (metric) or 6 ft/s (English) (reset
+/// to the limit).
 /// The first failure beeps and shows its message with the title "INVALID DATA"; checking stops there.
 OptionsCheck validateComputeOptions(const HydraulicsOptions& options, bool metric, ui::UiPort& ui);
 
 /// The window's two quick setups: "Setup: Include Minor Losses" (`minorLosses`, exit and junction losses on)
 /// and "ZERI Setup: No minor losses" (both off). Both restore the default passes, HGL difference and
-/// minimum velocity; every other option is kept as given.
-HydraulicsOptions withSetup(HydraulicsOptions options, bool minorLosses);
+/// minimum velocity (2.00 in project units); every other option is kept as given.
+HydraulicsOptions withSetup(HydraulicsOptions options, bool minorLosses, bool metric);
 
 /// Caption of the minimum-velocity field: "Min. Velocity (ft/s)" or "Min. Velocity (m/s)".
 std::string minVelocityCaption(bool metric);
 
-/// Text of the minimum velocity: three decimals in a metric project, two in an English one.
-std::string formatMinVelocity(double value, bool metric);
+/// The minimum velocity (ft/s) in the project's units, as its field stores it and the command line and
+/// scripts show it: in m/s to the seven significant digits of the single-precision field, so a value typed
+/// in m/s reads back as typed (the conversion there and back may leave a last-digit difference).
+double minVelocityInProjectUnits(double fps, bool metric);
+
+/// Text of the minimum velocity (ft/s) in the project's units: three decimals in m/s, two in ft/s.
+std::string formatMinVelocity(double fps, bool metric);
 
 }  // namespace kolv::hydraulics

@@ -238,7 +238,7 @@ void flowStep(std::vector<HydraulicRecord>& recs, const PassSettings& s, PassIo&
         r.dwReduction = r.dwReductionSub = 0;
         r.fdReduction = r.fdReductionSub = 0;
         const double hglAtNodePrev = r.hglAtNode;
-        r.intensity = rain::CALC_INTENSITY(io.session, static_cast<float>(r.tcWork), s.idf);
+        r.intensity = rain::CALC_INTENSITY(s.storm, static_cast<float>(r.tcWork));
         if (s.options.intensityFactor != 1.0) r.intensity *= s.options.intensityFactor;  // adjusted rainfall
         // A rainfall that gives no (or a negative) intensity at a duration it is asked for is wrong
         // data, not a dry node: say so instead of computing flows from it.

@@ -30,7 +30,7 @@ using MaxPassesPrompt = std::function<bool(const std::string& text)>;
 struct PassSettings {
     RunOptions options;               ///< already clamped (passes, HGL difference)
     double minVelocityFtS = 2.0;      ///< minimum velocity for travel time, ft/s
-    rain::IdfCoefficients idf;        ///< for intensity method 0
+    rain::DesignStorm storm;          ///< the system's rainfall
     double tailwaterFt = 0;           ///< `OUT_TW`
     double exitLossCoeff = 0;         ///< `EXIT_LOSS_COEFF`
     bool metric = false;              ///< messages give flows in cms
@@ -38,7 +38,7 @@ struct PassSettings {
 
 /// Where the loop reports.
 struct PassIo {
-    Session& session;
+    Session& session;                    ///< keeps the "do not show again" answer of the passes warning
     ui::UiPort& ui;
     std::vector<std::string>& messages;  ///< the run's message list
     PassProgressSink progress;           ///< may be empty

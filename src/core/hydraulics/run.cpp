@@ -72,7 +72,7 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     // 1. Options in feet; the network verified when asked for.
     PassSettings settings;
     settings.options = options;
-    settings.minVelocityFtS = options.minVelocity * (metric ? kFeetPerMeterShort : 1.0);
+    settings.minVelocityFtS = options.minVelocityFps;
     settings.metric = metric;
     if (options.verifyFirst)
         res.verificationLines = network::verifySystem(db, system, ui, hooks.verificationLine).lines;
@@ -88,13 +88,13 @@ RunResult runStormTabs(db::Project& project, Session& session, ui::UiPort& ui, c
     // 2-7. The system loaded, linked, accumulated and checked.
     LoadOptions loadOptions;
     loadOptions.frequency = trim(options.frequency);
-    auto loaded = loadSystemForRun(project, session, ui, system, msg, loadOptions);
+    auto loaded = loadSystemForRun(project, ui, system, msg, loadOptions);
     if (!loaded) return res;
     res.records = std::move(loaded->records);
     res.heading = loaded->heading;
     settings.tailwaterFt = loaded->tailwaterFt;
     settings.exitLossCoeff = loaded->exitLossCoeff;
-    settings.idf = loaded->idf;
+    settings.storm = std::move(loaded->storm);
     auto& recs = res.records;
 
     // 8. The pass loop.

@@ -20,7 +20,7 @@ ComputeOutcome computeHydraulics(db::Project& project, Session& session, ui::UiP
     // over, and no other program can change the system in between. The options and the ditch
     // flow lines stay even when the run itself stops.
     db::Transaction tx(*project.db);
-    saveHydraulicsOptions(*project.db, check.options);
+    saveHydraulicsOptions(*project.db, check.options, project.metric);
     if (!check.valid) {
         tx.commit();
         return out;

@@ -5,8 +5,7 @@
 
 namespace kolv::hydraulics {
 
-/// Switches and values of a storm tabulation run. Velocities are in the project's units
-/// (ft/s, or m/s in a metric project: the run converts the travel-time minimum).
+/// Switches and values of a storm tabulation run, in the units the computations work in.
 struct RunOptions {
     bool verifyFirst = false;          ///< verify the network before loading it
     bool useHydLength = false;         ///< friction, travel time and reported length use `HYD_LENGTH`
@@ -15,8 +14,8 @@ struct RunOptions {
     double fixedTcMinutes = 10.0;      ///< min
     bool exitLoss = true;              ///< exit loss at the outfall reach
     bool junctionLoss = true;          ///< junction losses at the nodes
-    bool minVelocityOn = true;         ///< travel time never uses a velocity below minVelocity
-    double minVelocity = 2.0;          ///< minimum velocity for travel time (ft/s or m/s)
+    bool minVelocityOn = true;         ///< travel time never uses a velocity below minVelocityFps
+    double minVelocityFps = 2.0;       ///< minimum velocity for travel time, ft/s
     bool deepWell = false;             ///< deep-well stage-discharge reductions
     bool frenchDrain = false;          ///< exfiltration-trench reductions
     int maxPasses = 50;                ///< clamped to 1..32000 (0 or less -> 50)
@@ -42,7 +41,7 @@ inline RunOptions runOptionsFrom(const HydraulicsOptions& w, bool verifyFirst = 
     o.exitLoss = w.exitLoss;
     o.junctionLoss = w.junctionLosses;
     o.minVelocityOn = w.minVelocityInForce;
-    o.minVelocity = w.minVelocity;
+    o.minVelocityFps = w.minVelocityFps;
     o.deepWell = w.deepWell;
     o.frenchDrain = w.frenchDrain;
     o.maxPasses = static_cast<int>(w.maxPasses);

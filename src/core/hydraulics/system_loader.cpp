@@ -233,9 +233,8 @@ void accumulateDrainage(std::vector<HydraulicRecord>& recs) {
     }
 }
 
-std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& session, ui::UiPort& ui,
-                                             const std::string& systemName, std::vector<std::string>& msg,
-                                             const LoadOptions& options) {
+std::optional<LoadedSystem> loadSystemForRun(db::Project& project, ui::UiPort& ui, const std::string& systemName,
+                                             std::vector<std::string>& msg, const LoadOptions& options) {
     db::Database& db = *project.db;
     const std::string system = trim(systemName);
     const bool metric = project.metric;
@@ -342,16 +341,16 @@ std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& sess
         rainfall.freq = db::Value(options.frequency);
         rainfall.frequency = options.frequency;
     }
-    session.intensityMethod = rainfall.method;
+    out.storm.method = rainfall.method;
     if (rainfall.method == rain::kMethodTable)
-        rain::LOAD_TIME_INTENSITY_TABLE(db, session, ui, rainfall.location, rainfall.frequency);
+        rain::LOAD_TIME_INTENSITY_TABLE(db, out.storm, ui, rainfall.location, rainfall.frequency);
 
     // 5. IDF coefficients.
     if (rainfall.method == rain::kMethodIdf) {
         msg.push_back("Load IDF coefficients from IDF table");
         auto idf = rain::lookupIdfCoefficients(db, ui, rainfall.zone, rainfall.freq);
         if (!idf) return std::nullopt;
-        out.idf = *idf;
+        out.storm.idf = *idf;
     }
 
     // 6. Times of concentration and drainage.

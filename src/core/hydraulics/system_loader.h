@@ -13,7 +13,6 @@
 #include "db/table_row.h"
 #include "hydraulics/hydraulic_record.h"
 #include "rain/intensity.h"
-#include "session/session.h"
 #include "ui/ui_port.h"
 
 namespace kolv::hydraulics {
@@ -51,7 +50,7 @@ struct LoadedSystem {
     double tailwaterFt = 0;      ///< `OUT_TW`, 0 when missing
     double exitLossCoeff = 0;    ///< `EXIT_LOSS_COEFF`
     ProjectHeading heading;      ///< from the project setup row
-    rain::IdfCoefficients idf;   ///< for the IDF method; zero otherwise
+    rain::DesignStorm storm;     ///< the system's rainfall (method, IDF coefficients or loaded table)
 };
 
 /// The loading phases of a design run: network in flow order, node and reach data converted to
@@ -59,9 +58,8 @@ struct LoadedSystem {
 /// coefficients), times of concentration and drainage accumulated, TO nodes checked. Each phase
 /// title is added to `messages`. Returns nothing after a stopping message (loop, fifth incoming
 /// pipe, IDF lookup, missing TO node).
-std::optional<LoadedSystem> loadSystemForRun(db::Project& project, Session& session, ui::UiPort& ui,
-                                             const std::string& system, std::vector<std::string>& messages,
-                                             const LoadOptions& options = {});
+std::optional<LoadedSystem> loadSystemForRun(db::Project& project, ui::UiPort& ui, const std::string& system,
+                                             std::vector<std::string>& messages, const LoadOptions& options = {});
 
 /// Phase "Validate Tc min's and drainage areas": inlet Tc rules and accumulation of areas,
 /// base flow and weighted C over records in flow order with their incoming slots filled.

@@ -16,7 +16,6 @@
 #include "db/schema.h"
 #include "db/table_row.h"
 #include "rain/intensity.h"
-#include "session/session.h"
 
 namespace kolv::network {
 
@@ -297,9 +296,8 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
                    header.number(std::string("AREA") + kCategory[k]));
 
     const rain::SystemRainfall rainfall = rain::readSystemRainfall(db, system);
-    Session session;
-    session.intensityMethod = rainfall.method;
-    rain::IdfCoefficients idf;
+    rain::DesignStorm storm;
+    storm.method = rainfall.method;
     std::string source;
     if (rainfall.method == rain::kMethodIdf) {
         // A missing row or a zero coefficient has its own message when the run looks it up.
@@ -320,24 +318,24 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
             break;
         }
         if (!c || c->A * c->B * c->C * c->D == 0.0f) return f.take();
-        idf = *c;
+        storm.idf = *c;
         source = "IDF coefficients of ZONE '" + rain::idfKey(rainfall.zone) + "' FREQ '" + rain::idfKey(rainfall.freq) +
                  "'";
     } else if (rainfall.method == rain::kMethodTable) {
         ui::SilentUi silent;
         const std::string table = "Time-intensity table '" + trim(rainfall.location) + "' / '" +
                                   trim(rainfall.frequency) + "'";
-        if (!rain::LOAD_TIME_INTENSITY_TABLE(db, session, silent, rainfall.location, rainfall.frequency))
+        if (!rain::LOAD_TIME_INTENSITY_TABLE(db, storm, silent, rainfall.location, rainfall.frequency))
             return f.take();  // the run shows the reading fault itself
-        if (session.timeIntensityCount == 0) {
+        if (storm.tableRows == 0) {
             f.add("T85", "System", system, "LOCATION/FREQUENCY",
                   "name the time-intensity table '" + trim(rainfall.location) + "' / '" + trim(rainfall.frequency) +
                       "', which has no rows: enter its times and intensities, or choose another rainfall.");
             return f.take();
         }
         // The table interpolates between its rows, so every row may be read.
-        for (int i = 1; i <= session.timeIntensityCount; ++i) {
-            const auto& p = session.timeIntensity[static_cast<std::size_t>(i)];
+        for (int i = 1; i <= storm.tableRows; ++i) {
+            const auto& p = storm.table[static_cast<std::size_t>(i)];
             if (!(p.intensity > 0))
                 f.add("T85", "Time-intensity table", trim(rainfall.location) + "' / '" + trim(rainfall.frequency),
                       "INTENSITY", "at " + shown(p.time) + " minutes = " + shown(p.intensity) +
@@ -351,7 +349,7 @@ std::vector<InputFault> inputLimitFaults(db::Database& db, const std::string& sy
         return f.take();
     }
     for (double d : durations) {
-        const float i = rain::CALC_INTENSITY(session, static_cast<float>(d), idf);
+        const float i = rain::CALC_INTENSITY(storm, static_cast<float>(d));
         if (!(i > 0)) {
             f.add("T16", "System", system, "INTENSITY_METHOD",
                   "gives a rainfall intensity of " + shown(i) + " at " + shown(d) + " minutes from the " + source +

@@ -37,8 +37,8 @@ float idfPolynomial(float duration, float A, float B, float C, float D) {
     return static_cast<float>(A + B * L + C * L * L + D * L * L * L);
 }
 
-float fromTable(const Session& session, float duration) {
-    const auto& t = session.timeIntensity;
+float fromTable(const DesignStorm& storm, float duration) {
+    const auto& t = storm.table;
     // Entries 0 and n+1 are the sentinels, so intervals i = 0..n cover [0, 100000).
     for (std::size_t i = 0; i + 1 < t.size(); ++i) {
         const float t0 = t[i].time;
@@ -93,12 +93,12 @@ double inletDuration(double tcMinutes) {
     return tcMinutes;
 }
 
-float CALC_INTENSITY(const Session& session, float duration, float A, float B, float C, float D) {
-    switch (session.intensityMethod) {
+float CALC_INTENSITY(const DesignStorm& storm, float duration) {
+    switch (storm.method) {
         case kMethodIdf:
-            return idfPolynomial(duration, A, B, C, D);
+            return idfPolynomial(duration, storm.idf.A, storm.idf.B, storm.idf.C, storm.idf.D);
         case kMethodTable:
-            return fromTable(session, duration);
+            return fromTable(storm, duration);
         case kMethodCurve:
             return fromBuiltInCurve(duration);
         default:
@@ -106,19 +106,19 @@ float CALC_INTENSITY(const Session& session, float duration, float A, float B, f
     }
 }
 
-bool LOAD_TIME_INTENSITY_TABLE(db::Database& db, Session& session, ui::UiPort& ui, const std::string& location,
+bool LOAD_TIME_INTENSITY_TABLE(db::Database& db, DesignStorm& storm, ui::UiPort& ui, const std::string& location,
                                const std::string& frequency) {
     // Nulls sort first, so a row without a time stops the reading at once, as it always has.
     db::RecordSet rows(db, "T85", db::quoteIdent("LOCATION") + " = ? AND " + db::quoteIdent("FREQUENCY") + " = ?",
                        {db::Value(trim(location)), db::Value(trim(frequency))}, db::quoteIdent("TIME") + " ASC");
     const std::size_t n = rows.recordCount();
-    session.timeIntensity.assign(n + 2, TimeIntensityPoint{});
-    session.timeIntensityCount = static_cast<int>(n);
+    storm.table.assign(n + 2, TimeIntensityPoint{});
+    storm.tableRows = static_cast<int>(n);
 
     std::size_t i = 0;
     for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
         ++i;
-        TimeIntensityPoint& p = session.timeIntensity[i];
+        TimeIntensityPoint& p = storm.table[i];
         if (int err = readSingle(rows.value("TIME"), p.time)) {
             tableFault(ui, err == kErrInvalidUseOfNull
                                ? "Missing data in 'Time' field of User-Defined Time-Intensity table"
@@ -135,8 +135,8 @@ bool LOAD_TIME_INTENSITY_TABLE(db::Database& db, Session& session, ui::UiPort& u
             return false;
         }
         // The first intensity holds back to time 0, the last up to 100000 minutes.
-        if (i == 1) session.timeIntensity[0] = {0.0f, p.intensity};
-        if (i == n) session.timeIntensity[n + 1] = {kTableEndMinutes, p.intensity};
+        if (i == 1) storm.table[0] = {0.0f, p.intensity};
+        if (i == n) storm.table[n + 1] = {kTableEndMinutes, p.intensity};
     }
     return true;
 }
@@ -210,16 +210,18 @@ SystemRainfall readSystemRainfall(db::Database& db, const std::string& system) {
     return r;
 }
 
-std::optional<IdfCoefficients> prepareRainfall(db::Database& db, Session& session, ui::UiPort& ui,
-                                               const std::string& system) {
+std::optional<DesignStorm> prepareRainfall(db::Database& db, ui::UiPort& ui, const std::string& system) {
     const SystemRainfall rain = readSystemRainfall(db, system);
-    session.intensityMethod = rain.method;
+    DesignStorm storm;
+    storm.method = rain.method;
     if (rain.method == kMethodTable) {
-        LOAD_TIME_INTENSITY_TABLE(db, session, ui, rain.location, rain.frequency);
-        return IdfCoefficients{};
+        LOAD_TIME_INTENSITY_TABLE(db, storm, ui, rain.location, rain.frequency);
+    } else if (rain.method == kMethodIdf) {
+        const auto idf = lookupIdfCoefficients(db, ui, rain.zone, rain.freq);
+        if (!idf) return std::nullopt;
+        storm.idf = *idf;
     }
-    if (rain.method == kMethodIdf) return lookupIdfCoefficients(db, ui, rain.zone, rain.freq);
-    return IdfCoefficients{};
+    return storm;
 }
 
 }  // namespace kolv::rain

@@ -4,15 +4,15 @@
 #include <optional>
 #include <utility>
 #include <string>
+#include <vector>
 
 #include "db/database.h"
 #include "db/value.h"
-#include "session/session.h"
 #include "ui/ui_port.h"
 
 namespace kolv::rain {
 
-/// Intensity methods held in T16 `INTENSITY_METHOD` and Session::intensityMethod.
+/// Intensity methods held in T16 `INTENSITY_METHOD` and DesignStorm::method.
 enum IntensityMethod : int {
     kMethodIdf = 0,    ///< IDF coefficient polynomial by zone and frequency (T2)
     kMethodTable = 1,  ///< user-defined time-intensity table by location and frequency (T85)
@@ -34,24 +34,36 @@ struct IdfCoefficients {
     float D = 0.0f;
 };
 
-/// Rainfall intensity (in/hr, or as tabulated) for a duration in minutes, by the session's
-/// current intensity method:
-///  - 0: A + B ln t + C ln^2 t + D ln^3 t, or -1 for t <= 0;
+/// One point of a loaded time-intensity table (minutes, in/hr), single precision as stored.
+struct TimeIntensityPoint {
+    float time = 0.0f;
+    float intensity = 0.0f;
+};
+
+/// The rainfall of one run: the method a system's header names and what that method reads (the
+/// IDF coefficients or the loaded time-intensity table). A run loads it once and hands it to every
+/// intensity it computes; nothing of it outlives the run.
+struct DesignStorm {
+    int method = kMethodIdf;    ///< `INTENSITY_METHOD`
+    IdfCoefficients idf;        ///< method 0; zero otherwise
+    /// Method 1: the loaded table, entries 0..n+1 (0 and n+1 are the sentinels).
+    std::vector<TimeIntensityPoint> table;
+    int tableRows = 0;          ///< n, the number of rows loaded
+};
+
+/// Rainfall intensity (in/hr, or as tabulated) for a duration in minutes, by the storm's method:
+///  - 0: A + B ln t + C ln^2 t + D ln^3 t with the storm's coefficients, or -1 for t <= 0;
 ///  - 1: linear in the loaded time-intensity table, 0 outside [0, 100000);
 ///  - 2: linear in the built-in curve, 100 outside [0, 300);
 ///  - any other method: 0.
-float CALC_INTENSITY(const Session& session, float duration, float A, float B, float C, float D);
+float CALC_INTENSITY(const DesignStorm& storm, float duration);
 
-/// Same, with the coefficients as one value.
-inline float CALC_INTENSITY(const Session& session, float duration, const IdfCoefficients& c) {
-    return CALC_INTENSITY(session, duration, c.A, c.B, c.C, c.D);
-}
-
-/// Loads the T85 rows of a location and frequency (trimmed) into the session's time-intensity
+/// Loads the T85 rows of a location and frequency (trimmed) into the storm's time-intensity
 /// table, ascending by `TIME`, with the sentinels (0, first intensity) and (100000, last intensity).
 /// A Null or unreadable `TIME` or `INTENSITY` stops reading with its message (beep first);
-/// the entries not yet read stay (0, 0). Returns false when a message was shown.
-bool LOAD_TIME_INTENSITY_TABLE(db::Database& db, Session& session, ui::UiPort& ui, const std::string& location,
+/// the entries not yet read stay (0, 0). The storm's method is left as it is. Returns false when
+/// a message was shown.
+bool LOAD_TIME_INTENSITY_TABLE(db::Database& db, DesignStorm& storm, ui::UiPort& ui, const std::string& location,
                                const std::string& frequency);
 
 /// The IDF key as compared: trimmed text; a number by its shortest decimal text (3 -> "3").
@@ -82,11 +94,9 @@ std::optional<std::pair<std::string, double>> firstDesignStorm(db::Database& db)
 /// Reads the rainfall fields of a system's T16 row (all defaults when the row is missing).
 SystemRainfall readSystemRainfall(db::Database& db, const std::string& system);
 
-/// Prepares the session for a run on a system: sets the current intensity method, loads
-/// the time-intensity table for method 1, looks up the IDF coefficients for method 0.
-/// Returns the coefficients (all 0 for the other methods), or nothing when the IDF lookup
-/// failed with its message (the run ends). A table load that shows a message does not stop it.
-std::optional<IdfCoefficients> prepareRainfall(db::Database& db, Session& session, ui::UiPort& ui,
-                                               const std::string& system);
+/// The design storm of a system as its header names it: the method, the time-intensity table
+/// loaded for method 1, the IDF coefficients looked up for method 0. Nothing when the IDF lookup
+/// failed with its message (the run ends); a table load that shows a message does not stop it.
+std::optional<DesignStorm> prepareRainfall(db::Database& db, ui::UiPort& ui, const std::string& system);
 
 }  // namespace kolv::rain

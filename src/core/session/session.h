@@ -1,5 +1,5 @@
-// State of one running program that outlives a single command: rainfall method and table,
-// "do not show again" answers, the diagnosis log and the pending-edit switches.
+// State of one running program that outlives a single command: "do not show again" answers,
+// the diagnosis log and the pending-edit switches.
 #pragma once
 
 #include <string>
@@ -7,23 +7,10 @@
 
 namespace kolv {
 
-/// One point of a loaded time-intensity table (minutes, in/hr), single precision.
-struct TimeIntensityPoint {
-    float time = 0.0f;
-    float intensity = 0.0f;
-};
-
-/// Passed explicitly to every command that reads or changes it; a second session computes
-/// independently of the first.
+/// Passed explicitly to every command that reads or changes it; a second session behaves
+/// independently of the first. What one run computes with (its design storm, its options) is
+/// the run's own and is not kept here.
 struct Session {
-    /// Rainfall source of the run in progress: 0 IDF polynomial, 1 time-intensity table,
-    /// 2 built-in curve. Set by each hydraulics or sizing run from the system header.
-    int intensityMethod = 0;
-    /// Loaded time-intensity table, entries 0..n+1 (0 and n+1 are the sentinels).
-    std::vector<TimeIntensityPoint> timeIntensity;
-    /// n, the number of rows loaded.
-    int timeIntensityCount = 0;
-
     /// The engineer ticked "do not show again" on the maximum-passes warning.
     bool suppressMaxPassesWarning = false;
 

@@ -31,7 +31,7 @@ namespace {
 using units::kAcresPerHectare;    // areas written back
 using units::kCfsPerCms;          // flows written back
 using units::kFeetPerMeter;       // lengths and elevations written back
-using units::kFeetPerMeterShort;  // window velocities, listed lengths and velocities
+using units::kFeetPerMeterShort;  // listed lengths and velocities
 using units::kMetersPerFoot;      // clearance lines
 using units::kCmsPerCfsListed;    // flows in the listing
 
@@ -131,7 +131,7 @@ SizingBasis governingOf(const hydraulics::HydraulicRecord& r, const std::vector<
 /// Flow accumulation with the choice of each reach's pipe, upstream to downstream.
 /// Returns the message that stops the run when the rainfall gives no intensity where a flow needs one.
 std::optional<std::string> sizeInFlowOrder(SizingSystem& sys, const std::vector<PipeEntry>& table,
-                                           const RunSettings& s, Session& session, ui::UiPort& ui, bool metric,
+                                           const RunSettings& s, ui::UiPort& ui, bool metric,
                                            std::vector<std::string>& lines, std::vector<SizingBasis>& basis) {
     auto& recs = sys.records;
     ui.status("Calculate pipe sizes");
@@ -139,7 +139,7 @@ std::optional<std::string> sizeInFlowOrder(SizingSystem& sys, const std::vector<
         ui.processEvents();
         auto& r = recs[i];
         // Q = ΣCA i + base flow, with i at the record's time of concentration
-        r.intensity = rain::CALC_INTENSITY(session, static_cast<float>(r.tcWork), sys.idf);
+        r.intensity = rain::CALC_INTENSITY(sys.storm, static_cast<float>(r.tcWork));
         if (!(r.intensity > 0) && r.totalCa > 0)
             return "The rainfall of the system gives an intensity of " + vbFormat(r.intensity, "0.000") +
                    " at node '" + r.name + "' for a duration of " + vbFormat(r.tcWork, "0.00") +
@@ -376,7 +376,7 @@ std::optional<std::string> firstNonFinite(const SizingSystem& sys) {
 }
 
 /// The run shared by both modes, after the options were accepted.
-SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const std::string& systemName,
+SizingResult run(db::Project& project, ui::UiPort& ui, const std::string& systemName,
                  const RunSettings& settings, int group, bool verifyFirst,
                  const network::VerificationLineSink& onVerificationLine) {
     SizingResult res;
@@ -401,7 +401,7 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
         table = std::move(*loaded);
     }
 
-    auto sys = loadSystemForSizing(project, session, ui, system, res.messages);
+    auto sys = loadSystemForSizing(project, ui, system, res.messages);
     if (!sys) return res;
 
     if (settings.mode == Mode::OwnPipes) {
@@ -424,7 +424,7 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
         res.lines.push_back(std::string(80, '-'));
     }
     std::vector<SizingBasis> basis;
-    if (auto fault = sizeInFlowOrder(*sys, table, settings, session, ui, metric, res.lines, basis)) {
+    if (auto fault = sizeInFlowOrder(*sys, table, settings, ui, metric, res.lines, basis)) {
         ui.invalidData(*fault);
         ui.status("");
         return res;
@@ -453,25 +453,25 @@ SizingResult run(db::Project& project, Session& session, ui::UiPort& ui, const s
 
 }  // namespace
 
-SizingOptions SizingOptions::defaults(bool metric) {
+SizingOptions SizingOptions::defaults() {
     SizingOptions o;
-    o.maxVelocity = metric ? 10.0 / kFeetPerMeterShort : 10.0;
+    o.maxVelocityFps = 10.0;
     o.maxHglSlopePercent = 1.0;
-    o.minVelocity = metric ? 2.0 / kFeetPerMeterShort : 2.0;
+    o.minVelocityFps = 2.0;
     return o;
 }
 
 std::optional<std::string> validateOptions(const SizingOptions& o) {
-    if (o.useMinVelocity && !(o.minVelocity > 0)) return std::string("Minimum velocity must be greater than zero");
+    if (o.useMinVelocity && !(o.minVelocityFps > 0)) return std::string("Minimum velocity must be greater than zero");
     if (o.criterion == Criterion::Velocity) {
-        if (!(o.maxVelocity > 0)) return std::string("Maximum velocity must be greater than zero");
-        if (o.useMinVelocity && !(o.maxVelocity > o.minVelocity))
+        if (!(o.maxVelocityFps > 0)) return std::string("Maximum velocity must be greater than zero");
+        if (o.useMinVelocity && !(o.maxVelocityFps > o.minVelocityFps))
             return std::string("Maximum velocity must be greater than the minimum velocity");
     }
     return std::nullopt;
 }
 
-SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+SizingResult computePipeSizes(db::Project& project, ui::UiPort& ui, const std::string& system,
                               const SizingOptions& options) {
     db::UndoAction step(*project.db, "Step 2: Compute Pipe Sizes");
     if (auto refusal = validateOptions(options)) {
@@ -479,16 +479,15 @@ SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort
         ui.message("INVALID DATA", *refusal, ui::Icon::Exclamation);
         return {};
     }
-    const double toFeet = project.metric ? kFeetPerMeterShort : 1.0;
     RunSettings s;
     s.mode = Mode::Select;
     s.criterion = options.criterion;
-    s.limit = options.criterion == Criterion::Velocity ? options.maxVelocity * toFeet : options.maxHglSlopePercent;
+    s.limit = options.criterion == Criterion::Velocity ? options.maxVelocityFps : options.maxHglSlopePercent;
     s.useMinVelocity = options.useMinVelocity;
-    s.minVelocityFtS = options.minVelocity * toFeet;
+    s.minVelocityFtS = options.minVelocityFps;
     s.notSmallerThanUpstream = options.notSmallerThanUpstream;
     s.list = true;
-    SizingResult result = run(project, session, ui, system, s, options.group, options.verifyFirst, options.onVerificationLine);
+    SizingResult result = run(project, ui, system, s, options.group, options.verifyFirst, options.onVerificationLine);
     if (result.status == 0) network::recordStepRun(*project.db, network::DesignStep::PipeSizes, system, result.lines);
     return result;
 }
@@ -498,10 +497,10 @@ SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort
 // engineer's pipes with the smallest of some group would undo Step 2. So every reach keeps its
 // own pipe (looked up among all definitions), taken as flowing full: V = Q / barrels / A, the
 // travel times follow from it, and the grade line is the single backwater pass from the tailwater.
-SizingResult computeFullFlow(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+SizingResult computeFullFlow(db::Project& project, ui::UiPort& ui, const std::string& system,
                              const FullFlowOptions& options) {
     db::UndoAction step(*project.db, "Compute Full Flow");
-    if (options.useMinVelocity && !(options.minVelocity > 0)) {
+    if (options.useMinVelocity && !(options.minVelocityFps > 0)) {
         ui.beep();
         ui.message("INVALID DATA", "Minimum velocity must be greater than zero", ui::Icon::Exclamation);
         return {};
@@ -509,9 +508,9 @@ SizingResult computeFullFlow(db::Project& project, Session& session, ui::UiPort&
     RunSettings s;
     s.mode = Mode::OwnPipes;
     s.useMinVelocity = options.useMinVelocity;
-    s.minVelocityFtS = options.minVelocity * (project.metric ? kFeetPerMeterShort : 1.0);
+    s.minVelocityFtS = options.minVelocityFps;
     s.list = false;
-    SizingResult result = run(project, session, ui, system, s, 0, options.verifyFirst, options.onVerificationLine);
+    SizingResult result = run(project, ui, system, s, 0, options.verifyFirst, options.onVerificationLine);
     if (result.status == 0) {
         // the Compute Hydraulics window lists these in place of a storm tabulation's messages
         std::vector<std::string> listing = result.messages;

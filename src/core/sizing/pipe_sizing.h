@@ -8,21 +8,21 @@
 #include "db/project.h"
 #include "hydraulics/hydraulic_record.h"
 #include "network/verification.h"
-#include "session/session.h"
 #include "sizing/pipe_table.h"
 #include "sizing/sizing_basis.h"
 #include "ui/ui_port.h"
 
 namespace kolv::sizing {
 
-/// Options of the Compute Pipe Sizes window. Velocities are in the project's units (ft/s or m/s).
+/// Options of the Compute Pipe Sizes window. Velocities are in ft/s whatever the project's units: the
+/// window, the command line and the Python module convert what is typed in m/s (hydraulics::velocityFps).
 struct SizingOptions {
     int group = 0;  ///< the `GROUPP` of the pipe definitions to choose from
     Criterion criterion = Criterion::Velocity;
-    double maxVelocity = 0.0;         ///< velocity criterion: V must stay below this
+    double maxVelocityFps = 0.0;      ///< velocity criterion: V must stay below this
     double maxHglSlopePercent = 0.0;  ///< grade-line criterion: 100 Sf must stay below this
-    bool useMinVelocity = true;       ///< travel time never uses a velocity below minVelocity
-    double minVelocity = 2.0;         ///< minimum velocity for travel time
+    bool useMinVelocity = true;       ///< travel time never uses a velocity below minVelocityFps
+    double minVelocityFps = 2.0;      ///< minimum velocity for travel time
     bool verifyFirst = false;
     /// Receives each verification line as it is found (a window shows them while the run goes on).
     network::VerificationLineSink onVerificationLine;
@@ -31,8 +31,8 @@ struct SizingOptions {
     bool notSmallerThanUpstream = false;
 
     /// The window's defaults: a full-flow velocity below 10 ft/s or a friction slope below 1 %, and 2.0 ft/s
-    /// for travel time; velocities in m/s in a metric project (10 / 3.2808 and 2.0 / 3.2808).
-    static SizingOptions defaults(bool metric);
+    /// for travel time, in either unit system (a metric project shows them converted to m/s).
+    static SizingOptions defaults();
 };
 
 /// The refusal text of invalid options ("Minimum velocity must be greater than zero", ...), or nothing.
@@ -41,7 +41,7 @@ std::optional<std::string> validateOptions(const SizingOptions& options);
 /// Options of the "FULL" command of the Compute Hydraulics window.
 struct FullFlowOptions {
     bool useMinVelocity = true;
-    double minVelocity = 2.0;  ///< ft/s or m/s
+    double minVelocityFps = 2.0;
     bool verifyFirst = false;
     network::VerificationLineSink onVerificationLine;  ///< each verification line as it is found
 };
@@ -67,13 +67,13 @@ struct SizingResult {
 /// from the chosen pipes, a grade line backed in from the tailwater without losses, clearance
 /// lines, then T60, the node `P_` fields and `PIPE_NAME` written. Refused options are shown as
 /// "INVALID DATA" (exclamation) and nothing is computed.
-SizingResult computePipeSizes(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+SizingResult computePipeSizes(db::Project& project, ui::UiPort& ui, const std::string& system,
                               const SizingOptions& options);
 
 /// The "FULL" run of the Compute Hydraulics window: the same flow accumulation, grade line and
 /// results, with every reach keeping its own pipe taken as flowing full. No selection list: only
 /// the clearance lines, the lookups that failed and the closing line.
-SizingResult computeFullFlow(db::Project& project, Session& session, ui::UiPort& ui, const std::string& system,
+SizingResult computeFullFlow(db::Project& project, ui::UiPort& ui, const std::string& system,
                              const FullFlowOptions& options);
 
 }  // namespace kolv::sizing

@@ -7,8 +7,8 @@
 
 namespace kolv::sizing {
 
-std::optional<SizingSystem> loadSystemForSizing(db::Project& project, Session& session, ui::UiPort& ui,
-                                                const std::string& system, std::vector<std::string>& messages) {
+std::optional<SizingSystem> loadSystemForSizing(db::Project& project, ui::UiPort& ui, const std::string& system,
+                                                std::vector<std::string>& messages) {
     std::vector<SizingFields> fields;
     hydraulics::LoadOptions options;
     // A ditch is never sized: it keeps the pipe name and definition it has.
@@ -28,7 +28,7 @@ std::optional<SizingSystem> loadSystemForSizing(db::Project& project, Session& s
         f.elev1 = reach.number("ELEV1");
         f.elev2 = reach.number("ELEV2");
     };
-    auto loaded = hydraulics::loadSystemForRun(project, session, ui, system, messages, options);
+    auto loaded = hydraulics::loadSystemForRun(project, ui, system, messages, options);
     if (!loaded) return std::nullopt;
 
     SizingSystem out;
@@ -36,7 +36,7 @@ std::optional<SizingSystem> loadSystemForSizing(db::Project& project, Session& s
     fields.resize(out.records.size());
     out.fields = std::move(fields);
     out.tailwaterFt = loaded->tailwaterFt;
-    out.idf = loaded->idf;
+    out.storm = std::move(loaded->storm);
     return out;
 }
 

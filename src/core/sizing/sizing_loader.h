@@ -8,7 +8,6 @@
 #include "db/project.h"
 #include "hydraulics/hydraulic_record.h"
 #include "rain/intensity.h"
-#include "session/session.h"
 #include "ui/ui_port.h"
 
 namespace kolv::sizing {
@@ -27,7 +26,7 @@ struct SizingSystem {
     std::vector<hydraulics::HydraulicRecord> records;
     std::vector<SizingFields> fields;
     double tailwaterFt = 0;   ///< `OUT_TW`, 0 when missing
-    rain::IdfCoefficients idf;
+    rain::DesignStorm storm;  ///< the system's rainfall
 };
 
 /// The storm tabulation's loading phases (hydraulics::loadSystemForRun: network in flow order,
@@ -35,7 +34,7 @@ struct SizingSystem {
 /// warning, rainfall, drainage accumulated, TO nodes checked), with each ditch reach keeping its
 /// pipe as it stands and the sizing fields read beside. Each phase title is added to `messages`.
 /// Returns nothing after a stopping message (loop, fifth incoming pipe, IDF lookup, missing TO node).
-std::optional<SizingSystem> loadSystemForSizing(db::Project& project, Session& session, ui::UiPort& ui,
-                                                const std::string& system, std::vector<std::string>& messages);
+std::optional<SizingSystem> loadSystemForSizing(db::Project& project, ui::UiPort& ui, const std::string& system,
+                                                std::vector<std::string>& messages);
 
 }  // namespace kolv::sizing

@@ -146,7 +146,7 @@ void SubmittalComposer::prepare() {
             m_projectText = slash == std::string::npos ? p : p.substr(slash + 1);
         }
     }
-    const auto storedOptions = hydraulics::loadHydraulicsOptions(db);
+    const auto storedOptions = hydraulics::loadHydraulicsOptions(db, m_project.metric);
     for (const auto& name : m_options.systems) {
         auto f = std::make_unique<SystemFacts>();
         f->name = trim(name);
@@ -331,7 +331,8 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
                                 : "Velocity of the downstream pipe"));
     l.push_back("Junction losses\t" + onOff(o.junctionLosses) + "      Exit loss: " + onOff(o.exitLoss));
     l.push_back("Minimum velocity for travel time\t" +
-                (o.minVelocityInForce ? vbFormat(o.minVelocity, "0.00") + (metric ? " m/s" : " ft/s")
+                (o.minVelocityInForce ? vbFormat(hydraulics::minVelocityInProjectUnits(o.minVelocityFps, metric), "0.00") +
+                                            (metric ? " m/s" : " ft/s")
                                       : std::string("not applied")));
     l.push_back("Minimum physical velocity\t" + vbFormat(o.minPhysicalVelocityFps, "0.00") + " ft/s");
     l.push_back("Passes\tat most " + std::to_string(o.maxPasses) + ", HGL tolerance " +

@@ -160,7 +160,7 @@ void FlowLinesWindow::modeChanged() {
 
 void FlowLinesWindow::setOptions(const flowline::FlowLineOptions& o) {
     m_slopePercent = o.minSlopePercent;
-    m_velocity = o.minVelocity;
+    m_velocity = flowline::velocityInProjectUnits(o.minVelocityFps, m_metric);
     m_vary->blockSignals(true);
     (o.varyByVelocity ? m_vary : m_fixed)->setChecked(true);
     m_vary->blockSignals(false);
@@ -189,11 +189,11 @@ flowline::FlowLineOptions FlowLinesWindow::options() const {
     flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(m_metric);
     o.varyByVelocity = m_vary->isChecked();
     if (o.varyByVelocity) {
-        o.minVelocity = typed(m_value, m_velocity);
+        o.minVelocityFps = flowline::velocityFps(typed(m_value, m_velocity), m_metric);
         o.minSlopePercent = typed(m_slopeInVary, m_slopePercent);
     } else {
         o.minSlopePercent = typed(m_value, m_slopePercent);
-        o.minVelocity = m_velocity;
+        o.minVelocityFps = flowline::velocityFps(m_velocity, m_metric);
     }
     o.match = m_matchCrown->isChecked() ? flowline::MatchMode::CrownLines : flowline::MatchMode::FlowLines;
     o.exceptSmallPipes = m_except->isChecked();

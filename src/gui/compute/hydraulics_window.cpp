@@ -519,7 +519,9 @@ void HydraulicsWindow::readControls() {
     take(m_maxPasses, m_opts.maxPasses);
     take(m_hglDif, m_opts.maxHglDifferenceFt);
     take(m_fixedTc, m_opts.fixedTcMin);
-    take(m_minVelocity, m_opts.minVelocity);
+    // typed in the project's units, held in ft/s
+    if (const input::NumberCheck v = checkNumberField(m_minVelocity); v.ok())
+        m_opts.minVelocityFps = hydraulics::velocityFps(*v.value, metric());
     take(m_minPhysVelocity, m_opts.minPhysicalVelocityFps);
 }
 
@@ -535,7 +537,7 @@ void HydraulicsWindow::storeOption(HydraulicsOption which) {
     db::Project* p = m_ctx.currentProject();
     if (!p) return;
     try {
-        hydraulics::saveHydraulicsOption(*p->db, m_opts, which);
+        hydraulics::saveHydraulicsOption(*p->db, m_opts, which, p->metric);
     } catch (const std::exception& e) {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
     }
@@ -559,7 +561,7 @@ void HydraulicsWindow::showOptions(const hydraulics::HydraulicsOptions& o) {
     m_maxPasses->setText(QString::number(o.maxPasses));
     m_hglDif->setText(numberText(o.maxHglDifferenceFt));
     m_fixedTc->setText(numberText(o.fixedTcMin));
-    m_minVelocity->setText(q(hydraulics::formatMinVelocity(o.minVelocity, met)));
+    m_minVelocity->setText(q(hydraulics::formatMinVelocity(o.minVelocityFps, met)));
     m_minVelocityLabel->setText(q(hydraulics::minVelocityCaption(met)));
     m_minPhysVelocity->setText(q(vbFormat(o.minPhysicalVelocityFps, "0.00")));
     m_loading = false;
@@ -582,7 +584,7 @@ void HydraulicsWindow::loadOptions() {
     std::string system = m_ctx.currentSystem();
     m_systemLabel->setText(q("Storm sewer system: " + system + p->unitName()));
     try {
-        showOptions(hydraulics::loadHydraulicsOptions(*p->db));
+        showOptions(hydraulics::loadHydraulicsOptions(*p->db, p->metric));
     } catch (const std::exception& e) {
         if (m_ctx.ui) ui::reportException(*m_ctx.ui, e);
     }
@@ -593,10 +595,10 @@ void HydraulicsWindow::loadOptions() {
 void HydraulicsWindow::applyPreset(bool minorLosses) {
     // each control writes its own field as it changes, as when the engineer types
     readControls();
-    const hydraulics::HydraulicsOptions o = hydraulics::withSetup(m_opts, minorLosses);
+    const hydraulics::HydraulicsOptions o = hydraulics::withSetup(m_opts, minorLosses, metric());
     m_hglDif->setText(numberText(o.maxHglDifferenceFt));
     m_maxPasses->setText(QString::number(o.maxPasses));
-    m_minVelocity->setText(q(hydraulics::formatMinVelocity(o.minVelocity, metric())));
+    m_minVelocity->setText(q(hydraulics::formatMinVelocity(o.minVelocityFps, metric())));
     m_exitLoss->setChecked(o.exitLoss);
     m_junctionLoss->setChecked(o.junctionLosses);
 }
@@ -711,7 +713,7 @@ bool HydraulicsWindow::computeFull() {
     bool ok = false;
     try {
         auto check = hydraulics::validateComputeOptions(m_opts, p->metric, *m_ctx.ui);
-        hydraulics::saveHydraulicsOptions(*p->db, check.options);
+        hydraulics::saveHydraulicsOptions(*p->db, check.options, p->metric);
         showOptions(check.options);
         if (!check.valid) return false;
         m_messages->clearLines();
@@ -719,13 +721,13 @@ bool HydraulicsWindow::computeFull() {
         setRunning(true);
         sizing::FullFlowOptions full;
         full.useMinVelocity = m_opts.minVelocityInForce;
-        full.minVelocity = m_opts.minVelocity;
+        full.minVelocityFps = m_opts.minVelocityFps;
         full.verifyFirst = m_verifyFirst->isChecked() && m_verification;
         if (full.verifyFirst) {
             m_verification->beginRun();
             full.onVerificationLine = m_verification->lineSink();
         }
-        auto result = sizing::computeFullFlow(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), full);
+        auto result = sizing::computeFullFlow(*p, *m_ctx.ui, m_ctx.currentSystem(), full);
         if (full.verifyFirst) m_verification->finishRun(result.verificationLines);
         std::vector<std::string> lines = result.messages;
         lines.insert(lines.end(), result.lines.begin(), result.lines.end());

@@ -22,6 +22,7 @@
 #include "gui/compute/verification_window.h"
 #include "gui/common/number_field.h"
 #include "hydraulics/design_ranges.h"
+#include "hydraulics/hydraulics_options.h"
 #include "ui/error_trap.h"
 #include "gui/common/qt_text.h"
 
@@ -87,10 +88,10 @@ PipeSizesWindow::PipeSizesWindow(ComputeContext ctx, VerificationWindow* verific
     addListingButtons(this, v, [this] { this->compute(); }, [this] { printList(); });
 
     // window defaults: 10 ft/s (3.048 m/s) or a 1 % friction slope; 2.0 ft/s for travel time
-    sizing::SizingOptions d = sizing::SizingOptions::defaults(m_metric);
-    m_maxVelocity = d.maxVelocity;
+    const sizing::SizingOptions d = sizing::SizingOptions::defaults();
+    m_maxVelocity = hydraulics::velocityInProjectUnits(d.maxVelocityFps, m_metric);
     m_maxSlope = d.maxHglSlopePercent;
-    m_minVelocity->setText(q(vbFormat(d.minVelocity, "0.000")));
+    m_minVelocity->setText(q(vbFormat(hydraulics::velocityInProjectUnits(d.minVelocityFps, m_metric), "0.000")));
     const auto status = [this](const QString& text) {
         if (m_ctx.ui) m_ctx.ui->status(text.toStdString());
     };
@@ -133,13 +134,16 @@ void PipeSizesWindow::criterionChanged() {
 }
 
 sizing::SizingOptions PipeSizesWindow::options() const {
-    sizing::SizingOptions o = sizing::SizingOptions::defaults(m_metric);
+    // the fields show velocities in the project's units; the options hold ft/s
+    sizing::SizingOptions o = sizing::SizingOptions::defaults();
     o.group = m_group->currentData().toInt();
     o.criterion = m_byHgl->isChecked() ? sizing::Criterion::HglSlope : sizing::Criterion::Velocity;
-    if (o.criterion == sizing::Criterion::Velocity) o.maxVelocity = typed(m_limit, m_maxVelocity);
+    if (o.criterion == sizing::Criterion::Velocity)
+        o.maxVelocityFps = hydraulics::velocityFps(typed(m_limit, m_maxVelocity), m_metric);
     else o.maxHglSlopePercent = typed(m_limit, m_maxSlope);
     o.useMinVelocity = m_useMin->isChecked();
-    o.minVelocity = typed(m_minVelocity, o.minVelocity);
+    const double minVelocityShown = hydraulics::velocityInProjectUnits(o.minVelocityFps, m_metric);
+    o.minVelocityFps = hydraulics::velocityFps(typed(m_minVelocity, minVelocityShown), m_metric);
     o.notSmallerThanUpstream = m_notSmaller->isChecked();
     o.verifyFirst = m_verifyFirst->isChecked();
     return o;
@@ -147,7 +151,7 @@ sizing::SizingOptions PipeSizesWindow::options() const {
 
 bool PipeSizesWindow::compute() {
     db::Project* p = m_ctx.currentProject();
-    if (!p || !m_ctx.ui || !m_ctx.session) return false;
+    if (!p || !m_ctx.ui) return false;
     if (m_group->count() == 0) {
         m_ctx.ui->invalidData("No pipe group is defined for the project's unit system (EDIT | Pipe Definitions).");
         return false;
@@ -163,7 +167,7 @@ bool PipeSizesWindow::compute() {
             o.onVerificationLine = m_verification->lineSink();
         }
         m_ctx.ui->busy(true);
-        auto result = sizing::computePipeSizes(*p, *m_ctx.session, *m_ctx.ui, m_ctx.currentSystem(), o);
+        auto result = sizing::computePipeSizes(*p, *m_ctx.ui, m_ctx.currentSystem(), o);
         m_ctx.ui->busy(false);
         if (o.verifyFirst) m_verification->finishRun(result.verificationLines);
         m_list->addLines(result.lines);

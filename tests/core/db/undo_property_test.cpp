@@ -56,16 +56,16 @@ struct Sequence {
                 break;
             }
             case 2: {
-                sizing::SizingOptions o = sizing::SizingOptions::defaults(false);
+                sizing::SizingOptions o = sizing::SizingOptions::defaults();
                 o.group = 1;
                 o.criterion = sizing::Criterion::HglSlope;
                 o.maxHglSlopePercent = 0.3;
-                sizing::computePipeSizes(*project, session, ui, system(), o);
+                sizing::computePipeSizes(*project, ui, system(), o);
                 break;
             }
             case 3: flowline::setFlowLines(*project, system(), flowline::FlowLineOptions::defaults(false), ui); break;
             case 4: {
-                auto options = hydraulics::loadHydraulicsOptions(db);
+                auto options = hydraulics::loadHydraulicsOptions(db, project->metric);
                 hydraulics::computeHydraulics(*project, session, ui, options, system());
                 break;
             }

@@ -46,10 +46,10 @@ struct CheckedProject : RunProject {
     // The four computations that write, each returning whether it wrote.
     bool stormTabs() { return run("S").status == 0; }
     bool sizePipes() {
-        sizing::SizingOptions o = sizing::SizingOptions::defaults(false);
+        sizing::SizingOptions o = sizing::SizingOptions::defaults();
         o.group = 1;
-        o.maxVelocity = 10.0;
-        return sizing::computePipeSizes(*project, session, ui, "S", o).status == 0;
+        o.maxVelocityFps = 10.0;
+        return sizing::computePipeSizes(*project, ui, "S", o).status == 0;
     }
     bool flowLines() {
         flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(false);
@@ -270,10 +270,10 @@ TEST(DataChecks, EveryWriterReadsItsInputsInsideItsWriteTransaction) {
         if (std::string(name) == "storm-tabs")
             wrote = hydraulics::runStormTabs(*p.project, p.session, probe, RunProject::defaults(), "S").status == 0;
         else if (std::string(name) == "size-pipes") {
-            sizing::SizingOptions o = sizing::SizingOptions::defaults(false);
+            sizing::SizingOptions o = sizing::SizingOptions::defaults();
             o.group = 1;
-            o.maxVelocity = 10.0;
-            wrote = sizing::computePipeSizes(*p.project, p.session, probe, "S", o).status == 0;
+            o.maxVelocityFps = 10.0;
+            wrote = sizing::computePipeSizes(*p.project, probe, "S", o).status == 0;
         } else if (std::string(name) == "set-flowlines") {
             flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(false);
             o.minSlopePercent = 0.5;

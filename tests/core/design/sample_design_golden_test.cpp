@@ -18,7 +18,6 @@
 #include "cost/system_cost.h"
 #include "db/project.h"
 #include "flowline/flow_lines.h"
-#include "session/session.h"
 #include "sizing/pipe_sizing.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
@@ -51,11 +50,10 @@ std::vector<std::string> runDesignSteps() {
     std::vector<std::string> out;
     ui::RecordingUi ui;
     for (const std::string system : {"MAINST", "OAKAVE"}) {
-        Session session;
-        auto sizing = sizing::SizingOptions::defaults(false);
+        auto sizing = sizing::SizingOptions::defaults();
         sizing.group = 1;  // round concrete
-        sizing.maxVelocity = 8.0;
-        const auto sized = sizing::computePipeSizes(*project, session, ui, system, sizing);
+        sizing.maxVelocityFps = 8.0;
+        const auto sized = sizing::computePipeSizes(*project, ui, system, sizing);
         EXPECT_EQ(sized.status, 0) << system;
         out.push_back("# size pipes " + system);
         out.insert(out.end(), sized.lines.begin(), sized.lines.end());

@@ -85,11 +85,10 @@ TEST(CommandScaling, VerifyIsLinear) {
 
 TEST(CommandScaling, PipeSizingIsLinear) {
     expectLinear([](db::Project& p, ui::UiPort& ui) {
-        Session session;
-        auto o = sizing::SizingOptions::defaults(false);
+        auto o = sizing::SizingOptions::defaults();
         o.group = kRandomPipeGroup;
-        o.maxVelocity = 12.0;
-        EXPECT_EQ(sizing::computePipeSizes(p, session, ui, kSystem, o).status, 0);
+        o.maxVelocityFps = 12.0;
+        EXPECT_EQ(sizing::computePipeSizes(p, ui, kSystem, o).status, 0);
     });
 }
 
@@ -105,7 +104,7 @@ TEST(CommandScaling, StormTabsAreLinear) {
     expectLinear([](db::Project& p, ui::UiPort& ui) {
         Session session;
         session.suppressMaxPassesWarning = true;
-        const auto out = hydraulics::computeHydraulics(p, session, ui, hydraulics::loadHydraulicsOptions(*p.db), kSystem);
+        const auto out = hydraulics::computeHydraulics(p, session, ui, hydraulics::loadHydraulicsOptions(*p.db, p.metric), kSystem);
         EXPECT_TRUE(out.started);
         EXPECT_EQ(out.run.status, 0);
     });

@@ -131,7 +131,7 @@ TEST(DeleteDefinition, AsksFirstAndLeavesReachesWhoseStormTabThenReportsTheMissi
 
     ui.clear();
     Session session;
-    const auto options = hydraulics::loadHydraulicsOptions(db);
+    const auto options = hydraulics::loadHydraulicsOptions(db, project->metric);
     const auto out = hydraulics::computeHydraulics(*project, session, ui, options, "MAINST");
     std::vector<std::string> all = out.run.messages;
     for (const auto& m : ui.messages) all.push_back(m.text);

@@ -109,7 +109,7 @@ TEST_F(FlowLineFixture, CrownEndsAndVaryingSlope) {
     reach({"B", "OUT", "P18"});
     auto o = fixed(1.0);
     o.varyByVelocity = true;
-    o.minVelocity = 2.5;
+    o.minVelocityFps = 2.5;
     o.decimals = 3;
     run(o);
     EXPECT_NEAR(elev("A", "ELEV1"), 96.5, 1e-9);

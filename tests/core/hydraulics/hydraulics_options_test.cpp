@@ -22,16 +22,16 @@ protected:
 TEST_F(OptionsRecord, MissingRecordIsCreatedWithTheDefaults) {
     db->execute("DELETE FROM T27 WHERE RECNUM = ?", {7});
     ASSERT_EQ(rowsOf7(), 0);
-    const HydraulicsOptions o = loadHydraulicsOptions(*db);
+    const HydraulicsOptions o = loadHydraulicsOptions(*db, false);
     EXPECT_EQ(rowsOf7(), 1);
     EXPECT_EQ(o.maxPasses, 50);
     EXPECT_DOUBLE_EQ(o.maxHglDifferenceFt, 0.01);
-    EXPECT_DOUBLE_EQ(o.minVelocity, 2.00);
+    EXPECT_DOUBLE_EQ(o.minVelocityFps, 2.00);
     EXPECT_EQ(o.junctionMethod, 1);
     EXPECT_DOUBLE_EQ(o.minPhysicalVelocityFps, 2.50);
     EXPECT_FALSE(o.exitLoss || o.junctionLosses || o.fixedTc || o.deepWell || o.frenchDrain || o.jumpToCrown);
     // Loading again finds the record: still one row.
-    loadHydraulicsOptions(*db);
+    loadHydraulicsOptions(*db, false);
     EXPECT_EQ(rowsOf7(), 1);
     EXPECT_EQ(db->scalar("SELECT LVSINT9 FROM T27 WHERE RECNUM = ?", {7}).toInt(), 50);
 }
@@ -50,13 +50,13 @@ TEST_F(OptionsRecord, EveryFieldSurvivesSavingAndReopeningTheProject) {
     o.noNegativeFlow = true;
     o.jumpToCrown = false;
     o.fixedTcMin = 17.5;
-    o.minVelocity = 2.75;
+    o.minVelocityFps = 2.75;
     o.maxHglDifferenceFt = 0.0001;  // not exact in single precision: must read back as typed
     o.minPhysicalVelocityFps = 3.1;
-    saveHydraulicsOptions(*db, o);
+    saveHydraulicsOptions(*db, o, false);
     db.reset();
     db = db::Database::open(path);
-    const HydraulicsOptions back = loadHydraulicsOptions(*db);
+    const HydraulicsOptions back = loadHydraulicsOptions(*db, false);
     EXPECT_TRUE(back.useHydLength);
     EXPECT_EQ(back.junctionMethod, 2);
     EXPECT_TRUE(back.fixedTc);
@@ -66,7 +66,7 @@ TEST_F(OptionsRecord, EveryFieldSurvivesSavingAndReopeningTheProject) {
     EXPECT_TRUE(back.noNegativeFlow);
     EXPECT_FALSE(back.jumpToCrown);
     EXPECT_EQ(back.fixedTcMin, 17.5);
-    EXPECT_EQ(back.minVelocity, 2.75);
+    EXPECT_EQ(back.minVelocityFps, 2.75);
     EXPECT_EQ(back.maxHglDifferenceFt, 0.0001);
     EXPECT_EQ(back.minPhysicalVelocityFps, 3.1);
     // Switches are stored -1 / 0.
@@ -77,19 +77,34 @@ TEST_F(OptionsRecord, EveryFieldSurvivesSavingAndReopeningTheProject) {
     EXPECT_TRUE(validateComputeOptions(back, false, ui).valid);
 }
 
+TEST_F(OptionsRecord, MetricProjectStoresMetersPerSecondAndComputesInFeet) {
+    // A metric project's minimum velocity is typed and stored in m/s; the options hold ft/s (× 3.2808).
+    db->execute("UPDATE T27 SET LVSSGL2 = ? WHERE RECNUM = ?", {0.61, 7});
+    HydraulicsOptions o = loadHydraulicsOptions(*db, true);
+    EXPECT_DOUBLE_EQ(o.minVelocityFps, 0.61 * 3.2808);
+    EXPECT_EQ(minVelocityInProjectUnits(o.minVelocityFps, true), 0.61);
+    EXPECT_EQ(formatMinVelocity(o.minVelocityFps, true), "0.610");
+    o.minVelocityFps = 1.5 * 3.2808;
+    saveHydraulicsOption(*db, o, HydraulicsOption::MinVelocity, true);
+    EXPECT_EQ(db->scalar("SELECT LVSSGL2 FROM T27 WHERE RECNUM = ?", {7}).toDouble(), 1.5);
+    // A new record of a metric project starts at 2.00 m/s.
+    db->execute("DELETE FROM T27 WHERE RECNUM = ?", {7});
+    EXPECT_DOUBLE_EQ(loadHydraulicsOptions(*db, true).minVelocityFps, 2.0 * 3.2808);
+}
+
 TEST_F(OptionsRecord, OneControlWritesOnlyItsOwnField) {
-    HydraulicsOptions o = loadHydraulicsOptions(*db);
+    HydraulicsOptions o = loadHydraulicsOptions(*db, false);
     const long passes = o.maxPasses;
     o.maxPasses = passes + 7;
     o.exitLoss = !o.exitLoss;
-    saveHydraulicsOption(*db, o, HydraulicsOption::ExitLoss);
-    const HydraulicsOptions back = loadHydraulicsOptions(*db);
+    saveHydraulicsOption(*db, o, HydraulicsOption::ExitLoss, false);
+    const HydraulicsOptions back = loadHydraulicsOptions(*db, false);
     EXPECT_EQ(back.exitLoss, o.exitLoss);
     EXPECT_EQ(back.maxPasses, passes);
     // A pass count typed beyond the field is held within it until the compute command resets it.
     o.maxPasses = 40000;
-    saveHydraulicsOption(*db, o, HydraulicsOption::MaxPasses);
-    EXPECT_EQ(loadHydraulicsOptions(*db).maxPasses, 32767);
+    saveHydraulicsOption(*db, o, HydraulicsOption::MaxPasses, false);
+    EXPECT_EQ(loadHydraulicsOptions(*db, false).maxPasses, 32767);
     EXPECT_STREQ(optionField(HydraulicsOption::MinPhysicalVelocity), "LVSSGL4");
     EXPECT_STREQ(optionField(HydraulicsOption::JumpToCrown), "LVSINT11");
 }
@@ -122,17 +137,17 @@ TEST(QuickSetups, RestoreTheTolerancesSetBothMinorLossesAndKeepTheRest) {
     HydraulicsOptions typed;
     typed.maxPasses = 1000;
     typed.maxHglDifferenceFt = 0.2;
-    typed.minVelocity = 4.5;
+    typed.minVelocityFps = 4.5;
     typed.exitLoss = false;
     typed.junctionLosses = true;
     typed.fixedTc = true;
     typed.fixedTcMin = 12;
     typed.junctionMethod = kJunctionMethodUpstream;
     for (bool minorLosses : {true, false}) {
-        const HydraulicsOptions o = withSetup(typed, minorLosses);
+        const HydraulicsOptions o = withSetup(typed, minorLosses, false);
         EXPECT_EQ(o.maxPasses, 50) << minorLosses;
         EXPECT_DOUBLE_EQ(o.maxHglDifferenceFt, 0.01) << minorLosses;
-        EXPECT_DOUBLE_EQ(o.minVelocity, 2.0) << minorLosses;
+        EXPECT_DOUBLE_EQ(o.minVelocityFps, 2.0) << minorLosses;
         EXPECT_EQ(o.exitLoss, minorLosses);
         EXPECT_EQ(o.junctionLosses, minorLosses);
         EXPECT_TRUE(o.fixedTc);
@@ -193,33 +208,36 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"FixedTcLow", &HydraulicsOptions::fixedTcMin, 0, false, true, kTc, 1},
         LimitCase{"FixedTcHigh", &HydraulicsOptions::fixedTcMin, 120.5, false, true, kTc, 120},
         LimitCase{"FixedTcCeiling", &HydraulicsOptions::fixedTcMin, 120, false, true, nullptr, 0},
-        LimitCase{"MinVelocityZero", &HydraulicsOptions::minVelocity, 0, false, false,
+        LimitCase{"MinVelocityZero", &HydraulicsOptions::minVelocityFps, 0, false, false,
                   "Minimum velocity must be greater than zero", 2.00},
-        LimitCase{"MinVelocityEnglishCeiling", &HydraulicsOptions::minVelocity, 6, false, false, nullptr, 0},
-        LimitCase{"MinVelocityEnglishHigh", &HydraulicsOptions::minVelocity, 6.01, false, false,
+        LimitCase{"MinVelocityEnglishCeiling", &HydraulicsOptions::minVelocityFps, 6, false, false, nullptr, 0},
+        LimitCase{"MinVelocityEnglishHigh", &HydraulicsOptions::minVelocityFps, 6.01, false, false,
                   "Minimum velocity for computing travel time cannot exceed 6 f/s", 6},
-        LimitCase{"MinVelocityMetricCeiling", &HydraulicsOptions::minVelocity, 2, true, false, nullptr, 0},
-        LimitCase{"MinVelocityMetricHigh", &HydraulicsOptions::minVelocity, 2.01, true, false,
-                  "Minimum velocity for computing travel time cannot exceed 2 m/s", 2}),
+        // metric limits and defaults are in m/s, the options in ft/s (1 m/s = 3.2808 ft/s)
+        LimitCase{"MinVelocityMetricZero", &HydraulicsOptions::minVelocityFps, 0, true, false,
+                  "Minimum velocity must be greater than zero", 2.00 * 3.2808},
+        LimitCase{"MinVelocityMetricCeiling", &HydraulicsOptions::minVelocityFps, 2 * 3.2808, true, false, nullptr, 0},
+        LimitCase{"MinVelocityMetricHigh", &HydraulicsOptions::minVelocityFps, 2.01 * 3.2808, true, false,
+                  "Minimum velocity for computing travel time cannot exceed 2 m/s", 2 * 3.2808}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ComputeValidation, OnlyTheFirstFaultIsShownAndOnlyItsFieldReset) {
     HydraulicsOptions o;
     o.maxPasses = 2;
     o.maxHglDifferenceFt = 5;
-    o.minVelocity = -1;
+    o.minVelocityFps = -1;
     Refusal r = check(o);
     expectRefused(r, "Iterations must be between 4 and 32000");
     EXPECT_EQ(r.options.maxPasses, 4);
     EXPECT_EQ(r.options.maxHglDifferenceFt, 5);
-    EXPECT_EQ(r.options.minVelocity, -1);
+    EXPECT_EQ(r.options.minVelocityFps, -1);
 }
 
 TEST(ComputeValidation, MinimumVelocityCaptionAndFormatByUnits) {
     EXPECT_EQ(minVelocityCaption(false), "Min. Velocity (ft/s)");
     EXPECT_EQ(minVelocityCaption(true), "Min. Velocity (m/s)");
     EXPECT_EQ(formatMinVelocity(2, false), "2.00");
-    EXPECT_EQ(formatMinVelocity(0.6096, true), "0.610");
+    EXPECT_EQ(formatMinVelocity(2.0, true), "0.610");  // 2 ft/s = 0.6096 m/s
 }
 
 }  // namespace

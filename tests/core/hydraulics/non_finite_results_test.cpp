@@ -39,7 +39,7 @@ TEST(NonFiniteResults, TheReportedProjectRunsToTheEndWithEveryResultANumber) {
     Session session;
     ui::RecordingUi ui;
     const auto out = hydraulics::computeHydraulics(*p.project, session, ui,
-                                                   hydraulics::loadHydraulicsOptions(*p.project->db), "G974");
+                                                   hydraulics::loadHydraulicsOptions(*p.project->db, p.project->metric), "G974");
     ASSERT_TRUE(out.started);
     EXPECT_EQ(out.run.status, 0);
     EXPECT_FALSE(hydraulics::firstNonFiniteResult("G974", out.run.records, false).has_value());
@@ -52,7 +52,7 @@ TEST(NonFiniteResults, ANanOrInfiniteResultIsNamedWithItsReachAndQuantity) {
     Session session;
     ui::RecordingUi ui;
     auto out = hydraulics::computeHydraulics(*p.project, session, ui,
-                                             hydraulics::loadHydraulicsOptions(*p.project->db), "G974");
+                                             hydraulics::loadHydraulicsOptions(*p.project->db, p.project->metric), "G974");
     ASSERT_GE(out.run.records.size(), 3u);
     auto records = out.run.records;
     records[2].hglUp = std::numeric_limits<double>::quiet_NaN();

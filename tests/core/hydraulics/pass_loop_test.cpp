@@ -55,9 +55,9 @@ class PassLoop : public ::testing::Test {
 protected:
     PassLoop() {
         // A constant 4 in/hr storm: one tabulated point with its two sentinels.
-        session.intensityMethod = 1;
-        session.timeIntensity = {{0, 4}, {15, 4}, {100000, 4}};
-        session.timeIntensityCount = 1;
+        settings.storm.method = rain::kMethodTable;
+        settings.storm.table = {{0, 4}, {15, 4}, {100000, 4}};
+        settings.storm.tableRows = 1;
         settings.options = RunProject();
         settings.tailwaterFt = 90;
         settings.exitLossCoeff = 1.0;
@@ -338,7 +338,7 @@ TEST(PassLoopPaths, GradeLineOnlyPassesMatchFullPassesBitForBit) {
                     Session session;
                     session.suppressMaxPassesWarning = true;
                     std::vector<std::string> loadMessages;
-                    auto loaded = loadSystemForRun(*project, session, silent, system, loadMessages);
+                    auto loaded = loadSystemForRun(*project, silent, system, loadMessages);
                     ASSERT_TRUE(loaded);
                     PassSettings s;
                     s.options.exitLoss = s.options.junctionLoss = s.options.minVelocityOn = true;
@@ -348,7 +348,7 @@ TEST(PassLoopPaths, GradeLineOnlyPassesMatchFullPassesBitForBit) {
                     s.options.maxHglDifference = 0;
                     s.tailwaterFt = loaded->records.back().crownDn + tailwaterRise;
                     s.exitLossCoeff = 1.0;
-                    s.idf = loaded->idf;
+                    s.storm = loaded->storm;
 
                     std::vector<HydraulicRecord> fast = loaded->records, full = loaded->records;
                     std::vector<std::string> fastMessages, fullMessages;

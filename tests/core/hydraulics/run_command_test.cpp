@@ -18,7 +18,7 @@ protected:
         p.reach("S1", "A", "D", "18RCP", 100.0, 99.0, 200.0);
         p.reach("S1", "D", "OUT", "", 0, 96.0, 100.0,
                 {{"REACH_TYPE", 2}, {"DITCH_TYPE", 2}, {"DITCH_MANNINGS", 0.03}, {"DITCH_DIM_0", 3.0}});
-        options = loadHydraulicsOptions(p.db);
+        options = loadHydraulicsOptions(p.db, false);
     }
     ComputeOutcome compute() { return computeHydraulics(*p.project, p.session, p.ui, options, "S1"); }
     RunProject p;
@@ -31,7 +31,7 @@ TEST_F(ComputeCommand, RefusedOptionIsResetStoredAndNothingRuns) {
     EXPECT_FALSE(out.started);
     ASSERT_EQ(p.ui.messages.size(), 1u);
     EXPECT_EQ(p.ui.messages[0].text, "Iterations must be between 4 and 32000");
-    EXPECT_EQ(loadHydraulicsOptions(p.db).maxPasses, 4);
+    EXPECT_EQ(loadHydraulicsOptions(p.db, false).maxPasses, 4);
     EXPECT_EQ(p.db.scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
 }
 
@@ -55,7 +55,7 @@ TEST_F(ComputeCommand, RunsWithTheStoredOptions) {
     const ComputeOutcome out = compute();
     ASSERT_TRUE(out.started);
     EXPECT_EQ(out.run.status, 0);
-    EXPECT_TRUE(loadHydraulicsOptions(p.db).junctionLosses);
+    EXPECT_TRUE(loadHydraulicsOptions(p.db, false).junctionLosses);
     // The ditch took the inlet elevation of D as its upstream flow line.
     EXPECT_NEAR(p.t60n("S1", "D", "FL_UP"), 104.0, 1e-9);
     EXPECT_EQ(p.t60("S1", "D", "TYPE").toText(), "DITCH");
@@ -75,18 +75,18 @@ TEST(InletCapacityWarning, ListedOnlyWhileTheSwitchIsOn) {
         return n;
     };
     // never stored (an older project): on, as the run always listed them
-    loadHydraulicsOptions(p.db);  // the options record exists
+    loadHydraulicsOptions(p.db, false);  // the options record exists
     p.db.execute("UPDATE T27 SET LVSINT12 = NULL WHERE RECNUM = 7");
-    HydraulicsOptions options = loadHydraulicsOptions(p.db);
+    HydraulicsOptions options = loadHydraulicsOptions(p.db, false);
     EXPECT_TRUE(options.inletCapacityWarning);
     ComputeOutcome on = computeHydraulics(*p.project, p.session, p.ui, options, "S1");
     ASSERT_EQ(on.run.status, 0);
     EXPECT_EQ(inletLines(on), 1);
 
     options.inletCapacityWarning = false;
-    saveHydraulicsOption(p.db, options, HydraulicsOption::InletCapacityWarning);
+    saveHydraulicsOption(p.db, options, HydraulicsOption::InletCapacityWarning, false);
     EXPECT_EQ(p.db.scalar("SELECT LVSINT12 FROM T27 WHERE RECNUM = 7").toInt(), 0);
-    options = loadHydraulicsOptions(p.db);
+    options = loadHydraulicsOptions(p.db, false);
     EXPECT_FALSE(options.inletCapacityWarning);
     ComputeOutcome off = computeHydraulics(*p.project, p.session, p.ui, options, "S1");
     ASSERT_EQ(off.run.status, 0);

@@ -55,7 +55,7 @@ TEST(SampleStormTabs, MatchesTheReviewedGolden) {
     auto project = db::openProject(kolv::test::makeSample(dir), silent);
     // The window's stored options with both exfiltration kinds on, so the drainage well at S-35 and
     // the trench of S-1 take part.
-    HydraulicsOptions options = loadHydraulicsOptions(*project->db);
+    HydraulicsOptions options = loadHydraulicsOptions(*project->db, project->metric);
     options.deepWell = true;
     options.frenchDrain = true;
     ui::RecordingUi ui;
@@ -114,7 +114,7 @@ TEST(SampleStormTabs, AGradeLineThatAlternatesIsReportedWithBothStatesAndTheHigh
     kolv::test::TempDir dir;
     ui::SilentUi silent;
     auto project = db::openProject(kolv::test::makeSample(dir), silent);
-    HydraulicsOptions options = loadHydraulicsOptions(*project->db);
+    HydraulicsOptions options = loadHydraulicsOptions(*project->db, project->metric);
     options.junctionLosses = true;
     options.junctionMethod = 2;
     options.jumpToCrown = false;

@@ -12,56 +12,56 @@
 namespace kolv::rain {
 namespace {
 
-Session withMethod(int method) {
-    Session s;
-    s.intensityMethod = method;
+DesignStorm withMethod(int method, IdfCoefficients idf = {}) {
+    DesignStorm s;
+    s.method = method;
+    s.idf = idf;
     return s;
 }
 
 // ---- Method 0: IDF polynomial in ln(t) ----
 
 TEST(IdfPolynomial, OneMinuteGivesExactlyA) {
-    EXPECT_EQ(CALC_INTENSITY(withMethod(0), 1.0f, 7.25f, -1.5f, 0.3f, -0.01f), 7.25f);  // ln 1 = 0
+    EXPECT_EQ(CALC_INTENSITY(withMethod(0, {7.25f, -1.5f, 0.3f, -0.01f}), 1.0f), 7.25f);  // ln 1 = 0
 }
 
 TEST(IdfPolynomial, DurationZeroOrLessGivesMinusOne) {
-    EXPECT_EQ(CALC_INTENSITY(withMethod(0), 0.0f, 7.0f, 1.0f, 1.0f, 1.0f), -1.0f);
-    EXPECT_EQ(CALC_INTENSITY(withMethod(0), -5.0f, 7.0f, 1.0f, 1.0f, 1.0f), -1.0f);
+    const DesignStorm s = withMethod(0, {7.0f, 1.0f, 1.0f, 1.0f});
+    EXPECT_EQ(CALC_INTENSITY(s, 0.0f), -1.0f);
+    EXPECT_EQ(CALC_INTENSITY(s, -5.0f), -1.0f);
 }
 
 TEST(IdfPolynomial, PolynomialItselfNoExponential) {
     // t = e^2 -> L = 2: i = A + 2B + 4C + 8D = 10 - 4 + 2 - 0.8 = 7.2 (hand calculation).
     const float t = static_cast<float>(std::exp(2.0));
-    EXPECT_NEAR(CALC_INTENSITY(withMethod(0), t, 10.0f, -2.0f, 0.5f, -0.1f), 7.2f, 1e-5f);
-    IdfCoefficients c{10.0f, -2.0f, 0.5f, -0.1f};
-    EXPECT_NEAR(CALC_INTENSITY(withMethod(0), t, c), 7.2f, 1e-5f);
+    EXPECT_NEAR(CALC_INTENSITY(withMethod(0, {10.0f, -2.0f, 0.5f, -0.1f}), t), 7.2f, 1e-5f);
 }
 
 // ---- Method 2: built-in curve ----
 
 TEST(BuiltInCurve, SegmentsAreHalfOpenAndLinear) {
-    const Session s = withMethod(2);
-    EXPECT_NEAR(CALC_INTENSITY(s, 11.0f, 0, 0, 0, 0), (5.5f + 5.35f) / 2, 1e-6f);  // mean of the 10 and 12 points
-    EXPECT_NEAR(CALC_INTENSITY(s, 0.0f, 0, 0, 0, 0), 5.5f, 1e-6f);
-    EXPECT_NEAR(CALC_INTENSITY(s, 9.999f, 0, 0, 0, 0), 5.5f, 1e-6f);                // flat from 0 to 10
-    EXPECT_NEAR(CALC_INTENSITY(s, 60.0f, 0, 0, 0, 0), 2.3f, 1e-6f);                 // a tabulated point
-    EXPECT_NEAR(CALC_INTENSITY(s, 45.0f, 0, 0, 0, 0), (3.08f + 2.62f) / 2, 1e-6f);  // mid 40..50
+    const DesignStorm s = withMethod(2);
+    EXPECT_NEAR(CALC_INTENSITY(s, 11.0f), (5.5f + 5.35f) / 2, 1e-6f);  // mean of the 10 and 12 points
+    EXPECT_NEAR(CALC_INTENSITY(s, 0.0f), 5.5f, 1e-6f);
+    EXPECT_NEAR(CALC_INTENSITY(s, 9.999f), 5.5f, 1e-6f);                // flat from 0 to 10
+    EXPECT_NEAR(CALC_INTENSITY(s, 60.0f), 2.3f, 1e-6f);                 // a tabulated point
+    EXPECT_NEAR(CALC_INTENSITY(s, 45.0f), (3.08f + 2.62f) / 2, 1e-6f);  // mid 40..50
     // 299.99: 1.35 + (179.99 / 180)(0.65 - 1.35) = 0.6500389 (hand calculation), just above 0.65.
-    const float nearEnd = CALC_INTENSITY(s, 299.99f, 0, 0, 0, 0);
+    const float nearEnd = CALC_INTENSITY(s, 299.99f);
     EXPECT_GT(nearEnd, 0.65f);
     EXPECT_NEAR(nearEnd, 0.6500389f, 2e-6f);
 }
 
 TEST(BuiltInCurve, OffTheCurveGivesOneHundred) {
-    const Session s = withMethod(2);
-    EXPECT_EQ(CALC_INTENSITY(s, 300.0f, 0, 0, 0, 0), 100.0f);
-    EXPECT_EQ(CALC_INTENSITY(s, 1000.0f, 0, 0, 0, 0), 100.0f);
-    EXPECT_EQ(CALC_INTENSITY(s, -1.0f, 0, 0, 0, 0), 100.0f);
+    const DesignStorm s = withMethod(2);
+    EXPECT_EQ(CALC_INTENSITY(s, 300.0f), 100.0f);
+    EXPECT_EQ(CALC_INTENSITY(s, 1000.0f), 100.0f);
+    EXPECT_EQ(CALC_INTENSITY(s, -1.0f), 100.0f);
 }
 
 TEST(OtherMethods, GiveZero) {
-    EXPECT_EQ(CALC_INTENSITY(withMethod(3), 15.0f, 5, 1, 1, 1), 0.0f);
-    EXPECT_EQ(CALC_INTENSITY(withMethod(-1), 15.0f, 5, 1, 1, 1), 0.0f);
+    EXPECT_EQ(CALC_INTENSITY(withMethod(3, {5, 1, 1, 1}), 15.0f), 0.0f);
+    EXPECT_EQ(CALC_INTENSITY(withMethod(-1, {5, 1, 1, 1}), 15.0f), 0.0f);
 }
 
 // ---- Method 1: user-defined time-intensity table ----
@@ -69,26 +69,26 @@ TEST(OtherMethods, GiveZero) {
 struct TableFixture : ::testing::Test {
     test::TempDir dir;
     std::unique_ptr<db::Database> db = db::Database::open(test::makeEmptyProject(dir));
-    Session session = withMethod(1);
+    DesignStorm storm = withMethod(1);
     ui::RecordingUi ui;
 
     void row(const std::string& loc, const std::string& freq, db::Value time, db::Value intensity) {
         db->execute("INSERT INTO T85 (LOCATION, FREQUENCY, TIME, INTENSITY) VALUES (?, ?, ?, ?)",
                     {loc, freq, time, intensity});
     }
-    float at(float minutes) const { return CALC_INTENSITY(session, minutes, 0, 0, 0, 0); }
+    float at(float minutes) const { return CALC_INTENSITY(storm, minutes); }
 };
 
 TEST_F(TableFixture, SingleRowHoldsFromZeroUpToTheEnd) {
     row("Miami", "10", 15.0, 4.0);
     row("Miami", "25", 15.0, 9.0);  // another frequency
-    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, " Miami ", "10 "));
-    EXPECT_EQ(session.timeIntensityCount, 1);
-    ASSERT_EQ(session.timeIntensity.size(), 3u);
-    EXPECT_EQ(session.timeIntensity[0].time, 0.0f);
-    EXPECT_EQ(session.timeIntensity[0].intensity, 4.0f);
-    EXPECT_EQ(session.timeIntensity[2].time, 100000.0f);
-    EXPECT_EQ(session.timeIntensity[2].intensity, 4.0f);
+    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, " Miami ", "10 "));
+    EXPECT_EQ(storm.tableRows, 1);
+    ASSERT_EQ(storm.table.size(), 3u);
+    EXPECT_EQ(storm.table[0].time, 0.0f);
+    EXPECT_EQ(storm.table[0].intensity, 4.0f);
+    EXPECT_EQ(storm.table[2].time, 100000.0f);
+    EXPECT_EQ(storm.table[2].intensity, 4.0f);
     for (float t : {0.0f, 7.5f, 15.0f, 600.0f, 99999.0f}) EXPECT_EQ(at(t), 4.0f) << t;
     EXPECT_EQ(at(100000.0f), 0.0f);
     EXPECT_EQ(at(-0.5f), 0.0f);
@@ -98,7 +98,7 @@ TEST_F(TableFixture, SingleRowHoldsFromZeroUpToTheEnd) {
 TEST_F(TableFixture, TwoRowsInterpolateWithIntervalsClosedBelow) {
     row("X", "3", 20.0, 4.0);  // stored out of order: loaded by ascending time
     row("X", "3", 10.0, 6.0);
-    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "X", "3"));
+    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, "X", "3"));
     EXPECT_NEAR(at(15.0f), 5.0f, 1e-6f);  // halfway between 6 and 4
     EXPECT_EQ(at(5.0f), 6.0f);            // before the first time: first intensity
     EXPECT_EQ(at(25.0f), 4.0f);           // after the last time: last intensity
@@ -107,22 +107,22 @@ TEST_F(TableFixture, TwoRowsInterpolateWithIntervalsClosedBelow) {
 }
 
 TEST_F(TableFixture, NoRowsGiveZeroEverywhere) {
-    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "Nowhere", "3"));
-    EXPECT_EQ(session.timeIntensityCount, 0);
-    ASSERT_EQ(session.timeIntensity.size(), 2u);
+    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, "Nowhere", "3"));
+    EXPECT_EQ(storm.tableRows, 0);
+    ASSERT_EQ(storm.table.size(), 2u);
     for (float t : {0.0f, 10.0f, 99999.0f}) EXPECT_EQ(at(t), 0.0f);
 }
 
 TEST_F(TableFixture, NullTimeStopsReadingWithItsMessage) {
     row("X", "3", 10.0, 6.0);
     row("X", "3", nullptr, 5.0);  // a Null time sorts first
-    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "X", "3"));
+    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, "X", "3"));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_EQ(ui.messages[0].text, "Missing data in 'Time' field of User-Defined Time-Intensity table");
     EXPECT_EQ(ui.messages[0].icon, ui::Icon::None);
-    ASSERT_EQ(session.timeIntensity.size(), 4u);
-    for (const auto& p : session.timeIntensity) {
+    ASSERT_EQ(storm.table.size(), 4u);
+    for (const auto& p : storm.table) {
         EXPECT_EQ(p.time, 0.0f);
         EXPECT_EQ(p.intensity, 0.0f);
     }
@@ -131,24 +131,24 @@ TEST_F(TableFixture, NullTimeStopsReadingWithItsMessage) {
 TEST_F(TableFixture, NullIntensityKeepsWhatWasReadBeforeIt) {
     row("X", "3", 10.0, 6.0);
     row("X", "3", 20.0, nullptr);
-    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "X", "3"));
+    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, "X", "3"));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Missing data in 'Intensity' field of User-Defined Time-Intensity table");
-    ASSERT_EQ(session.timeIntensity.size(), 4u);
-    EXPECT_EQ(session.timeIntensity[0].intensity, 6.0f);
-    EXPECT_EQ(session.timeIntensity[1].time, 10.0f);
-    EXPECT_EQ(session.timeIntensity[2].time, 20.0f);  // its time was read before the fault
-    EXPECT_EQ(session.timeIntensity[2].intensity, 0.0f);
-    EXPECT_EQ(session.timeIntensity[3].time, 0.0f);  // the end sentinel was never written
+    ASSERT_EQ(storm.table.size(), 4u);
+    EXPECT_EQ(storm.table[0].intensity, 6.0f);
+    EXPECT_EQ(storm.table[1].time, 10.0f);
+    EXPECT_EQ(storm.table[2].time, 20.0f);  // its time was read before the fault
+    EXPECT_EQ(storm.table[2].intensity, 0.0f);
+    EXPECT_EQ(storm.table[3].time, 0.0f);  // the end sentinel was never written
     // 6 + (15 - 10) / (20 - 10) (0 - 6) = 3 (hand calculation on the partial table).
     EXPECT_NEAR(at(15.0f), 3.0f, 1e-6f);
 }
 
 TEST_F(TableFixture, UnreadableValuesGiveTheirErrorNumber) {
     row("X", "3", "abc", 6.0);
-    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "X", "3"));
+    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, "X", "3"));
     row("Y", "3", 10.0, "n/a");
-    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, session, ui, "Y", "3"));
+    EXPECT_FALSE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, "Y", "3"));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text,
               "Error '13' occurred while reading the 'Time' field of User-Defined Time-Intensity table");
@@ -216,20 +216,20 @@ TEST_F(IdfFixture, PrepareRainfallSetsTheMethodFromTheSystemHeader) {
                 {"Here", "5", 10.0, 7.0});
     db->execute("INSERT INTO T16 (SYSTEM, INTENSITY_METHOD) VALUES (?, ?)", {"CURVE", 2});
 
-    Session s;
-    s.intensityMethod = 2;
-    auto idf = prepareRainfall(*db, s, ui, "IDF");  // Null method reads as 0
+    const auto idf = prepareRainfall(*db, ui, "IDF");  // Null method reads as 0
     ASSERT_TRUE(idf.has_value());
-    EXPECT_EQ(s.intensityMethod, 0);
-    EXPECT_EQ(idf->A, 9.0f);
+    EXPECT_EQ(idf->method, 0);
+    EXPECT_EQ(idf->idf.A, 9.0f);
 
-    ASSERT_TRUE(prepareRainfall(*db, s, ui, "TAB").has_value());
-    EXPECT_EQ(s.intensityMethod, 1);
-    EXPECT_EQ(s.timeIntensityCount, 1);
-    EXPECT_EQ(CALC_INTENSITY(s, 30.0f, 0, 0, 0, 0), 7.0f);
+    const auto table = prepareRainfall(*db, ui, "TAB");
+    ASSERT_TRUE(table.has_value());
+    EXPECT_EQ(table->method, 1);
+    EXPECT_EQ(table->tableRows, 1);
+    EXPECT_EQ(CALC_INTENSITY(*table, 30.0f), 7.0f);
 
-    ASSERT_TRUE(prepareRainfall(*db, s, ui, "CURVE").has_value());
-    EXPECT_EQ(s.intensityMethod, 2);
+    const auto curve = prepareRainfall(*db, ui, "CURVE");
+    ASSERT_TRUE(curve.has_value());
+    EXPECT_EQ(curve->method, 2);
     EXPECT_TRUE(ui.messages.empty());
 }
 

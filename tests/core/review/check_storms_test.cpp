@@ -24,7 +24,7 @@ struct CheckStormFixture : ::testing::Test {
 
     void SetUp() override {
         project = db::openProject(test::makeSample(dir), ui);
-        options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db));
+        options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db, project->metric));
         ASSERT_EQ(hydraulics::runStormTabs(*project, session, ui, options, "MAINST").status, 0);
     }
     /// Every stored value of a table's rows of the system, in storage order, as text.

@@ -7,7 +7,7 @@
 
 #include "db/project.h"
 #include "db/schema.h"
-#include "session/session.h"
+#include "hydraulics/hydraulics_options.h"
 #include "sizing/pipe_sizing.h"
 #include "support/system_builder.h"
 #include "ui/recording_ui.h"
@@ -89,32 +89,30 @@ TEST(ChoosePipe, NotSmallerThanUpstreamStart) {
 }
 
 TEST(SizingOptionsCheck, WindowRefusals) {
-    auto o = sizing::SizingOptions::defaults(false);
-    o.maxVelocity = 10;
+    auto o = sizing::SizingOptions::defaults();
+    o.maxVelocityFps = 10;
     EXPECT_FALSE(sizing::validateOptions(o));
-    o.minVelocity = 0;
+    o.minVelocityFps = 0;
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Minimum velocity must be greater than zero");
     o.useMinVelocity = false;  // not in use: not checked
     EXPECT_FALSE(sizing::validateOptions(o));
-    o = sizing::SizingOptions::defaults(false);
-    o.maxVelocity = 0;
+    o = sizing::SizingOptions::defaults();
+    o.maxVelocityFps = 0;
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than zero");
-    o.maxVelocity = 2.0;  // equal to the minimum
+    o.maxVelocityFps = 2.0;  // equal to the minimum
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than the minimum velocity");
     o.criterion = Criterion::HglSlope;  // velocities only matter for the velocity criterion
     EXPECT_FALSE(sizing::validateOptions(o));
-    // the window's defaults: 10 ft/s or a 1 % friction slope, 2.0 ft/s for travel time (m/s by 3.2808)
-    EXPECT_NEAR(sizing::SizingOptions::defaults(true).minVelocity, 2.0 / 3.2808, 1e-12);
-    EXPECT_NEAR(sizing::SizingOptions::defaults(true).maxVelocity, 10.0 / 3.2808, 1e-12);
-    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults(false).maxVelocity, 10.0);
-    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults(true).maxHglSlopePercent, 1.0);
+    // the window's defaults: 10 ft/s or a 1 % friction slope, 2.0 ft/s for travel time
+    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults().minVelocityFps, 2.0);
+    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults().maxVelocityFps, 10.0);
+    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults().maxHglSlopePercent, 1.0);
 }
 
 namespace {
 
 struct SizingFixture : ::testing::Test, test::SystemBuilder {
     ui::RecordingUi ui;
-    Session session;
 
     void SetUp() override { clearDefinitions(); }
     void pipe(const std::string& name, db::Value height, db::Value width, db::Value n, db::Value area = nullptr,
@@ -209,10 +207,10 @@ struct SizingRunFixture : SizingFixture {
 }  // namespace
 
 TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
-    auto o = sizing::SizingOptions::defaults(false);
+    auto o = sizing::SizingOptions::defaults();
     o.group = 1;
-    o.maxVelocity = 6.0;
-    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    o.maxVelocityFps = 6.0;
+    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     // Q: A = 1.0 × 4 = 4 cfs → 15 in at 4 / 1.22718 = 3.2595 ft/s;
     //    B = 2.5 × 4 = 10 cfs → 15 in 8.149 (refused), 18 in 10 / 1.76715 = 5.6588 ft/s.
@@ -252,12 +250,12 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
 
 TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
     db.execute("UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'");  // B sized here too
-    auto o = sizing::SizingOptions::defaults(false);
+    auto o = sizing::SizingOptions::defaults();
     o.group = 1;
     o.criterion = Criterion::HglSlope;
     o.maxHglSlopePercent = 0.5;  // A: 15 in 0.383 % ok; B: 15 in 2.396 %, 18 in 0.906 %, 24 in 0.195 %
-    o.minVelocity = 4.0;         // A's 3.26 ft/s is timed at 4 ft/s: 300 / 4 / 60 = 1.25 min
-    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    o.minVelocityFps = 4.0;      // A's 3.26 ft/s is timed at 4 ft/s: 300 / 4 / 60 = 1.25 min
+    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
     EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
@@ -267,15 +265,15 @@ TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
     // A needs 18 in (15 in runs at 3.26); B alone would take 15 in (1.63 ft/s) but may not go
     // below the 18 in pipe coming in.
     db.execute("UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'");
-    o = sizing::SizingOptions::defaults(false);
+    o = sizing::SizingOptions::defaults();
     o.group = 1;
-    o.maxVelocity = 3.0;
-    r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    o.maxVelocityFps = 3.0;
+    r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.records[0].height, 1.5f);     // A
     EXPECT_EQ(r.records.back().height, 1.25f);  // B without the rule
     o.notSmallerThanUpstream = true;
-    r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    r = sizing::computePipeSizes(*project, ui, "S1", o);
     EXPECT_EQ(r.records[0].height, 1.5f);
     EXPECT_EQ(r.records.back().height, 1.5f);
 }
@@ -317,14 +315,14 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
         db.execute("UPDATE NODE SET BASE_FLOW = 0");
         db.execute("UPDATE REACH SET CALC_PIPESIZE = 0 WHERE NAME = 'B'");
         if (*c.sql) db.exec(c.sql);
-        auto o = sizing::SizingOptions::defaults(false);
+        auto o = sizing::SizingOptions::defaults();
         o.group = 1;
         o.criterion = c.criterion;
-        (c.criterion == Criterion::Velocity ? o.maxVelocity : o.maxHglSlopePercent) = c.limit;
+        (c.criterion == Criterion::Velocity ? o.maxVelocityFps : o.maxHglSlopePercent) = c.limit;
         o.notSmallerThanUpstream = c.notSmaller;
         o.useMinVelocity = false;  // the intensity is the same at every duration
         ui.clear();
-        ASSERT_EQ(sizing::computePipeSizes(*project, session, ui, "S1", o).status, 0) << ::testing::PrintToString(ui.texts());
+        ASSERT_EQ(sizing::computePipeSizes(*project, ui, "S1", o).status, 0) << ::testing::PrintToString(ui.texts());
         const auto basis = sizing::readSizingBasis(db, "S1");
         const auto b = std::find_if(basis.begin(), basis.end(), [&](const auto& x) { return x.reach == c.reach; });
         ASSERT_NE(b, basis.end());
@@ -339,7 +337,7 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
 
 TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
     sizing::FullFlowOptions o;
-    auto r = sizing::computeFullFlow(*project, session, ui, "S1", o);
+    auto r = sizing::computeFullFlow(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     // Every pipe stays "OLD" (12 in, A = π/4): B carries 10 cfs at 12.732 ft/s.
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"A"}).toText(), "OLD");
@@ -355,17 +353,17 @@ TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
 TEST_F(SizingRunFixture, DitchKeepsItsStoredPipeInBothModes) {
     // The storm tabulation reads a ditch without a pipe; sizing must leave the ditch's pipe as it stands.
     db.execute("UPDATE REACH SET PIPE_NAME = 'OLD' WHERE NAME = 'D'");
-    auto o = sizing::SizingOptions::defaults(false);
+    auto o = sizing::SizingOptions::defaults();
     o.group = 1;
-    o.maxVelocity = 6.0;
-    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    o.maxVelocityFps = 6.0;
+    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
     const auto d = std::find_if(r.records.begin(), r.records.end(), [](const auto& rec) { return rec.name == "D"; });
     ASSERT_NE(d, r.records.end());
     EXPECT_EQ(d->pipeName, "OLD");
     EXPECT_EQ(d->velocity, 0.0);  // a ditch tries no pipe
-    r = sizing::computeFullFlow(*project, session, ui, "S1", sizing::FullFlowOptions{});
+    r = sizing::computeFullFlow(*project, ui, "S1", sizing::FullFlowOptions{});
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
 }
@@ -380,10 +378,10 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     project->metric = true;
     db.execute("UPDATE NODE SET INLET_ELEV = 100.5 WHERE NAME = 'A'");
     db.execute("UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'");  // B sized here too
-    auto o = sizing::SizingOptions::defaults(true);
+    auto o = sizing::SizingOptions::defaults();
     o.group = 1;
-    o.maxVelocity = 6.0;  // m/s
-    auto r = sizing::computePipeSizes(*project, session, ui, "S1", o);
+    o.maxVelocityFps = hydraulics::velocityFps(6.0, true);  // 6 m/s
+    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
     EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.250    1.250    0.2799   0.228    velocity limit"));

@@ -18,7 +18,6 @@
 #include "gui/app/main_window.h"
 #include "gui/app/node_list_view.h"
 #include "gui/app/undo_controller.h"
-#include "session/session.h"
 #include "sizing/pipe_sizing.h"
 #include "support/table_snapshot.h"
 #include "support/gui_fixture.h"
@@ -190,14 +189,13 @@ private slots:
         const std::string s2 = snapshot();
         QVERIFY(s2 != s1);
 
-        Session session;
         ui::RecordingUi silent;
-        auto options = sizing::SizingOptions::defaults(false);
+        auto options = sizing::SizingOptions::defaults();
         options.group = 1;
         options.criterion = sizing::Criterion::HglSlope;
         options.maxHglSlopePercent = 0.3;
         auto* project = m_window->project();
-        QCOMPARE(sizing::computePipeSizes(*project, session, silent, project->currentSystem, options).status, 0);
+        QCOMPARE(sizing::computePipeSizes(*project, silent, project->currentSystem, options).status, 0);
         const std::string s3 = snapshot();
         QCOMPARE(undo->undoAction()->text(), QString("&Undo Step 2: Compute Pipe Sizes"));
 

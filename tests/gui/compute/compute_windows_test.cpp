@@ -242,7 +242,7 @@ private slots:
         Fixture f;
         HydraulicsWindow w(f.ctx(), nullptr);
         QVERIFY(w.compute());
-        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(f.db()));
+        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(f.db(), false));
         QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"25-year", "25", 1.0}), 0);
         QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"3-year x 1.15", "", 1.15}), 0);
         w.refreshProfile();
@@ -289,12 +289,12 @@ private slots:
             exitLoss->setChecked(!exitLoss->isChecked());
             method2->setChecked(true);
             // stored at once, without a compute
-            auto o = hydraulics::loadHydraulicsOptions(f.db());
+            auto o = hydraulics::loadHydraulicsOptions(f.db(), false);
             QCOMPARE(o.maxPasses, 250L);
             QVERIFY(std::fabs(o.maxHglDifferenceFt - 0.001) < 1e-9);
             QCOMPARE(o.junctionMethod, 2);
         }
-        bool exitWas = hydraulics::loadHydraulicsOptions(f.db()).exitLoss;
+        bool exitWas = hydraulics::loadHydraulicsOptions(f.db(), false).exitLoss;
         f.reopen();
         HydraulicsWindow again(f.ctx(), nullptr);
         QCOMPARE(again.maxPassesEdit()->text(), QString("250"));
@@ -335,7 +335,7 @@ private slots:
         }
         QCOMPARE(countRows(f.db(), "T60", "MAINST"), before);  // nothing was run
         // a refused text is never stored as an option
-        QCOMPARE(hydraulics::loadHydraulicsOptions(f.db()).maxPasses, 50L);
+        QCOMPARE(hydraulics::loadHydraulicsOptions(f.db(), false).maxPasses, 50L);
         w.minVelocityEdit()->setText("6");
         QVERIFY(w.compute());
     }
@@ -353,7 +353,7 @@ private slots:
         w.applyPreset(true);
         QVERIFY(qobject_cast<QCheckBox*>(w.control("LVSINT4"))->isChecked());
         QVERIFY(qobject_cast<QCheckBox*>(w.control("LVSINT5"))->isChecked());
-        QVERIFY(hydraulics::loadHydraulicsOptions(f.db()).junctionLosses);
+        QVERIFY(hydraulics::loadHydraulicsOptions(f.db(), false).junctionLosses);
     }
 
     void passLimitBoxOnlyForARunThatDidNotSettle() {

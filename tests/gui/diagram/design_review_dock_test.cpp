@@ -62,7 +62,7 @@ private slots:
         {
             Session session;
             hydraulics::computeHydraulics(*w.project(), session, recorder,
-                                          hydraulics::loadHydraulicsOptions(*w.project()->db), "MAINST");
+                                          hydraulics::loadHydraulicsOptions(*w.project()->db, w.project()->metric), "MAINST");
         }
         w.refreshAfterChange();
         dock->show();
@@ -120,7 +120,7 @@ private slots:
         ui::RecordingUi recorder;
         auto project = db::openProject(test::makeSample(dir), recorder);
         Session session;
-        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db));
+        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db, project->metric));
         QCOMPARE(hydraulics::runStormTabs(*project, session, recorder, options, "MAINST").status, 0);
         QCOMPARE(review::runScenario(*project, session, recorder, "MAINST", options, {"25-year", "25", 1.0}), 0);
         QCOMPARE(review::runScenario(*project, session, recorder, "MAINST", options, {"3-year x 1.15", "", 1.15}), 0);
