@@ -279,7 +279,7 @@ TEST(ProfileSheets, LegendNamesEveryCheckStormDrawn) {
     auto& session = sample.session;
     auto& silent = sample.silent;
     // more check storms than one row of the letter sheet's legend holds
-    const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db));
+    const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db, project->metric));
     const std::vector<std::string> names = {"PLUS-10-PERCENT", "PLUS-20-PERCENT", "PLUS-30-PERCENT", "PLUS-40-PERCENT"};
     for (std::size_t i = 0; i < names.size(); ++i)
         ASSERT_EQ(review::runScenario(*project, session, silent, "MAINST", options,
