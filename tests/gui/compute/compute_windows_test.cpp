@@ -304,6 +304,8 @@ private slots:
         QCOMPARE(again.minVelocityLabel()->text(), QString("Min. Velocity (ft/s)"));
     }
 
+    // The ranges and texts are the core's; here one refused number and one refused text show
+    // that the window marks the field, stops the run and keeps the text for correction.
     void typedOptionsAreReadWholeAndWithinTheirRanges() {
         Fixture f;
         HydraulicsWindow w(f.ctx(), nullptr);
@@ -314,9 +316,7 @@ private slots:
             const char* message;
         };
         const Case cases[] = {
-            {w.maxPassesEdit(), "3", "Iterations must be between 4 and 32000"},
             {w.maxPassesEdit(), "12ft", "Max. Number of Iterations: '12ft' is not a number."},  // not read as 12
-            {w.hglDifferenceEdit(), "0.5", "Max. HGL Difference must be between 0.0001 and 0.25"},
             // 6 ft/s is the largest travel-time minimum of an English project
             {w.minVelocityEdit(), "6.01", "Minimum velocity for computing travel time cannot exceed 6 f/s"},
         };
@@ -336,8 +336,6 @@ private slots:
         QCOMPARE(countRows(f.db(), "T60", "MAINST"), before);  // nothing was run
         // a refused text is never stored as an option
         QCOMPARE(hydraulics::loadHydraulicsOptions(f.db()).maxPasses, 50L);
-        w.minVelocityEdit()->setText("6");
-        QVERIFY(w.compute());
     }
 
     void presetsSetTolerancesAndMinorLosses() {
@@ -547,15 +545,10 @@ private slots:
 
     void mainWindowCommandsOpenTheWindowsAfterTheGuard() {
         test::TempDir dir;
-        std::string path = test::makeSample(dir);
         ui::RecordingUi recorder;
-        gui::MainWindowOptions options;
-        options.settingsPath = dir.file("settings.ini");
-        options.recorder = &recorder;
-        options.rememberGeometry = false;
-        gui::MainWindow w(options);
+        gui::MainWindow w(test::mainWindowOptions(recorder, dir));
         installComputeWindows(w);
-        QVERIFY(w.openProjectFile(path));
+        QVERIFY(w.openProjectFile(test::makeSample(dir)));
         // no current system: the guard refuses and no window opens
         w.changeCurrentSystem("");
         recorder.clear();
