@@ -196,17 +196,11 @@ private slots:
         QVERIFY(tabs->pageCount() >= 1);
         QVERIFY(documentText(tabs->document()).find("S-1") != std::string::npos);
         tabs->close();
-    }
 
-    void profileOfTheLongestPathEndsAtTheOutfall() {
-        Fixture f;
-        HydraulicsWindow w(f.ctx(), nullptr);
-        QVERIFY(w.compute());
-        w.refreshProfile();
-        QVERIFY(w.profileView()->hasProfile());
-        const hydraulics::ProfileGeometry& g = w.profileView()->profile();
-        QCOMPARE(QString::fromStdString(g.path.back()), QString("OUT-1"));
-        QVERIFY(f.ui.messages.empty());
+        // the full-flow run writes its results the same way
+        QVERIFY(w.computeFull());
+        QVERIFY(hasLine(w.messages()->lines(), "Cleaning up temporary data arrays"));
+        QCOMPARE(countRows(f.db(), "T60", "MAINST"), nodes);
     }
 
     void stormTabCarriesTheReviewAsFootnotes() {
@@ -376,14 +370,6 @@ private slots:
         QVERIFY(!hasLine(w.messages()->lines(), "NOT SETTLED"));
     }
 
-    void fullFlowRunWritesResults() {
-        Fixture f;
-        HydraulicsWindow w(f.ctx(), nullptr);
-        QVERIFY(w.computeFull());
-        QVERIFY(hasLine(w.messages()->lines(), "Cleaning up temporary data arrays"));
-        QCOMPARE(countRows(f.db(), "T60", "MAINST"), countRows(f.db(), "NODE", "MAINST"));
-    }
-
     void verificationListsAndPrints() {
         Fixture f;
         VerificationWindow w(f.ctx());
@@ -404,8 +390,13 @@ private slots:
 
     void costListsTotalsAndStoresQuantities() {
         Fixture f;
+        // the listing takes its colours from the project setup
+        f.db().execute("UPDATE T0 SET RESULTS_BACKCOLOR = ?, RESULTS_FORECOLOR = ?",
+                       {db::Value(static_cast<std::int64_t>(0x00FF0000)), db::Value(static_cast<std::int64_t>(0x0000FFFF))});
         CostWindow w(f.ctx());
         QCOMPARE(w.windowTitle(), QString("COMPUTE SYSTEM COST"));
+        QCOMPARE(w.listing()->palette().color(QPalette::Base), QColor(0, 0, 255));
+        QCOMPARE(w.listing()->palette().color(QPalette::Text), QColor(255, 255, 0));
         w.compute();
         QVERIFY(hasLine(w.listing()->lines(), "GRAND TOTAL FOR SYSTEM:"));
         QVERIFY(hasLine(w.listing()->lines(), "Node     Inlet      Cost   Pipe      Length   Unit Cst   Cost       Total"));
@@ -630,6 +621,9 @@ private slots:
         w.refreshProfile();
         ProfileView* view = w.profileView();
         QVERIFY(view->hasProfile());
+        // the longest path is drawn, down to the outfall
+        QCOMPARE(QString::fromStdString(view->profile().path.back()), QString("OUT-1"));
+        QVERIFY(f.ui.messages.empty());
         QImage image(1400, 800, QImage::Format_ARGB32);
         image.fill(Qt::white);
         {
@@ -674,14 +668,6 @@ private slots:
         d->close();
     }
 
-    void resultColoursComeFromTheProjectSetup() {
-        Fixture f;
-        f.db().execute("UPDATE T0 SET RESULTS_BACKCOLOR = ?, RESULTS_FORECOLOR = ?",
-                       {db::Value(static_cast<std::int64_t>(0x00FF0000)), db::Value(static_cast<std::int64_t>(0x0000FFFF))});
-        CostWindow w(f.ctx());
-        QCOMPARE(w.listing()->palette().color(QPalette::Base), QColor(0, 0, 255));
-        QCOMPARE(w.listing()->palette().color(QPalette::Text), QColor(255, 255, 0));
-    }
 };
 
 QTEST_MAIN(ComputeWindowsTest)
