@@ -330,16 +330,6 @@ TEST_F(ImportTest, CancelLeavesTheProjectUnchanged) {
     EXPECT_EQ(cui.messages.back().text, "Import cancelled. Nothing was imported; the project has not been changed.");
 }
 
-TEST_F(ImportTest, OneImportIsOneUndoStep) {
-    db::UndoHistory& history = b.db.attachHistory();
-    const std::string before = dump(b.db, "NODE") + dump(b.db, "REACH");
-    ImportResult r = runImport(b.db, ui, csv("STR,TO\nS-1,S-2\nS-2,OUT1\n"), request({D::NodeName, D::ReachToNode}));
-    EXPECT_EQ(r.nodesCreated, 2);
-    EXPECT_EQ(history.undoName(), "Import Storm Sewer");
-    EXPECT_TRUE(history.undo());
-    EXPECT_EQ(dump(b.db, "NODE") + dump(b.db, "REACH"), before);
-}
-
 TEST_F(ImportTest, FortyColumnsWarnOnceAndTheFirstThirtyTwoImport) {
     std::string head, row;
     for (int c = 1; c <= 40; ++c) {
