@@ -10,10 +10,19 @@ using test::cli;
 using test::CliRun;
 using test::has;
 
-TEST(CliReview, ExitCodeFollowsTheWorstFindingAndCriteriaAreSetStrictly) {
+namespace {
+
+/// The sample project with its design storm tabs computed, as a review needs it.
+struct CliReview : ::testing::Test {
     test::TempDir dir;
-    const std::string p = "'" + test::makeSample(dir) + "'";
-    ASSERT_EQ(cli(dir, "-q storm-tabs " + p).code, 0);
+    const std::string path = test::makeSample(dir);
+    const std::string p = "'" + path + "'";
+    void SetUp() override { ASSERT_EQ(cli(dir, "-q storm-tabs " + p).code, 0); }
+};
+
+}  // namespace
+
+TEST_F(CliReview, ExitCodeFollowsTheWorstFindingAndCriteriaAreSetStrictly) {
 
     // The sample meets the defaults but for two slow pipes: warnings only, exit 0.
     CliRun sound = cli(dir, "review " + p + " --system MAINST");
@@ -36,11 +45,7 @@ TEST(CliReview, ExitCodeFollowsTheWorstFindingAndCriteriaAreSetStrictly) {
     }
 }
 
-TEST(CliReview, CheckStormIsKeptBesideTheDesignAndCompared) {
-    test::TempDir dir;
-    const std::string path = test::makeSample(dir);
-    const std::string p = "'" + path + "'";
-    ASSERT_EQ(cli(dir, "-q storm-tabs " + p).code, 0);
+TEST_F(CliReview, CheckStormIsKeptBesideTheDesignAndCompared) {
     const std::string before = db::Database::open(path)->scalar("SELECT group_concat(HGL_UP) FROM T60").toText();
 
     CliRun storm = cli(dir, "-q storm-tabs " + p + " --frequency 25 --intensity-factor 1.1 --scenario check25");

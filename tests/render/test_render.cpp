@@ -53,6 +53,33 @@ bool metricCompatible(QString family) {
     return false;
 }
 
+/// Runs the template at `rpt` on `system` to a PDF at `pdf`, with the selection and order of
+/// its command, painted by the Qt printer.
+struct TemplateRun {
+    reports::LayoutResult layout;
+    std::size_t records = 0;
+};
+TemplateRun runTemplate(db::Database& db, const fs::path& rpt, const std::string& system, bool metric,
+                                  const std::string& projectName, const std::string& pdf) {
+    reports::ReportRequest req = reports::requestForTemplate(rpt.filename().string(), system, metric);
+    reports::ReportEngine engine(db);
+    engine.setTemplatePath(rpt.string());
+    reports::ReportInputs in;
+    in.system = system;
+    in.metric = metric;
+    in.projectName = projectName;
+    in.dateText = "12/06/2026";
+    in.timeText = "9:05 AM";
+    engine.setInputs(in);
+    engine.setSelectionFormula(req.selection);
+    engine.setSortField(req.sortField);
+    render::QtDocumentPrinter printer;
+    engine.setPrinter(&printer);
+    engine.setDestination(reports::Destination::Pdf, pdf);
+    engine.run();
+    return {engine.result(), engine.recordCount()};
+}
+
 }  // namespace
 
 // The layout measures with the Helvetica/Courier tables; the face the painter picks must agree,
@@ -108,27 +135,12 @@ TEST(Templates, EveryShippedTemplateRendersWithoutOverflow) {
         for (const auto& entry : fs::directory_iterator(KOLV_REPORTS_DIR)) {
             if (entry.path().extension() != ".RPT") continue;
             ++seen;
-            std::string name = entry.path().filename().string();
-            SCOPED_TRACE(name + (metric ? " (metric project)" : ""));
-            reports::ReportRequest req = reports::requestForTemplate(name, "S1", metric);
-            reports::ReportEngine engine(*db);
-            engine.setTemplatePath(entry.path().string());
-            reports::ReportInputs in;
-            in.system = "S1";
-            in.metric = metric;
-            in.projectName = "reports.mdb";
-            in.dateText = "12/06/2026";
-            in.timeText = "9:05 AM";
-            engine.setInputs(in);
-            engine.setSelectionFormula(req.selection);
-            engine.setSortField(req.sortField);
-            render::QtDocumentPrinter printer;
-            engine.setPrinter(&printer);
+            SCOPED_TRACE(entry.path().filename().string() + (metric ? " (metric project)" : ""));
             std::string pdf = out + "/" + entry.path().stem().string() + (metric ? "-metric" : "") + ".pdf";
-            engine.setDestination(reports::Destination::Pdf, pdf);
-            ASSERT_NO_THROW(engine.run());
-            EXPECT_GT(engine.recordCount(), 0u);
-            const auto& res = engine.result();
+            TemplateRun run;
+            ASSERT_NO_THROW(run = runTemplate(*db, entry.path(), "S1", metric, "reports.mdb", pdf));
+            EXPECT_GT(run.records, 0u);
+            const reports::LayoutResult& res = run.layout;
             for (const auto& o : res.overflows) ADD_FAILURE() << o;
             for (const auto& page : res.document.pages)
                 for (const auto& t : page.texts) {
@@ -159,24 +171,11 @@ TEST(Templates, SampleProjectAfterTheRunFitsEveryTemplate) {
         ASSERT_EQ(run.status, 0) << sys;
         for (const auto& entry : fs::directory_iterator(KOLV_REPORTS_DIR)) {
             if (entry.path().extension() != ".RPT") continue;
-            std::string name = entry.path().filename().string();
-            SCOPED_TRACE(name + " " + sys);
-            reports::ReportRequest req = reports::requestForTemplate(name, sys, project->metric);
-            reports::ReportEngine engine(*project->db);
-            engine.setTemplatePath(entry.path().string());
-            reports::ReportInputs in;
-            in.system = sys;
-            in.metric = project->metric;
-            in.projectName = "sample.mdb";
-            engine.setInputs(in);
-            engine.setSelectionFormula(req.selection);
-            engine.setSortField(req.sortField);
-            render::QtDocumentPrinter printer;
-            engine.setPrinter(&printer);
-            engine.setDestination(reports::Destination::Pdf,
-                                  out + "/sample-" + sys + "-" + entry.path().stem().string() + ".pdf");
-            ASSERT_NO_THROW(engine.run());
-            for (const auto& o : engine.result().overflows) ADD_FAILURE() << o;
+            SCOPED_TRACE(entry.path().filename().string() + " " + sys);
+            TemplateRun res;
+            ASSERT_NO_THROW(res = runTemplate(*project->db, entry.path(), sys, project->metric, "sample.mdb",
+                                              out + "/sample-" + sys + "-" + entry.path().stem().string() + ".pdf"));
+            for (const auto& o : res.layout.overflows) ADD_FAILURE() << o;
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QWidget>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,6 +28,14 @@ inline void type(QLineEdit* e, const QString& text) {
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Delete);
     QTest::keyClicks(e, text);
+}
+
+/// Shows the window and lets it lay itself out; with KOLV_SHOTS=DIR set, saves it there as NAME.png.
+inline void shot(QWidget* w, const char* name) {
+    const QByteArray dir = qgetenv("KOLV_SHOTS");
+    w->show();
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    if (!dir.isEmpty()) w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
 }
 
 /// Main window options for a test: every message goes to `recorder`, no geometry is restored

@@ -101,6 +101,13 @@ struct SystemBuilder {
         fields.insert(fields.begin(), {{"SYSTEM", system}, {"OUT_NODE", outNode}});
         add("T16", fields);
     }
+
+    /// The smallest line a design step works on: S1 with A -> B -> OUT (120 and 80 ft), outfall at 90 ft.
+    void smallLine() {
+        link("S1", "A", "B", 120.0);
+        link("S1", "B", "OUT", 80.0);
+        header("S1", "OUT", {{"OUT_EL", 90.0}});
+    }
 };
 
 }  // namespace kolv::test

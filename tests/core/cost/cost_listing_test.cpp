@@ -13,11 +13,7 @@ using network::DesignStep;
 namespace {
 
 struct CostListingTest : ::testing::Test, test::SystemBuilder {
-    void SetUp() override {
-        link("S1", "A", "B", 120.0);
-        link("S1", "B", "OUT", 80.0);
-        header("S1", "OUT", {{"OUT_EL", 90.0}});
-    }
+    void SetUp() override { smallLine(); }
 };
 
 }  // namespace

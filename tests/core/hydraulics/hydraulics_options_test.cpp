@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "db/database.h"
+#include "hydraulics/design_ranges.h"
 #include "ui/recording_ui.h"
 #include "support/test_support.h"
 
@@ -231,6 +232,31 @@ TEST(ComputeValidation, OnlyTheFirstFaultIsShownAndOnlyItsFieldReset) {
     EXPECT_EQ(r.options.maxPasses, 4);
     EXPECT_EQ(r.options.maxHglDifferenceFt, 5);
     EXPECT_EQ(r.options.minVelocityFps, -1);
+}
+
+// What the windows check as the engineer types: the whole text is read, and a value out of range
+// is refused in the run's own words, so the window and the run never disagree.
+TEST(ComputeValidation, TypedValuesAreRefusedInTheRunsOwnWords) {
+    struct Case {
+        DesignValue value;
+        const char* text;
+        bool metric;
+        const char* error;  // "": accepted
+    };
+    const Case cases[] = {
+        {DesignValue::MaxPasses, "3", false, "Iterations must be between 4 and 32000"},
+        {DesignValue::MaxPasses, "12ft", false, "Max. Number of Iterations: '12ft' is not a number."},
+        {DesignValue::MaxHglDifference, "0.5", false, "Max. HGL Difference must be between 0.0001 and 0.25"},
+        {DesignValue::MinVelocity, "6.01", false, "Minimum velocity for computing travel time cannot exceed 6 f/s"},
+        {DesignValue::MinVelocity, "2.01", true, "Minimum velocity for computing travel time cannot exceed 2 m/s"},
+        {DesignValue::MinVelocity, "6", false, ""},
+        {DesignValue::MaxPasses, "32000", false, ""},
+    };
+    for (const Case& c : cases) {
+        const input::NumberCheck r = checkDesignValue(c.value, c.text, c.metric);
+        EXPECT_EQ(r.error, c.error) << c.text;
+        EXPECT_EQ(r.ok(), std::string(c.error).empty()) << c.text;
+    }
 }
 
 TEST(ComputeValidation, MinimumVelocityCaptionAndFormatByUnits) {

@@ -44,21 +44,6 @@ HydraulicRecord inlet(double capacity) {
     return r;
 }
 
-TEST(Warnings, InletCapacityAndClearanceInEnglishUnits) {
-    const auto w = recordWarnings(inlet(1.6), false);
-    ASSERT_EQ(w.size(), 2u);
-    // (2.0 - 1.6) / 1.6 = 25 %
-    EXPECT_EQ(w[0], "Node: N12  Inlet capacity exceeded by 25%.  Runoff(Q) = 2.00(cfs)  Capacity(Q) = 1.60(cfs)");
-    // clearance 0.80 ft against 1.00 ft required
-    EXPECT_EQ(w[1], "Node: N12  Min HGL clearance exceeded by 0.20 feet.");
-    // A structure with no capacity given.
-    EXPECT_EQ(recordWarnings(inlet(0.0), false)[0], "Node: N12  Inlet capacity = 0.00(cfs)");
-    // Enough capacity and clearance: nothing.
-    HydraulicRecord ok = inlet(2.5);
-    ok.hglAtNode = 98.0;
-    EXPECT_TRUE(recordWarnings(ok, false).empty());
-}
-
 TEST(ResultHeadings, EveryStoredFieldReadsInWordsAndNoTwoAlike) {
     const db::TableDef* t60 = db::schemaTable("T60");
     ASSERT_NE(t60, nullptr);
@@ -75,26 +60,38 @@ TEST(ResultHeadings, EveryStoredFieldReadsInWordsAndNoTwoAlike) {
     EXPECT_EQ(t60Heading("NOT_A_FIELD"), "NOT_A_FIELD");
 }
 
-TEST(Warnings, InletCapacityLineLeftOutOnRequestOnly) {
-    const auto w = recordWarnings(inlet(1.6), false, false);
-    ASSERT_EQ(w.size(), 1u);
-    EXPECT_EQ(w[0], "Node: N12  Min HGL clearance exceeded by 0.20 feet.");
-}
-
-TEST(Warnings, MetricWordingConvertsFlowsAndLengths) {
-    const auto w = recordWarnings(inlet(1.6), true);
-    ASSERT_EQ(w.size(), 2u);
-    // 2.0 cfs x 0.028317 = 0.057 cms; 1.6 x 0.028317 = 0.045; 0.20 ft x 0.3048 = 0.061 m
-    EXPECT_EQ(w[0], "Node: N12  Inlet capacity exceeded by 25%.  Runoff(Q) = 0.057(cms)  Capacity(Q) = 0.045(cms)");
-    EXPECT_EQ(w[1], "Node: N12  Min HGL clearance exceeded by 0.061 meters.");
-}
-
-TEST(Warnings, NodeWithoutStructureHasNoLimits) {
-    HydraulicRecord r = inlet(9999);
-    r.hasStructure = false;
-    r.hglClear = 9999;
-    r.hglAtNode = 101.0;  // even above the inlet
-    EXPECT_TRUE(recordWarnings(r, false).empty());
+TEST(Warnings, InletCapacityAndClearanceInBothUnitSystems) {
+    using Lines = std::vector<std::string>;
+    HydraulicRecord ok = inlet(2.5);
+    ok.hglAtNode = 98.0;
+    HydraulicRecord noStructure = inlet(9999);
+    noStructure.hasStructure = false;
+    noStructure.hglClear = 9999;
+    noStructure.hglAtNode = 101.0;  // even above the inlet
+    struct Case {
+        const char* what;
+        HydraulicRecord record;
+        bool metric;
+        bool inletLine;
+        Lines lines;
+    };
+    const Case cases[] = {
+        // (2.0 - 1.6) / 1.6 = 25 %; clearance 0.80 ft against 1.00 ft required
+        {"English", inlet(1.6), false, true,
+         {"Node: N12  Inlet capacity exceeded by 25%.  Runoff(Q) = 2.00(cfs)  Capacity(Q) = 1.60(cfs)",
+          "Node: N12  Min HGL clearance exceeded by 0.20 feet."}},
+        // 2.0 cfs x 0.028317 = 0.057 cms; 1.6 x 0.028317 = 0.045; 0.20 ft x 0.3048 = 0.061 m
+        {"metric", inlet(1.6), true, true,
+         {"Node: N12  Inlet capacity exceeded by 25%.  Runoff(Q) = 0.057(cms)  Capacity(Q) = 0.045(cms)",
+          "Node: N12  Min HGL clearance exceeded by 0.061 meters."}},
+        {"inlet line left out on request", inlet(1.6), false, false,
+         {"Node: N12  Min HGL clearance exceeded by 0.20 feet."}},
+        {"structure with no capacity given", inlet(0.0), false, true,
+         {"Node: N12  Inlet capacity = 0.00(cfs)", "Node: N12  Min HGL clearance exceeded by 0.20 feet."}},
+        {"enough capacity and clearance", ok, false, true, {}},
+        {"node without structure has no limits", noStructure, false, true, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(recordWarnings(c.record, c.metric, c.inletLine), c.lines) << c.what;
 }
 
 TEST(Warnings, DitchLimits) {

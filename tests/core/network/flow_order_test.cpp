@@ -64,67 +64,41 @@ std::vector<std::string> names(const std::vector<NodalRecord>& recs, const std::
 
 using Names = std::vector<std::string>;
 
-TEST(FlowOrder, SingleReachToOutfall) {
-    auto recs = loaded({{"A", "OUT"}});
-    FlowOrder f = computeFlowOrder(recs);
-    EXPECT_EQ(names(recs, f.order), Names{"A"});
-    EXPECT_TRUE(f.unplaced.empty());
-}
-
-TEST(FlowOrder, ChainIsUpstreamFirstWhateverTheLoadedOrder) {
-    // Loaded downstream first: three passes; loaded upstream first: one pass. Same order.
-    for (const auto& edges : {std::vector<Edge>{{"C", "OUT"}, {"B", "C"}, {"A", "B"}},
-                              std::vector<Edge>{{"A", "B"}, {"B", "C"}, {"C", "OUT"}}}) {
-        auto recs = loaded(edges);
-        EXPECT_EQ(names(recs, computeFlowOrder(recs).order), (Names{"A", "B", "C"}));
+TEST(FlowOrder, HandCasesPlaceUpstreamFirstAndLeaveLoopsUnplaced) {
+    struct Case {
+        const char* what;
+        std::vector<Edge> edges;
+        Names order;
+        std::vector<std::size_t> unplaced;
+    };
+    const Case cases[] = {
+        {"single reach to the outfall", {{"A", "OUT"}}, {"A"}, {}},
+        // Loaded downstream first: three passes; loaded upstream first: one pass. Same order.
+        {"chain loaded downstream first", {{"C", "OUT"}, {"B", "C"}, {"A", "B"}}, {"A", "B", "C"}, {}},
+        {"chain loaded upstream first", {{"A", "B"}, {"B", "C"}, {"C", "OUT"}}, {"A", "B", "C"}, {}},
+        {"branches tie by loaded position", {{"A", "C"}, {"B", "C"}, {"C", "OUT"}}, {"A", "B", "C"}, {}},
+        {"branches loaded in reverse", {{"C", "OUT"}, {"B", "C"}, {"A", "C"}}, {"B", "A", "C"}, {}},
+        // Pass 1 places X (pos 1) and A (pos 2); D (pos 0) is freed by X only after the scan passed
+        // it, so it waits for pass 2, while B (pos 3), freed by A in the same scan, is placed in pass 1.
+        {"record freed later in a scan", {{"D", "OUT"}, {"X", "D"}, {"A", "B"}, {"B", "OUT"}}, {"X", "A", "B", "D"}, {}},
+        {"names compare by eight characters without case", {{"node0001x", "OUT"}, {"up", "NODE0001"}}, {"up", "node0001"}, {}},
+        {"two-node loop", {{"A", "B"}, {"B", "A"}, {"C", "OUT"}}, {"C"}, {0, 1}},
+        // S drains into itself; T below it never becomes free; U is independent.
+        {"self loop and all below it", {{"T", "OUT"}, {"S", "S"}, {"U", "OUT"}, {"S", "T"}}, {"U"}, {0, 1, 3}},
+        {"empty array", {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        auto recs = loaded(c.edges);
+        FlowOrder f = computeFlowOrder(recs);
+        EXPECT_EQ(names(recs, f.order), c.order) << c.what;
+        EXPECT_EQ(f.unplaced, c.unplaced) << c.what;
     }
-}
-
-TEST(FlowOrder, BranchesTieByLoadedPosition) {
-    EXPECT_EQ(names(loaded({{"A", "C"}, {"B", "C"}, {"C", "OUT"}}),
-                    computeFlowOrder(loaded({{"A", "C"}, {"B", "C"}, {"C", "OUT"}})).order),
-              (Names{"A", "B", "C"}));
-    auto recs = loaded({{"C", "OUT"}, {"B", "C"}, {"A", "C"}});
-    EXPECT_EQ(names(recs, computeFlowOrder(recs).order), (Names{"B", "A", "C"}));
-}
-
-TEST(FlowOrder, RecordFreedLaterInAScanWaitsForTheNextPass) {
-    // Pass 1 places X (pos 1) and A (pos 2); D (pos 0) is freed by X only after the scan passed it,
-    // so it waits for pass 2, while B (pos 3), freed by A in the same scan, is placed in pass 1.
-    auto recs = loaded({{"D", "OUT"}, {"X", "D"}, {"A", "B"}, {"B", "OUT"}});
-    EXPECT_EQ(names(recs, computeFlowOrder(recs).order), (Names{"X", "A", "B", "D"}));
-}
-
-TEST(FlowOrder, NamesCompareByFirstEightCharactersWithoutCase) {
-    auto recs = loaded({{"node0001x", "OUT"}, {"up", "NODE0001"}});
-    EXPECT_EQ(names(recs, computeFlowOrder(recs).order), (Names{"up", "node0001"}));
-}
-
-TEST(FlowOrder, TwoNodeLoopLeavesBothUnplacedInLoadedOrder) {
-    auto recs = loaded({{"A", "B"}, {"B", "A"}, {"C", "OUT"}});
-    FlowOrder f = computeFlowOrder(recs);
-    EXPECT_EQ(names(recs, f.order), Names{"C"});
-    EXPECT_EQ(f.unplaced, (std::vector<std::size_t>{0, 1}));
-}
-
-TEST(FlowOrder, SelfLoopAndEverythingDownstreamOfALoopIsUnplaced) {
-    // S drains into itself; T below it never becomes free; U is independent.
-    auto recs = loaded({{"T", "OUT"}, {"S", "S"}, {"U", "OUT"}, {"S", "T"}});
-    FlowOrder f = computeFlowOrder(recs);
-    EXPECT_EQ(names(recs, f.order), Names{"U"});
-    EXPECT_EQ(f.unplaced, (std::vector<std::size_t>{0, 1, 3}));
 }
 
 TEST(FlowOrder, LoopMessageListsToNodesEachFollowedByABlank) {
     EXPECT_EQ(loopMessage({"B", "A"}),
               "The following pipes are in a loop. Correct these pipe connections and rerun this calculation.\n\n"
               "Pipes: B A ");
-}
-
-TEST(FlowOrder, EmptyArray) {
-    FlowOrder f = computeFlowOrder({});
-    EXPECT_TRUE(f.order.empty());
-    EXPECT_TRUE(f.unplaced.empty());
 }
 
 // ---- Random networks: the fast order must be the plain scan's order, record for record. ----

@@ -11,9 +11,7 @@ namespace {
 
 struct StepRunsTest : ::testing::Test, test::SystemBuilder {
     void SetUp() override {
-        link("S1", "A", "B", 120.0);
-        link("S1", "B", "OUT", 80.0);
-        header("S1", "OUT", {{"OUT_EL", 90.0}});
+        smallLine();
         link("S2", "X", "OUT2", 50.0);
         header("S2", "OUT2");
     }

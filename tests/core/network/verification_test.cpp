@@ -30,27 +30,91 @@ TEST(Verification, SoundSystemGivesOnlyTheCompletionLine) {
     EXPECT_EQ(ui.progressValues.back(), 0);
 }
 
-TEST(Verification, OutfallNamedOnlyInTheHeaderIsAValidToNode) {
-    test::SystemBuilder b;
-    b.header("S", " OUT ");
-    b.link("S", "A", "OUT");
-    b.link("S", "B", "ELSEWHER");
-    ui::RecordingUi ui;
-    VerificationResult r = verifySystem(b.db, "S", ui);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.lines, (Lines{"Reach 'B' has an invalid to node 'ELSEWHER'.", "Verification Complete."}));
-}
-
-TEST(Verification, EndNodesCompareWithoutCaseAndOnlyWithinTheSystem) {
-    test::SystemBuilder b;
-    b.header("S", "OUT");
-    b.link("S", "A", "b");  // node B written in lower case
-    b.link("S", "B", "out");
-    b.link("T", "C", "OUT");
-    b.reach("S", "X", "C", "B");  // C is a node of system T only
-    ui::RecordingUi ui;
-    VerificationResult r = verifySystem(b.db, "S", ui);
-    EXPECT_EQ(r.lines, (Lines{"Reach 'X' has an invalid from node 'C'.", "Verification Complete."}));
+// Each case builds a system S with its outfall named in the header and lists the findings in the order printed.
+TEST(Verification, FindingsAndTheirOrder) {
+    using Build = void (*)(test::SystemBuilder&);
+    struct Case {
+        const char* what;
+        Build build;
+        Lines lines;
+        const char* outfall = "OUT";
+    };
+    const Case cases[] = {
+        {"outfall named only in the header is a valid to node",
+         [](test::SystemBuilder& b) {
+             b.link("S", "A", "OUT");
+             b.link("S", "B", "ELSEWHER");
+         },
+         {"Reach 'B' has an invalid to node 'ELSEWHER'."},
+         " OUT "},
+        {"end nodes compare without case and only within the system",
+         [](test::SystemBuilder& b) {
+             b.link("S", "A", "b");  // node B written in lower case
+             b.link("S", "B", "out");
+             b.link("T", "C", "OUT");
+             b.reach("S", "X", "C", "B");  // C is a node of system T only
+         },
+         {"Reach 'X' has an invalid from node 'C'."}},
+        {"two outgoing reaches in table order",
+         [](test::SystemBuilder& b) {
+             b.node("S", "A");
+             b.reach("S", "R2", "A", "OUT");
+             b.reach("S", "R1", "A", "OUT");
+         },
+         {"Node 'A' has more (2) than one outgoing reach (in system 'S'). Reaches: R2,R1."}},
+        // Empty first area, the rest zero: no flow. Any non-zero field gives flow.
+        {"stub without area or base flow",
+         [](test::SystemBuilder& b) {
+             b.node("S", "NOFLOW", nullptr, 0.0, 0.0, 0.0);
+             b.reach("S", "NOFLOW", "NOFLOW", "OUT");
+             b.node("S", "BASE", 0.0, 0.0, 0.0, 0.5);
+             b.reach("S", "BASE", "BASE", "OUT");
+             b.node("S", "AREA3", 0.0, 0.0, 0.25, nullptr);
+             b.reach("S", "AREA3", "AREA3", "OUT");
+         },
+         {"Node 'NOFLOW' is a stub pipe AND has no area or baseflow, therefore it will generate no (ZERO) flow."}},
+        {"length empty, zero, negative",
+         [](test::SystemBuilder& b) {
+             b.node("S", "A");
+             b.reach("S", "A", "A", "OUT", nullptr);
+             b.node("S", "B");
+             b.reach("S", "B", "B", "OUT", 0.0);
+             b.node("S", "C");
+             b.reach("S", "C", "C", "OUT", -12.345);
+         },
+         {"Reach 'A' is missing a length value.", "Reach 'B' has an invalid length (0.00)",
+          "Reach 'C' has an invalid length (-12.35)"}},
+        {"reach end faults in order per reach",
+         [](test::SystemBuilder& b) {
+             b.link("S", "A", "OUT");
+             b.reach("S", "R1", nullptr, "A");          // no from node
+             b.reach("S", "R2", "GHOST", nullptr, 0.0);  // unknown from, no to, zero length
+             b.reach("S", "R3", "A", "A");               // same node both ends (A exists: no invalid-to line)
+         },
+         {// Pass 1: node A has two outgoing reaches (A, R3) and receives R1 and R3.
+          "Node 'A' has more (2) than one outgoing reach (in system 'S'). Reaches: A,R3.",
+          // Pass 2, per reach: from node, to node, length.
+          "Reach 'R1' is missing the 'from' node name.", "Reach 'R2' has an invalid from node 'GHOST'.",
+          "Reach 'R2' is missing the 'to' node name.", "Reach 'R2' has an invalid length (0.00)",
+          "Reach 'R3' has the same node 'A' for both to and from node names."}},
+        {"node findings before reach findings",
+         [](test::SystemBuilder& b) {
+             b.link("S", "A", "NOWHERE");
+             b.node("S", "LONELY");
+         },
+         {"Node 'LONELY' has no outgoing reach (in system 'S').", "Reach 'A' has an invalid to node 'NOWHERE'."}},
+    };
+    for (const Case& c : cases) {
+        test::SystemBuilder b;
+        b.header("S", c.outfall);
+        c.build(b);
+        ui::RecordingUi ui;
+        VerificationResult r = verifySystem(b.db, "S", ui);
+        Lines expected = c.lines;
+        expected.push_back("Verification Complete.");
+        EXPECT_EQ(r.lines, expected) << c.what;
+        EXPECT_FALSE(r.ok) << c.what;
+    }
 }
 
 TEST(Verification, IncomingCountsThreeFourFive) {
@@ -74,73 +138,6 @@ TEST(Verification, IncomingCountsThreeFourFive) {
     }
 }
 
-TEST(Verification, TwoOutgoingReachesListedInTableOrder) {
-    test::SystemBuilder b;
-    b.header("S", "OUT");
-    b.node("S", "A");
-    b.reach("S", "R2", "A", "OUT");
-    b.reach("S", "R1", "A", "OUT");
-    ui::RecordingUi ui;
-    VerificationResult r = verifySystem(b.db, "S", ui);
-    EXPECT_EQ(r.lines, (Lines{"Node 'A' has more (2) than one outgoing reach (in system 'S'). Reaches: R2,R1.",
-                              "Verification Complete."}));
-}
-
-TEST(Verification, StubWithoutAreaOrBaseFlow) {
-    test::SystemBuilder b;
-    b.header("S", "OUT");
-    // Empty first area, the rest zero: no flow. Any non-zero field gives flow.
-    b.node("S", "NOFLOW", nullptr, 0.0, 0.0, 0.0);
-    b.reach("S", "NOFLOW", "NOFLOW", "OUT");
-    b.node("S", "BASE", 0.0, 0.0, 0.0, 0.5);
-    b.reach("S", "BASE", "BASE", "OUT");
-    b.node("S", "AREA3", 0.0, 0.0, 0.25, nullptr);
-    b.reach("S", "AREA3", "AREA3", "OUT");
-    ui::RecordingUi ui;
-    VerificationResult r = verifySystem(b.db, "S", ui);
-    EXPECT_EQ(r.lines,
-              (Lines{"Node 'NOFLOW' is a stub pipe AND has no area or baseflow, therefore it will generate no (ZERO) "
-                     "flow.",
-                     "Verification Complete."}));
-}
-
-TEST(Verification, LengthEmptyZeroNegative) {
-    test::SystemBuilder b;
-    b.header("S", "OUT");
-    b.node("S", "A");
-    b.reach("S", "A", "A", "OUT", nullptr);
-    b.node("S", "B");
-    b.reach("S", "B", "B", "OUT", 0.0);
-    b.node("S", "C");
-    b.reach("S", "C", "C", "OUT", -12.345);
-    ui::RecordingUi ui;
-    VerificationResult r = verifySystem(b.db, "S", ui);
-    EXPECT_EQ(r.lines, (Lines{"Reach 'A' is missing a length value.", "Reach 'B' has an invalid length (0.00)",
-                              "Reach 'C' has an invalid length (-12.35)", "Verification Complete."}));
-}
-
-TEST(Verification, ReachEndFaultsInOrderPerReach) {
-    test::SystemBuilder b;
-    b.header("S", "OUT");
-    b.link("S", "A", "OUT");
-    b.reach("S", "R1", nullptr, "A");          // no from node
-    b.reach("S", "R2", "GHOST", nullptr, 0.0);  // unknown from, no to, zero length
-    b.reach("S", "R3", "A", "A");               // same node both ends (A exists: no invalid-to line)
-    ui::RecordingUi ui;
-    VerificationResult r = verifySystem(b.db, "S", ui);
-    EXPECT_EQ(r.lines, (Lines{
-                           // Pass 1: node A has two outgoing reaches (A, R3) and receives R1 and R3.
-                           "Node 'A' has more (2) than one outgoing reach (in system 'S'). Reaches: A,R3.",
-                           // Pass 2, per reach: from node, to node, length.
-                           "Reach 'R1' is missing the 'from' node name.",
-                           "Reach 'R2' has an invalid from node 'GHOST'.",
-                           "Reach 'R2' is missing the 'to' node name.",
-                           "Reach 'R2' has an invalid length (0.00)",
-                           "Reach 'R3' has the same node 'A' for both to and from node names.",
-                           "Verification Complete.",
-                       }));
-}
-
 TEST(Verification, FaultCountClosesAFinishedRunOnly) {
     test::SystemBuilder b;
     b.header("S", "OUT");
@@ -161,17 +158,6 @@ TEST(Verification, FaultCountClosesAFinishedRunOnly) {
     VerificationResult stopped = verifySystem(none.db, "S", ui);
     EXPECT_FALSE(stopped.complete);
     EXPECT_EQ(stopped.faults, 0);
-}
-
-TEST(Verification, NodeMessagesComeBeforeReachMessages) {
-    test::SystemBuilder b;
-    b.header("S", "OUT");
-    b.link("S", "A", "NOWHERE");
-    b.node("S", "LONELY");
-    ui::RecordingUi ui;
-    VerificationResult r = verifySystem(b.db, "S", ui);
-    EXPECT_EQ(r.lines, (Lines{"Node 'LONELY' has no outgoing reach (in system 'S').",
-                              "Reach 'A' has an invalid to node 'NOWHERE'.", "Verification Complete."}));
 }
 
 TEST(Verification, NoNodesStopsWithExclamationBox) {
@@ -200,8 +186,6 @@ TEST(Verification, NoReachesListsNodeFindingsThenStops) {
     EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
     EXPECT_EQ(ui.messages[0].text, "Reaches for system 'S' could not be found.");
 }
-
-TEST(Verification, TitleOfThePrintedList) { EXPECT_EQ(verificationTitle(" S1 "), "VERIFY NODES AND REACHES - S1"); }
 
 }  // namespace
 }  // namespace kolv::network

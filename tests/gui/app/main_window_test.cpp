@@ -145,7 +145,9 @@ private slots:
         QCOMPARE(again.systemSelector()->currentText(), QString("O'HARA"));
     }
 
-    void editingANodeFieldThenChoosingAnotherNodeWritesTheRecordOnce() {
+    // A pending edit of the panel is written once, when the engineer moves on: to another node,
+    // from the outfall to a node, or to a computation.
+    void pendingEditsAreWrittenOnceWhenTheEngineerMovesOn() {
         std::string path = makeProject(*m_dir);
         MainWindow w(options());
         QVERIFY(w.openProjectFile(path));
@@ -162,12 +164,16 @@ private slots:
         const auto& log = w.session().diagnosisLog;
         QVERIFY(std::find(log.begin(), log.end(),
                           "Form: EDIT_NR,  Node Name: A,  Change made to Field: Inlet/Top Elev '106.5'") != log.end());
-    }
 
-    void aComputeCommandWritesThePendingEditFirst() {
-        std::string path = makeProject(*m_dir);
-        MainWindow w(options());
-        QVERIFY(w.openProjectFile(path));
+        w.panel()->selectOutfall();
+        QCOMPARE(w.panel()->outfallTailwater()->text(), QString("91.5"));
+        enterField(w.panel()->outfallTailwater());
+        w.panel()->outfallTailwater()->setText("92.25");
+        selectNodeRow(w, "B");
+        QCOMPARE(scalar(path, "SELECT OUT_TW FROM T16 WHERE SYSTEM = 'S1'").toDouble(), 92.25);
+        QVERIFY(!w.session().outfallEditPending);
+
+        selectNodeRow(w, "A");
         QLineEdit* tc = w.panel()->field(editing::panel_field::kInitialTc);
         enterField(tc);
         tc->setText("14");
@@ -305,19 +311,6 @@ private slots:
         m_ui.answers.push_back(ui::Answer::Yes);
         metric->setChecked(true);
         QCOMPARE(scalar(path, "SELECT ENGLISH_METRIC FROM T0").toInt(), -1);  // without OK
-    }
-
-    void outfallEditIsWrittenWhenANodeIsChosen() {
-        std::string path = makeProject(*m_dir);
-        MainWindow w(options());
-        QVERIFY(w.openProjectFile(path));
-        w.panel()->selectOutfall();
-        QCOMPARE(w.panel()->outfallTailwater()->text(), QString("91.5"));
-        enterField(w.panel()->outfallTailwater());
-        w.panel()->outfallTailwater()->setText("92.25");
-        selectNodeRow(w, "B");
-        QCOMPARE(scalar(path, "SELECT OUT_TW FROM T16 WHERE SYSTEM = 'S1'").toDouble(), 92.25);
-        QVERIFY(!w.session().outfallEditPending);
     }
 
     void calculationSwitchIsWrittenAtOnceAndColoursItsValue() {

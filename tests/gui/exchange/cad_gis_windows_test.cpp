@@ -19,12 +19,7 @@ namespace gx = kolv::gui::exchange;
 
 namespace {
 
-void shot(QWidget* w, const char* name) {
-    const QByteArray dir = qgetenv("KOLV_SHOTS");
-    w->show();
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
-    if (!dir.isEmpty()) w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-}
+using test::shot;
 
 bool listed(gui::compute::ListingView* list, const QString& text) { return list->toPlainText().contains(text); }
 

@@ -27,6 +27,8 @@ namespace ex = kolv::exchange;
 
 namespace {
 
+using test::shot;
+
 /// The sample project with a system NEWSYS (outfall OUT-9) added and current.
 struct Fixture : test::SampleProjectFixture {
     Fixture() : SampleProjectFixture("NEWSYS") {
@@ -35,13 +37,6 @@ struct Fixture : test::SampleProjectFixture {
         ui.clear();
     }
 };
-
-void shot(QWidget* w, const char* name) {
-    const QByteArray dir = qgetenv("KOLV_SHOTS");
-    w->show();
-    for (int i = 0; i < 5; ++i) QApplication::processEvents();
-    if (!dir.isEmpty()) w->grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-}
 
 }  // namespace
 
