@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -94,7 +95,12 @@ void ReportEngine::setInputs(ReportInputs inputs) {
 
 void ReportEngine::run() {
     ReportTemplate tpl = loadTemplate(m_templatePath);
-    ReportInputs inputs = m_inputs;
+    // The inputs go to the report: their footnote marks and notes may hold a line for every
+    // record of a large system, and are not copied.
+    ReportInputs inputs = std::move(m_inputs);
+    m_inputs = ReportInputs();
+    m_inputs.selection = inputs.selection;
+    m_inputs.sortField = inputs.sortField;
     // A storm tabulation that did not settle says so under its table.
     ReportCommand command;
     if (commandOfTemplate(std::filesystem::path(m_templatePath).filename().string(), command) &&

@@ -72,6 +72,7 @@ public:
     const ReportInputs& inputs() const { return m_inputs; }
 
     /// Reads the template and the records, lays the report out and sends it to the destination.
+    /// The inputs go with the run (only the selection and sort stay): set them again for another.
     /// Throws TemplateError, FormulaError, or kolv::Error when the destination fails.
     void run();
 

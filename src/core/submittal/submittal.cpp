@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -433,7 +434,7 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
         in.firstPage = m_next;
         // the review's warnings and errors marked on their rows and listed under the table
         review::addStormTabFootnotes(f.review, in.recordMarks, in.notes);
-        reports::ReportRunner runner(db, tpl, in);
+        reports::ReportRunner runner(db, tpl, std::move(in));
         runner.layout([&](Page&& p) { emit(std::move(p), "Storm tabulation"); });
     }
 
