@@ -459,8 +459,9 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
         std::vector<std::vector<std::string>> rows;
         auto number = [](double v) { return vbFormat(v, std::abs(v) >= 1000 ? "0.0" : "0.00"); };
         for (const auto& x : result.findings)
-            rows.push_back({review::severityName(x.severity), x.node, x.reach, x.quantity, number(x.value),
-                            number(x.limit), x.unit, x.rule});
+            rows.push_back({review::severityName(x.severity), std::string(x.node), std::string(x.reach),
+                            std::string(x.quantity), number(x.value), number(x.limit), std::string(x.unit),
+                            std::string(x.rule)});
         std::vector<std::string> notes = {std::to_string(result.count(review::Severity::Error)) + " errors, " +
                                           std::to_string(result.count(review::Severity::Warning)) + " warnings, " +
                                           std::to_string(result.count(review::Severity::Note)) + " notes."};
