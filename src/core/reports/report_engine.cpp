@@ -121,6 +121,20 @@ void ReportEngine::run() {
     case Destination::Csv: writeTextFile(m_target, [&](std::ostream& out) { runner.writeCsv(out); }); return;
     default: break;
     }
+    if (!m_printer)
+        throw Error(kErrLoadingLibrary,
+                    "This program was built without the printing library: choose a text (.txt) or CSV (.csv) output.");
+    if (m_destination == Destination::Pdf) {
+        // The pages are counted first (each tells "page n of m"), then laid out again and
+        // written one at a time.
+        int pages = 0;
+        const LayoutResult paper = runner.layout([&](Page&&) { ++pages; });
+        m_printer->writePdfPages(paper.document, m_target, [&](const std::function<void(Page&&)>& put) {
+            m_result = runner.layout(put, pages);
+        });
+        m_result.document.title = paper.document.title;
+        return;
+    }
     m_result = runner.layout();
     if (!m_printer)
         throw Error(kErrLoadingLibrary,

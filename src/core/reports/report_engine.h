@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/database.h"
@@ -24,6 +25,16 @@ public:
     virtual ~DocumentPrinter() = default;
     /// Writes the document to a PDF file; throws kolv::Error when the file can not be written.
     virtual void writePdf(const Document& doc, const std::string& path) = 0;
+    /// Pages handed over one by one by `produce`.
+    using PageProducer = std::function<void(const std::function<void(Page&&)>&)>;
+    /// Writes the pages to a PDF file as `produce` hands them over, so a long report is never
+    /// held whole; `paper` gives the title and the paper (its pages are not read). This one
+    /// gathers the pages and writes them with writePdf.
+    virtual void writePdfPages(const Document& paper, const std::string& path, const PageProducer& produce) {
+        Document whole = paper;
+        produce([&](Page&& p) { whole.pages.push_back(std::move(p)); });
+        writePdf(whole, path);
+    }
     /// Sends the document to a printer ("" = the default printer).
     virtual void print(const Document& doc, const std::string& printerName) = 0;
     /// Shows the document on screen.

@@ -509,9 +509,11 @@ TextRun boxed(std::string text, double x, double baseline, double width, Align a
 
 }  // namespace
 
-LayoutResult ReportRunner::layout() const { return layout(nullptr); }
+LayoutResult ReportRunner::layout() const { return layout(nullptr, 0); }
 
-LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) const {
+LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) const { return layout(pageDone, 0); }
+
+LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, int pageCount) const {
     LayoutResult out;
     // The caller's paper and margins, when given, replace the template's.
     ReportTemplate sized = m_tpl;
@@ -567,12 +569,28 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) c
     const double closeTop = t.paperHeightPt - t.marginBottom;  // the closing line sits below this
     const double bodyBottom = closeTop - 4;
 
+    // Closing identification line of a page: program, template and project; page n of m.
+    // Its overflows are listed after all the others, as when the pages are closed at the end.
+    std::vector<std::string> closingOverflows;
+    auto closePage = [&](Page& pg, int p, int pages) {
+        double base = closeTop + ascentPt(closeFont) + 2;
+        pg.rules.push_back(Rule{left, closeTop, right, closeTop, 0.3});
+        std::string id = "KOLV Lt v3  -  " + t.name + (m_inputs.projectName.empty() ? "" : "  -  " + m_inputs.projectName);
+        std::string pn = "Page " + std::to_string(p + 1) + " of " + std::to_string(pages);
+        double wpn = textWidthPt(pn, closeFont);
+        pg.texts.push_back(TextRun{right - wpn, base, wpn, Align::Right, closeFont, pn});
+        pg.texts.push_back(boxed(id, left, base, printable - wpn - 12, Align::Left, closeFont, false, "closing line",
+                                 closingOverflows));
+    };
+    const bool closeStreamed = pageDone && pageCount > 0 && m_inputs.closingLine;
+
     Page* page = nullptr;
     int pageNo = 0;
     double y = 0;  // top of the next line
     // Streaming: the finished page leaves before the next one starts.
     auto handOver = [&] {
         if (!pageDone || doc.pages.empty()) return;
+        if (closeStreamed) closePage(doc.pages.back(), pageNo - 1, pageCount);
         pageDone(std::move(doc.pages.back()));
         doc.pages.clear();
     };
@@ -713,19 +731,10 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) c
     }
 
     handOver();
-    // Closing identification line of every page: program, template and project; page n of m.
+    out.pageCount = static_cast<std::size_t>(pageNo);
     const int pages = m_inputs.closingLine && !pageDone ? static_cast<int>(doc.pages.size()) : 0;
-    for (int p = 0; p < pages; ++p) {
-        Page& pg = doc.pages[static_cast<std::size_t>(p)];
-        double base = closeTop + ascentPt(closeFont) + 2;
-        pg.rules.push_back(Rule{left, closeTop, right, closeTop, 0.3});
-        std::string id = "KOLV Lt v3  -  " + t.name + (m_inputs.projectName.empty() ? "" : "  -  " + m_inputs.projectName);
-        std::string pn = "Page " + std::to_string(p + 1) + " of " + std::to_string(pages);
-        double wpn = textWidthPt(pn, closeFont);
-        pg.texts.push_back(TextRun{right - wpn, base, wpn, Align::Right, closeFont, pn});
-        pg.texts.push_back(boxed(id, left, base, printable - wpn - 12, Align::Left, closeFont, false, "closing line",
-                                 out.overflows));
-    }
+    for (int p = 0; p < pages; ++p) closePage(doc.pages[static_cast<std::size_t>(p)], p, pages);
+    out.overflows.insert(out.overflows.end(), closingOverflows.begin(), closingOverflows.end());
     doc.title = headingText(t.title, 0, 1);
     return out;
 }

@@ -86,6 +86,7 @@ struct LayoutResult {
     /// One line per cell or heading that had to be cut to fit its column ("" when everything fits).
     std::vector<std::string> overflows;
     double bodyFontPt = 0;  ///< the table's font size after fitting the page width
+    std::size_t pageCount = 0;  ///< pages laid out (also when they were handed over one by one)
 };
 
 /// Reads the records (selection and sort applied, ties in storage order) and formats every cell.
@@ -105,6 +106,9 @@ public:
     /// the first page goes out, so these pages have none (`closingLine` is not consulted): a
     /// caller streaming them frames and numbers the sheets itself.
     LayoutResult layout(const std::function<void(Page&&)>& pageDone) const;
+    /// The same, each page with its closing line of `pageCount` pages (as a run without
+    /// `pageDone` adds them), for a caller that counted the pages first.
+    LayoutResult layout(const std::function<void(Page&&)>& pageDone, int pageCount) const;
     /// The report as plain text: title, headings, column headings, the rows in fixed columns.
     std::string plainText() const;
     /// The same text written line by line, so a long report is never held twice.
