@@ -88,7 +88,8 @@ public:
     void run();
 
     const std::string& templatePath() const { return m_templatePath; }
-    /// After run(): the document, the cells that had to be cut, the records read.
+    /// After run(): the document, the cells that had to be cut, the records read. A PDF's pages
+    /// were written one at a time and are not kept: its `pageCount` tells how many there were.
     const LayoutResult& result() const { return m_result; }
     std::size_t recordCount() const { return m_records; }
 
