@@ -108,7 +108,7 @@ RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
         engine.setPrinter(printer());
         engine.run();
         std::cout << "Report written: " << output << " (" << engine.recordCount() << " records";
-        if (dest == reports::Destination::Pdf) std::cout << ", " << engine.result().document.pages.size() << " pages";
+        if (dest == reports::Destination::Pdf) std::cout << ", " << engine.result().pageCount << " pages";
         std::cout << ")\n";
         for (const auto& o : engine.result().overflows) std::cerr << "warning: " << o << "\n";
     });

@@ -300,13 +300,13 @@ py::dict review(ProjectHandle& h, const std::string& system) {
     for (const auto& f : r.findings) {
         py::dict row;
         row["severity"] = review::severityName(f.severity);
-        row["node"] = f.node;
-        row["reach"] = f.reach;
-        row["quantity"] = f.quantity;
+        row["node"] = std::string(f.node);
+        row["reach"] = std::string(f.reach);
+        row["quantity"] = std::string(f.quantity);
         row["value"] = f.value;
         row["limit"] = f.limit;
-        row["unit"] = f.unit;
-        row["rule"] = f.rule;
+        row["unit"] = std::string(f.unit);
+        row["rule"] = std::string(f.rule);
         rows.append(row);
     }
     py::dict d;

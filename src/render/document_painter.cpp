@@ -126,20 +126,28 @@ QPageLayout layoutOf(const reports::Document& doc) {
 }  // namespace
 
 void writePdf(const reports::Document& doc, const QString& path) {
+    writePdfPages(doc, path, [&](const std::function<void(reports::Page&&)>& put) {
+        for (const reports::Page& p : doc.pages) put(reports::Page(p));
+    });
+}
+
+void writePdfPages(const reports::Document& paper, const QString& path,
+                   const reports::DocumentPrinter::PageProducer& produce) {
     ensureGuiApplication();
     QPdfWriter writer(path);
     writer.setResolution(720);
-    writer.setPageLayout(layoutOf(doc));
-    writer.setTitle(QString::fromStdString(doc.title));
+    writer.setPageLayout(layoutOf(paper));
+    writer.setTitle(QString::fromStdString(paper.title));
     writer.setCreator("KOLV Lt v3");
     QPainter painter;
     if (!painter.begin(&writer))
         throw Error(kErrFileNotFound, "The PDF file " + path.toStdString() + " can not be written.");
     const double scale = writer.resolution() / 72.0;
-    for (std::size_t i = 0; i < doc.pages.size(); ++i) {
-        if (i) writer.newPage();
-        paintPage(painter, doc.pages[i], scale);
-    }
+    std::size_t done = 0;
+    produce([&](reports::Page&& page) {
+        if (done++) writer.newPage();
+        paintPage(painter, page, scale);
+    });
     painter.end();
 }
 
@@ -177,6 +185,11 @@ QImage renderPage(const reports::Document& doc, int pageIndex, double dpi) {
 
 void QtDocumentPrinter::writePdf(const reports::Document& doc, const std::string& path) {
     render::writePdf(doc, QString::fromStdString(path));
+}
+
+void QtDocumentPrinter::writePdfPages(const reports::Document& paper, const std::string& path,
+                                      const PageProducer& produce) {
+    render::writePdfPages(paper, QString::fromStdString(path), produce);
 }
 
 void QtDocumentPrinter::print(const reports::Document& doc, const std::string& printerName) {

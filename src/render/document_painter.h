@@ -23,6 +23,10 @@ void paintPage(QPainter& painter, const reports::Page& page, double scale);
 
 /// Writes every page to a PDF file. Throws kolv::Error when the file can not be written.
 void writePdf(const reports::Document& doc, const QString& path);
+/// Writes the pages to a PDF file as `produce` hands them over, painting each as it comes;
+/// `paper` gives the title and the paper size.
+void writePdfPages(const reports::Document& paper, const QString& path,
+                   const reports::DocumentPrinter::PageProducer& produce);
 
 /// Prints every page on a printer set up by the caller (paper and orientation are set here).
 void printDocument(const reports::Document& doc, QPrinter& printer);
@@ -38,6 +42,7 @@ QFont qtFont(const reports::Font& font);
 class QtDocumentPrinter : public reports::DocumentPrinter {
 public:
     void writePdf(const reports::Document& doc, const std::string& path) override;
+    void writePdfPages(const reports::Document& paper, const std::string& path, const PageProducer& produce) override;
     void print(const reports::Document& doc, const std::string& printerName) override;
     /// Without a window: writes the pages as PNG images beside a temporary name and reports it.
     void preview(const reports::Document& doc) override;

@@ -1,7 +1,11 @@
 // The working record of a storm tabulation: one node with its outgoing reach, in flow order.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +18,34 @@ enum ReachType : int {
     kReachPipe = 0,         ///< a pipe
     kReachFrenchDrain = 1,  ///< a pipe with exfiltration trench
     kReachDitch = 2,        ///< an open ditch
+};
+
+/// A fixed run of numbers that is zero for most records (a deep well's rating, a trench's
+/// layers, a ditch's dimensions): held out of line only when one of them is not, so a record
+/// without them costs one pointer. Reads as the numbers stored, bit for bit.
+template <std::size_t N>
+class RareValues {
+public:
+    RareValues() = default;
+    RareValues(const RareValues& o) : m_values(o.m_values ? std::make_unique<std::array<double, N>>(*o.m_values) : nullptr) {}
+    RareValues(RareValues&&) noexcept = default;
+    RareValues& operator=(const RareValues& o) {
+        if (this != &o) m_values = o.m_values ? std::make_unique<std::array<double, N>>(*o.m_values) : nullptr;
+        return *this;
+    }
+    RareValues& operator=(RareValues&&) noexcept = default;
+    RareValues& operator=(const std::array<double, N>& v) {
+        // -0 is kept: only values whose bits are all zero are left out
+        const bool any = std::any_of(v.begin(), v.end(), [](double x) { return std::bit_cast<std::uint64_t>(x) != 0; });
+        m_values = any ? std::make_unique<std::array<double, N>>(v) : nullptr;
+        return *this;
+    }
+    static constexpr std::size_t size() { return N; }
+    double operator[](std::size_t k) const { return m_values ? (*m_values)[k] : 0.0; }
+    std::array<double, N> values() const { return m_values ? *m_values : std::array<double, N>{}; }
+
+private:
+    std::unique_ptr<std::array<double, N>> m_values;
 };
 
 /// Flow state of a reach in the grade-line step.
@@ -107,21 +139,20 @@ struct alignas(64) HydraulicRecord {
     double upstreamCa = 0;            ///< total C x A less the local (ac)
 
     // ---- read only by nodes with deep wells, trenches or ditches -------------------------------
-    std::array<double, 8> dwStage{};      ///< deep-well stage elevations (ft)
-    std::array<double, 8> dwDischarge{};  ///< deep-well discharges (cfs)
+    RareValues<8> dwStage;      ///< deep-well stage elevations (ft)
+    RareValues<8> dwDischarge;  ///< deep-well discharges (cfs)
     // trench
     double fdDesignGwEl = 0, fdGndEl = 0;
-    std::array<double, 3> fdToDepth{};  ///< depths of the trench layers below ground (ft)
-    std::array<double, 3> fdK{};        ///< hydraulic conductivities of the layers
+    RareValues<3> fdToDepth;  ///< depths of the trench layers below ground (ft)
+    RareValues<3> fdK;        ///< hydraulic conductivities of the layers
     // ditch
     int ditchType = 0;
     double ditchN = 0;
-    std::array<double, 7> ditchDim{};  ///< `DITCH_DIM_0`..`DITCH_DIM_6` (slopes H:V, lengths ft)
+    RareValues<7> ditchDim;  ///< `DITCH_DIM_0`..`DITCH_DIM_6` (slopes H:V, lengths ft)
     bool warnVelocity = false, warnNormalDepth = false, warnEglDepth = false;
     double warnVelocityMax = 0;     ///< ft/s
     double warnNormalDepthMax = 0;  ///< ft
     double warnEglDepthMax = 0;     ///< ft
-    std::string ditchTypeRpt, ditchDesc1, ditchDesc2;
 
     // ---- identity and listing data ---------------------------------------------------------------
     std::string name;       ///< node name (trimmed, at most 8 characters)

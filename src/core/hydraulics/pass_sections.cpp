@@ -11,7 +11,7 @@ namespace kolv::hydraulics {
 namespace {
 
 Section sectionOf(const HydraulicRecord& r) {
-    if (r.isDitch()) return Section::ditch(r.ditchType, r.ditchDim);
+    if (r.isDitch()) return Section::ditch(r.ditchType, r.ditchDim.values());
     return Section::pipe(r.width, r.height);
 }
 
@@ -32,18 +32,11 @@ double recordTrenchExfiltration(const HydraulicRecord& r, double flowCfs, double
     FrenchDrainTrench trench;
     trench.designGroundwaterElev = r.fdDesignGwEl;
     trench.groundElev = r.fdGndEl;
-    trench.toDepth = r.fdToDepth;
-    trench.k = r.fdK;
+    trench.toDepth = r.fdToDepth.values();
+    trench.k = r.fdK.values();
     const FrenchDrainResult fd =
         frenchDrainExfiltration(flowCfs, r.n, r.height, frictionLengthFt, r.frenchLength, hglUpPrevFt, trench);
     return fd.status == 0 ? fd.removedCfs : 0.0;
-}
-
-void recordDitchDescription(HydraulicRecord& r) {
-    const DitchDescription d = ditchDescription(r.ditchType, r.ditchDim);
-    r.ditchTypeRpt = d.shapeName;
-    r.ditchDesc1 = d.line1;
-    r.ditchDesc2 = d.line2;
 }
 
 }  // namespace kolv::hydraulics

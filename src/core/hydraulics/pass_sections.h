@@ -25,7 +25,4 @@ double recordCriticalDepth(const HydraulicRecord& r, double flowCfs);
 double recordTrenchExfiltration(const HydraulicRecord& r, double flowCfs, double frictionLengthFt,
                                 double hglUpPrevFt);
 
-/// Fills the ditch shape name and the two report description lines of a ditch record.
-void recordDitchDescription(HydraulicRecord& r);
-
 }  // namespace kolv::hydraulics

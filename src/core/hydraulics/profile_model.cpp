@@ -5,10 +5,12 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <unordered_map>
 
 #include "common/text.h"
 #include "common/vb_format.h"
 #include "db/record_set.h"
+#include "db/table_row.h"
 #include "hydraulics/section_geometry.h"
 
 namespace kolv::hydraulics {
@@ -24,11 +26,22 @@ int clampStatus(long s) { return s < 0 || s > 5 ? 0 : static_cast<int>(s); }
 
 std::vector<ProfileRow> readProfileRows(db::Database& db, const std::string& system) {
     std::vector<ProfileRow> rows;
-    db::RecordSet t60(db, "T60", "SYSTEM = ?", {trim(system)});
-    db::RecordSet nodes(db, "NODE", "SYSTEM = ?", {trim(system)});
-    db::RecordSet reaches(db, "REACH", "SYSTEM = ?", {trim(system)});
-    bool reachStatus = reaches.hasField("REACH_STATUS");
-    for (t60.moveFirst(); !t60.eof(); t60.moveNext()) {
+    const std::string sys = trim(system);
+    // The status of each node and of the reach leaving it: the first row by name, as a find
+    // gives it. The tables are read once, a row at a time, with only the fields used here.
+    std::unordered_map<std::string, int> nodeStatus, reachStatus;
+    for (db::TableRows t(db, "NODE", "SYSTEM = ?", {sys}, {"NAME", "TOP_STATUS"}); t.next();)
+        if (!t.value("NAME").isNull())
+            nodeStatus.emplace(db::compareKey(t.value("NAME")), clampStatus(t.integer("TOP_STATUS")));
+    if (db.layout("REACH").position("REACH_STATUS") >= 0)
+        for (db::TableRows t(db, "REACH", "SYSTEM = ?", {sys}, {"NODE1", "REACH_STATUS"}); t.next();)
+            if (!t.value("NODE1").isNull())
+                reachStatus.emplace(db::compareKey(t.value("NODE1")), clampStatus(t.integer("REACH_STATUS")));
+    for (db::TableRows t60(db, "T60", "SYSTEM = ?", {sys},
+                           {"FROM", "TO", "STATION", "TYPE", "FLOW_COND", "LENGTH", "INLET_EL", "FL_UP", "FL_DN",
+                            "CL_UP", "CL_DN", "HGL_UP", "HGL_DN", "HGL_AT_NODE", "CLEARENCE", "HEIGHT", "VELOCITY",
+                            "Q", "P_CRIT_DEPTH"});
+         t60.next();) {
         ProfileRow r;
         r.from = trim(t60.text("FROM"));
         r.to = trim(t60.text("TO"));
@@ -49,9 +62,9 @@ std::vector<ProfileRow> readProfileRows(db::Database& db, const std::string& sys
         r.velocityFtS = t60.number("VELOCITY");
         r.qCfs = t60.number("Q");
         r.critDepthFt = t60.number("P_CRIT_DEPTH");
-        if (nodes.findFirst("NAME = ?", {r.from})) r.nodeStatus = clampStatus(nodes.integer("TOP_STATUS"));
-        if (reachStatus && reaches.findFirst("NODE1 = ?", {r.from}))
-            r.reachStatus = clampStatus(reaches.integer("REACH_STATUS"));
+        const std::string key = db::compareKey(db::Value(r.from));
+        if (auto n = nodeStatus.find(key); n != nodeStatus.end()) r.nodeStatus = n->second;
+        if (auto x = reachStatus.find(key); x != reachStatus.end()) r.reachStatus = x->second;
         rows.push_back(std::move(r));
     }
     return rows;

@@ -10,6 +10,7 @@
 #include "common/vb_format.h"
 #include "db/record_set.h"
 #include "db/schema.h"
+#include "hydraulics/ditch_shapes.h"
 
 namespace kolv::hydraulics {
 
@@ -52,9 +53,11 @@ Row t60Row(const std::string& system, const HydraulicRecord& r, bool useHydLengt
     put("TOTAL_TOTALCA", r.totalCa);
     put("P_LOCAL_CA", r.localCa);
     put("P_UPSTREAM_CA", r.upstreamCa);
-    put("DITCH_TYPE_RPT", r.isDitch() ? r.ditchTypeRpt : std::string());
-    put("DITCH_DESC_1_RPT", r.isDitch() ? r.ditchDesc1 : std::string());
-    put("DITCH_DESC_2_RPT", r.isDitch() ? r.ditchDesc2 : std::string());
+    // A ditch's shape and description lines, told from its dimensions as they are written.
+    const DitchDescription ditch = r.isDitch() ? ditchDescription(r.ditchType, r.ditchDim.values()) : DitchDescription{};
+    put("DITCH_TYPE_RPT", ditch.shapeName);
+    put("DITCH_DESC_1_RPT", ditch.line1);
+    put("DITCH_DESC_2_RPT", ditch.line2);
     put("P_EGL_DEPTH", r.normalDepth + vPartialHead);  // yn + Vp^2 / 2g
     put("P_NORMAL_DEPTH", r.normalDepth);
     put("WARN_VELOCITY_MAX", r.warnVelocityMax);

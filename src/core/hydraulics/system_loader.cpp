@@ -81,10 +81,13 @@ void readNode(HydraulicRecord& r, const db::TableRows& nodes, const NodeFields& 
     r.inletElev = nodes.number(f.inletElev) * len;
     r.minHgl = nodes.number(f.minHgl) * len;
     r.juncLossCoeff = nodes.number(f.juncLossCoeff);
+    std::array<double, 8> stage{}, discharge{};
     for (std::size_t k = 0; k < 8; ++k) {
-        r.dwStage[k] = nodes.number(f.dwStage[k]) * len;
-        r.dwDischarge[k] = nodes.number(f.dwDischarge[k]) * (metric ? kCfsPerCms : 1.0);
+        stage[k] = nodes.number(f.dwStage[k]) * len;
+        discharge[k] = nodes.number(f.dwDischarge[k]) * (metric ? kCfsPerCms : 1.0);
     }
+    r.dwStage = stage;
+    r.dwDischarge = discharge;
     r.station = nodes.text(f.station);
     r.offset = nodes.number(f.offset) * len;
     r.baseline = nodes.text(f.baseline);
@@ -147,18 +150,23 @@ void readReach(HydraulicRecord& r, const db::TableRows& reaches, const ReachFiel
                                        reaches.number(f.frLenFixed) * len, reaches.number(f.frLenPercent));
     r.fdDesignGwEl = reaches.number(f.fdDesignGwEl) * len;
     r.fdGndEl = reaches.number(f.fdGndEl) * len;
+    std::array<double, 3> toDepth{}, conductivity{};
     for (std::size_t k = 0; k < 3; ++k) {
-        r.fdToDepth[k] = reaches.number(f.fdToDepth[k]) * len;
-        r.fdK[k] = reaches.number(f.fdK[k]);
+        toDepth[k] = reaches.number(f.fdToDepth[k]) * len;
+        conductivity[k] = reaches.number(f.fdK[k]);
     }
+    r.fdToDepth = toDepth;
+    r.fdK = conductivity;
 
     if (r.isDitch() && ditchShapes) {
         r.pipeName.clear();
         r.ditchType = static_cast<int>(reaches.integer("DITCH_TYPE"));
         r.ditchN = reaches.number("DITCH_MANNINGS");
         const auto lengths = ditchLengthDims(r.ditchType);
+        std::array<double, 7> dim{};
         for (int k = 0; k < 7; ++k)
-            r.ditchDim[k] = reaches.number("DITCH_DIM_" + std::to_string(k)) * (metric && lengths[k] ? len : 1.0);
+            dim[k] = reaches.number("DITCH_DIM_" + std::to_string(k)) * (metric && lengths[k] ? len : 1.0);
+        r.ditchDim = dim;
         r.warnVelocity = reaches.integer("WARN_VELOCITY_MAX_OPTION") != 0;
         r.warnNormalDepth = reaches.integer("WARN_NORMAL_DEPTH_MAX_OPTION") != 0;
         r.warnEglDepth = reaches.integer("WARN_EGL_DEPTH_MAX_OPTION") != 0;
@@ -166,7 +174,6 @@ void readReach(HydraulicRecord& r, const db::TableRows& reaches, const ReachFiel
         r.warnNormalDepthMax = reaches.number("WARN_NORMAL_DEPTH_MAX") * len;
         r.warnEglDepthMax = reaches.number("WARN_EGL_DEPTH_MAX") * len;
         r.n = r.ditchN;
-        recordDitchDescription(r);
     } else {
         r.pipeName = trim(reaches.text(f.pipeName));
         r.pipeFound = !r.pipeName.empty() && pipes.findFirst("NAME = ?", {r.pipeName});

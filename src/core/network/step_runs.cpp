@@ -91,7 +91,10 @@ void addTable(db::Database& db, Fingerprint& print, const std::string& table, bo
 }
 
 std::string joinLines(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const std::string& l : lines) size += l.size() + 1;
     std::string text;
+    text.reserve(size);
     for (const std::string& l : lines) {
         text += l;
         text += '\n';
@@ -154,8 +157,14 @@ void recordStepRun(db::Database& db, DesignStep step, const std::string& systemN
     }
     const std::string stamp = designDataStamp(db, system);
     db.execute("DELETE FROM STEP_RUNS WHERE STEP = ? AND SYSTEM = ?", {std::string(stepName(step)), system});
-    db.execute("INSERT INTO STEP_RUNS (STEP, SYSTEM, STAMP, LINES) VALUES (?, ?, ?, ?)",
-               {std::string(stepName(step)), system, stamp, joinLines(lines)});
+    // The listing of a large system runs to megabytes: it is moved into the parameters, not copied.
+    std::vector<db::Value> values;
+    values.reserve(4);
+    values.emplace_back(std::string(stepName(step)));
+    values.emplace_back(system);
+    values.emplace_back(stamp);
+    values.emplace_back(joinLines(lines));
+    db.execute("INSERT INTO STEP_RUNS (STEP, SYSTEM, STAMP, LINES) VALUES (?, ?, ?, ?)", values);
 }
 
 std::optional<StepRun> lastStepRun(db::Database& db, DesignStep step, const std::string& systemName) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -94,7 +95,12 @@ void ReportEngine::setInputs(ReportInputs inputs) {
 
 void ReportEngine::run() {
     ReportTemplate tpl = loadTemplate(m_templatePath);
-    ReportInputs inputs = m_inputs;
+    // The inputs go to the report: their footnote marks and notes may hold a line for every
+    // record of a large system, and are not copied.
+    ReportInputs inputs = std::move(m_inputs);
+    m_inputs = ReportInputs();
+    m_inputs.selection = inputs.selection;
+    m_inputs.sortField = inputs.sortField;
     // A storm tabulation that did not settle says so under its table.
     ReportCommand command;
     if (commandOfTemplate(std::filesystem::path(m_templatePath).filename().string(), command) &&
@@ -114,6 +120,20 @@ void ReportEngine::run() {
         return;
     case Destination::Csv: writeTextFile(m_target, [&](std::ostream& out) { runner.writeCsv(out); }); return;
     default: break;
+    }
+    if (!m_printer)
+        throw Error(kErrLoadingLibrary,
+                    "This program was built without the printing library: choose a text (.txt) or CSV (.csv) output.");
+    if (m_destination == Destination::Pdf) {
+        // The pages are counted first (each tells "page n of m"), then laid out again and
+        // written one at a time.
+        int pages = 0;
+        const LayoutResult paper = runner.layout([&](Page&&) { ++pages; });
+        m_printer->writePdfPages(paper.document, m_target, [&](const std::function<void(Page&&)>& put) {
+            m_result = runner.layout(put, pages);
+        });
+        m_result.document.title = paper.document.title;
+        return;
     }
     m_result = runner.layout();
     if (!m_printer)

@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/database.h"
@@ -24,6 +25,16 @@ public:
     virtual ~DocumentPrinter() = default;
     /// Writes the document to a PDF file; throws kolv::Error when the file can not be written.
     virtual void writePdf(const Document& doc, const std::string& path) = 0;
+    /// Pages handed over one by one by `produce`.
+    using PageProducer = std::function<void(const std::function<void(Page&&)>&)>;
+    /// Writes the pages to a PDF file as `produce` hands them over, so a long report is never
+    /// held whole; `paper` gives the title and the paper (its pages are not read). This one
+    /// gathers the pages and writes them with writePdf.
+    virtual void writePdfPages(const Document& paper, const std::string& path, const PageProducer& produce) {
+        Document whole = paper;
+        produce([&](Page&& p) { whole.pages.push_back(std::move(p)); });
+        writePdf(whole, path);
+    }
     /// Sends the document to a printer ("" = the default printer).
     virtual void print(const Document& doc, const std::string& printerName) = 0;
     /// Shows the document on screen.
@@ -72,11 +83,13 @@ public:
     const ReportInputs& inputs() const { return m_inputs; }
 
     /// Reads the template and the records, lays the report out and sends it to the destination.
+    /// The inputs go with the run (only the selection and sort stay): set them again for another.
     /// Throws TemplateError, FormulaError, or kolv::Error when the destination fails.
     void run();
 
     const std::string& templatePath() const { return m_templatePath; }
-    /// After run(): the document, the cells that had to be cut, the records read.
+    /// After run(): the document, the cells that had to be cut, the records read. A PDF's pages
+    /// were written one at a time and are not kept: its `pageCount` tells how many there were.
     const LayoutResult& result() const { return m_result; }
     std::size_t recordCount() const { return m_records; }
 

@@ -114,14 +114,52 @@ public:
         return it == m_fieldsRead.end() ? none : it->second;
     }
 
-    RowSet records;
+    /// The records are read one at a time: while they are formatted, `live` holds the whole row
+    /// of the current one; of every record only the fields the page headings read are kept.
+    void startRecords(std::size_t count, const db::Statement& st) {
+        recordCount = count;
+        for (int i = 0; i < st.columnCount(); ++i) m_live.index[toUpper(st.columnName(i))] = static_cast<std::size_t>(i);
+        std::vector<FieldRef> refs;
+        const auto take = [&](const std::vector<FieldRef>& f) { refs.insert(refs.end(), f.begin(), f.end()); };
+        take(m_tpl.title.fields());
+        for (const HeadingLine& h : m_tpl.headings) take(h.left.fields()), take(h.center.fields()), take(h.right.fields());
+        for (const JoinDef& j : m_tpl.joins) take(j.key.fields());
+        refs.push_back({m_tpl.source, "SYSTEM"});  // the system of a run without one
+        for (const FieldRef& r : refs) {
+            if (!equalsIgnoreCase(r.table, m_tpl.source)) continue;
+            const std::string name = toUpper(r.field);
+            const auto at = m_live.index.find(name);
+            if (at == m_live.index.end() || m_kept.index.count(name)) continue;
+            m_kept.index.emplace(name, m_keptFrom.size());
+            m_keptFrom.push_back(at->second);
+        }
+        m_kept.rows.assign(1, {});
+        m_kept.rows[0].reserve(count * m_keptFrom.size());
+        streaming = true;
+    }
+    /// Takes the current row of `st` as record `current`.
+    void readRecord(const db::Statement& st) {
+        m_live.rows.resize(1);
+        auto& row = m_live.rows[0];
+        row.clear();
+        for (int i = 0; i < st.columnCount(); ++i) row.push_back(st.column(i));
+        for (std::size_t k : m_keptFrom) m_kept.rows[0].push_back(row[k]);
+    }
+    /// After the last record: from now on only the kept fields are read.
+    void endRecords() {
+        streaming = false;
+        m_live = RowSet();
+    }
+
+    std::size_t recordCount = 0;
+    bool streaming = false;
     std::size_t current = 0;
     int page = 1;
 
     db::Value field(const FieldRef& ref) const override {
         if (equalsIgnoreCase(ref.table, m_tpl.source)) {
-            if (current >= records.rows.size()) return {};
-            return fromRow(records, records.rows[current], ref);
+            if (current >= recordCount) return {};
+            return sourceField(ref);
         }
         if (equalsIgnoreCase(ref.table, "T0")) {
             const RowSet& t0 = t0Rows();
@@ -143,7 +181,7 @@ public:
         if (name == "UNITS") return db::Value(m_in.metric ? "Metric" : "English");
         if (name == "PROJECT") return db::Value(m_in.projectName);
         if (name == "TEMPLATE") return db::Value(m_tpl.name);
-        if (name == "RECORDS") return db::Value(static_cast<long long>(records.rows.size()));
+        if (name == "RECORDS") return db::Value(static_cast<long long>(recordCount));
         if (name == "DESIGN_STORM") return db::Value(designStorm());
         throw FormulaError("unknown variable {" + name + "}");
     }
@@ -152,10 +190,20 @@ private:
     db::Value fromRow(const RowSet& rs, const std::vector<db::Value>& row, const FieldRef& ref) const {
         auto it = rs.index.find(toUpper(ref.field));
         if (it == rs.index.end()) return {};
+        return asStored(ref, row[it->second]);
+    }
+    db::Value asStored(const FieldRef& ref, const db::Value& v) const {
         const db::TableDef* t = db::schemaTable(ref.table);
         const db::FieldDef* f = t ? t->field(ref.field) : nullptr;
-        if (f && f->type == db::FieldType::Single) return singleValue(row[it->second]);
-        return row[it->second];
+        if (f && f->type == db::FieldType::Single) return singleValue(v);
+        return v;
+    }
+    /// A field of record `current`: from the row being formatted, or from the kept fields.
+    db::Value sourceField(const FieldRef& ref) const {
+        if (streaming) return m_live.rows.empty() ? db::Value() : fromRow(m_live, m_live.rows[0], ref);
+        auto it = m_kept.index.find(toUpper(ref.field));
+        if (it == m_kept.index.end()) return {};
+        return asStored(ref, m_kept.rows[0][current * m_keptFrom.size() + it->second]);
     }
 
     const RowSet& t0Rows() const {
@@ -184,10 +232,16 @@ private:
 
     std::string system() const {
         if (!m_in.system.empty()) return m_in.system;
-        auto it = records.index.find("SYSTEM");
-        if (it == records.index.end() || records.rows.empty()) return {};
-        std::size_t r = current < records.rows.size() ? current : 0;
-        return trim(records.rows[r][it->second].toText());
+        if (recordCount == 0) return {};
+        if (streaming) {
+            auto it = m_live.index.find("SYSTEM");
+            if (it == m_live.index.end() || m_live.rows.empty()) return {};
+            return trim(m_live.rows[0][it->second].toText());
+        }
+        auto it = m_kept.index.find("SYSTEM");
+        if (it == m_kept.index.end()) return {};
+        std::size_t r = current < recordCount ? current : 0;
+        return trim(m_kept.rows[0][r * m_keptFrom.size() + it->second].toText());
     }
 
     std::string designStorm() const {
@@ -207,6 +261,9 @@ private:
     mutable bool m_t0Loaded = false;
     mutable std::map<std::string, RowSet> m_joins;
     std::map<std::string, std::vector<std::string>> m_fieldsRead;
+    RowSet m_live;                     ///< the record being formatted (one row), all fields read
+    RowSet m_kept;                     ///< the kept fields of every record, in one row of count x fields
+    std::vector<std::size_t> m_keptFrom;  ///< position in the live row of each kept field
 };
 
 ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportInputs inputs)
@@ -228,7 +285,14 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
     if (!cond.where.empty()) m_sql += " WHERE " + cond.where;
     m_sql += " ORDER BY ";
     for (std::size_t i = 0; i < order.size(); ++i) m_sql += (i ? ", " : "") + order[i];
-    m_ctx->records = query(m_db, m_sql, cond.params);
+    // The records are formatted as they are read; {RECORDS} needs their number first.
+    std::string countSql = "SELECT COUNT(*) FROM " + db::quoteIdent(m_tpl.source);
+    if (!cond.where.empty()) countSql += " WHERE " + cond.where;
+    const auto count = static_cast<std::size_t>(m_db.scalar(countSql, cond.params).toInt());
+    db::Statement st = m_db.prepare(m_sql);
+    st.bindAll(cond.params);
+    m_ctx->startRecords(count, st);
+    m_content.items.reserve(count + 2);
 
     // Format every record, with group headings and totals.
     const auto& cols = m_tpl.columns;
@@ -241,12 +305,15 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
         it.kind = kind;
         it.record = record;
         it.text = label;
+        std::vector<std::string> cells, cells2;
+        std::vector<bool> numeric;
         for (std::size_t c = 0; c < n; ++c) {
-            it.cells.push_back(cols[c].total ? vbFormat(sums[c], cols[c].picture.empty() ? "0.00" : cols[c].picture)
-                                             : std::string());
-            it.cells2.emplace_back();
-            it.numeric.push_back(cols[c].total);
+            cells.push_back(cols[c].total ? vbFormat(sums[c], cols[c].picture.empty() ? "0.00" : cols[c].picture)
+                                          : std::string());
+            cells2.emplace_back();
+            numeric.push_back(cols[c].total);
         }
+        it.setCells(cells, cells2, numeric);
         m_content.items.push_back(std::move(it));
     };
 
@@ -254,7 +321,12 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
     std::string groupKey;
     bool inGroup = false;
     std::size_t lastRecord = 0;
-    for (std::size_t r = 0; r < m_ctx->records.rows.size(); ++r) {
+    std::vector<std::string> cells, cells2;
+    std::vector<bool> numeric;
+    std::size_t read = 0;
+    for (std::size_t r = 0; st.step(); ++r) {
+        read = r + 1;
+        m_ctx->readRecord(st);
         m_ctx->current = r;
         if (m_tpl.group) {
             std::string key = formatValue(m_tpl.group->key.evaluate(*m_ctx), "");
@@ -275,9 +347,9 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
         ReportContent::Item it;
         it.kind = ReportContent::Kind::Record;
         it.record = r;
-        it.cells.reserve(n);
-        it.numeric.reserve(n);
-        if (twoLines) it.cells2.reserve(n);
+        cells.clear();
+        cells2.clear();
+        numeric.clear();
         for (std::size_t c = 0; c < n; ++c) {
             const ColumnDef& col = cols[c];
             db::Value v = col.value.evaluate(*m_ctx);
@@ -291,8 +363,8 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
                 auto mark = m_inputs.recordMarks.find(toUpper(trim(text)));
                 if (mark != m_inputs.recordMarks.end()) text = trim(text) + " " + mark->second;
             }
-            it.cells.push_back(text);
-            it.numeric.push_back(isNum);
+            cells.push_back(text);
+            numeric.push_back(isNum);
             if (!twoLines) continue;  // one line per record: no second cells to hold
             std::string text2;
             if (!col.value2.empty()) {
@@ -300,12 +372,14 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
                 text2 = (col.blankZero && v2.isNumber() && v2.toDouble() == 0) ? std::string()
                                                                                 : formatValue(v2, col.picture2);
             }
-            it.cells2.push_back(text2);
+            cells2.push_back(text2);
         }
+        it.setCells(cells, cells2, numeric);
         m_content.items.push_back(std::move(it));
         lastRecord = r;
     }
-    m_content.recordCount = m_ctx->records.rows.size();
+    m_ctx->recordCount = read;
+    m_content.recordCount = read;
     if (inGroup && m_tpl.group->totals && anyTotal)
         totalItem(ReportContent::Kind::GroupTotal, groupSum, lastRecord, "Group total");
     if (anyTotal && m_content.recordCount > 0)
@@ -323,16 +397,96 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
         it.text = f.evaluate(*m_ctx);
         m_content.items.push_back(std::move(it));
     }
-    for (const std::string& note : m_inputs.notes) {
-        ReportContent::Item it;
-        it.kind = ReportContent::Kind::Footer;
-        it.record = lastRecord;
-        it.text = note;
-        m_content.items.push_back(std::move(it));
-    }
+    m_ctx->endRecords();
+    // The notes are printed as they were given: the report keeps them, not a copy of each.
+    m_content.notes = std::move(m_inputs.notes);
+    m_inputs.notes.clear();
+    m_content.notesRecord = lastRecord;
 }
 
 ReportRunner::~ReportRunner() = default;
+
+namespace {
+
+void putLength(std::string& out, std::size_t n) {
+    do {
+        const auto low = static_cast<unsigned char>(n & 0x7f);
+        n >>= 7;
+        out += static_cast<char>(n ? low | 0x80 : low);
+    } while (n);
+}
+
+std::size_t takeLength(const std::string& in, std::size_t& at) {
+    std::size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto b = static_cast<unsigned char>(in[at++]);
+        n |= static_cast<std::size_t>(b & 0x7f) << shift;
+        if (!(b & 0x80)) return n;
+    }
+}
+
+}  // namespace
+
+void ReportContent::Item::setCells(const std::vector<std::string>& cells, const std::vector<std::string>& cells2,
+                                   const std::vector<bool>& numeric) {
+    m_packed.clear();
+    m_count = static_cast<std::uint32_t>(cells.size());
+    m_second = !cells2.empty();
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        const std::string& second = c < cells2.size() ? cells2[c] : std::string();
+        m_packed += static_cast<char>(c < numeric.size() && numeric[c] ? 1 : 0);
+        putLength(m_packed, cells[c].size());
+        putLength(m_packed, second.size());
+        m_packed += cells[c];
+        m_packed += second;
+    }
+    m_packed.shrink_to_fit();
+}
+
+std::vector<std::string> ReportContent::Item::cells() const {
+    std::vector<std::string> out;
+    out.reserve(m_count);
+    for (std::size_t at = 0, c = 0; c < m_count; ++c) {
+        ++at;  // flag
+        const std::size_t n1 = takeLength(m_packed, at), n2 = takeLength(m_packed, at);
+        out.push_back(m_packed.substr(at, n1));
+        at += n1 + n2;
+    }
+    return out;
+}
+
+std::vector<std::string> ReportContent::Item::cells2() const {
+    std::vector<std::string> out;
+    if (!m_second) return out;
+    out.reserve(m_count);
+    for (std::size_t at = 0, c = 0; c < m_count; ++c) {
+        ++at;
+        const std::size_t n1 = takeLength(m_packed, at), n2 = takeLength(m_packed, at);
+        out.push_back(m_packed.substr(at + n1, n2));
+        at += n1 + n2;
+    }
+    return out;
+}
+
+std::vector<bool> ReportContent::Item::numeric() const {
+    std::vector<bool> out;
+    out.reserve(m_count);
+    for (std::size_t at = 0, c = 0; c < m_count; ++c) {
+        out.push_back(m_packed[at++] != 0);
+        const std::size_t n1 = takeLength(m_packed, at), n2 = takeLength(m_packed, at);
+        at += n1 + n2;
+    }
+    return out;
+}
+
+ReportContent::Item ReportContent::line(std::size_t i) const {
+    if (i < items.size()) return items[i];
+    Item it;
+    it.kind = Kind::Footer;
+    it.record = notesRecord;
+    it.text = notes[i - items.size()];
+    return it;
+}
 
 std::string ReportRunner::headingText(const Interpolated& text, std::size_t record, int page) const {
     m_ctx->current = record;
@@ -355,9 +509,11 @@ TextRun boxed(std::string text, double x, double baseline, double width, Align a
 
 }  // namespace
 
-LayoutResult ReportRunner::layout() const { return layout(nullptr); }
+LayoutResult ReportRunner::layout() const { return layout(nullptr, 0); }
 
-LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) const {
+LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) const { return layout(pageDone, 0); }
+
+LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, int pageCount) const {
     LayoutResult out;
     // The caller's paper and margins, when given, replace the template's.
     ReportTemplate sized = m_tpl;
@@ -413,12 +569,28 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) c
     const double closeTop = t.paperHeightPt - t.marginBottom;  // the closing line sits below this
     const double bodyBottom = closeTop - 4;
 
+    // Closing identification line of a page: program, template and project; page n of m.
+    // Its overflows are listed after all the others, as when the pages are closed at the end.
+    std::vector<std::string> closingOverflows;
+    auto closePage = [&](Page& pg, int p, int pages) {
+        double base = closeTop + ascentPt(closeFont) + 2;
+        pg.rules.push_back(Rule{left, closeTop, right, closeTop, 0.3});
+        std::string id = "KOLV Lt v3  -  " + t.name + (m_inputs.projectName.empty() ? "" : "  -  " + m_inputs.projectName);
+        std::string pn = "Page " + std::to_string(p + 1) + " of " + std::to_string(pages);
+        double wpn = textWidthPt(pn, closeFont);
+        pg.texts.push_back(TextRun{right - wpn, base, wpn, Align::Right, closeFont, pn});
+        pg.texts.push_back(boxed(id, left, base, printable - wpn - 12, Align::Left, closeFont, false, "closing line",
+                                 closingOverflows));
+    };
+    const bool closeStreamed = pageDone && pageCount > 0 && m_inputs.closingLine;
+
     Page* page = nullptr;
     int pageNo = 0;
     double y = 0;  // top of the next line
     // Streaming: the finished page leaves before the next one starts.
     auto handOver = [&] {
         if (!pageDone || doc.pages.empty()) return;
+        if (closeStreamed) closePage(doc.pages.back(), pageNo - 1, pageCount);
         pageDone(std::move(doc.pages.back()));
         doc.pages.clear();
     };
@@ -485,8 +657,11 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) c
     std::size_t itemsOnPage = 0;
     std::string groupText;  // heading of the group being listed
     const auto& items = m_content.items;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const auto& it = items[i];
+    const std::size_t lines = m_content.lineCount();
+    ReportContent::Item note;
+    for (std::size_t i = 0; i < lines; ++i) {
+        if (i >= items.size()) note = m_content.line(i);
+        const auto& it = i < items.size() ? items[i] : note;
         double need = lh;
         if (it.kind == ReportContent::Kind::Record) {
             need = recordHeight;
@@ -520,9 +695,10 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) c
             break;
         case ReportContent::Kind::Record: {
             std::string where = t.name + " record " + std::to_string(it.record + 1);
-            cellRow(it.cells, it.numeric, body, where);
+            const std::vector<bool> numeric = it.numeric();
+            cellRow(it.cells(), numeric, body, where);
             if (twoLines) {
-                cellRow(it.cells2, it.numeric, body, where);
+                cellRow(it.cells2(), numeric, body, where);
                 y += 0.35 * lh;
             }
             break;
@@ -543,7 +719,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) c
             if (labelRight > tableLeft)
                 page->texts.push_back(boxed(it.text, tableLeft, y + ascentPt(bold), labelRight - tableLeft, Align::Left,
                                             bold, false, it.text, out.overflows));
-            cellRow(it.cells, it.numeric, bold, it.text);
+            cellRow(it.cells(), it.numeric(), bold, it.text);
             break;
         }
         case ReportContent::Kind::Footer:
@@ -555,19 +731,10 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) c
     }
 
     handOver();
-    // Closing identification line of every page: program, template and project; page n of m.
+    out.pageCount = static_cast<std::size_t>(pageNo);
     const int pages = m_inputs.closingLine && !pageDone ? static_cast<int>(doc.pages.size()) : 0;
-    for (int p = 0; p < pages; ++p) {
-        Page& pg = doc.pages[static_cast<std::size_t>(p)];
-        double base = closeTop + ascentPt(closeFont) + 2;
-        pg.rules.push_back(Rule{left, closeTop, right, closeTop, 0.3});
-        std::string id = "KOLV Lt v3  -  " + t.name + (m_inputs.projectName.empty() ? "" : "  -  " + m_inputs.projectName);
-        std::string pn = "Page " + std::to_string(p + 1) + " of " + std::to_string(pages);
-        double wpn = textWidthPt(pn, closeFont);
-        pg.texts.push_back(TextRun{right - wpn, base, wpn, Align::Right, closeFont, pn});
-        pg.texts.push_back(boxed(id, left, base, printable - wpn - 12, Align::Left, closeFont, false, "closing line",
-                                 out.overflows));
-    }
+    for (int p = 0; p < pages; ++p) closePage(doc.pages[static_cast<std::size_t>(p)], p, pages);
+    out.overflows.insert(out.overflows.end(), closingOverflows.begin(), closingOverflows.end());
     doc.title = headingText(t.title, 0, 1);
     return out;
 }
@@ -585,9 +752,10 @@ void ReportRunner::writePlainText(std::ostream& out) const {
         if (it.kind != ReportContent::Kind::Record && it.kind != ReportContent::Kind::GroupTotal &&
             it.kind != ReportContent::Kind::ReportTotal)
             continue;
-        for (std::size_t c = 0; c < width.size() && c < it.cells.size(); ++c) {
-            width[c] = std::max(width[c], it.cells[c].size());
-            if (c < it.cells2.size()) width[c] = std::max(width[c], it.cells2[c].size());
+        const std::vector<std::string> cells = it.cells(), cells2 = it.cells2();
+        for (std::size_t c = 0; c < width.size() && c < cells.size(); ++c) {
+            width[c] = std::max(width[c], cells[c].size());
+            if (c < cells2.size()) width[c] = std::max(width[c], cells2[c].size());
         }
     }
     auto place = [](const std::string& s, std::size_t w, Align a) {
@@ -629,12 +797,12 @@ void ReportRunner::writePlainText(std::ostream& out) const {
         switch (it.kind) {
         case ReportContent::Kind::GroupHeading: out << "\n" + it.text + "\n"; break;
         case ReportContent::Kind::Record:
-            out << row(it.cells);
-            if (twoLines) out << row(it.cells2);
+            out << row(it.cells());
+            if (twoLines) out << row(it.cells2());
             break;
         case ReportContent::Kind::GroupTotal:
         case ReportContent::Kind::ReportTotal: {
-            std::string line = row(it.cells);
+            std::string line = row(it.cells());
             std::size_t lead = line.find_first_not_of(' ');
             if (lead == std::string::npos || lead > it.text.size()) line = it.text + line.substr(std::min(line.size(), it.text.size()));
             else line = it.text + "\n" + line;
@@ -644,6 +812,7 @@ void ReportRunner::writePlainText(std::ostream& out) const {
         case ReportContent::Kind::Footer: out << it.text + "\n"; break;
         }
     }
+    for (const std::string& note : m_content.notes) out << note + "\n";
 }
 
 std::string ReportRunner::plainText() const {
@@ -669,9 +838,10 @@ void ReportRunner::writeCsv(std::ostream& out) const {
     out << "\r\n";
     for (const auto& it : m_content.items) {
         if (it.kind != ReportContent::Kind::Record) continue;
+        const std::vector<std::string> cells = it.cells(), cells2 = it.cells2();
         for (std::size_t c = 0; c < t.columns.size(); ++c) {
-            out << (c ? "," : "") + csvField(it.cells[c]);
-            if (!t.columns[c].value2.empty()) out << "," + csvField(it.cells2[c]);
+            out << (c ? "," : "") + csvField(cells[c]);
+            if (!t.columns[c].value2.empty()) out << "," + csvField(cells2[c]);
         }
         out << "\r\n";
     }

@@ -1,6 +1,7 @@
 // Runs a report template over the project's records: paged document, plain text and CSV.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -41,17 +42,42 @@ struct ReportInputs {
 /// The report after the records were read and formatted, before it is put on pages.
 struct ReportContent {
     enum class Kind { GroupHeading, Record, GroupTotal, ReportTotal, Footer };
+    /// One line of the report. The cells of a record are packed into one string (a report of
+    /// tens of thousands of records holds a few hundred bytes per record, not a string per cell).
     struct Item {
         Kind kind = Kind::Record;
-        std::string text;                 ///< group heading or footer text
-        std::vector<std::string> cells;   ///< one per column (records and totals)
-        std::vector<std::string> cells2;  ///< second lines ("" when none); none at all in one-line reports
-        std::vector<bool> numeric;        ///< cell holds a number (a number too wide shows ###)
-        std::size_t record = 0;           ///< index of the record it belongs to (for page headings)
-        bool groupStart = false;          ///< first item of a group that starts a new page
+        std::string text;        ///< group heading or footer text
+        std::size_t record = 0;  ///< index of the record it belongs to (for page headings)
+        bool groupStart = false; ///< first item of a group that starts a new page
+
+        /// Sets the cells: one per column (records and totals), their second lines (empty: none
+        /// at all, as in one-line reports) and whether each holds a number (a number too wide
+        /// shows ###).
+        void setCells(const std::vector<std::string>& cells, const std::vector<std::string>& cells2,
+                      const std::vector<bool>& numeric);
+        std::size_t cellCount() const { return m_count; }
+        bool hasSecondLines() const { return m_second; }
+        std::vector<std::string> cells() const;
+        /// The second lines; empty when the item has none.
+        std::vector<std::string> cells2() const;
+        std::vector<bool> numeric() const;
+
+    private:
+        /// Per cell: a flag byte (1 = a number), the lengths of the two lines (7 bits a byte),
+        /// then the two texts.
+        std::string m_packed;
+        std::uint32_t m_count = 0;
+        bool m_second = false;
     };
     std::vector<Item> items;
+    /// Lines printed after the items, each as a footer (the caller's notes, which may be many).
+    std::vector<std::string> notes;
+    std::size_t notesRecord = 0;  ///< the record the notes belong to (the last)
     std::size_t recordCount = 0;
+    /// Every line of the report in order: the items, then the notes as footers.
+    std::size_t lineCount() const { return items.size() + notes.size(); }
+    /// Item `i` of lineCount(); a note is made into a footer item.
+    Item line(std::size_t i) const;
 };
 
 /// The laid-out report and what did not fit.
@@ -60,6 +86,7 @@ struct LayoutResult {
     /// One line per cell or heading that had to be cut to fit its column ("" when everything fits).
     std::vector<std::string> overflows;
     double bodyFontPt = 0;  ///< the table's font size after fitting the page width
+    std::size_t pageCount = 0;  ///< pages laid out (also when they were handed over one by one)
 };
 
 /// Reads the records (selection and sort applied, ties in storage order) and formats every cell.
@@ -79,6 +106,9 @@ public:
     /// the first page goes out, so these pages have none (`closingLine` is not consulted): a
     /// caller streaming them frames and numbers the sheets itself.
     LayoutResult layout(const std::function<void(Page&&)>& pageDone) const;
+    /// The same, each page with its closing line of `pageCount` pages (as a run without
+    /// `pageDone` adds them), for a caller that counted the pages first.
+    LayoutResult layout(const std::function<void(Page&&)>& pageDone, int pageCount) const;
     /// The report as plain text: title, headings, column headings, the rows in fixed columns.
     std::string plainText() const;
     /// The same text written line by line, so a long report is never held twice.

@@ -62,7 +62,7 @@ struct Result {
     bool full = false;
 };
 
-std::string key(const std::string& name) { return db::compareKey(db::Value(trim(name))); }
+std::string key(std::string_view name) { return db::compareKey(db::Value(trim(name))); }
 
 /// Orders the findings worst first, keeping the order they were found in within a severity.
 /// The findings are moved into place along the cycles of the permutation, so a review of tens
@@ -299,9 +299,11 @@ private:
         return it == m_nodeByName.end() ? nullptr : &m_nodes[it->second];
     }
 
-    void add(Severity s, const std::string& node, const std::string& reach, std::string quantity, double value,
-             double limit, std::string unit, std::string rule) {
-        m_out.findings.push_back(Finding{s, node, reach, std::move(quantity), value, limit, std::move(unit), std::move(rule)});
+    void add(Severity s, std::string_view node, std::string_view reach, std::string_view quantity, double value,
+             double limit, std::string_view unit, std::string_view rule) {
+        FindingTexts& t = *m_out.texts;
+        m_out.findings.push_back(
+            Finding{s, t.keep(node), t.keep(reach), t.keep(quantity), value, limit, t.keep(unit), t.keep(rule)});
     }
 
     /// A stored project length in feet; with `out`, a length in feet in the project's unit.
@@ -331,8 +333,8 @@ private:
 
 std::string number(double v) { return std::isfinite(v) ? fmt::format("{:.3f}", v) : "null"; }
 
-std::string csvCell(const std::string& s) {
-    if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+std::string csvCell(std::string_view s) {
+    if (s.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(s);
     std::string q = "\"";
     for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
     return q + "\"";
@@ -353,7 +355,13 @@ int ReviewResult::count(Severity s) const {
     return static_cast<int>(std::count_if(findings.begin(), findings.end(), [s](const Finding& f) { return f.severity == s; }));
 }
 
-int ReviewResult::worstAt(const std::string& node) const {
+std::string_view FindingTexts::keep(std::string_view text) {
+    auto it = m_texts.find(text);
+    if (it == m_texts.end()) it = m_texts.emplace(text).first;
+    return *it;
+}
+
+int ReviewResult::worstAt(std::string_view node) const {
     int worst = -1;
     const std::string k = key(node);
     for (const Finding& f : findings)
@@ -396,7 +404,7 @@ void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::stri
         const std::string mark = fmt::format("[{}]", i + 1);
         marks[order[i]] = mark;
         for (const Finding* f : byNode[order[i]]) {
-            const std::string where = f->reach.empty() ? "node " + f->node : "reach " + f->reach;
+            const std::string where = f->reach.empty() ? "node " + std::string(f->node) : "reach " + std::string(f->reach);
             notes.push_back(fmt::format("{} {} at {}: {} {} {} (limit {} {}). {}", mark, severityName(f->severity), where,
                                         f->quantity, number(f->value), f->unit, number(f->limit), f->unit, f->rule));
         }
@@ -412,7 +420,7 @@ void writeReviewText(const ReviewResult& r, const std::function<void(const std::
     for (const Finding& f : r.findings)
         line(padRight(severityName(f.severity), 9) + padRight(f.node, 9) + padRight(f.reach, 9) +
              padRight(f.quantity, 34) + padLeft(number(f.value), 12) + padLeft(number(f.limit), 12) + "  " +
-             padRight(f.unit, 6) + f.rule);
+             padRight(f.unit, 6) + std::string(f.rule));
     line(fmt::format("{} errors, {} warnings, {} notes.", r.count(Severity::Error), r.count(Severity::Warning),
                      r.count(Severity::Note)));
 }

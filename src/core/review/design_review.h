@@ -4,7 +4,10 @@
 #include <functional>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "db/project.h"
@@ -18,27 +21,45 @@ enum class Severity { Note = 0, Warning = 1, Error = 2 };
 /// "error", "warning", "note".
 const char* severityName(Severity s);
 
+/// The texts of a review's findings, each held once (a large system has several findings per
+/// reach, most of them sharing their words): the findings view them.
+class FindingTexts {
+public:
+    /// The kept copy of `text`.
+    std::string_view keep(std::string_view text);
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_set<std::string, Hash, std::equal_to<>> m_texts;
+};
+
 /// One thing the review found. Values and limits are in the project's units, named in `unit`.
+/// The texts are views of the review's own texts (`ReviewResult::texts`).
 struct Finding {
     Severity severity = Severity::Note;
-    std::string node;      ///< the node it belongs to (the upstream node of a reach finding)
-    std::string reach;     ///< the reach, empty for a node finding
-    std::string quantity;  ///< "velocity", "slope", "cover (upstream end)", ...
+    std::string_view node;      ///< the node it belongs to (the upstream node of a reach finding)
+    std::string_view reach;     ///< the reach, empty for a node finding
+    std::string_view quantity;  ///< "velocity", "slope", "cover (upstream end)", ...
     double value = 0.0;
     double limit = 0.0;
-    std::string unit;      ///< "ft/s", "%", "ft", "cfs", ...
-    std::string rule;      ///< the rule in plain words
+    std::string_view unit;      ///< "ft/s", "%", "ft", "cfs", ...
+    std::string_view rule;      ///< the rule in plain words
 };
 
 /// What the review of one system found, worst first, then in flow order.
 struct ReviewResult {
     std::string system;
     std::vector<Finding> findings;
+    /// The texts the findings view, shared by every copy of the result.
+    std::shared_ptr<FindingTexts> texts = std::make_shared<FindingTexts>();
     bool hasResults = false;  ///< the system has results of Step 2 or Step 4 to check
     int count(Severity s) const;
     bool hasErrors() const { return count(Severity::Error) > 0; }
     /// Worst severity of the findings of a node (as a node or as its outgoing reach); -1 when none.
-    int worstAt(const std::string& node) const;
+    int worstAt(std::string_view node) const;
 };
 
 /// Reviews a system: the network as it stands (pipes, inverts, cover, drops) and the last

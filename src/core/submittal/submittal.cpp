@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -453,7 +454,7 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
         in.firstPage = m_next;
         // the review's warnings and errors marked on their rows and listed under the table
         review::addStormTabFootnotes(f.review, in.recordMarks, in.notes);
-        reports::ReportRunner runner(db, tpl, in);
+        reports::ReportRunner runner(db, tpl, std::move(in));
         runner.layout([&](Page&& p) { emit(std::move(p), "Storm tabulation"); });
     }
 
@@ -478,8 +479,9 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
         std::vector<std::vector<std::string>> rows;
         auto number = [](double v) { return vbFormat(v, std::abs(v) >= 1000 ? "0.0" : "0.00"); };
         for (const auto& x : result.findings)
-            rows.push_back({review::severityName(x.severity), x.node, x.reach, x.quantity, number(x.value),
-                            number(x.limit), x.unit, x.rule});
+            rows.push_back({review::severityName(x.severity), std::string(x.node), std::string(x.reach),
+                            std::string(x.quantity), number(x.value), number(x.limit), std::string(x.unit),
+                            std::string(x.rule)});
         std::vector<std::string> notes = {std::to_string(result.count(review::Severity::Error)) + " errors, " +
                                           std::to_string(result.count(review::Severity::Warning)) + " warnings, " +
                                           std::to_string(result.count(review::Severity::Note)) + " notes."};

@@ -55,12 +55,13 @@ void DesignReviewDock::showReview(const kolv::review::ReviewResult& r) {
     m_table->setRowCount(static_cast<int>(r.findings.size()));
     m_worst.clear();
     int row = 0;
+    const auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); };
     for (const auto& f : r.findings) {
         const int s = static_cast<int>(f.severity);
-        const QStringList cells = {review::severityName(f.severity), QString::fromStdString(f.node),
-                                   QString::fromStdString(f.reach), QString::fromStdString(f.quantity),
+        const QStringList cells = {review::severityName(f.severity), text(f.node),
+                                   text(f.reach), text(f.quantity),
                                    QString::number(f.value, 'f', 3), QString::number(f.limit, 'f', 3),
-                                   QString::fromStdString(f.unit), QString::fromStdString(f.rule)};
+                                   text(f.unit), text(f.rule)};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c == 4 || c == 5) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -68,7 +69,7 @@ void DesignReviewDock::showReview(const kolv::review::ReviewResult& r) {
             m_table->setItem(row, c, item);
         }
         ++row;
-        const QString key = QString::fromStdString(f.node).toUpper();
+        const QString key = text(f.node).toUpper();
         if (!key.isEmpty()) m_worst[key] = std::max(m_worst.value(key, -1), s);
     }
     m_table->resizeColumnsToContents();

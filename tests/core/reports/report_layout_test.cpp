@@ -31,7 +31,7 @@ ReportInputs inputs(const std::string& system, bool metric = false) {
 std::vector<std::vector<std::string>> records(const ReportRunner& r) {
     std::vector<std::vector<std::string>> out;
     for (const auto& it : r.content().items)
-        if (it.kind == ReportContent::Kind::Record) out.push_back(it.cells);
+        if (it.kind == ReportContent::Kind::Record) out.push_back(it.cells());
     return out;
 }
 
@@ -85,23 +85,23 @@ TEST_F(ReportProject, MetricStormTabConvertsFeetAcresAndCfs) {
         return std::size_t(0);
     };
     // S1-1: 250 ft, 0.50 ac, Q = 0.425 x 7.2 = 3.06 cfs, 18 in pipe, upstream invert 102.80 ft.
-    EXPECT_EQ(first.cells[col("Length")], "76.20");     // 250 / 3.28083339792 = 76.2002 m
-    EXPECT_EQ(first.cells[col("Area")], "0.202");       // 0.50 / 2.471 = 0.20235 ha
-    EXPECT_EQ(first.cells[col("Q")], "0.087");          // 3.06 x 0.028317 = 0.08665 m3/s
-    EXPECT_EQ(first.cells2[col("Pipe")], "457");        // 1.5 / 3.28083339792 x 1000 = 457.2 mm
-    EXPECT_EQ(first.cells[col("Invert")], "31.334");    // 102.80 / 3.28083339792 = 31.3335 m
-    EXPECT_EQ(first.cells[col("Int.")], "7.20");        // intensities are never converted
+    EXPECT_EQ(first.cells()[col("Length")], "76.20");     // 250 / 3.28083339792 = 76.2002 m
+    EXPECT_EQ(first.cells()[col("Area")], "0.202");       // 0.50 / 2.471 = 0.20235 ha
+    EXPECT_EQ(first.cells()[col("Q")], "0.087");          // 3.06 x 0.028317 = 0.08665 m3/s
+    EXPECT_EQ(first.cells2()[col("Pipe")], "457");        // 1.5 / 3.28083339792 x 1000 = 457.2 mm
+    EXPECT_EQ(first.cells()[col("Invert")], "31.334");    // 102.80 / 3.28083339792 = 31.3335 m
+    EXPECT_EQ(first.cells()[col("Int.")], "7.20");        // intensities are never converted
     // The total length: 12 reaches of 250 ft = 3000 ft = 914.40 m.
     const auto& total = items.back();
     ASSERT_EQ(total.kind, ReportContent::Kind::ReportTotal);
-    EXPECT_EQ(total.cells[col("Length")], "914.40");
+    EXPECT_EQ(total.cells()[col("Length")], "914.40");
     EXPECT_EQ(total.text, "SYSTEM TOTALS");
 
     // The English layout shows the same row in the stored units.
     ReportTemplate e = loadTemplate(shipped("T60v11.RPT"));
     auto re = run(e, ReportCommand::StormTabs, "S1");
-    EXPECT_EQ(re->content().items.front().cells[2], "250.00");
-    EXPECT_EQ(re->content().items.front().cells2[9], "18");  // 1.5 ft = 18 in
+    EXPECT_EQ(re->content().items.front().cells()[2], "250.00");
+    EXPECT_EQ(re->content().items.front().cells2()[9], "18");  // 1.5 ft = 18 in
 }
 
 TEST_F(ReportProject, StormTabFollowsThePrintOrderThenFlowOrder) {
@@ -138,9 +138,9 @@ TEST_F(ReportProject, PipesGroupedAndSortedForTheUnitSystem) {
     std::vector<std::string> seq;
     for (const auto& it : r->content().items) {
         if (it.kind == ReportContent::Kind::GroupHeading) seq.push_back("[" + it.text + "]");
-        else if (it.kind == ReportContent::Kind::Record) seq.push_back(it.cells[0]);
-        else if (it.kind == ReportContent::Kind::GroupTotal) seq.push_back("=" + it.cells[1]);
-        else seq.push_back("==" + it.cells[1]);
+        else if (it.kind == ReportContent::Kind::Record) seq.push_back(it.cells()[0]);
+        else if (it.kind == ReportContent::Kind::GroupTotal) seq.push_back("=" + it.cells()[1]);
+        else seq.push_back("==" + it.cells()[1]);
     }
     // English rows only (ENG_MET 0), group 1 before group 3; costs 40, 50, 60 | 70, 80.
     EXPECT_EQ(seq, (std::vector<std::string>{"[Group 1]", "18RCP", "24RCP", "30RCP", "=150.00", "[Group 3]", "15CMP",

@@ -226,7 +226,7 @@ private slots:
         QVERIFY(!r.findings.empty());
         const review::Finding& first = r.findings.front();
         const std::string text = printed();
-        QVERIFY2(text.find(first.node + " [1]") != std::string::npos, text.c_str());
+        QVERIFY2(text.find(std::string(first.node) + " [1]") != std::string::npos, text.c_str());
         QVERIFY(text.find("Design review notes:") != std::string::npos);
         QVERIFY(text.find("[1] " + std::string(review::severityName(first.severity))) != std::string::npos);
         QVERIFY(text.find(first.rule) != std::string::npos);
