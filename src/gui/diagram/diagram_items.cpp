@@ -379,18 +379,30 @@ namespace {
 /// The part of the drawing a repaint covers, widened by what symbols and arrow heads reach past
 /// their point (40 px).
 struct PaintArea {
-    double left, right, top, bottom;
-    explicit PaintArea(const QRectF& exposed) {
+    struct Box {
+        double left, right, top, bottom;
+    };
+    std::vector<Box> boxes;
+    /// The exposed rectangle, or the areas the repaint covers when they are known (all within it).
+    PaintArea(const QRectF& exposed, const std::vector<QRectF>& areas) {
         const double margin = 40 * ViewScale::unitsPerPixel;
-        left = exposed.left() - margin;
-        right = exposed.right() + margin;
-        top = exposed.top() - margin;
-        bottom = exposed.bottom() + margin;
+        auto add = [&](const QRectF& r) {
+            boxes.push_back({r.left() - margin, r.right() + margin, r.top() - margin, r.bottom() + margin});
+        };
+        if (areas.empty()) add(exposed);
+        for (const QRectF& r : areas) add(r);
     }
-    bool holds(QPointF p) const { return p.x() >= left && p.x() <= right && p.y() >= top && p.y() <= bottom; }
+    bool holds(QPointF p) const {
+        for (const Box& b : boxes)
+            if (p.x() >= b.left && p.x() <= b.right && p.y() >= b.top && p.y() <= b.bottom) return true;
+        return false;
+    }
     bool touches(const QLineF& l) const {
-        return std::max(l.x1(), l.x2()) >= left && std::min(l.x1(), l.x2()) <= right &&
-               std::max(l.y1(), l.y2()) >= top && std::min(l.y1(), l.y2()) <= bottom;
+        for (const Box& b : boxes)
+            if (std::max(l.x1(), l.x2()) >= b.left && std::min(l.x1(), l.x2()) <= b.right &&
+                std::max(l.y1(), l.y2()) >= b.top && std::min(l.y1(), l.y2()) <= b.bottom)
+                return true;
+        return false;
     }
 };
 
@@ -459,7 +471,7 @@ private:
 }  // namespace
 
 void NetworkItem::paintSketch(QPainter* painter, const QRectF& exposed) {
-    const PaintArea area(exposed);
+    const PaintArea area(exposed, m_paintAreas);
     painter->setRenderHint(QPainter::Antialiasing);
     ReachBatches reaches;
     for (const Sketch::Reach& r : m_sketch.reaches)
@@ -471,7 +483,7 @@ void NetworkItem::paintSketch(QPainter* painter, const QRectF& exposed) {
 }
 
 void NetworkItem::paintOnScreen(QPainter* painter, const QRectF& exposed) {
-    const PaintArea area(exposed);
+    const PaintArea area(exposed, m_paintAreas);
     painter->setRenderHint(QPainter::Antialiasing);
     ReachBatches reaches;
     for (const RelationItem* r : m_relations) {

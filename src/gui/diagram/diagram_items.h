@@ -162,6 +162,10 @@ public:
     void forget(RelationItem* r);
     /// Repaints the part of the drawing around a rectangle of diagram units.
     void touch(const QRectF& rect);
+    /// The parts of the diagram (diagram units) the repaint under way actually covers. A pan
+    /// exposes two thin strips whose bounding box is the whole window: drawing only what lies
+    /// near the strips keeps a pan as cheap as the strips. Empty: the exposed rectangle counts.
+    void setPaintAreas(std::vector<QRectF> areas) { m_paintAreas = std::move(areas); }
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override { return {}; }  // never hit: the items under it are
@@ -171,6 +175,7 @@ private:
     void paintOnScreen(QPainter* painter, const QRectF& exposed);
     void paintSketch(QPainter* painter, const QRectF& exposed);
     QRectF m_area;
+    std::vector<QRectF> m_paintAreas;
     Sketch m_sketch;
     std::vector<EntityItem*> m_entities;
     std::vector<RelationItem*> m_relations;

@@ -329,7 +329,14 @@ void DiagramView::completeLabels() {
 }
 
 void DiagramView::paintEvent(QPaintEvent* e) {
+    if (m_network) {
+        std::vector<QRectF> areas;
+        if (e->region().rectCount() > 1)
+            for (const QRect& r : e->region()) areas.push_back(mapToScene(r).boundingRect());
+        m_network->setPaintAreas(std::move(areas));
+    }
     QGraphicsView::paintEvent(e);
+    if (m_network) m_network->setPaintAreas({});
     ++m_framesPainted;
     // after the first picture: the items and labels, then the drawing before is deleted
     if ((m_itemsPending || m_labelsPending) && !m_completionScheduled) {
