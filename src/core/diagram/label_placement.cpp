@@ -188,24 +188,8 @@ private:
     std::vector<std::size_t> m_owners;
 };
 
-/// Whether a segment crosses or lies in a rectangle (Liang-Barsky clipping).
-bool crosses(const LabelObstacleLine& l, const Rect& r) {
-    double t0 = 0, t1 = 1;
-    const double dx = l.x2 - l.x1, dy = l.y2 - l.y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {l.x1 - r.x0, r.x1 - l.x1, l.y1 - r.y0, r.y1 - l.y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;  // parallel to this edge and outside it
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0) t0 = std::max(t0, t);
-        else t1 = std::min(t1, t);
-        if (t0 > t1) return false;
-    }
-    return true;
-}
+/// Whether a segment crosses or lies in a rectangle.
+bool crosses(const LabelObstacleLine& l, const Rect& r) { return segmentMeetsBox(l.x1, l.y1, l.x2, l.y2, r.x0, r.y0, r.x1, r.y1); }
 
 /// Lines hashed into the cells their bounding boxes cover.
 class LineGrid {
@@ -250,6 +234,24 @@ void candidate(double w, double h, double clearance, int c, double& dx, double& 
 void candidate(const LabelBox& b, int c, double& dx, double& dy) { candidate(b.width, b.height, b.clearance, c, dx, dy); }
 
 }  // namespace
+
+bool segmentMeetsBox(double x1, double y1, double x2, double y2, double left, double top, double right, double bottom) {
+    double t0 = 0, t1 = 1;
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - left, right - x1, y1 - top, bottom - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (std::abs(p[i]) < 1e-12) {
+            if (q[i] < 0) return false;  // parallel to this edge and outside it
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0) t0 = std::max(t0, t);
+        else t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    return true;
+}
 
 const std::vector<double>& labelZoomSteps() {
     static const std::vector<double> steps = [] {

@@ -23,6 +23,10 @@ struct LabelObstacleLine {
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
 };
 
+/// Whether the segment from (x1, y1) to (x2, y2) crosses or lies in the box from (left, top) to
+/// (right, bottom), y growing downwards (Liang-Barsky clipping against each edge in turn).
+bool segmentMeetsBox(double x1, double y1, double x2, double y2, double left, double top, double right, double bottom);
+
 /// The chosen place: offset of the text block's top-left corner from the anchor (pixels) and
 /// the first zoom step at which it is shown (index into the zoom steps; -1 = no label).
 struct LabelPlace {

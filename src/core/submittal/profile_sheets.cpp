@@ -12,6 +12,7 @@
 #include "common/text.h"
 #include "common/units.h"
 #include "common/vb_format.h"
+#include "diagram/label_placement.h"
 #include "review/check_storms.h"
 
 namespace kolv::submittal {
@@ -307,23 +308,9 @@ SheetLayout sheetLayout(const SheetFrame& f) {
 struct Rect {
     double l, t, r, b;
     bool intersects(const Rect& o) const { return l < o.r && o.l < r && t < o.b && o.t < b; }
-    /// Whether the segment from (x0, y0) to (x1, y1) passes through the rectangle (clipped
-    /// against each edge in turn).
+    /// Whether the segment from (x0, y0) to (x1, y1) passes through the rectangle.
     bool crossedBy(double x0, double y0, double x1, double y1) const {
-        double t0 = 0, t1 = 1;
-        const double dx = x1 - x0, dy = y1 - y0;
-        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {x0 - l, r - x0, y0 - t, b - y0};
-        for (int i = 0; i < 4; ++i) {
-            if (std::abs(p[i]) < 1e-12) {
-                if (q[i] < 0) return false;
-                continue;
-            }
-            const double u = q[i] / p[i];
-            if (p[i] < 0) t0 = std::max(t0, u);
-            else t1 = std::min(t1, u);
-            if (t0 > t1) return false;
-        }
-        return true;
+        return diagram::segmentMeetsBox(x0, y0, x1, y1, l, t, r, b);
     }
 };
 
