@@ -80,7 +80,8 @@ void layoutStructureSchedule(db::Database& db, const std::string& system, const 
     const std::string lu = metric ? "m" : "ft";
     struct Row {
         std::string name, structure, type;
-        double rim = 0, outInvert = 0, outCrown = 0, tw = 0;
+        double rim = 0, outInvert = 0, outCrown = 0;  // ft, as the storm tab keeps them
+        double tw = 0;                                  // project units, as the outfall details keep it
         bool hasOut = false, isOutfall = false;
         std::vector<double> inInverts, inCrowns;
     };
@@ -130,7 +131,7 @@ void layoutStructureSchedule(db::Database& db, const std::string& system, const 
         list[it->second].inCrowns.push_back(l.crown);
     }
     std::vector<TableColumn> cols = {{"Structure", 10, Align::Left},        {"Type", 10, Align::Left},
-                                     {"Kind", 6, Align::Left},              {"Rim|(" + lu + ")", 8, Align::Right},
+                                     {"Kind", 6, Align::Left},              {"Rim|(" + lu + ")", 10, Align::Right},
                                      {"Inverts in|(" + lu + ")", 26, Align::Left},
                                      {"Invert out|(" + lu + ")", 9, Align::Right},
                                      {"Depth|(" + lu + ")", 7, Align::Right}, {"Cover|(" + lu + ")", 7, Align::Right}};
@@ -144,7 +145,7 @@ void layoutStructureSchedule(db::Database& db, const std::string& system, const 
         for (double v : r.inCrowns) crown = std::max(crown, v);
         const bool rim = !r.isOutfall && r.rim != 0;
         rows.push_back({r.name, r.structure, r.isOutfall ? "Outfall" : r.type,
-                        r.isOutfall ? "TW " + vbFormat(r.tw * len, ep) : rim ? vbFormat(r.rim * len, ep) : "",
+                        r.isOutfall ? "TW " + vbFormat(r.tw, ep) : rim ? vbFormat(r.rim * len, ep) : "",
                         ins.empty() ? "-" : ins, r.hasOut ? vbFormat(r.outInvert * len, ep) : "-",
                         rim && lowest < 1e299 ? vbFormat((r.rim - lowest) * len, "0.00") : "",
                         rim && crown > -1e299 ? vbFormat((r.rim - crown) * len, "0.00") : ""});

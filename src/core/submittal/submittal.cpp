@@ -289,7 +289,7 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
         }
     } else if (r.method == 1) {
         l.push_back("Intensity\tTime-intensity table, location " + trim(r.location) + ", frequency " + trim(r.frequency) +
-                    (metric ? "   (mm/hr" : "   (in/hr") + std::string(" for a storm of the duration in minutes)"));
+                    "   (in/hr for a storm of the duration in minutes)");
         db::Statement st =
             db.prepare("SELECT TIME, INTENSITY FROM T85 WHERE TRIM(LOCATION) = ? AND TRIM(FREQUENCY) = ? ORDER BY TIME");
         st.bindAll({db::Value(trim(r.location)), db::Value(trim(r.frequency))});
@@ -335,9 +335,14 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
                 (o.minVelocityInForce ? vbFormat(hydraulics::minVelocityInProjectUnits(o.minVelocityFps, metric), "0.00") +
                                             (metric ? " m/s" : " ft/s")
                                       : std::string("not applied")));
-    l.push_back("Minimum physical velocity\t" + vbFormat(o.minPhysicalVelocityFps, "0.00") + " ft/s");
+    // both are entered in feet whatever the project's units; a metric reader gets the metres beside them
+    l.push_back("Minimum physical velocity\t" + vbFormat(o.minPhysicalVelocityFps, "0.00") + " ft/s" +
+                (metric ? "  (" + vbFormat(o.minPhysicalVelocityFps * units::kMetersPerFoot, "0.000") + " m/s)"
+                        : std::string()));
     l.push_back("Passes\tat most " + std::to_string(o.maxPasses) + ", HGL tolerance " +
                 vbFormat(o.maxHglDifferenceFt, "0.0000") + " ft" +
+                (metric ? " (" + vbFormat(o.maxHglDifferenceFt * units::kMetersPerFoot, "0.0000") + " m)"
+                        : std::string()) +
                 (f.computed() ? ";  this run: " + std::to_string(run.passes) + " passes, " +
                                     (run.converged ? "settled" : "did not settle")
                               : std::string()));
@@ -351,7 +356,7 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
     l.push_back("Negative flows\t" + std::string(o.noNegativeFlow ? "Not allowed" : "Allowed"));
 
     l.push_back("#UNITS");
-    l.push_back(metric ? "Units\tMetric: meters, hectares, cms, m/s, minutes, mm/hr as tabulated"
+    l.push_back(metric ? "Units\tMetric: meters, hectares, cms, m/s, minutes; rainfall intensity in in/hr"
                        : "Units\tEnglish: feet, acres, cfs, ft/s, minutes, in/hr");
 
     l.push_back("#DESIGN CRITERIA");

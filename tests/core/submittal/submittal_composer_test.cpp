@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "db/project.h"
+#include "editing/project_setup.h"
 #include "reports/document.h"
 #include "session/session.h"
 #include "review/design_criteria.h"
@@ -150,6 +151,36 @@ TEST(StructureSchedule, JunctionListsEveryIncomingInvertAndItsDepth) {
     char depth[32];
     std::snprintf(depth, sizeof depth, "%.2f", rim - lowest);
     EXPECT_NE(row.find(depth), std::string::npos) << row << " / " << depth;
+}
+
+/// The outfall's tailwater is kept in the project's units, unlike the storm tab's results in feet:
+/// the schedule must print what the basis of design prints, in either unit system.
+TEST(StructureSchedule, OutfallTailwaterReadsAsInTheBasisOfDesign) {
+    for (bool metric : {false, true}) {
+        SCOPED_TRACE(metric ? "metric" : "English");
+        test::TempDir dir;
+        ui::SilentUi silent;
+        const std::string path = test::makeSample(dir);
+        if (metric) editing::setUnitSystem(*db::openProject(path, silent)->db, true);
+        auto project = db::openProject(path, silent);
+        ASSERT_EQ(project->metric, metric);
+        Session session;
+        submittal::SubmittalOptions opt;
+        opt.systems = {"MAINST"};
+        submittal::SubmittalComposer composer(*project, session, silent, opt);
+        composer.prepare();
+        TextSink sink;
+        composer.write(sink);
+        std::smatch m;
+        std::string basis, schedule;
+        for (const auto& page : sink.pages)
+            for (const auto& l : page) {
+                if (std::regex_search(l, m, std::regex("Tailwater at outfall OUT-1\\s+(\\d+\\.\\d+) (m|ft)"))) basis = m[1];
+                if (std::regex_search(l, m, std::regex("^OUT-1 .*TW (\\d+\\.\\d+)"))) { schedule = m[1]; std::cerr << l << "\n"; }
+            }
+        ASSERT_FALSE(basis.empty());
+        EXPECT_EQ(schedule, basis);
+    }
 }
 
 }  // namespace
