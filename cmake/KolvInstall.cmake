@@ -1,6 +1,7 @@
 # Installation (cmake --install) and the Debian package (cpack -G DEB).
 #
 #   bin/kolv, bin/kolv-cli
+#   lib/kolv/              kolv-cli's modules: PDF printing, GIS and CAD files
 #   share/kolv/            seed database, sample project, report templates, palette, user guide
 #   share/applications, share/metainfo, share/mime/packages, share/icons/hicolor: desktop entry
 #   share/man/man1         kolv.1.gz, kolv-cli.1.gz (from the programs' own --help)
@@ -18,6 +19,11 @@ set(KOLV_RELEASE_DATE 2026-12-06)
 
 # --- programs and data ---------------------------------------------------------------------------
 install(TARGETS kolv-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+foreach(_m kolv-cli-gis kolv-cli-print)
+  if(TARGET ${_m})
+    install(TARGETS ${_m} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/kolv)
+  endif()
+endforeach()
 if(TARGET kolv AND KOLV_BUILD_GUI)
   install(TARGETS kolv RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

@@ -1,16 +1,18 @@
 # One static library per core subsystem folder, so the target graph mirrors the
 # layering and a half-finished subsystem never breaks the build of another.
-#   kolv_subsystem(NAME hydraulics DEPS network rain)
+#   kolv_subsystem(NAME hydraulics [EXCLUDE files of the folder built elsewhere] DEPS network rain)
 function(kolv_subsystem)
-  cmake_parse_arguments(K "" "NAME" "DEPS" ${ARGN})
+  cmake_parse_arguments(K "" "NAME" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${K_NAME}/*.cpp")
+  foreach(_x IN LISTS K_EXCLUDE)
+    list(REMOVE_ITEM _src "${CMAKE_CURRENT_SOURCE_DIR}/${K_NAME}/${_x}")
+  endforeach()
   set(_target kolv_${K_NAME})
   if(_src)
     add_library(${_target} STATIC ${_src})
-    # The Python module links the core into a shared object, which needs position-independent code.
-    if(KOLV_BUILD_PYTHON)
-      set_target_properties(${_target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
-    endif()
+    # The Python module and kolv-cli's loadable modules link the core into shared objects, which
+    # needs position-independent code.
+    set_target_properties(${_target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
     target_include_directories(${_target} PUBLIC ${PROJECT_SOURCE_DIR}/src/core ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${_target} PUBLIC fmt::fmt SQLite::SQLite3)
     foreach(_d IN LISTS K_DEPS)

@@ -6,8 +6,7 @@
 #include "cli/project_access.h"
 #include "common/error.h"
 #include "common/text.h"
-#include "exchange/gis_export.h"
-#include "exchange/gis_import.h"
+#include "cli/modules/module_api.h"
 #include "exchange/landxml_export.h"
 #include "exchange/landxml_import.h"
 #include "exchange/landxml_reader.h"
@@ -118,12 +117,13 @@ RegisterCommand exportGisCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("--format", format, "gpkg (default), shp, geojson or dxf");
     sub->add_option("--out", out, "Output file (a folder for shp; a name stem for geojson)")->required();
     sub->callback([&ctx] {
-        const exchange::GisFormat f = exchange::gisFormatOf(format);
+        const GisModule& gis = gisModule();
+        const exchange::GisFormat f = gis.formatOf(format);
         auto project = openForCommand(path, ctx);
         db::Database& db = *project->db;
         std::vector<std::string> chosen;
         for (const auto& s : systems) chosen.push_back(knownSystem(db, s));
-        for (const auto& line : exchange::exportGis(db, chosen, out, f).log) std::cout << line << "\n";
+        for (const auto& line : gis.exportGis(db, chosen, out, f).log) std::cout << line << "\n";
     });
 });
 
@@ -138,9 +138,10 @@ RegisterCommand exportProfileDxfCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("--vertical-scale", scale, "Elevations are drawn this many times larger (default 10)")
         ->check(CLI::PositiveNumber);
     sub->callback([&ctx] {
+        const GisModule& gis = gisModule();
         auto project = openForCommand(path, ctx);
         db::Database& db = *project->db;
-        for (const auto& line : exchange::exportProfileDxf(db, knownSystem(db, system), from, out, scale).log)
+        for (const auto& line : gis.exportProfileDxf(db, knownSystem(db, system), from, out, scale).log)
             std::cout << line << "\n";
     });
 });
@@ -163,6 +164,7 @@ RegisterCommand importGisCmd([](CLI::App& app, Context& ctx) {
     sub->add_option("--default-structure", defStructure, "Structure for descriptions without a usable link");
     sub->add_option("--default-pipe", defPipe, "Pipe for descriptions without a usable link");
     sub->callback([&ctx] {
+        const GisModule& gis = gisModule();
         auto project = openForCommand(path, ctx, Access::Write);
         exchange::GisImportRequest req;
         req.nodeSource = nodes;
@@ -175,7 +177,7 @@ RegisterCommand importGisCmd([](CLI::App& app, Context& ctx) {
         req.tolerance = tolerance;
         req.defaultStructure = defStructure;
         req.defaultPipe = defPipe;
-        const exchange::ImportResult r = exchange::importGis(*project->db, ctx.ui, req);
+        const exchange::ImportResult r = gis.importGis(*project->db, ctx.ui, req);
         if (!r.ran || r.cancelled) {
             ctx.exitCode = kExitRefused;
             return;

@@ -15,9 +15,7 @@
 #include "review/design_review.h"
 #include "settings/settings_file.h"
 
-#ifdef KOLV_HAVE_RENDER
-#include "render/document_painter.h"
-#endif
+#include "cli/modules/module_api.h"
 
 namespace kolv::cli {
 namespace {
@@ -33,21 +31,23 @@ reports::Destination destinationOf(const std::string& out) {
     throw InputError("The output " + out + " must end in .pdf, .txt or .csv.");
 }
 
-/// The engine's printer of this build, or nullptr without the painting library.
+/// The engine's printer of this build (loading the printing module), or nullptr without the painting library.
 reports::DocumentPrinter* printer() {
 #ifdef KOLV_HAVE_RENDER
-    static render::QtDocumentPrinter p;
-    return &p;
+    return printModule().printer();
 #else
     return nullptr;
 #endif
 }
 
+/// Before any work: the printing module is there to write the PDF.
 void requirePdf() {
 #ifndef KOLV_HAVE_RENDER
     throw Error(kErrLoadingLibrary,
                 "This kolv-cli was built without the printing library (KOLV_BUILD_GUI=OFF), so it can not write "
                 "PDF. Use --out FILE.txt or --out FILE.csv.");
+#else
+    printModule();
 #endif
 }
 
@@ -105,7 +105,8 @@ RegisterCommand reportCmd([](CLI::App& app, Context& ctx) {
         engine.setSelectionFormula(req.selection);
         engine.setSortField(req.sortField);
         engine.setDestination(dest, output);
-        engine.setPrinter(printer());
+        // only a PDF loads the printing module (Qt): text and CSV are written without it
+        if (dest == reports::Destination::Pdf) engine.setPrinter(printer());
         engine.run();
         std::cout << "Report written: " << output << " (" << engine.recordCount() << " records";
         if (dest == reports::Destination::Pdf) std::cout << ", " << engine.result().pageCount << " pages";

@@ -11,9 +11,7 @@
 #include "settings/settings_file.h"
 #include "submittal/submittal.h"
 
-#ifdef KOLV_HAVE_RENDER
-#include "render/submittal_pdf.h"
-#endif
+#include "cli/modules/module_api.h"
 
 namespace kolv::cli {
 namespace {
@@ -49,6 +47,7 @@ RegisterCommand submittalCmd([](CLI::App& app, Context& ctx) {
         throw Error(kErrLoadingLibrary, "This kolv-cli was built without the printing library, so it can not write "
                                         "the submittal PDF.");
 #else
+        const PrintModule& print = printModule();
         auto project = openForCommand(a.path, ctx);
         submittal::SubmittalOptions opt;
         opt.systems = a.all ? submittal::projectSystems(*project->db) : a.systems;
@@ -62,7 +61,7 @@ RegisterCommand submittalCmd([](CLI::App& app, Context& ctx) {
         Session session;
         submittal::SubmittalComposer composer(*project, session, ctx.ui, opt);
         composer.prepare();
-        render::writeSubmittalPdf(composer, QString::fromStdString(a.out));
+        print.writeSubmittal(composer, a.out);
         std::cout << "Submittal written: " << a.out << " (" << opt.systems.size()
                   << (opt.systems.size() == 1 ? " system, " : " systems, ") << composer.pageCount() << " pages)\n";
         for (const auto& s : composer.failedSystems()) {

@@ -26,6 +26,11 @@ cp "$PREFIX/share/kolv/sample.mdb" sample.mdb
 [ -s tabs.txt ] || fail "empty storm tabulation"
 "$CLI" report T60v11 sample.mdb --system MAINST --out t60.txt >/dev/null || fail "report from the installed templates"
 grep -qi "REPORTFILEPATH=$PREFIX/share/kolv/reports/" "$T/cfg/KOLVLtV3.INI" || fail "settings file report folder"
+# The printing is a module kolv-cli loads from the prefix's library folder.
+if [ -n "$(find "$PREFIX" -name kolv-cli-print.so)" ]; then
+  "$CLI" report T60v11 sample.mdb --system MAINST --out t60.pdf >/dev/null || fail "PDF report through the installed module"
+  [ -s t60.pdf ] || fail "empty PDF report"
+fi
 grep -qi "DIAGRAMPALETTE=$PREFIX/share/kolv/palette/KOLVLtV3.PLT" "$T/cfg/KOLVLtV3.INI" || fail "settings file palette"
 
 # Without its seed the installed program refuses, naming the prefix: it never falls back to the build tree.
