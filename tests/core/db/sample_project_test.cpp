@@ -48,42 +48,40 @@ TEST_F(SeedCatalogue, BothUnitSystemsHoldEveryStructureGroupWithItsDiagramClass)
             if (g == 3 || g == 4 || g == 5) {
                 EXPECT_GT(t6.number("MAX_INLET_HYD_CAPACITY"), 0.0) << name;
             }
+            // The grade line stays 1 ft below curb and gutter inlets and 0.5 ft below ditch
+            // inlets and manholes; the metric twins hold the same depths in meters.
+            const double clearFt = t6.number("HGL_CLEAR") * (engMet == 1 ? kFeetPerMeter : 1.0);
+            if (g == 4 || g == 5) {
+                EXPECT_NEAR(clearFt, 1.0, 0.02) << name;
+            }
+            if (g == 0 || g == 3) {
+                EXPECT_NEAR(clearFt, 0.5, 0.02) << name;
+            }
         }
         EXPECT_EQ(groups.size(), 7u) << "ENG_MET " << engMet;
     }
 }
 
-TEST_F(SeedCatalogue, InletClearancesAreTheUsualOneFootOrHalfFoot) {
-    // English inlets keep the grade line 1 ft (curb and gutter inlets) or 0.5 ft (ditch inlets,
-    // manholes) below the top; the metric twins hold the same depths in meters (0.3 m, 0.15 m).
-    RecordSet t6(*db, "T6");
-    for (t6.moveFirst(); !t6.eof(); t6.moveNext()) {
-        const long g = t6.integer("GROUPP");
-        const double toFeet = t6.integer("ENG_MET") == 1 ? kFeetPerMeter : 1.0;
-        const double clearFt = t6.number("HGL_CLEAR") * toFeet;
-        if (g == 4 || g == 5) {
-            EXPECT_NEAR(clearFt, 1.0, 0.02) << t6.text("NAME");
-        }
-        if (g == 0 || g == 3) {
-            EXPECT_NEAR(clearFt, 0.5, 0.02) << t6.text("NAME");
-        }
-    }
-}
-
-TEST_F(SeedCatalogue, RoundPipesHaveCircleAreasAndConcreteWalls) {
-    // Area = pi D^2 / 4; concrete wall about D/12 + 1 in; English sizes in feet (an 18 in pipe is 1.5).
-    RecordSet t7(*db, "T7", "ENG_MET = 0 AND GROUPP = 1");
+TEST_F(SeedCatalogue, RoundPipesHaveCircleAreasAndConcreteWallsAndTheMetricOnesAreTheSameSizes) {
+    // Area = pi D^2 / 4 (4 decimals stored); concrete wall about D/12 + 1 in; English sizes in feet
+    // (an 18 in pipe is 1.5). Nominal 450 mm stands for 18 in (0.4572 m): within 3 %. A metric
+    // height typed in millimetres or feet, or an area in square feet, fails here.
+    RecordSet eng(*db, "T7", "ENG_MET = 0 AND GROUPP = 1", {}, "AREA");
+    RecordSet met(*db, "T7", "ENG_MET = 1 AND GROUPP = 11", {}, "AREA");
+    ASSERT_EQ(eng.recordCount(), met.recordCount());
     std::set<int> inches;
-    for (t7.moveFirst(); !t7.eof(); t7.moveNext()) {
-        const std::string name = t7.text("NAME");
-        const double d = t7.number("HEIGHT");
-        EXPECT_DOUBLE_EQ(t7.number("WIDTH"), d) << name;
-        EXPECT_NEAR(t7.number("AREA"), kPi * d * d / 4.0, 0.0005) << name;  // 4 decimals stored
-        const double dIn = d * 12.0;
-        inches.insert(static_cast<int>(std::lround(dIn)));
-        EXPECT_NEAR(t7.number("THICKNESS") * 12.0, dIn / 12.0 + 1.0, 0.01) << name;
-        EXPECT_GE(t7.number("N"), 0.012) << name;
-        EXPECT_LE(t7.number("N"), 0.013) << name;
+    for (eng.moveFirst(), met.moveFirst(); !eng.eof(); eng.moveNext(), met.moveNext()) {
+        const std::string name = eng.text("NAME"), metName = met.text("NAME");
+        const double dFt = eng.number("HEIGHT"), dM = met.number("HEIGHT");
+        EXPECT_DOUBLE_EQ(eng.number("WIDTH"), dFt) << name;
+        EXPECT_NEAR(eng.number("AREA"), kPi * dFt * dFt / 4.0, 0.0005) << name;
+        inches.insert(static_cast<int>(std::lround(dFt * 12.0)));
+        EXPECT_NEAR(eng.number("THICKNESS") * 12.0, dFt + 1.0, 0.01) << name;
+        EXPECT_GE(eng.number("N"), 0.012) << name;
+        EXPECT_LE(eng.number("N"), 0.013) << name;
+        EXPECT_NEAR(dM * kFeetPerMeter / dFt, 1.0, 0.03) << metName;
+        EXPECT_NEAR(met.number("AREA"), kPi * dM * dM / 4.0, 0.0005) << metName;
+        EXPECT_NEAR(met.number("THICKNESS") * kFeetPerMeter / eng.number("THICKNESS"), 1.0, 0.03) << metName;
     }
     EXPECT_EQ(inches, (std::set<int>{15, 18, 24, 30, 36, 42, 48, 54, 60, 72}));
 }
@@ -138,22 +136,6 @@ TEST_F(SeedCatalogue, EllipticalAndCorrugatedGroupsAreWhatTheirNamesSay) {
     RecordSet cmp(*db, "T7", "ENG_MET = 0 AND GROUPP = 3");
     ASSERT_GE(cmp.recordCount(), 6u);
     for (cmp.moveFirst(); !cmp.eof(); cmp.moveNext()) EXPECT_DOUBLE_EQ(cmp.number("N"), 0.024) << cmp.text("NAME");
-}
-
-TEST_F(SeedCatalogue, MetricRoundPipesAreTheEnglishSizesInMeters) {
-    // Nominal 450 mm stands for 18 in (0.4572 m): within 3 %. A metric height typed in
-    // millimetres or feet, or an area in square feet, fails here.
-    RecordSet eng(*db, "T7", "ENG_MET = 0 AND GROUPP = 1", {}, "AREA");
-    RecordSet met(*db, "T7", "ENG_MET = 1 AND GROUPP = 11", {}, "AREA");
-    ASSERT_EQ(eng.recordCount(), met.recordCount());
-    for (eng.moveFirst(), met.moveFirst(); !eng.eof(); eng.moveNext(), met.moveNext()) {
-        const double dFt = eng.number("HEIGHT");
-        const double dM = met.number("HEIGHT");
-        EXPECT_NEAR(dM * kFeetPerMeter / dFt, 1.0, 0.03) << met.text("NAME");
-        EXPECT_NEAR(met.number("AREA"), kPi * dM * dM / 4.0, 0.0005) << met.text("NAME");
-        EXPECT_NEAR(met.number("THICKNESS") * kFeetPerMeter / eng.number("THICKNESS"), 1.0, 0.03)
-            << met.text("NAME");
-    }
 }
 
 }  // namespace

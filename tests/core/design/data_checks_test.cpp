@@ -43,30 +43,33 @@ struct CheckedProject : RunProject {
                                                          {"CALC_PIPESIZE", -1}});
     }
 
-    // The four computations that write, each returning whether it wrote.
-    bool stormTabs() { return run("S").status == 0; }
-    bool sizePipes() {
+    // The four computations that write, each returning whether it wrote; messages go to `to`,
+    // or to the project's recording port.
+    bool stormTabs(ui::UiPort* to = nullptr) {
+        return hydraulics::runStormTabs(*project, session, to ? *to : ui, defaults(), "S").status == 0;
+    }
+    bool sizePipes(ui::UiPort* to = nullptr) {
         sizing::SizingOptions o = sizing::SizingOptions::defaults();
         o.group = 1;
         o.maxVelocityFps = 10.0;
-        return sizing::computePipeSizes(*project, ui, "S", o).status == 0;
+        return sizing::computePipeSizes(*project, to ? *to : ui, "S", o).status == 0;
     }
-    bool flowLines() {
+    bool flowLines(ui::UiPort* to = nullptr) {
         flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(false);
         o.minSlopePercent = 0.5;
-        return flowline::setFlowLines(*project, "S", o, ui).ran;
+        return flowline::setFlowLines(*project, "S", o, to ? *to : ui).ran;
     }
-    bool cost() { return !cost::computeSystemCost(db, "S", {}, ui).stopped; }
+    bool cost(ui::UiPort* to = nullptr) { return !cost::computeSystemCost(db, "S", {}, to ? *to : ui).stopped; }
 
     std::string lastMessage() const { return ui.messages.empty() ? std::string() : ui.messages.back().text; }
 };
 
-using Command = std::pair<const char*, std::function<bool(CheckedProject&)>>;
+using Command = std::pair<const char*, std::function<bool(CheckedProject&, ui::UiPort*)>>;
 const std::vector<Command> kWriters = {
-    {"storm-tabs", [](CheckedProject& p) { return p.stormTabs(); }},
-    {"size-pipes", [](CheckedProject& p) { return p.sizePipes(); }},
-    {"set-flowlines", [](CheckedProject& p) { return p.flowLines(); }},
-    {"cost", [](CheckedProject& p) { return p.cost(); }},
+    {"storm-tabs", [](CheckedProject& p, ui::UiPort* to) { return p.stormTabs(to); }},
+    {"size-pipes", [](CheckedProject& p, ui::UiPort* to) { return p.sizePipes(to); }},
+    {"set-flowlines", [](CheckedProject& p, ui::UiPort* to) { return p.flowLines(to); }},
+    {"cost", [](CheckedProject& p, ui::UiPort* to) { return p.cost(to); }},
 };
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -75,7 +78,7 @@ bool has(const std::string& text, const std::string& part) { return text.find(pa
 
 TEST(DataChecks, TheCleanSystemRunsThroughEveryCommand) {
     CheckedProject p;
-    for (const auto& [name, command] : kWriters) EXPECT_TRUE(command(p)) << name << ": " << p.lastMessage();
+    for (const auto& [name, command] : kWriters) EXPECT_TRUE(command(p, nullptr)) << name << ": " << p.lastMessage();
     EXPECT_TRUE(network::inputLimitFaults(p.db, "S", false).empty());
 }
 
@@ -111,7 +114,7 @@ TEST(DataChecks, ImpossibleInputStopsEveryCommandBeforeAnythingIsWritten) {
             CheckedProject p;
             p.db.execute(c.sql);
             const std::string before = test::snapshotTables(p.db);
-            const bool wrote = command(p);
+            const bool wrote = command(p, nullptr);
             EXPECT_FALSE(wrote) << name << " took " << c.sql;
             ASSERT_FALSE(p.ui.messages.empty()) << name << " " << c.sql;
             const auto& m = p.ui.messages.back();
@@ -156,7 +159,7 @@ TEST(DataChecks, DamagedNumbersBadCountsAndOverlongNamesStopEveryCommandAndVerif
             CheckedProject p;
             p.db.execute(c.sql);
             const std::string before = test::snapshotTables(p.db);
-            EXPECT_FALSE(command(p)) << name << " took " << c.sql;
+            EXPECT_FALSE(command(p, nullptr)) << name << " took " << c.sql;
             EXPECT_TRUE(has(p.lastMessage(), c.expected)) << name << ": " << p.lastMessage();
             EXPECT_TRUE(test::snapshotTables(p.db) == before) << name << " wrote after " << c.sql;
         }
@@ -237,7 +240,7 @@ TEST(DataChecks, AResultThatIsNotANumberStopsEachComputationBeforeItWrites) {
         const std::string before = test::snapshotTables(p.db);
         const auto it = std::find_if(kWriters.begin(), kWriters.end(),
                                      [&](const Command& w) { return std::string(w.first) == c.command; });
-        EXPECT_FALSE(it->second(p)) << c.command;
+        EXPECT_FALSE(it->second(p, nullptr)) << c.command;
         EXPECT_EQ(p.ui.messages.back().title, "INVALID DATA");
         EXPECT_TRUE(has(p.lastMessage(), c.expected)) << c.command << ": " << p.lastMessage();
         EXPECT_TRUE(has(p.lastMessage(), "wrote nothing")) << p.lastMessage();
@@ -266,22 +269,7 @@ TEST(DataChecks, EveryWriterReadsItsInputsInsideItsWriteTransaction) {
             if (sqlite3_exec(other, "UPDATE T7 SET COST = COST + 1", nullptr, nullptr, nullptr) == SQLITE_BUSY)
                 ++refused;
         };
-        bool wrote = false;
-        if (std::string(name) == "storm-tabs")
-            wrote = hydraulics::runStormTabs(*p.project, p.session, probe, RunProject::defaults(), "S").status == 0;
-        else if (std::string(name) == "size-pipes") {
-            sizing::SizingOptions o = sizing::SizingOptions::defaults();
-            o.group = 1;
-            o.maxVelocityFps = 10.0;
-            wrote = sizing::computePipeSizes(*p.project, probe, "S", o).status == 0;
-        } else if (std::string(name) == "set-flowlines") {
-            flowline::FlowLineOptions o = flowline::FlowLineOptions::defaults(false);
-            o.minSlopePercent = 0.5;
-            wrote = flowline::setFlowLines(*p.project, "S", o, probe).ran;
-        } else {
-            wrote = !cost::computeSystemCost(p.db, "S", {}, probe).stopped;
-        }
-        EXPECT_TRUE(wrote) << name;
+        EXPECT_TRUE(command(p, &probe)) << name;
         // Every status shown while it read and computed found the file locked for writing,
         // except the one that clears the status line once the work is done.
         EXPECT_GT(attempts, 0) << name;

@@ -180,20 +180,14 @@ void expectSameAsScan(const Section& s, const char* what, double step = 0.001) {
     }
 }
 
-TEST(CriticalDepth, EqualsThePlainScanForRoundPipesTwelveToOneHundredTwentyInches) {
+TEST(CriticalDepth, EqualsThePlainScanForPipesAndEveryDitchShape) {
     for (int inches = 12; inches <= 120; inches += 6)
         expectSameAsScan(Section::circular(inches / 12.0), "round pipe");
     expectSameAsScan(Section::circular(1.25), "15 in, coarse step", 0.01);
     expectSameAsScan(Section::circular(1.25), "15 in, step 0 (default)", 0);
-}
-
-TEST(CriticalDepth, EqualsThePlainScanForEllipticalPipes) {
     expectSameAsScan(Section::pipe(23.0 / 12, 14.0 / 12), "23 x 14 in");
     expectSameAsScan(Section::pipe(38.0 / 12, 24.0 / 12), "38 x 24 in");
     expectSameAsScan(Section::pipe(4, 6), "vertical 48 x 72 in");
-}
-
-TEST(CriticalDepth, EqualsThePlainScanForEveryDitchShape) {
     expectSameAsScan(Section::ditch(kDitchTrapezoid, Dims{2, 4, 3}), "trapezoid");
     expectSameAsScan(Section::ditch(kDitchTrapezoid, Dims{0, 0.5, 0}), "narrow slot");
     expectSameAsScan(Section::ditch(kDitchVBottom, Dims{4, 6}), "V bottom");
@@ -261,12 +255,6 @@ TEST(CriticalDepth, NoFlowAndFlowsBeyondTheCrown) {
     EXPECT_EQ(criticalDepthScan(Section::circular(1.0), 2000), yc);
 }
 
-}  // namespace
-}  // namespace kolv::hydraulics
-
-namespace kolv::hydraulics {
-namespace {
-
 TEST(CriticalDepth, EqualsThePlainScanForRandomSectionsAndFlows) {
     // Fixed-seed sections of every kind, compound ditches with berms among them.
     std::mt19937 rng(20261206);
@@ -300,11 +288,6 @@ TEST(CriticalDepth, EqualsThePlainScanForRandomSectionsAndFlows) {
     }
 }
 
-}  // namespace
-}  // namespace kolv::hydraulics
-
-namespace kolv::hydraulics {
-
 TEST(CriticalDepth, AnAbsurdHeightEndsInBoundedWork) {
     // A damaged pipe height once walked the energy curve 0.001 ft at a time up to 1e38 ft.
     for (const Section& s : {Section::circular(1e38), Section::pipe(3.0, 1e38), Section::pipe(0.0, 1e38),
@@ -320,4 +303,5 @@ TEST(CriticalDepth, AnAbsurdHeightEndsInBoundedWork) {
     EXPECT_EQ(criticalDepth(pipe, 30.0), criticalDepthScan(pipe, 30.0));
 }
 
+}  // namespace
 }  // namespace kolv::hydraulics

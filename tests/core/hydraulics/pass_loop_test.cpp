@@ -216,20 +216,17 @@ TEST(JunctionLossMethod, UpstreamPipeOfGreatestEnergyEarlierSlotWinsTies) {
     EXPECT_DOUBLE_EQ(junctionLoss(recs, 0, 2), 0.0);
 }
 
-TEST_F(PassLoop, ZeroFlowStopsTheRun) {
+TEST_F(PassLoop, ZeroFlowOrAPipeWithoutAreaStopsTheRun) {
     std::vector<HydraulicRecord> recs{pipeRecord("A", 0.0, -1)};
-    const PassLoopResult r = run(recs);
-    EXPECT_EQ(r.status, -1);
+    EXPECT_EQ(run(recs).status, -1);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "INVALID CONDITION");
     EXPECT_EQ(ui.messages[0].text,
               "NODE 'A' has zero flow moving through it.\n"
               "This is an invalid condition and can be corrected by entering a very\n"
               "small base flow (ie. 0.001 cfs) to this node in the Node Edit window.");
-}
-
-TEST_F(PassLoop, PipeWithoutAreaStopsTheRun) {
-    std::vector<HydraulicRecord> recs{pipeRecord("A", 0.9, -1)};
+    ui.clear();
+    recs = {pipeRecord("A", 0.9, -1)};
     recs[0].pipeArea = 0;
     EXPECT_EQ(run(recs).status, -1);
     ASSERT_EQ(ui.messages.size(), 1u);

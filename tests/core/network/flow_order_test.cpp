@@ -95,12 +95,6 @@ TEST(FlowOrder, HandCasesPlaceUpstreamFirstAndLeaveLoopsUnplaced) {
     }
 }
 
-TEST(FlowOrder, LoopMessageListsToNodesEachFollowedByABlank) {
-    EXPECT_EQ(loopMessage({"B", "A"}),
-              "The following pipes are in a loop. Correct these pipe connections and rerun this calculation.\n\n"
-              "Pipes: B A ");
-}
-
 // ---- Random networks: the fast order must be the plain scan's order, record for record. ----
 
 std::string nodeName(std::size_t k) { return "N" + std::to_string(k); }

@@ -61,8 +61,13 @@ TEST(LoadPipeNodalArray, LoopShowsTheToNodesOfTheUnplacedRecords) {
     test::SystemBuilder b;
     b.reach("S", "A", "A", "B");
     b.reach("S", "B", "B", "A");
+    b.reach("T", "C", "C", "C");  // a reach into its own node is a loop too
+    b.reach("T", "Q", "Q", "OUT");
     ui::RecordingUi ui;
     PipeNodalArray a;
+    EXPECT_EQ(loadPipeNodalArray(b.db, "T", ui, a), LoadStatus::Loop);
+    EXPECT_EQ(a.loopNodes, Names{"C"});
+    ui.clear();
     EXPECT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Loop);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.beeps, 1);
@@ -73,16 +78,6 @@ TEST(LoadPipeNodalArray, LoopShowsTheToNodesOfTheUnplacedRecords) {
               "Pipes: B A ");
     EXPECT_EQ(a.loopNodes, (Names{"B", "A"}));
     EXPECT_EQ(ui.statuses.back(), "Checking for circular references");
-}
-
-TEST(LoadPipeNodalArray, ReachIntoItsOwnNodeIsALoop) {
-    test::SystemBuilder b;
-    b.reach("S", "A", "A", "A");
-    b.reach("S", "Q", "Q", "OUT");
-    ui::RecordingUi ui;
-    PipeNodalArray a;
-    EXPECT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Loop);
-    EXPECT_EQ(a.loopNodes, Names{"A"});
 }
 
 TEST(LoadPipeNodalArray, SystemWithoutReachesStopsWithItsMessage) {
@@ -122,19 +117,14 @@ TEST(LoadPipeNodalArray, LongNamesAreHeldByTheirFirstEightCharacters) {
 
 // ---- IN fields ----
 
-/// Builds a node J with `incoming` reaches into it, then J to the outfall.
-PipeNodalArray junction(test::SystemBuilder& b, int incoming, ui::RecordingUi& ui) {
-    for (int k = 1; k <= incoming; ++k) b.link("S", "U" + std::to_string(k), "J");
-    b.link("S", "J", "OUT");
-    PipeNodalArray a;
-    EXPECT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
-    return a;
-}
-
-TEST(IncomingRecords, FourIncomingReachesAreAccepted) {
+TEST(IncomingRecords, FourIncomingReachesAreAcceptedAndAFifthStopsWithTheNodeNameAsHeld) {
+    // J with four incoming reaches, then J to the outfall.
     test::SystemBuilder b;
+    for (int k = 1; k <= 4; ++k) b.link("S", "U" + std::to_string(k), "J");
+    b.link("S", "J", "OUT");
     ui::RecordingUi ui;
-    PipeNodalArray a = junction(b, 4, ui);
+    PipeNodalArray a;
+    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
     ASSERT_TRUE(determineIncoming(a, ui));
     EXPECT_EQ(ui.statuses.back(), "Determining 'IN' field inter-connections");
     const NodalRecord& j = a[4];
@@ -146,12 +136,9 @@ TEST(IncomingRecords, FourIncomingReachesAreAccepted) {
         EXPECT_EQ(a[i].in, (std::array<int, 4>{-1, -1, -1, -1}));
     }
     EXPECT_TRUE(ui.messages.empty());
-}
 
-TEST(IncomingRecords, FifthIncomingReachStopsWithTheNodeNameAsHeld) {
-    test::SystemBuilder b;
-    ui::RecordingUi ui;
-    PipeNodalArray a = junction(b, 5, ui);
+    b.link("S", "U5", "J");
+    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
     EXPECT_FALSE(determineIncoming(a, ui));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.beeps, 1);

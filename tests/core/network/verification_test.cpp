@@ -160,31 +160,28 @@ TEST(Verification, FaultCountClosesAFinishedRunOnly) {
     EXPECT_EQ(stopped.faults, 0);
 }
 
-TEST(Verification, NoNodesStopsWithExclamationBox) {
-    test::SystemBuilder b;
-    b.reach("S", "A", "A", "OUT");
-    ui::RecordingUi ui;
-    VerificationResult r = verifySystem(b.db, "S", ui);
-    EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.lines.empty());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.beeps, 1);
-    EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
-    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
-    EXPECT_EQ(ui.messages[0].text, "Nodes for system 'S' could not be found.");
-}
-
-TEST(Verification, NoReachesListsNodeFindingsThenStops) {
-    test::SystemBuilder b;
-    b.header("S", "OUT");
-    b.node("S", "A");
-    ui::RecordingUi ui;
-    VerificationResult r = verifySystem(b.db, "S", ui);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.lines, Lines{"Node 'A' has no outgoing reach (in system 'S')."});
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
-    EXPECT_EQ(ui.messages[0].text, "Reaches for system 'S' could not be found.");
+// A system without nodes stops at once; one without reaches lists the node findings first.
+TEST(Verification, NoNodesOrNoReachesStopWithAnExclamationBox) {
+    test::SystemBuilder noNodes, noReaches;
+    noNodes.reach("S", "A", "A", "OUT");
+    noReaches.header("S", "OUT");
+    noReaches.node("S", "A");
+    for (auto* b : {&noNodes, &noReaches}) {
+        ui::RecordingUi ui;
+        VerificationResult r = verifySystem(b->db, "S", ui);
+        EXPECT_FALSE(r.ok);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.beeps, 1);
+        EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
+        EXPECT_EQ(ui.messages[0].icon, ui::Icon::Exclamation);
+        if (b == &noNodes) {
+            EXPECT_TRUE(r.lines.empty());
+            EXPECT_EQ(ui.messages[0].text, "Nodes for system 'S' could not be found.");
+        } else {
+            EXPECT_EQ(r.lines, Lines{"Node 'A' has no outgoing reach (in system 'S')."});
+            EXPECT_EQ(ui.messages[0].text, "Reaches for system 'S' could not be found.");
+        }
+    }
 }
 
 }  // namespace

@@ -19,49 +19,32 @@ DesignStorm withMethod(int method, IdfCoefficients idf = {}) {
     return s;
 }
 
-// ---- Method 0: IDF polynomial in ln(t) ----
-
-TEST(IdfPolynomial, OneMinuteGivesExactlyA) {
-    EXPECT_EQ(CALC_INTENSITY(withMethod(0, {7.25f, -1.5f, 0.3f, -0.01f}), 1.0f), 7.25f);  // ln 1 = 0
-}
-
-TEST(IdfPolynomial, DurationZeroOrLessGivesMinusOne) {
-    const DesignStorm s = withMethod(0, {7.0f, 1.0f, 1.0f, 1.0f});
-    EXPECT_EQ(CALC_INTENSITY(s, 0.0f), -1.0f);
-    EXPECT_EQ(CALC_INTENSITY(s, -5.0f), -1.0f);
-}
-
-TEST(IdfPolynomial, PolynomialItselfNoExponential) {
-    // t = e^2 -> L = 2: i = A + 2B + 4C + 8D = 10 - 4 + 2 - 0.8 = 7.2 (hand calculation).
-    const float t = static_cast<float>(std::exp(2.0));
-    EXPECT_NEAR(CALC_INTENSITY(withMethod(0, {10.0f, -2.0f, 0.5f, -0.1f}), t), 7.2f, 1e-5f);
-}
-
-// ---- Method 2: built-in curve ----
-
-TEST(BuiltInCurve, SegmentsAreHalfOpenAndLinear) {
-    const DesignStorm s = withMethod(2);
-    EXPECT_NEAR(CALC_INTENSITY(s, 11.0f), (5.5f + 5.35f) / 2, 1e-6f);  // mean of the 10 and 12 points
-    EXPECT_NEAR(CALC_INTENSITY(s, 0.0f), 5.5f, 1e-6f);
-    EXPECT_NEAR(CALC_INTENSITY(s, 9.999f), 5.5f, 1e-6f);                // flat from 0 to 10
-    EXPECT_NEAR(CALC_INTENSITY(s, 60.0f), 2.3f, 1e-6f);                 // a tabulated point
-    EXPECT_NEAR(CALC_INTENSITY(s, 45.0f), (3.08f + 2.62f) / 2, 1e-6f);  // mid 40..50
-    // 299.99: 1.35 + (179.99 / 180)(0.65 - 1.35) = 0.6500389 (hand calculation), just above 0.65.
-    const float nearEnd = CALC_INTENSITY(s, 299.99f);
-    EXPECT_GT(nearEnd, 0.65f);
-    EXPECT_NEAR(nearEnd, 0.6500389f, 2e-6f);
-}
-
-TEST(BuiltInCurve, OffTheCurveGivesOneHundred) {
-    const DesignStorm s = withMethod(2);
-    EXPECT_EQ(CALC_INTENSITY(s, 300.0f), 100.0f);
-    EXPECT_EQ(CALC_INTENSITY(s, 1000.0f), 100.0f);
-    EXPECT_EQ(CALC_INTENSITY(s, -1.0f), 100.0f);
-}
-
-TEST(OtherMethods, GiveZero) {
-    EXPECT_EQ(CALC_INTENSITY(withMethod(3, {5, 1, 1, 1}), 15.0f), 0.0f);
-    EXPECT_EQ(CALC_INTENSITY(withMethod(-1, {5, 1, 1, 1}), 15.0f), 0.0f);
+// Methods 0 (IDF polynomial in ln t), 2 (built-in curve) and any other (no rain), by hand.
+TEST(Intensity, PolynomialCurveAndUnknownMethods) {
+    const IdfCoefficients idf{10.0f, -2.0f, 0.5f, -0.1f};
+    const struct {
+        int method;
+        float minutes, expected;
+    } cases[] = {
+        {0, 1.0f, 10.0f},                               // ln 1 = 0: exactly A
+        {0, static_cast<float>(std::exp(2.0)), 7.2f},   // L = 2: A + 2B + 4C + 8D = 10 - 4 + 2 - 0.8
+        {0, 0.0f, -1.0f},                               // no duration
+        {0, -5.0f, -1.0f},
+        {2, 11.0f, (5.5f + 5.35f) / 2},                 // mean of the 10 and 12 min points
+        {2, 0.0f, 5.5f},
+        {2, 9.999f, 5.5f},                              // flat from 0 to 10
+        {2, 60.0f, 2.3f},                               // a tabulated point
+        {2, 45.0f, (3.08f + 2.62f) / 2},                // mid 40..50
+        {2, 299.99f, 0.6500389f},                       // 1.35 + (179.99 / 180)(0.65 - 1.35), above 0.65
+        {2, 300.0f, 100.0f},                            // off the curve
+        {2, 1000.0f, 100.0f},
+        {2, -1.0f, 100.0f},
+        {3, 15.0f, 0.0f},
+        {-1, 15.0f, 0.0f},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(CALC_INTENSITY(withMethod(c.method, idf), c.minutes), c.expected, 1e-5f)
+            << "method " << c.method << " at " << c.minutes;
 }
 
 // ---- Method 1: user-defined time-intensity table ----

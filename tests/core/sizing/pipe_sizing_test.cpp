@@ -103,10 +103,6 @@ TEST(SizingOptionsCheck, WindowRefusals) {
     EXPECT_EQ(sizing::validateOptions(o).value_or(""), "Maximum velocity must be greater than the minimum velocity");
     o.criterion = Criterion::HglSlope;  // velocities only matter for the velocity criterion
     EXPECT_FALSE(sizing::validateOptions(o));
-    // the window's defaults: 10 ft/s or a 1 % friction slope, 2.0 ft/s for travel time
-    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults().minVelocityFps, 2.0);
-    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults().maxVelocityFps, 10.0);
-    EXPECT_DOUBLE_EQ(sizing::SizingOptions::defaults().maxHglSlopePercent, 1.0);
 }
 
 namespace {
