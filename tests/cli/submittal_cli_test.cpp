@@ -140,11 +140,7 @@ TEST(Submittal, BadRequestsSayWhatIsWrongAndFail) {
         {"--all --paper legal --out '" + dir.file("a.pdf") + "'", "paper"},
         {"--system '<drains>' --out '" + dir.file("a.pdf") + "'", "<drains>"},
     };
-    for (const auto& c : cases) {
-        CliRun r = cli(dir, "submittal " + p + " " + c.args);
-        EXPECT_NE(r.code, 0) << c.args;
-        EXPECT_TRUE(has(r.out, c.message)) << c.args << "\n" << r.out;
-    }
+    for (const auto& c : cases) EXPECT_TRUE(refused(cli(dir, "submittal " + p + " " + c.args), c.message)) << c.args;
 }
 
 }  // namespace
