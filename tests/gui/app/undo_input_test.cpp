@@ -49,27 +49,36 @@ private slots:
         m_dir.reset();
     }
 
-    // A refused number is marked in the panel with the rule on the status line, nothing is written,
-    // and the status line clears once the value is corrected (the rules and texts are the core's);
-    // moving to another node with a refused value asks, and the list and panel stay on one record.
+    // Refused numbers are marked in the panel with the rule on the status line, nothing is written,
+    // and the status line clears once the value is corrected (the texts are the core's: one text
+    // and one out-of-range value show the wiring); moving to another node with a refused value
+    // asks, and the list and panel stay on one record.
     void refusedValuesAreMarkedAndMovingOnAsksToCorrectOrDiscard() {
         EditPanelWidget* panel = m_window->panel();
         const std::string before = snapshot();
         const std::string shown = panel->model()->node.name();
+        struct Case {
+            int field;
+            const char* text;
+            const char* message;
+        };
+        for (const Case& c : {Case{6, "0,3", "Area 1-Area: '0,3' is not a number. Use a period as the decimal point (0.3, not 0,3)."},
+                              Case{14, "1e12", "Length must be between 0 and 100,000 ft."}}) {
+            QLineEdit* e = panel->field(c.field);
+            const QString good = e->text();
+            type(e, c.text);
+            QVERIFY2(panel->invalidFields().size() == 1, c.text);
+            QVERIFY(!e->toolTip().isEmpty());
+            QCOMPARE(m_window->statusBar()->currentMessage(), QString(c.message));
+            QVERIFY(!m_window->flushPendingEdits());
+            QCOMPARE(QString::fromStdString(snapshot()), QString::fromStdString(before));
+            QCOMPARE(e->text(), QString(c.text));  // kept for correction
+            type(e, good);
+            QVERIFY(panel->invalidFields().empty());
+            QCOMPARE(m_window->statusBar()->currentMessage(), QString());  // the old message goes
+        }
+        // a refused value, then another node: "No" stays on the record
         QLineEdit* area = panel->field(editing::panel_field::kArea1);
-        const QString good = area->text();
-        type(area, "0,3");
-        QCOMPARE(panel->invalidFields().size(), std::size_t(1));
-        QVERIFY(!area->toolTip().isEmpty());
-        QCOMPARE(m_window->statusBar()->currentMessage(),
-                 QString("Area 1-Area: '0,3' is not a number. Use a period as the decimal point (0.3, not 0,3)."));
-        QVERIFY(!m_window->flushPendingEdits());
-        QCOMPARE(QString::fromStdString(snapshot()), QString::fromStdString(before));
-        QCOMPARE(area->text(), QString("0,3"));  // kept for correction
-        type(area, good);
-        QVERIFY(panel->invalidFields().empty());
-        QCOMPARE(m_window->statusBar()->currentMessage(), QString());  // the old message goes
-        // a value out of its range, then another node: "No" stays on the record
         type(area, "5e8");
         const int others = m_window->nodeList()->rowCount();
         QVERIFY(others > 2);
