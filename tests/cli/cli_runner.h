@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
 
@@ -30,5 +31,16 @@ inline CliRun cli(const TempDir& dir, const std::string& args) {
 }
 
 inline bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+/// The run ended with exit code `code` (any error code, not a crash, when left out) and said `text`.
+inline ::testing::AssertionResult ended(const CliRun& r, const std::string& text, int code) {
+    if ((code < 0 ? r.code > 0 : r.code == code) && has(r.out, text)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit " << r.code << " (wanted " << (code < 0 ? "an error" : std::to_string(code))
+                                         << " saying \"" << text << "\"):\n" << r.out;
+}
+inline ::testing::AssertionResult refused(const CliRun& r, const std::string& reason, int code = -1) {
+    return ended(r, reason, code);
+}
+inline ::testing::AssertionResult succeeded(const CliRun& r, const std::string& text) { return ended(r, text, 0); }
 
 }  // namespace kolv::test

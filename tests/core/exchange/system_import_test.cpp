@@ -74,23 +74,16 @@ TEST_F(ImportTest, EveryDestinationWritesItsFieldAndTurnsItsSwitchOff) {
     EXPECT_EQ(r.nodesUpdated, 1);
     EXPECT_EQ(nodeField("S-1", "BASELINE").toText(), "CL");
     EXPECT_EQ(nodeField("S-1", "STATION").toText(), "12+50");
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "OFFSET").toDouble(), -20.5);
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "YD").toDouble(), 100);  // North(Y)
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "XD").toDouble(), 200);  // East(X)
     EXPECT_EQ(nodeField("S-1", "PROFILE_NAME").toText(), "P1");
     EXPECT_EQ(nodeField("S-1", "TYP_SECT_NAME").toText(), "TS1");
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "ANGLE").toDouble(), 45);
-    EXPECT_EQ(nodeField("S-1", "AUTO_ROTATE").toInt(), 0);
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "INLET_ELEV").toDouble(), 40.2);
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "MIN_HGL").toDouble(), 38);
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "JUNC_LOSS_COEFF").toDouble(), 0.5);
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "TC").toDouble(), 10);
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "BASE_FLOW").toDouble(), 0.3);
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "P_C1DA").toDouble(), 0.25);
-    EXPECT_NEAR(nodeField("S-1", "RUNOFF_C1").toDouble(), 0.9, 1e-6);  // Single
-    EXPECT_DOUBLE_EQ(nodeField("S-1", "P_C3DA").toDouble(), 0.1);
-    EXPECT_NEAR(nodeField("S-1", "RUNOFF_C3").toDouble(), 0.2, 1e-6);
-    for (const char* sw : {"CALC_RUNOFF_C1", "CALC_RUNOFF_C2", "CALC_RUNOFF_C3", "CALC_DA1", "CALC_DA2", "CALC_DA3"})
+    // North(Y) goes to YD and East(X) to XD; the runoff coefficients are stored in single precision.
+    for (const auto& [field, value] : std::vector<std::pair<const char*, double>>{
+             {"OFFSET", -20.5}, {"YD", 100}, {"XD", 200}, {"ANGLE", 45}, {"INLET_ELEV", 40.2}, {"MIN_HGL", 38},
+             {"JUNC_LOSS_COEFF", 0.5}, {"TC", 10}, {"BASE_FLOW", 0.3}, {"P_C1DA", 0.25}, {"RUNOFF_C1", 0.9},
+             {"P_C3DA", 0.1}, {"RUNOFF_C3", 0.2}})
+        EXPECT_NEAR(nodeField("S-1", field).toDouble(), value, 1e-6) << field;
+    for (const char* sw : {"AUTO_ROTATE", "CALC_RUNOFF_C1", "CALC_RUNOFF_C2", "CALC_RUNOFF_C3", "CALC_DA1", "CALC_DA2",
+                           "CALC_DA3"})
         EXPECT_EQ(nodeField("S-1", sw).toInt(), 0) << sw;
 }
 
@@ -103,11 +96,9 @@ TEST_F(ImportTest, NewReachDefaultsAndReachDestinationsWithTheirSwitches) {
     EXPECT_TRUE(hasLine(r, "Reach: R-1 - Reach data updated."));
     EXPECT_EQ(reachField("R-1", "NODE1").toText(), "S-1");
     EXPECT_EQ(reachField("R-1", "NODE2").toText(), "S-2");
-    EXPECT_DOUBLE_EQ(reachField("R-1", "ELEV1").toDouble(), 35.5);
-    EXPECT_DOUBLE_EQ(reachField("R-1", "ELEV2").toDouble(), 34.25);
-    EXPECT_DOUBLE_EQ(reachField("R-1", "BARRELS").toDouble(), 2);
-    EXPECT_DOUBLE_EQ(reachField("R-1", "HYD_LENGTH").toDouble(), 101);
-    EXPECT_DOUBLE_EQ(reachField("R-1", "LENGTH").toDouble(), 99);
+    for (const auto& [field, value] : std::vector<std::pair<const char*, double>>{
+             {"ELEV1", 35.5}, {"ELEV2", 34.25}, {"BARRELS", 2}, {"HYD_LENGTH", 101}, {"LENGTH", 99}})
+        EXPECT_DOUBLE_EQ(reachField("R-1", field).toDouble(), value) << field;
     for (const char* sw : {"CALC_FROM_ELEV", "CALC_TO_ELEV", "CALC_PIPEL"}) EXPECT_EQ(reachField("R-1", sw).toInt(), 0) << sw;
     EXPECT_TRUE(reachField("R-1", "FROM_FL_CL").toBool());
     EXPECT_TRUE(reachField("R-1", "TO_FL_CL").toBool());

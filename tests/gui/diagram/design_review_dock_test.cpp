@@ -20,11 +20,7 @@
 #include "gui/app/project_setup_dialog.h"
 #include "gui/app/undo_controller.h"
 #include "hydraulics/run_command.h"
-#include "gui/compute/profile_view.h"
 #include "hydraulics/hydraulics_options.h"
-#include "hydraulics/profile_model.h"
-#include "hydraulics/run.h"
-#include "review/check_storms.h"
 #include "review/design_criteria.h"
 #include "review/design_review.h"
 #include "support/gui_fixture.h"
@@ -113,33 +109,6 @@ private slots:
         QCOMPARE(review::loadCriteria(*w.project()).maxVelocityFtS, 12.0);
         QVERIFY(w.undoController()->undo());
         QCOMPARE(review::loadCriteria(*w.project()).maxVelocityFtS, 15.0);
-    }
-
-    void profileShowsTheDesignAndTwoCheckStorms() {
-        test::TempDir dir;
-        ui::RecordingUi recorder;
-        auto project = db::openProject(test::makeSample(dir), recorder);
-        Session session;
-        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db, project->metric));
-        QCOMPARE(hydraulics::runStormTabs(*project, session, recorder, options, "MAINST").status, 0);
-        QCOMPARE(review::runScenario(*project, session, recorder, "MAINST", options, {"25-year", "25", 1.0}), 0);
-        QCOMPARE(review::runScenario(*project, session, recorder, "MAINST", options, {"3-year x 1.15", "", 1.15}), 0);
-        const hydraulics::ProfileModel model(hydraulics::readProfileRows(*project->db, "MAINST"),
-                                             hydraulics::readProfileOutfall(*project->db, "MAINST"));
-        auto g = model.build(model.longestPathStart(), false);
-        review::addScenarioGradeLines(g, review::loadScenarios(*project->db, "MAINST"));
-        QCOMPARE(g.scenarioHgl.size(), std::size_t(2));
-        // the review against a 5 ft/s limit marks the structures of the faster pipes
-        auto strict = review::DesignCriteria::defaults(false);
-        strict.maxVelocityFtS = 5.0;
-        const auto findings = review::reviewSystem(*project, "MAINST", strict);
-        review::addReviewMarks(g, findings);
-        QVERIFY(!g.reviewMarks.empty());
-        for (const auto& mark : g.reviewMarks) QVERIFY(mark.severity >= 0 && mark.severity <= 2);
-        compute::ProfileView view;
-        view.setProfile(std::move(g), "HYDRAULIC PROFILE - MAINST");
-        const QString png = QString::fromStdString(dir.file("profile.png"));
-        QVERIFY(view.exportPng(png, QSize(1600, 900)));
     }
 };
 

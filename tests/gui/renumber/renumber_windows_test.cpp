@@ -56,14 +56,6 @@ private slots:
         m_path = test::makeSample(*m_dir);
     }
 
-    void editCommandsOpenTheWindows() {
-        MainWindow w(options());
-        installRenumberWindows(w);
-        w.runCommand(Command::Renumber);       // no project: nothing happens
-        w.runCommand(Command::DivideCombine);
-        for (const auto& m : m_ui.messages) QVERIFY(m.text.find("not available") == std::string::npos);
-    }
-
     void gridRenumberCarriesNamesToTheMainWindow() {
         MainWindow w(options());
         QVERIFY(w.openProjectFile(m_path));

@@ -70,7 +70,6 @@ private slots:
 
     void titleNamesTheFileAndSaveAsGoesOnInTheCopy() {
         MainWindow w(options());
-        QCOMPARE(w.windowTitle(), QString("KOLV Lt"));
         std::string path = test::makeEmptyProject(*m_dir, "Road 12.mdb");
         QVERIFY(w.openProjectFile(path));
         QCOMPARE(w.windowTitle(), QString::fromUtf8("Road 12.mdb \u2014 KOLV Lt"));
@@ -112,14 +111,6 @@ private slots:
         QVERIFY(w.project());
         m_ui.answers.push_back(ui::Answer::Yes);
         QVERIFY(w.close());
-        // a valid value is written on the way out without a question
-        MainWindow again(options());
-        QVERIFY(again.openProjectFile(path));
-        QApplication::sendEvent(again.panel()->field(editing::panel_field::kArea1), &in);
-        again.panel()->field(editing::panel_field::kArea1)->setText("0.35");
-        m_ui.clear();
-        QVERIFY(again.close());
-        QVERIFY(m_ui.messages.empty());
     }
 
     void reopeningTheFirstRecentEntryKeepsTheList() {
@@ -176,34 +167,6 @@ private slots:
         QVERIFY(changed > 0);
         QCOMPARE(w.statusBar()->currentMessage(), QString("Saved"));
         delete sizes;
-    }
-
-    void verificationWindowShowsOnlyTheLastRunWithItsCount() {
-        std::string path = test::makeSample(*m_dir);
-        {
-            auto db = db::Database::open(path);
-            db->execute("UPDATE REACH SET LENGTH = 0 WHERE SYSTEM = 'MAINST'");
-        }
-        MainWindow w(options());
-        auto* windows = compute::installComputeWindows(w);
-        QVERIFY(w.openProjectFile(path));
-        w.changeCurrentSystem("MAINST");
-        compute::VerificationWindow* v = windows->openVerification();
-        QVERIFY(!v->runVerification());
-        const auto first = v->listing()->lines();
-        QVERIFY(first.size() > 3);
-        QCOMPARE(first.back(), std::to_string(first.size() - 2) + " faults found.");
-        {
-            auto db = db::Database::open(path);
-            db->execute("UPDATE REACH SET LENGTH = 100 WHERE SYSTEM = 'MAINST' AND rowid > "
-                        "(SELECT MIN(rowid) FROM REACH WHERE SYSTEM = 'MAINST')");
-        }
-        QVERIFY(!v->runVerification());
-        const auto second = v->listing()->lines();
-        QCOMPARE(second.size(), std::size_t(3));
-        QVERIFY(second[0].find("has an invalid length (0.00)") != std::string::npos);
-        QCOMPARE(second[1], std::string("Verification Complete."));
-        QCOMPARE(second[2], std::string("1 fault found."));
     }
 
     void verifyFirstEmptiesAndFillsTheWindowWithTheSizing() {
