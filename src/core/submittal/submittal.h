@@ -35,7 +35,8 @@ struct SubmittalOptions {
     FindingsSource reviewFindings;
 };
 
-/// A bookmark of the package: title, first page (1-based) and depth (0 = system, 1 = section).
+/// A bookmark of the package: title, first page (1-based) and depth (0 = system, 1 = section,
+/// 2 = a sheet of a section, as the key plan and the plan sheets of a large system).
 struct OutlineEntry {
     std::string title;
     int page = 1;
@@ -82,7 +83,7 @@ private:
     /// Sheets a layout makes (at least one).
     static int countSheets(const std::function<void(const BodySink&)>& layoutSheets);
     void emitSystem(SystemFacts& facts, const std::function<void(reports::Page&&, const std::string&)>& emit,
-                    const std::function<void(const std::string&)>& section);
+                    const std::function<void(const std::string&, int level)>& section);
 
     db::Project& m_project;
     Session& m_session;
