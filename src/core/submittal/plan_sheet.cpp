@@ -117,9 +117,9 @@ constexpr double kLabelPadX = 1.5, kLabelPadY = 0.5;  // the text inside its whi
 /// Height of a node's name on its white ground.
 double nameHeightPt() { return reports::lineHeightPt(Font{FontFamily::Sans, kLabelPt, false}) + 2 * kLabelPadY; }
 // Nearest neighbours closer on paper than two names' height leave no room for a name beside a
-// symbol; the plan sheets give the median node three, room for a name and a line under it.
+// symbol; the plan sheets give the median node two and a half, room for a two-line label beside it.
 double leastSpacingPt() { return 2 * nameHeightPt(); }
-double sheetSpacingPt() { return 3 * nameHeightPt(); }
+double sheetSpacingPt() { return 2.5 * nameHeightPt(); }
 constexpr double kOverlapPt = 18;        // drawn beyond each match line
 constexpr std::size_t kMostCells = 250000;
 
@@ -512,18 +512,44 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
             drawLabels(page, c, builder, v, allEntities, allRelations, symbolScale, nodes <= diagram::kAllNamesUpTo,
                        nullptr, {});
         } else {
-            // the grid of sheets over the network, each cell named in the middle
+            // the grid of sheets over the network, each cell named in the middle; where the cells
+            // are smaller than their names, a name goes only where it covers no other, so the
+            // numbering can be followed along the rows
             const double cellW = grid.cellWidth * s, cellH = grid.cellHeight * s;
             const Font name{FontFamily::Sans, std::clamp(std::min(cellH * 0.35, cellW * 0.2), 4.0, 12.0), true};
             for (const auto& cell : grid.cells)
-                addRect(page, v.X(cell.left), v.Y(cell.top), cellW, cellH, 0.6, 0x1F5FA8);
+                addRect(page, v.X(cell.left), v.Y(cell.top), cellW, cellH, std::clamp(cellH / 10, 0.15, 0.6), 0x1F5FA8);
+            const double th = reports::lineHeightPt(name), bucket = 4 * th;
+            std::unordered_map<long long, std::vector<std::array<double, 4>>> taken;  // named boxes by bucket
+            auto keyOf = [bucket](double x, double y) {
+                return (static_cast<long long>(std::floor(x / bucket)) << 32) ^
+                       (static_cast<long long>(std::floor(y / bucket)) & 0xffffffffLL);
+            };
+            bool skipped = false;
             for (const auto& cell : grid.cells) {
-                const double tw = reports::textWidthPt(cell.name, name) + 2, th = reports::lineHeightPt(name);
+                const double tw = reports::textWidthPt(cell.name, name) + 2;
                 const double cx = v.X(cell.left) + cellW / 2, cy = v.Y(cell.top) + cellH / 2;
-                addRect(page, cx - tw / 2, cy - th / 2, tw, th, 0, 0, true, 0xFFFFFF);
-                addText(page, cx - tw / 2, cy - th / 2 + reports::ascentPt(name), tw, Align::Center, name, cell.name,
-                        0x1F5FA8);
+                const std::array<double, 4> box{cx - tw / 2, cy - th / 2, cx + tw / 2, cy + th / 2};
+                bool free = true;
+                for (double bx = box[0] - bucket; bx <= box[2] + bucket && free; bx += bucket)
+                    for (double by = box[1] - bucket; by <= box[3] + bucket && free; by += bucket) {
+                        auto it = taken.find(keyOf(bx, by));
+                        if (it == taken.end()) continue;
+                        for (const auto& o : it->second)
+                            free = free && (box[2] <= o[0] || o[2] <= box[0] || box[3] <= o[1] || o[3] <= box[1]);
+                    }
+                if (!free) {
+                    skipped = true;
+                    continue;
+                }
+                taken[keyOf(cx, cy)].push_back(box);
+                addRect(page, box[0], box[1], tw, th, 0, 0, true, 0xFFFFFF);
+                addText(page, box[0], box[1] + reports::ascentPt(name), tw, Align::Center, name, cell.name, 0x1F5FA8);
             }
+            if (skipped)
+                addText(page, frame.left, frame.top + 34, frame.bodyWidth(), Align::Left, small,
+                        "Sheets too small here to carry their names are numbered along the rows of the grid, from the "
+                        "top left, left to right, between the names shown.");
         }
         if (data->northUp) {
             drawNorthArrow(page, area.right - 24, area.top + 6);

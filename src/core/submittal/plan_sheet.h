@@ -41,7 +41,7 @@ struct PlanGrid {
 /// The plan set of a diagram on the sheets of `frame`, or an empty grid when the system fitted on
 /// one sheet keeps its nodes far enough apart for their labels: half the nodes at least two
 /// label lines (6 pt text) from their nearest neighbour. The sheets are drawn at the scale that
-/// sets that median spacing to three label lines (a survey plan at the next standard engineering
+/// sets that median spacing to two and a half label lines (a survey plan at the next standard engineering
 /// scale larger than that).
 PlanGrid planGrid(const diagram::DiagramData& data, const SheetFrame& frame, bool metric);
 
