@@ -471,14 +471,24 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         sink.page(std::move(page), "Plan");
         return;
     }
+    const bool metric = engMet == 1;
+    const PlanGrid grid = planGrid(*data, frame, metric);
+    if (sink.countOnly) {
+        if (grid.split()) sink.bookmark("Key plan");
+        sink.page(Page{}, "Plan");
+        for (const auto& cell : grid.cells) {
+            sink.bookmark("Sheet " + cell.name);
+            sink.page(Page{}, "Plan");
+        }
+        return;
+    }
+
     PlanContext c{db, system, *data, diagram::Palette::builtIn(), reachEnds(*data), displaySet};
     if (auto loaded = diagram::Palette::load(diagram::installedPalettePath())) c.palette = *loaded;
     diagram::LabelBuilder builder(db, system, diagram::displayOptionsOrEmpty(db, displaySet));
-    const bool metric = engMet == 1;
     const std::string unit = metric ? "m" : "ft";
     const std::string labelsOf = "labels of display option set " + std::to_string(displaySet);
     const Area area = drawingArea(frame);
-    const PlanGrid grid = planGrid(*data, frame, metric);
     const std::size_t nodes = data->entities.size();
     const auto allEntities = everyIndex(nodes), allRelations = everyIndex(data->relations.size());
 
@@ -517,8 +527,15 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
             // numbering can be followed along the rows
             const double cellW = grid.cellWidth * s, cellH = grid.cellHeight * s;
             const Font name{FontFamily::Sans, std::clamp(std::min(cellH * 0.35, cellW * 0.2), 4.0, 12.0), true};
-            for (const auto& cell : grid.cells)
-                addRect(page, v.X(cell.left), v.Y(cell.top), cellW, cellH, std::clamp(cellH / 10, 0.15, 0.6), 0x1F5FA8);
+            // a cell larger than the network is cut at the edge of the drawing area
+            auto shown = [&](const PlanCell& cell) {
+                return std::array<double, 4>{std::max(area.left, v.X(cell.left)), std::max(area.top, v.Y(cell.top)),
+                                             std::min(area.right, v.X(cell.right)), std::min(area.bottom, v.Y(cell.bottom))};
+            };
+            for (const auto& cell : grid.cells) {
+                const auto r = shown(cell);
+                addRect(page, r[0], r[1], r[2] - r[0], r[3] - r[1], std::clamp(cellH / 10, 0.15, 0.6), 0x1F5FA8);
+            }
             const double th = reports::lineHeightPt(name), bucket = 4 * th;
             std::unordered_map<long long, std::vector<std::array<double, 4>>> taken;  // named boxes by bucket
             auto keyOf = [bucket](double x, double y) {
@@ -528,7 +545,8 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
             bool skipped = false;
             for (const auto& cell : grid.cells) {
                 const double tw = reports::textWidthPt(cell.name, name) + 2;
-                const double cx = v.X(cell.left) + cellW / 2, cy = v.Y(cell.top) + cellH / 2;
+                const auto r = shown(cell);
+                const double cx = (r[0] + r[2]) / 2, cy = (r[1] + r[3]) / 2;
                 const std::array<double, 4> box{cx - tw / 2, cy - th / 2, cx + tw / 2, cy + th / 2};
                 bool free = true;
                 for (double bx = box[0] - bucket; bx <= box[2] + bucket && free; bx += bucket)
@@ -623,6 +641,7 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         struct Match {
             int dc, dr;
         };
+        std::vector<std::function<void()>> tags;
         for (const Match m : {Match{-1, 0}, Match{1, 0}, Match{0, -1}, Match{0, 1}}) {
             const int other = grid.at(cell.column + m.dc, cell.row + m.dr);
             if (other < 0) continue;
@@ -636,10 +655,14 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
             const double bx = m.dc < 0 ? l + 3 : m.dc > 0 ? r - 3 - bw : (l + r - bw) / 2;
             const double by = m.dr < 0 ? t + 3 : m.dr > 0 ? b - 3 - bh : (t + b - bh) / 2;
             keepOff(keep, v, bx, by, bx + bw, by + bh);
-            addRect(page, bx, by, bw, bh, 0.5, 0x5A1E8C, true, 0xFFFFFF);
-            addText(page, bx + 2, by + 1 + reports::ascentPt(matchFont), bw - 4, Align::Center, matchFont, first, 0x5A1E8C);
-            addText(page, bx + 2, by + 1 + lh + reports::ascentPt(matchFont), bw - 4, Align::Center, matchFont, second,
-                    0x5A1E8C);
+            // drawn over the labels, which a crowded sheet may have to put anywhere
+            tags.push_back([&page, &matchFont, bx, by, bw, bh, lh, first, second] {
+                addRect(page, bx, by, bw, bh, 0.5, 0x5A1E8C, true, 0xFFFFFF);
+                addText(page, bx + 2, by + 1 + reports::ascentPt(matchFont), bw - 4, Align::Center, matchFont, first,
+                        0x5A1E8C);
+                addText(page, bx + 2, by + 1 + lh + reports::ascentPt(matchFont), bw - 4, Align::Center, matchFont,
+                        second, 0x5A1E8C);
+            });
         }
         if (data->northUp) {
             keepOff(keep, v, area.right - 28, area.top + 2, area.right - 2, area.top + 52);
@@ -649,6 +672,7 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         const double inner[4] = {v.X(cell.left), v.Y(cell.top), v.X(cell.right), v.Y(cell.bottom)};
         drawLabels(page, c, builder, v, sheetNodes[i], sheetReaches[i], 0.7, true, win.data(), std::move(keep), paper,
                    inner);
+        for (const auto& tag : tags) tag();
         if (data->northUp) {
             addRect(page, area.right - 28, area.top + 2, 26, 50, 0, 0, true, 0xFFFFFF);
             drawNorthArrow(page, area.right - 24, area.top + 6);

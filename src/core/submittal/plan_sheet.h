@@ -49,6 +49,8 @@ PlanGrid planGrid(const diagram::DiagramData& data, const SheetFrame& frame, boo
 struct PlanSink {
     std::function<void(reports::Page&& page, const std::string& sheetTitle)> page;
     std::function<void(const std::string& title)> bookmark;
+    /// Only the pages and bookmarks are wanted (the package being counted): the pages come blank.
+    bool countOnly = false;
 };
 
 /// Draws the system's diagram (positions, reach lines, symbols of the palette and the labels of

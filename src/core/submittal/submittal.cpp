@@ -201,6 +201,7 @@ void SubmittalComposer::write(PageSink& sink) { layout(&sink); }
 
 void SubmittalComposer::layout(PageSink* sink) {
     m_next = 1;
+    m_counting = sink == nullptr;
     int& next = m_next;  // number of the next sheet
     std::vector<OutlineEntry> outline;
     std::string system, sheetTitle;
@@ -466,7 +467,7 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
 
     section("Plan");
     layoutPlan(db, m_session, f.name, m_project.engMet(), m_options.displaySet, m_frame,
-               PlanSink{emit, [&](const std::string& sheet) { sectionAt(sheet, 2); }});
+               PlanSink{emit, [&](const std::string& sheet) { sectionAt(sheet, 2); }, m_counting});
 
     section("Pipe schedule");
     layoutPipeSchedule(db, f.name, metric, m_frame, sheets("Pipe schedule"));

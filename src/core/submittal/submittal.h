@@ -94,6 +94,7 @@ private:
     std::string m_projectText, m_date;
     int m_pages = 0;
     int m_next = 1;  ///< number of the sheet being laid out
+    bool m_counting = false;  ///< the sheets are only counted: those that can come blank do
     int m_contentsPages = 1;  ///< sheets of the contents, counted from the outline
     std::vector<OutlineEntry> m_outline;
 };
