@@ -84,7 +84,8 @@ void drawScaleBar(Page& page, double x, double baseline, double scale, const std
 /// the floor), so the drawing is at least as large. Returns feet per inch, or the ratio's denominator.
 double planScale(double unitsPerInch, bool metric, bool coarser) {
     const double wanted = metric ? unitsPerInch / units::kMetersPerInch : unitsPerInch;
-    const std::vector<double> steps = metric ? std::vector<double>{1, 2, 2.5, 5} : std::vector<double>{1, 2, 3, 4, 5, 6};
+    const std::vector<double> steps =
+        metric ? std::vector<double>{1, 2, 2.5, 5} : std::vector<double>{1, 2, 3, 4, 5, 6};
     double finer = 0;
     for (double decade = metric ? 100 : 10; decade < 1e9; decade *= 10)
         for (double m : steps) {
@@ -141,9 +142,9 @@ double medianNeighbourSpacing(const std::vector<diagram::Entity>& nodes) {
         minX = std::min(minX, e.x), maxX = std::max(maxX, e.x);
         minY = std::min(minY, e.y), maxY = std::max(maxY, e.y);
     }
-    const double side = std::max({(maxX - minX) / 2048, (maxY - minY) / 2048,
-                                  std::sqrt(std::max(1e-9, (maxX - minX) * (maxY - minY) / static_cast<double>(nodes.size()))),
-                                  1e-6});
+    const double side =
+        std::max({(maxX - minX) / 2048, (maxY - minY) / 2048,
+                  std::sqrt(std::max(1e-9, (maxX - minX) * (maxY - minY) / static_cast<double>(nodes.size()))), 1e-6});
     auto key = [](long long i, long long j) { return (i << 32) ^ (j & 0xffffffffLL); };
     auto cellOf = [&](double v, double lo) { return static_cast<long long>(std::floor((v - lo) / side)); };
     std::unordered_map<long long, std::vector<std::size_t>> buckets;
@@ -194,7 +195,8 @@ std::vector<Ends> reachEnds(const diagram::DiagramData& data) {
 
 int PlanGrid::at(int column, int row) const {
     if (column < 0 || row < 0 || column >= columns || row >= rows) return -1;
-    return printedAt[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(column)];
+    return printedAt[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
+                     static_cast<std::size_t>(column)];
 }
 
 PlanGrid planGrid(const diagram::DiagramData& data, const SheetFrame& frame, bool metric) {
@@ -215,7 +217,8 @@ PlanGrid planGrid(const diagram::DiagramData& data, const SheetFrame& frame, boo
         g.columns = std::max(1, static_cast<int>(std::ceil(w / g.cellWidth - 1e-9)));
         g.rows = std::max(1, static_cast<int>(std::ceil(h / g.cellHeight - 1e-9)));
         if (static_cast<double>(g.columns) * g.rows <= static_cast<double>(kMostCells)) break;
-        if (data.northUp) g.ratio = planScale(units::kPointsPerInch / s * 2, metric, true), s = pointsPerUnit(g.ratio, metric);
+        if (data.northUp)
+            g.ratio = planScale(units::kPointsPerInch / s * 2, metric, true), s = pointsPerUnit(g.ratio, metric);
         else s /= 2;
     }
     g.scale = s;
@@ -224,9 +227,15 @@ PlanGrid planGrid(const diagram::DiagramData& data, const SheetFrame& frame, boo
     g.originY = data.minY - (g.rows * g.cellHeight - h) / 2;
     const std::size_t count = static_cast<std::size_t>(g.columns) * static_cast<std::size_t>(g.rows);
     std::vector<char> used(count, 0);
-    auto column = [&](double x) { return std::clamp(static_cast<int>(std::floor((x - g.originX) / g.cellWidth)), 0, g.columns - 1); };
-    auto row = [&](double y) { return std::clamp(static_cast<int>(std::floor((y - g.originY) / g.cellHeight)), 0, g.rows - 1); };
-    auto index = [&](int c, int r) { return static_cast<std::size_t>(r) * static_cast<std::size_t>(g.columns) + static_cast<std::size_t>(c); };
+    auto column = [&](double x) {
+        return std::clamp(static_cast<int>(std::floor((x - g.originX) / g.cellWidth)), 0, g.columns - 1);
+    };
+    auto row = [&](double y) {
+        return std::clamp(static_cast<int>(std::floor((y - g.originY) / g.cellHeight)), 0, g.rows - 1);
+    };
+    auto index = [&](int c, int r) {
+        return static_cast<std::size_t>(r) * static_cast<std::size_t>(g.columns) + static_cast<std::size_t>(c);
+    };
     for (const auto& e : data.entities) used[index(column(e.x), row(e.y))] = 1;
     for (const Ends& r : reachEnds(data)) {  // a cell a reach only passes through is printed too
         if (r.from == SIZE_MAX) continue;
@@ -235,7 +244,8 @@ PlanGrid planGrid(const diagram::DiagramData& data, const SheetFrame& frame, boo
         for (int c = column(std::min(a.x, b.x)); c <= column(std::max(a.x, b.x)); ++c)
             for (int k = row(std::min(a.y, b.y)); k <= row(std::max(a.y, b.y)); ++k) {
                 const double l = g.originX + c * g.cellWidth, t = g.originY + k * g.cellHeight;
-                if (!used[index(c, k)] && diagram::segmentMeetsBox(a.x, a.y, b.x, b.y, l, t, l + g.cellWidth, t + g.cellHeight))
+                if (!used[index(c, k)] &&
+                    diagram::segmentMeetsBox(a.x, a.y, b.x, b.y, l, t, l + g.cellWidth, t + g.cellHeight))
                     used[index(c, k)] = 1;
             }
     }
@@ -340,7 +350,8 @@ void drawNetwork(Page& page, const PlanContext& c, const View& v, const std::vec
         page.shapes.push_back(std::move(sh));
         if (style.shape == diagram::Shape::Circle) {  // a manhole's lid, as the window draws it
             reports::Shape lid;
-            lid.points = diagram::symbolPolygon(style.shape, std::max(2.0, style.size * symbolScale) * 2 / 5, v.X(e.x), v.Y(e.y));
+            lid.points = diagram::symbolPolygon(style.shape, std::max(2.0, style.size * symbolScale) * 2 / 5, v.X(e.x),
+                                                v.Y(e.y));
             lid.closed = true;
             lid.color = ink(style.line);
             lid.widthPt = 0.4;
@@ -465,7 +476,8 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
     auto data = diagram::loadDiagram(db, system, engMet, session, silent);
     if (!data || data->empty()) {
         Page page;
-        addText(page, frame.left, frame.top + reports::ascentPt(titleFont), frame.bodyWidth(), Align::Left, titleFont, title);
+        addText(page, frame.left, frame.top + reports::ascentPt(titleFont), frame.bodyWidth(), Align::Left, titleFont,
+                title);
         addText(page, frame.left, frame.top + 34, frame.bodyWidth(), Align::Left, Font{FontFamily::Sans, 9, false},
                 "The system has no diagram positions to draw (coordinates missing or outside the diagram limits).");
         sink.page(std::move(page), "Plan");
@@ -502,20 +514,22 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         const double w = std::max(1.0, data->maxX - data->minX), h = std::max(1.0, data->maxY - data->minY);
         View v{data->minX, data->minY, area.left + kFitMargin + ((area.width() - 2 * kFitMargin) - w * s) / 2,
                area.top + kFitMargin + ((area.height() - 2 * kFitMargin) - h * s) / 2, s};
-        const std::string sheets =
-            grid.split() ? " The plan is drawn on sheets P-1 to " + grid.cells.back().name + ", outlined and named here, at " +
-                               (data->northUp ? scaleText(grid.ratio, metric)
-                                              : vbFormat(grid.scale / s, "0.0") + " times this size") +
-                               ", with the " + labelsOf + "."
-                         : std::string();
+        const std::string sheets = grid.split()
+                                       ? " The plan is drawn on sheets P-1 to " + grid.cells.back().name +
+                                             ", outlined and named here, at " +
+                                             (data->northUp ? scaleText(grid.ratio, metric)
+                                                            : vbFormat(grid.scale / s, "0.0") + " times this size") +
+                                             ", with the " + labelsOf + "."
+                                       : std::string();
         if (data->northUp)
             addText(page, frame.left, frame.top + 26, frame.bodyWidth(), Align::Left, small,
                     std::string(grid.split() ? "Key plan" : "Plan") + " in survey coordinates, north up; scale " +
                         scaleText(ratio, metric) + (grid.split() ? "." + sheets : "; " + labelsOf + "."));
         else
             addText(page, frame.left, frame.top + 26, frame.bodyWidth(), Align::Left, small,
-                    grid.split() ? "Key plan of the schematic network diagram (not to scale)." + sheets
-                                 : "Schematic network diagram in diagram coordinates (not to scale); " + labelsOf + ".");
+                    grid.split()
+                        ? "Key plan of the schematic network diagram (not to scale)." + sheets
+                        : "Schematic network diagram in diagram coordinates (not to scale); " + labelsOf + ".");
         const double symbolScale = crowdedSymbolScale(nodes);
         drawNetwork(page, c, v, allEntities, allRelations, symbolScale, nullptr, grid.split());
         if (!grid.split()) {
@@ -530,7 +544,8 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
             // a cell larger than the network is cut at the edge of the drawing area
             auto shown = [&](const PlanCell& cell) {
                 return std::array<double, 4>{std::max(area.left, v.X(cell.left)), std::max(area.top, v.Y(cell.top)),
-                                             std::min(area.right, v.X(cell.right)), std::min(area.bottom, v.Y(cell.bottom))};
+                                             std::min(area.right, v.X(cell.right)),
+                                             std::min(area.bottom, v.Y(cell.bottom))};
             };
             for (const auto& cell : grid.cells) {
                 const auto r = shown(cell);
@@ -605,8 +620,10 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         if (r.from == SIZE_MAX) continue;
         const auto& a = data->entities[r.from];
         const auto& b = data->entities[r.to];
-        const auto [c0, c1] = cellRange(std::min(a.x, b.x), std::max(a.x, b.x), grid.originX, grid.cellWidth, grid.columns);
-        const auto [r0, r1] = cellRange(std::min(a.y, b.y), std::max(a.y, b.y), grid.originY, grid.cellHeight, grid.rows);
+        const auto [c0, c1] =
+            cellRange(std::min(a.x, b.x), std::max(a.x, b.x), grid.originX, grid.cellWidth, grid.columns);
+        const auto [r0, r1] =
+            cellRange(std::min(a.y, b.y), std::max(a.y, b.y), grid.originY, grid.cellHeight, grid.rows);
         for (int col = c0; col <= c1; ++col)
             for (int row = r0; row <= r1; ++row)
                 if (int i = grid.at(col, row); i >= 0) {
@@ -630,8 +647,8 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         addText(page, frame.left, frame.top + reports::ascentPt(titleFont), frame.bodyWidth(), Align::Left, titleFont,
                 title + " - SHEET " + cell.name);
         addText(page, frame.left, frame.top + 26, frame.bodyWidth(), Align::Left, small,
-                "Plan sheet " + cell.name + " of P-1 to " + grid.cells.back().name + ", " + scaleNote + "; " + labelsOf +
-                    ". Match lines name the adjoining sheets.");
+                "Plan sheet " + cell.name + " of P-1 to " + grid.cells.back().name + ", " + scaleNote + "; " +
+                    labelsOf + ". Match lines name the adjoining sheets.");
         const View v{win[0], win[1], area.left, area.top, grid.scale};
         std::vector<diagram::LabelObstacleLine> keep;
         keepOff(keep, v, area.left, area.top, area.right, area.bottom);  // labels stay on the sheet
@@ -648,9 +665,11 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
             const double l = v.X(cell.left), t = v.Y(cell.top), r = v.X(cell.right), b = v.Y(cell.bottom);
             const double x1 = m.dc > 0 ? r : l, x2 = m.dc < 0 ? l : r, y1 = m.dr > 0 ? b : t, y2 = m.dr < 0 ? t : b;
             addLine(page, x1, y1, x2, y2, 1.4, 0x5A1E8C, reports::Shape::Dash::Dashed);
-            const std::string first = "MATCH LINE", second = "SEE SHEET " + grid.cells[static_cast<std::size_t>(other)].name;
+            const std::string first = "MATCH LINE",
+                              second = "SEE SHEET " + grid.cells[static_cast<std::size_t>(other)].name;
             const double lh = reports::lineHeightPt(matchFont);
-            const double bw = std::max(reports::textWidthPt(first, matchFont), reports::textWidthPt(second, matchFont)) + 4;
+            const double bw =
+                std::max(reports::textWidthPt(first, matchFont), reports::textWidthPt(second, matchFont)) + 4;
             const double bh = 2 * lh + 2;
             const double bx = m.dc < 0 ? l + 3 : m.dc > 0 ? r - 3 - bw : (l + r - bw) / 2;
             const double by = m.dr < 0 ? t + 3 : m.dr > 0 ? b - 3 - bh : (t + b - bh) / 2;
@@ -680,7 +699,8 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
             drawScaleBar(page, area.left + 10, area.bottom - 4, grid.scale, unit, small);
         }
         sink.bookmark("Sheet " + cell.name);
-        sink.page(std::move(page), "Plan sheet " + cell.name + (data->northUp ? " (" + scaleText(grid.ratio, metric) + ")" : ""));
+        sink.page(std::move(page),
+                  "Plan sheet " + cell.name + (data->northUp ? " (" + scaleText(grid.ratio, metric) + ")" : ""));
     }
 }
 
