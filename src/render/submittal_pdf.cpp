@@ -79,44 +79,44 @@ void addPdfOutline(const std::string& path, const std::vector<submittal::Outline
             d.appendItem(QPDFObjectHandle::newName("/Fit"));
             return d;
         };
-        // level 0 items under the root, level 1 under the last level 0 item
-        std::vector<QPDFObjectHandle> parents = {top};
-        std::vector<std::vector<QPDFObjectHandle>> kids(1);
-        std::vector<std::vector<QPDFObjectHandle>> children;
+        // each item under the last item of the level above it (a level 0 item under the root)
         struct Node {
             QPDFObjectHandle item;
-            std::vector<QPDFObjectHandle> kids;
+            std::size_t level;
+            std::vector<std::size_t> kids;
         };
         std::vector<Node> nodes;
+        std::vector<std::size_t> firstLevel, open;  // open: the last item of each level so far
         for (const auto& e : outline) {
             QPDFObjectHandle item = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
             item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(e.title));
             item.replaceKey("/Dest", destOf(e.page));
-            if (e.level == 0 || nodes.empty()) {
+            const std::size_t level = std::min(static_cast<std::size_t>(std::max(0, e.level)), open.size());
+            open.resize(level);
+            if (level == 0) {
                 item.replaceKey("/Parent", top);
-                nodes.push_back({item, {}});
+                firstLevel.push_back(nodes.size());
             } else {
-                item.replaceKey("/Parent", nodes.back().item);
-                nodes.back().kids.push_back(item);
+                item.replaceKey("/Parent", nodes[open.back()].item);
+                nodes[open.back()].kids.push_back(nodes.size());
             }
+            open.push_back(nodes.size());
+            nodes.push_back({item, level, {}});
         }
-        auto link = [](const std::vector<QPDFObjectHandle>& list, QPDFObjectHandle parent, bool open) {
+        auto link = [&nodes](const std::vector<std::size_t>& list, QPDFObjectHandle parent, bool expanded) {
             for (std::size_t i = 0; i < list.size(); ++i) {
-                QPDFObjectHandle it = list[i];
-                if (i > 0) it.replaceKey("/Prev", list[i - 1]);
-                if (i + 1 < list.size()) it.replaceKey("/Next", list[i + 1]);
+                QPDFObjectHandle it = nodes[list[i]].item;
+                if (i > 0) it.replaceKey("/Prev", nodes[list[i - 1]].item);
+                if (i + 1 < list.size()) it.replaceKey("/Next", nodes[list[i + 1]].item);
             }
             if (list.empty()) return;
-            parent.replaceKey("/First", list.front());
-            parent.replaceKey("/Last", list.back());
+            parent.replaceKey("/First", nodes[list.front()].item);
+            parent.replaceKey("/Last", nodes[list.back()].item);
             int n = static_cast<int>(list.size());
-            parent.replaceKey("/Count", QPDFObjectHandle::newInteger(open ? n : -n));
+            parent.replaceKey("/Count", QPDFObjectHandle::newInteger(expanded ? n : -n));
         };
-        std::vector<QPDFObjectHandle> firstLevel;
-        for (auto& n : nodes) {
-            firstLevel.push_back(n.item);
-            link(n.kids, n.item, nodes.size() <= 4);  // a few systems open, many closed
-        }
+        // the sections of a few systems open, of many closed; the sheets of a section closed
+        for (auto& n : nodes) link(n.kids, n.item, n.level == 0 && firstLevel.size() <= 4);
         link(firstLevel, top, true);
         root.replaceKey("/Outlines", top);
         root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));

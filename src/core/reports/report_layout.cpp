@@ -249,7 +249,7 @@ private:
         if (t16.rows.empty()) return {};
         auto get = [&](const char* f) { return fromRow(t16, t16.rows[0], {"T16", f}); };
         if (get("INTENSITY_METHOD").toInt() == 1)
-            return "Time-intensity table " + trim(get("LOCATION").toText()) + ", " + trim(get("FREQUENCY").toText());
+            return timeIntensityTableText(get("LOCATION").toText(), get("FREQUENCY").toText());
         std::string freq = trim(get("FREQ").toText());
         return "IDF zone " + trim(get("ZONE").toText()) + ", " + freq + "-year storm";
     }
@@ -851,6 +851,10 @@ std::string ReportRunner::csv() const {
     std::ostringstream out;
     writeCsv(out);
     return out.str();
+}
+
+std::string timeIntensityTableText(const std::string& location, const std::string& frequency) {
+    return "Time-intensity table, location " + trim(location) + ", frequency " + trim(frequency);
 }
 
 std::string currentDateText() {

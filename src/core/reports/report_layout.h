@@ -133,6 +133,11 @@ private:
     std::unique_ptr<Context> m_ctx;
 };
 
+/// How a design storm from a time-intensity table is named to a reader (the storm tab's header,
+/// the submittal's basis of design): the table's location and its frequency, a free-text name
+/// not always a number of years, each said for what it is.
+std::string timeIntensityTableText(const std::string& location, const std::string& frequency);
+
 /// Today's date "MM/DD/YYYY" and time "h:mm AM" on this computer.
 std::string currentDateText();
 /// The time of day as reports print it, "3:07 PM", or with seconds "3:07:09 PM".

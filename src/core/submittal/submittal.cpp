@@ -90,7 +90,9 @@ std::vector<std::string> projectSystems(db::Database& db) {
 std::function<void(const BodySink&)> SubmittalComposer::contentsTable(const std::vector<OutlineEntry>& outline) const {
     std::vector<std::vector<std::string>> rows;
     rows.reserve(outline.size());
-    for (const auto& e : outline) rows.push_back({(e.level == 0 ? "" : "      ") + e.title, std::to_string(e.page)});
+    for (const auto& e : outline)
+        rows.push_back({std::string(static_cast<std::size_t>(6 * std::max(0, e.level)), ' ') + e.title,
+                        std::to_string(e.page)});
     return [this, rows = std::move(rows)](const BodySink& emit) {
         layoutTable(m_frame, "CONTENTS", {{"Section", 60, Align::Left}, {"Page", 8, Align::Right}}, rows, {}, emit,
                     false);
@@ -199,6 +201,7 @@ void SubmittalComposer::write(PageSink& sink) { layout(&sink); }
 
 void SubmittalComposer::layout(PageSink* sink) {
     m_next = 1;
+    m_counting = sink == nullptr;
     int& next = m_next;  // number of the next sheet
     std::vector<OutlineEntry> outline;
     std::string system, sheetTitle;
@@ -238,7 +241,7 @@ void SubmittalComposer::layout(PageSink* sink) {
         outline.push_back({"System " + f->name, next, 0});
         emitSystem(
             *f, [&](Page&& p, const std::string& t) { finish(std::move(p), t); },
-            [&](const std::string& section) { outline.push_back({section, next, 1}); });
+            [&](const std::string& section, int level) { outline.push_back({section, next, level}); });
     }
     if (!sink) {
         m_pages = next - 1;
@@ -288,7 +291,7 @@ std::vector<std::string> coverLines(db::Database& db, const SystemFacts& f, db::
             l.push_back("Coefficients\tnot found in the IDF table for this zone and frequency");
         }
     } else if (r.method == 1) {
-        l.push_back("Intensity\tTime-intensity table, location " + trim(r.location) + ", frequency " + trim(r.frequency) +
+        l.push_back("Intensity\t" + reports::timeIntensityTableText(r.location, r.frequency) +
                     "   (in/hr for a storm of the duration in minutes)");
         db::Statement st =
             db.prepare("SELECT TIME, INTENSITY FROM T85 WHERE TRIM(LOCATION) = ? AND TRIM(FREQUENCY) = ? ORDER BY TIME");
@@ -405,10 +408,11 @@ std::vector<std::string> warningLines(const SystemFacts& f) {
 }  // namespace
 
 void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page&&, const std::string&)>& emit,
-                                   const std::function<void(const std::string&)>& section) {
+                                   const std::function<void(const std::string&, int)>& sectionAt) {
     db::Database& db = *m_project.db;
     const bool metric = m_project.metric;
     auto sheets = [&](const std::string& title) { return [&emit, title](Page&& p) { emit(std::move(p), title); }; };
+    auto section = [&](const std::string& title) { sectionAt(title, 1); };
 
     section("Basis of design");
     layoutLines(m_frame, "BASIS OF DESIGN - SYSTEM " + f.name,
@@ -467,7 +471,8 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
     layoutProfiles(db, f.name, metric, m_frame, sheets("Hydraulic profile"));
 
     section("Plan");
-    layoutPlan(db, m_session, f.name, m_project.engMet(), m_options.displaySet, m_frame, sheets("Plan"));
+    layoutPlan(db, m_session, f.name, m_project.engMet(), m_options.displaySet, m_frame,
+               PlanSink{emit, [&](const std::string& sheet) { sectionAt(sheet, 2); }, m_counting});
 
     section("Pipe schedule");
     layoutPipeSchedule(db, f.name, metric, m_frame, sheets("Pipe schedule"));

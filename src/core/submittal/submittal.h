@@ -35,7 +35,8 @@ struct SubmittalOptions {
     FindingsSource reviewFindings;
 };
 
-/// A bookmark of the package: title, first page (1-based) and depth (0 = system, 1 = section).
+/// A bookmark of the package: title, first page (1-based) and depth (0 = system, 1 = section,
+/// 2 = a sheet of a section, as the key plan and the plan sheets of a large system).
 struct OutlineEntry {
     std::string title;
     int page = 1;
@@ -82,7 +83,7 @@ private:
     /// Sheets a layout makes (at least one).
     static int countSheets(const std::function<void(const BodySink&)>& layoutSheets);
     void emitSystem(SystemFacts& facts, const std::function<void(reports::Page&&, const std::string&)>& emit,
-                    const std::function<void(const std::string&)>& section);
+                    const std::function<void(const std::string&, int level)>& section);
 
     db::Project& m_project;
     Session& m_session;
@@ -93,6 +94,7 @@ private:
     std::string m_projectText, m_date;
     int m_pages = 0;
     int m_next = 1;  ///< number of the sheet being laid out
+    bool m_counting = false;  ///< the sheets are only counted: those that can come blank do
     int m_contentsPages = 1;  ///< sheets of the contents, counted from the outline
     std::vector<OutlineEntry> m_outline;
 };

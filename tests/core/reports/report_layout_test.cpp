@@ -172,6 +172,12 @@ TEST_F(ReportProject, PagesRepeatHeadingsAndNumberThemselves) {
     // Every record line lies between the column headings and the closing line.
     for (const auto& page : lr.document.pages)
         for (const auto& run : page.texts) EXPECT_LT(run.baseline, t.paperHeightPt - t.marginBottom + 10);
+    // a time-intensity table says which part is the location and which the frequency
+    db->execute("UPDATE T16 SET INTENSITY_METHOD = 1, LOCATION = 'RIVERTON', FREQUENCY = '3' WHERE SYSTEM = 'S1'");
+    const auto timeIntensity = pageLines(run(t, ReportCommand::StormTabs, "S1")->layout().document);
+    std::string first;
+    for (const auto& l : timeIntensity.front()) first += l + "\n";
+    EXPECT_NE(first.find("Design storm: Time-intensity table, location RIVERTON, frequency 3"), std::string::npos);
 }
 
 TEST_F(ReportProject, TooNarrowColumnsAreCutAndReported) {

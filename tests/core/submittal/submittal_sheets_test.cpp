@@ -4,11 +4,14 @@
 #include <cctype>
 #include <map>
 #include <regex>
+#include <set>
 #include <tuple>
 
+#include "diagram/diagram_model.h"
 #include "editing/survey_lengths.h"
 #include "reports/document.h"
 #include "submittal/plan_sheet.h"
+#include "support/random_system.h"
 #include "support/system_builder.h"
 #include "submittal/profile_sheets.h"
 #include "submittal/sheet.h"
@@ -121,6 +124,17 @@ TEST(Paper, NamesAndSheetSizes) {
     }
 }
 
+submittal::PlanSink collect(std::vector<reports::Page>& pages, std::vector<std::string>* titles = nullptr,
+                           std::vector<std::string>* bookmarks = nullptr) {
+    return {[&pages, titles](reports::Page&& p, const std::string& title) {
+                pages.push_back(std::move(p));
+                if (titles) titles->push_back(title);
+            },
+            [bookmarks](const std::string& b) {
+                if (bookmarks) bookmarks->push_back(b);
+            }};
+}
+
 }  // namespace
 
 TEST(PlanSheet, SurveyPlanIsDrawnNorthUpWithItsArrowAndSchematicKeepsTheDiagramsWay) {
@@ -136,7 +150,7 @@ TEST(PlanSheet, SurveyPlanIsDrawnNorthUpWithItsArrowAndSchematicKeepsTheDiagrams
         editing::setSurveyCoordinates(b.db, survey);
         Session session;
         std::vector<reports::Page> pages;
-        submittal::layoutPlan(b.db, session, "S1", 0, 1, frame, [&](reports::Page&& p) { pages.push_back(std::move(p)); });
+        submittal::layoutPlan(b.db, session, "S1", 0, 1, frame, collect(pages));
         ASSERT_EQ(pages.size(), 1u);
         // where the nodes' names are printed: beside their symbols, a few points off at most,
         // while the two nodes are some hundreds of points apart on the sheet
@@ -166,8 +180,7 @@ TEST(PlanSheet, SurveyPlanIsDrawnNorthUpWithItsArrowAndSchematicKeepsTheDiagrams
     // the same coordinates read as metres: a metric ratio of the usual series
     std::vector<reports::Page> metric;
     Session session;
-    submittal::layoutPlan(b.db, session, "S1", 1, 1, frame,
-                          [&](reports::Page&& p) { metric.push_back(std::move(p)); });
+    submittal::layoutPlan(b.db, session, "S1", 1, 1, frame, collect(metric));
     ASSERT_EQ(metric.size(), 1u);
     bool ratio = false;
     for (const auto& t : metric[0].texts) {
@@ -178,4 +191,67 @@ TEST(PlanSheet, SurveyPlanIsDrawnNorthUpWithItsArrowAndSchematicKeepsTheDiagrams
         EXPECT_TRUE(std::regex_match(digits, std::regex("[125]00+|250+"))) << t.text;
     }
     EXPECT_TRUE(ratio);
+}
+
+TEST(PlanSheet, CrowdedSystemIsAKeyPlanAndSheetsThatLabelEveryNodeAndMatchEachOther) {
+    test::SystemBuilder b;
+    test::RandomSystemOptions shape;
+    shape.system = "BIG";
+    shape.reaches = 400;
+    test::addRandomSystem(b.db, shape);
+    const submittal::SheetFrame frame = submittal::sheetFrame(submittal::Paper::Letter);
+    for (const bool survey : {false, true}) {
+        Session session;
+        ui::SilentUi silent;
+        if (survey) {  // the schematic layout's places stored as survey coordinates
+            const auto laid = diagram::loadDiagram(b.db, "BIG", 0, session, silent);
+            db::Transaction tx(b.db);
+            for (const auto& e : laid->entities)
+                b.db.execute(std::string("UPDATE ") + (e.outfall ? "T16" : "NODE") + " SET XD = ?, YD = ? WHERE " +
+                                 (e.outfall ? "OUT_NODE" : "NAME") + " = ?",
+                             {db::Value(e.x), db::Value(-e.y), db::Value(e.name)});
+            tx.commit();
+            editing::setSurveyCoordinates(b.db, true);
+        }
+        const auto data = diagram::loadDiagram(b.db, "BIG", 0, session, silent);
+        const submittal::PlanGrid grid = submittal::planGrid(*data, frame, false);
+        ASSERT_GT(grid.cells.size(), 2u) << survey;
+        // every node lies in exactly one printed cell
+        for (const auto& e : data->entities) {
+            int in = 0;
+            for (const auto& c : grid.cells) in += e.x >= c.left && e.x < c.right && e.y >= c.top && e.y < c.bottom;
+            EXPECT_EQ(in, 1) << e.name;
+        }
+
+        std::vector<reports::Page> pages;
+        std::vector<std::string> titles, bookmarks;
+        submittal::layoutPlan(b.db, session, "BIG", 0, 1, frame, collect(pages, &titles, &bookmarks));
+        ASSERT_EQ(pages.size(), grid.cells.size() + 1);
+        EXPECT_EQ(titles.front(), "Key plan");
+        ASSERT_EQ(bookmarks.size(), pages.size());
+        std::map<std::string, std::set<std::string>> sees;  // sheet -> the sheets its match lines name
+        std::set<std::string> labelled;
+        for (std::size_t i = 1; i < pages.size(); ++i) {
+            const std::string& sheet = grid.cells[i - 1].name;
+            EXPECT_EQ(bookmarks[i], "Sheet " + sheet);
+            EXPECT_EQ(titles[i].rfind("Plan sheet " + sheet, 0), 0u) << titles[i];
+            bool arrow = false;
+            for (const auto& t : pages[i].texts) {
+                labelled.insert(t.text);
+                arrow = arrow || t.text == "N";
+                if (t.text.rfind("SEE SHEET ", 0) == 0) sees[sheet].insert(t.text.substr(10));
+            }
+            EXPECT_EQ(arrow, survey) << sheet;
+        }
+        for (const auto& e : data->entities) EXPECT_TRUE(labelled.count(e.name)) << e.name << " is named on no sheet";
+        // match lines come in pairs: a sheet that sends the reader to another is named back by it
+        std::size_t lines = 0;
+        for (const auto& [sheet, others] : sees)
+            for (const auto& other : others) {
+                ++lines;
+                EXPECT_NE(other, sheet);
+                EXPECT_TRUE(sees.count(other) && sees.at(other).count(sheet)) << sheet << " -> " << other;
+            }
+        EXPECT_GT(lines, 0u);
+    }
 }
