@@ -156,17 +156,21 @@ double medianNeighbourSpacing(const std::vector<diagram::Entity>& nodes) {
     for (std::size_t k = 0; k < nodes.size(); ++k) {
         const long long ci = cellOf(nodes[k].x, minX), cj = cellOf(nodes[k].y, minY);
         double best = std::numeric_limits<double>::infinity();
-        for (long long r = 0; r <= reach && static_cast<double>(r - 1) * side < best; ++r)
-            for (long long i = ci - r; i <= ci + r; ++i)
-                for (long long j = cj - r; j <= cj + r; ++j) {
-                    if (std::max(std::llabs(i - ci), std::llabs(j - cj)) != r) continue;  // the ring only
-                    auto b = buckets.find(key(i, j));
-                    if (b == buckets.end()) continue;
-                    for (std::size_t o : b->second) {
-                        const double d = std::hypot(nodes[o].x - nodes[k].x, nodes[o].y - nodes[k].y);
-                        if (o != k && d > 0) best = std::min(best, d);  // a node drawn on another is no neighbour
-                    }
-                }
+        auto visit = [&](long long i, long long j) {
+            auto b = buckets.find(key(i, j));
+            if (b == buckets.end()) return;
+            for (std::size_t o : b->second) {
+                const double d = std::hypot(nodes[o].x - nodes[k].x, nodes[o].y - nodes[k].y);
+                if (o != k && d > 0) best = std::min(best, d);  // a node drawn on another is no neighbour
+            }
+        };
+        // rings of cells outwards, each ring walked along its edge only: a lone node far from the
+        // rest (an outfall miles away) costs the ring count squared, not cubed
+        visit(ci, cj);
+        for (long long r = 1; r <= reach && static_cast<double>(r - 1) * side < best; ++r) {
+            for (long long i = ci - r; i <= ci + r; ++i) visit(i, cj - r), visit(i, cj + r);
+            for (long long j = cj - r + 1; j <= cj + r - 1; ++j) visit(ci - r, j), visit(ci + r, j);
+        }
         if (std::isfinite(best)) nearest.push_back(best);
     }
     if (nearest.empty()) return 0;
