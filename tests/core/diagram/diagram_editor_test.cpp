@@ -44,27 +44,24 @@ struct DiagramProject {
 
 }  // namespace
 
-TEST(DiagramAddEntity, NodeIsWrittenWithPlacementDefaultsAndTraced) {
+// The new node's defaults are the add-node dialog's (tested there); here the diagram's position,
+// its trace lines and its refusals.
+TEST(DiagramAddEntity, NodeIsWrittenAndTracedCancelledMissingSystemAndDuplicatesAddNothing) {
     DiagramProject p;
     ASSERT_TRUE(p.place("A-1", "Manhole", 1250, 4800, "MH5"));
-    db::RecordSet n(p.b.db, "NODE", "NAME = ?", {"A-1"});
-    ASSERT_FALSE(n.empty());
-    EXPECT_EQ(n.text("SYSTEM"), "S1");
-    EXPECT_DOUBLE_EQ(n.number("XD"), 1250);
-    EXPECT_DOUBLE_EQ(n.number("YD"), 4800);
-    EXPECT_DOUBLE_EQ(n.number("TC"), 10);  // minutes
-    EXPECT_EQ(n.text("STRUCT_NAME"), "MH5");
-    EXPECT_TRUE(n.flag("CALC_RUNOFF_C2"));
+    EXPECT_EQ(p.text("SELECT SYSTEM || ' ' || XD || ' ' || YD || ' ' || STRUCT_NAME FROM NODE WHERE NAME = 'A-1'"),
+              "S1 1250.0 4800.0 MH5");
     EXPECT_EQ(p.session.diagnosisLog, (std::vector<std::string>{"EntityAddRequest: Name ''",
                                                                 " - DATA51: A-1 x:1250 y:4800"}));
-}
-
-TEST(DiagramAddEntity, CancelledDialogAndMissingSystemAddNothing) {
-    DiagramProject p;
     EXPECT_FALSE(p.place(""));
     EXPECT_EQ(p.session.diagnosisLog.back(), " - - cancelled - -");
-    EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE"), 0);
 
+    p.b.db.execute("INSERT INTO NODE (NAME, SYSTEM) VALUES ('B-7', 'OTHER')");
+    EXPECT_FALSE(p.place("B-7"));
+    EXPECT_EQ(p.ui.texts(), std::vector<std::string>{"Node 'B-7' already exist."});
+    EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'S1'"), 1);
+
+    p.ui.clear();
     p.editor.setSystem("NOSUCH");
     bool asked = false;
     std::string added;
@@ -105,14 +102,6 @@ TEST(DiagramAddEntity, PlacingWithoutASystemOffersToAddOne) {
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'SYSTEM1' AND NAME = 'X'"), 1);
 }
 
-TEST(DiagramAddEntity, DuplicateNodeNameIsRefusedInAnySystem) {
-    DiagramProject p;
-    p.b.db.execute("INSERT INTO NODE (NAME, SYSTEM) VALUES ('B-7', 'OTHER')");
-    EXPECT_FALSE(p.place("B-7"));
-    EXPECT_EQ(p.ui.texts(), std::vector<std::string>{"Node 'B-7' already exist."});
-    EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'S1'"), 0);
-}
-
 TEST(DiagramOutfall, SecondOutfallRefusedUntilTheFirstIsDeleted) {
     DiagramProject p;
     // the system's storm (zone 6, 3 years) is not in the IDF table: the outfall brings one that is,
@@ -147,7 +136,7 @@ TEST(DiagramOutfall, SecondOutfallRefusedUntilTheFirstIsDeleted) {
     EXPECT_EQ(p.text("SELECT OUT_NODE FROM T16"), "OUT-2");
 }
 
-TEST(DiagramReach, AddedWithClassPipeAndOnlyOneOutgoing) {
+TEST(DiagramReach, AddedWithClassPipeOnlyOneOutgoingStretchedDownstreamAndMoved) {
     DiagramProject p;
     for (const char* n : {"N1", "N2", "N3"}) ASSERT_TRUE(p.place(n));
     ASSERT_TRUE(p.editor.relationAddRequest("", "N1\rInEl: 0.00", "N2", 2));
@@ -166,13 +155,37 @@ TEST(DiagramReach, AddedWithClassPipeAndOnlyOneOutgoing) {
     EXPECT_EQ(p.ui.texts(), std::vector<std::string>{
                                 "Node 'N1' already has an outgoing Reach.\rOnly one(1) outgoing reach is allowed."});
     EXPECT_EQ(p.text("SELECT NODE2 FROM REACH WHERE NODE1 = 'N1'"), "N2");
-    EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 1);
     EXPECT_EQ(p.session.diagnosisLog.back(), "RelationAddRequest: Name 'N1'");
 
     ASSERT_TRUE(p.place("OUT", "Outfall", 10, 10, "OUTFALL"));
     EXPECT_FALSE(p.editor.relationAddRequest("", "OUT", "N3", 2));
     EXPECT_EQ(p.ui.texts().back(), "The outfall 'OUT' cannot have an outgoing Reach.");
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 1);
+
+    SCOPED_TRACE("stretched: only the downstream end moves, onto a named entity");
+    EXPECT_FALSE(p.editor.beforeStretchRelation("N1", ReachEnd::Upstream, "N3"));
+    EXPECT_EQ(p.ui.texts().back(), "The upstream end of a reach cannot be relocated.");
+    EXPECT_FALSE(p.editor.beforeStretchRelation("N1", ReachEnd::Downstream, "\rlabel only"));
+    EXPECT_EQ(p.ui.texts().back(), "Missing downstream node name");
+    EXPECT_EQ(p.text("SELECT NODE1 || '>' || NODE2 FROM REACH"), "N1>N2");
+    std::size_t mark = p.session.diagnosisLog.size();
+    EXPECT_TRUE(p.editor.beforeStretchRelation("N1", ReachEnd::Downstream, "N3\rInEl: 0.00"));
+    p.editor.afterStretchRelation("N1", "N3");
+    EXPECT_EQ(p.logSince(mark),
+              (std::vector<std::string>{"BeforeStretchRelation: StretchedRelation N1",
+                                        "        - NewTargetEntity.Text: 'N3\rInEl: 0.00'",
+                                        " - Updated Data52:Node2= N3",
+                                        "AfterStretchRelation: StretchedRelation 'N1'  NewEntity 'N3'"}));
+    EXPECT_EQ(p.text("SELECT NODE2 FROM REACH"), "N3");
+
+    SCOPED_TRACE("moved: node and outfall positions stored");
+    mark = p.session.diagnosisLog.size();
+    p.editor.entityMoved("N1\rInEl: 1.00", 1234.5, 678);
+    p.editor.entityMoved("OUT", 9000, 10000);
+    EXPECT_EQ(p.logSince(mark), (std::vector<std::string>{"EntityMoved", " - DATA51: Updated  x:1234.5 y:678",
+                                                          "EntityMoved", " - DATA16: Updated  x:9000 y:10000"}));
+    EXPECT_DOUBLE_EQ(p.b.db.scalar("SELECT XD FROM NODE WHERE NAME = 'N1'").toDouble(), 1234.5);
+    EXPECT_DOUBLE_EQ(p.b.db.scalar("SELECT YD FROM T16").toDouble(), 10000);
 }
 
 TEST(DiagramDelete, NodeTakesItsReachesInAndOutButNotOthers) {
@@ -202,43 +215,6 @@ TEST(DiagramDelete, NameWithAQuoteMarkIsHandledExactly) {
     p.editor.entityDeleted("O'NEIL");
     EXPECT_EQ(p.text("SELECT group_concat(NAME) FROM NODE"), "O'NEI");
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 0);
-}
-
-TEST(DiagramMove, NodeAndOutfallPositionsStored) {
-    DiagramProject p;
-    ASSERT_TRUE(p.place("N1"));
-    ASSERT_TRUE(p.place("OUT", "Outfall", 50, 60, "OUTFALL"));
-    std::size_t mark = p.session.diagnosisLog.size();
-    p.editor.entityMoved("N1\rInEl: 1.00", 1234.5, 678);
-    p.editor.entityMoved("OUT", 9000, 10000);
-    EXPECT_EQ(p.logSince(mark), (std::vector<std::string>{"EntityMoved", " - DATA51: Updated  x:1234.5 y:678",
-                                                          "EntityMoved", " - DATA16: Updated  x:9000 y:10000"}));
-    EXPECT_DOUBLE_EQ(p.b.db.scalar("SELECT XD FROM NODE WHERE NAME = 'N1'").toDouble(), 1234.5);
-    EXPECT_DOUBLE_EQ(p.b.db.scalar("SELECT YD FROM T16").toDouble(), 10000);
-}
-
-TEST(DiagramStretch, OnlyTheDownstreamEndMovesOntoANamedEntity) {
-    DiagramProject p;
-    for (const char* n : {"N1", "N2", "N3"}) ASSERT_TRUE(p.place(n));
-    ASSERT_TRUE(p.editor.relationAddRequest("", "N1", "N2", 2));
-
-    EXPECT_FALSE(p.editor.beforeStretchRelation("N1", ReachEnd::Upstream, "N3"));
-    EXPECT_EQ(p.ui.texts(), std::vector<std::string>{"The upstream end of a reach cannot be relocated."});
-    EXPECT_EQ(p.text("SELECT NODE1 || '>' || NODE2 FROM REACH"), "N1>N2");
-
-    EXPECT_FALSE(p.editor.beforeStretchRelation("N1", ReachEnd::Downstream, "\rlabel only"));
-    EXPECT_EQ(p.ui.texts().back(), "Missing downstream node name");
-    EXPECT_EQ(p.text("SELECT NODE2 FROM REACH"), "N2");
-
-    const std::size_t mark = p.session.diagnosisLog.size();
-    EXPECT_TRUE(p.editor.beforeStretchRelation("N1", ReachEnd::Downstream, "N3\rInEl: 0.00"));
-    p.editor.afterStretchRelation("N1", "N3");
-    EXPECT_EQ(p.logSince(mark),
-              (std::vector<std::string>{"BeforeStretchRelation: StretchedRelation N1",
-                                        "        - NewTargetEntity.Text: 'N3\rInEl: 0.00'",
-                                        " - Updated Data52:Node2= N3",
-                                        "AfterStretchRelation: StretchedRelation 'N1'  NewEntity 'N3'"}));
-    EXPECT_EQ(p.text("SELECT NODE2 FROM REACH"), "N3");
 }
 
 TEST(DiagramUndo, EachActionIsOneStep) {
