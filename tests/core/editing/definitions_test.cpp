@@ -26,7 +26,7 @@ bool listed(const std::vector<std::string>& names, const std::string& n) {
     return std::find(names.begin(), names.end(), n) != names.end();
 }
 
-TEST(AddDefinition, TakesTheFirstEightCharactersAndZeroesTheNumbers) {
+TEST(AddDefinition, TakesTheFirstEightCharactersZeroesTheNumbersAndKeysOverBothUnitSystems) {
     Empty p;
     ui::RecordingUi ui;
     EXPECT_EQ(addDefinition(*p.db, DefinitionKind::Pipe, "RCP18LONGNAME1", 0, ui), "RCP18LON");
@@ -57,11 +57,8 @@ TEST(AddDefinition, TakesTheFirstEightCharactersAndZeroesTheNumbers) {
     EXPECT_EQ(addDefinition(*p.db, DefinitionKind::Structure, "\t  LONGNAME12 ", 0, ui), "LONGNAME");
     EXPECT_TRUE(readStructure(*p.db, "LONGNAME"));
     EXPECT_EQ(p.db->scalar("SELECT COUNT(*) FROM T7 WHERE NAME = ' LEAD'").toInt(), 0);
-}
 
-TEST(AddDefinition, NameOfTheOtherUnitSystemIsRefusedAndMetricStaysOutOfEnglishLists) {
-    Empty p;
-    ui::RecordingUi ui;
+    SCOPED_TRACE("one key over both unit systems; metric stays out of English lists");
     ASSERT_EQ(addDefinition(*p.db, DefinitionKind::Pipe, "PVC300", 1, ui), "PVC300");
     EXPECT_EQ(p.db->scalar("SELECT ENG_MET FROM T7 WHERE NAME = 'PVC300'").toInt(), 1);
     EXPECT_FALSE(listed(definitionNames(*p.db, DefinitionKind::Pipe, 0), "PVC300"));

@@ -116,7 +116,7 @@ TEST(TimeIntensityGrid, SelectionFiltersAndNewRowsCarryTheSelectedTable) {
                       "AND INTENSITY < 4.81"), 1);
 }
 
-TEST(TableGrid, TypedTextThatIsNoNumberIsRefusedNotStoredAsZero) {
+TEST(TableGrid, TypedTextThatIsNoNumberIsRefusedAndAPasteWithOneIsRefusedWhole) {
     Empty p;
     p.db->execute("INSERT INTO T2 VALUES ('6', '3', 10.5, -2.0, 0.1, 0.01)");
     ui::RecordingUi ui;
@@ -134,15 +134,10 @@ TEST(TableGrid, TypedTextThatIsNoNumberIsRefusedNotStoredAsZero) {
     ui.clear();
     EXPECT_FALSE(grid->setCell(0, 0, "ZONE NAME TOO LONG", ui));  // Zone is Text(10)
     EXPECT_EQ(ui.messages.back().text, "Zone is limited to 10 characters.");
-}
 
-TEST(TableGrid, PastedBlockWithOneBadNumberIsRefusedWhole) {
-    Empty p;
-    p.db->execute("INSERT INTO T2 VALUES ('6', '3', 10.5, -2.0, 0.1, 0.01)");
-    ui::RecordingUi ui;
+    SCOPED_TRACE("a pasted block with one bad number is refused whole");
     db::UndoHistory& history = p.db->attachHistory();
-    auto grid = makeIdfGrid(*p.db);
-
+    ui.clear();
     const std::string bad = "6\t5\t11.2\t-2.4\t0.05\t0.02\r\n6\t10\t12.9\tx\t0.07\t0.02\r\n";
     EXPECT_EQ(grid->paste(0, 0, bad, ui), 0u);
     ASSERT_EQ(ui.messages.size(), 1u);

@@ -65,7 +65,7 @@ protected:
     std::string before;
 };
 
-TEST_F(Renumber, ListHasTheOutfallFirstThenTheNodesWithTheirReaches) {
+TEST_F(Renumber, ListHasTheOutfallFirstThenTheNodesWithTheirReachesOrSaysAReachIsMissing) {
     auto rows = list();
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0].kind, "SS Outfall");
@@ -82,11 +82,10 @@ TEST_F(Renumber, ListHasTheOutfallFirstThenTheNodesWithTheirReaches) {
     EXPECT_EQ(row(rows = list(), "L").kind, "Ditch Node");
     b.db.execute("UPDATE T16 SET DRAIN_TYPE = 2 WHERE SYSTEM = 'S1'");
     EXPECT_EQ(row(rows = list(), "L").kind, "Side Drain");
-}
 
-TEST_F(Renumber, NodeWithoutItsReachIsReported) {
+    // a node without its reach is reported
     b.db.execute("DELETE FROM REACH WHERE NAME = 'L'");
-    auto rows = list();
+    rows = list();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "MISSING REACH");
     EXPECT_EQ(ui.messages[0].text, "Reach from node 'L' cannot be found.");
@@ -135,7 +134,8 @@ TEST(TemporaryName, EveryCodeRaisedBy17) {
     EXPECT_EQ(temporaryName(""), "");
 }
 
-TEST_F(Renumber, ShiftingOneTwoThreeToTwoThreeFourInOneRun) {
+TEST_F(Renumber, ShiftingOneTwoThreeToTwoThreeFourInOneRunIsOneUndoStep) {
+    db::UndoHistory& history = b.db.attachHistory();
     auto rows = list();
     for (auto [from, to] : {std::pair{"1", "2"}, {"2", "3"}, {"3", "4"}}) {
         row(rows, from).newNode = to;
@@ -167,6 +167,20 @@ TEST_F(Renumber, ShiftingOneTwoThreeToTwoThreeFourInOneRun) {
     EXPECT_EQ(r.lines.size(), 3u * 2 * 4 + 3u * 2);
     // S2 untouched
     EXPECT_EQ(b.db.scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'S2' AND NAME IN ('A','B')").toInt(), 2);
+    // one undo step restores every name
+    EXPECT_EQ(history.undoName(), "Renumber Nodes");
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(dump(), before);
+    EXPECT_FALSE(history.canUndo());
+
+    SCOPED_TRACE("the outfall renamed in the header and in the reaches");
+    rows = list();
+    row(rows, "OUT").newNode = "EW-1";
+    ui.answers = {Answer::Yes};
+    ASSERT_TRUE(renumberFromGrid(b.db, "S1", rows, ui).done);
+    EXPECT_EQ(b.db.scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'S1'").toText(), "EW-1");
+    EXPECT_EQ(toOf("3"), "EW-1");
+    EXPECT_EQ(b.db.scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'S2'").toText(), "OUT2");
 }
 
 TEST_F(Renumber, TemporaryNamesNeverMeetExistingNames) {
@@ -185,16 +199,6 @@ TEST_F(Renumber, TemporaryNamesNeverMeetExistingNames) {
     EXPECT_EQ(toOf("1"), "3");
     EXPECT_EQ(toOf("C"), "B");
     EXPECT_EQ(b.db.scalar("SELECT SYSTEM FROM NODE WHERE NAME = 'B'").toText(), "S2");
-}
-
-TEST_F(Renumber, OutfallRenamedInTheHeaderAndInTheReaches) {
-    auto rows = list();
-    row(rows, "OUT").newNode = "EW-1";
-    ui.answers = {Answer::Yes};
-    ASSERT_TRUE(renumberFromGrid(b.db, "S1", rows, ui).done);
-    EXPECT_EQ(b.db.scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'S1'").toText(), "EW-1");
-    EXPECT_EQ(toOf("3"), "EW-1");
-    EXPECT_EQ(b.db.scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'S2'").toText(), "OUT2");
 }
 
 TEST_F(Renumber, ClashesWithAnotherSystemAreRefusedBeforeAnyChange) {
@@ -346,20 +350,6 @@ TEST_F(Renumber, MapFileEntries) {
     EXPECT_EQ(row(rows, "2").newReach, "2");
     EXPECT_FALSE(applyMap(rows, {{"A", "Z", ""}}, ui));
     EXPECT_EQ(ui.messages.back().text, "Node 'A' is not in system 'S1'.");
-}
-
-TEST_F(Renumber, OneUndoStepRestoresEveryName) {
-    db::UndoHistory& history = b.db.attachHistory();
-    auto rows = list();
-    for (auto& r : rows)
-        if (!r.outfall) r.newNode = r.newReach = r.node + "X";
-    ui.answers = {Answer::Yes};
-    ASSERT_TRUE(renumberFromGrid(b.db, "S1", rows, ui).done);
-    EXPECT_NE(dump(), before);
-    EXPECT_EQ(history.undoName(), "Renumber Nodes");
-    ASSERT_TRUE(history.undo());
-    EXPECT_EQ(dump(), before);
-    EXPECT_FALSE(history.canUndo());
 }
 
 }  // namespace

@@ -52,16 +52,15 @@ struct ReportProject : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ReportProject, TimesOfConcentrationListOnlyNodesWithATravelTime) {
+TEST_F(ReportProject, TimesOfConcentrationListOnlyNodesWithATravelTimeAndDitchesOnlyDitches) {
     open();
     ReportTemplate t = loadTemplate(shipped("TC.RPT"));
     auto r = run(t, ReportCommand::TimesOfConcentration, "S1");
     auto rows = records(*r);
     // Nodes 1, 5 and 9 of S1 have a segment (node 9 only its ninth); O'HARA's nodes are another system.
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0][0], "S1-1");
-    EXPECT_EQ(rows[1][0], "S1-5");
-    EXPECT_EQ(rows[2][0], "S1-9");
+    EXPECT_EQ((std::vector<std::string>{rows[0][0], rows[1][0], rows[2][0]}),
+              (std::vector<std::string>{"S1-1", "S1-5", "S1-9"}));
     EXPECT_EQ(rows[2].back(), "10.00");       // node Tc
     EXPECT_EQ(rows[2][rows[2].size() - 2], "1.50");  // total of the nine segments: 0 + ... + 1.5
     EXPECT_EQ(rows[0][2], "2.50");            // first segment shown
@@ -69,6 +68,13 @@ TEST_F(ReportProject, TimesOfConcentrationListOnlyNodesWithATravelTime) {
 
     auto oh = run(t, ReportCommand::TimesOfConcentration, "O'HARA");
     EXPECT_EQ(records(*oh).size(), 3u);
+
+    // the ditch report takes only the ditch reaches
+    const ReportTemplate ditch = loadTemplate(shipped("DITCH.RPT"));
+    auto ditches = records(*run(ditch, ReportCommand::Ditches, "S1"));
+    ASSERT_EQ(ditches.size(), 1u);
+    EXPECT_EQ(ditches[0][0], "S1-12");
+    EXPECT_EQ(ditches[0][1], "Trapezoid");
 }
 
 TEST_F(ReportProject, MetricStormTabConvertsFeetAcresAndCfs) {
@@ -116,15 +122,6 @@ TEST_F(ReportProject, StormTabFollowsThePrintOrderThenFlowOrder) {
     for (const auto& r : rows) order.push_back(r[0]);
     EXPECT_EQ(order, (std::vector<std::string>{"S1-12", "S1-3", "S1-1", "S1-2", "S1-4", "S1-5", "S1-6", "S1-7",
                                                "S1-8", "S1-9", "S1-10", "S1-11"}));
-}
-
-TEST_F(ReportProject, DitchReportsTakeOnlyDitchReaches) {
-    open();
-    ReportTemplate t = loadTemplate(shipped("DITCH.RPT"));
-    auto rows = records(*run(t, ReportCommand::Ditches, "S1"));
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0][0], "S1-12");
-    EXPECT_EQ(rows[0][1], "Trapezoid");
 }
 
 TEST_F(ReportProject, PipesGroupedAndSortedForTheUnitSystem) {
@@ -180,7 +177,7 @@ TEST_F(ReportProject, PagesRepeatHeadingsAndNumberThemselves) {
     EXPECT_NE(first.find("Design storm: Time-intensity table, location RIVERTON, frequency 3"), std::string::npos);
 }
 
-TEST_F(ReportProject, TooNarrowColumnsAreCutAndReported) {
+TEST_F(ReportProject, TooNarrowColumnsAreCutAndReportedAndFarTooWideOnesRefused) {
     open();
     ReportTemplate t = parseTemplate("source NODE\ncolumn value=\"{NODE.NAME}\" width=2\n"
                                      "column value=\"{NODE.INLET_ELEV}\" width=2 picture=\"0.00\"\n",
@@ -194,16 +191,14 @@ TEST_F(ReportProject, TooNarrowColumnsAreCutAndReported) {
         hashes = hashes || (!run.text.empty() && run.text.find_first_not_of('#') == std::string::npos);
     }
     EXPECT_TRUE(hashes);  // a number that does not fit is never shown cut
-}
 
-TEST_F(ReportProject, ColumnsFarWiderThanThePaperAreRefused) {
-    open();
+    // columns far wider than the paper are refused
     std::string text = "source NODE\n";
     for (int i = 0; i < 30; ++i) text += "column value=\"{NODE.NAME}\" width=40\n";  // 1,229 digits
-    ReportTemplate t = parseTemplate(text, "WIDE.RPT");
-    auto r = run(t, ReportCommand::Nodes, "S1");
+    const ReportTemplate wideTemplate = parseTemplate(text, "WIDE.RPT");  // the runner keeps a reference
+    auto wide = run(wideTemplate, ReportCommand::Nodes, "S1");
     try {
-        r->layout();
+        wide->layout();
         FAIL();
     } catch (const TemplateError& e) {
         EXPECT_NE(std::string(e.what()).find("WIDE.RPT: the columns need 1229 digits"), std::string::npos) << e.what();
@@ -226,7 +221,7 @@ TEST_F(ReportProject, PlainTextAndCsvCarryTheSameRecords) {
     EXPECT_EQ(rows, 4);  // heading + 3 nodes
 }
 
-TEST(ReportCommands, TemplatesOfTheCommands) {
+TEST(ReportCommands, TemplatesOfTheCommandsAndTheirReportData) {
     EXPECT_EQ(reportRequest(ReportCommand::Pipes, "S1", true).selection, "{T7.ENG_MET} = 1");
     EXPECT_EQ(reportRequest(ReportCommand::Pipes, "S1", false).sortField, "+{T7.GROUPP}");
     EXPECT_EQ(reportRequest(ReportCommand::Structures, "S1", false).selection, "{T6.ENG_MET} = 0");
@@ -246,9 +241,8 @@ TEST(ReportCommands, TemplatesOfTheCommands) {
     EXPECT_FALSE(commandOfTemplate("MYOWN.RPT", c));
     for (const auto& name : commandTemplates())
         EXPECT_TRUE(std::filesystem::exists(shipped(name))) << name;
-}
 
-TEST(ReportCommands, ReportDataShowsNotApplicable) {
+    // the report data of a request shows n/a where the command has no selection or order
     auto idf = reportData(reportRequest(ReportCommand::IdfData, "S1", false), "/opt/kolv/reports/IDF.RPT");
     ASSERT_EQ(idf.size(), 4u);
     EXPECT_EQ(idf[0], (std::pair<std::string, std::string>{"Report name", "IDF.RPT"}));
@@ -258,9 +252,6 @@ TEST(ReportCommands, ReportDataShowsNotApplicable) {
     auto pipes = reportData(reportRequest(ReportCommand::Pipes, "S1", false), "");
     EXPECT_EQ(pipes[1].second, "n/a");
     EXPECT_EQ(pipes[3].second, "+{T7.GROUPP}");
-}
-
-TEST(ReportCommands, ReportDataOfACommandFindsItsTemplate) {
     auto nodes = reportDataForCommand(ReportCommand::Nodes, "O'HARA", false, "/no/such/folder/");
     EXPECT_EQ(nodes[0].second, "NODES.RPT");
     EXPECT_NE(nodes[1].second.find("reports/"), std::string::npos);  // the installation's folder
@@ -268,7 +259,7 @@ TEST(ReportCommands, ReportDataOfACommandFindsItsTemplate) {
     EXPECT_EQ(nodes[3].second, "n/a");
 }
 
-TEST(TemplateSearch, ReportFolderFirstWithoutRegardToCaseThenInstallation) {
+TEST(TemplateSearch, ReportFolderFirstWithoutRegardToCaseThenInstallationAndTheListingShowsFaults) {
     test::TempDir dir;
     std::filesystem::create_directories(dir.file("My Reports"));
     std::ofstream(dir.file("My Reports/nodes.rpt")) << "source NODE\ncolumn value=\"{NODE.NAME}\"\n";
@@ -286,10 +277,8 @@ TEST(TemplateSearch, ReportFolderFirstWithoutRegardToCaseThenInstallation) {
         EXPECT_NE(m.find("MY REPORTS"), std::string::npos) << m;
         EXPECT_NE(m.find("reports/"), std::string::npos) << m;
     }
-}
 
-TEST(TemplateSearch, ListingPrefersTheReportFolderAndShowsFaults) {
-    test::TempDir dir;
+    // the listing prefers the report folder and shows faults
     std::ofstream(dir.file("NODES.RPT")) << "describe \"my nodes\"\nsource NODE\ncolumn value=\"{NODE.NAME}\"\n";
     std::ofstream(dir.file("BROKEN.rpt")) << "source NODE\ncolumn value=\"{NODE.NAME\"\n";
     auto list = availableTemplates(dir.path());
