@@ -48,7 +48,7 @@ TEST(ExportDirection, AnglesAndCompassWordsWithNorthUp) {
     EXPECT_EQ(pipeDirection(3, 3, 3, 3).word, "?");
 }
 
-TEST(ExportText, ValuesAsStoredWithTheTextMarkAndQuotingOnlyWhereNeeded) {
+TEST(ExportText, ValuesAsStoredWithTheTextMarkAndQuotingOnlyWhereNeededReadBackByTheImport) {
     const std::pair<std::string, std::string> cases[] = {
         {"=SUM(A1)", "'=SUM(A1)"},    {"@cmd", "'@cmd"},           {"\tTAB", "'\tTAB"},
         {"\rCR", "\"'\rCR\""},         // marked, and quoted for its line break
@@ -57,9 +57,7 @@ TEST(ExportText, ValuesAsStoredWithTheTextMarkAndQuotingOnlyWhereNeeded) {
         {"18\" RCP", "\"18\"\" RCP\""}, {"two\nlines", "\"two\nlines\""}, {"", ""},
     };
     for (const auto& [stored, written] : cases) EXPECT_EQ(spreadsheetText(stored), written) << stored;
-}
 
-TEST(ExportText, TheImportReadsBackWhatTheExportWrote) {
     // Each value written as one field of a comma-separated line, read back as the import reads it.
     for (const std::string stored : {"=SUM(A1)", "@cmd", "\tTAB", "+1+00", "-1+20", "-12.5", "A,B", "x y"}) {
         const std::string line = "A," + spreadsheetText(stored) + ",Z\n";

@@ -104,7 +104,7 @@ TEST(SwmmExport, SampleSystemReadsBackWithEveryNodeConduitAndTheDesignFlow) {
     }
 }
 
-TEST(SwmmExport, NamesSwmmCannotReadAreRenamedAndListed) {
+TEST(SwmmExport, NamesSwmmCannotReadAreRenamedAndListedAndAnUnknownSystemIsRefused) {
     Sample s;
     s.db.execute("UPDATE NODE SET NAME = 'S 1' WHERE NAME = 'S-1'");
     s.db.execute("UPDATE REACH SET NAME = 'S 1', NODE1 = 'S 1' WHERE NAME = 'S-1'");
@@ -114,11 +114,6 @@ TEST(SwmmExport, NamesSwmmCannotReadAreRenamedAndListed) {
     EXPECT_NE(text.find(";;   link C1 <- S 1"), std::string::npos);
     const Inp inp = parseInp(text);
     for (const auto& t : inp.at("[CONDUITS]")) EXPECT_EQ(t.size(), 9u);
-}
-
-TEST(SwmmExport, UnknownSystemIsRefused) {
-    Sample s;
-    ExportResult r;
     EXPECT_THROW(swmmText(s.db, "NOSUCH", {}, r), InputError);
 }
 

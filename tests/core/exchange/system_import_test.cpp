@@ -237,7 +237,7 @@ TEST_F(ImportTest, ARefusedValueSkipsItsRowAndTheRestImports) {
     }
 }
 
-TEST_F(ImportTest, ARowWithMoreValuesThanTheHeadingIsLogged) {
+TEST_F(ImportTest, ARowWithMoreValuesThanTheHeadingIsLoggedAndQuoteMarksAreRemoved) {
     // An unquoted decimal comma (1,5) shifts every later value of the row one column on.
     ImportFile f = csv("STR,OFF,TOP\nS-1,1,5,40\nS-2,2.5,41\n");
     ImportResult r = runImport(b.db, ui, f, request({D::NodeName, D::NodeOffset, D::NodeInletElev}));
@@ -245,6 +245,19 @@ TEST_F(ImportTest, ARowWithMoreValuesThanTheHeadingIsLogged) {
                            "as 1,5) moves every later value one column on. Check the row."))
         << logText(r);
     EXPECT_EQ(logText(r).find("Row 2 has"), std::string::npos);
+
+    SCOPED_TRACE("quote marks announced and removed from the values");
+    ui.clear();
+    f = csv("STR,BL\n\"S-1\",\"O'Hara, \"\"East\"\"\"\n");
+    EXPECT_EQ(f.rows[0][1], "O'Hara, \"East\"");
+    announceFile(f, ui);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "Quote marks, single(') or double (\") cannot be imported.\n"
+              "These characters will be removed from the imported text.\nThe import file will not be effected.");
+    EXPECT_EQ(importValue(f.rows[0][1]), "OHara, East");
+    runImport(b.db, ui, f, request({D::NodeName, D::NodeBaseline}));
+    EXPECT_EQ(nodeField("S-1", "BASELINE").toText(), "OHara, E");
 }
 
 TEST_F(ImportTest, RefusalsBeforeAnyChange) {
@@ -329,19 +342,6 @@ TEST_F(ImportTest, FortyColumnsWarnOnceAndTheFirstThirtyTwoImport) {
     d[31] = D::NodeInletElev;  // the 32nd column holds 32
     runImport(b.db, ui, f, request(d));
     EXPECT_DOUBLE_EQ(nodeField("S-1", "INLET_ELEV").toDouble(), 32);
-}
-
-TEST_F(ImportTest, QuoteMarksAnnouncedAndRemovedFromValues) {
-    ImportFile f = csv("STR,BL\n\"S-1\",\"O'Hara, \"\"East\"\"\"\n");
-    EXPECT_EQ(f.rows[0][1], "O'Hara, \"East\"");
-    announceFile(f, ui);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "Quote marks, single(') or double (\") cannot be imported.\n"
-              "These characters will be removed from the imported text.\nThe import file will not be effected.");
-    EXPECT_EQ(importValue(f.rows[0][1]), "OHara, East");
-    runImport(b.db, ui, f, request({D::NodeName, D::NodeBaseline}));
-    EXPECT_EQ(nodeField("S-1", "BASELINE").toText(), "OHara, E");
 }
 
 TEST_F(ImportTest, HundredThousandRowsImportWholeWithProgress) {

@@ -12,7 +12,7 @@ using Lines = std::vector<std::vector<std::string>>;
 
 }  // namespace
 
-TEST(TextReader, QuotedFieldsHoldSeparatorsDoubledQuotesAndLineBreaks) {
+TEST(TextReader, QuotedFieldsHoldSeparatorsDoubledQuotesAndLineBreaksAndEveryLineEndSplitsRows) {
     TextTable t = parseText("NAME,DESC,NOTE\nS-1,\"RCP, 18\"\" dia\",\"two\r\nlines\"\n", ',');
     ASSERT_EQ(t.lines.size(), 2u);
     EXPECT_EQ(t.lines[1], (std::vector<std::string>{"S-1", "RCP, 18\" dia", "two\r\nlines"}));
@@ -20,9 +20,8 @@ TEST(TextReader, QuotedFieldsHoldSeparatorsDoubledQuotesAndLineBreaks) {
     // A quote inside an unquoted field is an ordinary character; an open quote at the end runs to the end.
     TextTable u = parseText("5'6\",x\n\"open,field", ',');
     EXPECT_EQ(u.lines, (Lines{{"5'6\"", "x"}, {"open,field"}}));
-}
 
-TEST(TextReader, LineEndsOfEveryKindGiveTheSameRows) {
+    // line ends of every kind give the same rows
     const Lines expected = {{"a", "b"}, {"c", "d"}, {"e", "f"}};
     EXPECT_EQ(parseText("a,b\nc,d\ne,f\n", ',').lines, expected);
     EXPECT_EQ(parseText("a,b\r\nc,d\r\ne,f", ',').lines, expected);
@@ -72,15 +71,13 @@ TEST(TextReader, ColumnsPastTheThirtySecondAreCut) {
     EXPECT_EQ(t.lines[1].size(), 2u);
 }
 
-TEST(RowListing, NumbersAndRangesInListingOrder) {
+TEST(RowListing, NumbersAndRangesInListingOrderAndRefusalsWithTheirMessages) {
     RowListing r = parseRowListing("3, 1-2,9-7,12-,-1", 14);
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.rows, (std::vector<int>{3, 1, 2, 9, 8, 7, 12, 13, 14, 1}));
     // Rows past the file are left out; empty items skipped.
     EXPECT_EQ(parseRowListing("4-100,,200", 5).rows, (std::vector<int>{4, 5}));
-}
-
-TEST(RowListing, RefusalsCarryTheirMessages) {
+    // refusals carry their messages
     EXPECT_EQ(parseRowListing("1,2,3,4,5,6,7,8,9,10,11,12", 20).error,
               "Number of commas in the row listing has exceeded 10.\nChange the row listing and try again.");
     EXPECT_TRUE(parseRowListing("1,2,3,4,5,6,7,8,9,10,11", 20).ok());  // ten commas are allowed

@@ -36,7 +36,7 @@ protected:
     ui::RecordingUi ui;
 };
 
-TEST_F(Systems, DivideRefusalsComeBeforeAnyChange) {
+TEST_F(Systems, DivideRefusesBeforeAnyChangeThenMovesTheNodesWithTheReachesLeavingThem) {
     EXPECT_FALSE(divideSystem(b.db, "MAIN", "", {"5", "6", "1"}, ui));
     EXPECT_EQ(ui.messages.back().title, "MISSING DATA");
     EXPECT_EQ(ui.messages.back().text, "New System name missing.\rProcess incomplete.");
@@ -51,9 +51,8 @@ TEST_F(Systems, DivideRefusalsComeBeforeAnyChange) {
     EXPECT_EQ(ui.messages.back().text, "Node 'E1' is not in system 'MAIN'.");
     EXPECT_EQ(b.db.scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'MAIN'").toInt(), 6);
     EXPECT_EQ(b.db.scalar("SELECT COUNT(*) FROM REACH WHERE SYSTEM = 'MAIN'").toInt(), 6);
-}
 
-TEST_F(Systems, DivideMovesTheNodesWithTheReachesLeavingThem) {
+    SCOPED_TRACE("the nodes move with the reaches leaving them");
     // 2 stays; its reach 1 -> 2 arrives from a moved node, 2's own reach leaves to 3
     ASSERT_TRUE(divideSystem(b.db, "MAIN", "NEW", {"1", "5", "6"}, ui));
     EXPECT_EQ(ui.messages.back().text, "Process Complete.");
@@ -89,7 +88,7 @@ TEST_F(Systems, DivideLeavesEveryHeaderAsItWas) {
     EXPECT_EQ(headers(), before);
 }
 
-TEST_F(Systems, CombineChecksInOrder) {
+TEST_F(Systems, CombineChecksInOrderThenMovesEverythingInOneStep) {
     auto all = allSystems(b.db);
     ASSERT_EQ(all, (std::vector<std::string>{"MAIN", "EAST", "NEW"}));
     struct Case {
@@ -118,12 +117,10 @@ TEST_F(Systems, CombineChecksInOrder) {
     EXPECT_EQ(ui.messages[0].text, "Combine system 'EAST' into system 'MAIN'\rContinue with combine?");
     EXPECT_EQ(allSystems(b.db).size(), 3u);
     EXPECT_EQ(systemOf("NODE", "E1"), "EAST");
-}
 
-TEST_F(Systems, CombineMovesEverythingAndTheOldSystemIsGone) {
+    SCOPED_TRACE("Yes: everything moves and the old system is gone, in one undo step");
     b.add("T30", {{"SYSTEM", "EAST"}, {"NAME", "BYE"}, {"NODE1", "E1"}, {"NODE2", "OUTE"}});
     db::UndoHistory& history = b.db.attachHistory();
-    auto all = allSystems(b.db);
     ui.answers = {Answer::Yes};
     ASSERT_TRUE(combineSystems(b.db, {all, all, "EAST", "MAIN"}, ui));
     EXPECT_EQ(ui.statuses.back(), "System name change complete");
