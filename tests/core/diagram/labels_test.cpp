@@ -45,7 +45,7 @@ struct Labelled {
 
 }  // namespace
 
-TEST(NodeLabel, EveryRecordLineBeforeAnyComputation) {
+TEST(NodeLabel, EveryRecordLineBeforeAnyComputationAndResultLinesWhereThereAreResults) {
     Labelled l;
     LabelBuilder labels(l.b.db, "S1", Labelled::all(LabelItem::Object::Node));
     EXPECT_EQ(labels.nodeLabel("A"),
@@ -54,23 +54,21 @@ TEST(NodeLabel, EveryRecordLineBeforeAnyComputation) {
               // C = (0.45 x 0.9 + 0.3 x 0.2) / 0.75 = 0.62
               "\rTotArea: 0.75 (0.62)");
     EXPECT_EQ(labels.nodeLabel("NOSUCH"), "NOSUCH");
-}
 
-TEST(NodeLabel, ResultLinesOnlyWhereTheNodeHasResults) {
-    Labelled l;
+    SCOPED_TRACE("result lines only where the node has results");
     l.addResults();
     DisplayOptions o;
     for (const char* f : {"LVSINT13", "LVSSGL18", "LVSINT14", "LVSINT15", "LVSINT16", "LVSINT17", "LVSINT18",
                           "LVSINT19", "LVSINT20"})
         o.on[f] = true;
-    LabelBuilder labels(l.b.db, "S1", o);
-    EXPECT_EQ(labels.nodeLabel("A"),
+    LabelBuilder results(l.b.db, "S1", o);
+    EXPECT_EQ(results.nodeLabel("A"),
               "A\rLocCA: 0.47\rLocQ: 3.02\rUpsCA: 0.00\rTotCA: 0.47\rTc: 10.00\rInten: 6.50\rxLoss: 0.05"
               "\rHGL: 38.20\rClr: 2.60");  // LocQ = 0.465 x 6.5 = 3.0225
-    EXPECT_EQ(labels.nodeLabel("B"), "B");
+    EXPECT_EQ(results.nodeLabel("B"), "B");
 }
 
-TEST(ReachLabel, RecordLinesWithFixedMarksAndInvalidLength) {
+TEST(ReachLabel, RecordLinesWithFixedMarksAndInvalidLengthAndResultLinesFromTheUpstreamNode) {
     Labelled l;
     LabelBuilder labels(l.b.db, "S1", Labelled::all(LabelItem::Object::Reach));
     EXPECT_EQ(labels.reachLabel("A"),
@@ -84,20 +82,18 @@ TEST(ReachLabel, RecordLinesWithFixedMarksAndInvalidLength) {
     DisplayOptions nodeLinesOnly;
     nodeLinesOnly.on["LVSINT4"] = true;
     EXPECT_EQ(LabelBuilder(l.b.db, "S1", nodeLinesOnly).reachLabel("B"), "B");
-}
 
-TEST(ReachLabel, ResultLinesFromTheUpstreamNode) {
-    Labelled l;
+    SCOPED_TRACE("result lines from the upstream node");
     l.addResults();
     DisplayOptions o;
     for (const char* f : {"LVSINT29", "LVSINT30", "LVSSGL1", "LVSSGL2", "LVSSGL3", "LVSSGL4", "LVSSGL5", "LVSSGL6",
                           "LVSSGL7", "LVSSGL8"})
         o.on[f] = true;
-    LabelBuilder labels(l.b.db, "S1", o);
-    EXPECT_EQ(labels.reachLabel("A"),
+    LabelBuilder results(l.b.db, "S1", o);
+    EXPECT_EQ(results.reachLabel("A"),
               "Travel Time: 1.25\rSum Base Flow(Qb): 0.25\rSum CIA Flow: 3.02\rQ: 3.27 cfs\rHGL El: 38.20 -> 37.10"
               "\rHGL Slope: 0.3667%\rPARTIAL\rVel (Actual): 4.10\rVel (Phys): 4.30\rCapacity: 10.47");
-    EXPECT_EQ(labels.reachLabel("B"), "");  // node B has no results
+    EXPECT_EQ(results.reachLabel("B"), "");  // node B has no results
 }
 
 TEST(OutfallLabel, HeaderLinesInTableOrder) {
