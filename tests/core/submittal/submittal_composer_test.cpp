@@ -186,38 +186,6 @@ TEST(StructureSchedule, OutfallTailwaterReadsAsInTheBasisOfDesign) {
 
 }  // namespace
 
-TEST(StormTabSheets, CarryTheDesignReviewFootnotesOfThePrintedTab) {
-    test::TempDir dir;
-    ui::SilentUi silent;
-    auto project = db::openProject(test::makeSample(dir), silent);
-    Session session;
-    submittal::SubmittalOptions opt;
-    opt.systems = {"MAINST"};
-    submittal::SubmittalComposer composer(*project, session, silent, opt);
-    composer.prepare();
-    TextSink sink;
-    composer.write(sink);
-    int first = 0, next = 0;
-    for (std::size_t i = 0; i < composer.outline().size(); ++i)
-        if (composer.outline()[i].title == "Storm tabulation") {
-            first = composer.outline()[i].page;
-            next = composer.outline().at(i + 1).page;
-        }
-    ASSERT_GT(first, 0);
-    std::string tab;
-    for (int p = first; p < next; ++p)
-        for (const auto& l : sink.pages.at(static_cast<std::size_t>(p - 1))) tab += l + "\n";
-
-    // the same marks and notes the storm tab printed on its own gets from the same review
-    std::map<std::string, std::string> marks;
-    std::vector<std::string> notes;
-    review::addStormTabFootnotes(review::reviewSystem(*project, "MAINST", review::loadCriteria(*project)), marks,
-                                 notes);
-    ASSERT_FALSE(marks.empty()) << "the sample's MAINST is expected to have review warnings";
-    for (const auto& [node, mark] : marks) EXPECT_NE(tab.find(node + " " + mark), std::string::npos) << node;
-    for (const auto& n : notes) EXPECT_NE(tab.find(n.substr(0, 40)), std::string::npos) << n;
-}
-
 /// The sample project with the package of some of its systems laid out (their storm
 /// tabulations stored), after an optional change to its data.
 struct PreparedSample {
@@ -263,6 +231,54 @@ std::string textOver(const reports::Page& page) {
     return "";
 }
 
+TEST(StormTabSheets, CarryTheDesignReviewFootnotesAndTheProfileLegendNamesEveryCheckStorm) {
+    PreparedSample sample({"MAINST"});
+    const auto& outline = sample.composer->outline();
+    int first = 0, next = 0;
+    for (std::size_t i = 0; i < outline.size(); ++i)
+        if (outline[i].title == "Storm tabulation") {
+            first = outline[i].page;
+            next = outline.at(i + 1).page;
+        }
+    ASSERT_GT(first, 0);
+    std::string tab;
+    for (int p = first; p < next; ++p)
+        for (const auto& l : sample.sink.pages.at(static_cast<std::size_t>(p - 1))) tab += l + "\n";
+
+    // the same marks and notes the storm tab printed on its own gets from the same review
+    std::map<std::string, std::string> marks;
+    std::vector<std::string> notes;
+    auto& project = *sample.project;
+    review::addStormTabFootnotes(review::reviewSystem(project, "MAINST", review::loadCriteria(project)), marks, notes);
+    ASSERT_FALSE(marks.empty()) << "the sample's MAINST is expected to have review warnings";
+    for (const auto& [node, mark] : marks) EXPECT_NE(tab.find(node + " " + mark), std::string::npos) << node;
+    for (const auto& n : notes) EXPECT_NE(tab.find(n.substr(0, 40)), std::string::npos) << n;
+
+    SCOPED_TRACE("the profile legend names every check storm drawn");
+    auto& session = sample.session;
+    auto& silent = sample.silent;
+    // more check storms than one row of the letter sheet's legend holds
+    const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project.db, project.metric));
+    const std::vector<std::string> names = {"PLUS-10-PERCENT", "PLUS-20-PERCENT", "PLUS-30-PERCENT", "PLUS-40-PERCENT"};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        ASSERT_EQ(review::runScenario(project, session, silent, "MAINST", options,
+                                      {names[i], "", 1.1 + 0.1 * static_cast<double>(i)}),
+                  0);
+    const auto frame = submittal::sheetFrame(submittal::Paper::Letter);
+    std::vector<reports::Page> sheets;
+    submittal::layoutProfiles(*project.db, "MAINST", false, frame, [&](reports::Page&& p) { sheets.push_back(std::move(p)); });
+    ASSERT_FALSE(sheets.empty());
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        for (const auto& name : names) {
+            bool listed = false;
+            for (const auto& t : sheets[i].texts) listed = listed || t.text == "HGL, check storm " + name;
+            EXPECT_TRUE(listed) << name << " on sheet " << i + 1;
+        }
+        EXPECT_EQ(textOver(sheets[i]), "") << "sheet " << i + 1;
+        for (const auto& t : sheets[i].texts) EXPECT_LE(t.baseline, frame.bottom + 0.01) << t.text;
+    }
+}
+
 TEST(ProfileSheets, TypicalPipeHasRoomForItsLabelsAndNoTextCoversAnother) {
     const std::vector<std::string> systems = {"MAINST", "OAKAVE"};  // 300 ft trunk pipes, 26 to 56 ft laterals, a ditch
     PreparedSample sample(systems);
@@ -305,29 +321,3 @@ TEST(CostSheet, CostThatCannotBeComputedSaysWhyInsteadOfShowingNoTotals) {
     EXPECT_TRUE(sample.sink.pageHas(page, "infinite"));
 }
 
-TEST(ProfileSheets, LegendNamesEveryCheckStormDrawn) {
-    PreparedSample sample({"MAINST"});
-    auto& project = sample.project;
-    auto& session = sample.session;
-    auto& silent = sample.silent;
-    // more check storms than one row of the letter sheet's legend holds
-    const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(*project->db, project->metric));
-    const std::vector<std::string> names = {"PLUS-10-PERCENT", "PLUS-20-PERCENT", "PLUS-30-PERCENT", "PLUS-40-PERCENT"};
-    for (std::size_t i = 0; i < names.size(); ++i)
-        ASSERT_EQ(review::runScenario(*project, session, silent, "MAINST", options,
-                                      {names[i], "", 1.1 + 0.1 * static_cast<double>(i)}),
-                  0);
-    const auto frame = submittal::sheetFrame(submittal::Paper::Letter);
-    std::vector<reports::Page> sheets;
-    submittal::layoutProfiles(*project->db, "MAINST", false, frame, [&](reports::Page&& p) { sheets.push_back(std::move(p)); });
-    ASSERT_FALSE(sheets.empty());
-    for (std::size_t i = 0; i < sheets.size(); ++i) {
-        for (const auto& name : names) {
-            bool listed = false;
-            for (const auto& t : sheets[i].texts) listed = listed || t.text == "HGL, check storm " + name;
-            EXPECT_TRUE(listed) << name << " on sheet " << i + 1;
-        }
-        EXPECT_EQ(textOver(sheets[i]), "") << "sheet " << i + 1;
-        for (const auto& t : sheets[i].texts) EXPECT_LE(t.baseline, frame.bottom + 0.01) << t.text;
-    }
-}
