@@ -266,7 +266,8 @@ TEST(StormTabSheets, CarryTheDesignReviewFootnotesAndTheProfileLegendNamesEveryC
                   0);
     const auto frame = submittal::sheetFrame(submittal::Paper::Letter);
     std::vector<reports::Page> sheets;
-    submittal::layoutProfiles(*project.db, "MAINST", false, frame, [&](reports::Page&& p) { sheets.push_back(std::move(p)); });
+    submittal::layoutProfiles(*project.db, "MAINST", false, frame,
+                              [&](reports::Page&& p) { sheets.push_back(std::move(p)); });
     ASSERT_FALSE(sheets.empty());
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         for (const auto& name : names) {
