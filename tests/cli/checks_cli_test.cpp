@@ -36,7 +36,7 @@ void sql(const std::string& path, const std::string& statement) {
 
 }  // namespace
 
-TEST(CommandLineChecks, NewRefusesAnExistingFileUnlessTold) {
+TEST(CommandLineChecks, NewRefusesAnExistingFileUnlessToldAndPipesOrDevicesAreNoProjects) {
     test::TempDir dir;
     const std::string path = test::makeSample(dir);
     const std::string before = bytesOf(path);
@@ -52,6 +52,16 @@ TEST(CommandLineChecks, NewRefusesAnExistingFileUnlessTold) {
     // A new name needs no permission.
     r = cli(dir, "new '" + dir.file("fresh.mdb") + "'");
     EXPECT_EQ(r.code, 0) << r.out;
+
+    // pipes, devices and folders are not project files
+    const std::string fifo = dir.file("pipe.mdb");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_TRUE(refused(cli(dir, "info '" + fifo + "'"), "is not a project file"));
+    const std::string link = dir.file("zero.mdb");
+    std::filesystem::create_symlink("/dev/zero", link);
+    r = cli(dir, "verify '" + link + "' --system MAINST");
+    EXPECT_TRUE(refused(r, "is not a project file"));
+    EXPECT_FALSE(has(r.out, "can not be found")) << r.out;
 }
 
 TEST(CommandLineChecks, QuietModeStillSaysWhyACommandFailed) {
@@ -71,19 +81,6 @@ TEST(CommandLineChecks, QuietModeStillSaysWhyACommandFailed) {
     r = cli(dir, "-q storm-tabs '" + fresh + "' --system MAINST --format csv");
     EXPECT_EQ(r.code, 3);
     EXPECT_TRUE(has(r.out, "has zero flow moving through it")) << r.out;
-}
-
-TEST(CommandLineChecks, PipesDevicesAndFoldersAreNotProjectFiles) {
-    test::TempDir dir;
-    const std::string fifo = dir.file("pipe.mdb");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_TRUE(refused(cli(dir, "info '" + fifo + "'"), "is not a project file"));
-
-    const std::string link = dir.file("zero.mdb");
-    std::filesystem::create_symlink("/dev/zero", link);
-    const CliRun r = cli(dir, "verify '" + link + "' --system MAINST");
-    EXPECT_TRUE(refused(r, "is not a project file"));
-    EXPECT_FALSE(has(r.out, "can not be found")) << r.out;
 }
 
 TEST(CommandLineChecks, ADamagedValueIsNamedWithItsNodeAndFieldNotPrintedInFull) {

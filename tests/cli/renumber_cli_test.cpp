@@ -45,7 +45,11 @@ TEST_F(RenumberCli, PrefixAndStartInRecordOrderAndByPosition) {
     EXPECT_TRUE(succeeded(cli(dir, "storm-tabs " + p + " --system MAINST --format csv"), "P100"));
 }
 
-TEST_F(RenumberCli, ClashesAndBadOrdersAreRefused) {
+// Refusals exit with 3 and leave the names as they were.
+TEST_F(RenumberCli, ClashesBadOrdersAndMapEntriesOfAnotherSystemAreRefused) {
+    const std::string map = dir.file("map.csv");
+    std::ofstream(map) << "S-31,X\n";
+    EXPECT_TRUE(refused(cli(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'"), "'S-31'", 3));
     EXPECT_TRUE(refused(cli(dir, "--yes renumber " + p + " --system MAINST --prefix S- --start 31"),
                         "DUPLICATE NODE NAME", 3));
     const std::string order = dir.file("order.txt");
@@ -66,8 +70,6 @@ TEST_F(RenumberCli, MapFile) {
     EXPECT_EQ(db->scalar("SELECT NAME FROM REACH WHERE NODE1 = 'A-1'").toText(), "R-1");
     EXPECT_EQ(db->scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'MAINST'").toText(), "EW-1");
     EXPECT_EQ(db->scalar("SELECT NODE2 FROM REACH WHERE NODE1 = 'S-21'").toText(), "EW-1");
-    std::ofstream(map) << "S-31,X\n";
-    EXPECT_TRUE(refused(cli(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'"), "'S-31'", 3));
 }
 
 TEST_F(RenumberCli, DivideAndCombine) {

@@ -98,7 +98,7 @@ TEST(SurveyCoordinates, MovingANodeOrTheOutfallRemeasuresTheReachesAtItAsOneStep
     EXPECT_NEAR(p.length("B"), 50.0, 1e-9);
 }
 
-TEST(SurveyCoordinates, DrawnAndStretchedReachesAreMeasured) {
+TEST(SurveyCoordinates, DrawnAndStretchedReachesAreMeasuredButATypedLengthIsKept) {
     SurveyProject p;
     setSurveyCoordinates(p.b.db, true);
     diagram::DiagramEditor editor(p.b.db, p.session, p.ui, "S1");
@@ -108,11 +108,8 @@ TEST(SurveyCoordinates, DrawnAndStretchedReachesAreMeasured) {
     EXPECT_NEAR(p.length("E"), 40.0, 1e-9);
     ASSERT_TRUE(editor.beforeStretchRelation("E", diagram::ReachEnd::Downstream, "B"));
     EXPECT_NEAR(p.length("E"), 30.0, 1e-9);
-}
 
-TEST(SurveyCoordinates, TypingALengthInThePanelKeepsItFromThenOn) {
-    SurveyProject p;
-    setSurveyCoordinates(p.b.db, true);
+    SCOPED_TRACE("a length typed in the panel is kept from then on");
     EditPanel panel(p.b.db, p.session, "S1");
     panel.selectNode("B");
     ASSERT_TRUE(panel.reach.calcLength);
@@ -123,7 +120,7 @@ TEST(SurveyCoordinates, TypingALengthInThePanelKeepsItFromThenOn) {
     ASSERT_TRUE(panel.updateReachRecord());
     EXPECT_FALSE(p.calcLength("B"));
     EXPECT_NEAR(p.length("B"), 48.5, 1e-9);
-    diagram::DiagramEditor(p.b.db, p.session, p.ui, "S1").entityMoved("C", 1000, 5100);
+    editor.entityMoved("C", 1000, 5100);
     EXPECT_NEAR(p.length("B"), 48.5, 1e-9);
 }
 
