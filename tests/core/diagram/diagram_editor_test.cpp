@@ -140,16 +140,10 @@ TEST(DiagramReach, AddedWithClassPipeOnlyOneOutgoingStretchedDownstreamAndMoved)
     DiagramProject p;
     for (const char* n : {"N1", "N2", "N3"}) ASSERT_TRUE(p.place(n));
     ASSERT_TRUE(p.editor.relationAddRequest("", "N1\rInEl: 0.00", "N2", 2));
-    db::RecordSet r(p.b.db, "REACH", "NAME = ?", {"N1"});
-    ASSERT_FALSE(r.empty());
-    EXPECT_EQ(r.text("NODE1"), "N1");
-    EXPECT_EQ(r.text("NODE2"), "N2");
-    EXPECT_EQ(r.text("PIPE_NAME"), "18RCP");
-    EXPECT_EQ(r.integer("REACH_TYPE"), 0);
-    EXPECT_EQ(r.number("BARRELS"), 1);
-    EXPECT_TRUE(r.flag("CALC_PIPESIZE"));
-    EXPECT_TRUE(r.flag("CALC_FROM_ELEV"));
-    EXPECT_FALSE(r.flag("CALC_PIPEL"));
+    // ends, the pipe of the class, a pipe of one barrel; size and inverts computed, the length typed
+    EXPECT_EQ(p.text("SELECT NODE1 || '>' || NODE2 || ' ' || PIPE_NAME || ' ' || REACH_TYPE || ' ' || BARRELS || ' ' || "
+                     "(CALC_PIPESIZE <> 0) || (CALC_FROM_ELEV <> 0) || (CALC_PIPEL <> 0) FROM REACH WHERE NAME = 'N1'"),
+              "N1>N2 18RCP 0 1.0 110");
 
     EXPECT_FALSE(p.editor.relationAddRequest("N1", "N1", "N3", 0));
     EXPECT_EQ(p.ui.texts(), std::vector<std::string>{

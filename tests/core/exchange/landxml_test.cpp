@@ -93,16 +93,12 @@ TEST(LandXmlImport, ImperialFileBecomesASystemWithNamesCoordinatesAndInvertsInOn
     EXPECT_EQ(p.num("SELECT COUNT(*) FROM NODE WHERE SYSTEM='S1'"), 2);
     EXPECT_EQ(p.text("SELECT OUT_NODE FROM T16 WHERE SYSTEM='S1'"), "OUT");
     EXPECT_DOUBLE_EQ(p.num("SELECT OUT_EL FROM T16 WHERE SYSTEM='S1'"), 102);
-    // Center is "northing easting".
-    EXPECT_DOUBLE_EQ(p.num("SELECT YD FROM NODE WHERE NAME='A'"), 5000);
-    EXPECT_DOUBLE_EQ(p.num("SELECT XD FROM NODE WHERE NAME='A'"), 2000);
-    EXPECT_DOUBLE_EQ(p.num("SELECT INLET_ELEV FROM NODE WHERE NAME='A'"), 105);
+    // Center is "northing easting": YD, XD, then the rim.
+    EXPECT_EQ(p.text("SELECT YD || ' ' || XD || ' ' || INLET_ELEV FROM NODE WHERE NAME='A'"), "5000.0 2000.0 105.0");
     // The long name is cut to 8 characters and the pipes follow it.
     EXPECT_EQ(p.text("SELECT NODE2 FROM REACH WHERE NAME='A'"), "B-LONGNA");
     EXPECT_TRUE(logHas(r.log, "'B-LONGNAME-1' is longer than 8 characters"));
-    EXPECT_DOUBLE_EQ(p.num("SELECT ELEV1 FROM REACH WHERE NAME='A'"), 100);
-    EXPECT_DOUBLE_EQ(p.num("SELECT ELEV2 FROM REACH WHERE NAME='A'"), 99.5);
-    EXPECT_DOUBLE_EQ(p.num("SELECT LENGTH FROM REACH WHERE NAME='A'"), 100);
+    EXPECT_EQ(p.text("SELECT ELEV1 || ' ' || ELEV2 || ' ' || LENGTH FROM REACH WHERE NAME='A'"), "100.0 99.5 100.0");
     // No length on P2: the plan distance between the structures, which then follows them; P1's is the file's.
     EXPECT_DOUBLE_EQ(p.num("SELECT LENGTH FROM REACH WHERE NAME='B-LONGNA'"), 200);
     EXPECT_TRUE(editing::surveyCoordinates(p.db));  // structures placed by northing and easting
