@@ -141,8 +141,9 @@ TEST(DiagramReach, AddedWithClassPipeOnlyOneOutgoingStretchedDownstreamAndMoved)
     for (const char* n : {"N1", "N2", "N3"}) ASSERT_TRUE(p.place(n));
     ASSERT_TRUE(p.editor.relationAddRequest("", "N1\rInEl: 0.00", "N2", 2));
     // ends, the pipe of the class, a pipe of one barrel; size and inverts computed, the length typed
-    EXPECT_EQ(p.text("SELECT NODE1 || '>' || NODE2 || ' ' || PIPE_NAME || ' ' || REACH_TYPE || ' ' || BARRELS || ' ' || "
-                     "(CALC_PIPESIZE <> 0) || (CALC_FROM_ELEV <> 0) || (CALC_PIPEL <> 0) FROM REACH WHERE NAME = 'N1'"),
+    EXPECT_EQ(p.text("SELECT NODE1 || '>' || NODE2 || ' ' || PIPE_NAME || ' ' || REACH_TYPE || ' ' || BARRELS || "
+                     "' ' || (CALC_PIPESIZE <> 0) || (CALC_FROM_ELEV <> 0) || (CALC_PIPEL <> 0) "
+                     "FROM REACH WHERE NAME = 'N1'"),
               "N1>N2 18RCP 0 1.0 110");
 
     EXPECT_FALSE(p.editor.relationAddRequest("N1", "N1", "N3", 0));

@@ -70,8 +70,8 @@ TEST(AddNodeDialog, RefusesEmptyTakenAndOutfallNamesAndGivesANewNodeItsDefaults)
     SCOPED_TRACE("the new node's placement defaults; a duplicate is refused");
     ASSERT_TRUE(addNodeRecord(*p.db, "S1", " S-5 ", "CI-1", 250, 400, ui));
     // system, Tc of 10 minutes, position, structure, runoff C computed
-    EXPECT_EQ(p.db->scalar("SELECT SYSTEM || ' ' || TC || ' ' || XD || ' ' || STRUCT_NAME || ' ' || (CALC_RUNOFF_C2 <> 0) "
-                           "FROM NODE WHERE NAME = 'S-5'")
+    EXPECT_EQ(p.db->scalar("SELECT SYSTEM || ' ' || TC || ' ' || XD || ' ' || STRUCT_NAME || ' ' || "
+                           "(CALC_RUNOFF_C2 <> 0) FROM NODE WHERE NAME = 'S-5'")
                   .toText(),
               "S1 10.0 250.0 CI-1 1");
     EXPECT_FALSE(addNodeRecord(*p.db, "S1", "S-5", "", 1, 1, ui));
@@ -96,6 +96,7 @@ TEST(RainfallLists, LocationsAreDistinctAndSortedWithTheirFrequencies) {
         p.db->execute(std::string("INSERT INTO T85 (LOCATION, FREQUENCY, TIME, INTENSITY) VALUES ") + row);
     EXPECT_EQ(timeIntensityLocations(*p.db), (std::vector<std::string>{"ALPHA", "ZEBRA"}));
     EXPECT_EQ(timeIntensityFrequencies(*p.db, "ALPHA"), (std::vector<std::string>{"10", "25"}));
+    EXPECT_EQ(idfFrequencies(), (std::vector<std::string>{"2", "3", "5", "10", "25", "50"}));
     EXPECT_FALSE(idfZones(*p.db).empty());  // the seed carries IDF coefficients
 }
 

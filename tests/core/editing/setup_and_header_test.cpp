@@ -93,6 +93,17 @@ TEST(ProjectSetup, ResultListColoursAreStoredAsBgrAndAnEmptyFieldKeepsTheListsOw
     EXPECT_FALSE(resultsColors(*p.db).back.has_value());
 }
 
+// Configurations 1-12 are four bends by three lateral counts; 13 and 14 are junctions of equal pipes.
+TEST(ProjectSetup, FourteenJunctionConfigurations) {
+    using Lines = std::array<std::string, 2>;
+    EXPECT_EQ(junctionDescription(1), (Lines{"0-10 degree bend in trunk line", "No laterals"}));
+    EXPECT_EQ(junctionDescription(7), (Lines{">45-90 degree bend in trunk line", "One small lateral"}));
+    EXPECT_EQ(junctionDescription(12), (Lines{">90 degree bend in trunk line", "Two small laterals"}));
+    EXPECT_EQ(junctionDescription(13)[1], "One larger pipe exits");
+    EXPECT_EQ(junctionDescription(14)[0], "Three similar sized pipes enter");
+    EXPECT_EQ(junctionCurrentText(3), "Current: 3 of 14");
+}
+
 TEST(OutfallHeader, SavingWithTheTableMethodWritesZoneAndFreqToo) {
     Project p;
     p.db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE, ZONE, FREQ) VALUES ('S''1', 'EW-1', '6', 3)");
@@ -117,6 +128,9 @@ TEST(OutfallHeader, SavingWithTheTableMethodWritesZoneAndFreqToo) {
     EXPECT_EQ(t16.integer("TOP_STATUS"), 1);
     EXPECT_FALSE(saveOutfallHeader(*p.db, "NONE", *h, ui));
     EXPECT_EQ(ui.messages.back().title, "MISSING DATA");
+    // the window's captions follow the intensity method and the node type
+    EXPECT_EQ(rainfallCaption(0) + "/" + rainfallCaption(1), "Zone/Location");
+    EXPECT_EQ(elevationCaption(0) + "/" + topStatusCaption(1), "Inlet/Top El./Status");
 }
 
 TEST(OutfallHeader, TypedNumbersAreReadWholeAndWithinTheirRangesOrNothingIsWritten) {
@@ -132,6 +146,7 @@ TEST(OutfallHeader, TypedNumbersAreReadWholeAndWithinTheirRangesOrNothingIsWritt
     const Case cases[] = {
         {&OutfallHeader::tailwater, "12.4 ft", "Tailwater Elevation: '12.4 ft' is not a number."},
         {&OutfallHeader::elevation, "99999999", "Outfall Elevation must be between -30,000 and 30,000 ft."},
+        {&OutfallHeader::exitLoss, "-1", "Exit Loss Coefficient must be between 0 and 100."},
         {&OutfallHeader::angle, "720", "Angle must be between -360 and 360 degrees."},
         {&OutfallHeader::rainfall2, "3 yr", "Frequency: '3 yr' is not a number."},
     };

@@ -69,7 +69,8 @@ TEST_F(Renumber, ListHasTheOutfallFirstThenTheNodesWithTheirReachesOrSaysAReachI
     auto rows = list();
     ASSERT_EQ(rows.size(), 5u);
     const auto line = [](const RenumberRow& r) {
-        return r.kind + "|" + r.node + "|" + cellText(r, Column::Station) + "|" + cellText(r, Column::Offset) + "|" + r.reach;
+        return r.kind + "|" + r.node + "|" + cellText(r, Column::Station) + "|" + cellText(r, Column::Offset) + "|" +
+               r.reach;
     };
     EXPECT_EQ(line(rows[0]), "SS Outfall|OUT|12+50|20.00|");
     EXPECT_EQ(line(rows[1]).substr(0, 10), "SS Node|1|");
