@@ -34,26 +34,13 @@ struct Built {
     }
 };
 
-TEST(ProjectEditor, BuildsASystemReadInFlowOrder) {
-    Built p;
-    auto out = p.editor.outfall("S1");
-    ASSERT_TRUE(out);
-    EXPECT_EQ(trim((*out)["OUT_NODE"].toText()), "OUT");
-    EXPECT_DOUBLE_EQ((*out)["out_tw"].toDouble(), 95.5);
-    // each reach after every reach draining into its node; ties in the order they were added
-    EXPECT_EQ(p.names(p.editor.reaches("S1")), (std::vector<std::string>{"A", "C", "B"}));
-    EXPECT_EQ(p.names(p.editor.nodes("S1")), (std::vector<std::string>{"A", "C", "B"}));
-    EXPECT_EQ(p.editor.reach("S1", "C")->operator[]("REACH_TYPE").toInt(), 2);
-    EXPECT_EQ(p.editor.systems(), std::vector<std::string>{"S1"});
-}
-
 struct Refusal {
     const char* what;
     std::function<EditResult(ProjectEditor&)> edit;
     const char* message;  // part of the message the engineer reads
 };
 
-TEST(ProjectEditor, RefusalsSayWhyAndWriteNothing) {
+TEST(ProjectEditor, BuildsASystemReadInFlowOrderAndRefusalsSayWhyAndWriteNothing) {
     const std::vector<Refusal> cases = {
         {"C above 1", [](auto& e) { return e.setField(RecordKind::Node, "S1", "A", "RUNOFF_C1", "1.5"); }, "Area 1-C"},
         {"decimal comma", [](auto& e) { return e.setField(RecordKind::Node, "S1", "A", "TC", "0,3"); }, "period"},
@@ -77,6 +64,16 @@ TEST(ProjectEditor, RefusalsSayWhyAndWriteNothing) {
         {"delete missing reach", [](auto& e) { return e.deleteReach("S1", "OUT"); }, "no outgoing reach"},
     };
     Built p;
+    auto out = p.editor.outfall("S1");
+    ASSERT_TRUE(out);
+    EXPECT_EQ(trim((*out)["OUT_NODE"].toText()), "OUT");
+    EXPECT_DOUBLE_EQ((*out)["out_tw"].toDouble(), 95.5);
+    // each reach after every reach draining into its node; ties in the order they were added
+    EXPECT_EQ(p.names(p.editor.reaches("S1")), (std::vector<std::string>{"A", "C", "B"}));
+    EXPECT_EQ(p.names(p.editor.nodes("S1")), (std::vector<std::string>{"A", "C", "B"}));
+    EXPECT_EQ(p.editor.reach("S1", "C")->operator[]("REACH_TYPE").toInt(), 2);
+    EXPECT_EQ(p.editor.systems(), std::vector<std::string>{"S1"});
+
     for (const auto& c : cases) {
         const long long before = p.db->totalChanges();
         const EditResult r = c.edit(p.editor);
