@@ -91,7 +91,7 @@ TEST_F(Renumber, ListHasTheOutfallFirstThenTheNodesWithTheirReachesOrSaysAReachI
     EXPECT_EQ(row(rows, "L").reach, "");
 }
 
-TEST_F(Renumber, SortingByColumnsAndByDiagramPosition) {
+TEST_F(Renumber, SortingByColumnsNamesByTheirNumbersStationsByValueAndByDiagramPosition) {
     b.db.execute("UPDATE NODE SET STATION = '10+00', XD = 5, YD = 1 WHERE NAME = '1'");
     b.db.execute("UPDATE NODE SET STATION = '9+50', XD = 1, YD = 2 WHERE NAME = '2'");
     b.db.execute("UPDATE NODE SET STATION = '11+00', XD = 1, YD = 1 WHERE NAME = '3'");
@@ -105,25 +105,24 @@ TEST_F(Renumber, SortingByColumnsAndByDiagramPosition) {
     EXPECT_EQ(order, (std::vector<std::string>{"2", "L", "1", "3", "OUT"}));
     EXPECT_EQ(rows[0].line, 1);
     EXPECT_EQ(nodeNames(rows), (std::vector<std::string>{"2", "L", "1", "3"}));
-}
 
-TEST(SortRows, NamesByTheirNumbersStationsByValue) {
-    std::vector<RenumberRow> rows(5);
+    SCOPED_TRACE("names by their numbers; a blank station is not a number and goes last");
+    rows.assign(5, RenumberRow{});
     const char* nodes[] = {"S-10", "s-9", "OUT", "S-31", "S-09A"};
     const char* stations[] = {"10+00", "9+50", "", "100+00", "9+50"};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         rows[i].node = nodes[i];
         rows[i].station = stations[i];
     }
-    auto order = [&] {
+    auto sequence = [&] {
         std::string s;
         for (const auto& r : rows) s += r.node + " ";
         return s;
     };
     sortRows(rows, {Column::Node});
-    EXPECT_EQ(order(), "OUT s-9 S-09A S-10 S-31 ");
+    EXPECT_EQ(sequence(), "OUT s-9 S-09A S-10 S-31 ");
     sortRows(rows, {Column::Station, Column::Node});
-    EXPECT_EQ(order(), "s-9 S-09A S-10 S-31 OUT ");  // a blank station is not a number: last
+    EXPECT_EQ(sequence(), "s-9 S-09A S-10 S-31 OUT ");  // a blank station is not a number: last
     EXPECT_EQ(rows[4].line, 5);
 }
 
