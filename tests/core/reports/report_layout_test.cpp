@@ -144,7 +144,7 @@ TEST_F(ReportProject, PipesGroupedAndSortedForTheUnitSystem) {
                                              "18CMP", "=150.00", "==300.00"}));
 }
 
-TEST_F(ReportProject, PagesRepeatHeadingsAndNumberThemselves) {
+TEST_F(ReportProject, PagesRepeatHeadingsNumberThemselvesAndStreamAsLaidOutWhole) {
     open();
     // 60 more T60 rows: two-line records fill more than one letter page.
     for (int i = 0; i < 60; ++i)
@@ -175,6 +175,25 @@ TEST_F(ReportProject, PagesRepeatHeadingsAndNumberThemselves) {
     std::string first;
     for (const auto& l : timeIntensity.front()) first += l + "\n";
     EXPECT_NE(first.find("Design storm: Time-intensity table, location RIVERTON, frequency 3"), std::string::npos);
+
+    SCOPED_TRACE("streamed pages equal the pages laid out whole");
+    auto req = reportRequest(ReportCommand::StormTabs, "S1", false);
+    auto in = inputs("S1");
+    in.selection = req.selection;
+    in.closingLine = false;  // a bound report: the sheets are framed and numbered by the caller
+    in.notes = {"Design review notes:", "[1] Warning at node X7: a note long enough to stay"};
+    ReportRunner runner(*db, t, in);
+    const Document whole = runner.layout().document;
+    Document streamed;
+    std::size_t handedOver = 0;
+    const LayoutResult left = runner.layout([&](Page&& p) {
+        ++handedOver;
+        streamed.pages.push_back(std::move(p));
+    });
+    EXPECT_TRUE(left.document.pages.empty());  // nothing kept behind
+    ASSERT_GE(whole.pages.size(), 3u);
+    EXPECT_EQ(handedOver, whole.pages.size());
+    EXPECT_EQ(pageLines(streamed), pageLines(whole));
 }
 
 TEST_F(ReportProject, TooNarrowColumnsAreCutAndReportedAndFarTooWideOnesRefused) {
@@ -363,28 +382,4 @@ TEST_F(ReportProject, FieldsReadOutsideTheColumnsAreRead) {
     EXPECT_EQ(lines(a->plainText(), 2), lines(b->plainText(), 2));  // title and heading
     EXPECT_NE(texts(*a).back(), "Last inlet 0.00");
     EXPECT_NE(lines(a->plainText(), 2)[1].rfind("Pipe  ", 0), 0u);  // the joined pipe is named
-}
-
-TEST_F(ReportProject, StreamedPagesEqualThePagesLaidOutWhole) {
-    open();
-    for (int i = 0; i < 60; ++i)
-        test::insertRow(*db, "T60", {"SYSTEM", "FROM", "TO", "LENGTH"}, {"S1", "X" + std::to_string(i), "OUT", 10.0});
-    ReportTemplate t = loadTemplate(shipped("T60v11.RPT"));
-    auto req = reportRequest(ReportCommand::StormTabs, "S1", false);
-    auto in = inputs("S1");
-    in.selection = req.selection;
-    in.closingLine = false;  // a bound report: the sheets are framed and numbered by the caller
-    in.notes = {"Design review notes:", "[1] Warning at node X7: a note long enough to stay"};
-    ReportRunner r(*db, t, in);
-    const Document whole = r.layout().document;
-    Document streamed;
-    std::size_t handedOver = 0;
-    const LayoutResult left = r.layout([&](Page&& p) {
-        ++handedOver;
-        streamed.pages.push_back(std::move(p));
-    });
-    EXPECT_TRUE(left.document.pages.empty());  // nothing kept behind
-    ASSERT_GE(whole.pages.size(), 3u);
-    EXPECT_EQ(handedOver, whole.pages.size());
-    EXPECT_EQ(pageLines(streamed), pageLines(whole));
 }
