@@ -124,7 +124,7 @@ TEST_F(ReportProject, StormTabFollowsThePrintOrderThenFlowOrder) {
                                                "S1-8", "S1-9", "S1-10", "S1-11"}));
 }
 
-TEST_F(ReportProject, PipesGroupedAndSortedForTheUnitSystem) {
+TEST_F(ReportProject, PipesGroupedAndSortedForTheUnitSystemAndNodesAsTextAndCsv) {
     open();
     ReportTemplate t = parseTemplate("source T7\ngroup value=\"{T7.GROUPP}\" head=\"Group {T7.GROUPP}\"\n"
                                      "column value=\"{T7.NAME}\" width=10\ncolumn value=\"{T7.COST}\" width=8 "
@@ -142,6 +142,20 @@ TEST_F(ReportProject, PipesGroupedAndSortedForTheUnitSystem) {
     // English rows only (ENG_MET 0), group 1 before group 3; costs 40, 50, 60 | 70, 80.
     EXPECT_EQ(seq, (std::vector<std::string>{"[Group 1]", "18RCP", "24RCP", "30RCP", "=150.00", "[Group 3]", "15CMP",
                                              "18CMP", "=150.00", "==300.00"}));
+
+    SCOPED_TRACE("plain text and CSV carry the same records");
+    ReportTemplate nodes = loadTemplate(shipped("NODES.RPT"));
+    auto n = run(nodes, ReportCommand::Nodes, "O'HARA");
+    std::string txt = n->plainText();
+    EXPECT_NE(txt.find("NODE DATA"), std::string::npos);
+    EXPECT_NE(txt.find("System: O'HARA"), std::string::npos);
+    EXPECT_NE(txt.find("OH-3"), std::string::npos);
+    EXPECT_EQ(txt.find("S1-1 "), std::string::npos);
+    std::string csv = n->csv();
+    EXPECT_EQ(csv.rfind("Node,To node,Baseline,Station,Offset,Structure,Inlet elev.,", 0), 0u);
+    int rows = 0;
+    for (char c : csv) rows += c == '\n';
+    EXPECT_EQ(rows, 4);  // heading + 3 nodes
 }
 
 TEST_F(ReportProject, PagesRepeatHeadingsNumberThemselvesAndStreamAsLaidOutWhole) {
@@ -222,22 +236,6 @@ TEST_F(ReportProject, TooNarrowColumnsAreCutAndReportedAndFarTooWideOnesRefused)
     } catch (const TemplateError& e) {
         EXPECT_NE(std::string(e.what()).find("WIDE.RPT: the columns need 1229 digits"), std::string::npos) << e.what();
     }
-}
-
-TEST_F(ReportProject, PlainTextAndCsvCarryTheSameRecords) {
-    open();
-    ReportTemplate t = loadTemplate(shipped("NODES.RPT"));
-    auto r = run(t, ReportCommand::Nodes, "O'HARA");
-    std::string txt = r->plainText();
-    EXPECT_NE(txt.find("NODE DATA"), std::string::npos);
-    EXPECT_NE(txt.find("System: O'HARA"), std::string::npos);
-    EXPECT_NE(txt.find("OH-3"), std::string::npos);
-    EXPECT_EQ(txt.find("S1-1 "), std::string::npos);
-    std::string csv = r->csv();
-    EXPECT_EQ(csv.rfind("Node,To node,Baseline,Station,Offset,Structure,Inlet elev.,", 0), 0u);
-    int rows = 0;
-    for (char c : csv) rows += c == '\n';
-    EXPECT_EQ(rows, 4);  // heading + 3 nodes
 }
 
 TEST(ReportCommands, TemplatesOfTheCommandsAndTheirReportData) {
