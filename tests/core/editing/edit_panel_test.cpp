@@ -214,7 +214,7 @@ TEST(EditPanelLog, FieldChangeLinesCarryTheLabel) {
     EXPECT_EQ(log[log.size() - 1], "Form: EDIT_NR,  Node Name: A,  Change made to Field: ? 'x'");
 }
 
-TEST(ComputeGuard, RefusesNoSystemAndDrains) {
+TEST(ComputeGuard, RefusesNoSystemAndDrainsAndNumbersShowWithoutFloatNoise) {
     ui::RecordingUi ui;
     EXPECT_FALSE(computeGuard("", ui));
     EXPECT_FALSE(computeGuard(" <drains> ", ui));
@@ -224,9 +224,7 @@ TEST(ComputeGuard, RefusesNoSystemAndDrains) {
               "Select the active system or add a new system.\rUse EDIT | STORM SEWER SYSTEM ADD/DELETE to add system.");
     EXPECT_EQ(ui.messages[1].text, "This routine can not be performed for systems '<drains>'.");
     EXPECT_EQ(ui.beeps, 2);
-}
-
-TEST(DisplayNumber, SingleFieldsShowWithoutFloatNoise) {
+    // single fields show without float noise
     EXPECT_EQ(displayNumber(db::Value(static_cast<double>(0.9f)), db::FieldType::Single), "0.9");
     EXPECT_EQ(displayNumber(db::Value(101.25), db::FieldType::Double), "101.25");
     EXPECT_EQ(displayNumber(db::Value(), db::FieldType::Double), "0");
