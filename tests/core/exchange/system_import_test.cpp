@@ -110,7 +110,7 @@ TEST_F(ImportTest, NewReachDefaultsAndReachDestinationsWithTheirSwitches) {
         EXPECT_EQ(reachField("R-2", sw).toInt(), -1) << sw;
 }
 
-TEST_F(ImportTest, StationCutAtTheBaselineRegionAndOtherTruncationsLogged) {
+TEST_F(ImportTest, TruncationsAndRecordsOfAnotherSystemAreLogged) {
     ImportFile f = csv("STR,STA,BL,PRO,XS,R,FROM,TO\n"
                        "S-1,12+50R2,BASELINE99,PROFILE99,SLOPE1234,R-1,FROMNODE9,TONODE123\n"
                        "S-2,1234567+890.123,,,,,,\n"
@@ -136,14 +136,13 @@ TEST_F(ImportTest, StationCutAtTheBaselineRegionAndOtherTruncationsLogged) {
     auto at = [&](const std::string& l) { return std::find(r.log.begin(), r.log.end(), l) - r.log.begin(); };
     EXPECT_LT(at("Node: S-1 - Baseline name 'BASELINE99' exceeds 8 characters. Name will be truncated."),
               at("Node: S-1 - Node data updated."));
-}
 
-TEST_F(ImportTest, RecordsOfAnotherSystemAreLeftAloneAndLogged) {
+    SCOPED_TRACE("records of another system are left alone and logged");
     b.addRecord("NODE", {{"NAME", "S-9"}, {"SYSTEM", "OTHER"}, {"INLET_ELEV", 50.0}});
     b.addRecord("REACH", {{"NAME", "S-9"}, {"SYSTEM", "OTHER"}, {"NODE2", "OUT2"}});
     const std::string before = test::snapshotTables(b.db, {"NODE", "REACH"});
-    ImportFile f = csv("STR,TOP,TO\ns-9,40,S-1\n");  // names compare without regard to case
-    ImportResult r = runImport(b.db, ui, f, request({D::NodeName, D::NodeInletElev, D::ReachToNode}));
+    f = csv("STR,TOP,TO\ns-9,40,S-1\n");  // names compare without regard to case
+    r = runImport(b.db, ui, f, request({D::NodeName, D::NodeInletElev, D::ReachToNode}));
     EXPECT_TRUE(hasLine(r, "Node: s-9 is currently in System:OTHER. Record will NOT be updated.")) << logText(r);
     EXPECT_TRUE(hasLine(r, "Reach: s-9 is currently in System:OTHER. Record will NOT be updated."));
     EXPECT_FALSE(hasLine(r, "Node: s-9 - Node data updated."));

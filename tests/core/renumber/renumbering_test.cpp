@@ -228,7 +228,7 @@ TEST_F(Renumber, ClashesWithAnotherSystemAreRefusedBeforeAnyChange) {
     }
 }
 
-TEST_F(Renumber, NamesGivenTwiceInsideTheSystemAreRefused) {
+TEST_F(Renumber, NamesGivenTwiceAreRefusedReportedByTheCheckAndMapEntriesApplied) {
     auto rows = list();
     row(rows, "1").newNode = "L";  // L keeps its name
     ui.answers = {Answer::Yes};
@@ -255,10 +255,10 @@ TEST_F(Renumber, NamesGivenTwiceInsideTheSystemAreRefused) {
     EXPECT_FALSE(renumberFromGrid(b.db, "S1", rows, ui).done);  // default answer No
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(dump(), before);
-}
 
-TEST_F(Renumber, CheckDuplicatesReport) {
-    auto rows = list();
+    SCOPED_TRACE("the duplicate check's report");
+    rows = list();
+    ui.clear();
     DuplicateReport ok = checkDuplicates(b.db, "S1", rows, ui);
     EXPECT_TRUE(ok.ok);
     EXPECT_EQ(ui.texts().back(), "No duplicate nodes detected. Continue with renumbering.");
@@ -275,6 +275,19 @@ TEST_F(Renumber, CheckDuplicatesReport) {
                                                    "Duplicate Node: L", "Check Complete."}));
     row(rows, "L").newNode = "A";
     EXPECT_EQ(duplicateNodeNames(b.db, "S1", rows), (std::vector<std::string>{"A"}));
+
+    SCOPED_TRACE("map file entries");
+    auto map = parseMap("Old,New Node,New Reach\n1,X1,RX1\n\n# comment\n2,X2\n");
+    ASSERT_EQ(map.size(), 2u);
+    EXPECT_EQ(map[0].newReach, "RX1");
+    EXPECT_EQ(map[1].newReach, "");
+    EXPECT_THROW(parseMap("1\n"), InputError);
+    rows = list();
+    ASSERT_TRUE(applyMap(rows, map, ui));
+    EXPECT_EQ(row(rows, "1").newReach, "RX1");
+    EXPECT_EQ(row(rows, "2").newReach, "2");
+    EXPECT_FALSE(applyMap(rows, {{"A", "Z", ""}}, ui));
+    EXPECT_EQ(ui.messages.back().text, "Node 'A' is not in system 'S1'.");
 }
 
 /// A port that fails when the rename reaches a given progress line, as a full disk or a
@@ -334,20 +347,6 @@ TEST_F(Renumber, OrderListPath) {
     ui.clear();
     EXPECT_FALSE(renumberFromOrder(b.db, "S1", rows, nodeNames(rows), "NODE", "99998", ui).done);
     EXPECT_EQ(ui.messages.back().text, "New node name 'NODE100001' is longer than 8 characters.");
-}
-
-TEST_F(Renumber, MapFileEntries) {
-    auto map = parseMap("Old,New Node,New Reach\n1,X1,RX1\n\n# comment\n2,X2\n");
-    ASSERT_EQ(map.size(), 2u);
-    EXPECT_EQ(map[0].newReach, "RX1");
-    EXPECT_EQ(map[1].newReach, "");
-    EXPECT_THROW(parseMap("1\n"), InputError);
-    auto rows = list();
-    ASSERT_TRUE(applyMap(rows, map, ui));
-    EXPECT_EQ(row(rows, "1").newReach, "RX1");
-    EXPECT_EQ(row(rows, "2").newReach, "2");
-    EXPECT_FALSE(applyMap(rows, {{"A", "Z", ""}}, ui));
-    EXPECT_EQ(ui.messages.back().text, "Node 'A' is not in system 'S1'.");
 }
 
 }  // namespace
