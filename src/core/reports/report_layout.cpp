@@ -489,7 +489,7 @@ namespace {
 
 /// Puts text into a box, cutting it (numbers become ###) when it is wider than the box.
 TextRun boxed(std::string text, double x, double baseline, double width, Align align, const Font& font,
-              bool numeric, const std::string& where, std::vector<std::string>* overflows) {
+              bool numeric, const std::string& where, TextLines* overflows) {
     if (textWidthPt(text, font) > width + 1e-6) {
         if (overflows) overflows->push_back(where + ": \"" + text + "\" is wider than its column");
         if (numeric) text = std::string(fitText(std::string(text.size(), '#'), font, width));
@@ -514,7 +514,7 @@ LayoutResult ReportRunner::layoutPages(const std::function<void(Page&&)>& pageDo
                                        bool keepOverflows) const {
     LayoutResult out;
     // A count of the pages lists nothing: the run that writes them lists what did not fit.
-    std::vector<std::string>* const overflows = keepOverflows ? &out.overflows : nullptr;
+    TextLines* const overflows = keepOverflows ? &out.overflows : nullptr;
     // The caller's paper and margins, when given, replace the template's.
     ReportTemplate sized = m_tpl;
     if (m_inputs.paperWidthPt > 0 && m_inputs.paperHeightPt > 0) {
@@ -571,7 +571,7 @@ LayoutResult ReportRunner::layoutPages(const std::function<void(Page&&)>& pageDo
 
     // Closing identification line of a page: program, template and project; page n of m.
     // Its overflows are listed after all the others, as when the pages are closed at the end.
-    std::vector<std::string> closingOverflows;
+    TextLines closingOverflows;
     auto closePage = [&](Page& pg, int p, int pages) {
         double base = closeTop + ascentPt(closeFont) + 2;
         pg.rules.push_back(Rule{left, closeTop, right, closeTop, 0.3});
@@ -738,7 +738,7 @@ LayoutResult ReportRunner::layoutPages(const std::function<void(Page&&)>& pageDo
     out.pageCount = static_cast<std::size_t>(pageNo);
     const int pages = m_inputs.closingLine && !pageDone ? static_cast<int>(doc.pages.size()) : 0;
     for (int p = 0; p < pages; ++p) closePage(doc.pages[static_cast<std::size_t>(p)], p, pages);
-    out.overflows.insert(out.overflows.end(), closingOverflows.begin(), closingOverflows.end());
+    for (const std::string& o : closingOverflows) out.overflows.push_back(o);
     doc.title = headingText(t.title, 0, 1);
     return out;
 }

@@ -80,8 +80,9 @@ struct ReportContent {
 /// The laid-out report and what did not fit.
 struct LayoutResult {
     Document document;
-    /// One line per cell or heading that had to be cut to fit its column ("" when everything fits).
-    std::vector<std::string> overflows;
+    /// One line per cell or heading that had to be cut to fit its column (none when everything
+    /// fits), kept deflated: names too long for their column may make it as long as the report.
+    TextLines overflows;
     double bodyFontPt = 0;  ///< the table's font size after fitting the page width
     std::size_t pageCount = 0;  ///< pages laid out (also when they were handed over one by one)
 };

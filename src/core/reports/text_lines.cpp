@@ -92,12 +92,4 @@ bool TextLines::Reader::next(std::string& line) {
     return true;
 }
 
-std::vector<std::string> TextLines::lines() const {
-    std::vector<std::string> out;
-    out.reserve(m_count);
-    Reader r(*this);
-    for (std::string line; r.next(line);) out.push_back(line);
-    return out;
-}
-
 }  // namespace kolv::reports

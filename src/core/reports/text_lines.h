@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,8 +40,31 @@ public:
         std::string_view m_view;  ///< what is read: m_text, or the list's tail
         std::size_t m_at = 0;     ///< read position in m_view
     };
-    /// Every line in order (for a list written once).
-    std::vector<std::string> lines() const;
+    /// The lines in order, for a range-for (an input iterator: each pass reads the blocks again).
+    class const_iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = std::string;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const std::string*;
+        using reference = const std::string&;
+        const_iterator() = default;  ///< past the last line
+        explicit const_iterator(const TextLines& lines) : m_reader(std::make_shared<Reader>(lines)) { ++*this; }
+        reference operator*() const { return m_line; }
+        pointer operator->() const { return &m_line; }
+        const_iterator& operator++() {
+            if (!m_reader->next(m_line)) m_reader.reset();
+            return *this;
+        }
+        void operator++(int) { ++*this; }
+        bool operator==(const const_iterator& o) const { return m_reader == o.m_reader; }
+
+    private:
+        std::shared_ptr<Reader> m_reader;  ///< none past the last line
+        std::string m_line;
+    };
+    const_iterator begin() const { return const_iterator(*this); }
+    const_iterator end() const { return {}; }
 
 private:
     struct Block {

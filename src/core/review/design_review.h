@@ -79,6 +79,7 @@ void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::stri
                           const std::function<void(std::string&&)>& note);
 /// The same into any list of lines with push_back.
 template <class Lines>
+    requires requires(Lines& lines, std::string line) { lines.push_back(std::move(line)); }
 void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::string>& marks, Lines& notes) {
     addStormTabFootnotes(r, marks, [&notes](std::string&& line) { notes.push_back(std::move(line)); });
 }

@@ -50,6 +50,7 @@ struct RunSettings {
     double minVelocityFtS = 2.0;
     bool notSmallerThanUpstream = false;
     bool list = true;  ///< the selection list is shown (first mode only)
+    bool keepRecords = true;  ///< the records go back in the result
 };
 
 /// A value in its 9-character column, left-aligned; a longer one keeps a blank after it.
@@ -425,6 +426,7 @@ SizingResult run(db::Project& project, ui::UiPort& ui, const std::string& system
         res.lines.push_back(std::string(80, '-'));
     }
     std::vector<SizingBasis> basis;
+    if (settings.mode == Mode::Select) basis.reserve(sys->records.size());  // one per reach
     if (auto fault = sizeInFlowOrder(*sys, table, settings, ui, metric, res.lines, basis)) {
         ui.invalidData(*fault);
         ui.status("");
@@ -447,7 +449,7 @@ SizingResult run(db::Project& project, ui::UiPort& ui, const std::string& system
     res.basis = std::move(basis);
     res.lines.push_back("Cleaning up temporary data arrays");
     ui.status("");
-    res.records = std::move(sys->records);
+    if (settings.keepRecords) res.records = std::move(sys->records);
     res.status = 0;
     return res;
 }
@@ -488,6 +490,7 @@ SizingResult computePipeSizes(db::Project& project, ui::UiPort& ui, const std::s
     s.minVelocityFtS = options.minVelocityFps;
     s.notSmallerThanUpstream = options.notSmallerThanUpstream;
     s.list = true;
+    s.keepRecords = options.keepRecords;
     SizingResult result = run(project, ui, system, s, options.group, options.verifyFirst, options.onVerificationLine);
     if (result.status == 0) network::recordStepRun(*project.db, network::DesignStep::PipeSizes, system, result.lines);
     return result;

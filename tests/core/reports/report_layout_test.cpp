@@ -399,3 +399,21 @@ TEST_F(ReportProject, StreamedPagesEqualThePagesLaidOutWhole) {
     EXPECT_EQ(handedOver, whole.pages.size());
     EXPECT_EQ(pageLines(streamed), pageLines(whole));
 }
+
+TEST(TextLines, ManyBlocksReadBackInOrderWhateverTheLinesHold) {
+    // Enough lines to deflate several blocks and leave a tail; lines empty, long, with breaks.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 20000; ++i)
+        lines.push_back(i % 997 == 0 ? std::string() : i % 499 == 0 ? std::string(300, 'x') + "\nsecond part"
+                                                                     : "[" + std::to_string(i) + "] warning at node N");
+    TextLines kept;
+    for (const auto& l : lines) kept.push_back(l);
+    const TextLines copy = kept;
+    ASSERT_EQ(kept.size(), lines.size());
+    EXPECT_EQ(std::vector<std::string>(kept.begin(), kept.end()), lines);
+    EXPECT_EQ(std::vector<std::string>(copy.begin(), copy.end()), lines);
+    TextLines::Reader r(kept);
+    std::string line;
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(r.next(line));
+    EXPECT_EQ(line, lines[2]);
+}
