@@ -93,6 +93,7 @@ RegisterCommand sizePipesCmd([](CLI::App& app, Context& ctx) {
         if (minOpt->count()) o.minVelocityFps = hydraulics::velocityFps(minVelocity, project->metric);
         o.verifyFirst = verify;
         o.notSmallerThanUpstream = notSmaller;
+        o.keepRecords = format != Format::Text;  // the listing needs none of them
         auto r = sizing::computePipeSizes(*project, ctx.ui, project->currentSystem, o);
         if (format != Format::Text) {
             if (r.status != 0) ctx.exitCode = kExitRefused;

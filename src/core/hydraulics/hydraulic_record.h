@@ -121,6 +121,12 @@ struct alignas(64) HydraulicRecord {
     bool nodeFound = false;    ///< the NODE record exists
     bool reachFound = false;   ///< the REACH record exists
     bool pipeFound = false;    ///< the pipe definition of a pipe reach exists
+    // The small fields of every part stand together, so the record packs into 14 cache lines
+    // without holes (50,000 reaches hold 3 MB less).
+    bool hasStructure = true;  ///< false for a node type that carries no structure
+    bool warnVelocity = false, warnNormalDepth = false, warnEglDepth = false;  ///< a ditch's warning limits set
+    int ditchType = 0;         ///< a ditch's shape
+    int sequencer = 0;         ///< `SEQUENCER`
 
     // node data
     std::array<double, 3> area{};   ///< drainage areas `P_C1DA`..`P_C3DA` (ac)
@@ -145,11 +151,9 @@ struct alignas(64) HydraulicRecord {
     double fdDesignGwEl = 0, fdGndEl = 0;
     RareValues<3> fdToDepth;  ///< depths of the trench layers below ground (ft)
     RareValues<3> fdK;        ///< hydraulic conductivities of the layers
-    // ditch
-    int ditchType = 0;
+    // ditch (its type and which warnings are on stand with the other small fields)
     double ditchN = 0;
     RareValues<7> ditchDim;  ///< `DITCH_DIM_0`..`DITCH_DIM_6` (slopes H:V, lengths ft)
-    bool warnVelocity = false, warnNormalDepth = false, warnEglDepth = false;
     double warnVelocityMax = 0;     ///< ft/s
     double warnNormalDepthMax = 0;  ///< ft
     double warnEglDepthMax = 0;     ///< ft
@@ -160,11 +164,9 @@ struct alignas(64) HydraulicRecord {
     std::string reachName;  ///< `NAME` of the outgoing reach (trimmed)
     double maxInletCapacity = 0;    ///< `MAX_INLET_HYD_CAPACITY` (cfs)
     std::string structTypeShort;    ///< `TYPE_OF_STR_SHORT`, "<none>" or "??"
-    bool hasStructure = true;       ///< false for a node type that carries no structure
     std::string station;            ///< `STATION`
     double offset = 0;              ///< `OFFSET` (ft)
     std::string baseline;           ///< `BASELINE`
-    int sequencer = 0;              ///< `SEQUENCER`
     std::string pipeName;     ///< `PIPE_NAME`
 
     bool isDitch() const { return reachType == kReachDitch; }

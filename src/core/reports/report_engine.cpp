@@ -127,8 +127,8 @@ void ReportEngine::run() {
     if (m_destination == Destination::Pdf) {
         // The pages are counted first (each tells "page n of m"), then laid out again and
         // written one at a time.
-        int pages = 0;
-        const LayoutResult paper = runner.layout([&](Page&&) { ++pages; });
+        const LayoutResult paper = runner.countPages();
+        const int pages = static_cast<int>(paper.pageCount);
         m_printer->writePdfPages(paper.document, m_target, [&](const std::function<void(Page&&)>& put) {
             m_result = runner.layout(put, pages);
         });

@@ -479,15 +479,6 @@ std::vector<bool> ReportContent::Item::numeric() const {
     return out;
 }
 
-ReportContent::Item ReportContent::line(std::size_t i) const {
-    if (i < items.size()) return items[i];
-    Item it;
-    it.kind = Kind::Footer;
-    it.record = notesRecord;
-    it.text = notes[i - items.size()];
-    return it;
-}
-
 std::string ReportRunner::headingText(const Interpolated& text, std::size_t record, int page) const {
     m_ctx->current = record;
     m_ctx->page = page;
@@ -498,9 +489,9 @@ namespace {
 
 /// Puts text into a box, cutting it (numbers become ###) when it is wider than the box.
 TextRun boxed(std::string text, double x, double baseline, double width, Align align, const Font& font,
-              bool numeric, const std::string& where, std::vector<std::string>& overflows) {
+              bool numeric, const std::string& where, TextLines* overflows) {
     if (textWidthPt(text, font) > width + 1e-6) {
-        overflows.push_back(where + ": \"" + text + "\" is wider than its column");
+        if (overflows) overflows->push_back(where + ": \"" + text + "\" is wider than its column");
         if (numeric) text = std::string(fitText(std::string(text.size(), '#'), font, width));
         else text = std::string(fitText(text, font, width));
     }
@@ -514,7 +505,16 @@ LayoutResult ReportRunner::layout() const { return layout(nullptr, 0); }
 LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone) const { return layout(pageDone, 0); }
 
 LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, int pageCount) const {
+    return layoutPages(pageDone, pageCount, true);
+}
+
+LayoutResult ReportRunner::countPages() const { return layoutPages([](Page&&) {}, 0, false); }
+
+LayoutResult ReportRunner::layoutPages(const std::function<void(Page&&)>& pageDone, int pageCount,
+                                       bool keepOverflows) const {
     LayoutResult out;
+    // A count of the pages lists nothing: the run that writes them lists what did not fit.
+    TextLines* const overflows = keepOverflows ? &out.overflows : nullptr;
     // The caller's paper and margins, when given, replace the template's.
     ReportTemplate sized = m_tpl;
     if (m_inputs.paperWidthPt > 0 && m_inputs.paperHeightPt > 0) {
@@ -571,7 +571,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
 
     // Closing identification line of a page: program, template and project; page n of m.
     // Its overflows are listed after all the others, as when the pages are closed at the end.
-    std::vector<std::string> closingOverflows;
+    TextLines closingOverflows;
     auto closePage = [&](Page& pg, int p, int pages) {
         double base = closeTop + ascentPt(closeFont) + 2;
         pg.rules.push_back(Rule{left, closeTop, right, closeTop, 0.3});
@@ -580,7 +580,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
         double wpn = textWidthPt(pn, closeFont);
         pg.texts.push_back(TextRun{right - wpn, base, wpn, Align::Right, closeFont, pn});
         pg.texts.push_back(boxed(id, left, base, printable - wpn - 12, Align::Left, closeFont, false, "closing line",
-                                 closingOverflows));
+                                 keepOverflows ? &closingOverflows : nullptr));
     };
     const bool closeStreamed = pageDone && pageCount > 0 && m_inputs.closingLine;
 
@@ -603,7 +603,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
         std::string title = headingText(t.title, record, pageNo);
         if (!title.empty()) {
             page->texts.push_back(boxed(title, left, y + ascentPt(titleFont), printable, Align::Center, titleFont,
-                                        false, "title", out.overflows));
+                                        false, "title", overflows));
             y += lineHeightPt(titleFont) + 2;
         }
         for (const HeadingLine& h : t.headings) {
@@ -618,7 +618,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
             double lRoom = (c.empty() ? rLeft : cLeft) - left - 6;
             if (!l.empty())
                 page->texts.push_back(boxed(l, left, base, lRoom, Align::Left, headFont, false,
-                                            "heading line", out.overflows));
+                                            "heading line", overflows));
             y += lineHeightPt(headFont);
         }
         y += 0.6 * lh;
@@ -633,7 +633,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
                 if (line < offset) continue;
                 page->texts.push_back(boxed(hd[line - offset], colX[c], base, colW[c], t.columns[c].align, bold,
                                             false, t.name + " column " + std::to_string(c + 1) + " heading",
-                                            out.overflows));
+                                            overflows));
             }
             y += lh;
         }
@@ -648,7 +648,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
             if (cells[c].empty()) continue;
             page->texts.push_back(boxed(cells[c], colX[c], base, colW[c], t.columns[c].align, f,
                                         c < numeric.size() && numeric[c], where + " column " + std::to_string(c + 1),
-                                        out.overflows));
+                                        overflows));
         }
         y += lh;
     };
@@ -657,10 +657,14 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
     std::size_t itemsOnPage = 0;
     std::string groupText;  // heading of the group being listed
     const auto& items = m_content.items;
-    const std::size_t lines = m_content.lineCount();
+    // The notes follow the items, each as a footer, read in turn from where they are kept.
+    const std::size_t lines = items.size() + m_content.notes.size();
+    TextLines::Reader notes(m_content.notes);
     ReportContent::Item note;
+    note.kind = ReportContent::Kind::Footer;
+    note.record = m_content.notesRecord;
     for (std::size_t i = 0; i < lines; ++i) {
-        if (i >= items.size()) note = m_content.line(i);
+        if (i >= items.size()) notes.next(note.text);
         const auto& it = i < items.size() ? items[i] : note;
         double need = lh;
         if (it.kind == ReportContent::Kind::Record) {
@@ -680,7 +684,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
             if (!groupText.empty() && !it.groupStart && it.kind != ReportContent::Kind::GroupHeading &&
                 it.kind != ReportContent::Kind::ReportTotal && it.kind != ReportContent::Kind::Footer) {
                 page->texts.push_back(boxed(groupText + " (continued)", tableLeft, y + ascentPt(bold), tableWidth,
-                                            Align::Left, bold, false, "group heading", out.overflows));
+                                            Align::Left, bold, false, "group heading", overflows));
                 y += lh;
             }
         }
@@ -690,7 +694,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
         case ReportContent::Kind::GroupHeading:
             y += 0.5 * lh;
             page->texts.push_back(boxed(it.text, tableLeft, y + ascentPt(bold), tableWidth, Align::Left, bold, false,
-                                        "group heading", out.overflows));
+                                        "group heading", overflows));
             y += lh;
             break;
         case ReportContent::Kind::Record: {
@@ -718,13 +722,13 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
                 }
             if (labelRight > tableLeft)
                 page->texts.push_back(boxed(it.text, tableLeft, y + ascentPt(bold), labelRight - tableLeft, Align::Left,
-                                            bold, false, it.text, out.overflows));
+                                            bold, false, it.text, overflows));
             cellRow(it.cells(), it.numeric(), bold, it.text);
             break;
         }
         case ReportContent::Kind::Footer:
             page->texts.push_back(boxed(it.text, tableLeft, y + ascentPt(body), tableWidth, Align::Left, body, false,
-                                        "footer", out.overflows));
+                                        "footer", overflows));
             y += lh;
             break;
         }
@@ -734,7 +738,7 @@ LayoutResult ReportRunner::layout(const std::function<void(Page&&)>& pageDone, i
     out.pageCount = static_cast<std::size_t>(pageNo);
     const int pages = m_inputs.closingLine && !pageDone ? static_cast<int>(doc.pages.size()) : 0;
     for (int p = 0; p < pages; ++p) closePage(doc.pages[static_cast<std::size_t>(p)], p, pages);
-    out.overflows.insert(out.overflows.end(), closingOverflows.begin(), closingOverflows.end());
+    for (const std::string& o : closingOverflows) out.overflows.push_back(o);
     doc.title = headingText(t.title, 0, 1);
     return out;
 }
@@ -812,7 +816,8 @@ void ReportRunner::writePlainText(std::ostream& out) const {
         case ReportContent::Kind::Footer: out << it.text + "\n"; break;
         }
     }
-    for (const std::string& note : m_content.notes) out << note + "\n";
+    TextLines::Reader notes(m_content.notes);
+    for (std::string note; notes.next(note);) out << note + "\n";
 }
 
 std::string ReportRunner::plainText() const {

@@ -12,6 +12,7 @@
 #include "db/database.h"
 #include "reports/document.h"
 #include "reports/report_template.h"
+#include "reports/text_lines.h"
 
 namespace kolv::reports {
 
@@ -25,7 +26,7 @@ struct ReportInputs {
     std::string projectName; ///< {PROJECT}
     std::string dateText;    ///< {DATE}; "" = today (MM/DD/YYYY)
     std::string timeText;    ///< {TIME}; "" = now (h:mm AM)
-    std::vector<std::string> notes;  ///< lines printed after the records and the template's footers
+    TextLines notes;  ///< lines printed after the records and the template's footers
     /// Footnote marks: a record whose first column reads a key (upper case, trimmed) gets the mark
     /// after it ("S-1 [2]"). Not written to CSV.
     std::map<std::string, std::string> recordMarks;
@@ -71,20 +72,17 @@ struct ReportContent {
     };
     std::vector<Item> items;
     /// Lines printed after the items, each as a footer (the caller's notes, which may be many).
-    std::vector<std::string> notes;
+    TextLines notes;
     std::size_t notesRecord = 0;  ///< the record the notes belong to (the last)
     std::size_t recordCount = 0;
-    /// Every line of the report in order: the items, then the notes as footers.
-    std::size_t lineCount() const { return items.size() + notes.size(); }
-    /// Item `i` of lineCount(); a note is made into a footer item.
-    Item line(std::size_t i) const;
 };
 
 /// The laid-out report and what did not fit.
 struct LayoutResult {
     Document document;
-    /// One line per cell or heading that had to be cut to fit its column ("" when everything fits).
-    std::vector<std::string> overflows;
+    /// One line per cell or heading that had to be cut to fit its column (none when everything
+    /// fits), kept deflated: names too long for their column may make it as long as the report.
+    TextLines overflows;
     double bodyFontPt = 0;  ///< the table's font size after fitting the page width
     std::size_t pageCount = 0;  ///< pages laid out (also when they were handed over one by one)
 };
@@ -109,6 +107,10 @@ public:
     /// The same, each page with its closing line of `pageCount` pages (as a run without
     /// `pageDone` adds them), for a caller that counted the pages first.
     LayoutResult layout(const std::function<void(Page&&)>& pageDone, int pageCount) const;
+    /// The pages a layout gives counted (`pageCount`, with the paper and title in `document`),
+    /// keeping neither the pages nor the list of what did not fit, which a report of many long
+    /// names may make as long as the report.
+    LayoutResult countPages() const;
     /// The report as plain text: title, headings, column headings, the rows in fixed columns.
     std::string plainText() const;
     /// The same text written line by line, so a long report is never held twice.
@@ -124,6 +126,7 @@ public:
 
 private:
     std::string headingText(const Interpolated& text, std::size_t record, int page) const;
+    LayoutResult layoutPages(const std::function<void(Page&&)>& pageDone, int pageCount, bool keepOverflows) const;
 
     db::Database& m_db;
     const ReportTemplate& m_tpl;

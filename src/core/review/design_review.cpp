@@ -386,7 +386,7 @@ void addReviewMarks(hydraulics::ProfileGeometry& g, const ReviewResult& r) {
 }
 
 void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::string>& marks,
-                          std::vector<std::string>& notes) {
+                          const std::function<void(std::string&&)>& note) {
     // Notes (what sized each pipe, and the like) stay in the review itself: the printed tab
     // marks only what a reviewer must look at, the warnings and errors.
     // one mark per node, numbered in the order the review lists them (worst first)
@@ -399,14 +399,14 @@ void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::stri
         byNode[k].push_back(&f);
     }
     if (order.empty()) return;
-    notes.push_back("Design review notes:");
+    note("Design review notes:");
     for (std::size_t i = 0; i < order.size(); ++i) {
         const std::string mark = fmt::format("[{}]", i + 1);
         marks[order[i]] = mark;
         for (const Finding* f : byNode[order[i]]) {
             const std::string where = f->reach.empty() ? "node " + std::string(f->node) : "reach " + std::string(f->reach);
-            notes.push_back(fmt::format("{} {} at {}: {} {} {} (limit {} {}). {}", mark, severityName(f->severity), where,
-                                        f->quantity, number(f->value), f->unit, number(f->limit), f->unit, f->rule));
+            note(fmt::format("{} {} at {}: {} {} {} (limit {} {}). {}", mark, severityName(f->severity), where,
+                             f->quantity, number(f->value), f->unit, number(f->limit), f->unit, f->rule));
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "db/project.h"
@@ -73,8 +74,15 @@ void addReviewMarks(hydraulics::ProfileGeometry& g, const ReviewResult& r);
 /// Footnotes of the printed storm tabulation: each node with a warning or an error gets a mark
 /// "[n]" (keyed by its name in upper case), and `notes` lists those findings in plain words under
 /// its mark. Notes stay in the review; nothing when it found no warning or error.
+/// The lines are handed to `note` one by one, so a caller may keep them packed.
 void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::string>& marks,
-                          std::vector<std::string>& notes);
+                          const std::function<void(std::string&&)>& note);
+/// The same into any list of lines with push_back.
+template <class Lines>
+    requires requires(Lines& lines, std::string line) { lines.push_back(std::move(line)); }
+void addStormTabFootnotes(const ReviewResult& r, std::map<std::string, std::string>& marks, Lines& notes) {
+    addStormTabFootnotes(r, marks, [&notes](std::string&& line) { notes.push_back(std::move(line)); });
+}
 
 /// The findings as text lines (a heading, one line per finding, a count line).
 std::vector<std::string> reviewText(const ReviewResult& r);

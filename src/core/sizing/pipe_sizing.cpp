@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "common/text.h"
 #include "common/units.h"
@@ -50,6 +50,7 @@ struct RunSettings {
     double minVelocityFtS = 2.0;
     bool notSmallerThanUpstream = false;
     bool list = true;  ///< the selection list is shown (first mode only)
+    bool keepRecords = true;  ///< the records go back in the result
 };
 
 /// A value in its 9-character column, left-aligned; a longer one keeps a blank after it.
@@ -245,37 +246,38 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
     const double toFeet = metric ? kFeetPerMeter : 1.0;  // stored project lengths -> ft for T60
     auto feet = [&](const db::Value& v) { return v.isNull() ? v : db::Value(v.toDouble() * toFeet); };
 
-    // The rows the results go to, read once: per name the first NODE row and the first REACH row
-    // leaving it, in storage order, names compared as a find compares them.
-    struct NodeTarget {
-        std::int64_t rowid = 0;
-        db::Value station, offset, structName, inletElev;
+    // The rows the results go to, found once: per name the first NODE row and the first REACH row
+    // leaving it, in storage order, names compared as a find compares them. Only their row ids
+    // are held (a system of 50,000 reaches keeps a few megabytes); the node's listed fields are
+    // read by row id as each record is written.
+    constexpr std::int64_t kNoRow = std::numeric_limits<std::int64_t>::min();
+    struct Target {
+        std::int64_t node = kNoRow, reach = kNoRow;
+        std::string pipeName;  ///< the reach's, as stored, and as rewritten by an earlier record of the same name
     };
-    struct ReachTarget {
-        std::int64_t rowid = 0;
-        std::string pipeName;  ///< as stored, and as rewritten by an earlier record of the same name
-    };
-    std::unordered_set<std::string> wanted;
-    for (const auto& r : sys.records) wanted.insert(db::compareKey(db::Value(r.name)));
-    std::unordered_map<std::string, NodeTarget> nodeRows;
-    std::unordered_map<std::string, ReachTarget> reachRows;
-    // The key of a row still to be taken, or nothing.
-    auto wantedKey = [&](const db::Value& name, const auto& taken) -> std::optional<std::string> {
-        if (name.isNull()) return std::nullopt;
-        std::string key = db::compareKey(name);
-        if (!wanted.count(key) || taken.count(key)) return std::nullopt;
-        return key;
-    };
-    for (db::TableRows rows(db, "NODE", {}, {}, {"NAME", "STATION", "OFFSET", "STRUCT_NAME", "INLET_ELEV"});
-         nodeRows.size() < wanted.size() && rows.next();) {
-        if (const auto key = wantedKey(rows.value("NAME"), nodeRows))
-            nodeRows.emplace(*key, NodeTarget{rows.rowid(), rows.value("STATION"), rows.value("OFFSET"),
-                                              rows.value("STRUCT_NAME"), rows.value("INLET_ELEV")});
+    std::unordered_map<std::string, Target> targets;
+    targets.reserve(sys.records.size());
+    for (const auto& r : sys.records) targets.try_emplace(db::compareKey(db::Value(r.name)));
+    std::size_t nodesLeft = targets.size(), reachesLeft = targets.size();
+    for (db::TableRows rows(db, "NODE", {}, {}, {"NAME"}); nodesLeft > 0 && rows.next();) {
+        const db::Value& name = rows.value("NAME");
+        if (name.isNull()) continue;
+        const auto it = targets.find(db::compareKey(name));
+        if (it == targets.end() || it->second.node != kNoRow) continue;
+        it->second.node = rows.rowid();
+        --nodesLeft;
     }
-    for (db::TableRows rows(db, "REACH", {}, {}, {"NODE1", "PIPE_NAME"}); reachRows.size() < wanted.size() && rows.next();) {
-        if (const auto key = wantedKey(rows.value("NODE1"), reachRows))
-            reachRows.emplace(*key, ReachTarget{rows.rowid(), rows.text("PIPE_NAME")});
+    for (db::TableRows rows(db, "REACH", {}, {}, {"NODE1", "PIPE_NAME"}); reachesLeft > 0 && rows.next();) {
+        const db::Value& name = rows.value("NODE1");
+        if (name.isNull()) continue;
+        const auto it = targets.find(db::compareKey(name));
+        if (it == targets.end() || it->second.reach != kNoRow) continue;
+        it->second.reach = rows.rowid();
+        it->second.pipeName = rows.text("PIPE_NAME");
+        --reachesLeft;
     }
+    db::Statement nodeFields = db.prepare("SELECT \"STATION\", \"OFFSET\", \"STRUCT_NAME\", \"INLET_ELEV\" FROM \"NODE\" "
+                                          "WHERE rowid = ?");
 
     db::Transaction tx(db);
     db::RecordSet::executeDelete(db, "T60", "SYSTEM = ?", {system});
@@ -286,12 +288,10 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
     for (std::size_t i = 0; i < sys.records.size(); ++i) {
         const auto& r = sys.records[i];
         const auto& f = sys.fields[i];
-        const std::string key = db::compareKey(db::Value(r.name));
-        const auto nodeAt = nodeRows.find(key);
-        const bool nodeFound = nodeAt != nodeRows.end();
+        Target& target = targets.at(db::compareKey(db::Value(r.name)));
+        const bool nodeFound = target.node != kNoRow;
         if (!nodeFound) lines.push_back("Node: " + r.name + " missing");
-        const auto reachAt = reachRows.find(key);
-        const bool reachFound = reachAt != reachRows.end();
+        const bool reachFound = target.reach != kNoRow;
         if (!reachFound) lines.push_back("Reach: " + r.name + " missing");
         // A ditch has no pipe definition to find.
         const bool pipeFound = !r.isDitch() && pipes.findFirst("NAME = ?", {r.pipeName});
@@ -301,11 +301,14 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
         t60.set("FROM", r.name);
         t60.set("TO", r.toName);
         if (nodeFound) {
-            const NodeTarget& n = nodeAt->second;
-            t60.set("STATION", n.station);
-            t60.set("OFFSET", n.offset);
-            t60.set("TYPE", n.structName);
-            t60.set("INLET_EL", feet(n.inletElev));
+            nodeFields.reset();
+            nodeFields.bind(1, db::Value(static_cast<long long>(target.node)));
+            if (nodeFields.step()) {
+                t60.set("STATION", nodeFields.column(0));
+                t60.set("OFFSET", nodeFields.column(1));
+                t60.set("TYPE", nodeFields.column(2));
+                t60.set("INLET_EL", feet(nodeFields.column(3)));
+            }
         }
         t60.set("LENGTH", r.length);
         static const char* da[] = {"C1DA", "C2DA", "C3DA"};
@@ -350,13 +353,12 @@ void writeResults(db::Database& db, const std::string& system, const SizingSyste
             nodes.set("P_HGL_DN", r.hglDn * len);
             nodes.set("P_HGL_UP", r.hglUp * len);
             nodes.set("P_TF", r.travelTime);
-            nodes.update(nodeAt->second.rowid);
+            nodes.update(target.node);
         }
-        if (reachFound && trim(reachAt->second.pipeName) != trim(r.pipeName)) {
-            ReachTarget& target = reachAt->second;
+        if (reachFound && trim(target.pipeName) != trim(r.pipeName)) {
             target.pipeName = trim(r.pipeName);
             reaches.set("PIPE_NAME", target.pipeName);
-            reaches.update(target.rowid);
+            reaches.update(target.reach);
         }
     }
     tx.commit();
@@ -424,6 +426,7 @@ SizingResult run(db::Project& project, ui::UiPort& ui, const std::string& system
         res.lines.push_back(std::string(80, '-'));
     }
     std::vector<SizingBasis> basis;
+    if (settings.mode == Mode::Select) basis.reserve(sys->records.size());  // one per reach
     if (auto fault = sizeInFlowOrder(*sys, table, settings, ui, metric, res.lines, basis)) {
         ui.invalidData(*fault);
         ui.status("");
@@ -446,7 +449,7 @@ SizingResult run(db::Project& project, ui::UiPort& ui, const std::string& system
     res.basis = std::move(basis);
     res.lines.push_back("Cleaning up temporary data arrays");
     ui.status("");
-    res.records = std::move(sys->records);
+    if (settings.keepRecords) res.records = std::move(sys->records);
     res.status = 0;
     return res;
 }
@@ -487,6 +490,7 @@ SizingResult computePipeSizes(db::Project& project, ui::UiPort& ui, const std::s
     s.minVelocityFtS = options.minVelocityFps;
     s.notSmallerThanUpstream = options.notSmallerThanUpstream;
     s.list = true;
+    s.keepRecords = options.keepRecords;
     SizingResult result = run(project, ui, system, s, options.group, options.verifyFirst, options.onVerificationLine);
     if (result.status == 0) network::recordStepRun(*project.db, network::DesignStep::PipeSizes, system, result.lines);
     return result;

@@ -29,6 +29,10 @@ struct SizingOptions {
     /// Never choose a pipe smaller than the largest pipe coming into the reach's node: the search
     /// starts at the first entry of the group whose area is not smaller. Off by default.
     bool notSmallerThanUpstream = false;
+    /// The records of the run come back in the result. Off: they are freed once the results are
+    /// written (a system of 50,000 reaches holds 45 MB of them), for a caller that needs only the
+    /// listing.
+    bool keepRecords = true;
 
     /// The window's defaults: a full-flow velocity below 10 ft/s or a friction slope below 1 %, and 2.0 ft/s
     /// for travel time, in either unit system (a metric project shows them converted to m/s).

@@ -381,3 +381,21 @@ TEST_F(ReportProject, FieldsReadOutsideTheColumnsAreRead) {
     EXPECT_NE(texts(*a).back(), "Last inlet 0.00");
     EXPECT_NE(lines(a->plainText(), 2)[1].rfind("Pipe  ", 0), 0u);  // the joined pipe is named
 }
+
+TEST(TextLines, ManyBlocksReadBackInOrderWhateverTheLinesHold) {
+    // Enough lines to deflate several blocks and leave a tail; lines empty, long, with breaks.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 20000; ++i)
+        lines.push_back(i % 997 == 0 ? std::string() : i % 499 == 0 ? std::string(300, 'x') + "\nsecond part"
+                                                                     : "[" + std::to_string(i) + "] warning at node N");
+    TextLines kept;
+    for (const auto& l : lines) kept.push_back(l);
+    const TextLines copy = kept;
+    ASSERT_EQ(kept.size(), lines.size());
+    EXPECT_EQ(std::vector<std::string>(kept.begin(), kept.end()), lines);
+    EXPECT_EQ(std::vector<std::string>(copy.begin(), copy.end()), lines);
+    TextLines::Reader r(kept);
+    std::string line;
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(r.next(line));
+    EXPECT_EQ(line, lines[2]);
+}
