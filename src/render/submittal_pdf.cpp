@@ -26,19 +26,30 @@ public:
     PdfSink(QPdfWriter& writer, QPainter& painter, int total, const std::function<void(int, int)>& progress)
         : m_writer(writer), m_painter(painter), m_total(total), m_progress(progress) {}
     void page(const reports::Page& page) override {
-        if (m_done > 0) m_writer.newPage();
+        begin();
         paintPage(m_painter, page, m_writer.resolution() / 72.0);
+        m_open = false;
         ++m_done;
         if (m_progress) m_progress(m_done, m_total);
+    }
+    bool drawsAhead() const override { return true; }
+    void ahead(const reports::Page& part) override {
+        begin();
+        paintPage(m_painter, part, m_writer.resolution() / 72.0);
     }
     int done() const { return m_done; }
 
 private:
+    void begin() {  // a new sheet, unless pieces of it were drawn already
+        if (!m_open && m_done > 0) m_writer.newPage();
+        m_open = true;
+    }
     QPdfWriter& m_writer;
     QPainter& m_painter;
     int m_total;
     const std::function<void(int, int)>& m_progress;
     int m_done = 0;
+    bool m_open = false;  ///< the current sheet has been started
 };
 
 }  // namespace
