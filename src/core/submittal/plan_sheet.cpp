@@ -514,14 +514,16 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
 
     PlanContext c{db, system, *data, diagram::Palette::builtIn(), reachEnds(*data), displaySet, {}, {}};
     if (auto loaded = diagram::Palette::load(diagram::installedPalettePath())) c.palette = *loaded;
-    {
+    // the labels, made when the first sheet that prints them is drawn (a key plan has none)
+    auto makeLabels = [&] {
+        if (!c.nodeLabels.empty() || !c.reachLabels.empty()) return;
         diagram::LabelBuilder builder(db, system, diagram::displayOptionsOrEmpty(db, displaySet));
         c.nodeLabels.reserve(data->entities.size());
         for (const auto& e : data->entities)
             c.nodeLabels.push_back(e.outfall ? builder.outfallLabel() : builder.nodeLabel(e.name));
         c.reachLabels.reserve(data->relations.size());
         for (const auto& r : data->relations) c.reachLabels.push_back(builder.reachLabel(r.name));
-    }
+    };
     const std::string unit = metric ? "m" : "ft";
     const std::string labelsOf = "labels of display option set " + std::to_string(displaySet);
     const Area area = drawingArea(frame);
@@ -574,6 +576,7 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
             drawNetwork(page, c, v, allEntities, allRelations, symbolScale, nullptr, grid.split());
         }
         if (!grid.split()) {
+            makeLabels();
             drawLabels(page, c, v, allEntities, allRelations, symbolScale, nodes <= diagram::kAllNamesUpTo,
                        nullptr, {});
         } else {
@@ -634,6 +637,7 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
     }
     if (!grid.split()) return;
 
+    makeLabels();
     // what each sheet draws: the nodes and reaches inside its cell and the overlap around it
     std::vector<std::vector<std::size_t>> sheetNodes(grid.cells.size()), sheetReaches(grid.cells.size());
     auto cellRange = [&](double lo, double hi, double origin, double size, int count) {

@@ -494,6 +494,7 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
         in.firstPage = m_next;
         // the review's warnings and errors marked on their rows and listed under the table
         review::addStormTabFootnotes(reviewOf(f), in.recordMarks, in.notes);
+        releaseFreedMemory();  // the review, before the table's pages take their room
         reports::ReportRunner runner(db, tpl, std::move(in));
         runner.layout([&](Page&& p) { emit(std::move(p), "Storm tabulation"); });
     }
