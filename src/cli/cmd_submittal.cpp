@@ -47,7 +47,6 @@ RegisterCommand submittalCmd([](CLI::App& app, Context& ctx) {
         throw Error(kErrLoadingLibrary, "This kolv-cli was built without the printing library, so it can not write "
                                         "the submittal PDF.");
 #else
-        const PrintModule& print = printModule();
         auto project = openForCommand(a.path, ctx);
         submittal::SubmittalOptions opt;
         opt.systems = a.all ? submittal::projectSystems(*project->db) : a.systems;
@@ -61,6 +60,8 @@ RegisterCommand submittalCmd([](CLI::App& app, Context& ctx) {
         Session session;
         submittal::SubmittalComposer composer(*project, session, ctx.ui, opt);
         composer.prepare();
+        // the printing libraries loaded once the systems are computed, not on top of the computation
+        const PrintModule& print = printModule();
         print.writeSubmittal(composer, a.out);
         std::cout << "Submittal written: " << a.out << " (" << opt.systems.size()
                   << (opt.systems.size() == 1 ? " system, " : " systems, ") << composer.pageCount() << " pages)\n";

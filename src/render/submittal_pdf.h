@@ -17,8 +17,8 @@ namespace kolv::render {
 void writeSubmittalPdf(submittal::SubmittalComposer& composer, const QString& path,
                        const std::function<void(int done, int total)>& progress = {});
 
-/// Adds bookmarks to an existing PDF (rewritten in place through a temporary file beside it).
-/// Throws kolv::Error when the file can not be read or written.
+/// Adds bookmarks to a PDF the PDF writer has finished, as an incremental update appended to it
+/// (the pages are not read again). Throws kolv::Error when the file can not be read or written.
 void addPdfOutline(const std::string& path, const std::vector<submittal::OutlineEntry>& outline);
 
 }  // namespace kolv::render

@@ -281,7 +281,18 @@ struct PlanContext {
     diagram::Palette palette;
     std::vector<Ends> ends;
     int displaySet;
+    /// The label of each entity and relation, made once: a plan set labels a node on every sheet
+    /// whose overlap it is in, and the texts take less room than the records they are made from.
+    std::vector<std::string> nodeLabels, reachLabels;
 };
+
+/// Sides of a round symbol `diameterPt` across drawn as a polygon: no side strays more than
+/// 0.05 pt from the circle, at most the 24 of a full-size symbol.
+int circleSides(double diameterPt) {
+    const double r = diameterPt / 2;
+    if (r <= 0.1) return 6;
+    return std::clamp(static_cast<int>(std::ceil(units::kPi / std::acos(1 - 0.05 / r))), 6, 24);
+}
 
 /// Diagram units to the page: (x, y) -> (ox + (x - x0) s, oy + (y - y0) s).
 struct View {
@@ -344,8 +355,11 @@ void drawNetwork(Page& page, const PlanContext& c, const View& v, const std::vec
     for (std::size_t k : entities) {
         const auto& e = c.data.entities[k];
         const auto& style = c.palette.entity(e.className);
+        // the specks of a key plan as round as the eye can tell, in a fraction of the points
+        auto sides = [muted](double size) { return muted ? circleSides(size) : 24; };
+        const double size = std::max(2.0, style.size * symbolScale);
         reports::Shape sh;
-        sh.points = diagram::symbolPolygon(style.shape, std::max(2.0, style.size * symbolScale), v.X(e.x), v.Y(e.y));
+        sh.points = diagram::symbolPolygon(style.shape, size, v.X(e.x), v.Y(e.y), sides(size));
         sh.closed = true;
         sh.filled = true;
         sh.fill = muted ? 0xFFFFFFu : rgb(style.fill);
@@ -354,8 +368,7 @@ void drawNetwork(Page& page, const PlanContext& c, const View& v, const std::vec
         page.shapes.push_back(std::move(sh));
         if (style.shape == diagram::Shape::Circle) {  // a manhole's lid, as the window draws it
             reports::Shape lid;
-            lid.points = diagram::symbolPolygon(style.shape, std::max(2.0, style.size * symbolScale) * 2 / 5, v.X(e.x),
-                                                v.Y(e.y));
+            lid.points = diagram::symbolPolygon(style.shape, size * 2 / 5, v.X(e.x), v.Y(e.y), sides(size * 2 / 5));
             lid.closed = true;
             lid.color = ink(style.line);
             lid.widthPt = 0.4;
@@ -381,7 +394,7 @@ void keepOff(std::vector<diagram::LabelObstacleLine>& lines, const View& v, doub
 /// A plan sheet passes its drawing area and its cell (pt, left, top, right, bottom) as `paper` and
 /// `cell`: a label that would run off the paper is moved onto it when its anchor is in the cell,
 /// and left to the sheet that owns it when its anchor is in the overlap.
-void drawLabels(Page& page, const PlanContext& c, diagram::LabelBuilder& builder, const View& v,
+void drawLabels(Page& page, const PlanContext& c, const View& v,
                 const std::vector<std::size_t>& entities, const std::vector<std::size_t>& relations, double symbolScale,
                 bool allNames, const double* window, std::vector<diagram::LabelObstacleLine> lines,
                 const double* paper = nullptr, const double* cell = nullptr) {
@@ -415,7 +428,7 @@ void drawLabels(Page& page, const PlanContext& c, diagram::LabelBuilder& builder
     };
     for (std::size_t k : entities) {
         const auto& e = c.data.entities[k];
-        add(e.outfall ? builder.outfallLabel() : builder.nodeLabel(e.name), e.x, e.y,
+        add(c.nodeLabels[k], e.x, e.y,
             e.outfall ? Kind::Outfall : Kind::Node, c.palette.entity(e.className).size * symbolScale / 2 + 1);
     }
     for (std::size_t k : relations) {
@@ -425,7 +438,7 @@ void drawLabels(Page& page, const PlanContext& c, diagram::LabelBuilder& builder
         const auto& eb = c.data.entities[r.to];
         const double mx = (ea.x + eb.x) / 2, my = (ea.y + eb.y) / 2;
         if (!window || (mx >= window[0] && mx <= window[2] && my >= window[1] && my <= window[3]))
-            add(builder.reachLabel(c.data.relations[k].name), mx, my, Kind::Reach, 0);
+            add(c.reachLabels[k], mx, my, Kind::Reach, 0);
         lines.push_back({ea.x - v.x0, ea.y - v.y0, eb.x - v.x0, eb.y - v.y0});
     }
     // only the first zoom step is wanted: the sheet is the fitted view
@@ -499,9 +512,18 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         return;
     }
 
-    PlanContext c{db, system, *data, diagram::Palette::builtIn(), reachEnds(*data), displaySet};
+    PlanContext c{db, system, *data, diagram::Palette::builtIn(), reachEnds(*data), displaySet, {}, {}};
     if (auto loaded = diagram::Palette::load(diagram::installedPalettePath())) c.palette = *loaded;
-    diagram::LabelBuilder builder(db, system, diagram::displayOptionsOrEmpty(db, displaySet));
+    // the labels, made when the first sheet that prints them is drawn (a key plan has none)
+    auto makeLabels = [&] {
+        if (!c.nodeLabels.empty() || !c.reachLabels.empty()) return;
+        diagram::LabelBuilder builder(db, system, diagram::displayOptionsOrEmpty(db, displaySet));
+        c.nodeLabels.reserve(data->entities.size());
+        for (const auto& e : data->entities)
+            c.nodeLabels.push_back(e.outfall ? builder.outfallLabel() : builder.nodeLabel(e.name));
+        c.reachLabels.reserve(data->relations.size());
+        for (const auto& r : data->relations) c.reachLabels.push_back(builder.reachLabel(r.name));
+    };
     const std::string unit = metric ? "m" : "ft";
     const std::string labelsOf = "labels of display option set " + std::to_string(displaySet);
     const Area area = drawingArea(frame);
@@ -535,9 +557,27 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
                         ? "Key plan of the schematic network diagram (not to scale)." + sheets
                         : "Schematic network diagram in diagram coordinates (not to scale); " + labelsOf + ".");
         const double symbolScale = crowdedSymbolScale(nodes);
-        drawNetwork(page, c, v, allEntities, allRelations, symbolScale, nullptr, grid.split());
+        if (grid.split() && sink.ahead) {
+            // the reaches, then the symbols, a few thousand at a time, each piece drawn and let go
+            constexpr std::size_t kPiece = 4096;
+            auto pieces = [&](std::size_t count, bool reaches) {
+                for (std::size_t from = 0; from < count; from += kPiece) {
+                    std::vector<std::size_t> some(std::min(kPiece, count - from));
+                    for (std::size_t i = 0; i < some.size(); ++i) some[i] = from + i;
+                    Page part;
+                    drawNetwork(part, c, v, reaches ? std::vector<std::size_t>{} : some,
+                                reaches ? some : std::vector<std::size_t>{}, symbolScale, nullptr, true);
+                    sink.ahead(std::move(part));
+                }
+            };
+            pieces(data->relations.size(), true);
+            pieces(nodes, false);
+        } else {
+            drawNetwork(page, c, v, allEntities, allRelations, symbolScale, nullptr, grid.split());
+        }
         if (!grid.split()) {
-            drawLabels(page, c, builder, v, allEntities, allRelations, symbolScale, nodes <= diagram::kAllNamesUpTo,
+            makeLabels();
+            drawLabels(page, c, v, allEntities, allRelations, symbolScale, nodes <= diagram::kAllNamesUpTo,
                        nullptr, {});
         } else {
             // the grid of sheets over the network, each cell named in the middle; where the cells
@@ -597,6 +637,7 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
     }
     if (!grid.split()) return;
 
+    makeLabels();
     // what each sheet draws: the nodes and reaches inside its cell and the overlap around it
     std::vector<std::vector<std::size_t>> sheetNodes(grid.cells.size()), sheetReaches(grid.cells.size());
     auto cellRange = [&](double lo, double hi, double origin, double size, int count) {
@@ -693,7 +734,7 @@ void layoutPlan(db::Database& db, Session& session, const std::string& system, i
         }
         const double paper[4] = {area.left, area.top, area.right, area.bottom};
         const double inner[4] = {v.X(cell.left), v.Y(cell.top), v.X(cell.right), v.Y(cell.bottom)};
-        drawLabels(page, c, builder, v, sheetNodes[i], sheetReaches[i], 0.7, true, win.data(), std::move(keep), paper,
+        drawLabels(page, c, v, sheetNodes[i], sheetReaches[i], 0.7, true, win.data(), std::move(keep), paper,
                    inner);
         for (const auto& tag : tags) tag();
         if (data->northUp) {

@@ -51,6 +51,10 @@ struct PlanSink {
     std::function<void(const std::string& title)> bookmark;
     /// Only the pages and bookmarks are wanted (the package being counted): the pages come blank.
     bool countOnly = false;
+    /// When set, the network of a key plan goes here in pieces ahead of its page, to be drawn under
+    /// it, so a system of many thousand nodes is never held as one page; without it the pieces
+    /// are part of the page.
+    std::function<void(reports::Page&& part)> ahead = {};
 };
 
 /// Draws the system's diagram (positions, reach lines, symbols of the palette and the labels of

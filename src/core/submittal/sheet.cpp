@@ -144,6 +144,12 @@ std::vector<std::string> headingLines(const std::string& heading) {
 void layoutTable(const SheetFrame& frame, const std::string& title, const std::vector<TableColumn>& columns,
                  const std::vector<std::vector<std::string>>& rows, const std::vector<std::string>& notes,
                  const BodySink& emit, bool rowBands) {
+    layoutTable(frame, title, columns, rows.size(), [&rows](std::size_t r) { return rows[r]; }, notes, emit, rowBands);
+}
+
+void layoutTable(const SheetFrame& frame, const std::string& title, const std::vector<TableColumn>& columns,
+                 std::size_t rowCount, const std::function<std::vector<std::string>(std::size_t)>& rowAt,
+                 const std::vector<std::string>& notes, const BodySink& emit, bool rowBands) {
     const Font titleFont{FontFamily::Sans, 12, true};
     Font body{FontFamily::Sans, 8, false};
     const double gap = 1.2;
@@ -200,23 +206,24 @@ void layoutTable(const SheetFrame& frame, const std::string& title, const std::v
     };
     start(false);
     std::size_t onPage = 0;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t r = 0; r < rowCount; ++r) {
         if (y + lh > frame.bottom && onPage > 0) {
             finish();
             start(true);
             onPage = 0;
         }
-        for (std::size_t c = 0; c < columns.size() && c < rows[r].size(); ++c)
-            addText(page, colX[c], y + reports::ascentPt(body), colW[c], columns[c].align, body, rows[r][c]);
+        const std::vector<std::string> row = rowAt(r);
+        for (std::size_t c = 0; c < columns.size() && c < row.size(); ++c)
+            addText(page, colX[c], y + reports::ascentPt(body), colW[c], columns[c].align, body, row[c]);
         y += lh;
         ++onPage;
         // a light rule every five rows guides the eye across a wide table
         if (!rowBands) continue;
-        if ((r + 1) % 5 == 0 && r + 1 < rows.size())
+        if ((r + 1) % 5 == 0 && r + 1 < rowCount)
             page.rules.push_back({tableLeft, y + 0.1 * lh, tableLeft + tableWidth, y + 0.1 * lh, 0.2});
         if ((r + 1) % 5 == 0) y += 0.2 * lh;
     }
-    if (rows.empty()) {
+    if (rowCount == 0) {
         addText(page, tableLeft, y + reports::ascentPt(body), tableWidth, Align::Left, body, "(none)");
         y += lh;
     }

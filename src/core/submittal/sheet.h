@@ -69,6 +69,10 @@ struct TableColumn {
 void layoutTable(const SheetFrame& frame, const std::string& title, const std::vector<TableColumn>& columns,
                  const std::vector<std::vector<std::string>>& rows, const std::vector<std::string>& notes,
                  const BodySink& emit, bool rowBands = true);
+/// The same, each row made when its line is laid out (a long schedule is never held whole).
+void layoutTable(const SheetFrame& frame, const std::string& title, const std::vector<TableColumn>& columns,
+                 std::size_t rowCount, const std::function<std::vector<std::string>(std::size_t)>& rowAt,
+                 const std::vector<std::string>& notes, const BodySink& emit, bool rowBands = true);
 
 /// Lines of text (headings marked by a leading '#', key/value pairs by a tab) over pages.
 void layoutLines(const SheetFrame& frame, const std::string& title, const std::vector<std::string>& lines,

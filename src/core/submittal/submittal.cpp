@@ -7,6 +7,9 @@
 #include <cmath>
 #include <map>
 #include <utility>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "common/error.h"
 #include "common/text.h"
@@ -42,7 +45,6 @@ struct SystemFacts {
     rain::SystemRainfall rainfall;
     std::vector<std::string> shown;  ///< messages the computation showed (why it stopped)
     std::vector<std::string> costShown;  ///< messages the cost showed (why it stopped)
-    review::ReviewResult review;     ///< of the computed results: the storm tab's footnotes and the findings
     bool computed() const { return outcome.started && outcome.run.status == 0; }
 };
 
@@ -70,6 +72,16 @@ public:
 private:
     ui::UiPort& m_outer;
 };
+
+/// Gives the memory a section freed back to the system. The sections of a large system each
+/// take tens of megabytes for a while (the review's findings, the profile model, the plan's
+/// diagram) in many small pieces; freed, they stay mapped unless returned, and the next section
+/// would be counted on top of them.
+void releaseFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 std::string onOff(bool v) { return v ? "Yes" : "No"; }
 
@@ -178,10 +190,10 @@ void SubmittalComposer::prepare() {
         collect.shown.clear();
         f->outcome.run.records.clear();  // the sheets read the stored results; keep memory small
         f->outcome.run.records.shrink_to_fit();
+        releaseFreedMemory();  // the run's working arrays
         if (f->computed()) {
             f->cost = cost::computeSystemCost(db, f->name, cost::CostOptions{false}, collect);
             f->costShown = std::move(collect.shown);
-            f->review = review::reviewSystem(m_project, f->name, review::loadCriteria(m_project));
         }
         m_systems.push_back(std::move(f));
     }
@@ -206,7 +218,18 @@ void SubmittalComposer::layout(PageSink* sink) {
     std::vector<OutlineEntry> outline;
     std::string system, sheetTitle;
     const SystemFacts* current = nullptr;
+    Page pieces;  // drawn ahead of the next page, for a sink that can not take them so
+    m_ahead = [&](Page&& part) {
+        if (!sink) return;
+        if (sink->drawsAhead()) sink->ahead(part);
+        else for (auto& shape : part.shapes) pieces.shapes.push_back(std::move(shape));
+    };
     auto finish = [&](Page&& body, const std::string& titleText) {
+        if (sink && !pieces.shapes.empty()) {
+            body.shapes.insert(body.shapes.begin(), std::make_move_iterator(pieces.shapes.begin()),
+                               std::make_move_iterator(pieces.shapes.end()));
+            pieces.shapes.clear();
+        }
         if (sink) {
             TitleBlock b;
             b.project = m_projectText;
@@ -241,7 +264,10 @@ void SubmittalComposer::layout(PageSink* sink) {
         outline.push_back({"System " + f->name, next, 0});
         emitSystem(
             *f, [&](Page&& p, const std::string& t) { finish(std::move(p), t); },
-            [&](const std::string& section, int level) { outline.push_back({section, next, level}); });
+            [&](const std::string& section, int level) {
+                if (level < 2) releaseFreedMemory();
+                outline.push_back({section, next, level});
+            });
     }
     if (!sink) {
         m_pages = next - 1;
@@ -407,6 +433,11 @@ std::vector<std::string> warningLines(const SystemFacts& f) {
 
 }  // namespace
 
+review::ReviewResult SubmittalComposer::reviewOf(const SystemFacts& f) const {
+    // made again where it is printed rather than kept: a large system has several findings a reach
+    return review::reviewSystem(m_project, f.name, review::loadCriteria(m_project));
+}
+
 void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page&&, const std::string&)>& emit,
                                    const std::function<void(const std::string&, int)>& sectionAt) {
     db::Database& db = *m_project.db;
@@ -462,7 +493,8 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
         in.sortField = req.sortField;
         in.firstPage = m_next;
         // the review's warnings and errors marked on their rows and listed under the table
-        review::addStormTabFootnotes(f.review, in.recordMarks, in.notes);
+        review::addStormTabFootnotes(reviewOf(f), in.recordMarks, in.notes);
+        releaseFreedMemory();  // the review, before the table's pages take their room
         reports::ReportRunner runner(db, tpl, std::move(in));
         runner.layout([&](Page&& p) { emit(std::move(p), "Storm tabulation"); });
     }
@@ -472,7 +504,7 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
 
     section("Plan");
     layoutPlan(db, m_session, f.name, m_project.engMet(), m_options.displaySet, m_frame,
-               PlanSink{emit, [&](const std::string& sheet) { sectionAt(sheet, 2); }, m_counting});
+               PlanSink{emit, [&](const std::string& sheet) { sectionAt(sheet, 2); }, m_counting, m_ahead});
 
     section("Pipe schedule");
     layoutPipeSchedule(db, f.name, metric, m_frame, sheets("Pipe schedule"));
@@ -485,13 +517,14 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
         if (l.empty()) l.push_back("The design review found nothing to report.");
         layoutLines(m_frame, "DESIGN REVIEW FINDINGS - SYSTEM " + f.name, l, sheets("Design review findings"), true);
     } else {
-        const review::ReviewResult& result = f.review;
-        std::vector<std::vector<std::string>> rows;
+        const review::ReviewResult result = reviewOf(f);
         auto number = [](double v) { return vbFormat(v, std::abs(v) >= 1000 ? "0.0" : "0.00"); };
-        for (const auto& x : result.findings)
-            rows.push_back({review::severityName(x.severity), std::string(x.node), std::string(x.reach),
-                            std::string(x.quantity), number(x.value), number(x.limit), std::string(x.unit),
-                            std::string(x.rule)});
+        auto row = [&result, &number](std::size_t i) {
+            const review::Finding& x = result.findings[i];
+            return std::vector<std::string>{review::severityName(x.severity), std::string(x.node),
+                                            std::string(x.reach), std::string(x.quantity), number(x.value),
+                                            number(x.limit), std::string(x.unit), std::string(x.rule)};
+        };
         std::vector<std::string> notes = {std::to_string(result.count(review::Severity::Error)) + " errors, " +
                                           std::to_string(result.count(review::Severity::Warning)) + " warnings, " +
                                           std::to_string(result.count(review::Severity::Note)) + " notes."};
@@ -508,7 +541,7 @@ void SubmittalComposer::emitSystem(SystemFacts& f, const std::function<void(Page
                      {"Limit", 8, Align::Right},
                      {"Unit", 5, Align::Left},
                      {"Rule", 60, Align::Left}},
-                    rows, notes, sheets("Design review findings"));
+                    result.findings.size(), row, notes, sheets("Design review findings"));
     }
 
     section("Cost summary");

@@ -10,6 +10,7 @@
 
 #include "db/project.h"
 #include "reports/document.h"
+#include "review/design_review.h"
 #include "session/session.h"
 #include "submittal/sheet.h"
 #include "ui/ui_port.h"
@@ -48,6 +49,11 @@ class PageSink {
 public:
     virtual ~PageSink() = default;
     virtual void page(const reports::Page& page) = 0;
+    /// True when the sink can draw the shapes of the next page in pieces ahead of it (the network
+    /// of a key plan of many thousand nodes); the others get the pieces as part of the page.
+    virtual bool drawsAhead() const { return false; }
+    /// Shapes of the next page, drawn under everything the page itself then brings.
+    virtual void ahead(const reports::Page& part) { (void)part; }
 };
 
 /// What was computed for one system before its sheets are laid out.
@@ -82,6 +88,8 @@ private:
     std::function<void(const BodySink&)> contentsTable(const std::vector<OutlineEntry>& outline) const;
     /// Sheets a layout makes (at least one).
     static int countSheets(const std::function<void(const BodySink&)>& layoutSheets);
+    /// The design review of a computed system's stored results.
+    review::ReviewResult reviewOf(const SystemFacts& facts) const;
     void emitSystem(SystemFacts& facts, const std::function<void(reports::Page&&, const std::string&)>& emit,
                     const std::function<void(const std::string&, int level)>& section);
 
@@ -95,6 +103,7 @@ private:
     int m_pages = 0;
     int m_next = 1;  ///< number of the sheet being laid out
     bool m_counting = false;  ///< the sheets are only counted: those that can come blank do
+    std::function<void(reports::Page&&)> m_ahead;  ///< shapes of the next sheet, sent ahead of it
     int m_contentsPages = 1;  ///< sheets of the contents, counted from the outline
     std::vector<OutlineEntry> m_outline;
 };
