@@ -96,15 +96,9 @@ TEST(InletCapacityWarning, ListedOnlyWhileTheSwitchIsOn) {
 }
 
 TEST(StormTabListing, MetricProjectShowsMetersAndCms) {
-    HydraulicRecord r;
-    r.name = "A";
-    r.toName = "OUT";
-    r.pipeName = "18RCP";
-    r.length = 100.0;  // ft
-    r.q = 10.0;        // cfs
-    r.hglUp = 10.0;    // ft
-    r.state = FlowState::Full;
-    r.velocity = 5.0;  // ft/s
+    // 10 cfs, 100 ft, 5 ft/s, grade line at 10 ft
+    const HydraulicRecord r{.state = FlowState::Full, .q = 10.0, .length = 100.0, .velocity = 5.0, .hglUp = 10.0,
+                            .name = "A", .toName = "OUT", .pipeName = "18RCP"};
     const StormTabTable eng = stormTabTable({r}, false, false), met = stormTabTable({r}, true, false);
     const auto cell = [](const StormTabTable& t, const std::string& key) {
         for (std::size_t c = 0; c < t.columns.size(); ++c)
