@@ -244,7 +244,7 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
     EXPECT_NEAR(value("SELECT FL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 95.0, 1e-9);
 }
 
-TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
+TEST_F(SizingRunFixture, GradeLineCriterionAndMinimumVelocity) {
     db.execute("UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'");  // B sized here too
     auto o = sizing::SizingOptions::defaults();
     o.group = 1;
@@ -256,26 +256,10 @@ TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
     EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
     EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
     EXPECT_EQ(r.records.back().height, 2.0);
-
-    // Upstream rule: B's base flow of −8 cfs leaves it 2 cfs, less than A's 4 cfs. At 3 ft/s
-    // A needs 18 in (15 in runs at 3.26); B alone would take 15 in (1.63 ft/s) but may not go
-    // below the 18 in pipe coming in.
-    db.execute("UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'");
-    o = sizing::SizingOptions::defaults();
-    o.group = 1;
-    o.maxVelocityFps = 3.0;
-    r = sizing::computePipeSizes(*project, ui, "S1", o);
-    ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(r.records[0].height, 1.5f);     // A
-    EXPECT_EQ(r.records.back().height, 1.25f);  // B without the rule
-    o.notSmallerThanUpstream = true;
-    r = sizing::computePipeSizes(*project, ui, "S1", o);
-    EXPECT_EQ(r.records[0].height, 1.5f);
-    EXPECT_EQ(r.records.back().height, 1.5f);
 }
 
-// Why each reach got its pipe, with the value that decided it (flows as in the cases above:
-// A 4 cfs, B 10 cfs, or 2 cfs with a base flow of −8 cfs).
+// Why each reach got its pipe, with the value that decided it and the pipe height it got (flows
+// as in the cases above: A 4 cfs, B 10 cfs, or 2 cfs with a base flow of −8 cfs).
 TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
     using sizing::GoverningRule;
     struct Case {
@@ -286,25 +270,26 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
         const char* sql;  // set-up of the case
         const char* reach;
         GoverningRule rule;
-        double value;  // ft/s or friction slope %
+        double value;   // ft/s or friction slope %
+        double height;  // ft; 0: not checked
     };
     const Case cases[] = {
         // 15 in at 4 cfs: V = 4 / 1.22718 = 3.2595 ft/s, under 6
-        {"velocity", Criterion::Velocity, 6.0, false, "", "A", GoverningRule::VelocityLimit, 3.2595},
+        {"velocity", Criterion::Velocity, 6.0, false, "", "A", GoverningRule::VelocityLimit, 3.2595, 1.25},
         // 15 in at 4 cfs: 100 (0.013 × 3.2595 / (1.486 × 0.3125^(2/3)))² = 0.3834 %, under 0.5
-        {"friction slope", Criterion::HglSlope, 0.5, false, "", "A", GoverningRule::FrictionSlopeLimit, 0.3834},
+        {"friction slope", Criterion::HglSlope, 0.5, false, "", "A", GoverningRule::FrictionSlopeLimit, 0.3834, 1.25},
         // B's size switch is off: its own 12 in pipe at 10 cfs, 10 / (π/4) = 12.7324 ft/s
-        {"fixed", Criterion::Velocity, 6.0, false, "", "B", GoverningRule::FixedByEngineer, 12.7324},
-        // Even 24 in runs at 4 / π = 1.2732 ft/s, over 1: the largest was tried
-        {"none enough", Criterion::Velocity, 1.0, false, "", "A", GoverningRule::NoCandidateEnough, 1.2732},
-        // B alone takes 15 in at 2 / 1.22718 = 1.6297 ft/s, but A brings 18 in
+        {"fixed", Criterion::Velocity, 6.0, false, "", "B", GoverningRule::FixedByEngineer, 12.7324, 1.0},
+        // Even 24 in runs at 4 / π = 1.2732 ft/s, over 1: the largest was tried (the reach keeps its pipe)
+        {"none enough", Criterion::Velocity, 1.0, false, "", "A", GoverningRule::NoCandidateEnough, 1.2732, 0.0},
+        // B alone takes 15 in at 2 / 1.22718 = 1.6297 ft/s, but A brings 18 in (15 in runs at 3.26)
         {"upstream", Criterion::Velocity, 3.0, true,
          "UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'; UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'", "B",
-         GoverningRule::NotSmallerThanUpstream, 1.6297},
+         GoverningRule::NotSmallerThanUpstream, 1.6297, 1.5},
         // The same with the rule off: B's own limit governs
         {"upstream rule off", Criterion::Velocity, 3.0, false,
          "UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'; UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'", "B",
-         GoverningRule::VelocityLimit, 1.6297},
+         GoverningRule::VelocityLimit, 1.6297, 1.25},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -326,6 +311,7 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
         EXPECT_EQ(b->isVelocity, c.criterion == Criterion::Velocity);
         EXPECT_NEAR(b->value, c.value, 0.0005);
         EXPECT_NEAR(b->limit, c.limit, 1e-12);
+        if (c.height > 0) EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", c.reach), c.height, 1e-6);
         // The ditch is not sized and has no basis.
         EXPECT_TRUE(std::none_of(basis.begin(), basis.end(), [](const auto& x) { return x.reach == "D"; }));
     }
