@@ -14,15 +14,15 @@ namespace {
 
 /// A small trunk: A -> B -> OUT with a lateral C -> B. Numbers chosen for hand checks.
 std::vector<ProfileRow> trunk() {
-    const ProfileRow a{.from = "A", .to = "B", .station = "10+00", .pipe = "18RCP", .lengthFt = 100, .inletElFt = 50,
-                       .flUpFt = 45, .flDnFt = 44.5, .clUpFt = 46.5, .clDnFt = 46, .hglUpFt = 46.2, .hglDnFt = 45.9,
-                       .hglAtNodeFt = 46.3, .clearanceFt = 3.7, .heightFt = 1.5, .velocityFtS = 4, .qCfs = 7.07,
-                       .critDepthFt = 1.0};
+    const ProfileRow a{.from = "A", .to = "B", .station = "10+00", .pipe = "18RCP", .flowCond = "", .lengthFt = 100,
+                       .inletElFt = 50, .flUpFt = 45, .flDnFt = 44.5, .clUpFt = 46.5, .clDnFt = 46, .hglUpFt = 46.2,
+                       .hglDnFt = 45.9, .hglAtNodeFt = 46.3, .clearanceFt = 3.7, .heightFt = 1.5, .velocityFtS = 4,
+                       .qCfs = 7.07, .critDepthFt = 1.0};
     ProfileRow c = a;
     c.from = "C";
     c.station = "0+50";
     c.lengthFt = 400;  // the lateral is the longer way down
-    const ProfileRow b{.from = "B", .to = "OUT", .station = "11+00", .pipe = "24RCP", .lengthFt = 200,
+    const ProfileRow b{.from = "B", .to = "OUT", .station = "11+00", .pipe = "24RCP", .flowCond = "", .lengthFt = 200,
                        .inletElFt = 49, .flUpFt = 44.4, .flDnFt = 43.4, .clUpFt = 46.4, .clDnFt = 45.4, .hglUpFt = 45.8,
                        .hglDnFt = 45.0, .hglAtNodeFt = 45.85, .clearanceFt = 3.7, .heightFt = 1.5, .velocityFtS = 4,
                        .qCfs = 7.07, .critDepthFt = 1.0};

@@ -34,8 +34,14 @@ TEST(FlowCondition, FivePercentBandAroundCriticalDepth) {
 
 /// A node with a structure: 2.0 cfs of own runoff, inlet 100.00, HGL 99.20, clearance required 1.0 ft.
 HydraulicRecord inlet(double capacity) {
-    return {.localRunoff = 2.0, .hglAtNode = 99.2, .inletElev = 100.0, .hglClear = 1.0, .name = "N12",
-            .maxInletCapacity = capacity};
+    HydraulicRecord r;
+    r.name = "N12";
+    r.localRunoff = 2.0;
+    r.maxInletCapacity = capacity;
+    r.inletElev = 100.0;
+    r.hglAtNode = 99.2;
+    r.hglClear = 1.0;
+    return r;
 }
 
 TEST(ResultHeadings, EveryStoredFieldReadsInWordsAndNoTwoAlike) {
@@ -89,9 +95,16 @@ TEST(Warnings, InletCapacityAndClearanceInBothUnitSystems) {
 }
 
 TEST(Warnings, DitchLimits) {
-    HydraulicRecord r{.reachType = kReachDitch, .vPartial = 4.0, .normalDepth = 1.5, .warnVelocity = true,
-                      .warnNormalDepth = true, .warnEglDepth = true, .warnVelocityMax = 3.5, .warnNormalDepthMax = 1.25,
-                      .warnEglDepthMax = 1.6, .name = "D1", .hasStructure = false};
+    HydraulicRecord r;
+    r.name = "D1";
+    r.hasStructure = false;
+    r.reachType = kReachDitch;
+    r.vPartial = 4.0;
+    r.normalDepth = 1.5;
+    r.warnVelocity = r.warnNormalDepth = r.warnEglDepth = true;
+    r.warnVelocityMax = 3.5;
+    r.warnNormalDepthMax = 1.25;
+    r.warnEglDepthMax = 1.6;
     const auto w = recordWarnings(r, false);
     ASSERT_EQ(w.size(), 3u);
     EXPECT_EQ(w[0], "Node: D1  Max Ditch flow velocity exceeded by 0.50 fps.");
