@@ -117,18 +117,19 @@ TEST(ProjectOpen, SystemListRefreshAndCurrentSystemRestore) {
         EXPECT_EQ(p->systems, (std::vector<std::string>{"S1", "S'2"}));
         EXPECT_EQ(p->currentSystem, "S1");
         setCurrentSystem(*p, "S'2");
-        // A second connection to the same file sees a system the first adds once it refreshes.
-        auto other = openProject(path, ui);
-        addSystem(*other->db, "S3");
-        refreshSystems(*p);
-        EXPECT_EQ(p->systems, (std::vector<std::string>{"S1", "S'2", "S3"}));
     }
     {
         auto p = openProject(path, ui);
         EXPECT_EQ(p->currentSystem, "S'2");
-        RecordSet t16(*p->db, "T16");
+        // Another connection to the file deletes the current system and adds one: seen on refresh.
+        auto other = openProject(path, ui);
+        RecordSet t16(*other->db, "T16");
         t16.findFirst("SYSTEM = ?", {"S'2"});
         t16.remove();
+        addSystem(*other->db, "S3");
+        refreshSystems(*p);
+        EXPECT_EQ(p->systems, (std::vector<std::string>{"S1", "S3"}));
+        EXPECT_EQ(p->currentSystem, "");
     }
     {
         // A CURRENT_SYSTEM naming a deleted system selects nothing.

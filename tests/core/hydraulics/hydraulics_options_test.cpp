@@ -70,7 +70,11 @@ TEST_F(OptionsRecord, MetricProjectStoresMetersPerSecondAndComputesInFeet) {
     HydraulicsOptions o = loadHydraulicsOptions(*db, true);
     EXPECT_DOUBLE_EQ(o.minVelocityFps, 0.61 * 3.2808);
     EXPECT_EQ(minVelocityInProjectUnits(o.minVelocityFps, true), 0.61);
+    // The field's caption and text follow the units: three decimals in m/s, two in ft/s.
+    EXPECT_EQ(minVelocityCaption(true), "Min. Velocity (m/s)");
+    EXPECT_EQ(minVelocityCaption(false), "Min. Velocity (ft/s)");
     EXPECT_EQ(formatMinVelocity(o.minVelocityFps, true), "0.610");
+    EXPECT_EQ(formatMinVelocity(2, false), "2.00");
     o.minVelocityFps = 1.5 * 3.2808;
     saveHydraulicsOption(*db, o, HydraulicsOption::MinVelocity, true);
     EXPECT_EQ(db->scalar("SELECT LVSSGL2 FROM T27 WHERE RECNUM = ?", {7}).toDouble(), 1.5);
