@@ -275,6 +275,20 @@ TEST_F(PassLoop, FlowRunningUpstreamStopsTheRunNamingTheNodeAndItsFlow) {
     }
 }
 
+TEST_F(PassLoop, DeepWellDischargeComesOffDownstream) {
+    // Well at A: 0 cfs at stage 100, 2 cfs at stage 104; A's HGL settles near 100.74 -> about 0.37 cfs.
+    std::vector<HydraulicRecord> recs = twoPipes();
+    recs[0].dwStage = {100, 104, 0, 0, 0, 0, 0, 0};
+    recs[0].dwDischarge = {0, 2, 0, 0, 0, 0, 0, 0};
+    settings.options.deepWell = true;
+    run(recs);
+    const double expected = (recs[0].hglAtNode - 100.0) / 4.0 * 2.0;  // linear in the table
+    EXPECT_NEAR(recs[0].dwReduction, expected, 0.01);  // stage of the previous pass
+    EXPECT_NEAR(recs[0].q, 3.6 - recs[0].dwReduction, 1e-9);
+    EXPECT_NEAR(recs[1].dwReductionSub, recs[0].dwReduction, 1e-12);
+    EXPECT_NEAR(recs[1].q, 7.2 - recs[0].dwReduction, 1e-6);  // B: 2 x 0.9 x 4 less A's well
+}
+
 TEST(DeepWell, InterpolatesInTheFirstIntervalHoldingTheStage) {
     HydraulicRecord r;
     r.dwStage = {10, 12, 16, 0, 0, 0, 0, 0};
