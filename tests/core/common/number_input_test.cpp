@@ -26,24 +26,10 @@ TEST(ParseNumber, ACommaDecimalIsRefusedWithTheReason) {
     EXPECT_EQ(parseNumber("abc", "Area 1").error, "Area 1: 'abc' is not a number.");
 }
 
-TEST(FieldRules, PhysicalRangesNameTheFieldAndTheRange) {
-    EXPECT_EQ(checkField("NODE", "P_C1DA", "-5", "Area 1").error, "Area 1 must be between 0 and 1,000,000 acres.");
-    EXPECT_TRUE(checkField("NODE", "P_C1DA", "0", "Area 1").ok());
-    EXPECT_EQ(checkField("NODE", "RUNOFF_C1", "1.2", "Runoff C 1").error, "Runoff C 1 must be between 0 and 1.");
-    EXPECT_TRUE(checkField("NODE", "RUNOFF_C1", "1", "Runoff C 1").ok());
-    EXPECT_EQ(checkField("T7", "N", "0", "n").error, "n must be greater than 0 and less than 1.");
-    EXPECT_TRUE(checkField("T7", "N", "0.013", "n").ok());
-    EXPECT_EQ(checkField("REACH", "BARRELS", "1.5", "Barrels").error, "Barrels must be a whole number 0 or more.");
-    EXPECT_FALSE(checkField("REACH", "LENGTH", "-0.01", "Length").ok());
-    // elevations may lie below datum; stations and offsets may be any number
-    EXPECT_TRUE(checkField("NODE", "INLET_ELEV", "-12.3", "Inlet Elev").ok());
-    EXPECT_TRUE(checkField("NODE", "OFFSET", "-20", "Offset").ok());
-    EXPECT_TRUE(checkField("NODE", "STATION", "1e9", "Station").ok());
-}
-
-// Values no network holds: typed by a slip of the keyboard, they are refused with the range in the
-// project's units, the same limits the checks before a computation apply to stored data.
-TEST(FieldRules, AbsurdValuesAreRefusedInTheProjectsUnits) {
+// The physical range of each field, named with the field; values no network holds (a slip of the
+// keyboard) are refused with the range in the project's units, the same limits the checks before a
+// computation apply to stored data.
+TEST(FieldRules, RangesNameTheFieldAndAreGivenInTheProjectsUnits) {
     struct Case {
         const char* table;
         const char* field;
@@ -52,6 +38,18 @@ TEST(FieldRules, AbsurdValuesAreRefusedInTheProjectsUnits) {
         const char* message;  // "" = accepted
     };
     const Case cases[] = {
+        {"NODE", "P_C1DA", "-5", false, "Length must be between 0 and 1,000,000 acres."},
+        {"NODE", "P_C1DA", "0", false, ""},
+        {"NODE", "RUNOFF_C1", "1.2", false, "Length must be between 0 and 1."},
+        {"NODE", "RUNOFF_C1", "1", false, ""},
+        {"T7", "N", "0", false, "Length must be greater than 0 and less than 1."},
+        {"T7", "N", "0.013", false, ""},
+        {"REACH", "BARRELS", "1.5", false, "Length must be a whole number 0 or more."},
+        {"REACH", "LENGTH", "-0.01", false, "Length must be between 0 and 100,000 ft."},
+        // elevations may lie below datum; stations and offsets may be any number
+        {"NODE", "INLET_ELEV", "-12.3", false, ""},
+        {"NODE", "OFFSET", "-20", false, ""},
+        {"NODE", "STATION", "1e9", false, ""},
         {"REACH", "LENGTH", "1e12", false, "Length must be between 0 and 100,000 ft."},
         {"REACH", "LENGTH", "100000", false, ""},
         // 100,000 ft in metres, with the computations' own factor, to the centimetre

@@ -7,16 +7,16 @@
 using namespace kolv;
 
 TEST(LeadingNumber, TakesTheNumericStartOfTypedText) {
-    EXPECT_DOUBLE_EQ(leadingNumber("12.5 ft"), 12.5);
-    EXPECT_DOUBLE_EQ(leadingNumber("  -3e2x"), -300.0);
-    EXPECT_DOUBLE_EQ(leadingNumber("1,5"), 1.0);
-    EXPECT_DOUBLE_EQ(leadingNumber("10..00"), 10.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(".75"), 0.75);
-    EXPECT_DOUBLE_EQ(leadingNumber("2e"), 2.0);  // an exponent without digits is not part of it
-    EXPECT_DOUBLE_EQ(leadingNumber("&H1F"), 31.0);
-    EXPECT_DOUBLE_EQ(leadingNumber("abc"), 0.0);
-    EXPECT_DOUBLE_EQ(leadingNumber(""), 0.0);
-    EXPECT_DOUBLE_EQ(leadingNumber("-"), 0.0);
+    const std::pair<const char*, double> cases[] = {
+        {"12.5 ft", 12.5}, {"  -3e2x", -300.0}, {"1,5", 1.0}, {"10..00", 10.0}, {".75", 0.75},
+        {"2e", 2.0},  // an exponent without digits is not part of it
+        {"abc", 0.0}, {"", 0.0}, {"-", 0.0}, {"1.2.3", 1.2},
+        // blanks, tabs and line breaks inside the text are skipped before reading the number
+        {"1 000.5", 1000.5}, {" - 2 . 5 ft", -2.5}, {"1d2", 100.0},
+        // 4 hex digits are a 16-bit integer, more a 32-bit one
+        {"&H1F", 31.0}, {"&HFFFF", -1.0}, {"&H7FFF", 32767.0}, {"&H10000", 65536.0}, {"&O17", 15.0},
+    };
+    for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(leadingNumber(text), value) << "'" << text << "'";
 }
 
 TEST(TextHelpers, NamesTrimsAndCaptions) {

@@ -101,7 +101,7 @@ TEST(ProjectOpen, MissingT85IsCreatedWithItsFourFields) {
     EXPECT_EQ(ui.progressValues[24], 100);
 }
 
-TEST(ProjectOpen, SystemListAndCurrentSystemRestore) {
+TEST(ProjectOpen, SystemListRefreshAndCurrentSystemRestore) {
     test::TempDir dir;
     std::string path = test::makeEmptyProject(dir);
     {
@@ -121,9 +121,15 @@ TEST(ProjectOpen, SystemListAndCurrentSystemRestore) {
     {
         auto p = openProject(path, ui);
         EXPECT_EQ(p->currentSystem, "S'2");
-        RecordSet t16(*p->db, "T16");
+        // Another connection to the file deletes the current system and adds one: seen on refresh.
+        auto other = openProject(path, ui);
+        RecordSet t16(*other->db, "T16");
         t16.findFirst("SYSTEM = ?", {"S'2"});
         t16.remove();
+        addSystem(*other->db, "S3");
+        refreshSystems(*p);
+        EXPECT_EQ(p->systems, (std::vector<std::string>{"S1", "S3"}));
+        EXPECT_EQ(p->currentSystem, "");
     }
     {
         // A CURRENT_SYSTEM naming a deleted system selects nothing.
@@ -190,17 +196,6 @@ TEST(ProjectOpen, FilesThatAreNotProjectsAreRefusedAndLeftUntouched) {
     }
     expectRefused(damaged, "damaged");
     EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST(ProjectOpen, TwoConnectionsShareTheFileSafely) {
-    test::TempDir dir;
-    std::string path = test::makeEmptyProject(dir);
-    ui::RecordingUi ui;
-    auto a = openProject(path, ui);
-    auto b = openProject(path, ui);
-    addSystem(*a->db, "S1");
-    refreshSystems(*b);
-    EXPECT_EQ(b->systems.size(), 1u);
 }
 
 }  // namespace

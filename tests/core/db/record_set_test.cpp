@@ -59,6 +59,9 @@ TEST_F(RecordSetTest, FindFirstMatchesInMemoryAndThroughTheEngineAlike) {
     int count = 0;
     for (bool f = nodes.findFirst("SYSTEM = ?", {"A"}); f; f = nodes.findNext("SYSTEM = ?", {"A"})) ++count;
     EXPECT_EQ(count, 25);
+    // The key of a number is its shortest text: 3.0 held as a number matches "3" and " 3.00" typed.
+    EXPECT_EQ(compareKey(Value(3.0)), compareKey(Value(std::string(" 3.00"))));
+    EXPECT_EQ(compareKey(Value(3.0)), compareKey(Value(std::string("3"))));
 }
 
 TEST_F(RecordSetTest, NullReadsAsEmptyTextZeroAndFalse) {

@@ -39,31 +39,24 @@ protected:
 
 }  // namespace
 
-TEST_F(UndoHistoryTest, AStepOfEditsAddsAndDeletesComesBackExactlyAndReplays) {
+// Random edits, additions, deletions and design steps undo and redo byte for byte in
+// undo_property_test; here the names a step shows and a change of letter case alone.
+TEST_F(UndoHistoryTest, AStepComesBackExactlyAndReplaysUnderItsName) {
     const std::string before = test::snapshotTables(db());
-    const std::string node = firstNode();
     {
         db::UndoAction step(db(), "Edit Node");
-        setTc(node, 33.5);
-        db().execute("INSERT INTO NODE(NAME, SYSTEM, TC) VALUES(?, ?, ?)",
-                     {db::Value("O'NEIL"), db::Value("MAINST"), db::Value(12.0)});
-        db().execute("DELETE FROM REACH WHERE NAME = (SELECT NAME FROM REACH ORDER BY rowid LIMIT 1)");
+        setTc(firstNode(), 33.5);
         // a change of letter case alone is a change, though names compare without case
         db().execute("UPDATE T16 SET OUT_NODE = lower(OUT_NODE) WHERE rowid = (SELECT min(rowid) FROM T16)");
     }
     const std::string after = test::snapshotTables(db());
-    ASSERT_NE(before, after);
     EXPECT_EQ(history->undoName(), "Edit Node");
-
     ASSERT_TRUE(history->undo());
     EXPECT_EQ(test::snapshotTables(db()), before);  // rowids, types and values
     EXPECT_FALSE(history->canUndo());
     EXPECT_EQ(history->redoName(), "Edit Node");
-
     ASSERT_TRUE(history->redo());
     EXPECT_EQ(test::snapshotTables(db()), after);
-    ASSERT_TRUE(history->undo());
-    EXPECT_EQ(test::snapshotTables(db()), before);
 }
 
 TEST_F(UndoHistoryTest, StepsNestAndEmptyStepsLeaveNoTrace) {
@@ -83,7 +76,7 @@ TEST_F(UndoHistoryTest, StepsNestAndEmptyStepsLeaveNoTrace) {
     EXPECT_DOUBLE_EQ(tc(node), tc0);
 }
 
-TEST_F(UndoHistoryTest, ChangesOutsideAStepBecomeAnEditStepInOrder) {
+TEST_F(UndoHistoryTest, ChangesOutsideAStepBecomeAnEditStepAndANewStepDropsTheRedoSteps) {
     const std::string node = firstNode();
     const double tc0 = tc(node);
     {
@@ -96,15 +89,7 @@ TEST_F(UndoHistoryTest, ChangesOutsideAStepBecomeAnEditStepInOrder) {
     EXPECT_DOUBLE_EQ(tc(node), 20.0);
     history->undo();
     EXPECT_DOUBLE_EQ(tc(node), tc0);
-}
-
-TEST_F(UndoHistoryTest, ANewStepAfterUndoDropsTheRedoSteps) {
-    const std::string node = firstNode();
-    {
-        db::UndoAction step(db(), "A");
-        setTc(node, 20.0);
-    }
-    history->undo();
+    // A new step after undo drops the steps that could have been redone.
     {
         db::UndoAction step(db(), "B");
         setTc(node, 30.0);

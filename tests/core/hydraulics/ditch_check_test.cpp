@@ -40,18 +40,15 @@ TEST_F(DitchCheck, CopiesInletElevationsAndFlagsUphillDitches) {
     EXPECT_DOUBLE_EQ(field("C", "TO_FL_CL"), 0.0);
 }
 
-TEST_F(DitchCheck, QuietCheckWritesButSaysNothing) {
+TEST_F(DitchCheck, DrainsSystemAndEmptyNameAreLeftAloneAndAQuietCheckWritesButSaysNothing) {
+    EXPECT_TRUE(checkDitchFlowLines(p.db, "<drains>", false).empty());
+    EXPECT_TRUE(checkDitchFlowLines(p.db, "  ", false).empty());
+    EXPECT_DOUBLE_EQ(field("A", "ELEV1"), 0.0);
     EXPECT_TRUE(checkDitchFlowLines(p.db, "S1", true).empty());
     EXPECT_DOUBLE_EQ(field("A", "ELEV2"), 100.0);
 }
 
-TEST_F(DitchCheck, DrainsSystemAndEmptyNameAreLeftAlone) {
-    EXPECT_TRUE(checkDitchFlowLines(p.db, "<drains>", false).empty());
-    EXPECT_TRUE(checkDitchFlowLines(p.db, "  ", false).empty());
-    EXPECT_DOUBLE_EQ(field("A", "ELEV1"), 0.0);
-}
-
-TEST_F(DitchCheck, DitchesFlowAtNormalDepthInTheRun) {
+TEST_F(DitchCheck, DitchesFlowAtNormalDepthInTheRunOrInTheWaterBelowThem) {
     // After the check, lower A so every ditch falls; the run takes the partial branch for ditches.
     p.db.execute("UPDATE NODE SET INLET_ELEV = 101 WHERE NAME = 'A'");
     ASSERT_FALSE(ditchCheckFailed(checkDitchFlowLines(p.db, "S1", false)));
@@ -69,6 +66,10 @@ TEST_F(DitchCheck, DitchesFlowAtNormalDepthInTheRun) {
     EXPECT_NEAR(q, p.t60n("S1", "A", "Q"), 0.02 * q);  // 1 ac x 0.5 x 4 = 2 cfs
     EXPECT_NEAR(p.t60n("S1", "A", "HGL_UP"), 101.0 + yn, 1e-9);
     EXPECT_NE(p.t60("S1", "A", "FLOW_COND").toText(), "FULL");
+    // A's own surface at its lower end (100.00 + yn = 100.33) lies below the water of B it runs into
+    // (100.39): the ditch ends in that water, its upper end still at normal depth.
+    EXPECT_GT(p.t60n("S1", "B", "HGL_AT_NODE"), 100.0 + yn);
+    EXPECT_NEAR(p.t60n("S1", "A", "HGL_DN"), p.t60n("S1", "B", "HGL_AT_NODE"), 1e-9);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "db/database.h"
 #include "hydraulics/design_ranges.h"
 #include "ui/recording_ui.h"
@@ -38,38 +40,22 @@ TEST_F(OptionsRecord, MissingRecordIsCreatedWithTheDefaults) {
 }
 
 TEST_F(OptionsRecord, EveryFieldSurvivesSavingAndReopeningTheProject) {
-    HydraulicsOptions o;
-    o.useHydLength = true;
-    o.junctionMethod = 2;
-    o.fixedTc = true;
-    o.exitLoss = false;
-    o.junctionLosses = true;
-    o.minVelocityInForce = true;
-    o.deepWell = true;
-    o.frenchDrain = true;
-    o.maxPasses = 1000;
-    o.noNegativeFlow = true;
-    o.jumpToCrown = false;
-    o.fixedTcMin = 17.5;
-    o.minVelocityFps = 2.75;
-    o.maxHglDifferenceFt = 0.0001;  // not exact in single precision: must read back as typed
-    o.minPhysicalVelocityFps = 3.1;
+    // An HGL difference of 0.0001 is not exact in single precision: it must read back as typed.
+    const HydraulicsOptions o{.useHydLength = true, .junctionMethod = 2, .fixedTc = true, .junctionLosses = true,
+                              .minVelocityInForce = true, .deepWell = true, .frenchDrain = true, .maxPasses = 1000,
+                              .noNegativeFlow = true, .fixedTcMin = 17.5, .minVelocityFps = 2.75,
+                              .maxHglDifferenceFt = 0.0001, .minPhysicalVelocityFps = 3.1};
     saveHydraulicsOptions(*db, o, false);
     db.reset();
     db = db::Database::open(path);
     const HydraulicsOptions back = loadHydraulicsOptions(*db, false);
-    EXPECT_TRUE(back.useHydLength);
-    EXPECT_EQ(back.junctionMethod, 2);
-    EXPECT_TRUE(back.fixedTc);
-    EXPECT_FALSE(back.exitLoss);
-    EXPECT_TRUE(back.junctionLosses && back.minVelocityInForce && back.deepWell && back.frenchDrain);
-    EXPECT_EQ(back.maxPasses, 1000);
-    EXPECT_TRUE(back.noNegativeFlow);
-    EXPECT_FALSE(back.jumpToCrown);
-    EXPECT_EQ(back.fixedTcMin, 17.5);
-    EXPECT_EQ(back.minVelocityFps, 2.75);
-    EXPECT_EQ(back.maxHglDifferenceFt, 0.0001);
-    EXPECT_EQ(back.minPhysicalVelocityFps, 3.1);
+    const auto fields = [](const HydraulicsOptions& x) {
+        return std::tuple(x.useHydLength, x.junctionMethod, x.fixedTc, x.exitLoss, x.junctionLosses,
+                          x.minVelocityInForce, x.deepWell, x.frenchDrain, x.maxPasses, x.noNegativeFlow,
+                          x.jumpToCrown, x.fixedTcMin, x.minVelocityFps, x.maxHglDifferenceFt,
+                          x.minPhysicalVelocityFps);
+    };
+    EXPECT_EQ(fields(back), fields(o));
     // Switches are stored -1 / 0.
     EXPECT_EQ(db->scalar("SELECT LVSINT1 FROM T27 WHERE RECNUM = ?", {7}).toInt(), -1);
     EXPECT_EQ(db->scalar("SELECT LVSINT4 FROM T27 WHERE RECNUM = ?", {7}).toInt(), 0);
@@ -84,7 +70,11 @@ TEST_F(OptionsRecord, MetricProjectStoresMetersPerSecondAndComputesInFeet) {
     HydraulicsOptions o = loadHydraulicsOptions(*db, true);
     EXPECT_DOUBLE_EQ(o.minVelocityFps, 0.61 * 3.2808);
     EXPECT_EQ(minVelocityInProjectUnits(o.minVelocityFps, true), 0.61);
+    // The field's caption and text follow the units: three decimals in m/s, two in ft/s.
+    EXPECT_EQ(minVelocityCaption(true), "Min. Velocity (m/s)");
+    EXPECT_EQ(minVelocityCaption(false), "Min. Velocity (ft/s)");
     EXPECT_EQ(formatMinVelocity(o.minVelocityFps, true), "0.610");
+    EXPECT_EQ(formatMinVelocity(2, false), "2.00");
     o.minVelocityFps = 1.5 * 3.2808;
     saveHydraulicsOption(*db, o, HydraulicsOption::MinVelocity, true);
     EXPECT_EQ(db->scalar("SELECT LVSSGL2 FROM T27 WHERE RECNUM = ?", {7}).toDouble(), 1.5);
@@ -133,15 +123,9 @@ void expectRefused(const Refusal& r, const std::string& text) {
 }
 
 TEST(QuickSetups, RestoreTheTolerancesSetBothMinorLossesAndKeepTheRest) {
-    HydraulicsOptions typed;
-    typed.maxPasses = 1000;
-    typed.maxHglDifferenceFt = 0.2;
-    typed.minVelocityFps = 4.5;
-    typed.exitLoss = false;
-    typed.junctionLosses = true;
-    typed.fixedTc = true;
-    typed.fixedTcMin = 12;
-    typed.junctionMethod = kJunctionMethodUpstream;
+    const HydraulicsOptions typed{.junctionMethod = kJunctionMethodUpstream, .fixedTc = true,
+                                  .junctionLosses = true, .maxPasses = 1000, .fixedTcMin = 12, .minVelocityFps = 4.5,
+                                  .maxHglDifferenceFt = 0.2};
     for (bool minorLosses : {true, false}) {
         const HydraulicsOptions o = withSetup(typed, minorLosses, false);
         EXPECT_EQ(o.maxPasses, 50) << minorLosses;
@@ -255,12 +239,6 @@ TEST(ComputeValidation, TypedValuesAreRefusedInTheRunsOwnWords) {
         EXPECT_EQ(r.error, c.error) << c.text;
         EXPECT_EQ(r.ok(), std::string(c.error).empty()) << c.text;
     }
-}
-
-TEST(ComputeValidation, MinimumVelocityCaptionAndFormatByUnits) {
-    EXPECT_EQ(minVelocityCaption(false), "Min. Velocity (ft/s)");
-    EXPECT_EQ(minVelocityCaption(true), "Min. Velocity (m/s)");
-    EXPECT_EQ(formatMinVelocity(2, false), "2.00");
 }
 
 }  // namespace

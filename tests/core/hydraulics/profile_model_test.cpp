@@ -14,49 +14,24 @@ namespace {
 
 /// A small trunk: A -> B -> OUT with a lateral C -> B. Numbers chosen for hand checks.
 std::vector<ProfileRow> trunk() {
-    ProfileRow a;
-    a.from = "A";
-    a.to = "B";
-    a.station = "10+00";
-    a.pipe = "18RCP";
-    a.lengthFt = 100;
-    a.inletElFt = 50;
-    a.flUpFt = 45;
-    a.flDnFt = 44.5;
-    a.clUpFt = 46.5;
-    a.clDnFt = 46;
-    a.hglUpFt = 46.2;
-    a.hglDnFt = 45.9;
-    a.hglAtNodeFt = 46.3;
-    a.clearanceFt = 3.7;
-    a.heightFt = 1.5;
-    a.velocityFtS = 4;
-    a.qCfs = 7.07;
-    a.critDepthFt = 1.0;
+    const ProfileRow a{.from = "A", .to = "B", .station = "10+00", .pipe = "18RCP", .flowCond = "", .lengthFt = 100,
+                       .inletElFt = 50, .flUpFt = 45, .flDnFt = 44.5, .clUpFt = 46.5, .clDnFt = 46, .hglUpFt = 46.2,
+                       .hglDnFt = 45.9, .hglAtNodeFt = 46.3, .clearanceFt = 3.7, .heightFt = 1.5, .velocityFtS = 4,
+                       .qCfs = 7.07, .critDepthFt = 1.0};
     ProfileRow c = a;
     c.from = "C";
     c.station = "0+50";
     c.lengthFt = 400;  // the lateral is the longer way down
-    ProfileRow b = a;
-    b.from = "B";
-    b.to = "OUT";
-    b.station = "11+00";
-    b.lengthFt = 200;
-    b.inletElFt = 49;
-    b.flUpFt = 44.4;
-    b.flDnFt = 43.4;
-    b.clUpFt = 46.4;
-    b.clDnFt = 45.4;
-    b.hglUpFt = 45.8;
-    b.hglDnFt = 45.0;
-    b.hglAtNodeFt = 45.85;
-    b.pipe = "24RCP";
+    const ProfileRow b{.from = "B", .to = "OUT", .station = "11+00", .pipe = "24RCP", .flowCond = "", .lengthFt = 200,
+                       .inletElFt = 49, .flUpFt = 44.4, .flDnFt = 43.4, .clUpFt = 46.4, .clDnFt = 45.4, .hglUpFt = 45.8,
+                       .hglDnFt = 45.0, .hglAtNodeFt = 45.85, .clearanceFt = 3.7, .heightFt = 1.5, .velocityFtS = 4,
+                       .qCfs = 7.07, .critDepthFt = 1.0};
     return {a, b, c};
 }
 
 ProfileModel trunkModel() { return ProfileModel(trunk(), {"OUT", 44.8}); }
 
-TEST(ProfilePath, FollowsToNodesDownToTheOutfall) {
+TEST(ProfilePath, FollowsToNodesDownToTheOutfallAndStopsAtALoopOrAMissingNode) {
     ProfileModel m = trunkModel();
     auto path = m.pathFrom("A");
     ASSERT_EQ(path.size(), 2u);
@@ -67,9 +42,7 @@ TEST(ProfilePath, FollowsToNodesDownToTheOutfall) {
     EXPECT_EQ(m.longestPathStart(), "C");
     EXPECT_TRUE(m.pathFrom("NOPE").empty());
     EXPECT_EQ(m.pathFrom("a").size(), 2u);  // names compare without regard to case
-}
-
-TEST(ProfilePath, StopsAtALoopAndAtAMissingNode) {
+    // The walk stops at a loop and at a missing node.
     auto rows = trunk();
     rows[1].to = "A";  // B flows back into A
     ProfileModel loop(rows, {"OUT", 0});
@@ -90,7 +63,7 @@ TEST(ProfileZeroFields, OneMessagePerNodeWithEveryZeroField) {
     EXPECT_TRUE(trunkModel().zeroFieldMessages("A").empty());
 }
 
-TEST(ProfileGeometry, StationsLinesAndStructuresInFeet) {
+TEST(ProfileGeometry, StationsLinesStructuresAndLabelsInFeet) {
     ProfileGeometry g = trunkModel().build("A", false);
     ASSERT_EQ(g.pipes.size(), 2u);
     // stations start at A's 10+00 and add the reach lengths
@@ -120,10 +93,7 @@ TEST(ProfileGeometry, StationsLinesAndStructuresInFeet) {
     EXPECT_EQ(g.title, "A to OUT");
     EXPECT_NEAR(g.yMax, 50.0, 1e-9);  // the inlet of A is the highest point
     EXPECT_NEAR(g.yMin, 43.4, 1e-9);  // the outfall invert the lowest
-}
-
-TEST(ProfileGeometry, LabelsCarryTheEngineeringValues) {
-    ProfileGeometry g = trunkModel().build("A", false);
+    // The labels carry the engineering values.
     auto has = [&](const std::string& text) {
         for (const auto& l : g.labels)
             if (std::find(l.lines.begin(), l.lines.end(), text) != l.lines.end()) return true;

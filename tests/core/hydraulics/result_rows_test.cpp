@@ -45,16 +45,14 @@ protected:
     std::unique_ptr<db::Project> project;
 };
 
-TEST_F(ResultRows, OnlyTheSystemsRowsInTheAskedOrderThenStorageOrder) {
+TEST_F(ResultRows, OnlyTheSystemsRowsInTheAskedOrderThenStorageOrderWithTheTabsColumnsFirst) {
     EXPECT_EQ(fromColumn(SystemResultRows(db(), "MAINST", "", false)),
               (std::vector<std::string>{"S-1", "S-2", "S-3", "S-4"}));
     // ties of the print position keep the order they were stored in
     EXPECT_EQ(fromColumn(SystemResultRows(db(), "MAINST  ", "SEQUENCER ASC", false)),
               (std::vector<std::string>{"S-2", "S-4", "S-1", "S-3"}));
     EXPECT_EQ(SystemResultRows(db(), "NONE", "", false).size(), 0u);
-}
-
-TEST_F(ResultRows, FieldsLeaveOutTheSystemAndPutTheTabsColumnsFirstInGridOrder) {
+    // The fields leave out the system and put the tab's columns first in grid order.
     const SystemResultRows stored(db(), "MAINST", "", false), grid(db(), "MAINST", "", true);
     for (const auto* rows : {&stored, &grid}) {
         EXPECT_EQ(std::count(rows->fields().begin(), rows->fields().end(), "SYSTEM"), 0);

@@ -12,16 +12,16 @@ namespace {
 // Qc = 4.2032 x 1.76715 = 7.4277 cfs.
 class SinglePipe : public ::testing::Test {
 protected:
-    void build(double areaAc, double tailwater) {
+    void build(double areaAc, double tailwater, double elev1 = 100.0, double elev2 = 99.0, Fields reach = {}) {
         p.roundPipe("18RCP", 1.5);
         p.system("S1", tailwater);
         p.node("S1", "A", areaAc, 0.9, 106.0);
-        p.reach("S1", "A", "OUT", "18RCP", 100.0, 99.0, 200.0);
+        p.reach("S1", "A", "OUT", "18RCP", elev1, elev2, 200.0, reach);
     }
     RunProject p;
 };
 
-TEST_F(SinglePipe, PartialFlowFollowsNormalDepth) {
+TEST_F(SinglePipe, PartialFlowFollowsNormalDepthAndThePhasesAreListedInOrder) {
     build(1.0, 90.0);  // Q = 0.9 x 1.0 x 4 = 3.6 cfs < Qc
     RunResult r = p.run("S1");
     ASSERT_EQ(r.status, 0);
@@ -49,6 +49,22 @@ TEST_F(SinglePipe, PartialFlowFollowsNormalDepth) {
     EXPECT_NEAR(p.t60n("S1", "A", "TF"), 200.0 / (3.6 / segmentArea(1.5, yn) * 60), 0.01);
     EXPECT_EQ(p.t60("S1", "A", "TYPE").toText(), "18RCP");
     EXPECT_EQ(p.t60("S1", "A", "TO").toText(), "OUT");
+    // The message list names the phases in order.
+    const std::vector<std::string> phases = {"Loading pipe nodal array",
+                                             "Sorting pipe nodal array in flow direction order",
+                                             "Checking for circular references",
+                                             "Sorting master node array",
+                                             "Determining 'IN' field inter-connections",
+                                             "Loading system header",
+                                             "Validate Tc min's and drainage areas",
+                                             "Verify that all 'TO' inlets exist",
+                                             "Calculate hydraulics",
+                                             " ",
+                                             "PASS = 1"};
+    ASSERT_GE(r.messages.size(), phases.size());
+    EXPECT_EQ(std::vector<std::string>(r.messages.begin(), r.messages.begin() + phases.size()), phases);
+    EXPECT_EQ(r.messages.back(), "Cleaning up temporary data arrays");
+    EXPECT_NE(std::find(r.messages.begin(), r.messages.end(), "Writing results to database"), r.messages.end());
 }
 
 TEST_F(SinglePipe, TravelTimeFollowsTheFlowAgainstCapacityNotTheBackwater) {
@@ -66,7 +82,7 @@ TEST_F(SinglePipe, TravelTimeFollowsTheFlowAgainstCapacityNotTheBackwater) {
     EXPECT_LT(p.t60n("S1", "A", "TF"), 1.0);
 }
 
-TEST_F(SinglePipe, FullFlowStartsAtTheCrownWhenTheTailwaterIsLow) {
+TEST_F(SinglePipe, FullFlowStartsAtTheCrownWhenTheTailwaterIsLowAndAMinimumHglRaisesTheNode) {
     build(3.0, 90.0);  // Q = 10.8 cfs > Qc
     RunResult r = p.run("S1");
     ASSERT_EQ(r.status, 0);
@@ -80,6 +96,13 @@ TEST_F(SinglePipe, FullFlowStartsAtTheCrownWhenTheTailwaterIsLow) {
     EXPECT_NEAR(p.db.scalar("SELECT TAILWATER_IN_FEET FROM T16").toDouble(), 90.0, 1e-9);
     EXPECT_NEAR(p.db.scalar("SELECT CONTROL_EL_16 FROM T16").toDouble(), 100.5, 1e-9);
     EXPECT_EQ(p.db.scalar("SELECT JUMP_TO_CROWN FROM T16").toInt(), -1);
+
+    // A minimum HGL raises the node's grade line; the pipe itself is unchanged.
+    p.db.execute("UPDATE NODE SET MIN_HGL = 104.0 WHERE NAME = 'A'");
+    ASSERT_EQ(p.run("S1").status, 0);
+    EXPECT_NEAR(p.t60n("S1", "A", "HGL_AT_NODE"), 104.0, 1e-9);
+    EXPECT_NEAR(p.t60n("S1", "A", "HGL_UP"), 102.61417, 1e-3);
+    EXPECT_NEAR(p.t60n("S1", "A", "MIN_HGL"), 104.0, 1e-9);
 }
 
 TEST_F(SinglePipe, HighTailwaterPlusExitLossControlsAFullOutfallPipe) {
@@ -97,10 +120,7 @@ TEST_F(SinglePipe, HighTailwaterPlusExitLossControlsAFullOutfallPipe) {
 }
 
 TEST_F(SinglePipe, AdverseSlopeIsAlwaysFull) {
-    p.roundPipe("18RCP", 1.5);
-    p.system("S1", 90.0);
-    p.node("S1", "A", 0.1, 0.9, 106.0);  // 0.36 cfs, far below the capacity magnitude
-    p.reach("S1", "A", "OUT", "18RCP", 99.0, 100.0, 200.0);
+    build(0.1, 90.0, 99.0, 100.0);  // 0.36 cfs, far below the capacity magnitude
     ASSERT_EQ(p.run("S1").status, 0);
     EXPECT_NEAR(p.t60n("S1", "A", "CAPACITY"), -7.4277, 1e-3);  // negative on an adverse slope
     EXPECT_NEAR(p.t60n("S1", "A", "VELOCITY_PHYS"), -4.2032, 1e-3);
@@ -109,45 +129,12 @@ TEST_F(SinglePipe, AdverseSlopeIsAlwaysFull) {
 }
 
 TEST_F(SinglePipe, CrownFlagMeansTheStoredElevationIsTheCrown) {
-    p.roundPipe("18RCP", 1.5);
-    p.system("S1", 90.0);
-    p.node("S1", "A", 3.0, 0.9, 106.0);
     // Both ends stored as crowns: inverts 100.00 and 99.00 as in the other cases.
-    p.reach("S1", "A", "OUT", "18RCP", 101.5, 100.5, 200.0, {{"FROM_FL_CL", 0}, {"TO_FL_CL", 0}});
+    build(3.0, 90.0, 101.5, 100.5, {{"FROM_FL_CL", 0}, {"TO_FL_CL", 0}});
     ASSERT_EQ(p.run("S1").status, 0);
     EXPECT_NEAR(p.t60n("S1", "A", "FL_UP"), 100.0, 1e-9);
     EXPECT_NEAR(p.t60n("S1", "A", "CL_DN"), 100.5, 1e-9);
     EXPECT_NEAR(p.t60n("S1", "A", "HGL_UP"), 102.61417, 1e-3);
-}
-
-TEST_F(SinglePipe, MinimumHglRaisesTheNodeGradeLine) {
-    build(3.0, 90.0);
-    p.db.execute("UPDATE NODE SET MIN_HGL = 104.0 WHERE NAME = 'A'");
-    ASSERT_EQ(p.run("S1").status, 0);
-    EXPECT_NEAR(p.t60n("S1", "A", "HGL_AT_NODE"), 104.0, 1e-9);
-    EXPECT_NEAR(p.t60n("S1", "A", "HGL_UP"), 102.61417, 1e-3);  // the pipe itself is unchanged
-    EXPECT_NEAR(p.t60n("S1", "A", "MIN_HGL"), 104.0, 1e-9);
-}
-
-TEST_F(SinglePipe, MessageListNamesThePhasesInOrder) {
-    build(1.0, 90.0);
-    RunResult r = p.run("S1");
-    ASSERT_EQ(r.status, 0);
-    const std::vector<std::string> phases = {"Loading pipe nodal array",
-                                             "Sorting pipe nodal array in flow direction order",
-                                             "Checking for circular references",
-                                             "Sorting master node array",
-                                             "Determining 'IN' field inter-connections",
-                                             "Loading system header",
-                                             "Validate Tc min's and drainage areas",
-                                             "Verify that all 'TO' inlets exist",
-                                             "Calculate hydraulics",
-                                             " ",
-                                             "PASS = 1"};
-    ASSERT_GE(r.messages.size(), phases.size());
-    for (std::size_t i = 0; i < phases.size(); ++i) EXPECT_EQ(r.messages[i], phases[i]) << i;
-    EXPECT_EQ(r.messages.back(), "Cleaning up temporary data arrays");
-    EXPECT_NE(std::find(r.messages.begin(), r.messages.end(), "Writing results to database"), r.messages.end());
 }
 
 }  // namespace

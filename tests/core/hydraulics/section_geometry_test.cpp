@@ -21,7 +21,7 @@ TEST(ArcCos, ClampsOutsideTheOpenIntervalAndAgreesWithTheLibraryInside) {
         EXPECT_NEAR(arcCos(x), std::acos(x), 1e-12) << x;
 }
 
-TEST(CircularSegment, FullHalfAndThirdDepthsMatchHandGeometry) {
+TEST(CircularSegment, FullHalfQuarterAndDryDepthsMatchHandGeometry) {
     const double d = 3.0;  // 36 in pipe
     // Full (and any depth above full): the whole circle, A = pi D^2 / 4, P = pi D, R = D / 4.
     for (double y : {3.0, 3.5, 40.0}) {
@@ -44,9 +44,7 @@ TEST(CircularSegment, FullHalfAndThirdDepthsMatchHandGeometry) {
     EXPECT_NEAR(quarter.wettedPerimeter, 2.094395, 1e-6);
     EXPECT_NEAR(quarter.topWidth, 1.732051, 1e-6);
     EXPECT_NEAR(quarter.hydraulicRadius, 0.614185 / 2.094395, 1e-6);
-}
-
-TEST(CircularSegment, DryPipeAndDegenerateDiameterHaveNoGeometry) {
+    // A dry pipe and a pipe of no diameter have no geometry.
     const FlowGeometry dry = circularSegment(2.0, 0.0);
     EXPECT_EQ(dry.area, 0.0);
     EXPECT_EQ(dry.wettedPerimeter, 0.0);
@@ -71,20 +69,6 @@ TEST(PipeGeometry, EllipticalPipeScalesTheCircleAndKeepsTheFullPerimeter) {
     EXPECT_NEAR(pipeArea(w, h, h / 2), half.area, 1e-12);
     // A round pipe goes through the circular segment, perimeter included.
     EXPECT_NEAR(pipeGeometry(2.0, 2.0, 1.0).wettedPerimeter, kPi, 1e-12);
-}
-
-TEST(SectionGeometry, DispatchesByKindAndGivesNothingForAnUnknownDitch) {
-    EXPECT_NEAR(sectionGeometry(Section::circular(2.0), 1.0).area, kPi / 2, 1e-12);
-    EXPECT_NEAR(sectionArea(Section::circular(2.0), 2.0), kPi, 1e-12);
-    // Box ditch 3 ft wide at 2 ft: A = 6, P = 7 (hand).
-    const Section box = Section::ditch(2, {3, 0, 0, 0, 0, 0, 0});
-    EXPECT_NEAR(sectionGeometry(box, 2.0).area, 6.0, 1e-12);
-    EXPECT_NEAR(sectionGeometry(box, 2.0).wettedPerimeter, 7.0, 1e-12);
-    EXPECT_EQ(box.nominalHeight(), 40.0);
-    EXPECT_EQ(Section::circular(1.5).nominalHeight(), 1.5);
-    const Section unknown = Section::ditch(9, {3, 3, 3, 3, 3, 3, 3});
-    EXPECT_EQ(sectionGeometry(unknown, 2.0).area, 0.0);
-    EXPECT_EQ(sectionArea(unknown, 2.0), 0.0);
 }
 
 }  // namespace

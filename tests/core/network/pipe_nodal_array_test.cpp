@@ -19,14 +19,14 @@ Names nodeNames(const PipeNodalArray& a) {
 
 TEST(LoadPipeNodalArray, OrdersTheSystemAndAnnouncesTheSteps) {
     test::SystemBuilder b;
-    b.header("S1", "OUT");
-    b.link("S1", "C", "OUT");
-    b.link("S1", "B", "C");
-    b.link("S1", "A", "B");
+    b.header("O'Hara", "OUT");  // a quote mark in the system name
+    b.link("O'Hara", "C", "OUT");
+    b.link("O'Hara", "B", "C");
+    b.link("O'Hara", "A", "B");
     b.link("S2", "Z", "OUT");  // another system is not loaded
     ui::RecordingUi ui;
     PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(b.db, "S1", ui, a), LoadStatus::Ok);
+    ASSERT_EQ(loadPipeNodalArray(b.db, "O'Hara", ui, a), LoadStatus::Ok);
     EXPECT_EQ(nodeNames(a), (Names{"A", "B", "C"}));
     EXPECT_EQ(ui.statuses, (Names{"Loading pipe nodal array", "Sorting pipe nodal array in flow direction order",
                                   "Checking for circular references", "Sorting master node array"}));
@@ -90,15 +90,6 @@ TEST(LoadPipeNodalArray, SystemWithoutReachesStopsWithItsMessage) {
     EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
     EXPECT_EQ(ui.messages[0].text, "Reaches for system 'EMPTY' could not be found.");
     EXPECT_TRUE(a.empty());
-}
-
-TEST(LoadPipeNodalArray, SystemNameWithAQuoteMark) {
-    test::SystemBuilder b;
-    b.link("O'Hara", "A", "OUT");
-    ui::RecordingUi ui;
-    PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(b.db, "O'Hara", ui, a), LoadStatus::Ok);
-    EXPECT_EQ(nodeNames(a), Names{"A"});
 }
 
 TEST(LoadPipeNodalArray, LongNamesAreHeldByTheirFirstEightCharacters) {

@@ -62,7 +62,7 @@ struct TableFixture : ::testing::Test {
     float at(float minutes) const { return CALC_INTENSITY(storm, minutes); }
 };
 
-TEST_F(TableFixture, SingleRowHoldsFromZeroUpToTheEnd) {
+TEST_F(TableFixture, SingleRowHoldsFromZeroUpToTheEndAndNoRowsGiveZero) {
     row("Miami", "10", 15.0, 4.0);
     row("Miami", "25", 15.0, 9.0);  // another frequency
     ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, " Miami ", "10 "));
@@ -75,6 +75,11 @@ TEST_F(TableFixture, SingleRowHoldsFromZeroUpToTheEnd) {
     for (float t : {0.0f, 7.5f, 15.0f, 600.0f, 99999.0f}) EXPECT_EQ(at(t), 4.0f) << t;
     EXPECT_EQ(at(100000.0f), 0.0f);
     EXPECT_EQ(at(-0.5f), 0.0f);
+    // No rows give zero everywhere.
+    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, "Nowhere", "3"));
+    EXPECT_EQ(storm.tableRows, 0);
+    ASSERT_EQ(storm.table.size(), 2u);
+    for (float t : {0.0f, 10.0f, 99999.0f}) EXPECT_EQ(at(t), 0.0f);
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -87,13 +92,6 @@ TEST_F(TableFixture, TwoRowsInterpolateWithIntervalsClosedBelow) {
     EXPECT_EQ(at(25.0f), 4.0f);           // after the last time: last intensity
     EXPECT_EQ(at(10.0f), 6.0f);           // the interval starting at 10
     EXPECT_EQ(at(20.0f), 4.0f);
-}
-
-TEST_F(TableFixture, NoRowsGiveZeroEverywhere) {
-    ASSERT_TRUE(LOAD_TIME_INTENSITY_TABLE(*db, storm, ui, "Nowhere", "3"));
-    EXPECT_EQ(storm.tableRows, 0);
-    ASSERT_EQ(storm.table.size(), 2u);
-    for (float t : {0.0f, 10.0f, 99999.0f}) EXPECT_EQ(at(t), 0.0f);
 }
 
 TEST_F(TableFixture, NullTimeStopsReadingWithItsMessage) {
@@ -152,7 +150,7 @@ struct IdfFixture : ::testing::Test {
     }
 };
 
-TEST_F(IdfFixture, KeysCompareAsTrimmedTextNumbersByShortestText) {
+TEST_F(IdfFixture, KeysCompareAsTrimmedTextNumbersByShortestTextAndAMissingRowStops) {
     row("6", " 3 ", 9.5, -1.25, 0.5, -0.0625);
     row("6", "2.5", 1, 2, 3, 4);
     auto c = lookupIdfCoefficients(*db, ui, db::Value(" 6"), db::Value(3.0));
@@ -165,10 +163,7 @@ TEST_F(IdfFixture, KeysCompareAsTrimmedTextNumbersByShortestText) {
     ASSERT_TRUE(c2.has_value());
     EXPECT_EQ(c2->A, 1.0f);
     EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(IdfFixture, MissingRowStopsWithItsMessage) {
-    row("6", "3", 1, 2, 3, 4);
+    // A key pair not in the table stops with its message.
     EXPECT_FALSE(lookupIdfCoefficients(*db, ui, db::Value("6"), db::Value(7.0)).has_value());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "INVALID DATA");

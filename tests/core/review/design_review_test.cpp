@@ -65,14 +65,11 @@ void expectOnly(const review::ReviewResult& r, const Expected& e) {
 
 }  // namespace
 
-TEST_F(ReviewFixture, SoundSystemHasNoFinding) {
-    const auto r = run();
-    EXPECT_TRUE(r.findings.empty()) << r.findings[0].quantity;
-    EXPECT_FALSE(r.hasResults);
-}
-
 // The network's own rules, one change from the sound system each.
 TEST_F(ReviewFixture, NetworkRulesHandWorked) {
+    const auto sound = run();
+    EXPECT_TRUE(sound.findings.empty()) << sound.findings[0].quantity;
+    EXPECT_FALSE(sound.hasResults);
     struct Case {
         const char* name;
         const char* sql;

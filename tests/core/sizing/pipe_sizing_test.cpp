@@ -210,15 +210,9 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
     ASSERT_EQ(r.status, 0);
     // Q: A = 1.0 × 4 = 4 cfs → 15 in at 4 / 1.22718 = 3.2595 ft/s;
     //    B = 2.5 × 4 = 10 cfs → 15 in 8.149 (refused), 18 in 10 / 1.76715 = 5.6588 ft/s.
-    auto has = [&](const std::string& l) { return std::find(r.lines.begin(), r.lines.end(), l) != r.lines.end(); };
-    EXPECT_TRUE(has("From     To       Pipe     'N'      Length   Height   Width    Q        Velocity Governing"));
-    EXPECT_TRUE(has("A        B        15IN     0.0130   300.00   1.25     1.25     4.00     3.26     velocity limit"));
     // B's pipe is fixed (size flag clear): it tries no candidate and runs as its own 12 in pipe
-    // flowing full, V = 10 / (π 0.5²) = 12.7324 ft/s.
-    EXPECT_TRUE(has("B        OUT      OLD      0.0130   200.00   1.00     1.00     10.00    12.73    fixed by engineer"));
-    // C: Q = 0 takes the first pipe, V = 0.
-    EXPECT_TRUE(has("C        OUT      15IN     0.0130   100.00   1.25     1.25     0.00     0.00     velocity limit"));
-    EXPECT_TRUE(has("D        B        Ditch Reach: No pipe will be selected."));
+    // flowing full, V = 10 / (π 0.5²) = 12.7324 ft/s (the listing's columns are pinned by the
+    // sample's golden, the rule of each reach by the governing-constraint table).
     // Grade line from the tailwater 100 (hand, n 0.013):
     //   B: Sf = (0.013 × 12.7324 / (1.486 × 0.25^(2/3)))² = 0.078781, × 200 → 115.7562
     //   A: Sf = (0.013 × 3.2595 / (1.486 × 0.3125^(2/3)))² = 0.0038340, × 300 → 116.9064
@@ -227,24 +221,18 @@ TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
     EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 116.9064, 0.001);
     EXPECT_NEAR(value("SELECT HGL_DN FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
     EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
-    // A: 103.5 − 116.906 and B: 110.0 − 115.756, both short of the 1.0 required.
-    EXPECT_EQ(std::count_if(r.lines.begin(), r.lines.end(),
-                            [](const std::string& l) { return l.find("clearance") != std::string::npos; }),
-              2);
-    EXPECT_EQ(r.lines.back(), "Cleaning up temporary data arrays");
     // Travel time A: 300 / 3.2595 / 60 = 1.534 min → B's Tc 11.534.
     EXPECT_NEAR(value("SELECT TC FROM T60 WHERE \"FROM\" = ?", "B"), 11.534, 0.001);
     EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.534, 0.001);
     // Results: pipe names, node fields, one T60 row per reach.
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"A"}).toText(), "15IN");
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"B"}).toText(), "OLD");
-    EXPECT_NEAR(value("SELECT P_Q FROM NODE WHERE NAME = ?", "B"), 10.0, 1e-6);
     EXPECT_NEAR(value("SELECT P_VELOCITY FROM NODE WHERE NAME = ?", "B"), 12.7324, 0.0005);
     EXPECT_EQ(value("SELECT COUNT(*) FROM T60 WHERE SYSTEM = ?", "S1"), 4.0);
     EXPECT_NEAR(value("SELECT FL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 95.0, 1e-9);
 }
 
-TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
+TEST_F(SizingRunFixture, GradeLineCriterionAndMinimumVelocity) {
     db.execute("UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'");  // B sized here too
     auto o = sizing::SizingOptions::defaults();
     o.group = 1;
@@ -256,26 +244,10 @@ TEST_F(SizingRunFixture, GradeLineCriterionMinimumVelocityAndUpstreamRule) {
     EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
     EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
     EXPECT_EQ(r.records.back().height, 2.0);
-
-    // Upstream rule: B's base flow of −8 cfs leaves it 2 cfs, less than A's 4 cfs. At 3 ft/s
-    // A needs 18 in (15 in runs at 3.26); B alone would take 15 in (1.63 ft/s) but may not go
-    // below the 18 in pipe coming in.
-    db.execute("UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'");
-    o = sizing::SizingOptions::defaults();
-    o.group = 1;
-    o.maxVelocityFps = 3.0;
-    r = sizing::computePipeSizes(*project, ui, "S1", o);
-    ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(r.records[0].height, 1.5f);     // A
-    EXPECT_EQ(r.records.back().height, 1.25f);  // B without the rule
-    o.notSmallerThanUpstream = true;
-    r = sizing::computePipeSizes(*project, ui, "S1", o);
-    EXPECT_EQ(r.records[0].height, 1.5f);
-    EXPECT_EQ(r.records.back().height, 1.5f);
 }
 
-// Why each reach got its pipe, with the value that decided it (flows as in the cases above:
-// A 4 cfs, B 10 cfs, or 2 cfs with a base flow of −8 cfs).
+// Why each reach got its pipe, with the value that decided it and the pipe height it got (flows
+// as in the cases above: A 4 cfs, B 10 cfs, or 2 cfs with a base flow of −8 cfs).
 TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
     using sizing::GoverningRule;
     struct Case {
@@ -286,25 +258,26 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
         const char* sql;  // set-up of the case
         const char* reach;
         GoverningRule rule;
-        double value;  // ft/s or friction slope %
+        double value;   // ft/s or friction slope %
+        double height;  // ft; 0: not checked
     };
     const Case cases[] = {
         // 15 in at 4 cfs: V = 4 / 1.22718 = 3.2595 ft/s, under 6
-        {"velocity", Criterion::Velocity, 6.0, false, "", "A", GoverningRule::VelocityLimit, 3.2595},
+        {"velocity", Criterion::Velocity, 6.0, false, "", "A", GoverningRule::VelocityLimit, 3.2595, 1.25},
         // 15 in at 4 cfs: 100 (0.013 × 3.2595 / (1.486 × 0.3125^(2/3)))² = 0.3834 %, under 0.5
-        {"friction slope", Criterion::HglSlope, 0.5, false, "", "A", GoverningRule::FrictionSlopeLimit, 0.3834},
+        {"friction slope", Criterion::HglSlope, 0.5, false, "", "A", GoverningRule::FrictionSlopeLimit, 0.3834, 1.25},
         // B's size switch is off: its own 12 in pipe at 10 cfs, 10 / (π/4) = 12.7324 ft/s
-        {"fixed", Criterion::Velocity, 6.0, false, "", "B", GoverningRule::FixedByEngineer, 12.7324},
-        // Even 24 in runs at 4 / π = 1.2732 ft/s, over 1: the largest was tried
-        {"none enough", Criterion::Velocity, 1.0, false, "", "A", GoverningRule::NoCandidateEnough, 1.2732},
-        // B alone takes 15 in at 2 / 1.22718 = 1.6297 ft/s, but A brings 18 in
+        {"fixed", Criterion::Velocity, 6.0, false, "", "B", GoverningRule::FixedByEngineer, 12.7324, 1.0},
+        // Even 24 in runs at 4 / π = 1.2732 ft/s, over 1: the largest was tried (the reach keeps its pipe)
+        {"none enough", Criterion::Velocity, 1.0, false, "", "A", GoverningRule::NoCandidateEnough, 1.2732, 0.0},
+        // B alone takes 15 in at 2 / 1.22718 = 1.6297 ft/s, but A brings 18 in (15 in runs at 3.26)
         {"upstream", Criterion::Velocity, 3.0, true,
          "UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'; UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'", "B",
-         GoverningRule::NotSmallerThanUpstream, 1.6297},
+         GoverningRule::NotSmallerThanUpstream, 1.6297, 1.5},
         // The same with the rule off: B's own limit governs
         {"upstream rule off", Criterion::Velocity, 3.0, false,
          "UPDATE NODE SET BASE_FLOW = -8 WHERE NAME = 'B'; UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'", "B",
-         GoverningRule::VelocityLimit, 1.6297},
+         GoverningRule::VelocityLimit, 1.6297, 1.25},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -326,6 +299,7 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
         EXPECT_EQ(b->isVelocity, c.criterion == Criterion::Velocity);
         EXPECT_NEAR(b->value, c.value, 0.0005);
         EXPECT_NEAR(b->limit, c.limit, 1e-12);
+        if (c.height > 0) EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", c.reach), c.height, 1e-6);
         // The ditch is not sized and has no basis.
         EXPECT_TRUE(std::none_of(basis.begin(), basis.end(), [](const auto& x) { return x.reach == "D"; }));
     }
