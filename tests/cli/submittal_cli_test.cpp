@@ -117,6 +117,9 @@ TEST(Submittal, SystemThatCannotBeComputedStillGetsItsSheetsAndFailsTheCommand) 
     {
         auto db = db::Database::open(sample);
         db->execute("UPDATE REACH SET NODE2 = 'NOWHERE' WHERE NAME = 'S-3' AND SYSTEM = 'MAINST'");
+        // a system named beyond ASCII: its bookmark is written as UTF-16 in the appended outline
+        for (const char* table : {"T16", "NODE", "REACH"})
+            db->execute(std::string("UPDATE ") + table + " SET SYSTEM = ? WHERE SYSTEM = 'OAKAVE'", {db::Value("ÖSTRA ÅN")});
     }
     const std::string pdf = dir.file("package.pdf");
     EXPECT_TRUE(refused(cli(dir, "submittal '" + sample + "' --all --out '" + pdf + "'"),
@@ -124,8 +127,10 @@ TEST(Submittal, SystemThatCannotBeComputedStillGetsItsSheetsAndFailsTheCommand) 
     const std::string text = shell("pdftotext -layout '" + pdf + "' -");
     EXPECT_TRUE(has(text, "THE STORM TABULATION COULD NOT BE COMPUTED"));
     EXPECT_TRUE(has(text, "NOWHERE")) << "the reason is printed";
-    EXPECT_TRUE(has(text, "PIPE SCHEDULE - SYSTEM OAKAVE"));
+    EXPECT_TRUE(has(text, "PIPE SCHEDULE - SYSTEM ÖSTRA ÅN"));
     EXPECT_FALSE(has(text, "PIPE SCHEDULE - SYSTEM MAINST"));
+    EXPECT_TRUE(has(shell("qpdf --json --json-key=outlines '" + pdf + "'"), "\"System ÖSTRA ÅN\""));
+    EXPECT_TRUE(has(shell("qpdf --check '" + pdf + "'"), "No syntax or stream encoding errors"));
 }
 
 TEST(Submittal, BadRequestsSayWhatIsWrongAndFail) {
