@@ -406,27 +406,6 @@ ReportRunner::ReportRunner(db::Database& db, const ReportTemplate& tpl, ReportIn
 
 ReportRunner::~ReportRunner() = default;
 
-namespace {
-
-void putLength(std::string& out, std::size_t n) {
-    do {
-        const auto low = static_cast<unsigned char>(n & 0x7f);
-        n >>= 7;
-        out += static_cast<char>(n ? low | 0x80 : low);
-    } while (n);
-}
-
-std::size_t takeLength(const std::string& in, std::size_t& at) {
-    std::size_t n = 0;
-    for (int shift = 0;; shift += 7) {
-        const auto b = static_cast<unsigned char>(in[at++]);
-        n |= static_cast<std::size_t>(b & 0x7f) << shift;
-        if (!(b & 0x80)) return n;
-    }
-}
-
-}  // namespace
-
 void ReportContent::Item::setCells(const std::vector<std::string>& cells, const std::vector<std::string>& cells2,
                                    const std::vector<bool>& numeric) {
     m_packed.clear();

@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
 
+}  // namespace
+
 void putLength(std::string& out, std::size_t n) {
     do {
         const auto low = static_cast<unsigned char>(n & 0x7f);
@@ -27,8 +29,6 @@ std::size_t takeLength(std::string_view in, std::size_t& at) {
         if (!(b & 0x80)) return n;
     }
 }
-
-}  // namespace
 
 TextLines::TextLines(std::initializer_list<std::string_view> lines) {
     for (std::string_view l : lines) push_back(l);

@@ -12,6 +12,12 @@
 
 namespace kolv::reports {
 
+/// A length written in 7-bit groups, low first, the high bit set on all but the last byte: one
+/// byte for lengths under 128. Lines and table cells are stored behind such lengths.
+void putLength(std::string& out, std::size_t n);
+/// The length written by putLength at `at`, which is moved past it.
+std::size_t takeLength(std::string_view in, std::size_t& at);
+
 /// An append-only list of text lines read in order. The lines are packed one after the other and
 /// every 64 KB of them deflated, so a list of 180,000 review footnotes takes a few megabytes
 /// instead of some thirty. A line may hold any bytes, line breaks included.
