@@ -190,22 +190,9 @@ std::string pdfText(const std::string& utf8) {
         }
         return out + ")";
     }
+    // QString holds UTF-16 already, surrogate pairs included
     std::string out = "<FEFF";
-    auto unit = [&out](unsigned v) { out += fmt::format("{:04X}", v); };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const unsigned char b = static_cast<unsigned char>(utf8[i]);
-        const int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-        unsigned cp = extra == 0 ? b : b & (0x3Fu >> extra);
-        for (int k = 1; k <= extra && i + static_cast<std::size_t>(k) < utf8.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3Fu);
-        i += static_cast<std::size_t>(extra) + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            unit(0xD800 + (cp >> 10)), unit(0xDC00 + (cp & 0x3FF));
-        } else {
-            unit(cp);
-        }
-    }
+    for (const QChar unit : QString::fromStdString(utf8)) out += fmt::format("{:04X}", static_cast<unsigned>(unit.unicode()));
     return out + ">";
 }
 
