@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 PKGS="build-essential cmake ninja-build libsqlite3-dev zlib1g-dev libfmt-dev libcli11-dev nlohmann-json3-dev libgtest-dev
       libgmock-dev libbenchmark-dev qt6-base-dev libqt6sql6-sqlite qt6-charts-dev libqt6svg6 libqt6opengl6-dev libgl-dev xvfb xauth poppler-utils
-      libqpdf-dev qpdf
+      qpdf
       help2man dpkg-dev file lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
       libpugixml-dev libxml2-utils libgdal-dev fonts-liberation2
       pybind11-dev python3-dev python3-pytest"

@@ -16,6 +16,7 @@
 
 #include "common/error.h"
 #include "render/document_painter.h"
+#include "render/pdf_layer.h"
 
 namespace kolv::render {
 
@@ -23,33 +24,34 @@ namespace {
 
 class PdfSink : public submittal::PageSink {
 public:
-    PdfSink(QPdfWriter& writer, QPainter& painter, int total, const std::function<void(int, int)>& progress)
-        : m_writer(writer), m_painter(painter), m_total(total), m_progress(progress) {}
+    PdfSink(QPdfWriter& writer, QPainter& painter, double heightPt, int total,
+            const std::function<void(int, int)>& progress)
+        : m_writer(writer), m_painter(painter), m_heightPt(heightPt), m_total(total), m_progress(progress) {}
     void page(const reports::Page& page) override {
-        begin();
+        if (!m_layers.empty() && m_layers.back().page == m_done + 1) m_layers.back().layer->finish();
+        if (m_done > 0) m_writer.newPage();
         paintPage(m_painter, page, m_writer.resolution() / 72.0);
-        m_open = false;
         ++m_done;
         if (m_progress) m_progress(m_done, m_total);
     }
     bool drawsAhead() const override { return true; }
+    /// Shapes under the next page go to a content stream of its own, added to the page with the
+    /// bookmarks: the PDF writer holds a page's whole content until the page ends.
     void ahead(const reports::Page& part) override {
-        begin();
-        paintPage(m_painter, part, m_writer.resolution() / 72.0);
+        if (m_layers.empty() || m_layers.back().page != m_done + 1)
+            m_layers.push_back({m_done + 1, std::make_unique<PdfLayer>(m_heightPt)});
+        m_layers.back().layer->add(part);
     }
-    int done() const { return m_done; }
+    std::vector<UnderLayer>& layers() { return m_layers; }
 
 private:
-    void begin() {  // a new sheet, unless pieces of it were drawn already
-        if (!m_open && m_done > 0) m_writer.newPage();
-        m_open = true;
-    }
     QPdfWriter& m_writer;
     QPainter& m_painter;
+    double m_heightPt;
     int m_total;
     const std::function<void(int, int)>& m_progress;
     int m_done = 0;
-    bool m_open = false;  ///< the current sheet has been started
+    std::vector<UnderLayer> m_layers;
 };
 
 }  // namespace
@@ -58,6 +60,7 @@ void writeSubmittalPdf(submittal::SubmittalComposer& composer, const QString& pa
                        const std::function<void(int, int)>& progress) {
     ensureGuiApplication();
     const auto& f = composer.frame();
+    std::vector<UnderLayer> layers;
     {
         QPdfWriter writer(path);
         writer.setResolution(720);
@@ -68,11 +71,12 @@ void writeSubmittalPdf(submittal::SubmittalComposer& composer, const QString& pa
         QPainter painter;
         if (!painter.begin(&writer))
             throw Error(kErrFileNotFound, "The PDF file " + path.toStdString() + " can not be written.");
-        PdfSink sink(writer, painter, composer.pageCount(), progress);
+        PdfSink sink(writer, painter, f.heightPt, composer.pageCount(), progress);
         composer.write(sink);
         painter.end();
+        layers = std::move(sink.layers());
     }
-    addPdfOutline(path.toStdString(), composer.outline());
+    addPdfOutline(path.toStdString(), composer.outline(), layers);
 }
 
 namespace {
@@ -198,8 +202,9 @@ std::string pdfText(const std::string& utf8) {
 
 }  // namespace
 
-void addPdfOutline(const std::string& path, const std::vector<submittal::OutlineEntry>& outline) {
-    if (outline.empty()) return;
+void addPdfOutline(const std::string& path, const std::vector<submittal::OutlineEntry>& outline,
+                   const std::vector<UnderLayer>& under) {
+    if (outline.empty() && under.empty()) return;
     // An incremental update appended to the file: the outline items and a new catalog pointing at
     // them, with a cross-reference section of their own. Only the catalog and the page tree are
     // read, so the memory it takes does not grow with the pages' contents.
@@ -234,9 +239,10 @@ void addPdfOutline(const std::string& path, const std::vector<submittal::Outline
             pdf.fail("its page tree is not one flat list of pages");
     }
 
-    // objects: the outline root is `size`, item i is size + 1 + i
+    // objects: the outline root is `size`, item i is size + 1 + i, then the layers' streams
     const long long top = size;
     auto item = [&](std::size_t i) { return size + 1 + static_cast<long long>(i); };
+    const long long firstLayer = outline.empty() ? size : item(outline.size());
     struct Node {
         std::size_t parent = SIZE_MAX;  ///< SIZE_MAX: under the outline root
         std::size_t level = 0;
@@ -286,7 +292,7 @@ void addPdfOutline(const std::string& path, const std::vector<submittal::Outline
         offset += 1;
     }
     // the catalog again, now with the outline and opening on it
-    {
+    if (!outline.empty()) {
         auto body = catalog.substr(catalog.find("obj") + 3);
         body = body.substr(0, body.rfind("endobj"));
         const auto close = body.rfind(">>");
@@ -298,8 +304,9 @@ void addPdfOutline(const std::string& path, const std::vector<submittal::Outline
         const auto startAt = body.find_first_not_of(" \r\n");
         put(root, body.substr(startAt == std::string::npos ? 0 : startAt));
     }
-    put(top, fmt::format("<< /Type /Outlines /First {} 0 R /Last {} 0 R /Count {} >>", item(firstTop), item(lastTop),
-                         topCount));
+    if (!outline.empty())
+        put(top, fmt::format("<< /Type /Outlines /First {} 0 R /Last {} 0 R /Count {} >>", item(firstTop),
+                             item(lastTop), topCount));
     const int pageCount = static_cast<int>(pages.size());
     for (std::size_t i = 0; i < outline.size(); ++i) {
         const Node& n = nodes[i];
@@ -315,11 +322,54 @@ void addPdfOutline(const std::string& path, const std::vector<submittal::Outline
         }
         put(item(i), body + " >>");
     }
-    // cross-reference section of the update: the catalog, then the new objects in one run
-    std::string xref = "xref\n" + fmt::format("{} 1\n{:010d} 00000 n \n", root, written.front().second);
-    xref += fmt::format("{} {}\n", top, written.size() - 1);
-    for (std::size_t i = 1; i < written.size(); ++i) xref += fmt::format("{:010d} 00000 n \n", written[i].second);
-    xref += fmt::format("trailer\n<<\n/Size {}\n/Root {} 0 R\n", item(outline.size()), root);
+    // each layer: its stream, and its page again with the stream first among its contents
+    for (std::size_t i = 0; i < under.size(); ++i) {
+        const UnderLayer& u = under[i];
+        if (u.page < 1 || u.page > pageCount || !u.layer) continue;
+        const long long number = firstLayer + static_cast<long long>(i);
+        const long long page = pages[static_cast<std::size_t>(u.page - 1)];
+        std::string body = pdf.object(page);
+        body = body.substr(body.find("obj") + 3);
+        body = body.substr(0, body.rfind("endobj"));
+        const auto key = body.find("/Contents");
+        if (key == std::string::npos) {
+            std::fclose(out);
+            pdf.fail("page " + std::to_string(u.page) + " has no contents");
+        }
+        const auto value = body.find_first_not_of(" \r\n", key + 9);
+        if (value != std::string::npos && body[value] == '[') {
+            body.insert(value + 1, fmt::format("{} 0 R ", number));
+        } else {
+            long long contents = 0, generation = 0;
+            int used = 0;
+            if (value == std::string::npos ||
+                std::sscanf(body.c_str() + value, "%lld %lld R%n", &contents, &generation, &used) != 2 || used == 0) {
+                std::fclose(out);
+                pdf.fail("the contents of page " + std::to_string(u.page) + " can not be read");
+            }
+            body.replace(value, static_cast<std::size_t>(used),
+                         fmt::format("[{} 0 R {} {} R]", number, contents, generation));
+        }
+        const auto startAt = body.find_first_not_of(" \r\n");
+        put(page, body.substr(startAt == std::string::npos ? 0 : startAt));
+        const std::string head =
+            fmt::format("{} 0 obj\n<< /Length {} /Filter /FlateDecode >>\nstream\n", number, u.layer->size());
+        written.emplace_back(number, offset);
+        ok = ok && std::fwrite(head.data(), 1, head.size(), out) == head.size() && u.layer->copyTo(out);
+        const std::string tail = "\nendstream\nendobj\n";
+        ok = ok && std::fwrite(tail.data(), 1, tail.size(), out) == tail.size();
+        offset += static_cast<long long>(head.size()) + u.layer->size() + static_cast<long long>(tail.size());
+    }
+    // cross-reference section of the update: one subsection per run of consecutive numbers
+    std::sort(written.begin(), written.end());
+    std::string xref = "xref\n";
+    for (std::size_t i = 0; i < written.size();) {
+        std::size_t j = i + 1;
+        while (j < written.size() && written[j].first == written[j - 1].first + 1) ++j;
+        xref += fmt::format("{} {}\n", written[i].first, j - i);
+        for (; i < j; ++i) xref += fmt::format("{:010d} 00000 n \n", written[i].second);
+    }
+    xref += fmt::format("trailer\n<<\n/Size {}\n/Root {} 0 R\n", firstLayer + static_cast<long long>(under.size()), root);
     if (info >= 0) xref += fmt::format("/Info {} 0 R\n", info);
     if (auto id = pdf.trailer().find("/ID"); id != std::string::npos) {
         const auto close = pdf.trailer().find(']', id);

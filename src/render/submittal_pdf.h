@@ -3,9 +3,11 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "render/pdf_layer.h"
 #include "submittal/submittal.h"
 
 namespace kolv::render {
@@ -17,8 +19,16 @@ namespace kolv::render {
 void writeSubmittalPdf(submittal::SubmittalComposer& composer, const QString& path,
                        const std::function<void(int done, int total)>& progress = {});
 
-/// Adds bookmarks to a PDF the PDF writer has finished, as an incremental update appended to it
-/// (the pages are not read again). Throws kolv::Error when the file can not be read or written.
-void addPdfOutline(const std::string& path, const std::vector<submittal::OutlineEntry>& outline);
+/// Shapes drawn under everything else of page `page` (1 for the first).
+struct UnderLayer {
+    int page = 0;
+    std::unique_ptr<PdfLayer> layer;  ///< finished
+};
+
+/// Adds bookmarks, and the layers under pages, to a PDF the PDF writer has finished, as an
+/// incremental update appended to it (the pages' contents are not read again). Throws
+/// kolv::Error when the file can not be read or written.
+void addPdfOutline(const std::string& path, const std::vector<submittal::OutlineEntry>& outline,
+                   const std::vector<UnderLayer>& under = {});
 
 }  // namespace kolv::render

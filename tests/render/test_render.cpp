@@ -14,6 +14,7 @@
 #include "core/reports/report_project.h"
 #include "hydraulics/run.h"
 #include "render/document_painter.h"
+#include "render/submittal_pdf.h"
 #include "reports/report_commands.h"
 #include "reports/report_engine.h"
 #include "reports/text_report.h"
@@ -210,4 +211,55 @@ TEST(TextReports, MessageListBecomesPagedPdf) {
     std::string pdf2 = outFolder(tmp) + "/diagnosis.pdf";
     render::writePdf(log, QString::fromStdString(pdf2));
     EXPECT_EQ(pdfPages(readFile(pdf2)), 3);
+}
+
+// The network of a key plan is written as a content stream of its own under the page: it must
+// look exactly as the painter draws the same shapes (place, colours, widths, dashes, fills), and
+// the file with the appended stream must stay a valid PDF.
+TEST(Painting, ShapesUnderAPageLookAsThePainterDrawsThem) {
+    test::TempDir tmp;
+    reports::Page shapes;
+    auto add = [&](std::vector<std::pair<double, double>> pts, double width, std::uint32_t color,
+                   reports::Shape::Dash dash, bool closed, bool filled, std::uint32_t fill) {
+        shapes.shapes.push_back({std::move(pts), width, color, dash, closed, filled, fill});
+    };
+    using D = reports::Shape::Dash;
+    add({{20, 20}, {380, 20}}, 2, 0xA8A8A8, D::Solid, false, false, 0);
+    add({{20, 40}, {380, 60}}, 3, 0x1F5FA8, D::Dashed, false, false, 0);
+    add({{20, 80}, {380, 80}}, 4, 0xC00000, D::Dotted, false, false, 0);
+    add({{50, 120}, {150, 120}, {150, 220}, {50, 220}}, 3, 0x000000, D::Solid, true, true, 0x40C040);  // outlined fill
+    add({{200, 120}, {300, 140}, {250, 230}}, 0, 0, D::Solid, true, true, 0x2020FF);                  // fill only
+    add({{320, 120}, {380, 120}, {380, 280}}, 1.5, 0x804000, D::Solid, true, false, 0);                 // outline only
+    reports::Document doc;
+    doc.widthPt = 400;  // a landscape sheet, as the package's
+    doc.heightPt = 300;
+    doc.pages = {shapes};
+    const std::string painted = outFolder(tmp) + "/painted.pdf", layered = outFolder(tmp) + "/layered.pdf";
+    render::writePdf(doc, QString::fromStdString(painted));
+    doc.pages = {reports::Page{}};
+    render::writePdf(doc, QString::fromStdString(layered));
+    std::vector<render::UnderLayer> under;
+    under.push_back({1, std::make_unique<render::PdfLayer>(doc.heightPt)});
+    under[0].layer->add(shapes);
+    under[0].layer->finish();
+    render::addPdfOutline(layered, {{"Key plan", 1, 0}}, under);
+
+    auto raster = [&](const std::string& pdf) {
+        const std::string png = pdf.substr(0, pdf.size() - 4);
+        EXPECT_EQ(std::system(("pdftoppm -r 72 -singlefile -png '" + pdf + "' '" + png + "'").c_str()), 0);
+        return QImage(QString::fromStdString(png + ".png")).convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage a = raster(painted), b = raster(layered);
+    ASSERT_FALSE(a.isNull());
+    ASSERT_EQ(a.size(), b.size());
+    int ink = 0, differ = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            ink += p != qRgb(255, 255, 255);
+            differ += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q)) > 96;
+        }
+    EXPECT_GT(ink, 15000);
+    EXPECT_LT(differ, ink / 100) << "of " << ink << " inked pixels";
+    EXPECT_NE(std::system(("qpdf --check '" + layered + "' >/dev/null 2>&1").c_str()), 2) << "qpdf finds errors";
 }

@@ -1,5 +1,5 @@
-// The entry tables of kolv-cli's loadable modules. The printing and the GIS / CAD exchange bring Qt,
-// qpdf and GDAL with them (well over a hundred shared libraries, some 40 MB resident before any
+// The entry tables of kolv-cli's loadable modules. The printing and the GIS / CAD exchange bring Qt
+// and GDAL with them (well over a hundred shared libraries, some 40 MB resident before any
 // work); kolv-cli opens their module only when a command that needs one runs.
 //
 // A module exports one C function, kolv_cli_module(abi), returning its table, or nullptr when it was
@@ -25,7 +25,7 @@ namespace kolv::cli {
 /// Raised whenever a table below changes.
 inline constexpr int kModuleAbi = 1;
 
-/// kolv-cli-print: PDF reports and the submittal package (Qt, qpdf).
+/// kolv-cli-print: PDF reports and the submittal package (Qt).
 struct PrintModule {
     /// The printer of template and message reports; lives as long as the program.
     reports::DocumentPrinter* (*printer)();
