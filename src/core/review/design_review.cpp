@@ -67,7 +67,7 @@ std::string key(std::string_view name) { return db::compareKey(db::Value(trim(na
 /// Orders the findings worst first, keeping the order they were found in within a severity.
 /// The findings are moved into place along the cycles of the permutation, so a review of tens
 /// of thousands of findings needs one number per finding beside them, not a second copy.
-void worstFirst(std::vector<Finding>& findings) {
+void worstFirst(std::deque<Finding>& findings) {
     constexpr int kLevels = 3;
     const auto level = [](const Finding& f) { return std::clamp(static_cast<int>(f.severity), 0, kLevels - 1); };
     std::array<std::size_t, kLevels> next{};
@@ -303,7 +303,7 @@ private:
              double limit, std::string_view unit, std::string_view rule) {
         FindingTexts& t = *m_out.texts;
         m_out.findings.push_back(
-            Finding{s, t.keep(node), t.keep(reach), t.keep(quantity), value, limit, t.keep(unit), t.keep(rule)});
+            Finding{t.keep(node), t.keep(reach), t.keep(quantity), value, limit, t.keep(unit), t.keep(rule), s});
     }
 
     /// A stored project length in feet; with `out`, a length in feet in the project's unit.
@@ -355,11 +355,13 @@ int ReviewResult::count(Severity s) const {
     return static_cast<int>(std::count_if(findings.begin(), findings.end(), [s](const Finding& f) { return f.severity == s; }));
 }
 
-std::string_view FindingTexts::keep(std::string_view text) {
+FindingText FindingTexts::keep(std::string_view text) {
     auto it = m_texts.find(text);
     if (it == m_texts.end()) it = m_texts.emplace(text).first;
-    return *it;
+    return FindingText(&*it);
 }
+
+std::ostream& operator<<(std::ostream& out, FindingText t) { return out << t.view(); }
 
 int ReviewResult::worstAt(std::string_view node) const {
     int worst = -1;

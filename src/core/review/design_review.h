@@ -1,6 +1,7 @@
 // Design review: every reach and node of a system held to the project's criteria and its last results.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -22,38 +23,53 @@ enum class Severity { Note = 0, Warning = 1, Error = 2 };
 /// "error", "warning", "note".
 const char* severityName(Severity s);
 
-/// The texts of a review's findings, each held once (a large system has several findings per
-/// reach, most of them sharing their words): the findings view them.
+/// A text of a review's findings, held once by the review: a finding points at it (a large
+/// system has several findings a reach, most of them sharing their words).
+class FindingText {
+public:
+    FindingText() = default;
+    explicit FindingText(const std::string* text) : m_text(text) {}
+    operator std::string_view() const { return view(); }
+    std::string_view view() const { return m_text ? std::string_view(*m_text) : std::string_view(); }
+    bool empty() const { return view().empty(); }
+    friend bool operator==(FindingText a, std::string_view b) { return a.view() == b; }
+    friend std::ostream& operator<<(std::ostream& out, FindingText t);
+
+private:
+    const std::string* m_text = nullptr;
+};
+
+/// The texts of a review's findings, each held once.
 class FindingTexts {
 public:
     /// The kept copy of `text`.
-    std::string_view keep(std::string_view text);
+    FindingText keep(std::string_view text);
 
 private:
     struct Hash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
-    std::unordered_set<std::string, Hash, std::equal_to<>> m_texts;
+    std::unordered_set<std::string, Hash, std::equal_to<>> m_texts;  ///< its nodes never move
 };
 
 /// One thing the review found. Values and limits are in the project's units, named in `unit`.
-/// The texts are views of the review's own texts (`ReviewResult::texts`).
+/// The texts are the review's own (`ReviewResult::texts`).
 struct Finding {
-    Severity severity = Severity::Note;
-    std::string_view node;      ///< the node it belongs to (the upstream node of a reach finding)
-    std::string_view reach;     ///< the reach, empty for a node finding
-    std::string_view quantity;  ///< "velocity", "slope", "cover (upstream end)", ...
+    FindingText node;      ///< the node it belongs to (the upstream node of a reach finding)
+    FindingText reach;     ///< the reach, empty for a node finding
+    FindingText quantity;  ///< "velocity", "slope", "cover (upstream end)", ...
     double value = 0.0;
     double limit = 0.0;
-    std::string_view unit;      ///< "ft/s", "%", "ft", "cfs", ...
-    std::string_view rule;      ///< the rule in plain words
+    FindingText unit;      ///< "ft/s", "%", "ft", "cfs", ...
+    FindingText rule;      ///< the rule in plain words
+    Severity severity = Severity::Note;
 };
 
 /// What the review of one system found, worst first, then in flow order.
 struct ReviewResult {
     std::string system;
-    std::vector<Finding> findings;
+    std::deque<Finding> findings;  ///< in blocks: no copy of them all is made while they are found
     /// The texts the findings view, shared by every copy of the result.
     std::shared_ptr<FindingTexts> texts = std::make_shared<FindingTexts>();
     bool hasResults = false;  ///< the system has results of Step 2 or Step 4 to check

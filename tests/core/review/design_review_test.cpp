@@ -52,12 +52,12 @@ struct Expected {
 };
 
 void expectOnly(const review::ReviewResult& r, const Expected& e) {
-    ASSERT_EQ(r.findings.size(), 1u) << (r.findings.empty() ? "" : r.findings[0].quantity);
+    ASSERT_EQ(r.findings.size(), 1u) << (r.findings.empty() ? "" : r.findings[0].quantity.view());
     const review::Finding& f = r.findings[0];
     EXPECT_EQ(f.severity, e.severity);
     EXPECT_EQ(f.node, e.node);
     EXPECT_EQ(f.reach, e.reach);
-    EXPECT_EQ(f.quantity.rfind(e.quantity, 0), 0u) << f.quantity;
+    EXPECT_EQ(f.quantity.view().rfind(e.quantity, 0), 0u) << f.quantity;
     EXPECT_NEAR(f.value, e.value, 1e-6);
     EXPECT_NEAR(f.limit, e.limit, 1e-6);
     EXPECT_FALSE(f.rule.empty());
