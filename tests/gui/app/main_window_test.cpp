@@ -89,7 +89,7 @@ private slots:
         m_ui = ui::RecordingUi{};
     }
 
-    void startsWithoutProjectAndGuardsTheComputeCommands() {
+    void startsWithoutProjectWithTheProjectCommandsOff() {
         MainWindow w(options());
         QCOMPARE(w.windowTitle(), QString("KOLV Lt"));
         QVERIFY(!w.action(Command::ProjectSetup)->isEnabled());
@@ -97,15 +97,7 @@ private slots:
         QVERIFY(w.action(Command::OpenProject)->isEnabled());
         QVERIFY(!w.action(Command::ComputePipeSizes)->isEnabled());  // the steps need a project
         QCOMPARE(w.action(Command::OutfallHeader)->text(), QString("SS Outfall && Header Details"));
-
-        // run another way (a shortcut of a window in front), the guard still answers
-        w.runCommand(Command::ComputePipeSizes);
-        w.runCommand(Command::ComputeStormTabs);
-        QCOMPARE(m_ui.messages.size(), std::size_t(2));
-        for (const auto& m : m_ui.messages)
-            QCOMPARE(m.text, std::string("Select the active system or add a new system.\r"
-                                         "Use EDIT | STORM SEWER SYSTEM ADD/DELETE to add system."));
-        QCOMPARE(m_ui.beeps, 2);
+        // (a step reached another way still meets the guard: the lifecycle test runs every command)
     }
 
     void openingShowsTitleSystemsFirstNodeAndProgress() {

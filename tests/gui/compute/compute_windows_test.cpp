@@ -326,28 +326,6 @@ private slots:
         QVERIFY(hydraulics::loadHydraulicsOptions(f.db(), false).junctionLosses);
     }
 
-    void passLimitBoxOnlyForARunThatDidNotSettle() {
-        Fixture f;
-        HydraulicsWindow w(f.ctx(), nullptr);
-        QVERIFY(w.compute());
-        // the passes the system needs to settle, from the last "PASS = " line
-        int passes = 0;
-        for (const auto& l : w.messages()->lines())
-            if (l.rfind("PASS = ", 0) == 0) passes = std::stoi(l.substr(7));
-        QVERIFY(passes >= 4);
-        const auto boxes = [&] {
-            return std::count_if(f.ui.messages.begin(), f.ui.messages.end(), [](const auto& m) {
-                return m.text.rfind("Maximum number of passes", 0) == 0;
-            });
-        };
-        QCOMPARE(boxes(), 0);
-        // the same run with exactly that many passes allowed settles in its last pass: no box
-        w.maxPassesEdit()->setText(QString::number(passes));
-        QVERIFY(w.compute());
-        QCOMPARE(boxes(), 0);
-        QVERIFY(!hasLine(w.messages()->lines(), "NOT SETTLED"));
-    }
-
     void verificationListsAndPrints() {
         Fixture f;
         VerificationWindow w(f.ctx());
@@ -527,14 +505,8 @@ private slots:
         w.runCommand(gui::Command::ComputeStormTabs);
         auto* hyd = w.findChild<HydraulicsWindow*>("HydraulicsWindow");
         QVERIFY(hyd && hyd->isVisible());
-        QVERIFY(hyd->compute());
-        QCOMPARE(countRows(*w.project()->db, "T60", "MAINST"), countRows(*w.project()->db, "NODE", "MAINST"));
-        w.runCommand(gui::Command::SetFlowLines);
-        QVERIFY(w.findChild<QDialog*>("FlowLinesWindow"));
-        w.runCommand(gui::Command::ComputePipeSizes);
-        QVERIFY(w.findChild<QDialog*>("PipeSizesWindow"));
-        w.runCommand(gui::Command::CostAnalysis);
-        QVERIFY(w.findChild<QDialog*>("CostWindow"));
+        QVERIFY(hyd->compute());  // the run refreshes the main window's open windows
+        // (the other design steps' commands are followed through their windows in the lifecycle test)
         w.runCommand(gui::Command::StormTabPrintOrder);
         QVERIFY(w.findChild<QDialog*>("PrintOrderWindow"));
         w.runCommand(gui::Command::VerifyData);
