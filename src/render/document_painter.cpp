@@ -134,9 +134,7 @@ void writePdf(const reports::Document& doc, const QString& path) {
     });
 }
 
-void writePdfPages(const reports::Document& paper, const QString& path,
-                   const reports::DocumentPrinter::PageProducer& produce) {
-    ensureGuiApplication();
+void mapPdfBuffers() {
 #if defined(__GLIBC__)
     // Qt's PDF engine deflates every page through two buffers of about 10 MB of which it fills a
     // few kilobytes. Once the first of them is freed, glibc raises its threshold for mapping
@@ -147,6 +145,12 @@ void writePdfPages(const reports::Document& paper, const QString& path,
     static const bool mappedFresh = mallopt(M_MMAP_THRESHOLD, 1 << 20) == 1;
     (void)mappedFresh;
 #endif
+}
+
+void writePdfPages(const reports::Document& paper, const QString& path,
+                   const reports::DocumentPrinter::PageProducer& produce) {
+    ensureGuiApplication();
+    mapPdfBuffers();
     QPdfWriter writer(path);
     writer.setResolution(720);
     writer.setPageLayout(layoutOf(paper));

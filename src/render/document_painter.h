@@ -16,6 +16,10 @@ namespace kolv::render {
 /// window gets one on the "offscreen" platform unless QT_QPA_PLATFORM says otherwise.
 void ensureGuiApplication();
 
+/// Has the large buffers the PDF writer deflates each page through mapped afresh each time, so
+/// a long document keeps only what its current page uses. Call before writing a PDF.
+void mapPdfBuffers();
+
 /// Paints one page. `scale` = device units per point; the painter's origin is the paper's
 /// top-left corner. A text drawn wider than its box (a face wider than the layout's metrics)
 /// is squeezed horizontally to the box.

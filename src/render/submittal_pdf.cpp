@@ -59,6 +59,7 @@ private:
 void writeSubmittalPdf(submittal::SubmittalComposer& composer, const QString& path,
                        const std::function<void(int, int)>& progress) {
     ensureGuiApplication();
+    mapPdfBuffers();
     const auto& f = composer.frame();
     std::vector<UnderLayer> layers;
     {

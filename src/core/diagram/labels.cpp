@@ -154,61 +154,68 @@ LabelBuilder::LabelBuilder(db::Database& db, const std::string& systemName, Disp
         db::Statement st = db.prepare("SELECT ENGLISH_METRIC FROM T0 LIMIT 1");
         if (st.step()) m_metric = st.column(0).toBool();
     }
-    auto readAll = [&](const std::string& sql, const db::Value& p, const char* key, Columns& columns,
-                       std::unordered_map<std::string, Row>& into) {
+    {  // the header and the pipes first: the lines of the nodes and reaches read them
+        db::Statement st = db.prepare("SELECT * FROM T16 WHERE SYSTEM = ?");
+        st.bind(1, system);
+        if (st.step()) m_header = readRow(st, m_headerColumns);
+    }
+    // each record's lines made as it is read (the first record of a name wins), the record let go
+    Columns columns;  // of the query being read; the pipes keep theirs
+    auto readAll = [&](const std::string& sql, const db::Value& p, const char* key, auto&& keep) {
+        columns.clear();
         db::Statement st = db.prepare(sql);
         st.bind(1, p);
         while (st.step()) {
-            Row r = readRow(st, columns);
-            std::string k = toUpper(txt(r, key));
-            into.emplace(std::move(k), std::move(r));  // the first row of a name wins
+            const Row r = readRow(st, columns);
+            keep(toUpper(txt(r, key)), r);
         }
     };
+    if (!m_reachOn.empty()) {
+        readAll("SELECT NAME, HEIGHT, N FROM T7 WHERE ENG_MET = ?", m_metric ? 1 : 0, "NAME",
+                [&](std::string k, const Row& r) { m_pipes.emplace(std::move(k), r); });
+        m_pipeColumns = std::move(columns);
+        for (auto& [name, row] : m_pipes) row.columns = &m_pipeColumns;
+    }
     // only the fields the labels use, and only the tables a switched-on line reads: a large
     // system reads quickly (a node or reach not read is labelled as one without data lines)
     if (!m_nodeOn.empty()) {
         readAll("SELECT NAME, STATION, OFFSET, STRUCT_NAME, INLET_ELEV, MIN_HGL, JUNC_LOSS_COEFF, TC, BASE_FLOW, "
                 "P_C1DA, P_C2DA, P_C3DA, RUNOFF_C1, RUNOFF_C2, RUNOFF_C3, CALC_RUNOFF_C1, CALC_RUNOFF_C2, "
                 "CALC_RUNOFF_C3 FROM NODE WHERE SYSTEM = ?",
-                system, "NAME", m_nodeColumns, m_nodes);
+                system, "NAME", [&](std::string k, const Row& r) {
+                    if (!m_nodes.count(k)) m_nodes.emplace(std::move(k), nodeLines(r));
+                });
     }
     if (!m_reachOn.empty()) {
         readAll("SELECT NAME, NODE1, PIPE_NAME, LENGTH, ELEV1, ELEV2, CALC_PIPESIZE, CALC_FROM_ELEV, CALC_TO_ELEV "
                 "FROM REACH WHERE SYSTEM = ?",
-                system, "NAME", m_reachColumns, m_reaches);
+                system, "NAME", [&](std::string k, const Row& r) {
+                    if (!m_reaches.count(k)) m_reaches.emplace(std::move(k), reachLines(r));
+                });
     }
     if (resultsUsed) {
         readAll("SELECT \"FROM\", P_LOCAL_CA, INTENSITY, P_UPSTREAM_CA, TOTALCA, TC, JLOSS, HGL_AT_NODE, CLEARENCE, TF, "
                 "Qbasetot, Qro, Q, HGL_UP, HGL_DN, LENGTH, FLOW_COND, VELOCITY, VELOCITY_PHYS, CAPACITY "
                 "FROM T60 WHERE SYSTEM = ?",
-                system, "FROM", m_resultColumns, m_results);
+                system, "FROM", [&](std::string k, const Row& r) {
+                    if (m_nodeResults.count(k)) return;
+                    m_reachResults.emplace(k, reachResultLines(r));
+                    m_nodeResults.emplace(std::move(k), nodeResultLines(r));
+                });
     }
-    if (!m_reachOn.empty()) {
-        readAll("SELECT NAME, HEIGHT, N FROM T7 WHERE ENG_MET = ?", m_metric ? 1 : 0, "NAME", m_pipeColumns, m_pipes);
-    }
-    db::Statement st = db.prepare("SELECT * FROM T16 WHERE SYSTEM = ?");
-    st.bind(1, system);
-    if (st.step()) m_header = readRow(st, m_headerColumns);
 }
 
-std::string LabelBuilder::nodeLabel(const std::string& nodeName) const {
-    const std::string name = trim(nodeName);
-    auto it = m_nodes.find(toUpper(name));
-    if (it == m_nodes.end()) return name;
-    const Row& n = it->second;
-    auto res = m_results.find(toUpper(name));
-    const Row* t60 = res == m_results.end() ? nullptr : &res->second;
-
+std::string LabelBuilder::nodeLines(const Row& n) const {
     // runoff coefficient of area k: the system default while the node lets it be computed
     auto coefficient = [&](int k) {
         const std::string ks = std::to_string(k);
         if (num(n, ("CALC_RUNOFF_C" + ks).c_str()) != 0) return num(m_header, ("AREA" + ks).c_str());
         return num(n, ("RUNOFF_C" + ks).c_str());
     };
-    std::string label = name;
-    auto add = [&](const std::string& line) { label += '\r' + line; };
+    std::string lines;
+    auto add = [&](const std::string& line) { lines += '\r' + line; };
     for (const LabelItem* item : m_nodeOn) {
-        if (item->fromResults && !t60) continue;
+        if (item->fromResults) continue;
         const std::string_view f = item->field;
         if (f == "LVSINT2") add(txt(n, "STATION") + " (" + f2(num(n, "OFFSET")) + ")");
         else if (f == "LVSINT3") add(txt(n, "STRUCT_NAME"));
@@ -229,17 +236,87 @@ std::string LabelBuilder::nodeLabel(const std::string& nodeName) const {
                 ca += a * coefficient(k);
             }
             add("TotArea: " + f2(area) + " (" + f2(area > 0 ? ca / area : 0.0) + ")");  // C = sum(A C) / sum(A)
-        } else if (f == "LVSINT13") add("LocCA: " + f2(num(*t60, "P_LOCAL_CA")));
-        else if (f == "LVSSGL18") add("LocQ: " + f2(num(*t60, "P_LOCAL_CA") * num(*t60, "INTENSITY")));  // Q = C A i
-        else if (f == "LVSINT14") add("UpsCA: " + f2(num(*t60, "P_UPSTREAM_CA")));
-        else if (f == "LVSINT15") add("TotCA: " + f2(num(*t60, "TOTALCA")));
-        else if (f == "LVSINT16") add("Tc: " + f2(num(*t60, "TC")));
-        else if (f == "LVSINT17") add("Inten: " + f2(num(*t60, "INTENSITY")));
-        else if (f == "LVSINT18") add("xLoss: " + f2(num(*t60, "JLOSS")));
-        else if (f == "LVSINT19") add("HGL: " + f2(num(*t60, "HGL_AT_NODE")));
-        else if (f == "LVSINT20") add("Clr: " + f2(num(*t60, "CLEARENCE")));
+        }
     }
-    return label;
+    return lines;
+}
+
+std::string LabelBuilder::nodeResultLines(const Row& t60) const {
+    std::string lines;
+    auto add = [&](const std::string& line) { lines += '\r' + line; };
+    for (const LabelItem* item : m_nodeOn) {
+        if (!item->fromResults) continue;
+        const std::string_view f = item->field;
+        if (f == "LVSINT13") add("LocCA: " + f2(num(t60, "P_LOCAL_CA")));
+        else if (f == "LVSSGL18") add("LocQ: " + f2(num(t60, "P_LOCAL_CA") * num(t60, "INTENSITY")));  // Q = C A i
+        else if (f == "LVSINT14") add("UpsCA: " + f2(num(t60, "P_UPSTREAM_CA")));
+        else if (f == "LVSINT15") add("TotCA: " + f2(num(t60, "TOTALCA")));
+        else if (f == "LVSINT16") add("Tc: " + f2(num(t60, "TC")));
+        else if (f == "LVSINT17") add("Inten: " + f2(num(t60, "INTENSITY")));
+        else if (f == "LVSINT18") add("xLoss: " + f2(num(t60, "JLOSS")));
+        else if (f == "LVSINT19") add("HGL: " + f2(num(t60, "HGL_AT_NODE")));
+        else if (f == "LVSINT20") add("Clr: " + f2(num(t60, "CLEARENCE")));
+    }
+    return lines;
+}
+
+std::string LabelBuilder::nodeLabel(const std::string& nodeName) const {
+    const std::string name = trim(nodeName);
+    const std::string k = toUpper(name);
+    auto it = m_nodes.find(k);
+    if (it == m_nodes.end()) return name;
+    auto res = m_nodeResults.find(k);
+    return name + it->second + (res == m_nodeResults.end() ? std::string() : res->second);
+}
+
+LabelBuilder::ReachLines LabelBuilder::reachLines(const Row& r) const {
+    const std::string pipeName = txt(r, "PIPE_NAME");
+    auto pipe = m_pipes.find(toUpper(pipeName));
+    const Row* p = pipe == m_pipes.end() ? nullptr : &pipe->second;
+    const double height = p ? num(*p, "HEIGHT") : 0.0;  // ft (m)
+    const double e1 = num(r, "ELEV1"), e2 = num(r, "ELEV2"), length = num(r, "LENGTH");
+    ReachLines out;
+    out.node1 = toUpper(txt(r, "NODE1"));
+    auto add = [&](const std::string& line) { out.text += (out.count++ ? "\r" : "") + line; };
+    for (const LabelItem* item : m_reachOn) {
+        if (item->fromResults) continue;
+        const std::string_view f = item->field;
+        if (f == "LVSINT21") add(txt(r, "NAME"));
+        else if (f == "LVSINT22") add((pipeName.empty() ? "<none>" : pipeName) + (num(r, "CALC_PIPESIZE") == 0 ? "(L)" : ""));
+        else if (f == "LVSINT23") add(f2(length) + (m_metric ? " m" : " ft"));
+        else if (f == "LVSINT24") add("N: " + f4(p ? num(*p, "N") : 0.0));
+        else if (f == "LVSINT25") add("Crown El: " + f2(e1 + height) + " -> " + f2(e2 + height));
+        else if (f == "LVSINT26") add("Invert El: " + f2(e1) + " -> " + f2(e2));
+        else if (f == "LVSINT27")
+            add("Invert El: " + f2(e1) + (num(r, "CALC_FROM_ELEV") == 0 ? "(L)" : "") + " -> " + f2(e2) +
+                (num(r, "CALC_TO_ELEV") == 0 ? "(L)" : ""));
+        else if (f == "LVSINT28")
+            add(length == 0 ? "Slope: <invalid length>" : "Slope: " + f4((e1 - e2) / length * 100) + "%");  // S = (E1 - E2) / L
+    }
+    return out;
+}
+
+LabelBuilder::ReachLines LabelBuilder::reachResultLines(const Row& t60) const {
+    ReachLines out;
+    auto add = [&](const std::string& line) { out.text += (out.count++ ? "\r" : "") + line; };
+    for (const LabelItem* item : m_reachOn) {
+        if (!item->fromResults) continue;
+        const std::string_view f = item->field;
+        if (f == "LVSINT29") add("Travel Time: " + f2(num(t60, "TF")));
+        else if (f == "LVSINT30") add("Sum Base Flow(Qb): " + f2(num(t60, "Qbasetot")));
+        else if (f == "LVSSGL1") add("Sum CIA Flow: " + f2(num(t60, "Qro")));
+        else if (f == "LVSSGL2") add("Q: " + f2(num(t60, "Q")) + " cfs");
+        else if (f == "LVSSGL3") add("HGL El: " + f2(num(t60, "HGL_UP")) + " -> " + f2(num(t60, "HGL_DN")));
+        else if (f == "LVSSGL4") {
+            const double l = num(t60, "LENGTH");
+            add(l == 0 ? "HGL Slope: <invalid length>"
+                       : "HGL Slope: " + f4((num(t60, "HGL_UP") - num(t60, "HGL_DN")) / l * 100) + "%");
+        } else if (f == "LVSSGL5") add(txt(t60, "FLOW_COND"));
+        else if (f == "LVSSGL6") add("Vel (Actual): " + f2(num(t60, "VELOCITY")));
+        else if (f == "LVSSGL7") add("Vel (Phys): " + f2(num(t60, "VELOCITY_PHYS")));
+        else if (f == "LVSSGL8") add("Capacity: " + f2(num(t60, "CAPACITY")));
+    }
+    return out;
 }
 
 std::string LabelBuilder::reachLabel(const std::string& reachName) const {
@@ -247,50 +324,10 @@ std::string LabelBuilder::reachLabel(const std::string& reachName) const {
     if (m_reachOn.empty()) return trim(reachName);
     auto it = m_reaches.find(toUpper(trim(reachName)));
     if (it == m_reaches.end()) return "";
-    const Row& r = it->second;
-    auto res = m_results.find(toUpper(txt(r, "NODE1")));
-    const Row* t60 = res == m_results.end() ? nullptr : &res->second;
-    const std::string pipeName = txt(r, "PIPE_NAME");
-    auto pipe = m_pipes.find(toUpper(pipeName));
-    const Row* p = pipe == m_pipes.end() ? nullptr : &pipe->second;
-    const double height = p ? num(*p, "HEIGHT") : 0.0;  // ft (m)
-    const double e1 = num(r, "ELEV1"), e2 = num(r, "ELEV2"), length = num(r, "LENGTH");
-
-    std::vector<std::string> lines;
-    for (const LabelItem* item : m_reachOn) {
-        if (item->fromResults && !t60) continue;
-        const std::string_view f = item->field;
-        if (f == "LVSINT21") lines.push_back(txt(r, "NAME"));
-        else if (f == "LVSINT22")
-            lines.push_back((pipeName.empty() ? "<none>" : pipeName) + (num(r, "CALC_PIPESIZE") == 0 ? "(L)" : ""));
-        else if (f == "LVSINT23") lines.push_back(f2(length) + (m_metric ? " m" : " ft"));
-        else if (f == "LVSINT24") lines.push_back("N: " + f4(p ? num(*p, "N") : 0.0));
-        else if (f == "LVSINT25") lines.push_back("Crown El: " + f2(e1 + height) + " -> " + f2(e2 + height));
-        else if (f == "LVSINT26") lines.push_back("Invert El: " + f2(e1) + " -> " + f2(e2));
-        else if (f == "LVSINT27")
-            lines.push_back("Invert El: " + f2(e1) + (num(r, "CALC_FROM_ELEV") == 0 ? "(L)" : "") + " -> " + f2(e2) +
-                            (num(r, "CALC_TO_ELEV") == 0 ? "(L)" : ""));
-        else if (f == "LVSINT28")
-            lines.push_back(length == 0 ? "Slope: <invalid length>"
-                                        : "Slope: " + f4((e1 - e2) / length * 100) + "%");  // S = (E1 - E2) / L
-        else if (f == "LVSINT29") lines.push_back("Travel Time: " + f2(num(*t60, "TF")));
-        else if (f == "LVSINT30") lines.push_back("Sum Base Flow(Qb): " + f2(num(*t60, "Qbasetot")));
-        else if (f == "LVSSGL1") lines.push_back("Sum CIA Flow: " + f2(num(*t60, "Qro")));
-        else if (f == "LVSSGL2") lines.push_back("Q: " + f2(num(*t60, "Q")) + " cfs");
-        else if (f == "LVSSGL3")
-            lines.push_back("HGL El: " + f2(num(*t60, "HGL_UP")) + " -> " + f2(num(*t60, "HGL_DN")));
-        else if (f == "LVSSGL4") {
-            const double l = num(*t60, "LENGTH");
-            lines.push_back(l == 0 ? "HGL Slope: <invalid length>"
-                                   : "HGL Slope: " + f4((num(*t60, "HGL_UP") - num(*t60, "HGL_DN")) / l * 100) + "%");
-        } else if (f == "LVSSGL5") lines.push_back(txt(*t60, "FLOW_COND"));
-        else if (f == "LVSSGL6") lines.push_back("Vel (Actual): " + f2(num(*t60, "VELOCITY")));
-        else if (f == "LVSSGL7") lines.push_back("Vel (Phys): " + f2(num(*t60, "VELOCITY_PHYS")));
-        else if (f == "LVSSGL8") lines.push_back("Capacity: " + f2(num(*t60, "CAPACITY")));
-    }
-    std::string label;
-    for (std::size_t i = 0; i < lines.size(); ++i) label += (i ? "\r" : "") + lines[i];
-    return label;
+    const ReachLines& own = it->second;
+    auto res = m_reachResults.find(own.node1);
+    if (res == m_reachResults.end() || res->second.count == 0) return own.text;
+    return own.count == 0 ? res->second.text : own.text + "\r" + res->second.text;
 }
 
 std::string LabelBuilder::outfallLabel() const {

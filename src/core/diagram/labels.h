@@ -62,7 +62,7 @@ public:
     /// Outfall label: OUT_NODE, then the switched-on outfall lines.
     std::string outfallLabel() const;
 
-    LabelBuilder(const LabelBuilder&) = delete;  // rows point at their builder's column lists
+    LabelBuilder(const LabelBuilder&) = delete;  // the header and pipe rows point at their column lists
     LabelBuilder& operator=(const LabelBuilder&) = delete;
 
 private:
@@ -76,13 +76,29 @@ private:
     static double num(const Row& r, const char* f);
     static std::string txt(const Row& r, const char* f);
 
+    /// The lines a node's, a reach's or a result's own record gives, each after a carriage return.
+    std::string nodeLines(const Row& node) const;
+    std::string nodeResultLines(const Row& t60) const;
+    struct ReachLines {
+        std::string text;   ///< the lines, separated by carriage returns
+        int count = 0;      ///< how many (a line may be empty)
+        std::string node1;  ///< upper-case NODE1, whose results the reach's result lines come from
+    };
+    ReachLines reachLines(const Row& reach) const;
+    ReachLines reachResultLines(const Row& t60) const;
+
     DisplayOptions m_options;
-    /// The switches that are on, per object, in the order their lines appear.
+    /// The switches that are on, per object, in the order their lines appear: a record's own
+    /// lines come before the lines of the results in each.
     std::vector<const LabelItem*> m_nodeOn, m_reachOn, m_outfallOn;
     bool m_metric = false;
-    Columns m_headerColumns, m_nodeColumns, m_reachColumns, m_resultColumns, m_pipeColumns;
+    Columns m_headerColumns, m_pipeColumns;
     Row m_header;  // T16
-    std::unordered_map<std::string, Row> m_nodes, m_reaches, m_results, m_pipes;  // keys upper-case names
+    std::unordered_map<std::string, Row> m_pipes;  // T7 of the unit system, by upper-case name
+    // The lines of each record, made as it is read: a system of many thousand nodes keeps its
+    // labels' texts, not the records. Keys are upper-case names (FROM of the results).
+    std::unordered_map<std::string, std::string> m_nodes, m_nodeResults;
+    std::unordered_map<std::string, ReachLines> m_reaches, m_reachResults;
 };
 
 /// Splits a label into its lines (separated by carriage returns).
