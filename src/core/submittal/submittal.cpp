@@ -4,9 +4,6 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -269,7 +266,6 @@ void SubmittalComposer::layout(PageSink* sink) {
             *f, [&](Page&& p, const std::string& t) { finish(std::move(p), t); },
             [&](const std::string& section, int level) {
                 if (level < 2) releaseFreedMemory();
-                if (std::getenv("KOLV_TRACE_SECTIONS") && level < 2) { static auto t0 = std::chrono::steady_clock::now(); std::fprintf(stderr, "SECTION %.1f %s %s\n", std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), sink ? "write" : "count", section.c_str()); }
                 outline.push_back({section, next, level});
             });
     }
