@@ -77,7 +77,7 @@ void writeSubmittalPdf(submittal::SubmittalComposer& composer, const QString& pa
         painter.end();
         layers = std::move(sink.layers());
     }
-    addPdfOutline(path.toStdString(), composer.outline(), layers);
+    appendPdfUpdate(path.toStdString(), composer.outline(), layers);
 }
 
 namespace {
@@ -127,7 +127,7 @@ public:
     }
 
     [[noreturn]] void fail(const std::string& why) const {
-        throw Error(kErrFileNotFound, "The bookmarks of " + m_path + " can not be written: " + why + ".");
+        throw Error(kErrFileNotFound, "The bookmarks and plan drawings of " + m_path + " can not be written: " + why + ".");
     }
 
 private:
@@ -203,7 +203,7 @@ std::string pdfText(const std::string& utf8) {
 
 }  // namespace
 
-void addPdfOutline(const std::string& path, const std::vector<submittal::OutlineEntry>& outline,
+void appendPdfUpdate(const std::string& path, const std::vector<submittal::OutlineEntry>& outline,
                    const std::vector<UnderLayer>& under) {
     if (outline.empty() && under.empty()) return;
     // An incremental update appended to the file: the outline items and a new catalog pointing at

@@ -28,7 +28,7 @@ struct UnderLayer {
 /// Adds bookmarks, and the layers under pages, to a PDF the PDF writer has finished, as an
 /// incremental update appended to it (the pages' contents are not read again). Throws
 /// kolv::Error when the file can not be read or written.
-void addPdfOutline(const std::string& path, const std::vector<submittal::OutlineEntry>& outline,
+void appendPdfUpdate(const std::string& path, const std::vector<submittal::OutlineEntry>& outline,
                    const std::vector<UnderLayer>& under = {});
 
 }  // namespace kolv::render

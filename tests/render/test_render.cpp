@@ -242,7 +242,7 @@ TEST(Painting, ShapesUnderAPageLookAsThePainterDrawsThem) {
     under.push_back({1, std::make_unique<render::PdfLayer>(doc.heightPt)});
     under[0].layer->add(shapes);
     under[0].layer->finish();
-    render::addPdfOutline(layered, {{"Key plan", 1, 0}}, under);
+    render::appendPdfUpdate(layered, {{"Key plan", 1, 0}}, under);
 
     auto raster = [&](const std::string& pdf) {
         const std::string png = pdf.substr(0, pdf.size() - 4);
