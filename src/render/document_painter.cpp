@@ -60,7 +60,7 @@ namespace {
 QColor colorOf(std::uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
 void paintShape(QPainter& painter, const reports::Shape& s, double scale) {
-    if (s.points.size() < 2 && !(s.closed && s.points.size() > 2)) return;
+    if (s.points.size() < 2) return;
     QPolygonF poly;
     poly.reserve(static_cast<qsizetype>(s.points.size()));
     for (const auto& [x, y] : s.points) poly << QPointF(x * scale, y * scale);
@@ -68,8 +68,8 @@ void paintShape(QPainter& painter, const reports::Shape& s, double scale) {
         QPen pen(colorOf(s.color), s.widthPt * scale);
         pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::MiterJoin);
-        if (s.dash == reports::Shape::Dash::Dashed) pen.setDashPattern({6, 3});
-        else if (s.dash == reports::Shape::Dash::Dotted) pen.setDashPattern({1.5, 2});
+        if (s.dash == reports::Shape::Dash::Dashed) pen.setDashPattern({kDashed[0], kDashed[1]});
+        else if (s.dash == reports::Shape::Dash::Dotted) pen.setDashPattern({kDotted[0], kDotted[1]});
         painter.setPen(pen);
     } else {
         painter.setPen(Qt::NoPen);

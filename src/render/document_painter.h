@@ -16,6 +16,11 @@ namespace kolv::render {
 /// window gets one on the "offscreen" platform unless QT_QPA_PLATFORM says otherwise.
 void ensureGuiApplication();
 
+/// Dash and gap of a dashed and of a dotted line, in multiples of the line's width: the painter's
+/// pens and the layers under a page draw them alike.
+inline constexpr double kDashed[2] = {6, 3};
+inline constexpr double kDotted[2] = {1.5, 2};
+
 /// Has the large buffers the PDF writer deflates each page through mapped afresh each time, so
 /// a long document keeps only what its current page uses. Call before writing a PDF.
 void mapPdfBuffers();

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "common/error.h"
+#include "render/document_painter.h"
 
 namespace kolv::render {
 
@@ -66,7 +67,7 @@ void PdfLayer::deflateOut(bool last) {
 void PdfLayer::shape(const reports::Shape& s) {
     // as the page painter draws it: polygons filled even-odd, flat line ends, mitred corners,
     // dashes in multiples of the line's width
-    if (s.points.size() < 2 && !(s.closed && s.points.size() > 2)) return;
+    if (s.points.size() < 2) return;
     const bool stroke = s.widthPt > 0, fill = s.closed && s.filled;
     if (!stroke && !fill) return;
     std::string ops;
@@ -78,9 +79,11 @@ void PdfLayer::shape(const reports::Shape& s) {
         if (dash != m_dash || (s.dash != reports::Shape::Dash::Solid && w != m_dashWidth)) {
             m_dash = dash;
             m_dashWidth = w;
-            ops += s.dash == reports::Shape::Dash::Dashed   ? fmt::format("[{:.3f} {:.3f}] 0 d\n", 6 * w, 3 * w)
-                   : s.dash == reports::Shape::Dash::Dotted ? fmt::format("[{:.3f} {:.3f}] 0 d\n", 1.5 * w, 2 * w)
-                                                            : std::string("[] 0 d\n");
+            const double* pattern = s.dash == reports::Shape::Dash::Dashed   ? kDashed
+                                    : s.dash == reports::Shape::Dash::Dotted ? kDotted
+                                                                             : nullptr;
+            ops += pattern ? fmt::format("[{:.3f} {:.3f}] 0 d\n", pattern[0] * w, pattern[1] * w)
+                           : std::string("[] 0 d\n");
         }
     }
     if (fill && s.fill != m_fill) ops += rgbText(m_fill = s.fill) + " rg\n";
