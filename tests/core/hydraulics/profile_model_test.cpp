@@ -1,13 +1,9 @@
-// Profile geometry and print order: path to the outfall, zero-field check, lines and labels, stations; no display needed.
+// Profile geometry: path to the outfall, lines and labels, stations; no display needed.
 #include "hydraulics/profile_model.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
-#include "common/error.h"
-#include "db/record_set.h"
-#include "support/test_support.h"
 
 namespace kolv::hydraulics {
 namespace {
@@ -52,18 +48,7 @@ TEST(ProfilePath, FollowsToNodesDownToTheOutfallAndStopsAtALoopOrAMissingNode) {
     EXPECT_EQ(open.pathFrom("A").size(), 2u);
 }
 
-TEST(ProfileZeroFields, OneMessagePerNodeWithEveryZeroField) {
-    auto rows = trunk();
-    rows[1].lengthFt = 0;
-    rows[1].qCfs = 0;
-    ProfileModel m(rows, {"OUT", 44.8});
-    auto msgs = m.zeroFieldMessages("A");
-    ASSERT_EQ(msgs.size(), 1u);
-    EXPECT_EQ(msgs[0], "Node B contains zero in the following fields:\rLength = 0.0000\rFlow (Q) = 0.0000");
-    EXPECT_TRUE(trunkModel().zeroFieldMessages("A").empty());
-}
-
-TEST(ProfileGeometry, StationsLinesStructuresAndLabelsInFeet) {
+TEST(ProfileGeometry, StationsLinesStructuresAndLabelsInFeetAndInMeters) {
     ProfileGeometry g = trunkModel().build("A", false);
     ASSERT_EQ(g.pipes.size(), 2u);
     // stations start at A's 10+00 and add the reach lengths
@@ -94,39 +79,25 @@ TEST(ProfileGeometry, StationsLinesStructuresAndLabelsInFeet) {
     EXPECT_NEAR(g.yMax, 50.0, 1e-9);  // the inlet of A is the highest point
     EXPECT_NEAR(g.yMin, 43.4, 1e-9);  // the outfall invert the lowest
     // The labels carry the engineering values.
-    auto has = [&](const std::string& text) {
-        for (const auto& l : g.labels)
+    auto has = [](const ProfileGeometry& in, const std::string& text) {
+        for (const auto& l : in.labels)
             if (std::find(l.lines.begin(), l.lines.end(), text) != l.lines.end()) return true;
         return false;
     };
-    EXPECT_TRUE(has("HGL = 46.30"));
-    EXPECT_TRUE(has("Clear = 3.70"));
-    EXPECT_TRUE(has("FL = 45.00"));        // A starts the path: only its outgoing pipe
-    EXPECT_TRUE(has("FL = 44.50 (in)"));   // at B the incoming pipe ends 0.10 above the outgoing one
-    EXPECT_TRUE(has("FL = 44.40 (out)"));
-    EXPECT_TRUE(has("FL = 43.40"));        // at the outfall
-    EXPECT_TRUE(has("Flow (Q): 7.07 cfs"));
-    EXPECT_TRUE(has("Velocity: 4.00 ft/s"));
-    EXPECT_TRUE(has("Pipe: 24RCP"));
-    EXPECT_TRUE(has("L = 200.0 ft  S = 0.50%"));  // (44.4 - 43.4) / 200
-    EXPECT_TRUE(has("TW = 44.80"));
-}
-
-TEST(ProfileGeometry, MetricConvertsLengthsFlowsAndVelocities) {
-    ProfileGeometry g = trunkModel().build("A", true);
-    EXPECT_EQ(g.lengthUnit, "m");
-    EXPECT_NEAR(g.pipes[0].x1, 1100.0 * 0.3048, 1e-9);
-    EXPECT_NEAR(g.pipes[0].invert0, 45 * 0.3048, 1e-9);
-    bool flow = false, velocity = false, hgl = false;
-    for (const auto& l : g.labels)
-        for (const auto& t : l.lines) {
-            flow |= t == "Flow (Q): 0.200 cms";    // 7.07 x 0.028317 = 0.2002
-            velocity |= t == "Velocity: 1.22 m/s";  // 4 x 0.3048 = 1.219
-            hgl |= t == "HGL = 14.112";             // 46.3 x 0.3048 = 14.1122
-        }
-    EXPECT_TRUE(flow);
-    EXPECT_TRUE(velocity);
-    EXPECT_TRUE(hgl);
+    // FL: A starts the path, only its outgoing pipe; at B the incoming pipe ends 0.10 above the outgoing
+    // one; S = (44.4 - 43.4) / 200.
+    for (const char* text : {"HGL = 46.30", "Clear = 3.70", "FL = 45.00", "FL = 44.50 (in)", "FL = 44.40 (out)",
+                             "FL = 43.40", "Flow (Q): 7.07 cfs", "Velocity: 4.00 ft/s", "Pipe: 24RCP",
+                             "L = 200.0 ft  S = 0.50%", "TW = 44.80"})
+        EXPECT_TRUE(has(g, text)) << text;
+    // Metric: lengths in m, flows in cms, velocities in m/s.
+    const ProfileGeometry m = trunkModel().build("A", true);
+    EXPECT_EQ(m.lengthUnit, "m");
+    EXPECT_NEAR(m.pipes[0].x1, 1100.0 * 0.3048, 1e-9);
+    EXPECT_NEAR(m.pipes[0].invert0, 45 * 0.3048, 1e-9);
+    // 7.07 x 0.028317 = 0.2002, 4 x 0.3048 = 1.219, 46.3 x 0.3048 = 14.1122
+    for (const char* text : {"Flow (Q): 0.200 cms", "Velocity: 1.22 m/s", "HGL = 14.112"})
+        EXPECT_TRUE(has(m, text)) << text;
 }
 
 TEST(ProfileGeometry, StatusFilterDropsStructuresAndPipesButKeepsTheGradeLine) {
@@ -159,23 +130,6 @@ TEST(ProfileScales, StationTextsAndRoundValues) {
     EXPECT_NEAR(niceStep(0.7), 1, 1e-9);
     EXPECT_NEAR(niceStep(13), 20, 1e-9);
     EXPECT_NEAR(niceStep(51), 100, 1e-9);
-}
-
-TEST(ProfileRead, SampleRowsCarryTheNodeStatus) {
-    test::TempDir dir;
-    ui::SilentUi silent;
-    auto project = db::openProject(test::makeSample(dir), silent);
-    auto& db = *project->db;
-    db.execute("INSERT INTO T60 (SYSTEM, \"FROM\", \"TO\", LENGTH, Q) VALUES (?, ?, ?, ?, ?)",
-               {db::Value("MAINST"), db::Value("S-1"), db::Value("S-2"), db::Value(250.0), db::Value(3.5)});
-    auto rows = readProfileRows(db, "MAINST");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].from, "S-1");
-    EXPECT_NEAR(rows[0].qCfs, 3.5, 1e-12);
-    EXPECT_EQ(rows[0].nodeStatus, 1);  // S-1 is proposed in the sample
-    ProfileOutfall out = readProfileOutfall(db, "MAINST");
-    EXPECT_EQ(out.name, "OUT-1");
-    EXPECT_NEAR(out.tailwaterFt, 23.85, 1e-9);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Flow conditions, design warnings and the metric twin of a project.
+// Result headings, design warnings, and the metric twin of a project.
 #include <gtest/gtest.h>
 
 #include "hydraulics/results.h"
@@ -11,26 +11,6 @@
 
 namespace kolv::hydraulics::test {
 namespace {
-
-HydraulicRecord partial(double yn, double yc) {
-    HydraulicRecord r;
-    r.state = FlowState::Partial;
-    r.normalDepth = yn;
-    r.criticalDepth = yc;
-    return r;
-}
-
-TEST(FlowCondition, FivePercentBandAroundCriticalDepth) {
-    EXPECT_EQ(flowCondition(partial(1.06, 1.0)), "SUB");       // 6 % above critical
-    EXPECT_EQ(flowCondition(partial(0.94, 1.0)), "SUPER");     // 6 % below
-    EXPECT_EQ(flowCondition(partial(1.04, 1.0)), "CRITICAL");
-    EXPECT_EQ(flowCondition(partial(0.96, 1.0)), "CRITICAL");
-    EXPECT_EQ(flowCondition(partial(1.0, 1.0)), "CRITICAL");
-    EXPECT_EQ(flowCondition(partial(0.5, 0.0)), "ZERO");
-    HydraulicRecord full = partial(0.5, 1.0);
-    full.state = FlowState::Full;
-    EXPECT_EQ(flowCondition(full), "FULL");
-}
 
 /// A node with a structure: 2.0 cfs of own runoff, inlet 100.00, HGL 99.20, clearance required 1.0 ft.
 HydraulicRecord inlet(double capacity) {
@@ -188,7 +168,6 @@ TEST(Results, MetricProjectGivesTheSameTabulationAsItsEnglishTwin) {
     o.exitLoss = o.junctionLoss = o.minVelocityOn = true;
     ASSERT_EQ(eng.run("S1", o).status, 0);
     ASSERT_EQ(met.run("S1", o).status, 0);  // the same options: a run's velocities are ft/s in either unit system
-    int compared = 0;
     for (const char* node : {"A", "B", "C"}) {
         for (const char* f : {"Q", "TC", "TF", "INTENSITY", "TOTALCA", "TOTAL_DRAINAGE_AREA", "VELOCITY", "CAPACITY",
                               "HGL_UP", "HGL_DN", "HGL_AT_NODE", "JLOSS", "CLEARENCE", "FL_UP", "CL_DN", "LENGTH",
@@ -197,11 +176,9 @@ TEST(Results, MetricProjectGivesTheSameTabulationAsItsEnglishTwin) {
             // The stored factors (3.2808 for the tailwater, 3.28083339792 for lengths) differ in the fifth
             // digit: the twins agree to 1e-4 relative, small values to 2e-4 ft absolute.
             EXPECT_NEAR(x, e, std::max(1e-4 * std::fabs(e), 2e-4)) << node << " " << f;
-            ++compared;
         }
         EXPECT_EQ(eng.t60("S1", node, "FLOW_COND").toText(), met.t60("S1", node, "FLOW_COND").toText()) << node;
     }
-    EXPECT_EQ(compared, 57);
 }
 
 }  // namespace
