@@ -119,17 +119,12 @@ TEST(ProfileScales, StationTextsAndRoundValues) {
     EXPECT_EQ(stationText(1299.7), "13+00");  // rounds to the foot, then carries
     EXPECT_EQ(stationText(-35), "-0+35");
     EXPECT_EQ(stationText(1250, true), "1+250");
-    EXPECT_NEAR(parseStation("12+50"), 1250, 1e-9);
-    EXPECT_NEAR(parseStation("40+00.5"), 4000.5, 1e-9);
-    EXPECT_NEAR(parseStation("375"), 375, 1e-9);
-    EXPECT_NEAR(parseStation(""), 0, 1e-9);
-    EXPECT_NEAR(roundExaggeration(13.7), 10, 1e-9);
-    EXPECT_NEAR(roundExaggeration(27), 25, 1e-9);
-    EXPECT_NEAR(roundExaggeration(4.99), 2.5, 1e-9);
-    EXPECT_NEAR(roundExaggeration(0.4), 0.4, 1e-9);
-    EXPECT_NEAR(niceStep(0.7), 1, 1e-9);
-    EXPECT_NEAR(niceStep(13), 20, 1e-9);
-    EXPECT_NEAR(niceStep(51), 100, 1e-9);
+    const std::pair<const char*, double> stations[] = {{"12+50", 1250}, {"40+00.5", 4000.5}, {"375", 375}, {"", 0}};
+    for (const auto& [text, ft] : stations) EXPECT_NEAR(parseStation(text), ft, 1e-9) << text;
+    const std::pair<double, double> exaggerations[] = {{13.7, 10}, {27, 25}, {4.99, 2.5}, {0.4, 0.4}};
+    for (const auto& [raw, round] : exaggerations) EXPECT_NEAR(roundExaggeration(raw), round, 1e-9) << raw;
+    const std::pair<double, double> steps[] = {{0.7, 1}, {13, 20}, {51, 100}};
+    for (const auto& [raw, nice] : steps) EXPECT_NEAR(niceStep(raw), nice, 1e-9) << raw;
 }
 
 }  // namespace
