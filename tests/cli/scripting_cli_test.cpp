@@ -187,12 +187,10 @@ TEST_P(CliJsonShape, ParsesWithTheVersionedShape) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryCommand, CliJsonShape,
-    testing::Values(JsonCase{"verify", "--system MAINST"}, JsonCase{"size-pipes", "--group 1 --max-velocity 8"},
-                    JsonCase{"set-flowlines", "--min-slope 0.3"}, JsonCase{"cost", ""},
-                    JsonCase{"storm-tabs", "--system OAKAVE"}, JsonCase{"review", ""}, JsonCase{"scenarios", ""},
-                    JsonCase{"reports", ""}, JsonCase{"structures", ""}, JsonCase{"pipes", ""}, JsonCase{"idf", ""},
-                    JsonCase{"time-intensity", ""}, JsonCase{"systems", ""}, JsonCase{"nodes", "--system OAKAVE"},
-                    JsonCase{"reaches", ""}, JsonCase{"options", ""},
+    testing::Values(JsonCase{"verify", "--system MAINST"}, JsonCase{"cost", ""}, JsonCase{"review", ""},
+                    JsonCase{"scenarios", ""}, JsonCase{"reports", ""}, JsonCase{"structures", ""}, JsonCase{"pipes", ""},
+                    JsonCase{"idf", ""}, JsonCase{"time-intensity", ""}, JsonCase{"systems", ""},
+                    JsonCase{"nodes", "--system OAKAVE"}, JsonCase{"options", ""},
                     JsonCase{"import-setup", "--create Survey --column 'ID=Node: Name' --list"}),
     [](const testing::TestParamInfo<JsonCase>& info) {
         std::string name = info.param.command;

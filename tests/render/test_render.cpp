@@ -1,5 +1,5 @@
 // Painting of report documents: every shipped template on a project with storm tab results, the
-// layout's font metrics against the installed faces, squeezing of wide faces, text report PDFs.
+// layout's font metrics against the installed faces, squeezing of wide faces, shapes under a page.
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
@@ -17,7 +17,6 @@
 #include "render/submittal_pdf.h"
 #include "reports/report_commands.h"
 #include "reports/report_engine.h"
-#include "reports/text_report.h"
 
 namespace fs = std::filesystem;
 using namespace kolv;
@@ -193,24 +192,6 @@ TEST(Templates, SampleProjectAfterTheRunFitsEveryTemplate) {
             for (const auto& o : res.layout.overflows) ADD_FAILURE() << o;
         }
     }
-}
-
-// A message report of 150 lines at 60 a page prints 3 pages; the diagnosis log at 68 a page, 3.
-TEST(TextReports, MessageListBecomesPagedPdf) {
-    test::TempDir tmp;
-    std::vector<std::string> lines;
-    for (int i = 1; i <= 150; ++i) lines.push_back("Node: S1-" + std::to_string(i) + "  Min HGL clearance exceeded by 0.25 feet.");
-    reports::Document doc = reports::layoutTextReport(std::string(reports::kHydraulicsReportTitle) + "S1", lines);
-    ASSERT_EQ(doc.pages.size(), 3u);
-    std::string pdf = outFolder(tmp) + "/messages.pdf";
-    render::writePdf(doc, QString::fromStdString(pdf));
-    EXPECT_EQ(pdfPages(readFile(pdf)), 3);
-    reports::Document log = reports::layoutTextReport(reports::kDiagnosisReportTitle, std::vector<std::string>(137, "trace"),
-                                                      reports::diagnosisLogOptions());
-    EXPECT_EQ(log.pages.size(), 3u);  // 68 + 68 + 1
-    std::string pdf2 = outFolder(tmp) + "/diagnosis.pdf";
-    render::writePdf(log, QString::fromStdString(pdf2));
-    EXPECT_EQ(pdfPages(readFile(pdf2)), 3);
 }
 
 // The network of a key plan is written as a content stream of its own under the page: it must

@@ -154,3 +154,35 @@ TEST(FormatProperty, EdgeValuesThatOnceBrokeTheFormatter) {
     EXPECT_EQ(vbFormat(-0.0, "0.00"), "0.00");
     EXPECT_EQ(vbFormat(std::numeric_limits<double>::denorm_min(), "0.00"), "0.00");
 }
+
+TEST(FormatProperty, ListingPicturesGiveTheTextsWorkedByHand) {
+    // '0' always shows a digit, '#' only a significant one, ',' groups the integer digits by three,
+    // halves round away from zero on the 15-digit decimal value, the minus sign leads everything.
+    const struct {
+        double value;
+        const char* picture;
+        const char* text;
+    } cases[] = {
+        {123, "00", "123"},                 // more digits than placeholders are all shown
+        {12345.6, "##,##0.00", "12,345.60"},
+        {1234567.891, "$#,###,##0.00", "$1,234,567.89"},
+        {-1234.5, "$#,##0.00", "-$1,234.50"},
+        {-0.001, "0.00", "0.00"},           // rounds to zero: no sign
+        {-3, "0.00;(0.00)", "(3.00)"},      // a negative section shows no sign of its own
+        {-3, "0.00;;\"Zero\"", "-3.00"},   // an empty section falls back to the first
+        {0, "0.00;;\"Zero\"", "Zero"},
+        {0.125, "0.00", "0.13"},
+        {-2.5, "0", "-3"},
+        {2.675, "0.00", "2.68"},            // 2.67499999... in binary, a half in 15 digits
+        {-999.995, "#,##0.00", "-1,000.00"},  // the carry opens a new group
+        {1e20, "0.00", "100000000000000000000.00"},
+        {0.075, "$#.##", "$.08"},           // '#' drops the leading zero
+        {19.9, "###.##", "19.9"},
+        {19, "\\####\\#", "#19#"},
+        {0.175, "0.0%", "17.5%"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(vbFormat(c.value, c.picture), c.text) << c.value << " " << c.picture;
+    EXPECT_DOUBLE_EQ(roundHalfAway(-1.005, 2), -1.01);
+    EXPECT_EQ(vbFormatWidth(3010, "#,##0.00", 10), "  3,010.00");  // padded on the left, never cut
+    EXPECT_EQ(vbFormatWidth(12345678.9, "#,##0.00", 8), "12,345,678.90");
+}

@@ -27,21 +27,6 @@ struct Layout {
     void install() { fs::create_directories(prefix + "/share/kolv"); }
 };
 
-TEST(DataFolder, InstalledProgramUsesTheFolderBesideItsBinNeverTheBuildTree) {
-    Layout l;
-    l.install();
-    EXPECT_EQ(chooseDataFolder({"", l.exe, l.build}), l.prefix + "/share/kolv/");
-    // a relocated copy (staging root, other prefix) follows the program
-    std::string moved = l.dir.file("stage/usr");
-    fs::create_directories(moved + "/bin");
-    fs::create_directories(moved + "/share/kolv");
-    EXPECT_EQ(chooseDataFolder({"", moved + "/bin/kolv", l.build}), moved + "/share/kolv/");
-    // a layout with the programs one level deeper
-    fs::create_directories(l.prefix + "/bin/x");
-    EXPECT_EQ(chooseDataFolder({"", l.prefix + "/bin/x/kolv", l.build, "../../share/kolv"}),
-              l.prefix + "/share/kolv/");
-}
-
 TEST(DataFolder, BuildTreeThenCurrentFolderWhenNothingIsInstalled) {
     Layout l;
     EXPECT_EQ(chooseDataFolder({"", l.exe, l.build}), l.build + "/");
@@ -59,22 +44,15 @@ TEST(DataFolder, EnvironmentOverridesEverything) {
     EXPECT_EQ(installDataFolder(), l.build + "/");
     EXPECT_EQ(seedDatabasePath(), l.build + "/seedv3.mdb");
     EXPECT_EQ(reportTemplateFolder(), l.build + "/reports/");
+    // a new settings file names the palette and the templates of that folder
+    SettingsFile f(l.dir.file("cfg/KOLVLtV3.INI"));
+    EXPECT_EQ(f.read().palettePath, l.build + "/palette/KOLVLtV3.PLT");
+    EXPECT_EQ(kolv::test::readAll(f.path()), "[KOLV]\r\nDIAGRAMPALETTE=" + l.build + "/palette/KOLVLtV3.PLT\r\n" +
+                                                 "REPORTFILEPATH=" + l.build + "/reports/\r\n");
     ::unsetenv("KOLV_DATA_DIR");
     // this test program lives in the build tree, where nothing is installed beside it
     EXPECT_EQ(installDataFolder(), chooseDataFolder(currentDataFolderClues()));
     EXPECT_TRUE(fs::is_regular_file(installDataFolder() + "palette/KOLVLtV3.PLT")) << installDataFolder();
-}
-
-TEST(DataFolder, NewSettingsFileNamesTheInstalledPaletteAndTemplates) {
-    Layout l;
-    ::setenv("KOLV_DATA_DIR", l.build.c_str(), 1);
-    SettingsFile f(l.dir.file("cfg/KOLVLtV3.INI"));
-    Settings s = f.read();
-    ::unsetenv("KOLV_DATA_DIR");
-    EXPECT_EQ(kolv::test::readAll(f.path()), "[KOLV]\r\nDIAGRAMPALETTE=" + l.build + "/palette/KOLVLtV3.PLT\r\n" +
-                                                 "REPORTFILEPATH=" + l.build + "/reports/\r\n");
-    EXPECT_EQ(s.palettePath, l.build + "/palette/KOLVLtV3.PLT");
-    EXPECT_EQ(s.reportFolder, l.build + "/reports/");
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ TEST(SettingsFile, ValuesKeepTheirSpellingEmptyEntriesAreHiddenAndOddLinesIgnore
     Settings s = SettingsFile(dir.file("k.ini")).read();
     EXPECT_EQ(s.recentFiles[0], "/home/ann/Road 12.mdb");
     EXPECT_EQ(s.recentCaption(1), "1 /home/ann/Road 12.mdb");
+    EXPECT_EQ(pathFromRecentCaption(s.recentCaption(1) + " "), "/home/ann/Road 12.mdb");
     EXPECT_TRUE(s.recentVisible[0]);
     EXPECT_FALSE(s.recentVisible[1]);  // "RECENTFILE2=" names no file
     EXPECT_TRUE(s.recentVisible[2]);
@@ -62,46 +63,13 @@ TEST(SettingsFile, RecentListShiftsWithoutSearchingAndDropsDrawings) {
     EXPECT_EQ(s.recentDraw[0], "X");
     std::string before = readAll(p);
     EXPECT_FALSE(f.write("  A ", kModeProject, s));  // already first: untouched
+    EXPECT_FALSE(f.write("a", kModeProject, s));     // lists of earlier versions hold paths in capitals
     EXPECT_EQ(readAll(p), before);
     EXPECT_TRUE(f.write("C", kModeProject, s));  // third: goes first, stays fourth as well
     EXPECT_EQ(readAll(p), "[KOLV]\r\nRECENTFILE1=C\r\nRECENTFILE2=A\r\nRECENTFILE3=B\r\nRECENTFILE4=C\r\n"
                           "DIAGRAMPALETTE=PAL\r\nREPORTFILEPATH=RPT/\r\n");
     EXPECT_TRUE(f.write("/new/palette.plt", kModePalette, s));
     EXPECT_EQ(f.read().palettePath, "/new/palette.plt");
-}
-
-TEST(SettingsFile, ReopeningTheFirstEntryByItsRealPathKeepsTheList) {
-    // Lists written by earlier versions hold paths in capitals; the program opens the file by its real spelling.
-    kolv::test::TempDir dir;
-    std::string p = dir.file("k.ini");
-    writeFile(p, "[KOLV]\r\nRECENTFILE1=/HOME/ANN/ROAD 12.MDB\r\nRECENTFILE2=/home/ann/b.mdb\r\n"
-                 "DIAGRAMPALETTE=PAL\r\nREPORTFILEPATH=RPT/\r\n");
-    SettingsFile f(p);
-    Settings s = f.read();
-    std::string before = readAll(p);
-    EXPECT_FALSE(f.write("/home/ann/Road 12.mdb", kModeProject, s));
-    EXPECT_FALSE(f.write(" /HOME/ANN/ROAD 12.MDB ", kModeProject, s));
-    EXPECT_EQ(readAll(p), before);
-    Settings again = f.read();
-    EXPECT_EQ(again.recentFiles[0], "/HOME/ANN/ROAD 12.MDB");
-    EXPECT_EQ(again.recentFiles[1], "/home/ann/b.mdb");
-    EXPECT_FALSE(again.recentVisible[2]);
-    // a different file still goes first
-    EXPECT_TRUE(f.write("/home/ann/b.mdb", kModeProject, s));
-    EXPECT_EQ(f.read().recentFiles[0], "/home/ann/b.mdb");
-}
-
-TEST(SettingsFile, RecentCaptionsAndUpperCasedPathsStillOpen) {
-    EXPECT_EQ(pathFromRecentCaption("1 /x/y.mdb "), "/x/y.mdb");
-    EXPECT_EQ(pathFromRecentCaption("1 "), "");
-    EXPECT_EQ(pathFromRecentCaption("12"), "");
-    kolv::test::TempDir dir;
-    fs::create_directories(dir.file("Road Works"));
-    writeFile(dir.file("Road Works/Sewer.mdb"), "x");
-    std::string upper;
-    for (char c : dir.file("Road Works/Sewer.mdb")) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(resolvePathCase(upper), dir.file("Road Works/Sewer.mdb"));
-    EXPECT_EQ(resolvePathCase("/NO/SUCH/FILE.MDB"), "/NO/SUCH/FILE.MDB");
 }
 
 }  // namespace
