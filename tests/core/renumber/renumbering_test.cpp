@@ -135,7 +135,15 @@ TEST_F(Renumber, TemporaryNamesNeverMeetExistingNames) {
     row(rows, "1").newNode = "R";
     row(rows, "R").newNode = "1";
     ui.answers = {Answer::Yes};
-    ASSERT_TRUE(renumberFromGrid(b.db, "S1", rows, ui).done) << ::testing::PrintToString(ui.texts());
+    const RenumberResult r = renumberFromGrid(b.db, "S1", rows, ui);
+    ASSERT_TRUE(r.done) << ::testing::PrintToString(ui.texts());
+    EXPECT_EQ(ui.messages.front().text, "This will changes Node names and Reach names.\rProceed with node and reach renumbering.");
+    EXPECT_EQ(ui.messages.back().text, "Renumbering complete.");
+    // the progress: the four changes of each renamed node under its old name, then under its new one
+    ASSERT_EQ(r.lines.size(), 16u);
+    EXPECT_EQ(r.lines[3], "Section 1: Pass 1: Outfall Node Name Change: 1");
+    EXPECT_EQ(r.lines[8], "Section 1: Pass 2: Node Name Change: R");
+    EXPECT_EQ(r.lines.back(), "Section 1: Pass 2: Outfall Node Name Change: 1");
     EXPECT_EQ(toOf("R"), "2");  // the former node 1
     EXPECT_EQ(toOf("2"), "1");  // the former node R
     EXPECT_EQ(toOf("1"), "3");
