@@ -118,11 +118,10 @@ TEST_F(ImportTest, TruncationsAndRecordsOfAnotherSystemAreLogged) {
     EXPECT_EQ(nodeField("S-3", "STATION").toText(), "3+00rt");  // only a capital R marks a baseline region
     EXPECT_TRUE(hasLine(r, "Node: S-2 - Station '1234567+890.123' exceeds 12 characters. Name will be truncated."));
     EXPECT_EQ(nodeField("S-1", "BASELINE").toText(), "BASELINE");
-    EXPECT_TRUE(hasLine(r, "Node: S-1 - Baseline name 'BASELINE99' exceeds 8 characters. Name will be truncated."));
-    EXPECT_TRUE(hasLine(r, "Node: S-1 - Profile Name 'PROFILE99' exceeds 8 characters. Name will be truncated."));
-    EXPECT_TRUE(hasLine(r, "Node: S-1 - Cross Slope Name 'SLOPE1234' exceeds 8 characters. Name will be truncated."));
-    EXPECT_TRUE(hasLine(r, "Reach: R-1 - From Node 'FROMNODE9' exceeds 8 characters. Name will be truncated."));
-    EXPECT_TRUE(hasLine(r, "Reach: R-1 - To Node 'TONODE123' exceeds 8 characters. Name will be truncated."));
+    for (const char* what : {"Node: S-1 - Baseline name 'BASELINE99'", "Node: S-1 - Profile Name 'PROFILE99'",
+                             "Node: S-1 - Cross Slope Name 'SLOPE1234'", "Reach: R-1 - From Node 'FROMNODE9'",
+                             "Reach: R-1 - To Node 'TONODE123'"})
+        EXPECT_TRUE(hasLine(r, what + " exceeds 8 characters. Name will be truncated."s)) << what;
     EXPECT_EQ(reachField("R-1", "NODE2").toText(), "TONODE12");
     // The truncation line comes before the line that says the data was written.
     auto at = [&](const std::string& l) { return std::find(r.log.begin(), r.log.end(), l) - r.log.begin(); };
@@ -216,10 +215,8 @@ TEST_F(ImportTest, ARefusedValueSkipsItsRowAndTheRestImports) {
         EXPECT_EQ(log.find("Node: S-2 - Node data updated."), std::string::npos) << c.what;
         EXPECT_DOUBLE_EQ(fresh.db.scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'S-1'").toDouble(), 40.0) << c.what;
         EXPECT_DOUBLE_EQ(fresh.db.scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'S-3'").toDouble(), 38.0) << c.what;
-        EXPECT_EQ(r.nodesCreated, 2) << c.what;
-        EXPECT_EQ(r.rows, 3);
-        EXPECT_EQ(r.rowsWritten, 2);
-        EXPECT_EQ(r.rowsSkipped, 1);
+        EXPECT_EQ((std::vector<int>{r.nodesCreated, r.rows, r.rowsWritten, r.rowsSkipped}), (std::vector<int>{2, 3, 2, 1}))
+            << c.what;
         EXPECT_EQ(r.log.back().rfind("Import Complete. Rows read: 3, written: 2, skipped: 1.", 0), 0u) << r.log.back();
         // one undo step takes the whole import back
         EXPECT_EQ(history.undoName(), "Import Storm Sewer");
