@@ -30,9 +30,7 @@ TEST(AddDefinition, TakesTheFirstEightCharactersZeroesTheNumbersAndKeysOverBothU
     EXPECT_TRUE(ui.messages.empty());
     auto pipe = readPipe(*p.db, "RCP18LON");
     ASSERT_TRUE(pipe);
-    EXPECT_EQ(pipe->height, 0);
-    EXPECT_EQ(pipe->area, 0);
-    EXPECT_EQ(pipe->n, 0);
+    EXPECT_TRUE(pipe->height == 0 && pipe->area == 0 && pipe->n == 0);
     EXPECT_EQ(p.db->scalar("SELECT ENG_MET FROM T7 WHERE NAME = 'RCP18LON'").toInt(), 0);
 
     EXPECT_EQ(addDefinition(*p.db, DefinitionKind::Structure, "CURB INLET TYPE 9", 0, ui), "CURB INL");
