@@ -185,6 +185,7 @@ TEST(DiagramReach, AddedWithClassPipeOnlyOneOutgoingStretchedDownstreamAndMoved)
 
 TEST(DiagramDelete, NodeTakesItsReachesInAndOutButNotOthers) {
     DiagramProject p;
+    db::UndoHistory& history = p.b.db.attachHistory();
     for (const char* n : {"A", "B", "C", "D", "E"}) ASSERT_TRUE(p.place(n));
     ASSERT_TRUE(p.editor.relationAddRequest("", "A", "C", 2));
     ASSERT_TRUE(p.editor.relationAddRequest("", "B", "C", 2));
@@ -196,6 +197,15 @@ TEST(DiagramDelete, NodeTakesItsReachesInAndOutButNotOthers) {
                                                           " - Reach: B", " - Reach: C"}));
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE WHERE NAME = 'C'"), 0);
     EXPECT_EQ(p.text("SELECT group_concat(NAME) FROM REACH"), "D");
+    // one undo step brings the node and its reaches back
+    EXPECT_EQ(history.undoName(), "Delete Node");
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 4);
+    EXPECT_EQ(history.undoName(), "Add Reach");
+    // listing the entities writes their names into the log
+    const std::size_t listed = p.session.diagnosisLog.size();
+    p.editor.listEntities({" A\rx", "OUT"});
+    EXPECT_EQ(p.logSince(listed), (std::vector<std::string>{"Total Entities = 2", "1: A", "2: OUT"}));
 }
 
 TEST(DiagramDelete, NameWithAQuoteMarkIsHandledExactly) {
@@ -207,35 +217,8 @@ TEST(DiagramDelete, NameWithAQuoteMarkIsHandledExactly) {
     EXPECT_DOUBLE_EQ(p.b.db.scalar("SELECT XD FROM NODE WHERE NAME = 'O''NEIL'").toDouble(), 300);
     EXPECT_EQ(p.editor.clickRelation("O'NEIL"), "O'NEIL");
     EXPECT_EQ(p.editor.clickEntity("O'NEIL\rx").kind, ClickedEntity::Kind::Node);
+    EXPECT_EQ(pointerText(1234.5, 99.4), "xy: 1235,99");  // rounded half away from zero
     p.editor.entityDeleted("O'NEIL");
     EXPECT_EQ(p.text("SELECT group_concat(NAME) FROM NODE"), "O'NEI");
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 0);
 }
-
-TEST(DiagramUndo, EachActionIsOneStepAndAListingOnlyLogs) {
-    DiagramProject p;
-    db::UndoHistory& history = p.b.db.attachHistory();
-    ASSERT_TRUE(p.place("N1"));
-    ASSERT_TRUE(p.place("N2"));
-    ASSERT_TRUE(p.editor.relationAddRequest("", "N1", "N2", 2));
-    p.editor.entityDeleted("N2");
-    EXPECT_EQ(history.undoName(), "Delete Node");
-    ASSERT_TRUE(history.undo());
-    EXPECT_EQ(p.count("SELECT COUNT(*) FROM NODE"), 2);
-    EXPECT_EQ(p.count("SELECT COUNT(*) FROM REACH"), 1);
-    EXPECT_EQ(history.undoName(), "Add Reach");
-
-    // listing the entities writes them into the log
-    const std::size_t mark = p.session.diagnosisLog.size();
-    p.editor.listEntities({"A\rx", "OUT"});
-    EXPECT_EQ(p.logSince(mark), (std::vector<std::string>{"Total Entities = 2", "1: A", "2: OUT"}));
-}
-
-TEST(DiagramText, EntityTextResolvesToTheNodeName) {
-    EXPECT_EQ(entityNodeName("S-12\rCI10\rInEl: 40.80"), "S-12");
-    EXPECT_EQ(entityNodeName("  S-12  "), "S-12");
-    EXPECT_EQ(entityNodeName(" S-1 \r"), "S-1");
-    EXPECT_EQ(entityNodeName(""), "");
-    EXPECT_EQ(pointerText(1234.5, 99.4), "xy: 1235,99");  // formatted "0", rounded half away from zero
-}
-

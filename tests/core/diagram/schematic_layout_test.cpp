@@ -11,7 +11,6 @@
 #include <set>
 #include <utility>
 
-#include "db/undo_history.h"
 #include "diagram/schematic_layout.h"
 #include "support/random_system.h"
 #include "support/system_builder.h"
@@ -101,18 +100,6 @@ TEST_P(SchematicLayoutShapes, TreeFromTheOutfallWithoutOverlaps) {
 INSTANTIATE_TEST_SUITE_P(
     Shapes, SchematicLayoutShapes,
     ::testing::Values(
-        LayoutCase{"chain", {"A", "B", "C", "OUT"}, {{"A", "B"}, {"B", "C"}, {"C", "OUT"}}, 0},
-        LayoutCase{"star", {"A", "B", "C", "D", "OUT"}, {{"A", "OUT"}, {"B", "OUT"}, {"C", "OUT"}, {"D", "OUT"}}, 0},
-        // a deep branch above a shallow one: the shallow one packs under the deep one's trunk
-        LayoutCase{"uneven branches",
-                   {"A1", "A2", "A3", "A4", "B1", "C1", "C2", "J", "OUT"},
-                   {{"A4", "A3"}, {"A3", "A2"}, {"A2", "A1"}, {"A1", "J"}, {"B1", "J"}, {"C2", "C1"}, {"C1", "J"}, {"J", "OUT"}},
-                   0},
-        // seven nodes as an engineer draws a small network
-        LayoutCase{"small network",
-                   {"I1", "I2", "I3", "M1", "I4", "M2", "I5", "OUT"},
-                   {{"I1", "M1"}, {"I2", "M1"}, {"I3", "M1"}, {"M1", "M2"}, {"I4", "M2"}, {"M2", "OUT"}, {"I5", "OUT"}},
-                   0},
         // loose ends start trees of their own below the outfall's: no reach, a reach to a missing node
         LayoutCase{"forest", {"A", "B", "C", "D", "OUT"}, {{"A", "OUT"}, {"C", "GONE"}, {"D", "C"}}, 1},
         // a loop is cut at one reach
@@ -175,29 +162,6 @@ struct Stored {
 
 }  // namespace
 
-TEST(SchematicLayout, SystemWithoutCoordinatesIsLaidOutUntilKept) {
-    Stored s;
-    DiagramData d = s.load();
-    EXPECT_TRUE(d.automaticLayout);
-    EXPECT_TRUE(s.ui.messages.empty());
-    EXPECT_GT(d.maxX, d.minX);
-    EXPECT_GT(d.maxY, d.minY);
-    EXPECT_EQ(s.b.db.scalar("SELECT COUNT(*) FROM NODE WHERE XD <> 0").toInt(), 0);  // nothing written yet
-
-    db::UndoHistory& history = s.b.db.attachHistory();
-    keepLayout(s.b.db, d);
-    EXPECT_EQ(history.undoName(), "Keep Automatic Layout");
-    const DiagramData kept = s.load();
-    EXPECT_FALSE(kept.automaticLayout);
-    for (std::size_t i = 0; i < d.entities.size(); ++i) {
-        EXPECT_EQ(kept.entities[i].x, d.entities[i].x) << d.entities[i].name;
-        EXPECT_EQ(kept.entities[i].y, d.entities[i].y) << d.entities[i].name;
-    }
-    ASSERT_TRUE(history.undo());  // one step takes back every position
-    EXPECT_FALSE(history.canUndo());
-    EXPECT_TRUE(s.load().automaticLayout);
-}
-
 TEST(SchematicLayout, AnyFiniteCoordinatesAreDrawnAsStored) {
     Stored s;
     // state-plane northings and eastings, and a node west of the origin
@@ -217,14 +181,4 @@ TEST(SchematicLayout, AnyFiniteCoordinatesAreDrawnAsStored) {
     s.b.db.execute("UPDATE NODE SET XD = 0, YD = 0");
     s.b.db.execute("UPDATE T16 SET XD = 1e999, YD = NULL");
     EXPECT_TRUE(s.load().automaticLayout);
-}
-
-TEST(DiagramFit, SurveyExtentFillsTheWindow) {
-    DiagramData data;
-    data.entities.push_back({"A", "Manhole", 2481000, 712000, false});
-    data.minX = 2481000, data.minY = 712000, data.maxX = 2482900, data.maxY = 712700;
-    const FitView v = fitView(data, 1000, 800);
-    EXPECT_DOUBLE_EQ(v.originX, 2480950);
-    EXPECT_DOUBLE_EQ(v.originY, 711950);
-    EXPECT_DOUBLE_EQ(v.scale, 1000.0 / 2000.0);
 }

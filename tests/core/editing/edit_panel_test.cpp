@@ -37,33 +37,6 @@ struct PanelProject {
     double number(const std::string& sql, const std::vector<db::Value>& p = {}) { return db->scalar(sql, p).toDouble(); }
 };
 
-TEST(EditPanelFlush, EnteringANodeFieldAndSwitchingNodeWritesTheRecordOnce) {
-    PanelProject p;
-    EditPanel panel(*p.db, p.session, "S1");
-    panel.selectNode("A");
-    ASSERT_EQ(panel.node.name(), "A");
-    EXPECT_EQ(panel.node.text[1], "10+00");
-    EXPECT_EQ(panel.node.text[3], "105");
-
-    panel.enterNodeField();
-    panel.node.text[3] = "106.25";
-    panel.node.text[12] = "12.5";
-    panel.selectNode("B");
-    EXPECT_EQ(p.writes("NODE"), 1);
-    EXPECT_DOUBLE_EQ(p.number("SELECT INLET_ELEV FROM NODE WHERE NAME = 'A'"), 106.25);
-    EXPECT_DOUBLE_EQ(p.number("SELECT TC FROM NODE WHERE NAME = 'A'"), 12.5);
-    EXPECT_FALSE(p.session.nodeEditPending);
-
-    // selecting again without entering a field writes nothing
-    panel.selectNode("A");
-    EXPECT_EQ(p.writes("NODE"), 1);
-    // tabbing through a field without changing it still rewrites the record once
-    panel.enterNodeField();
-    panel.selectNode("B");
-    EXPECT_EQ(p.writes("NODE"), 2);
-    EXPECT_EQ(p.writes("REACH"), 0);
-}
-
 TEST(EditPanelFlush, PendingRecordsAreWrittenNodeReachOutfallWithTraceLines) {
     PanelProject p;
     EditPanel panel(*p.db, p.session, "S1");
@@ -114,38 +87,16 @@ TEST(EditPanelFlush, RecordRenamedElsewhereIsNotOverwrittenAndADeletedOneIsRepor
     EXPECT_EQ(panel.lastStatus, "3021 - No current record");
 }
 
-TEST(EditPanelReach, ANodeWithoutReachGetsOneNamedAfterItAndSlopeAndCrownsFollowTheTexts) {
+TEST(EditPanelDisplay, SystemStartShowsFirstNodeItsReachAndTheOutfall) {
     PanelProject p;
     EditPanel panel(*p.db, p.session, "S1");
-    panel.selectNode("B");
-    EXPECT_FALSE(panel.reach.exists);
-    panel.enterReachField();
-    panel.reach.pipe = "18RCP";
-    panel.reach.length = "150";
-    panel.reach.elev1 = "98.5";
-    panel.reach.elev2 = "97";
-    panel.reach.barrels = 2;
-    panel.selectNode("A");
-    // node, system, pipe, length, barrels; the stored ends are inverts
-    EXPECT_EQ(p.db->scalar("SELECT group_concat(NODE1 || ' ' || SYSTEM || ' ' || PIPE_NAME || ' ' || LENGTH || ' ' || "
-                           "BARRELS || ' ' || FROM_FL_CL || ' ' || TO_FL_CL) FROM REACH WHERE NAME = 'B'")
-                  .toText(),
-              "B S1 18RCP 150.0 2.0 -1.0 -1.0");
-    // a second update edits the same record
-    panel.selectNode("B");
-    panel.enterReachField();
-    panel.reach.length = "151";
-    panel.flushPendingEdits();
-    EXPECT_EQ(p.db->scalar("SELECT COUNT(*) FROM REACH WHERE NODE1 = 'B'").toInt(), 1);
-    EXPECT_DOUBLE_EQ(p.number("SELECT LENGTH FROM REACH WHERE NAME = 'B'"), 151.0);
-
-    SCOPED_TRACE("slope and crowns derived from the texts");
-    panel.selectNode("A");
-    // S = (100 - 99) / 200 x 100 = 0.5 %
+    panel.showSystemStart();
+    EXPECT_TRUE(panel.reach.exists);
+    EXPECT_EQ(panel.node.name() + ">" + panel.reach.node2 + " " + panel.outfall.outNode + " " + panel.outfall.tailwater,
+              "A>B OUT 12.5");
+    // S = (100 - 99) / 200 x 100 = 0.5 %; crowns = inverts + 1.5 ft pipe height
     EXPECT_EQ(panel.pipeSlopeText(), "Pipe Slope = 0.5000%");
-    // crown = invert + 1.5 ft pipe height
-    EXPECT_EQ(panel.crownFromText(), "101.50");
-    EXPECT_EQ(panel.crownToText(), "100.50");
+    EXPECT_EQ(panel.crownFromText() + " " + panel.crownToText(), "101.50 100.50");
     // a length that is not (yet) a whole number gives no slope, never one read from its leading digits
     for (const char* length : {"0", "200 ft", "2OO", "200,5"}) {
         panel.reach.length = length;
@@ -153,29 +104,14 @@ TEST(EditPanelReach, ANodeWithoutReachGetsOneNamedAfterItAndSlopeAndCrownsFollow
     }
     panel.reach.pipe = "NOPIPE";  // a missing definition counts as height 0
     EXPECT_EQ(panel.crownFromText(), "100.00");
-}
-
-TEST(EditPanelDisplay, SystemStartShowsFirstNodeItsReachAndTheOutfall) {
-    PanelProject p;
-    EditPanel panel(*p.db, p.session, "S1");
-    panel.showSystemStart();
-    EXPECT_EQ(panel.node.name(), "A");
-    EXPECT_TRUE(panel.reach.exists);
-    EXPECT_EQ(panel.reach.node2, "B");
-    EXPECT_EQ(panel.outfall.outNode, "OUT");
-    EXPECT_EQ(panel.outfall.tailwater, "12.5");
 
     // a system without nodes and with an empty outfall clears everything; Area C comes from T16
     p.db->execute("INSERT INTO T16 (SYSTEM, OUT_NODE, AREA1, AREA2, AREA3) VALUES ('S2', '', 0.95, 0.2, 0.35)");
     panel.setSystem("S2");
     panel.showSystemStart();
     EXPECT_EQ(panel.state, PanelState::Cleared);
-    EXPECT_EQ(panel.node.name(), "");
-    EXPECT_EQ(panel.node.text[3], "0");
-    EXPECT_EQ(panel.node.text[9], "0.95");
-    EXPECT_EQ(panel.node.text[11], "0.35");
-    EXPECT_FALSE(panel.reach.exists);
-    EXPECT_FALSE(panel.outfall.exists);
+    EXPECT_EQ(panel.node.name() + "|" + panel.node.text[3] + "|" + panel.node.text[9] + "|" + panel.node.text[11], "|0|0.95|0.35");
+    EXPECT_FALSE(panel.reach.exists || panel.outfall.exists);
 
     SCOPED_TRACE("a name with a quote mark is shown and written");
     panel.setSystem("S1");
@@ -187,10 +123,16 @@ TEST(EditPanelDisplay, SystemStartShowsFirstNodeItsReachAndTheOutfall) {
     panel.flushPendingEdits();
     EXPECT_DOUBLE_EQ(p.number("SELECT OFFSET FROM NODE WHERE NAME = ?", {"O'NEIL"}), -20.0);
     EXPECT_EQ(p.db->scalar("SELECT COUNT(*) FROM REACH WHERE NAME = ?", {"O'NEIL"}).toInt(), 1);
+    // a second update edits the reach it made
+    panel.enterReachField();
+    panel.reach.length = "151";
+    panel.flushPendingEdits();
+    EXPECT_EQ(p.db->scalar("SELECT COUNT(*) || ' ' || LENGTH FROM REACH WHERE NODE1 = ?", {"O'NEIL"}).toText(), "1 151.0");
 }
 
-TEST(EditPanelSwitches, CalculationSwitchIsWrittenAtOnce) {
+TEST(EditPanelSwitches, CalculationSwitchIsWrittenAtOnceAndTypingAGovernedValueTurnsItOff) {
     PanelProject p;
+    p.db->execute("UPDATE REACH SET CALC_PIPESIZE = -1, CALC_TO_ELEV = -1");
     EditPanel panel(*p.db, p.session, "S1");
     panel.selectNode("A");
     EXPECT_TRUE(panel.node.calc[0]);
@@ -198,6 +140,18 @@ TEST(EditPanelSwitches, CalculationSwitchIsWrittenAtOnce) {
     EXPECT_EQ(p.db->scalar("SELECT CALC_RUNOFF_C1 FROM NODE WHERE NAME = 'A'").toInt(), 0);
     EXPECT_TRUE(panel.toggleCalcSwitch(5));
     EXPECT_EQ(p.db->scalar("SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'").toInt(), -1);
+
+    EXPECT_EQ(panel.valueTyped(9), 1);   // Area 1-C
+    EXPECT_EQ(panel.valueTyped(17), 6);  // Invert-To
+    EXPECT_EQ(panel.valueTyped(6), 0);   // an area has no switch
+    EXPECT_EQ(panel.pipeChosen(), 4);
+    panel.node.text[9] = "0.45";
+    panel.reach.elev2 = "98.5";
+    ASSERT_TRUE(panel.flushPendingEdits());
+    EXPECT_EQ(p.number("SELECT CALC_PIPESIZE FROM REACH WHERE NAME = 'A'"), 0);
+    EXPECT_EQ(p.number("SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'"), -1);  // not typed: stays on
+    EXPECT_EQ(p.number("SELECT CALC_TO_ELEV FROM REACH WHERE NAME = 'A'"), 0);
+    EXPECT_DOUBLE_EQ(p.number("SELECT RUNOFF_C1 FROM NODE WHERE NAME = 'A'"), 0.45f);
 }
 
 TEST(EditPanelLog, FieldChangeLinesCarryTheLabel) {
@@ -321,26 +275,4 @@ TEST(EditPanelStrictInput, MovingOnFromARefusedValueAsksToCorrectOrDiscard) {
     kolv::ui::RecordingUi none;
     EXPECT_FALSE(panel.resolveRefusedEdit(none));
     EXPECT_TRUE(none.messages.empty());
-}
-
-TEST(EditPanelSwitches, TypingAGovernedValueOrChoosingAPipeTurnsItsSwitchOff) {
-    PanelProject p;
-    p.db->execute("UPDATE REACH SET CALC_PIPESIZE = -1, CALC_FROM_ELEV = -1, CALC_TO_ELEV = -1");
-    EditPanel panel(*p.db, p.session, "S1");
-    panel.selectNode("A");
-    ASSERT_TRUE(panel.node.calc[0]);
-    ASSERT_TRUE(panel.reach.calc[0] && panel.reach.calc[1] && panel.reach.calc[2]);
-    EXPECT_EQ(panel.valueTyped(9), 1);   // Area 1-C
-    EXPECT_EQ(panel.valueTyped(17), 6);  // Invert-To
-    EXPECT_EQ(panel.valueTyped(6), 0);   // an area has no switch
-    EXPECT_EQ(panel.pipeChosen(), 4);
-    panel.node.text[9] = "0.45";
-    panel.reach.elev2 = "98.5";
-    panel.reach.pipe = "18RCP";
-    ASSERT_TRUE(panel.flushPendingEdits());
-    EXPECT_EQ(p.number("SELECT CALC_RUNOFF_C1 FROM NODE WHERE NAME = 'A'"), 0);
-    EXPECT_EQ(p.number("SELECT CALC_PIPESIZE FROM REACH WHERE NAME = 'A'"), 0);
-    EXPECT_EQ(p.number("SELECT CALC_FROM_ELEV FROM REACH WHERE NAME = 'A'"), -1);  // not typed: stays on
-    EXPECT_EQ(p.number("SELECT CALC_TO_ELEV FROM REACH WHERE NAME = 'A'"), 0);
-    EXPECT_DOUBLE_EQ(p.number("SELECT RUNOFF_C1 FROM NODE WHERE NAME = 'A'"), 0.45f);
 }

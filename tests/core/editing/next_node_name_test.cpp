@@ -4,7 +4,6 @@
 #include "db/record_set.h"
 #include "db/undo_history.h"
 #include "editing/next_node_name.h"
-#include "editing/rainfall_lists.h"
 #include "support/test_support.h"
 #include "ui/recording_ui.h"
 
@@ -76,28 +75,14 @@ TEST(AddNodeDialog, RefusesEmptyTakenAndOutfallNamesAndGivesANewNodeItsDefaults)
               "S1 10.0 250.0 CI-1 1");
     EXPECT_FALSE(addNodeRecord(*p.db, "S1", "S-5", "", 1, 1, ui));
     EXPECT_EQ(ui.messages.back().text, "Node 'S-5' already exist.");
-}
 
-TEST(AddNodeDialog, StructuresOfTheSymbolClassOrAllOfTheUnitSystem) {
-    Project p;
-    p.db->execute("DELETE FROM T6");  // only the definitions of this test
-    p.db->execute("INSERT INTO T6 (NAME, ENG_MET, DIAGRAM_CLASS_NAME) VALUES ('MH', 0, 'Manhole')");
-    p.db->execute("INSERT INTO T6 (NAME, ENG_MET, DIAGRAM_CLASS_NAME) VALUES ('CI', 0, 'Curb Inlet')");
-    p.db->execute("INSERT INTO T6 (NAME, ENG_MET, DIAGRAM_CLASS_NAME) VALUES ('MH-M', 1, 'Manhole')");
+    // the structures offered: those of the symbol's class, or all of the unit system when it has none
+    p.db->execute("DELETE FROM T6");
+    p.db->execute("INSERT INTO T6 (NAME, ENG_MET, DIAGRAM_CLASS_NAME) VALUES ('MH', 0, 'Manhole'), "
+                  "('CI', 0, 'Curb Inlet'), ('MH-M', 1, 'Manhole')");
     EXPECT_EQ(structuresForClass(*p.db, 0, "Manhole"), (std::vector<std::string>{"MH"}));
     EXPECT_EQ(structuresForClass(*p.db, 0, "Gutter Inlet"), (std::vector<std::string>{"MH", "CI"}));
     EXPECT_EQ(structuresForClass(*p.db, 1, ""), (std::vector<std::string>{"MH-M"}));
-}
-
-TEST(RainfallLists, LocationsAreDistinctAndSortedWithTheirFrequencies) {
-    Project p;
-    for (const char* row : {"('ZEBRA', '10', 5, 7)", "('ALPHA', '25', 5, 8)", "('ALPHA', '10', 10, 6)",
-                            "('ALPHA', '10', 5, 7)"})
-        p.db->execute(std::string("INSERT INTO T85 (LOCATION, FREQUENCY, TIME, INTENSITY) VALUES ") + row);
-    EXPECT_EQ(timeIntensityLocations(*p.db), (std::vector<std::string>{"ALPHA", "ZEBRA"}));
-    EXPECT_EQ(timeIntensityFrequencies(*p.db, "ALPHA"), (std::vector<std::string>{"10", "25"}));
-    EXPECT_EQ(idfFrequencies(), (std::vector<std::string>{"2", "3", "5", "10", "25", "50"}));
-    EXPECT_FALSE(idfZones(*p.db).empty());  // the seed carries IDF coefficients
 }
 
 }  // namespace

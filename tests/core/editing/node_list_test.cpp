@@ -23,31 +23,18 @@ struct NodeListTest : ::testing::Test {
     }
 };
 
-TEST_F(NodeListTest, ListsNodesInStorageOrderWithTheirFirstReachAndTheOutfallLast) {
+TEST_F(NodeListTest, ListsNodesWithTheirFirstReachTheOutfallLastAndOneLineReadAgainMatches) {
     const auto rows = nodeListRows(b.db, " S1 ");
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0].name, "A");
-    EXPECT_EQ(rows[0].structure, "CI5");
-    EXPECT_EQ(rows[0].station, "10+00");
-    EXPECT_EQ(rows[0].inletElevText(), "104.50");
-    ASSERT_TRUE(rows[0].hasReach);
-    EXPECT_EQ(rows[0].toNode, "B");
-    EXPECT_EQ(rows[0].pipe, "RCP15");
-    EXPECT_EQ(rows[0].lengthText(), "1,234.50");
-    EXPECT_EQ(rows[0].slopeText(), "0.0810");  // (100 - 99) / 1234.5 x 100
-    EXPECT_EQ(rows[1].name, "B");
-    EXPECT_EQ(rows[1].pipe, "RCP18");
-    EXPECT_EQ(rows[1].slopeText(), "1.0000");  // (98.5 - 97) / 150 x 100
-    EXPECT_EQ(rows[2].name, "C");
+    // storage order, the outfall last; A's reach is found under its lower-case name, B's first reach only
+    EXPECT_EQ(rows[0].name + rows[1].name + rows[2].name + rows[3].name, "ABCOUT");
+    EXPECT_EQ(rows[0].structure + " " + rows[0].station + " " + rows[0].inletElevText() + " " + rows[0].toNode + " " +
+                  rows[0].pipe + " " + rows[0].lengthText(),
+              "CI5 10+00 104.50 B RCP15 1,234.50");
+    EXPECT_EQ(rows[0].slopeText(), "0.0810");                             // (100 - 99) / 1234.5 x 100
+    EXPECT_EQ(rows[1].pipe + " " + rows[1].slopeText(), "RCP18 1.0000");  // (98.5 - 97) / 150 x 100
     EXPECT_FALSE(rows[2].hasReach);
-    EXPECT_TRUE(rows[3].outfall);
-    EXPECT_EQ(rows[3].name, "OUT");
-    EXPECT_EQ(rows[3].toNode, "(outfall)");
-    EXPECT_EQ(rows[3].inletElevText(), "90.00");
-}
-
-TEST_F(NodeListTest, OneLineReadAgainMatchesTheWholeList) {
-    const auto rows = nodeListRows(b.db, "S1");
+    EXPECT_TRUE(rows[3].outfall && rows[3].toNode == "(outfall)" && rows[3].inletElevText() == "90.00");
     for (const auto& want : rows) {
         const auto got = nodeListRow(b.db, "S1", want.name);
         ASSERT_TRUE(got.has_value()) << want.name;

@@ -54,6 +54,17 @@ TEST(AddTimeIntensityTable, RefusesMissingFieldsAndDuplicatesAndTheNewTableHasNo
     // a table just added has no times yet: its preview says so and still has 19 points
     EXPECT_EQ(timeIntensityPreview(*p.db, ui, "RIVERTON", "25").size(), 19u);
     EXPECT_EQ(ui.messages.back().text, "Missing data in 'Time' field of User-Defined Time-Intensity table");
+
+    // every 5 minutes from 0 to 90: straight between the rows, the end intensities held beyond them
+    p.db->execute("INSERT INTO T85 VALUES ('TWO', '3', 10, 6.0), ('TWO', '3', 30, 4.0)");
+    ui.clear();
+    const auto two = timeIntensityPreview(*p.db, ui, "TWO", "3");
+    ASSERT_EQ(two.size(), 19u);
+    EXPECT_TRUE(two[4].durationMin == 20 && two[18].durationMin == 90);
+    EXPECT_NEAR(two[0].intensity, 6.0, 1e-6);
+    EXPECT_NEAR(two[4].intensity, 5.0, 1e-6);  // 20 min, halfway between the two rows
+    EXPECT_NEAR(two[18].intensity, 4.0, 1e-6);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST(DeleteTimeIntensityTable, AsksThenTheListsNoLongerOfferIt) {
@@ -162,6 +173,14 @@ TEST(TableGrid, TypedTextThatIsNoNumberIsRefusedAndAPasteWithOneIsRefusedWhole) 
     ASSERT_EQ(grid->rowCount(), 2u);
     EXPECT_EQ(grid->cell(1, 1), "10");
     EXPECT_EQ(grid->cell(1, 3), "-2.6");
+    // the chart of the first row: every minute from 5 to 120, falling, and at 60 minutes
+    // i = A + B ln 60 + C ln^2 60 + D ln^3 60 (ln 60 = 4.094345)
+    const auto curve = idfCurve(idfCoefficientsOfRow(*grid, 0));
+    ASSERT_EQ(curve.size(), 116u);
+    EXPECT_TRUE(curve.front().durationMin == 5 && curve.back().durationMin == 120);
+    const double l = std::log(60.0);
+    EXPECT_NEAR(curve[55].intensity, 11.2 - 2.4 * l + 0.05 * l * l + 0.02 * l * l * l, 1e-4);
+    for (std::size_t k = 1; k < curve.size(); ++k) EXPECT_LT(curve[k].intensity, curve[k - 1].intensity);
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM T2"), 2);
     EXPECT_EQ(history.undoName(), "Paste IDF Coefficients");
     ASSERT_TRUE(history.undo());
@@ -195,46 +214,6 @@ TEST(TableGrid, SortsNumbersByValueAndDeletesAfterAsking) {
     ASSERT_EQ(grid->rowCount(), 1u);
     EXPECT_EQ(p.count("SELECT COUNT(*) FROM T2"), 1);
     EXPECT_EQ(p.db->scalar("SELECT Zone FROM T2").toText(), grid->cell(0, 0));
-}
-
-TEST(IdfGrid, AddAsksFirstAndTheCurveFollowsThePolynomial) {
-    Empty p;
-    ui::RecordingUi ui;
-    auto grid = makeIdfGrid(*p.db);
-    ui.answers.push_back(ui::Answer::No);
-    EXPECT_FALSE(addIdfRow(*grid, ui));
-    EXPECT_EQ(ui.messages.back().text, "Add new record?");
-    EXPECT_EQ(p.count("SELECT COUNT(*) FROM T2"), 0);
-    ui.answers.push_back(ui::Answer::Yes);
-    ASSERT_TRUE(addIdfRow(*grid, ui));
-    ASSERT_TRUE(grid->paste(0, 0, "1\t2\t11.0983\t-2.4724\t0.00711\t0.01886", ui));
-
-    const auto curve = idfCurve(idfCoefficientsOfRow(*grid, 0));
-    ASSERT_EQ(curve.size(), 116u);  // every minute from 5 to 120
-    EXPECT_EQ(curve.front().durationMin, 5);
-    EXPECT_EQ(curve.back().durationMin, 120);
-    // i(60) = A + B ln 60 + C ln^2 60 + D ln^3 60, by hand: ln 60 = 4.094345
-    const double l = std::log(60.0);
-    EXPECT_NEAR(curve[55].intensity, 11.0983 - 2.4724 * l + 0.00711 * l * l + 0.01886 * l * l * l, 1e-4);
-    for (std::size_t k = 1; k < curve.size(); ++k) EXPECT_LT(curve[k].intensity, curve[k - 1].intensity);
-}
-
-TEST(TimeIntensityPreview, NineteenPointsAndASingleRowIsFlat) {
-    Empty p;
-    p.db->execute("INSERT INTO T85 VALUES ('ONE', '3', 15, 5.5)");
-    p.db->execute("INSERT INTO T85 VALUES ('TWO', '3', 10, 6.0), ('TWO', '3', 30, 4.0)");
-    ui::RecordingUi ui;
-    const auto flat = timeIntensityPreview(*p.db, ui, "ONE", "3");
-    ASSERT_EQ(flat.size(), 19u);
-    for (int k = 0; k < 19; ++k) {
-        EXPECT_EQ(flat[k].durationMin, 5 * k);
-        EXPECT_NEAR(flat[k].intensity, 5.5, 1e-6) << k;
-    }
-    const auto two = timeIntensityPreview(*p.db, ui, "TWO", "3");
-    EXPECT_NEAR(two[0].intensity, 6.0, 1e-6);   // before the first time: the first intensity
-    EXPECT_NEAR(two[4].intensity, 5.0, 1e-6);   // 20 min, halfway between the two rows
-    EXPECT_NEAR(two[18].intensity, 4.0, 1e-6);  // after the last time: the last intensity
-    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

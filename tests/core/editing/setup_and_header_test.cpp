@@ -118,14 +118,10 @@ TEST(OutfallHeader, SavingWithTheTableMethodWritesZoneAndFreqToo) {
     h->topStatus = 1;
     ui::RecordingUi ui;
     ASSERT_TRUE(saveOutfallHeader(*p.db, "S'1", *h, ui));
-    db::RecordSet t16(*p.db, "T16", "SYSTEM = ?", {"S'1"});
-    EXPECT_EQ(t16.text("ZONE"), "ORLANDO");
-    EXPECT_EQ(t16.text("LOCATION"), "ORLANDO");
-    EXPECT_DOUBLE_EQ(t16.number("FREQ"), 25.0);
-    EXPECT_EQ(t16.text("FREQUENCY"), "25");
-    EXPECT_DOUBLE_EQ(t16.number("OUT_TW"), 12.4);
-    EXPECT_EQ(t16.integer("INTENSITY_METHOD"), 1);
-    EXPECT_EQ(t16.integer("TOP_STATUS"), 1);
+    EXPECT_EQ(p.db->scalar("SELECT ZONE || ' ' || LOCATION || ' ' || FREQ || ' ' || FREQUENCY || ' ' || OUT_TW || ' ' || "
+                           "INTENSITY_METHOD || ' ' || TOP_STATUS FROM T16 WHERE SYSTEM = ?", {"S'1"})
+                  .toText(),
+              "ORLANDO ORLANDO 25.0 25 12.4 1 1");
     EXPECT_FALSE(saveOutfallHeader(*p.db, "NONE", *h, ui));
     EXPECT_EQ(ui.messages.back().title, "MISSING DATA");
     // the window's captions follow the intensity method and the node type

@@ -51,24 +51,6 @@ struct SurveyProject {
     }
 };
 
-TEST(SurveyCoordinates, TurningSurveyOnMeasuresOnlyComputedLengthsBetweenPlacedNodes) {
-    SurveyProject p;
-    EXPECT_FALSE(surveyCoordinates(p.b.db));  // a new project is schematic
-    EXPECT_EQ(setSurveyCoordinates(p.b.db, true), 2);
-    EXPECT_TRUE(surveyCoordinates(p.b.db));
-    EXPECT_NEAR(p.length("B"), 50.0, 1e-9);   // 30-40-50 triangle
-    EXPECT_NEAR(p.length("C"), 120.0, 1e-9);  // to the outfall's T16 position
-    EXPECT_NEAR(p.length("A"), 75.0, 1e-9);   // A has no position: its length stays
-    EXPECT_NEAR(p.length("D"), 33.0, 1e-9);   // typed (switch off): the engineer's
-
-    // one undo step takes back the switch and the lengths together
-    EXPECT_EQ(p.history->undoName(), "Survey Coordinates");
-    ASSERT_TRUE(p.history->undo());
-    EXPECT_FALSE(surveyCoordinates(p.b.db));
-    EXPECT_NEAR(p.length("B"), 10.0, 1e-9);
-    EXPECT_NEAR(p.length("C"), 10.0, 1e-9);
-}
-
 TEST(SurveyCoordinates, SchematicProjectNeverComputesLengths) {
     SurveyProject p;
     diagram::DiagramEditor editor(p.b.db, p.session, p.ui, "S1");
@@ -79,27 +61,19 @@ TEST(SurveyCoordinates, SchematicProjectNeverComputesLengths) {
     EXPECT_NEAR(p.length("C"), 10.0, 1e-9);
 }
 
-TEST(SurveyCoordinates, MovingANodeOrTheOutfallRemeasuresTheReachesAtItAsOneStep) {
+TEST(SurveyCoordinates, LengthsAreMeasuredOnTurningOnDrawingStretchingAndMovingButATypedLengthIsKept) {
     SurveyProject p;
-    setSurveyCoordinates(p.b.db, true);
-    diagram::DiagramEditor editor(p.b.db, p.session, p.ui, "S1");
-    // C to (1000, 5100): 100 from B above it, 60 from the outfall (1030 - 1000 = 30, 5160 - 5100 = 60 -> 67.08)
-    editor.entityMoved("C", 1000, 5100);
-    EXPECT_NEAR(p.length("B"), 100.0, 1e-9);
-    EXPECT_NEAR(p.length("C"), 67.08, 1e-9);  // sqrt(30^2 + 60^2) = 67.082 to the hundredth
-    EXPECT_NEAR(p.length("D"), 33.0, 1e-9);
-    EXPECT_EQ(p.history->undoName(), "Move Node");
+    EXPECT_FALSE(surveyCoordinates(p.b.db));  // a new project is schematic
+    // only computed lengths between placed nodes: A has no position, D's length was typed
+    EXPECT_EQ(setSurveyCoordinates(p.b.db, true), 2);
+    EXPECT_NEAR(p.length("B"), 50.0, 1e-9);   // 30-40-50 triangle
+    EXPECT_NEAR(p.length("C"), 120.0, 1e-9);  // to the outfall's position
+    EXPECT_TRUE(p.length("A") == 75.0 && p.length("D") == 33.0);
+    // one undo step takes back the switch and the lengths together
+    EXPECT_EQ(p.history->undoName(), "Survey Coordinates");
     ASSERT_TRUE(p.history->undo());
-    EXPECT_NEAR(p.length("B"), 50.0, 1e-9);
-    EXPECT_NEAR(p.length("C"), 120.0, 1e-9);
-
-    editor.entityMoved("OUT", 1030, 5240);
-    EXPECT_NEAR(p.length("C"), 200.0, 1e-9);
-    EXPECT_NEAR(p.length("B"), 50.0, 1e-9);
-}
-
-TEST(SurveyCoordinates, DrawnAndStretchedReachesAreMeasuredButATypedLengthIsKept) {
-    SurveyProject p;
+    EXPECT_FALSE(surveyCoordinates(p.b.db));
+    EXPECT_TRUE(p.length("B") == 10.0 && p.length("C") == 10.0);
     setSurveyCoordinates(p.b.db, true);
     diagram::DiagramEditor editor(p.b.db, p.session, p.ui, "S1");
     p.b.nodeRow("S1", "E", {{"XD", 1030.0}, {"YD", 5000.0}});
@@ -122,6 +96,12 @@ TEST(SurveyCoordinates, DrawnAndStretchedReachesAreMeasuredButATypedLengthIsKept
     EXPECT_NEAR(p.length("B"), 48.5, 1e-9);
     editor.entityMoved("C", 1000, 5100);
     EXPECT_NEAR(p.length("B"), 48.5, 1e-9);
+    EXPECT_NEAR(p.length("C"), 67.08, 1e-9);  // to the outfall: sqrt(30^2 + 60^2) = 67.082 to the hundredth
+    EXPECT_EQ(p.history->undoName(), "Move Node");
+    ASSERT_TRUE(p.history->undo());
+    EXPECT_NEAR(p.length("C"), 120.0, 1e-9);
+    editor.entityMoved("OUT", 1030, 5240);
+    EXPECT_NEAR(p.length("C"), 200.0, 1e-9);
 }
 
 TEST(SurveyCoordinates, ProjectMadeBeforeTheSwitchOpensSchematicAndTakesItOnFirstUse) {

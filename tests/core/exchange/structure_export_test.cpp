@@ -24,27 +24,20 @@ std::vector<std::string> fields(const std::string& line) { return split(line, ',
 }  // namespace
 
 TEST(ExportDirection, AnglesAndCompassWordsWithNorthUp) {
-    // Due east: same YD, larger XD.
-    PipeDirection e = pipeDirection(0, 0, 10, 0);
-    EXPECT_DOUBLE_EQ(e.angleDeg, 0);
-    EXPECT_EQ(e.word, "?");
-    EXPECT_EQ(e.letter, "?");
-    // Due north on the screen: smaller YD.
-    PipeDirection n = pipeDirection(5, 50, 5, 20);
-    EXPECT_DOUBLE_EQ(n.angleDeg, 90);
-    EXPECT_EQ(n.word, "NORTH");
-    EXPECT_EQ(n.letter, "N");
-    EXPECT_DOUBLE_EQ(pipeDirection(5, 20, 5, 50).angleDeg, 270);
-    EXPECT_EQ(pipeDirection(5, 20, 5, 50).word, "SOUTH");
-    EXPECT_DOUBLE_EQ(pipeDirection(10, 0, 0, 0).angleDeg, 180);
-    EXPECT_EQ(pipeDirection(10, 0, 0, 0).word, "WEST");
-    // North-east, exactly 45: still EAST; just past it NORTH.
-    EXPECT_NEAR(pipeDirection(0, 0, 10, -10).angleDeg, 45, 1e-9);
-    EXPECT_EQ(pipeDirection(0, 0, 10, -10).letter, "E");
-    EXPECT_EQ(pipeDirection(0, 0, 10, -10.01).letter, "N");
-    // South-east quadrant: 360 - 30 degrees.
-    EXPECT_NEAR(pipeDirection(0, 0, std::sqrt(3.0), 1).angleDeg, 330, 1e-9);
-    EXPECT_EQ(pipeDirection(0, 0, std::sqrt(3.0), 1).word, "EAST");
+    struct Case {
+        double x1, y1, x2, y2, angle;
+        const char *word, *letter;
+    };
+    for (const Case& c : {Case{0, 0, 10, 0, 0, "?", "?"},  // due east: same YD, larger XD
+                          Case{5, 50, 5, 20, 90, "NORTH", "N"},  // due north on the screen: smaller YD
+                          Case{5, 20, 5, 50, 270, "SOUTH", "S"}, Case{10, 0, 0, 0, 180, "WEST", "W"},
+                          Case{0, 0, 10, -10, 45, "EAST", "E"},  // north-east, exactly 45: still EAST
+                          Case{0, 0, 10, -10.01, 45.0286, "NORTH", "N"},  // just past it
+                          Case{0, 0, std::sqrt(3.0), 1, 330, "EAST", "E"}}) {  // south-east: 360 - 30
+        const PipeDirection d = pipeDirection(c.x1, c.y1, c.x2, c.y2);
+        EXPECT_NEAR(d.angleDeg, c.angle, 1e-4) << c.angle;
+        EXPECT_EQ(d.word + d.letter, std::string(c.word) + c.letter) << c.angle;
+    }
     EXPECT_EQ(pipeDirection(3, 3, 3, 3).word, "?");
 }
 

@@ -1,6 +1,5 @@
 // Importing nodes and reaches: destinations and their switches, links, truncations, refusals,
 // and the whole import as one change that a fault or a cancel leaves undone.
-#include <chrono>
 #include <gtest/gtest.h>
 
 #include "common/error.h"
@@ -58,7 +57,7 @@ struct ImportTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ImportTest, EveryDestinationWritesItsFieldAndTurnsItsSwitchOff) {
+TEST_F(ImportTest, EveryNodeAndReachDestinationWritesItsFieldAndTurnsItsSwitchOff) {
     b.addRecord("NODE", {{"NAME", "S-1"}, {"SYSTEM", "SYS1"}, {"CALC_RUNOFF_C1", -1}, {"CALC_DA1", -1},
                          {"AUTO_ROTATE", -1}, {"XD", 5.0}});
     ImportFile f = csv(
@@ -85,27 +84,20 @@ TEST_F(ImportTest, EveryDestinationWritesItsFieldAndTurnsItsSwitchOff) {
     for (const char* sw : {"AUTO_ROTATE", "CALC_RUNOFF_C1", "CALC_RUNOFF_C2", "CALC_RUNOFF_C3", "CALC_DA1", "CALC_DA2",
                            "CALC_DA3"})
         EXPECT_EQ(nodeField("S-1", sw).toInt(), 0) << sw;
-}
 
-TEST_F(ImportTest, NewReachDefaultsAndReachDestinationsWithTheirSwitches) {
-    ImportFile f = csv("R,FROM,TO,INV1,INV2,BBL,HL,QL\nR-1,S-1,S-2,35.5,34.25,2,101,99\nR-2,S-2,OUT1,,,,,\n");
-    ImportResult r = runImport(b.db, ui, f,
-                               request({D::ReachName, D::ReachFromNode, D::ReachToNode, D::ReachFromInvert,
-                                        D::ReachToInvert, D::ReachBarrels, D::ReachHydLength, D::ReachLength}));
+    SCOPED_TRACE("reach destinations; empty cells leave a new reach's defaults: computed values, one barrel");
+    r = runImport(b.db, ui, csv("R,FROM,TO,INV1,INV2,BBL,HL,QL\nR-1,S-1,S-2,35.5,34.25,2,101,99\nR-2,S-2,OUT1,,,,,\n"),
+                  request({D::ReachName, D::ReachFromNode, D::ReachToNode, D::ReachFromInvert, D::ReachToInvert,
+                           D::ReachBarrels, D::ReachHydLength, D::ReachLength}));
     EXPECT_TRUE(hasLine(r, "Reach: R-1 - New reach created in System: SYS1")) << logText(r);
-    EXPECT_TRUE(hasLine(r, "Reach: R-1 - Reach data updated."));
-    EXPECT_EQ(reachField("R-1", "NODE1").toText(), "S-1");
-    EXPECT_EQ(reachField("R-1", "NODE2").toText(), "S-2");
+    EXPECT_EQ(reachField("R-1", "NODE1").toText() + ">" + reachField("R-1", "NODE2").toText(), "S-1>S-2");
     for (const auto& [field, value] : std::vector<std::pair<const char*, double>>{
              {"ELEV1", 35.5}, {"ELEV2", 34.25}, {"BARRELS", 2}, {"HYD_LENGTH", 101}, {"LENGTH", 99}})
         EXPECT_DOUBLE_EQ(reachField("R-1", field).toDouble(), value) << field;
     for (const char* sw : {"CALC_FROM_ELEV", "CALC_TO_ELEV", "CALC_PIPEL"}) EXPECT_EQ(reachField("R-1", sw).toInt(), 0) << sw;
-    EXPECT_TRUE(reachField("R-1", "FROM_FL_CL").toBool());
-    EXPECT_TRUE(reachField("R-1", "TO_FL_CL").toBool());
-    // Empty cells leave the new reach's defaults: computed values, one barrel.
+    EXPECT_TRUE(reachField("R-1", "FROM_FL_CL").toBool() && reachField("R-1", "TO_FL_CL").toBool());
     EXPECT_EQ(reachField("R-2", "NODE2").toText(), "OUT1");
-    EXPECT_DOUBLE_EQ(reachField("R-2", "ELEV1").toDouble(), 0);
-    EXPECT_DOUBLE_EQ(reachField("R-2", "BARRELS").toDouble(), 1);
+    EXPECT_TRUE(reachField("R-2", "ELEV1").toDouble() == 0 && reachField("R-2", "BARRELS").toDouble() == 1);
     for (const char* sw : {"CALC_PIPEL", "CALC_FROM_ELEV", "CALC_TO_ELEV", "CALC_PIPESIZE", "FROM_FL_CL", "TO_FL_CL"})
         EXPECT_EQ(reachField("R-2", sw).toInt(), -1) << sw;
 }
@@ -126,11 +118,10 @@ TEST_F(ImportTest, TruncationsAndRecordsOfAnotherSystemAreLogged) {
     EXPECT_EQ(nodeField("S-3", "STATION").toText(), "3+00rt");  // only a capital R marks a baseline region
     EXPECT_TRUE(hasLine(r, "Node: S-2 - Station '1234567+890.123' exceeds 12 characters. Name will be truncated."));
     EXPECT_EQ(nodeField("S-1", "BASELINE").toText(), "BASELINE");
-    EXPECT_TRUE(hasLine(r, "Node: S-1 - Baseline name 'BASELINE99' exceeds 8 characters. Name will be truncated."));
-    EXPECT_TRUE(hasLine(r, "Node: S-1 - Profile Name 'PROFILE99' exceeds 8 characters. Name will be truncated."));
-    EXPECT_TRUE(hasLine(r, "Node: S-1 - Cross Slope Name 'SLOPE1234' exceeds 8 characters. Name will be truncated."));
-    EXPECT_TRUE(hasLine(r, "Reach: R-1 - From Node 'FROMNODE9' exceeds 8 characters. Name will be truncated."));
-    EXPECT_TRUE(hasLine(r, "Reach: R-1 - To Node 'TONODE123' exceeds 8 characters. Name will be truncated."));
+    for (const char* what : {"Node: S-1 - Baseline name 'BASELINE99'", "Node: S-1 - Profile Name 'PROFILE99'",
+                             "Node: S-1 - Cross Slope Name 'SLOPE1234'", "Reach: R-1 - From Node 'FROMNODE9'",
+                             "Reach: R-1 - To Node 'TONODE123'"})
+        EXPECT_TRUE(hasLine(r, what + " exceeds 8 characters. Name will be truncated."s)) << what;
     EXPECT_EQ(reachField("R-1", "NODE2").toText(), "TONODE12");
     // The truncation line comes before the line that says the data was written.
     auto at = [&](const std::string& l) { return std::find(r.log.begin(), r.log.end(), l) - r.log.begin(); };
@@ -224,10 +215,8 @@ TEST_F(ImportTest, ARefusedValueSkipsItsRowAndTheRestImports) {
         EXPECT_EQ(log.find("Node: S-2 - Node data updated."), std::string::npos) << c.what;
         EXPECT_DOUBLE_EQ(fresh.db.scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'S-1'").toDouble(), 40.0) << c.what;
         EXPECT_DOUBLE_EQ(fresh.db.scalar("SELECT INLET_ELEV FROM NODE WHERE NAME = 'S-3'").toDouble(), 38.0) << c.what;
-        EXPECT_EQ(r.nodesCreated, 2) << c.what;
-        EXPECT_EQ(r.rows, 3);
-        EXPECT_EQ(r.rowsWritten, 2);
-        EXPECT_EQ(r.rowsSkipped, 1);
+        EXPECT_EQ((std::vector<int>{r.nodesCreated, r.rows, r.rowsWritten, r.rowsSkipped}), (std::vector<int>{2, 3, 2, 1}))
+            << c.what;
         EXPECT_EQ(r.log.back().rfind("Import Complete. Rows read: 3, written: 2, skipped: 1.", 0), 0u) << r.log.back();
         // one undo step takes the whole import back
         EXPECT_EQ(history.undoName(), "Import Storm Sewer");
@@ -341,23 +330,4 @@ TEST_F(ImportTest, CancelLeavesTheProjectUnchanged) {
     EXPECT_EQ(test::snapshotTables(b.db, {"NODE", "REACH"}), before);
     ASSERT_FALSE(cui.messages.empty());
     EXPECT_EQ(cui.messages.back().text, "Import cancelled. Nothing was imported; the project has not been changed.");
-}
-
-TEST_F(ImportTest, HundredThousandRowsImportWholeWithProgress) {
-    std::string text = "STR,STA,TOP,TO,PIPE,LEN,INV\n";
-    text.reserve(5'000'000);
-    for (int i = 1; i <= 100000; ++i) {
-        std::string n = "N" + std::to_string(i);
-        text += n + "," + std::to_string(i) + "+00,40.5," + (i < 100000 ? "N" + std::to_string(i + 1) : "OUT1") +
-                ",RCP18,100,35.25\n";
-    }
-    ImportFile f = csv(text);
-    ImportResult r = runImport(b.db, ui, f,
-                               request({D::NodeName, D::NodeStation, D::NodeInletElev, D::ReachToNode, D::ReachPipe,
-                                        D::ReachLength, D::ReachFromInvert},
-                                       "1-"));
-    EXPECT_EQ(r.nodesCreated, 100000);
-    EXPECT_EQ(r.reachesCreated, 100000);
-    EXPECT_EQ(b.db.scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'SYS1'").toInt(), 100000);
-    EXPECT_GE(ui.progressValues.size(), 100u);
 }

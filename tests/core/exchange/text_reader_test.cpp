@@ -61,16 +61,6 @@ TEST(TextReader, ByteOrderMarkDroppedAndLatin1KeptWithoutLoss) {
     EXPECT_EQ(utf8Left("\xC3\x89" "COLE-12", 3), "\xC3\x89" "CO");
 }
 
-TEST(TextReader, ColumnsPastTheThirtySecondAreCut) {
-    std::string line;
-    for (int c = 1; c <= 40; ++c) line += (c > 1 ? "," : "") + std::to_string(c);
-    TextTable t = parseText(line + "\n1,2\n", ',');
-    EXPECT_EQ(t.fileColumns, 40);
-    EXPECT_EQ(t.columnCount(), 32);
-    EXPECT_EQ(t.lines[0].back(), "32");
-    EXPECT_EQ(t.lines[1].size(), 2u);
-}
-
 TEST(RowListing, NumbersAndRangesInListingOrderAndRefusalsWithTheirMessages) {
     RowListing r = parseRowListing("3, 1-2,9-7,12-,-1", 14);
     ASSERT_TRUE(r.ok()) << r.error;

@@ -39,45 +39,30 @@ TEST(LoadPipeNodalArray, OrdersTheSystemAndAnnouncesTheSteps) {
     EXPECT_EQ(a[0].toNode(), "B");
     EXPECT_EQ(a[2].toNode(), "OUT");
     EXPECT_EQ(a[2].nodeName, "C       ");  // held in 8 characters
-}
 
-TEST(LoadPipeNodalArray, TiesFollowTheStorageOrderOfTheReachTable) {
-    test::SystemBuilder b;
-    b.link("S", "M", "OUT");
-    b.link("S", "B", "M");
-    b.link("S", "A", "M");
-    ui::RecordingUi ui;
-    PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
-    EXPECT_EQ(nodeNames(a), (Names{"B", "A", "M"}));
-    // Rows deleted and added again go to the end of the storage order.
-    db::RecordSet::executeDelete(b.db, "REACH", "NAME = ?", {"B"});
-    b.reach("S", "B", "B", "M");
-    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
-    EXPECT_EQ(nodeNames(a), (Names{"A", "B", "M"}));
-}
+    SCOPED_TRACE("a tree loaded out of order: D <- B <- A, D <- C, E <- D");
+    test::SystemBuilder t;
+    for (auto [from, to] : {std::pair{"D", "E"}, {"E", "OUT"}, {"C", "D"}, {"B", "D"}, {"A", "B"}}) t.link("S", from, to);
+    // by hand: pass 1 places C and A in storage order, pass 2 B, pass 3 D, which frees E later in the same scan
+    ASSERT_EQ(loadPipeNodalArray(t.db, "S", ui, a), LoadStatus::Ok);
+    EXPECT_EQ(nodeNames(a), (Names{"C", "A", "B", "D", "E"}));
+    ASSERT_TRUE(determineIncoming(a, ui));
+    // the IN fields point upstream, ascending: B <- A, D <- C and B, E <- D
+    EXPECT_TRUE(a[2].inCount == 1 && a[2].in[0] == 1);
+    EXPECT_TRUE(a[3].inCount == 2 && a[3].in[0] == 0 && a[3].in[1] == 2);
+    EXPECT_TRUE(a[4].inCount == 1 && a[4].in[0] == 3);
+    // a reach deleted and added again goes to the end of the storage order
+    db::RecordSet::executeDelete(t.db, "REACH", "NAME = ?", {"C"});
+    t.reach("S", "C", "C", "D");
+    ASSERT_EQ(loadPipeNodalArray(t.db, "S", ui, a), LoadStatus::Ok);
+    EXPECT_EQ(nodeNames(a), (Names{"A", "C", "B", "D", "E"}));
 
-TEST(LoadPipeNodalArray, LoopShowsTheToNodesOfTheUnplacedRecords) {
-    test::SystemBuilder b;
-    b.reach("S", "A", "A", "B");
-    b.reach("S", "B", "B", "A");
-    b.reach("T", "C", "C", "C");  // a reach into its own node is a loop too
-    b.reach("T", "Q", "Q", "OUT");
-    ui::RecordingUi ui;
-    PipeNodalArray a;
-    EXPECT_EQ(loadPipeNodalArray(b.db, "T", ui, a), LoadStatus::Loop);
-    EXPECT_EQ(a.loopNodes, Names{"C"});
-    ui.clear();
-    EXPECT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Loop);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.beeps, 1);
-    EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
-    EXPECT_EQ(ui.messages[0].icon, ui::Icon::Critical);
-    EXPECT_EQ(ui.messages[0].text,
-              "The following pipes are in a loop. Correct these pipe connections and rerun this calculation.\n\n"
-              "Pipes: B A ");
-    EXPECT_EQ(a.loopNodes, (Names{"B", "A"}));
-    EXPECT_EQ(ui.statuses.back(), "Checking for circular references");
+    // names written past the field size by another program are held by their first 8 characters
+    t.db.execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2) VALUES ('LONGNAME12', 'L', 'LONGNAME12', 'OUT'), "
+                 "('UP', 'L', 'UP', 'LONGNAME99')");
+    ASSERT_EQ(loadPipeNodalArray(t.db, "L", ui, a), LoadStatus::Ok);
+    EXPECT_EQ(nodeNames(a), (Names{"UP", "LONGNAME"}));
+    EXPECT_EQ(a[1].reachName, "LONGNAME");
 }
 
 TEST(LoadPipeNodalArray, SystemWithoutReachesStopsWithItsMessage) {
@@ -90,20 +75,18 @@ TEST(LoadPipeNodalArray, SystemWithoutReachesStopsWithItsMessage) {
     EXPECT_EQ(ui.messages[0].title, "INVALID DATA");
     EXPECT_EQ(ui.messages[0].text, "Reaches for system 'EMPTY' could not be found.");
     EXPECT_TRUE(a.empty());
-}
 
-TEST(LoadPipeNodalArray, LongNamesAreHeldByTheirFirstEightCharacters) {
-    test::SystemBuilder b;
-    // Written past the field size by another program: held by the first 8 characters.
-    b.db.execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, LENGTH) VALUES (?, ?, ?, ?, ?)",
-                  {"LONGNAME12", "S", "LONGNAME12", "OUT", 50.0});
-    b.db.execute("INSERT INTO REACH (NAME, SYSTEM, NODE1, NODE2, LENGTH) VALUES (?, ?, ?, ?, ?)",
-                  {"UP", "S", "UP", "LONGNAME99", 50.0});
-    ui::RecordingUi ui;
-    PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
-    EXPECT_EQ(nodeNames(a), (Names{"UP", "LONGNAME"}));
-    EXPECT_EQ(a[1].reachName, "LONGNAME");
+    // a loop stops the load, naming the to nodes of the records it left unplaced
+    b.reach("S", "A", "A", "B");
+    b.reach("S", "B", "B", "A");
+    ui.clear();
+    EXPECT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Loop);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].title == "INVALID DATA" && ui.messages[0].icon == ui::Icon::Critical && ui.beeps == 1);
+    EXPECT_EQ(ui.messages[0].text,
+              "The following pipes are in a loop. Correct these pipe connections and rerun this calculation.\n\n"
+              "Pipes: B A ");
+    EXPECT_EQ(a.loopNodes, (Names{"B", "A"}));
 }
 
 // ---- IN fields ----
@@ -138,33 +121,6 @@ TEST(IncomingRecords, FourIncomingReachesAreAcceptedAndAFifthStopsWithTheNodeNam
     EXPECT_EQ(ui.messages[0].text,
               "Maximum(4) number of incoming pipes has been exceeded at inlet 'J       '.\n"
               " Correct this situation and rerun this calculation.");
-}
-
-TEST(IncomingRecords, IndexesAreInFlowOrderAcrossATree) {
-    test::SystemBuilder b;
-    // D <- B <- A, D <- C, E <- D; loaded out of order.
-    b.link("S", "D", "E");
-    b.link("S", "E", "OUT");
-    b.link("S", "C", "D");
-    b.link("S", "B", "D");
-    b.link("S", "A", "B");
-    ui::RecordingUi ui;
-    PipeNodalArray a;
-    ASSERT_EQ(loadPipeNodalArray(b.db, "S", ui, a), LoadStatus::Ok);
-    // Plain scan by hand: pass 1 places C (pos 2) and A (pos 4); pass 2 B; pass 3 D (pos 0),
-    // which frees E (pos 1) later in the same scan.
-    EXPECT_EQ(nodeNames(a), (Names{"C", "A", "B", "D", "E"}));
-    ASSERT_TRUE(determineIncoming(a, ui));
-    EXPECT_EQ(a[2].inCount, 1);  // B <- A
-    EXPECT_EQ(a[2].in[0], 1);
-    EXPECT_EQ(a[3].inCount, 2);  // D <- C, B, ascending
-    EXPECT_EQ(a[3].in[0], 0);
-    EXPECT_EQ(a[3].in[1], 2);
-    EXPECT_EQ(a[4].inCount, 1);  // E <- D
-    EXPECT_EQ(a[4].in[0], 3);
-    // Every incoming record comes before the record it drains into.
-    for (std::size_t i = 0; i < a.size(); ++i)
-        for (int k = 0; k < a[i].inCount; ++k) EXPECT_LT(a[i].in[static_cast<std::size_t>(k)], static_cast<int>(i));
 }
 
 }  // namespace
