@@ -68,7 +68,8 @@ TEST(TextReport, EmptyListStillPrintsOnePageAndPlainTextMatches) {
     // A line wider than the paper continues on the next lines, nothing lost at the breaks.
     std::string longLine, joined;
     for (int i = 0; i < 60; ++i) longLine += "clearance ";
-    for (const auto& r : layoutTextReport(kVerifyReportTitle, {longLine}, o).pages.at(0).texts) {
+    const Document wrapped = layoutTextReport(kVerifyReportTitle, {longLine}, o);
+    for (const auto& r : wrapped.pages.at(0).texts) {
         if (r.text.rfind("clearance", 0) != 0) continue;
         joined += r.text + " ";
         EXPECT_LE(textWidthPt(r.text, r.font), o.paperWidthPt - 2 * o.marginSidePt + 1e-9);
