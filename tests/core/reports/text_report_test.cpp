@@ -30,41 +30,6 @@ const TextRun* find(const Page& p, const std::string& text) {
 
 }  // namespace
 
-TEST(TextReport, HeaderOnEveryPageWithTheTitleAtTwelvePoints) {
-    // 60 lines a page: 7 * 60 - 59 lines end on page 7.
-    auto o = fixedClock();
-    Document d = layoutTextReport("HYDRAULIC CALCULATIONS MESSAGES - S1", numbered(6 * 60 + 1), o);
-    ASSERT_EQ(d.pages.size(), 7u);
-    const Page& p7 = d.pages[6];
-    const TextRun* pn = find(p7, "Page: 07");  // two digits at least, three past 99
-    ASSERT_NE(pn, nullptr);
-    EXPECT_EQ(pageNumberText(123), "Page: 123");
-    EXPECT_EQ(pn->align, Align::Right);
-    // Right edge of the number: 100 twips (5 pt) inside the printable width.
-    EXPECT_NEAR(pn->x + pn->width, o.paperWidthPt - o.marginSidePt - 5, 1e-9);
-    const TextRun* dt = find(p7, "12/06/2026  9:05:00 AM");
-    ASSERT_NE(dt, nullptr);
-    EXPECT_DOUBLE_EQ(dt->font.sizePt, 9);
-    EXPECT_DOUBLE_EQ(dt->baseline, pn->baseline);  // the same line
-    const TextRun* title = find(p7, "HYDRAULIC CALCULATIONS MESSAGES - S1");
-    ASSERT_NE(title, nullptr);
-    EXPECT_DOUBLE_EQ(title->font.sizePt, 12);
-    EXPECT_GT(title->baseline, dt->baseline);
-    // Two blank lines of Arial 9 above the date line (1.12 em each).
-    EXPECT_NEAR(dt->baseline, o.marginTopPt + 2 * 1.12 * 9 + 0.905 * 9, 1e-9);
-    EXPECT_NE(find(p7, "line 361"), nullptr);
-    EXPECT_NE(find(d.pages[0], "line 60"), nullptr);
-    EXPECT_EQ(find(d.pages[0], "line 61"), nullptr);
-    // Page end: the closing line in small print on every page.
-    for (std::size_t i = 0; i < d.pages.size(); ++i) {
-        std::string close = closingLine("HYDRAULIC CALCULATIONS MESSAGES - S1", static_cast<int>(i + 1), 7);
-        const TextRun* c = find(d.pages[i], close);
-        ASSERT_NE(c, nullptr) << i;
-        EXPECT_LT(c->font.sizePt, 9);
-        EXPECT_LT(c->baseline, o.paperHeightPt);
-    }
-}
-
 TEST(TextReport, DiagnosisLogPagesHoldSixtyEightIndentedLines) {
     auto o = fixedClock(diagnosisLogOptions());
     Document d = layoutTextReport("DIAGNOSIS MESSAGE LOG", numbered(137), o);
@@ -81,29 +46,33 @@ TEST(TextReport, DiagnosisLogPagesHoldSixtyEightIndentedLines) {
     EXPECT_LT(lastBody + 9 * 0.212, closing - 6 * 0.905);  // descent of 9 pt above the 6 pt ascent
 }
 
-TEST(TextReport, LongLinesContinueWithinThePage) {
-    std::string word = "clearance ";
-    std::string longLine;
-    for (int i = 0; i < 60; ++i) longLine += word;  // about 2,300 pt of Arial 9
-    auto o = fixedClock();
-    Document d = layoutTextReport(kVerifyReportTitle, {longLine, "after"}, o);
-    ASSERT_EQ(d.pages.size(), 1u);
-    int pieces = 0;
-    std::string joined;
-    for (const auto& r : d.pages[0].texts) {
-        if (r.text.rfind("clearance", 0) != 0) continue;
-        ++pieces;
-        joined += r.text + " ";
-        EXPECT_LE(textWidthPt(r.text, r.font), o.paperWidthPt - 2 * o.marginSidePt + 1e-9);
-    }
-    EXPECT_GE(pieces, 4);
-    EXPECT_EQ(kolv::rtrim(joined), kolv::rtrim(longLine));  // nothing lost at the breaks
-}
-
 TEST(TextReport, EmptyListStillPrintsOnePageAndPlainTextMatches) {
     auto o = fixedClock();
     EXPECT_EQ(layoutTextReport(kImportReportTitle, {}, o).pages.size(), 1u);
     std::string txt = textReportPlain("SYSTEM COST REPORT - S1", numbered(61), o);
     EXPECT_NE(txt.find("12/06/2026  9:05:00 AM    Page: 01\nSYSTEM COST REPORT - S1\n\nline 1\n"), std::string::npos);
     EXPECT_NE(txt.find("\f\n\n12/06/2026  9:05:00 AM    Page: 02"), std::string::npos);
+
+    // Laid out: the page number ends 100 twips (5 pt) inside the printable width, the title is
+    // at 12 points and every page ends with its closing line.
+    const Document d = layoutTextReport("SYSTEM COST REPORT - S1", numbered(61), o);
+    ASSERT_EQ(d.pages.size(), 2u);
+    const TextRun* pn = find(d.pages[1], "Page: 02");
+    const TextRun* title = find(d.pages[1], "SYSTEM COST REPORT - S1");
+    ASSERT_TRUE(pn && title);
+    EXPECT_NEAR(pn->x + pn->width, o.paperWidthPt - o.marginSidePt - 5, 1e-9);
+    EXPECT_DOUBLE_EQ(title->font.sizePt, 12);
+    EXPECT_EQ(pageNumberText(123), "Page: 123");
+    for (int i = 0; i < 2; ++i) EXPECT_NE(find(d.pages[i], closingLine("SYSTEM COST REPORT - S1", i + 1, 2)), nullptr);
+
+    // A line wider than the paper continues on the next lines, nothing lost at the breaks.
+    std::string longLine, joined;
+    for (int i = 0; i < 60; ++i) longLine += "clearance ";
+    const Document wrapped = layoutTextReport(kVerifyReportTitle, {longLine}, o);
+    for (const auto& r : wrapped.pages.at(0).texts) {
+        if (r.text.rfind("clearance", 0) != 0) continue;
+        joined += r.text + " ";
+        EXPECT_LE(textWidthPt(r.text, r.font), o.paperWidthPt - 2 * o.marginSidePt + 1e-9);
+    }
+    EXPECT_EQ(kolv::rtrim(joined), kolv::rtrim(longLine));
 }

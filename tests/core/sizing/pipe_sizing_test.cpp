@@ -33,22 +33,6 @@ const std::vector<PipeEntry> kRcp = {round("15IN", 15), round("18IN", 18), round
 
 }  // namespace
 
-TEST(ChoosePipe, SmallestPipeBelowTheVelocityLimit) {
-    // 20 cfs: V = 20 / (π D²/4) = 16.30 (15 in), 11.32 (18 in), 6.37 ft/s (24 in); limit 10 ft/s.
-    auto c = sizing::choosePipe(kRcp, 20.0, 1, Criterion::Velocity, 10.0);
-    EXPECT_EQ(c.index, 2);
-    EXPECT_NEAR(c.velocityFtS, 6.366, 0.001);
-    // Two barrels carry 10 cfs each: 15 in runs at 8.15 ft/s.
-    EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 2, Criterion::Velocity, 10.0).index, 0);
-    // Barrels 0 count as 1.
-    EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 0, Criterion::Velocity, 10.0).index, 2);
-    // Nothing will do: the largest was tried last and its velocity stands.
-    auto none = sizing::choosePipe(kRcp, 40.0, 1, Criterion::Velocity, 10.0);
-    EXPECT_EQ(none.index, -1);
-    EXPECT_EQ(none.lastTried, 2);
-    EXPECT_NEAR(none.velocityFtS, 40.0 / (kPi * 4.0 / 4.0), 1e-4);
-}
-
 TEST(ChoosePipe, LimitIsStrictAndZeroFlowTakesTheFirst) {
     std::vector<PipeEntry> t(2);
     t[0].name = "A1";
@@ -75,6 +59,9 @@ TEST(ChoosePipe, GradeLineSlopeCriterion) {
     EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 1, Criterion::HglSlope, 4.0).index, 1);
     EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 1, Criterion::HglSlope, 1.0).index, 2);
     EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 1, Criterion::HglSlope, 10.0).index, 0);
+    // Two barrels carry 10 cfs each: 15 in runs at 8.15 ft/s, under 10; barrels 0 count as 1.
+    EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 2, Criterion::Velocity, 10.0).index, 0);
+    EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 0, Criterion::Velocity, 10.0).index, 2);
     // Elliptical: P = π (rise + span) / 2
     EXPECT_NEAR(sizing::wettedPerimeterFt(1.0, 2.0), kPi * 1.5, 1e-12);
     // No perimeter: R is taken as 0.0000001 rather than dividing by zero.
@@ -153,15 +140,10 @@ TEST_F(SizingFixture, GroupTableOrderListingAndInvalidDefinitions) {
     db.execute("UPDATE T7 SET N = 0.013, WIDTH = 0 WHERE NAME = 'BADN'");
     table(false);
     EXPECT_EQ(ui.texts().back(), "Pipe 'BADN' has an invalid height or width.\nProcess terminated");
-}
-
-TEST_F(SizingFixture, MetricHeightsHeldInFeetListedInMeters) {
-    pipe("P600", 0.6, 0.6, 0.013);
-    auto t = sizing::loadPipeTable(db, 1, true, ui, nullptr);
-    ASSERT_TRUE(t);
-    EXPECT_NEAR((*t)[0].heightFt, 0.6 * 3.2808, 1e-5);                    // 1.96848 ft
-    EXPECT_NEAR((*t)[0].areaSqFt, kPi * std::pow(0.3 * 3.2808, 2), 1e-4);  // computed from the height in feet
-    EXPECT_EQ(table(true)[2], "P600      0.600  0.600");
+    // the groups offered are those of the definitions in the project's unit system
+    db.execute("UPDATE T7 SET ENG_MET = (NAME = 'OTHER')");
+    EXPECT_EQ(sizing::pipeGroups(db, 0), std::vector<int>{1});
+    EXPECT_EQ(sizing::pipeGroups(db, 1), std::vector<int>{2});
 }
 
 namespace {
@@ -202,38 +184,9 @@ struct SizingRunFixture : SizingFixture {
 
 }  // namespace
 
-TEST_F(SizingRunFixture, WholeRunChoosesListsAndWrites) {
-    auto o = sizing::SizingOptions::defaults();
-    o.group = 1;
-    o.maxVelocityFps = 6.0;
-    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
-    ASSERT_EQ(r.status, 0);
-    // Q: A = 1.0 × 4 = 4 cfs → 15 in at 4 / 1.22718 = 3.2595 ft/s;
-    //    B = 2.5 × 4 = 10 cfs → 15 in 8.149 (refused), 18 in 10 / 1.76715 = 5.6588 ft/s.
-    // B's pipe is fixed (size flag clear): it tries no candidate and runs as its own 12 in pipe
-    // flowing full, V = 10 / (π 0.5²) = 12.7324 ft/s (the listing's columns are pinned by the
-    // sample's golden, the rule of each reach by the governing-constraint table).
-    // Grade line from the tailwater 100 (hand, n 0.013):
-    //   B: Sf = (0.013 × 12.7324 / (1.486 × 0.25^(2/3)))² = 0.078781, × 200 → 115.7562
-    //   A: Sf = (0.013 × 3.2595 / (1.486 × 0.3125^(2/3)))² = 0.0038340, × 300 → 116.9064
-    //   C: into the outfall as well, Sf 0 → 100.0
-    EXPECT_NEAR(r.records.back().hglUp, 115.7562, 0.001);
-    EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 116.9064, 0.001);
-    EXPECT_NEAR(value("SELECT HGL_DN FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
-    EXPECT_NEAR(value("SELECT HGL_UP FROM T60 WHERE \"FROM\" = ?", "C"), 100.0, 1e-9);
-    // Travel time A: 300 / 3.2595 / 60 = 1.534 min → B's Tc 11.534.
-    EXPECT_NEAR(value("SELECT TC FROM T60 WHERE \"FROM\" = ?", "B"), 11.534, 0.001);
-    EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.534, 0.001);
-    // Results: pipe names, node fields, one T60 row per reach.
-    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"A"}).toText(), "15IN");
-    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"B"}).toText(), "OLD");
-    EXPECT_NEAR(value("SELECT P_VELOCITY FROM NODE WHERE NAME = ?", "B"), 12.7324, 0.0005);
-    EXPECT_EQ(value("SELECT COUNT(*) FROM T60 WHERE SYSTEM = ?", "S1"), 4.0);
-    EXPECT_NEAR(value("SELECT FL_UP FROM T60 WHERE \"FROM\" = ?", "A"), 95.0, 1e-9);
-}
-
 TEST_F(SizingRunFixture, GradeLineCriterionAndMinimumVelocity) {
     db.execute("UPDATE REACH SET CALC_PIPESIZE = -1 WHERE NAME = 'B'");  // B sized here too
+    db.execute("UPDATE REACH SET PIPE_NAME = 'OLD' WHERE NAME = 'D'");   // a ditch keeps the pipe it holds
     auto o = sizing::SizingOptions::defaults();
     o.group = 1;
     o.criterion = Criterion::HglSlope;
@@ -243,6 +196,9 @@ TEST_F(SizingRunFixture, GradeLineCriterionAndMinimumVelocity) {
     ASSERT_EQ(r.status, 0);
     EXPECT_NEAR(value("SELECT TF FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
     EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", "A"), 1.25, 1e-6);
+    EXPECT_NEAR(value("SELECT TC FROM T60 WHERE \"FROM\" = ?", "B"), 11.25, 1e-6);  // 10 + A's 1.25 min
+    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"A"}).toText(), "15IN");
+    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
     EXPECT_EQ(r.records.back().height, 2.0);
 }
 
@@ -306,11 +262,13 @@ TEST_F(SizingRunFixture, GoverningConstraintOfEachPipe) {
 }
 
 TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
+    db.execute("UPDATE REACH SET PIPE_NAME = 'OLD' WHERE NAME = 'D'");  // the ditch's too
     sizing::FullFlowOptions o;
     auto r = sizing::computeFullFlow(*project, ui, "S1", o);
     ASSERT_EQ(r.status, 0);
     // Every pipe stays "OLD" (12 in, A = π/4): B carries 10 cfs at 12.732 ft/s.
     EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"A"}).toText(), "OLD");
+    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
     EXPECT_NEAR(r.records.back().velocity, 10.0 / (kPi / 4.0), 1e-4);
     // No selection list; the grade line still warns. B: Sf = (0.013 × 12.732 / (1.486 × 0.25^(2/3)))²
     // = 0.078776, × 200 ft over the tailwater 100 → 115.755; A adds 0.012605 × 300 = 3.781.
@@ -318,24 +276,6 @@ TEST_F(SizingRunFixture, FullFlowKeepsEveryPipe) {
     EXPECT_NEAR(r.records[0].hglUp, 119.537, 0.003);
     ASSERT_EQ(r.lines.size(), 3u);  // the clearance lines of A and B, then the closing line
     EXPECT_EQ(r.lines.back(), "Cleaning up temporary data arrays");
-}
-
-TEST_F(SizingRunFixture, DitchKeepsItsStoredPipeInBothModes) {
-    // The storm tabulation reads a ditch without a pipe; sizing must leave the ditch's pipe as it stands.
-    db.execute("UPDATE REACH SET PIPE_NAME = 'OLD' WHERE NAME = 'D'");
-    auto o = sizing::SizingOptions::defaults();
-    o.group = 1;
-    o.maxVelocityFps = 6.0;
-    auto r = sizing::computePipeSizes(*project, ui, "S1", o);
-    ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
-    const auto d = std::find_if(r.records.begin(), r.records.end(), [](const auto& rec) { return rec.name == "D"; });
-    ASSERT_NE(d, r.records.end());
-    EXPECT_EQ(d->pipeName, "OLD");
-    EXPECT_EQ(d->velocity, 0.0);  // a ditch tries no pipe
-    r = sizing::computeFullFlow(*project, ui, "S1", sizing::FullFlowOptions{});
-    ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(db.scalar("SELECT PIPE_NAME FROM REACH WHERE NAME = ?", {"D"}).toText(), "OLD");
 }
 
 TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
@@ -365,15 +305,4 @@ TEST_F(SizingRunFixture, MetricProjectListsMetersAndCubicMeters) {
     EXPECT_NEAR(value("SELECT HEIGHT FROM T60 WHERE \"FROM\" = ?", "A"), 4.101, 1e-3);
     EXPECT_NEAR(value("SELECT P_HGL_UP FROM NODE WHERE NAME = ?", "A"), 328.2908 / 3.28083339792, 1e-4);
     EXPECT_NEAR(value("SELECT P_Q FROM NODE WHERE NAME = ?", "A"), 9.884 / 35.31467, 1e-6);
-}
-
-TEST_F(SizingFixture, GroupsOfTheDefinitionsOfTheProjectsUnitSystem) {
-    pipe("X1", 1.0, 1.0, 0.013, nullptr, 3);
-    pipe("X2", 1.0, 1.0, 0.013, nullptr, 1);
-    pipe("X3", 1.0, 1.0, 0.013, nullptr, 3);
-    pipe("M1", 0.3, 0.3, 0.013, nullptr, 7);
-    db.execute("UPDATE T7 SET ENG_MET = 0 WHERE NAME LIKE 'X%'");
-    db.execute("UPDATE T7 SET ENG_MET = 1 WHERE NAME = 'M1'");
-    EXPECT_EQ(sizing::pipeGroups(db, 0), (std::vector<int>{1, 3}));
-    EXPECT_EQ(sizing::pipeGroups(db, 1), (std::vector<int>{7}));
 }

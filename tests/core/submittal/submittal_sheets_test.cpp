@@ -63,7 +63,6 @@ TEST_P(ProfileRuns, TrunkFirstThenEachBranchDownToItsJunction) {
 INSTANTIATE_TEST_SUITE_P(
     Networks, ProfileRuns,
     ::testing::Values(
-        RunCase{"single", {row("A", "OUT", 100)}, {{"A", "OUT", {"A"}}}},
         // the trunk follows the longest line upstream at each junction, not the first row
         RunCase{"tree",
                 {row("A", "OUT", 100), row("E", "A", 150), row("F", "E", 10), row("B", "A", 100), row("C", "B", 100),

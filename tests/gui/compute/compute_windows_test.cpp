@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QApplication>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -328,7 +331,11 @@ private slots:
 
     void verificationListsAndPrints() {
         Fixture f;
-        VerificationWindow w(f.ctx());
+        ListWatchingUi watching;
+        ComputeContext c = f.ctx();
+        c.ui = &watching;
+        VerificationWindow w(c);
+        watching.list = w.listing();
         QVERIFY(w.runVerification());
         QCOMPARE(w.listing()->lines().back(), std::string("No faults found."));
         QDialog* print = w.printList();
@@ -338,10 +345,25 @@ private slots:
         QVERIFY(text.find("VERIFY NODES AND REACHES - MAINST") != std::string::npos);
         QVERIFY(text.find("Verification Complete.") != std::string::npos);
         preview->close();
+        // two faults: a reach without length and a reach into a node that does not exist
+        f.db().execute("UPDATE REACH SET LENGTH = 0 WHERE NAME = ?", {db::Value("S-3")});
+        f.db().execute("UPDATE REACH SET NODE2 = ? WHERE NAME = ?", {db::Value("S-99"), db::Value("S-6")});
+        watching.seen.clear();
+        QVERIFY(!w.runVerification());
+        const auto& lines = w.listing()->lines();
+        QCOMPARE(lines[lines.size() - 2], std::string("Verification Complete."));
+        QCOMPARE(lines.back(), std::string("2 faults found."));
+        // the window system ran after each line, so the list grew in view
+        for (std::size_t k = 1; k + 1 < lines.size(); ++k)
+            QVERIFY(std::find(watching.seen.begin(), watching.seen.end(), k) != watching.seen.end());
+        QVERIFY(std::is_sorted(watching.seen.begin(), watching.seen.end()));
         // a system without nodes: the message box, no completion line
         f.system = "NOSUCH";
         QVERIFY(!w.runVerification());
-        QCOMPARE(f.ui.messages.back().text, std::string("Nodes for system 'NOSUCH' could not be found."));
+        QCOMPARE(watching.messages.back().text, std::string("Nodes for system 'NOSUCH' could not be found."));
+        // closing empties the list
+        w.close();
+        QVERIFY(w.listing()->lines().empty());
     }
 
     void costListsTotalsAndStoresQuantities() {
@@ -468,25 +490,6 @@ private slots:
         QCOMPARE(nodes.integer("SEQUENCER"), 999L);
     }
 
-    void reportCommandShowsItsDataThenThePreview() {
-        Fixture f;
-        ReportPreviewDialog* d = runReportCommand(f.ctx(), reports::ReportCommand::Nodes, nullptr);
-        QVERIFY(!f.ui.messages.empty());
-        const auto& data = f.ui.messages.front();
-        QCOMPARE(data.title, std::string("Report Data"));
-        QVERIFY(data.text.find("Report name: NODES.RPT") != std::string::npos);
-        QVERIFY(data.text.find("Selection formula: {NODE.SYSTEM} = 'MAINST'") != std::string::npos);
-        QVERIFY(data.text.find("Sort field: n/a") != std::string::npos);
-        QVERIFY(d);
-        QVERIFY(d->pageCount() >= 1);
-        QVERIFY(documentText(d->document()).find("S-1") != std::string::npos);
-        d->close();
-        // the data text puts "n/a" where there is no template path
-        reports::ReportRequest r{"IDF.RPT", "", ""};
-        QCOMPARE(reportDataText(r, ""), std::string("Report name: IDF.RPT\rReport path: n/a\rSelection formula: n/a\r"
-                                                     "Sort field: n/a"));
-    }
-
     void mainWindowCommandsOpenTheWindowsAfterTheGuard() {
         test::TempDir dir;
         ui::RecordingUi recorder;
@@ -515,35 +518,21 @@ private slots:
         w.runCommand(gui::Command::PrintReachDetails);
         QVERIFY(!recorder.messages.empty());
         QCOMPARE(recorder.messages[0].title, std::string("Report Data"));
-        QVERIFY(recorder.messages[0].text.find("REACHES.RPT") != std::string::npos);
-    }
-
-    void verificationLinesAppearWhileTheRunGoesOn() {
-        Fixture f;
-        // two faults: a reach without length and a reach into a node that does not exist
-        f.db().execute("UPDATE REACH SET LENGTH = 0 WHERE NAME = ?", {db::Value("S-3")});
-        f.db().execute("UPDATE REACH SET NODE2 = ? WHERE NAME = ?", {db::Value("S-99"), db::Value("S-6")});
-        ListWatchingUi watching;
-        ComputeContext c = f.ctx();
-        c.ui = &watching;
-        VerificationWindow w(c);
-        watching.list = w.listing();
-        QVERIFY(!w.runVerification());
-        const auto& lines = w.listing()->lines();
-        QCOMPARE(lines[lines.size() - 2], std::string("Verification Complete."));
-        QCOMPARE(lines.back(), std::string("2 faults found."));
-        // the window system ran after each line, so the list grew in view
-        for (std::size_t k = 1; k + 1 < lines.size(); ++k)
-            QVERIFY(std::find(watching.seen.begin(), watching.seen.end(), k) != watching.seen.end());
-        QVERIFY(std::is_sorted(watching.seen.begin(), watching.seen.end()));
-        // the next run lists only its own findings, one fault in the singular
-        f.db().execute("UPDATE REACH SET LENGTH = 100 WHERE NAME = ?", {db::Value("S-3")});
-        QVERIFY(!w.runVerification());
-        QCOMPARE(w.listing()->lines().size(), std::size_t(3));
-        QCOMPARE(w.listing()->lines().back(), std::string("1 fault found."));
-        // closing empties the list
-        w.close();
-        QVERIFY(w.listing()->lines().empty());
+        QVERIFY(recorder.messages[0].text.find("Report name: REACHES.RPT") != std::string::npos);
+        QVERIFY(recorder.messages[0].text.find("Selection formula: {REACH.SYSTEM} = 'MAINST'") != std::string::npos);
+        QVERIFY(recorder.messages[0].text.find("Sort field: n/a") != std::string::npos);
+        QCOMPARE(reportDataText({"IDF.RPT", "", ""}, ""),
+                 std::string("Report name: IDF.RPT\rReport path: n/a\rSelection formula: n/a\rSort field: n/a"));
+        // then the preview, fitting the screen with every button in view
+        auto* preview = w.findChild<ReportPreviewDialog*>();
+        QVERIFY(preview && preview->pageCount() >= 1);
+        preview->show();
+        QApplication::processEvents();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(preview->width() <= screen.width() && preview->height() <= screen.height(),
+                 qPrintable(QString("%1 x %2").arg(preview->width()).arg(preview->height())));
+        for (auto* b : preview->findChildren<QPushButton*>())
+            QVERIFY(b->isVisible() && b->mapTo(preview, QPoint(b->width(), b->height())).x() <= preview->width());
     }
 
     void metricProjectLabelsAndLimits() {

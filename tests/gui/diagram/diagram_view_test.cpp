@@ -116,6 +116,9 @@ private slots:
 
         // the upstream end of a reach stays where it is
         QVERIFY(!view.stretchRelation("N1", kolv::diagram::ReachEnd::Upstream, "N2"));
+        // and a reach's lower end dragged onto its own start is refused, the reach left as it was
+        QVERIFY(!view.stretchRelation("N1", kolv::diagram::ReachEnd::Downstream, "N1"));
+        QCOMPARE(text("SELECT NODE2 FROM REACH WHERE NAME = 'N1'"), std::string("N2"));
 
         // Delete key on the selected node: the node and its reach go
         view.selectEntity("N2", false);

@@ -11,13 +11,10 @@
 #include <QPainter>
 #include <QFile>
 #include <QProcess>
-#include <QPushButton>
-#include <QScreen>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
-#include <QToolBar>
 #include <filesystem>
 
 #include "common/text.h"
@@ -28,7 +25,6 @@
 #include "gui/compute/install_compute_windows.h"
 #include "gui/common/listing_view.h"
 #include "gui/compute/pipe_sizes_window.h"
-#include "gui/compute/report_commands_gui.h"
 #include "gui/common/report_preview.h"
 #include "gui/app/project_file_dialogs.h"
 #include "gui/compute/verification_window.h"
@@ -105,28 +101,6 @@ private slots:
         QVERIFY(w.project());
         m_ui.answers.push_back(ui::Answer::Yes);
         QVERIFY(w.close());
-    }
-
-    void reopeningTheFirstRecentEntryKeepsTheList() {
-        std::string a = test::makeEmptyProject(*m_dir, "a.mdb");
-        std::string b = test::makeEmptyProject(*m_dir, "b.mdb");
-        MainWindow w(options());
-        QVERIFY(w.openProjectFile(a));
-        QVERIFY(w.openProjectFile(b));
-        const std::string before = test::readAll(m_dir->file("KOLVLtV3.INI"));
-        QStringList captions;
-        for (Command c : {Command::Recent1, Command::Recent2, Command::Recent3}) captions << w.action(c)->text();
-        for (int i = 0; i < 2; ++i) w.openRecent(1);  // b again, by its caption
-        QCOMPARE(w.project()->path, b);
-        QCOMPARE(test::readAll(m_dir->file("KOLVLtV3.INI")), before);
-        QStringList after;
-        for (Command c : {Command::Recent1, Command::Recent2, Command::Recent3}) after << w.action(c)->text();
-        QCOMPARE(after, captions);
-        QVERIFY(!w.action(Command::Recent3)->isVisible());  // no third project, and no "3" alone
-        // entry 2 moves up and entry 1 down; still two projects listed
-        w.openRecent(2);
-        QCOMPARE(w.project()->path, a);
-        QCOMPARE(w.action(Command::Recent2)->text(), captions[0].replace(0, 1, "2"));
     }
 
     void nodeListShowsTheNewPipeRightAfterStep2() {
@@ -211,48 +185,9 @@ private slots:
         shell::UserGuideWindow* guide = shell->showUserGuide();
         QVERIFY(guide->browser()->toPlainText().contains("Step 2: Compute Pipe Sizes"));
         QVERIFY(guide->browser()->toPlainText().contains("MAINST"));
-
-    }
-
-    void toolbarRunsTheStepsInOrderWithDrawnIcons() {
-        MainWindow w(options());
-        QList<QString> order;
-        auto* bar = w.findChild<QToolBar*>("CommandsToolBar");
-        QVERIFY(bar);
-        for (QAction* a : bar->actions()) {
-            if (a->statusTip().startsWith("Compute ")) order << a->statusTip();
-            if (!a->isSeparator() && !a->statusTip().isEmpty()) QVERIFY2(!a->icon().isNull(), qPrintable(a->statusTip()));
-        }
-        QCOMPARE(order, (QList<QString>{"Compute Pipe Sizes", "Compute Flow Line (Invert) Elevations",
-                                        "Compute Hydraulics (Storm Sewer Tabulation)", "Compute Storm Sewer Cost"}));
-        // the drawings load (the SVG support is installed)
+        // the toolbar's drawings load (the SVG support is installed)
         QVERIFY(!themedIcon(nullptr, "pipe-sizes").pixmap(24, 24).isNull());
-    }
 
-    void reportPreviewFitsTheScreenWithItsButtons() {
-        std::string path = test::makeSample(*m_dir);
-        {
-            // times of concentration worksheets need travel-time segments
-            auto db = db::Database::open(path);
-            db->execute("UPDATE NODE SET TC_SEGTT0 = 5.5 WHERE SYSTEM = 'MAINST'");
-        }
-        MainWindow w(options());
-        auto* windows = compute::installComputeWindows(w);
-        QVERIFY(w.openProjectFile(path));
-        w.changeCurrentSystem("MAINST");
-        compute::ReportPreviewDialog* d =
-            compute::runReportCommand(windows->context(), reports::ReportCommand::TimesOfConcentration, &w);
-        QVERIFY(d);
-        d->show();
-        QApplication::processEvents();
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY2(d->width() <= screen.width() && d->height() <= screen.height(),
-                 qPrintable(QString("%1 x %2").arg(d->width()).arg(d->height())));
-        for (auto* b : d->findChildren<QPushButton*>()) {
-            QVERIFY(b->isVisible());
-            QVERIFY(b->mapTo(d, QPoint(b->width(), b->height())).x() <= d->width());
-        }
-        d->close();
     }
 
     void commandLinePrintsUsageAndVersion() {
