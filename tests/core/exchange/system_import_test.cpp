@@ -268,6 +268,26 @@ TEST_F(ImportTest, LongRowsQuoteMarksAndColumnsPastTheLimitAreAnnouncedOrLogged)
     EXPECT_DOUBLE_EQ(nodeField("S-1", "INLET_ELEV").toDouble(), 32);
 }
 
+// Beyond any 16-bit count: every row of a large file is imported, with progress along the way.
+TEST_F(ImportTest, HundredThousandRowsImportWholeWithProgress) {
+    std::string text = "STR,STA,TOP,TO,PIPE,LEN,INV\n";
+    text.reserve(5'000'000);
+    for (int i = 1; i <= 100000; ++i) {
+        std::string n = "N" + std::to_string(i);
+        text += n + "," + std::to_string(i) + "+00,40.5," + (i < 100000 ? "N" + std::to_string(i + 1) : "OUT1") +
+                ",RCP18,100,35.25\n";
+    }
+    ImportFile f = csv(text);
+    ImportResult r = runImport(b.db, ui, f,
+                               request({D::NodeName, D::NodeStation, D::NodeInletElev, D::ReachToNode, D::ReachPipe,
+                                        D::ReachLength, D::ReachFromInvert},
+                                       "1-"));
+    EXPECT_EQ(r.nodesCreated, 100000);
+    EXPECT_EQ(r.reachesCreated, 100000);
+    EXPECT_EQ(b.db.scalar("SELECT COUNT(*) FROM NODE WHERE SYSTEM = 'SYS1'").toInt(), 100000);
+    EXPECT_GE(ui.progressValues.size(), 100u);
+}
+
 TEST_F(ImportTest, RefusalsBeforeAnyChange) {
     const std::string before = test::snapshotTables(b.db, {"NODE"});
     ImportFile f = csv("STR\nS-1\n");
