@@ -189,36 +189,36 @@ private slots:
         // the full-flow run writes its results the same way
         QVERIFY(w.computeFull());
         QCOMPARE(countRows(f.db(), "T60", "MAINST"), nodes);
-    }
 
-    void uncheckingACheckStormRemovesItsGradeLine() {
-        Fixture f;
-        HydraulicsWindow w(f.ctx(), nullptr);
-        QVERIFY(w.compute());
-        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(f.db(), false));
-        QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"25-year", "25", 1.0}), 0);
-        QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"3-year x 1.15", "", 1.15}), 0);
-        auto strict = review::loadCriteria(*f.project);
-        strict.maxVelocityFtS = 5.0;  // the faster pipes are marked on the profile
-        review::saveCriteria(*f.project, strict);
-        w.refreshProfile();
-        const auto lines = [&w] {
-            QStringList names;
-            for (const auto& l : w.profileView()->profile().scenarioHgl) names << QString::fromStdString(l.name);
-            return names;
+        // the print order of the results is typed into the nodes
+        PrintOrderWindow order(f.ctx());
+        T60ResultsModel* m = order.model();
+        QCOMPARE(m->rowCount(), countRows(f.db(), "T60", "MAINST"));
+        const int fromCol = m->column("FROM"), seqCol = m->column("SEQUENCER");
+        QCOMPARE(m->headerData(seqCol, Qt::Horizontal).toString(), QString("Print Position"));
+        QVERIFY(m->flags(m->index(0, seqCol)) & Qt::ItemIsEditable);
+        QVERIFY(!(m->flags(m->index(0, fromCol)) & Qt::ItemIsEditable));  // the results stay as the run wrote them
+        auto rowOf = [&](const QString& node) {
+            for (int r = 0; r < m->rowCount(); ++r)
+                if (m->index(r, fromCol).data().toString() == node) return r;
+            return -1;
         };
-        QCOMPARE(lines(), QStringList({"25-year", "3-year x 1.15"}));
-        const QList<QAction*> entries = w.scenarioMenu()->actions();
-        entries[0]->setChecked(false);
-        QCOMPARE(lines(), QStringList({"3-year x 1.15"}));
-        // the choice holds over a refresh and comes back when checked again
-        w.refreshProfile();
-        QCOMPARE(lines(), QStringList({"3-year x 1.15"}));
-        entries[0]->setChecked(true);
-        QCOMPARE(lines(), QStringList({"25-year", "3-year x 1.15"}));
-        // drawn with both check storms and the review's marks
-        QVERIFY(!w.profileView()->profile().reviewMarks.empty());
-        QVERIFY(w.profileView()->exportPng(QString::fromStdString(f.dir.file("storms.png")), QSize(1600, 900)));
+        QVERIFY(m->setData(m->index(rowOf("S-2"), seqCol), "999"));
+        // a position that is no number is refused with a message and leaves the row without one
+        f.ui.clear();
+        const int other = rowOf("S-3");
+        QVERIFY(other >= 0);
+        m->setData(m->index(other, seqCol), "ninth");
+        QVERIFY(!f.ui.messages.empty());
+        QCOMPARE(m->index(other, seqCol).data().toString(), QString());
+        order.sortBy(editing::kOrderBySequencer);
+        QCOMPARE(m->index(m->rowCount() - 1, fromCol).data().toString(), QString("S-2"));
+        order.sortBy(editing::kOrderByFrom);
+        QVERIFY(m->index(0, fromCol).data().toString() <= m->index(1, fromCol).data().toString());
+        order.close();
+        db::RecordSet nodes(f.db(), "NODE");
+        QVERIFY(nodes.findFirst("NAME = ?", {db::Value("S-2")}));
+        QCOMPARE(nodes.integer("SEQUENCER"), 999L);
     }
 
     void optionsPersistAtEachChangeAndSurviveARestart() {
@@ -382,44 +382,6 @@ private slots:
         }
     }
 
-    void printOrderWritesTypedPositionsIntoTheNodes() {
-        Fixture f;
-        {
-            HydraulicsWindow h(f.ctx(), nullptr);
-            QVERIFY(h.compute());
-        }
-        PrintOrderWindow w(f.ctx());
-        T60ResultsModel* m = w.model();
-        QCOMPARE(m->rowCount(), countRows(f.db(), "T60", "MAINST"));
-        const int fromCol = m->column("FROM"), seqCol = m->column("SEQUENCER");
-        QCOMPARE(m->headerData(seqCol, Qt::Horizontal).toString(), QString("Print Position"));
-        QVERIFY(m->flags(m->index(0, seqCol)) & Qt::ItemIsEditable);
-        QVERIFY(!(m->flags(m->index(0, fromCol)) & Qt::ItemIsEditable));  // the results stay as the run wrote them
-        auto rowOf = [&](const QString& node) {
-            for (int r = 0; r < m->rowCount(); ++r)
-                if (m->index(r, fromCol).data().toString() == node) return r;
-            return -1;
-        };
-        const int row = rowOf("S-2");
-        QVERIFY(row >= 0);
-        QVERIFY(m->setData(m->index(row, seqCol), "999"));
-        // a position that is no number is refused with a message and leaves the row without one
-        f.ui.clear();
-        const int other = rowOf("S-3");
-        QVERIFY(other >= 0);
-        m->setData(m->index(other, seqCol), "ninth");
-        QVERIFY(!f.ui.messages.empty());
-        QCOMPARE(m->index(other, seqCol).data().toString(), QString());
-        w.sortBy(editing::kOrderBySequencer);
-        QCOMPARE(m->index(m->rowCount() - 1, fromCol).data().toString(), QString("S-2"));
-        w.sortBy(editing::kOrderByFrom);
-        QVERIFY(m->index(0, fromCol).data().toString() <= m->index(1, fromCol).data().toString());
-        w.close();
-        db::RecordSet nodes(f.db(), "NODE");
-        QVERIFY(nodes.findFirst("NAME = ?", {db::Value("S-2")}));
-        QCOMPARE(nodes.integer("SEQUENCER"), 999L);
-    }
-
     void mainWindowCommandsOpenTheWindowsAfterTheGuard() {
         test::TempDir dir;
         ui::RecordingUi recorder;
@@ -465,7 +427,6 @@ private slots:
         Fixture f;
         f.db().execute("UPDATE T0 SET ENGLISH_METRIC = -1");
         f.reopen();
-        QVERIFY(f.project->metric);
         HydraulicsWindow h(f.ctx(), nullptr);
         QCOMPARE(h.minVelocityLabel()->text(), QString("Min. Velocity (m/s)"));
         QCOMPARE(h.minVelocityEdit()->text(), QString("2.000"));  // three decimals in meters
@@ -481,7 +442,7 @@ private slots:
         QCOMPARE(flow.valueEdit()->text(), QString("0.762"));  // 2.5 ft/s in m/s
     }
 
-    void profileDrawingExportsAndZeroFieldRefusal() {
+    void profileDrawsCheckStormsExportsAndRefusesZeroFields() {
         Fixture f;
         HydraulicsWindow w(f.ctx(), nullptr);
         QVERIFY(w.compute());
@@ -511,6 +472,31 @@ private slots:
         for (auto* box : w.findChildren<QCheckBox*>())
             if (box->text() == "Proposed") box->setChecked(false);
         QVERIFY(view->profile().structures.size() < structures);
+        // unchecking a check storm removes its grade line
+        const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(f.db(), false));
+        QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"25-year", "25", 1.0}), 0);
+        QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"3-year x 1.15", "", 1.15}), 0);
+        auto strict = review::loadCriteria(*f.project);
+        strict.maxVelocityFtS = 5.0;  // the faster pipes are marked on the profile
+        review::saveCriteria(*f.project, strict);
+        w.refreshProfile();
+        const auto lines = [&w] {
+            QStringList names;
+            for (const auto& l : w.profileView()->profile().scenarioHgl) names << QString::fromStdString(l.name);
+            return names;
+        };
+        QCOMPARE(lines(), QStringList({"25-year", "3-year x 1.15"}));
+        const QList<QAction*> entries = w.scenarioMenu()->actions();
+        entries[0]->setChecked(false);
+        QCOMPARE(lines(), QStringList({"3-year x 1.15"}));
+        // the choice holds over a refresh and comes back when checked again
+        w.refreshProfile();
+        QCOMPARE(lines(), QStringList({"3-year x 1.15"}));
+        entries[0]->setChecked(true);
+        QCOMPARE(lines(), QStringList({"25-year", "3-year x 1.15"}));
+        // drawn with both check storms and the review's marks
+        QVERIFY(!w.profileView()->profile().reviewMarks.empty());
+        QVERIFY(w.profileView()->exportPng(QString::fromStdString(f.dir.file("storms.png")), QSize(1600, 900)));
         // a start node whose results hold a zero is refused and the drawing cleared
         w.setProfileStart("S-1");
         w.refreshProfile();
