@@ -216,9 +216,9 @@ private slots:
         order.sortBy(editing::kOrderByFrom);
         QVERIFY(m->index(0, fromCol).data().toString() <= m->index(1, fromCol).data().toString());
         order.close();
-        db::RecordSet nodes(f.db(), "NODE");
-        QVERIFY(nodes.findFirst("NAME = ?", {db::Value("S-2")}));
-        QCOMPARE(nodes.integer("SEQUENCER"), 999L);
+        db::RecordSet stored(f.db(), "NODE");
+        QVERIFY(stored.findFirst("NAME = ?", {db::Value("S-2")}));
+        QCOMPARE(stored.integer("SEQUENCER"), 999L);
     }
 
     void optionsPersistAtEachChangeAndSurviveARestart() {
@@ -467,11 +467,6 @@ private slots:
         QVERIFY(view->exportPdf(pdf));
         QCOMPARE(test::readAll(pdf.toStdString()).substr(0, 4), std::string("%PDF"));
         QCOMPARE(QImage(png).size(), QSize(1100, 620));
-        // the status filter redraws without the proposed structures (the sample's inlets are proposed)
-        std::size_t structures = view->profile().structures.size();
-        for (auto* box : w.findChildren<QCheckBox*>())
-            if (box->text() == "Proposed") box->setChecked(false);
-        QVERIFY(view->profile().structures.size() < structures);
         // unchecking a check storm removes its grade line
         const auto options = hydraulics::runOptionsFrom(hydraulics::loadHydraulicsOptions(f.db(), false));
         QCOMPARE(review::runScenario(*f.project, f.session, f.ui, "MAINST", options, {"25-year", "25", 1.0}), 0);
@@ -497,6 +492,11 @@ private slots:
         // drawn with both check storms and the review's marks
         QVERIFY(!w.profileView()->profile().reviewMarks.empty());
         QVERIFY(w.profileView()->exportPng(QString::fromStdString(f.dir.file("storms.png")), QSize(1600, 900)));
+        // the status filter redraws without the proposed structures (the sample's inlets are proposed)
+        std::size_t structures = view->profile().structures.size();
+        for (auto* box : w.findChildren<QCheckBox*>())
+            if (box->text() == "Proposed") box->setChecked(false);
+        QVERIFY(view->profile().structures.size() < structures);
         // a start node whose results hold a zero is refused and the drawing cleared
         w.setProfileStart("S-1");
         w.refreshProfile();
