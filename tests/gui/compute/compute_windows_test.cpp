@@ -411,8 +411,11 @@ private slots:
         QVERIFY(recorder.messages[0].text.find("Selection formula: {REACH.SYSTEM} = 'MAINST'") != std::string::npos);
         QCOMPARE(reportDataText({"IDF.RPT", "", ""}, ""),
                  std::string("Report name: IDF.RPT\rReport path: n/a\rSelection formula: n/a\rSort field: n/a"));
-        // then the preview, fitting the screen with every button in view
-        auto* preview = w.findChild<ReportPreviewDialog*>();
+        // then the preview, fitting the screen with every button in view (the preview has no meta
+        // object of its own, so it is told from the other dialogs by its C++ type)
+        ReportPreviewDialog* preview = nullptr;
+        for (auto* d : w.findChildren<QDialog*>())
+            if (auto* p = dynamic_cast<ReportPreviewDialog*>(d)) preview = p;
         QVERIFY(preview && preview->pageCount() >= 1);
         preview->show();
         QApplication::processEvents();
