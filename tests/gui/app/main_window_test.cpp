@@ -1,28 +1,21 @@
 // The main window driven offscreen: guards, opening, recent files, systems, the editing panel.
 #include <QAction>
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
-#include <QTest>
-#include <QToolButton>
 #include <algorithm>
 #include <fstream>
 
 #include "db/database.h"
 #include "gui/app/edit_panel_widget.h"
-#include "gui/app/main_window.h"
 #include "gui/app/node_list_view.h"
 #include "gui/app/add_node_dialog.h"
 #include "gui/app/project_file_dialogs.h"
@@ -30,7 +23,6 @@
 #include "gui/app/project_setup_dialog.h"
 #include "gui/app/systems_dialog.h"
 #include "support/gui_fixture.h"
-#include "support/test_support.h"
 
 using namespace kolv;
 using namespace kolv::gui;

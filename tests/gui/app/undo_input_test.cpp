@@ -1,13 +1,8 @@
 // Strict input in the editing panel and Edit > Undo / Redo on the main window, offscreen.
 #include <QAction>
-#include <QApplication>
-#include <QFocusEvent>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QStatusBar>
-#include <QTest>
 #include <QPushButton>
-#include <QToolButton>
 #include <chrono>
 #include <thread>
 
@@ -15,14 +10,11 @@
 #include "db/undo_history.h"
 #include "gui/common/run_input.h"
 #include "gui/app/edit_panel_widget.h"
-#include "gui/app/main_window.h"
 #include "gui/app/node_list_view.h"
 #include "gui/app/undo_controller.h"
 #include "sizing/pipe_sizing.h"
 #include "support/table_snapshot.h"
 #include "support/gui_fixture.h"
-#include "support/test_support.h"
-#include "ui/recording_ui.h"
 
 using namespace kolv;
 using namespace kolv::gui;

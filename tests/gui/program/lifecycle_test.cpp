@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <cmath>
 #include <QSettings>
-#include <QTest>
 #include <filesystem>
 
 #include "db/database.h"
@@ -19,7 +18,6 @@
 #include "gui/compute/profile_view.h"
 #include "gui/app/undo_controller.h"
 #include "support/gui_fixture.h"
-#include "support/test_support.h"
 #include "view_check.h"
 
 using namespace kolv;

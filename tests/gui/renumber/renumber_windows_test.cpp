@@ -1,15 +1,12 @@
 // The renumbering and divide / combine windows driven on the sample project; questions answered by the port.
 #include <QComboBox>
 #include <QFile>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTest>
 
 #include "db/database.h"
-#include "gui/app/main_window.h"
 #include "gui/app/node_list_view.h"
 #include "gui/renumber/divide_combine_window.h"
 #include "gui/renumber/install_renumber_windows.h"
@@ -18,7 +15,6 @@
 #include "gui/app/undo_controller.h"
 #include <QAction>
 #include "support/gui_fixture.h"
-#include "support/test_support.h"
 
 using namespace kolv;
 using namespace kolv::gui;

@@ -2,14 +2,10 @@
 // verification window, printing the window in front, and the program's command line. Offscreen.
 #include <QAction>
 #include <QCheckBox>
-#include <QApplication>
-#include <QFocusEvent>
-#include <QLineEdit>
 #include <QFile>
 #include <QProcess>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTest>
 #include <QTextBrowser>
 
 #include "common/text.h"
@@ -21,13 +17,11 @@
 #include "gui/common/report_preview.h"
 #include "gui/compute/verification_window.h"
 #include "gui/app/edit_panel_widget.h"
-#include "gui/app/main_window.h"
 #include "gui/common/qt_text.h"
 #include "gui/app/node_list_view.h"
 #include "gui/shell/install_shell_commands.h"
 #include "gui/shell/user_guide_window.h"
 #include "support/gui_fixture.h"
-#include "support/test_support.h"
 
 using namespace kolv;
 using namespace kolv::gui;

@@ -1,18 +1,12 @@
 // File > Print Submittal...: the command on the File menu and the choices of its window.
-#include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTest>
 
-#include "gui/app/main_window.h"
 #include "gui/submittal/install_submittal.h"
 #include "gui/submittal/submittal_dialog.h"
 #include "support/gui_fixture.h"
-#include "support/test_support.h"
-#include "ui/recording_ui.h"
 
 using namespace kolv;
 namespace sw = kolv::gui::submittal_window;
