@@ -50,11 +50,6 @@ db::Value scalar(const std::string& path, const std::string& sql, const std::vec
     return db->scalar(sql, p);
 }
 
-void enterField(QWidget* w) {
-    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(w, &in);
-}
-
 void selectNodeRow(MainWindow& w, const QString& name) {
     const int row = w.nodeList()->listModel()->rowOf(name.toStdString());
     if (row < 0) QFAIL(qPrintable("no row for " + name));
@@ -109,9 +104,7 @@ private slots:
         MainWindow w(options());
         QVERIFY(w.openProjectFile(path));
         QLineEdit* inlet = w.panel()->field(editing::panel_field::kInletElev);
-        enterField(inlet);
-        inlet->selectAll();
-        QTest::keyClicks(inlet, "106.5");
+        test::type(inlet, "106.5");
         selectNodeRow(w, "B");
         QCOMPARE(scalar(path, "SELECT INLET_ELEV FROM NODE WHERE NAME = 'A'").toDouble(), 106.5);
         selectNodeRow(w, "A");
@@ -119,23 +112,20 @@ private slots:
 
         w.panel()->selectOutfall();
         QCOMPARE(w.panel()->outfallTailwater()->text(), QString("91.5"));
-        enterField(w.panel()->outfallTailwater());
-        w.panel()->outfallTailwater()->setText("92.25");
+        test::type(w.panel()->outfallTailwater(), "92.25");
         selectNodeRow(w, "B");
         QCOMPARE(scalar(path, "SELECT OUT_TW FROM T16 WHERE SYSTEM = 'S1'").toDouble(), 92.25);
 
         selectNodeRow(w, "A");
         QLineEdit* tc = w.panel()->field(editing::panel_field::kInitialTc);
-        enterField(tc);
-        tc->setText("14");
+        test::type(tc, "14");
         m_ui.clear();
         w.action(Command::ComputePipeSizes)->trigger();
         QCOMPARE(scalar(path, "SELECT TC FROM NODE WHERE NAME = 'A'").toDouble(), 14.0);
         QCOMPARE(m_ui.messages.size(), std::size_t(1));  // the step's window is not installed here
 
         // opening another project writes a pending edit first and shows the other's units
-        enterField(tc);
-        tc->setText("15");
+        test::type(tc, "15");
         const std::string second = test::makeEmptyProject(*m_dir, "metric.mdb");
         db::Database::open(second)->execute("UPDATE T0 SET ENGLISH_METRIC = -1");
         QVERIFY(w.openProjectFile(second));

@@ -70,9 +70,7 @@ private slots:
         QVERIFY(w.openProjectFile(path));
         w.show();
         QLineEdit* area = w.panel()->field(editing::panel_field::kArea1);
-        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-        QApplication::sendEvent(area, &in);
-        area->setText("0,3");
+        test::type(area, "0,3");
         m_ui.clear();
         QVERIFY(!w.close());  // the default answer goes back to the panel
         QCOMPARE(m_ui.messages.back().defaultAnswer, ui::Answer::No);
