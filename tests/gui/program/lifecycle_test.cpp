@@ -33,11 +33,6 @@ bool errorTrapped(const ui::RecordingUi& ui) {
     return false;
 }
 
-std::string storedTc(const std::string& path, const std::string& node) {
-    auto db = db::Database::open(path);
-    return db->scalar("SELECT TC FROM NODE WHERE NAME = ?", {db::Value(node)}).toText();
-}
-
 /// A step's window: how to find it, its stale bar, what it lists and how it computes.
 struct Step {
     const char* name;
@@ -300,7 +295,8 @@ private slots:
         const std::string node = p.w().panel()->field(editing::panel_field::kNodeName)->text().toStdString();
         type(p.w().panel()->field(editing::panel_field::kInitialTc), "21");
         QVERIFY(p.w().close());
-        QCOMPARE(QString::fromStdString(storedTc(sample, node)), QString("21"));
+        QCOMPARE(db::Database::open(sample)->scalar("SELECT TC FROM NODE WHERE NAME = ?", {db::Value(node)}).toText(),
+                 std::string("21"));
     }
 
     void aLayoutKeptOffEveryScreenComesBackOnTheScreen() {
