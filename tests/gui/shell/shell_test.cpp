@@ -64,24 +64,6 @@ private slots:
         QVERIFY(w.project());
     }
 
-    void closingWithARefusedValueAsksAndNoKeepsTheWindow() {
-        std::string path = test::makeSample(*m_dir);
-        MainWindow w(options());
-        QVERIFY(w.openProjectFile(path));
-        w.show();
-        QLineEdit* area = w.panel()->field(editing::panel_field::kArea1);
-        test::type(area, "0,3");
-        m_ui.clear();
-        QVERIFY(!w.close());  // the default answer goes back to the panel
-        QCOMPARE(m_ui.messages.back().defaultAnswer, ui::Answer::No);
-        QCOMPARE(area->text(), QString("0,3"));
-        // Close Project asks the same
-        w.closeProject();
-        QVERIFY(w.project());
-        m_ui.answers.push_back(ui::Answer::Yes);
-        QVERIFY(w.close());
-    }
-
     // Step 2 with Verify first: the node list shows the new pipes without another click, and the
     // verification window holds only this run's findings.
     void step2RefreshesTheNodeListAndTheVerificationWindow() {
@@ -124,7 +106,7 @@ private slots:
         delete sizes;
     }
 
-    void printPrintsTheNodeListOfTheMainWindowAndTheGuideOpens() {
+    void printTheGuideAndClosingWithARefusedValue() {
         std::string path = test::makeSample(*m_dir);
         MainWindow w(options());
         auto* windows = compute::installComputeWindows(w);
@@ -146,6 +128,20 @@ private slots:
         QVERIFY(guide->browser()->toPlainText().contains("MAINST"));
         // the toolbar's drawings load (the SVG support is installed)
         QVERIFY(!themedIcon(nullptr, "pipe-sizes").pixmap(24, 24).isNull());
+
+        // closing with a refused value in the panel asks; the default answer keeps the window
+        w.show();
+        QLineEdit* area = w.panel()->field(editing::panel_field::kArea1);
+        test::type(area, "0,3");
+        m_ui.clear();
+        QVERIFY(!w.close());  // the default answer goes back to the panel
+        QCOMPARE(m_ui.messages.back().defaultAnswer, ui::Answer::No);
+        QCOMPARE(area->text(), QString("0,3"));
+        // Close Project asks the same
+        w.closeProject();
+        QVERIFY(w.project());
+        m_ui.answers.push_back(ui::Answer::Yes);
+        QVERIFY(w.close());
     }
 
     void commandLinePrintsUsageAndVersion() {
