@@ -9,7 +9,6 @@
 #include "db/database.h"
 #include "gui/app/node_list_view.h"
 #include "gui/renumber/divide_combine_window.h"
-#include "gui/renumber/install_renumber_windows.h"
 #include "gui/renumber/renumber_window.h"
 #include "gui/app/systems_dialog.h"
 #include "gui/app/undo_controller.h"
