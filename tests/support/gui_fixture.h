@@ -8,6 +8,7 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -28,6 +29,13 @@ inline void type(QLineEdit* e, const QString& text) {
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Delete);
     QTest::keyClicks(e, text);
+}
+
+/// The panel's calculation switch `n` (the toggles beside the fields), or null.
+inline QToolButton* calcSwitch(QWidget* panel, int n) {
+    for (auto* b : panel->findChildren<QToolButton*>())
+        if (b->accessibleName() == QString("Calculation switch %1").arg(n)) return b;
+    return nullptr;
 }
 
 /// Shows the window and lets it lay itself out; with KOLV_SHOTS=DIR set, saves it there as NAME.png.

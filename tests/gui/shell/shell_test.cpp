@@ -2,46 +2,31 @@
 // verification window, printing the window in front, and the program's command line. Offscreen.
 #include <QAction>
 #include <QCheckBox>
-#include <QApplication>
-#include <QComboBox>
-#include <QFocusEvent>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QMessageBox>
-#include <QPainter>
 #include <QFile>
 #include <QProcess>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTest>
 #include <QTextBrowser>
-#include <filesystem>
 
 #include "common/text.h"
 #include "db/database.h"
-#include "db/project_file.h"
-#include "gui/app/gui_ui.h"
 #include "gui/app/command_icons.h"
 #include "gui/compute/install_compute_windows.h"
 #include "gui/common/listing_view.h"
 #include "gui/compute/pipe_sizes_window.h"
 #include "gui/common/report_preview.h"
-#include "gui/app/project_file_dialogs.h"
 #include "gui/compute/verification_window.h"
 #include "gui/app/edit_panel_widget.h"
-#include "gui/app/main_window.h"
 #include "gui/common/qt_text.h"
 #include "gui/app/node_list_view.h"
 #include "gui/shell/install_shell_commands.h"
 #include "gui/shell/user_guide_window.h"
 #include "support/gui_fixture.h"
-#include "support/test_support.h"
 
 using namespace kolv;
 using namespace kolv::gui;
 
 namespace {
-
 
 QString cellOf(NodeListView* t, const QString& node, const QString& heading) {
     const int r = t->listModel()->rowOf(node.toStdString());
@@ -68,8 +53,6 @@ private slots:
         MainWindow w(options());
         std::string path = test::makeEmptyProject(*m_dir, "Road 12.mdb");
         QVERIFY(w.openProjectFile(path));
-        QCOMPARE(w.windowTitle(), QString::fromUtf8("Road 12.mdb \u2014 KOLV Lt"));
-
         QVERIFY(w.saveProjectAs(m_dir->file("Road 12 rev")));
         QCOMPARE(w.project()->path, m_dir->file("Road 12 rev.mdb"));
         QCOMPARE(w.windowTitle(), QString::fromUtf8("Road 12 rev.mdb \u2014 KOLV Lt"));
@@ -81,48 +64,34 @@ private slots:
         QVERIFY(w.project());
     }
 
-    void closingWithARefusedValueAsksAndNoKeepsTheWindow() {
-        std::string path = test::makeSample(*m_dir);
-        MainWindow w(options());
-        QVERIFY(w.openProjectFile(path));
-        w.show();
-        QLineEdit* area = w.panel()->field(editing::panel_field::kArea1);
-        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
-        QApplication::sendEvent(area, &in);
-        area->setText("0,3");
-        m_ui.clear();
-        QVERIFY(!w.close());  // the default answer goes back to the panel
-        QCOMPARE(m_ui.messages.back().title, std::string("Close KOLV Lt"));
-        QCOMPARE(m_ui.messages.back().defaultAnswer, ui::Answer::No);
-        QVERIFY(w.isVisible());
-        QCOMPARE(area->text(), QString("0,3"));
-        // Close Project asks the same
-        w.closeProject();
-        QVERIFY(w.project());
-        m_ui.answers.push_back(ui::Answer::Yes);
-        QVERIFY(w.close());
-    }
-
-    void nodeListShowsTheNewPipeRightAfterStep2() {
+    // Step 2 with Verify first: the node list shows the new pipes without another click, and the
+    // verification window holds only this run's findings.
+    void step2RefreshesTheNodeListAndTheVerificationWindow() {
         std::string path = test::makeSample(*m_dir);
         {
-            // a pipe the sizing will change: the smallest pipe, its switch on
+            // pipes the sizing will change (the smallest, switch on), and faults in another system
             auto db = db::Database::open(path);
             db->execute("UPDATE REACH SET PIPE_NAME = '15RCP', CALC_PIPESIZE = -1 WHERE SYSTEM = 'MAINST'");
+            db->execute("UPDATE REACH SET LENGTH = 0 WHERE SYSTEM = 'OAKAVE'");
         }
         MainWindow w(options());
         auto* windows = compute::installComputeWindows(w);
         QVERIFY(w.openProjectFile(path));
+        w.changeCurrentSystem("OAKAVE");
+        compute::VerificationWindow* v = windows->openVerification();
+        QVERIFY(!v->runVerification());  // faults of OAKAVE listed
         w.changeCurrentSystem("MAINST");
         QVERIFY(w.statusBar()->currentMessage() != "Saved");  // opening and choosing write no edit
-        const QString first = w.nodeList()->text(0, 0);
-        QCOMPARE(cellOf(w.nodeList(), first, "Pipe"), QString("15RCP"));
-
+        v->close();
         compute::PipeSizesWindow* sizes = windows->openPipeSizes();
+        for (auto* box : sizes->findChildren<QCheckBox*>())
+            if (box->text().startsWith("Verify")) box->setChecked(true);
         sizes->hglCriterion()->setChecked(true);
         sizes->limitEdit()->setText("0.3");
         QVERIFY(sizes->compute());
-        // no other row clicked: the list already shows what Step 2 wrote
+        QVERIFY(v->isVisible());
+        // none for MAINST, nothing left of OAKAVE
+        QCOMPARE(v->listing()->lines(), (std::vector<std::string>{"Verification Complete.", "No faults found."}));
         int changed = 0;
         auto db = db::Database::open(path);
         for (int r = 0; r < w.nodeList()->rowCount(); ++r) {
@@ -137,33 +106,7 @@ private slots:
         delete sizes;
     }
 
-    void verifyFirstEmptiesAndFillsTheWindowWithTheSizing() {
-        std::string path = test::makeSample(*m_dir);
-        {
-            auto db = db::Database::open(path);
-            db->execute("UPDATE REACH SET LENGTH = 0 WHERE SYSTEM = 'OAKAVE'");
-        }
-        MainWindow w(options());
-        auto* windows = compute::installComputeWindows(w);
-        QVERIFY(w.openProjectFile(path));
-        w.changeCurrentSystem("OAKAVE");
-        compute::VerificationWindow* v = windows->openVerification();
-        QVERIFY(!v->runVerification());  // faults of OAKAVE listed
-        w.changeCurrentSystem("MAINST");
-        v->close();
-        compute::PipeSizesWindow* sizes = windows->openPipeSizes();
-        for (auto* box : sizes->findChildren<QCheckBox*>())
-            if (box->text().startsWith("Verify")) box->setChecked(true);
-        sizes->hglCriterion()->setChecked(true);
-        sizes->limitEdit()->setText("0.3");
-        QVERIFY(sizes->compute());
-        QVERIFY(v->isVisible());
-        // only this run's findings: none for MAINST, nothing left of OAKAVE
-        QCOMPARE(v->listing()->lines(), (std::vector<std::string>{"Verification Complete.", "No faults found."}));
-        delete sizes;
-    }
-
-    void printPrintsTheNodeListOfTheMainWindowAndTheGuideOpens() {
+    void printTheGuideAndClosingWithARefusedValue() {
         std::string path = test::makeSample(*m_dir);
         MainWindow w(options());
         auto* windows = compute::installComputeWindows(w);
@@ -179,27 +122,35 @@ private slots:
         const auto lines = shell::tableLines(*w.nodeList()->model());
         QCOMPARE(static_cast<int>(lines.size()), w.nodeList()->rowCount() + 1);
         QVERIFY(lines[0].rfind("Node", 0) == 0);
-        QCOMPARE(w.action(Command::PrintActive)->shortcut(), QKeySequence(QKeySequence::Print));
         dlg->close();
 
         shell::UserGuideWindow* guide = shell->showUserGuide();
-        QVERIFY(guide->browser()->toPlainText().contains("Step 2: Compute Pipe Sizes"));
         QVERIFY(guide->browser()->toPlainText().contains("MAINST"));
         // the toolbar's drawings load (the SVG support is installed)
         QVERIFY(!themedIcon(nullptr, "pipe-sizes").pixmap(24, 24).isNull());
 
+        // closing with a refused value in the panel asks; the default answer keeps the window
+        w.show();
+        QLineEdit* area = w.panel()->field(editing::panel_field::kArea1);
+        test::type(area, "0,3");
+        m_ui.clear();
+        QVERIFY(!w.close());  // the default answer goes back to the panel
+        QCOMPARE(m_ui.messages.back().defaultAnswer, ui::Answer::No);
+        QCOMPARE(area->text(), QString("0,3"));
+        // Close Project asks the same
+        w.closeProject();
+        QVERIFY(w.project());
+        m_ui.answers.push_back(ui::Answer::Yes);
+        QVERIFY(w.close());
     }
 
     void commandLinePrintsUsageAndVersion() {
         QProcess p;
         p.start(KOLV_GUI_EXE, {"--help"});
         QVERIFY(p.waitForFinished(20000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 0);
         const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
         QVERIFY2(out.contains("Usage:"), qPrintable(out));
-        QVERIFY(out.contains("FILE.mdb"));
-        QVERIFY(out.contains("--no-splash"));
 
         QProcess v;
         v.start(KOLV_GUI_EXE, {"--version"});
