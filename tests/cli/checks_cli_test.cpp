@@ -21,13 +21,11 @@ TEST(CommandLineChecks, NewRefusesAnExistingFileUnlessToldAndPipesOrDevicesAreNo
     EXPECT_TRUE(refused(r, "already exists; it was left as it is"));
     EXPECT_EQ(test::readAll(path), before);
 
-    r = cli(dir, "new '" + path + "' --force");
-    EXPECT_EQ(r.code, 0) << r.out;
+    ran(dir, "new '" + path + "' --force");
     EXPECT_NE(test::readAll(path), before);
 
     // A new name needs no permission.
-    r = cli(dir, "new '" + dir.file("fresh.mdb") + "'");
-    EXPECT_EQ(r.code, 0) << r.out;
+    ran(dir, "new '" + dir.file("fresh.mdb") + "'");
 
     // pipes, devices and folders are not project files
     const std::string fifo = dir.file("pipe.mdb");
@@ -66,8 +64,7 @@ TEST(CommandLineChecks, AStormTabThatDidNotSettleSaysSoInTextAndJson) {
     // one reach of this system swings between two grade lines from pass to pass.
     const std::string swinging = " --system OAKAVE --junction-loss --junction-method 2 --no-jump-to-crown";
     // The numbers and the wording are the run's (pinned by its golden); here they reach both formats.
-    CliRun r = cli(dir, "storm-tabs " + p + swinging + " --iterations 4 --hgl-diff 0.0001 --format json");
-    EXPECT_EQ(r.code, 0) << r.out;
+    CliRun r = ran(dir, "storm-tabs " + p + swinging + " --iterations 4 --hgl-diff 0.0001 --format json");
     EXPECT_TRUE(has(r.out, "\"converged\": false,\n  \"max_passes\": 4,")) << r.out;
     EXPECT_TRUE(has(r.out, "\"cycling\": true")) << r.out;
     EXPECT_TRUE(has(r.out, "NOT SETTLED: the grade line alternates")) << r.out;
@@ -81,8 +78,7 @@ TEST(CommandLineChecks, AStormTabThatDidNotSettleSaysSoInTextAndJson) {
 
     // The printed storm tabulation carries it under its table.
     const std::string txt = dir.file("tab.txt");
-    r = cli(dir, "report T60v11 " + p + " --system OAKAVE --out '" + txt + "'");
-    EXPECT_EQ(r.code, 0) << r.out;
+    ran(dir, "report T60v11 " + p + " --system OAKAVE --out '" + txt + "'");
     EXPECT_TRUE(has(test::readAll(txt), "NOT SETTLED: the grade line alternates")) << test::readAll(txt);
 
     // Without the junction losses the system settles: no such line, and the report loses it too.
@@ -101,8 +97,7 @@ TEST(CommandLineChecks, ReadingCommandsWriteNothingAndSayWhenTheyWait) {
     // verification of another system than the current one writes nothing.
     ASSERT_EQ(cli(dir, "info '" + path + "'").code, 0);
     const std::string before = test::readAll(path);
-    CliRun r = cli(dir, "verify '" + path + "' --system OAKAVE");
-    EXPECT_EQ(r.code, 0) << r.out;
+    ran(dir, "verify '" + path + "' --system OAKAVE");
     EXPECT_EQ(test::readAll(path), before) << "verify changed the file";
 
     // Another program holds the file exclusively for a second: verify waits, says so, and runs.
@@ -113,11 +108,10 @@ TEST(CommandLineChecks, ReadingCommandsWriteNothingAndSayWhenTheyWait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     });
-    r = cli(dir, "verify '" + path + "' --system OAKAVE");
+    const CliRun r = cli(dir, "verify '" + path + "' --system OAKAVE");
     release.join();
     sqlite3_close(other);
-    EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_TRUE(has(r.out, "is locked by another program; waiting")) << r.out;
+    EXPECT_TRUE(succeeded(r, "is locked by another program; waiting"));
     EXPECT_TRUE(has(r.out, "Verification Complete.")) << r.out;
 }
 

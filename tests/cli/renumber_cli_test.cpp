@@ -9,12 +9,9 @@ namespace {
 
 /// Node names of a system in record order, joined.
 std::string names(const std::string& path, const std::string& system) {
-    auto db = db::Database::open(path);
-    std::string s;
-    db::Statement st = db->prepare("SELECT NAME FROM NODE WHERE SYSTEM = ? ORDER BY rowid");
-    st.bind(1, system);
-    while (st.step()) s += st.column(0).toText() + " ";
-    return s;
+    return db::Database::open(path)
+        ->scalar("SELECT group_concat(NAME, ' ') || ' ' FROM (SELECT NAME FROM NODE WHERE SYSTEM = ? ORDER BY rowid)", {system})
+        .toText();
 }
 
 class RenumberCli : public ::testing::Test {
@@ -58,8 +55,7 @@ TEST_F(RenumberCli, ClashesBadOrdersAndMapEntriesOfAnotherSystemAreRefused) {
 TEST_F(RenumberCli, MapFile) {
     const std::string map = dir.file("map.csv");
     std::ofstream(map) << "Node,New Node,New Reach\nS-1,A-1,R-1\nOUT-1,EW-1\n";
-    CliRun r = cli(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'");
-    ASSERT_EQ(r.code, 0) << r.out;
+    ran(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'");
     auto db = db::Database::open(path);
     EXPECT_EQ(db->scalar("SELECT NAME FROM REACH WHERE NODE1 = 'A-1'").toText(), "R-1");
     EXPECT_EQ(db->scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'MAINST'").toText(), "EW-1");

@@ -104,16 +104,14 @@ TEST(Submittal, SystemThatCannotBeComputedStillGetsItsSheetsAndFailsTheCommand) 
 TEST(Submittal, BadRequestsSayWhatIsWrongAndFail) {
     test::TempDir dir;
     const std::string p = "'" + test::makeSample(dir) + "'";
-    struct Case {
-        std::string args, message;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"--system NOSUCH --out '" + dir.file("a.pdf") + "'", "is not in this project"},
         {"--out '" + dir.file("a.pdf") + "'", "--system"},
         {"--all --out '" + dir.file("a.txt") + "'", "must end in .pdf"},
         {"--all --paper legal --out '" + dir.file("a.pdf") + "'", "paper"},
         {"--system '<drains>' --out '" + dir.file("a.pdf") + "'", "<drains>"},
     };
-    for (const auto& c : cases) EXPECT_TRUE(refused(cli(dir, "submittal " + p + " " + c.args), c.message)) << c.args;
+    for (const auto& [args, message] : cases) EXPECT_TRUE(refused(cli(dir, "submittal " + p + " " + args), message)) << args;
 }
 
 }  // namespace
