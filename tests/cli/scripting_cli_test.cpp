@@ -103,10 +103,12 @@ TEST(CliScripting, ASystemBuiltFromNothingGivesTheSampleResults) {
     EXPECT_EQ(n, 22u);
 
     // the design sequence, as the reviewed design steps ran it
-    EXPECT_EQ(parsed(ran(dir, "-q size-pipes " + p + " --system MAINST --group 1 --max-velocity 8 --format json"))["rows"].size(), 22u);
+    const CliRun sized = ran(dir, "-q size-pipes " + p + " --system MAINST --group 1 --max-velocity 8 --format json");
+    EXPECT_EQ(parsed(sized)["rows"].size(), 22u);
     ran(dir, "-q set-flowlines " + p + " --system MAINST --min-slope 0.3 --large-from 20 --decimals 2 --format json");
     std::map<std::string, json> designed;
-    for (const auto& row : parsed(ran(dir, "reaches " + p + " --system MAINST --format json"))["rows"]) designed[row["NAME"].get<std::string>()] = row;
+    for (const auto& row : parsed(ran(dir, "reaches " + p + " --system MAINST --format json"))["rows"])
+        designed[row["NAME"].get<std::string>()] = row;
     std::ifstream steps(std::string(KOLV_TEST_DATA_DIR) + "/sample_design_steps.txt");
     bool inReaches = false;
     std::size_t compared = 0;
@@ -185,12 +187,7 @@ TEST(CliScripting, ExitCodesSayHowTheCommandEnded) {
     std::ofstream(dir.file("notes.txt")) << "not a project\n";
     ran(dir, "-q storm-tabs " + p + " --system MAINST");  // results for the review
     ran(dir, "criteria " + p + " --set max-velocity=4");
-    struct Case {
-        const char* what;
-        std::string args;
-        int code;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<const char*, std::string, int>> cases = {  // what, arguments, exit code
         {"listing", "nodes " + p + " --system MAINST", 0},
         {"review errors", "review " + p + " --system MAINST", 1},
         {"unknown option", "nodes " + p + " --bogus", 2},
@@ -204,9 +201,9 @@ TEST(CliScripting, ExitCodesSayHowTheCommandEnded) {
         {"missing file", "verify '" + dir.file("nothing.mdb") + "'", 5},
         {"a text file", "info '" + dir.file("notes.txt") + "'", 5},
     };
-    for (const auto& c : cases) {
-        const CliRun r = cli(dir, c.args);
-        EXPECT_EQ(r.code, c.code) << c.what << "\n" << r.out;
+    for (const auto& [what, args, code] : cases) {
+        const CliRun r = cli(dir, args);
+        EXPECT_EQ(r.code, code) << what << "\n" << r.out;
     }
     // a refused value in a list of changes keeps none of them
     const CliRun partial = cli(dir, "nodes " + p + " --system MAINST --set S-1 TC=12 S-2 TC=-1");
