@@ -107,8 +107,8 @@ TEST(CliScripting, ASystemBuiltFromNothingGivesTheSampleResults) {
     EXPECT_EQ(parsed(sized)["rows"].size(), 22u);
     ran(dir, "-q set-flowlines " + p + " --system MAINST --min-slope 0.3 --large-from 20 --decimals 2 --format json");
     std::map<std::string, json> designed;
-    for (const auto& row : parsed(ran(dir, "reaches " + p + " --system MAINST --format json"))["rows"])
-        designed[row["NAME"].get<std::string>()] = row;
+    const json listed = parsed(ran(dir, "reaches " + p + " --system MAINST --format json"));
+    for (const auto& row : listed["rows"]) designed[row["NAME"].get<std::string>()] = row;
     std::ifstream steps(std::string(KOLV_TEST_DATA_DIR) + "/sample_design_steps.txt");
     bool inReaches = false;
     std::size_t compared = 0;
