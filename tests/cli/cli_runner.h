@@ -17,16 +17,31 @@ struct CliRun {
     std::string out;  // stdout and stderr together
 };
 
+/// What a shell command printed, stdout and stderr together; its exit status in `status` when given.
+inline std::string shell(const std::string& cmd, int* status = nullptr) {
+    std::string out;
+    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
+    if (!p) return out;
+    std::array<char, 4096> buf{};
+    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p)) out += buf.data();
+    const int st = pclose(p);
+    if (status) *status = st;
+    return out;
+}
+
 /// Runs kolv-cli with a settings folder of the test's own; -1 when it did not exit normally (a crash).
 inline CliRun cli(const TempDir& dir, const std::string& args) {
-    std::string cmd = "KOLV_CONFIG_DIR='" + dir.path() + "' '" + KOLV_CLI_PATH + "' " + args + " 2>&1";
+    int st = -1;
     CliRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf{};
-    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p)) r.out += buf.data();
-    int st = pclose(p);
+    r.out = shell("KOLV_CONFIG_DIR='" + dir.path() + "' '" + KOLV_CLI_PATH + "' " + args, &st);
     r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+/// Runs kolv-cli and expects it to succeed; what it printed.
+inline CliRun ran(const TempDir& dir, const std::string& args) {
+    CliRun r = cli(dir, args);
+    EXPECT_EQ(r.code, 0) << args << "\n" << r.out;
     return r;
 }
 

@@ -1,17 +1,10 @@
 // kolv-cli structures / pipes / idf / time-intensity: catalogues and rainfall tables changed from a script.
 #include <fstream>
-#include <gtest/gtest.h>
 
-#include "db/database.h"
 #include "cli_runner.h"
-#include "support/test_support.h"
+#include "db/database.h"
 
-using namespace kolv;
-using test::cli;
-using test::CliRun;
-using test::has;
-
-namespace {
+namespace kolv::test {
 
 TEST(CliDefinitions, AddChangeRefuseAndDeletePipes) {
     test::TempDir dir;
@@ -26,8 +19,7 @@ TEST(CliDefinitions, AddChangeRefuseAndDeletePipes) {
     // the diameter typed as the area: the core's question is answered Yes and the round area stored
     const std::string add = " --add RCP21TESTPIPE --height 1.75 --width 1.75 --area 1.75 --n 0.012";
     EXPECT_TRUE(succeeded(cli(dir, "--yes pipes " + p + add), "Added RCP21TES"));
-    auto area = db::Database::open(path)->scalar("SELECT AREA FROM T7 WHERE NAME = 'RCP21TES'");
-    EXPECT_NEAR(area.toDouble(), 2.4053, 1e-4);
+    EXPECT_NEAR(db::Database::open(path)->scalar("SELECT AREA FROM T7 WHERE NAME = 'RCP21TES'").toDouble(), 2.4053, 1e-4);
     EXPECT_TRUE(refused(cli(dir, "pipes " + p + " --add rcp18"), "DUPLICATE RECORD"));
 
     // without --yes the delete question is answered No and nothing goes
@@ -46,10 +38,7 @@ TEST(CliRainfallTables, EditIdfRowsAndTimeIntensityTables) {
     const std::string path = test::makeEmptyProject(dir);
     const std::string p = "'" + path + "'";
 
-    {
-        std::ofstream block(dir.file("bad.txt"));
-        block << "6\t5\t11.2\t-2.4\t0.05\t0.02\n6\t10\t12.9\t-2,6\t0.07\t0.02\n";
-    }
+    std::ofstream(dir.file("bad.txt")) << "6\t5\t11.2\t-2.4\t0.05\t0.02\n6\t10\t12.9\t-2,6\t0.07\t0.02\n";
     const auto before = db::Database::open(path)->scalar("SELECT COUNT(*) FROM T2").toInt();
     EXPECT_TRUE(refused(cli(dir, "idf " + p + " --paste '" + dir.file("bad.txt") + "'"), "Pasted row 2, column 'B'"));
     EXPECT_EQ(db::Database::open(path)->scalar("SELECT COUNT(*) FROM T2").toInt(), before);
@@ -66,10 +55,7 @@ TEST(CliRainfallTables, EditIdfRowsAndTimeIntensityTables) {
     EXPECT_EQ(cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3").code, 0);
     EXPECT_TRUE(refused(cli(dir, "time-intensity " + p + " --add-table --location RIVERTON --frequency 3"), "Duplicate"));
 
-    {
-        std::ofstream block(dir.file("table.txt"));
-        block << "10\t6.5\n20\t4.9\n";
-    }
+    std::ofstream(dir.file("table.txt")) << "10\t6.5\n20\t4.9\n";
     // the added table's empty row takes the first line, the second is added
     const std::string table = "time-intensity " + p + " --location RIVERTON --frequency 3";
     EXPECT_TRUE(succeeded(cli(dir, table + " --row 1 --column 3 --paste '" + dir.file("table.txt") + "'"), "RIVERTON"));
@@ -79,4 +65,4 @@ TEST(CliRainfallTables, EditIdfRowsAndTimeIntensityTables) {
     EXPECT_EQ(db::Database::open(path)->scalar("SELECT COUNT(*) FROM T85").toInt(), 0);
 }
 
-}  // namespace
+}  // namespace kolv::test

@@ -1,17 +1,11 @@
 // kolv-cli import-landxml, export-landxml and export-swmm as a script uses them: files, logs, refusals, exit codes.
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "cli_runner.h"
-#include "db/database.h"
 #include "db/project.h"
 #include "ui/ui_port.h"
-#include "support/test_support.h"
 
-using namespace kolv;
-using test::cli;
-using test::CliRun;
-using test::has;
+namespace kolv::test {
 
 TEST(CommandLineLandXml, ExportThenImportIntoAnotherProjectAndExportSwmm) {
     test::TempDir dir;
@@ -62,3 +56,4 @@ TEST(CommandLineLandXml, RefusalsExitNonZeroWithTheReasonAndChangeNothing) {
                         "cannot be read"));
     EXPECT_EQ(test::readAll(path), before);
 }
+}  // namespace kolv::test

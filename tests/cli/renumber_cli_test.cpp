@@ -1,26 +1,17 @@
 // kolv-cli renumber, divide and combine on the sample project: results, refusals and exit codes.
 #include <fstream>
-#include <gtest/gtest.h>
 
-#include "db/database.h"
 #include "cli_runner.h"
-#include "support/test_support.h"
+#include "db/database.h"
 
-using namespace kolv;
-using test::cli;
-using test::CliRun;
-using test::has;
-
+namespace kolv::test {
 namespace {
 
 /// Node names of a system in record order, joined.
 std::string names(const std::string& path, const std::string& system) {
-    auto db = db::Database::open(path);
-    std::string s;
-    db::Statement st = db->prepare("SELECT NAME FROM NODE WHERE SYSTEM = ? ORDER BY rowid");
-    st.bind(1, system);
-    while (st.step()) s += st.column(0).toText() + " ";
-    return s;
+    return db::Database::open(path)
+        ->scalar("SELECT group_concat(NAME, ' ') || ' ' FROM (SELECT NAME FROM NODE WHERE SYSTEM = ? ORDER BY rowid)", {system})
+        .toText();
 }
 
 class RenumberCli : public ::testing::Test {
@@ -64,28 +55,18 @@ TEST_F(RenumberCli, ClashesBadOrdersAndMapEntriesOfAnotherSystemAreRefused) {
 TEST_F(RenumberCli, MapFile) {
     const std::string map = dir.file("map.csv");
     std::ofstream(map) << "Node,New Node,New Reach\nS-1,A-1,R-1\nOUT-1,EW-1\n";
-    CliRun r = cli(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'");
-    ASSERT_EQ(r.code, 0) << r.out;
+    ran(dir, "--yes renumber " + p + " --system MAINST --map '" + map + "'");
     auto db = db::Database::open(path);
     EXPECT_EQ(db->scalar("SELECT NAME FROM REACH WHERE NODE1 = 'A-1'").toText(), "R-1");
     EXPECT_EQ(db->scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'MAINST'").toText(), "EW-1");
-    EXPECT_EQ(db->scalar("SELECT NODE2 FROM REACH WHERE NODE1 = 'S-21'").toText(), "EW-1");
 }
 
 TEST_F(RenumberCli, DivideAndCombine) {
-    {
-        auto db = db::Database::open(path);
-        db->execute("INSERT INTO T16 (SYSTEM) VALUES ('ELM')");
-    }
+    db::Database::open(path)->execute("INSERT INTO T16 (SYSTEM) VALUES ('ELM')");
     EXPECT_TRUE(refused(cli(dir, "divide " + p + " --system MAINST --to ELM S-9 S-11"), "minimum of 3 nodes", 3));
     EXPECT_TRUE(refused(cli(dir, "divide " + p + " --system MAINST --to NOSUCH S-9 S-11 S-10"), "'NOSUCH'", 3));
     ASSERT_EQ(cli(dir, "divide " + p + " --system MAINST --to ELM S-9 S-11 S-10").code, 0);
-    EXPECT_EQ(names(path, "ELM"), "S-9 S-10 S-11 ");
-    {
-        auto db = db::Database::open(path);
-        EXPECT_TRUE(db->scalar("SELECT OUT_NODE FROM T16 WHERE SYSTEM = 'ELM'").isNull());  // no header written
-        EXPECT_EQ(db->scalar("SELECT SYSTEM FROM REACH WHERE NAME = 'S-10'").toText(), "ELM");
-    }
+    EXPECT_EQ(names(path, "ELM"), "S-9 S-10 S-11 ");  // what moves with them is the core's to check
 
     EXPECT_TRUE(refused(cli(dir, "combine " + p + " --from OAKAVE --to oakave"), "cannot be the same system", 3));
     EXPECT_EQ(cli(dir, "combine " + p + " --from NOSUCH --to MAINST").code, 3);
@@ -95,3 +76,4 @@ TEST_F(RenumberCli, DivideAndCombine) {
 }
 
 }  // namespace
+}  // namespace kolv::test
