@@ -1,5 +1,8 @@
-// The six ditch shapes: area as the integral of top width, unknown types, wall breaks, report lines.
+// The six ditch shapes: areas and perimeters by hand, area as the integral of top width, unknown
+// types, wall breaks, report lines.
 #include "hydraulics/ditch_shapes.h"
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -7,6 +10,29 @@ namespace kolv::hydraulics {
 namespace {
 
 using Dims = std::array<double, 7>;
+
+TEST(DitchGeometry, AreasPerimetersAndTopWidthsWorkedByHand) {
+    // The integral check below ties area to top width; only these hand values pin the wetted
+    // perimeter, which sets the hydraulic radius of every ditch.
+    const double r2 = std::sqrt(2.0), r20 = std::sqrt(20.0), r40 = std::sqrt(40.0);
+    struct Case { int type; Dims dims; double depth, area, perimeter, top; };
+    const Case cases[] = {
+        // 2:1, 4 ft bottom, 3:1, 2 ft deep: A = 4 + 8 + 6
+        {kDitchTrapezoid, {2, 4, 3}, 2.0, 18.0, r20 + 4 + r40, 14.0},
+        // round, 1 ft radius: the full circle at and above 2 ft
+        {kDitchRound, {1}, 2.5, M_PI, 2 * M_PI, 0.0},
+        // 2:1 left, 4 ft bottom, right 1:1 up to 1 ft then 3:1; at 3 ft A = 9 + 12 + 1/2 + 2 + 6
+        {kDitchThreeSided, {2, 4, 1, 3, 1}, 3.0, 29.5, std::sqrt(45.0) + 4 + r2 + r40, 17.0},
+        // left 1:1 to 1 ft then 4:1, 6 ft bottom, right 2:1 to 2 ft then 5:1; at 3 ft A = 10.5 + 18 + 10.5
+        {kDitchFourSided, {4, 1, 1, 6, 2, 5, 2}, 3.0, 39.0, 6 + r2 + std::sqrt(68.0) + r20 + std::sqrt(26.0), 24.0},
+    };
+    for (const Case& c : cases) {
+        const FlowGeometry g = ditchGeometry(c.type, c.dims, c.depth);
+        EXPECT_NEAR(g.area, c.area, 1e-12) << c.type;
+        EXPECT_NEAR(g.wettedPerimeter, c.perimeter, 1e-12) << c.type;
+        if (c.top > 0) EXPECT_NEAR(g.topWidth, c.top, 1e-12) << c.type;
+    }
+}
 
 TEST(DitchGeometry, AreaIsTheIntegralOfTopWidthForEveryShape) {
     // dA/dy = T: Simpson's rule over the top width reproduces the area, across the wall breaks.

@@ -43,6 +43,13 @@ TEST_F(SinglePipe, AdverseSlopeIsAlwaysFullAndTheSamePipeFallingFlowsAtNormalDep
     EXPECT_NEAR(p.t60n("S1", "A", "TF"), 200.0 / (3.6 / segmentArea(1.5, yn) * 60), 0.01);
     // Minimum physical slope for 2.5 ft/s full: 100 (2.5 / ((1.49/0.013) 0.375^(2/3)))^2 = 0.1759 %.
     EXPECT_NEAR(p.t60n("S1", "A", "MIN_PHYSICAL_VELOCITY"), 0.1759, 1e-3);
+
+    // Drowned by a 103.00 tailwater the grade line runs full, but 3.6 cfs is below the 7.43 cfs
+    // capacity: the water still travels at the normal-depth velocity, not at Q / A (1.636 min).
+    p.db.execute("UPDATE T16 SET OUT_TW = 103");
+    ASSERT_EQ(p.run("S1").status, 0);
+    EXPECT_EQ(p.t60("S1", "A", "FLOW_COND").toText(), "FULL");
+    EXPECT_NEAR(p.t60n("S1", "A", "TF"), 200.0 / (3.6 / segmentArea(1.5, yn) * 60), 0.01);
 }
 
 TEST_F(SinglePipe, FullFlowFromTheCrownOrTheTailwaterPlusExitLossWithElevationsStoredAsCrowns) {

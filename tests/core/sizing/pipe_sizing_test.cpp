@@ -62,6 +62,11 @@ TEST(ChoosePipe, GradeLineSlopeCriterion) {
     // Two barrels carry 10 cfs each: 15 in runs at 8.15 ft/s, under 10; barrels 0 count as 1.
     EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 2, Criterion::Velocity, 10.0).index, 0);
     EXPECT_EQ(sizing::choosePipe(kRcp, 20.0, 0, Criterion::Velocity, 10.0).index, 2);
+    // Nothing will do: the largest was tried last and its velocity stands.
+    const auto none = sizing::choosePipe(kRcp, 40.0, 1, Criterion::Velocity, 10.0);
+    EXPECT_EQ(none.index, -1);
+    EXPECT_EQ(none.lastTried, 2);
+    EXPECT_NEAR(none.velocityFtS, 40.0 / (kPi * 4.0 / 4.0), 1e-4);
     // Elliptical: P = π (rise + span) / 2
     EXPECT_NEAR(sizing::wettedPerimeterFt(1.0, 2.0), kPi * 1.5, 1e-12);
     // No perimeter: R is taken as 0.0000001 rather than dividing by zero.
