@@ -20,6 +20,7 @@ from collections import Counter
 KEEP = re.compile(r'(?i)regress|nan|crash|nonfinite|kill|corrupt|differential|golden|bitforbit|fuzz|'
                   r'plainscan|random|property|scaling|againstfind|python_|layering|units_literals|'
                   r'install_|explore|qt$')
+KEEP_FILES = re.compile(r'^(reliability|python|architecture)/|golden|non_finite')
 
 
 def reduce(src_root, name):
@@ -98,7 +99,7 @@ def overlap(folder):
     listed, total = [], 0
     for name in sorted(reached, key=lambda n: -length(n)[0]):
         n, where = length(name)
-        if n == 0 or KEEP.search(name):
+        if n == 0 or KEEP.search(name) or KEEP_FILES.search(where):
             continue
         if all(times[k] >= 2 for k in reached[name]):
             for k in reached[name]:
